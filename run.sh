@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the program in Release, installs it into dist/ and starts it.
+# dist/Kib.bin is created empty only when there is none; an existing one is never touched.
+set -euo pipefail
+cd "$(dirname "$0")"
+scripts/install-deps.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DQAV_TESTS=OFF
+cmake --build build
+cmake --install build --prefix dist
+[ -e dist/Kib.bin ] || dist/tools/qav_makedb dist/Kib.bin
+exec dist/qavtelephone "$@"

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the program need, when missing.
+set -euo pipefail
+packages=(cmake ninja-build g++ pkg-config
+          qt6-base-dev qt6-multimedia-dev libqt6svg6-dev qt6-qpa-plugins libgl-dev
+          libsqlcipher-dev sqlcipher fonts-noto-core xvfb xauth)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    SUDO=""
+    [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,171 @@
+#include "DataConnection.h"
+
+#include "Schema.h"
+#include "TextFold.h"
+
+#include <sqlite3.h>
+
+#include <functional>
+
+namespace {
+
+struct StatementGuard {
+    sqlite3_stmt* stmt = nullptr;
+    ~StatementGuard() { sqlite3_finalize(stmt); }
+};
+
+DataResult failure(const QString& message) { return DataResult{false, message}; }
+
+// qav_fold(text): the folded form that searches compare, computed once per row and query.
+void foldFunction(sqlite3_context* context, int, sqlite3_value** args)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(args[0]));
+    if (!text) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const QByteArray folded = TextFold::fold(QString::fromUtf8(text, sqlite3_value_bytes(args[0]))).toUtf8();
+    sqlite3_result_text(context, folded.constData(), int(folded.size()), SQLITE_TRANSIENT);
+}
+
+} // namespace
+
+DataConnection::DataConnection() = default;
+
+DataConnection::~DataConnection() { close(); }
+
+DataResult DataConnection::open(const QString& path, const QString& password)
+{
+    close();
+    // Never create the file here: a missing database is an error the user must hear about.
+    sqlite3* db = nullptr;
+    const QByteArray nativePath = path.toUtf8();
+    int rc = sqlite3_open_v2(nativePath.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("cannot open");
+        sqlite3_close(db);
+        return failure(message);
+    }
+    m_db = db;
+    m_path = path;
+
+    const QByteArray key = password.toUtf8();
+    if (sqlite3_key(m_db, key.constData(), key.size()) != SQLITE_OK) {
+        DataResult error = lastError();
+        close();
+        return error;
+    }
+    // A second copy of the program writing at the same moment makes us wait, not fail.
+    sqlite3_busy_timeout(m_db, 5000);
+    sqlite3_create_function_v2(m_db, "qav_fold", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, foldFunction,
+                               nullptr, nullptr, nullptr);
+
+    if (DataResult checked = Schema::verify(*this); !checked) {
+        close();
+        return checked;
+    }
+    // A rollback journal (never WAL) keeps every committed change inside the one file, so a
+    // plain copy of it is always a complete backup; FULL sync makes each commit survive a crash.
+    DataResult pragmas = executeScript(QStringLiteral("PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL; "
+                                                      "PRAGMA cache_size=4000;"));
+    if (!pragmas) {
+        close();
+        return pragmas;
+    }
+    Schema::addMissingIndexes(*this);
+    return {};
+}
+
+void DataConnection::close()
+{
+    if (m_db) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+    }
+}
+
+DataResult DataConnection::lastError() const
+{
+    return failure(m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("database is not open"));
+}
+
+DataResult DataConnection::prepare(const QString& sql, const QStringList& values, sqlite3_stmt*& stmt)
+{
+    stmt = nullptr;
+    if (!m_db)
+        return lastError();
+    const QByteArray text = sql.toUtf8();
+    if (sqlite3_prepare_v2(m_db, text.constData(), text.size(), &stmt, nullptr) != SQLITE_OK)
+        return lastError();
+    if (sqlite3_bind_parameter_count(stmt) != values.size())
+        return failure(QStringLiteral("statement expects %1 values, got %2")
+                           .arg(sqlite3_bind_parameter_count(stmt))
+                           .arg(values.size()));
+    for (int i = 0; i < values.size(); ++i) {
+        const QByteArray value = values.at(i).toUtf8();
+        if (sqlite3_bind_text(stmt, i + 1, value.constData(), value.size(), SQLITE_TRANSIENT) != SQLITE_OK)
+            return lastError();
+    }
+    return {};
+}
+
+DataResult DataConnection::execute(const QString& sql, const QStringList& values)
+{
+    StatementGuard guard;
+    if (DataResult prepared = prepare(sql, values, guard.stmt); !prepared)
+        return prepared;
+    int rc = sqlite3_step(guard.stmt);
+    while (rc == SQLITE_ROW)
+        rc = sqlite3_step(guard.stmt);
+    if (rc != SQLITE_DONE)
+        return lastError();
+    return {};
+}
+
+DataResult DataConnection::query(const QString& sql, const QStringList& values, const RowCallback& onRow)
+{
+    StatementGuard guard;
+    if (DataResult prepared = prepare(sql, values, guard.stmt); !prepared)
+        return prepared;
+    int rc;
+    while ((rc = sqlite3_step(guard.stmt)) == SQLITE_ROW)
+        onRow(guard.stmt);
+    if (rc != SQLITE_DONE)
+        return lastError();
+    return {};
+}
+
+DataResult DataConnection::scalar(const QString& sql, const QStringList& values, QString& out)
+{
+    bool seen = false;
+    DataResult result = query(sql, values, [&](sqlite3_stmt* stmt) {
+        if (!seen)
+            out = columnText(stmt, 0);
+        seen = true;
+    });
+    if (result && !seen)
+        return failure(QStringLiteral("no row"));
+    return result;
+}
+
+DataResult DataConnection::executeScript(const QString& sql)
+{
+    if (!m_db)
+        return lastError();
+    char* message = nullptr;
+    const QByteArray text = sql.toUtf8();
+    if (sqlite3_exec(m_db, text.constData(), nullptr, nullptr, &message) != SQLITE_OK) {
+        DataResult error = failure(QString::fromUtf8(message ? message : sqlite3_errmsg(m_db)));
+        sqlite3_free(message);
+        return error;
+    }
+    return {};
+}
+
+QString DataConnection::columnText(sqlite3_stmt* stmt, int column)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+    if (!text)
+        return QString();
+    return QString::fromUtf8(text, sqlite3_column_bytes(stmt, column));
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// The outcome of one statement. Most callers pass over a failure and carry on with their next
+// step; the few that report it read the message.
+struct [[nodiscard]] DataResult {
+    bool ok = true;
+    QString error;
+    explicit operator bool() const { return ok; }
+};
+
+// One open, keyed connection to the encrypted database file. Every value a caller hands in is
+// bound as a parameter; no value ever becomes part of the SQL text.
+class DataConnection
+{
+public:
+    DataConnection();
+    ~DataConnection();
+    DataConnection(const DataConnection&) = delete;
+    DataConnection& operator=(const DataConnection&) = delete;
+
+    // Opens an existing file with the given password and checks that it really is our database:
+    // SQLCipher accepts any key until the first page is read, so the schema is read at once.
+    DataResult open(const QString& path, const QString& password);
+    void close();
+    bool isOpen() const { return m_db != nullptr; }
+    QString path() const { return m_path; }
+
+    // Runs one statement that returns no rows. Committed before it returns.
+    DataResult execute(const QString& sql, const QStringList& values = {});
+
+    // Runs a query and hands each row to the callback as text columns.
+    using RowCallback = std::function<void(sqlite3_stmt*)>;
+    DataResult query(const QString& sql, const QStringList& values, const RowCallback& onRow);
+    // The first column of the first row; fails when there is no row.
+    DataResult scalar(const QString& sql, const QStringList& values, QString& out);
+
+    // Several statements in one transaction, all or nothing (schema creation, bulk loads).
+    DataResult executeScript(const QString& sql);
+
+    sqlite3* handle() const { return m_db; }
+
+    static QString columnText(sqlite3_stmt* stmt, int column);
+
+private:
+    DataResult lastError() const;
+    DataResult prepare(const QString& sql, const QStringList& values, sqlite3_stmt*& stmt);
+
+    sqlite3* m_db = nullptr;
+    QString m_path;
+};

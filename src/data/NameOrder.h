@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QCollator>
+#include <QString>
+
+#include <vector>
+
+// The order in which people expect names: Arabic dictionary order with the alef forms together,
+// Latin letters without regard to case, numbers by value. Applied in memory, so the stored
+// schema needs no collation of its own.
+class NameOrder
+{
+public:
+    NameOrder();
+
+    // Returns the permutation of indexes that puts texts in order. Equal folded texts keep a
+    // stable, binary tie-break so that the order never depends on the storage order.
+    std::vector<qsizetype> sortedIndexes(const std::vector<QString>& texts) const;
+
+    bool lessThan(const QString& a, const QString& b) const;
+
+private:
+    QCollator m_collator;
+};

@@ -1,0 +1,176 @@
+#include "Recordset.h"
+
+#include "NameOrder.h"
+
+#include <sqlite3.h>
+
+Recordset::Recordset(DataConnection* connection) : m_connection(connection) {}
+
+DataResult Recordset::open(const QString& sql, const QString& value)
+{
+    close();
+    RecordQuery query = RecordQuery::parse(sql, value);
+    if (!query.isValid())
+        return DataResult{false, QStringLiteral("unsupported recordset query: %1").arg(sql)};
+    if (!m_connection || !m_connection->isOpen())
+        return DataResult{false, QStringLiteral("database is not open")};
+
+    QStringList columns;
+    DataResult read = m_connection->query(QStringLiteral("PRAGMA table_info(%1)").arg(query.table()), {},
+                                          [&](sqlite3_stmt* stmt) { columns << DataConnection::columnText(stmt, 1); });
+    if (!read)
+        return read;
+    if (columns.isEmpty() || (!query.whereColumn().isEmpty() && !columns.contains(query.whereColumn())) ||
+        !columns.contains(query.orderColumn()))
+        return DataResult{false, QStringLiteral("no such table or column in: %1").arg(sql)};
+    m_query = std::move(query);
+    m_columns = columns;
+    m_filter = RecordFilter();
+    return rebuild();
+}
+
+void Recordset::close()
+{
+    m_query.reset();
+    m_filter = RecordFilter();
+    m_columns.clear();
+    m_count.reset();
+    m_rows.reset();
+    m_position = 0;
+    m_failed = false;
+}
+
+DataResult Recordset::requery()
+{
+    if (!m_query)
+        return DataResult{false, QStringLiteral("recordset is closed")};
+    return rebuild();
+}
+
+DataResult Recordset::setFilter(const RecordFilter& filter)
+{
+    if (!m_query)
+        return DataResult{false, QStringLiteral("recordset is closed")};
+    if (!filter.isEmpty() && !m_columns.contains(filter.column()))
+        return DataResult{false, QStringLiteral("no column %1").arg(filter.column())};
+    m_filter = filter;
+    return rebuild();
+}
+
+QString Recordset::whereClause(QStringList& values) const
+{
+    QStringList conditions;
+    if (!m_query->whereColumn().isEmpty()) {
+        conditions << QStringLiteral("%1 = ?").arg(m_query->whereColumn());
+        values << m_query->whereValue();
+    }
+    if (!m_filter.isEmpty()) {
+        conditions << m_filter.sqlCondition();
+        values << m_filter.sqlValue();
+    }
+    return conditions.isEmpty() ? QString() : QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
+}
+
+DataResult Recordset::rebuild()
+{
+    m_rows.reset();
+    m_count.reset();
+    m_position = 0;
+    m_failed = false;
+    QStringList values;
+    const QString sql = QStringLiteral("SELECT count(*) FROM %1").arg(m_query->table()) + whereClause(values);
+    QString count;
+    DataResult counted = m_connection->scalar(sql, values, count);
+    if (!counted) {
+        m_failed = true;
+        return counted;
+    }
+    m_count = count.toLongLong();
+    return {};
+}
+
+void Recordset::materialize()
+{
+    if (m_rows || !m_query || m_failed)
+        return;
+    QStringList values;
+    const QString sql =
+        QStringLiteral("SELECT rowid, %1 FROM %2").arg(m_query->orderColumn(), m_query->table()) + whereClause(values);
+    std::vector<qint64> ids;
+    std::vector<QString> keys;
+    if (m_count) {
+        ids.reserve(size_t(*m_count));
+        keys.reserve(size_t(*m_count));
+    }
+    DataResult read = m_connection->query(sql, values, [&](sqlite3_stmt* stmt) {
+        ids.push_back(sqlite3_column_int64(stmt, 0));
+        keys.push_back(DataConnection::columnText(stmt, 1));
+    });
+    if (!read) {
+        m_failed = true;
+        m_count.reset();
+        return;
+    }
+    static const NameOrder order;
+    const std::vector<qsizetype> sorted = order.sortedIndexes(keys);
+    std::vector<qint64> orderedIds;
+    orderedIds.reserve(ids.size());
+    for (qsizetype index : sorted)
+        orderedIds.push_back(ids[size_t(index)]);
+    m_rows = std::make_shared<RowSet>(m_connection, m_query->table(), m_columns, std::move(orderedIds));
+    m_count = m_rows->size();
+}
+
+qsizetype Recordset::recordCount()
+{
+    if (!m_query || m_failed || !m_count)
+        return -1;
+    return *m_count;
+}
+
+bool Recordset::eof()
+{
+    const qsizetype count = recordCount();
+    return count < 0 || m_position >= count;
+}
+
+void Recordset::moveNext()
+{
+    if (!eof())
+        ++m_position;
+}
+
+QString Recordset::field(int column)
+{
+    if (eof())
+        return QString();
+    materialize();
+    return m_rows ? m_rows->value(m_position, column) : QString();
+}
+
+QString Recordset::field(const QString& name) { return field(int(m_columns.indexOf(name.toLower()))); }
+
+DataResult Recordset::addRecord(const QStringList& columns, const QStringList& values)
+{
+    if (!m_query)
+        return DataResult{false, QStringLiteral("recordset is closed")};
+    QStringList marks;
+    for (const QString& column : columns) {
+        if (!m_columns.contains(column.toLower()))
+            return DataResult{false, QStringLiteral("no column %1").arg(column)};
+        marks << QStringLiteral("?");
+    }
+    DataResult added = m_connection->execute(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                                 .arg(m_query->table(), columns.join(QLatin1Char(',')),
+                                                      marks.join(QLatin1Char(','))),
+                                             values);
+    if (!added)
+        return added;
+    return rebuild();
+}
+
+std::shared_ptr<const RowSet> Recordset::snapshot()
+{
+    materialize();
+    return m_rows;
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "DataConnection.h"
+#include "RecordFilter.h"
+#include "RecordQuery.h"
+#include "RowSet.h"
+
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+
+// A client-side recordset in the manner the windows use it: open it with a query, read the
+// exact record count, walk it with eof()/moveNext()/field(), narrow it with a record filter,
+// re-run the query. Opening, re-running and filtering leave the position on the first row.
+//
+// It never loads the rows up front: the count is asked of the database, the order is built
+// from the ordering column alone when a row is first read, and the values come a page at a
+// time. Lists take a snapshot() and page through it themselves.
+class Recordset
+{
+public:
+    enum State { Closed = 0, Open = 1 };
+
+    explicit Recordset(DataConnection* connection = nullptr);
+
+    void setConnection(DataConnection* connection) { m_connection = connection; }
+    DataConnection* connection() const { return m_connection; }
+
+    // sql is "select * from <table> [where <column>= ?] order by <column>"; value fills the "?".
+    DataResult open(const QString& sql, const QString& value = QString());
+    void close();
+    int state() const { return m_query ? Open : Closed; }
+    QString source() const { return m_query ? m_query->text() : QString(); }
+
+    DataResult requery();
+    DataResult setFilter(const RecordFilter& filter);
+    const RecordFilter& filter() const { return m_filter; }
+
+    // Exact, and follows the filter. -1 while the recordset is closed or its query failed.
+    qsizetype recordCount();
+    bool eof();
+    void moveFirst() { m_position = 0; }
+    void moveNext();
+    qsizetype position() const { return m_position; }
+
+    // The value at the current position, by column number or name; empty when unreadable.
+    QString field(int column);
+    QString field(const QString& name);
+
+    // Adds a row with the given named values (the other columns take their defaults).
+    DataResult addRecord(const QStringList& columns, const QStringList& values);
+
+    // The rows in order as they stand now; unaffected by later filters or requeries.
+    std::shared_ptr<const RowSet> snapshot();
+    QStringList columns() const { return m_columns; }
+
+private:
+    DataResult rebuild();
+    QString whereClause(QStringList& values) const;
+    void materialize();
+
+    DataConnection* m_connection;
+    std::optional<RecordQuery> m_query;
+    RecordFilter m_filter;
+    QStringList m_columns;
+    std::optional<qsizetype> m_count;
+    std::shared_ptr<RowSet> m_rows;
+    qsizetype m_position = 0;
+    bool m_failed = false;
+};

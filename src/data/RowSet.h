@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include <list>
+#include <vector>
+
+class DataConnection;
+
+// The rows of one recordset, in order, as row ids; the values are read from the database a page
+// at a time when somebody asks for them. A RowSet never changes once built, so a list that was
+// filled from it keeps showing the same rows while the recordset moves on.
+class RowSet
+{
+public:
+    RowSet(DataConnection* connection, QString table, QStringList columns, std::vector<qint64> rowIds);
+
+    qsizetype size() const { return qsizetype(m_rowIds.size()); }
+    const QStringList& columns() const { return m_columns; }
+    int columnIndex(const QString& name) const;
+
+    // The value of a column as text; empty when the row is gone or cannot be read.
+    QString value(qsizetype row, int column) const;
+    QStringList record(qsizetype row) const;
+
+    static constexpr qsizetype kPageRows = 128;
+    static constexpr int kCachedPages = 24;
+
+private:
+    using Page = std::vector<QStringList>;
+    const Page& page(qsizetype pageIndex) const;
+    Page loadPage(qsizetype pageIndex) const;
+
+    DataConnection* m_connection;
+    QString m_table;
+    QStringList m_columns;
+    std::vector<qint64> m_rowIds;
+    // Least recently used pages are dropped first; the front is the newest.
+    mutable std::list<std::pair<qsizetype, Page>> m_pages;
+};

@@ -1,0 +1,66 @@
+#include "SharedData.h"
+
+#include "Schema.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+namespace {
+
+QString& folderOverride()
+{
+    static QString folder;
+    return folder;
+}
+
+} // namespace
+
+DataConnection& SharedData::connection()
+{
+    static DataConnection instance;
+    return instance;
+}
+
+Recordset& SharedData::contacts()
+{
+    static Recordset instance(&connection());
+    return instance;
+}
+
+Recordset& SharedData::directories()
+{
+    static Recordset instance(&connection());
+    return instance;
+}
+
+QString SharedData::programFolder()
+{
+    QString folder = folderOverride().isEmpty() ? QCoreApplication::applicationDirPath() : folderOverride();
+    while (folder.size() > 1 && (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QLatin1Char('\\'))))
+        folder.chop(1);
+    return folder;
+}
+
+void SharedData::setProgramFolder(const QString& folder) { folderOverride() = folder; }
+
+QString SharedData::databasePath()
+{
+    return programFolder() + QLatin1Char('/') + QLatin1String(Schema::kFileName);
+}
+
+DataResult OpenDatabase()
+{
+    return SharedData::connection().open(SharedData::databasePath(), QString::fromLatin1(Schema::kPassword));
+}
+
+void CloseContactRecordset()
+{
+    if (SharedData::contacts().state() == Recordset::Open)
+        SharedData::contacts().close();
+}
+
+void CloseDirectoryRecordset()
+{
+    if (SharedData::directories().state() == Recordset::Open)
+        SharedData::directories().close();
+}

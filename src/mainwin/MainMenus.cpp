@@ -1,0 +1,103 @@
+#include "MainMenus.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QWidget>
+
+MainMenus::MainMenus(QWidget* owner) : QObject(owner), m_owner(owner)
+{
+    cm = topMenu(QStringLiteral("cm"), QStringLiteral("قائمة التحكم"));
+    cmdet = add(cm, QStringLiteral("cmdet"), QStringLiteral("فتح"));
+    separator(cm, QStringLiteral("sperator3"));
+    cmadd = add(cm, QStringLiteral("cmadd"), QStringLiteral("إضافة"));
+    cmedit = add(cm, QStringLiteral("cmedit"), QStringLiteral("تعديل"));
+    cmdel = add(cm, QStringLiteral("cmdel"), QStringLiteral("حذف"));
+    separator(cm, QStringLiteral("sperator"));
+    movemag = add(cm, QStringLiteral("movemag"), QStringLiteral("نقل إلى"));
+    separator(cm, QStringLiteral("sperator2"));
+    cmv = subMenu(cm, QStringLiteral("cmv"), QStringLiteral("عرض"));
+    cmvm = add(cmv, QStringLiteral("cmvm"), QStringLiteral("أفقى"), true);
+    cmvd = add(cmv, QStringLiteral("cmvd"), QStringLiteral("رأسى"), true);
+
+    dirmnu = topMenu(QStringLiteral("dirmnu"), QStringLiteral("الدليل"));
+    dirmnuopen = add(dirmnu, QStringLiteral("dirmnuopen"), QStringLiteral("فتح"));
+    separator(dirmnu, QStringLiteral("dirsperator"));
+    dirmnuadd = add(dirmnu, QStringLiteral("dirmnuadd"), QStringLiteral("إضافة دليل جديد"));
+    dirmnuren = add(dirmnu, QStringLiteral("dirmnuren"), QStringLiteral("إعادة تسمية"));
+    dirmnudel = add(dirmnu, QStringLiteral("dirmnudel"), QStringLiteral("حذف"));
+    separator(dirmnu, QStringLiteral("sper"));
+    dirview = subMenu(dirmnu, QStringLiteral("dirview"), QStringLiteral("عرض"));
+    dirvhor = add(dirview, QStringLiteral("dirvhor"), QStringLiteral("أفقى"));
+    dirvver = add(dirview, QStringLiteral("dirvver"), QStringLiteral("رأسى"));
+
+    mnusearch = topMenu(QStringLiteral("mnusearch"), QStringLiteral("بحث عن"));
+    sname = add(mnusearch, QStringLiteral("sname"), QStringLiteral("الاسم"), true);
+    sorg = add(mnusearch, QStringLiteral("sorg"), QStringLiteral("العمل"), true);
+    saddress = add(mnusearch, QStringLiteral("saddress"), QStringLiteral("العنوان"), true);
+    shome = add(mnusearch, QStringLiteral("shome"), QStringLiteral("تليفون/ منزل"), true);
+    sjob = add(mnusearch, QStringLiteral("sjob"), QStringLiteral("تليفون/عمل"), true);
+    smobil = add(mnusearch, QStringLiteral("smobil"), QStringLiteral("موبايل"), true);
+    sfax = add(mnusearch, QStringLiteral("sfax"), QStringLiteral("فاكس"), true);
+    semail = add(mnusearch, QStringLiteral("semail"), QStringLiteral("بريد الكترونى"), true);
+    sinfo = add(mnusearch, QStringLiteral("sinfo"), QStringLiteral("بيانات إضافية"), true);
+    sname->setChecked(true);
+
+    theme = topMenu(QStringLiteral("theme"), QStringLiteral("السمة"));
+    themeblue = add(theme, QStringLiteral("themeblue"), QStringLiteral("أزرق"), true);
+    themegreen = add(theme, QStringLiteral("themegreen"), QStringLiteral("أخضر"), true);
+    themesilver = add(theme, QStringLiteral("themesilver"), QStringLiteral("فضى"), true);
+
+    mnutools = topMenu(QStringLiteral("mnutools"), QStringLiteral("ادوات"));
+    copydb = add(mnutools, QStringLiteral("copydb"), QStringLiteral("نسخ احتياطى لقاعدة البيانات"));
+    resdb = add(mnutools, QStringLiteral("resdb"), QStringLiteral("استرجاع قاعدة البيانات"));
+    separator(mnutools, QStringLiteral("sep1"));
+    sec = add(mnutools, QStringLiteral("sec"), QStringLiteral("تأمين ..."));
+    separator(mnutools, QStringLiteral("sep22"));
+    sounds = subMenu(mnutools, QStringLiteral("sounds"), QStringLiteral("الأصوات"));
+    SNDON = add(sounds, QStringLiteral("SNDON"), QStringLiteral("تشغيل"));
+    SNDOFF = add(sounds, QStringLiteral("SNDOFF"), QStringLiteral("تعطيل"));
+    separator(mnutools, QStringLiteral("seps"));
+    bgchange = add(mnutools, QStringLiteral("bgchange"), QStringLiteral("تغيير صوت الخلفية"));
+
+    viewall = topMenu(QStringLiteral("viewall"), QStringLiteral("عرض"));
+    viewmdor = add(viewall, QStringLiteral("viewmdor"), QStringLiteral("عرض قائمة الدليل"));
+    viewdelist = add(viewall, QStringLiteral("viewdelist"), QStringLiteral("عرض الكل"));
+}
+
+QList<QMenu*> MainMenus::topLevelMenus() const { return {cm, dirmnu, mnusearch, theme, mnutools, viewall}; }
+
+QMenu* MainMenus::topMenu(const QString& name, const QString& caption)
+{
+    auto* menu = new QMenu(caption, m_owner);
+    menu->setObjectName(name);
+    menu->menuAction()->setObjectName(name);
+    m_menus.insert(name, menu);
+    m_items.insert(name, menu->menuAction());
+    return menu;
+}
+
+QMenu* MainMenus::subMenu(QMenu* parent, const QString& name, const QString& caption)
+{
+    QMenu* menu = parent->addMenu(caption);
+    menu->setObjectName(name);
+    menu->menuAction()->setObjectName(name);
+    m_menus.insert(name, menu);
+    m_items.insert(name, menu->menuAction());
+    return menu;
+}
+
+QAction* MainMenus::add(QMenu* menu, const QString& name, const QString& caption, bool checkable)
+{
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
+    action->setCheckable(checkable);
+    m_items.insert(name, action);
+    return action;
+}
+
+void MainMenus::separator(QMenu* menu, const QString& name)
+{
+    QAction* line = menu->addSeparator();
+    line->setObjectName(name);
+    m_items.insert(name, line);
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QHash>
+#include <QObject>
+
+class QAction;
+class QMenu;
+class QWidget;
+
+// The main window's popup menus. There is no menu bar: each top-level menu only ever pops up.
+// Every item is a QAction whose object name is the item's name, so it can be found by name.
+class MainMenus : public QObject
+{
+    Q_OBJECT
+public:
+    explicit MainMenus(QWidget* owner);
+
+    QAction* item(const QString& name) const { return m_items.value(name); }
+    QMenu* menu(const QString& name) const { return m_menus.value(name); }
+    QList<QMenu*> topLevelMenus() const;
+
+    // Top-level menus.
+    QMenu *cm, *dirmnu, *mnusearch, *theme, *mnutools, *viewall;
+    // Submenus.
+    QMenu *cmv, *dirview, *sounds;
+    // Items of the contact menu.
+    QAction *cmdet, *cmadd, *cmedit, *cmdel, *movemag, *cmvm, *cmvd;
+    // Items of the directory menu.
+    QAction *dirmnuopen, *dirmnuadd, *dirmnuren, *dirmnudel, *dirvhor, *dirvver;
+    // Search fields.
+    QAction *sname, *sorg, *saddress, *shome, *sjob, *smobil, *sfax, *semail, *sinfo;
+    // Themes.
+    QAction *themeblue, *themegreen, *themesilver;
+    // Tools.
+    QAction *copydb, *resdb, *sec, *SNDON, *SNDOFF, *bgchange;
+    // List pane.
+    QAction *viewmdor, *viewdelist;
+
+private:
+    QMenu* topMenu(const QString& name, const QString& caption);
+    QMenu* subMenu(QMenu* parent, const QString& name, const QString& caption);
+    QAction* add(QMenu* menu, const QString& name, const QString& caption, bool checkable = false);
+    void separator(QMenu* menu, const QString& name);
+
+    QWidget* m_owner;
+    QHash<QString, QAction*> m_items;
+    QHash<QString, QMenu*> m_menus;
+};

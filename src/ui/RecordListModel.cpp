@@ -1,0 +1,63 @@
+#include "RecordListModel.h"
+
+#include "RowSet.h"
+
+RecordListModel::RecordListModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void RecordListModel::setHeaders(const QStringList& headers)
+{
+    beginResetModel();
+    m_headers = headers;
+    endResetModel();
+}
+
+void RecordListModel::fill(std::shared_ptr<const RowSet> rows, qsizetype start)
+{
+    beginResetModel();
+    m_rows = std::move(rows);
+    m_start = m_rows ? std::clamp<qsizetype>(start, 0, m_rows->size()) : 0;
+    endResetModel();
+}
+
+void RecordListModel::clear() { fill(nullptr, 0); }
+
+QString RecordListModel::subItem(int row, int column) const
+{
+    if (!m_rows || row < 0 || row >= rowCount())
+        return QString();
+    return m_rows->value(m_start + row, column);
+}
+
+int RecordListModel::rowCount(const QModelIndex& parent) const
+{
+    if (parent.isValid() || !m_rows)
+        return 0;
+    return int(m_rows->size() - m_start);
+}
+
+int RecordListModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_headers.size());
+}
+
+QVariant RecordListModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole:
+        return subItem(index.row(), index.column());
+    case Qt::DecorationRole:
+        return index.column() == 0 && !m_icon.isNull() ? QVariant(m_icon) : QVariant();
+    default:
+        return {};
+    }
+}
+
+QVariant RecordListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < m_headers.size())
+        return m_headers.at(section);
+    return {};
+}

@@ -1,0 +1,207 @@
+#include "RecordListView.h"
+
+#include "RecordListModel.h"
+#include "Units.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QListView>
+#include <QMouseEvent>
+#include <QStackedWidget>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+RecordListView::RecordListView(QWidget* parent)
+    : QWidget(parent), m_model(new RecordListModel(this)), m_stack(new QStackedWidget(this)),
+      m_list(new QListView(this)), m_report(new QTreeView(this))
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_stack);
+
+    // List view: items flow down a column, then into the next one, scrolling sideways.
+    m_list->setModel(m_model);
+    m_list->setViewMode(QListView::ListMode);
+    m_list->setFlow(QListView::TopToBottom);
+    m_list->setWrapping(true);
+    m_list->setResizeMode(QListView::Adjust);
+    m_list->setUniformItemSizes(true);
+    m_list->setLayoutMode(QListView::Batched);
+    m_list->setBatchSize(2000);
+    m_list->setSpacing(1);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+
+    m_report->setModel(m_model);
+    m_report->setSelectionModel(m_list->selectionModel());
+    m_report->setRootIsDecorated(false);
+    m_report->setItemsExpandable(false);
+    m_report->setUniformRowHeights(true);
+    m_report->setAllColumnsShowFocus(true);
+    m_report->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_report->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_report->header()->setStretchLastSection(false);
+    m_report->header()->setMinimumSectionSize(0);
+
+    m_stack->addWidget(m_list);
+    m_stack->addWidget(m_report);
+    watch(m_list);
+    watch(m_report);
+
+    connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (!m_filling && current.isValid())
+                    emit itemClicked(current.row());
+            });
+}
+
+void RecordListView::watch(QAbstractItemView* view)
+{
+    view->installEventFilter(this);
+    view->viewport()->installEventFilter(this);
+}
+
+bool RecordListView::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            emit keyPressed(13);
+            return true;
+        }
+        if (key->key() == Qt::Key_Backspace) {
+            emit keyPressed(8);
+            return true;
+        }
+        emit keyPressed(key->key());
+        break;
+    }
+    case QEvent::MouseButtonDblClick:
+        if (watched == m_list->viewport() || watched == m_report->viewport()) {
+            emit doubleClicked();
+            return true;
+        }
+        break;
+    case QEvent::MouseButtonRelease:
+        if (watched == m_list->viewport() || watched == m_report->viewport()) {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            // Let the view finish the click (selection) first, then report the release.
+            QAbstractItemView* view = qobject_cast<QAbstractItemView*>(watched->parent());
+            const bool handled = view && static_cast<QObject*>(view->viewport())->event(event);
+            emit mouseReleased(mouse->button(), mouse->globalPosition().toPoint());
+            return handled;
+        }
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void RecordListView::addColumn(const QString& header, int widthTwips)
+{
+    QStringList headers;
+    for (int i = 0; i < m_model->columnCount(); ++i)
+        headers << m_model->headerData(i, Qt::Horizontal).toString();
+    headers << header;
+    m_model->setHeaders(headers);
+    m_widthsTwips << widthTwips;
+    applyColumnWidths();
+}
+
+int RecordListView::columnCount() const { return m_model->columnCount(); }
+
+void RecordListView::setColumnWidthTwips(int column, int twips)
+{
+    if (column < 0 || column >= m_widthsTwips.size())
+        return;
+    m_widthsTwips[column] = twips;
+    applyColumnWidths();
+}
+
+int RecordListView::columnWidth(int column) const
+{
+    if (column < 0 || column >= m_widthsTwips.size() || m_report->isColumnHidden(column))
+        return 0;
+    return m_report->columnWidth(column);
+}
+
+void RecordListView::applyColumnWidths()
+{
+    for (int i = 0; i < m_widthsTwips.size(); ++i) {
+        const int pixels = Units::px(m_widthsTwips.at(i));
+        m_report->setColumnHidden(i, pixels <= 0);
+        if (pixels > 0)
+            m_report->setColumnWidth(i, pixels);
+    }
+    // In list view an item is as wide as the first column.
+    if (!m_widthsTwips.isEmpty() && Units::px(m_widthsTwips.first()) > 0)
+        m_list->setGridSize(QSize());
+}
+
+void RecordListView::setSmallIcon(const QIcon& icon) { m_model->setSmallIcon(icon); }
+
+void RecordListView::setView(int view)
+{
+    if (view != List && view != Report)
+        return;
+    m_view = view;
+    const bool hadFocus = activeView()->hasFocus();
+    m_stack->setCurrentWidget(view == List ? static_cast<QWidget*>(m_list) : m_report);
+    if (hadFocus)
+        activeView()->setFocus();
+}
+
+QAbstractItemView* RecordListView::activeView() const
+{
+    return m_view == List ? static_cast<QAbstractItemView*>(m_list) : m_report;
+}
+
+void RecordListView::fill(std::shared_ptr<const RowSet> rows, qsizetype start)
+{
+    m_filling = true;
+    m_model->fill(std::move(rows), start);
+    if (m_model->rowCount() > 0)
+        m_list->selectionModel()->setCurrentIndex(m_model->index(0, 0),
+                                                  QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_filling = false;
+}
+
+void RecordListView::clear() { fill(nullptr, 0); }
+
+int RecordListView::count() const { return m_model->rowCount(); }
+
+QString RecordListView::itemText(int row) const { return m_model->itemText(row); }
+
+QString RecordListView::subItem(int row, int column) const { return m_model->subItem(row, column); }
+
+int RecordListView::selectedRow() const
+{
+    const QModelIndex current = m_list->selectionModel()->currentIndex();
+    if (!current.isValid() || !m_list->selectionModel()->isRowSelected(current.row(), QModelIndex()))
+        return -1;
+    return current.row();
+}
+
+void RecordListView::selectRow(int row)
+{
+    if (row < 0 || row >= count())
+        return;
+    const QModelIndex index = m_model->index(row, 0);
+    m_list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    activeView()->scrollTo(index);
+}
+
+void RecordListView::setBackgroundPicture(const QPixmap& picture)
+{
+    m_picture = picture;
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(m_list), static_cast<QAbstractItemView*>(m_report)}) {
+        QPalette p = view->viewport()->palette();
+        if (picture.isNull())
+            p.setBrush(QPalette::Base, palette().brush(QPalette::Base));
+        else
+            p.setBrush(QPalette::Base, QBrush(picture));
+        view->viewport()->setPalette(p);
+    }
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QPixmap>
+#include <QWidget>
+
+#include <memory>
+
+class QListView;
+class QTreeView;
+class QStackedWidget;
+class QAbstractItemView;
+class RecordListModel;
+class RowSet;
+
+// A list view in the manner of the classic common control: items with sub-items under column
+// headers, shown either side by side in columns (view 2, list) or one row per item (view 3,
+// report). Columns of width 0 are carried but never shown.
+class RecordListView : public QWidget
+{
+    Q_OBJECT
+public:
+    enum View { List = 2, Report = 3 };
+
+    explicit RecordListView(QWidget* parent = nullptr);
+
+    // Columns in order, widths in twips (0 hides the column).
+    void addColumn(const QString& header, int widthTwips);
+    int columnCount() const;
+    void setColumnWidthTwips(int column, int twips);
+    int columnWidth(int column) const; // pixels, 0 for a hidden column
+    void setSmallIcon(const QIcon& icon);
+
+    void setView(int view);
+    int view() const { return m_view; }
+
+    // Items: refilled from a recordset's rows, from position start to the end.
+    void fill(std::shared_ptr<const RowSet> rows, qsizetype start);
+    void clear();
+    int count() const;
+    QString itemText(int row) const;
+    QString subItem(int row, int column) const;
+    RecordListModel* model() const { return m_model; }
+
+    // The selected item, or -1. After a fill the first item is selected, as in the classic control.
+    int selectedRow() const;
+    void selectRow(int row);
+
+    void setBackgroundPicture(const QPixmap& picture);
+    bool hasBackgroundPicture() const { return !m_picture.isNull(); }
+
+    QAbstractItemView* activeView() const;
+    QListView* listView() const { return m_list; }
+    QTreeView* reportView() const { return m_report; }
+
+signals:
+    void itemClicked(int row);
+    void doubleClicked();
+    void keyPressed(int key); // 13 for Enter, 8 for Backspace, otherwise the Qt key
+    void mouseReleased(Qt::MouseButton button, const QPoint& globalPos);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void watch(QAbstractItemView* view);
+    void applyColumnWidths();
+
+    RecordListModel* m_model;
+    QStackedWidget* m_stack;
+    QListView* m_list;
+    QTreeView* m_report;
+    QList<int> m_widthsTwips;
+    QPixmap m_picture;
+    int m_view = List;
+    bool m_filling = false;
+};

@@ -1,0 +1,30 @@
+#include "ModalDriver.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
+void ModalDriver::whenModal(std::function<void(QWidget*)> action, int timeoutMs)
+{
+    auto* timer = new QTimer(qApp);
+    auto* clock = new QElapsedTimer;
+    clock->start();
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, clock, action, timeoutMs] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal || clock->elapsed() > timeoutMs) {
+            timer->stop();
+            timer->deleteLater();
+            delete clock;
+            if (modal)
+                action(modal);
+        }
+    });
+    timer->start();
+}
+
+void ModalDriver::closeAll()
+{
+    while (QWidget* modal = QApplication::activeModalWidget())
+        modal->close();
+}
