@@ -11,9 +11,44 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <functional>
+
+namespace {
+
+// The two faces of a list report their keys and clicks to the list after handling them.
+template <typename View>
+class ReportingView : public View
+{
+public:
+    ReportingView(QWidget* parent, std::function<void(QEvent*)> report) : View(parent), m_report(std::move(report)) {}
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        // Enter and Backspace are the list's own commands, not the view's.
+        const int key = event->key();
+        if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Backspace)
+            View::keyPressEvent(event);
+        m_report(event);
+    }
+    void mouseDoubleClickEvent(QMouseEvent* event) override { m_report(event); }
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        View::mouseReleaseEvent(event);
+        m_report(event);
+    }
+
+private:
+    std::function<void(QEvent*)> m_report;
+};
+
+} // namespace
+
 RecordListView::RecordListView(QWidget* parent)
     : QWidget(parent), m_model(new RecordListModel(this)), m_stack(new QStackedWidget(this)),
-      m_list(new QListView(this)), m_report(new QTreeView(this))
+      m_list(new ReportingView<QListView>(this, [this](QEvent* e) { viewEvent(e); })),
+      m_report(new ReportingView<QTreeView>(this, [this](QEvent* e) { viewEvent(e); }))
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -31,6 +66,7 @@ RecordListView::RecordListView(QWidget* parent)
     m_list->setSpacing(1);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
 
     m_report->setModel(m_model);
     m_report->setSelectionModel(m_list->selectionModel());
@@ -40,6 +76,7 @@ RecordListView::RecordListView(QWidget* parent)
     m_report->setAllColumnsShowFocus(true);
     m_report->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_report->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_report->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_report->header()->setStretchLastSection(false);
     m_report->header()->setMinimumSectionSize(0);
 
@@ -57,46 +94,32 @@ RecordListView::RecordListView(QWidget* parent)
 
 void RecordListView::watch(QAbstractItemView* view)
 {
-    view->installEventFilter(this);
-    view->viewport()->installEventFilter(this);
+    // A click on an item counts every time, also on the item that is already selected.
+    connect(view, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
+        if (index.isValid())
+            emit itemClicked(index.row());
+    });
 }
 
-bool RecordListView::eventFilter(QObject* watched, QEvent* event)
+void RecordListView::viewEvent(QEvent* event)
 {
     switch (event->type()) {
     case QEvent::KeyPress: {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            emit keyPressed(13);
-            return true;
-        }
-        if (key->key() == Qt::Key_Backspace) {
-            emit keyPressed(8);
-            return true;
-        }
-        emit keyPressed(key->key());
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        emit keyPressed(key == Qt::Key_Return || key == Qt::Key_Enter ? 13 : key == Qt::Key_Backspace ? 8 : key);
         break;
     }
     case QEvent::MouseButtonDblClick:
-        if (watched == m_list->viewport() || watched == m_report->viewport()) {
-            emit doubleClicked();
-            return true;
-        }
+        emit doubleClicked();
         break;
-    case QEvent::MouseButtonRelease:
-        if (watched == m_list->viewport() || watched == m_report->viewport()) {
-            auto* mouse = static_cast<QMouseEvent*>(event);
-            // Let the view finish the click (selection) first, then report the release.
-            QAbstractItemView* view = qobject_cast<QAbstractItemView*>(watched->parent());
-            const bool handled = view && static_cast<QObject*>(view->viewport())->event(event);
-            emit mouseReleased(mouse->button(), mouse->globalPosition().toPoint());
-            return handled;
-        }
+    case QEvent::MouseButtonRelease: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        emit mouseReleased(mouse->button(), mouse->globalPosition().toPoint());
         break;
+    }
     default:
         break;
     }
-    return QWidget::eventFilter(watched, event);
 }
 
 void RecordListView::addColumn(const QString& header, int widthTwips)
@@ -135,9 +158,12 @@ void RecordListView::applyColumnWidths()
         if (pixels > 0)
             m_report->setColumnWidth(i, pixels);
     }
-    // In list view an item is as wide as the first column.
-    if (!m_widthsTwips.isEmpty() && Units::px(m_widthsTwips.first()) > 0)
-        m_list->setGridSize(QSize());
+    // In list view every item takes one cell as wide as the first column (within reason), so
+    // long names are not cut and 100,000 items need no measuring.
+    if (!m_widthsTwips.isEmpty()) {
+        const int width = std::clamp(Units::px(m_widthsTwips.first()), 140, 320);
+        m_list->setGridSize(QSize(width, fontMetrics().height() + 12));
+    }
 }
 
 void RecordListView::setSmallIcon(const QIcon& icon) { m_model->setSmallIcon(icon); }
@@ -179,7 +205,7 @@ QString RecordListView::subItem(int row, int column) const { return m_model->sub
 int RecordListView::selectedRow() const
 {
     const QModelIndex current = m_list->selectionModel()->currentIndex();
-    if (!current.isValid() || !m_list->selectionModel()->isRowSelected(current.row(), QModelIndex()))
+    if (!current.isValid() || !m_list->selectionModel()->isSelected(m_model->index(current.row(), 0)))
         return -1;
     return current.row();
 }

@@ -58,10 +58,8 @@ signals:
     void keyPressed(int key); // 13 for Enter, 8 for Backspace, otherwise the Qt key
     void mouseReleased(Qt::MouseButton button, const QPoint& globalPos);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
+    void viewEvent(QEvent* event);
     void watch(QAbstractItemView* view);
     void applyColumnWidths();
 

@@ -68,7 +68,6 @@ void SkinStatusBar::setPanelIcon(int number, const QIcon& icon)
     if (QLabel* label = panel(number)) {
         // The picture sits beside the text; a rich label keeps both in one panel.
         label->setTextFormat(Qt::PlainText);
-        label->setPixmap(QPixmap());
         label->setProperty("panelIcon", icon);
         update();
     }

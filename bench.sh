@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Measures the program at 100,000 contacts against the stock sqlcipher shell on the same file.
+# Each figure is the median of RUNS runs (default 5). The last line sums it up.
+set -euo pipefail
+cd "$(dirname "$0")"
+RUNS=${RUNS:-5}
+CONTACTS=${CONTACTS:-100000}
+scripts/install-deps.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DQAV_TESTS=OFF >/dev/null
+cmake --build build >/dev/null
+export QT_QPA_PLATFORM=offscreen
+
+data=build/bench-data
+mkdir -p "$data"
+seed="$data/book-$CONTACTS.bin"
+[ -f "$seed" ] || build/tools/qav_gendb "$seed" "$CONTACTS" 1947 >/dev/null
+rm -f "$data/empty.bin"; build/tools/qav_makedb "$data/empty.bin" >/dev/null
+work="$data/run"; mkdir -p "$work"
+fresh() { rm -f "$work/Kib.bin"; cp "$1" "$work/Kib.bin"; }
+
+key="PRAGMA key = 'tor\$kq\$wvl\$8\$1947';"
+now_us() { echo $(( $(date +%s%N) / 1000 )); }
+median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+timed() { local s; s=$(now_us); "$@" >/dev/null 2>&1; echo $(( $(now_us) - s )); }
+shell() { sqlcipher "$seed" <<<"$key $1" >/dev/null; }
+
+big=1   # the directory that holds half of the contacts
+hit="Zoë"; miss="qqqqq"
+
+startup_us=$(for i in $(seq "$RUNS"); do fresh "$seed"; timed build/bench/qav_bench startup "$work"; done | median)
+shell_all_us=$(for i in $(seq "$RUNS"); do timed shell "select * from info order by name;"; done | median)
+shell_open_us=$(for i in $(seq "$RUNS"); do timed shell "select * from info where dir= '$big' order by name;"; done | median)
+shell_hit_us=$(for i in $(seq "$RUNS"); do timed shell "select * from info where dir= '$big' and name like '%$hit%' order by name;"; done | median)
+shell_miss_us=$(for i in $(seq "$RUNS"); do timed shell "select * from info where dir= '$big' and name like '%$miss%' order by name;"; done | median)
+
+fresh "$seed"
+steps=$(build/bench/qav_bench steps "$work" "$big" "$RUNS")
+get() { sed -n "s/.*$1=\([0-9.]*\).*/\1/p" <<<"$steps"; }
+open_ms=$(get open_ms); hit_ms=$(get search_hit_ms); miss_ms=$(get search_miss_ms); save_ms=$(get save_ms); hits=$(get hits)
+
+fresh "$seed"; rss_full=$(build/bench/qav_bench rss "$work" "$big")
+fresh "$data/empty.bin"; rss_empty=$(build/bench/qav_bench rss "$work" "$big")
+
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.3f", a / b}'; }
+ms() { awk -v u="$1" 'BEGIN {printf "%.1f", u / 1000}'; }
+startup_ratio=$(ratio "$startup_us" "$shell_all_us")
+open_ratio=$(ratio "$(awk -v m="$open_ms" 'BEGIN{print m*1000}')" "$shell_open_us")
+search_hit_ratio=$(ratio "$(awk -v m="$hit_ms" 'BEGIN{print m*1000}')" "$shell_hit_us")
+search_miss_ratio=$(ratio "$(awk -v m="$miss_ms" 'BEGIN{print m*1000}')" "$shell_miss_us")
+search_ratio=$(awk -v a="$search_hit_ratio" -v b="$search_miss_ratio" 'BEGIN {print (a > b ? a : b)}')
+rss_growth_mb=$(awk -v a="$rss_full" -v b="$rss_empty" 'BEGIN {printf "%.1f", (a - b) / 1024}')
+
+printf '%-34s %12s %12s %8s\n' "figure ($CONTACTS contacts, median of $RUNS)" "ours (ms)" "shell (ms)" "ratio"
+printf '%-34s %12s %12s %8s\n' "start-up to painted list" "$(ms "$startup_us")" "$(ms "$shell_all_us")" "$startup_ratio"
+printf '%-34s %12s %12s %8s\n' "open the big directory" "$open_ms" "$(ms "$shell_open_us")" "$open_ratio"
+printf '%-34s %12s %12s %8s\n' "search, $hits hits" "$hit_ms" "$(ms "$shell_hit_us")" "$search_hit_ratio"
+printf '%-34s %12s %12s %8s\n' "search, no hits" "$miss_ms" "$(ms "$shell_miss_us")" "$search_miss_ratio"
+printf '%-34s %12s\n' "save one contact with refresh" "$save_ms"
+printf '%-34s %12s MB (peak RSS %s KB full, %s KB empty)\n' "memory growth" "$rss_growth_mb" "$rss_full" "$rss_empty"
+echo "startup_ratio=$startup_ratio open_ratio=$open_ratio search_ratio=$search_ratio save_ms=$save_ms rss_growth_mb=$rss_growth_mb"

@@ -1,0 +1,88 @@
+#include "BenchScenario.h"
+
+#include "CommandWiring.h"
+#include "MainForm.h"
+#include "RecordListView.h"
+#include "SharedData.h"
+#include "SkinStatusBar.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+
+BenchScenario::BenchScenario(const QString& folder) { SharedData::setProgramFolder(folder); }
+
+BenchScenario::~BenchScenario() = default;
+
+void BenchScenario::paintNow()
+{
+    // repaint() paints at once, the way the user would see it, without waiting for the loop.
+    m_form->repaint();
+    QApplication::processEvents();
+}
+
+bool BenchScenario::start()
+{
+    m_form = std::make_unique<MainForm>();
+    CommandWiring::install(*m_form);
+    if (!m_form->Form_Load())
+        return false;
+    m_form->show();
+    paintNow();
+    return true;
+}
+
+double BenchScenario::openDirectory(const QString& code)
+{
+    RecordListView* list = m_form->infodirlist;
+    for (int row = 0; row < list->count(); ++row) {
+        if (list->subItem(row, 1) == code) {
+            list->selectRow(row);
+            break;
+        }
+    }
+    QElapsedTimer clock;
+    clock.start();
+    m_form->Opendir();
+    paintNow();
+    return clock.nsecsElapsed() / 1e6;
+}
+
+double BenchScenario::search(const QString& text)
+{
+    m_form->txtSearch->setText(text);
+    QElapsedTimer clock;
+    clock.start();
+    m_form->searchCommand();
+    paintNow();
+    return clock.nsecsElapsed() / 1e6;
+}
+
+double BenchScenario::saveContact(const QString& name)
+{
+    QElapsedTimer clock;
+    clock.start();
+    // What a save does: the insert, the requery and the two refills.
+    (void)SharedData::connection().execute(QStringLiteral("insert into info values(?,?,?,?,?,?,?,?,?,?)"),
+                                           {name, QStringLiteral("0223456789"), {}, {}, {}, {}, {}, {}, {},
+                                            m_form->dir->text()});
+    (void)SharedData::contacts().requery();
+    m_form->fill_list();
+    m_form->Refreshlist();
+    paintNow();
+    return clock.nsecsElapsed() / 1e6;
+}
+
+void BenchScenario::goBack() { m_form->GoBack(); }
+
+long BenchScenario::peakResidentKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return -1;
+}

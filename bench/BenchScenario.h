@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+class MainForm;
+
+// The user's steps the benchmark times, run on the real main window: start-up until the
+// directory list is painted, opening the big directory, searching it and saving one contact.
+class BenchScenario
+{
+public:
+    explicit BenchScenario(const QString& folder);
+    ~BenchScenario();
+
+    // Builds and shows the main window; returns after the directory list has been painted.
+    bool start();
+    MainForm& form() { return *m_form; }
+
+    // Each returns the milliseconds until the list and the status bar are painted.
+    double openDirectory(const QString& code);
+    double search(const QString& text);
+    double saveContact(const QString& name);
+    void goBack();
+
+    static long peakResidentKb();
+
+private:
+    void paintNow();
+
+    std::unique_ptr<MainForm> m_form;
+};

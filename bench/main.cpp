@@ -1,0 +1,109 @@
+// qav_bench: the measured steps of ./bench.sh, each in a fresh process.
+//   qav_bench startup <folder>             start, paint the directory list, exit
+//   qav_bench steps <folder> <code> <runs> open, search and save timings (medians, ms)
+//   qav_bench rss <folder> <code>          peak resident KB after start-up and opening code
+//   qav_bench check <folder>               the small CI run: counts and order are right
+#include "AppLook.h"
+#include "BenchScenario.h"
+#include "MainForm.h"
+#include "NameOrder.h"
+#include "RecordListView.h"
+#include "SharedData.h"
+#include "SkinStatusBar.h"
+#include "SoundPlayer.h"
+
+#include <QApplication>
+
+#include <algorithm>
+#include <cstdio>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+const QString kHit = QStringLiteral("Zoë");      // about 1% of the names
+const QString kMiss = QStringLiteral("qqqqq");   // none
+
+int check(BenchScenario& run)
+{
+    MainForm& form = run.form();
+    int failures = 0;
+    auto expect = [&](bool ok, const char* what) {
+        std::printf("%s %s\n", ok ? "ok  " : "FAIL", what);
+        failures += ok ? 0 : 1;
+    };
+    expect(form.infodirlist->count() == 21, "21 directories listed");
+    expect(form.statbar->panelText(3).contains(QStringLiteral(" 1000 ")), "total of 1000 contacts in panel 3");
+    run.openDirectory(QStringLiteral("1"));
+    RecordListView* list = form.infolist;
+    expect(list->count() == 500, "500 contacts in the big directory");
+    expect(form.statbar->panelText(2).contains(QStringLiteral(" 500 ")), "its count in panel 2");
+    NameOrder order;
+    bool sorted = true;
+    for (int i = 1; i < list->count(); ++i)
+        sorted = sorted && !order.lessThan(list->itemText(i), list->itemText(i - 1));
+    expect(sorted, "names in order from first to last");
+    QString expectedHits;
+    (void)SharedData::connection().scalar(
+        QStringLiteral("SELECT count(*) FROM info WHERE dir = '1' AND name LIKE ?"), {QLatin1Char('%') + kHit + QLatin1Char('%')},
+        expectedHits);
+    run.search(kHit);
+    expect(list->count() == expectedHits.toInt() && list->count() > 0, "search finds the same rows as SQL");
+    run.search(kMiss);
+    expect(list->count() == 0, "search with no hits empties the list");
+    run.saveContact(QStringLiteral("Bench Contact"));
+    expect(list->count() == 501, "saved contact listed");
+    return failures == 0 ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    AppLook::apply(app);
+    SoundPlayer::setBackend({[](const QString&) {}, [] {}});
+    const QStringList args = app.arguments();
+    if (args.size() < 3) {
+        std::fprintf(stderr, "usage: qav_bench startup|steps|rss|check <folder> [code] [runs]\n");
+        return 2;
+    }
+    const QString mode = args.at(1);
+    BenchScenario run(args.at(2));
+    if (!run.start())
+        return 1;
+    if (mode == QLatin1String("startup")) {
+        std::fflush(stdout);
+        _exit(0); // the measurement ends at the first paint
+    }
+    const QString code = args.value(3, QStringLiteral("1"));
+    if (mode == QLatin1String("rss")) {
+        run.openDirectory(code);
+        std::printf("%ld\n", BenchScenario::peakResidentKb());
+        std::fflush(stdout);
+        _exit(0);
+    }
+    if (mode == QLatin1String("check"))
+        return check(run);
+    const int runs = std::max(1, args.value(4, QStringLiteral("5")).toInt());
+    std::vector<double> open, hit, miss, save;
+    int hits = 0;
+    for (int i = 0; i < runs; ++i) {
+        open.push_back(run.openDirectory(code));
+        hit.push_back(run.search(kHit));
+        hits = run.form().infolist->count();
+        miss.push_back(run.search(kMiss));
+        save.push_back(run.saveContact(QStringLiteral("Bench Contact %1").arg(i)));
+        run.goBack();
+    }
+    std::printf("open_ms=%.2f search_hit_ms=%.2f search_miss_ms=%.2f save_ms=%.2f hits=%d\n", median(open),
+                median(hit), median(miss), median(save), hits);
+    std::fflush(stdout);
+    _exit(0);
+}

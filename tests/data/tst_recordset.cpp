@@ -1,0 +1,236 @@
+// Recordsets as the windows use them: counts, filters, order, walking and snapshots.
+#include "RecordFilter.h"
+#include "Recordset.h"
+#include "SharedData.h"
+#include "TestDatabase.h"
+
+#include <QtTest>
+
+class TestRecordset : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void openCountsExactlyAndStartsOnTheFirstRow();
+    void filterWildcardsAndCounts_data();
+    void filterWildcardsAndCounts();
+    void typedFilterTextIsData();
+    void emptyFilterShowsEveryRowAgain();
+    void notEqualFilterHidesOneDirectory();
+    void namesSortAsPeopleExpect();
+    void requeryKeepsTheFilterAndSeesNewRows();
+    void snapshotsDoNotFollowLaterFilters();
+    void closedOrFailedRecordsetsHaveNoCount();
+    void pagesBeyondTheCacheReadBackCorrectly();
+
+private:
+    std::unique_ptr<TestDatabase> m_db;
+    QString m_family;
+    QString m_work;
+};
+
+void TestRecordset::init()
+{
+    m_db = std::make_unique<TestDatabase>();
+    m_family = m_db->addDirectory(QStringLiteral("العائلة"));
+    m_work = m_db->addDirectory(QStringLiteral("العمل"));
+    m_db->addContact(QStringLiteral("أحمد علي"), m_family, {QStringLiteral("0223456789")});
+    m_db->addContact(QStringLiteral("O'Neil"), m_family, {{}, {}, {}, {}, {}, {}, QStringLiteral("مدرسة النصر")});
+    m_db->addContact(QStringLiteral("100% Pure"), m_family);
+    m_db->addContact(QStringLiteral("Star*Light"), m_family);
+    m_db->addContact(QStringLiteral("under_score"), m_family);
+    m_db->addContact(QStringLiteral("سارة"), m_work);
+    QVERIFY(OpenDatabase().ok);
+}
+
+void TestRecordset::cleanup()
+{
+    CloseContactRecordset();
+    CloseDirectoryRecordset();
+    m_db.reset();
+}
+
+void TestRecordset::openCountsExactlyAndStartsOnTheFirstRow()
+{
+    Recordset& contacts = SharedData::contacts();
+    QVERIFY(contacts.open(QStringLiteral("select * from info where dir= ? order by name"), m_family).ok);
+    QCOMPARE(contacts.state(), int(Recordset::Open));
+    QCOMPARE(contacts.recordCount(), qsizetype(5));
+    QCOMPARE(contacts.source(), QStringLiteral("select * from info where dir= '%1' order by name").arg(m_family));
+    QCOMPARE(contacts.position(), qsizetype(0));
+    QStringList walked;
+    while (!contacts.eof()) {
+        walked << contacts.field(0);
+        QCOMPARE(contacts.field(QStringLiteral("dir")), m_family);
+        contacts.moveNext();
+    }
+    QCOMPARE(walked.size(), 5);
+    QCOMPARE(contacts.columns().size(), 10);
+}
+
+void TestRecordset::filterWildcardsAndCounts_data()
+{
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("count");
+    QTest::newRow("middle of a name") << "name" << "Nei" << 1;
+    QTest::newRow("latin without case") << "name" << "o'nEIL" << 1;
+    QTest::newRow("star in the text is a wildcard") << "name" << "Star*ght" << 1;
+    QTest::newRow("percent in the text is a wildcard") << "name" << "S%L" << 1;
+    QTest::newRow("underscore is literal") << "name" << "r_s" << 1;
+    QTest::newRow("underscore never matches another letter") << "name" << "O_Neil" << 0;
+    QTest::newRow("no hits") << "name" << "zzz" << 0;
+    QTest::newRow("empty text lets everything through") << "name" << "" << 5;
+    QTest::newRow("another column") << "hometel" << "2345" << 1;
+    QTest::newRow("alef forms match each other") << "name" << "احمد" << 1;
+    QTest::newRow("teh marbuta matches heh") << "org" << "مدرسه" << 1;
+}
+
+void TestRecordset::filterWildcardsAndCounts()
+{
+    QFETCH(QString, column);
+    QFETCH(QString, typed);
+    QFETCH(int, count);
+    Recordset& contacts = SharedData::contacts();
+    QVERIFY(contacts.open(QStringLiteral("select * from info where dir= ? order by name"), m_family).ok);
+    QVERIFY(contacts.setFilter(RecordFilter::contains(column, typed)).ok);
+    QCOMPARE(contacts.recordCount(), qsizetype(count));
+    QCOMPARE(contacts.position(), qsizetype(0));
+    qsizetype walked = 0;
+    for (; !contacts.eof(); contacts.moveNext())
+        ++walked;
+    QCOMPARE(walked, qsizetype(count));
+}
+
+void TestRecordset::typedFilterTextIsData()
+{
+    Recordset& contacts = SharedData::contacts();
+    QVERIFY(contacts.open(QStringLiteral("select * from info order by name ")).ok);
+    const RecordFilter filter = RecordFilter::contains(QStringLiteral("name"), QStringLiteral("' OR '1'='1"));
+    QCOMPARE(filter.text(), QStringLiteral("[name] LIKE '*' OR '1'='1%' "));
+    QVERIFY(contacts.setFilter(filter).ok);
+    QCOMPARE(contacts.recordCount(), qsizetype(0));
+    QVERIFY(contacts.setFilter(RecordFilter::contains(QStringLiteral("name"), QStringLiteral("'"))).ok);
+    QCOMPARE(contacts.recordCount(), qsizetype(1));
+    QCOMPARE(contacts.field(0), QStringLiteral("O'Neil"));
+    // A column name that is not a plain identifier never reaches the statement.
+    QVERIFY(RecordFilter::contains(QStringLiteral("name) OR (1"), QStringLiteral("x")).isEmpty());
+}
+
+void TestRecordset::emptyFilterShowsEveryRowAgain()
+{
+    Recordset& contacts = SharedData::contacts();
+    QVERIFY(contacts.open(QStringLiteral("select * from info order by name ")).ok);
+    QVERIFY(contacts.setFilter(RecordFilter::contains(QStringLiteral("name"), QStringLiteral("سارة"))).ok);
+    QCOMPARE(contacts.recordCount(), qsizetype(1));
+    QVERIFY(contacts.setFilter(RecordFilter()).ok);
+    QCOMPARE(contacts.recordCount(), qsizetype(6));
+}
+
+void TestRecordset::notEqualFilterHidesOneDirectory()
+{
+    Recordset& directories = SharedData::directories();
+    QVERIFY(directories.open(QStringLiteral("select * from dirg  order by dirname ")).ok);
+    const RecordFilter filter = RecordFilter::notEqual(QStringLiteral("code"), m_family);
+    QCOMPARE(filter.text(), QStringLiteral("[code] <> '%1' ").arg(m_family));
+    QVERIFY(directories.setFilter(filter).ok);
+    QCOMPARE(directories.recordCount(), qsizetype(1));
+    QCOMPARE(directories.field(0), QStringLiteral("العمل"));
+    QCOMPARE(directories.field(1), m_work);
+    QCOMPARE(directories.field(2), QStringLiteral("0"));
+}
+
+void TestRecordset::namesSortAsPeopleExpect()
+{
+    TestDatabase db;
+    const QString d = db.addDirectory(QStringLiteral("d"));
+    const QStringList stored = {QStringLiteral("zed"),  QStringLiteral("بسمة"), QStringLiteral("Alice"),
+                                QStringLiteral("إبراهيم"), QStringLiteral("bob"),  QStringLiteral("احمد"),
+                                QStringLiteral("أحمد"),  QStringLiteral("آمال"), QStringLiteral("alan"),
+                                QStringLiteral("Item 10"), QStringLiteral("Item 2"), QStringLiteral("يوسف")};
+    for (const QString& name : stored)
+        db.addContact(name, d);
+    QVERIFY(OpenDatabase().ok);
+    Recordset& contacts = SharedData::contacts();
+    QVERIFY(contacts.open(QStringLiteral("select * from info order by name ")).ok);
+    QStringList order;
+    for (; !contacts.eof(); contacts.moveNext())
+        order << contacts.field(0);
+    // Arabic first in dictionary order with the alef forms together, then Latin without case,
+    // numbers by value.
+    const QStringList alefNames = order.mid(0, 4);
+    QVERIFY(alefNames.contains(QStringLiteral("إبراهيم")));
+    QVERIFY(alefNames.contains(QStringLiteral("احمد")));
+    QVERIFY(alefNames.contains(QStringLiteral("أحمد")));
+    QVERIFY(alefNames.contains(QStringLiteral("آمال")));
+    QCOMPARE(alefNames.first(), QStringLiteral("إبراهيم"));
+    QCOMPARE(order.mid(4), (QStringList{QStringLiteral("بسمة"), QStringLiteral("يوسف"), QStringLiteral("alan"),
+                                        QStringLiteral("Alice"), QStringLiteral("bob"), QStringLiteral("Item 2"),
+                                        QStringLiteral("Item 10"), QStringLiteral("zed")}));
+}
+
+void TestRecordset::requeryKeepsTheFilterAndSeesNewRows()
+{
+    Recordset& contacts = SharedData::contacts();
+    QVERIFY(contacts.open(QStringLiteral("select * from info where dir= ? order by name"), m_family).ok);
+    QVERIFY(contacts.setFilter(RecordFilter::contains(QStringLiteral("name"), QStringLiteral("a"))).ok);
+    const qsizetype before = contacts.recordCount();
+    contacts.moveNext();
+    m_db->addContact(QStringLiteral("Zakaria"), m_family);
+    m_db->addContact(QStringLiteral("Zoe"), m_family);
+    QVERIFY(contacts.requery().ok);
+    QCOMPARE(contacts.position(), qsizetype(0));
+    QCOMPARE(contacts.recordCount(), before + 1);
+    QCOMPARE(contacts.filter().value(), QStringLiteral("a"));
+}
+
+void TestRecordset::snapshotsDoNotFollowLaterFilters()
+{
+    Recordset& directories = SharedData::directories();
+    QVERIFY(directories.open(QStringLiteral("select * from dirg order by dirname ")).ok);
+    QVERIFY(directories.setFilter(RecordFilter::contains(QStringLiteral("dirname"), QStringLiteral("عمل"))).ok);
+    const auto narrowed = directories.snapshot();
+    QVERIFY(directories.setFilter(RecordFilter()).ok);
+    QCOMPARE(directories.recordCount(), qsizetype(2));
+    QCOMPARE(narrowed->size(), qsizetype(1));
+    QCOMPARE(narrowed->value(0, 0), QStringLiteral("العمل"));
+}
+
+void TestRecordset::closedOrFailedRecordsetsHaveNoCount()
+{
+    Recordset& contacts = SharedData::contacts();
+    contacts.close();
+    QCOMPARE(contacts.state(), int(Recordset::Closed));
+    QCOMPARE(contacts.recordCount(), qsizetype(-1));
+    QVERIFY(contacts.eof());
+    QVERIFY(contacts.field(0).isEmpty());
+    QVERIFY(!contacts.open(QStringLiteral("select * from nosuchtable order by name")).ok);
+    QCOMPARE(contacts.state(), int(Recordset::Closed));
+    QVERIFY(!contacts.open(QStringLiteral("delete from info")).ok);
+    QVERIFY(!contacts.setFilter(RecordFilter()).ok);
+}
+
+void TestRecordset::pagesBeyondTheCacheReadBackCorrectly()
+{
+    TestDatabase db;
+    const QString d = db.addDirectory(QStringLiteral("big"));
+    (void)db.reader().execute(QStringLiteral("BEGIN"));
+    const int total = int(RowSet::kPageRows * (RowSet::kCachedPages + 3));
+    for (int i = 0; i < total; ++i)
+        db.addContact(QStringLiteral("n%1").arg(i, 5, 10, QLatin1Char('0')), d, {QString::number(i)});
+    (void)db.reader().execute(QStringLiteral("COMMIT"));
+    QVERIFY(OpenDatabase().ok);
+    Recordset& contacts = SharedData::contacts();
+    QVERIFY(contacts.open(QStringLiteral("select * from info where dir= ? order by name"), d).ok);
+    const auto rows = contacts.snapshot();
+    QCOMPARE(rows->size(), qsizetype(total));
+    // Jump around so that pages are dropped and read again.
+    for (int i : {0, total - 1, 5, total / 2, 1, total - 2, 0})
+        QCOMPARE(rows->value(i, 1), QString::number(i));
+    QVERIFY(rows->value(total, 0).isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestRecordset)
+#include "tst_recordset.moc"
