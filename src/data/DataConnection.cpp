@@ -17,14 +17,23 @@ struct StatementGuard {
 DataResult failure(const QString& message) { return DataResult{false, message}; }
 
 // qav_fold(text): the folded form that searches compare, computed once per row and query.
+// Text made of ASCII and Arabic letters, nearly every stored value, is folded on its UTF-8
+// bytes directly; anything else goes through TextFold.
 void foldFunction(sqlite3_context* context, int, sqlite3_value** args)
 {
-    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(args[0]));
+    const auto* text = reinterpret_cast<const unsigned char*>(sqlite3_value_text(args[0]));
     if (!text) {
         sqlite3_result_null(context);
         return;
     }
-    const QByteArray folded = TextFold::fold(QString::fromUtf8(text, sqlite3_value_bytes(args[0]))).toUtf8();
+    const int size = sqlite3_value_bytes(args[0]);
+    std::string out;
+    if (TextFold::foldUtf8(text, size, out)) {
+        sqlite3_result_text(context, out.data(), int(out.size()), SQLITE_TRANSIENT);
+        return;
+    }
+    const QByteArray folded =
+        TextFold::fold(QString::fromUtf8(reinterpret_cast<const char*>(text), size)).toUtf8();
     sqlite3_result_text(context, folded.constData(), int(folded.size()), SQLITE_TRANSIENT);
 }
 
@@ -117,9 +126,19 @@ DataResult DataConnection::execute(const QString& sql, const QStringList& values
     int rc = sqlite3_step(guard.stmt);
     while (rc == SQLITE_ROW)
         rc = sqlite3_step(guard.stmt);
+    ++m_ownChanges;
     if (rc != SQLITE_DONE)
         return lastError();
     return {};
+}
+
+quint64 DataConnection::changeStamp()
+{
+    // data_version moves when another connection commits; our own writes are counted here.
+    QString others;
+    if (!scalar(QStringLiteral("PRAGMA data_version"), {}, others))
+        return ++m_ownChanges;
+    return (others.toULongLong() << 32) + m_ownChanges;
 }
 
 DataResult DataConnection::query(const QString& sql, const QStringList& values, const RowCallback& onRow)
@@ -152,6 +171,7 @@ DataResult DataConnection::executeScript(const QString& sql)
 {
     if (!m_db)
         return lastError();
+    ++m_ownChanges;
     char* message = nullptr;
     const QByteArray text = sql.toUtf8();
     if (sqlite3_exec(m_db, text.constData(), nullptr, nullptr, &message) != SQLITE_OK) {

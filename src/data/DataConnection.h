@@ -48,6 +48,10 @@ public:
 
     sqlite3* handle() const { return m_db; }
 
+    // Changes whenever this or another connection committed a change to the file since the
+    // last call; lets readers keep what they built while nothing changed.
+    quint64 changeStamp();
+
     static QString columnText(sqlite3_stmt* stmt, int column);
 
 private:
@@ -56,4 +60,5 @@ private:
 
     sqlite3* m_db = nullptr;
     QString m_path;
+    quint64 m_ownChanges = 0;
 };

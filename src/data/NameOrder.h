@@ -19,6 +19,15 @@ public:
 
     bool lessThan(const QString& a, const QString& b) const;
 
+    // Orders (id, text) rows again after a change, reusing a previous ordering: rows whose id
+    // and text are unchanged keep their order, and only new or changed rows are collated.
+    struct Ordered {
+        std::vector<qint64> ids;
+        std::vector<QString> texts;
+    };
+    Ordered reorder(const Ordered& previous, std::vector<qint64> ids, std::vector<QString> texts) const;
+    Ordered order(std::vector<qint64> ids, std::vector<QString> texts) const;
+
 private:
     QCollator m_collator;
 };

@@ -22,6 +22,11 @@ public:
     QString column() const { return m_column; }
     QString value() const { return m_value; }
 
+    bool operator==(const RecordFilter& other) const
+    {
+        return m_kind == other.m_kind && m_column == other.m_column && m_value == other.m_value;
+    }
+
     // The filter as the record filter text reads.
     QString text() const;
     // A condition for a WHERE clause with one "?" and the value to bind to it.

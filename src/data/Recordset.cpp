@@ -53,6 +53,11 @@ DataResult Recordset::setFilter(const RecordFilter& filter)
         return DataResult{false, QStringLiteral("recordset is closed")};
     if (!filter.isEmpty() && !m_columns.contains(filter.column()))
         return DataResult{false, QStringLiteral("no column %1").arg(filter.column())};
+    // The same filter on unchanged data selects the same rows: keep them, back to the first.
+    if (filter == m_filter && !m_failed && m_count && m_builtAt == m_connection->changeStamp()) {
+        m_position = 0;
+        return {};
+    }
     m_filter = filter;
     return rebuild();
 }
@@ -77,6 +82,14 @@ DataResult Recordset::rebuild()
     m_count.reset();
     m_position = 0;
     m_failed = false;
+    m_builtAt = m_connection->changeStamp();
+    if (!m_filter.isEmpty()) {
+        // A filtered set is usually small and its condition costly: find and order it in one pass.
+        materialize();
+        if (m_failed)
+            return DataResult{false, QStringLiteral("the filter could not be applied")};
+        return {};
+    }
     QStringList values;
     const QString sql = QStringLiteral("SELECT count(*) FROM %1").arg(m_query->table()) + whereClause(values);
     QString count;
@@ -112,12 +125,17 @@ void Recordset::materialize()
         return;
     }
     static const NameOrder order;
-    const std::vector<qsizetype> sorted = order.sortedIndexes(keys);
-    std::vector<qint64> orderedIds;
-    orderedIds.reserve(ids.size());
-    for (qsizetype index : sorted)
-        orderedIds.push_back(ids[size_t(index)]);
-    m_rows = std::make_shared<RowSet>(m_connection, m_query->table(), m_columns, std::move(orderedIds));
+    const QString source = m_query->text();
+    std::shared_ptr<const NameOrder::Ordered> ordered;
+    // Only whole (unfiltered) sets are kept: they are the large ones, rebuilt after every save.
+    if (m_filter.isEmpty() && m_orderCache.rows && m_orderCache.source == source)
+        ordered = std::make_shared<const NameOrder::Ordered>(
+            order.reorder(*m_orderCache.rows, std::move(ids), std::move(keys)));
+    else
+        ordered = std::make_shared<const NameOrder::Ordered>(order.order(std::move(ids), std::move(keys)));
+    if (m_filter.isEmpty())
+        m_orderCache = {source, ordered};
+    m_rows = std::make_shared<RowSet>(m_connection, m_query->table(), m_columns, ordered->ids);
     m_count = m_rows->size();
 }
 

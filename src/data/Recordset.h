@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DataConnection.h"
+#include "NameOrder.h"
 #include "RecordFilter.h"
 #include "RecordQuery.h"
 #include "RowSet.h"
@@ -68,4 +69,11 @@ private:
     std::shared_ptr<RowSet> m_rows;
     qsizetype m_position = 0;
     bool m_failed = false;
+    // The change stamp of the file when the rows were last built.
+    quint64 m_builtAt = 0;
+    // The last unfiltered order built for a query, reused when its rows are built again.
+    struct OrderCache {
+        QString source;
+        std::shared_ptr<const NameOrder::Ordered> rows;
+    } m_orderCache;
 };

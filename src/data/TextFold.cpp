@@ -55,3 +55,48 @@ QString TextFold::fold(const QString& text)
     }
     return plain.toCaseFolded();
 }
+
+bool TextFold::foldUtf8(const unsigned char* text, int size, std::string& out)
+{
+    out.clear();
+    out.reserve(size_t(size));
+    for (int i = 0; i < size; ++i) {
+        const unsigned char b = text[i];
+        if (b < 0x80) {
+            out.push_back(char(b >= 'A' && b <= 'Z' ? b + 32 : b));
+            continue;
+        }
+        // Two-byte sequences of the Arabic block U+0600-U+06FF start with D8..DB.
+        if (b < 0xD8 || b > 0xDB || i + 1 >= size)
+            return false;
+        const char16_t c = char16_t(((b & 0x1F) << 6) | (text[i + 1] & 0x3F));
+        ++i;
+        if (isDroppedMark(c))
+            continue;
+        char16_t folded = c;
+        switch (c) {
+        case 0x0622: case 0x0623: case 0x0625: case 0x0671:
+            folded = 0x0627;
+            break;
+        case 0x0649:
+            folded = 0x064A;
+            break;
+        case 0x0629:
+            folded = 0x0647;
+            break;
+        default:
+            if (c >= 0x0660 && c <= 0x0669) {
+                out.push_back(char('0' + (c - 0x0660)));
+                continue;
+            }
+            if (c >= 0x06F0 && c <= 0x06F9) {
+                out.push_back(char('0' + (c - 0x06F0)));
+                continue;
+            }
+            break;
+        }
+        out.push_back(char(0xC0 | (folded >> 6)));
+        out.push_back(char(0x80 | (folded & 0x3F)));
+    }
+    return true;
+}

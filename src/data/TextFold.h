@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <string>
+
 // Folds text the way an Arabic reader compares it: alef forms, alef maqsura and teh marbuta
 // read as their plain letters, short vowels and tatweel vanish, Arabic-Indic digits become
 // 0-9, and Latin letters lose case and accents. Searching and sorting both go through it.
@@ -9,4 +11,8 @@ class TextFold
 {
 public:
     static QString fold(const QString& text);
+
+    // The same fold on UTF-8 bytes for text of ASCII and Arabic letters only; returns false,
+    // leaving out unspecified, for anything else (the caller then uses fold()).
+    static bool foldUtf8(const unsigned char* text, int size, std::string& out);
 };

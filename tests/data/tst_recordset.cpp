@@ -1,4 +1,5 @@
 // Recordsets as the windows use them: counts, filters, order, walking and snapshots.
+#include "NameOrder.h"
 #include "RecordFilter.h"
 #include "Recordset.h"
 #include "SharedData.h"
@@ -24,6 +25,7 @@ private slots:
     void snapshotsDoNotFollowLaterFilters();
     void closedOrFailedRecordsetsHaveNoCount();
     void pagesBeyondTheCacheReadBackCorrectly();
+    void orderStaysRightAfterAddsRenamesAndDeletes();
 
 private:
     std::unique_ptr<TestDatabase> m_db;
@@ -230,6 +232,39 @@ void TestRecordset::pagesBeyondTheCacheReadBackCorrectly()
     for (int i : {0, total - 1, 5, total / 2, 1, total - 2, 0})
         QCOMPARE(rows->value(i, 1), QString::number(i));
     QVERIFY(rows->value(total, 0).isEmpty());
+}
+
+void TestRecordset::orderStaysRightAfterAddsRenamesAndDeletes()
+{
+    TestDatabase db;
+    const QString d = db.addDirectory(QStringLiteral("d"));
+    for (int i = 0; i < 200; ++i)
+        db.addContact(QStringLiteral("%1 اسم %2").arg(i % 2 ? QStringLiteral("Name") : QStringLiteral("أحمد")).arg(i), d);
+    QVERIFY(OpenDatabase().ok);
+    Recordset& contacts = SharedData::contacts();
+    QVERIFY(contacts.open(QStringLiteral("select * from info where dir= ? order by name"), d).ok);
+    QCOMPARE(contacts.snapshot()->size(), qsizetype(200));
+
+    // Changes made through the program's connection, then the order is built again.
+    DataConnection& connection = SharedData::connection();
+    QVERIFY(connection.execute(QStringLiteral("INSERT INTO info (name, dir) VALUES (?, ?)"),
+                               {QStringLiteral("aaa first"), d}).ok);
+    QVERIFY(connection.execute(QStringLiteral("UPDATE info SET name = ? WHERE name = ?"),
+                               {QStringLiteral("zzz renamed"), QStringLiteral("أحمد اسم 0")}).ok);
+    QVERIFY(connection.execute(QStringLiteral("DELETE FROM info WHERE name = ?"), {QStringLiteral("Name اسم 7")}).ok);
+    QVERIFY(contacts.requery().ok);
+    const auto rows = contacts.snapshot();
+    QCOMPARE(rows->size(), qsizetype(200));
+    NameOrder order;
+    QStringList names;
+    for (qsizetype i = 0; i < rows->size(); ++i)
+        names << rows->value(i, 0);
+    for (int i = 1; i < names.size(); ++i)
+        QVERIFY2(!order.lessThan(names.at(i), names.at(i - 1)), qPrintable(names.mid(std::max(0, i - 3), 6).join(QLatin1Char('|'))));
+    QVERIFY(names.contains(QStringLiteral("aaa first")));
+    QVERIFY(names.contains(QStringLiteral("zzz renamed")));
+    QVERIFY(!names.contains(QStringLiteral("Name اسم 7")));
+    QCOMPARE(names.last(), QStringLiteral("zzz renamed"));
 }
 
 QTEST_GUILESS_MAIN(TestRecordset)
