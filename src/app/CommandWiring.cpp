@@ -1,8 +1,9 @@
 #include "CommandWiring.h"
 
+#include "DirectoryDelete.h"
 #include "MainForm.h"
 
 void CommandWiring::install(MainForm& form)
 {
-    (void)form;
+    form.commands.deleteDirectory = [](MainForm& f) { DirectoryDelete::run(f); };
 }

@@ -52,6 +52,7 @@ private slots:
     void testscreenAt800And801();
     void soundSettingDecidesTheFirstSound();
     void toolbarHasItsPositionsAndCaptions();
+    void toolbarRoutesByViewState();
 
 private:
     std::unique_ptr<TestDatabase> m_db;
@@ -399,6 +400,51 @@ void TestMainForm::toolbarHasItsPositionsAndCaptions()
         QCOMPARE(bar->kind(p), SkinToolBar::Kind::DropDown);
     // Position 1 stands at the right-hand end.
     QVERIFY(bar->button(1)->geometry().x() > bar->button(21)->geometry().x());
+}
+
+void TestMainForm::toolbarRoutesByViewState()
+{
+    m_db->addDirectory(QStringLiteral("د"));
+    MainForm& form = startForm();
+    QStringList ran;
+    auto record = [&ran](const char* what) { return [&ran, what](MainForm&) { ran << QString::fromLatin1(what); }; };
+    form.commands.addDirectory = record("addDirectory");
+    form.commands.renameDirectory = record("renameDirectory");
+    form.commands.deleteDirectory = record("deleteDirectory");
+    form.commands.deleteContact = record("deleteContact");
+    form.commands.print = record("print");
+    form.commands.showEditor = [&ran](MainForm&, const QString& mode) { ran << mode; };
+    SkinToolBar* bar = form.SkinToolBar1;
+    for (int p : {3, 5, 7, 17})
+        bar->button(p)->click();
+    QCOMPARE(ran, (QStringList{QStringLiteral("addDirectory"), QStringLiteral("renameDirectory"),
+                               QStringLiteral("deleteDirectory")}));
+    ran.clear();
+    form.infodirlist->selectRow(0);
+    form.openSelectedDirectory();
+    for (int p : {3, 5, 7, 17})
+        bar->button(p)->click();
+    // Edit and delete need a contact in the list; the directory is empty.
+    QCOMPARE(ran, (QStringList{QStringLiteral("Add"), QStringLiteral("print")}));
+    ran.clear();
+    form.ViewState = 2;
+    for (int p : {3, 5, 7, 17})
+        bar->button(p)->click();
+    QVERIFY(ran.isEmpty());
+    form.ViewState = 1;
+
+    // Face and arrow of a drop-down button open the same menu.
+    m_popups.clear();
+    bar->button(15)->click();
+    bar->arrow(15)->click();
+    bar->button(9)->click();
+    bar->arrow(13)->click();
+    bar->arrow(11)->click();
+    QCOMPARE(m_popups, (QList<QMenu*>{form.menus->theme, form.menus->theme, form.menus->mnusearch,
+                                      form.menus->mnutools, form.menus->viewall}));
+    // "نشاط المكتب" without help.exe does nothing visible.
+    bar->button(21)->click();
+    QCOMPARE(m_boxes->count(), 0);
 }
 
 QTEST_MAIN(TestMainForm)

@@ -1,0 +1,49 @@
+#include "DirectoryDelete.h"
+
+#include "MainForm.h"
+#include "MessageBox.h"
+#include "MsgBoxHook.h"
+#include "RecordListView.h"
+#include "SharedData.h"
+#include "SkinStatusBar.h"
+#include "StatusTexts.h"
+
+void DirectoryDelete::run(MainForm& form)
+{
+    if (form.infodirlist->count() == 0 || form.Picture2->isHidden())
+        return;
+    const QString name = form.selectedDirectoryName();
+    const QString code = form.selectedDirectoryCode();
+
+    // Count over the directory the question names, whatever was opened before.
+    CloseContactRecordset();
+    Recordset& contacts = SharedData::contacts();
+    (void)contacts.open(QStringLiteral("select * from info where dir= ? order by name"), code);
+    (void)contacts.setFilter(RecordFilter());
+    const qsizetype held = contacts.recordCount();
+    if (held != 0) {
+        SetMsgBoxHook(&form);
+        MessageBox::show(QStringLiteral("عفوا .. لا يمكنك حذف الدليل حيث أنه يحتوى على") + QStringLiteral(" ") +
+                             QString::number(held) + QStringLiteral(" ") + QStringLiteral(" ملف") +
+                             QStringLiteral(" ") + QStringLiteral("يجب عليك حذفهم أولا"),
+                         0x100040, QStringLiteral("انتبه"));
+        RemoveMsgBoxHook();
+        return;
+    }
+    SetMsgBoxHook(&form);
+    const int answer = MessageBox::show(QStringLiteral("هل تريد بالتأكيد حذف : ") + name, 0x180034,
+                                        QStringLiteral("تأكيد حذف"));
+    RemoveMsgBoxHook();
+    if (answer != MessageBox::Yes)
+        return;
+    // By name, and by code too: should two directories share a name, only this one goes.
+    (void)SharedData::connection().execute(QStringLiteral("delete from dirg where dirname = ? and code = ?"),
+                                           {name, code});
+    Recordset& directories = SharedData::directories();
+    (void)directories.requery();
+    (void)directories.setFilter(RecordFilter());
+    form.fill_dir_list();
+    const qsizetype count = directories.recordCount();
+    if (count >= 0)
+        form.statbar->setPanelText(2, StatusTexts::directoryCount(count));
+}

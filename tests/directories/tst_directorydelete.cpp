@@ -1,0 +1,158 @@
+// Deleting a directory from the directory list: refused while it holds contacts, asked otherwise.
+#include "AppLook.h"
+#include "CommandWiring.h"
+#include "MainForm.h"
+#include "MainMenus.h"
+#include "RecordListView.h"
+#include "ScriptedMessageBox.h"
+#include "SharedData.h"
+#include "SkinStatusBar.h"
+#include "SkinToolBar.h"
+#include "SoundPlayer.h"
+#include "TestDatabase.h"
+
+#include <QAction>
+#include <QToolButton>
+#include <QtTest>
+
+class TestDirectoryDelete : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void directoryWithContactsIsRefusedWithItsCount();
+    void emptyDirectoryIsAskedAndDeleted();
+    void answeringNoKeepsIt();
+    void lockedEmptyDirectoryNeedsNoPassword();
+    void nothingHappensWithoutListOrPane();
+
+private:
+    MainForm& start();
+    void select(const QString& name);
+    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<ScriptedMessageBox> m_boxes;
+    std::unique_ptr<MainForm> m_form;
+};
+
+void TestDirectoryDelete::initTestCase()
+{
+    AppLook::apply(*qApp);
+    SoundPlayer::setBackend({[](const QString&) {}, [] {}});
+}
+
+void TestDirectoryDelete::init()
+{
+    m_db = std::make_unique<TestDatabase>();
+    m_boxes = std::make_unique<ScriptedMessageBox>();
+}
+
+void TestDirectoryDelete::cleanup()
+{
+    m_form.reset();
+    m_boxes.reset();
+    m_db.reset();
+}
+
+MainForm& TestDirectoryDelete::start()
+{
+    m_form = std::make_unique<MainForm>();
+    m_form->popup = [](QMenu*, const QPoint&) {};
+    CommandWiring::install(*m_form);
+    if (!m_form->Form_Load())
+        qFatal("start-up failed");
+    m_form->show();
+    return *m_form;
+}
+
+void TestDirectoryDelete::select(const QString& name)
+{
+    for (int row = 0; row < m_form->infodirlist->count(); ++row)
+        if (m_form->infodirlist->itemText(row) == name)
+            return m_form->infodirlist->selectRow(row);
+    QFAIL("no such directory");
+}
+
+void TestDirectoryDelete::directoryWithContactsIsRefusedWithItsCount()
+{
+    const QString full = m_db->addDirectory(QStringLiteral("العمل"));
+    m_db->addDirectory(QStringLiteral("العائلة"));
+    for (const char* name : {"أ", "ب", "ت"})
+        m_db->addContact(QString::fromUtf8(name), full);
+    MainForm& form = start();
+    select(QStringLiteral("العمل"));
+    form.SkinToolBar1->button(7)->click(); // "حذف" acts on directories while the list is shown
+    QCOMPARE(m_boxes->count(), 1);
+    const MessageBoxRequest box = m_boxes->last();
+    QCOMPARE(box.text, QStringLiteral("عفوا .. لا يمكنك حذف الدليل حيث أنه يحتوى على 3  ملف يجب عليك حذفهم أولا"));
+    QCOMPARE(box.title, QStringLiteral("انتبه"));
+    QCOMPARE(box.flags, 0x100040);
+    QVERIFY(box.arabicCaptions);
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM dirg")), QStringLiteral("2"));
+    QCOMPARE(form.infodirlist->count(), 2);
+}
+
+void TestDirectoryDelete::emptyDirectoryIsAskedAndDeleted()
+{
+    m_db->addDirectory(QStringLiteral("العمل"));
+    m_db->addDirectory(QStringLiteral("فارغ"));
+    MainForm& form = start();
+    QCOMPARE(form.statbar->panelText(2), QStringLiteral("عدد الأدلة   2 دليل"));
+    select(QStringLiteral("فارغ"));
+    m_boxes->answer(MessageBox::Yes);
+    form.menus->dirmnudel->trigger();
+    const MessageBoxRequest box = m_boxes->last();
+    QCOMPARE(box.text, QStringLiteral("هل تريد بالتأكيد حذف : فارغ"));
+    QCOMPARE(box.title, QStringLiteral("تأكيد حذف"));
+    QCOMPARE(box.flags, 0x180034);
+    QVERIFY(box.arabicCaptions);
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM dirg WHERE dirname = ?"), {QStringLiteral("فارغ")}),
+             QStringLiteral("0"));
+    QCOMPARE(form.infodirlist->count(), 1);
+    QCOMPARE(form.statbar->panelText(2), QStringLiteral("عدد الأدلة   1 دليل"));
+    // The wrap ended with the box: the next box has the platform's captions.
+    QVERIFY(!MessageBox::arabicCaptionsArmed());
+}
+
+void TestDirectoryDelete::answeringNoKeepsIt()
+{
+    m_db->addDirectory(QStringLiteral("فارغ"));
+    MainForm& form = start();
+    select(QStringLiteral("فارغ"));
+    m_boxes->answer(MessageBox::No);
+    form.menus->dirmnudel->trigger();
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM dirg")), QStringLiteral("1"));
+    QCOMPARE(form.infodirlist->count(), 1);
+}
+
+void TestDirectoryDelete::lockedEmptyDirectoryNeedsNoPassword()
+{
+    m_db->addDirectory(QStringLiteral("سري"), QStringLiteral("abcd"));
+    MainForm& form = start();
+    bool asked = false;
+    form.commands.askDirectoryPassword = [&](MainForm&, const QString&) { asked = true; };
+    select(QStringLiteral("سري"));
+    m_boxes->answer(MessageBox::Yes);
+    form.menus->dirmnudel->trigger();
+    QVERIFY(!asked);
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM dirg")), QStringLiteral("0"));
+    QCOMPARE(form.statbar->panelText(2), QStringLiteral("عدد الأدلة   0 دليل"));
+}
+
+void TestDirectoryDelete::nothingHappensWithoutListOrPane()
+{
+    MainForm& form = start();
+    form.menus->dirmnudel->trigger();
+    QCOMPARE(m_boxes->count(), 0);
+    m_form.reset();
+    m_db->addDirectory(QStringLiteral("د"));
+    MainForm& second = start();
+    second.closeListPane();
+    second.menus->dirmnudel->trigger();
+    QCOMPARE(m_boxes->count(), 0);
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM dirg")), QStringLiteral("1"));
+}
+
+QTEST_MAIN(TestDirectoryDelete)
+#include "tst_directorydelete.moc"
