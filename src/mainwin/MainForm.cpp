@@ -149,7 +149,7 @@ void MainForm::buildToolbar()
 {
     using Kind = SkinToolBar::Kind;
     SkinToolBar1->addButton(QStringLiteral("عودة"), Kind::Plain, 17);
-    SkinToolBar1->addSeparator();
+    SkinToolBar1->addSeparator(4);
     SkinToolBar1->addButton(QStringLiteral("إضافة"), Kind::Plain, 0);
     SkinToolBar1->addSeparator();
     SkinToolBar1->addButton(QStringLiteral("تعديل"), Kind::Plain, 1);
@@ -355,6 +355,9 @@ void MainForm::Testscreen(const QSize& screenPixels)
 {
     // Screens up to 800 pixels wide (800 included) count as small.
     if (screenPixels.width() <= 800) {
+        // Fill the screen first, for desktops whose window manager does not maximise.
+        if (QScreen* current = screen())
+            setGeometry(current->availableGeometry());
         setWindowState(Qt::WindowMaximized);
     } else {
         setWindowState(Qt::WindowNoState);

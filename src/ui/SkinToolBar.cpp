@@ -110,7 +110,7 @@ void SkinToolBar::applyScheme()
 {
     const ColorScheme colors = ColorScheme::forNumber(m_scheme);
     const QString style = QStringLiteral("QToolButton { color: %1; border: 1px solid transparent; border-radius: 3px;"
-                                         " padding: 2px 4px; }"
+                                         " padding: 1px 2px; }"
                                          "QToolButton:hover { background: %2; border-color: %3; }"
                                          "QToolButton:pressed { background: %3; }")
                               .arg(colors.text.name(), colors.hover.name(), colors.border.name());

@@ -23,7 +23,7 @@ public:
     void setImageList(const MyImageList* images) { m_images = images; }
     // Positions are added in order; returns the position number given.
     int addButton(const QString& caption, Kind kind, int pictureIndex);
-    int addSeparator(int width = 6);
+    int addSeparator(int width = 4);
 
     int positionCount() const { return int(m_positions.size()); }
     Kind kind(int position) const;
