@@ -8,4 +8,5 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DQAV_TESTS=OFF
 cmake --build build
 cmake --install build --prefix dist
 [ -e dist/Kib.bin ] || dist/tools/qav_makedb dist/Kib.bin
+[ -e dist/bg.wav ] || python3 scripts/make-chime.py dist/bg.wav
 exec dist/qavtelephone "$@"
