@@ -53,6 +53,7 @@ private slots:
     void soundSettingDecidesTheFirstSound();
     void toolbarHasItsPositionsAndCaptions();
     void toolbarRoutesByViewState();
+    void enterAndDoubleClickViewTheSelectedContact();
 
 private:
     std::unique_ptr<TestDatabase> m_db;
@@ -445,6 +446,32 @@ void TestMainForm::toolbarRoutesByViewState()
     // "نشاط المكتب" without help.exe does nothing visible.
     bar->button(21)->click();
     QCOMPARE(m_boxes->count(), 0);
+}
+
+void TestMainForm::enterAndDoubleClickViewTheSelectedContact()
+{
+    const QString full = m_db->addDirectory(QStringLiteral("ممتلئ"));
+    m_db->addDirectory(QStringLiteral("خال"));
+    m_db->addContact(QStringLiteral("هدى"), full, {QStringLiteral("111"), {}, {}, {}, {}, {}, {}, {}});
+    MainForm& form = startForm();
+    QStringList modes;
+    form.commands.showEditor = [&modes](MainForm&, const QString& mode) { modes << mode; };
+
+    selectDirectory(QStringLiteral("خال"));
+    form.openSelectedDirectory();
+    QTest::keyClick(form.infolist->activeView(), Qt::Key_Return);
+    QTest::mouseDClick(form.infolist->listView()->viewport(), Qt::LeftButton, {}, QPoint(20, 10));
+    form.menus->cmedit->trigger();
+    QVERIFY(modes.isEmpty()); // an empty list has nothing to view or edit
+
+    form.GoBack();
+    selectDirectory(QStringLiteral("ممتلئ"));
+    form.openSelectedDirectory();
+    QCOMPARE(form.infolist->subItem(0, 1), QStringLiteral("111")); // hidden values ride along
+    QTest::keyClick(form.infolist->activeView(), Qt::Key_Return);
+    QTest::mouseDClick(form.infolist->listView()->viewport(), Qt::LeftButton, {}, QPoint(20, 10));
+    form.menus->cmdet->trigger();
+    QCOMPARE(modes, (QStringList{QStringLiteral("view"), QStringLiteral("view"), QStringLiteral("view")}));
 }
 
 QTEST_MAIN(TestMainForm)
