@@ -102,11 +102,11 @@ int MessageBox::presentWithQt(const MessageBoxRequest& request)
         box.setLayoutDirection(Qt::RightToLeft);
     const std::vector<ButtonSpec> buttons = buttonsFor(request.flags);
     std::vector<std::pair<QAbstractButton*, int>> answers;
-    for (const ButtonSpec& spec : buttons) {
-        QAbstractButton* button = box.addButton(spec.button);
+    for (const ButtonSpec& choice : buttons) {
+        QAbstractButton* button = box.addButton(choice.button);
         if (request.arabicCaptions)
-            button->setText(arabicCaption(spec.answer));
-        answers.emplace_back(button, spec.answer);
+            button->setText(arabicCaption(choice.answer));
+        answers.emplace_back(button, choice.answer);
     }
     const size_t defaultIndex = (request.flags & DefaultButton3) ? 2 : (request.flags & DefaultButton2) ? 1 : 0;
     if (defaultIndex < answers.size())
