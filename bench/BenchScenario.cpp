@@ -15,6 +15,15 @@ BenchScenario::BenchScenario(const QString& folder) { SharedData::setProgramFold
 
 BenchScenario::~BenchScenario() = default;
 
+double BenchScenario::timeUntilPainted(const std::function<void()>& step)
+{
+    QElapsedTimer clock;
+    clock.start();
+    step();
+    paintNow();
+    return clock.nsecsElapsed() / 1e6;
+}
+
 void BenchScenario::paintNow()
 {
     // repaint() paints at once, the way the user would see it, without waiting for the loop.
@@ -42,36 +51,26 @@ double BenchScenario::openDirectory(const QString& code)
             break;
         }
     }
-    QElapsedTimer clock;
-    clock.start();
-    m_form->Opendir();
-    paintNow();
-    return clock.nsecsElapsed() / 1e6;
+    return timeUntilPainted([this] { m_form->Opendir(); });
 }
 
 double BenchScenario::search(const QString& text)
 {
     m_form->txtSearch->setText(text);
-    QElapsedTimer clock;
-    clock.start();
-    m_form->searchCommand();
-    paintNow();
-    return clock.nsecsElapsed() / 1e6;
+    return timeUntilPainted([this] { m_form->searchCommand(); });
 }
 
 double BenchScenario::saveContact(const QString& name)
 {
-    QElapsedTimer clock;
-    clock.start();
-    // What a save does: the insert, the requery and the two refills.
-    (void)SharedData::connection().execute(QStringLiteral("insert into info values(?,?,?,?,?,?,?,?,?,?)"),
-                                           {name, QStringLiteral("0223456789"), {}, {}, {}, {}, {}, {}, {},
-                                            m_form->dir->text()});
-    (void)SharedData::contacts().requery();
-    m_form->fill_list();
-    m_form->Refreshlist();
-    paintNow();
-    return clock.nsecsElapsed() / 1e6;
+    return timeUntilPainted([this, name] {
+        // What a save does: the insert, the requery and the two refills.
+        (void)SharedData::connection().execute(QStringLiteral("insert into info values(?,?,?,?,?,?,?,?,?,?)"),
+                                               {name, QStringLiteral("0223456789"), {}, {}, {}, {}, {}, {}, {},
+                                                m_form->dir->text()});
+        (void)SharedData::contacts().requery();
+        m_form->fill_list();
+        m_form->Refreshlist();
+    });
 }
 
 void BenchScenario::goBack() { m_form->GoBack(); }

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class MainForm;
@@ -28,6 +29,7 @@ public:
 
 private:
     void paintNow();
+    double timeUntilPainted(const std::function<void()>& step);
 
     std::unique_ptr<MainForm> m_form;
 };

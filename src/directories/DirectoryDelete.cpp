@@ -5,7 +5,6 @@
 #include "MsgBoxHook.h"
 #include "RecordListView.h"
 #include "SharedData.h"
-#include "SkinStatusBar.h"
 #include "StatusTexts.h"
 
 void DirectoryDelete::run(MainForm& form)
@@ -43,7 +42,5 @@ void DirectoryDelete::run(MainForm& form)
     (void)directories.requery();
     (void)directories.setFilter(RecordFilter());
     form.fill_dir_list();
-    const qsizetype count = directories.recordCount();
-    if (count >= 0)
-        form.statbar->setPanelText(2, StatusTexts::directoryCount(count));
+    form.writeCount(2, directories, StatusTexts::directoryCount);
 }

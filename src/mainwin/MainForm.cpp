@@ -397,22 +397,24 @@ bool MainForm::StartConnect()
     infodirlist->show();
     CloseContactRecordset();
     (void)SharedData::contacts().open(QStringLiteral("select * from info order by name "));
-    const qsizetype directories = SharedData::directories().recordCount();
-    const qsizetype contacts = SharedData::contacts().recordCount();
-    if (directories >= 0)
-        writeStatus(2, StatusTexts::directoryCount(directories));
-    if (contacts >= 0)
-        writeStatus(3, StatusTexts::totalContacts(contacts));
+    writeCount(2, SharedData::directories(), StatusTexts::directoryCount);
+    writeCount(3, SharedData::contacts(), StatusTexts::totalContacts);
     return true;
 }
 
 void MainForm::writeStatus(int panel, const QString& text) { statbar->setPanelText(panel, text); }
 
+void MainForm::writeCount(int panel, Recordset& recordset, QString (*text)(qsizetype))
+{
+    // A recordset that could not be opened has no count: the panel keeps what it showed.
+    const qsizetype count = recordset.recordCount();
+    if (count >= 0)
+        writeStatus(panel, text(count));
+}
+
 void MainForm::statis()
 {
-    const qsizetype count = SharedData::contacts().recordCount();
-    if (count >= 0)
-        writeStatus(2, StatusTexts::currentDirectory(count));
+    writeCount(2, SharedData::contacts(), StatusTexts::currentDirectory);
     writeStatus(3, QString());
 }
 
@@ -485,9 +487,7 @@ void MainForm::GoBack()
     (void)SharedData::directories().setFilter(RecordFilter());
     infodirlist->activeView()->setFocus();
     ViewState = 0;
-    const qsizetype count = SharedData::directories().recordCount();
-    if (count >= 0)
-        writeStatus(2, StatusTexts::directoryCount(count));
+    writeCount(2, SharedData::directories(), StatusTexts::directoryCount);
     writeStatus(3, QString());
     dirframe->setCaption(QString());
 }
@@ -710,9 +710,7 @@ void MainForm::viewmdorClick()
     Picture2->show();
     (void)SharedData::directories().setFilter(RecordFilter());
     fill_dir_list();
-    const qsizetype count = SharedData::directories().recordCount();
-    if (count >= 0)
-        writeStatus(2, StatusTexts::directoryCount(count));
+    writeCount(2, SharedData::directories(), StatusTexts::directoryCount);
 }
 
 void MainForm::viewdelistClick()
@@ -722,16 +720,12 @@ void MainForm::viewdelistClick()
     if (ViewState == 0) {
         (void)SharedData::directories().setFilter(RecordFilter());
         fill_dir_list();
-        const qsizetype count = SharedData::directories().recordCount();
-        if (count >= 0)
-            writeStatus(2, StatusTexts::directoryCountWide(count));
+        writeCount(2, SharedData::directories(), StatusTexts::directoryCountWide);
         writeStatus(3, QString());
     } else if (ViewState == 1) {
         (void)SharedData::contacts().setFilter(RecordFilter());
         fill_list();
-        const qsizetype count = SharedData::contacts().recordCount();
-        if (count >= 0)
-            writeStatus(2, StatusTexts::currentDirectory(count));
+        writeCount(2, SharedData::contacts(), StatusTexts::currentDirectory);
         writeStatus(3, QString());
         infolist->setBackgroundPicture(QPixmap());
     }
@@ -800,9 +794,9 @@ void MainForm::layoutBody()
 
 void MainForm::layoutPicture1()
 {
-    // The search frame keeps its size and sits at the far (left) end of the top bar.
-    const int x = Units::px(kSearchFrameOffset) - Units::px(kSearchFrameOffset) / 2;
-    Frame1->move(x, 3);
+    // The search frame keeps its size and sits at the far (left) end of the top bar, half the
+    // frame offset in from the edge.
+    Frame1->move(Units::px(kSearchFrameOffset) / 2, 3);
 }
 
 void MainForm::layoutPicture2()

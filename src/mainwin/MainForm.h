@@ -11,6 +11,7 @@ class QLineEdit;
 class QMenu;
 class MainMenus;
 class RecordListView;
+class Recordset;
 class SkinButton;
 class SkinFrame;
 class SkinHookMenu;
@@ -50,6 +51,10 @@ public:
     void ColorTheme();
     void applyTheme(int scheme);
     void Soundbgc();
+
+    // Status panels 2 and 3: a text, or a count text built from a recordset's record count.
+    void writeStatus(int panel, const QString& text);
+    void writeCount(int panel, Recordset& recordset, QString (*text)(qsizetype));
 
     // Search.
     void searchCommand();
@@ -133,6 +138,5 @@ private:
     void directoryListMouseUp(Qt::MouseButton button, const QPoint& globalPos);
     void contactListMouseUp(Qt::MouseButton button, const QPoint& globalPos);
     void chooseSearchField(QAction* item, const QString& field);
-    void writeStatus(int panel, const QString& text);
     QString searchFilterColumn() const;
 };

@@ -66,9 +66,9 @@ int SkinStatusBar::panelWidth(int number) const
 void SkinStatusBar::setPanelIcon(int number, const QIcon& icon)
 {
     if (QLabel* label = panel(number)) {
-        // The picture sits beside the text; a rich label keeps both in one panel.
-        label->setTextFormat(Qt::PlainText);
+        // The bar paints the picture beside the label's text (see paintEvent).
         label->setProperty("panelIcon", icon);
+        layoutPanels();
         update();
     }
 }

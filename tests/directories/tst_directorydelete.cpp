@@ -1,8 +1,8 @@
 // Deleting a directory from the directory list: refused while it holds contacts, asked otherwise.
 #include "AppLook.h"
-#include "CommandWiring.h"
 #include "MainForm.h"
 #include "MainMenus.h"
+#include "MainWindowUser.h"
 #include "RecordListView.h"
 #include "ScriptedMessageBox.h"
 #include "SharedData.h"
@@ -57,12 +57,7 @@ void TestDirectoryDelete::cleanup()
 
 MainForm& TestDirectoryDelete::start()
 {
-    m_form = std::make_unique<MainForm>();
-    m_form->popup = [](QMenu*, const QPoint&) {};
-    CommandWiring::install(*m_form);
-    if (!m_form->Form_Load())
-        qFatal("start-up failed");
-    m_form->show();
+    m_form = MainWindowUser::start();
     return *m_form;
 }
 

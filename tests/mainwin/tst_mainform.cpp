@@ -2,6 +2,7 @@
 #include "AppLook.h"
 #include "MainForm.h"
 #include "MainMenus.h"
+#include "MainWindowUser.h"
 #include "RecordListModel.h"
 #include "RecordListView.h"
 #include "ScriptedMessageBox.h"
@@ -89,30 +90,13 @@ void TestMainForm::cleanup()
 
 MainForm& TestMainForm::startForm()
 {
-    m_form = std::make_unique<MainForm>();
-    m_form->popup = [this](QMenu* menu, const QPoint&) { m_popups << menu; };
-    if (!m_form->Form_Load())
-        qFatal("start-up failed");
-    m_form->show();
+    m_form = MainWindowUser::start(&m_popups);
     return *m_form;
 }
 
 void TestMainForm::selectDirectory(const QString& name)
 {
-    RecordListView* list = m_form->infodirlist;
-    for (int row = 0; row < list->count(); ++row) {
-        if (list->itemText(row) == name) {
-            // As the user does: a click on the item, once the view has laid its items out.
-            QAbstractItemView* view = list->activeView();
-            view->doItemsLayout();
-            QApplication::processEvents();
-            const QRect r = view->visualRect(list->model()->index(row, 0));
-            QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, r.center());
-            QCOMPARE(list->selectedRow(), row);
-            return;
-        }
-    }
-    QFAIL(qPrintable(QStringLiteral("no directory %1").arg(name)));
+    QVERIFY2(MainWindowUser::clickDirectory(*m_form, name), qPrintable(name));
 }
 
 void TestMainForm::startupShowsDirectoriesAndBothCounts()

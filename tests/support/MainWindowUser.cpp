@@ -1,0 +1,41 @@
+#include "MainWindowUser.h"
+
+#include "CommandWiring.h"
+#include "MainForm.h"
+#include "RecordListModel.h"
+#include "RecordListView.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QtTest>
+
+std::unique_ptr<MainForm> MainWindowUser::start(QList<QMenu*>* popups)
+{
+    auto form = std::make_unique<MainForm>();
+    form->popup = [popups](QMenu* menu, const QPoint&) {
+        if (popups)
+            *popups << menu;
+    };
+    CommandWiring::install(*form);
+    if (!form->Form_Load())
+        qFatal("start-up failed");
+    form->show();
+    return form;
+}
+
+bool MainWindowUser::clickDirectory(MainForm& form, const QString& name)
+{
+    RecordListView* list = form.infodirlist;
+    for (int row = 0; row < list->count(); ++row) {
+        if (list->itemText(row) != name)
+            continue;
+        // A click on the item, once the view has laid its items out.
+        QAbstractItemView* view = list->activeView();
+        view->doItemsLayout();
+        QApplication::processEvents();
+        const QRect r = view->visualRect(list->model()->index(row, 0));
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, r.center());
+        return list->selectedRow() == row;
+    }
+    return false;
+}
