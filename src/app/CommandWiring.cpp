@@ -1,9 +1,19 @@
 #include "CommandWiring.h"
 
+#include "ContactCommands.h"
 #include "DirectoryDelete.h"
 #include "MainForm.h"
 
 void CommandWiring::install(MainForm& form)
 {
     form.commands.deleteDirectory = [](MainForm& f) { DirectoryDelete::run(f); };
+    form.commands.showEditor = [](MainForm& f, const QString& use) {
+        if (use == QLatin1String("Add"))
+            ContactCommands::add(f);
+        else if (use == QLatin1String("view"))
+            ContactCommands::view(f);
+        else
+            ContactCommands::edit(f);
+    };
+    form.commands.deleteContact = [](MainForm& f) { ContactCommands::remove(f); };
 }

@@ -1,0 +1,14 @@
+#pragma once
+
+class MainForm;
+
+// The commands on the contacts of the open directory: add, edit, view and delete. Add, edit and
+// view prepare a fresh editor and show it; delete asks and removes the selected contact.
+class ContactCommands
+{
+public:
+    static void add(MainForm& form);
+    static void edit(MainForm& form, bool readOnly = false);
+    static void view(MainForm& form) { edit(form, true); }
+    static void remove(MainForm& form);
+};

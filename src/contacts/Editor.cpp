@@ -1,0 +1,236 @@
+#include "Editor.h"
+
+#include "AppLook.h"
+#include "FocusColour.h"
+#include "MainForm.h"
+#include "MessageBox.h"
+#include "MsgBoxHook.h"
+#include "SharedData.h"
+#include "SkinButton.h"
+#include "SkinTab.h"
+#include "Units.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTextCursor>
+
+namespace {
+
+// Everything on the panel stands this much higher in the window than on the panel.
+constexpr int kPanelTop = -240;
+constexpr int kRightLabels = 6120;
+constexpr int kLeftLabels = 2520;
+
+// A typed digit of any of the scripts people use, as 0-9; 0 for anything that is no digit.
+QChar asciiDigit(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9')
+        return c;
+    if (u >= 0x0660 && u <= 0x0669)
+        return QChar(u'0' + (u - 0x0660));
+    if (u >= 0x06F0 && u <= 0x06F9)
+        return QChar(u'0' + (u - 0x06F0));
+    return QChar();
+}
+
+} // namespace
+
+Editor::Editor(MainForm& main) : m_main(main)
+{
+    setWindowTitle(QStringLiteral("سجل بيانات جديد"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setLayoutDirection(Qt::RightToLeft);
+    setFixedSize(Units::px(7560), Units::px(5490));
+
+    SkinTab1 = new SkinTab(this);
+    SkinTab1->setGeometry(Units::rect(0, kPanelTop, 7695, 6375));
+
+    tname = addLine(QStringLiteral("tname"), QStringLiteral("الاسم"), 200, {240, 600, 5775, 375}, kRightLabels);
+    org = addLine(QStringLiteral("org"), QStringLiteral("العمل"), 200, {240, 1080, 5775, 375}, kRightLabels);
+    address =
+        addLine(QStringLiteral("address"), QStringLiteral("العنوان"), 200, {240, 1560, 5775, 375}, kRightLabels);
+    hometel =
+        addLine(QStringLiteral("hometel"), QStringLiteral("ت/ منزل"), 20, {3840, 2040, 2175, 375}, kRightLabels);
+    jobtel = addLine(QStringLiteral("jobtel"), QStringLiteral("ت/عمل"), 20, {240, 2040, 2175, 375}, kLeftLabels);
+    mobil = addLine(QStringLiteral("mobil"), QStringLiteral("موبايل"), 20, {3840, 2520, 2175, 375}, kRightLabels);
+    fax = addLine(QStringLiteral("fax"), QStringLiteral("فاكس"), 20, {240, 2520, 2175, 375}, kLeftLabels);
+    email =
+        addLine(QStringLiteral("email"), QStringLiteral("بريد الكترونى"), 200, {240, 3000, 5775, 375}, kRightLabels);
+    QPalette blue = email->palette();
+    blue.setColor(QPalette::Text, Units::bgr(0xFF0000));
+    email->setPalette(blue);
+
+    moreinfo = new QPlainTextEdit(SkinTab1);
+    moreinfo->setObjectName(QStringLiteral("moreinfo"));
+    moreinfo->setAccessibleName(QStringLiteral("بيانات إضافية"));
+    moreinfo->setFont(AppLook::arabicFont(11.25, true));
+    moreinfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    moreinfo->setTabChangesFocus(true);
+    moreinfo->setGeometry(Units::rect(240, 3480, 5775, 1455));
+    moreinfo->document()->setDefaultTextOption(QTextOption(Qt::AlignRight | Qt::AlignAbsolute));
+    FocusColour::install(moreinfo);
+    FocusColour::install(moreinfo->viewport());
+    connect(moreinfo, &QPlainTextEdit::textChanged, this, &Editor::limitMoreInfo);
+    addLabelButton(QStringLiteral("بيانات إضافية"), moreinfo, {kRightLabels, 3480, 1215, 1455});
+
+    dir = new QLineEdit(this);
+    dir->setObjectName(QStringLiteral("dir"));
+    dir->hide();
+
+    CmdSave = new SkinButton(QStringLiteral("حفظ"), SkinTab1);
+    CmdSave->setGeometry(Units::rect(1560, 5160, 1095, 390));
+    cmdCancel = new SkinButton(QStringLiteral("إغلاق"), SkinTab1);
+    cmdCancel->setGeometry(Units::rect(240, 5160, 1095, 390));
+    connect(CmdSave, &QPushButton::clicked, this, &Editor::save);
+    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    // The name comes first; Tab then follows the order the fields stand in.
+    QWidget* previous = nullptr;
+    for (QWidget* field : visibleFields()) {
+        if (previous)
+            setTabOrder(previous, field);
+        previous = field;
+    }
+    setTabOrder(previous, CmdSave);
+    setTabOrder(CmdSave, cmdCancel);
+    tname->setFocus();
+
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        move(area.width() / 2 - width() / 2, area.height() / 2 - height() / 2);
+    }
+}
+
+QLineEdit* Editor::addLine(const QString& name, const QString& label, int maxLength, QRect twips, int labelLeft)
+{
+    auto* box = new QLineEdit(SkinTab1);
+    box->setObjectName(name);
+    box->setAccessibleName(label);
+    box->setMaxLength(maxLength);
+    box->setFont(AppLook::arabicFont(11.25, true));
+    box->setAlignment(Qt::AlignRight | Qt::AlignAbsolute);
+    box->setLayoutDirection(Qt::RightToLeft);
+    box->setGeometry(Units::rect(twips.x(), twips.y(), twips.width(), twips.height()));
+    box->installEventFilter(this);
+    FocusColour::install(box);
+    addLabelButton(label, box, {labelLeft, twips.y(), 1215, 375});
+    return box;
+}
+
+SkinButton* Editor::addLabelButton(const QString& caption, QWidget* field, QRect twips)
+{
+    auto* button = new SkinButton(caption, SkinTab1);
+    button->setGeometry(Units::rect(twips.x(), twips.y(), twips.width(), twips.height()));
+    button->setFocusPolicy(Qt::NoFocus);
+    connect(button, &QPushButton::clicked, field, [field] { field->setFocus(); });
+    return button;
+}
+
+std::vector<QWidget*> Editor::visibleFields() const
+{
+    return {tname, org, address, hometel, jobtel, mobil, fax, email, moreinfo};
+}
+
+void Editor::setFieldsReadOnly(bool readOnly)
+{
+    for (QWidget* field : visibleFields()) {
+        if (auto* line = qobject_cast<QLineEdit*>(field))
+            line->setReadOnly(readOnly);
+        else if (auto* memo = qobject_cast<QPlainTextEdit*>(field))
+            memo->setReadOnly(readOnly);
+    }
+}
+
+QWidget* Editor::nextAfter(QWidget* field) const
+{
+    const std::vector<QWidget*> fields = visibleFields();
+    for (size_t i = 0; i + 1 < fields.size(); ++i)
+        if (fields[i] == field)
+            return fields[i + 1];
+    return nullptr;
+}
+
+bool Editor::isTelephone(QObject* field) const
+{
+    return field == hometel || field == jobtel || field == mobil || field == fax;
+}
+
+bool Editor::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+        // Enter walks to the next field; it never presses a button of the window.
+        if (QWidget* next = nextAfter(qobject_cast<QWidget*>(watched)))
+            next->setFocus();
+        return true;
+    }
+    if (isTelephone(watched) && key->key() != Qt::Key_Backspace && !key->text().isEmpty()) {
+        // Typed characters: digits only (Arabic-Indic digits are stored as 0-9).
+        const QChar digit = key->text().size() == 1 ? asciiDigit(key->text().at(0)) : QChar();
+        if (digit.isNull() || (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+            return true;
+        if (digit != key->text().at(0) && !static_cast<QLineEdit*>(watched)->isReadOnly()) {
+            static_cast<QLineEdit*>(watched)->insert(QString(digit));
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void Editor::limitMoreInfo()
+{
+    const QString text = moreinfo->toPlainText();
+    if (text.size() <= kMoreInfoLimit)
+        return;
+    // Whatever way the text came in, it keeps its first 3000 characters.
+    const QSignalBlocker block(moreinfo);
+    moreinfo->setPlainText(text.left(kMoreInfoLimit));
+    moreinfo->moveCursor(QTextCursor::End);
+}
+
+void Editor::save()
+{
+    if (tname->text().trimmed().isEmpty()) {
+        SetMsgBoxHook(this);
+        MessageBox::show(QStringLiteral("من فضلك أدخل الاسم"), 0x180040, QStringLiteral("انتبه"));
+        RemoveMsgBoxHook();
+        tname->setFocus();
+        return;
+    }
+    DataResult written;
+    const QString upperMode = mode.toUpper();
+    if (upperMode == QLatin1String("EDIT")) {
+        written = SharedData::connection().execute(
+            QStringLiteral("update info set name = ?, org = ?, address = ?, hometel = ?, jobtel = ?, mobil = ?, "
+                           "fax = ?, email = ?, moreinfo = ?, dir = ? where name = ?"),
+            {tname->text(), org->text(), address->text(), hometel->text(), jobtel->text(), mobil->text(),
+             fax->text(), email->text(), moreinfo->toPlainText(), dir->text(), key});
+    } else if (upperMode == QLatin1String("ADD")) {
+        written = SharedData::connection().execute(
+            QStringLiteral("insert into info values(?,?,?,?,?,?,?,?,?,?)"),
+            {tname->text(), hometel->text(), jobtel->text(), mobil->text(), fax->text(), address->text(),
+             email->text(), org->text(), moreinfo->toPlainText(), dir->text()});
+    }
+    if (!written) {
+        // A duplicate name in any directory, or any database failure: nothing is lost, the
+        // window stays open with everything typed.
+        SetMsgBoxHook(this);
+        MessageBox::show(QStringLiteral("عفوا .. لايمكن حفظ البيانات , ربما حدث خطأ فى قاعدة البيانات أو الاسم الذى "
+                                        "أدخلته مكرر فى هذا الدليل أو فى دليل آخر , تأكد من الاسم الذى أدخلته ثم أعد "
+                                        "المحاولة"),
+                         0x180010, QStringLiteral("خطأ"));
+        RemoveMsgBoxHook();
+        return;
+    }
+    (void)SharedData::contacts().requery();
+    m_main.fill_list();
+    m_main.Refreshlist();
+    accept();
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QDialog>
+
+#include <vector>
+
+class MainForm;
+class QLineEdit;
+class QPlainTextEdit;
+class QWidget;
+class SkinButton;
+class SkinTab;
+
+// The contact editor: one box per column of a contact, used to add, edit and view. The caller
+// prepares it (mode, key, field texts, caption, save button, read-only state) and shows it;
+// Save writes the contact, refreshes the main window's contact list and closes.
+class Editor : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit Editor(MainForm& main);
+
+    QString mode; // "Add" or "edit"
+    QString key;  // edit: the name as it stood when the window opened
+
+    QLineEdit* tname;
+    QLineEdit* org;
+    QLineEdit* address;
+    QLineEdit* hometel;
+    QLineEdit* jobtel;
+    QLineEdit* mobil;
+    QLineEdit* fax;
+    QLineEdit* email;
+    QPlainTextEdit* moreinfo;
+    QLineEdit* dir; // hidden: the code of the contact's directory
+    SkinButton* CmdSave;
+    SkinButton* cmdCancel;
+    SkinTab* SkinTab1;
+
+    static constexpr int kMoreInfoLimit = 3000;
+
+    // The nine visible fields, in the order the View command makes them read-only.
+    std::vector<QWidget*> visibleFields() const;
+    void setFieldsReadOnly(bool readOnly);
+
+    void save();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QLineEdit* addLine(const QString& name, const QString& label, int maxLength, QRect twips, int labelLeft);
+    SkinButton* addLabelButton(const QString& caption, QWidget* field, QRect twips);
+    QWidget* nextAfter(QWidget* field) const;
+    bool isTelephone(QObject* field) const;
+    void limitMoreInfo();
+
+    MainForm& m_main;
+};

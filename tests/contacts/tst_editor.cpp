@@ -1,0 +1,353 @@
+// The contact editor and the add, view, edit and delete commands, driven as the user does.
+#include "AppLook.h"
+#include "Editor.h"
+#include "MainForm.h"
+#include "MainMenus.h"
+#include "MainWindowUser.h"
+#include "ModalDriver.h"
+#include "RecordListView.h"
+#include "ScriptedMessageBox.h"
+#include "SharedData.h"
+#include "SkinButton.h"
+#include "SkinStatusBar.h"
+#include "SkinToolBar.h"
+#include "SoundPlayer.h"
+#include "TestDatabase.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QToolButton>
+#include <QtTest>
+
+namespace {
+
+// Types text one character at a time, as a keyboard does (Arabic included).
+void typeChars(QWidget* box, const QString& text)
+{
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(box, &press);
+    }
+}
+
+} // namespace
+
+class TestEditor : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void addStoresIntoTheOpenDirectory();
+    void blankNameIsRefused();
+    void duplicateNameKeepsTheWindowAndChangesNothing();
+    void editRenamesTheSameRow();
+    void viewCannotSaveAndIsReadOnly();
+    void telephoneFieldsTakeDigitsOnly();
+    void enterWalksTheFields();
+    void escapeAndCloseLeaveTheDatabase();
+    void deleteAskedNoThenYes();
+    void hostileValuesRoundTrip();
+    void limitsOfTheFields();
+
+private:
+    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<ScriptedMessageBox> m_boxes;
+    std::unique_ptr<MainForm> m_form;
+    QString m_family;
+};
+
+void TestEditor::initTestCase()
+{
+    AppLook::apply(*qApp);
+    SoundPlayer::setBackend({[](const QString&) {}, [] {}});
+}
+
+void TestEditor::init()
+{
+    m_db = std::make_unique<TestDatabase>();
+    m_boxes = std::make_unique<ScriptedMessageBox>();
+    m_family = m_db->addDirectory(QStringLiteral("العائلة"));
+    const QString other = m_db->addDirectory(QStringLiteral("العمل"));
+    m_db->addContact(QStringLiteral("هدى"), m_family,
+                     {QStringLiteral("111"), QStringLiteral("222"), QStringLiteral("333"), QStringLiteral("444"),
+                      QStringLiteral("شارع النيل"), QStringLiteral("h@x.org"), QStringLiteral("مدرسة"),
+                      QStringLiteral("سطر\nسطر")});
+    m_db->addContact(QStringLiteral("سامي"), other);
+    m_form = MainWindowUser::start();
+    QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("العائلة")));
+    m_form->openSelectedDirectory();
+    QCOMPARE(m_form->infolist->count(), 1);
+}
+
+void TestEditor::cleanup()
+{
+    ModalDriver::closeAll();
+    m_form.reset();
+    m_boxes.reset();
+    m_db.reset();
+}
+
+void TestEditor::addStoresIntoTheOpenDirectory()
+{
+    bool seen = false;
+    ModalDriver::whenModal([&](QWidget* modal) {
+        auto* editor = qobject_cast<Editor*>(modal);
+        QVERIFY(editor);
+        seen = true;
+        QCOMPARE(editor->windowTitle(), QStringLiteral("سجل بيانات جديد"));
+        QCOMPARE(editor->dir->text(), m_family);
+        QVERIFY(editor->tname->hasFocus());
+        QVERIFY(editor->CmdSave->isVisible());
+        typeChars(editor->tname, QStringLiteral("أمل"));
+        typeChars(editor->mobil, QStringLiteral("0100"));
+        editor->CmdSave->click();
+    });
+    m_form->SkinToolBar1->button(3)->click();
+    QVERIFY(seen);
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT dir || '|' || mobil FROM info WHERE name = ?"), {QStringLiteral("أمل")}),
+             m_family + QStringLiteral("|0100"));
+    QCOMPARE(m_form->infolist->count(), 2);
+    QCOMPARE(m_form->infolist->itemText(0), QStringLiteral("أمل"));
+    QCOMPARE(m_form->statbar->panelText(2), QStringLiteral("يتضمن الدليل الحالى    2  بيان"));
+    QCOMPARE(m_form->statbar->panelText(3), QString());
+}
+
+void TestEditor::blankNameIsRefused()
+{
+    ModalDriver::whenModal([&](QWidget* modal) {
+        auto* editor = qobject_cast<Editor*>(modal);
+        editor->tname->setText(QStringLiteral("   "));
+        editor->org->setFocus();
+        editor->CmdSave->click();
+        QCOMPARE(m_boxes->last().text, QStringLiteral("من فضلك أدخل الاسم"));
+        QCOMPARE(m_boxes->last().title, QStringLiteral("انتبه"));
+        QCOMPARE(m_boxes->last().flags, 0x180040);
+        QVERIFY(m_boxes->last().arabicCaptions);
+        QVERIFY(editor->isVisible());
+        QVERIFY(editor->tname->hasFocus());
+        editor->reject();
+    });
+    m_form->menus->cmadd->trigger();
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info")), QStringLiteral("2"));
+}
+
+void TestEditor::duplicateNameKeepsTheWindowAndChangesNothing()
+{
+    ModalDriver::whenModal([&](QWidget* modal) {
+        auto* editor = qobject_cast<Editor*>(modal);
+        editor->tname->setText(QStringLiteral("سامي")); // exists in the other directory
+        editor->org->setText(QStringLiteral("typed"));
+        editor->CmdSave->click();
+        QCOMPARE(m_boxes->last().title, QStringLiteral("خطأ"));
+        QCOMPARE(m_boxes->last().flags, 0x180010);
+        QVERIFY(m_boxes->last().text.startsWith(QStringLiteral("عفوا .. لايمكن حفظ البيانات")));
+        QVERIFY(editor->isVisible());
+        QCOMPARE(editor->org->text(), QStringLiteral("typed"));
+        editor->reject();
+    });
+    m_form->CmdADD_Click();
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT dir FROM info WHERE name = ?"), {QStringLiteral("سامي")}),
+             m_db->scalar(QStringLiteral("SELECT code FROM dirg WHERE dirname = ?"), {QStringLiteral("العمل")}));
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info")), QStringLiteral("2"));
+}
+
+void TestEditor::editRenamesTheSameRow()
+{
+    // Renaming onto a name another contact has fails first, then a free name succeeds.
+    ModalDriver::whenModal([&](QWidget* modal) {
+        auto* editor = qobject_cast<Editor*>(modal);
+        QCOMPARE(editor->windowTitle(), QStringLiteral("تفاصيل"));
+        QCOMPARE(editor->key, QStringLiteral("هدى"));
+        QCOMPARE(editor->hometel->text(), QStringLiteral("111"));
+        QCOMPARE(editor->fax->text(), QStringLiteral("444"));
+        QCOMPARE(editor->address->text(), QStringLiteral("شارع النيل"));
+        QCOMPARE(editor->email->text(), QStringLiteral("h@x.org"));
+        QCOMPARE(editor->org->text(), QStringLiteral("مدرسة"));
+        QCOMPARE(editor->moreinfo->toPlainText(), QStringLiteral("سطر\nسطر"));
+        QCOMPARE(editor->dir->text(), m_family);
+        editor->tname->setText(QStringLiteral("سامي"));
+        editor->CmdSave->click();
+        QCOMPARE(m_boxes->last().title, QStringLiteral("خطأ"));
+        editor->tname->setText(QStringLiteral("هدى علي"));
+        editor->CmdSave->click();
+    });
+    m_form->menus->cmedit->trigger();
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info WHERE name = ?"), {QStringLiteral("هدى")}),
+             QStringLiteral("0"));
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT hometel || moreinfo FROM info WHERE name = ?"),
+                          {QStringLiteral("هدى علي")}),
+             QStringLiteral("111سطر\nسطر"));
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info")), QStringLiteral("2"));
+    QCOMPARE(m_form->infolist->itemText(0), QStringLiteral("هدى علي"));
+}
+
+void TestEditor::viewCannotSaveAndIsReadOnly()
+{
+    bool seen = false;
+    ModalDriver::whenModal([&](QWidget* modal) {
+        auto* editor = qobject_cast<Editor*>(modal);
+        seen = true;
+        QCOMPARE(editor->windowTitle(), QStringLiteral("تفاصيل"));
+        QVERIFY(!editor->CmdSave->isVisible());
+        QVERIFY(editor->tname->isReadOnly());
+        QVERIFY(editor->moreinfo->isReadOnly());
+        typeChars(editor->tname, QStringLiteral("x"));
+        typeChars(editor->hometel, QStringLiteral("9"));
+        QCOMPARE(editor->tname->text(), QStringLiteral("هدى"));
+        QCOMPARE(editor->hometel->text(), QStringLiteral("111"));
+        QTest::keyClick(editor->tname, Qt::Key_Return); // still walks
+        QVERIFY(editor->org->hasFocus());
+        QTest::keyClick(editor->org, Qt::Key_Escape);
+    });
+    QTest::keyClick(m_form->infolist->activeView(), Qt::Key_Return);
+    QVERIFY(seen);
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info WHERE name = ?"), {QStringLiteral("هدى")}),
+             QStringLiteral("1"));
+    // A fresh editor each time: Add after View is editable again.
+    ModalDriver::whenModal([&](QWidget* modal) {
+        auto* editor = qobject_cast<Editor*>(modal);
+        QVERIFY(!editor->tname->isReadOnly());
+        QVERIFY(editor->CmdSave->isVisible());
+        editor->reject();
+    });
+    m_form->CmdADD_Click();
+}
+
+void TestEditor::telephoneFieldsTakeDigitsOnly()
+{
+    Editor editor(*m_form);
+    editor.show();
+    QApplication::setActiveWindow(&editor);
+    for (QLineEdit* box : {editor.hometel, editor.jobtel, editor.mobil, editor.fax}) {
+        box->setFocus();
+        typeChars(box, QStringLiteral("12a b+-3"));
+        typeChars(box, QString::fromUtf8("٤۵")); // Arabic-Indic digits are kept as 4 and 5
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(box->text(), QStringLiteral("12345"));
+        QTest::keyClick(box, Qt::Key_Backspace);
+        QCOMPARE(box->text(), QStringLiteral("1234"));
+    }
+    // Enter in a telephone field moves on and inserts nothing.
+    editor.fax->setFocus();
+    QTest::keyClick(editor.fax, Qt::Key_Return);
+    QCOMPARE(editor.fax->text(), QStringLiteral("1234"));
+    QVERIFY(editor.email->hasFocus());
+}
+
+void TestEditor::enterWalksTheFields()
+{
+    Editor editor(*m_form);
+    editor.show();
+    QApplication::setActiveWindow(&editor);
+    editor.tname->setFocus();
+    const std::vector<QWidget*> fields = editor.visibleFields();
+    for (size_t i = 0; i + 1 < fields.size(); ++i) {
+        QVERIFY(fields[i]->hasFocus());
+        QTest::keyClick(fields[i], Qt::Key_Return);
+    }
+    QVERIFY(editor.moreinfo->hasFocus());
+    QTest::keyClick(editor.moreinfo, Qt::Key_A);
+    QTest::keyClick(editor.moreinfo, Qt::Key_Return);
+    QTest::keyClick(editor.moreinfo, Qt::Key_B);
+    QCOMPARE(editor.moreinfo->toPlainText(), QStringLiteral("a\nb"));
+    QVERIFY(editor.isVisible()); // Enter never pressed a button
+    // A label button puts the focus into its field.
+    const QList<SkinButton*> buttons = editor.findChildren<SkinButton*>();
+    for (SkinButton* button : buttons)
+        if (button->caption() == QStringLiteral("فاكس"))
+            button->click();
+    QVERIFY(editor.fax->hasFocus());
+}
+
+void TestEditor::escapeAndCloseLeaveTheDatabase()
+{
+    ModalDriver::whenModal([&](QWidget* modal) {
+        auto* editor = qobject_cast<Editor*>(modal);
+        editor->tname->setText(QStringLiteral("changed"));
+        QTest::keyClick(editor->tname, Qt::Key_Escape);
+    });
+    m_form->menus->cmedit->trigger();
+    ModalDriver::whenModal([&](QWidget* modal) {
+        auto* editor = qobject_cast<Editor*>(modal);
+        editor->tname->setText(QStringLiteral("new one"));
+        editor->cmdCancel->click();
+    });
+    m_form->menus->cmadd->trigger();
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT group_concat(name) FROM (SELECT name FROM info ORDER BY rowid)")),
+             QStringLiteral("هدى,سامي"));
+    QCOMPARE(m_form->infolist->count(), 1);
+}
+
+void TestEditor::deleteAskedNoThenYes()
+{
+    m_boxes->answer(MessageBox::No);
+    m_form->menus->cmdel->trigger();
+    QCOMPARE(m_boxes->last().text, QStringLiteral("هل تريد بالتأكيد حذف بيانات: هدى"));
+    QCOMPARE(m_boxes->last().title, QStringLiteral("تأكيد حذف"));
+    QCOMPARE(m_boxes->last().flags, 0x180034);
+    QVERIFY(m_boxes->last().arabicCaptions);
+    QCOMPARE(m_form->infolist->count(), 1);
+    m_boxes->answer(MessageBox::Yes);
+    m_form->SkinToolBar1->button(7)->click();
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info")), QStringLiteral("1"));
+    QCOMPARE(m_form->infolist->count(), 0);
+    QCOMPARE(m_form->statbar->panelText(2), QStringLiteral("يتضمن الدليل الحالى    0  بيان"));
+    // An empty list: delete and edit do nothing at all.
+    const int shown = m_boxes->count();
+    m_form->cmdDelete_Click();
+    m_form->CmdEdit_Click();
+    QCOMPARE(m_boxes->count(), shown);
+}
+
+void TestEditor::hostileValuesRoundTrip()
+{
+    const QStringList values = {QStringLiteral("O'Brien \"Bob\" \\ 100%"), QString::fromUtf8("\u202Eعكس\u202C"),
+                                QStringLiteral("' OR '1'='1"), QStringLiteral("  spaced  ")};
+    for (const QString& name : values) {
+        ModalDriver::whenModal([&](QWidget* modal) {
+            auto* editor = qobject_cast<Editor*>(modal);
+            editor->tname->setText(name);
+            editor->address->setText(name);
+            editor->moreinfo->setPlainText(name + QStringLiteral("\n") + name);
+            editor->CmdSave->click();
+        });
+        m_form->CmdADD_Click();
+        QCOMPARE(m_db->scalar(QStringLiteral("SELECT address FROM info WHERE name = ?"), {name}), name);
+    }
+    RecordListView* list = m_form->infolist;
+    QCOMPARE(list->count(), 1 + values.size());
+    QStringList shown;
+    for (int row = 0; row < list->count(); ++row) {
+        shown << list->itemText(row);
+        QCOMPARE(list->subItem(row, 5), list->itemText(row) == QStringLiteral("هدى") ? QStringLiteral("شارع النيل")
+                                                                                  : list->itemText(row));
+    }
+    for (const QString& name : values)
+        QVERIFY(shown.contains(name)); // the blanks around a name are kept
+}
+
+void TestEditor::limitsOfTheFields()
+{
+    Editor editor(*m_form);
+    QCOMPARE(editor.tname->maxLength(), 200);
+    QCOMPARE(editor.org->maxLength(), 200);
+    QCOMPARE(editor.address->maxLength(), 200);
+    QCOMPARE(editor.email->maxLength(), 200);
+    for (QLineEdit* box : {editor.hometel, editor.jobtel, editor.mobil, editor.fax})
+        QCOMPARE(box->maxLength(), 20);
+    QString long3000;
+    for (int i = 0; i < 3010; ++i)
+        long3000 += (i % 50 == 49) ? QLatin1Char('\n') : QLatin1Char('x');
+    editor.moreinfo->setPlainText(long3000);
+    QCOMPARE(editor.moreinfo->toPlainText(), long3000.left(3000));
+    QCOMPARE(editor.size(), QSize(7560 / 15, 5490 / 15));
+}
+
+QTEST_MAIN(TestEditor)
+#include "tst_editor.moc"

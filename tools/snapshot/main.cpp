@@ -1,0 +1,57 @@
+// Renders the main windows to PNG files for a visual check (run headless):
+//   qav_snapshot <folder with Kib.bin> <output folder>
+// main.png: directory list; contacts.png: the first directory opened; editor.png: its first
+// contact in the editor.
+#include "AppLook.h"
+#include "CommandWiring.h"
+#include "Editor.h"
+#include "MainForm.h"
+#include "RecordListView.h"
+#include "SharedData.h"
+#include "SoundPlayer.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    AppLook::apply(app);
+    SoundPlayer::setBackend({[](const QString&) {}, [] {}});
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: qav_snapshot <folder> <output folder>\n");
+        return 2;
+    }
+    SharedData::setProgramFolder(QString::fromLocal8Bit(argv[1]));
+    const QString out = QString::fromLocal8Bit(argv[2]);
+    MainForm form;
+    CommandWiring::install(form);
+    if (!form.Form_Load())
+        return 1;
+    form.show();
+    QApplication::processEvents();
+    form.grab().save(out + QStringLiteral("/main.png"));
+    if (form.infodirlist->count() == 0)
+        return 0;
+    form.infodirlist->selectRow(0);
+    form.Opendir();
+    QApplication::processEvents();
+    form.grab().save(out + QStringLiteral("/contacts.png"));
+    if (form.infolist->count() == 0)
+        return 0;
+    Editor editor(form);
+    editor.tname->setText(form.infolist->itemText(0));
+    QLineEdit* boxes[] = {editor.hometel, editor.jobtel, editor.mobil, editor.fax, editor.address, editor.email,
+                          editor.org};
+    for (int i = 0; i < 7; ++i)
+        boxes[i]->setText(form.infolist->subItem(0, i + 1));
+    editor.moreinfo->setPlainText(form.infolist->subItem(0, 8));
+    editor.setWindowTitle(QStringLiteral("تفاصيل"));
+    editor.show();
+    QApplication::processEvents();
+    editor.grab().save(out + QStringLiteral("/editor.png"));
+    return 0;
+}
