@@ -132,6 +132,8 @@ DataResult DataConnection::execute(const QString& sql, const QStringList& values
     return {};
 }
 
+int DataConnection::changes() const { return m_db ? sqlite3_changes(m_db) : 0; }
+
 quint64 DataConnection::changeStamp()
 {
     // data_version moves when another connection commits; our own writes are counted here.

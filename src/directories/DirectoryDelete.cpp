@@ -35,9 +35,16 @@ void DirectoryDelete::run(MainForm& form)
     RemoveMsgBoxHook();
     if (answer != MessageBox::Yes)
         return;
-    // By name, and by code too: should two directories share a name, only this one goes.
-    (void)SharedData::connection().execute(QStringLiteral("delete from dirg where dirname = ? and code = ?"),
-                                           {name, code});
+    // By name and code, so that a namesake never goes with it, and only while no contact
+    // refers to it, in the same statement: a contact saved meanwhile is never orphaned.
+    DataConnection& connection = SharedData::connection();
+    const DataResult deleted = connection.execute(
+        QStringLiteral("delete from dirg where dirname = ? and code = ? "
+                       "and not exists (select 1 from info where dir = ?)"),
+        {name, code, code});
+    if (!deleted || connection.changes() != 1)
+        MessageBox::show(QStringLiteral("عفوا .. لم يتم حذف الدليل , حدث خطأ فى قاعدة البيانات"), 0x100010,
+                         QStringLiteral("خطأ"));
     Recordset& directories = SharedData::directories();
     (void)directories.requery();
     (void)directories.setFilter(RecordFilter());

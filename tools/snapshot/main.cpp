@@ -1,10 +1,14 @@
 // Renders the main windows to PNG files for a visual check (run headless):
 //   qav_snapshot <folder with Kib.bin> <output folder>
-// main.png: directory list; contacts.png: the first directory opened; editor.png: its first
+// main.png: directory list; diredit.png and dirsetpass.png: the rename and lock dialogs;
+// contacts.png: the first directory opened; editor.png: its first
 // contact in the editor.
 #include "AppLook.h"
 #include "CommandWiring.h"
+#include "DirEdit.h"
+#include "DirSetPass.h"
 #include "Editor.h"
+#include "SkinTextBox.h"
 #include "MainForm.h"
 #include "RecordListView.h"
 #include "SharedData.h"
@@ -36,6 +40,20 @@ int main(int argc, char** argv)
     form.grab().save(out + QStringLiteral("/main.png"));
     if (form.infodirlist->count() == 0)
         return 0;
+    form.infodirlist->selectRow(0);
+    {
+        DirEdit rename(form);
+        rename.dir_name->setText(form.selectedDirectoryName());
+        rename.setWindowTitle(QStringLiteral("إعادة تسمية: ") + form.selectedDirectoryName());
+        rename.show();
+        QApplication::processEvents();
+        rename.grab().save(out + QStringLiteral("/diredit.png"));
+        DirSetPass lock(form);
+        lock.tpass1->setText(QStringLiteral("abcd"));
+        lock.show();
+        QApplication::processEvents();
+        lock.grab().save(out + QStringLiteral("/dirsetpass.png"));
+    }
     form.infodirlist->selectRow(0);
     form.Opendir();
     QApplication::processEvents();

@@ -1,0 +1,87 @@
+#include "DirEdit.h"
+
+#include "AppLook.h"
+#include "FocusColour.h"
+#include "MainForm.h"
+#include "MessageBox.h"
+#include "MsgBoxHook.h"
+#include "SharedData.h"
+#include "SkinButton.h"
+#include "SkinLabel.h"
+#include "SkinTab.h"
+#include "SkinTextBox.h"
+#include "StatusTexts.h"
+#include "Units.h"
+
+#include <QLabel>
+
+DirEdit::DirEdit(MainForm& main) : SmallDialog(QStringLiteral("دليل جديد"), 4800, 2100), m_main(main)
+{
+    addLabel(QStringLiteral("ادخل اسم الدليل"), 1920, 180, 2640, 330);
+    dir_name = addBox(QStringLiteral("ادخل اسم الدليل"), 240, 560, 4320, 390);
+    dir_name->setMaxLength(40);
+    FocusColour::install(dir_name);
+    CmdSave = addButton(QStringLiteral("حفظ"), 1440, 1380, 1095, 390);
+    cmdCancel = addButton(QStringLiteral("إغلاق"), 240, 1380, 1095, 390);
+    CmdSave->setDefault(true);
+    auto* Image1 = new QLabel(SkinTab1);
+    Image1->setPixmap(AppLook::icon(QStringLiteral("folder")).pixmap(32, 32));
+    Image1->setGeometry(Units::rect(4020, 1320, 540, 540));
+    connect(CmdSave, &QPushButton::clicked, this, &DirEdit::save);
+    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    dir_name->setFocus();
+}
+
+void DirEdit::warn(const QString& text)
+{
+    SetMsgBoxHook(this);
+    MessageBox::show(text, 0x180040, QStringLiteral("انتبه"));
+    RemoveMsgBoxHook();
+    dir_name->setFocus();
+}
+
+bool DirEdit::nameTaken(const QString& name) const
+{
+    QString others;
+    (void)SharedData::connection().scalar(QStringLiteral("SELECT count(*) FROM dirg WHERE dirname = ? AND code <> ?"),
+                                          {name, mode == QLatin1String("edit") ? keyCode : QString()}, others);
+    return others.toInt() > 0;
+}
+
+void DirEdit::save()
+{
+    // A name of blanks only would become an empty, unreadable entry: it is refused as empty.
+    if (dir_name->text().trimmed().isEmpty()) {
+        warn(QStringLiteral("من فضلك أدخل اسم الدليل"));
+        return;
+    }
+    const QString name = mode == QLatin1String("add") ? dir_name->text().trimmed() : dir_name->text();
+    if ((mode == QLatin1String("add") || mode == QLatin1String("edit")) && nameTaken(name)) {
+        warn(QStringLiteral("يوجد دليل آخر بهذا الاسم , من فضلك اختر اسما آخر"));
+        return;
+    }
+    Recordset& directories = SharedData::directories();
+    if (mode == QLatin1String("add")) {
+        const DataResult added = directories.addRecord({QStringLiteral("dirname"), QStringLiteral("pass")},
+                                                       {name, QStringLiteral("0")});
+        if (!added) {
+            warn(QStringLiteral("عفوا .. لم يتم حفظ الدليل , حدث خطأ فى قاعدة البيانات"));
+            return;
+        }
+        (void)directories.requery();
+        (void)directories.setFilter(RecordFilter());
+        m_main.fill_dir_list();
+        m_main.writeCount(2, directories, StatusTexts::directoryCount);
+        accept();
+    } else if (mode == QLatin1String("edit")) {
+        const DataResult renamed = SharedData::connection().execute(
+            QStringLiteral("update dirg set dirname = ? where dirname = ? and code = ?"), {name, key, keyCode});
+        if (!renamed) {
+            warn(QStringLiteral("عفوا .. لم يتم حفظ الدليل , حدث خطأ فى قاعدة البيانات"));
+            return;
+        }
+        (void)directories.requery();
+        m_main.fill_dir_list();
+        accept();
+    }
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "SmallDialog.h"
+
+class MainForm;
+
+// Dir_edit: the name of a new directory ("add") or the new name of the selected one ("edit").
+class DirEdit : public SmallDialog
+{
+    Q_OBJECT
+public:
+    explicit DirEdit(MainForm& main);
+
+    QString mode;    // "add" or "edit"
+    QString key;     // edit: the directory's current name
+    QString keyCode; // edit: its code, so that a namesake is never touched
+
+    SkinTextBox* dir_name;
+    SkinButton* CmdSave;
+    SkinButton* cmdCancel;
+
+    void save();
+
+private:
+    bool nameTaken(const QString& name) const;
+    void warn(const QString& text);
+
+    MainForm& m_main;
+};

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "SmallDialog.h"
+
+class MainForm;
+
+// Dir_pass: asks for the password of a locked directory before it opens.
+class DirPass : public SmallDialog
+{
+    Q_OBJECT
+public:
+    explicit DirPass(MainForm& main);
+
+    QString pass; // the stored password of the directory being opened
+    SkinTextBox* tpass;
+    SkinButton* command1;
+    SkinButton* cmdCancel;
+
+    void open();
+
+private:
+    MainForm& m_main;
+};

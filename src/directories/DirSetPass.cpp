@@ -1,0 +1,46 @@
+#include "DirSetPass.h"
+
+#include "DirectoryPasswords.h"
+#include "MainForm.h"
+#include "SkinButton.h"
+#include "SkinTextBox.h"
+
+DirSetPass::DirSetPass(MainForm& main) : SmallDialog(QStringLiteral("تأمين"), 4800, 2880), m_main(main)
+{
+    setWindowTitle(QStringLiteral("تأمين") + QStringLiteral(" ") + main.selectedDirectoryName());
+    addLabel(QStringLiteral("أدخل رمز الحماية"), 1920, 180, 2640, 330);
+    tpass1 = addPasswordBox(QStringLiteral("أدخل رمز الحماية"), 240, 540, 4320, 390);
+    addLabel(QStringLiteral("اعد كتابة رمز الحماية"), 1920, 1020, 2640, 330);
+    tpass2 = addPasswordBox(QStringLiteral("اعد كتابة رمز الحماية"), 240, 1380, 4320, 390);
+    CmdSave = addButton(QStringLiteral("حفظ"), 1440, 2160, 1095, 390);
+    cmdCancel = addButton(QStringLiteral("إغلاق"), 240, 2160, 1095, 390);
+    CmdSave->setDefault(true);
+    connect(CmdSave, &QPushButton::clicked, this, &DirSetPass::save);
+    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    tpass1->setFocus();
+}
+
+void DirSetPass::save()
+{
+    struct Check {
+        bool failed;
+        const char* message;
+        SkinTextBox* focus;
+    };
+    const Check checks[] = {
+        {tpass1->text().isEmpty(), "من فضلك أدخل رمز الحماية", tpass1},
+        {tpass1->text().size() < 4, "يجب ألا يقل رمز الحماية عن أربعة حروف أو ارقام", tpass1},
+        {tpass2->text().isEmpty(), "من فضلك اعد كتابة رمز الحماية", tpass2},
+        {tpass1->text() != tpass2->text(), "رمز الحماية غير متطابق", tpass2},
+    };
+    for (const Check& check : checks) {
+        if (check.failed) {
+            DirectoryPasswords::warn(QString::fromUtf8(check.message));
+            check.focus->setFocus();
+            return;
+        }
+    }
+    // The password is stored exactly as typed.
+    if (DirectoryPasswords::write(m_main, tpass1->text()))
+        accept();
+}

@@ -1,0 +1,51 @@
+#include "DirectoryCommands.h"
+
+#include "DirDelPass.h"
+#include "DirEdit.h"
+#include "DirPass.h"
+#include "DirSetPass.h"
+#include "MainForm.h"
+#include "RecordListView.h"
+#include "SkinTextBox.h"
+
+void DirectoryCommands::add(MainForm& form)
+{
+    if (form.Picture2->isHidden())
+        form.Picture2->show();
+    DirEdit dialog(form);
+    dialog.mode = QStringLiteral("add");
+    dialog.exec();
+}
+
+void DirectoryCommands::rename(MainForm& form)
+{
+    if (form.infodirlist->count() == 0 || form.Picture2->isHidden())
+        return;
+    DirEdit dialog(form);
+    dialog.mode = QStringLiteral("edit");
+    dialog.key = form.selectedDirectoryName();
+    dialog.keyCode = form.selectedDirectoryCode();
+    dialog.dir_name->setText(dialog.key);
+    dialog.setWindowTitle(QStringLiteral("إعادة تسمية") + QStringLiteral(": ") + dialog.key);
+    dialog.exec();
+}
+
+void DirectoryCommands::lockOrUnlock(MainForm& form)
+{
+    if (form.infodirlist->count() == 0)
+        return;
+    if (form.selectedDirectoryPass() == QLatin1String("0")) {
+        DirSetPass dialog(form);
+        dialog.exec();
+    } else {
+        DirDelPass dialog(form);
+        dialog.exec();
+    }
+}
+
+void DirectoryCommands::askPassword(MainForm& form, const QString& pass)
+{
+    DirPass dialog(form);
+    dialog.pass = pass;
+    dialog.exec();
+}

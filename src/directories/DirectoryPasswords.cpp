@@ -1,0 +1,23 @@
+#include "DirectoryPasswords.h"
+
+#include "MainForm.h"
+#include "MessageBox.h"
+#include "SharedData.h"
+
+void DirectoryPasswords::warn(const QString& text) { MessageBox::show(text, 0x100030, QStringLiteral("انتبه")); }
+
+bool DirectoryPasswords::write(MainForm& form, const QString& pass)
+{
+    DataConnection& connection = SharedData::connection();
+    const DataResult written = connection.execute(QStringLiteral("update dirg set pass = ? where dirname = ? and code = ?"),
+                                                  {pass, form.selectedDirectoryName(), form.selectedDirectoryCode()});
+    if (!written || connection.changes() != 1) {
+        // Never report a lock or an unlock that did not happen.
+        MessageBox::show(QStringLiteral("عفوا .. لم يتم حفظ رمز الحماية , حدث خطأ فى قاعدة البيانات"), 0x100010,
+                         QStringLiteral("خطأ"));
+        return false;
+    }
+    (void)SharedData::directories().requery();
+    form.fill_dir_list();
+    return true;
+}
