@@ -4,6 +4,7 @@
 #include "DirectoryCommands.h"
 #include "DirectoryDelete.h"
 #include "MainForm.h"
+#include "MoveDir.h"
 
 void CommandWiring::install(MainForm& form)
 {
@@ -21,4 +22,8 @@ void CommandWiring::install(MainForm& form)
             ContactCommands::edit(f);
     };
     form.commands.deleteContact = [](MainForm& f) { ContactCommands::remove(f); };
+    form.commands.moveContact = [](MainForm& f) {
+        MoveDir window(f);
+        window.exec();
+    };
 }

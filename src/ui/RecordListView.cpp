@@ -85,19 +85,16 @@ RecordListView::RecordListView(QWidget* parent)
     watch(m_list);
     watch(m_report);
 
-    connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& current) {
-                if (!m_filling && current.isValid())
-                    emit itemClicked(current.row());
-            });
 }
 
 void RecordListView::watch(QAbstractItemView* view)
 {
     // A click on an item counts every time, also on the item that is already selected.
     connect(view, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
-        if (index.isValid())
+        if (index.isValid()) {
+            m_keyRow = index.row();
             emit itemClicked(index.row());
+        }
     });
 }
 
@@ -105,6 +102,12 @@ void RecordListView::viewEvent(QEvent* event)
 {
     switch (event->type()) {
     case QEvent::KeyPress: {
+        // Choosing another item with the keys counts as clicking it; a list that merely gets
+        // the focus (and with it a current item) chooses nothing.
+        const int row = selectedRow();
+        if (row >= 0 && row != m_keyRow)
+            emit itemClicked(row);
+        m_keyRow = row;
         const int key = static_cast<QKeyEvent*>(event)->key();
         emit keyPressed(key == Qt::Key_Return || key == Qt::Key_Enter ? 13 : key == Qt::Key_Backspace ? 8 : key);
         break;
@@ -186,12 +189,10 @@ QAbstractItemView* RecordListView::activeView() const
 
 void RecordListView::fill(std::shared_ptr<const RowSet> rows, qsizetype start)
 {
-    m_filling = true;
     m_model->fill(std::move(rows), start);
-    if (m_model->rowCount() > 0)
+    if (m_model->rowCount() > 0 && m_selectFirst)
         m_list->selectionModel()->setCurrentIndex(m_model->index(0, 0),
                                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    m_filling = false;
 }
 
 void RecordListView::clear() { fill(nullptr, 0); }

@@ -43,6 +43,8 @@ public:
 
     // The selected item, or -1. After a fill the first item is selected, as in the classic control.
     int selectedRow() const;
+    // Lists where a selection means a choice the user has not made yet start with none.
+    void setSelectFirstOnFill(bool select) { m_selectFirst = select; }
     void selectRow(int row);
 
     void setBackgroundPicture(const QPixmap& picture);
@@ -70,5 +72,6 @@ private:
     QList<int> m_widthsTwips;
     QPixmap m_picture;
     int m_view = List;
-    bool m_filling = false;
+    bool m_selectFirst = true;
+    int m_keyRow = -1; // the item chosen by the last key press
 };

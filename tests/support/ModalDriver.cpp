@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QTimer>
 
 void ModalDriver::whenModal(std::function<void(QWidget*)> action, int timeoutMs)
@@ -16,8 +17,13 @@ void ModalDriver::whenModal(std::function<void(QWidget*)> action, int timeoutMs)
             timer->stop();
             timer->deleteLater();
             delete clock;
-            if (modal)
+            if (modal) {
+                QPointer<QWidget> window(modal);
                 action(modal);
+                // A test that stopped early (a failed check) must not leave the window waiting.
+                if (window && window->isVisible())
+                    window->close();
+            }
         }
     });
     timer->start();

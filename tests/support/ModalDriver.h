@@ -12,6 +12,7 @@ class ModalDriver : public QObject
     Q_OBJECT
 public:
     // Runs action on the first modal widget that appears within timeoutMs; returns at once.
+    // Should the window still be up after the action, it is closed.
     static void whenModal(std::function<void(QWidget*)> action, int timeoutMs = 5000);
     // Closes any modal widget still up (clean-up after a failed test).
     static void closeAll();

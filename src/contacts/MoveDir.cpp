@@ -1,0 +1,76 @@
+#include "MoveDir.h"
+
+#include "AppLook.h"
+#include "MainForm.h"
+#include "MessageBox.h"
+#include "RecordListView.h"
+#include "SharedData.h"
+#include "SkinButton.h"
+#include "SkinTab.h"
+#include "Units.h"
+
+#include <QLineEdit>
+
+namespace {
+// The background panel stands this much above the window's client area.
+constexpr int kPanelTop = 360;
+} // namespace
+
+MoveDir::MoveDir(MainForm& main) : SmallDialog(QStringLiteral("نقل"), 6240, 3555), m_main(main)
+{
+    SkinButton2 = addButton(QStringLiteral("نقل إلى"), 240, 720 - kPanelTop, 5775, 495);
+    SkinButton2->setFocusPolicy(Qt::NoFocus);
+    list = new RecordListView(SkinTab1);
+    list->setAccessibleName(QStringLiteral("نقل إلى"));
+    list->setGeometry(Units::rect(240, 1200 - kPanelTop, 5775, 1935));
+    list->addColumn(QStringLiteral("dirname"), 5500);
+    list->addColumn(QStringLiteral("dircode"), 0);
+    list->setSmallIcon(AppLook::icon(QStringLiteral("folder")));
+    list->setSelectFirstOnFill(false);
+    CmdSave = addButton(QStringLiteral("نقل"), 1520, 3360 - kPanelTop, 1095, 375);
+    cmdCancel = addButton(QStringLiteral("إغلاق"), 240, 3360 - kPanelTop, 1095, 390);
+    dir = new QLineEdit(QStringLiteral("2"), this);
+    dir->hide();
+    connect(list, &RecordListView::itemClicked, this, [this](int row) { dir->setText(list->subItem(row, 1)); });
+    connect(CmdSave, &QPushButton::clicked, this, &MoveDir::move);
+    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    const int row = main.infolist->selectedRow();
+    if (row >= 0)
+        dir->setText(main.infolist->subItem(row, 9));
+    main.SetRightToLeft(list);
+    CloseDirectoryRecordset();
+    Recordset& directories = SharedData::directories();
+    (void)directories.open(QStringLiteral("select * from dirg  order by dirname "));
+    // Every directory but the contact's own; the filter stays until the directory list is shown again.
+    (void)directories.setFilter(RecordFilter::notEqual(QStringLiteral("code"), dir->text().trimmed()));
+    filllist();
+    if (row >= 0)
+        m_name = main.infolist->itemText(row);
+    setWindowTitle(QStringLiteral("نقل بيانات :") + QStringLiteral(" ") + m_name);
+}
+
+void MoveDir::filllist()
+{
+    Recordset& directories = SharedData::directories();
+    list->clear();
+    if (directories.recordCount() <= 0)
+        return;
+    list->fill(directories.snapshot(), directories.position());
+}
+
+void MoveDir::move()
+{
+    // Only into a directory that still exists, so a contact can never point nowhere.
+    DataConnection& connection = SharedData::connection();
+    const DataResult moved = connection.execute(
+        QStringLiteral("update info set dir = ? where name = ? and exists (select 1 from dirg where code = ?)"),
+        {dir->text(), m_name, dir->text()});
+    if (!moved || (!m_name.isEmpty() && connection.changes() != 1))
+        MessageBox::show(QStringLiteral("عفوا .. لم يتم نقل البيانات , حدث خطأ فى قاعدة البيانات"), 0x100010,
+                         QStringLiteral("خطأ"));
+    (void)SharedData::contacts().requery();
+    accept();
+    m_main.fill_list();
+    m_main.Refreshlist();
+}

@@ -1,0 +1,188 @@
+// Moving a contact to another directory through the move window.
+#include "AppLook.h"
+#include "MainForm.h"
+#include "MainMenus.h"
+#include "MainWindowUser.h"
+#include "ModalDriver.h"
+#include "MoveDir.h"
+#include "RecordListModel.h"
+#include "RecordListView.h"
+#include "ScriptedMessageBox.h"
+#include "SharedData.h"
+#include "SkinButton.h"
+#include "SkinStatusBar.h"
+#include "SoundPlayer.h"
+#include "TestDatabase.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QtTest>
+
+class TestMoveDir : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void listLeavesOutTheContactsDirectory();
+    void moveWithoutAClickKeepsTheContact();
+    void twoClicksThenMoveGoesToTheSecond();
+    void closeChangesNothing();
+    void onlyDirectoryGivesAnEmptyList();
+    void directoryGoneMeanwhileIsReported();
+
+private:
+    void clickRow(MoveDir* window, const QString& name);
+    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<ScriptedMessageBox> m_boxes;
+    std::unique_ptr<MainForm> m_form;
+    QString m_family, m_work, m_club;
+};
+
+void TestMoveDir::initTestCase()
+{
+    AppLook::apply(*qApp);
+    SoundPlayer::setBackend({[](const QString&) {}, [] {}});
+}
+
+void TestMoveDir::init()
+{
+    m_db = std::make_unique<TestDatabase>();
+    m_boxes = std::make_unique<ScriptedMessageBox>();
+    m_family = m_db->addDirectory(QStringLiteral("العائلة"));
+    m_work = m_db->addDirectory(QStringLiteral("العمل"));
+    m_club = m_db->addDirectory(QStringLiteral("النادي"));
+    m_db->addContact(QStringLiteral("O'Hara"), m_family);
+    m_db->addContact(QStringLiteral("هدى"), m_family);
+    m_form = MainWindowUser::start();
+    QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("العائلة")));
+    m_form->openSelectedDirectory();
+    for (int row = 0; row < m_form->infolist->count(); ++row)
+        if (m_form->infolist->itemText(row) == QStringLiteral("O'Hara"))
+            m_form->infolist->selectRow(row);
+}
+
+void TestMoveDir::cleanup()
+{
+    ModalDriver::closeAll();
+    m_form.reset();
+    m_boxes.reset();
+    m_db.reset();
+}
+
+void TestMoveDir::clickRow(MoveDir* window, const QString& name)
+{
+    RecordListView* list = window->list;
+    QApplication::setActiveWindow(window);
+    for (int row = 0; row < list->count(); ++row) {
+        if (list->itemText(row) == name) {
+            QAbstractItemView* view = list->activeView();
+            view->doItemsLayout();
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                              view->visualRect(list->model()->index(row, 0)).center());
+            return;
+        }
+    }
+    QFAIL("no such directory in the move list");
+}
+
+void TestMoveDir::listLeavesOutTheContactsDirectory()
+{
+    ModalDriver::whenModal([&](QWidget* modal) {
+        auto* window = qobject_cast<MoveDir*>(modal);
+        QCOMPARE(window->windowTitle(), QStringLiteral("نقل بيانات : O'Hara"));
+        QCOMPARE(window->SkinButton2->caption(), QStringLiteral("نقل إلى"));
+        QCOMPARE(window->CmdSave->caption(), QStringLiteral("نقل"));
+        QCOMPARE(window->list->count(), 2);
+        QCOMPARE(window->list->itemText(0), QStringLiteral("العمل"));
+        QCOMPARE(window->list->itemText(1), QStringLiteral("النادي"));
+        QCOMPARE(window->list->selectedRow(), -1); // nothing chosen yet
+        QCOMPARE(window->dir->text(), m_family);
+        window->reject();
+    });
+    m_form->menus->movemag->trigger();
+    // The filter stays on the shared recordset until the directory list is shown again.
+    QCOMPARE(SharedData::directories().recordCount(), qsizetype(2));
+    m_form->GoBack();
+    QCOMPARE(SharedData::directories().recordCount(), qsizetype(3));
+}
+
+void TestMoveDir::moveWithoutAClickKeepsTheContact()
+{
+    ModalDriver::whenModal([](QWidget* modal) { qobject_cast<MoveDir*>(modal)->CmdSave->click(); });
+    m_form->menus->movemag->trigger();
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT dir FROM info WHERE name = ?"), {QStringLiteral("O'Hara")}), m_family);
+    QCOMPARE(m_form->infolist->count(), 2);
+    QCOMPARE(m_boxes->count(), 0);
+}
+
+void TestMoveDir::twoClicksThenMoveGoesToTheSecond()
+{
+    ModalDriver::whenModal([&](QWidget* modal) {
+        auto* window = qobject_cast<MoveDir*>(modal);
+        clickRow(window, QStringLiteral("العمل"));
+        QCOMPARE(window->dir->text(), m_work);
+        clickRow(window, QStringLiteral("النادي"));
+        window->CmdSave->click();
+    });
+    m_form->menus->movemag->trigger();
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT dir FROM info WHERE name = ?"), {QStringLiteral("O'Hara")}), m_club);
+    QCOMPARE(m_form->infolist->count(), 1);
+    QCOMPARE(m_form->statbar->panelText(2), QStringLiteral("يتضمن الدليل الحالى    1  بيان"));
+    m_form->GoBack();
+    QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("النادي")));
+    m_form->openSelectedDirectory();
+    QCOMPARE(m_form->infolist->itemText(0), QStringLiteral("O'Hara"));
+}
+
+void TestMoveDir::closeChangesNothing()
+{
+    ModalDriver::whenModal([&](QWidget* modal) {
+        auto* window = qobject_cast<MoveDir*>(modal);
+        clickRow(window, QStringLiteral("العمل"));
+        window->cmdCancel->click();
+    });
+    m_form->menus->movemag->trigger();
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT dir FROM info WHERE name = ?"), {QStringLiteral("O'Hara")}), m_family);
+    QCOMPARE(m_form->infolist->count(), 2);
+}
+
+void TestMoveDir::onlyDirectoryGivesAnEmptyList()
+{
+    m_form.reset();
+    m_db = std::make_unique<TestDatabase>();
+    const QString only = m_db->addDirectory(QStringLiteral("وحيد"));
+    m_db->addContact(QStringLiteral("x"), only);
+    m_form = MainWindowUser::start();
+    m_form->infodirlist->selectRow(0);
+    m_form->Opendir();
+    ModalDriver::whenModal([](QWidget* modal) {
+        auto* window = qobject_cast<MoveDir*>(modal);
+        QCOMPARE(window->list->count(), 0);
+        window->CmdSave->click();
+    });
+    m_form->menus->movemag->trigger();
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT dir FROM info")), only);
+}
+
+void TestMoveDir::directoryGoneMeanwhileIsReported()
+{
+    ModalDriver::whenModal([&](QWidget* modal) {
+        auto* window = qobject_cast<MoveDir*>(modal);
+        clickRow(window, QStringLiteral("العمل"));
+        // Another copy of the program deletes the target before "نقل".
+        (void)m_db->reader().execute(QStringLiteral("DELETE FROM dirg WHERE code = ?"), {m_work});
+        window->CmdSave->click();
+    });
+    m_form->menus->movemag->trigger();
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT dir FROM info WHERE name = ?"), {QStringLiteral("O'Hara")}), m_family);
+    QCOMPARE(m_boxes->last().title, QStringLiteral("خطأ"));
+    QCOMPARE(m_form->infolist->count(), 2);
+}
+
+QTEST_MAIN(TestMoveDir)
+#include "tst_movedir.moc"
