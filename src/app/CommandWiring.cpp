@@ -1,5 +1,8 @@
 #include "CommandWiring.h"
 
+#include "Backup.h"
+#include "UpdateWindow.h"
+
 #include "ContactCommands.h"
 #include "DirectoryCommands.h"
 #include "DirectoryDelete.h"
@@ -22,6 +25,14 @@ void CommandWiring::install(MainForm& form)
             ContactCommands::edit(f);
     };
     form.commands.deleteContact = [](MainForm& f) { ContactCommands::remove(f); };
+    form.commands.backup = [](MainForm&) {
+        Backup window;
+        window.exec();
+    };
+    form.commands.restore = [](MainForm& f) {
+        UpdateWindow window(f);
+        window.exec();
+    };
     form.commands.moveContact = [](MainForm& f) {
         MoveDir window(f);
         window.exec();

@@ -1,0 +1,85 @@
+#include "UpdateWindow.h"
+
+#include "CopyMessages.h"
+#include "DatabaseFileCopy.h"
+#include "FileChooser.h"
+#include "MainForm.h"
+#include "MessageBox.h"
+#include "MsgBoxHook.h"
+#include "Schema.h"
+#include "SharedData.h"
+#include "SkinButton.h"
+#include "SkinFrame.h"
+#include "SkinTextBox.h"
+
+#include <QApplication>
+#include <QDir>
+
+namespace {
+const QString kCaption = QStringLiteral("استرجاع قاعدة البيانات");
+} // namespace
+
+UpdateWindow::UpdateWindow(MainForm& main) : SmallDialog(kCaption, 6600, 2400, 0), m_main(main)
+{
+    addLabel(QStringLiteral("حدد ملف النسخة الاحتياطية لقاعدة البيانات :"), 240, 180, 6000, 330);
+    txtFileName = addBox(QStringLiteral("ملف النسخة الاحتياطية"), 1560, 660, 4680, 390);
+    txtFileName->setReadOnly(true);
+    txtFileName->setBackColor(0xF3F3F3);
+    command3 = addButton(QStringLiteral("استعراض"), 240, 660, 1200, 390);
+    command4 = addButton(QStringLiteral("استرجاع"), 240, 1560, 1200, 390);
+    connect(command3, &QPushButton::clicked, this, &UpdateWindow::browse);
+    connect(command4, &QPushButton::clicked, this, &UpdateWindow::restore);
+}
+
+void UpdateWindow::browse()
+{
+    const QString chosen =
+        FileChooser::chooseOpenFile(this, kCaption, QStringLiteral("Backup Database File|ZK-Data.bak"));
+    if (!chosen.isEmpty())
+        txtFileName->setText(QDir::toNativeSeparators(chosen));
+}
+
+void UpdateWindow::fail(const QString& reason)
+{
+    QApplication::restoreOverrideCursor();
+    setWindowTitle(kCaption);
+    MessageBox::show(QStringLiteral("لم يتم استرجاع قاعدة البيانات: ") + reason +
+                         QStringLiteral(" . قاعدة البيانات الحالية لم تتغير"),
+                     0x180010, QStringLiteral("خطأ"));
+}
+
+void UpdateWindow::restore()
+{
+    if (txtFileName->text().isEmpty()) {
+        SetMsgBoxHook(this);
+        MessageBox::show(QStringLiteral("من فضلك حدد ملف النسخة الاحتياطية لقاعدة البيانات ZK-Data.bak"), 0x180030,
+                         QStringLiteral("انتبه"));
+        RemoveMsgBoxHook();
+        return;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    setWindowTitle(kCaption + QStringLiteral(" ") + QStringLiteral("(جارى النسخ ...)"));
+    const QString source = QDir::fromNativeSeparators(txtFileName->text());
+    // Nothing is replaced unless the chosen file is a readable telephone book.
+    if (DataResult valid = DatabaseFileCopy::verify(source, QString::fromLatin1(Schema::kPassword)); !valid) {
+        fail(CopyMessages::reason(valid.error));
+        return;
+    }
+    SharedData::connection().close();
+    const DataResult replaced = DatabaseFileCopy::replace(source, SharedData::databasePath(), beforeRename);
+    if (!replaced) {
+        // The old file is still in place: connect to it again.
+        (void)OpenDatabase();
+        fail(CopyMessages::reason(replaced.error));
+        return;
+    }
+    QApplication::restoreOverrideCursor();
+    SetMsgBoxHook(this);
+    MessageBox::show(QStringLiteral("تم استرجاع قاعدة البيانات بنجاح "), 0x180040, QStringLiteral("QAV Telephone"));
+    RemoveMsgBoxHook();
+    accept();
+    m_main.StartConnect();
+    // The directory list is what shows now; a directory left open belonged to the old file.
+    m_main.ViewState = 0;
+    m_main.dirframe->setCaption(QString());
+}

@@ -1,0 +1,119 @@
+#include "DatabaseFileCopy.h"
+
+#include "Schema.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <filesystem>
+#include <system_error>
+
+#include <unistd.h>
+
+namespace {
+
+DataResult failure(const QString& reason) { return DataResult{false, reason}; }
+
+DataResult moveOver(const QString& from, const QString& to)
+{
+    std::error_code error;
+    std::filesystem::rename(std::filesystem::path(from.toStdString()), std::filesystem::path(to.toStdString()), error);
+    if (error)
+        return failure(QString::fromStdString(error.message()));
+    return {};
+}
+
+} // namespace
+
+DataResult DatabaseFileCopy::copyToTemporary(const QString& source, const QString& targetFolder, QString& temporary)
+{
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        return failure(in.errorString());
+    QTemporaryFile out(QDir(targetFolder).filePath(QStringLiteral(".qav-copy-XXXXXX")));
+    out.setAutoRemove(true);
+    if (!out.open())
+        return failure(out.errorString());
+    while (!in.atEnd()) {
+        const QByteArray block = in.read(1 << 20);
+        if (block.isEmpty() && in.error() != QFileDevice::NoError)
+            return failure(in.errorString());
+        if (out.write(block) != block.size())
+            return failure(out.errorString());
+    }
+    // On disk before anyone relies on it.
+    if (!out.flush() || ::fsync(out.handle()) != 0)
+        return failure(out.errorString());
+    out.setAutoRemove(false);
+    temporary = out.fileName();
+    return {};
+}
+
+DataResult DatabaseFileCopy::backup(DataConnection& connection, const QString& folder)
+{
+    if (!QFileInfo(folder).isDir())
+        return failure(QStringLiteral("not a folder: %1").arg(folder));
+    // A read transaction holds a shared lock: writers elsewhere wait until the copy is done.
+    if (DataResult begun = connection.execute(QStringLiteral("BEGIN")); !begun)
+        return begun;
+    QString tables;
+    DataResult locked = connection.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master"), {}, tables);
+    QString temporary;
+    DataResult copied = locked ? copyToTemporary(connection.path(), folder, temporary) : locked;
+    (void)connection.execute(QStringLiteral("COMMIT"));
+    if (!copied)
+        return copied;
+    const QString target = QDir(folder).filePath(QLatin1String(kBackupName));
+    if (DataResult moved = moveOver(temporary, target); !moved) {
+        QFile::remove(temporary);
+        return moved;
+    }
+    return {};
+}
+
+DataResult DatabaseFileCopy::verify(const QString& path, const QString& password)
+{
+    if (!QFileInfo(path).isFile())
+        return failure(QStringLiteral("no such file"));
+    DataConnection candidate;
+    if (DataResult opened = candidate.open(path, password); !opened)
+        return opened;
+    QString result;
+    if (DataResult checked = candidate.scalar(QStringLiteral("PRAGMA integrity_check"), {}, result); !checked)
+        return checked;
+    if (result != QLatin1String("ok"))
+        return failure(result);
+    return {};
+}
+
+DataResult DatabaseFileCopy::replace(const QString& source, const QString& target,
+                                     const std::function<bool()>& beforeRename)
+{
+    QString temporary;
+    if (DataResult copied = copyToTemporary(source, QFileInfo(target).absolutePath(), temporary); !copied)
+        return copied;
+    // One safety copy of what is replaced, so a mistaken restore can be undone by hand.
+    const QString previous = target + QLatin1String(kPreviousSuffix);
+    if (QFileInfo::exists(target)) {
+        QString saved;
+        DataResult kept = copyToTemporary(target, QFileInfo(target).absolutePath(), saved);
+        if (kept)
+            kept = moveOver(saved, previous);
+        if (!kept) {
+            QFile::remove(saved);
+            QFile::remove(temporary);
+            return kept;
+        }
+    }
+    if (beforeRename && !beforeRename()) {
+        QFile::remove(temporary);
+        return failure(QStringLiteral("stopped before the rename"));
+    }
+    if (DataResult moved = moveOver(temporary, target); !moved) {
+        QFile::remove(temporary);
+        return moved;
+    }
+    return {};
+}

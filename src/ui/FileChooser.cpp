@@ -1,0 +1,43 @@
+#include "FileChooser.h"
+
+#include <QFileDialog>
+
+namespace {
+
+FileChooser::Presenter& presenter()
+{
+    static FileChooser::Presenter instance;
+    return instance;
+}
+
+QString present(QWidget* parent, const FileChooserRequest& request)
+{
+    if (presenter())
+        return presenter()(request);
+    if (request.kind == FileChooserRequest::Kind::Folder)
+        return QFileDialog::getExistingDirectory(parent, request.title, QString(), QFileDialog::ShowDirsOnly);
+    return QFileDialog::getOpenFileName(parent, request.title, QString(), FileChooser::qtFilter(request.filter));
+}
+
+} // namespace
+
+QString FileChooser::chooseFolder(QWidget* parent, const QString& title)
+{
+    return present(parent, {FileChooserRequest::Kind::Folder, title, QString()});
+}
+
+QString FileChooser::chooseOpenFile(QWidget* parent, const QString& title, const QString& filter)
+{
+    return present(parent, {FileChooserRequest::Kind::OpenFile, title, filter});
+}
+
+void FileChooser::setPresenter(Presenter p) { presenter() = std::move(p); }
+
+QString FileChooser::qtFilter(const QString& filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList entries;
+    for (int i = 0; i + 1 < parts.size(); i += 2)
+        entries << QStringLiteral("%1 (%2)").arg(parts.at(i), QString(parts.at(i + 1)).replace(QLatin1Char(';'), QLatin1Char(' ')));
+    return entries.join(QStringLiteral(";;"));
+}

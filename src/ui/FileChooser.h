@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+// What a file or folder chooser is asked for. The filter is written "description|pattern".
+struct FileChooserRequest {
+    enum class Kind { Folder, OpenFile };
+    Kind kind = Kind::Folder;
+    QString title;
+    QString filter;
+};
+
+// Every file and folder chooser of the program goes through here, so a test can answer in
+// advance. The answer is a full path, or empty when the user cancelled.
+class FileChooser
+{
+public:
+    static QString chooseFolder(QWidget* parent, const QString& title);
+    static QString chooseOpenFile(QWidget* parent, const QString& title, const QString& filter);
+
+    using Presenter = std::function<QString(const FileChooserRequest&)>;
+    static void setPresenter(Presenter presenter); // empty restores Qt's own dialogs
+
+    // "Backup Database File|ZK-Data.bak" in the form Qt's dialogs read.
+    static QString qtFilter(const QString& filter);
+};

@@ -1,0 +1,287 @@
+// Backing the database up and restoring it: never a lost contact, never a bad file in place.
+#include "AppLook.h"
+#include "Backup.h"
+#include "DatabaseFileCopy.h"
+#include "MainForm.h"
+#include "MainMenus.h"
+#include "MainWindowUser.h"
+#include "ModalDriver.h"
+#include "RecordListView.h"
+#include "Schema.h"
+#include "ScriptedFileChooser.h"
+#include "ScriptedMessageBox.h"
+#include "SharedData.h"
+#include "SkinButton.h"
+#include "SkinStatusBar.h"
+#include "SkinTextBox.h"
+#include "SoundPlayer.h"
+#include "TestDatabase.h"
+#include "UpdateWindow.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+QByteArray contents(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Files written while it lives may grow to at most the given size.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &m_saved);
+        rlimit limited = m_saved;
+        limited.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &m_saved); }
+
+private:
+    rlimit m_saved{};
+};
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+} // namespace
+
+class TestBackup : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void backupIsAByteCopyThatOpens();
+    void secondBackupOverwritesTheFirst();
+    void browseShowsTheFolderWithASeparatorAndCancelGivesHome();
+    void emptyBoxWarns();
+    void failedCopyKeepsTheOlderBackup();
+    void restoreBringsBackDirectoriesAndCounts();
+    void badFilesAreRefusedWithNothingChanged_data();
+    void badFilesAreRefusedWithNothingChanged();
+    void stopBetweenCopyAndRenameKeepsTheOldDatabase();
+    void restoreKeepsOneSafetyCopy();
+
+private:
+    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<ScriptedMessageBox> m_boxes;
+    std::unique_ptr<ScriptedFileChooser> m_chooser;
+    std::unique_ptr<MainForm> m_form;
+    QTemporaryDir m_target;
+};
+
+void TestBackup::initTestCase()
+{
+    AppLook::apply(*qApp);
+    SoundPlayer::setBackend({[](const QString&) {}, [] {}});
+}
+
+void TestBackup::init()
+{
+    m_db = std::make_unique<TestDatabase>();
+    m_boxes = std::make_unique<ScriptedMessageBox>();
+    m_chooser = std::make_unique<ScriptedFileChooser>();
+    const QString family = m_db->addDirectory(QStringLiteral("العائلة"));
+    m_db->addContact(QStringLiteral("هدى"), family);
+    m_form = MainWindowUser::start();
+    QDir(m_target.path()).removeRecursively();
+    QDir().mkpath(m_target.path());
+}
+
+void TestBackup::cleanup()
+{
+    ModalDriver::closeAll();
+    m_form.reset();
+    m_chooser.reset();
+    m_boxes.reset();
+    m_db.reset();
+}
+
+void TestBackup::backupIsAByteCopyThatOpens()
+{
+    m_chooser->answer(m_target.path());
+    ModalDriver::whenModal([&](QWidget* modal) {
+        auto* window = qobject_cast<Backup*>(modal);
+        QCOMPARE(window->windowTitle(), QStringLiteral("نسخ احتياطى لقاعدة البيانات"));
+        QVERIFY(window->pathoutput->isReadOnly());
+        window->command1->click();
+        window->command2->click();
+    });
+    m_form->menus->copydb->trigger();
+    QCOMPARE(m_chooser->asked().first().title, QStringLiteral("Select a Directory:"));
+    QCOMPARE(m_boxes->last().text, QStringLiteral("تم الحفظ بنجاح"));
+    QCOMPARE(m_boxes->last().flags, 0x180040);
+    QVERIFY(m_boxes->last().arabicCaptions);
+    const QString backup = m_target.filePath(QStringLiteral("ZK-Data.bak"));
+    QCOMPARE(contents(backup), contents(m_db->path()));
+    QVERIFY(DatabaseFileCopy::verify(backup, QString::fromLatin1(Schema::kPassword)).ok);
+    QCOMPARE(QDir(m_target.path()).entryList(QDir::Files | QDir::Hidden).size(), 1); // no leftovers
+}
+
+void TestBackup::secondBackupOverwritesTheFirst()
+{
+    QVERIFY(DatabaseFileCopy::backup(SharedData::connection(), m_target.path()).ok);
+    (void)SharedData::connection().execute(QStringLiteral("INSERT INTO dirg (dirname, pass) VALUES ('new', '0')"));
+    QVERIFY(DatabaseFileCopy::backup(SharedData::connection(), m_target.path()).ok);
+    QCOMPARE(contents(m_target.filePath(QStringLiteral("ZK-Data.bak"))), contents(m_db->path()));
+}
+
+void TestBackup::browseShowsTheFolderWithASeparatorAndCancelGivesHome()
+{
+    Backup window;
+    m_chooser->answer(m_target.path());
+    window.command1->click();
+    QCOMPARE(window.pathoutput->text(), QDir::toNativeSeparators(m_target.path()) + QDir::separator());
+    window.command1->click(); // cancelled
+    QCOMPARE(window.pathoutput->text(), QDir::toNativeSeparators(QDir::homePath()) + QDir::separator());
+}
+
+void TestBackup::emptyBoxWarns()
+{
+    Backup window;
+    window.command2->click();
+    QCOMPARE(m_boxes->last().text, QStringLiteral("من فضلك حدد مكان حفظ النسخة الاحتياطية لقاعدة البيانات"));
+    QCOMPARE(m_boxes->last().flags, 0x180030);
+    QCOMPARE(m_boxes->last().title, QStringLiteral("انتبه"));
+    QVERIFY(QDir(m_target.path()).isEmpty());
+}
+
+void TestBackup::failedCopyKeepsTheOlderBackup()
+{
+    const QString backup = m_target.filePath(QStringLiteral("ZK-Data.bak"));
+    writeFile(backup, "older backup");
+    Backup window;
+    m_chooser->answer(m_target.path());
+    window.command1->click();
+    {
+        // A disk that fills up half-way through the copy (works for every user, root included).
+        FileSizeLimit limit(2048);
+        window.command2->click();
+    }
+    QCOMPARE(m_boxes->last().title, QStringLiteral("خطأ"));
+    QVERIFY(m_boxes->last().text.startsWith(QStringLiteral("لم يتم حفظ النسخة الاحتياطية: ")));
+    QVERIFY(window.windowTitle() == QStringLiteral("نسخ احتياطى لقاعدة البيانات"));
+    QCOMPARE(contents(backup), QByteArray("older backup"));
+    QCOMPARE(QDir(m_target.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    // Pressing again once there is room succeeds.
+    window.command2->click();
+    QCOMPARE(contents(backup), contents(m_db->path()));
+}
+
+void TestBackup::restoreBringsBackDirectoriesAndCounts()
+{
+    // A backup with two directories and one contact, then the live file changes.
+    QVERIFY(DatabaseFileCopy::backup(SharedData::connection(), m_target.path()).ok);
+    (void)SharedData::connection().execute(QStringLiteral("INSERT INTO dirg (dirname, pass) VALUES ('later', '0')"));
+    (void)SharedData::connection().execute(QStringLiteral("DELETE FROM info"));
+    QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("العائلة")));
+    m_form->openSelectedDirectory();
+    m_chooser->answer(m_target.filePath(QStringLiteral("ZK-Data.bak")));
+    ModalDriver::whenModal([&](QWidget* modal) {
+        auto* window = qobject_cast<UpdateWindow*>(modal);
+        QCOMPARE(window->windowTitle(), QStringLiteral("استرجاع قاعدة البيانات"));
+        window->command3->click();
+        window->command4->click();
+    });
+    m_form->menus->resdb->trigger();
+    QCOMPARE(m_chooser->asked().first().filter, QStringLiteral("Backup Database File|ZK-Data.bak"));
+    QCOMPARE(m_boxes->last().text, QStringLiteral("تم استرجاع قاعدة البيانات بنجاح "));
+    QCOMPARE(m_form->ViewState, 0);
+    QVERIFY(m_form->infodirlist->isVisible());
+    QCOMPARE(m_form->infodirlist->count(), 1);
+    QCOMPARE(m_form->statbar->panelText(2), QStringLiteral("عدد الأدلة   1 دليل"));
+    QCOMPARE(m_form->statbar->panelText(3), QStringLiteral("إجمالى البيانات المسجلة   1 بيان"));
+}
+
+void TestBackup::badFilesAreRefusedWithNothingChanged_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("text file") << "text";
+    QTest::newRow("truncated backup") << "truncated";
+    QTest::newRow("other password") << "password";
+    QTest::newRow("missing tables") << "tables";
+}
+
+void TestBackup::badFilesAreRefusedWithNothingChanged()
+{
+    QFETCH(QString, kind);
+    const QString bad = m_target.filePath(QStringLiteral("ZK-Data.bak"));
+    if (kind == QLatin1String("text")) {
+        writeFile(bad, QByteArray(5000, 'x'));
+    } else if (kind == QLatin1String("truncated")) {
+        QVERIFY(DatabaseFileCopy::backup(SharedData::connection(), m_target.path()).ok);
+        const QByteArray whole = contents(bad);
+        writeFile(bad, whole.left(whole.size() / 2 + 100));
+    } else if (kind == QLatin1String("password")) {
+        QVERIFY(Schema::create(bad, QStringLiteral("another password")).ok);
+    } else {
+        QVERIFY(Schema::create(bad).ok);
+        DataConnection c;
+        QVERIFY(c.open(bad, QString::fromLatin1(Schema::kPassword)).ok);
+        QVERIFY(c.execute(QStringLiteral("DROP TABLE info")).ok);
+    }
+    const QByteArray before = contents(m_db->path());
+    UpdateWindow window(*m_form);
+    m_chooser->answer(bad);
+    window.command3->click();
+    window.command4->click();
+    QCOMPARE(m_boxes->last().title, QStringLiteral("خطأ"));
+    QVERIFY(m_boxes->last().text.contains(QStringLiteral("قاعدة البيانات الحالية لم تتغير")));
+    QCOMPARE(contents(m_db->path()), before);
+    QVERIFY(SharedData::connection().isOpen());
+    QCOMPARE(m_form->infodirlist->count(), 1);
+    QCOMPARE(window.windowTitle(), QStringLiteral("استرجاع قاعدة البيانات"));
+}
+
+void TestBackup::stopBetweenCopyAndRenameKeepsTheOldDatabase()
+{
+    QVERIFY(DatabaseFileCopy::backup(SharedData::connection(), m_target.path()).ok);
+    (void)SharedData::connection().execute(QStringLiteral("INSERT INTO dirg (dirname, pass) VALUES ('kept', '0')"));
+    const QByteArray before = contents(m_db->path());
+    UpdateWindow window(*m_form);
+    window.beforeRename = [] { return false; };
+    m_chooser->answer(m_target.filePath(QStringLiteral("ZK-Data.bak")));
+    window.command3->click();
+    window.command4->click();
+    QCOMPARE(m_boxes->last().title, QStringLiteral("خطأ"));
+    QCOMPARE(contents(m_db->path()), before);
+    QVERIFY(SharedData::connection().isOpen());
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM dirg")), QStringLiteral("2"));
+    // No temporary file is left beside the database.
+    for (const QString& name : QDir(m_db->folder()).entryList(QDir::Files | QDir::Hidden))
+        QVERIFY2(!name.startsWith(QLatin1String(".qav-copy")), qPrintable(name));
+}
+
+void TestBackup::restoreKeepsOneSafetyCopy()
+{
+    QVERIFY(DatabaseFileCopy::backup(SharedData::connection(), m_target.path()).ok);
+    (void)SharedData::connection().execute(QStringLiteral("INSERT INTO dirg (dirname, pass) VALUES ('mistake', '0')"));
+    const QByteArray replaced = contents(m_db->path());
+    UpdateWindow window(*m_form);
+    m_chooser->answer(m_target.filePath(QStringLiteral("ZK-Data.bak")));
+    window.command3->click();
+    window.command4->click();
+    QCOMPARE(contents(m_db->path() + QStringLiteral(".previous")), replaced);
+}
+
+QTEST_MAIN(TestBackup)
+#include "tst_backup.moc"
