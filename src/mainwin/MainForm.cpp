@@ -14,6 +14,7 @@
 #include "SoundPlayer.h"
 #include "StatusTexts.h"
 #include "Units.h"
+#include "FileChooser.h"
 #include "FocusColour.h"
 
 #include <QAbstractItemView>
@@ -296,20 +297,13 @@ void MainForm::connectMenus()
         menus->SNDON->setEnabled(!soundOn);
         menus->SNDOFF->setEnabled(soundOn);
     });
-    connect(m.SNDON, &QAction::triggered, this, [this] {
-        soundOn = true;
-        SettingsStore::write(kApplication, QStringLiteral("Sound"), QStringLiteral("Value"), QStringLiteral("1"));
-        Soundbgc();
-    });
+    connect(m.SNDON, &QAction::triggered, this, &MainForm::SNDONClick);
     connect(m.SNDOFF, &QAction::triggered, this, [this] {
         soundOn = false;
         SettingsStore::write(kApplication, QStringLiteral("Sound"), QStringLiteral("Value"), QStringLiteral("0"));
         SoundPlayer::stop();
     });
-    connect(m.bgchange, &QAction::triggered, this, [this] {
-        if (commands.changeSound)
-            commands.changeSound(*this);
-    });
+    connect(m.bgchange, &QAction::triggered, this, &MainForm::bgchangeClick);
 
     connect(m.viewall, &QMenu::aboutToShow, this, [this] {
         const bool paneShown = !Picture2->isHidden();
@@ -759,6 +753,25 @@ void MainForm::applyTheme(int scheme)
     menus->themeblue->setChecked(scheme == 0);
     menus->themegreen->setChecked(scheme == 1);
     menus->themesilver->setChecked(scheme == 2);
+}
+
+void MainForm::SNDONClick()
+{
+    soundOn = true;
+    SettingsStore::write(kApplication, QStringLiteral("Sound"), QStringLiteral("Value"), QStringLiteral("1"));
+    Soundbgc();
+}
+
+void MainForm::bgchangeClick()
+{
+    const QString chosen =
+        FileChooser::chooseOpenFile(this, QStringLiteral("تغيير صوت الخلفية"), QStringLiteral("WAV SOUNDS|*.wav"));
+    if (chosen.isEmpty())
+        return;
+    SoundPlayer::stop();
+    SettingsStore::write(kApplication, QStringLiteral("Sound"), QStringLiteral("Path"),
+                         QDir::toNativeSeparators(chosen));
+    SNDONClick();
 }
 
 void MainForm::Soundbgc()

@@ -51,6 +51,8 @@ public:
     void ColorTheme();
     void applyTheme(int scheme);
     void Soundbgc();
+    void SNDONClick();
+    void bgchangeClick();
 
     // Status panels 2 and 3: a text, or a count text built from a recordset's record count.
     void writeStatus(int panel, const QString& text);
@@ -87,7 +89,7 @@ public:
         std::function<void(MainForm&)> addDirectory, renameDirectory, deleteDirectory, lockDirectory;
         std::function<void(MainForm&, const QString& pass)> askDirectoryPassword;
         std::function<void(MainForm&, const QString& mode)> showEditor; // "Add", "edit", "view"
-        std::function<void(MainForm&)> deleteContact, moveContact, backup, restore, print, about, changeSound;
+        std::function<void(MainForm&)> deleteContact, moveContact, backup, restore, print, about;
     };
     Commands commands;
 
