@@ -1,6 +1,8 @@
 #include "CommandWiring.h"
 
 #include "Backup.h"
+#include "HelpWindow.h"
+#include "ReportPreview.h"
 #include "UpdateWindow.h"
 
 #include "ContactCommands.h"
@@ -31,6 +33,11 @@ void CommandWiring::install(MainForm& form)
     };
     form.commands.restore = [](MainForm& f) {
         UpdateWindow window(f);
+        window.exec();
+    };
+    form.commands.print = [](MainForm& f) { ReportPreview::run(f); };
+    form.commands.about = [](MainForm&) {
+        HelpWindow window;
         window.exec();
     };
     form.commands.moveContact = [](MainForm& f) {

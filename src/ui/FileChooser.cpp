@@ -16,6 +16,8 @@ QString present(QWidget* parent, const FileChooserRequest& request)
         return presenter()(request);
     if (request.kind == FileChooserRequest::Kind::Folder)
         return QFileDialog::getExistingDirectory(parent, request.title, QString(), QFileDialog::ShowDirsOnly);
+    if (request.kind == FileChooserRequest::Kind::SaveFile)
+        return QFileDialog::getSaveFileName(parent, request.title, QString(), FileChooser::qtFilter(request.filter));
     return QFileDialog::getOpenFileName(parent, request.title, QString(), FileChooser::qtFilter(request.filter));
 }
 
@@ -29,6 +31,11 @@ QString FileChooser::chooseFolder(QWidget* parent, const QString& title)
 QString FileChooser::chooseOpenFile(QWidget* parent, const QString& title, const QString& filter)
 {
     return present(parent, {FileChooserRequest::Kind::OpenFile, title, filter});
+}
+
+QString FileChooser::chooseSaveFile(QWidget* parent, const QString& title, const QString& filter)
+{
+    return present(parent, {FileChooserRequest::Kind::SaveFile, title, filter});
 }
 
 void FileChooser::setPresenter(Presenter p) { presenter() = std::move(p); }

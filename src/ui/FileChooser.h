@@ -8,7 +8,7 @@ class QWidget;
 
 // What a file or folder chooser is asked for. The filter is written "description|pattern".
 struct FileChooserRequest {
-    enum class Kind { Folder, OpenFile };
+    enum class Kind { Folder, OpenFile, SaveFile };
     Kind kind = Kind::Folder;
     QString title;
     QString filter;
@@ -21,6 +21,7 @@ class FileChooser
 public:
     static QString chooseFolder(QWidget* parent, const QString& title);
     static QString chooseOpenFile(QWidget* parent, const QString& title, const QString& filter);
+    static QString chooseSaveFile(QWidget* parent, const QString& title, const QString& filter);
 
     using Presenter = std::function<QString(const FileChooserRequest&)>;
     static void setPresenter(Presenter presenter); // empty restores Qt's own dialogs

@@ -1,13 +1,16 @@
 // Renders the main windows to PNG files for a visual check (run headless):
 //   qav_snapshot <folder with Kib.bin> <output folder>
 // main.png: directory list; diredit.png and dirsetpass.png: the rename and lock dialogs;
-// contacts.png: the first directory opened; editor.png: its first
+// report.pdf: its report; help.png: the about window; contacts.png: the first directory opened; editor.png: its first
 // contact in the editor.
 #include "AppLook.h"
 #include "CommandWiring.h"
 #include "DirEdit.h"
 #include "DirSetPass.h"
+#include "DirectoryReport.h"
 #include "Editor.h"
+#include "HelpWindow.h"
+#include "ReportPreview.h"
 #include "SkinTextBox.h"
 #include "MainForm.h"
 #include "RecordListView.h"
@@ -58,6 +61,16 @@ int main(int argc, char** argv)
     form.Opendir();
     QApplication::processEvents();
     form.grab().save(out + QStringLiteral("/contacts.png"));
+    {
+        DirectoryReport report;
+        report.load(form.dir->text());
+        report.directoryName = form.selectedDirectoryName();
+        ReportPreview::savePdf(report, out + QStringLiteral("/report.pdf"));
+        HelpWindow help;
+        help.show();
+        QApplication::processEvents();
+        help.grab().save(out + QStringLiteral("/help.png"));
+    }
     if (form.infolist->count() == 0)
         return 0;
     Editor editor(form);

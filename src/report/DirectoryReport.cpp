@@ -1,0 +1,185 @@
+#include "DirectoryReport.h"
+
+#include "Recordset.h"
+#include "SharedData.h"
+#include "Units.h"
+
+#include <QPainter>
+#include <QPrinter>
+#include <QTextOption>
+
+const QString DirectoryReport::kPublisher = QStringLiteral("QAV Telephone — دليل الهاتف الشخصى");
+
+namespace {
+
+// Layout of the bands, in twips.
+constexpr int kMargin = 700;
+constexpr int kReportHeaderHeight = 1215;
+constexpr int kPageHeaderHeight = 375;
+constexpr int kRowHeight = 375;
+
+struct Column {
+    const char* heading;
+    const char* field;
+    int left;
+    int headingWidth;
+    int fieldWidth;
+};
+// From right to left on the page.
+constexpr Column kColumns[] = {
+    {"الاسم", "name", 10900, 2715, 2700},          {"تليفون/ منزل", "hometel", 9200, 1605, 1605},
+    {"تليفون/ عمل", "jobtel", 7500, 1590, 1605},   {"موبايل", "mobil", 5800, 1605, 1590},
+    {"فاكس", "fax", 4100, 1605, 1605},            {"العمل", "org", 2400, 1590, 1590},
+    {"العنوان", "address", 0, 2295, 2295},
+};
+
+QFont reportFont(int twipsHigh, bool bold = false)
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Noto Sans Arabic"), QStringLiteral("Noto Naskh Arabic"),
+                      QStringLiteral("Noto Sans"), QStringLiteral("DejaVu Sans")});
+    font.setPixelSize(twipsHigh);
+    font.setBold(bold);
+    return font;
+}
+
+// Text reads right to left and stands against the right edge of its box, whatever the layout.
+void drawCell(QPainter& painter, const QRect& box, const QString& text, Qt::Alignment horizontal = Qt::AlignRight)
+{
+    QTextOption option(horizontal | Qt::AlignAbsolute | Qt::AlignVCenter);
+    option.setTextDirection(Qt::RightToLeft);
+    option.setWrapMode(QTextOption::NoWrap);
+    painter.save();
+    painter.setClipRect(box);
+    painter.drawText(box.adjusted(40, 0, -40, 0), text, option);
+    painter.restore();
+}
+
+void prepare(QPrinter& printer)
+{
+    printer.setPageOrientation(QPageLayout::Landscape);
+    printer.setPageMargins(QMarginsF(kMargin / 20.0, kMargin / 20.0, kMargin / 20.0, kMargin / 20.0),
+                           QPageLayout::Point);
+}
+
+// Rows that fit below the report header on the first page, and on every later page.
+struct PageRows {
+    int first;
+    int later;
+};
+
+PageRows rowsPerPage(QPrinter& printer)
+{
+    const QRectF paint = printer.pageLayout().paintRect(QPageLayout::Point);
+    const int heightTwips = int(paint.height() * 20);
+    return {std::max(1, (heightTwips - kReportHeaderHeight - kPageHeaderHeight) / kRowHeight),
+            std::max(1, (heightTwips - kPageHeaderHeight) / kRowHeight)};
+}
+
+} // namespace
+
+QString DirectoryReport::dateLine(const QDateTime& when)
+{
+    QString line = QStringLiteral("تاريخ اليوم :  %D   /   التوقيت الآن : %T");
+    line.replace(QLatin1String("%D"), when.date().toString(QStringLiteral("dd/MM/yyyy")));
+    line.replace(QLatin1String("%T"), when.time().toString(QStringLiteral("hh:mm:ss")));
+    return line;
+}
+
+bool DirectoryReport::load(const QString& code)
+{
+    m_rows = std::make_shared<Recordset>(&SharedData::connection());
+    return m_rows->open(QStringLiteral("SELECT * FROM info where dir= ?order by name"), code).ok;
+}
+
+qsizetype DirectoryReport::rowCount() const
+{
+    const qsizetype count = m_rows ? m_rows->recordCount() : 0;
+    return std::max<qsizetype>(0, count);
+}
+
+int DirectoryReport::pageCount(QPrinter& printer)
+{
+    prepare(printer);
+    const PageRows fit = rowsPerPage(printer);
+    const qsizetype rows = rowCount();
+    if (rows <= fit.first)
+        return 1;
+    return 1 + int((rows - fit.first + fit.later - 1) / fit.later);
+}
+
+void DirectoryReport::paintReportHeader(QPainter& painter) const
+{
+    painter.setPen(QColor(0x60, 0x60, 0x60));
+    painter.setBrush(QColor(0xF4, 0xF6, 0xF8));
+    painter.drawRect(QRect(0, 0, 13605, 1134)); // Shape8
+    painter.setPen(Qt::black);
+    painter.setFont(reportFont(260, true));
+    drawCell(painter, QRect(3900, 50, 9636, 345), kPublisher);                 // rpttitle
+    painter.setFont(reportFont(230, true));
+    drawCell(painter, QRect(9071, 400, 4434, 345), directoryName);             // Label7
+    painter.setFont(reportFont(180));
+    drawCell(painter, QRect(0, 800, 13606, 285), dateLine(printedAt), Qt::AlignHCenter); // Label10
+}
+
+void DirectoryReport::paintPageHeader(QPainter& painter, int top) const
+{
+    painter.setFont(reportFont(190, true));
+    for (const Column& column : kColumns) {
+        const QRect box(column.left, top, column.headingWidth, 270);
+        painter.fillRect(box, Units::bgr(0xB5EEFF));
+        painter.setPen(QColor(0x80, 0x80, 0x80));
+        painter.drawRect(box);
+        painter.setPen(Qt::black);
+        drawCell(painter, box, QString::fromUtf8(column.heading), Qt::AlignHCenter);
+    }
+}
+
+void DirectoryReport::paintRow(QPainter& painter, int top, qsizetype row) const
+{
+    const auto rows = m_rows->snapshot();
+    painter.setFont(reportFont(190));
+    for (const Column& column : kColumns) {
+        const QRect box(column.left, top, column.fieldWidth, 300);
+        if (QLatin1String(column.field) == QLatin1String("name"))
+            painter.fillRect(box, Units::bgr(0xDEF9FE)); // Text1
+        painter.setPen(QColor(0xC0, 0xC0, 0xC0));
+        painter.drawLine(box.bottomLeft(), box.bottomRight());
+        painter.setPen(Qt::black);
+        drawCell(painter, box, rows->value(row, rows->columnIndex(QString::fromLatin1(column.field))));
+    }
+}
+
+void DirectoryReport::print(QPrinter& printer)
+{
+    prepare(printer);
+    const PageRows fit = rowsPerPage(printer);
+    QPainter painter(&printer);
+    if (!painter.isActive())
+        return;
+    const QRect viewport = painter.viewport();
+    const QRectF paint = printer.pageLayout().paintRect(QPageLayout::Point);
+    // Draw in twips from the top-left of the printable area.
+    painter.setWindow(0, 0, int(paint.width() * 20), int(paint.height() * 20));
+    painter.setViewport(viewport);
+    painter.setLayoutDirection(Qt::RightToLeft);
+
+    const qsizetype rows = rowCount();
+    qsizetype next = 0;
+    bool firstPage = true;
+    do {
+        if (!firstPage)
+            printer.newPage();
+        int top = 0;
+        if (firstPage) {
+            paintReportHeader(painter);
+            top = kReportHeaderHeight;
+        }
+        paintPageHeader(painter, top);
+        top += kPageHeaderHeight;
+        const int capacity = firstPage ? fit.first : fit.later;
+        for (int i = 0; i < capacity && next < rows; ++i, ++next, top += kRowHeight)
+            paintRow(painter, top, next);
+        firstPage = false;
+    } while (next < rows);
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+#include <memory>
+
+class QPainter;
+class QPrinter;
+class Recordset;
+
+// The report of one directory's contacts: a landscape table laid out in twips with a report
+// header (publisher, date and time, directory name), column headings repeated on every page,
+// and one row per contact in name order. Seven columns run from right to left.
+class DirectoryReport
+{
+public:
+    // The deploying party's name at the top of the report.
+    static const QString kPublisher;
+
+    QString directoryName;                                 // Label7
+    QDateTime printedAt = QDateTime::currentDateTime();    // replaces %D and %T
+
+    // Reads the contacts of directory code through its own recordset.
+    bool load(const QString& code);
+    qsizetype rowCount() const;
+
+    // Lays the report out on the printer's pages (it is set to landscape first).
+    void print(QPrinter& printer);
+    int pageCount(QPrinter& printer);
+
+    static QString dateLine(const QDateTime& when);
+
+private:
+    struct Geometry;
+    void paintReportHeader(QPainter& painter) const;
+    void paintPageHeader(QPainter& painter, int top) const;
+    void paintRow(QPainter& painter, int top, qsizetype row) const;
+
+    std::shared_ptr<Recordset> m_rows;
+};

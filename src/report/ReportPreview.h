@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+class DirectoryReport;
+class MainForm;
+
+// The print command: the open directory's report in a preview window ("معاينة قبل الطباعة"),
+// from which it is printed or saved as PDF.
+class ReportPreview
+{
+public:
+    static void run(MainForm& form);
+    static bool savePdf(DirectoryReport& report, const QString& path);
+};

@@ -1,0 +1,220 @@
+// The directory report read back from its PDF, and the about window.
+#include "AppLook.h"
+#include "DirectoryReport.h"
+#include "HelpWindow.h"
+#include "MainForm.h"
+#include "MainWindowUser.h"
+#include "ModalDriver.h"
+#include "ReportPreview.h"
+#include "ScriptedMessageBox.h"
+#include "SharedData.h"
+#include "SkinButton.h"
+#include "SoundPlayer.h"
+#include "TestDatabase.h"
+
+#include <QGuiApplication>
+#include <QPrinter>
+#include <QProcess>
+#include <QScreen>
+#include <QtTest>
+
+namespace {
+
+// The text of a PDF as a reader sees it: Arabic presentation forms folded to plain letters,
+// direction marks dropped, each line's words in a set so visual order does not matter.
+QString pdfText(const QString& path)
+{
+    QProcess tool;
+    tool.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    if (!tool.waitForFinished(30000))
+        return QString();
+    QString text = QString::fromUtf8(tool.readAllStandardOutput()).normalized(QString::NormalizationForm_KC);
+    for (const QChar mark : {QChar(0x200E), QChar(0x200F), QChar(0x202A), QChar(0x202B), QChar(0x202C),
+                             QChar(0x2066), QChar(0x2067), QChar(0x2068), QChar(0x2069)})
+        text.remove(mark);
+    return text;
+}
+
+// pdftotext may give right-to-left words in visual order; accept a word either way round.
+bool containsWord(const QString& text, const QString& word)
+{
+    QString reversed;
+    for (auto it = word.crbegin(); it != word.crend(); ++it)
+        reversed += *it;
+    return text.contains(word) || text.contains(reversed);
+}
+
+} // namespace
+
+class TestReport : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void reportShowsHeaderColumnsAndRowsInOrder();
+    void emptyDirectoryGivesHeaderAndNoRows();
+    void manyContactsSpanPagesWithHeadingsOnEach();
+    void dateAndTimeReplaceTheirMarks();
+    void printDoesNothingOnTheDirectoryList();
+    void helpWindowOpensTwiceAndCloses();
+
+private:
+    QString render(const QString& code, const QString& name);
+    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<ScriptedMessageBox> m_boxes;
+    std::unique_ptr<MainForm> m_form;
+    QTemporaryDir m_out;
+};
+
+void TestReport::initTestCase()
+{
+    AppLook::apply(*qApp);
+    SoundPlayer::setBackend({[](const QString&) {}, [] {}});
+}
+
+void TestReport::init()
+{
+    m_db = std::make_unique<TestDatabase>();
+    m_boxes = std::make_unique<ScriptedMessageBox>();
+}
+
+void TestReport::cleanup()
+{
+    ModalDriver::closeAll();
+    m_form.reset();
+    m_boxes.reset();
+    m_db.reset();
+}
+
+QString TestReport::render(const QString& code, const QString& name)
+{
+    if (!SharedData::connection().isOpen())
+        (void)OpenDatabase();
+    DirectoryReport report;
+    report.load(code);
+    report.directoryName = name;
+    const QString path = m_out.filePath(name + QStringLiteral(".pdf"));
+    ReportPreview::savePdf(report, path);
+    return path;
+}
+
+void TestReport::reportShowsHeaderColumnsAndRowsInOrder()
+{
+    const QString code = m_db->addDirectory(QStringLiteral("Clients"));
+    const QString other = m_db->addDirectory(QStringLiteral("Other"));
+    m_db->addContact(QStringLiteral("Zed Zulu"), code,
+                     {QStringLiteral("1111"), QStringLiteral("2222"), QStringLiteral("3333"), QString(),
+                      QStringLiteral("Nile Street"), QStringLiteral("zed@mail.example"), QStringLiteral("Acme"),
+                      QStringLiteral("secret note")});
+    m_db->addContact(QStringLiteral("Adam Alpha"), code, {QStringLiteral("4444")});
+    m_db->addContact(QStringLiteral("Elsewhere Person"), other);
+    const QString text = pdfText(render(code, QStringLiteral("Clients")));
+    QVERIFY2(!text.isEmpty(), "pdftotext gave nothing");
+    QVERIFY(text.contains(QStringLiteral("Clients")));
+    for (const char* heading : {"الاسم", "موبايل", "فاكس", "العمل", "العنوان"})
+        QVERIFY2(containsWord(text, QString::fromUtf8(heading)), heading);
+    QVERIFY(text.indexOf(QStringLiteral("Adam Alpha")) >= 0);
+    QVERIFY(text.indexOf(QStringLiteral("Adam Alpha")) < text.indexOf(QStringLiteral("Zed Zulu")));
+    for (const char* value : {"1111", "2222", "3333", "Nile Street", "Acme", "4444"})
+        QVERIFY2(text.contains(QString::fromLatin1(value)), value);
+    QVERIFY(!text.contains(QStringLiteral("zed@mail.example")));
+    QVERIFY(!text.contains(QStringLiteral("secret note")));
+    QVERIFY(!text.contains(QStringLiteral("Elsewhere")));
+    // Adam has no work number: his row holds only his name and home number.
+    const QString adamLine = text.section(QLatin1Char('\n'), 0, -1).split(QLatin1Char('\n')).filter(QStringLiteral("Adam")).value(0);
+    QCOMPARE(adamLine.simplified().split(QLatin1Char(' ')).size(), 3);
+}
+
+void TestReport::emptyDirectoryGivesHeaderAndNoRows()
+{
+    const QString code = m_db->addDirectory(QStringLiteral("Empty"));
+    m_db->addContact(QStringLiteral("Somebody Else"), m_db->addDirectory(QStringLiteral("Full")));
+    const QString text = pdfText(render(code, QStringLiteral("Empty")));
+    QVERIFY(text.contains(QStringLiteral("Empty")));
+    QVERIFY(containsWord(text, QStringLiteral("الاسم")));
+    QVERIFY(!text.contains(QStringLiteral("Somebody")));
+    QCOMPARE(text.count(QLatin1Char('\f')), 1);
+}
+
+void TestReport::manyContactsSpanPagesWithHeadingsOnEach()
+{
+    const QString code = m_db->addDirectory(QStringLiteral("Big"));
+    (void)m_db->reader().execute(QStringLiteral("BEGIN"));
+    for (int i = 0; i < 500; ++i)
+        m_db->addContact(QStringLiteral("Person %1").arg(i, 3, 10, QLatin1Char('0')), code);
+    (void)m_db->reader().execute(QStringLiteral("COMMIT"));
+    const QString text = pdfText(render(code, QStringLiteral("Big")));
+    const QStringList pages = text.split(QLatin1Char('\f'), Qt::SkipEmptyParts);
+    QVERIFY2(pages.size() > 10, qPrintable(QString::number(pages.size())));
+    for (const QString& page : pages)
+        QVERIFY(containsWord(page, QStringLiteral("موبايل")));
+    QVERIFY(pages.first().contains(QStringLiteral("Big")));
+    QVERIFY(!pages.at(1).contains(QStringLiteral("Big")));
+    QVERIFY(text.contains(QStringLiteral("Person 000")));
+    QVERIFY(text.contains(QStringLiteral("Person 499")));
+    QVERIFY(text.indexOf(QStringLiteral("Person 099")) < text.indexOf(QStringLiteral("Person 100")));
+}
+
+void TestReport::dateAndTimeReplaceTheirMarks()
+{
+    const QDateTime when(QDate(2026, 3, 9), QTime(14, 5, 7));
+    const QString line = DirectoryReport::dateLine(when);
+    QCOMPARE(line, QStringLiteral("تاريخ اليوم :  09/03/2026   /   التوقيت الآن : 14:05:07"));
+    const QString code = m_db->addDirectory(QStringLiteral("Dated"));
+    (void)OpenDatabase();
+    DirectoryReport report;
+    report.load(code);
+    report.printedAt = when;
+    const QString path = m_out.filePath(QStringLiteral("dated.pdf"));
+    ReportPreview::savePdf(report, path);
+    const QString text = pdfText(path);
+    QVERIFY(text.contains(QStringLiteral("09/03/2026")));
+    QVERIFY(text.contains(QStringLiteral("14:05:07")));
+}
+
+void TestReport::printDoesNothingOnTheDirectoryList()
+{
+    m_db->addDirectory(QStringLiteral("d"));
+    m_form = MainWindowUser::start();
+    bool previewed = false;
+    ModalDriver::whenModal([&](QWidget* modal) {
+        previewed = true;
+        modal->close();
+    }, 300);
+    m_form->toolbarButtonPressed(17);
+    QTest::qWait(400);
+    QVERIFY(!previewed);
+}
+
+void TestReport::helpWindowOpensTwiceAndCloses()
+{
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    for (int round = 0; round < 2; ++round) {
+        bool seen = false;
+        ModalDriver::whenModal([&](QWidget* modal) {
+            auto* help = qobject_cast<HelpWindow*>(modal);
+            QVERIFY(help);
+            seen = true;
+            QCOMPARE(help->windowTitle(), QStringLiteral("حول البرنامج"));
+            QVERIFY(help->SkinButton1->caption().startsWith(QStringLiteral("QAV Telephone / ")));
+            QVERIFY(qAbs(help->geometry().center().x() - screen.center().x()) <= 2);
+            QVERIFY(qAbs(help->geometry().center().y() - screen.center().y()) <= 2);
+            if (round == 0)
+                help->cmdCancel->click();
+            else
+                help->close(); // the close box
+        });
+        HelpWindow window;
+        window.exec();
+        QVERIFY(seen);
+        QVERIFY(!window.isVisible());
+    }
+    QCOMPARE(HelpWindow::fadeMilliseconds(10), 200);
+    QCOMPARE(HelpWindow::fadeMilliseconds(15), 300);
+}
+
+QTEST_MAIN(TestReport)
+#include "tst_report.moc"
