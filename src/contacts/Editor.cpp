@@ -114,7 +114,8 @@ QLineEdit* Editor::addLine(const QString& name, const QString& label, int maxLen
     box->setMaxLength(maxLength);
     box->setFont(AppLook::arabicFont(11.25, true));
     box->setAlignment(Qt::AlignRight | Qt::AlignAbsolute);
-    box->setLayoutDirection(Qt::RightToLeft);
+    // Telephone numbers read left to right even inside right-to-left text ("+20 100").
+    box->setLayoutDirection(maxLength == 20 ? Qt::LeftToRight : Qt::RightToLeft);
     box->setGeometry(Units::rect(twips.x(), twips.y(), twips.width(), twips.height()));
     box->installEventFilter(this);
     FocusColour::install(box);

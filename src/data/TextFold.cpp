@@ -45,13 +45,17 @@ QString TextFold::fold(const QString& text)
     if (!needsLatinPass)
         return out;
     // Latin and other scripts: strip combining accents after decomposition, then drop case.
-    const QString decomposed = out.normalized(QString::NormalizationForm_KD);
+    // Arabic letters were folded above and stay as they are (no hamza is split off).
     QString plain;
-    plain.reserve(decomposed.size());
-    for (const QChar ch : decomposed) {
-        if (ch.category() == QChar::Mark_NonSpacing && (ch.unicode() < 0x0600 || ch.unicode() > 0x06FF))
+    plain.reserve(out.size());
+    for (const QChar ch : out) {
+        if (ch.unicode() >= 0x0600 && ch.unicode() <= 0x06FF) {
+            plain += ch;
             continue;
-        plain += ch;
+        }
+        for (const QChar part : QString(ch).normalized(QString::NormalizationForm_KD))
+            if (part.category() != QChar::Mark_NonSpacing)
+                plain += part;
     }
     return plain.toCaseFolded();
 }

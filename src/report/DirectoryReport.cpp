@@ -44,10 +44,11 @@ QFont reportFont(int twipsHigh, bool bold = false)
 }
 
 // Text reads right to left and stands against the right edge of its box, whatever the layout.
-void drawCell(QPainter& painter, const QRect& box, const QString& text, Qt::Alignment horizontal = Qt::AlignRight)
+void drawCell(QPainter& painter, const QRect& box, const QString& text, Qt::Alignment horizontal = Qt::AlignRight,
+              Qt::LayoutDirection direction = Qt::RightToLeft)
 {
     QTextOption option(horizontal | Qt::AlignAbsolute | Qt::AlignVCenter);
-    option.setTextDirection(Qt::RightToLeft);
+    option.setTextDirection(direction);
     option.setWrapMode(QTextOption::NoWrap);
     painter.save();
     painter.setClipRect(box);
@@ -146,7 +147,12 @@ void DirectoryReport::paintRow(QPainter& painter, int top, qsizetype row) const
         painter.setPen(QColor(0xC0, 0xC0, 0xC0));
         painter.drawLine(box.bottomLeft(), box.bottomRight());
         painter.setPen(Qt::black);
-        drawCell(painter, box, rows->value(row, rows->columnIndex(QString::fromLatin1(column.field))));
+        // Telephone numbers read left to right, standing against the same right edge.
+        const QString field = QString::fromLatin1(column.field);
+        const bool telephone = field.endsWith(QLatin1String("tel")) || field == QLatin1String("mobil") ||
+                               field == QLatin1String("fax");
+        drawCell(painter, box, rows->value(row, rows->columnIndex(field)), Qt::AlignRight,
+                 telephone ? Qt::LeftToRight : Qt::RightToLeft);
     }
 }
 

@@ -119,6 +119,7 @@ void TestSearch::contactSearchIsAContainsMatch()
     // Arabic letter forms match each other.
     search(QStringLiteral("احمد"));
     QCOMPARE(items(m_form->infolist), QStringList{QStringLiteral("أحمد سالم")});
+    QCOMPARE(m_form->statbar->panelText(3), results(m_form->infolist->count()));
 }
 
 void TestSearch::blanksAroundTheTextAndBlankOnlyText()
