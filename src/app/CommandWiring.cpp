@@ -2,6 +2,7 @@
 
 #include "Backup.h"
 #include "HelpWindow.h"
+#include "InterchangeCommands.h"
 #include "ReportPreview.h"
 #include "UpdateWindow.h"
 
@@ -36,6 +37,8 @@ void CommandWiring::install(MainForm& form)
         window.exec();
     };
     form.commands.print = [](MainForm& f) { ReportPreview::run(f); };
+    form.commands.importContacts = [](MainForm& f) { InterchangeCommands::importContacts(f); };
+    form.commands.exportDirectory = [](MainForm& f) { InterchangeCommands::exportDirectory(f); };
     form.commands.about = [](MainForm&) {
         HelpWindow window;
         window.exec();

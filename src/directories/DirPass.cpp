@@ -20,7 +20,8 @@ void DirPass::open()
 {
     // Exact and case-sensitive; a wrong password just closes the prompt.
     if (tpass->text() == pass) {
-        m_main.Opendir();
+        if (!verifyOnly)
+            m_main.Opendir();
         accept();
     } else {
         reject();

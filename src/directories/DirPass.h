@@ -12,6 +12,7 @@ public:
     explicit DirPass(MainForm& main);
 
     QString pass; // the stored password of the directory being opened
+    bool verifyOnly = false; // only check the password (accept or reject), open nothing
     SkinTextBox* tpass;
     SkinButton* command1;
     SkinButton* cmdCancel;

@@ -279,8 +279,21 @@ void MainForm::connectMenus()
     connect(m.themegreen, &QAction::triggered, this, [this] { applyTheme(1); });
     connect(m.themesilver, &QAction::triggered, this, [this] { applyTheme(2); });
 
-    connect(m.mnutools, &QMenu::aboutToShow, this,
-            [this] { menus->sec->setEnabled(infodirlist->count() > 0 && ViewState == 0); });
+    connect(m.mnutools, &QMenu::aboutToShow, this, [this] {
+        menus->sec->setEnabled(infodirlist->count() > 0 && ViewState == 0);
+        // Import goes into the open directory, or the one selected in the list.
+        menus->importcontacts->setEnabled(ViewState == 1 || (ViewState == 0 && infodirlist->count() > 0 &&
+                                                              !selectedDirectoryCode().isEmpty()));
+        menus->exportdir->setEnabled(ViewState == 1);
+    });
+    connect(m.importcontacts, &QAction::triggered, this, [this] {
+        if (commands.importContacts)
+            commands.importContacts(*this);
+    });
+    connect(m.exportdir, &QAction::triggered, this, [this] {
+        if (commands.exportDirectory)
+            commands.exportDirectory(*this);
+    });
     connect(m.copydb, &QAction::triggered, this, [this] {
         if (commands.backup)
             commands.backup(*this);

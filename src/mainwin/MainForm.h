@@ -90,6 +90,7 @@ public:
         std::function<void(MainForm&, const QString& pass)> askDirectoryPassword;
         std::function<void(MainForm&, const QString& mode)> showEditor; // "Add", "edit", "view"
         std::function<void(MainForm&)> deleteContact, moveContact, backup, restore, print, about;
+        std::function<void(MainForm&)> importContacts, exportDirectory;
     };
     Commands commands;
 

@@ -58,6 +58,9 @@ MainMenus::MainMenus(QWidget* owner) : QObject(owner), m_owner(owner)
     SNDOFF = add(sounds, QStringLiteral("SNDOFF"), QStringLiteral("تعطيل"));
     separator(mnutools, QStringLiteral("seps"));
     bgchange = add(mnutools, QStringLiteral("bgchange"), QStringLiteral("تغيير صوت الخلفية"));
+    separator(mnutools, QStringLiteral("sepio"));
+    importcontacts = add(mnutools, QStringLiteral("importcontacts"), QStringLiteral("استيراد جهات اتصال..."));
+    exportdir = add(mnutools, QStringLiteral("exportdir"), QStringLiteral("تصدير الدليل..."));
 
     viewall = topMenu(QStringLiteral("viewall"), QStringLiteral("عرض"));
     viewmdor = add(viewall, QStringLiteral("viewmdor"), QStringLiteral("عرض قائمة الدليل"));

@@ -32,7 +32,7 @@ public:
     // Themes.
     QAction *themeblue, *themegreen, *themesilver;
     // Tools.
-    QAction *copydb, *resdb, *sec, *SNDON, *SNDOFF, *bgchange;
+    QAction *copydb, *resdb, *sec, *SNDON, *SNDOFF, *bgchange, *importcontacts, *exportdir;
     // List pane.
     QAction *viewmdor, *viewdelist;
 

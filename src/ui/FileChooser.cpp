@@ -10,14 +10,26 @@ FileChooser::Presenter& presenter()
     return instance;
 }
 
+int& selectedFilter()
+{
+    static int index = 0;
+    return index;
+}
+
 QString present(QWidget* parent, const FileChooserRequest& request)
 {
+    selectedFilter() = 0;
     if (presenter())
         return presenter()(request);
     if (request.kind == FileChooserRequest::Kind::Folder)
         return QFileDialog::getExistingDirectory(parent, request.title, QString(), QFileDialog::ShowDirsOnly);
-    if (request.kind == FileChooserRequest::Kind::SaveFile)
-        return QFileDialog::getSaveFileName(parent, request.title, QString(), FileChooser::qtFilter(request.filter));
+    if (request.kind == FileChooserRequest::Kind::SaveFile) {
+        const QString filters = FileChooser::qtFilter(request.filter);
+        QString chosenFilter;
+        const QString path = QFileDialog::getSaveFileName(parent, request.title, QString(), filters, &chosenFilter);
+        selectedFilter() = std::max(0, int(filters.split(QStringLiteral(";;")).indexOf(chosenFilter)));
+        return path;
+    }
     return QFileDialog::getOpenFileName(parent, request.title, QString(), FileChooser::qtFilter(request.filter));
 }
 
@@ -37,6 +49,10 @@ QString FileChooser::chooseSaveFile(QWidget* parent, const QString& title, const
 {
     return present(parent, {FileChooserRequest::Kind::SaveFile, title, filter});
 }
+
+int FileChooser::lastSelectedFilter() { return selectedFilter(); }
+
+void FileChooser::setLastSelectedFilter(int index) { selectedFilter() = index; }
 
 void FileChooser::setPresenter(Presenter p) { presenter() = std::move(p); }
 

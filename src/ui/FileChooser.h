@@ -23,6 +23,10 @@ public:
     static QString chooseOpenFile(QWidget* parent, const QString& title, const QString& filter);
     static QString chooseSaveFile(QWidget* parent, const QString& title, const QString& filter);
 
+    // Which entry of the filter the user chose in the last chooser (0 for the first).
+    static int lastSelectedFilter();
+    static void setLastSelectedFilter(int index);
+
     using Presenter = std::function<QString(const FileChooserRequest&)>;
     static void setPresenter(Presenter presenter); // empty restores Qt's own dialogs
 

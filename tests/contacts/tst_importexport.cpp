@@ -1,0 +1,204 @@
+// Import and export from the Tools menu, as the user meets them.
+#include "AppLook.h"
+#include "CsvMappingDialog.h"
+#include "DirPass.h"
+#include "InterchangeCommands.h"
+#include "MainForm.h"
+#include "MainMenus.h"
+#include "MainWindowUser.h"
+#include "ModalDriver.h"
+#include "RecordListView.h"
+#include "ScriptedFileChooser.h"
+#include "ScriptedMessageBox.h"
+#include "SharedData.h"
+#include "SkinButton.h"
+#include "SkinStatusBar.h"
+#include "SkinTextBox.h"
+#include "SoundPlayer.h"
+#include "TestDatabase.h"
+#include "VCardReader.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QMenu>
+#include <QtTest>
+
+class TestImportExport : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void toolsMenuOffersImportAndExport();
+    void importIntoTheOpenDirectoryRefreshesTheList();
+    void importIntoALockedDirectoryAsksItsPassword();
+    void binaryFileIsRefusedWithNothingChanged();
+    void csvImportGoesThroughTheMappingDialog();
+    void exportWritesTheWholeDirectory();
+
+private:
+    QString write(const QString& name, const QByteArray& bytes);
+    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<ScriptedMessageBox> m_boxes;
+    std::unique_ptr<ScriptedFileChooser> m_chooser;
+    std::unique_ptr<MainForm> m_form;
+    QString m_family;
+};
+
+void TestImportExport::initTestCase()
+{
+    AppLook::apply(*qApp);
+    SoundPlayer::setBackend({[](const QString&) {}, [] {}});
+}
+
+void TestImportExport::init()
+{
+    m_db = std::make_unique<TestDatabase>();
+    m_boxes = std::make_unique<ScriptedMessageBox>();
+    m_chooser = std::make_unique<ScriptedFileChooser>();
+    m_family = m_db->addDirectory(QStringLiteral("العائلة"));
+    m_db->addContact(QStringLiteral("موجود"), m_family);
+    m_form = MainWindowUser::start();
+}
+
+void TestImportExport::cleanup()
+{
+    ModalDriver::closeAll();
+    m_form.reset();
+    m_chooser.reset();
+    m_boxes.reset();
+    m_db.reset();
+}
+
+QString TestImportExport::write(const QString& name, const QByteArray& bytes)
+{
+    const QString path = m_db->folder() + QLatin1Char('/') + name;
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(bytes);
+    return path;
+}
+
+void TestImportExport::toolsMenuOffersImportAndExport()
+{
+    MainMenus& menus = *m_form->menus;
+    const QList<QAction*> items = menus.mnutools->actions();
+    QCOMPARE(items.at(items.size() - 2)->text(), QStringLiteral("استيراد جهات اتصال..."));
+    QCOMPARE(items.last()->text(), QStringLiteral("تصدير الدليل..."));
+    QVERIFY(items.at(items.size() - 3)->isSeparator());
+    QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("العائلة")));
+    emit menus.mnutools->aboutToShow();
+    QVERIFY(menus.importcontacts->isEnabled()); // into the selected directory
+    QVERIFY(!menus.exportdir->isEnabled());     // export needs an open directory
+    m_form->openSelectedDirectory();
+    emit menus.mnutools->aboutToShow();
+    QVERIFY(menus.exportdir->isEnabled());
+    // No directories at all: nothing to import into.
+    m_form.reset();
+    m_db = std::make_unique<TestDatabase>();
+    m_form = MainWindowUser::start();
+    emit m_form->menus->mnutools->aboutToShow();
+    QVERIFY(!m_form->menus->importcontacts->isEnabled());
+}
+
+void TestImportExport::importIntoTheOpenDirectoryRefreshesTheList()
+{
+    QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("العائلة")));
+    m_form->openSelectedDirectory();
+    const QString path = write(QStringLiteral("in.vcf"),
+                               "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Nadia\r\nTEL;TYPE=CELL:0100\r\nEND:VCARD\r\n"
+                               "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:\xd9\x85\xd9\x88\xd8\xac\xd9\x88\xd8\xaf\r\nEND:VCARD\r\n");
+    m_chooser->answer(path);
+    m_form->menus->importcontacts->trigger();
+    QCOMPARE(m_form->infolist->count(), 2);
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT mobil || dir FROM info WHERE name = 'Nadia'")),
+             QStringLiteral("0100") + m_family);
+    QVERIFY(m_boxes->last().text.startsWith(QStringLiteral("تم استيراد 1 من جهات الاتصال.")));
+    QVERIFY(m_boxes->last().text.contains(QStringLiteral("موجود : الاسم موجود بالفعل")));
+    QCOMPARE(m_form->statbar->panelText(2), QStringLiteral("يتضمن الدليل الحالى    2  بيان"));
+}
+
+void TestImportExport::importIntoALockedDirectoryAsksItsPassword()
+{
+    const QString locked = m_db->addDirectory(QStringLiteral("سري"), QStringLiteral("Key1"));
+    (void)SharedData::directories().requery();
+    m_form->fill_dir_list();
+    QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("سري")));
+    const QString path = write(QStringLiteral("in.vcf"), "BEGIN:VCARD\r\nFN:X\r\nEND:VCARD\r\n");
+    m_chooser->answer(path);
+    ModalDriver::whenModal([](QWidget* modal) {
+        auto* prompt = qobject_cast<DirPass*>(modal);
+        QVERIFY(prompt);
+        prompt->tpass->setText(QStringLiteral("wrong"));
+        prompt->command1->click();
+    });
+    m_form->menus->importcontacts->trigger();
+    QCOMPARE(m_chooser->asked().size(), 0);
+    QCOMPARE(m_form->ViewState, 0); // verifying never opens the directory
+    ModalDriver::whenModal([](QWidget* modal) {
+        auto* prompt = qobject_cast<DirPass*>(modal);
+        prompt->tpass->setText(QStringLiteral("Key1"));
+        prompt->command1->click();
+    });
+    m_form->menus->importcontacts->trigger();
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT dir FROM info WHERE name = 'X'")), locked);
+    QCOMPARE(m_form->ViewState, 0);
+}
+
+void TestImportExport::binaryFileIsRefusedWithNothingChanged()
+{
+    QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("العائلة")));
+    m_form->openSelectedDirectory();
+    QByteArray binary(4096, '\0');
+    binary.replace(0, 8, "\x89PNG\r\n\x1a\n");
+    m_chooser->answer(write(QStringLiteral("picture.vcf"), binary));
+    m_form->menus->importcontacts->trigger();
+    QCOMPARE(m_boxes->last().title, QStringLiteral("خطأ"));
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info")), QStringLiteral("1"));
+}
+
+void TestImportExport::csvImportGoesThroughTheMappingDialog()
+{
+    QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("العائلة")));
+    m_form->openSelectedDirectory();
+    m_chooser->answer(write(QStringLiteral("book.csv"), "Full Name,Cell,Comment\r\nAmal,0101,hi\r\nBasma,0102,\r\n"));
+    ModalDriver::whenModal([](QWidget* modal) {
+        auto* dialog = qobject_cast<CsvMappingDialog*>(modal);
+        QVERIFY(dialog);
+        QCOMPARE(dialog->choices.size(), 3);
+        QCOMPARE(dialog->choices[0]->currentIndex(), int(CsvMapping::Name)); // "full name" is known
+        dialog->choices[1]->setCurrentIndex(int(CsvMapping::Mobil));      // "Cell" is the user's choice
+        dialog->choices[2]->setCurrentIndex(int(CsvMapping::MoreInfo));
+        dialog->accept();
+    });
+    m_form->menus->importcontacts->trigger();
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT mobil || '|' || moreinfo FROM info WHERE name = 'Amal'")),
+             QStringLiteral("0101|hi"));
+    QCOMPARE(m_form->infolist->count(), 3);
+}
+
+void TestImportExport::exportWritesTheWholeDirectory()
+{
+    m_db->addContact(QStringLiteral("Zaki"), m_family, {QStringLiteral("0223")});
+    QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("العائلة")));
+    m_form->openSelectedDirectory();
+    m_form->txtSearch->setText(QStringLiteral("Zaki"));
+    m_form->searchCommand(); // a search does not narrow the export
+    const QString path = m_db->folder() + QStringLiteral("/out.vcf");
+    m_chooser->answer(path);
+    m_form->menus->exportdir->trigger();
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    VCardReader reader;
+    QVERIFY(reader.read(file.readAll()));
+    QCOMPARE(reader.contacts().size(), size_t(2));
+    QCOMPARE(reader.contacts()[0].name, QStringLiteral("موجود"));
+    QCOMPARE(reader.contacts()[1].hometel, QStringLiteral("0223"));
+    QCOMPARE(m_boxes->last().text, QStringLiteral("تم تصدير 2 من جهات الاتصال إلى الملف"));
+}
+
+QTEST_MAIN(TestImportExport)
+#include "tst_importexport.moc"

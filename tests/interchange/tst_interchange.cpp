@@ -1,0 +1,252 @@
+// Reading and writing other address books' files: vCard and CSV, and the import itself.
+#include "ContactImporter.h"
+#include "CsvMapping.h"
+#include "CsvTable.h"
+#include "SharedData.h"
+#include "TestDatabase.h"
+#include "VCardReader.h"
+#include "VCardWriter.h"
+
+#include <QFile>
+#include <QStringEncoder>
+#include <QtTest>
+
+namespace {
+
+QByteArray corpus(const char* name)
+{
+    QFile file(QFINDTESTDATA(QStringLiteral("corpus/") + QLatin1String(name)));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Values that have broken address-book exports before.
+ContactFields hostile(int i)
+{
+    return {QStringLiteral("O'Brien, \"Bob\"; \\ %1 100% *x*").arg(i),
+            QStringLiteral("0223456789"),
+            QStringLiteral("+20 (2) 555-%1").arg(i),
+            QStringLiteral("٠١٠٠٠"),
+            QString(),
+            QStringLiteral("شارع النيل; الدور ٣, شقة \"ب\""),
+            QStringLiteral("a,b;c@example.com"),
+            QStringLiteral("مدرسة النصر\\الفرع"),
+            QStringLiteral("سطر أول\nسطر ثانٍ, ; \\n ليس سطرا\n") + QString(200, QChar(0x0628)) +
+                QString::fromUtf8("\u202Eمعكوس\u202C")};
+}
+
+} // namespace
+
+class TestInterchange : public QObject
+{
+    Q_OBJECT
+private slots:
+    void vcard21QuotedPrintableWindows1256();
+    void vcard30FoldingEscapesAndTwoCards();
+    void vcard40UrisAndGroups();
+    void vcardRoundTripKeepsEveryField_data();
+    void vcardRoundTripKeepsEveryField();
+    void foldedLinesNeverSplitACharacter();
+    void csvRoundTripKeepsEveryField();
+    void csvDelimitersAndEncodings();
+    void commonHeadersAreRecognised();
+    void duplicatesAreSkippedAndReported();
+    void cancelledImportLeavesNothingBehind();
+    void notAVCardIsNoVCard();
+};
+
+void TestInterchange::vcard21QuotedPrintableWindows1256()
+{
+    VCardReader reader;
+    QVERIFY(reader.read(corpus("v21-cp1256-qp.vcf")));
+    QCOMPARE(reader.contacts().size(), size_t(1));
+    const ContactFields c = reader.contacts().front();
+    QCOMPARE(c.name, QStringLiteral("أحمد محمود السيد"));
+    QCOMPARE(c.hometel, QStringLiteral("0223456789"));
+    QCOMPARE(c.mobil, QStringLiteral("01001234567"));
+    QCOMPARE(c.fax, QStringLiteral("0229998877"));
+    QCOMPARE(c.jobtel, QString()); // a work fax is a fax
+    QCOMPARE(c.address, QStringLiteral("شارع التحرير، القاهرة"));
+    QCOMPARE(c.email, QStringLiteral("ahmed@example.com")); // read after the picture
+}
+
+void TestInterchange::vcard30FoldingEscapesAndTwoCards()
+{
+    VCardReader reader;
+    QVERIFY(reader.read(corpus("v30-utf8-two-cards.vcf")));
+    QCOMPARE(reader.contacts().size(), size_t(2));
+    const ContactFields sara = reader.contacts()[0];
+    QCOMPARE(sara.name, QStringLiteral("Sara O'Brien, PhD"));
+    QCOMPARE(sara.jobtel, QStringLiteral("+20 2 555 1234"));
+    QCOMPARE(sara.mobil, QStringLiteral("0100 000 0000"));
+    QCOMPARE(sara.org, QStringLiteral("Acme; Sons, Sales"));
+    QCOMPARE(sara.moreinfo, QStringLiteral("first line\nsecond line with a back\\slash and a very long tail that "
+                                           "goes on past seventy five octets"));
+    QCOMPARE(sara.email, QStringLiteral("sara@example.org"));
+    const ContactFields mariam = reader.contacts()[1];
+    QCOMPARE(mariam.name, QStringLiteral("مريم الشريف")); // from N when there is no FN
+    QCOMPARE(mariam.hometel, QStringLiteral("٠٢٢٣٤٥"));
+}
+
+void TestInterchange::vcard40UrisAndGroups()
+{
+    VCardReader reader;
+    QVERIFY(reader.read(corpus("v40-crlf-uri.vcf")));
+    QCOMPARE(reader.contacts().size(), size_t(1));
+    const ContactFields c = reader.contacts().front();
+    QCOMPARE(c.name, QStringLiteral("يوسف إبراهيم"));
+    QCOMPARE(c.mobil, QStringLiteral("+201001112223"));
+    QCOMPARE(c.hometel, QStringLiteral("0233334444"));
+    QCOMPARE(c.address, QStringLiteral("١٢ شارع النيل, الجيزة, مصر"));
+}
+
+void TestInterchange::vcardRoundTripKeepsEveryField_data()
+{
+    QTest::addColumn<int>("version");
+    QTest::newRow("4.0") << 4;
+    QTest::newRow("3.0") << 3;
+}
+
+void TestInterchange::vcardRoundTripKeepsEveryField()
+{
+    QFETCH(int, version);
+    std::vector<ContactFields> contacts{hostile(1), hostile(2),
+                                        {QStringLiteral("  spaced  "), {}, {}, {}, {}, {}, {}, {}, {}}};
+    const QByteArray bytes = ContactExporter::encode(contacts, version == 3 ? ContactExporter::Format::VCard3
+                                                                            : ContactExporter::Format::VCard4);
+    VCardReader reader;
+    QVERIFY(reader.read(bytes));
+    QCOMPARE(reader.contacts().size(), contacts.size());
+    for (size_t i = 0; i < contacts.size(); ++i)
+        QVERIFY2(reader.contacts()[i] == contacts[i], qPrintable(reader.contacts()[i].name));
+}
+
+void TestInterchange::foldedLinesNeverSplitACharacter()
+{
+    const ContactFields c{QString(120, QChar(0x0645)), {}, {}, {}, {}, {}, {}, {}, QString(500, QChar(0x0628))};
+    const QByteArray card = VCardWriter().card(c);
+    for (const QByteArray& line : card.split('\n')) {
+        QVERIFY(line.size() <= 76); // 75 octets and the CR
+        QVERIFY(!QString::fromUtf8(line).contains(QChar::ReplacementCharacter));
+    }
+}
+
+void TestInterchange::csvRoundTripKeepsEveryField()
+{
+    const std::vector<ContactFields> contacts{hostile(1), hostile(2)};
+    const QByteArray bytes = ContactExporter::encode(contacts, ContactExporter::Format::Csv);
+    QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
+    const QList<QStringList> rows = CsvTable::read(bytes);
+    QCOMPARE(rows.first(), CsvMapping::ownHeaders());
+    const CsvMapping mapping = CsvMapping::guess(rows.first());
+    QCOMPARE(rows.size(), 3);
+    for (int i = 0; i < 2; ++i)
+        QVERIFY(mapping.contact(rows[i + 1]) == contacts[size_t(i)]);
+}
+
+void TestInterchange::csvDelimitersAndEncodings()
+{
+    const QString text = QStringLiteral("Name;Mobile Phone\r\n\"أحمد; علي\";0100\r\nسارة;0111\r\n");
+    QChar delimiter;
+    QList<QStringList> rows = CsvTable::read(text.toUtf8(), &delimiter);
+    QCOMPARE(delimiter, QLatin1Char(';'));
+    QCOMPARE(rows.size(), 3);
+    QCOMPARE(rows[1], (QStringList{QStringLiteral("أحمد; علي"), QStringLiteral("0100")}));
+    // The same file in windows-1256 and in UTF-16 reads the same.
+    QStringEncoder arabic("windows-1256");
+    QCOMPARE(CsvTable::read(arabic.encode(text)), rows);
+    QStringEncoder utf16(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
+    QCOMPARE(CsvTable::read(utf16.encode(text)), rows);
+    const QString tabs = QStringLiteral("Name\tEmail\nx\ty@z\n");
+    CsvTable::read(tabs.toUtf8(), &delimiter);
+    QCOMPARE(delimiter, QLatin1Char('\t'));
+}
+
+void TestInterchange::commonHeadersAreRecognised()
+{
+    using T = CsvMapping::Target;
+    const QStringList google = {QStringLiteral("Name"), QStringLiteral("Given Name"), QStringLiteral("Family Name"),
+                                QStringLiteral("E-mail 1 - Value"), QStringLiteral("Phone 1 - Type"),
+                                QStringLiteral("Phone 1 - Value"), QStringLiteral("Phone 2 - Type"),
+                                QStringLiteral("Phone 2 - Value"), QStringLiteral("Organization 1 - Name"),
+                                QStringLiteral("Notes")};
+    CsvMapping mapping = CsvMapping::guess(google);
+    QCOMPARE(mapping.targets, (QList<T>{T::Name, T::FirstName, T::LastName, T::Email, T::Ignore, T::PhoneByType,
+                                       T::Ignore, T::PhoneByType, T::Org, T::MoreInfo}));
+    const ContactFields c = mapping.contact({QStringLiteral("Ali Hassan"), {}, {}, QStringLiteral("a@b.c"),
+                                             QStringLiteral("Mobile"), QStringLiteral("0100"),
+                                             QStringLiteral("Work Fax"), QStringLiteral("0222"),
+                                             QStringLiteral("Acme"), QStringLiteral("n")});
+    QCOMPARE(c.mobil, QStringLiteral("0100"));
+    QCOMPARE(c.fax, QStringLiteral("0222"));
+
+    const QStringList outlook = {QStringLiteral("First Name"), QStringLiteral("Middle Name"),
+                                 QStringLiteral("Last Name"), QStringLiteral("Company"),
+                                 QStringLiteral("Business Phone"), QStringLiteral("Home Phone"),
+                                 QStringLiteral("Mobile Phone"), QStringLiteral("Business Fax"),
+                                 QStringLiteral("E-mail Address"), QStringLiteral("Home Street")};
+    mapping = CsvMapping::guess(outlook);
+    const ContactFields o = mapping.contact({QStringLiteral("Mona"), {}, QStringLiteral("Zaki"), QStringLiteral("Co"),
+                                             QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"),
+                                             QStringLiteral("4"), QStringLiteral("m@z"), QStringLiteral("St")});
+    QCOMPARE(o, (ContactFields{QStringLiteral("Mona Zaki"), QStringLiteral("2"), QStringLiteral("1"),
+                               QStringLiteral("3"), QStringLiteral("4"), QStringLiteral("St"), QStringLiteral("m@z"),
+                               QStringLiteral("Co"), QString()}));
+
+    const QStringList thunderbird = {QStringLiteral("First Name"), QStringLiteral("Last Name"),
+                                     QStringLiteral("Display Name"), QStringLiteral("Primary Email"),
+                                     QStringLiteral("Work Phone"), QStringLiteral("Mobile Number"),
+                                     QStringLiteral("Organization"), QStringLiteral("Notes")};
+    mapping = CsvMapping::guess(thunderbird);
+    QVERIFY(mapping.hasNameSource());
+    QCOMPARE(mapping.targets.at(2), T::Name);
+    QCOMPARE(mapping.targets.at(5), T::Mobil);
+}
+
+void TestInterchange::duplicatesAreSkippedAndReported()
+{
+    TestDatabase db;
+    const QString family = db.addDirectory(QStringLiteral("العائلة"));
+    const QString work = db.addDirectory(QStringLiteral("العمل"));
+    db.addContact(QStringLiteral("موجود"), work, {QStringLiteral("999")});
+    QVERIFY(OpenDatabase().ok);
+    const std::vector<ContactFields> contacts{{QStringLiteral("جديد")},
+                                              {QStringLiteral("موجود"), QStringLiteral("111")},
+                                              {QStringLiteral("جديد"), QStringLiteral("222")},
+                                              {QStringLiteral("   ")}};
+    const ImportSummary summary = ContactImporter::run(SharedData::connection(), contacts, family);
+    QCOMPARE(summary.added, 1);
+    QCOMPARE(summary.skipped.size(), 3);
+    QCOMPARE(summary.skipped[0].first, QStringLiteral("موجود"));
+    QCOMPARE(db.scalar(QStringLiteral("SELECT hometel || dir FROM info WHERE name = ?"), {QStringLiteral("موجود")}),
+             QStringLiteral("999") + work); // never overwritten
+    QCOMPARE(db.scalar(QStringLiteral("SELECT dir FROM info WHERE name = ?"), {QStringLiteral("جديد")}), family);
+}
+
+void TestInterchange::cancelledImportLeavesNothingBehind()
+{
+    TestDatabase db;
+    const QString d = db.addDirectory(QStringLiteral("d"));
+    QVERIFY(OpenDatabase().ok);
+    std::vector<ContactFields> contacts;
+    for (int i = 0; i < 300; ++i)
+        contacts.push_back({QStringLiteral("c%1").arg(i)});
+    int calls = 0;
+    const ImportSummary summary = ContactImporter::run(SharedData::connection(), contacts, d, [&](int, int) {
+        return ++calls < 4; // cancel part-way
+    });
+    QVERIFY(summary.cancelled);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM info")), QStringLiteral("0"));
+    // The connection is usable afterwards.
+    QVERIFY(ContactImporter::run(SharedData::connection(), contacts, d).added == 300);
+}
+
+void TestInterchange::notAVCardIsNoVCard()
+{
+    VCardReader reader;
+    QVERIFY(!reader.read(QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)));
+    QVERIFY(!VCardReader::looksLikeVCard("name,phone\nx,1\n"));
+    QVERIFY(reader.contacts().empty());
+}
+
+QTEST_GUILESS_MAIN(TestInterchange)
+#include "tst_interchange.moc"
