@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config
           qt6-base-dev qt6-multimedia-dev libqt6svg6-dev qt6-qpa-plugins libgl-dev
-          gstreamer1.0-plugins-good libsqlcipher-dev sqlcipher fonts-noto-core xvfb xauth python3 poppler-utils)
+          gstreamer1.0-plugins-good libsqlcipher-dev sqlcipher fonts-noto-core xvfb xauth python3 poppler-utils clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -16,6 +16,12 @@ struct StatementGuard {
 
 DataResult failure(const QString& message) { return DataResult{false, message}; }
 
+DataConnection::DamageHandler& damageHandler()
+{
+    static DataConnection::DamageHandler handler;
+    return handler;
+}
+
 // qav_fold(text): the folded form that searches compare, computed once per row and query.
 // Text made of ASCII and Arabic letters, nearly every stored value, is folded on its UTF-8
 // bytes directly; anything else goes through TextFold.
@@ -87,15 +93,24 @@ DataResult DataConnection::open(const QString& path, const QString& password)
 
 void DataConnection::close()
 {
+    m_reportsDamage = false;
     if (m_db) {
         sqlite3_close_v2(m_db);
         m_db = nullptr;
     }
 }
 
+void DataConnection::setDamageHandler(DamageHandler handler) { damageHandler() = std::move(handler); }
+
 DataResult DataConnection::lastError() const
 {
-    return failure(m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("database is not open"));
+    if (!m_db)
+        return failure(QStringLiteral("database is not open"));
+    const QString message = QString::fromUtf8(sqlite3_errmsg(m_db));
+    const int code = sqlite3_errcode(m_db) & 0xFF;
+    if ((code == SQLITE_CORRUPT || code == SQLITE_NOTADB) && m_reportsDamage && damageHandler())
+        damageHandler()(message);
+    return failure(message);
 }
 
 DataResult DataConnection::prepare(const QString& sql, const QStringList& values, sqlite3_stmt*& stmt)
@@ -111,6 +126,10 @@ DataResult DataConnection::prepare(const QString& sql, const QStringList& values
                            .arg(sqlite3_bind_parameter_count(stmt))
                            .arg(values.size()));
     for (int i = 0; i < values.size(); ++i) {
+        // Text that is not valid UTF-16 (a lone surrogate) cannot be stored as typed: refuse it
+        // rather than store something else.
+        if (!values.at(i).isValidUtf16())
+            return failure(QStringLiteral("a value holds characters that cannot be stored"));
         const QByteArray value = values.at(i).toUtf8();
         if (sqlite3_bind_text(stmt, i + 1, value.constData(), value.size(), SQLITE_TRANSIENT) != SQLITE_OK)
             return lastError();

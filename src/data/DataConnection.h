@@ -51,6 +51,13 @@ public:
 
     sqlite3* handle() const { return m_db; }
 
+    // Called when a read or write meets a damaged or tampered page, so the user can be told;
+    // the statement itself fails as usual and no data is made up.
+    using DamageHandler = std::function<void(const QString& message)>;
+    static void setDamageHandler(DamageHandler handler);
+    // Only the program's own connection tells the user; checks of other files stay quiet.
+    void setReportsDamage(bool reports) { m_reportsDamage = reports; }
+
     // Changes whenever this or another connection committed a change to the file since the
     // last call; lets readers keep what they built while nothing changed.
     quint64 changeStamp();
@@ -64,4 +71,5 @@ private:
     sqlite3* m_db = nullptr;
     QString m_path;
     quint64 m_ownChanges = 0;
+    bool m_reportsDamage = false;
 };

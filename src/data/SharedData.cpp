@@ -50,7 +50,10 @@ QString SharedData::databasePath()
 
 DataResult OpenDatabase()
 {
-    return SharedData::connection().open(SharedData::databasePath(), QString::fromLatin1(Schema::kPassword));
+    DataConnection& connection = SharedData::connection();
+    DataResult opened = connection.open(SharedData::databasePath(), QString::fromLatin1(Schema::kPassword));
+    connection.setReportsDamage(opened.ok);
+    return opened;
 }
 
 void CloseContactRecordset()

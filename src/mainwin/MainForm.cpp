@@ -142,6 +142,16 @@ MainForm::MainForm() : SkinHookMenu1(new SkinHookMenu(this)), menus(new MainMenu
     connect(cmdsearch, &QPushButton::clicked, this, &MainForm::searchCommand);
     connect(txtSearch, &QLineEdit::returnPressed, this, &MainForm::searchCommand);
     connect(dirframe, &SkinFrame::closeRequested, this, &MainForm::closeListPane);
+
+    // A damaged or tampered file is never shown as if it were fine: the user hears it once.
+    DataConnection::setDamageHandler([told = std::make_shared<bool>(false)](const QString&) {
+        if (*told)
+            return;
+        *told = true;
+        MessageBox::show(QStringLiteral("قاعدة البيانات تالفة أو تم العبث بها , لا يمكن قراءة بعض البيانات . "
+                                        "برجاء عمل استرجاع لقاعدة البيانات من نسخة احتياطية"),
+                         0x100010, QStringLiteral("خطأ"));
+    });
 }
 
 MainForm::~MainForm() = default;

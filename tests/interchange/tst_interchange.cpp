@@ -52,6 +52,7 @@ private slots:
     void duplicatesAreSkippedAndReported();
     void cancelledImportLeavesNothingBehind();
     void notAVCardIsNoVCard();
+    void brokenUtf16IsReadAndRefusedOnImport();
 };
 
 void TestInterchange::vcard21QuotedPrintableWindows1256()
@@ -246,6 +247,28 @@ void TestInterchange::notAVCardIsNoVCard()
     QVERIFY(!reader.read(QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)));
     QVERIFY(!VCardReader::looksLikeVCard("name,phone\nx,1\n"));
     QVERIFY(reader.contacts().empty());
+}
+
+void TestInterchange::brokenUtf16IsReadAndRefusedOnImport()
+{
+    // Found by fuzzing: a UTF-16 file cut in the middle of a character.
+    const QByteArray bytes = QByteArray::fromBase64("//4rItin2YTYp9g7ItmF2YjYqNgqYP8=");
+    const QList<QStringList> rows = CsvTable::read(bytes);
+    QVERIFY(!rows.isEmpty());
+    TestDatabase db;
+    const QString d = db.addDirectory(QStringLiteral("d"));
+    QVERIFY(OpenDatabase().ok);
+    std::vector<ContactFields> contacts;
+    for (const QString& field : rows.first())
+        contacts.push_back({field + QStringLiteral("x")});
+    const ImportSummary summary = ContactImporter::run(SharedData::connection(), contacts, d);
+    // Whatever cannot be stored exactly is left out and reported; nothing else changes.
+    int invalid = 0;
+    for (const ContactFields& c : contacts)
+        invalid += c.name.isValidUtf16() ? 0 : 1;
+    QVERIFY(invalid > 0);
+    QCOMPARE(summary.skipped.size(), invalid);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM info")), QString::number(summary.added));
 }
 
 QTEST_GUILESS_MAIN(TestInterchange)
