@@ -1,0 +1,182 @@
+// The same hostile strings through every path that reaches the database: each one is stored
+// and found exactly as typed, or refused with its message. Nothing else ever changes.
+#include "AppLook.h"
+#include "ContactImporter.h"
+#include "DirEdit.h"
+#include "DirSetPass.h"
+#include "Editor.h"
+#include "MainForm.h"
+#include "MainWindowUser.h"
+#include "MoveDir.h"
+#include "RecordListView.h"
+#include "ScriptedMessageBox.h"
+#include "SharedData.h"
+#include "SkinButton.h"
+#include "SkinTextBox.h"
+#include "SoundPlayer.h"
+#include "TestDatabase.h"
+#include "VCardReader.h"
+#include "VCardWriter.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QtTest>
+
+namespace {
+
+QString loneSurrogate()
+{
+    QString text = QStringLiteral("ab");
+    text.insert(1, QChar(0xD800));
+    return text;
+}
+
+} // namespace
+
+class TestHostile : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void everyPath_data();
+    void everyPath();
+
+private:
+    int selectContact(const QString& name);
+    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<ScriptedMessageBox> m_boxes;
+    std::unique_ptr<MainForm> m_form;
+    QString m_home, m_away;
+};
+
+void TestHostile::initTestCase()
+{
+    AppLook::apply(*qApp);
+    SoundPlayer::setBackend({[](const QString&) {}, [] {}});
+}
+
+void TestHostile::init()
+{
+    m_db = std::make_unique<TestDatabase>();
+    m_boxes = std::make_unique<ScriptedMessageBox>();
+    m_home = m_db->addDirectory(QStringLiteral("home"));
+    m_away = m_db->addDirectory(QStringLiteral("away"));
+    m_form = MainWindowUser::start();
+    QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("home")));
+    m_form->Opendir();
+}
+
+void TestHostile::cleanup()
+{
+    m_form.reset();
+    m_boxes.reset();
+    m_db.reset();
+}
+
+void TestHostile::everyPath_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("apostrophes") << "O'Brien's ''";
+    QTest::newRow("quotes") << "say \"hi\" \"\"";
+    QTest::newRow("backslashes") << "C:\\path\\ \\' \\\\";
+    QTest::newRow("sql fragment") << "x'); DROP TABLE info; --";
+    QTest::newRow("always true") << "' OR '1'='1";
+    QTest::newRow("wildcards") << "100% *all* _one_ [a-z] #1";
+    QTest::newRow("bidi controls") << QString::fromUtf8("\u202Eمعكوس\u202C \u2067x\u2069 \u200F");
+    QTest::newRow("zero width") << QString::fromUtf8("a\u200Bb\u200Cc\u200Dd\uFEFF");
+    QTest::newRow("long text") << QString(3000, QChar(0x0645));
+    QTest::newRow("lone surrogate") << loneSurrogate();
+}
+
+int TestHostile::selectContact(const QString& name)
+{
+    for (int row = 0; row < m_form->infolist->count(); ++row)
+        if (m_form->infolist->itemText(row) == name) {
+            m_form->infolist->selectRow(row);
+            return row;
+        }
+    return -1;
+}
+
+void TestHostile::everyPath()
+{
+    QFETCH(QString, text);
+    const bool storable = text.isValidUtf16();
+    const QString before = m_db->scalar(QStringLiteral("SELECT count(*) FROM info"));
+
+    // Contact save: every field.
+    Editor editor(*m_form);
+    editor.mode = QStringLiteral("Add");
+    editor.dir->setText(m_home);
+    for (QLineEdit* box : {editor.tname, editor.org, editor.address, editor.email, editor.hometel})
+        box->setText(text);
+    editor.moreinfo->setPlainText(text);
+    const QString name = editor.tname->text(); // as the box holds it (at most 200 characters)
+    editor.save();
+    if (!storable) {
+        QCOMPARE(m_boxes->last().title, QStringLiteral("خطأ"));
+        QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info")), before);
+    } else {
+        QCOMPARE(m_db->scalar(QStringLiteral("SELECT org || '|' || moreinfo FROM info WHERE name = ?"), {name}),
+                 editor.org->text() + QLatin1Char('|') + editor.moreinfo->toPlainText());
+        QVERIFY(selectContact(name) >= 0); // listed exactly as stored
+    }
+
+    // Search: the typed text finds the contact (its own wildcards match itself).
+    m_form->txtSearch->setText(name);
+    m_form->searchCommand();
+    if (storable && !name.trimmed().isEmpty())
+        QVERIFY2(selectContact(name) >= 0, "search did not find the stored text");
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM dirg")), QStringLiteral("2"));
+
+    // Move: to the other directory and back.
+    if (storable) {
+        m_form->viewdelistClick();
+        QVERIFY(selectContact(name) >= 0);
+        MoveDir move(*m_form);
+        move.dir->setText(m_away);
+        move.move();
+        QCOMPARE(m_db->scalar(QStringLiteral("SELECT dir FROM info WHERE name = ?"), {name}), m_away);
+    }
+
+    // Directory add, then a password on it.
+    m_form->GoBack();
+    DirEdit add(*m_form);
+    add.mode = QStringLiteral("add");
+    add.dir_name->setText(text);
+    const QString dirName = add.dir_name->text().trimmed();
+    add.save();
+    const int added = m_db->scalar(QStringLiteral("SELECT count(*) FROM dirg WHERE dirname = ?"), {dirName}).toInt();
+    QCOMPARE(added, storable && !dirName.isEmpty() ? 1 : 0);
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM dirg")), QString::number(2 + added));
+    if (added == 1) {
+        for (int row = 0; row < m_form->infodirlist->count(); ++row)
+            if (m_form->infodirlist->itemText(row) == dirName)
+                m_form->infodirlist->selectRow(row);
+        DirSetPass lock(*m_form);
+        lock.tpass1->setText(text);
+        lock.tpass2->setText(text);
+        const QString typed = lock.tpass1->text();
+        lock.save();
+        if (typed.size() >= 4)
+            QCOMPARE(m_db->scalar(QStringLiteral("SELECT pass FROM dirg WHERE dirname = ?"), {dirName}), typed);
+    }
+
+    // Import: the same text as a vCard name and note.
+    const ContactFields imported{QStringLiteral("imported ") + text, {}, {}, {}, {}, {}, {}, {}, text};
+    VCardReader reader;
+    reader.read(VCardWriter().card(imported));
+    const ImportSummary summary = ContactImporter::run(SharedData::connection(), reader.contacts(), m_home);
+    // A file holds valid text only (a lone surrogate was written as U+FFFD): what it says is stored.
+    QCOMPARE(summary.added, 1);
+    const ContactFields read = reader.contacts().front();
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT moreinfo FROM info WHERE name = ?"), {read.name}), read.moreinfo);
+    if (storable)
+        QCOMPARE(read.moreinfo, text);
+    QCOMPARE(m_db->scalar(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+}
+
+QTEST_MAIN(TestHostile)
+#include "tst_hostile.moc"
