@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the tests and the program need, when missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config
-          qt6-base-dev qt6-multimedia-dev libqt6svg6-dev qt6-qpa-plugins libgl-dev
+          qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-qpa-plugins libgl-dev
           gstreamer1.0-plugins-good libsqlcipher-dev sqlcipher fonts-noto-core xvfb xauth python3 poppler-utils clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
