@@ -37,6 +37,7 @@ fresh "$seed"
 steps=$(build/bench/qav_bench steps "$work" "$big" "$RUNS")
 get() { sed -n "s/.*$1=\([0-9.]*\).*/\1/p" <<<"$steps"; }
 open_ms=$(get open_ms); hit_ms=$(get search_hit_ms); miss_ms=$(get search_miss_ms); save_ms=$(get save_ms); hits=$(get hits)
+scroll_ms=$(get scroll_max_ms); scroll_steps=$(get scroll_steps)
 
 fresh "$seed"; rss_full=$(build/bench/qav_bench rss "$work" "$big")
 fresh "$data/empty.bin"; rss_empty=$(build/bench/qav_bench rss "$work" "$big")
@@ -56,5 +57,6 @@ printf '%-34s %12s %12s %8s\n' "open the big directory" "$open_ms" "$(ms "$shell
 printf '%-34s %12s %12s %8s\n' "search, $hits hits" "$hit_ms" "$(ms "$shell_hit_us")" "$search_hit_ratio"
 printf '%-34s %12s %12s %8s\n' "search, no hits" "$miss_ms" "$(ms "$shell_miss_us")" "$search_miss_ratio"
 printf '%-34s %12s\n' "save one contact with refresh" "$save_ms"
+printf '%-34s %12s (%s screens, top to bottom)\n' "slowest scroll step" "$scroll_ms" "$scroll_steps"
 printf '%-34s %12s MB (peak RSS %s KB full, %s KB empty)\n' "memory growth" "$rss_growth_mb" "$rss_full" "$rss_empty"
 echo "startup_ratio=$startup_ratio open_ratio=$open_ratio search_ratio=$search_ratio save_ms=$save_ms rss_growth_mb=$rss_growth_mb"

@@ -9,7 +9,9 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QAbstractItemView>
 #include <QLineEdit>
+#include <QScrollBar>
 
 BenchScenario::BenchScenario(const QString& folder) { SharedData::setProgramFolder(folder); }
 
@@ -74,6 +76,22 @@ double BenchScenario::saveContact(const QString& name)
 }
 
 void BenchScenario::goBack() { m_form->GoBack(); }
+
+double BenchScenario::scrollThrough(int* steps)
+{
+    QAbstractItemView* view = m_form->infolist->activeView();
+    QScrollBar* bar = view->horizontalScrollBar()->maximum() > 0 ? view->horizontalScrollBar()
+                                                                   : view->verticalScrollBar();
+    double slowest = 0;
+    int count = 0;
+    for (int value = bar->minimum(); value <= bar->maximum(); value += std::max(1, bar->pageStep())) {
+        slowest = std::max(slowest, timeUntilPainted([bar, value] { bar->setValue(value); }));
+        ++count;
+    }
+    if (steps)
+        *steps = count;
+    return slowest;
+}
 
 long BenchScenario::peakResidentKb()
 {

@@ -24,6 +24,8 @@ public:
     double search(const QString& text);
     double saveContact(const QString& name);
     void goBack();
+    // Scrolls the open list from top to bottom a screen at a time; returns the slowest step.
+    double scrollThrough(int* steps = nullptr);
 
     static long peakResidentKb();
 

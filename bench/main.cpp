@@ -94,6 +94,10 @@ int main(int argc, char** argv)
     const int runs = std::max(1, args.value(4, QStringLiteral("5")).toInt());
     std::vector<double> open, hit, miss, save;
     int hits = 0;
+    run.openDirectory(code);
+    int steps = 0;
+    const double scroll = run.scrollThrough(&steps);
+    run.goBack();
     for (int i = 0; i < runs; ++i) {
         open.push_back(run.openDirectory(code));
         hit.push_back(run.search(kHit));
@@ -102,8 +106,9 @@ int main(int argc, char** argv)
         save.push_back(run.saveContact(QStringLiteral("Bench Contact %1").arg(i)));
         run.goBack();
     }
-    std::printf("open_ms=%.2f search_hit_ms=%.2f search_miss_ms=%.2f save_ms=%.2f hits=%d\n", median(open),
-                median(hit), median(miss), median(save), hits);
+    std::printf("open_ms=%.2f search_hit_ms=%.2f search_miss_ms=%.2f save_ms=%.2f hits=%d scroll_max_ms=%.2f "
+                "scroll_steps=%d\n",
+                median(open), median(hit), median(miss), median(save), hits, scroll, steps);
     std::fflush(stdout);
     _exit(0);
 }
