@@ -48,6 +48,16 @@ void UpdateWindow::fail(const QString& reason)
                      0x180010, QStringLiteral("خطأ"));
 }
 
+void UpdateWindow::endWithoutDatabase()
+{
+    // As at start-up: without a readable database the program cannot go on. StartConnect has
+    // told the user.
+    QApplication::restoreOverrideCursor();
+    reject();
+    m_main.close();
+    QCoreApplication::exit(1);
+}
+
 void UpdateWindow::restore()
 {
     if (txtFileName->text().isEmpty()) {
@@ -60,17 +70,21 @@ void UpdateWindow::restore()
     QApplication::setOverrideCursor(Qt::WaitCursor);
     setWindowTitle(kCaption + QStringLiteral(" ") + QStringLiteral("(جارى النسخ ...)"));
     const QString source = QDir::fromNativeSeparators(txtFileName->text());
-    // Nothing is replaced unless the chosen file is a readable telephone book.
-    if (DataResult valid = DatabaseFileCopy::verify(source, QString::fromLatin1(Schema::kPassword)); !valid) {
+    // Nothing is replaced unless the copy that would go in place is a readable telephone book;
+    // the chosen file itself is only read.
+    QString staged;
+    if (DataResult valid = DatabaseFileCopy::stage(source, SharedData::databasePath(),
+                                                   QString::fromLatin1(Schema::kPassword), staged);
+        !valid) {
         fail(CopyMessages::reason(valid.error));
         return;
     }
     SharedData::connection().close();
-    const DataResult replaced = DatabaseFileCopy::replace(source, SharedData::databasePath(), beforeRename);
+    const DataResult replaced = DatabaseFileCopy::install(staged, SharedData::databasePath(), beforeRename);
     if (!replaced) {
         // The old file is still in place: connect to it again.
-        (void)OpenDatabase();
-        fail(CopyMessages::reason(replaced.error));
+        if (reconnect())
+            fail(CopyMessages::reason(replaced.error));
         return;
     }
     QApplication::restoreOverrideCursor();
@@ -78,8 +92,17 @@ void UpdateWindow::restore()
     MessageBox::show(QStringLiteral("تم استرجاع قاعدة البيانات بنجاح "), 0x180040, QStringLiteral("QAV Telephone"));
     RemoveMsgBoxHook();
     accept();
-    m_main.StartConnect();
-    // The directory list is what shows now; a directory left open belonged to the old file.
+    reconnect();
+}
+
+bool UpdateWindow::reconnect()
+{
+    if (!m_main.StartConnect()) {
+        endWithoutDatabase();
+        return false;
+    }
+    // The directory list is what shows now; a directory left open may belong to another file.
     m_main.ViewState = 0;
     m_main.dirframe->setCaption(QString());
+    return true;
 }

@@ -26,5 +26,7 @@ public:
 
 private:
     void fail(const QString& reason);
+    bool reconnect();
+    void endWithoutDatabase();
     MainForm& m_main;
 };

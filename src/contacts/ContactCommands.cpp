@@ -9,7 +9,7 @@
 #include "SkinButton.h"
 
 #include <QLineEdit>
-#include <QPlainTextEdit>
+
 
 void ContactCommands::add(MainForm& form)
 {
@@ -21,27 +21,22 @@ void ContactCommands::add(MainForm& form)
 
 void ContactCommands::edit(MainForm& form, bool readOnly)
 {
+    // With no contact selected (an empty list, or a selection taken away) there is nothing to
+    // show, and an empty editor would only throw away what the user then typed.
     RecordListView* list = form.infolist;
-    if (list->count() == 0)
+    const int row = list->count() > 0 ? list->selectedRow() : -1;
+    if (row < 0)
         return;
     Editor editor(form);
     if (readOnly) {
         editor.CmdSave->hide();
         editor.setFieldsReadOnly(true);
     }
-    // The values come from the list as shown, not from the database again. With nothing
-    // selected every field stays empty and Save matches no row.
-    const int row = list->selectedRow();
-    if (row >= 0) {
-        editor.tname->setText(list->itemText(row));
-        QLineEdit* boxes[] = {editor.hometel, editor.jobtel, editor.mobil, editor.fax, editor.address,
-                              editor.email,   editor.org};
-        for (int i = 0; i < 7; ++i)
-            boxes[i]->setText(list->subItem(row, i + 1));
-        editor.moreinfo->setPlainText(list->subItem(row, 8));
-        editor.dir->setText(list->subItem(row, 9));
-        editor.key = list->itemText(row);
-    }
+    // The values come from the list as shown, not from the database again.
+    QStringList columns;
+    for (int column = 0; column < 10; ++column)
+        columns << list->subItem(row, column);
+    editor.loadContact(columns);
     editor.mode = QStringLiteral("edit");
     editor.setWindowTitle(QStringLiteral("تفاصيل"));
     editor.exec();
@@ -50,10 +45,10 @@ void ContactCommands::edit(MainForm& form, bool readOnly)
 void ContactCommands::remove(MainForm& form)
 {
     RecordListView* list = form.infolist;
-    if (list->count() == 0)
+    const int row = list->count() > 0 ? list->selectedRow() : -1;
+    if (row < 0)
         return;
-    const int row = list->selectedRow();
-    const QString name = row >= 0 ? list->itemText(row) : QString();
+    const QString name = list->itemText(row);
     SetMsgBoxHook(&form);
     const int answer = MessageBox::show(QStringLiteral("هل تريد بالتأكيد حذف بيانات: ") + name, 0x180034,
                                         QStringLiteral("تأكيد حذف"));

@@ -2,18 +2,23 @@
 
 #include "AppLook.h"
 #include "FocusColour.h"
+#include "LimitedTextEdit.h"
 #include "MainForm.h"
 #include "MessageBox.h"
 #include "MsgBoxHook.h"
 #include "SharedData.h"
 #include "SkinButton.h"
 #include "SkinTab.h"
+#include "TypingLimit.h"
 #include "Units.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QPlainTextEdit>
+#include <QMenu>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTextCursor>
@@ -36,6 +41,16 @@ QChar asciiDigit(QChar c)
     if (u >= 0x06F0 && u <= 0x06F9)
         return QChar(u'0' + (u - 0x06F0));
     return QChar();
+}
+
+// Only the digits of a text, as 0-9.
+QString digitsOf(const QString& text)
+{
+    QString digits;
+    for (const QChar c : text)
+        if (const QChar digit = asciiDigit(c); !digit.isNull())
+            digits += digit;
+    return digits;
 }
 
 } // namespace
@@ -65,7 +80,7 @@ Editor::Editor(MainForm& main) : m_main(main)
     blue.setColor(QPalette::Text, Units::bgr(0xFF0000));
     email->setPalette(blue);
 
-    moreinfo = new QPlainTextEdit(SkinTab1);
+    moreinfo = new LimitedTextEdit(kMoreInfoLimit, SkinTab1);
     moreinfo->setObjectName(QStringLiteral("moreinfo"));
     moreinfo->setAccessibleName(QStringLiteral("بيانات إضافية"));
     moreinfo->setFont(AppLook::arabicFont(11.25, true));
@@ -74,8 +89,6 @@ Editor::Editor(MainForm& main) : m_main(main)
     moreinfo->setGeometry(Units::rect(240, 3480, 5775, 1455));
     moreinfo->document()->setDefaultTextOption(QTextOption(Qt::AlignRight | Qt::AlignAbsolute));
     FocusColour::install(moreinfo);
-    FocusColour::install(moreinfo->viewport());
-    connect(moreinfo, &QPlainTextEdit::textChanged, this, &Editor::limitMoreInfo);
     addLabelButton(QStringLiteral("بيانات إضافية"), moreinfo, {kRightLabels, 3480, 1215, 1455});
 
     dir = new QLineEdit(this);
@@ -111,13 +124,16 @@ QLineEdit* Editor::addLine(const QString& name, const QString& label, int maxLen
     auto* box = new QLineEdit(SkinTab1);
     box->setObjectName(name);
     box->setAccessibleName(label);
-    box->setMaxLength(maxLength);
+    TypingLimit::install(box, maxLength);
     box->setFont(AppLook::arabicFont(11.25, true));
     box->setAlignment(Qt::AlignRight | Qt::AlignAbsolute);
     // Telephone numbers read left to right even inside right-to-left text ("+20 100").
     box->setLayoutDirection(maxLength == 20 ? Qt::LeftToRight : Qt::RightToLeft);
     box->setGeometry(Units::rect(twips.x(), twips.y(), twips.width(), twips.height()));
     box->installEventFilter(this);
+    // A number dropped in could bring anything else with it; paste keeps only its digits.
+    if (maxLength == 20)
+        box->setAcceptDrops(false);
     FocusColour::install(box);
     addLabelButton(label, box, {labelLeft, twips.y(), 1215, 375});
     return box;
@@ -130,6 +146,16 @@ SkinButton* Editor::addLabelButton(const QString& caption, QWidget* field, QRect
     button->setFocusPolicy(Qt::NoFocus);
     connect(button, &QPushButton::clicked, field, [field] { field->setFocus(); });
     return button;
+}
+
+void Editor::loadContact(const QStringList& columns)
+{
+    QLineEdit* boxes[] = {tname, hometel, jobtel, mobil, fax, address, email, org};
+    for (int i = 0; i < 8; ++i)
+        TypingLimit::load(boxes[i], columns.value(i));
+    moreinfo->setPlainText(columns.value(8));
+    dir->setText(columns.value(9));
+    key = columns.value(0);
 }
 
 std::vector<QWidget*> Editor::visibleFields() const
@@ -163,6 +189,10 @@ bool Editor::isTelephone(QObject* field) const
 
 bool Editor::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::ContextMenu && isTelephone(watched)) {
+        telephoneMenu(static_cast<QLineEdit*>(watched), static_cast<QContextMenuEvent*>(event)->globalPos());
+        return true;
+    }
     if (event->type() != QEvent::KeyPress)
         return QDialog::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
@@ -172,28 +202,53 @@ bool Editor::eventFilter(QObject* watched, QEvent* event)
             next->setFocus();
         return true;
     }
-    if (isTelephone(watched) && key->key() != Qt::Key_Backspace && !key->text().isEmpty()) {
-        // Typed characters: digits only (Arabic-Indic digits are stored as 0-9).
-        const QChar digit = key->text().size() == 1 ? asciiDigit(key->text().at(0)) : QChar();
-        if (digit.isNull() || (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
-            return true;
-        if (digit != key->text().at(0) && !static_cast<QLineEdit*>(watched)->isReadOnly()) {
-            static_cast<QLineEdit*>(watched)->insert(QString(digit));
-            return true;
-        }
-    }
+    if (isTelephone(watched))
+        return telephoneKey(static_cast<QLineEdit*>(watched), key);
     return QDialog::eventFilter(watched, event);
 }
 
-void Editor::limitMoreInfo()
+bool Editor::telephoneKey(QLineEdit* box, QKeyEvent* key)
 {
-    const QString text = moreinfo->toPlainText();
-    if (text.size() <= kMoreInfoLimit)
+    if (key->matches(QKeySequence::Paste)) {
+        pasteDigits(box);
+        return true;
+    }
+    // Only printable characters are filtered: Tab, Escape, Delete, the arrows and the clipboard
+    // keys keep their usual meaning.
+    const QString text = key->text();
+    const bool printable = !text.isEmpty() && text.at(0).isPrint() &&
+                           !(key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier));
+    if (!printable)
+        return false;
+    // Typed characters: digits only (Arabic-Indic digits are stored as 0-9).
+    const QString digits = digitsOf(text);
+    if (digits.size() != text.size())
+        return true;
+    if (digits != text && !box->isReadOnly()) {
+        box->insert(digits);
+        return true;
+    }
+    return false;
+}
+
+void Editor::pasteDigits(QLineEdit* box)
+{
+    if (box->isReadOnly())
         return;
-    // Whatever way the text came in, it keeps its first 3000 characters.
-    const QSignalBlocker block(moreinfo);
-    moreinfo->setPlainText(text.left(kMoreInfoLimit));
-    moreinfo->moveCursor(QTextCursor::End);
+    if (const QString digits = digitsOf(QGuiApplication::clipboard()->text()); !digits.isEmpty())
+        box->insert(digits);
+}
+
+void Editor::telephoneMenu(QLineEdit* box, const QPoint& globalPos)
+{
+    // The box's own menu, whose paste keeps only the digits as typing does.
+    QMenu* menu = box->createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    if (auto* paste = menu->findChild<QAction*>(QStringLiteral("edit-paste"))) {
+        paste->disconnect(box);
+        connect(paste, &QAction::triggered, box, [box] { pasteDigits(box); });
+    }
+    menu->popup(globalPos);
 }
 
 void Editor::save()
@@ -205,16 +260,20 @@ void Editor::save()
         tname->setFocus();
         return;
     }
+    DataConnection& connection = SharedData::connection();
     DataResult written;
     const QString upperMode = mode.toUpper();
     if (upperMode == QLatin1String("EDIT")) {
-        written = SharedData::connection().execute(
+        written = connection.execute(
             QStringLiteral("update info set name = ?, org = ?, address = ?, hometel = ?, jobtel = ?, mobil = ?, "
                            "fax = ?, email = ?, moreinfo = ?, dir = ? where name = ?"),
             {tname->text(), org->text(), address->text(), hometel->text(), jobtel->text(), mobil->text(),
              fax->text(), email->text(), moreinfo->toPlainText(), dir->text(), key});
+        // The contact was deleted or renamed meanwhile: nothing was saved, and the user must know.
+        if (written && connection.changes() != 1)
+            written = DataResult{false, QStringLiteral("no contact named %1").arg(key)};
     } else if (upperMode == QLatin1String("ADD")) {
-        written = SharedData::connection().execute(
+        written = connection.execute(
             QStringLiteral("insert into info values(?,?,?,?,?,?,?,?,?,?)"),
             {tname->text(), hometel->text(), jobtel->text(), mobil->text(), fax->text(), address->text(),
              email->text(), org->text(), moreinfo->toPlainText(), dir->text()});

@@ -1,12 +1,16 @@
 #pragma once
 
+#include "LimitedTextEdit.h"
+
 #include <QDialog>
+#include <QStringList>
 
 #include <vector>
 
 class MainForm;
 class QLineEdit;
-class QPlainTextEdit;
+class QKeyEvent;
+class QPoint;
 class QWidget;
 class SkinButton;
 class SkinTab;
@@ -31,13 +35,17 @@ public:
     QLineEdit* mobil;
     QLineEdit* fax;
     QLineEdit* email;
-    QPlainTextEdit* moreinfo;
+    LimitedTextEdit* moreinfo;
     QLineEdit* dir; // hidden: the code of the contact's directory
     SkinButton* CmdSave;
     SkinButton* cmdCancel;
     SkinTab* SkinTab1;
 
     static constexpr int kMoreInfoLimit = 3000;
+
+    // Shows a stored contact whole, whatever the typing limits: name, hometel, jobtel, mobil, fax,
+    // address, email, org, moreinfo, dir, in the order of the columns. The name becomes the key.
+    void loadContact(const QStringList& columns);
 
     // The nine visible fields, in the order the View command makes them read-only.
     std::vector<QWidget*> visibleFields() const;
@@ -53,7 +61,9 @@ private:
     SkinButton* addLabelButton(const QString& caption, QWidget* field, QRect twips);
     QWidget* nextAfter(QWidget* field) const;
     bool isTelephone(QObject* field) const;
-    void limitMoreInfo();
+    bool telephoneKey(QLineEdit* box, QKeyEvent* key);
+    void telephoneMenu(QLineEdit* box, const QPoint& globalPos);
+    static void pasteDigits(QLineEdit* box);
 
     MainForm& m_main;
 };

@@ -49,13 +49,14 @@ DataConnection::DataConnection() = default;
 
 DataConnection::~DataConnection() { close(); }
 
-DataResult DataConnection::open(const QString& path, const QString& password)
+DataResult DataConnection::open(const QString& path, const QString& password, Access access)
 {
     close();
     // Never create the file here: a missing database is an error the user must hear about.
     sqlite3* db = nullptr;
     const QByteArray nativePath = path.toUtf8();
-    int rc = sqlite3_open_v2(nativePath.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
+    const int mode = access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    int rc = sqlite3_open_v2(nativePath.constData(), &db, mode | SQLITE_OPEN_FULLMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("cannot open");
         sqlite3_close(db);
@@ -79,6 +80,8 @@ DataResult DataConnection::open(const QString& path, const QString& password)
         close();
         return checked;
     }
+    if (access == Access::ReadOnly)
+        return {};
     // A rollback journal (never WAL) keeps every committed change inside the one file, so a
     // plain copy of it is always a complete backup; FULL sync makes each commit survive a crash.
     DataResult pragmas = executeScript(QStringLiteral("PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL; "

@@ -29,7 +29,9 @@ public:
 
     // Opens an existing file with the given password and checks that it really is our database:
     // SQLCipher accepts any key until the first page is read, so the schema is read at once.
-    DataResult open(const QString& path, const QString& password);
+    // ReadOnly only looks: the file is neither changed nor given indexes or another journal mode.
+    enum class Access { ReadWrite, ReadOnly };
+    DataResult open(const QString& path, const QString& password, Access access = Access::ReadWrite);
     void close();
     bool isOpen() const { return m_db != nullptr; }
     QString path() const { return m_path; }

@@ -10,6 +10,10 @@
 #include <filesystem>
 #include <system_error>
 
+#include <cerrno>
+#include <cstring>
+
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -27,7 +31,8 @@ DataResult moveOver(const QString& from, const QString& to)
 
 } // namespace
 
-DataResult DatabaseFileCopy::copyToTemporary(const QString& source, const QString& targetFolder, QString& temporary)
+DataResult DatabaseFileCopy::copyToTemporary(const QString& source, const QString& targetFolder, QString& temporary,
+                                             const QString& modeFrom)
 {
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
@@ -43,6 +48,11 @@ DataResult DatabaseFileCopy::copyToTemporary(const QString& source, const QStrin
         if (out.write(block) != block.size())
             return failure(out.errorString());
     }
+    // A temporary file starts private (0600); the copy takes the bits of what it stands in for.
+    struct stat reference {};
+    const QByteArray modePath = QFile::encodeName(QFileInfo::exists(modeFrom) ? modeFrom : source);
+    if (::stat(modePath.constData(), &reference) == 0 && ::fchmod(out.handle(), reference.st_mode & 07777) != 0)
+        return failure(QString::fromLocal8Bit(std::strerror(errno)));
     // On disk before anyone relies on it.
     if (!out.flush() || ::fsync(out.handle()) != 0)
         return failure(out.errorString());
@@ -55,17 +65,17 @@ DataResult DatabaseFileCopy::backup(DataConnection& connection, const QString& f
 {
     if (!QFileInfo(folder).isDir())
         return failure(QStringLiteral("not a folder: %1").arg(folder));
+    const QString target = QDir(folder).filePath(QLatin1String(kBackupName));
     // A read transaction holds a shared lock: writers elsewhere wait until the copy is done.
     if (DataResult begun = connection.execute(QStringLiteral("BEGIN")); !begun)
         return begun;
     QString tables;
     DataResult locked = connection.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master"), {}, tables);
     QString temporary;
-    DataResult copied = locked ? copyToTemporary(connection.path(), folder, temporary) : locked;
+    DataResult copied = locked ? copyToTemporary(connection.path(), folder, temporary, target) : locked;
     (void)connection.execute(QStringLiteral("COMMIT"));
     if (!copied)
         return copied;
-    const QString target = QDir(folder).filePath(QLatin1String(kBackupName));
     if (DataResult moved = moveOver(temporary, target); !moved) {
         QFile::remove(temporary);
         return moved;
@@ -78,7 +88,7 @@ DataResult DatabaseFileCopy::verify(const QString& path, const QString& password
     if (!QFileInfo(path).isFile())
         return failure(QStringLiteral("no such file"));
     DataConnection candidate;
-    if (DataResult opened = candidate.open(path, password); !opened)
+    if (DataResult opened = candidate.open(path, password, DataConnection::Access::ReadOnly); !opened)
         return opened;
     QString result;
     if (DataResult checked = candidate.scalar(QStringLiteral("PRAGMA integrity_check"), {}, result); !checked)
@@ -88,31 +98,44 @@ DataResult DatabaseFileCopy::verify(const QString& path, const QString& password
     return {};
 }
 
-DataResult DatabaseFileCopy::replace(const QString& source, const QString& target,
+DataResult DatabaseFileCopy::stage(const QString& source, const QString& target, const QString& password,
+                                   QString& staged)
+{
+    if (!QFileInfo(source).isFile())
+        return failure(QStringLiteral("no such file"));
+    QString temporary;
+    if (DataResult copied = copyToTemporary(source, QFileInfo(target).absolutePath(), temporary, target); !copied)
+        return copied;
+    if (DataResult valid = verify(temporary, password); !valid) {
+        QFile::remove(temporary);
+        return valid;
+    }
+    staged = temporary;
+    return {};
+}
+
+DataResult DatabaseFileCopy::install(const QString& staged, const QString& target,
                                      const std::function<bool()>& beforeRename)
 {
-    QString temporary;
-    if (DataResult copied = copyToTemporary(source, QFileInfo(target).absolutePath(), temporary); !copied)
-        return copied;
     // One safety copy of what is replaced, so a mistaken restore can be undone by hand.
     const QString previous = target + QLatin1String(kPreviousSuffix);
     if (QFileInfo::exists(target)) {
         QString saved;
-        DataResult kept = copyToTemporary(target, QFileInfo(target).absolutePath(), saved);
+        DataResult kept = copyToTemporary(target, QFileInfo(target).absolutePath(), saved, target);
         if (kept)
             kept = moveOver(saved, previous);
         if (!kept) {
             QFile::remove(saved);
-            QFile::remove(temporary);
+            QFile::remove(staged);
             return kept;
         }
     }
     if (beforeRename && !beforeRename()) {
-        QFile::remove(temporary);
+        QFile::remove(staged);
         return failure(QStringLiteral("stopped before the rename"));
     }
-    if (DataResult moved = moveOver(temporary, target); !moved) {
-        QFile::remove(temporary);
+    if (DataResult moved = moveOver(staged, target); !moved) {
+        QFile::remove(staged);
         return moved;
     }
     return {};

@@ -76,7 +76,8 @@ void DirEdit::save()
     } else if (mode == QLatin1String("edit")) {
         const DataResult renamed = SharedData::connection().execute(
             QStringLiteral("update dirg set dirname = ? where dirname = ? and code = ?"), {name, key, keyCode});
-        if (!renamed) {
+        // A rename that changed no row (the directory went meanwhile) is reported, never a success.
+        if (!renamed || SharedData::connection().changes() != 1) {
             warn(QStringLiteral("عفوا .. لم يتم حفظ الدليل , حدث خطأ فى قاعدة البيانات"));
             return;
         }

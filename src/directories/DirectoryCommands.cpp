@@ -19,7 +19,7 @@ void DirectoryCommands::add(MainForm& form)
 
 void DirectoryCommands::rename(MainForm& form)
 {
-    if (form.infodirlist->count() == 0 || form.Picture2->isHidden())
+    if (!form.hasSelectedDirectory() || form.Picture2->isHidden())
         return;
     DirEdit dialog(form);
     dialog.mode = QStringLiteral("edit");
@@ -32,7 +32,7 @@ void DirectoryCommands::rename(MainForm& form)
 
 void DirectoryCommands::lockOrUnlock(MainForm& form)
 {
-    if (form.infodirlist->count() == 0)
+    if (!form.hasSelectedDirectory())
         return;
     if (form.selectedDirectoryPass() == QLatin1String("0")) {
         DirSetPass dialog(form);

@@ -7,9 +7,13 @@
 #include "SharedData.h"
 #include "StatusTexts.h"
 
+namespace {
+const QString kNotDeleted = QStringLiteral("عفوا .. لم يتم حذف الدليل , حدث خطأ فى قاعدة البيانات");
+} // namespace
+
 void DirectoryDelete::run(MainForm& form)
 {
-    if (form.infodirlist->count() == 0 || form.Picture2->isHidden())
+    if (!form.hasSelectedDirectory() || form.Picture2->isHidden())
         return;
     const QString name = form.selectedDirectoryName();
     const QString code = form.selectedDirectoryCode();
@@ -20,6 +24,11 @@ void DirectoryDelete::run(MainForm& form)
     (void)contacts.open(QStringLiteral("select * from info where dir= ? order by name"), code);
     (void)contacts.setFilter(RecordFilter());
     const qsizetype held = contacts.recordCount();
+    if (held < 0) {
+        // Unknown whether it holds contacts: nothing is asked and nothing is deleted.
+        MessageBox::show(kNotDeleted, 0x100010, QStringLiteral("خطأ"));
+        return;
+    }
     if (held != 0) {
         SetMsgBoxHook(&form);
         MessageBox::show(QStringLiteral("عفوا .. لا يمكنك حذف الدليل حيث أنه يحتوى على") + QStringLiteral(" ") +
@@ -43,8 +52,7 @@ void DirectoryDelete::run(MainForm& form)
                        "and not exists (select 1 from info where dir = ?)"),
         {name, code, code});
     if (!deleted || connection.changes() != 1)
-        MessageBox::show(QStringLiteral("عفوا .. لم يتم حذف الدليل , حدث خطأ فى قاعدة البيانات"), 0x100010,
-                         QStringLiteral("خطأ"));
+        MessageBox::show(kNotDeleted, 0x100010, QStringLiteral("خطأ"));
     Recordset& directories = SharedData::directories();
     (void)directories.requery();
     (void)directories.setFilter(RecordFilter());

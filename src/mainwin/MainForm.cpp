@@ -143,14 +143,21 @@ MainForm::MainForm() : SkinHookMenu1(new SkinHookMenu(this)), menus(new MainMenu
     connect(txtSearch, &QLineEdit::returnPressed, this, &MainForm::searchCommand);
     connect(dirframe, &SkinFrame::closeRequested, this, &MainForm::closeListPane);
 
-    // A damaged or tampered file is never shown as if it were fine: the user hears it once.
+    // A damaged or tampered file is never shown as if it were fine: the user hears it once. The
+    // damage is often met while a list paints its rows, so the message waits for the paint to
+    // end; the list shows the unreadable rows empty meanwhile.
     DataConnection::setDamageHandler([told = std::make_shared<bool>(false)](const QString&) {
         if (*told)
             return;
         *told = true;
-        MessageBox::show(QStringLiteral("قاعدة البيانات تالفة أو تم العبث بها , لا يمكن قراءة بعض البيانات . "
-                                        "برجاء عمل استرجاع لقاعدة البيانات من نسخة احتياطية"),
-                         0x100010, QStringLiteral("خطأ"));
+        QMetaObject::invokeMethod(
+            qApp,
+            [] {
+                MessageBox::show(QStringLiteral("قاعدة البيانات تالفة أو تم العبث بها , لا يمكن قراءة بعض البيانات . "
+                                                "برجاء عمل استرجاع لقاعدة البيانات من نسخة احتياطية"),
+                                 0x100010, QStringLiteral("خطأ"));
+            },
+            Qt::QueuedConnection);
     });
 }
 
@@ -249,7 +256,7 @@ void MainForm::connectMenus()
     connect(m.cmedit, &QAction::triggered, this, &MainForm::CmdEdit_Click);
     connect(m.cmdel, &QAction::triggered, this, &MainForm::cmdDelete_Click);
     connect(m.movemag, &QAction::triggered, this, [this] {
-        if (commands.moveContact)
+        if (infolist->selectedRow() >= 0 && commands.moveContact)
             commands.moveContact(*this);
     });
     connect(m.cmvm, &QAction::triggered, this, [this] {
@@ -313,7 +320,7 @@ void MainForm::connectMenus()
             commands.restore(*this);
     });
     connect(m.sec, &QAction::triggered, this, [this] {
-        if (infodirlist->count() > 0 && commands.lockDirectory)
+        if (hasSelectedDirectory() && commands.lockDirectory)
             commands.lockDirectory(*this);
     });
     connect(m.sounds, &QMenu::aboutToShow, this, [this] {
@@ -423,10 +430,9 @@ void MainForm::writeStatus(int panel, const QString& text) { statbar->setPanelTe
 
 void MainForm::writeCount(int panel, Recordset& recordset, QString (*text)(qsizetype))
 {
-    // A recordset that could not be opened has no count: the panel keeps what it showed.
-    const qsizetype count = recordset.recordCount();
-    if (count >= 0)
-        writeStatus(panel, text(count));
+    // A recordset that could not be opened or read counts nothing: the panel says 0 rather than
+    // keep a figure that belonged to another list.
+    writeStatus(panel, text(std::max<qsizetype>(0, recordset.recordCount())));
 }
 
 void MainForm::statis()
@@ -441,9 +447,16 @@ void MainForm::fill_dir_list()
 {
     Recordset& directories = SharedData::directories();
     infodirlist->clear();
+    // The items are new: no directory is picked until the user clicks one or moves to it.
+    dir->clear();
     if (directories.recordCount() <= 0)
         return;
     infodirlist->fill(directories.snapshot(), directories.position());
+}
+
+bool MainForm::hasSelectedDirectory() const
+{
+    return infodirlist->count() > 0 && infodirlist->selectedRow() >= 0;
 }
 
 QString MainForm::selectedDirectoryName() const
@@ -466,7 +479,7 @@ QString MainForm::selectedDirectoryPass() const
 
 void MainForm::openSelectedDirectory()
 {
-    if (infodirlist->count() == 0 || infodirlist->selectedRow() < 0)
+    if (!hasSelectedDirectory())
         return;
     const QString pass = selectedDirectoryPass();
     if (pass == QLatin1String("0")) {

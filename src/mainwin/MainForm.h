@@ -79,6 +79,8 @@ public:
     void cmdDelete_Click();
     void viewContact();
 
+    // Whether the directory list has a selected item: the directory commands act on nothing else.
+    bool hasSelectedDirectory() const;
     // The selected directory of the directory list: its name, code and pass ("" if none).
     QString selectedDirectoryName() const;
     QString selectedDirectoryCode() const;

@@ -156,13 +156,13 @@ void DirectoryReport::paintRow(QPainter& painter, int top, qsizetype row) const
     }
 }
 
-void DirectoryReport::print(QPrinter& printer)
+bool DirectoryReport::print(QPrinter& printer)
 {
     prepare(printer);
     const PageRows fit = rowsPerPage(printer);
     QPainter painter(&printer);
     if (!painter.isActive())
-        return;
+        return false;
     const QRect viewport = painter.viewport();
     const QRectF paint = printer.pageLayout().paintRect(QPageLayout::Point);
     // Draw in twips from the top-left of the printable area.
@@ -188,4 +188,5 @@ void DirectoryReport::print(QPrinter& printer)
             paintRow(painter, top, next);
         firstPage = false;
     } while (next < rows);
+    return painter.end();
 }

@@ -26,7 +26,8 @@ public:
     qsizetype rowCount() const;
 
     // Lays the report out on the printer's pages (it is set to landscape first).
-    void print(QPrinter& printer);
+    // False when the printer (or the PDF file) could not be written.
+    bool print(QPrinter& printer);
     int pageCount(QPrinter& printer);
 
     static QString dateLine(const QDateTime& when);

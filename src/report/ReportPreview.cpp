@@ -3,24 +3,54 @@
 #include "AppLook.h"
 #include "DirectoryReport.h"
 #include "FileChooser.h"
+#include "MessageBox.h"
 #include "MainForm.h"
 #include "RecordListView.h"
 #include "SkinFrame.h"
 
 #include <QAction>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
 #include <QLineEdit>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QToolBar>
 
+#include <filesystem>
+#include <system_error>
+
 bool ReportPreview::savePdf(DirectoryReport& report, const QString& path)
 {
+    // Written beside the target and put in its place only once complete: a folder that cannot
+    // be written or a disk that fills up never leaves half a file, nor destroys an older one.
+    QTemporaryFile staging(QFileInfo(path).absolutePath() + QStringLiteral("/.qav-pdf-XXXXXX"));
+    if (!staging.open())
+        return false;
+    staging.close();
     QPrinter pdf(QPrinter::HighResolution);
     pdf.setOutputFormat(QPrinter::PdfFormat);
-    pdf.setOutputFileName(path);
+    pdf.setOutputFileName(staging.fileName());
     pdf.setDocName(report.directoryName);
-    report.print(pdf);
+    if (!report.print(pdf) || !endsLikeAPdf(staging.fileName()))
+        return false;
+    std::error_code error;
+    std::filesystem::rename(QFile::encodeName(staging.fileName()).toStdString(),
+                            QFile::encodeName(path).toStdString(), error);
+    if (error)
+        return false;
+    staging.setAutoRemove(false);
     return true;
+}
+
+bool ReportPreview::endsLikeAPdf(const QString& path)
+{
+    // The PDF writer reports no write errors; a complete file ends with its trailer.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() < 64)
+        return false;
+    file.seek(file.size() - 64);
+    return file.read(64).contains("%%EOF");
 }
 
 void ReportPreview::run(MainForm& form)
@@ -42,13 +72,17 @@ void ReportPreview::run(MainForm& form)
         QAction* pdf = bar->addAction(AppLook::icon(QStringLiteral("print")), QStringLiteral("حفظ كملف PDF"));
         pdf->setObjectName(QStringLiteral("savepdf"));
         QObject::connect(pdf, &QAction::triggered, &dialog, [&dialog, &report] {
+            // The chooser adds ".pdf" itself, before it asks whether to replace a file.
             QString path = FileChooser::chooseSaveFile(&dialog, QStringLiteral("حفظ كملف PDF"),
-                                                       QStringLiteral("PDF|*.pdf"));
+                                                       QStringLiteral("PDF|*.pdf"), QStringLiteral("pdf"));
             if (path.isEmpty())
                 return;
             if (!path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
                 path += QLatin1String(".pdf");
-            savePdf(report, path);
+            if (!savePdf(report, path))
+                MessageBox::show(QStringLiteral("لم يتم حفظ الملف: لا يمكن الكتابة فى هذا المكان أو لا توجد مساحة كافية "
+                                                "على القرص"),
+                                 0x100010, QStringLiteral("خطأ"));
         });
     }
     dialog.setWindowState(Qt::WindowMaximized);

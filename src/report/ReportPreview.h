@@ -11,5 +11,9 @@ class ReportPreview
 {
 public:
     static void run(MainForm& form);
+    // False, with nothing left behind, when the file could not be written whole.
     static bool savePdf(DirectoryReport& report, const QString& path);
+
+private:
+    static bool endsLikeAPdf(const QString& path);
 };

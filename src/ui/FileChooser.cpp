@@ -24,11 +24,17 @@ QString present(QWidget* parent, const FileChooserRequest& request)
     if (request.kind == FileChooserRequest::Kind::Folder)
         return QFileDialog::getExistingDirectory(parent, request.title, QString(), QFileDialog::ShowDirsOnly);
     if (request.kind == FileChooserRequest::Kind::SaveFile) {
-        const QString filters = FileChooser::qtFilter(request.filter);
-        QString chosenFilter;
-        const QString path = QFileDialog::getSaveFileName(parent, request.title, QString(), filters, &chosenFilter);
-        selectedFilter() = std::max(0, int(filters.split(QStringLiteral(";;")).indexOf(chosenFilter)));
-        return path;
+        const QStringList filters = FileChooser::qtFilter(request.filter).split(QStringLiteral(";;"));
+        QFileDialog dialog(parent, request.title);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setNameFilters(filters);
+        // The suffix goes on before the dialog checks for a file to replace, so the question
+        // names the file that will really be written.
+        dialog.setDefaultSuffix(request.defaultSuffix);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return QString();
+        selectedFilter() = std::max(0, int(filters.indexOf(dialog.selectedNameFilter())));
+        return dialog.selectedFiles().constFirst();
     }
     return QFileDialog::getOpenFileName(parent, request.title, QString(), FileChooser::qtFilter(request.filter));
 }
@@ -45,9 +51,10 @@ QString FileChooser::chooseOpenFile(QWidget* parent, const QString& title, const
     return present(parent, {FileChooserRequest::Kind::OpenFile, title, filter});
 }
 
-QString FileChooser::chooseSaveFile(QWidget* parent, const QString& title, const QString& filter)
+QString FileChooser::chooseSaveFile(QWidget* parent, const QString& title, const QString& filter,
+                                    const QString& defaultSuffix)
 {
-    return present(parent, {FileChooserRequest::Kind::SaveFile, title, filter});
+    return present(parent, {FileChooserRequest::Kind::SaveFile, title, filter, defaultSuffix});
 }
 
 int FileChooser::lastSelectedFilter() { return selectedFilter(); }

@@ -12,6 +12,7 @@ struct FileChooserRequest {
     Kind kind = Kind::Folder;
     QString title;
     QString filter;
+    QString defaultSuffix; // save: added to a typed name without one, before asking to replace
 };
 
 // Every file and folder chooser of the program goes through here, so a test can answer in
@@ -21,7 +22,8 @@ class FileChooser
 public:
     static QString chooseFolder(QWidget* parent, const QString& title);
     static QString chooseOpenFile(QWidget* parent, const QString& title, const QString& filter);
-    static QString chooseSaveFile(QWidget* parent, const QString& title, const QString& filter);
+    static QString chooseSaveFile(QWidget* parent, const QString& title, const QString& filter,
+                                  const QString& defaultSuffix = QString());
 
     // Which entry of the filter the user chose in the last chooser (0 for the first).
     static int lastSelectedFilter();

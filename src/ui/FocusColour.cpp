@@ -2,6 +2,7 @@
 
 #include "Units.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QEvent>
 #include <QWidget>
@@ -13,6 +14,12 @@ void paint(QWidget* box, quint32 bgr)
     QPalette p = box->palette();
     p.setColor(QPalette::Base, Units::bgr(bgr));
     box->setPalette(p);
+    // A multi-line box draws its text on its viewport, which never has the focus itself.
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(box)) {
+        QPalette inner = area->viewport()->palette();
+        inner.setColor(QPalette::Base, Units::bgr(bgr));
+        area->viewport()->setPalette(inner);
+    }
 }
 
 } // namespace

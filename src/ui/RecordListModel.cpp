@@ -8,6 +8,18 @@ void RecordListModel::setHeaders(const QStringList& headers)
 {
     beginResetModel();
     m_headers = headers;
+    m_shown.clear();
+    for (int i = 0; i < headers.size(); ++i)
+        m_shown << i;
+    endResetModel();
+}
+
+void RecordListModel::setShownColumns(const QList<int>& columns)
+{
+    if (columns == m_shown)
+        return;
+    beginResetModel();
+    m_shown = columns;
     endResetModel();
 }
 
@@ -37,19 +49,20 @@ int RecordListModel::rowCount(const QModelIndex& parent) const
 
 int RecordListModel::columnCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : int(m_headers.size());
+    return parent.isValid() ? 0 : int(m_shown.size());
 }
 
 QVariant RecordListModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid())
+    if (!index.isValid() || index.column() >= m_shown.size())
         return {};
+    const int column = m_shown.at(index.column());
     switch (role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
-        return subItem(index.row(), index.column());
+        return subItem(index.row(), column);
     case Qt::DecorationRole:
-        return index.column() == 0 && !m_icon.isNull() ? QVariant(m_icon) : QVariant();
+        return column == 0 && !m_icon.isNull() ? QVariant(m_icon) : QVariant();
     default:
         return {};
     }
@@ -57,7 +70,7 @@ QVariant RecordListModel::data(const QModelIndex& index, int role) const
 
 QVariant RecordListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < m_headers.size())
-        return m_headers.at(section);
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < m_shown.size())
+        return m_headers.value(m_shown.at(section));
     return {};
 }

@@ -9,7 +9,8 @@ class RowSet;
 
 // The items of a list view, served straight from a recordset's rows: item text is column 0,
 // sub-item i is column i. Nothing is copied; the rows are read a page at a time as the view
-// paints them, so a list of 100,000 contacts fills at once.
+// paints them, so a list of 100,000 contacts fills at once. The views (and with them assistive
+// tools) see only the shown columns; hidden ones, such as a directory's password, stay inside.
 class RecordListModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -17,6 +18,10 @@ public:
     explicit RecordListModel(QObject* parent = nullptr);
 
     void setHeaders(const QStringList& headers);
+    QString header(int column) const { return m_headers.value(column); }
+    // The columns the views see, by their place among all columns.
+    void setShownColumns(const QList<int>& columns);
+    int shownIndexOf(int column) const { return int(m_shown.indexOf(column)); }
     void setSmallIcon(const QIcon& icon) { m_icon = icon; }
 
     // Shows the rows from position start to the end; clear() removes every item.
@@ -34,6 +39,7 @@ public:
 
 private:
     QStringList m_headers;
+    QList<int> m_shown;
     QIcon m_icon;
     std::shared_ptr<const RowSet> m_rows;
     qsizetype m_start = 0;

@@ -21,11 +21,15 @@ template <typename View>
 class ReportingView : public View
 {
 public:
-    ReportingView(QWidget* parent, std::function<void(QEvent*)> report) : View(parent), m_report(std::move(report)) {}
+    ReportingView(QWidget* parent, std::function<void(QEvent*)> report, std::function<void()> beforeKey)
+        : View(parent), m_report(std::move(report)), m_beforeKey(std::move(beforeKey))
+    {
+    }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override
     {
+        m_beforeKey();
         // Enter and Backspace are the list's own commands, not the view's.
         const int key = event->key();
         if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Backspace)
@@ -41,14 +45,17 @@ protected:
 
 private:
     std::function<void(QEvent*)> m_report;
+    std::function<void()> m_beforeKey;
 };
 
 } // namespace
 
 RecordListView::RecordListView(QWidget* parent)
     : QWidget(parent), m_model(new RecordListModel(this)), m_stack(new QStackedWidget(this)),
-      m_list(new ReportingView<QListView>(this, [this](QEvent* e) { viewEvent(e); })),
-      m_report(new ReportingView<QTreeView>(this, [this](QEvent* e) { viewEvent(e); }))
+      m_list(new ReportingView<QListView>(
+          this, [this](QEvent* e) { viewEvent(e); }, [this] { m_rowBeforeKey = selectedRow(); })),
+      m_report(new ReportingView<QTreeView>(
+          this, [this](QEvent* e) { viewEvent(e); }, [this] { m_rowBeforeKey = selectedRow(); }))
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -91,10 +98,8 @@ void RecordListView::watch(QAbstractItemView* view)
 {
     // A click on an item counts every time, also on the item that is already selected.
     connect(view, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
-        if (index.isValid()) {
-            m_keyRow = index.row();
+        if (index.isValid())
             emit itemClicked(index.row());
-        }
     });
 }
 
@@ -102,12 +107,11 @@ void RecordListView::viewEvent(QEvent* event)
 {
     switch (event->type()) {
     case QEvent::KeyPress: {
-        // Choosing another item with the keys counts as clicking it; a list that merely gets
-        // the focus (and with it a current item) chooses nothing.
+        // Moving to another item with the keys counts as clicking it; any other key, and a list
+        // that merely gets the focus (and with it a current item), chooses nothing.
         const int row = selectedRow();
-        if (row >= 0 && row != m_keyRow)
+        if (row >= 0 && row != m_rowBeforeKey)
             emit itemClicked(row);
-        m_keyRow = row;
         const int key = static_cast<QKeyEvent*>(event)->key();
         emit keyPressed(key == Qt::Key_Return || key == Qt::Key_Enter ? 13 : key == Qt::Key_Backspace ? 8 : key);
         break;
@@ -128,15 +132,17 @@ void RecordListView::viewEvent(QEvent* event)
 void RecordListView::addColumn(const QString& header, int widthTwips)
 {
     QStringList headers;
-    for (int i = 0; i < m_model->columnCount(); ++i)
-        headers << m_model->headerData(i, Qt::Horizontal).toString();
+    for (int i = 0; i < m_widthsTwips.size(); ++i)
+        headers << m_model->header(i);
     headers << header;
     m_model->setHeaders(headers);
     m_widthsTwips << widthTwips;
     applyColumnWidths();
 }
 
-int RecordListView::columnCount() const { return m_model->columnCount(); }
+int RecordListView::columnCount() const { return int(m_widthsTwips.size()); }
+
+QString RecordListView::headerText(int column) const { return m_model->header(column); }
 
 void RecordListView::setColumnWidthTwips(int column, int twips)
 {
@@ -148,19 +154,21 @@ void RecordListView::setColumnWidthTwips(int column, int twips)
 
 int RecordListView::columnWidth(int column) const
 {
-    if (column < 0 || column >= m_widthsTwips.size() || m_report->isColumnHidden(column))
-        return 0;
-    return m_report->columnWidth(column);
+    const int shown = column >= 0 && column < m_widthsTwips.size() ? m_model->shownIndexOf(column) : -1;
+    return shown < 0 ? 0 : m_report->columnWidth(shown);
 }
 
 void RecordListView::applyColumnWidths()
 {
-    for (int i = 0; i < m_widthsTwips.size(); ++i) {
-        const int pixels = Units::px(m_widthsTwips.at(i));
-        m_report->setColumnHidden(i, pixels <= 0);
-        if (pixels > 0)
-            m_report->setColumnWidth(i, pixels);
-    }
+    // Columns of width 0 are not hidden in the view but left out of it altogether, so nothing
+    // (a screen reader included) can read them from the view.
+    QList<int> shown;
+    for (int i = 0; i < m_widthsTwips.size(); ++i)
+        if (Units::px(m_widthsTwips.at(i)) > 0)
+            shown << i;
+    m_model->setShownColumns(shown);
+    for (int i = 0; i < shown.size(); ++i)
+        m_report->setColumnWidth(i, Units::px(m_widthsTwips.at(shown.at(i))));
     // In list view every item takes one cell as wide as the first column (within reason), so
     // long names are not cut and 100,000 items need no measuring.
     if (!m_widthsTwips.isEmpty()) {

@@ -26,6 +26,7 @@ public:
     // Columns in order, widths in twips (0 hides the column).
     void addColumn(const QString& header, int widthTwips);
     int columnCount() const;
+    QString headerText(int column) const;
     void setColumnWidthTwips(int column, int twips);
     int columnWidth(int column) const; // pixels, 0 for a hidden column
     void setSmallIcon(const QIcon& icon);
@@ -73,5 +74,5 @@ private:
     QPixmap m_picture;
     int m_view = List;
     bool m_selectFirst = true;
-    int m_keyRow = -1; // the item chosen by the last key press
+    int m_rowBeforeKey = -1; // the selected item as a key press began
 };

@@ -21,6 +21,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -80,6 +81,8 @@ private slots:
     void badFilesAreRefusedWithNothingChanged();
     void stopBetweenCopyAndRenameKeepsTheOldDatabase();
     void restoreKeepsOneSafetyCopy();
+    void restoreOnlyReadsTheChosenFileAndKeepsPermissions();
+    void aDatabaseThatWillNotReopenEndsTheProgram(); // last: it ends the program's event loops
 
 private:
     std::unique_ptr<TestDatabase> m_db;
@@ -281,6 +284,61 @@ void TestBackup::restoreKeepsOneSafetyCopy()
     window.command3->click();
     window.command4->click();
     QCOMPARE(contents(m_db->path() + QStringLiteral(".previous")), replaced);
+}
+
+void TestBackup::restoreOnlyReadsTheChosenFileAndKeepsPermissions()
+{
+    // A backup made by another tool: no indexes, and never opened by this program before.
+    const QString chosen = m_target.filePath(QStringLiteral("other.bak"));
+    QVERIFY(Schema::create(chosen).ok);
+    {
+        DataConnection other;
+        QVERIFY(other.open(chosen, QString::fromLatin1(Schema::kPassword)).ok);
+        QVERIFY(other.executeScript(QStringLiteral("DROP INDEX info_dir_name; DROP INDEX dirg_dirname; "
+                                                   "INSERT INTO dirg (dirname, pass) VALUES ('من أداة', '0');"))
+                    .ok);
+    }
+    const QByteArray original = contents(chosen);
+    QFile::setPermissions(m_db->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    const QFile::Permissions bookBits = QFileInfo(m_db->path()).permissions();
+
+    UpdateWindow window(*m_form);
+    m_chooser->answer(chosen);
+    window.command3->click();
+    window.command4->click();
+    QCOMPARE(m_boxes->last().text, QStringLiteral("تم استرجاع قاعدة البيانات بنجاح "));
+    QCOMPARE(contents(chosen), original);
+    QCOMPARE(QFileInfo(m_db->path()).permissions(), bookBits);
+    QCOMPARE(m_form->infodirlist->itemText(0), QStringLiteral("من أداة"));
+
+    // A new backup takes the bits of the book; a replaced one keeps its own.
+    QVERIFY(DatabaseFileCopy::backup(SharedData::connection(), m_target.path()).ok);
+    const QString backup = m_target.filePath(QStringLiteral("ZK-Data.bak"));
+    QCOMPARE(QFileInfo(backup).permissions(), bookBits);
+    QFile::setPermissions(backup, QFile::ReadOwner | QFile::WriteOwner);
+    const QFile::Permissions backupBits = QFileInfo(backup).permissions();
+    QVERIFY(backupBits != bookBits);
+    QVERIFY(DatabaseFileCopy::backup(SharedData::connection(), m_target.path()).ok);
+    QCOMPARE(QFileInfo(backup).permissions(), backupBits);
+}
+
+void TestBackup::aDatabaseThatWillNotReopenEndsTheProgram()
+{
+    // The checked copy is damaged on its way into place (a failing disk): the program says so and
+    // ends, as at start-up, rather than run on without a database.
+    QVERIFY(DatabaseFileCopy::backup(SharedData::connection(), m_target.path()).ok);
+    UpdateWindow window(*m_form);
+    window.beforeRename = [this] {
+        for (const QString& name : QDir(m_db->folder()).entryList({QStringLiteral(".qav-copy*")}, QDir::Files | QDir::Hidden))
+            writeFile(QDir(m_db->folder()).filePath(name), QByteArray(8192, 'x'));
+        return true;
+    };
+    m_chooser->answer(m_target.filePath(QStringLiteral("ZK-Data.bak")));
+    window.command3->click();
+    window.command4->click();
+    QVERIFY(m_boxes->last().text.startsWith(QStringLiteral("خطأ فى قاعدة البيانات")));
+    QVERIFY(!m_form->isVisible());
+    QVERIFY(!SharedData::connection().isOpen());
 }
 
 QTEST_MAIN(TestBackup)

@@ -17,6 +17,7 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QToolButton>
@@ -54,6 +55,8 @@ private slots:
     void deleteAskedNoThenYes();
     void hostileValuesRoundTrip();
     void limitsOfTheFields();
+    void longStoredValuesSaveByteForByte();
+    void nothingSelectedOrGoneKeepsWhatIsTyped();
 
 private:
     std::unique_ptr<TestDatabase> m_db;
@@ -224,20 +227,38 @@ void TestEditor::telephoneFieldsTakeDigitsOnly()
     Editor editor(*m_form);
     editor.show();
     QApplication::setActiveWindow(&editor);
+    QGuiApplication::clipboard()->setText(QString::fromUtf8("+20 (100) ٥٥"));
     for (QLineEdit* box : {editor.hometel, editor.jobtel, editor.mobil, editor.fax}) {
         box->setFocus();
         typeChars(box, QStringLiteral("12a b+-3"));
         typeChars(box, QString::fromUtf8("٤۵")); // Arabic-Indic digits are kept as 4 and 5
-        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(box->text(), QStringLiteral("12345"));
+        // The editing keys keep their meaning.
+        QTest::keyClick(box, Qt::Key_Home);
+        QTest::keyClick(box, Qt::Key_Delete);
+        QTest::keyClick(box, Qt::Key_End);
         QTest::keyClick(box, Qt::Key_Backspace);
-        QCOMPARE(box->text(), QStringLiteral("1234"));
+        QCOMPARE(box->text(), QStringLiteral("234"));
+        // A paste keeps only the digits, and can be undone.
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(box->text(), QStringLiteral("2342010055"));
+        QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(box->text(), QStringLiteral("234"));
     }
-    // Enter in a telephone field moves on and inserts nothing.
+    // Tab and Shift+Tab move on and back; Enter moves on and inserts nothing.
+    editor.hometel->setFocus();
+    QTest::keyClick(editor.hometel, Qt::Key_Tab);
+    QVERIFY(editor.jobtel->hasFocus());
+    QTest::keyClick(editor.jobtel, Qt::Key_Backtab, Qt::ShiftModifier);
+    QVERIFY(editor.hometel->hasFocus());
     editor.fax->setFocus();
     QTest::keyClick(editor.fax, Qt::Key_Return);
-    QCOMPARE(editor.fax->text(), QStringLiteral("1234"));
+    QCOMPARE(editor.fax->text(), QStringLiteral("234"));
     QVERIFY(editor.email->hasFocus());
+    // Escape in a telephone field closes the editor.
+    editor.mobil->setFocus();
+    QTest::keyClick(editor.mobil, Qt::Key_Escape);
+    QVERIFY(!editor.isVisible());
 }
 
 void TestEditor::enterWalksTheFields()
@@ -335,18 +356,97 @@ void TestEditor::hostileValuesRoundTrip()
 void TestEditor::limitsOfTheFields()
 {
     Editor editor(*m_form);
+    editor.show();
     QCOMPARE(editor.tname->maxLength(), 200);
     QCOMPARE(editor.org->maxLength(), 200);
     QCOMPARE(editor.address->maxLength(), 200);
     QCOMPARE(editor.email->maxLength(), 200);
     for (QLineEdit* box : {editor.hometel, editor.jobtel, editor.mobil, editor.fax})
         QCOMPARE(box->maxLength(), 20);
-    QString long3000;
-    for (int i = 0; i < 3010; ++i)
-        long3000 += (i % 50 == 49) ? QLatin1Char('\n') : QLatin1Char('x');
-    editor.moreinfo->setPlainText(long3000);
-    QCOMPARE(editor.moreinfo->toPlainText(), long3000.left(3000));
+    // A paste into a nearly full notes box takes what fits; the text, cursor and undo stay.
+    const QString before = QString(2990, QLatin1Char('x'));
+    editor.moreinfo->setPlainText(before);
+    editor.moreinfo->setFocus();
+    QTextCursor cursor = editor.moreinfo->textCursor();
+    cursor.setPosition(10);
+    editor.moreinfo->setTextCursor(cursor);
+    QGuiApplication::clipboard()->setText(QStringLiteral("abcdefghijklmnopqrst"));
+    QTest::keyClick(editor.moreinfo, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(editor.moreinfo->toPlainText(), before.left(10) + QStringLiteral("abcdefghij") + before.mid(10));
+    QCOMPARE(editor.moreinfo->textCursor().position(), 20);
+    typeChars(editor.moreinfo, QStringLiteral("z"));
+    QCOMPARE(editor.moreinfo->toPlainText().size(), 3000);
+    QTest::keyClick(editor.moreinfo, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(editor.moreinfo->toPlainText(), before);
     QCOMPARE(editor.size(), QSize(7560 / 15, 5490 / 15));
+}
+
+void TestEditor::longStoredValuesSaveByteForByte()
+{
+    // Values longer than the typing limits, as an import or another program writes them.
+    const QString address = QString(300, QChar(0x0628));
+    const QString number = QStringLiteral("1234567890123456789012");
+    const QString notes = QString(3207, QLatin1Char('n'));
+    m_db->addContact(QStringLiteral("طويل"), m_family,
+                     {number, number, number, number, address, address, address, notes});
+    const QString row = QStringLiteral("SELECT quote(name)||quote(hometel)||quote(jobtel)||quote(mobil)||quote(fax)||"
+                                       "quote(address)||quote(email)||quote(org)||quote(moreinfo)||quote(dir) "
+                                       "FROM info WHERE name = ?");
+    const QString stored = m_db->scalar(row, {QStringLiteral("طويل")});
+    m_form->GoBack();
+    QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("العائلة")));
+    m_form->openSelectedDirectory();
+    m_form->infolist->selectRow(0);
+    QCOMPARE(m_form->infolist->itemText(0), QStringLiteral("طويل"));
+    ModalDriver::whenModal([&](QWidget* modal) {
+        auto* editor = qobject_cast<Editor*>(modal);
+        QCOMPARE(editor->address->text(), address);
+        QCOMPARE(editor->hometel->text(), number);
+        QCOMPARE(editor->moreinfo->toPlainText(), notes);
+        // Typing cannot make a long value longer; after a deletion it may take one back.
+        editor->address->setFocus();
+        editor->address->end(false);
+        typeChars(editor->address, QStringLiteral("x"));
+        QCOMPARE(editor->address->text(), address);
+        editor->CmdSave->click();
+    });
+    m_form->menus->cmedit->trigger();
+    QCOMPARE(m_db->scalar(row, {QStringLiteral("طويل")}), stored);
+}
+
+void TestEditor::nothingSelectedOrGoneKeepsWhatIsTyped()
+{
+    // Ctrl+click takes the selection away: edit, view and delete then do nothing at all.
+    QAbstractItemView* view = m_form->infolist->activeView();
+    view->doItemsLayout();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      view->visualRect(view->model()->index(0, 0)).center());
+    QCOMPARE(m_form->infolist->selectedRow(), -1);
+    bool opened = false;
+    ModalDriver::whenModal([&](QWidget*) { opened = true; }, 300);
+    m_form->menus->cmedit->trigger();
+    m_form->SkinToolBar1->button(5)->click();
+    m_form->SkinToolBar1->button(7)->click();
+    m_form->viewContact();
+    QTest::qWait(400);
+    QVERIFY(!opened);
+    QCOMPARE(m_boxes->count(), 0);
+
+    // The contact is deleted elsewhere while it is being edited: Save says so and keeps the window.
+    m_form->infolist->selectRow(0);
+    ModalDriver::whenModal([&](QWidget* modal) {
+        auto* editor = qobject_cast<Editor*>(modal);
+        (void)m_db->reader().execute(QStringLiteral("DELETE FROM info WHERE name = ?"), {QStringLiteral("هدى")});
+        editor->org->setText(QStringLiteral("typed"));
+        editor->CmdSave->click();
+        QCOMPARE(m_boxes->last().title, QStringLiteral("خطأ"));
+        QVERIFY(m_boxes->last().text.startsWith(QStringLiteral("عفوا .. لايمكن حفظ البيانات")));
+        QVERIFY(editor->isVisible());
+        QCOMPARE(editor->org->text(), QStringLiteral("typed"));
+        editor->reject();
+    });
+    m_form->menus->cmedit->trigger();
+    QCOMPARE(m_boxes->count(), 1);
 }
 
 QTEST_MAIN(TestEditor)

@@ -18,6 +18,7 @@
 #include "SoundPlayer.h"
 #include "TestDatabase.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
@@ -60,6 +61,7 @@ private slots:
     void hostileNamesAndPasswordsAreKeptAsTyped();
     void duplicateNamesFromAnotherToolStayApart();
     void refusedUnlockIsReportedAsAFailure();
+    void commandsNeedASelectedDirectory();
 
 private:
     void start();
@@ -382,6 +384,41 @@ void TestDirectoryDialogs::refusedUnlockIsReportedAsAFailure()
     m_form->menus->sec->trigger();
     for (const MessageBoxRequest& box : m_boxes->shown())
         QVERIFY(box.text != QStringLiteral("تم إلغاء رمز الحماية"));
+}
+
+void TestDirectoryDialogs::commandsNeedASelectedDirectory()
+{
+    start();
+    // Ctrl+click takes the selection away: open, rename, delete and lock do nothing.
+    select(QStringLiteral("العمل"));
+    QAbstractItemView* view = m_form->infodirlist->activeView();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      view->visualRect(view->model()->index(m_form->infodirlist->selectedRow(), 0)).center());
+    QCOMPARE(m_form->infodirlist->selectedRow(), -1);
+    bool opened = false;
+    ModalDriver::whenModal([&](QWidget*) { opened = true; }, 300);
+    m_form->menus->dirmnuopen->trigger();
+    m_form->menus->dirmnuren->trigger();
+    m_form->menus->dirmnudel->trigger();
+    m_form->menus->sec->trigger();
+    QTest::qWait(400);
+    QVERIFY(!opened);
+    QCOMPARE(m_form->ViewState, 0);
+    QCOMPARE(m_boxes->count(), 0);
+
+    // A rename of a directory that went meanwhile is reported, never taken for done.
+    select(QStringLiteral("العمل"));
+    whenUp<DirEdit>([&](DirEdit* d) {
+        (void)m_db->reader().execute(QStringLiteral("DELETE FROM dirg WHERE code = ?"), {m_work});
+        d->dir_name->setText(QStringLiteral("جديد"));
+        d->CmdSave->click();
+        QVERIFY(m_boxes->last().text.startsWith(QStringLiteral("عفوا .. لم يتم حفظ الدليل")));
+        QVERIFY(d->isVisible());
+        d->reject();
+    });
+    m_form->menus->dirmnuren->trigger();
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM dirg WHERE dirname = ?"), {QStringLiteral("جديد")}),
+             QStringLiteral("0"));
 }
 
 QTEST_MAIN(TestDirectoryDialogs)

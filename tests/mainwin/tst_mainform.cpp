@@ -19,8 +19,12 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QAccessible>
 #include <QToolButton>
+#include <QTreeView>
 #include <QtTest>
+
+#include <functional>
 
 namespace {
 
@@ -55,6 +59,7 @@ private slots:
     void toolbarHasItsPositionsAndCaptions();
     void toolbarRoutesByViewState();
     void enterAndDoubleClickViewTheSelectedContact();
+    void aKeyThatMovesNothingPicksNoDirectory();
 
 private:
     std::unique_ptr<TestDatabase> m_db;
@@ -156,9 +161,9 @@ void TestMainForm::directoryListHasThreeColumnsTwoHidden()
     MainForm& form = startForm();
     RecordListView* list = form.infodirlist;
     QCOMPARE(list->columnCount(), 3);
-    QCOMPARE(list->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("dirname"));
-    QCOMPARE(list->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("dircode"));
-    QCOMPARE(list->model()->headerData(2, Qt::Horizontal).toString(), QStringLiteral("pass"));
+    QCOMPARE(list->headerText(0), QStringLiteral("dirname"));
+    QCOMPARE(list->headerText(1), QStringLiteral("dircode"));
+    QCOMPARE(list->headerText(2), QStringLiteral("pass"));
     form.menus->dirvver->trigger();
     QCOMPARE(list->view(), int(RecordListView::Report));
     QVERIFY(list->columnWidth(0) > 0);
@@ -166,6 +171,26 @@ void TestMainForm::directoryListHasThreeColumnsTwoHidden()
     QCOMPARE(list->columnWidth(2), 0);
     QCOMPARE(list->subItem(0, 2), QStringLiteral("secret"));
     QVERIFY(!list->subItem(0, 1).isEmpty());
+    // A screen reader reads the names, never the hidden code or password, in either view.
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(list->listView()),
+                                    static_cast<QAbstractItemView*>(list->reportView())}) {
+        QStringList spoken;
+        QAccessibleInterface* table = QAccessible::queryAccessibleInterface(view);
+        QVERIFY(table);
+        std::function<void(QAccessibleInterface*)> read = [&](QAccessibleInterface* node) {
+            spoken << node->text(QAccessible::Name) << node->text(QAccessible::Value)
+                   << node->text(QAccessible::Description);
+            for (int i = 0; i < node->childCount(); ++i)
+                if (QAccessibleInterface* child = node->child(i))
+                    read(child);
+        };
+        read(table);
+        QVERIFY(spoken.contains(QStringLiteral("مقفول")));
+        for (const QString& text : spoken) {
+            QVERIFY2(!text.contains(QStringLiteral("secret")), qPrintable(text));
+            QVERIFY2(text != list->subItem(0, 1), qPrintable(text));
+        }
+    }
     QCOMPARE(list->layoutDirection(), Qt::RightToLeft);
 }
 
@@ -456,6 +481,30 @@ void TestMainForm::enterAndDoubleClickViewTheSelectedContact()
     QTest::mouseDClick(form.infolist->listView()->viewport(), Qt::LeftButton, {}, QPoint(20, 10));
     form.menus->cmdet->trigger();
     QCOMPARE(modes, (QStringList{QStringLiteral("view"), QStringLiteral("view"), QStringLiteral("view")}));
+}
+
+void TestMainForm::aKeyThatMovesNothingPicksNoDirectory()
+{
+    m_db->addDirectory(QStringLiteral("أ"));
+    m_db->addDirectory(QStringLiteral("ب"));
+    MainForm& form = startForm();
+    QAbstractItemView* view = form.infodirlist->activeView();
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Shift);
+    QTest::keyClick(view, Qt::Key_X);
+    QVERIFY(form.dir->text().isEmpty());
+    QTest::mouseRelease(view->viewport(), Qt::RightButton, {}, QPoint(400, 300));
+    for (QAction* item : {form.menus->dirmnuopen, form.menus->dirmnuren, form.menus->dirmnudel,
+                          form.menus->dirview->menuAction()})
+        QVERIFY(!item->isEnabled());
+    // A key that moves to another directory picks it, as a click does.
+    QTest::keyClick(view, Qt::Key_Down);
+    QCOMPARE(form.dir->text(), form.infodirlist->subItem(form.infodirlist->selectedRow(), 1));
+    QVERIFY(!form.dir->text().isEmpty());
+    // A refill of the list (here a directory search) drops the pick.
+    form.txtSearch->setText(QStringLiteral("ب"));
+    form.searchCommand();
+    QVERIFY(form.dir->text().isEmpty());
 }
 
 QTEST_MAIN(TestMainForm)

@@ -16,6 +16,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QScreen>
+#include <QFileInfo>
 #include <QtTest>
 
 namespace {
@@ -97,7 +98,8 @@ QString TestReport::render(const QString& code, const QString& name)
     report.load(code);
     report.directoryName = name;
     const QString path = m_out.filePath(name + QStringLiteral(".pdf"));
-    ReportPreview::savePdf(report, path);
+    if (!ReportPreview::savePdf(report, path))
+        qWarning("the report could not be saved");
     return path;
 }
 
@@ -169,10 +171,13 @@ void TestReport::dateAndTimeReplaceTheirMarks()
     report.load(code);
     report.printedAt = when;
     const QString path = m_out.filePath(QStringLiteral("dated.pdf"));
-    ReportPreview::savePdf(report, path);
+    QVERIFY(ReportPreview::savePdf(report, path));
     const QString text = pdfText(path);
     QVERIFY(text.contains(QStringLiteral("09/03/2026")));
     QVERIFY(text.contains(QStringLiteral("14:05:07")));
+    // A place that cannot be written is a failure the caller hears of, with nothing left behind.
+    QVERIFY(!ReportPreview::savePdf(report, m_out.filePath(QStringLiteral("missing/dated.pdf"))));
+    QVERIFY(!QFileInfo::exists(m_out.filePath(QStringLiteral("missing"))));
 }
 
 void TestReport::printDoesNothingOnTheDirectoryList()
