@@ -4,9 +4,10 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DQAV_TESTS=OFF
+# A portable copy: the program, its Kib.bin and its sound side by side in dist/.
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DQAV_TESTS=OFF -DCMAKE_INSTALL_BINDIR=.
 cmake --build build
 cmake --install build --prefix dist
-[ -e dist/Kib.bin ] || dist/tools/qav_makedb dist/Kib.bin
+[ -e dist/Kib.bin ] || build/tools/qav_makedb dist/Kib.bin
 [ -e dist/bg.wav ] || python3 scripts/make-chime.py dist/bg.wav
 exec dist/qavtelephone "$@"

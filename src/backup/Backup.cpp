@@ -1,5 +1,6 @@
 #include "Backup.h"
 
+#include "BookLocation.h"
 #include "CopyMessages.h"
 #include "DatabaseFileCopy.h"
 #include "FileChooser.h"
@@ -22,6 +23,7 @@ Backup::Backup() : SmallDialog(kCaption, 6600, 2400, 0)
     pathoutput = addBox(QStringLiteral("مكان الحفظ"), 1560, 660, 4680, 390);
     pathoutput->setReadOnly(true);
     pathoutput->setBackColor(0xF3F3F3);
+    BookLocation::describe(addLabel(QString(), 240, 1140, 6000, 330));
     command1 = addButton(QStringLiteral("استعراض"), 240, 660, 1200, 390);
     command2 = addButton(QStringLiteral("حفظ"), 240, 1560, 1200, 390);
     connect(command1, &QPushButton::clicked, this, &Backup::browse);

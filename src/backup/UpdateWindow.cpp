@@ -1,5 +1,6 @@
 #include "UpdateWindow.h"
 
+#include "BookLocation.h"
 #include "CopyMessages.h"
 #include "DatabaseFileCopy.h"
 #include "FileChooser.h"
@@ -25,6 +26,7 @@ UpdateWindow::UpdateWindow(MainForm& main) : SmallDialog(kCaption, 6600, 2400, 0
     txtFileName = addBox(QStringLiteral("ملف النسخة الاحتياطية"), 1560, 660, 4680, 390);
     txtFileName->setReadOnly(true);
     txtFileName->setBackColor(0xF3F3F3);
+    BookLocation::describe(addLabel(QString(), 240, 1140, 6000, 330));
     command3 = addButton(QStringLiteral("استعراض"), 240, 660, 1200, 390);
     command4 = addButton(QStringLiteral("استرجاع"), 240, 1560, 1200, 390);
     connect(command3, &QPushButton::clicked, this, &UpdateWindow::browse);

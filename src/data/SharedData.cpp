@@ -1,9 +1,12 @@
 #include "SharedData.h"
 
+#include "DataLocation.h"
 #include "Schema.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 namespace {
 
@@ -43,14 +46,28 @@ QString SharedData::programFolder()
 
 void SharedData::setProgramFolder(const QString& folder) { folderOverride() = folder; }
 
+QString SharedData::bookFolder()
+{
+    if (!folderOverride().isEmpty())
+        return programFolder();
+    return DataLocation::bookFolder(programFolder(),
+                                    QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+}
+
 QString SharedData::databasePath()
 {
-    return programFolder() + QLatin1Char('/') + QLatin1String(Schema::kFileName);
+    return bookFolder() + QLatin1Char('/') + QLatin1String(Schema::kFileName);
 }
 
 DataResult OpenDatabase()
 {
     DataConnection& connection = SharedData::connection();
+    if (folderOverride().isEmpty() && DataLocation::usesUserFolder(SharedData::programFolder()) &&
+        !QFileInfo::exists(SharedData::databasePath())) {
+        QDir().mkpath(SharedData::bookFolder());
+        if (DataResult created = Schema::create(SharedData::databasePath()); !created)
+            return created;
+    }
     DataResult opened = connection.open(SharedData::databasePath(), QString::fromLatin1(Schema::kPassword));
     connection.setReportsDamage(opened.ok);
     return opened;

@@ -12,13 +12,17 @@ public:
     static Recordset& contacts();    // the ContactRecordset
     static Recordset& directories(); // the DirectoryRecordset
 
-    // The folder that holds Kib.bin: the program's own folder unless a test chose another.
+    // The program's own folder, unless a test chose another.
     static QString programFolder();
     static void setProgramFolder(const QString& folder);
+    // The folder that holds Kib.bin: beside the program, or for an installed program the user's
+    // data folder (a test's chosen folder always holds it).
+    static QString bookFolder();
     static QString databasePath();
 };
 
-// Opens the DataConnection on Kib.bin in the program's folder with the database password.
+// Opens the DataConnection on Kib.bin with the database password. An installed program's book
+// is created empty in the user's data folder the first time.
 DataResult OpenDatabase();
 // Close the matching recordset when it is open; otherwise nothing.
 void CloseContactRecordset();

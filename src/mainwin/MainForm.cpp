@@ -1,6 +1,7 @@
 #include "MainForm.h"
 
 #include "AppLook.h"
+#include "DataLocation.h"
 #include "MainMenus.h"
 #include "MessageBox.h"
 #include "RecordListView.h"
@@ -814,7 +815,8 @@ void MainForm::Soundbgc()
 {
     if (!soundOn)
         return;
-    const QString fallback = QDir::toNativeSeparators(SharedData::programFolder() + QStringLiteral("/bg.wav"));
+    const QString fallback =
+        QDir::toNativeSeparators(DataLocation::shippedFile(SharedData::programFolder(), QStringLiteral("bg.wav")));
     QString path = SettingsStore::read(kApplication, QStringLiteral("Sound"), QStringLiteral("Path"), fallback);
     if (path.isEmpty())
         path = fallback;

@@ -1,9 +1,10 @@
 // Renders the main windows to PNG files for a visual check (run headless):
 //   qav_snapshot <folder with Kib.bin> <output folder>
 // main.png: directory list; diredit.png and dirsetpass.png: the rename and lock dialogs;
-// report.pdf: its report; help.png: the about window; contacts.png: the first directory opened; editor.png: its first
+// report.pdf: its report; backup.png: the backup window; help.png: the about window; contacts.png: the first directory opened; editor.png: its first
 // contact in the editor.
 #include "AppLook.h"
+#include "Backup.h"
 #include "CommandWiring.h"
 #include "DirEdit.h"
 #include "DirSetPass.h"
@@ -66,6 +67,10 @@ int main(int argc, char** argv)
         report.load(form.dir->text());
         report.directoryName = form.selectedDirectoryName();
         ReportPreview::savePdf(report, out + QStringLiteral("/report.pdf"));
+        Backup backup;
+        backup.show();
+        QApplication::processEvents();
+        backup.grab().save(out + QStringLiteral("/backup.png"));
         HelpWindow help;
         help.show();
         QApplication::processEvents();
@@ -74,14 +79,14 @@ int main(int argc, char** argv)
     if (form.infolist->count() == 0)
         return 0;
     Editor editor(form);
-    editor.tname->setText(form.infolist->itemText(0));
-    QLineEdit* boxes[] = {editor.hometel, editor.jobtel, editor.mobil, editor.fax, editor.address, editor.email,
-                          editor.org};
-    for (int i = 0; i < 7; ++i)
-        boxes[i]->setText(form.infolist->subItem(0, i + 1));
-    editor.moreinfo->setPlainText(form.infolist->subItem(0, 8));
+    QStringList columns;
+    for (int column = 0; column < 10; ++column)
+        columns << form.infolist->subItem(0, column);
+    editor.loadContact(columns);
     editor.setWindowTitle(QStringLiteral("تفاصيل"));
     editor.show();
+    QApplication::setActiveWindow(&editor);
+    editor.moreinfo->setFocus(); // shows the focus colour of the notes box
     QApplication::processEvents();
     editor.grab().save(out + QStringLiteral("/editor.png"));
     return 0;
