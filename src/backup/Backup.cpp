@@ -45,8 +45,8 @@ void Backup::save()
 {
     if (pathoutput->text().isEmpty()) {
         SetMsgBoxHook(this);
-        MessageBox::show(QStringLiteral("من فضلك حدد مكان حفظ النسخة الاحتياطية لقاعدة البيانات"), 0x180030,
-                         QStringLiteral("انتبه"));
+        MessageBox::show(QStringLiteral("من فضلك حدد مكان حفظ النسخة الاحتياطية لقاعدة البيانات"),
+                         MessageBox::Arabic | MessageBox::Exclamation, QStringLiteral("انتبه"));
         RemoveMsgBoxHook();
         return;
     }
@@ -59,11 +59,12 @@ void Backup::save()
         // The old backup, if any, is untouched; the user hears why and may choose another folder.
         setWindowTitle(kCaption);
         MessageBox::show(QStringLiteral("لم يتم حفظ النسخة الاحتياطية: ") + CopyMessages::reason(copied.error),
-                         0x180010, QStringLiteral("خطأ"));
+                         MessageBox::Arabic | MessageBox::Critical, QStringLiteral("خطأ"));
         return;
     }
     SetMsgBoxHook(this);
-    MessageBox::show(QStringLiteral("تم الحفظ بنجاح"), 0x180040, QStringLiteral("QAV Telephone"));
+    MessageBox::show(QStringLiteral("تم الحفظ بنجاح"), MessageBox::Arabic | MessageBox::Information,
+                     QStringLiteral("QAV Telephone"));
     RemoveMsgBoxHook();
     accept();
 }

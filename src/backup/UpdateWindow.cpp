@@ -47,7 +47,7 @@ void UpdateWindow::fail(const QString& reason)
     setWindowTitle(kCaption);
     MessageBox::show(QStringLiteral("لم يتم استرجاع قاعدة البيانات: ") + reason +
                          QStringLiteral(" . قاعدة البيانات الحالية لم تتغير"),
-                     0x180010, QStringLiteral("خطأ"));
+                     MessageBox::Arabic | MessageBox::Critical, QStringLiteral("خطأ"));
 }
 
 void UpdateWindow::endWithoutDatabase()
@@ -64,8 +64,8 @@ void UpdateWindow::restore()
 {
     if (txtFileName->text().isEmpty()) {
         SetMsgBoxHook(this);
-        MessageBox::show(QStringLiteral("من فضلك حدد ملف النسخة الاحتياطية لقاعدة البيانات ZK-Data.bak"), 0x180030,
-                         QStringLiteral("انتبه"));
+        MessageBox::show(QStringLiteral("من فضلك حدد ملف النسخة الاحتياطية لقاعدة البيانات ZK-Data.bak"),
+                         MessageBox::Arabic | MessageBox::Exclamation, QStringLiteral("انتبه"));
         RemoveMsgBoxHook();
         return;
     }
@@ -91,7 +91,8 @@ void UpdateWindow::restore()
     }
     QApplication::restoreOverrideCursor();
     SetMsgBoxHook(this);
-    MessageBox::show(QStringLiteral("تم استرجاع قاعدة البيانات بنجاح "), 0x180040, QStringLiteral("QAV Telephone"));
+    MessageBox::show(QStringLiteral("تم استرجاع قاعدة البيانات بنجاح "), MessageBox::Arabic | MessageBox::Information,
+                     QStringLiteral("QAV Telephone"));
     RemoveMsgBoxHook();
     accept();
     reconnect();

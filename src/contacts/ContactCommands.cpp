@@ -50,8 +50,9 @@ void ContactCommands::remove(MainForm& form)
         return;
     const QString name = list->itemText(row);
     SetMsgBoxHook(&form);
-    const int answer = MessageBox::show(QStringLiteral("هل تريد بالتأكيد حذف بيانات: ") + name, 0x180034,
-                                        QStringLiteral("تأكيد حذف"));
+    const int answer =
+        MessageBox::show(QStringLiteral("هل تريد بالتأكيد حذف بيانات: ") + name,
+                         MessageBox::Arabic | MessageBox::Exclamation | MessageBox::YesNo, QStringLiteral("تأكيد حذف"));
     RemoveMsgBoxHook();
     if (answer != MessageBox::Yes)
         return;

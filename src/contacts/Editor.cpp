@@ -255,7 +255,8 @@ void Editor::save()
 {
     if (tname->text().trimmed().isEmpty()) {
         SetMsgBoxHook(this);
-        MessageBox::show(QStringLiteral("من فضلك أدخل الاسم"), 0x180040, QStringLiteral("انتبه"));
+        MessageBox::show(QStringLiteral("من فضلك أدخل الاسم"), MessageBox::Arabic | MessageBox::Information,
+                         QStringLiteral("انتبه"));
         RemoveMsgBoxHook();
         tname->setFocus();
         return;
@@ -285,7 +286,7 @@ void Editor::save()
         MessageBox::show(QStringLiteral("عفوا .. لايمكن حفظ البيانات , ربما حدث خطأ فى قاعدة البيانات أو الاسم الذى "
                                         "أدخلته مكرر فى هذا الدليل أو فى دليل آخر , تأكد من الاسم الذى أدخلته ثم أعد "
                                         "المحاولة"),
-                         0x180010, QStringLiteral("خطأ"));
+                         MessageBox::Arabic | MessageBox::Critical, QStringLiteral("خطأ"));
         RemoveMsgBoxHook();
         return;
     }

@@ -26,7 +26,7 @@ const QString kTitle = QStringLiteral("QAV Telephone");
 
 void tell(const QString& text, int icon = MessageBox::Information)
 {
-    MessageBox::show(text, 0x180000 | icon, icon == MessageBox::Critical ? QStringLiteral("خطأ") : kTitle);
+    MessageBox::show(text, MessageBox::Arabic | icon, icon == MessageBox::Critical ? QStringLiteral("خطأ") : kTitle);
 }
 
 QString summaryText(const ImportSummary& summary)

@@ -67,8 +67,8 @@ void MoveDir::move()
         QStringLiteral("update info set dir = ? where name = ? and exists (select 1 from dirg where code = ?)"),
         {dir->text(), m_name, dir->text()});
     if (!moved || (!m_name.isEmpty() && connection.changes() != 1))
-        MessageBox::show(QStringLiteral("عفوا .. لم يتم نقل البيانات , حدث خطأ فى قاعدة البيانات"), 0x100010,
-                         QStringLiteral("خطأ"));
+        MessageBox::show(QStringLiteral("عفوا .. لم يتم نقل البيانات , حدث خطأ فى قاعدة البيانات"),
+                         MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
     (void)SharedData::contacts().requery();
     accept();
     m_main.fill_list();

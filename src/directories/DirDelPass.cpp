@@ -33,6 +33,7 @@ void DirDelPass::unlock()
     }
     if (!DirectoryPasswords::write(m_main, QStringLiteral("0")))
         return;
-    MessageBox::show(QStringLiteral("تم إلغاء رمز الحماية"), 0x100040, QStringLiteral("QAV Telephone"));
+    MessageBox::show(QStringLiteral("تم إلغاء رمز الحماية"), MessageBox::RtlReading | MessageBox::Information,
+                     QStringLiteral("QAV Telephone"));
     accept();
 }

@@ -35,7 +35,7 @@ DirEdit::DirEdit(MainForm& main) : SmallDialog(QStringLiteral("دليل جديد
 void DirEdit::warn(const QString& text)
 {
     SetMsgBoxHook(this);
-    MessageBox::show(text, 0x180040, QStringLiteral("انتبه"));
+    MessageBox::show(text, MessageBox::Arabic | MessageBox::Information, QStringLiteral("انتبه"));
     RemoveMsgBoxHook();
     dir_name->setFocus();
 }

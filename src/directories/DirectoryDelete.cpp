@@ -26,7 +26,7 @@ void DirectoryDelete::run(MainForm& form)
     const qsizetype held = contacts.recordCount();
     if (held < 0) {
         // Unknown whether it holds contacts: nothing is asked and nothing is deleted.
-        MessageBox::show(kNotDeleted, 0x100010, QStringLiteral("خطأ"));
+        MessageBox::show(kNotDeleted, MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
         return;
     }
     if (held != 0) {
@@ -34,13 +34,14 @@ void DirectoryDelete::run(MainForm& form)
         MessageBox::show(QStringLiteral("عفوا .. لا يمكنك حذف الدليل حيث أنه يحتوى على") + QStringLiteral(" ") +
                              QString::number(held) + QStringLiteral(" ") + QStringLiteral(" ملف") +
                              QStringLiteral(" ") + QStringLiteral("يجب عليك حذفهم أولا"),
-                         0x100040, QStringLiteral("انتبه"));
+                         MessageBox::RtlReading | MessageBox::Information, QStringLiteral("انتبه"));
         RemoveMsgBoxHook();
         return;
     }
     SetMsgBoxHook(&form);
-    const int answer = MessageBox::show(QStringLiteral("هل تريد بالتأكيد حذف : ") + name, 0x180034,
-                                        QStringLiteral("تأكيد حذف"));
+    const int answer =
+        MessageBox::show(QStringLiteral("هل تريد بالتأكيد حذف : ") + name,
+                         MessageBox::Arabic | MessageBox::Exclamation | MessageBox::YesNo, QStringLiteral("تأكيد حذف"));
     RemoveMsgBoxHook();
     if (answer != MessageBox::Yes)
         return;
@@ -52,7 +53,7 @@ void DirectoryDelete::run(MainForm& form)
                        "and not exists (select 1 from info where dir = ?)"),
         {name, code, code});
     if (!deleted || connection.changes() != 1)
-        MessageBox::show(kNotDeleted, 0x100010, QStringLiteral("خطأ"));
+        MessageBox::show(kNotDeleted, MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
     Recordset& directories = SharedData::directories();
     (void)directories.requery();
     (void)directories.setFilter(RecordFilter());

@@ -4,7 +4,10 @@
 #include "MessageBox.h"
 #include "SharedData.h"
 
-void DirectoryPasswords::warn(const QString& text) { MessageBox::show(text, 0x100030, QStringLiteral("انتبه")); }
+void DirectoryPasswords::warn(const QString& text)
+{
+    MessageBox::show(text, MessageBox::RtlReading | MessageBox::Exclamation, QStringLiteral("انتبه"));
+}
 
 bool DirectoryPasswords::write(MainForm& form, const QString& pass)
 {
@@ -13,8 +16,8 @@ bool DirectoryPasswords::write(MainForm& form, const QString& pass)
                                                   {pass, form.selectedDirectoryName(), form.selectedDirectoryCode()});
     if (!written || connection.changes() != 1) {
         // Never report a lock or an unlock that did not happen.
-        MessageBox::show(QStringLiteral("عفوا .. لم يتم حفظ رمز الحماية , حدث خطأ فى قاعدة البيانات"), 0x100010,
-                         QStringLiteral("خطأ"));
+        MessageBox::show(QStringLiteral("عفوا .. لم يتم حفظ رمز الحماية , حدث خطأ فى قاعدة البيانات"),
+                         MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
         return false;
     }
     (void)SharedData::directories().requery();

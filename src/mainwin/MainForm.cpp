@@ -156,7 +156,7 @@ MainForm::MainForm() : SkinHookMenu1(new SkinHookMenu(this)), menus(new MainMenu
             [] {
                 MessageBox::show(QStringLiteral("قاعدة البيانات تالفة أو تم العبث بها , لا يمكن قراءة بعض البيانات . "
                                                 "برجاء عمل استرجاع لقاعدة البيانات من نسخة احتياطية"),
-                                 0x100010, QStringLiteral("خطأ"));
+                                 MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
             },
             Qt::QueuedConnection);
     });
@@ -410,7 +410,7 @@ bool MainForm::StartConnect()
     if (DataResult opened = OpenDatabase(); !opened) {
         MessageBox::show(QStringLiteral("خطأ فى قاعدة البيانات , برجاء إعادة تثبيت البرنامج أو عمل استرجاع لقاعدة "
                                         "البيانات"),
-                         0x100010, QStringLiteral("خطأ"));
+                         MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
         return false;
     }
     CloseContactRecordset();

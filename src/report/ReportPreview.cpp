@@ -80,9 +80,10 @@ void ReportPreview::run(MainForm& form)
             if (!path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
                 path += QLatin1String(".pdf");
             if (!savePdf(report, path))
-                MessageBox::show(QStringLiteral("لم يتم حفظ الملف: لا يمكن الكتابة فى هذا المكان أو لا توجد مساحة كافية "
-                                                "على القرص"),
-                                 0x100010, QStringLiteral("خطأ"));
+                MessageBox::show(
+                    QStringLiteral("لم يتم حفظ الملف: لا يمكن الكتابة فى هذا المكان أو لا توجد مساحة كافية "
+                                   "على القرص"),
+                    MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
         });
     }
     dialog.setWindowState(Qt::WindowMaximized);

@@ -25,10 +25,21 @@ class MessageBox
 public:
     enum Answer { OK = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
     enum Flag {
-        OkOnly = 0, OkCancel = 1, AbortRetryIgnore = 2, YesNoCancel = 3, YesNo = 4, RetryCancel = 5,
-        Critical = 0x10, Question = 0x20, Exclamation = 0x30, Information = 0x40,
-        DefaultButton2 = 0x100, DefaultButton3 = 0x200,
-        RightAligned = 0x80000, RtlReading = 0x100000
+        OkOnly = 0,
+        OkCancel = 1,
+        AbortRetryIgnore = 2,
+        YesNoCancel = 3,
+        YesNo = 4,
+        RetryCancel = 5,
+        Critical = 0x10,
+        Question = 0x20,
+        Exclamation = 0x30,
+        Information = 0x40,
+        DefaultButton2 = 0x100,
+        DefaultButton3 = 0x200,
+        RightAligned = 0x80000,
+        RtlReading = 0x100000,
+        Arabic = RightAligned | RtlReading // an Arabic text: right-aligned, read right to left
     };
 
     // Shows the box and returns the button pressed.
