@@ -14,6 +14,7 @@
 #include "SkinToolBar.h"
 #include "SoundPlayer.h"
 #include "StatusTexts.h"
+#include "ToolbarCommand.h"
 #include "Units.h"
 #include "FileChooser.h"
 #include "FocusColour.h"
@@ -595,70 +596,68 @@ void MainForm::cmdDelete_Click()
 
 void MainForm::toolbarButtonPressed(int position)
 {
-    if (position < 1 || position > 21)
-        return;
     const QPoint mouse = QCursor::pos();
-    switch (position) {
-    case 1:
+    switch (static_cast<ToolbarCommand>(position)) {
+    case ToolbarCommand::Back:
         GoBack();
         break;
-    case 3:
+    case ToolbarCommand::Add:
         if (ViewState == 1)
             CmdADD_Click();
         else if (ViewState == 0 && commands.addDirectory)
             commands.addDirectory(*this);
         break;
-    case 5:
+    case ToolbarCommand::Edit:
         if (ViewState == 1)
             CmdEdit_Click();
         else if (ViewState == 0 && commands.renameDirectory)
             commands.renameDirectory(*this);
         break;
-    case 7:
+    case ToolbarCommand::Delete:
         if (ViewState == 1)
             cmdDelete_Click();
         else if (ViewState == 0 && commands.deleteDirectory)
             commands.deleteDirectory(*this);
         break;
-    case 9:
-    case 11:
-    case 13:
-    case 15:
+    case ToolbarCommand::SearchOptions:
+    case ToolbarCommand::View:
+    case ToolbarCommand::Tools:
+    case ToolbarCommand::Themes:
         toolbarArrowPressed(position, mouse);
         break;
-    case 17:
+    case ToolbarCommand::Print:
         if (ViewState == 1 && commands.print)
             commands.print(*this);
         break;
-    case 19:
+    case ToolbarCommand::About:
         if (commands.about)
             commands.about(*this);
         break;
-    case 21: {
+    case ToolbarCommand::Office: {
         // The office program is started and left alone; a missing file does nothing.
         const QString program = QDir::toNativeSeparators(SharedData::programFolder() + QStringLiteral("/help.exe"));
         if (QFileInfo(program).isFile())
             QProcess::startDetached(program, {}, SharedData::programFolder());
         break;
     }
-    default:
+    default: // a separator, or no position at all
         break;
     }
 }
 
 void MainForm::toolbarArrowPressed(int position, const QPoint& point)
 {
-    switch (position) {
-    case 9:
+    switch (static_cast<ToolbarCommand>(position)) {
+    case ToolbarCommand::SearchOptions:
         popup(menus->mnusearch, point);
         break;
-    case 11:
+    case ToolbarCommand::View:
         popup(menus->viewall, point);
         break;
-    case 13:
+    case ToolbarCommand::Tools:
         popup(menus->mnutools, point);
         break;
-    case 15:
+    case ToolbarCommand::Themes:
         popup(menus->theme, point);
         break;
     default:
