@@ -1,4 +1,5 @@
 #include "BenchScenario.h"
+#include "MainWindowControls.h"
 
 #include "CommandWiring.h"
 #include "MainForm.h"
@@ -46,7 +47,7 @@ bool BenchScenario::start()
 
 double BenchScenario::openDirectory(const QString& code)
 {
-    RecordListView* list = m_form->infodirlist;
+    RecordListView* list = controls(*m_form).infodirlist;
     for (int row = 0; row < list->count(); ++row) {
         if (list->subItem(row, 1) == code) {
             list->selectRow(row);
@@ -58,20 +59,18 @@ double BenchScenario::openDirectory(const QString& code)
 
 double BenchScenario::search(const QString& text)
 {
-    m_form->txtSearch->setText(text);
+    controls(*m_form).txtSearch->setText(text);
     return timeUntilPainted([this] { m_form->searchCommand(); });
 }
 
 double BenchScenario::saveContact(const QString& name)
 {
     return timeUntilPainted([this, name] {
-        // What a save does: the insert, the requery and the two refills.
+        // What a save does: the insert, then the window's refresh after a write.
         (void)SharedData::connection().execute(QStringLiteral("insert into info values(?,?,?,?,?,?,?,?,?,?)"),
                                                {name, QStringLiteral("0223456789"), {}, {}, {}, {}, {}, {}, {},
-                                                m_form->dir->text()});
-        (void)SharedData::contacts().requery();
-        m_form->fill_list();
-        m_form->Refreshlist();
+                                                m_form->currentDirectory()});
+        m_form->refreshAfterWrite(BookChange::Contacts);
     });
 }
 
@@ -79,7 +78,7 @@ void BenchScenario::goBack() { m_form->GoBack(); }
 
 double BenchScenario::scrollThrough(int* steps)
 {
-    QAbstractItemView* view = m_form->infolist->activeView();
+    QAbstractItemView* view = controls(*m_form).infolist->activeView();
     QScrollBar* bar = view->horizontalScrollBar()->maximum() > 0 ? view->horizontalScrollBar()
                                                                    : view->verticalScrollBar();
     double slowest = 0;

@@ -4,6 +4,7 @@
 //   qav_bench rss <folder> <code>          peak resident KB after start-up and opening code
 //   qav_bench check <folder>               the small CI run: counts and order are right
 #include "AppLook.h"
+#include "MainWindowControls.h"
 #include "BenchScenario.h"
 #include "MainForm.h"
 #include "NameOrder.h"
@@ -38,12 +39,12 @@ int check(BenchScenario& run)
         std::printf("%s %s\n", ok ? "ok  " : "FAIL", what);
         failures += ok ? 0 : 1;
     };
-    expect(form.infodirlist->count() == 21, "21 directories listed");
-    expect(form.statbar->panelText(3).contains(QStringLiteral(" 1000 ")), "total of 1000 contacts in panel 3");
+    expect(controls(form).infodirlist->count() == 21, "21 directories listed");
+    expect(controls(form).statbar->panelText(3).contains(QStringLiteral(" 1000 ")), "total of 1000 contacts in panel 3");
     run.openDirectory(QStringLiteral("1"));
-    RecordListView* list = form.infolist;
+    RecordListView* list = controls(form).infolist;
     expect(list->count() == 500, "500 contacts in the big directory");
-    expect(form.statbar->panelText(2).contains(QStringLiteral(" 500 ")), "its count in panel 2");
+    expect(controls(form).statbar->panelText(2).contains(QStringLiteral(" 500 ")), "its count in panel 2");
     NameOrder order;
     bool sorted = true;
     for (int i = 1; i < list->count(); ++i)
@@ -101,7 +102,7 @@ int main(int argc, char** argv)
     for (int i = 0; i < runs; ++i) {
         open.push_back(run.openDirectory(code));
         hit.push_back(run.search(kHit));
-        hits = run.form().infolist->count();
+        hits = controls(run.form()).infolist->count();
         miss.push_back(run.search(kMiss));
         save.push_back(run.saveContact(QStringLiteral("Bench Contact %1").arg(i)));
         run.goBack();

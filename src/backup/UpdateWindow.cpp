@@ -104,8 +104,5 @@ bool UpdateWindow::reconnect()
         endWithoutDatabase();
         return false;
     }
-    // The directory list is what shows now; a directory left open may belong to another file.
-    m_main.ViewState = 0;
-    m_main.dirframe->setCaption(QString());
     return true;
 }

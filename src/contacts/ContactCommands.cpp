@@ -1,10 +1,10 @@
 #include "ContactCommands.h"
 
+#include "PassedOver.h"
 #include "Editor.h"
 #include "MainForm.h"
 #include "MessageBox.h"
 #include "MsgBoxHook.h"
-#include "RecordListView.h"
 #include "SharedData.h"
 #include "SkinButton.h"
 
@@ -15,7 +15,7 @@ void ContactCommands::add(MainForm& form)
 {
     Editor editor(form);
     editor.mode = QStringLiteral("Add");
-    editor.dir->setText(form.dir->text());
+    editor.dir->setText(form.currentDirectory());
     editor.exec();
 }
 
@@ -23,9 +23,8 @@ void ContactCommands::edit(MainForm& form, bool readOnly)
 {
     // With no contact selected (an empty list, or a selection taken away) there is nothing to
     // show, and an empty editor would only throw away what the user then typed.
-    RecordListView* list = form.infolist;
-    const int row = list->count() > 0 ? list->selectedRow() : -1;
-    if (row < 0)
+    const QStringList columns = form.selectedContact();
+    if (columns.isEmpty())
         return;
     Editor editor(form);
     if (readOnly) {
@@ -33,9 +32,6 @@ void ContactCommands::edit(MainForm& form, bool readOnly)
         editor.setFieldsReadOnly(true);
     }
     // The values come from the list as shown, not from the database again.
-    QStringList columns;
-    for (int column = 0; column < 10; ++column)
-        columns << list->subItem(row, column);
     editor.loadContact(columns);
     editor.mode = QStringLiteral("edit");
     editor.setWindowTitle(QStringLiteral("تفاصيل"));
@@ -44,11 +40,10 @@ void ContactCommands::edit(MainForm& form, bool readOnly)
 
 void ContactCommands::remove(MainForm& form)
 {
-    RecordListView* list = form.infolist;
-    const int row = list->count() > 0 ? list->selectedRow() : -1;
-    if (row < 0)
+    const QStringList columns = form.selectedContact();
+    if (columns.isEmpty())
         return;
-    const QString name = list->itemText(row);
+    const QString name = columns.constFirst();
     SetMsgBoxHook(&form);
     const int answer =
         MessageBox::show(QStringLiteral("هل تريد بالتأكيد حذف بيانات: ") + name,
@@ -56,8 +51,11 @@ void ContactCommands::remove(MainForm& form)
     RemoveMsgBoxHook();
     if (answer != MessageBox::Yes)
         return;
-    (void)SharedData::connection().execute(QStringLiteral("delete from info where name = ?"), {name});
-    (void)SharedData::contacts().requery();
-    form.fill_list();
-    form.Refreshlist();
+    DataConnection& connection = SharedData::connection();
+    const DataResult deleted = connection.execute(QStringLiteral("delete from info where name = ?"), {name});
+    // A contact that stays (a database error, or gone already) is never reported as deleted.
+    if (!deleted || connection.changes() != 1)
+        MessageBox::show(QStringLiteral("عفوا .. لم يتم حذف البيانات , حدث خطأ فى قاعدة البيانات"),
+                         MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
+    form.refreshAfterWrite(BookChange::Contacts);
 }

@@ -1,5 +1,6 @@
 #include "Editor.h"
 
+#include "PassedOver.h"
 #include "AppLook.h"
 #include "FocusColour.h"
 #include "LimitedTextEdit.h"
@@ -290,8 +291,6 @@ void Editor::save()
         RemoveMsgBoxHook();
         return;
     }
-    (void)SharedData::contacts().requery();
-    m_main.fill_list();
-    m_main.Refreshlist();
+    m_main.refreshAfterWrite(BookChange::Contacts);
     accept();
 }

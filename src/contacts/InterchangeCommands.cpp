@@ -1,5 +1,6 @@
 #include "InterchangeCommands.h"
 
+#include "PassedOver.h"
 #include "ContactImporter.h"
 #include "CsvMappingDialog.h"
 #include "CsvTable.h"
@@ -7,7 +8,6 @@
 #include "FileChooser.h"
 #include "MainForm.h"
 #include "MessageBox.h"
-#include "RecordListView.h"
 #include "SharedData.h"
 #include "SkinTextBox.h"
 #include "TextDecoding.h"
@@ -68,10 +68,10 @@ bool csvContacts(const QByteArray& bytes, std::vector<ContactFields>& contacts)
 void InterchangeCommands::importContacts(MainForm& form)
 {
     QString code;
-    if (form.ViewState == 1) {
-        code = form.dir->text();
+    if (form.viewState() == ViewState::Contacts) {
+        code = form.currentDirectory();
     } else {
-        if (form.infodirlist->count() == 0 || form.selectedDirectoryCode().isEmpty())
+        if (!form.hasSelectedDirectory() || form.selectedDirectoryCode().isEmpty())
             return;
         code = form.selectedDirectoryCode();
         // A locked directory takes contacts only from someone who knows its password.
@@ -136,17 +136,14 @@ void InterchangeCommands::importFile(MainForm& form, const QString& path, const 
         tell(QStringLiteral("تعذر الاستيراد , لم يتغير شىء: ") + summary.error, MessageBox::Critical);
         return;
     }
-    if (form.ViewState == 1 && form.dir->text() == code) {
-        (void)SharedData::contacts().requery();
-        form.fill_list();
-        form.Refreshlist();
-    }
+    if (form.viewState() == ViewState::Contacts && form.currentDirectory() == code)
+        form.refreshAfterWrite(BookChange::Contacts);
     tell(summaryText(summary));
 }
 
 void InterchangeCommands::exportDirectory(MainForm& form)
 {
-    if (form.ViewState != 1)
+    if (form.viewState() != ViewState::Contacts)
         return;
     const QString path = FileChooser::chooseSaveFile(
         &form, QStringLiteral("تصدير الدليل"),
@@ -162,7 +159,7 @@ void InterchangeCommands::exportDirectory(MainForm& form)
         format = ContactExporter::Format::VCard3;
     if (QFileInfo(target).suffix().isEmpty())
         target += format == ContactExporter::Format::Csv ? QStringLiteral(".csv") : QStringLiteral(".vcf");
-    const auto contacts = ContactExporter::directoryContacts(SharedData::connection(), form.dir->text());
+    const auto contacts = ContactExporter::directoryContacts(SharedData::connection(), form.currentDirectory());
     // Written whole or not at all: an older file of that name survives a failed export.
     QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly) || file.write(ContactExporter::encode(contacts, format)) < 0 ||

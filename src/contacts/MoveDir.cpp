@@ -1,5 +1,6 @@
 #include "MoveDir.h"
 
+#include "PassedOver.h"
 #include "AppLook.h"
 #include "MainForm.h"
 #include "MessageBox.h"
@@ -35,18 +36,18 @@ MoveDir::MoveDir(MainForm& main) : SmallDialog(QStringLiteral("نقل"), 6240, 3
     connect(CmdSave, &QPushButton::clicked, this, &MoveDir::move);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 
-    const int row = main.infolist->selectedRow();
-    if (row >= 0)
-        dir->setText(main.infolist->subItem(row, 9));
+    const QStringList contact = main.selectedContact();
+    if (!contact.isEmpty())
+        dir->setText(contact.value(9));
     main.SetRightToLeft(list);
     CloseDirectoryRecordset();
     Recordset& directories = SharedData::directories();
-    (void)directories.open(QStringLiteral("select * from dirg  order by dirname "));
+    PassedOver::note(directories.openDirectories(), Q_FUNC_INFO);
     // Every directory but the contact's own; the filter stays until the directory list is shown again.
-    (void)directories.setFilter(RecordFilter::notEqual(QStringLiteral("code"), dir->text().trimmed()));
+    PassedOver::note(directories.setFilter(RecordFilter::notEqual(QStringLiteral("code"), dir->text().trimmed())), Q_FUNC_INFO);
     filllist();
-    if (row >= 0)
-        m_name = main.infolist->itemText(row);
+    if (!contact.isEmpty())
+        m_name = contact.constFirst();
     setWindowTitle(QStringLiteral("نقل بيانات :") + QStringLiteral(" ") + m_name);
 }
 
@@ -69,8 +70,6 @@ void MoveDir::move()
     if (!moved || (!m_name.isEmpty() && connection.changes() != 1))
         MessageBox::show(QStringLiteral("عفوا .. لم يتم نقل البيانات , حدث خطأ فى قاعدة البيانات"),
                          MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
-    (void)SharedData::contacts().requery();
     accept();
-    m_main.fill_list();
-    m_main.Refreshlist();
+    m_main.refreshAfterWrite(BookChange::Contacts);
 }

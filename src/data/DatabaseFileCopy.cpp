@@ -1,5 +1,6 @@
 #include "DatabaseFileCopy.h"
 
+#include "PassedOver.h"
 #include "Schema.h"
 
 #include <QDir>
@@ -73,7 +74,7 @@ DataResult DatabaseFileCopy::backup(DataConnection& connection, const QString& f
     DataResult locked = connection.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master"), {}, tables);
     QString temporary;
     DataResult copied = locked ? copyToTemporary(connection.path(), folder, temporary, target) : locked;
-    (void)connection.execute(QStringLiteral("COMMIT"));
+    PassedOver::note(connection.execute(QStringLiteral("COMMIT")), Q_FUNC_INFO);
     if (!copied)
         return copied;
     if (DataResult moved = moveOver(temporary, target); !moved) {

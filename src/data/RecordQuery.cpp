@@ -1,31 +1,33 @@
 #include "RecordQuery.h"
 
-#include <QRegularExpression>
-
-RecordQuery RecordQuery::parse(const QString& sqlWithPlaceholder, const QString& value)
+RecordQuery::RecordQuery(const QString& table, const QString& whereColumn, const QString& whereValue,
+                         const QString& orderColumn)
+    : m_table(table), m_whereColumn(whereColumn), m_whereValue(whereValue), m_orderColumn(orderColumn)
 {
-    static const QRegularExpression shape(
-        QStringLiteral(R"(^\s*select\s+\*\s+from\s+(\w+)\s*(?:where\s+(\w+)\s*=\s*\?\s*)?order\s+by\s+(\w+)\s*$)"),
-        QRegularExpression::CaseInsensitiveOption);
-    RecordQuery query;
-    const QRegularExpressionMatch match = shape.match(sqlWithPlaceholder);
-    if (!match.hasMatch())
-        return query;
-    query.m_sql = sqlWithPlaceholder;
-    query.m_table = match.captured(1).toLower();
-    query.m_whereColumn = match.captured(2).toLower();
-    query.m_whereValue = query.m_whereColumn.isEmpty() ? QString() : value;
-    query.m_orderColumn = match.captured(3).toLower();
-    return query;
+}
+
+RecordQuery RecordQuery::contactsOf(const QString& dirCode)
+{
+    return RecordQuery(QStringLiteral("info"), QStringLiteral("dir"), dirCode, QStringLiteral("name"));
+}
+
+RecordQuery RecordQuery::allContacts()
+{
+    return RecordQuery(QStringLiteral("info"), QString(), QString(), QStringLiteral("name"));
+}
+
+RecordQuery RecordQuery::directories()
+{
+    return RecordQuery(QStringLiteral("dirg"), QString(), QString(), QStringLiteral("dirname"));
 }
 
 QString RecordQuery::text() const
 {
-    QString quoted = m_whereValue;
-    quoted.replace(QLatin1Char('\''), QLatin1String("''"));
-    QString sql = m_sql;
-    const qsizetype mark = sql.indexOf(QLatin1Char('?'));
-    if (mark >= 0)
-        sql.replace(mark, 1, QLatin1Char('\'') + quoted + QLatin1Char('\''));
-    return sql;
+    QString sql = QStringLiteral("select * from %1 ").arg(m_table);
+    if (!m_whereColumn.isEmpty()) {
+        QString quoted = m_whereValue;
+        quoted.replace(QLatin1Char('\''), QLatin1String("''"));
+        sql += QStringLiteral("where %1= '%2' ").arg(m_whereColumn, quoted);
+    }
+    return sql + QStringLiteral("order by %1").arg(m_orderColumn);
 }

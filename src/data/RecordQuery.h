@@ -1,19 +1,21 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
-// A recordset query of the shape the program uses: every column of one table, optionally only
-// the rows whose column equals a value, ordered by one column. The value stays a bound
+// A recordset query of the shapes the program uses: every column of one table, optionally only
+// the rows whose column equals a value, ordered by one column. Made only through the named
+// queries below, so a query the program asks for always exists. The value stays a bound
 // parameter; text() shows the statement as it reads with the value quoted.
 class RecordQuery
 {
 public:
-    // Parses "select * from <table> [where <column>= ?] order by <column>" (any case and
-    // spacing); the one "?" takes value. An unparsable text gives an invalid query.
-    static RecordQuery parse(const QString& sqlWithPlaceholder, const QString& value = QString());
+    // The contacts of one directory, by name.
+    static RecordQuery contactsOf(const QString& dirCode);
+    // Every contact of the book, by name.
+    static RecordQuery allContacts();
+    // Every directory, by name.
+    static RecordQuery directories();
 
-    bool isValid() const { return !m_table.isEmpty(); }
     QString table() const { return m_table; }
     QString whereColumn() const { return m_whereColumn; }
     QString whereValue() const { return m_whereValue; }
@@ -23,7 +25,9 @@ public:
     QString text() const;
 
 private:
-    QString m_sql;
+    RecordQuery(const QString& table, const QString& whereColumn, const QString& whereValue,
+                const QString& orderColumn);
+
     QString m_table;
     QString m_whereColumn;
     QString m_whereValue;

@@ -6,12 +6,9 @@
 
 Recordset::Recordset(DataConnection* connection) : m_connection(connection) {}
 
-DataResult Recordset::open(const QString& sql, const QString& value)
+DataResult Recordset::open(const RecordQuery& query)
 {
     close();
-    RecordQuery query = RecordQuery::parse(sql, value);
-    if (!query.isValid())
-        return DataResult{false, QStringLiteral("unsupported recordset query: %1").arg(sql)};
     if (!m_connection || !m_connection->isOpen())
         return DataResult{false, QStringLiteral("database is not open")};
 
@@ -22,8 +19,8 @@ DataResult Recordset::open(const QString& sql, const QString& value)
         return read;
     if (columns.isEmpty() || (!query.whereColumn().isEmpty() && !columns.contains(query.whereColumn())) ||
         !columns.contains(query.orderColumn()))
-        return DataResult{false, QStringLiteral("no such table or column in: %1").arg(sql)};
-    m_query = std::move(query);
+        return DataResult{false, QStringLiteral("no such table or column in: %1").arg(query.text())};
+    m_query = query;
     m_columns = columns;
     m_filter = RecordFilter();
     return rebuild();

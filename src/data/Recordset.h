@@ -11,7 +11,7 @@
 #include <memory>
 #include <optional>
 
-// A client-side recordset in the manner the windows use it: open it with a query, read the
+// A client-side recordset in the manner the windows use it: open it on a query, read the
 // exact record count, walk it with eof()/moveNext()/field(), narrow it with a record filter,
 // re-run the query. Opening, re-running and filtering leave the position on the first row.
 //
@@ -28,8 +28,10 @@ public:
     void setConnection(DataConnection* connection) { m_connection = connection; }
     DataConnection* connection() const { return m_connection; }
 
-    // sql is "select * from <table> [where <column>= ?] order by <column>"; value fills the "?".
-    DataResult open(const QString& sql, const QString& value = QString());
+    DataResult open(const RecordQuery& query);
+    DataResult openContacts(const QString& dirCode) { return open(RecordQuery::contactsOf(dirCode)); }
+    DataResult openAllContacts() { return open(RecordQuery::allContacts()); }
+    DataResult openDirectories() { return open(RecordQuery::directories()); }
     void close();
     int state() const { return m_query ? Open : Closed; }
     QString source() const { return m_query ? m_query->text() : QString(); }

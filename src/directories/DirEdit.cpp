@@ -1,5 +1,6 @@
 #include "DirEdit.h"
 
+#include "PassedOver.h"
 #include "AppLook.h"
 #include "FocusColour.h"
 #include "MainForm.h"
@@ -10,7 +11,6 @@
 #include "SkinLabel.h"
 #include "SkinTab.h"
 #include "SkinTextBox.h"
-#include "StatusTexts.h"
 #include "Units.h"
 
 #include <QLabel>
@@ -43,8 +43,8 @@ void DirEdit::warn(const QString& text)
 bool DirEdit::nameTaken(const QString& name) const
 {
     QString others;
-    (void)SharedData::connection().scalar(QStringLiteral("SELECT count(*) FROM dirg WHERE dirname = ? AND code <> ?"),
-                                          {name, mode == QLatin1String("edit") ? keyCode : QString()}, others);
+    PassedOver::note(SharedData::connection().scalar(QStringLiteral("SELECT count(*) FROM dirg WHERE dirname = ? AND code <> ?"),
+                                          {name, mode == QLatin1String("edit") ? keyCode : QString()}, others), Q_FUNC_INFO);
     return others.toInt() > 0;
 }
 
@@ -60,18 +60,14 @@ void DirEdit::save()
         warn(QStringLiteral("يوجد دليل آخر بهذا الاسم , من فضلك اختر اسما آخر"));
         return;
     }
-    Recordset& directories = SharedData::directories();
     if (mode == QLatin1String("add")) {
-        const DataResult added = directories.addRecord({QStringLiteral("dirname"), QStringLiteral("pass")},
+        const DataResult added = SharedData::directories().addRecord({QStringLiteral("dirname"), QStringLiteral("pass")},
                                                        {name, QStringLiteral("0")});
         if (!added) {
             warn(QStringLiteral("عفوا .. لم يتم حفظ الدليل , حدث خطأ فى قاعدة البيانات"));
             return;
         }
-        (void)directories.requery();
-        (void)directories.setFilter(RecordFilter());
-        m_main.fill_dir_list();
-        m_main.writeCount(2, directories, StatusTexts::directoryCount);
+        m_main.refreshAfterWrite(BookChange::DirectoriesAddedOrRemoved);
         accept();
     } else if (mode == QLatin1String("edit")) {
         const DataResult renamed = SharedData::connection().execute(
@@ -81,8 +77,7 @@ void DirEdit::save()
             warn(QStringLiteral("عفوا .. لم يتم حفظ الدليل , حدث خطأ فى قاعدة البيانات"));
             return;
         }
-        (void)directories.requery();
-        m_main.fill_dir_list();
+        m_main.refreshAfterWrite(BookChange::DirectoryChanged);
         accept();
     }
 }

@@ -5,13 +5,11 @@
 #include "DirPass.h"
 #include "DirSetPass.h"
 #include "MainForm.h"
-#include "RecordListView.h"
 #include "SkinTextBox.h"
 
 void DirectoryCommands::add(MainForm& form)
 {
-    if (form.Picture2->isHidden())
-        form.Picture2->show();
+    form.showListPane();
     DirEdit dialog(form);
     dialog.mode = QStringLiteral("add");
     dialog.exec();
@@ -19,7 +17,7 @@ void DirectoryCommands::add(MainForm& form)
 
 void DirectoryCommands::rename(MainForm& form)
 {
-    if (!form.hasSelectedDirectory() || form.Picture2->isHidden())
+    if (!form.hasSelectedDirectory() || !form.listPaneShown())
         return;
     DirEdit dialog(form);
     dialog.mode = QStringLiteral("edit");

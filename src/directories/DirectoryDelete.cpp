@@ -1,11 +1,10 @@
 #include "DirectoryDelete.h"
 
+#include "PassedOver.h"
 #include "MainForm.h"
 #include "MessageBox.h"
 #include "MsgBoxHook.h"
-#include "RecordListView.h"
 #include "SharedData.h"
-#include "StatusTexts.h"
 
 namespace {
 const QString kNotDeleted = QStringLiteral("عفوا .. لم يتم حذف الدليل , حدث خطأ فى قاعدة البيانات");
@@ -13,16 +12,15 @@ const QString kNotDeleted = QStringLiteral("عفوا .. لم يتم حذف ال�
 
 void DirectoryDelete::run(MainForm& form)
 {
-    if (!form.hasSelectedDirectory() || form.Picture2->isHidden())
+    if (!form.hasSelectedDirectory() || !form.listPaneShown())
         return;
     const QString name = form.selectedDirectoryName();
     const QString code = form.selectedDirectoryCode();
 
-    // Count over the directory the question names, whatever was opened before.
-    CloseContactRecordset();
-    Recordset& contacts = SharedData::contacts();
-    (void)contacts.open(QStringLiteral("select * from info where dir= ? order by name"), code);
-    (void)contacts.setFilter(RecordFilter());
+    // Counted over the directory the question names, on a recordset of its own: the window's
+    // recordsets stay as they are.
+    Recordset contacts(&SharedData::connection());
+    PassedOver::note(contacts.openContacts(code), Q_FUNC_INFO);
     const qsizetype held = contacts.recordCount();
     if (held < 0) {
         // Unknown whether it holds contacts: nothing is asked and nothing is deleted.
@@ -54,9 +52,5 @@ void DirectoryDelete::run(MainForm& form)
         {name, code, code});
     if (!deleted || connection.changes() != 1)
         MessageBox::show(kNotDeleted, MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
-    Recordset& directories = SharedData::directories();
-    (void)directories.requery();
-    (void)directories.setFilter(RecordFilter());
-    form.fill_dir_list();
-    form.writeCount(2, directories, StatusTexts::directoryCount);
+    form.refreshAfterWrite(BookChange::DirectoriesAddedOrRemoved);
 }

@@ -1,5 +1,6 @@
 #include "DirectoryPasswords.h"
 
+#include "PassedOver.h"
 #include "MainForm.h"
 #include "MessageBox.h"
 #include "SharedData.h"
@@ -20,7 +21,6 @@ bool DirectoryPasswords::write(MainForm& form, const QString& pass)
                          MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
         return false;
     }
-    (void)SharedData::directories().requery();
-    form.fill_dir_list();
+    form.refreshAfterWrite(BookChange::DirectoryChanged);
     return true;
 }

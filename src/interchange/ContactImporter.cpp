@@ -1,5 +1,6 @@
 #include "ContactImporter.h"
 
+#include "PassedOver.h"
 #include "CsvMapping.h"
 #include "CsvTable.h"
 #include "DataConnection.h"
@@ -20,7 +21,7 @@ ImportSummary ContactImporter::run(DataConnection& connection, const std::vector
     const int total = int(contacts.size());
     for (int i = 0; i < total; ++i) {
         if (progress && i % 50 == 0 && !progress(i, total)) {
-            (void)connection.execute(QStringLiteral("ROLLBACK"));
+            PassedOver::note(connection.execute(QStringLiteral("ROLLBACK")), Q_FUNC_INFO);
             summary.added = 0;
             summary.cancelled = true;
             return summary;
@@ -31,7 +32,7 @@ ImportSummary ContactImporter::run(DataConnection& connection, const std::vector
             continue;
         }
         QString exists;
-        (void)connection.scalar(QStringLiteral("SELECT count(*) FROM info WHERE name = ?"), {contact.name}, exists);
+        PassedOver::note(connection.scalar(QStringLiteral("SELECT count(*) FROM info WHERE name = ?"), {contact.name}, exists), Q_FUNC_INFO);
         if (seen.contains(contact.name) || exists.toInt() > 0) {
             summary.skipped << qMakePair(contact.name, QStringLiteral("الاسم موجود بالفعل"));
             continue;
@@ -46,7 +47,7 @@ ImportSummary ContactImporter::run(DataConnection& connection, const std::vector
         ++summary.added;
     }
     if (DataResult done = connection.execute(QStringLiteral("COMMIT")); !done) {
-        (void)connection.execute(QStringLiteral("ROLLBACK"));
+        PassedOver::note(connection.execute(QStringLiteral("ROLLBACK")), Q_FUNC_INFO);
         summary.error = done.error;
         summary.added = 0;
     }
@@ -59,7 +60,7 @@ std::vector<ContactFields> ContactExporter::directoryContacts(DataConnection& co
 {
     std::vector<ContactFields> contacts;
     Recordset rows(&connection);
-    if (!rows.open(QStringLiteral("select * from info where dir= ? order by name"), dir))
+    if (!rows.openContacts(dir))
         return contacts;
     const auto snapshot = rows.snapshot();
     if (!snapshot)

@@ -1,5 +1,6 @@
 #include "MainForm.h"
 
+#include "PassedOver.h"
 #include "AppLook.h"
 #include "DataLocation.h"
 #include "MainMenus.h"
@@ -61,14 +62,14 @@ constexpr SearchFieldItem kSearchFields[] = {
 
 } // namespace
 
-MainForm::MainForm() : SkinHookMenu1(new SkinHookMenu(this)), menus(new MainMenus(this))
+MainForm::MainForm() : m_menuSkin(new SkinHookMenu(this)), m_menus(new MainMenus(this))
 {
     setWindowTitle(QStringLiteral("QAV Telephone"));
     setAccessibleName(QStringLiteral("QAV Telephone"));
     setLayoutDirection(Qt::RightToLeft);
     popup = [](QMenu* menu, const QPoint& point) { menu->popup(point); };
 
-    SmallIcons = MyImageList({QStringLiteral(":/icons/add.svg"), QStringLiteral(":/icons/edit.svg"),
+    m_smallIcons = MyImageList({QStringLiteral(":/icons/add.svg"), QStringLiteral(":/icons/edit.svg"),
                               QStringLiteral(":/icons/delete.svg"), QStringLiteral(":/icons/view.svg"),
                               QStringLiteral(":/icons/themes.svg"), QStringLiteral(":/icons/tools.svg"), QString(),
                               QString(), QString(), QStringLiteral(":/icons/office.svg"),
@@ -79,71 +80,84 @@ MainForm::MainForm() : SkinHookMenu1(new SkinHookMenu(this)), menus(new MainMenu
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    SkinToolBar1 = new SkinToolBar(this);
-    SkinToolBar1->setImageList(&SmallIcons);
+    m_toolbar = new SkinToolBar(this);
+    m_toolbar->setImageList(&m_smallIcons);
     buildToolbar();
-    layout->addWidget(SkinToolBar1);
+    layout->addWidget(m_toolbar);
 
     // Top bar with the search frame.
-    Picture1 = new QWidget(this);
-    Picture1->setFixedHeight(Units::px(kTopBarHeight));
-    Frame1 = new SkinFrame(QStringLiteral("بحث"), Picture1);
-    txtSearch = new QLineEdit(Frame1);
-    txtSearch->setAccessibleName(QStringLiteral("بحث"));
-    FocusColour::install(txtSearch);
-    cmdsearch = new SkinButton(QStringLiteral("بحث"), Frame1);
-    cmdsearch->setIcon(AppLook::icon(QStringLiteral("search")));
-    Frame1->resize(Units::px(5400), Units::px(kTopBarHeight) - 6);
-    txtSearch->setGeometry(Frame1->width() - 8 - Units::px(3600), SkinFrame::kCaptionHeight + 4, Units::px(3600),
-                           Frame1->height() - SkinFrame::kCaptionHeight - 10);
-    cmdsearch->setGeometry(8, SkinFrame::kCaptionHeight + 3, Units::px(1400),
-                           Frame1->height() - SkinFrame::kCaptionHeight - 8);
-    Picture1->installEventFilter(this);
-    layout->addWidget(Picture1);
+    m_topBar = new QWidget(this);
+    m_topBar->setFixedHeight(Units::px(kTopBarHeight));
+    m_searchFrame = new SkinFrame(QStringLiteral("بحث"), m_topBar);
+    m_searchBox = new QLineEdit(m_searchFrame);
+    m_searchBox->setAccessibleName(QStringLiteral("بحث"));
+    FocusColour::install(m_searchBox);
+    m_searchButton = new SkinButton(QStringLiteral("بحث"), m_searchFrame);
+    m_searchButton->setIcon(AppLook::icon(QStringLiteral("search")));
+    m_searchFrame->resize(Units::px(5400), Units::px(kTopBarHeight) - 6);
+    m_searchBox->setGeometry(m_searchFrame->width() - 8 - Units::px(3600), SkinFrame::kCaptionHeight + 4, Units::px(3600),
+                           m_searchFrame->height() - SkinFrame::kCaptionHeight - 10);
+    m_searchButton->setGeometry(8, SkinFrame::kCaptionHeight + 3, Units::px(1400),
+                           m_searchFrame->height() - SkinFrame::kCaptionHeight - 8);
+    m_topBar->installEventFilter(this);
+    layout->addWidget(m_topBar);
 
     // The list pane, with the picture that shows when it is closed behind it.
-    body = new QWidget(this);
-    body->installEventFilter(this);
-    Picture0 = new QLabel(body);
-    Picture0->setAlignment(Qt::AlignCenter);
-    Picture0->setPixmap(AppLook::icon(QStringLiteral("app")).pixmap(128, 128));
-    Picture0->setToolTip(QStringLiteral("انقر نقرا مزدوجا لعرض قائمة الدليل"));
-    Picture0->setAccessibleName(QStringLiteral("انقر نقرا مزدوجا لعرض قائمة الدليل"));
-    Picture0->setFrameShape(QFrame::StyledPanel);
-    Picture0->installEventFilter(this);
-    Picture2 = new QWidget(body);
-    Picture2->setAutoFillBackground(true);
-    Picture2->installEventFilter(this);
-    dirframe = new SkinFrame(QString(), Picture2);
-    dirframe->setCloseButton(true);
+    m_body = new QWidget(this);
+    m_body->installEventFilter(this);
+    m_closedPanePicture = new QLabel(m_body);
+    m_closedPanePicture->setAlignment(Qt::AlignCenter);
+    m_closedPanePicture->setPixmap(AppLook::icon(QStringLiteral("app")).pixmap(128, 128));
+    m_closedPanePicture->setToolTip(QStringLiteral("انقر نقرا مزدوجا لعرض قائمة الدليل"));
+    m_closedPanePicture->setAccessibleName(QStringLiteral("انقر نقرا مزدوجا لعرض قائمة الدليل"));
+    m_closedPanePicture->setFrameShape(QFrame::StyledPanel);
+    m_closedPanePicture->installEventFilter(this);
+    m_listPane = new QWidget(m_body);
+    m_listPane->setAutoFillBackground(true);
+    m_listPane->installEventFilter(this);
+    m_listFrame = new SkinFrame(QString(), m_listPane);
+    m_listFrame->setCloseButton(true);
     buildLists();
-    layout->addWidget(body, 1);
+    layout->addWidget(m_body, 1);
 
     buildStatusBars();
-    layout->addWidget(statbar);
-    layout->addWidget(StatusBar);
+    layout->addWidget(m_countsBar);
+    layout->addWidget(m_publisherBar);
 
     // Never visible: the code of the directory last selected or opened, and the command buttons.
-    dir = new QLineEdit(this);
-    dir->hide();
-    CmdADD = new SkinButton(QStringLiteral("إضافة"), this);
-    CmdEdit = new SkinButton(QStringLiteral("تعديل"), this);
-    cmdDelete = new SkinButton(QStringLiteral("حذف"), this);
-    for (SkinButton* hidden : {CmdADD, CmdEdit, cmdDelete})
+    m_currentDirectory = new QLineEdit(this);
+    m_currentDirectory->hide();
+    m_addButton = new SkinButton(QStringLiteral("إضافة"), this);
+    m_editButton = new SkinButton(QStringLiteral("تعديل"), this);
+    m_deleteButton = new SkinButton(QStringLiteral("حذف"), this);
+    for (SkinButton* hidden : {m_addButton, m_editButton, m_deleteButton})
         hidden->hide();
-    connect(CmdADD, &QPushButton::clicked, this, &MainForm::CmdADD_Click);
-    connect(CmdEdit, &QPushButton::clicked, this, &MainForm::CmdEdit_Click);
-    connect(cmdDelete, &QPushButton::clicked, this, &MainForm::cmdDelete_Click);
+    connect(m_addButton, &QPushButton::clicked, this, &MainForm::CmdADD_Click);
+    connect(m_editButton, &QPushButton::clicked, this, &MainForm::CmdEdit_Click);
+    connect(m_deleteButton, &QPushButton::clicked, this, &MainForm::cmdDelete_Click);
 
-    for (QMenu* menu : menus->topLevelMenus())
-        SkinHookMenu1->addMenu(menu);
+    for (QMenu* menu : m_menus->topLevelMenus())
+        m_menuSkin->addMenu(menu);
     connectMenus();
 
-    connect(SkinToolBar1, &SkinToolBar::buttonPressed, this, &MainForm::toolbarButtonPressed);
-    connect(SkinToolBar1, &SkinToolBar::arrowPressed, this, &MainForm::toolbarArrowPressed);
-    connect(cmdsearch, &QPushButton::clicked, this, &MainForm::searchCommand);
-    connect(txtSearch, &QLineEdit::returnPressed, this, &MainForm::searchCommand);
-    connect(dirframe, &SkinFrame::closeRequested, this, &MainForm::closeListPane);
+    // Every control keeps its name of the design as its object name, so either name finds it.
+    const std::pair<QObject*, const char*> designNames[] = {
+        {m_toolbar, "SkinToolBar1"},     {m_topBar, "Picture1"},           {m_searchFrame, "Frame1"},
+        {m_searchBox, "txtSearch"},      {m_searchButton, "cmdsearch"},    {m_body, "body"},
+        {m_closedPanePicture, "Picture0"}, {m_listPane, "Picture2"},       {m_listFrame, "dirframe"},
+        {m_directoryList, "infodirlist"}, {m_contactList, "infolist"},     {m_blankList, "delist"},
+        {m_countsBar, "statbar"},        {m_publisherBar, "StatusBar"},    {m_currentDirectory, "dir"},
+        {m_addButton, "CmdADD"},         {m_editButton, "CmdEdit"},        {m_deleteButton, "cmdDelete"},
+        {m_menuSkin, "SkinHookMenu1"},   {m_menus, "menus"},
+    };
+    for (const auto& [control, name] : designNames)
+        control->setObjectName(QLatin1String(name));
+
+    connect(m_toolbar, &SkinToolBar::buttonPressed, this, &MainForm::toolbarButtonPressed);
+    connect(m_toolbar, &SkinToolBar::arrowPressed, this, &MainForm::toolbarArrowPressed);
+    connect(m_searchButton, &QPushButton::clicked, this, &MainForm::searchCommand);
+    connect(m_searchBox, &QLineEdit::returnPressed, this, &MainForm::searchCommand);
+    connect(m_listFrame, &SkinFrame::closeRequested, this, &MainForm::closeListPane);
 
     // A damaged or tampered file is never shown as if it were fine: the user hears it once. The
     // damage is often met while a list paints its rows, so the message waits for the paint to
@@ -168,108 +182,108 @@ MainForm::~MainForm() = default;
 void MainForm::buildToolbar()
 {
     using Kind = SkinToolBar::Kind;
-    SkinToolBar1->addButton(QStringLiteral("عودة"), Kind::Plain, 17);
-    SkinToolBar1->addSeparator(4);
-    SkinToolBar1->addButton(QStringLiteral("إضافة"), Kind::Plain, 0);
-    SkinToolBar1->addSeparator();
-    SkinToolBar1->addButton(QStringLiteral("تعديل"), Kind::Plain, 1);
-    SkinToolBar1->addSeparator();
-    SkinToolBar1->addButton(QStringLiteral("حذف"), Kind::Plain, 2);
-    SkinToolBar1->addSeparator(10);
-    SkinToolBar1->addButton(QStringLiteral("خيارات البحث"), Kind::DropDown, 10);
-    SkinToolBar1->addSeparator();
-    SkinToolBar1->addButton(QStringLiteral("عرض"), Kind::DropDown, 3);
-    SkinToolBar1->addSeparator();
-    SkinToolBar1->addButton(QStringLiteral("أدوات "), Kind::DropDown, 5);
-    SkinToolBar1->addSeparator();
-    SkinToolBar1->addButton(QStringLiteral("سمات"), Kind::DropDown, 4);
-    SkinToolBar1->addSeparator();
-    SkinToolBar1->addButton(QStringLiteral("طباعة"), Kind::Plain, 15);
-    SkinToolBar1->addSeparator();
-    SkinToolBar1->addButton(QStringLiteral("حول البرنامج"), Kind::Plain, -1);
-    SkinToolBar1->addSeparator();
-    SkinToolBar1->addButton(QStringLiteral("نشاط المكتب"), Kind::Plain, 9);
+    m_toolbar->addButton(QStringLiteral("عودة"), Kind::Plain, 17);
+    m_toolbar->addSeparator(4);
+    m_toolbar->addButton(QStringLiteral("إضافة"), Kind::Plain, 0);
+    m_toolbar->addSeparator();
+    m_toolbar->addButton(QStringLiteral("تعديل"), Kind::Plain, 1);
+    m_toolbar->addSeparator();
+    m_toolbar->addButton(QStringLiteral("حذف"), Kind::Plain, 2);
+    m_toolbar->addSeparator(10);
+    m_toolbar->addButton(QStringLiteral("خيارات البحث"), Kind::DropDown, 10);
+    m_toolbar->addSeparator();
+    m_toolbar->addButton(QStringLiteral("عرض"), Kind::DropDown, 3);
+    m_toolbar->addSeparator();
+    m_toolbar->addButton(QStringLiteral("أدوات "), Kind::DropDown, 5);
+    m_toolbar->addSeparator();
+    m_toolbar->addButton(QStringLiteral("سمات"), Kind::DropDown, 4);
+    m_toolbar->addSeparator();
+    m_toolbar->addButton(QStringLiteral("طباعة"), Kind::Plain, 15);
+    m_toolbar->addSeparator();
+    m_toolbar->addButton(QStringLiteral("حول البرنامج"), Kind::Plain, -1);
+    m_toolbar->addSeparator();
+    m_toolbar->addButton(QStringLiteral("نشاط المكتب"), Kind::Plain, 9);
 }
 
 void MainForm::buildLists()
 {
-    infodirlist = new RecordListView(Picture2);
-    infodirlist->setAccessibleName(QStringLiteral("الأدلة"));
-    infodirlist->addColumn(QStringLiteral("dirname"), 2800);
-    infodirlist->addColumn(QStringLiteral("dircode"), 0);
-    infodirlist->addColumn(QStringLiteral("pass"), 0);
-    infodirlist->setSmallIcon(AppLook::icon(QStringLiteral("folder")));
+    m_directoryList = new RecordListView(m_listPane);
+    m_directoryList->setAccessibleName(QStringLiteral("الأدلة"));
+    m_directoryList->addColumn(QStringLiteral("dirname"), 2800);
+    m_directoryList->addColumn(QStringLiteral("dircode"), 0);
+    m_directoryList->addColumn(QStringLiteral("pass"), 0);
+    m_directoryList->setSmallIcon(AppLook::icon(QStringLiteral("folder")));
 
-    infolist = new RecordListView(Picture2);
-    infolist->setAccessibleName(QStringLiteral("البيانات"));
+    m_contactList = new RecordListView(m_listPane);
+    m_contactList->setAccessibleName(QStringLiteral("البيانات"));
     const char* headers[] = {"الاسم",   "ت/ منزل", "ت/عمل",          "موبايل",    "فاكس",
                              "العنوان", "البريد الالكترونى", "المؤسسة", "بيانات إضافية", "الدليل"};
     for (int i = 0; i < 10; ++i)
-        infolist->addColumn(QString::fromUtf8(headers[i]), i == 0 ? 5000 : 0);
-    infolist->setSmallIcon(AppLook::icon(QStringLiteral("contact")));
+        m_contactList->addColumn(QString::fromUtf8(headers[i]), i == 0 ? 5000 : 0);
+    m_contactList->setSmallIcon(AppLook::icon(QStringLiteral("contact")));
 
-    delist = new RecordListView(Picture2);
-    delist->setAccessibleName(QStringLiteral("delist"));
+    m_blankList = new RecordListView(m_listPane);
+    m_blankList->setAccessibleName(QStringLiteral("delist"));
 
-    connect(infodirlist, &RecordListView::itemClicked, this,
-            [this](int row) { dir->setText(infodirlist->subItem(row, 1)); });
-    connect(infodirlist, &RecordListView::doubleClicked, this, &MainForm::openSelectedDirectory);
-    connect(infodirlist, &RecordListView::keyPressed, this, [this](int key) {
+    connect(m_directoryList, &RecordListView::itemClicked, this,
+            [this](int row) { m_currentDirectory->setText(m_directoryList->subItem(row, 1)); });
+    connect(m_directoryList, &RecordListView::doubleClicked, this, &MainForm::openSelectedDirectory);
+    connect(m_directoryList, &RecordListView::keyPressed, this, [this](int key) {
         if (key == 13)
             openSelectedDirectory();
     });
-    connect(infodirlist, &RecordListView::mouseReleased, this, &MainForm::directoryListMouseUp);
+    connect(m_directoryList, &RecordListView::mouseReleased, this, &MainForm::directoryListMouseUp);
 
-    connect(infolist, &RecordListView::doubleClicked, this, [this] {
-        if (infolist->count() > 0)
+    connect(m_contactList, &RecordListView::doubleClicked, this, [this] {
+        if (m_contactList->count() > 0)
             viewContact();
     });
-    connect(infolist, &RecordListView::keyPressed, this, [this](int key) {
-        if (key == 13 && infolist->count() > 0)
+    connect(m_contactList, &RecordListView::keyPressed, this, [this](int key) {
+        if (key == 13 && m_contactList->count() > 0)
             viewContact();
         else if (key == 8)
             GoBack();
     });
-    connect(infolist, &RecordListView::mouseReleased, this, &MainForm::contactListMouseUp);
+    connect(m_contactList, &RecordListView::mouseReleased, this, &MainForm::contactListMouseUp);
 }
 
 void MainForm::buildStatusBars()
 {
-    statbar = new SkinStatusBar(this);
-    statbar->setAccessibleName(QStringLiteral("statbar"));
-    statbar->addPanel(100, QStringLiteral("إحصائيات "));
-    statbar->setPanelIcon(1, AppLook::icon(QStringLiteral("stats")));
-    statbar->addPanel(200);
-    statbar->addPanel(200);
+    m_countsBar = new SkinStatusBar(this);
+    m_countsBar->setAccessibleName(QStringLiteral("statbar"));
+    m_countsBar->addPanel(100, QStringLiteral("إحصائيات "));
+    m_countsBar->setPanelIcon(1, AppLook::icon(QStringLiteral("stats")));
+    m_countsBar->addPanel(200);
+    m_countsBar->addPanel(200);
 
     // The publisher's own lines; the program never changes them.
-    StatusBar = new SkinStatusBar(this);
-    StatusBar->setAccessibleName(QStringLiteral("StatusBar"));
-    StatusBar->addPanel(160, QStringLiteral("QAV Telephone"));
-    StatusBar->addPanel(335, QStringLiteral("دليل الهاتف الشخصى"));
-    StatusBar->addPanel(300, QStringLiteral("بياناتك محفوظة ومشفرة فى ملف واحد"));
+    m_publisherBar = new SkinStatusBar(this);
+    m_publisherBar->setAccessibleName(QStringLiteral("StatusBar"));
+    m_publisherBar->addPanel(160, QStringLiteral("QAV Telephone"));
+    m_publisherBar->addPanel(335, QStringLiteral("دليل الهاتف الشخصى"));
+    m_publisherBar->addPanel(300, QStringLiteral("بياناتك محفوظة ومشفرة فى ملف واحد"));
 }
 
 void MainForm::connectMenus()
 {
-    MainMenus& m = *menus;
+    MainMenus& m = *m_menus;
     connect(m.cmdet, &QAction::triggered, this, &MainForm::viewContact);
     connect(m.cmadd, &QAction::triggered, this, &MainForm::CmdADD_Click);
     connect(m.cmedit, &QAction::triggered, this, &MainForm::CmdEdit_Click);
     connect(m.cmdel, &QAction::triggered, this, &MainForm::cmdDelete_Click);
     connect(m.movemag, &QAction::triggered, this, [this] {
-        if (infolist->selectedRow() >= 0 && commands.moveContact)
+        if (m_contactList->selectedRow() >= 0 && commands.moveContact)
             commands.moveContact(*this);
     });
     connect(m.cmvm, &QAction::triggered, this, [this] {
-        infolist->setView(RecordListView::List);
-        menus->cmvm->setChecked(true);
-        menus->cmvd->setChecked(false);
+        m_contactList->setView(RecordListView::List);
+        m_menus->cmvm->setChecked(true);
+        m_menus->cmvd->setChecked(false);
     });
     connect(m.cmvd, &QAction::triggered, this, [this] {
-        infolist->setView(RecordListView::Report);
-        menus->cmvd->setChecked(true);
-        menus->cmvm->setChecked(false);
+        m_contactList->setView(RecordListView::Report);
+        m_menus->cmvd->setChecked(true);
+        m_menus->cmvm->setChecked(false);
     });
 
     connect(m.dirmnuopen, &QAction::triggered, this, &MainForm::openSelectedDirectory);
@@ -285,8 +299,8 @@ void MainForm::connectMenus()
         if (commands.deleteDirectory)
             commands.deleteDirectory(*this);
     });
-    connect(m.dirvhor, &QAction::triggered, this, [this] { infodirlist->setView(RecordListView::List); });
-    connect(m.dirvver, &QAction::triggered, this, [this] { infodirlist->setView(RecordListView::Report); });
+    connect(m.dirvhor, &QAction::triggered, this, [this] { m_directoryList->setView(RecordListView::List); });
+    connect(m.dirvver, &QAction::triggered, this, [this] { m_directoryList->setView(RecordListView::Report); });
 
     for (const SearchFieldItem& entry : kSearchFields) {
         QAction* item = m.item(QString::fromLatin1(entry.item));
@@ -299,11 +313,11 @@ void MainForm::connectMenus()
     connect(m.themesilver, &QAction::triggered, this, [this] { applyTheme(2); });
 
     connect(m.mnutools, &QMenu::aboutToShow, this, [this] {
-        menus->sec->setEnabled(infodirlist->count() > 0 && ViewState == 0);
+        m_menus->sec->setEnabled(m_directoryList->count() > 0 && m_viewState == ViewState::Directories);
         // Import goes into the open directory, or the one selected in the list.
-        menus->importcontacts->setEnabled(ViewState == 1 || (ViewState == 0 && infodirlist->count() > 0 &&
+        m_menus->importcontacts->setEnabled(m_viewState == ViewState::Contacts || (m_viewState == ViewState::Directories && m_directoryList->count() > 0 &&
                                                               !selectedDirectoryCode().isEmpty()));
-        menus->exportdir->setEnabled(ViewState == 1);
+        m_menus->exportdir->setEnabled(m_viewState == ViewState::Contacts);
     });
     connect(m.importcontacts, &QAction::triggered, this, [this] {
         if (commands.importContacts)
@@ -326,21 +340,21 @@ void MainForm::connectMenus()
             commands.lockDirectory(*this);
     });
     connect(m.sounds, &QMenu::aboutToShow, this, [this] {
-        menus->SNDON->setEnabled(!soundOn);
-        menus->SNDOFF->setEnabled(soundOn);
+        m_menus->SNDON->setEnabled(!m_soundOn);
+        m_menus->SNDOFF->setEnabled(m_soundOn);
     });
     connect(m.SNDON, &QAction::triggered, this, &MainForm::SNDONClick);
     connect(m.SNDOFF, &QAction::triggered, this, [this] {
-        soundOn = false;
+        m_soundOn = false;
         SettingsStore::write(kApplication, QStringLiteral("Sound"), QStringLiteral("Value"), QStringLiteral("0"));
         SoundPlayer::stop();
     });
     connect(m.bgchange, &QAction::triggered, this, &MainForm::bgchangeClick);
 
     connect(m.viewall, &QMenu::aboutToShow, this, [this] {
-        const bool paneShown = !Picture2->isHidden();
-        menus->viewmdor->setEnabled(!paneShown);
-        menus->viewdelist->setEnabled(paneShown);
+        const bool paneShown = !m_listPane->isHidden();
+        m_menus->viewmdor->setEnabled(!paneShown);
+        m_menus->viewdelist->setEnabled(paneShown);
     });
     connect(m.viewmdor, &QAction::triggered, this, &MainForm::viewmdorClick);
     connect(m.viewdelist, &QAction::triggered, this, &MainForm::viewdelistClick);
@@ -351,20 +365,20 @@ void MainForm::connectMenus()
 bool MainForm::Form_Load()
 {
     Testscreen();
-    SetRightToLeft(infolist);
-    SetRightToLeft(infodirlist);
-    SetRightToLeft(delist);
+    SetRightToLeft(m_contactList);
+    SetRightToLeft(m_directoryList);
+    SetRightToLeft(m_blankList);
     ColorTheme();
     if (!StartConnect())
         return false;
-    SearchField = QStringLiteral("name");
+    m_searchField = QStringLiteral("name");
     // Sound is on unless the stored value says 0; a value that is no number leaves it off.
     bool isNumber = false;
     const int value =
         SettingsStore::read(kApplication, QStringLiteral("Sound"), QStringLiteral("Value"), QStringLiteral("1"))
             .trimmed()
             .toInt(&isNumber);
-    soundOn = isNumber && value == 1;
+    m_soundOn = isNumber && value == 1;
     Soundbgc();
     return true;
 }
@@ -416,19 +430,23 @@ bool MainForm::StartConnect()
     }
     CloseContactRecordset();
     CloseDirectoryRecordset();
-    (void)SharedData::directories().open(QStringLiteral("select * from dirg order by dirname "));
+    PassedOver::note(SharedData::directories().openDirectories(), Q_FUNC_INFO);
     fill_dir_list();
-    infolist->hide();
-    delist->hide();
-    infodirlist->show();
+    m_contactList->hide();
+    m_blankList->hide();
+    m_directoryList->show();
     CloseContactRecordset();
-    (void)SharedData::contacts().open(QStringLiteral("select * from info order by name "));
+    PassedOver::note(SharedData::contacts().openAllContacts(), Q_FUNC_INFO);
     writeCount(2, SharedData::directories(), StatusTexts::directoryCount);
     writeCount(3, SharedData::contacts(), StatusTexts::totalContacts);
+    // After a restore too the directory list is what shows: a directory that was open may
+    // belong to another file.
+    m_viewState = ViewState::Directories;
+    m_listFrame->setCaption(QString());
     return true;
 }
 
-void MainForm::writeStatus(int panel, const QString& text) { statbar->setPanelText(panel, text); }
+void MainForm::writeStatus(int panel, const QString& text) { m_countsBar->setPanelText(panel, text); }
 
 void MainForm::writeCount(int panel, Recordset& recordset, QString (*text)(qsizetype))
 {
@@ -448,35 +466,78 @@ void MainForm::statis()
 void MainForm::fill_dir_list()
 {
     Recordset& directories = SharedData::directories();
-    infodirlist->clear();
+    m_directoryList->clear();
     // The items are new: no directory is picked until the user clicks one or moves to it.
-    dir->clear();
+    m_currentDirectory->clear();
     if (directories.recordCount() <= 0)
         return;
-    infodirlist->fill(directories.snapshot(), directories.position());
+    m_directoryList->fill(directories.snapshot(), directories.position());
+}
+
+QString MainForm::currentDirectory() const { return m_currentDirectory->text(); }
+
+QString MainForm::openDirectoryName() const { return m_listFrame->caption(); }
+
+QStringList MainForm::selectedContact() const
+{
+    const int row = m_contactList->count() > 0 ? m_contactList->selectedRow() : -1;
+    QStringList columns;
+    if (row >= 0)
+        for (int column = 0; column < m_contactList->columnCount(); ++column)
+            columns << m_contactList->subItem(row, column);
+    return columns;
+}
+
+bool MainForm::listPaneShown() const { return !m_listPane->isHidden(); }
+
+void MainForm::showListPane() { m_listPane->show(); }
+
+QString MainForm::statusText(int panel) const { return m_countsBar->panelText(panel); }
+
+void MainForm::refreshAfterWrite(BookChange change)
+{
+    switch (change) {
+    case BookChange::Contacts:
+        PassedOver::note(SharedData::contacts().requery(), Q_FUNC_INFO);
+        // Refreshlist fills the list once, unfiltered, with the counts.
+        Refreshlist();
+        break;
+    case BookChange::DirectoryChanged:
+        PassedOver::note(SharedData::directories().requery(), Q_FUNC_INFO);
+        fill_dir_list();
+        break;
+    case BookChange::DirectoriesAddedOrRemoved: {
+        Recordset& directories = SharedData::directories();
+        PassedOver::note(directories.requery(), Q_FUNC_INFO);
+        PassedOver::note(directories.setFilter(RecordFilter()), Q_FUNC_INFO);
+        fill_dir_list();
+        writeCount(2, directories, StatusTexts::directoryCount);
+        break;
+    }
+    }
 }
 
 bool MainForm::hasSelectedDirectory() const
 {
-    return infodirlist->count() > 0 && infodirlist->selectedRow() >= 0;
+    return m_directoryList->count() > 0 && m_directoryList->selectedRow() >= 0;
 }
 
 QString MainForm::selectedDirectoryName() const
 {
-    const int row = infodirlist->selectedRow();
-    return row < 0 ? QString() : infodirlist->itemText(row);
+    const int row = m_directoryList->selectedRow();
+    return row < 0 ? QString() : m_directoryList->itemText(row);
 }
 
 QString MainForm::selectedDirectoryCode() const
 {
-    const int row = infodirlist->selectedRow();
-    return row < 0 ? QString() : infodirlist->subItem(row, 1);
+    const int row = m_directoryList->selectedRow();
+    return row < 0 ? QString() : m_directoryList->subItem(row, 1);
 }
 
 QString MainForm::selectedDirectoryPass() const
 {
-    const int row = infodirlist->selectedRow();
-    return row < 0 ? QString() : infodirlist->subItem(row, 2);
+    const int row = m_directoryList->selectedRow();
+    return row < 0 ? QString() : m_directoryList->subItem(row, 2);
 }
 
 void MainForm::openSelectedDirectory()
@@ -486,7 +547,7 @@ void MainForm::openSelectedDirectory()
     const QString pass = selectedDirectoryPass();
     if (pass == QLatin1String("0")) {
         Opendir();
-        infolist->activeView()->setFocus();
+        m_contactList->activeView()->setFocus();
     } else if (commands.askDirectoryPassword) {
         commands.askDirectoryPassword(*this, pass);
     }
@@ -494,44 +555,44 @@ void MainForm::openSelectedDirectory()
 
 void MainForm::Opendir()
 {
-    if (infodirlist->selectedRow() < 0)
+    if (m_directoryList->selectedRow() < 0)
         return;
-    dir->setText(selectedDirectoryCode());
-    dirframe->setCaption(selectedDirectoryName());
-    infodirlist->hide();
-    ViewState = 1;
-    infolist->setBackgroundPicture(QPixmap());
-    infolist->show();
+    m_currentDirectory->setText(selectedDirectoryCode());
+    m_listFrame->setCaption(selectedDirectoryName());
+    m_directoryList->hide();
+    m_viewState = ViewState::Contacts;
+    m_contactList->setBackgroundPicture(QPixmap());
+    m_contactList->show();
     CloseContactRecordset();
-    (void)SharedData::contacts().open(QStringLiteral("select * from info where dir= ? order by name"), dir->text());
-    (void)SharedData::contacts().setFilter(RecordFilter());
+    PassedOver::note(SharedData::contacts().openContacts(m_currentDirectory->text()), Q_FUNC_INFO);
+    PassedOver::note(SharedData::contacts().setFilter(RecordFilter()), Q_FUNC_INFO);
     fill_list();
     statis();
 }
 
 void MainForm::GoBack()
 {
-    if (ViewState != 1)
+    if (m_viewState != ViewState::Contacts)
         return;
-    infolist->hide();
-    infodirlist->show();
+    m_contactList->hide();
+    m_directoryList->show();
     // The list keeps the items it showed before, even if a search had narrowed it.
-    (void)SharedData::directories().setFilter(RecordFilter());
-    infodirlist->activeView()->setFocus();
-    ViewState = 0;
+    PassedOver::note(SharedData::directories().setFilter(RecordFilter()), Q_FUNC_INFO);
+    m_directoryList->activeView()->setFocus();
+    m_viewState = ViewState::Directories;
     writeCount(2, SharedData::directories(), StatusTexts::directoryCount);
     writeStatus(3, QString());
-    dirframe->setCaption(QString());
+    m_listFrame->setCaption(QString());
 }
 
 void MainForm::directoryListMouseUp(Qt::MouseButton button, const QPoint& globalPos)
 {
-    const bool usable = infodirlist->count() > 0 && !dir->text().isEmpty();
-    for (QAction* item : {menus->dirmnuopen, menus->dirmnuren, menus->dirmnudel, menus->dirview->menuAction()})
+    const bool usable = m_directoryList->count() > 0 && !m_currentDirectory->text().isEmpty();
+    for (QAction* item : {m_menus->dirmnuopen, m_menus->dirmnuren, m_menus->dirmnudel, m_menus->dirview->menuAction()})
         item->setEnabled(usable);
-    menus->dirmnuadd->setEnabled(true);
+    m_menus->dirmnuadd->setEnabled(true);
     if (button == Qt::RightButton)
-        popup(menus->dirmnu, globalPos);
+        popup(m_menus->dirmnu, globalPos);
 }
 
 // ---- Contact list ------------------------------------------------------------------------
@@ -539,17 +600,17 @@ void MainForm::directoryListMouseUp(Qt::MouseButton button, const QPoint& global
 void MainForm::fill_list()
 {
     Recordset& contacts = SharedData::contacts();
-    infolist->clear();
+    m_contactList->clear();
     if (contacts.recordCount() <= 0)
         return;
-    infolist->fill(contacts.snapshot(), contacts.position());
+    m_contactList->fill(contacts.snapshot(), contacts.position());
 }
 
 void MainForm::Refreshlist()
 {
-    (void)SharedData::contacts().setFilter(RecordFilter());
+    PassedOver::note(SharedData::contacts().setFilter(RecordFilter()), Q_FUNC_INFO);
     statis();
-    infolist->setBackgroundPicture(QPixmap());
+    m_contactList->setBackgroundPicture(QPixmap());
     fill_list();
 }
 
@@ -557,11 +618,11 @@ void MainForm::contactListMouseUp(Qt::MouseButton button, const QPoint& globalPo
 {
     if (button != Qt::RightButton)
         return;
-    const bool hasItems = infolist->count() > 0;
-    for (QAction* item : {menus->cmdet, menus->cmedit, menus->cmdel, menus->movemag, menus->cmv->menuAction()})
+    const bool hasItems = m_contactList->count() > 0;
+    for (QAction* item : {m_menus->cmdet, m_menus->cmedit, m_menus->cmdel, m_menus->movemag, m_menus->cmv->menuAction()})
         item->setEnabled(hasItems);
-    menus->cmadd->setEnabled(true);
-    popup(menus->cm, globalPos);
+    m_menus->cmadd->setEnabled(true);
+    popup(m_menus->cm, globalPos);
 }
 
 void MainForm::viewContact()
@@ -578,7 +639,7 @@ void MainForm::CmdADD_Click()
 
 void MainForm::CmdEdit_Click()
 {
-    if (infolist->count() == 0)
+    if (m_contactList->count() == 0)
         return;
     if (commands.showEditor)
         commands.showEditor(*this, QStringLiteral("edit"));
@@ -586,7 +647,7 @@ void MainForm::CmdEdit_Click()
 
 void MainForm::cmdDelete_Click()
 {
-    if (infolist->count() == 0)
+    if (m_contactList->count() == 0)
         return;
     if (commands.deleteContact)
         commands.deleteContact(*this);
@@ -602,21 +663,21 @@ void MainForm::toolbarButtonPressed(int position)
         GoBack();
         break;
     case ToolbarCommand::Add:
-        if (ViewState == 1)
+        if (m_viewState == ViewState::Contacts)
             CmdADD_Click();
-        else if (ViewState == 0 && commands.addDirectory)
+        else if (m_viewState == ViewState::Directories && commands.addDirectory)
             commands.addDirectory(*this);
         break;
     case ToolbarCommand::Edit:
-        if (ViewState == 1)
+        if (m_viewState == ViewState::Contacts)
             CmdEdit_Click();
-        else if (ViewState == 0 && commands.renameDirectory)
+        else if (m_viewState == ViewState::Directories && commands.renameDirectory)
             commands.renameDirectory(*this);
         break;
     case ToolbarCommand::Delete:
-        if (ViewState == 1)
+        if (m_viewState == ViewState::Contacts)
             cmdDelete_Click();
-        else if (ViewState == 0 && commands.deleteDirectory)
+        else if (m_viewState == ViewState::Directories && commands.deleteDirectory)
             commands.deleteDirectory(*this);
         break;
     case ToolbarCommand::SearchOptions:
@@ -626,7 +687,7 @@ void MainForm::toolbarButtonPressed(int position)
         toolbarArrowPressed(position, mouse);
         break;
     case ToolbarCommand::Print:
-        if (ViewState == 1 && commands.print)
+        if (m_viewState == ViewState::Contacts && commands.print)
             commands.print(*this);
         break;
     case ToolbarCommand::About:
@@ -649,16 +710,16 @@ void MainForm::toolbarArrowPressed(int position, const QPoint& point)
 {
     switch (static_cast<ToolbarCommand>(position)) {
     case ToolbarCommand::SearchOptions:
-        popup(menus->mnusearch, point);
+        popup(m_menus->mnusearch, point);
         break;
     case ToolbarCommand::View:
-        popup(menus->viewall, point);
+        popup(m_menus->viewall, point);
         break;
     case ToolbarCommand::Tools:
-        popup(menus->mnutools, point);
+        popup(m_menus->mnutools, point);
         break;
     case ToolbarCommand::Themes:
-        popup(menus->theme, point);
+        popup(m_menus->theme, point);
         break;
     default:
         break;
@@ -671,93 +732,93 @@ void MainForm::chooseSearchField(QAction* item, const QString& field)
 {
     Clearmnusearch();
     item->setChecked(true);
-    SearchField = field;
+    m_searchField = field;
 }
 
 void MainForm::Clearmnusearch()
 {
     for (const SearchFieldItem& entry : kSearchFields)
-        menus->item(QString::fromLatin1(entry.item))->setChecked(false);
+        m_menus->item(QString::fromLatin1(entry.item))->setChecked(false);
 }
 
 void MainForm::searchCommand()
 {
-    if (txtSearch->text().isEmpty() || Picture2->isHidden())
+    if (m_searchBox->text().isEmpty() || m_listPane->isHidden())
         return;
-    if (ViewState == 0)
+    if (m_viewState == ViewState::Directories)
         Searchindir();
-    else if (ViewState == 1)
+    else if (m_viewState == ViewState::Contacts)
         Searchindata();
 }
 
 void MainForm::Searchindir()
 {
-    (void)SharedData::directories().setFilter(
-        RecordFilter::contains(QStringLiteral("dirname"), txtSearch->text().trimmed()));
+    PassedOver::note(SharedData::directories().setFilter(
+        RecordFilter::contains(QStringLiteral("dirname"), m_searchBox->text().trimmed())), Q_FUNC_INFO);
     fill_dir_list();
-    writeStatus(3, StatusTexts::searchResults(infodirlist->count()));
+    writeStatus(3, StatusTexts::searchResults(m_directoryList->count()));
 }
 
 QString MainForm::searchFilterColumn() const
 {
     for (const SearchFieldItem& entry : kSearchFields)
-        if (SearchField == QLatin1String(entry.field))
-            return SearchField;
+        if (m_searchField == QLatin1String(entry.field))
+            return m_searchField;
     return QString();
 }
 
 void MainForm::Searchindata()
 {
-    if (txtSearch->text().isEmpty() || dir->text().isEmpty() || ViewState != 1)
+    if (m_searchBox->text().isEmpty() || m_currentDirectory->text().isEmpty() || m_viewState != ViewState::Contacts)
         return;
     const QString column = searchFilterColumn();
     if (!column.isEmpty()) {
         CloseContactRecordset();
         Recordset& contacts = SharedData::contacts();
-        (void)contacts.open(QStringLiteral("select * from info where dir= ? order by name"), dir->text());
-        (void)contacts.setFilter(RecordFilter::contains(column, txtSearch->text().trimmed()));
+        PassedOver::note(contacts.openContacts(m_currentDirectory->text()), Q_FUNC_INFO);
+        PassedOver::note(contacts.setFilter(RecordFilter::contains(column, m_searchBox->text().trimmed())), Q_FUNC_INFO);
         fill_list();
     }
-    infolist->setBackgroundPicture(AppLook::icon(QStringLiteral("search")).pixmap(64, 64));
-    writeStatus(3, StatusTexts::searchResults(infolist->count()));
+    m_contactList->setBackgroundPicture(AppLook::icon(QStringLiteral("search")).pixmap(64, 64));
+    writeStatus(3, StatusTexts::searchResults(m_contactList->count()));
 }
 
 // ---- The list pane -----------------------------------------------------------------------
 
 void MainForm::closeListPane()
 {
-    delist->hide();
-    infolist->hide();
-    infodirlist->show();
-    Picture2->hide();
-    ViewState = 0;
+    m_blankList->hide();
+    m_contactList->hide();
+    m_directoryList->show();
+    m_listPane->hide();
+    m_viewState = ViewState::Directories;
     writeStatus(2, QString());
     writeStatus(3, QString());
 }
 
 void MainForm::viewmdorClick()
 {
-    Picture2->show();
-    (void)SharedData::directories().setFilter(RecordFilter());
+    m_listPane->show();
+    PassedOver::note(SharedData::directories().setFilter(RecordFilter()), Q_FUNC_INFO);
     fill_dir_list();
     writeCount(2, SharedData::directories(), StatusTexts::directoryCount);
 }
 
 void MainForm::viewdelistClick()
 {
-    if (Picture2->isHidden())
+    if (m_listPane->isHidden())
         return;
-    if (ViewState == 0) {
-        (void)SharedData::directories().setFilter(RecordFilter());
+    if (m_viewState == ViewState::Directories) {
+        PassedOver::note(SharedData::directories().setFilter(RecordFilter()), Q_FUNC_INFO);
         fill_dir_list();
         writeCount(2, SharedData::directories(), StatusTexts::directoryCountWide);
         writeStatus(3, QString());
-    } else if (ViewState == 1) {
-        (void)SharedData::contacts().setFilter(RecordFilter());
+    } else if (m_viewState == ViewState::Contacts) {
+        PassedOver::note(SharedData::contacts().setFilter(RecordFilter()), Q_FUNC_INFO);
         fill_list();
         writeCount(2, SharedData::contacts(), StatusTexts::currentDirectory);
         writeStatus(3, QString());
-        infolist->setBackgroundPicture(QPixmap());
+        m_contactList->setBackgroundPicture(QPixmap());
     }
 }
 
@@ -780,20 +841,20 @@ void MainForm::applyTheme(int scheme)
     static const char* names[] = {"Blue", "Green", "Silver"};
     if (scheme < 0 || scheme > 2)
         return;
-    SkinToolBar1->setColorScheme(scheme);
-    StatusBar->setColorScheme(scheme);
-    SkinHookMenu1->setColorScheme(scheme);
-    statbar->setColorScheme(scheme);
+    m_toolbar->setColorScheme(scheme);
+    m_publisherBar->setColorScheme(scheme);
+    m_menuSkin->setColorScheme(scheme);
+    m_countsBar->setColorScheme(scheme);
     SettingsStore::write(kApplication, QStringLiteral("Theme"), QStringLiteral("Color"),
                          QString::fromLatin1(names[scheme]));
-    menus->themeblue->setChecked(scheme == 0);
-    menus->themegreen->setChecked(scheme == 1);
-    menus->themesilver->setChecked(scheme == 2);
+    m_menus->themeblue->setChecked(scheme == 0);
+    m_menus->themegreen->setChecked(scheme == 1);
+    m_menus->themesilver->setChecked(scheme == 2);
 }
 
 void MainForm::SNDONClick()
 {
-    soundOn = true;
+    m_soundOn = true;
     SettingsStore::write(kApplication, QStringLiteral("Sound"), QStringLiteral("Value"), QStringLiteral("1"));
     Soundbgc();
 }
@@ -812,7 +873,7 @@ void MainForm::bgchangeClick()
 
 void MainForm::Soundbgc()
 {
-    if (!soundOn)
+    if (!m_soundOn)
         return;
     const QString fallback =
         QDir::toNativeSeparators(DataLocation::shippedFile(SharedData::programFolder(), QStringLiteral("bg.wav")));
@@ -833,47 +894,47 @@ void MainForm::resizeEvent(QResizeEvent* event)
 
 void MainForm::layoutBody()
 {
-    const QRect inner = body->rect();
+    const QRect inner = m_body->rect();
     const QRect picture(inner.left() + Units::px(kPictureMargin), inner.top() + Units::px(kPictureTop),
                         inner.width() - Units::px(2 * kPictureMargin), inner.height() - Units::px(kPictureHeightCut));
     // A window smaller than the margins keeps the last valid layout.
     if (picture.width() > 0 && picture.height() > 0)
-        Picture0->setGeometry(picture);
-    Picture2->setGeometry(0, 0, StatusBar->width() > 0 ? StatusBar->width() : inner.width(), inner.height());
+        m_closedPanePicture->setGeometry(picture);
+    m_listPane->setGeometry(0, 0, m_publisherBar->width() > 0 ? m_publisherBar->width() : inner.width(), inner.height());
 }
 
-void MainForm::layoutPicture1()
+void MainForm::layoutTopBar()
 {
     // The search frame keeps its size and sits at the far (left) end of the top bar, half the
     // frame offset in from the edge.
-    Frame1->move(Units::px(kSearchFrameOffset) / 2, 3);
+    m_searchFrame->move(Units::px(kSearchFrameOffset) / 2, 3);
 }
 
-void MainForm::layoutPicture2()
+void MainForm::layoutListPane()
 {
-    const QRect inner = Picture2->rect();
+    const QRect inner = m_listPane->rect();
     const QRect lists(inner.left(), inner.top() + Units::px(kListTop), inner.width(),
                       inner.height() - Units::px(kListHeightCut));
     if (lists.width() > 0 && lists.height() > 0) {
-        infolist->setGeometry(lists);
-        infolist->setColumnWidthTwips(0, Units::twips(lists.width()) - kFirstColumnCut);
-        delist->setGeometry(lists);
-        infodirlist->setGeometry(lists);
+        m_contactList->setGeometry(lists);
+        m_contactList->setColumnWidthTwips(0, Units::twips(lists.width()) - kFirstColumnCut);
+        m_blankList->setGeometry(lists);
+        m_directoryList->setGeometry(lists);
     }
     if (inner.width() > 0 && inner.height() > 0)
-        dirframe->setGeometry(inner);
+        m_listFrame->setGeometry(inner);
 }
 
 bool MainForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::Resize) {
-        if (watched == body)
+        if (watched == m_body)
             layoutBody();
-        else if (watched == Picture2)
-            layoutPicture2();
-        else if (watched == Picture1)
-            layoutPicture1();
-    } else if (event->type() == QEvent::MouseButtonDblClick && watched == Picture0) {
+        else if (watched == m_listPane)
+            layoutListPane();
+        else if (watched == m_topBar)
+            layoutTopBar();
+    } else if (event->type() == QEvent::MouseButtonDblClick && watched == m_closedPanePicture) {
         viewmdorClick();
         return true;
     }

@@ -2,6 +2,7 @@
 
 #include "MyImageList.h"
 
+#include <QStringList>
 #include <QWidget>
 
 #include <functional>
@@ -18,10 +19,21 @@ class SkinHookMenu;
 class SkinStatusBar;
 class SkinToolBar;
 
+// Which list the list pane shows.
+enum class ViewState { Directories = 0, Contacts = 1 };
+
+// What a command changed in the book, so that the lists follow it.
+enum class BookChange {
+    Contacts,             // contacts of the open directory added, changed, moved or deleted
+    DirectoryChanged,     // a directory renamed, locked or unlocked
+    DirectoriesAddedOrRemoved,
+};
+
 // The main window "QAV Telephone": the directory list and, once a directory is opened, its
 // contacts; the toolbar and popup menus that route every command; search; the status bar with
-// the counts. It owns the program-wide state the dialogs read and write (ViewState, the hidden
-// box dir, the dirframe caption, the status panels) and offers them its refresh routines.
+// the counts. Its controls are its own: the commands of the other windows read and change what
+// they need through the small interface below, and a test or a driver finds a control by its
+// object name, which is the control's name in the design (infodirlist, statbar, dir, ...).
 class MainForm : public QWidget
 {
     Q_OBJECT
@@ -39,8 +51,9 @@ public:
     void Testscreen(const QSize& screenPixels);
     void centreOnScreen(const QSize& screenPixels);
 
+    // Connects to the database and shows the directory list with both counts; false, after the
+    // database message, when the file cannot be opened.
     bool StartConnect();
-    void statis();
     void fill_dir_list();
     void fill_list();
     void Refreshlist();
@@ -48,43 +61,44 @@ public:
     void GoBack();
     void openSelectedDirectory();
     void SetRightToLeft(QWidget* control);
-    void ColorTheme();
     void applyTheme(int scheme);
-    void Soundbgc();
-    void SNDONClick();
-    void bgchangeClick();
 
-    // Status panels 2 and 3: a text, or a count text built from a recordset's record count.
-    void writeStatus(int panel, const QString& text);
-    void writeCount(int panel, Recordset& recordset, QString (*text)(qsizetype));
-
-    // Search.
-    void searchCommand();
-    void Searchindir();
-    void Searchindata();
-    void Clearmnusearch();
-
-    // The list pane.
-    void closeListPane();
-    void viewmdorClick();
-    void viewdelistClick();
-
-    // Toolbar routing.
-    void toolbarButtonPressed(int position);
-    void toolbarArrowPressed(int position, const QPoint& point);
-
-    // Contact commands and the View command.
-    void CmdADD_Click();
-    void CmdEdit_Click();
-    void cmdDelete_Click();
-    void viewContact();
-
+    // ---- What the commands read and change --------------------------------------------------
+    ViewState viewState() const { return m_viewState; }
+    // The code of the directory last picked in the directory list or opened ("" before any).
+    QString currentDirectory() const;
+    // The name of the open directory, as its frame shows it ("" on the directory list).
+    QString openDirectoryName() const;
     // Whether the directory list has a selected item: the directory commands act on nothing else.
     bool hasSelectedDirectory() const;
     // The selected directory of the directory list: its name, code and pass ("" if none).
     QString selectedDirectoryName() const;
     QString selectedDirectoryCode() const;
     QString selectedDirectoryPass() const;
+    // The selected contact's columns as listed (name ... dir); empty when none is selected.
+    QStringList selectedContact() const;
+    bool listPaneShown() const;
+    void showListPane();
+    // The one way a command tells the window that it wrote to the book.
+    void refreshAfterWrite(BookChange change);
+    // What a status panel of the counts bar says (panels 2 and 3 hold the counts).
+    QString statusText(int panel) const;
+    QString searchField() const { return m_searchField; }
+    bool soundOn() const { return m_soundOn; }
+
+    // ---- Commands, as the toolbar, the menus and the keys give them -------------------------
+    void searchCommand();
+    void Searchindir();
+    void Searchindata();
+    void closeListPane();
+    void viewmdorClick();
+    void viewdelistClick();
+    void CmdADD_Click();
+    void CmdEdit_Click();
+    void cmdDelete_Click();
+    void viewContact();
+    void toolbarButtonPressed(int position);
+    void toolbarArrowPressed(int position, const QPoint& point);
 
     // Where another window hooks in: commands whose windows live in other parts of the program.
     struct Commands {
@@ -95,34 +109,6 @@ public:
         std::function<void(MainForm&)> importContacts, exportDirectory;
     };
     Commands commands;
-
-    // Window state shared with the dialogs.
-    int ViewState = 0;
-    QString SearchField;
-    bool soundOn = false;
-
-    // Controls.
-    SkinToolBar* SkinToolBar1;
-    QWidget* Picture1;
-    SkinFrame* Frame1;
-    QLineEdit* txtSearch;
-    SkinButton* cmdsearch;
-    QWidget* body;
-    QLabel* Picture0;
-    QWidget* Picture2;
-    SkinFrame* dirframe;
-    RecordListView* infodirlist;
-    RecordListView* infolist;
-    RecordListView* delist;
-    SkinStatusBar* statbar;
-    SkinStatusBar* StatusBar;
-    QLineEdit* dir;
-    SkinButton* CmdADD;
-    SkinButton* CmdEdit;
-    SkinButton* cmdDelete;
-    MyImageList SmallIcons;
-    SkinHookMenu* SkinHookMenu1;
-    MainMenus* menus;
 
     // Shows a popup menu; tests replace it to see which menu would have popped up.
     std::function<void(QMenu*, const QPoint&)> popup;
@@ -137,11 +123,45 @@ private:
     void buildLists();
     void buildStatusBars();
     void connectMenus();
-    void layoutPicture1();
-    void layoutPicture2();
+    void layoutTopBar();
+    void layoutListPane();
     void layoutBody();
+    void statis();
+    void writeStatus(int panel, const QString& text);
+    void writeCount(int panel, Recordset& recordset, QString (*text)(qsizetype));
+    void ColorTheme();
+    void Soundbgc();
+    void SNDONClick();
+    void bgchangeClick();
+    void Clearmnusearch();
     void directoryListMouseUp(Qt::MouseButton button, const QPoint& globalPos);
     void contactListMouseUp(Qt::MouseButton button, const QPoint& globalPos);
     void chooseSearchField(QAction* item, const QString& field);
     QString searchFilterColumn() const;
+
+    ViewState m_viewState = ViewState::Directories;
+    QString m_searchField;
+    bool m_soundOn = false;
+
+    SkinToolBar* m_toolbar;
+    QWidget* m_topBar;
+    SkinFrame* m_searchFrame;
+    QLineEdit* m_searchBox;
+    SkinButton* m_searchButton;
+    QWidget* m_body;
+    QLabel* m_closedPanePicture; // shows while the list pane is closed
+    QWidget* m_listPane;
+    SkinFrame* m_listFrame;       // its caption names the open directory
+    RecordListView* m_directoryList;
+    RecordListView* m_contactList;
+    RecordListView* m_blankList; // never filled: the pane's third list
+    SkinStatusBar* m_countsBar;
+    SkinStatusBar* m_publisherBar;
+    QLineEdit* m_currentDirectory; // hidden: the code of the directory picked or opened
+    SkinButton* m_addButton;       // hidden command buttons
+    SkinButton* m_editButton;
+    SkinButton* m_deleteButton;
+    MyImageList m_smallIcons;
+    SkinHookMenu* m_menuSkin;
+    MainMenus* m_menus;
 };

@@ -90,7 +90,7 @@ QString DirectoryReport::dateLine(const QDateTime& when)
 bool DirectoryReport::load(const QString& code)
 {
     m_rows = std::make_shared<Recordset>(&SharedData::connection());
-    return m_rows->open(QStringLiteral("SELECT * FROM info where dir= ?order by name"), code).ok;
+    return m_rows->openContacts(code).ok;
 }
 
 qsizetype DirectoryReport::rowCount() const

@@ -5,8 +5,6 @@
 #include "FileChooser.h"
 #include "MessageBox.h"
 #include "MainForm.h"
-#include "RecordListView.h"
-#include "SkinFrame.h"
 
 #include <QAction>
 #include <QFile>
@@ -55,13 +53,13 @@ bool ReportPreview::endsLikeAPdf(const QString& path)
 
 void ReportPreview::run(MainForm& form)
 {
-    if (form.ViewState != 1)
+    if (form.viewState() != ViewState::Contacts)
         return;
     DirectoryReport report;
-    report.load(form.dir->text());
+    report.load(form.currentDirectory());
     // The name of the directory selected in the directory list, which is the one open.
     const QString selected = form.selectedDirectoryName();
-    report.directoryName = selected.isEmpty() ? form.dirframe->caption() : selected;
+    report.directoryName = selected.isEmpty() ? form.openDirectoryName() : selected;
 
     QPrinter printer(QPrinter::HighResolution);
     QPrintPreviewDialog dialog(&printer, &form);

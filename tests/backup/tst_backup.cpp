@@ -1,5 +1,6 @@
 // Backing the database up and restoring it: never a lost contact, never a bad file in place.
 #include "AppLook.h"
+#include "MainWindowControls.h"
 #include "Backup.h"
 #include "DatabaseFileCopy.h"
 #include "MainForm.h"
@@ -129,7 +130,7 @@ void TestBackup::backupIsAByteCopyThatOpens()
         window->command1->click();
         window->command2->click();
     });
-    m_form->menus->copydb->trigger();
+    controls(*m_form).menus->copydb->trigger();
     QCOMPARE(m_chooser->asked().first().title, QStringLiteral("Select a Directory:"));
     QCOMPARE(m_boxes->last().text, QStringLiteral("تم الحفظ بنجاح"));
     QCOMPARE(m_boxes->last().flags, 0x180040);
@@ -205,14 +206,14 @@ void TestBackup::restoreBringsBackDirectoriesAndCounts()
         window->command3->click();
         window->command4->click();
     });
-    m_form->menus->resdb->trigger();
+    controls(*m_form).menus->resdb->trigger();
     QCOMPARE(m_chooser->asked().first().filter, QStringLiteral("Backup Database File|ZK-Data.bak"));
     QCOMPARE(m_boxes->last().text, QStringLiteral("تم استرجاع قاعدة البيانات بنجاح "));
-    QCOMPARE(m_form->ViewState, 0);
-    QVERIFY(m_form->infodirlist->isVisible());
-    QCOMPARE(m_form->infodirlist->count(), 1);
-    QCOMPARE(m_form->statbar->panelText(2), QStringLiteral("عدد الأدلة   1 دليل"));
-    QCOMPARE(m_form->statbar->panelText(3), QStringLiteral("إجمالى البيانات المسجلة   1 بيان"));
+    QCOMPARE(int(m_form->viewState()), 0);
+    QVERIFY(controls(*m_form).infodirlist->isVisible());
+    QCOMPARE(controls(*m_form).infodirlist->count(), 1);
+    QCOMPARE(controls(*m_form).statbar->panelText(2), QStringLiteral("عدد الأدلة   1 دليل"));
+    QCOMPARE(controls(*m_form).statbar->panelText(3), QStringLiteral("إجمالى البيانات المسجلة   1 بيان"));
 }
 
 void TestBackup::badFilesAreRefusedWithNothingChanged_data()
@@ -251,7 +252,7 @@ void TestBackup::badFilesAreRefusedWithNothingChanged()
     QVERIFY(m_boxes->last().text.contains(QStringLiteral("قاعدة البيانات الحالية لم تتغير")));
     QCOMPARE(contents(m_db->path()), before);
     QVERIFY(SharedData::connection().isOpen());
-    QCOMPARE(m_form->infodirlist->count(), 1);
+    QCOMPARE(controls(*m_form).infodirlist->count(), 1);
     QCOMPARE(window.windowTitle(), QStringLiteral("استرجاع قاعدة البيانات"));
 }
 
@@ -309,7 +310,7 @@ void TestBackup::restoreOnlyReadsTheChosenFileAndKeepsPermissions()
     QCOMPARE(m_boxes->last().text, QStringLiteral("تم استرجاع قاعدة البيانات بنجاح "));
     QCOMPARE(contents(chosen), original);
     QCOMPARE(QFileInfo(m_db->path()).permissions(), bookBits);
-    QCOMPARE(m_form->infodirlist->itemText(0), QStringLiteral("من أداة"));
+    QCOMPARE(controls(*m_form).infodirlist->itemText(0), QStringLiteral("من أداة"));
 
     // A new backup takes the bits of the book; a replaced one keeps its own.
     QVERIFY(DatabaseFileCopy::backup(SharedData::connection(), m_target.path()).ok);

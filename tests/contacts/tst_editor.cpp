@@ -1,5 +1,7 @@
 // The contact editor and the add, view, edit and delete commands, driven as the user does.
 #include "AppLook.h"
+#include "ToolbarCommand.h"
+#include "MainWindowControls.h"
 #include "Editor.h"
 #include "MainForm.h"
 #include "MainMenus.h"
@@ -85,7 +87,7 @@ void TestEditor::init()
     m_form = MainWindowUser::start();
     QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("العائلة")));
     m_form->openSelectedDirectory();
-    QCOMPARE(m_form->infolist->count(), 1);
+    QCOMPARE(controls(*m_form).infolist->count(), 1);
 }
 
 void TestEditor::cleanup()
@@ -111,14 +113,14 @@ void TestEditor::addStoresIntoTheOpenDirectory()
         typeChars(editor->mobil, QStringLiteral("0100"));
         editor->CmdSave->click();
     });
-    m_form->SkinToolBar1->button(3)->click();
+    controls(*m_form).SkinToolBar1->button(toolbarPosition(ToolbarCommand::Add))->click();
     QVERIFY(seen);
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT dir || '|' || mobil FROM info WHERE name = ?"), {QStringLiteral("أمل")}),
              m_family + QStringLiteral("|0100"));
-    QCOMPARE(m_form->infolist->count(), 2);
-    QCOMPARE(m_form->infolist->itemText(0), QStringLiteral("أمل"));
-    QCOMPARE(m_form->statbar->panelText(2), QStringLiteral("يتضمن الدليل الحالى    2  بيان"));
-    QCOMPARE(m_form->statbar->panelText(3), QString());
+    QCOMPARE(controls(*m_form).infolist->count(), 2);
+    QCOMPARE(controls(*m_form).infolist->itemText(0), QStringLiteral("أمل"));
+    QCOMPARE(controls(*m_form).statbar->panelText(2), QStringLiteral("يتضمن الدليل الحالى    2  بيان"));
+    QCOMPARE(controls(*m_form).statbar->panelText(3), QString());
 }
 
 void TestEditor::blankNameIsRefused()
@@ -136,7 +138,7 @@ void TestEditor::blankNameIsRefused()
         QVERIFY(editor->tname->hasFocus());
         editor->reject();
     });
-    m_form->menus->cmadd->trigger();
+    controls(*m_form).menus->cmadd->trigger();
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info")), QStringLiteral("2"));
 }
 
@@ -180,14 +182,14 @@ void TestEditor::editRenamesTheSameRow()
         editor->tname->setText(QStringLiteral("هدى علي"));
         editor->CmdSave->click();
     });
-    m_form->menus->cmedit->trigger();
+    controls(*m_form).menus->cmedit->trigger();
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info WHERE name = ?"), {QStringLiteral("هدى")}),
              QStringLiteral("0"));
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT hometel || moreinfo FROM info WHERE name = ?"),
                           {QStringLiteral("هدى علي")}),
              QStringLiteral("111سطر\nسطر"));
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info")), QStringLiteral("2"));
-    QCOMPARE(m_form->infolist->itemText(0), QStringLiteral("هدى علي"));
+    QCOMPARE(controls(*m_form).infolist->itemText(0), QStringLiteral("هدى علي"));
 }
 
 void TestEditor::viewCannotSaveAndIsReadOnly()
@@ -208,7 +210,7 @@ void TestEditor::viewCannotSaveAndIsReadOnly()
         QVERIFY(editor->org->hasFocus());
         QTest::keyClick(editor->org, Qt::Key_Escape);
     });
-    QTest::keyClick(m_form->infolist->activeView(), Qt::Key_Return);
+    QTest::keyClick(controls(*m_form).infolist->activeView(), Qt::Key_Return);
     QVERIFY(seen);
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info WHERE name = ?"), {QStringLiteral("هدى")}),
              QStringLiteral("1"));
@@ -293,32 +295,32 @@ void TestEditor::escapeAndCloseLeaveTheDatabase()
         editor->tname->setText(QStringLiteral("changed"));
         QTest::keyClick(editor->tname, Qt::Key_Escape);
     });
-    m_form->menus->cmedit->trigger();
+    controls(*m_form).menus->cmedit->trigger();
     ModalDriver::whenModal([&](QWidget* modal) {
         auto* editor = qobject_cast<Editor*>(modal);
         editor->tname->setText(QStringLiteral("new one"));
         editor->cmdCancel->click();
     });
-    m_form->menus->cmadd->trigger();
+    controls(*m_form).menus->cmadd->trigger();
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT group_concat(name) FROM (SELECT name FROM info ORDER BY rowid)")),
              QStringLiteral("هدى,سامي"));
-    QCOMPARE(m_form->infolist->count(), 1);
+    QCOMPARE(controls(*m_form).infolist->count(), 1);
 }
 
 void TestEditor::deleteAskedNoThenYes()
 {
     m_boxes->answer(MessageBox::No);
-    m_form->menus->cmdel->trigger();
+    controls(*m_form).menus->cmdel->trigger();
     QCOMPARE(m_boxes->last().text, QStringLiteral("هل تريد بالتأكيد حذف بيانات: هدى"));
     QCOMPARE(m_boxes->last().title, QStringLiteral("تأكيد حذف"));
     QCOMPARE(m_boxes->last().flags, 0x180034);
     QVERIFY(m_boxes->last().arabicCaptions);
-    QCOMPARE(m_form->infolist->count(), 1);
+    QCOMPARE(controls(*m_form).infolist->count(), 1);
     m_boxes->answer(MessageBox::Yes);
-    m_form->SkinToolBar1->button(7)->click();
+    controls(*m_form).SkinToolBar1->button(toolbarPosition(ToolbarCommand::Delete))->click();
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info")), QStringLiteral("1"));
-    QCOMPARE(m_form->infolist->count(), 0);
-    QCOMPARE(m_form->statbar->panelText(2), QStringLiteral("يتضمن الدليل الحالى    0  بيان"));
+    QCOMPARE(controls(*m_form).infolist->count(), 0);
+    QCOMPARE(controls(*m_form).statbar->panelText(2), QStringLiteral("يتضمن الدليل الحالى    0  بيان"));
     // An empty list: delete and edit do nothing at all.
     const int shown = m_boxes->count();
     m_form->cmdDelete_Click();
@@ -341,7 +343,7 @@ void TestEditor::hostileValuesRoundTrip()
         m_form->CmdADD_Click();
         QCOMPARE(m_db->scalar(QStringLiteral("SELECT address FROM info WHERE name = ?"), {name}), name);
     }
-    RecordListView* list = m_form->infolist;
+    RecordListView* list = controls(*m_form).infolist;
     QCOMPARE(list->count(), 1 + values.size());
     QStringList shown;
     for (int row = 0; row < list->count(); ++row) {
@@ -396,8 +398,8 @@ void TestEditor::longStoredValuesSaveByteForByte()
     m_form->GoBack();
     QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("العائلة")));
     m_form->openSelectedDirectory();
-    m_form->infolist->selectRow(0);
-    QCOMPARE(m_form->infolist->itemText(0), QStringLiteral("طويل"));
+    controls(*m_form).infolist->selectRow(0);
+    QCOMPARE(controls(*m_form).infolist->itemText(0), QStringLiteral("طويل"));
     ModalDriver::whenModal([&](QWidget* modal) {
         auto* editor = qobject_cast<Editor*>(modal);
         QCOMPARE(editor->address->text(), address);
@@ -410,30 +412,30 @@ void TestEditor::longStoredValuesSaveByteForByte()
         QCOMPARE(editor->address->text(), address);
         editor->CmdSave->click();
     });
-    m_form->menus->cmedit->trigger();
+    controls(*m_form).menus->cmedit->trigger();
     QCOMPARE(m_db->scalar(row, {QStringLiteral("طويل")}), stored);
 }
 
 void TestEditor::nothingSelectedOrGoneKeepsWhatIsTyped()
 {
     // Ctrl+click takes the selection away: edit, view and delete then do nothing at all.
-    QAbstractItemView* view = m_form->infolist->activeView();
+    QAbstractItemView* view = controls(*m_form).infolist->activeView();
     view->doItemsLayout();
     QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ControlModifier,
                       view->visualRect(view->model()->index(0, 0)).center());
-    QCOMPARE(m_form->infolist->selectedRow(), -1);
+    QCOMPARE(controls(*m_form).infolist->selectedRow(), -1);
     bool opened = false;
     ModalDriver::whenModal([&](QWidget*) { opened = true; }, 300);
-    m_form->menus->cmedit->trigger();
-    m_form->SkinToolBar1->button(5)->click();
-    m_form->SkinToolBar1->button(7)->click();
+    controls(*m_form).menus->cmedit->trigger();
+    controls(*m_form).SkinToolBar1->button(toolbarPosition(ToolbarCommand::Edit))->click();
+    controls(*m_form).SkinToolBar1->button(toolbarPosition(ToolbarCommand::Delete))->click();
     m_form->viewContact();
     QTest::qWait(400);
     QVERIFY(!opened);
     QCOMPARE(m_boxes->count(), 0);
 
     // The contact is deleted elsewhere while it is being edited: Save says so and keeps the window.
-    m_form->infolist->selectRow(0);
+    controls(*m_form).infolist->selectRow(0);
     ModalDriver::whenModal([&](QWidget* modal) {
         auto* editor = qobject_cast<Editor*>(modal);
         (void)m_db->reader().execute(QStringLiteral("DELETE FROM info WHERE name = ?"), {QStringLiteral("هدى")});
@@ -445,7 +447,7 @@ void TestEditor::nothingSelectedOrGoneKeepsWhatIsTyped()
         QCOMPARE(editor->org->text(), QStringLiteral("typed"));
         editor->reject();
     });
-    m_form->menus->cmedit->trigger();
+    controls(*m_form).menus->cmedit->trigger();
     QCOMPARE(m_boxes->count(), 1);
 }
 

@@ -1,5 +1,6 @@
 // Import and export from the Tools menu, as the user meets them.
 #include "AppLook.h"
+#include "MainWindowControls.h"
 #include "CsvMappingDialog.h"
 #include "DirPass.h"
 #include "InterchangeCommands.h"
@@ -84,7 +85,7 @@ QString TestImportExport::write(const QString& name, const QByteArray& bytes)
 
 void TestImportExport::toolsMenuOffersImportAndExport()
 {
-    MainMenus& menus = *m_form->menus;
+    MainMenus& menus = *controls(*m_form).menus;
     const QList<QAction*> items = menus.mnutools->actions();
     QCOMPARE(items.at(items.size() - 2)->text(), QStringLiteral("استيراد جهات اتصال..."));
     QCOMPARE(items.last()->text(), QStringLiteral("تصدير الدليل..."));
@@ -100,8 +101,8 @@ void TestImportExport::toolsMenuOffersImportAndExport()
     m_form.reset();
     m_db = std::make_unique<TestDatabase>();
     m_form = MainWindowUser::start();
-    emit m_form->menus->mnutools->aboutToShow();
-    QVERIFY(!m_form->menus->importcontacts->isEnabled());
+    emit controls(*m_form).menus->mnutools->aboutToShow();
+    QVERIFY(!controls(*m_form).menus->importcontacts->isEnabled());
 }
 
 void TestImportExport::importIntoTheOpenDirectoryRefreshesTheList()
@@ -112,13 +113,13 @@ void TestImportExport::importIntoTheOpenDirectoryRefreshesTheList()
                                "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Nadia\r\nTEL;TYPE=CELL:0100\r\nEND:VCARD\r\n"
                                "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:\xd9\x85\xd9\x88\xd8\xac\xd9\x88\xd8\xaf\r\nEND:VCARD\r\n");
     m_chooser->answer(path);
-    m_form->menus->importcontacts->trigger();
-    QCOMPARE(m_form->infolist->count(), 2);
+    controls(*m_form).menus->importcontacts->trigger();
+    QCOMPARE(controls(*m_form).infolist->count(), 2);
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT mobil || dir FROM info WHERE name = 'Nadia'")),
              QStringLiteral("0100") + m_family);
     QVERIFY(m_boxes->last().text.startsWith(QStringLiteral("تم استيراد 1 من جهات الاتصال.")));
     QVERIFY(m_boxes->last().text.contains(QStringLiteral("موجود : الاسم موجود بالفعل")));
-    QCOMPARE(m_form->statbar->panelText(2), QStringLiteral("يتضمن الدليل الحالى    2  بيان"));
+    QCOMPARE(controls(*m_form).statbar->panelText(2), QStringLiteral("يتضمن الدليل الحالى    2  بيان"));
 }
 
 void TestImportExport::importIntoALockedDirectoryAsksItsPassword()
@@ -135,17 +136,17 @@ void TestImportExport::importIntoALockedDirectoryAsksItsPassword()
         prompt->tpass->setText(QStringLiteral("wrong"));
         prompt->command1->click();
     });
-    m_form->menus->importcontacts->trigger();
+    controls(*m_form).menus->importcontacts->trigger();
     QCOMPARE(m_chooser->asked().size(), 0);
-    QCOMPARE(m_form->ViewState, 0); // verifying never opens the directory
+    QCOMPARE(int(m_form->viewState()), 0); // verifying never opens the directory
     ModalDriver::whenModal([](QWidget* modal) {
         auto* prompt = qobject_cast<DirPass*>(modal);
         prompt->tpass->setText(QStringLiteral("Key1"));
         prompt->command1->click();
     });
-    m_form->menus->importcontacts->trigger();
+    controls(*m_form).menus->importcontacts->trigger();
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT dir FROM info WHERE name = 'X'")), locked);
-    QCOMPARE(m_form->ViewState, 0);
+    QCOMPARE(int(m_form->viewState()), 0);
 }
 
 void TestImportExport::binaryFileIsRefusedWithNothingChanged()
@@ -155,7 +156,7 @@ void TestImportExport::binaryFileIsRefusedWithNothingChanged()
     QByteArray binary(4096, '\0');
     binary.replace(0, 8, "\x89PNG\r\n\x1a\n");
     m_chooser->answer(write(QStringLiteral("picture.vcf"), binary));
-    m_form->menus->importcontacts->trigger();
+    controls(*m_form).menus->importcontacts->trigger();
     QCOMPARE(m_boxes->last().title, QStringLiteral("خطأ"));
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info")), QStringLiteral("1"));
 }
@@ -174,10 +175,10 @@ void TestImportExport::csvImportGoesThroughTheMappingDialog()
         dialog->choices[2]->setCurrentIndex(int(CsvMapping::MoreInfo));
         dialog->accept();
     });
-    m_form->menus->importcontacts->trigger();
+    controls(*m_form).menus->importcontacts->trigger();
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT mobil || '|' || moreinfo FROM info WHERE name = 'Amal'")),
              QStringLiteral("0101|hi"));
-    QCOMPARE(m_form->infolist->count(), 3);
+    QCOMPARE(controls(*m_form).infolist->count(), 3);
 }
 
 void TestImportExport::exportWritesTheWholeDirectory()
@@ -185,11 +186,11 @@ void TestImportExport::exportWritesTheWholeDirectory()
     m_db->addContact(QStringLiteral("Zaki"), m_family, {QStringLiteral("0223")});
     QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("العائلة")));
     m_form->openSelectedDirectory();
-    m_form->txtSearch->setText(QStringLiteral("Zaki"));
+    controls(*m_form).txtSearch->setText(QStringLiteral("Zaki"));
     m_form->searchCommand(); // a search does not narrow the export
     const QString path = m_db->folder() + QStringLiteral("/out.vcf");
     m_chooser->answer(path);
-    m_form->menus->exportdir->trigger();
+    controls(*m_form).menus->exportdir->trigger();
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     VCardReader reader;

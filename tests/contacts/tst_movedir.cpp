@@ -1,5 +1,6 @@
 // Moving a contact to another directory through the move window.
 #include "AppLook.h"
+#include "MainWindowControls.h"
 #include "MainForm.h"
 #include "MainMenus.h"
 #include "MainWindowUser.h"
@@ -61,9 +62,9 @@ void TestMoveDir::init()
     m_form = MainWindowUser::start();
     QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("العائلة")));
     m_form->openSelectedDirectory();
-    for (int row = 0; row < m_form->infolist->count(); ++row)
-        if (m_form->infolist->itemText(row) == QStringLiteral("O'Hara"))
-            m_form->infolist->selectRow(row);
+    for (int row = 0; row < controls(*m_form).infolist->count(); ++row)
+        if (controls(*m_form).infolist->itemText(row) == QStringLiteral("O'Hara"))
+            controls(*m_form).infolist->selectRow(row);
 }
 
 void TestMoveDir::cleanup()
@@ -104,7 +105,7 @@ void TestMoveDir::listLeavesOutTheContactsDirectory()
         QCOMPARE(window->dir->text(), m_family);
         window->reject();
     });
-    m_form->menus->movemag->trigger();
+    controls(*m_form).menus->movemag->trigger();
     // The filter stays on the shared recordset until the directory list is shown again.
     QCOMPARE(SharedData::directories().recordCount(), qsizetype(2));
     m_form->GoBack();
@@ -114,9 +115,9 @@ void TestMoveDir::listLeavesOutTheContactsDirectory()
 void TestMoveDir::moveWithoutAClickKeepsTheContact()
 {
     ModalDriver::whenModal([](QWidget* modal) { qobject_cast<MoveDir*>(modal)->CmdSave->click(); });
-    m_form->menus->movemag->trigger();
+    controls(*m_form).menus->movemag->trigger();
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT dir FROM info WHERE name = ?"), {QStringLiteral("O'Hara")}), m_family);
-    QCOMPARE(m_form->infolist->count(), 2);
+    QCOMPARE(controls(*m_form).infolist->count(), 2);
     QCOMPARE(m_boxes->count(), 0);
 }
 
@@ -129,14 +130,14 @@ void TestMoveDir::twoClicksThenMoveGoesToTheSecond()
         clickRow(window, QStringLiteral("النادي"));
         window->CmdSave->click();
     });
-    m_form->menus->movemag->trigger();
+    controls(*m_form).menus->movemag->trigger();
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT dir FROM info WHERE name = ?"), {QStringLiteral("O'Hara")}), m_club);
-    QCOMPARE(m_form->infolist->count(), 1);
-    QCOMPARE(m_form->statbar->panelText(2), QStringLiteral("يتضمن الدليل الحالى    1  بيان"));
+    QCOMPARE(controls(*m_form).infolist->count(), 1);
+    QCOMPARE(controls(*m_form).statbar->panelText(2), QStringLiteral("يتضمن الدليل الحالى    1  بيان"));
     m_form->GoBack();
     QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("النادي")));
     m_form->openSelectedDirectory();
-    QCOMPARE(m_form->infolist->itemText(0), QStringLiteral("O'Hara"));
+    QCOMPARE(controls(*m_form).infolist->itemText(0), QStringLiteral("O'Hara"));
 }
 
 void TestMoveDir::closeChangesNothing()
@@ -146,9 +147,9 @@ void TestMoveDir::closeChangesNothing()
         clickRow(window, QStringLiteral("العمل"));
         window->cmdCancel->click();
     });
-    m_form->menus->movemag->trigger();
+    controls(*m_form).menus->movemag->trigger();
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT dir FROM info WHERE name = ?"), {QStringLiteral("O'Hara")}), m_family);
-    QCOMPARE(m_form->infolist->count(), 2);
+    QCOMPARE(controls(*m_form).infolist->count(), 2);
 }
 
 void TestMoveDir::onlyDirectoryGivesAnEmptyList()
@@ -158,14 +159,14 @@ void TestMoveDir::onlyDirectoryGivesAnEmptyList()
     const QString only = m_db->addDirectory(QStringLiteral("وحيد"));
     m_db->addContact(QStringLiteral("x"), only);
     m_form = MainWindowUser::start();
-    m_form->infodirlist->selectRow(0);
+    controls(*m_form).infodirlist->selectRow(0);
     m_form->Opendir();
     ModalDriver::whenModal([](QWidget* modal) {
         auto* window = qobject_cast<MoveDir*>(modal);
         QCOMPARE(window->list->count(), 0);
         window->CmdSave->click();
     });
-    m_form->menus->movemag->trigger();
+    controls(*m_form).menus->movemag->trigger();
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT dir FROM info")), only);
 }
 
@@ -178,10 +179,10 @@ void TestMoveDir::directoryGoneMeanwhileIsReported()
         (void)m_db->reader().execute(QStringLiteral("DELETE FROM dirg WHERE code = ?"), {m_work});
         window->CmdSave->click();
     });
-    m_form->menus->movemag->trigger();
+    controls(*m_form).menus->movemag->trigger();
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT dir FROM info WHERE name = ?"), {QStringLiteral("O'Hara")}), m_family);
     QCOMPARE(m_boxes->last().title, QStringLiteral("خطأ"));
-    QCOMPARE(m_form->infolist->count(), 2);
+    QCOMPARE(controls(*m_form).infolist->count(), 2);
 }
 
 QTEST_MAIN(TestMoveDir)

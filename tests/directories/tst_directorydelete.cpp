@@ -1,5 +1,7 @@
 // Deleting a directory from the directory list: refused while it holds contacts, asked otherwise.
 #include "AppLook.h"
+#include "ToolbarCommand.h"
+#include "MainWindowControls.h"
 #include "MainForm.h"
 #include "MainMenus.h"
 #include "MainWindowUser.h"
@@ -63,9 +65,9 @@ MainForm& TestDirectoryDelete::start()
 
 void TestDirectoryDelete::select(const QString& name)
 {
-    for (int row = 0; row < m_form->infodirlist->count(); ++row)
-        if (m_form->infodirlist->itemText(row) == name)
-            return m_form->infodirlist->selectRow(row);
+    for (int row = 0; row < controls(*m_form).infodirlist->count(); ++row)
+        if (controls(*m_form).infodirlist->itemText(row) == name)
+            return controls(*m_form).infodirlist->selectRow(row);
     QFAIL("no such directory");
 }
 
@@ -77,7 +79,7 @@ void TestDirectoryDelete::directoryWithContactsIsRefusedWithItsCount()
         m_db->addContact(QString::fromUtf8(name), full);
     MainForm& form = start();
     select(QStringLiteral("العمل"));
-    form.SkinToolBar1->button(7)->click(); // "حذف" acts on directories while the list is shown
+    controls(form).SkinToolBar1->button(toolbarPosition(ToolbarCommand::Delete))->click(); // "حذف" acts on directories while the list is shown
     QCOMPARE(m_boxes->count(), 1);
     const MessageBoxRequest box = m_boxes->last();
     QCOMPARE(box.text, QStringLiteral("عفوا .. لا يمكنك حذف الدليل حيث أنه يحتوى على 3  ملف يجب عليك حذفهم أولا"));
@@ -85,7 +87,7 @@ void TestDirectoryDelete::directoryWithContactsIsRefusedWithItsCount()
     QCOMPARE(box.flags, 0x100040);
     QVERIFY(box.arabicCaptions);
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM dirg")), QStringLiteral("2"));
-    QCOMPARE(form.infodirlist->count(), 2);
+    QCOMPARE(controls(form).infodirlist->count(), 2);
 }
 
 void TestDirectoryDelete::emptyDirectoryIsAskedAndDeleted()
@@ -93,10 +95,10 @@ void TestDirectoryDelete::emptyDirectoryIsAskedAndDeleted()
     m_db->addDirectory(QStringLiteral("العمل"));
     m_db->addDirectory(QStringLiteral("فارغ"));
     MainForm& form = start();
-    QCOMPARE(form.statbar->panelText(2), QStringLiteral("عدد الأدلة   2 دليل"));
+    QCOMPARE(controls(form).statbar->panelText(2), QStringLiteral("عدد الأدلة   2 دليل"));
     select(QStringLiteral("فارغ"));
     m_boxes->answer(MessageBox::Yes);
-    form.menus->dirmnudel->trigger();
+    controls(form).menus->dirmnudel->trigger();
     const MessageBoxRequest box = m_boxes->last();
     QCOMPARE(box.text, QStringLiteral("هل تريد بالتأكيد حذف : فارغ"));
     QCOMPARE(box.title, QStringLiteral("تأكيد حذف"));
@@ -104,8 +106,8 @@ void TestDirectoryDelete::emptyDirectoryIsAskedAndDeleted()
     QVERIFY(box.arabicCaptions);
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM dirg WHERE dirname = ?"), {QStringLiteral("فارغ")}),
              QStringLiteral("0"));
-    QCOMPARE(form.infodirlist->count(), 1);
-    QCOMPARE(form.statbar->panelText(2), QStringLiteral("عدد الأدلة   1 دليل"));
+    QCOMPARE(controls(form).infodirlist->count(), 1);
+    QCOMPARE(controls(form).statbar->panelText(2), QStringLiteral("عدد الأدلة   1 دليل"));
     // The wrap ended with the box: the next box has the platform's captions.
     QVERIFY(!MessageBox::arabicCaptionsArmed());
 }
@@ -116,9 +118,9 @@ void TestDirectoryDelete::answeringNoKeepsIt()
     MainForm& form = start();
     select(QStringLiteral("فارغ"));
     m_boxes->answer(MessageBox::No);
-    form.menus->dirmnudel->trigger();
+    controls(form).menus->dirmnudel->trigger();
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM dirg")), QStringLiteral("1"));
-    QCOMPARE(form.infodirlist->count(), 1);
+    QCOMPARE(controls(form).infodirlist->count(), 1);
 }
 
 void TestDirectoryDelete::lockedEmptyDirectoryNeedsNoPassword()
@@ -129,22 +131,22 @@ void TestDirectoryDelete::lockedEmptyDirectoryNeedsNoPassword()
     form.commands.askDirectoryPassword = [&](MainForm&, const QString&) { asked = true; };
     select(QStringLiteral("سري"));
     m_boxes->answer(MessageBox::Yes);
-    form.menus->dirmnudel->trigger();
+    controls(form).menus->dirmnudel->trigger();
     QVERIFY(!asked);
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM dirg")), QStringLiteral("0"));
-    QCOMPARE(form.statbar->panelText(2), QStringLiteral("عدد الأدلة   0 دليل"));
+    QCOMPARE(controls(form).statbar->panelText(2), QStringLiteral("عدد الأدلة   0 دليل"));
 }
 
 void TestDirectoryDelete::nothingHappensWithoutListOrPane()
 {
     MainForm& form = start();
-    form.menus->dirmnudel->trigger();
+    controls(form).menus->dirmnudel->trigger();
     QCOMPARE(m_boxes->count(), 0);
     m_form.reset();
     m_db->addDirectory(QStringLiteral("د"));
     MainForm& second = start();
     second.closeListPane();
-    second.menus->dirmnudel->trigger();
+    controls(second).menus->dirmnudel->trigger();
     QCOMPARE(m_boxes->count(), 0);
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM dirg")), QStringLiteral("1"));
 }

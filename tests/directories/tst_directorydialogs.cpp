@@ -1,5 +1,7 @@
 // Adding, renaming, locking and unlocking directories, and opening a locked one.
 #include "AppLook.h"
+#include "ToolbarCommand.h"
+#include "MainWindowControls.h"
 #include "DirDelPass.h"
 #include "DirEdit.h"
 #include "DirPass.h"
@@ -112,7 +114,7 @@ void TestDirectoryDialogs::lockThenOpenWithRightAndWrongPasswords()
         d->tpass2->setText(QStringLiteral("Sesame"));
         d->CmdSave->click();
     });
-    m_form->menus->sec->trigger();
+    controls(*m_form).menus->sec->trigger();
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT pass FROM dirg WHERE code = ?"), {m_work}), QStringLiteral("Sesame"));
     QCOMPARE(m_boxes->count(), 0); // no confirmation
 
@@ -124,7 +126,7 @@ void TestDirectoryDialogs::lockThenOpenWithRightAndWrongPasswords()
         d->command1->click();
     });
     m_form->openSelectedDirectory();
-    QCOMPARE(m_form->ViewState, 0);
+    QCOMPARE(int(m_form->viewState()), 0);
     QCOMPARE(m_boxes->count(), 0);
 
     whenUp<DirPass>([](DirPass* d) {
@@ -132,8 +134,8 @@ void TestDirectoryDialogs::lockThenOpenWithRightAndWrongPasswords()
         d->command1->click();
     });
     m_form->openSelectedDirectory();
-    QCOMPARE(m_form->ViewState, 1);
-    QCOMPARE(m_form->infolist->count(), 1);
+    QCOMPARE(int(m_form->viewState()), 1);
+    QCOMPARE(controls(*m_form).infolist->count(), 1);
 }
 
 void TestDirectoryDialogs::setPasswordChecksWithFocus()
@@ -161,7 +163,7 @@ void TestDirectoryDialogs::setPasswordChecksWithFocus()
         d->tpass2->setText(QStringLiteral("abcd"));
         d->CmdSave->click(); // four characters are enough
     });
-    m_form->menus->sec->trigger();
+    controls(*m_form).menus->sec->trigger();
     QCOMPARE(messages, (QStringList{QStringLiteral("من فضلك أدخل رمز الحماية"),
                                     QStringLiteral("يجب ألا يقل رمز الحماية عن أربعة حروف أو ارقام"),
                                     QStringLiteral("من فضلك اعد كتابة رمز الحماية"),
@@ -184,7 +186,7 @@ void TestDirectoryDialogs::unlockWrongThenRight()
         d->tpass->setText(QStringLiteral("Key1"));
         d->command1->click();
     });
-    m_form->menus->sec->trigger();
+    controls(*m_form).menus->sec->trigger();
     QCOMPARE(m_boxes->last().text, QStringLiteral("تم إلغاء رمز الحماية"));
     QCOMPARE(m_boxes->last().title, QStringLiteral("QAV Telephone"));
     QCOMPARE(m_boxes->last().flags, 0x100040);
@@ -192,42 +194,42 @@ void TestDirectoryDialogs::unlockWrongThenRight()
     // It now opens without a prompt.
     select(QStringLiteral("العمل"));
     m_form->openSelectedDirectory();
-    QCOMPARE(m_form->ViewState, 1);
+    QCOMPARE(int(m_form->viewState()), 1);
 }
 
 void TestDirectoryDialogs::secIsOfferedOnlyOnAFilledDirectoryList()
 {
     start();
-    emit m_form->menus->mnutools->aboutToShow();
-    QVERIFY(m_form->menus->sec->isEnabled());
+    emit controls(*m_form).menus->mnutools->aboutToShow();
+    QVERIFY(controls(*m_form).menus->sec->isEnabled());
     select(QStringLiteral("العمل"));
     m_form->openSelectedDirectory();
-    emit m_form->menus->mnutools->aboutToShow();
-    QVERIFY(!m_form->menus->sec->isEnabled());
+    emit controls(*m_form).menus->mnutools->aboutToShow();
+    QVERIFY(!controls(*m_form).menus->sec->isEnabled());
     m_form.reset();
     m_db = std::make_unique<TestDatabase>();
     start();
-    emit m_form->menus->mnutools->aboutToShow();
-    QVERIFY(!m_form->menus->sec->isEnabled());
+    emit controls(*m_form).menus->mnutools->aboutToShow();
+    QVERIFY(!controls(*m_form).menus->sec->isEnabled());
 }
 
 void TestDirectoryDialogs::addTrimsAndRestoresTheFullList()
 {
     start();
-    m_form->txtSearch->setText(QStringLiteral("نادي"));
+    controls(*m_form).txtSearch->setText(QStringLiteral("نادي"));
     m_form->searchCommand();
-    QCOMPARE(m_form->infodirlist->count(), 1);
+    QCOMPARE(controls(*m_form).infodirlist->count(), 1);
     whenUp<DirEdit>([](DirEdit* d) {
         QCOMPARE(d->windowTitle(), QStringLiteral("دليل جديد"));
         QVERIFY(d->dir_name->text().isEmpty());
         d->dir_name->setText(QStringLiteral("  الأطباء  "));
         d->CmdSave->click();
     });
-    m_form->SkinToolBar1->button(3)->click();
+    controls(*m_form).SkinToolBar1->button(toolbarPosition(ToolbarCommand::Add))->click();
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT pass FROM dirg WHERE dirname = ?"), {QStringLiteral("الأطباء")}),
              QStringLiteral("0"));
-    QCOMPARE(m_form->infodirlist->count(), 3);
-    QCOMPARE(m_form->statbar->panelText(2), QStringLiteral("عدد الأدلة   3 دليل"));
+    QCOMPARE(controls(*m_form).infodirlist->count(), 3);
+    QCOMPARE(controls(*m_form).statbar->panelText(2), QStringLiteral("عدد الأدلة   3 دليل"));
 }
 
 void TestDirectoryDialogs::addRefusesEmptyBlankAndTakenNames()
@@ -249,7 +251,7 @@ void TestDirectoryDialogs::addRefusesEmptyBlankAndTakenNames()
         QCOMPARE(d->dir_name->text(), QStringLiteral(" العمل "));
         d->cmdCancel->click();
     });
-    m_form->menus->dirmnuadd->trigger();
+    controls(*m_form).menus->dirmnuadd->trigger();
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM dirg")), QStringLiteral("2"));
 }
 
@@ -264,14 +266,14 @@ void TestDirectoryDialogs::renameKeepsContactsAndPasswordAndDoesNotTrim()
         d->dir_name->setText(QStringLiteral(" الشغل "));
         d->CmdSave->click();
     });
-    m_form->SkinToolBar1->button(5)->click();
+    controls(*m_form).SkinToolBar1->button(toolbarPosition(ToolbarCommand::Edit))->click();
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT dirname || '|' || pass FROM dirg WHERE code = ?"), {m_work}),
              QStringLiteral(" الشغل |Key1"));
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info WHERE dir = ?"), {m_work}), QStringLiteral("1"));
     // Renaming onto its own name changes nothing and is allowed.
     select(QStringLiteral(" الشغل "));
     whenUp<DirEdit>([](DirEdit* d) { d->CmdSave->click(); });
-    m_form->menus->dirmnuren->trigger();
+    controls(*m_form).menus->dirmnuren->trigger();
     QCOMPARE(m_boxes->count(), 0);
 }
 
@@ -286,7 +288,7 @@ void TestDirectoryDialogs::renameOntoATakenNameIsRefused()
         QVERIFY(d->isVisible());
         d->reject();
     });
-    m_form->menus->dirmnuren->trigger();
+    controls(*m_form).menus->dirmnuren->trigger();
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM dirg WHERE dirname = ?"), {QStringLiteral("النادي")}),
              QStringLiteral("1"));
 }
@@ -312,7 +314,7 @@ void TestDirectoryDialogs::hostileNamesAndPasswordsAreKeptAsTyped()
         d->dir_name->setText(name);
         d->CmdSave->click();
     });
-    m_form->menus->dirmnuadd->trigger();
+    controls(*m_form).menus->dirmnuadd->trigger();
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM dirg")), QStringLiteral("3"));
     select(name);
     whenUp<DirSetPass>([](DirSetPass* d) {
@@ -320,7 +322,7 @@ void TestDirectoryDialogs::hostileNamesAndPasswordsAreKeptAsTyped()
         d->tpass2->setText(QStringLiteral("a'b\"c--"));
         d->CmdSave->click();
     });
-    m_form->menus->sec->trigger();
+    controls(*m_form).menus->sec->trigger();
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT pass FROM dirg WHERE dirname = ?"), {name}),
              QStringLiteral("a'b\"c--"));
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM dirg WHERE pass = '0'")), QStringLiteral("2"));
@@ -342,9 +344,9 @@ void TestDirectoryDialogs::duplicateNamesFromAnotherToolStayApart()
     QCOMPARE(sqlite3_exec(raw, script, nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(raw);
     start();
-    QCOMPARE(m_form->infodirlist->count(), 2);
+    QCOMPARE(controls(*m_form).infodirlist->count(), 2);
     // Select the empty twin (code 2) and lock it: the other stays unlocked.
-    RecordListView* list = m_form->infodirlist;
+    RecordListView* list = controls(*m_form).infodirlist;
     const int empty = list->subItem(0, 1) == QStringLiteral("2") ? 0 : 1;
     list->selectRow(empty);
     whenUp<DirSetPass>([](DirSetPass* d) {
@@ -352,19 +354,19 @@ void TestDirectoryDialogs::duplicateNamesFromAnotherToolStayApart()
         d->tpass2->setText(QStringLiteral("abcd"));
         d->CmdSave->click();
     });
-    m_form->menus->sec->trigger();
+    controls(*m_form).menus->sec->trigger();
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT group_concat(pass) FROM (SELECT pass FROM dirg ORDER BY code)")),
              QStringLiteral("0,abcd"));
     // Delete the empty twin: the one with the contact stays, and so does its contact.
     const int emptyAgain = list->subItem(0, 1) == QStringLiteral("2") ? 0 : 1;
     list->selectRow(emptyAgain);
     m_boxes->answer(MessageBox::Yes);
-    m_form->menus->dirmnudel->trigger();
+    controls(*m_form).menus->dirmnudel->trigger();
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT group_concat(code) FROM dirg")), QStringLiteral("1"));
-    QCOMPARE(m_form->infodirlist->count(), 1);
+    QCOMPARE(controls(*m_form).infodirlist->count(), 1);
     list->selectRow(0);
     m_form->Opendir();
-    QCOMPARE(m_form->infolist->count(), 1);
+    QCOMPARE(controls(*m_form).infolist->count(), 1);
 }
 
 void TestDirectoryDialogs::refusedUnlockIsReportedAsAFailure()
@@ -381,7 +383,7 @@ void TestDirectoryDialogs::refusedUnlockIsReportedAsAFailure()
         QVERIFY(m_boxes->last().text != QStringLiteral("تم إلغاء رمز الحماية"));
         d->reject();
     });
-    m_form->menus->sec->trigger();
+    controls(*m_form).menus->sec->trigger();
     for (const MessageBoxRequest& box : m_boxes->shown())
         QVERIFY(box.text != QStringLiteral("تم إلغاء رمز الحماية"));
 }
@@ -391,19 +393,19 @@ void TestDirectoryDialogs::commandsNeedASelectedDirectory()
     start();
     // Ctrl+click takes the selection away: open, rename, delete and lock do nothing.
     select(QStringLiteral("العمل"));
-    QAbstractItemView* view = m_form->infodirlist->activeView();
+    QAbstractItemView* view = controls(*m_form).infodirlist->activeView();
     QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ControlModifier,
-                      view->visualRect(view->model()->index(m_form->infodirlist->selectedRow(), 0)).center());
-    QCOMPARE(m_form->infodirlist->selectedRow(), -1);
+                      view->visualRect(view->model()->index(controls(*m_form).infodirlist->selectedRow(), 0)).center());
+    QCOMPARE(controls(*m_form).infodirlist->selectedRow(), -1);
     bool opened = false;
     ModalDriver::whenModal([&](QWidget*) { opened = true; }, 300);
-    m_form->menus->dirmnuopen->trigger();
-    m_form->menus->dirmnuren->trigger();
-    m_form->menus->dirmnudel->trigger();
-    m_form->menus->sec->trigger();
+    controls(*m_form).menus->dirmnuopen->trigger();
+    controls(*m_form).menus->dirmnuren->trigger();
+    controls(*m_form).menus->dirmnudel->trigger();
+    controls(*m_form).menus->sec->trigger();
     QTest::qWait(400);
     QVERIFY(!opened);
-    QCOMPARE(m_form->ViewState, 0);
+    QCOMPARE(int(m_form->viewState()), 0);
     QCOMPARE(m_boxes->count(), 0);
 
     // A rename of a directory that went meanwhile is reported, never taken for done.
@@ -416,7 +418,7 @@ void TestDirectoryDialogs::commandsNeedASelectedDirectory()
         QVERIFY(d->isVisible());
         d->reject();
     });
-    m_form->menus->dirmnuren->trigger();
+    controls(*m_form).menus->dirmnuren->trigger();
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM dirg WHERE dirname = ?"), {QStringLiteral("جديد")}),
              QStringLiteral("0"));
 }

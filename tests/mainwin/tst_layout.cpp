@@ -1,5 +1,6 @@
 // The main window keeps its panes in place at every size.
 #include "AppLook.h"
+#include "MainWindowControls.h"
 #include "MainForm.h"
 #include "MainWindowUser.h"
 #include "RecordListView.h"
@@ -39,19 +40,19 @@ void TestLayout::enlargingStretchesPictureAndLists()
     auto form = MainWindowUser::start();
     form->resize(1200, 900);
     QApplication::processEvents();
-    const QRect body = form->body->rect();
-    QCOMPARE(form->Picture0->geometry(),
+    const QRect body = controls(*form).body->rect();
+    QCOMPARE(controls(*form).Picture0->geometry(),
              QRect(Units::px(160), Units::px(120), body.width() - Units::px(320), body.height() - Units::px(140)));
-    QCOMPARE(form->Picture2->width(), form->StatusBar->width());
-    const QRect pane = form->Picture2->rect();
+    QCOMPARE(controls(*form).Picture2->width(), controls(*form).StatusBar->width());
+    const QRect pane = controls(*form).Picture2->rect();
     const QRect lists(0, Units::px(370), pane.width(), pane.height() - Units::px(350));
-    QCOMPARE(form->infolist->geometry(), lists);
-    QCOMPARE(form->infodirlist->geometry(), lists);
-    QCOMPARE(form->delist->geometry(), lists);
-    QCOMPARE(form->dirframe->geometry(), pane);
+    QCOMPARE(controls(*form).infolist->geometry(), lists);
+    QCOMPARE(controls(*form).infodirlist->geometry(), lists);
+    QCOMPARE(controls(*form).delist->geometry(), lists);
+    QCOMPARE(controls(*form).dirframe->geometry(), pane);
     QVERIFY(lists.bottom() > pane.bottom()); // reaching past the pane's bottom edge
-    form->infolist->setView(RecordListView::Report);
-    QCOMPARE(form->infolist->columnWidth(0), Units::px(Units::twips(lists.width()) - 280));
+    controls(*form).infolist->setView(RecordListView::Report);
+    QCOMPARE(controls(*form).infolist->columnWidth(0), Units::px(Units::twips(lists.width()) - 280));
 }
 
 void TestLayout::shrinkingBelowTheMarginsKeepsTheLastLayout()
@@ -61,15 +62,15 @@ void TestLayout::shrinkingBelowTheMarginsKeepsTheLastLayout()
     auto form = MainWindowUser::start();
     form->resize(1000, 800);
     QApplication::processEvents();
-    const QRect picture = form->Picture0->geometry();
-    const QRect lists = form->infolist->geometry();
+    const QRect picture = controls(*form).Picture0->geometry();
+    const QRect lists = controls(*form).infolist->geometry();
     // A pane lower than the list band: nothing gets a negative size.
-    form->body->resize(form->body->width(), 5);
-    form->Picture2->resize(form->Picture2->width(), 5);
+    controls(*form).body->resize(controls(*form).body->width(), 5);
+    controls(*form).Picture2->resize(controls(*form).Picture2->width(), 5);
     QApplication::processEvents();
-    QCOMPARE(form->Picture0->geometry(), picture);
-    QCOMPARE(form->infolist->geometry(), lists);
-    QVERIFY(form->infolist->width() >= 0 && form->infolist->height() >= 0);
+    QCOMPARE(controls(*form).Picture0->geometry(), picture);
+    QCOMPARE(controls(*form).infolist->geometry(), lists);
+    QVERIFY(controls(*form).infolist->width() >= 0 && controls(*form).infolist->height() >= 0);
 }
 
 void TestLayout::mirroringTwiceChangesNothing()
@@ -77,10 +78,10 @@ void TestLayout::mirroringTwiceChangesNothing()
     TestDatabase db;
     ScriptedMessageBox boxes;
     auto form = MainWindowUser::start();
-    form->SetRightToLeft(form->infolist);
-    form->SetRightToLeft(form->infolist);
-    QCOMPARE(form->infolist->layoutDirection(), Qt::RightToLeft);
-    QVERIFY(!form->infolist->isHidden());
+    form->SetRightToLeft(controls(*form).infolist);
+    form->SetRightToLeft(controls(*form).infolist);
+    QCOMPARE(controls(*form).infolist->layoutDirection(), Qt::RightToLeft);
+    QVERIFY(!controls(*form).infolist->isHidden());
 }
 
 void TestLayout::everyResizeAppliesTheTheme()
@@ -91,7 +92,7 @@ void TestLayout::everyResizeAppliesTheTheme()
     SettingsStore::write(QStringLiteral("Mirz"), QStringLiteral("Theme"), QStringLiteral("Color"), QStringLiteral("Green"));
     form->resize(form->width() + 10, form->height());
     QApplication::processEvents();
-    QCOMPARE(form->statbar->colorScheme(), 1);
+    QCOMPARE(controls(*form).statbar->colorScheme(), 1);
 }
 
 QTEST_MAIN(TestLayout)

@@ -1,5 +1,7 @@
 // The main window as the user meets it: start-up, the directory list, opening and going back.
 #include "AppLook.h"
+#include "ToolbarCommand.h"
+#include "MainWindowControls.h"
 #include "MainForm.h"
 #include "MainMenus.h"
 #include "MainWindowUser.h"
@@ -111,19 +113,19 @@ void TestMainForm::startupShowsDirectoriesAndBothCounts()
     m_db->addDirectory(QStringLiteral("العائلة"));
     MainForm& form = startForm();
     QCOMPARE(form.windowTitle(), QStringLiteral("QAV Telephone"));
-    QCOMPARE(form.ViewState, 0);
-    QCOMPARE(form.SearchField, QStringLiteral("name"));
-    QCOMPARE(form.statbar->panelText(1), QStringLiteral("إحصائيات "));
-    QCOMPARE(form.statbar->panelText(2), directoryCount(3));
-    QCOMPARE(form.statbar->panelText(3), totalContacts(0));
-    QVERIFY(form.infodirlist->isVisible());
-    QVERIFY(!form.infolist->isVisible());
-    QVERIFY(!form.delist->isVisible());
-    QCOMPARE(form.infodirlist->count(), 3);
+    QCOMPARE(int(form.viewState()), 0);
+    QCOMPARE(form.searchField(), QStringLiteral("name"));
+    QCOMPARE(controls(form).statbar->panelText(1), QStringLiteral("إحصائيات "));
+    QCOMPARE(controls(form).statbar->panelText(2), directoryCount(3));
+    QCOMPARE(controls(form).statbar->panelText(3), totalContacts(0));
+    QVERIFY(controls(form).infodirlist->isVisible());
+    QVERIFY(!controls(form).infolist->isVisible());
+    QVERIFY(!controls(form).delist->isVisible());
+    QCOMPARE(controls(form).infodirlist->count(), 3);
     // In name order, alef forms together.
-    QCOMPARE(form.infodirlist->itemText(0), QStringLiteral("الأصدقاء"));
-    QVERIFY(form.dir->text().isEmpty());
-    QVERIFY(form.dirframe->caption().isEmpty());
+    QCOMPARE(controls(form).infodirlist->itemText(0), QStringLiteral("الأصدقاء"));
+    QVERIFY(form.currentDirectory().isEmpty());
+    QVERIFY(controls(form).dirframe->caption().isEmpty());
     QCOMPARE(m_boxes->count(), 0);
 }
 
@@ -148,23 +150,23 @@ void TestMainForm::statusTextsKeepTheirBlanks()
     for (int i = 0; i < 12; ++i)
         m_db->addContact(QStringLiteral("c%1").arg(i), code);
     MainForm& form = startForm();
-    QCOMPARE(form.statbar->panelText(3), QStringLiteral("إجمالى البيانات المسجلة ") + QStringLiteral("  12 بيان"));
+    QCOMPARE(controls(form).statbar->panelText(3), QStringLiteral("إجمالى البيانات المسجلة ") + QStringLiteral("  12 بيان"));
     selectDirectory(QStringLiteral("d"));
     form.openSelectedDirectory();
-    QCOMPARE(form.statbar->panelText(2), QStringLiteral("يتضمن الدليل الحالى  ") + QStringLiteral("  12  بيان"));
-    QCOMPARE(form.statbar->panelText(3), QString());
+    QCOMPARE(controls(form).statbar->panelText(2), QStringLiteral("يتضمن الدليل الحالى  ") + QStringLiteral("  12  بيان"));
+    QCOMPARE(controls(form).statbar->panelText(3), QString());
 }
 
 void TestMainForm::directoryListHasThreeColumnsTwoHidden()
 {
     m_db->addDirectory(QStringLiteral("مقفول"), QStringLiteral("secret"));
     MainForm& form = startForm();
-    RecordListView* list = form.infodirlist;
+    RecordListView* list = controls(form).infodirlist;
     QCOMPARE(list->columnCount(), 3);
     QCOMPARE(list->headerText(0), QStringLiteral("dirname"));
     QCOMPARE(list->headerText(1), QStringLiteral("dircode"));
     QCOMPARE(list->headerText(2), QStringLiteral("pass"));
-    form.menus->dirvver->trigger();
+    controls(form).menus->dirvver->trigger();
     QCOMPARE(list->view(), int(RecordListView::Report));
     QVERIFY(list->columnWidth(0) > 0);
     QCOMPARE(list->columnWidth(1), 0);
@@ -204,45 +206,45 @@ void TestMainForm::openingAndGoingBack()
     MainForm& form = startForm();
 
     selectDirectory(QStringLiteral("العائلة"));
-    QCOMPARE(form.dir->text(), family);
-    QTest::keyClick(form.infodirlist->activeView(), Qt::Key_Return);
-    QCOMPARE(form.ViewState, 1);
-    QCOMPARE(form.dirframe->caption(), QStringLiteral("العائلة"));
-    QVERIFY(form.infolist->isVisible());
-    QVERIFY(!form.infodirlist->isVisible());
-    QCOMPARE(form.infolist->count(), 2);
-    QCOMPARE(form.infolist->itemText(0), QStringLiteral("أمل"));
-    QCOMPARE(form.infolist->subItem(0, 9), family);
-    QCOMPARE(form.statbar->panelText(2), currentDirectory(2));
+    QCOMPARE(form.currentDirectory(), family);
+    QTest::keyClick(controls(form).infodirlist->activeView(), Qt::Key_Return);
+    QCOMPARE(int(form.viewState()), 1);
+    QCOMPARE(controls(form).dirframe->caption(), QStringLiteral("العائلة"));
+    QVERIFY(controls(form).infolist->isVisible());
+    QVERIFY(!controls(form).infodirlist->isVisible());
+    QCOMPARE(controls(form).infolist->count(), 2);
+    QCOMPARE(controls(form).infolist->itemText(0), QStringLiteral("أمل"));
+    QCOMPARE(controls(form).infolist->subItem(0, 9), family);
+    QCOMPARE(controls(form).statbar->panelText(2), currentDirectory(2));
     QCOMPARE(SharedData::contacts().source(),
              QStringLiteral("select * from info where dir= '%1' order by name").arg(family));
 
     // Backspace in the contact list goes back; the contact recordset keeps the directory left.
-    QTest::keyClick(form.infolist->activeView(), Qt::Key_Backspace);
-    QCOMPARE(form.ViewState, 0);
-    QVERIFY(form.infodirlist->isVisible());
-    QVERIFY(!form.infolist->isVisible());
-    QCOMPARE(form.statbar->panelText(2), directoryCount(2));
-    QCOMPARE(form.statbar->panelText(3), QString());
-    QVERIFY(form.dirframe->caption().isEmpty());
+    QTest::keyClick(controls(form).infolist->activeView(), Qt::Key_Backspace);
+    QCOMPARE(int(form.viewState()), 0);
+    QVERIFY(controls(form).infodirlist->isVisible());
+    QVERIFY(!controls(form).infolist->isVisible());
+    QCOMPARE(controls(form).statbar->panelText(2), directoryCount(2));
+    QCOMPARE(controls(form).statbar->panelText(3), QString());
+    QVERIFY(controls(form).dirframe->caption().isEmpty());
     QCOMPARE(SharedData::contacts().recordCount(), qsizetype(2));
-    QCOMPARE(form.dir->text(), family);
+    QCOMPARE(form.currentDirectory(), family);
 
     // Backspace in the directory list does nothing; the toolbar's back button neither.
-    QTest::keyClick(form.infodirlist->activeView(), Qt::Key_Backspace);
-    form.SkinToolBar1->button(1)->click();
-    QCOMPARE(form.ViewState, 0);
+    QTest::keyClick(controls(form).infodirlist->activeView(), Qt::Key_Backspace);
+    controls(form).SkinToolBar1->button(toolbarPosition(ToolbarCommand::Back))->click();
+    QCOMPARE(int(form.viewState()), 0);
 
     // The menu item opens too; an empty directory shows an empty list and a count of 0.
     m_db->addDirectory(QStringLiteral("فارغ"));
     QVERIFY(SharedData::directories().requery().ok);
     form.fill_dir_list();
     selectDirectory(QStringLiteral("فارغ"));
-    form.menus->dirmnuopen->trigger();
-    QCOMPARE(form.infolist->count(), 0);
-    QCOMPARE(form.statbar->panelText(2), currentDirectory(0));
-    form.SkinToolBar1->button(1)->click();
-    QCOMPARE(form.ViewState, 0);
+    controls(form).menus->dirmnuopen->trigger();
+    QCOMPARE(controls(form).infolist->count(), 0);
+    QCOMPARE(controls(form).statbar->panelText(2), currentDirectory(0));
+    controls(form).SkinToolBar1->button(toolbarPosition(ToolbarCommand::Back))->click();
+    QCOMPARE(int(form.viewState()), 0);
 }
 
 void TestMainForm::lockedDirectoryAsksForItsPassword()
@@ -253,42 +255,42 @@ void TestMainForm::lockedDirectoryAsksForItsPassword()
     QStringList asked;
     form.commands.askDirectoryPassword = [&](MainForm&, const QString& pass) { asked << pass; };
     selectDirectory(QStringLiteral("خاص"));
-    QTest::mouseDClick(form.infodirlist->listView()->viewport(), Qt::LeftButton, {},
-                       form.infodirlist->listView()->visualRect(form.infodirlist->model()->index(0, 0)).center());
+    QTest::mouseDClick(controls(form).infodirlist->listView()->viewport(), Qt::LeftButton, {},
+                       controls(form).infodirlist->listView()->visualRect(controls(form).infodirlist->model()->index(0, 0)).center());
     selectDirectory(QStringLiteral("فراغ"));
-    form.menus->dirmnuopen->trigger();
+    controls(form).menus->dirmnuopen->trigger();
     QCOMPARE(asked, (QStringList{QStringLiteral("Sesame1"), QStringLiteral(" ")}));
-    QCOMPARE(form.ViewState, 0);
+    QCOMPARE(int(form.viewState()), 0);
 }
 
 void TestMainForm::emptyListAndFreshStartMenuRules()
 {
     MainForm& form = startForm();
-    QWidget* viewport = form.infodirlist->listView()->viewport();
+    QWidget* viewport = controls(form).infodirlist->listView()->viewport();
     // Empty list: only "add" is offered; double click does nothing.
     QTest::mouseDClick(viewport, Qt::LeftButton, {}, QPoint(10, 10));
-    QCOMPARE(form.ViewState, 0);
+    QCOMPARE(int(form.viewState()), 0);
     QTest::mouseRelease(viewport, Qt::RightButton, {}, QPoint(10, 10));
-    QCOMPARE(m_popups, QList<QMenu*>{form.menus->dirmnu});
-    QVERIFY(form.menus->dirmnuadd->isEnabled());
-    for (QAction* item : {form.menus->dirmnuopen, form.menus->dirmnuren, form.menus->dirmnudel,
-                          form.menus->dirview->menuAction()})
+    QCOMPARE(m_popups, QList<QMenu*>{controls(form).menus->dirmnu});
+    QVERIFY(controls(form).menus->dirmnuadd->isEnabled());
+    for (QAction* item : {controls(form).menus->dirmnuopen, controls(form).menus->dirmnuren, controls(form).menus->dirmnudel,
+                          controls(form).menus->dirview->menuAction()})
         QVERIFY(!item->isEnabled());
 
     // Directories exist, but nothing was clicked yet: still only "add".
     m_db->addDirectory(QStringLiteral("أ"));
     m_form.reset();
     MainForm& fresh = startForm();
-    QVERIFY(fresh.dir->text().isEmpty());
-    fresh.menus->dirmnuadd->setEnabled(false);
-    QTest::mouseRelease(fresh.infodirlist->listView()->viewport(), Qt::RightButton, {}, QPoint(400, 300));
-    QVERIFY(fresh.menus->dirmnuadd->isEnabled());
-    QVERIFY(!fresh.menus->dirmnuopen->isEnabled());
+    QVERIFY(fresh.currentDirectory().isEmpty());
+    controls(fresh).menus->dirmnuadd->setEnabled(false);
+    QTest::mouseRelease(controls(fresh).infodirlist->listView()->viewport(), Qt::RightButton, {}, QPoint(400, 300));
+    QVERIFY(controls(fresh).menus->dirmnuadd->isEnabled());
+    QVERIFY(!controls(fresh).menus->dirmnuopen->isEnabled());
     // After a click on a directory the other items are offered too.
     selectDirectory(QStringLiteral("أ"));
-    QTest::mouseRelease(fresh.infodirlist->listView()->viewport(), Qt::RightButton, {}, QPoint(400, 300));
-    QVERIFY(fresh.menus->dirmnuopen->isEnabled());
-    QVERIFY(fresh.menus->dirmnudel->isEnabled());
+    QTest::mouseRelease(controls(fresh).infodirlist->listView()->viewport(), Qt::RightButton, {}, QPoint(400, 300));
+    QVERIFY(controls(fresh).menus->dirmnuopen->isEnabled());
+    QVERIFY(controls(fresh).menus->dirmnudel->isEnabled());
 }
 
 void TestMainForm::contactMenuRulesOnEmptyAndFullLists()
@@ -299,20 +301,20 @@ void TestMainForm::contactMenuRulesOnEmptyAndFullLists()
     MainForm& form = startForm();
     selectDirectory(QStringLiteral("خال"));
     form.openSelectedDirectory();
-    QWidget* viewport = form.infolist->listView()->viewport();
+    QWidget* viewport = controls(form).infolist->listView()->viewport();
     QTest::mouseRelease(viewport, Qt::RightButton, {}, QPoint(5, 5));
-    QCOMPARE(m_popups.last(), form.menus->cm);
-    QVERIFY(form.menus->cmadd->isEnabled());
-    for (QAction* item : {form.menus->cmdet, form.menus->cmedit, form.menus->cmdel, form.menus->movemag,
-                          form.menus->cmv->menuAction()})
+    QCOMPARE(m_popups.last(), controls(form).menus->cm);
+    QVERIFY(controls(form).menus->cmadd->isEnabled());
+    for (QAction* item : {controls(form).menus->cmdet, controls(form).menus->cmedit, controls(form).menus->cmdel, controls(form).menus->movemag,
+                          controls(form).menus->cmv->menuAction()})
         QVERIFY(!item->isEnabled());
 
     form.GoBack();
     selectDirectory(QStringLiteral("ممتلئ"));
     form.openSelectedDirectory();
     QTest::mouseRelease(viewport, Qt::RightButton, {}, QPoint(5, 5));
-    for (QAction* item : {form.menus->cmdet, form.menus->cmadd, form.menus->cmedit, form.menus->cmdel,
-                          form.menus->movemag})
+    for (QAction* item : {controls(form).menus->cmdet, controls(form).menus->cmadd, controls(form).menus->cmedit, controls(form).menus->cmdel,
+                          controls(form).menus->movemag})
         QVERIFY(item->isEnabled());
     // The left button shows no menu.
     const int shown = int(m_popups.size());
@@ -325,30 +327,30 @@ void TestMainForm::directoryViewsSwitchAndSurviveGoingBack()
     const QString code = m_db->addDirectory(QStringLiteral("د"));
     m_db->addContact(QStringLiteral("n"), code);
     MainForm& form = startForm();
-    QCOMPARE(form.infodirlist->view(), int(RecordListView::List));
-    form.menus->dirvver->trigger();
-    QCOMPARE(form.infodirlist->view(), int(RecordListView::Report));
+    QCOMPARE(controls(form).infodirlist->view(), int(RecordListView::List));
+    controls(form).menus->dirvver->trigger();
+    QCOMPARE(controls(form).infodirlist->view(), int(RecordListView::Report));
     selectDirectory(QStringLiteral("د"));
     form.openSelectedDirectory();
-    QVERIFY(!form.menus->cmvm->isChecked());
-    QVERIFY(!form.menus->cmvd->isChecked());
-    form.menus->cmvd->trigger();
-    form.menus->cmvm->trigger();
-    QVERIFY(form.menus->cmvm->isChecked());
-    QVERIFY(!form.menus->cmvd->isChecked());
-    form.menus->cmvd->trigger();
-    QCOMPARE(form.infolist->view(), int(RecordListView::Report));
+    QVERIFY(!controls(form).menus->cmvm->isChecked());
+    QVERIFY(!controls(form).menus->cmvd->isChecked());
+    controls(form).menus->cmvd->trigger();
+    controls(form).menus->cmvm->trigger();
+    QVERIFY(controls(form).menus->cmvm->isChecked());
+    QVERIFY(!controls(form).menus->cmvd->isChecked());
+    controls(form).menus->cmvd->trigger();
+    QCOMPARE(controls(form).infolist->view(), int(RecordListView::Report));
     // Only the name column is visible in report view.
-    QVERIFY(form.infolist->columnWidth(0) > 0);
+    QVERIFY(controls(form).infolist->columnWidth(0) > 0);
     for (int i = 1; i < 10; ++i)
-        QCOMPARE(form.infolist->columnWidth(i), 0);
+        QCOMPARE(controls(form).infolist->columnWidth(i), 0);
     form.GoBack();
-    QCOMPARE(form.infodirlist->view(), int(RecordListView::Report));
+    QCOMPARE(controls(form).infodirlist->view(), int(RecordListView::Report));
     form.openSelectedDirectory();
-    QCOMPARE(form.infolist->view(), int(RecordListView::Report));
+    QCOMPARE(controls(form).infolist->view(), int(RecordListView::Report));
     form.GoBack();
-    form.menus->dirvhor->trigger();
-    QCOMPARE(form.infodirlist->view(), int(RecordListView::List));
+    controls(form).menus->dirvhor->trigger();
+    QCOMPARE(controls(form).infodirlist->view(), int(RecordListView::List));
 }
 
 void TestMainForm::goingBackKeepsASearchedList()
@@ -357,14 +359,14 @@ void TestMainForm::goingBackKeepsASearchedList()
     m_db->addDirectory(QStringLiteral("العائلة"));
     m_db->addDirectory(QStringLiteral("النادي"));
     MainForm& form = startForm();
-    form.txtSearch->setText(QStringLiteral("عمل"));
+    controls(form).txtSearch->setText(QStringLiteral("عمل"));
     form.searchCommand();
-    QCOMPARE(form.infodirlist->count(), 1);
+    QCOMPARE(controls(form).infodirlist->count(), 1);
     selectDirectory(QStringLiteral("العمل"));
     form.openSelectedDirectory();
     form.GoBack();
-    QCOMPARE(form.infodirlist->count(), 1);
-    QCOMPARE(form.statbar->panelText(2), directoryCount(3));
+    QCOMPARE(controls(form).infodirlist->count(), 1);
+    QCOMPARE(controls(form).statbar->panelText(2), directoryCount(3));
 }
 
 void TestMainForm::testscreenAt800And801()
@@ -384,32 +386,36 @@ void TestMainForm::soundSettingDecidesTheFirstSound()
     startForm();
     QCOMPARE(m_played.size(), 1);
     QVERIFY(m_played.first().endsWith(QStringLiteral("bg.wav")));
-    QVERIFY(m_form->soundOn);
+    QVERIFY(m_form->soundOn());
 
     m_played.clear();
     SettingsStore::write(QStringLiteral("Mirz"), QStringLiteral("Sound"), QStringLiteral("Value"), QStringLiteral("x"));
     startForm();
     QVERIFY(m_played.isEmpty());
-    QVERIFY(!m_form->soundOn);
+    QVERIFY(!m_form->soundOn());
 }
 
 void TestMainForm::toolbarHasItsPositionsAndCaptions()
 {
     MainForm& form = startForm();
-    SkinToolBar* bar = form.SkinToolBar1;
+    SkinToolBar* bar = controls(form).SkinToolBar1;
     QCOMPARE(bar->positionCount(), 21);
-    const QStringList captions = {QStringLiteral("عودة"),        QStringLiteral("إضافة"),  QStringLiteral("تعديل"),
-                                  QStringLiteral("حذف"),         QStringLiteral("خيارات البحث"), QStringLiteral("عرض"),
-                                  QStringLiteral("أدوات "),      QStringLiteral("سمات"),  QStringLiteral("طباعة"),
-                                  QStringLiteral("حول البرنامج"), QStringLiteral("نشاط المكتب")};
-    for (int i = 0; i < captions.size(); ++i)
-        QCOMPARE(bar->caption(2 * i + 1), captions.at(i));
-    for (int p = 2; p <= 20; p += 2)
-        QCOMPARE(bar->kind(p), SkinToolBar::Kind::Separator);
-    for (int p : {9, 11, 13, 15})
-        QCOMPARE(bar->kind(p), SkinToolBar::Kind::DropDown);
-    // Position 1 stands at the right-hand end.
-    QVERIFY(bar->button(1)->geometry().x() > bar->button(21)->geometry().x());
+    using C = ToolbarCommand;
+    const std::pair<ToolbarCommand, const char*> captions[] = {
+        {C::Back, "عودة"},   {C::Add, "إضافة"},   {C::Edit, "تعديل"},  {C::Delete, "حذف"},
+        {C::SearchOptions, "خيارات البحث"}, {C::View, "عرض"}, {C::Tools, "أدوات "}, {C::Themes, "سمات"},
+        {C::Print, "طباعة"}, {C::About, "حول البرنامج"}, {C::Office, "نشاط المكتب"}};
+    for (const auto& [command, caption] : captions) {
+        QCOMPARE(bar->caption(toolbarPosition(command)), QString::fromUtf8(caption));
+        // A separator stands after every button but the last.
+        if (command != C::Office)
+            QCOMPARE(bar->kind(toolbarPosition(command) + 1), SkinToolBar::Kind::Separator);
+    }
+    for (ToolbarCommand command : {C::SearchOptions, C::View, C::Tools, C::Themes})
+        QCOMPARE(bar->kind(toolbarPosition(command)), SkinToolBar::Kind::DropDown);
+    // "عودة" stands at the right-hand end.
+    QVERIFY(bar->button(toolbarPosition(C::Back))->geometry().x() >
+            bar->button(toolbarPosition(C::Office))->geometry().x());
 }
 
 void TestMainForm::toolbarRoutesByViewState()
@@ -424,36 +430,32 @@ void TestMainForm::toolbarRoutesByViewState()
     form.commands.deleteContact = record("deleteContact");
     form.commands.print = record("print");
     form.commands.showEditor = [&ran](MainForm&, const QString& mode) { ran << mode; };
-    SkinToolBar* bar = form.SkinToolBar1;
-    for (int p : {3, 5, 7, 17})
-        bar->button(p)->click();
+    SkinToolBar* bar = controls(form).SkinToolBar1;
+    for (ToolbarCommand command :
+         {ToolbarCommand::Add, ToolbarCommand::Edit, ToolbarCommand::Delete, ToolbarCommand::Print})
+        bar->button(toolbarPosition(command))->click();
     QCOMPARE(ran, (QStringList{QStringLiteral("addDirectory"), QStringLiteral("renameDirectory"),
                                QStringLiteral("deleteDirectory")}));
     ran.clear();
-    form.infodirlist->selectRow(0);
+    controls(form).infodirlist->selectRow(0);
     form.openSelectedDirectory();
-    for (int p : {3, 5, 7, 17})
-        bar->button(p)->click();
+    for (ToolbarCommand command :
+         {ToolbarCommand::Add, ToolbarCommand::Edit, ToolbarCommand::Delete, ToolbarCommand::Print})
+        bar->button(toolbarPosition(command))->click();
     // Edit and delete need a contact in the list; the directory is empty.
     QCOMPARE(ran, (QStringList{QStringLiteral("Add"), QStringLiteral("print")}));
-    ran.clear();
-    form.ViewState = 2;
-    for (int p : {3, 5, 7, 17})
-        bar->button(p)->click();
-    QVERIFY(ran.isEmpty());
-    form.ViewState = 1;
 
     // Face and arrow of a drop-down button open the same menu.
     m_popups.clear();
-    bar->button(15)->click();
-    bar->arrow(15)->click();
-    bar->button(9)->click();
-    bar->arrow(13)->click();
-    bar->arrow(11)->click();
-    QCOMPARE(m_popups, (QList<QMenu*>{form.menus->theme, form.menus->theme, form.menus->mnusearch,
-                                      form.menus->mnutools, form.menus->viewall}));
+    bar->button(toolbarPosition(ToolbarCommand::Themes))->click();
+    bar->arrow(toolbarPosition(ToolbarCommand::Themes))->click();
+    bar->button(toolbarPosition(ToolbarCommand::SearchOptions))->click();
+    bar->arrow(toolbarPosition(ToolbarCommand::Tools))->click();
+    bar->arrow(toolbarPosition(ToolbarCommand::View))->click();
+    QCOMPARE(m_popups, (QList<QMenu*>{controls(form).menus->theme, controls(form).menus->theme, controls(form).menus->mnusearch,
+                                      controls(form).menus->mnutools, controls(form).menus->viewall}));
     // "نشاط المكتب" without help.exe does nothing visible.
-    bar->button(21)->click();
+    bar->button(toolbarPosition(ToolbarCommand::Office))->click();
     QCOMPARE(m_boxes->count(), 0);
 }
 
@@ -468,18 +470,18 @@ void TestMainForm::enterAndDoubleClickViewTheSelectedContact()
 
     selectDirectory(QStringLiteral("خال"));
     form.openSelectedDirectory();
-    QTest::keyClick(form.infolist->activeView(), Qt::Key_Return);
-    QTest::mouseDClick(form.infolist->listView()->viewport(), Qt::LeftButton, {}, QPoint(20, 10));
-    form.menus->cmedit->trigger();
+    QTest::keyClick(controls(form).infolist->activeView(), Qt::Key_Return);
+    QTest::mouseDClick(controls(form).infolist->listView()->viewport(), Qt::LeftButton, {}, QPoint(20, 10));
+    controls(form).menus->cmedit->trigger();
     QVERIFY(modes.isEmpty()); // an empty list has nothing to view or edit
 
     form.GoBack();
     selectDirectory(QStringLiteral("ممتلئ"));
     form.openSelectedDirectory();
-    QCOMPARE(form.infolist->subItem(0, 1), QStringLiteral("111")); // hidden values ride along
-    QTest::keyClick(form.infolist->activeView(), Qt::Key_Return);
-    QTest::mouseDClick(form.infolist->listView()->viewport(), Qt::LeftButton, {}, QPoint(20, 10));
-    form.menus->cmdet->trigger();
+    QCOMPARE(controls(form).infolist->subItem(0, 1), QStringLiteral("111")); // hidden values ride along
+    QTest::keyClick(controls(form).infolist->activeView(), Qt::Key_Return);
+    QTest::mouseDClick(controls(form).infolist->listView()->viewport(), Qt::LeftButton, {}, QPoint(20, 10));
+    controls(form).menus->cmdet->trigger();
     QCOMPARE(modes, (QStringList{QStringLiteral("view"), QStringLiteral("view"), QStringLiteral("view")}));
 }
 
@@ -488,23 +490,23 @@ void TestMainForm::aKeyThatMovesNothingPicksNoDirectory()
     m_db->addDirectory(QStringLiteral("أ"));
     m_db->addDirectory(QStringLiteral("ب"));
     MainForm& form = startForm();
-    QAbstractItemView* view = form.infodirlist->activeView();
+    QAbstractItemView* view = controls(form).infodirlist->activeView();
     view->setFocus();
     QTest::keyClick(view, Qt::Key_Shift);
     QTest::keyClick(view, Qt::Key_X);
-    QVERIFY(form.dir->text().isEmpty());
+    QVERIFY(form.currentDirectory().isEmpty());
     QTest::mouseRelease(view->viewport(), Qt::RightButton, {}, QPoint(400, 300));
-    for (QAction* item : {form.menus->dirmnuopen, form.menus->dirmnuren, form.menus->dirmnudel,
-                          form.menus->dirview->menuAction()})
+    for (QAction* item : {controls(form).menus->dirmnuopen, controls(form).menus->dirmnuren, controls(form).menus->dirmnudel,
+                          controls(form).menus->dirview->menuAction()})
         QVERIFY(!item->isEnabled());
     // A key that moves to another directory picks it, as a click does.
     QTest::keyClick(view, Qt::Key_Down);
-    QCOMPARE(form.dir->text(), form.infodirlist->subItem(form.infodirlist->selectedRow(), 1));
-    QVERIFY(!form.dir->text().isEmpty());
+    QCOMPARE(form.currentDirectory(), controls(form).infodirlist->subItem(controls(form).infodirlist->selectedRow(), 1));
+    QVERIFY(!form.currentDirectory().isEmpty());
     // A refill of the list (here a directory search) drops the pick.
-    form.txtSearch->setText(QStringLiteral("ب"));
+    controls(form).txtSearch->setText(QStringLiteral("ب"));
     form.searchCommand();
-    QVERIFY(form.dir->text().isEmpty());
+    QVERIFY(form.currentDirectory().isEmpty());
 }
 
 QTEST_MAIN(TestMainForm)

@@ -1,5 +1,6 @@
 // Colour themes and the background sound, and how both are kept between runs.
 #include "AppLook.h"
+#include "MainWindowControls.h"
 #include "MainForm.h"
 #include "MainMenus.h"
 #include "MainWindowUser.h"
@@ -74,13 +75,13 @@ void TestThemeSounds::firstStartAppliesAndStoresSilverAndPlaysTheDefault()
     m_form = MainWindowUser::start();
     QCOMPARE(SettingsStore::read(kApp, QStringLiteral("Theme"), QStringLiteral("Color"), QString()),
              QStringLiteral("Silver"));
-    QVERIFY(m_form->menus->themesilver->isChecked());
-    QVERIFY(!m_form->menus->themeblue->isChecked());
-    QCOMPARE(m_form->SkinToolBar1->colorScheme(), 2);
-    QCOMPARE(m_form->statbar->colorScheme(), 2);
-    QCOMPARE(m_form->StatusBar->colorScheme(), 2);
-    QCOMPARE(m_form->SkinHookMenu1->colorScheme(), 2);
-    QVERIFY(m_form->soundOn);
+    QVERIFY(controls(*m_form).menus->themesilver->isChecked());
+    QVERIFY(!controls(*m_form).menus->themeblue->isChecked());
+    QCOMPARE(controls(*m_form).SkinToolBar1->colorScheme(), 2);
+    QCOMPARE(controls(*m_form).statbar->colorScheme(), 2);
+    QCOMPARE(controls(*m_form).StatusBar->colorScheme(), 2);
+    QCOMPARE(controls(*m_form).SkinHookMenu1->colorScheme(), 2);
+    QVERIFY(m_form->soundOn());
     QCOMPARE(m_played, QStringList{m_db->folder() + QStringLiteral("/bg.wav")});
     // Reading the sound settings created no entries.
     QCOMPARE(SettingsStore::read(kApp, QStringLiteral("Sound"), QStringLiteral("Value"), QStringLiteral("none")),
@@ -103,10 +104,10 @@ void TestThemeSounds::lowerCaseThemeAppliesNothing()
 {
     SettingsStore::write(kApp, QStringLiteral("Theme"), QStringLiteral("Color"), QStringLiteral("blue"));
     m_form = MainWindowUser::start();
-    QVERIFY(!m_form->menus->themeblue->isChecked());
-    QVERIFY(!m_form->menus->themegreen->isChecked());
-    QVERIFY(!m_form->menus->themesilver->isChecked());
-    QCOMPARE(m_form->SkinToolBar1->colorScheme(), 2); // as designed
+    QVERIFY(!controls(*m_form).menus->themeblue->isChecked());
+    QVERIFY(!controls(*m_form).menus->themegreen->isChecked());
+    QVERIFY(!controls(*m_form).menus->themesilver->isChecked());
+    QCOMPARE(controls(*m_form).SkinToolBar1->colorScheme(), 2); // as designed
     QCOMPARE(SettingsStore::read(kApp, QStringLiteral("Theme"), QStringLiteral("Color"), QString()),
              QStringLiteral("blue"));
 }
@@ -114,41 +115,41 @@ void TestThemeSounds::lowerCaseThemeAppliesNothing()
 void TestThemeSounds::greenSurvivesARestart()
 {
     m_form = MainWindowUser::start();
-    m_form->menus->themegreen->trigger();
-    QCOMPARE(m_form->SkinToolBar1->colorScheme(), 1);
-    QVERIFY(m_form->menus->themegreen->isChecked());
-    QVERIFY(!m_form->menus->themesilver->isChecked());
+    controls(*m_form).menus->themegreen->trigger();
+    QCOMPARE(controls(*m_form).SkinToolBar1->colorScheme(), 1);
+    QVERIFY(controls(*m_form).menus->themegreen->isChecked());
+    QVERIFY(!controls(*m_form).menus->themesilver->isChecked());
     m_form.reset();
     m_form = MainWindowUser::start();
-    QVERIFY(m_form->menus->themegreen->isChecked());
-    QCOMPARE(m_form->statbar->colorScheme(), 1);
-    m_form->menus->themeblue->trigger();
-    QCOMPARE(m_form->SkinHookMenu1->colorScheme(), 0);
+    QVERIFY(controls(*m_form).menus->themegreen->isChecked());
+    QCOMPARE(controls(*m_form).statbar->colorScheme(), 1);
+    controls(*m_form).menus->themeblue->trigger();
+    QCOMPARE(controls(*m_form).SkinHookMenu1->colorScheme(), 0);
 }
 
 void TestThemeSounds::nonNumericValueLeavesSoundOff()
 {
     SettingsStore::write(kApp, QStringLiteral("Sound"), QStringLiteral("Value"), QStringLiteral("yes"));
     m_form = MainWindowUser::start();
-    QVERIFY(!m_form->soundOn);
+    QVERIFY(!m_form->soundOn());
     QVERIFY(m_played.isEmpty());
     SettingsStore::write(kApp, QStringLiteral("Sound"), QStringLiteral("Value"), QStringLiteral("2"));
     m_form = MainWindowUser::start();
-    QVERIFY(!m_form->soundOn);
+    QVERIFY(!m_form->soundOn());
 }
 
 void TestThemeSounds::switchingOffStopsAndIsRemembered()
 {
     m_form = MainWindowUser::start();
-    m_form->menus->SNDOFF->trigger();
-    QVERIFY(!m_form->soundOn);
+    controls(*m_form).menus->SNDOFF->trigger();
+    QVERIFY(!m_form->soundOn());
     QCOMPARE(m_stops, 1);
     QCOMPARE(SettingsStore::read(kApp, QStringLiteral("Sound"), QStringLiteral("Value"), QString()),
              QStringLiteral("0"));
     m_played.clear();
     m_form = MainWindowUser::start();
     QVERIFY(m_played.isEmpty());
-    m_form->menus->SNDON->trigger();
+    controls(*m_form).menus->SNDON->trigger();
     QCOMPARE(m_played.size(), 1);
     QCOMPARE(SettingsStore::read(kApp, QStringLiteral("Sound"), QStringLiteral("Value"), QString()),
              QStringLiteral("1"));
@@ -160,26 +161,26 @@ void TestThemeSounds::choosingAFileWhileOffSwitchesOnAndPlaysIt()
     m_form = MainWindowUser::start();
     const QString chime = m_db->folder() + QStringLiteral("/chime.wav");
     m_chooser->answer(chime);
-    m_form->menus->bgchange->trigger();
+    controls(*m_form).menus->bgchange->trigger();
     QCOMPARE(m_chooser->asked().last().filter, QStringLiteral("WAV SOUNDS|*.wav"));
-    QVERIFY(m_form->soundOn);
+    QVERIFY(m_form->soundOn());
     QCOMPARE(m_played, QStringList{chime});
     QCOMPARE(SettingsStore::read(kApp, QStringLiteral("Sound"), QStringLiteral("Path"), QString()), chime);
     // Cancelling the chooser changes nothing.
-    m_form->menus->bgchange->trigger();
+    controls(*m_form).menus->bgchange->trigger();
     QCOMPARE(m_played.size(), 1);
 }
 
 void TestThemeSounds::soundsMenuEnablesOnlyTheChangingItem()
 {
     m_form = MainWindowUser::start();
-    emit m_form->menus->sounds->aboutToShow();
-    QVERIFY(!m_form->menus->SNDON->isEnabled());
-    QVERIFY(m_form->menus->SNDOFF->isEnabled());
-    m_form->menus->SNDOFF->trigger();
-    emit m_form->menus->sounds->aboutToShow();
-    QVERIFY(m_form->menus->SNDON->isEnabled());
-    QVERIFY(!m_form->menus->SNDOFF->isEnabled());
+    emit controls(*m_form).menus->sounds->aboutToShow();
+    QVERIFY(!controls(*m_form).menus->SNDON->isEnabled());
+    QVERIFY(controls(*m_form).menus->SNDOFF->isEnabled());
+    controls(*m_form).menus->SNDOFF->trigger();
+    emit controls(*m_form).menus->sounds->aboutToShow();
+    QVERIFY(controls(*m_form).menus->SNDON->isEnabled());
+    QVERIFY(!controls(*m_form).menus->SNDOFF->isEnabled());
 }
 
 void TestThemeSounds::emptyStoredPathPlaysTheDefault()

@@ -1,6 +1,7 @@
 // A full disk, a file that cannot be written, a tampered file and a second copy of the program
 // writing at the same time: nothing crashes, nothing is lost, nothing wrong is shown.
 #include "AppLook.h"
+#include "MainWindowControls.h"
 #include "DataConnection.h"
 #include "Editor.h"
 #include "MainForm.h"
@@ -125,7 +126,7 @@ bool TestFaults::save(const QString& name)
 void TestFaults::fullDiskRefusesTheSaveAndKeepsTheFile()
 {
     m_form = MainWindowUser::start();
-    m_form->infodirlist->selectRow(0);
+    controls(*m_form).infodirlist->selectRow(0);
     m_form->Opendir();
     {
         FileSizeLimit full(512);
@@ -135,7 +136,7 @@ void TestFaults::fullDiskRefusesTheSaveAndKeepsTheFile()
     QCOMPARE(m_db->scalar(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info")), QStringLiteral("1"));
     QVERIFY(save(QStringLiteral("second"))); // room again
-    QCOMPARE(m_form->infolist->count(), 2);
+    QCOMPARE(controls(*m_form).infolist->count(), 2);
 }
 
 void TestFaults::unwritableFileOpensAndRefusesSaves()
@@ -147,13 +148,13 @@ void TestFaults::unwritableFileOpensAndRefusesSaves()
         QFile::setPermissions(m_db->path(), QFile::ReadOwner);
     }
     m_form = MainWindowUser::start();
-    QCOMPARE(m_form->infodirlist->count(), 1);
-    m_form->infodirlist->selectRow(0);
+    QCOMPARE(controls(*m_form).infodirlist->count(), 1);
+    controls(*m_form).infodirlist->selectRow(0);
     m_form->Opendir();
-    QCOMPARE(m_form->infolist->count(), 1);
+    QCOMPARE(controls(*m_form).infolist->count(), 1);
     QVERIFY(!save(QStringLiteral("second")));
     QVERIFY(m_boxes->last().text.startsWith(kFailure));
-    QCOMPARE(m_form->infolist->count(), 1);
+    QCOMPARE(controls(*m_form).infolist->count(), 1);
     QFile::setPermissions(m_db->path(), QFile::ReadOwner | QFile::WriteOwner);
 }
 
@@ -177,10 +178,10 @@ void TestFaults::tamperedFileIsToldNotShownWrong()
         file.write(&byte, 1);
     }
     m_form = MainWindowUser::start();
-    m_form->infodirlist->selectRow(0);
+    controls(*m_form).infodirlist->selectRow(0);
     m_form->Opendir();
     // Read every row as the list would when scrolled through.
-    RecordListView* list = m_form->infolist;
+    RecordListView* list = controls(*m_form).infolist;
     int wrong = 0;
     for (int row = 0; row < list->count(); ++row) {
         const QString name = list->itemText(row);
@@ -207,7 +208,7 @@ void TestFaults::tamperedFileIsToldNotShownWrong()
 void TestFaults::secondWriterIsWaitedFor()
 {
     m_form = MainWindowUser::start();
-    m_form->infodirlist->selectRow(0);
+    controls(*m_form).infodirlist->selectRow(0);
     m_form->Opendir();
     std::promise<void> holding;
     std::thread other([&] {

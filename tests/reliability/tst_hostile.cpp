@@ -1,6 +1,7 @@
 // The same hostile strings through every path that reaches the database: each one is stored
 // and found exactly as typed, or refused with its message. Nothing else ever changes.
 #include "AppLook.h"
+#include "MainWindowControls.h"
 #include "ContactImporter.h"
 #include "DirEdit.h"
 #include "DirSetPass.h"
@@ -92,9 +93,9 @@ void TestHostile::everyPath_data()
 
 int TestHostile::selectContact(const QString& name)
 {
-    for (int row = 0; row < m_form->infolist->count(); ++row)
-        if (m_form->infolist->itemText(row) == name) {
-            m_form->infolist->selectRow(row);
+    for (int row = 0; row < controls(*m_form).infolist->count(); ++row)
+        if (controls(*m_form).infolist->itemText(row) == name) {
+            controls(*m_form).infolist->selectRow(row);
             return row;
         }
     return -1;
@@ -125,7 +126,7 @@ void TestHostile::everyPath()
     }
 
     // Search: the typed text finds the contact (its own wildcards match itself).
-    m_form->txtSearch->setText(name);
+    controls(*m_form).txtSearch->setText(name);
     m_form->searchCommand();
     if (storable && !name.trimmed().isEmpty())
         QVERIFY2(selectContact(name) >= 0, "search did not find the stored text");
@@ -152,9 +153,9 @@ void TestHostile::everyPath()
     QCOMPARE(added, storable && !dirName.isEmpty() ? 1 : 0);
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM dirg")), QString::number(2 + added));
     if (added == 1) {
-        for (int row = 0; row < m_form->infodirlist->count(); ++row)
-            if (m_form->infodirlist->itemText(row) == dirName)
-                m_form->infodirlist->selectRow(row);
+        for (int row = 0; row < controls(*m_form).infodirlist->count(); ++row)
+            if (controls(*m_form).infodirlist->itemText(row) == dirName)
+                controls(*m_form).infodirlist->selectRow(row);
         DirSetPass lock(*m_form);
         lock.tpass1->setText(text);
         lock.tpass2->setText(text);

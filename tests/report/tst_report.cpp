@@ -1,5 +1,6 @@
 // The directory report read back from its PDF, and the about window.
 #include "AppLook.h"
+#include "ToolbarCommand.h"
 #include "DirectoryReport.h"
 #include "HelpWindow.h"
 #include "MainForm.h"
@@ -189,7 +190,7 @@ void TestReport::printDoesNothingOnTheDirectoryList()
         previewed = true;
         modal->close();
     }, 300);
-    m_form->toolbarButtonPressed(17);
+    m_form->toolbarButtonPressed(toolbarPosition(ToolbarCommand::Print));
     QTest::qWait(400);
     QVERIFY(!previewed);
 }

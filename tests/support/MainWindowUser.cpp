@@ -1,4 +1,5 @@
 #include "MainWindowUser.h"
+#include "MainWindowControls.h"
 
 #include "CommandWiring.h"
 #include "MainForm.h"
@@ -25,7 +26,7 @@ std::unique_ptr<MainForm> MainWindowUser::start(QList<QMenu*>* popups)
 
 bool MainWindowUser::clickDirectory(MainForm& form, const QString& name)
 {
-    RecordListView* list = form.infodirlist;
+    RecordListView* list = controls(form).infodirlist;
     for (int row = 0; row < list->count(); ++row) {
         if (list->itemText(row) != name)
             continue;

@@ -4,6 +4,7 @@
 // report.pdf: its report; backup.png: the backup window; help.png: the about window; contacts.png: the first directory opened; editor.png: its first
 // contact in the editor.
 #include "AppLook.h"
+#include "MainWindowControls.h"
 #include "Backup.h"
 #include "CommandWiring.h"
 #include "DirEdit.h"
@@ -42,9 +43,9 @@ int main(int argc, char** argv)
     form.show();
     QApplication::processEvents();
     form.grab().save(out + QStringLiteral("/main.png"));
-    if (form.infodirlist->count() == 0)
+    if (controls(form).infodirlist->count() == 0)
         return 0;
-    form.infodirlist->selectRow(0);
+    controls(form).infodirlist->selectRow(0);
     {
         DirEdit rename(form);
         rename.dir_name->setText(form.selectedDirectoryName());
@@ -58,13 +59,13 @@ int main(int argc, char** argv)
         QApplication::processEvents();
         lock.grab().save(out + QStringLiteral("/dirsetpass.png"));
     }
-    form.infodirlist->selectRow(0);
+    controls(form).infodirlist->selectRow(0);
     form.Opendir();
     QApplication::processEvents();
     form.grab().save(out + QStringLiteral("/contacts.png"));
     {
         DirectoryReport report;
-        report.load(form.dir->text());
+        report.load(form.currentDirectory());
         report.directoryName = form.selectedDirectoryName();
         ReportPreview::savePdf(report, out + QStringLiteral("/report.pdf"));
         Backup backup;
@@ -76,12 +77,12 @@ int main(int argc, char** argv)
         QApplication::processEvents();
         help.grab().save(out + QStringLiteral("/help.png"));
     }
-    if (form.infolist->count() == 0)
+    if (controls(form).infolist->count() == 0)
         return 0;
     Editor editor(form);
     QStringList columns;
     for (int column = 0; column < 10; ++column)
-        columns << form.infolist->subItem(0, column);
+        columns << controls(form).infolist->subItem(0, column);
     editor.loadContact(columns);
     editor.setWindowTitle(QStringLiteral("تفاصيل"));
     editor.show();
