@@ -1,10 +1,11 @@
 // Backing the database up and restoring it: never a lost contact, never a bad file in place.
 #include "AppLook.h"
-#include "MainWindowControls.h"
 #include "Backup.h"
 #include "DatabaseFileCopy.h"
+#include "FileSizeLimit.h"
 #include "MainForm.h"
 #include "MainMenus.h"
+#include "MainWindowControls.h"
 #include "MainWindowUser.h"
 #include "ModalDriver.h"
 #include "RecordListView.h"
@@ -18,6 +19,7 @@
 #include "SoundPlayer.h"
 #include "TestDatabase.h"
 #include "UpdateWindow.h"
+#include "WindowTestFixture.h"
 
 #include <QAction>
 #include <QDir>
@@ -37,24 +39,6 @@ QByteArray contents(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// Files written while it lives may grow to at most the given size.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        ::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &m_saved);
-        rlimit limited = m_saved;
-        limited.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &m_saved); }
-
-private:
-    rlimit m_saved{};
-};
-
 void writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
@@ -64,7 +48,7 @@ void writeFile(const QString& path, const QByteArray& bytes)
 
 } // namespace
 
-class TestBackup : public QObject
+class TestBackup : public QObject, public WindowTestFixture
 {
     Q_OBJECT
 private slots:
@@ -86,24 +70,17 @@ private slots:
     void aDatabaseThatWillNotReopenEndsTheProgram(); // last: it ends the program's event loops
 
 private:
-    std::unique_ptr<TestDatabase> m_db;
-    std::unique_ptr<ScriptedMessageBox> m_boxes;
-    std::unique_ptr<ScriptedFileChooser> m_chooser;
-    std::unique_ptr<MainForm> m_form;
     QTemporaryDir m_target;
 };
 
 void TestBackup::initTestCase()
 {
-    AppLook::apply(*qApp);
-    SoundPlayer::setBackend({[](const QString&) {}, [] {}});
+    prepareApplication();
 }
 
 void TestBackup::init()
 {
-    m_db = std::make_unique<TestDatabase>();
-    m_boxes = std::make_unique<ScriptedMessageBox>();
-    m_chooser = std::make_unique<ScriptedFileChooser>();
+    openFixture();
     const QString family = m_db->addDirectory(QStringLiteral("العائلة"));
     m_db->addContact(QStringLiteral("هدى"), family);
     m_form = MainWindowUser::start();
@@ -113,11 +90,7 @@ void TestBackup::init()
 
 void TestBackup::cleanup()
 {
-    ModalDriver::closeAll();
-    m_form.reset();
-    m_chooser.reset();
-    m_boxes.reset();
-    m_db.reset();
+    closeFixture();
 }
 
 void TestBackup::backupIsAByteCopyThatOpens()

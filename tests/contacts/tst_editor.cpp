@@ -1,10 +1,9 @@
 // The contact editor and the add, view, edit and delete commands, driven as the user does.
 #include "AppLook.h"
-#include "ToolbarCommand.h"
-#include "MainWindowControls.h"
 #include "Editor.h"
 #include "MainForm.h"
 #include "MainMenus.h"
+#include "MainWindowControls.h"
 #include "MainWindowUser.h"
 #include "ModalDriver.h"
 #include "RecordListView.h"
@@ -15,6 +14,8 @@
 #include "SkinToolBar.h"
 #include "SoundPlayer.h"
 #include "TestDatabase.h"
+#include "ToolbarCommand.h"
+#include "WindowTestFixture.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -38,7 +39,7 @@ void typeChars(QWidget* box, const QString& text)
 
 } // namespace
 
-class TestEditor : public QObject
+class TestEditor : public QObject, public WindowTestFixture
 {
     Q_OBJECT
 private slots:
@@ -61,22 +62,17 @@ private slots:
     void nothingSelectedOrGoneKeepsWhatIsTyped();
 
 private:
-    std::unique_ptr<TestDatabase> m_db;
-    std::unique_ptr<ScriptedMessageBox> m_boxes;
-    std::unique_ptr<MainForm> m_form;
     QString m_family;
 };
 
 void TestEditor::initTestCase()
 {
-    AppLook::apply(*qApp);
-    SoundPlayer::setBackend({[](const QString&) {}, [] {}});
+    prepareApplication();
 }
 
 void TestEditor::init()
 {
-    m_db = std::make_unique<TestDatabase>();
-    m_boxes = std::make_unique<ScriptedMessageBox>();
+    openFixture();
     m_family = m_db->addDirectory(QStringLiteral("العائلة"));
     const QString other = m_db->addDirectory(QStringLiteral("العمل"));
     m_db->addContact(QStringLiteral("هدى"), m_family,
@@ -92,10 +88,7 @@ void TestEditor::init()
 
 void TestEditor::cleanup()
 {
-    ModalDriver::closeAll();
-    m_form.reset();
-    m_boxes.reset();
-    m_db.reset();
+    closeFixture();
 }
 
 void TestEditor::addStoresIntoTheOpenDirectory()

@@ -1,11 +1,11 @@
 // Import and export from the Tools menu, as the user meets them.
 #include "AppLook.h"
-#include "MainWindowControls.h"
 #include "CsvMappingDialog.h"
 #include "DirPass.h"
 #include "InterchangeCommands.h"
 #include "MainForm.h"
 #include "MainMenus.h"
+#include "MainWindowControls.h"
 #include "MainWindowUser.h"
 #include "ModalDriver.h"
 #include "RecordListView.h"
@@ -18,6 +18,7 @@
 #include "SoundPlayer.h"
 #include "TestDatabase.h"
 #include "VCardReader.h"
+#include "WindowTestFixture.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -25,7 +26,7 @@
 #include <QMenu>
 #include <QtTest>
 
-class TestImportExport : public QObject
+class TestImportExport : public QObject, public WindowTestFixture
 {
     Q_OBJECT
 private slots:
@@ -42,24 +43,17 @@ private slots:
 
 private:
     QString write(const QString& name, const QByteArray& bytes);
-    std::unique_ptr<TestDatabase> m_db;
-    std::unique_ptr<ScriptedMessageBox> m_boxes;
-    std::unique_ptr<ScriptedFileChooser> m_chooser;
-    std::unique_ptr<MainForm> m_form;
     QString m_family;
 };
 
 void TestImportExport::initTestCase()
 {
-    AppLook::apply(*qApp);
-    SoundPlayer::setBackend({[](const QString&) {}, [] {}});
+    prepareApplication();
 }
 
 void TestImportExport::init()
 {
-    m_db = std::make_unique<TestDatabase>();
-    m_boxes = std::make_unique<ScriptedMessageBox>();
-    m_chooser = std::make_unique<ScriptedFileChooser>();
+    openFixture();
     m_family = m_db->addDirectory(QStringLiteral("العائلة"));
     m_db->addContact(QStringLiteral("موجود"), m_family);
     m_form = MainWindowUser::start();
@@ -67,11 +61,7 @@ void TestImportExport::init()
 
 void TestImportExport::cleanup()
 {
-    ModalDriver::closeAll();
-    m_form.reset();
-    m_chooser.reset();
-    m_boxes.reset();
-    m_db.reset();
+    closeFixture();
 }
 
 QString TestImportExport::write(const QString& name, const QByteArray& bytes)

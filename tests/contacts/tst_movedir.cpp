@@ -1,8 +1,8 @@
 // Moving a contact to another directory through the move window.
 #include "AppLook.h"
-#include "MainWindowControls.h"
 #include "MainForm.h"
 #include "MainMenus.h"
+#include "MainWindowControls.h"
 #include "MainWindowUser.h"
 #include "ModalDriver.h"
 #include "MoveDir.h"
@@ -14,6 +14,7 @@
 #include "SkinStatusBar.h"
 #include "SoundPlayer.h"
 #include "TestDatabase.h"
+#include "WindowTestFixture.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -21,7 +22,7 @@
 #include <QLineEdit>
 #include <QtTest>
 
-class TestMoveDir : public QObject
+class TestMoveDir : public QObject, public WindowTestFixture
 {
     Q_OBJECT
 private slots:
@@ -38,22 +39,17 @@ private slots:
 
 private:
     void clickRow(MoveDir* window, const QString& name);
-    std::unique_ptr<TestDatabase> m_db;
-    std::unique_ptr<ScriptedMessageBox> m_boxes;
-    std::unique_ptr<MainForm> m_form;
     QString m_family, m_work, m_club;
 };
 
 void TestMoveDir::initTestCase()
 {
-    AppLook::apply(*qApp);
-    SoundPlayer::setBackend({[](const QString&) {}, [] {}});
+    prepareApplication();
 }
 
 void TestMoveDir::init()
 {
-    m_db = std::make_unique<TestDatabase>();
-    m_boxes = std::make_unique<ScriptedMessageBox>();
+    openFixture();
     m_family = m_db->addDirectory(QStringLiteral("العائلة"));
     m_work = m_db->addDirectory(QStringLiteral("العمل"));
     m_club = m_db->addDirectory(QStringLiteral("النادي"));
@@ -69,10 +65,7 @@ void TestMoveDir::init()
 
 void TestMoveDir::cleanup()
 {
-    ModalDriver::closeAll();
-    m_form.reset();
-    m_boxes.reset();
-    m_db.reset();
+    closeFixture();
 }
 
 void TestMoveDir::clickRow(MoveDir* window, const QString& name)

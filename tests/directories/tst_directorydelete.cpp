@@ -1,9 +1,8 @@
 // Deleting a directory from the directory list: refused while it holds contacts, asked otherwise.
 #include "AppLook.h"
-#include "ToolbarCommand.h"
-#include "MainWindowControls.h"
 #include "MainForm.h"
 #include "MainMenus.h"
+#include "MainWindowControls.h"
 #include "MainWindowUser.h"
 #include "RecordListView.h"
 #include "ScriptedMessageBox.h"
@@ -12,12 +11,14 @@
 #include "SkinToolBar.h"
 #include "SoundPlayer.h"
 #include "TestDatabase.h"
+#include "ToolbarCommand.h"
+#include "WindowTestFixture.h"
 
 #include <QAction>
 #include <QToolButton>
 #include <QtTest>
 
-class TestDirectoryDelete : public QObject
+class TestDirectoryDelete : public QObject, public WindowTestFixture
 {
     Q_OBJECT
 private slots:
@@ -33,28 +34,21 @@ private slots:
 private:
     MainForm& start();
     void select(const QString& name);
-    std::unique_ptr<TestDatabase> m_db;
-    std::unique_ptr<ScriptedMessageBox> m_boxes;
-    std::unique_ptr<MainForm> m_form;
 };
 
 void TestDirectoryDelete::initTestCase()
 {
-    AppLook::apply(*qApp);
-    SoundPlayer::setBackend({[](const QString&) {}, [] {}});
+    prepareApplication();
 }
 
 void TestDirectoryDelete::init()
 {
-    m_db = std::make_unique<TestDatabase>();
-    m_boxes = std::make_unique<ScriptedMessageBox>();
+    openFixture();
 }
 
 void TestDirectoryDelete::cleanup()
 {
-    m_form.reset();
-    m_boxes.reset();
-    m_db.reset();
+    closeFixture();
 }
 
 MainForm& TestDirectoryDelete::start()

@@ -1,13 +1,12 @@
 // Adding, renaming, locking and unlocking directories, and opening a locked one.
 #include "AppLook.h"
-#include "ToolbarCommand.h"
-#include "MainWindowControls.h"
 #include "DirDelPass.h"
 #include "DirEdit.h"
 #include "DirPass.h"
 #include "DirSetPass.h"
 #include "MainForm.h"
 #include "MainMenus.h"
+#include "MainWindowControls.h"
 #include "MainWindowUser.h"
 #include "ModalDriver.h"
 #include "RecordListView.h"
@@ -19,6 +18,8 @@
 #include "SkinToolBar.h"
 #include "SoundPlayer.h"
 #include "TestDatabase.h"
+#include "ToolbarCommand.h"
+#include "WindowTestFixture.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -43,7 +44,7 @@ void whenUp(std::function<void(Dialog*)> act)
 
 } // namespace
 
-class TestDirectoryDialogs : public QObject
+class TestDirectoryDialogs : public QObject, public WindowTestFixture
 {
     Q_OBJECT
 private slots:
@@ -68,22 +69,17 @@ private slots:
 private:
     void start();
     void select(const QString& name);
-    std::unique_ptr<TestDatabase> m_db;
-    std::unique_ptr<ScriptedMessageBox> m_boxes;
-    std::unique_ptr<MainForm> m_form;
     QString m_work;
 };
 
 void TestDirectoryDialogs::initTestCase()
 {
-    AppLook::apply(*qApp);
-    SoundPlayer::setBackend({[](const QString&) {}, [] {}});
+    prepareApplication();
 }
 
 void TestDirectoryDialogs::init()
 {
-    m_db = std::make_unique<TestDatabase>();
-    m_boxes = std::make_unique<ScriptedMessageBox>();
+    openFixture();
     m_work = m_db->addDirectory(QStringLiteral("العمل"));
     m_db->addDirectory(QStringLiteral("النادي"));
     m_db->addContact(QStringLiteral("زميل"), m_work);
@@ -91,10 +87,7 @@ void TestDirectoryDialogs::init()
 
 void TestDirectoryDialogs::cleanup()
 {
-    ModalDriver::closeAll();
-    m_form.reset();
-    m_boxes.reset();
-    m_db.reset();
+    closeFixture();
 }
 
 void TestDirectoryDialogs::start() { m_form = MainWindowUser::start(); }

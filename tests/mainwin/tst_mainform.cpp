@@ -1,9 +1,8 @@
 // The main window as the user meets it: start-up, the directory list, opening and going back.
 #include "AppLook.h"
-#include "ToolbarCommand.h"
-#include "MainWindowControls.h"
 #include "MainForm.h"
 #include "MainMenus.h"
+#include "MainWindowControls.h"
 #include "MainWindowUser.h"
 #include "RecordListModel.h"
 #include "RecordListView.h"
@@ -15,6 +14,8 @@
 #include "SkinToolBar.h"
 #include "SoundPlayer.h"
 #include "TestDatabase.h"
+#include "ToolbarCommand.h"
+#include "WindowTestFixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -38,7 +39,7 @@ QString currentDirectory(int n) { return QStringLiteral("يتضمن الدليل
 
 } // namespace
 
-class TestMainForm : public QObject
+class TestMainForm : public QObject, public WindowTestFixture
 {
     Q_OBJECT
 private slots:
@@ -64,9 +65,6 @@ private slots:
     void aKeyThatMovesNothingPicksNoDirectory();
 
 private:
-    std::unique_ptr<TestDatabase> m_db;
-    std::unique_ptr<ScriptedMessageBox> m_boxes;
-    std::unique_ptr<MainForm> m_form;
     QStringList m_played;
     QList<QMenu*> m_popups;
 
@@ -82,17 +80,14 @@ void TestMainForm::initTestCase()
 
 void TestMainForm::init()
 {
-    m_db = std::make_unique<TestDatabase>();
-    m_boxes = std::make_unique<ScriptedMessageBox>();
+    openFixture();
     m_played.clear();
     m_popups.clear();
 }
 
 void TestMainForm::cleanup()
 {
-    m_form.reset();
-    m_boxes.reset();
-    m_db.reset();
+    closeFixture();
 }
 
 MainForm& TestMainForm::startForm()

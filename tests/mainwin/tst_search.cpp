@@ -1,8 +1,8 @@
 // Searching the directory names and the open directory's contacts, and the list-pane commands.
 #include "AppLook.h"
-#include "MainWindowControls.h"
 #include "MainForm.h"
 #include "MainMenus.h"
+#include "MainWindowControls.h"
 #include "MainWindowUser.h"
 #include "RecordListView.h"
 #include "ScriptedMessageBox.h"
@@ -13,6 +13,7 @@
 #include "SoundPlayer.h"
 #include "TestDatabase.h"
 #include "Units.h"
+#include "WindowTestFixture.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -37,7 +38,7 @@ QStringList items(RecordListView* list)
 
 } // namespace
 
-class TestSearch : public QObject
+class TestSearch : public QObject, public WindowTestFixture
 {
     Q_OBJECT
 private slots:
@@ -62,21 +63,16 @@ private slots:
 private:
     void openFamily();
     void search(const QString& text);
-    std::unique_ptr<TestDatabase> m_db;
-    std::unique_ptr<ScriptedMessageBox> m_boxes;
-    std::unique_ptr<MainForm> m_form;
 };
 
 void TestSearch::initTestCase()
 {
-    AppLook::apply(*qApp);
-    SoundPlayer::setBackend({[](const QString&) {}, [] {}});
+    prepareApplication();
 }
 
 void TestSearch::init()
 {
-    m_db = std::make_unique<TestDatabase>();
-    m_boxes = std::make_unique<ScriptedMessageBox>();
+    openFixture();
     const QString family = m_db->addDirectory(QStringLiteral("العائلة"));
     const QString work = m_db->addDirectory(QStringLiteral("العمل"));
     m_db->addDirectory(QStringLiteral("النادي"));
@@ -90,9 +86,7 @@ void TestSearch::init()
 
 void TestSearch::cleanup()
 {
-    m_form.reset();
-    m_boxes.reset();
-    m_db.reset();
+    closeFixture();
 }
 
 void TestSearch::openFamily()

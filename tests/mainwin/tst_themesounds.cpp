@@ -1,8 +1,8 @@
 // Colour themes and the background sound, and how both are kept between runs.
 #include "AppLook.h"
-#include "MainWindowControls.h"
 #include "MainForm.h"
 #include "MainMenus.h"
+#include "MainWindowControls.h"
 #include "MainWindowUser.h"
 #include "ScriptedFileChooser.h"
 #include "ScriptedMessageBox.h"
@@ -12,6 +12,7 @@
 #include "SkinToolBar.h"
 #include "SoundPlayer.h"
 #include "TestDatabase.h"
+#include "WindowTestFixture.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -23,7 +24,7 @@ namespace {
 const QString kApp = QStringLiteral("Mirz");
 }
 
-class TestThemeSounds : public QObject
+class TestThemeSounds : public QObject, public WindowTestFixture
 {
     Q_OBJECT
 private slots:
@@ -42,10 +43,6 @@ private slots:
     void closingTheWindowStopsTheSound();
 
 private:
-    std::unique_ptr<TestDatabase> m_db;
-    std::unique_ptr<ScriptedMessageBox> m_boxes;
-    std::unique_ptr<ScriptedFileChooser> m_chooser;
-    std::unique_ptr<MainForm> m_form;
     QStringList m_played;
     int m_stops = 0;
 };
@@ -53,9 +50,7 @@ private:
 void TestThemeSounds::init()
 {
     AppLook::apply(*qApp);
-    m_db = std::make_unique<TestDatabase>();
-    m_boxes = std::make_unique<ScriptedMessageBox>();
-    m_chooser = std::make_unique<ScriptedFileChooser>();
+    openFixture();
     m_played.clear();
     m_stops = 0;
     SoundPlayer::setBackend({[this](const QString& path) { m_played << path; }, [this] { ++m_stops; }});
@@ -63,10 +58,7 @@ void TestThemeSounds::init()
 
 void TestThemeSounds::cleanup()
 {
-    m_form.reset();
-    m_chooser.reset();
-    m_boxes.reset();
-    m_db.reset();
+    closeFixture();
 }
 
 void TestThemeSounds::firstStartAppliesAndStoresSilverAndPlaysTheDefault()

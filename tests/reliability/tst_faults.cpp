@@ -1,10 +1,11 @@
 // A full disk, a file that cannot be written, a tampered file and a second copy of the program
 // writing at the same time: nothing crashes, nothing is lost, nothing wrong is shown.
 #include "AppLook.h"
-#include "MainWindowControls.h"
 #include "DataConnection.h"
 #include "Editor.h"
+#include "FileSizeLimit.h"
 #include "MainForm.h"
+#include "MainWindowControls.h"
 #include "MainWindowUser.h"
 #include "RecordListView.h"
 #include "RowSet.h"
@@ -14,6 +15,7 @@
 #include "SkinButton.h"
 #include "SoundPlayer.h"
 #include "TestDatabase.h"
+#include "WindowTestFixture.h"
 
 #include <QFile>
 #include <QLineEdit>
@@ -28,24 +30,6 @@
 namespace {
 
 const QString kFailure = QStringLiteral("عفوا .. لايمكن حفظ البيانات");
-
-// Files written while it lives may grow to at most the given size.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        ::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &m_saved);
-        rlimit limited = m_saved;
-        limited.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &m_saved); }
-
-private:
-    rlimit m_saved{};
-};
 
 // A file even the superuser cannot write, while it lives.
 class Immutable
@@ -69,7 +53,7 @@ private:
 
 } // namespace
 
-class TestFaults : public QObject
+class TestFaults : public QObject, public WindowTestFixture
 {
     Q_OBJECT
 private slots:
@@ -84,31 +68,24 @@ private slots:
 
 private:
     bool save(const QString& name);
-    std::unique_ptr<TestDatabase> m_db;
-    std::unique_ptr<ScriptedMessageBox> m_boxes;
-    std::unique_ptr<MainForm> m_form;
     QString m_code;
 };
 
 void TestFaults::initTestCase()
 {
-    AppLook::apply(*qApp);
-    SoundPlayer::setBackend({[](const QString&) {}, [] {}});
+    prepareApplication();
 }
 
 void TestFaults::init()
 {
-    m_db = std::make_unique<TestDatabase>();
-    m_boxes = std::make_unique<ScriptedMessageBox>();
+    openFixture();
     m_code = m_db->addDirectory(QStringLiteral("d"));
     m_db->addContact(QStringLiteral("first"), m_code);
 }
 
 void TestFaults::cleanup()
 {
-    m_form.reset();
-    m_boxes.reset();
-    m_db.reset();
+    closeFixture();
 }
 
 // Saves a new contact through the editor as the user does; true when it was stored.

@@ -1,12 +1,12 @@
 // The same hostile strings through every path that reaches the database: each one is stored
 // and found exactly as typed, or refused with its message. Nothing else ever changes.
 #include "AppLook.h"
-#include "MainWindowControls.h"
 #include "ContactImporter.h"
 #include "DirEdit.h"
 #include "DirSetPass.h"
 #include "Editor.h"
 #include "MainForm.h"
+#include "MainWindowControls.h"
 #include "MainWindowUser.h"
 #include "MoveDir.h"
 #include "RecordListView.h"
@@ -18,6 +18,7 @@
 #include "TestDatabase.h"
 #include "VCardReader.h"
 #include "VCardWriter.h"
+#include "WindowTestFixture.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -34,7 +35,7 @@ QString loneSurrogate()
 
 } // namespace
 
-class TestHostile : public QObject
+class TestHostile : public QObject, public WindowTestFixture
 {
     Q_OBJECT
 private slots:
@@ -46,22 +47,17 @@ private slots:
 
 private:
     int selectContact(const QString& name);
-    std::unique_ptr<TestDatabase> m_db;
-    std::unique_ptr<ScriptedMessageBox> m_boxes;
-    std::unique_ptr<MainForm> m_form;
     QString m_home, m_away;
 };
 
 void TestHostile::initTestCase()
 {
-    AppLook::apply(*qApp);
-    SoundPlayer::setBackend({[](const QString&) {}, [] {}});
+    prepareApplication();
 }
 
 void TestHostile::init()
 {
-    m_db = std::make_unique<TestDatabase>();
-    m_boxes = std::make_unique<ScriptedMessageBox>();
+    openFixture();
     m_home = m_db->addDirectory(QStringLiteral("home"));
     m_away = m_db->addDirectory(QStringLiteral("away"));
     m_form = MainWindowUser::start();
@@ -71,9 +67,7 @@ void TestHostile::init()
 
 void TestHostile::cleanup()
 {
-    m_form.reset();
-    m_boxes.reset();
-    m_db.reset();
+    closeFixture();
 }
 
 void TestHostile::everyPath_data()

@@ -1,6 +1,5 @@
 // The directory report read back from its PDF, and the about window.
 #include "AppLook.h"
-#include "ToolbarCommand.h"
 #include "DirectoryReport.h"
 #include "HelpWindow.h"
 #include "MainForm.h"
@@ -12,6 +11,8 @@
 #include "SkinButton.h"
 #include "SoundPlayer.h"
 #include "TestDatabase.h"
+#include "ToolbarCommand.h"
+#include "WindowTestFixture.h"
 
 #include <QGuiApplication>
 #include <QPrinter>
@@ -48,7 +49,7 @@ bool containsWord(const QString& text, const QString& word)
 
 } // namespace
 
-class TestReport : public QObject
+class TestReport : public QObject, public WindowTestFixture
 {
     Q_OBJECT
 private slots:
@@ -65,30 +66,22 @@ private slots:
 
 private:
     QString render(const QString& code, const QString& name);
-    std::unique_ptr<TestDatabase> m_db;
-    std::unique_ptr<ScriptedMessageBox> m_boxes;
-    std::unique_ptr<MainForm> m_form;
     QTemporaryDir m_out;
 };
 
 void TestReport::initTestCase()
 {
-    AppLook::apply(*qApp);
-    SoundPlayer::setBackend({[](const QString&) {}, [] {}});
+    prepareApplication();
 }
 
 void TestReport::init()
 {
-    m_db = std::make_unique<TestDatabase>();
-    m_boxes = std::make_unique<ScriptedMessageBox>();
+    openFixture();
 }
 
 void TestReport::cleanup()
 {
-    ModalDriver::closeAll();
-    m_form.reset();
-    m_boxes.reset();
-    m_db.reset();
+    closeFixture();
 }
 
 QString TestReport::render(const QString& code, const QString& name)
