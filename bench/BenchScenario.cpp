@@ -67,9 +67,9 @@ double BenchScenario::saveContact(const QString& name)
 {
     return timeUntilPainted([this, name] {
         // What a save does: the insert, then the window's refresh after a write.
-        (void)SharedData::connection().execute(QStringLiteral("insert into info values(?,?,?,?,?,?,?,?,?,?)"),
-                                               {name, QStringLiteral("0223456789"), {}, {}, {}, {}, {}, {}, {},
-                                                m_form->currentDirectory()});
+        (void)SharedData::connection().execute(
+            QStringLiteral("insert into info values(?,?,?,?,?,?,?,?,?,?)"),
+            {name, QStringLiteral("0223456789"), {}, {}, {}, {}, {}, {}, {}, m_form->currentDirectory()});
         m_form->refreshAfterWrite(BookChange::Contacts);
     });
 }

@@ -4,9 +4,9 @@
 //   qav_bench rss <folder> <code>          peak resident KB after start-up and opening code
 //   qav_bench check <folder>               the small CI run: counts and order are right
 #include "AppLook.h"
-#include "MainWindowControls.h"
 #include "BenchScenario.h"
 #include "MainForm.h"
+#include "MainWindowControls.h"
 #include "NameOrder.h"
 #include "RecordListView.h"
 #include "SharedData.h"
@@ -40,7 +40,8 @@ int check(BenchScenario& run)
         failures += ok ? 0 : 1;
     };
     expect(controls(form).infodirlist->count() == 21, "21 directories listed");
-    expect(controls(form).statbar->panelText(3).contains(QStringLiteral(" 1000 ")), "total of 1000 contacts in panel 3");
+    expect(controls(form).statbar->panelText(3).contains(QStringLiteral(" 1000 ")),
+           "total of 1000 contacts in panel 3");
     run.openDirectory(QStringLiteral("1"));
     RecordListView* list = controls(form).infolist;
     expect(list->count() == 500, "500 contacts in the big directory");

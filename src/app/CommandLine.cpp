@@ -4,7 +4,8 @@
 
 #include <cstdio>
 
-namespace {
+namespace
+{
 
 void print(std::FILE* stream, const QString& text)
 {
@@ -40,7 +41,10 @@ QString CommandLine::helpText()
                           "  -v, --version    يعرض رقم الإصدار\n");
 }
 
-QString CommandLine::versionText() { return QStringLiteral("QAV Telephone %1\n").arg(QStringLiteral(QAV_VERSION)); }
+QString CommandLine::versionText()
+{
+    return QStringLiteral("QAV Telephone %1\n").arg(QStringLiteral(QAV_VERSION));
+}
 
 std::optional<int> CommandLine::handle(const QStringList& arguments)
 {
@@ -53,7 +57,7 @@ std::optional<int> CommandLine::handle(const QStringList& arguments)
     // Qt adds options of its own (-platform, -style ...) when the application starts; they are
     // left for it.
     parser.addOption(QCommandLineOption(QStringList{QStringLiteral("platform"), QStringLiteral("style"),
-                                         QStringLiteral("display"), QStringLiteral("qwindowgeometry")},
+                                                    QStringLiteral("display"), QStringLiteral("qwindowgeometry")},
                                         QString(), QStringLiteral("value")));
     if (!parser.parse(arguments) || !parser.positionalArguments().isEmpty()) {
         const QString wrong = firstWrong(arguments, parser);

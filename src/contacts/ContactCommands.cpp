@@ -1,10 +1,10 @@
 #include "ContactCommands.h"
 
-#include "PassedOver.h"
 #include "Editor.h"
 #include "MainForm.h"
 #include "MessageBox.h"
 #include "MsgBoxHook.h"
+#include "PassedOver.h"
 #include "SharedData.h"
 #include "SkinButton.h"
 

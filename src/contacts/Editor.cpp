@@ -1,12 +1,12 @@
 #include "Editor.h"
 
-#include "PassedOver.h"
 #include "AppLook.h"
 #include "FocusColour.h"
 #include "LimitedTextEdit.h"
 #include "MainForm.h"
 #include "MessageBox.h"
 #include "MsgBoxHook.h"
+#include "PassedOver.h"
 #include "SharedData.h"
 #include "SkinButton.h"
 #include "SkinTab.h"

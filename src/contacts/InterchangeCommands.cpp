@@ -1,6 +1,5 @@
 #include "InterchangeCommands.h"
 
-#include "PassedOver.h"
 #include "ContactImporter.h"
 #include "CsvMappingDialog.h"
 #include "CsvTable.h"
@@ -8,6 +7,7 @@
 #include "FileChooser.h"
 #include "MainForm.h"
 #include "MessageBox.h"
+#include "PassedOver.h"
 #include "SharedData.h"
 #include "SkinTextBox.h"
 #include "TextDecoding.h"

@@ -1,9 +1,9 @@
 #include "MoveDir.h"
 
-#include "PassedOver.h"
 #include "AppLook.h"
 #include "MainForm.h"
 #include "MessageBox.h"
+#include "PassedOver.h"
 #include "RecordListView.h"
 #include "SharedData.h"
 #include "SkinButton.h"
@@ -44,7 +44,8 @@ MoveDir::MoveDir(MainForm& main) : SmallDialog(QStringLiteral("نقل"), 6240, 3
     Recordset& directories = SharedData::directories();
     PassedOver::note(directories.openDirectories(), Q_FUNC_INFO);
     // Every directory but the contact's own; the filter stays until the directory list is shown again.
-    PassedOver::note(directories.setFilter(RecordFilter::notEqual(QStringLiteral("code"), dir->text().trimmed())), Q_FUNC_INFO);
+    PassedOver::note(directories.setFilter(RecordFilter::notEqual(QStringLiteral("code"), dir->text().trimmed())),
+                     Q_FUNC_INFO);
     filllist();
     if (!contact.isEmpty())
         m_name = contact.constFirst();

@@ -5,7 +5,8 @@
 #include <QDir>
 #include <QFileInfo>
 
-namespace {
+namespace
+{
 
 QString installedShareFolder(const QString& programFolder)
 {

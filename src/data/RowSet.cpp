@@ -1,7 +1,7 @@
 #include "RowSet.h"
 
-#include "PassedOver.h"
 #include "DataConnection.h"
+#include "PassedOver.h"
 
 #include <sqlite3.h>
 
@@ -68,15 +68,17 @@ RowSet::Page RowSet::loadPage(qsizetype pageIndex) const
     }
     const QString sql = QStringLiteral("SELECT rowid, * FROM %1 WHERE rowid IN (%2)").arg(m_table, ids);
     const int columnCount = int(m_columns.size());
-    PassedOver::note(m_connection->query(sql, {}, [&](sqlite3_stmt* stmt) {
-        const auto slot = slotOf.constFind(sqlite3_column_int64(stmt, 0));
-        if (slot == slotOf.constEnd())
-            return;
-        QStringList record;
-        record.reserve(columnCount);
-        for (int c = 0; c < columnCount; ++c)
-            record.append(DataConnection::columnText(stmt, c + 1));
-        rows[size_t(*slot)] = std::move(record);
-    }), Q_FUNC_INFO);
+    PassedOver::note(m_connection->query(sql, {},
+                                         [&](sqlite3_stmt* stmt) {
+                                             const auto slot = slotOf.constFind(sqlite3_column_int64(stmt, 0));
+                                             if (slot == slotOf.constEnd())
+                                                 return;
+                                             QStringList record;
+                                             record.reserve(columnCount);
+                                             for (int c = 0; c < columnCount; ++c)
+                                                 record.append(DataConnection::columnText(stmt, c + 1));
+                                             rows[size_t(*slot)] = std::move(record);
+                                         }),
+                     Q_FUNC_INFO);
     return rows;
 }

@@ -76,8 +76,11 @@ void addMissingIndexes(DataConnection& connection)
 {
     // Failures are passed over: an index only speeds things up, and a file with duplicate
     // directory names cannot take the unique one.
-    PassedOver::note(connection.execute(QStringLiteral("CREATE INDEX IF NOT EXISTS info_dir_name ON info(dir, name)")), Q_FUNC_INFO);
-    PassedOver::note(connection.execute(QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS dirg_dirname ON dirg(dirname)")), Q_FUNC_INFO);
+    PassedOver::note(connection.execute(QStringLiteral("CREATE INDEX IF NOT EXISTS info_dir_name ON info(dir, name)")),
+                     Q_FUNC_INFO);
+    PassedOver::note(
+        connection.execute(QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS dirg_dirname ON dirg(dirname)")),
+        Q_FUNC_INFO);
 }
 
 } // namespace Schema

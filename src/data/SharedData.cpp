@@ -50,8 +50,7 @@ QString SharedData::bookFolder()
 {
     if (!folderOverride().isEmpty())
         return programFolder();
-    return DataLocation::bookFolder(programFolder(),
-                                    QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    return DataLocation::bookFolder(programFolder(), QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
 }
 
 QString SharedData::databasePath()

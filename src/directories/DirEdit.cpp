@@ -1,11 +1,11 @@
 #include "DirEdit.h"
 
-#include "PassedOver.h"
 #include "AppLook.h"
 #include "FocusColour.h"
 #include "MainForm.h"
 #include "MessageBox.h"
 #include "MsgBoxHook.h"
+#include "PassedOver.h"
 #include "SharedData.h"
 #include "SkinButton.h"
 #include "SkinLabel.h"
@@ -43,8 +43,10 @@ void DirEdit::warn(const QString& text)
 bool DirEdit::nameTaken(const QString& name) const
 {
     QString others;
-    PassedOver::note(SharedData::connection().scalar(QStringLiteral("SELECT count(*) FROM dirg WHERE dirname = ? AND code <> ?"),
-                                          {name, mode == QLatin1String("edit") ? keyCode : QString()}, others), Q_FUNC_INFO);
+    PassedOver::note(
+        SharedData::connection().scalar(QStringLiteral("SELECT count(*) FROM dirg WHERE dirname = ? AND code <> ?"),
+                                        {name, mode == QLatin1String("edit") ? keyCode : QString()}, others),
+        Q_FUNC_INFO);
     return others.toInt() > 0;
 }
 
@@ -61,8 +63,8 @@ void DirEdit::save()
         return;
     }
     if (mode == QLatin1String("add")) {
-        const DataResult added = SharedData::directories().addRecord({QStringLiteral("dirname"), QStringLiteral("pass")},
-                                                       {name, QStringLiteral("0")});
+        const DataResult added = SharedData::directories().addRecord(
+            {QStringLiteral("dirname"), QStringLiteral("pass")}, {name, QStringLiteral("0")});
         if (!added) {
             warn(QStringLiteral("عفوا .. لم يتم حفظ الدليل , حدث خطأ فى قاعدة البيانات"));
             return;

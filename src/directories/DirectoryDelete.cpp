@@ -1,9 +1,9 @@
 #include "DirectoryDelete.h"
 
-#include "PassedOver.h"
 #include "MainForm.h"
 #include "MessageBox.h"
 #include "MsgBoxHook.h"
+#include "PassedOver.h"
 #include "SharedData.h"
 
 namespace {

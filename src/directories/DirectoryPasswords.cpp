@@ -1,8 +1,8 @@
 #include "DirectoryPasswords.h"
 
-#include "PassedOver.h"
 #include "MainForm.h"
 #include "MessageBox.h"
+#include "PassedOver.h"
 #include "SharedData.h"
 
 void DirectoryPasswords::warn(const QString& text)

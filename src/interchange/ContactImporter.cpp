@@ -1,9 +1,9 @@
 #include "ContactImporter.h"
 
-#include "PassedOver.h"
 #include "CsvMapping.h"
 #include "CsvTable.h"
 #include "DataConnection.h"
+#include "PassedOver.h"
 #include "Recordset.h"
 #include "VCardWriter.h"
 
@@ -32,7 +32,9 @@ ImportSummary ContactImporter::run(DataConnection& connection, const std::vector
             continue;
         }
         QString exists;
-        PassedOver::note(connection.scalar(QStringLiteral("SELECT count(*) FROM info WHERE name = ?"), {contact.name}, exists), Q_FUNC_INFO);
+        PassedOver::note(
+            connection.scalar(QStringLiteral("SELECT count(*) FROM info WHERE name = ?"), {contact.name}, exists),
+            Q_FUNC_INFO);
         if (seen.contains(contact.name) || exists.toInt() > 0) {
             summary.skipped << qMakePair(contact.name, QStringLiteral("الاسم موجود بالفعل"));
             continue;

@@ -1,10 +1,12 @@
 #include "MainForm.h"
 
-#include "PassedOver.h"
 #include "AppLook.h"
 #include "DataLocation.h"
+#include "FileChooser.h"
+#include "FocusColour.h"
 #include "MainMenus.h"
 #include "MessageBox.h"
+#include "PassedOver.h"
 #include "RecordListView.h"
 #include "SettingsStore.h"
 #include "SharedData.h"
@@ -17,8 +19,6 @@
 #include "StatusTexts.h"
 #include "ToolbarCommand.h"
 #include "Units.h"
-#include "FileChooser.h"
-#include "FocusColour.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -70,11 +70,11 @@ MainForm::MainForm() : m_menuSkin(new SkinHookMenu(this)), m_menus(new MainMenus
     popup = [](QMenu* menu, const QPoint& point) { menu->popup(point); };
 
     m_smallIcons = MyImageList({QStringLiteral(":/icons/add.svg"), QStringLiteral(":/icons/edit.svg"),
-                              QStringLiteral(":/icons/delete.svg"), QStringLiteral(":/icons/view.svg"),
-                              QStringLiteral(":/icons/themes.svg"), QStringLiteral(":/icons/tools.svg"), QString(),
-                              QString(), QString(), QStringLiteral(":/icons/office.svg"),
-                              QStringLiteral(":/icons/search.svg"), QString(), QString(), QString(), QString(),
-                              QStringLiteral(":/icons/print.svg"), QString(), QStringLiteral(":/icons/back.svg")});
+                                QStringLiteral(":/icons/delete.svg"), QStringLiteral(":/icons/view.svg"),
+                                QStringLiteral(":/icons/themes.svg"), QStringLiteral(":/icons/tools.svg"), QString(),
+                                QString(), QString(), QStringLiteral(":/icons/office.svg"),
+                                QStringLiteral(":/icons/search.svg"), QString(), QString(), QString(), QString(),
+                                QStringLiteral(":/icons/print.svg"), QString(), QStringLiteral(":/icons/back.svg")});
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -95,10 +95,10 @@ MainForm::MainForm() : m_menuSkin(new SkinHookMenu(this)), m_menus(new MainMenus
     m_searchButton = new SkinButton(QStringLiteral("بحث"), m_searchFrame);
     m_searchButton->setIcon(AppLook::icon(QStringLiteral("search")));
     m_searchFrame->resize(Units::px(5400), Units::px(kTopBarHeight) - 6);
-    m_searchBox->setGeometry(m_searchFrame->width() - 8 - Units::px(3600), SkinFrame::kCaptionHeight + 4, Units::px(3600),
-                           m_searchFrame->height() - SkinFrame::kCaptionHeight - 10);
+    m_searchBox->setGeometry(m_searchFrame->width() - 8 - Units::px(3600), SkinFrame::kCaptionHeight + 4,
+                             Units::px(3600), m_searchFrame->height() - SkinFrame::kCaptionHeight - 10);
     m_searchButton->setGeometry(8, SkinFrame::kCaptionHeight + 3, Units::px(1400),
-                           m_searchFrame->height() - SkinFrame::kCaptionHeight - 8);
+                                m_searchFrame->height() - SkinFrame::kCaptionHeight - 8);
     m_topBar->installEventFilter(this);
     layout->addWidget(m_topBar);
 
@@ -142,13 +142,16 @@ MainForm::MainForm() : m_menuSkin(new SkinHookMenu(this)), m_menus(new MainMenus
 
     // Every control keeps its name of the design as its object name, so either name finds it.
     const std::pair<QObject*, const char*> designNames[] = {
-        {m_toolbar, "SkinToolBar1"},     {m_topBar, "Picture1"},           {m_searchFrame, "Frame1"},
-        {m_searchBox, "txtSearch"},      {m_searchButton, "cmdsearch"},    {m_body, "body"},
-        {m_closedPanePicture, "Picture0"}, {m_listPane, "Picture2"},       {m_listFrame, "dirframe"},
-        {m_directoryList, "infodirlist"}, {m_contactList, "infolist"},     {m_blankList, "delist"},
-        {m_countsBar, "statbar"},        {m_publisherBar, "StatusBar"},    {m_currentDirectory, "dir"},
-        {m_addButton, "CmdADD"},         {m_editButton, "CmdEdit"},        {m_deleteButton, "cmdDelete"},
-        {m_menuSkin, "SkinHookMenu1"},   {m_menus, "menus"},
+        {m_toolbar, "SkinToolBar1"},       {m_topBar, "Picture1"},
+        {m_searchFrame, "Frame1"},         {m_searchBox, "txtSearch"},
+        {m_searchButton, "cmdsearch"},     {m_body, "body"},
+        {m_closedPanePicture, "Picture0"}, {m_listPane, "Picture2"},
+        {m_listFrame, "dirframe"},         {m_directoryList, "infodirlist"},
+        {m_contactList, "infolist"},       {m_blankList, "delist"},
+        {m_countsBar, "statbar"},          {m_publisherBar, "StatusBar"},
+        {m_currentDirectory, "dir"},       {m_addButton, "CmdADD"},
+        {m_editButton, "CmdEdit"},         {m_deleteButton, "cmdDelete"},
+        {m_menuSkin, "SkinHookMenu1"},     {m_menus, "menus"},
     };
     for (const auto& [control, name] : designNames)
         control->setObjectName(QLatin1String(name));
@@ -315,8 +318,9 @@ void MainForm::connectMenus()
     connect(m.mnutools, &QMenu::aboutToShow, this, [this] {
         m_menus->sec->setEnabled(m_directoryList->count() > 0 && m_viewState == ViewState::Directories);
         // Import goes into the open directory, or the one selected in the list.
-        m_menus->importcontacts->setEnabled(m_viewState == ViewState::Contacts || (m_viewState == ViewState::Directories && m_directoryList->count() > 0 &&
-                                                              !selectedDirectoryCode().isEmpty()));
+        m_menus->importcontacts->setEnabled(m_viewState == ViewState::Contacts ||
+                                            (m_viewState == ViewState::Directories && m_directoryList->count() > 0 &&
+                                             !selectedDirectoryCode().isEmpty()));
         m_menus->exportdir->setEnabled(m_viewState == ViewState::Contacts);
     });
     connect(m.importcontacts, &QAction::triggered, this, [this] {
@@ -446,7 +450,10 @@ bool MainForm::StartConnect()
     return true;
 }
 
-void MainForm::writeStatus(int panel, const QString& text) { m_countsBar->setPanelText(panel, text); }
+void MainForm::writeStatus(int panel, const QString& text)
+{
+    m_countsBar->setPanelText(panel, text);
+}
 
 void MainForm::writeCount(int panel, Recordset& recordset, QString (*text)(qsizetype))
 {
@@ -474,9 +481,15 @@ void MainForm::fill_dir_list()
     m_directoryList->fill(directories.snapshot(), directories.position());
 }
 
-QString MainForm::currentDirectory() const { return m_currentDirectory->text(); }
+QString MainForm::currentDirectory() const
+{
+    return m_currentDirectory->text();
+}
 
-QString MainForm::openDirectoryName() const { return m_listFrame->caption(); }
+QString MainForm::openDirectoryName() const
+{
+    return m_listFrame->caption();
+}
 
 QStringList MainForm::selectedContact() const
 {
@@ -488,11 +501,20 @@ QStringList MainForm::selectedContact() const
     return columns;
 }
 
-bool MainForm::listPaneShown() const { return !m_listPane->isHidden(); }
+bool MainForm::listPaneShown() const
+{
+    return !m_listPane->isHidden();
+}
 
-void MainForm::showListPane() { m_listPane->show(); }
+void MainForm::showListPane()
+{
+    m_listPane->show();
+}
 
-QString MainForm::statusText(int panel) const { return m_countsBar->panelText(panel); }
+QString MainForm::statusText(int panel) const
+{
+    return m_countsBar->panelText(panel);
+}
 
 void MainForm::refreshAfterWrite(BookChange change)
 {
@@ -619,7 +641,8 @@ void MainForm::contactListMouseUp(Qt::MouseButton button, const QPoint& globalPo
     if (button != Qt::RightButton)
         return;
     const bool hasItems = m_contactList->count() > 0;
-    for (QAction* item : {m_menus->cmdet, m_menus->cmedit, m_menus->cmdel, m_menus->movemag, m_menus->cmv->menuAction()})
+    for (QAction* item :
+         {m_menus->cmdet, m_menus->cmedit, m_menus->cmdel, m_menus->movemag, m_menus->cmv->menuAction()})
         item->setEnabled(hasItems);
     m_menus->cmadd->setEnabled(true);
     popup(m_menus->cm, globalPos);
@@ -754,7 +777,8 @@ void MainForm::searchCommand()
 void MainForm::Searchindir()
 {
     PassedOver::note(SharedData::directories().setFilter(
-        RecordFilter::contains(QStringLiteral("dirname"), m_searchBox->text().trimmed())), Q_FUNC_INFO);
+                         RecordFilter::contains(QStringLiteral("dirname"), m_searchBox->text().trimmed())),
+                     Q_FUNC_INFO);
     fill_dir_list();
     writeStatus(3, StatusTexts::searchResults(m_directoryList->count()));
 }
@@ -776,7 +800,8 @@ void MainForm::Searchindata()
         CloseContactRecordset();
         Recordset& contacts = SharedData::contacts();
         PassedOver::note(contacts.openContacts(m_currentDirectory->text()), Q_FUNC_INFO);
-        PassedOver::note(contacts.setFilter(RecordFilter::contains(column, m_searchBox->text().trimmed())), Q_FUNC_INFO);
+        PassedOver::note(contacts.setFilter(RecordFilter::contains(column, m_searchBox->text().trimmed())),
+                         Q_FUNC_INFO);
         fill_list();
     }
     m_contactList->setBackgroundPicture(AppLook::icon(QStringLiteral("search")).pixmap(64, 64));
@@ -900,7 +925,8 @@ void MainForm::layoutBody()
     // A window smaller than the margins keeps the last valid layout.
     if (picture.width() > 0 && picture.height() > 0)
         m_closedPanePicture->setGeometry(picture);
-    m_listPane->setGeometry(0, 0, m_publisherBar->width() > 0 ? m_publisherBar->width() : inner.width(), inner.height());
+    m_listPane->setGeometry(0, 0, m_publisherBar->width() > 0 ? m_publisherBar->width() : inner.width(),
+                            inner.height());
 }
 
 void MainForm::layoutTopBar()

@@ -24,8 +24,8 @@ enum class ViewState { Directories = 0, Contacts = 1 };
 
 // What a command changed in the book, so that the lists follow it.
 enum class BookChange {
-    Contacts,             // contacts of the open directory added, changed, moved or deleted
-    DirectoryChanged,     // a directory renamed, locked or unlocked
+    Contacts,         // contacts of the open directory added, changed, moved or deleted
+    DirectoryChanged, // a directory renamed, locked or unlocked
     DirectoriesAddedOrRemoved,
 };
 
@@ -151,7 +151,7 @@ private:
     QWidget* m_body;
     QLabel* m_closedPanePicture; // shows while the list pane is closed
     QWidget* m_listPane;
-    SkinFrame* m_listFrame;       // its caption names the open directory
+    SkinFrame* m_listFrame; // its caption names the open directory
     RecordListView* m_directoryList;
     RecordListView* m_contactList;
     RecordListView* m_blankList; // never filled: the pane's third list

@@ -16,4 +16,7 @@ enum class ToolbarCommand {
     Office = 21,
 };
 
-constexpr int toolbarPosition(ToolbarCommand command) { return static_cast<int>(command); }
+constexpr int toolbarPosition(ToolbarCommand command)
+{
+    return static_cast<int>(command);
+}

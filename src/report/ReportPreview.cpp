@@ -3,8 +3,8 @@
 #include "AppLook.h"
 #include "DirectoryReport.h"
 #include "FileChooser.h"
-#include "MessageBox.h"
 #include "MainForm.h"
+#include "MessageBox.h"
 
 #include <QAction>
 #include <QFile>

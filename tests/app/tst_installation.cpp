@@ -15,9 +15,13 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
-bool hasArabic(const QString& text) { return text.contains(QRegularExpression(QStringLiteral("[\\x{0600}-\\x{06FF}]"))); }
+bool hasArabic(const QString& text)
+{
+    return text.contains(QRegularExpression(QStringLiteral("[\\x{0600}-\\x{06FF}]")));
+}
 
 struct Run {
     int status = -1;
@@ -60,7 +64,7 @@ private:
 void TestInstallation::initTestCase()
 {
     const Run installed = run(QStringLiteral("cmake"), {QStringLiteral("--install"), QStringLiteral(QAV_BUILD_DIR),
-                                                       QStringLiteral("--prefix"), m_prefix.path()});
+                                                        QStringLiteral("--prefix"), m_prefix.path()});
     QVERIFY2(installed.status == 0, qPrintable(installed.err));
     m_program = m_prefix.filePath(QStringLiteral("bin/qavtelephone"));
 }

@@ -73,7 +73,8 @@ void TestDirectoryDelete::directoryWithContactsIsRefusedWithItsCount()
         m_db->addContact(QString::fromUtf8(name), full);
     MainForm& form = start();
     select(QStringLiteral("العمل"));
-    controls(form).SkinToolBar1->button(toolbarPosition(ToolbarCommand::Delete))->click(); // "حذف" acts on directories while the list is shown
+    controls(form).SkinToolBar1->button(toolbarPosition(ToolbarCommand::Delete))->click(); // "حذف" acts on directories
+                                                                                           // while the list is shown
     QCOMPARE(m_boxes->count(), 1);
     const MessageBoxRequest box = m_boxes->last();
     QCOMPARE(box.text, QStringLiteral("عفوا .. لا يمكنك حذف الدليل حيث أنه يحتوى على 3  ملف يجب عليك حذفهم أولا"));

@@ -1,7 +1,7 @@
 // The main window keeps its panes in place at every size.
 #include "AppLook.h"
-#include "MainWindowControls.h"
 #include "MainForm.h"
+#include "MainWindowControls.h"
 #include "MainWindowUser.h"
 #include "RecordListView.h"
 #include "ScriptedMessageBox.h"

@@ -145,10 +145,12 @@ void TestMainForm::statusTextsKeepTheirBlanks()
     for (int i = 0; i < 12; ++i)
         m_db->addContact(QStringLiteral("c%1").arg(i), code);
     MainForm& form = startForm();
-    QCOMPARE(controls(form).statbar->panelText(3), QStringLiteral("إجمالى البيانات المسجلة ") + QStringLiteral("  12 بيان"));
+    QCOMPARE(controls(form).statbar->panelText(3),
+             QStringLiteral("إجمالى البيانات المسجلة ") + QStringLiteral("  12 بيان"));
     selectDirectory(QStringLiteral("d"));
     form.openSelectedDirectory();
-    QCOMPARE(controls(form).statbar->panelText(2), QStringLiteral("يتضمن الدليل الحالى  ") + QStringLiteral("  12  بيان"));
+    QCOMPARE(controls(form).statbar->panelText(2),
+             QStringLiteral("يتضمن الدليل الحالى  ") + QStringLiteral("  12  بيان"));
     QCOMPARE(controls(form).statbar->panelText(3), QString());
 }
 
@@ -250,8 +252,9 @@ void TestMainForm::lockedDirectoryAsksForItsPassword()
     QStringList asked;
     form.commands.askDirectoryPassword = [&](MainForm&, const QString& pass) { asked << pass; };
     selectDirectory(QStringLiteral("خاص"));
-    QTest::mouseDClick(controls(form).infodirlist->listView()->viewport(), Qt::LeftButton, {},
-                       controls(form).infodirlist->listView()->visualRect(controls(form).infodirlist->model()->index(0, 0)).center());
+    QTest::mouseDClick(
+        controls(form).infodirlist->listView()->viewport(), Qt::LeftButton, {},
+        controls(form).infodirlist->listView()->visualRect(controls(form).infodirlist->model()->index(0, 0)).center());
     selectDirectory(QStringLiteral("فراغ"));
     controls(form).menus->dirmnuopen->trigger();
     QCOMPARE(asked, (QStringList{QStringLiteral("Sesame1"), QStringLiteral(" ")}));
@@ -268,8 +271,8 @@ void TestMainForm::emptyListAndFreshStartMenuRules()
     QTest::mouseRelease(viewport, Qt::RightButton, {}, QPoint(10, 10));
     QCOMPARE(m_popups, QList<QMenu*>{controls(form).menus->dirmnu});
     QVERIFY(controls(form).menus->dirmnuadd->isEnabled());
-    for (QAction* item : {controls(form).menus->dirmnuopen, controls(form).menus->dirmnuren, controls(form).menus->dirmnudel,
-                          controls(form).menus->dirview->menuAction()})
+    for (QAction* item : {controls(form).menus->dirmnuopen, controls(form).menus->dirmnuren,
+                          controls(form).menus->dirmnudel, controls(form).menus->dirview->menuAction()})
         QVERIFY(!item->isEnabled());
 
     // Directories exist, but nothing was clicked yet: still only "add".
@@ -300,16 +303,16 @@ void TestMainForm::contactMenuRulesOnEmptyAndFullLists()
     QTest::mouseRelease(viewport, Qt::RightButton, {}, QPoint(5, 5));
     QCOMPARE(m_popups.last(), controls(form).menus->cm);
     QVERIFY(controls(form).menus->cmadd->isEnabled());
-    for (QAction* item : {controls(form).menus->cmdet, controls(form).menus->cmedit, controls(form).menus->cmdel, controls(form).menus->movemag,
-                          controls(form).menus->cmv->menuAction()})
+    for (QAction* item : {controls(form).menus->cmdet, controls(form).menus->cmedit, controls(form).menus->cmdel,
+                          controls(form).menus->movemag, controls(form).menus->cmv->menuAction()})
         QVERIFY(!item->isEnabled());
 
     form.GoBack();
     selectDirectory(QStringLiteral("ممتلئ"));
     form.openSelectedDirectory();
     QTest::mouseRelease(viewport, Qt::RightButton, {}, QPoint(5, 5));
-    for (QAction* item : {controls(form).menus->cmdet, controls(form).menus->cmadd, controls(form).menus->cmedit, controls(form).menus->cmdel,
-                          controls(form).menus->movemag})
+    for (QAction* item : {controls(form).menus->cmdet, controls(form).menus->cmadd, controls(form).menus->cmedit,
+                          controls(form).menus->cmdel, controls(form).menus->movemag})
         QVERIFY(item->isEnabled());
     // The left button shows no menu.
     const int shown = int(m_popups.size());
@@ -396,10 +399,17 @@ void TestMainForm::toolbarHasItsPositionsAndCaptions()
     SkinToolBar* bar = controls(form).SkinToolBar1;
     QCOMPARE(bar->positionCount(), 21);
     using C = ToolbarCommand;
-    const std::pair<ToolbarCommand, const char*> captions[] = {
-        {C::Back, "عودة"},   {C::Add, "إضافة"},   {C::Edit, "تعديل"},  {C::Delete, "حذف"},
-        {C::SearchOptions, "خيارات البحث"}, {C::View, "عرض"}, {C::Tools, "أدوات "}, {C::Themes, "سمات"},
-        {C::Print, "طباعة"}, {C::About, "حول البرنامج"}, {C::Office, "نشاط المكتب"}};
+    const std::pair<ToolbarCommand, const char*> captions[] = {{C::Back, "عودة"},
+                                                               {C::Add, "إضافة"},
+                                                               {C::Edit, "تعديل"},
+                                                               {C::Delete, "حذف"},
+                                                               {C::SearchOptions, "خيارات البحث"},
+                                                               {C::View, "عرض"},
+                                                               {C::Tools, "أدوات "},
+                                                               {C::Themes, "سمات"},
+                                                               {C::Print, "طباعة"},
+                                                               {C::About, "حول البرنامج"},
+                                                               {C::Office, "نشاط المكتب"}};
     for (const auto& [command, caption] : captions) {
         QCOMPARE(bar->caption(toolbarPosition(command)), QString::fromUtf8(caption));
         // A separator stands after every button but the last.
@@ -447,8 +457,9 @@ void TestMainForm::toolbarRoutesByViewState()
     bar->button(toolbarPosition(ToolbarCommand::SearchOptions))->click();
     bar->arrow(toolbarPosition(ToolbarCommand::Tools))->click();
     bar->arrow(toolbarPosition(ToolbarCommand::View))->click();
-    QCOMPARE(m_popups, (QList<QMenu*>{controls(form).menus->theme, controls(form).menus->theme, controls(form).menus->mnusearch,
-                                      controls(form).menus->mnutools, controls(form).menus->viewall}));
+    QCOMPARE(m_popups,
+             (QList<QMenu*>{controls(form).menus->theme, controls(form).menus->theme, controls(form).menus->mnusearch,
+                            controls(form).menus->mnutools, controls(form).menus->viewall}));
     // "نشاط المكتب" without help.exe does nothing visible.
     bar->button(toolbarPosition(ToolbarCommand::Office))->click();
     QCOMPARE(m_boxes->count(), 0);
@@ -491,12 +502,13 @@ void TestMainForm::aKeyThatMovesNothingPicksNoDirectory()
     QTest::keyClick(view, Qt::Key_X);
     QVERIFY(form.currentDirectory().isEmpty());
     QTest::mouseRelease(view->viewport(), Qt::RightButton, {}, QPoint(400, 300));
-    for (QAction* item : {controls(form).menus->dirmnuopen, controls(form).menus->dirmnuren, controls(form).menus->dirmnudel,
-                          controls(form).menus->dirview->menuAction()})
+    for (QAction* item : {controls(form).menus->dirmnuopen, controls(form).menus->dirmnuren,
+                          controls(form).menus->dirmnudel, controls(form).menus->dirview->menuAction()})
         QVERIFY(!item->isEnabled());
     // A key that moves to another directory picks it, as a click does.
     QTest::keyClick(view, Qt::Key_Down);
-    QCOMPARE(form.currentDirectory(), controls(form).infodirlist->subItem(controls(form).infodirlist->selectedRow(), 1));
+    QCOMPARE(form.currentDirectory(),
+             controls(form).infodirlist->subItem(controls(form).infodirlist->selectedRow(), 1));
     QVERIFY(!form.currentDirectory().isEmpty());
     // A refill of the list (here a directory search) drops the pick.
     controls(form).txtSearch->setText(QStringLiteral("ب"));

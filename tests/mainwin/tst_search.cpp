@@ -142,7 +142,8 @@ void TestSearch::noHitsAndHostileTexts()
     openFamily();
     search(QStringLiteral("zzz"));
     QCOMPARE(controls(*m_form).infolist->count(), 0);
-    QCOMPARE(controls(*m_form).statbar->panelText(3), QStringLiteral("نتائج البحث ") + QStringLiteral(" 0") + QStringLiteral(" نتيجة"));
+    QCOMPARE(controls(*m_form).statbar->panelText(3),
+             QStringLiteral("نتائج البحث ") + QStringLiteral(" 0") + QStringLiteral(" نتيجة"));
     search(QStringLiteral("' OR '1'='1"));
     QCOMPARE(controls(*m_form).infolist->count(), 0);
     search(QStringLiteral("O'H"));

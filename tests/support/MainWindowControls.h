@@ -51,8 +51,7 @@ struct MainWindowControls {
     MainMenus* menus;
 
 private:
-    template <typename Control>
-    static Control* find(const MainForm& form, const char* name)
+    template <typename Control> static Control* find(const MainForm& form, const char* name)
     {
         auto* control = form.findChild<Control*>(QLatin1String(name));
         Q_ASSERT_X(control, "MainWindowControls", name);
@@ -60,4 +59,7 @@ private:
     }
 };
 
-inline MainWindowControls controls(const MainForm& form) { return MainWindowControls(form); }
+inline MainWindowControls controls(const MainForm& form)
+{
+    return MainWindowControls(form);
+}

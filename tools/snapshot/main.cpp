@@ -1,10 +1,9 @@
 // Renders the main windows to PNG files for a visual check (run headless):
 //   qav_snapshot <folder with Kib.bin> <output folder>
 // main.png: directory list; diredit.png and dirsetpass.png: the rename and lock dialogs;
-// report.pdf: its report; backup.png: the backup window; help.png: the about window; contacts.png: the first directory opened; editor.png: its first
-// contact in the editor.
+// report.pdf: its report; backup.png: the backup window; help.png: the about window; contacts.png: the first directory
+// opened; editor.png: its first contact in the editor.
 #include "AppLook.h"
-#include "MainWindowControls.h"
 #include "Backup.h"
 #include "CommandWiring.h"
 #include "DirEdit.h"
@@ -12,11 +11,12 @@
 #include "DirectoryReport.h"
 #include "Editor.h"
 #include "HelpWindow.h"
-#include "ReportPreview.h"
-#include "SkinTextBox.h"
 #include "MainForm.h"
+#include "MainWindowControls.h"
 #include "RecordListView.h"
+#include "ReportPreview.h"
 #include "SharedData.h"
+#include "SkinTextBox.h"
 #include "SoundPlayer.h"
 
 #include <QApplication>
