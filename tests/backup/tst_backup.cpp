@@ -106,7 +106,7 @@ void TestBackup::backupIsAByteCopyThatOpens()
     controls(*m_form).menus->copydb->trigger();
     QCOMPARE(m_chooser->asked().first().title, QStringLiteral("Select a Directory:"));
     QCOMPARE(m_boxes->last().text, QStringLiteral("تم الحفظ بنجاح"));
-    QCOMPARE(m_boxes->last().flags, 0x180040);
+    QCOMPARE(m_boxes->last().flags, int(MessageBox::Arabic | MessageBox::Information));
     QVERIFY(m_boxes->last().arabicCaptions);
     const QString backup = m_target.filePath(QStringLiteral("ZK-Data.bak"));
     QCOMPARE(contents(backup), contents(m_db->path()));
@@ -137,7 +137,7 @@ void TestBackup::emptyBoxWarns()
     Backup window;
     window.command2->click();
     QCOMPARE(m_boxes->last().text, QStringLiteral("من فضلك حدد مكان حفظ النسخة الاحتياطية لقاعدة البيانات"));
-    QCOMPARE(m_boxes->last().flags, 0x180030);
+    QCOMPARE(m_boxes->last().flags, int(MessageBox::Arabic | MessageBox::Exclamation));
     QCOMPARE(m_boxes->last().title, QStringLiteral("انتبه"));
     QVERIFY(QDir(m_target.path()).isEmpty());
 }

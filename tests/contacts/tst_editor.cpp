@@ -125,7 +125,7 @@ void TestEditor::blankNameIsRefused()
         editor->CmdSave->click();
         QCOMPARE(m_boxes->last().text, QStringLiteral("من فضلك أدخل الاسم"));
         QCOMPARE(m_boxes->last().title, QStringLiteral("انتبه"));
-        QCOMPARE(m_boxes->last().flags, 0x180040);
+        QCOMPARE(m_boxes->last().flags, int(MessageBox::Arabic | MessageBox::Information));
         QVERIFY(m_boxes->last().arabicCaptions);
         QVERIFY(editor->isVisible());
         QVERIFY(editor->tname->hasFocus());
@@ -143,7 +143,7 @@ void TestEditor::duplicateNameKeepsTheWindowAndChangesNothing()
         editor->org->setText(QStringLiteral("typed"));
         editor->CmdSave->click();
         QCOMPARE(m_boxes->last().title, QStringLiteral("خطأ"));
-        QCOMPARE(m_boxes->last().flags, 0x180010);
+        QCOMPARE(m_boxes->last().flags, int(MessageBox::Arabic | MessageBox::Critical));
         QVERIFY(m_boxes->last().text.startsWith(QStringLiteral("عفوا .. لايمكن حفظ البيانات")));
         QVERIFY(editor->isVisible());
         QCOMPARE(editor->org->text(), QStringLiteral("typed"));
@@ -306,7 +306,7 @@ void TestEditor::deleteAskedNoThenYes()
     controls(*m_form).menus->cmdel->trigger();
     QCOMPARE(m_boxes->last().text, QStringLiteral("هل تريد بالتأكيد حذف بيانات: هدى"));
     QCOMPARE(m_boxes->last().title, QStringLiteral("تأكيد حذف"));
-    QCOMPARE(m_boxes->last().flags, 0x180034);
+    QCOMPARE(m_boxes->last().flags, int(MessageBox::Arabic | MessageBox::Exclamation | MessageBox::YesNo));
     QVERIFY(m_boxes->last().arabicCaptions);
     QCOMPARE(controls(*m_form).infolist->count(), 1);
     m_boxes->answer(MessageBox::Yes);

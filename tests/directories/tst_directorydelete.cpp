@@ -79,7 +79,7 @@ void TestDirectoryDelete::directoryWithContactsIsRefusedWithItsCount()
     const MessageBoxRequest box = m_boxes->last();
     QCOMPARE(box.text, QStringLiteral("عفوا .. لا يمكنك حذف الدليل حيث أنه يحتوى على 3  ملف يجب عليك حذفهم أولا"));
     QCOMPARE(box.title, QStringLiteral("انتبه"));
-    QCOMPARE(box.flags, 0x100040);
+    QCOMPARE(box.flags, int(MessageBox::RtlReading | MessageBox::Information));
     QVERIFY(box.arabicCaptions);
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM dirg")), QStringLiteral("2"));
     QCOMPARE(controls(form).infodirlist->count(), 2);
@@ -97,7 +97,7 @@ void TestDirectoryDelete::emptyDirectoryIsAskedAndDeleted()
     const MessageBoxRequest box = m_boxes->last();
     QCOMPARE(box.text, QStringLiteral("هل تريد بالتأكيد حذف : فارغ"));
     QCOMPARE(box.title, QStringLiteral("تأكيد حذف"));
-    QCOMPARE(box.flags, 0x180034);
+    QCOMPARE(box.flags, int(MessageBox::Arabic | MessageBox::Exclamation | MessageBox::YesNo));
     QVERIFY(box.arabicCaptions);
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM dirg WHERE dirname = ?"), {QStringLiteral("فارغ")}),
              QStringLiteral("0"));

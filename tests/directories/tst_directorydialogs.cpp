@@ -143,7 +143,7 @@ void TestDirectoryDialogs::setPasswordChecksWithFocus()
             d->tpass2->setText(two);
             d->CmdSave->click();
             messages << m_boxes->last().text;
-            QCOMPARE(m_boxes->last().flags, 0x100030);
+            QCOMPARE(m_boxes->last().flags, int(MessageBox::RtlReading | MessageBox::Exclamation));
             QCOMPARE(m_boxes->last().title, QStringLiteral("انتبه"));
             QVERIFY(!m_boxes->last().arabicCaptions);
             QVERIFY(focus->hasFocus());
@@ -182,7 +182,7 @@ void TestDirectoryDialogs::unlockWrongThenRight()
     controls(*m_form).menus->sec->trigger();
     QCOMPARE(m_boxes->last().text, QStringLiteral("تم إلغاء رمز الحماية"));
     QCOMPARE(m_boxes->last().title, QStringLiteral("QAV Telephone"));
-    QCOMPARE(m_boxes->last().flags, 0x100040);
+    QCOMPARE(m_boxes->last().flags, int(MessageBox::RtlReading | MessageBox::Information));
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT pass FROM dirg WHERE code = ?"), {m_work}), QStringLiteral("0"));
     // It now opens without a prompt.
     select(QStringLiteral("العمل"));
@@ -231,7 +231,7 @@ void TestDirectoryDialogs::addRefusesEmptyBlankAndTakenNames()
     whenUp<DirEdit>([&](DirEdit* d) {
         d->CmdSave->click();
         QCOMPARE(m_boxes->last().text, QStringLiteral("من فضلك أدخل اسم الدليل"));
-        QCOMPARE(m_boxes->last().flags, 0x180040);
+        QCOMPARE(m_boxes->last().flags, int(MessageBox::Arabic | MessageBox::Information));
         QVERIFY(m_boxes->last().arabicCaptions);
         d->dir_name->setText(QStringLiteral("   "));
         d->CmdSave->click();

@@ -133,7 +133,7 @@ void TestMainForm::missingDatabaseShowsTheMessageAndStops()
     const MessageBoxRequest box = m_boxes->last();
     QCOMPARE(box.text, QStringLiteral("خطأ فى قاعدة البيانات , برجاء إعادة تثبيت البرنامج أو عمل استرجاع لقاعدة البيانات"));
     QCOMPARE(box.title, QStringLiteral("خطأ"));
-    QCOMPARE(box.flags, 0x100010);
+    QCOMPARE(box.flags, int(MessageBox::RtlReading | MessageBox::Critical));
     QVERIFY(!box.arabicCaptions);
     QVERIFY(!form.isVisible());
 }

@@ -44,14 +44,15 @@ TestMessageBox::Seen TestMessageBox::showAndPress(const QString& text, int flags
 void TestMessageBox::wrappedBoxShowsArabicCaptionsAndTheNextDoesNot()
 {
     SetMsgBoxHook(nullptr);
-    const Seen wrapped = showAndPress(QStringLiteral("هل تريد؟"), 0x180034, 1);
+    const Seen wrapped = showAndPress(QStringLiteral("هل تريد؟"),
+                                      int(MessageBox::Arabic | MessageBox::Exclamation | MessageBox::YesNo), 1);
     RemoveMsgBoxHook();
     QVERIFY(wrapped.captions.contains(QStringLiteral("نعم")));
     QVERIFY(wrapped.captions.contains(QStringLiteral("لا")));
     QCOMPARE(wrapped.direction, Qt::RightToLeft);
     QVERIFY(wrapped.answer == MessageBox::Yes || wrapped.answer == MessageBox::No);
 
-    const Seen plain = showAndPress(QStringLiteral("رسالة"), 0x100040, 0);
+    const Seen plain = showAndPress(QStringLiteral("رسالة"), int(MessageBox::RtlReading | MessageBox::Information), 0);
     QCOMPARE(plain.captions.size(), 1);
     QVERIFY(plain.captions.first() != QStringLiteral("موافق"));
     QCOMPARE(plain.answer, int(MessageBox::OK));
@@ -60,7 +61,7 @@ void TestMessageBox::wrappedBoxShowsArabicCaptionsAndTheNextDoesNot()
 void TestMessageBox::okCancelBoxGetsOnlyItsTwoCaptions()
 {
     SetMsgBoxHook(nullptr);
-    const Seen seen = showAndPress(QStringLiteral("؟"), 0x100001, 0);
+    const Seen seen = showAndPress(QStringLiteral("؟"), int(MessageBox::RtlReading | MessageBox::OkCancel), 0);
     RemoveMsgBoxHook();
     QCOMPARE(seen.captions.size(), 2);
     QVERIFY(seen.captions.contains(QStringLiteral("موافق")));
