@@ -32,13 +32,20 @@ QString firstWrong(const QStringList& arguments, const QCommandLineParser& parse
 
 QString CommandLine::helpText()
 {
-    return QStringLiteral("الاستخدام: qavtelephone [خيار]\n"
-                          "QAV Telephone: دليل الهاتف الشخصى. بدون خيارات يفتح نافذة البرنامج على ملف البيانات "
-                          "Kib.bin.\n"
-                          "\n"
-                          "الخيارات:\n"
-                          "  -h, --help       يعرض هذه المساعدة\n"
-                          "  -v, --version    يعرض رقم الإصدار\n");
+    return QStringLiteral(
+        "الاستخدام: qavtelephone [خيار]\n"
+        "QAV Telephone: دليل الهاتف الشخصى. بدون خيارات يفتح نافذة البرنامج على ملف البيانات Kib.bin.\n"
+        "\n"
+        "الخيارات:\n"
+        "  -h, --help                      يعرض هذه المساعدة\n"
+        "  -v, --version                   يعرض رقم الإصدار\n"
+        "  --import FILE --into DIR        يستورد جهات الاتصال من ملف vCard أو CSV إلى الدليل DIR\n"
+        "                                  (ينشأ الدليل إن لم يكن موجودا)\n"
+        "  --export DIR FILE [--format F]  يصدر الدليل DIR إلى الملف FILE بالصيغة F:\n"
+        "                                  vcard4 (الافتراضية) أو vcard3 أو csv أو google-csv أو outlook-csv\n"
+        "  --password-file FILE            رمز حماية الدليل المقفل , مكتوبا فى ملف\n"
+        "\n"
+        "حالة الخروج: 0 عند النجاح , 1 عند الفشل مع السبب , 2 لخيارات خاطئة.\n");
 }
 
 QString CommandLine::versionText()
@@ -46,31 +53,68 @@ QString CommandLine::versionText()
     return QStringLiteral("QAV Telephone %1\n").arg(QStringLiteral(QAV_VERSION));
 }
 
-std::optional<int> CommandLine::handle(const QStringList& arguments)
+QStringList CommandLine::exportFormats()
+{
+    return {QStringLiteral("vcard4"), QStringLiteral("vcard3"), QStringLiteral("csv"), QStringLiteral("google-csv"),
+            QStringLiteral("outlook-csv")};
+}
+
+CommandLine::Request CommandLine::handle(const QStringList& arguments)
 {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
-    parser.addOption(help);
-    parser.addOption(version);
+    const QCommandLineOption importFrom(QStringLiteral("import"), QString(), QStringLiteral("file"));
+    const QCommandLineOption into(QStringLiteral("into"), QString(), QStringLiteral("directory"));
+    const QCommandLineOption exportOf(QStringLiteral("export"), QString(), QStringLiteral("directory"));
+    const QCommandLineOption format(QStringLiteral("format"), QString(), QStringLiteral("format"));
+    const QCommandLineOption passwordFile(QStringLiteral("password-file"), QString(), QStringLiteral("file"));
+    parser.addOptions({help, version, importFrom, into, exportOf, format, passwordFile});
     // Qt adds options of its own (-platform, -style ...) when the application starts; they are
     // left for it.
     parser.addOption(QCommandLineOption(QStringList{QStringLiteral("platform"), QStringLiteral("style"),
                                                     QStringLiteral("display"), QStringLiteral("qwindowgeometry")},
                                         QString(), QStringLiteral("value")));
-    if (!parser.parse(arguments) || !parser.positionalArguments().isEmpty()) {
-        const QString wrong = firstWrong(arguments, parser);
-        print(stderr, QStringLiteral("qavtelephone: خيار غير معروف: %1\n\n").arg(wrong) + helpText());
-        return kWrongCommandLine;
-    }
+    auto wrong = [](const QString& reason) {
+        print(stderr, QStringLiteral("qavtelephone: %1\n\n").arg(reason) + helpText());
+        return Request{Request::Action::Done, kWrongCommandLine};
+    };
+    if (!parser.parse(arguments))
+        return wrong(QStringLiteral("خيار غير معروف: %1").arg(firstWrong(arguments, parser)));
     if (parser.isSet(help)) {
         print(stdout, helpText());
-        return 0;
+        return {Request::Action::Done, 0};
     }
     if (parser.isSet(version)) {
         print(stdout, versionText());
-        return 0;
+        return {Request::Action::Done, 0};
     }
-    return std::nullopt;
+    const QStringList positional = parser.positionalArguments();
+    Request request;
+    request.passwordFile = parser.value(passwordFile);
+    if (parser.isSet(importFrom)) {
+        if (!parser.isSet(into) || parser.value(into).isEmpty() || !positional.isEmpty() || parser.isSet(exportOf))
+            return wrong(QStringLiteral("الاستيراد يحتاج إلى: --import FILE --into DIR"));
+        request.action = Request::Action::Import;
+        request.file = parser.value(importFrom);
+        request.directory = parser.value(into);
+        return request;
+    }
+    if (parser.isSet(exportOf)) {
+        request.format = parser.isSet(format) ? parser.value(format) : QStringLiteral("vcard4");
+        if (positional.size() != 1 || parser.value(exportOf).isEmpty() || parser.isSet(into) ||
+            !exportFormats().contains(request.format))
+            return wrong(QStringLiteral("التصدير يحتاج إلى: --export DIR FILE [--format %1]")
+                             .arg(exportFormats().join(QLatin1Char('|'))));
+        request.action = Request::Action::Export;
+        request.directory = parser.value(exportOf);
+        request.file = positional.constFirst();
+        return request;
+    }
+    if (!positional.isEmpty())
+        return wrong(QStringLiteral("خيار غير معروف: %1").arg(firstWrong(arguments, parser)));
+    if (parser.isSet(into) || parser.isSet(format) || parser.isSet(passwordFile))
+        return wrong(QStringLiteral("هذا الخيار يستخدم مع --import أو --export فقط"));
+    return request;
 }

@@ -1,19 +1,30 @@
 #pragma once
 
+#include <QString>
 #include <QStringList>
 
-#include <optional>
-
-// The program's command line. Asking for help or the version prints it and ends; anything it
-// does not know is refused with the help text. No window and no database are needed for that.
+// The program's command line. Help and the version are printed at once; import and export run
+// without a window; anything the program does not know is refused with the help text. None of
+// it needs a display.
 class CommandLine
 {
 public:
     static constexpr int kWrongCommandLine = 2;
 
-    // nullopt: start the window. Otherwise the program ends at once with that status.
-    static std::optional<int> handle(const QStringList& arguments);
+    struct Request {
+        enum class Action { Window, Done, Import, Export } action = Action::Window;
+        int status = 0;        // Done: the exit status
+        QString file;          // the file imported from or exported to
+        QString directory;     // the directory imported into or exported
+        QString format;        // export: vcard4, vcard3, csv, google-csv or outlook-csv
+        QString passwordFile;  // a locked directory's password, in a file
+    };
+
+    // Parses the arguments (the program's name first). Help, the version and a wrong command
+    // line are printed here and come back as Done.
+    static Request handle(const QStringList& arguments);
 
     static QString helpText();
     static QString versionText();
+    static QStringList exportFormats();
 };

@@ -1,4 +1,5 @@
 #include "AppLook.h"
+#include "BatchCommands.h"
 #include "CommandLine.h"
 #include "CommandWiring.h"
 #include "MainForm.h"
@@ -8,12 +9,19 @@
 
 int main(int argc, char** argv)
 {
-    // Help, the version and a wrong command line need no window, no display and no database.
+    // Help, the version, a wrong command line, import and export need no window and no display.
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    if (const std::optional<int> status = CommandLine::handle(arguments))
-        return *status;
+    const CommandLine::Request request = CommandLine::handle(arguments);
+    if (request.action == CommandLine::Request::Action::Done)
+        return request.status;
+    if (request.action != CommandLine::Request::Action::Window) {
+        QCoreApplication batch(argc, argv);
+        QCoreApplication::setOrganizationName(QStringLiteral("QAV"));
+        QCoreApplication::setApplicationName(QStringLiteral("QAV Telephone"));
+        return BatchCommands::run(request);
+    }
 
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("QAV"));

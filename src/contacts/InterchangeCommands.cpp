@@ -2,6 +2,7 @@
 
 #include "ContactImporter.h"
 #include "CsvMappingDialog.h"
+#include "ContactFileReader.h"
 #include "CsvTable.h"
 #include "DirPass.h"
 #include "FileChooser.h"
@@ -29,37 +30,18 @@ void tell(const QString& text, int icon = MessageBox::Information)
     MessageBox::show(text, MessageBox::Arabic | icon, icon == MessageBox::Critical ? QStringLiteral("خطأ") : kTitle);
 }
 
-QString summaryText(const ImportSummary& summary)
+// The contacts of a CSV file, after the user confirmed its encoding and which column fills which
+// field.
+bool csvContacts(const QByteArray& bytes, ContactFileContents& contents)
 {
-    QString text = QStringLiteral("تم استيراد %1 من جهات الاتصال.").arg(summary.added);
-    if (!summary.skipped.isEmpty()) {
-        text += QStringLiteral("\nلم يتم استيراد %1 :").arg(summary.skipped.size());
-        int shown = 0;
-        for (const auto& [name, reason] : summary.skipped) {
-            if (++shown > 20) {
-                text += QStringLiteral("\n...");
-                break;
-            }
-            text += QStringLiteral("\n- ") + (name.isEmpty() ? QStringLiteral("(بدون اسم)") : name) +
-                    QStringLiteral(" : ") + reason;
-        }
-    }
-    return text;
-}
-
-// The contacts of a CSV file, after the user confirmed which column fills which field.
-bool csvContacts(const QByteArray& bytes, std::vector<ContactFields>& contacts)
-{
-    const QList<QStringList> rows = CsvTable::read(bytes);
-    if (rows.size() < 2)
+    CsvMappingDialog dialog(bytes);
+    if (dialog.rows().size() < 2) {
+        tell(QStringLiteral("الملف لا يحتوى على جهات اتصال , لم يتغير شىء"), MessageBox::Critical);
         return false;
-    CsvMapping mapping = CsvMapping::guess(rows.first());
-    CsvMappingDialog dialog(rows.first(), rows.value(1), mapping);
+    }
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    mapping = dialog.mapping();
-    for (int i = 1; i < rows.size(); ++i)
-        contacts.push_back(mapping.contact(rows[i]));
+    contents = ContactFileReader::readCsv(dialog.rows(), dialog.mapping());
     return true;
 }
 
@@ -97,30 +79,26 @@ void InterchangeCommands::importFile(MainForm& form, const QString& path, const 
         return;
     }
     const QByteArray bytes = file.readAll();
-    std::vector<ContactFields> contacts;
-    const bool csv = path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive) ||
-                     path.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive);
-    if (TextDecoding::looksBinary(bytes)) {
-        tell(QStringLiteral("الملف ليس ملف جهات اتصال (vCard أو CSV) , لم يتغير شىء"), MessageBox::Critical);
-        return;
-    }
-    if (VCardReader::looksLikeVCard(bytes)) {
-        VCardReader reader;
-        reader.read(bytes);
-        contacts = reader.contacts();
-    } else if (csv) {
-        if (!csvContacts(bytes, contacts))
+    ContactFileContents contents;
+    switch (ContactFileReader::kindOf(path, bytes)) {
+    case ContactFileReader::Kind::VCard:
+        contents = ContactFileReader::readVCard(bytes);
+        break;
+    case ContactFileReader::Kind::Csv:
+        if (!csvContacts(bytes, contents))
             return;
-    } else {
+        break;
+    case ContactFileReader::Kind::None:
         tell(QStringLiteral("الملف ليس ملف جهات اتصال (vCard أو CSV) , لم يتغير شىء"), MessageBox::Critical);
         return;
     }
+    const std::vector<ContactFields>& contacts = contents.contacts;
 
     QProgressDialog progress(QStringLiteral("جارى الاستيراد ..."), QStringLiteral("إلغاء الأمر"), 0,
                              int(contacts.size()), &form);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
-    const ImportSummary summary =
+    ImportSummary summary =
         ContactImporter::run(SharedData::connection(), contacts, code, [&progress](int done, int total) {
             progress.setMaximum(total);
             progress.setValue(done);
@@ -128,6 +106,8 @@ void InterchangeCommands::importFile(MainForm& form, const QString& path, const 
             return !progress.wasCanceled();
         });
     progress.reset();
+    summary.movedToNotes = contents.movedToNotes;
+    summary.incomplete = contents.incomplete;
     if (summary.cancelled) {
         tell(QStringLiteral("تم إلغاء الاستيراد , لم يتغير شىء"));
         return;
@@ -138,7 +118,7 @@ void InterchangeCommands::importFile(MainForm& form, const QString& path, const 
     }
     if (form.viewState() == ViewState::Contacts && form.currentDirectory() == code)
         form.refreshAfterWrite(BookChange::Contacts);
-    tell(summaryText(summary));
+    tell(summary.text());
 }
 
 void InterchangeCommands::exportDirectory(MainForm& form)
@@ -147,18 +127,18 @@ void InterchangeCommands::exportDirectory(MainForm& form)
         return;
     const QString path = FileChooser::chooseSaveFile(
         &form, QStringLiteral("تصدير الدليل"),
-        QStringLiteral("vCard 4.0|*.vcf|vCard 3.0|*.vcf|CSV|*.csv"));
+        QStringLiteral("vCard 4.0|*.vcf|vCard 3.0|*.vcf|CSV|*.csv|CSV (Google)|*.csv|CSV (Outlook)|*.csv"));
     if (path.isEmpty())
         return;
-    const int chosen = FileChooser::lastSelectedFilter();
-    ContactExporter::Format format = ContactExporter::Format::VCard4;
+    // The layout chosen in the dialog; a name ending in .csv with a vCard entry chosen means CSV.
+    using Format = ContactExporter::Format;
+    const Format byEntry[] = {Format::VCard4, Format::VCard3, Format::Csv, Format::GoogleCsv, Format::OutlookCsv};
+    Format format = byEntry[std::clamp(FileChooser::lastSelectedFilter(), 0, 4)];
     QString target = path;
-    if (chosen == 2 || path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
-        format = ContactExporter::Format::Csv;
-    else if (chosen == 1)
-        format = ContactExporter::Format::VCard3;
+    if (format <= Format::VCard3 && path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
+        format = Format::Csv;
     if (QFileInfo(target).suffix().isEmpty())
-        target += format == ContactExporter::Format::Csv ? QStringLiteral(".csv") : QStringLiteral(".vcf");
+        target += format <= Format::VCard3 ? QStringLiteral(".vcf") : QStringLiteral(".csv");
     const auto contacts = ContactExporter::directoryContacts(SharedData::connection(), form.currentDirectory());
     // Written whole or not at all: an older file of that name survives a failed export.
     QSaveFile file(target);

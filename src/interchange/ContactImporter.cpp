@@ -3,11 +3,36 @@
 #include "CsvMapping.h"
 #include "CsvTable.h"
 #include "DataConnection.h"
+#include "PersonName.h"
 #include "PassedOver.h"
 #include "Recordset.h"
 #include "VCardWriter.h"
 
 #include <QSet>
+
+QString ImportSummary::text() const
+{
+    QString out = QStringLiteral("تم استيراد %1 من جهات الاتصال.").arg(added);
+    if (movedToNotes > 0)
+        out += QStringLiteral("\nتم وضع %1 من الأرقام أو العناوين فى البيانات الإضافية لعدم وجود حقل خال لها.")
+                   .arg(movedToNotes);
+    if (incomplete > 0)
+        out += QStringLiteral("\n%1 من البطاقات غير مكتملة (انتهى الملف قبل نهايتها) وتم استيراد ما بها.")
+                   .arg(incomplete);
+    if (!skipped.isEmpty()) {
+        out += QStringLiteral("\nلم يتم استيراد %1 :").arg(skipped.size());
+        int shown = 0;
+        for (const auto& [name, reason] : skipped) {
+            if (++shown > 20) {
+                out += QStringLiteral("\n...");
+                break;
+            }
+            out += QStringLiteral("\n- ") + (name.isEmpty() ? QStringLiteral("(بدون اسم)") : name) +
+                   QStringLiteral(" : ") + reason;
+        }
+    }
+    return out;
+}
 
 ImportSummary ContactImporter::run(DataConnection& connection, const std::vector<ContactFields>& contacts,
                                    const QString& dir, const std::function<bool(int, int)>& progress)
@@ -78,6 +103,43 @@ QByteArray ContactExporter::encode(const std::vector<ContactFields>& contacts, F
         QList<QStringList> rows{CsvMapping::ownHeaders()};
         for (const ContactFields& c : contacts)
             rows << QStringList{c.name, c.hometel, c.jobtel, c.mobil, c.fax, c.address, c.email, c.org, c.moreinfo};
+        return CsvTable::write(rows);
+    }
+    if (format == Format::GoogleCsv) {
+        QList<QStringList> rows{{QStringLiteral("First Name"), QStringLiteral("Middle Name"), QStringLiteral("Last Name"),
+                                 QStringLiteral("Organization Name"), QStringLiteral("E-mail 1 - Label"),
+                                 QStringLiteral("E-mail 1 - Value"), QStringLiteral("Phone 1 - Label"),
+                                 QStringLiteral("Phone 1 - Value"), QStringLiteral("Phone 2 - Label"),
+                                 QStringLiteral("Phone 2 - Value"), QStringLiteral("Phone 3 - Label"),
+                                 QStringLiteral("Phone 3 - Value"), QStringLiteral("Phone 4 - Label"),
+                                 QStringLiteral("Phone 4 - Value"), QStringLiteral("Address 1 - Label"),
+                                 QStringLiteral("Address 1 - Formatted"), QStringLiteral("Notes")}};
+        auto labelled = [](const QString& label, const QString& value) {
+            return value.isEmpty() ? QString() : label;
+        };
+        for (const ContactFields& c : contacts) {
+            const PersonName name = PersonName::split(c.name);
+            rows << QStringList{name.given, name.middle, name.family, c.org,
+                                labelled(QStringLiteral("* Home"), c.email), c.email,
+                                labelled(QStringLiteral("Home"), c.hometel), c.hometel,
+                                labelled(QStringLiteral("Work"), c.jobtel), c.jobtel,
+                                labelled(QStringLiteral("Mobile"), c.mobil), c.mobil,
+                                labelled(QStringLiteral("Work Fax"), c.fax), c.fax,
+                                labelled(QStringLiteral("Home"), c.address), c.address, c.moreinfo};
+        }
+        return CsvTable::write(rows);
+    }
+    if (format == Format::OutlookCsv) {
+        QList<QStringList> rows{{QStringLiteral("First Name"), QStringLiteral("Middle Name"), QStringLiteral("Last Name"),
+                                 QStringLiteral("Company"), QStringLiteral("Home Street"), QStringLiteral("Home Phone"),
+                                 QStringLiteral("Business Phone"), QStringLiteral("Mobile Phone"),
+                                 QStringLiteral("Business Fax"), QStringLiteral("E-mail Address"),
+                                 QStringLiteral("Notes")}};
+        for (const ContactFields& c : contacts) {
+            const PersonName name = PersonName::split(c.name);
+            rows << QStringList{name.given, name.middle, name.family, c.org,     c.address, c.hometel,
+                                c.jobtel,   c.mobil,     c.fax,      c.email,   c.moreinfo};
+        }
         return CsvTable::write(rows);
     }
     const VCardWriter writer(format == Format::VCard3 ? 3 : 4);

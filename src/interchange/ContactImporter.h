@@ -14,9 +14,14 @@ class DataConnection;
 // What an import did: how many contacts were added, which were left out and why.
 struct ImportSummary {
     int added = 0;
+    int movedToNotes = 0; // values that found no field of their own
+    int incomplete = 0;   // cards cut off at the end of the file
     QList<QPair<QString, QString>> skipped; // name, reason
     bool cancelled = false;
     QString error;
+
+    // What the user reads after an import, in Arabic.
+    QString text() const;
 };
 
 // Adds contacts to one directory in a single transaction: all of them or, when cancelled or
@@ -34,7 +39,8 @@ public:
 class ContactExporter
 {
 public:
-    enum class Format { VCard4, VCard3, Csv };
+    // Csv is this program's own layout; GoogleCsv and OutlookCsv use those programs' headers.
+    enum class Format { VCard4, VCard3, Csv, GoogleCsv, OutlookCsv };
     static std::vector<ContactFields> directoryContacts(DataConnection& connection, const QString& dir);
     static QByteArray encode(const std::vector<ContactFields>& contacts, Format format);
 };

@@ -1,14 +1,25 @@
 #include "CsvMapping.h"
 
+#include "ContactSlots.h"
+
 #include <QHash>
+#include <QMap>
+#include <QRegularExpression>
+
+#include <algorithm>
 
 namespace {
 
+using T = CsvMapping::Target;
+using Kind = ContactSlots::PhoneKind;
+
 QString key(const QString& header) { return header.trimmed().toLower().remove(QLatin1Char('"')); }
 
-const QHash<QString, CsvMapping::Target>& knownHeaders()
+// Places of the parts of an address, street first.
+enum AddressPlace { Street = 10, Extended = 20, PoBox = 30, City = 40, Region = 50, PostalCode = 60, Country = 70 };
+
+const QHash<QString, T>& singleHeaders()
 {
-    using T = CsvMapping::Target;
     static const QHash<QString, T> headers = [] {
         QHash<QString, T> h;
         const QStringList own = CsvMapping::ownHeaders();
@@ -17,21 +28,24 @@ const QHash<QString, CsvMapping::Target>& knownHeaders()
         for (int i = 0; i < own.size(); ++i)
             h.insert(key(own[i]), ownTargets[i]);
         const std::pair<const char*, T> others[] = {
-            // Google, Outlook, Thunderbird and plain English headers.
             {"name", T::Name}, {"full name", T::Name}, {"display name", T::Name},
             {"given name", T::FirstName}, {"first name", T::FirstName},
             {"additional name", T::MiddleName}, {"middle name", T::MiddleName},
             {"family name", T::LastName}, {"last name", T::LastName},
-            {"home phone", T::HomeTel}, {"phone", T::HomeTel}, {"telephone", T::HomeTel},
-            {"business phone", T::JobTel}, {"work phone", T::JobTel},
+            {"home phone", T::HomeTel}, {"home phone 2", T::HomeTel}, {"phone", T::HomeTel}, {"telephone", T::HomeTel},
+            {"business phone", T::JobTel}, {"business phone 2", T::JobTel}, {"work phone", T::JobTel},
+            {"company main phone", T::JobTel},
             {"mobile phone", T::Mobil}, {"mobile number", T::Mobil}, {"mobile", T::Mobil}, {"cell phone", T::Mobil},
-            {"business fax", T::Fax}, {"home fax", T::Fax}, {"fax number", T::Fax}, {"fax", T::Fax},
-            {"address 1 - formatted", T::Address}, {"home address", T::Address}, {"home street", T::Address},
-            {"business street", T::Address}, {"work address", T::Address}, {"address", T::Address},
-            {"e-mail 1 - value", T::Email}, {"e-mail address", T::Email}, {"primary email", T::Email},
-            {"email", T::Email}, {"e-mail", T::Email},
-            {"organization 1 - name", T::Org}, {"company", T::Org}, {"organization", T::Org},
-            {"organisation", T::Org},
+            {"business fax", T::Fax}, {"home fax", T::Fax}, {"other fax", T::Fax}, {"fax number", T::Fax},
+            {"fax", T::Fax},
+            {"pager", T::OtherPhone}, {"pager number", T::OtherPhone}, {"car phone", T::OtherPhone},
+            {"isdn", T::OtherPhone}, {"tty/tdd phone", T::OtherPhone}, {"telex", T::OtherPhone},
+            {"radio phone", T::OtherPhone}, {"callback", T::OtherPhone}, {"assistant's phone", T::OtherPhone},
+            {"other phone", T::OtherPhone}, {"primary phone", T::OtherPhone},
+            {"address", T::Address}, {"home address formatted", T::Address},
+            {"e-mail address", T::Email}, {"e-mail 2 address", T::Email}, {"e-mail 3 address", T::Email},
+            {"primary email", T::Email}, {"secondary email", T::Email}, {"email", T::Email}, {"e-mail", T::Email},
+            {"organization name", T::Org}, {"company", T::Org}, {"organization", T::Org}, {"organisation", T::Org},
             {"notes", T::MoreInfo}, {"note", T::MoreInfo},
         };
         for (const auto& [name, target] : others)
@@ -39,6 +53,84 @@ const QHash<QString, CsvMapping::Target>& knownHeaders()
         return h;
     }();
     return headers;
+}
+
+int addressPlace(const QString& part)
+{
+    static const QRegularExpression numbered(QStringLiteral(R"(^(street|address)(?: (\d))?$)"));
+    if (const QRegularExpressionMatch m = numbered.match(part); m.hasMatch())
+        return Street + m.captured(2).toInt();
+    const std::pair<const char*, int> places[] = {
+        {"extended address", Extended}, {"po box", PoBox},         {"city", City},
+        {"state", Region},              {"region", Region},        {"postal code", PostalCode},
+        {"zipcode", PostalCode},        {"zip code", PostalCode},  {"zip", PostalCode},
+        {"country/region", Country},    {"country", Country},
+    };
+    for (const auto& [name, place] : places)
+        if (part == QLatin1String(name))
+            return place;
+    return 0;
+}
+
+// Google's numbered groups: "Phone 1 - Label", "E-mail 2 - Value", "Address 1 - City" ...
+bool guessGrouped(const QString& k, T& target, CsvMapping::Column& column)
+{
+    static const QRegularExpression grouped(QStringLiteral(R"(^(e-mail|email|phone|address|organization) (\d+) - (.+)$)"));
+    const QRegularExpressionMatch m = grouped.match(k);
+    if (!m.hasMatch())
+        return false;
+    const QString kind = m.captured(1);
+    const QString field = m.captured(3);
+    column.group = kind + QLatin1Char(' ') + m.captured(2);
+    if (field == QLatin1String("label") || field == QLatin1String("type"))
+        target = kind == QLatin1String("organization") ? T::Ignore : T::Label;
+    else if (kind == QLatin1String("phone"))
+        target = field == QLatin1String("value") ? T::PhoneByType : T::Ignore;
+    else if (kind == QLatin1String("e-mail") || kind == QLatin1String("email"))
+        target = field == QLatin1String("value") ? T::Email : T::Ignore;
+    else if (kind == QLatin1String("organization"))
+        target = field == QLatin1String("name") ? T::Org : T::Ignore;
+    else if (field == QLatin1String("formatted"))
+        target = T::Address;
+    else if ((column.part = addressPlace(field)) > 0)
+        target = T::AddressPart;
+    else
+        target = T::Ignore;
+    return true;
+}
+
+// Outlook's "Home Street" / "Business City", Thunderbird's "Home Address 2" / "Work ZipCode".
+bool guessAddressPart(const QString& k, T& target, CsvMapping::Column& column)
+{
+    static const QRegularExpression spread(QStringLiteral(R"(^(home|business|work|other) (.+)$)"));
+    const QRegularExpressionMatch m = spread.match(k);
+    if (!m.hasMatch() || addressPlace(m.captured(2)) == 0)
+        return false;
+    target = T::AddressPart;
+    column.group = m.captured(1);
+    column.part = addressPlace(m.captured(2));
+    column.label = column.group == QLatin1String("home") ? QString() : QStringLiteral("عنوان العمل");
+    if (column.group == QLatin1String("other"))
+        column.label = QStringLiteral("عنوان آخر");
+    return true;
+}
+
+QStringList values(const QString& cell)
+{
+    QStringList out;
+    for (const QString& value : cell.split(QStringLiteral(" ::: ")))
+        if (!value.trimmed().isEmpty())
+            out << value.trimmed();
+    return out;
+}
+
+// Google marks the primary value's label with "* ".
+QString plainLabel(QString label)
+{
+    label = label.trimmed();
+    if (label.startsWith(QLatin1String("* ")))
+        label.remove(0, 2);
+    return label;
 }
 
 } // namespace
@@ -56,7 +148,8 @@ QStringList CsvMapping::targetNames()
             QStringLiteral("الاسم الأوسط"),  QStringLiteral("اسم العائلة"),  QStringLiteral("ت/ منزل"),
             QStringLiteral("ت/عمل"),          QStringLiteral("موبايل"),        QStringLiteral("فاكس"),
             QStringLiteral("العنوان"),        QStringLiteral("البريد الالكترونى"), QStringLiteral("المؤسسة"),
-            QStringLiteral("بيانات إضافية"),  QStringLiteral("تليفون حسب النوع")};
+            QStringLiteral("بيانات إضافية"),  QStringLiteral("تليفون حسب النوع"), QStringLiteral("تليفون آخر"),
+            QStringLiteral("جزء من العنوان"), QStringLiteral("نوع القيمة")};
 }
 
 CsvMapping CsvMapping::guess(const QStringList& headers)
@@ -64,15 +157,20 @@ CsvMapping CsvMapping::guess(const QStringList& headers)
     CsvMapping mapping;
     for (int i = 0; i < headers.size(); ++i) {
         const QString k = key(headers[i]);
-        Target target = knownHeaders().value(k, Ignore);
-        // Google: "Phone 1 - Value" follows "Phone 1 - Type".
-        if (target == Ignore && k.startsWith(QLatin1String("phone ")) && k.endsWith(QLatin1String(" - value")) &&
-            i > 0 && key(headers[i - 1]).endsWith(QLatin1String(" - type")))
-            target = PhoneByType;
-        // The same field twice: the first column wins, later ones are left out.
-        if (target != Ignore && target != PhoneByType && mapping.targets.contains(target))
+        Column column;
+        column.label = headers[i].trimmed();
+        Target target = Ignore;
+        if (!guessGrouped(k, target, column) && !guessAddressPart(k, target, column))
+            target = singleHeaders().value(k, Ignore);
+        if (target == Address && column.group.isEmpty())
+            column.group = k;
+        // A name, a name part or the notes twice: the first column wins.
+        const bool single = target == Name || target == FirstName || target == MiddleName || target == LastName ||
+                            target == MoreInfo;
+        if (single && mapping.targets.contains(target))
             target = Ignore;
         mapping.targets << target;
+        mapping.columns << column;
     }
     return mapping;
 }
@@ -82,55 +180,112 @@ bool CsvMapping::hasNameSource() const
     return targets.contains(Name) || targets.contains(FirstName) || targets.contains(LastName);
 }
 
-ContactFields CsvMapping::contact(const QStringList& row) const
+ContactFields CsvMapping::contact(const QStringList& row, int* movedToNotes) const
 {
     ContactFields c;
+    ContactSlots placed(c);
     QString first, middle, last;
-    auto fill = [](QString& field, const QString& value) {
-        if (field.isEmpty())
-            field = value;
-    };
+    QHash<QString, QString> labels;
+    for (int i = 0; i < targets.size() && i < row.size(); ++i)
+        if (targets[i] == Label)
+            labels.insert(columns.value(i).group, row[i]);
+    // Addresses by group, in the order their first column stands.
+    QStringList addressGroups;
+    QHash<QString, QString> formatted;
+    QHash<QString, QMap<int, QString>> parts;
+    QHash<QString, QString> addressLabels;
+
     for (int i = 0; i < targets.size() && i < row.size(); ++i) {
-        const QString& v = row[i];
-        if (v.isEmpty())
+        const QString& cell = row[i];
+        const Column column = columns.value(i);
+        if (cell.trimmed().isEmpty())
             continue;
+        const QString groupLabel = plainLabel(labels.value(column.group));
         switch (targets[i]) {
-        case Name: c.name = v; break;
-        case FirstName: first = v; break;
-        case MiddleName: middle = v; break;
-        case LastName: last = v; break;
-        case HomeTel: fill(c.hometel, v); break;
-        case JobTel: fill(c.jobtel, v); break;
-        case Mobil: fill(c.mobil, v); break;
-        case Fax: fill(c.fax, v); break;
-        case Address: fill(c.address, v); break;
-        case Email: fill(c.email, v); break;
-        case Org: fill(c.org, v); break;
-        case MoreInfo: fill(c.moreinfo, v); break;
+        case Name: c.name = cell; break;
+        case FirstName: first = cell; break;
+        case MiddleName: middle = cell; break;
+        case LastName: last = cell; break;
+        case HomeTel:
+        case JobTel:
+        case Mobil:
+        case Fax: {
+            const Kind kind = targets[i] == HomeTel ? Kind::Home
+                              : targets[i] == JobTel ? Kind::Work
+                              : targets[i] == Mobil  ? Kind::Mobile
+                                                     : Kind::Fax;
+            for (const QString& number : values(cell))
+                placed.addPhone(number, kind, column.label);
+            break;
+        }
         case PhoneByType: {
-            const QString type = i > 0 ? row.value(i - 1).toLower() : QString();
-            if (type.contains(QLatin1String("fax")))
-                fill(c.fax, v);
-            else if (type.contains(QLatin1String("mobile")) || type.contains(QLatin1String("cell")))
-                fill(c.mobil, v);
-            else if (type.contains(QLatin1String("work")))
-                fill(c.jobtel, v);
-            else if (type.contains(QLatin1String("home")))
-                fill(c.hometel, v);
+            const QStringList labelList = labels.value(column.group).split(QStringLiteral(" ::: "));
+            const QStringList numbers = values(cell);
+            for (int n = 0; n < numbers.size(); ++n) {
+                const QString label = plainLabel(labelList.value(std::min<qsizetype>(n, labelList.size() - 1)));
+                placed.addPhone(numbers[n], ContactSlots::kindOf({label}), label);
+            }
+            break;
+        }
+        case OtherPhone:
+            for (const QString& number : values(cell))
+                placed.addPhone(number, ContactSlots::kindOf({column.label}), column.label);
+            break;
+        case Email:
+            for (const QString& address : values(cell))
+                placed.addEmail(address, groupLabel.isEmpty() ? QString() : QStringLiteral("بريد الكترونى (%1)").arg(groupLabel));
+            break;
+        case Org:
+            placed.addOrganisation(cell);
+            break;
+        case MoreInfo:
+            if (c.moreinfo.isEmpty())
+                c.moreinfo = cell;
+            break;
+        case Address:
+        case AddressPart: {
+            const QString group = column.group;
+            if (!addressGroups.contains(group))
+                addressGroups << group;
+            if (!groupLabel.isEmpty())
+                addressLabels.insert(group, QStringLiteral("العنوان (%1)").arg(groupLabel));
+            else if (!column.label.isEmpty() && targets[i] == AddressPart)
+                addressLabels.insert(group, column.label);
+            if (targets[i] == Address)
+                formatted.insert(group, cell);
             else
-                fill(c.mobil, v);
+                parts[group].insert(column.part, cell.trimmed());
             break;
         }
         case Ignore:
+        case Label:
             break;
         }
     }
+    // A home address, or one of no kind, has the first claim on the address field.
+    std::stable_sort(addressGroups.begin(), addressGroups.end(), [&addressLabels](const QString& a, const QString& b) {
+        auto isHome = [&addressLabels](const QString& group) {
+            const QString label = addressLabels.value(group);
+            return label.isEmpty() || label.contains(QLatin1String("home"), Qt::CaseInsensitive);
+        };
+        return isHome(a) && !isHome(b);
+    });
+    for (const QString& group : addressGroups) {
+        const QStringList joined = parts.value(group).values();
+        const QString whole = !formatted.value(group).trimmed().isEmpty() ? formatted.value(group)
+                                                                          : joined.join(QStringLiteral(", "));
+        for (const QString& address : values(whole))
+            placed.addAddress(address, addressLabels.value(group));
+    }
     if (c.name.isEmpty()) {
-        QStringList parts;
+        QStringList spoken;
         for (const QString& part : {first, middle, last})
             if (!part.trimmed().isEmpty())
-                parts << part.trimmed();
-        c.name = parts.join(QLatin1Char(' '));
+                spoken << part.trimmed();
+        c.name = spoken.join(QLatin1Char(' '));
     }
+    placed.finish();
+    if (movedToNotes)
+        *movedToNotes += placed.movedToNotes();
     return c;
 }

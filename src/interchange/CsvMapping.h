@@ -6,13 +6,26 @@
 #include <QStringList>
 
 // Which contact field each column of a CSV file fills. The guess knows the headers of our own
-// export and of common address books (Google, Outlook, Thunderbird); the user may change it.
+// export and of common address books: Google (the current "- Label" layout and the older
+// "- Type" one), Outlook and Thunderbird; the user may change it. Numbers, e-mails and
+// addresses that find no field go to the notes (see ContactSlots); Google's several values in
+// one cell (" ::: ") are split; an address spread over columns is joined street first.
 class CsvMapping
 {
 public:
     enum Target {
         Ignore, Name, FirstName, MiddleName, LastName, HomeTel, JobTel, Mobil, Fax, Address, Email, Org, MoreInfo,
-        PhoneByType // a phone value whose kind is in the column before it ("Phone 1 - Type")
+        PhoneByType, // a number whose kind is in its group's label column ("Phone 1 - Label")
+        OtherPhone,  // a number of another kind (pager, car, ISDN ...), its header naming the kind
+        AddressPart, // one part of an address spread over columns ("Home City")
+        Label,       // the kind of the other values of its group ("Phone 1 - Label")
+    };
+    // What a column holds beyond its field: the group of columns it belongs to ("phone 1",
+    // "home"), its label as the notes would show it, and an address part's place in the address.
+    struct Column {
+        QString group;
+        QString label;
+        int part = 0;
     };
 
     static CsvMapping guess(const QStringList& headers);
@@ -20,7 +33,9 @@ public:
     static QStringList ownHeaders();  // the header row we write
 
     QList<Target> targets;
-    bool hasNameSource() const;
+    QList<Column> columns; // beside targets, one per column
 
-    ContactFields contact(const QStringList& row) const;
+    bool hasNameSource() const;
+    // The contact of one row; movedToNotes, when given, grows by the values put into the notes.
+    ContactFields contact(const QStringList& row, int* movedToNotes = nullptr) const;
 };

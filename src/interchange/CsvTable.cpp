@@ -26,9 +26,9 @@ QChar CsvTable::detectDelimiter(const QString& text)
     return QLatin1Char(',');
 }
 
-QList<QStringList> CsvTable::read(const QByteArray& bytes, QChar* delimiterFound)
+QList<QStringList> CsvTable::read(const QByteArray& bytes, QChar* delimiterFound, const QByteArray& encoding)
 {
-    const QString text = TextDecoding::decode(bytes);
+    const QString text = encoding.isEmpty() ? TextDecoding::decode(bytes) : TextDecoding::decodeAs(bytes, encoding);
     const QChar delimiter = detectDelimiter(text);
     if (delimiterFound)
         *delimiterFound = delimiter;

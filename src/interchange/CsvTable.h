@@ -11,7 +11,9 @@
 class CsvTable
 {
 public:
-    static QList<QStringList> read(const QByteArray& bytes, QChar* delimiterFound = nullptr);
+    // encoding: one of TextDecoding::encodings(), or empty to detect it from the bytes.
+    static QList<QStringList> read(const QByteArray& bytes, QChar* delimiterFound = nullptr,
+                                   const QByteArray& encoding = QByteArray());
     static QByteArray write(const QList<QStringList>& rows);
     static QChar detectDelimiter(const QString& firstLine);
 };

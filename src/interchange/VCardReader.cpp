@@ -1,6 +1,9 @@
 #include "VCardReader.h"
 
+#include "ContactSlots.h"
 #include "TextDecoding.h"
+
+#include <QRegularExpression>
 
 namespace {
 
@@ -23,29 +26,39 @@ QByteArray decodeQuotedPrintable(const QByteArray& in)
     return out;
 }
 
-bool hasType(const QList<QByteArray>& params, const char* type)
+QStringList typeWords(const QList<QByteArray>& params)
 {
+    QStringList words;
     for (const QByteArray& p : params)
-        if (p == type)
-            return true;
-    return false;
+        words << QString::fromLatin1(p);
+    return words;
+}
+
+// Apple's labels come wrapped as "_$!<Father>!$_".
+QString plainLabel(QString label)
+{
+    if (label.startsWith(QLatin1String("_$!<")) && label.endsWith(QLatin1String(">!$_")))
+        label = label.mid(4, label.size() - 8);
+    return label.trimmed();
+}
+
+bool isBeginOrEnd(const QByteArray& name, const QByteArray& value, const char* which)
+{
+    return name == which && value.trimmed().toUpper() == "VCARD";
 }
 
 } // namespace
 
 bool VCardReader::looksLikeVCard(const QByteArray& bytes)
 {
-    const QString start = TextDecoding::decode(bytes.left(4096)).trimmed();
-    return start.startsWith(QLatin1String("BEGIN:VCARD"), Qt::CaseInsensitive);
+    static const QRegularExpression begin(QStringLiteral(R"(^\s*([\w-]+\.)?begin\s*:\s*vcard)"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    return begin.match(TextDecoding::decode(bytes.left(4096))).hasMatch();
 }
 
 std::vector<QByteArray> VCardReader::logicalLines(const QByteArray& input)
 {
     QByteArray bytes = input;
-    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
-        bytes = TextDecoding::decode(bytes).toUtf8();
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes.remove(0, 3);
     bytes.replace("\r\n", "\n");
     bytes.replace('\r', '\n');
     std::vector<QByteArray> lines;
@@ -54,9 +67,10 @@ std::vector<QByteArray> VCardReader::logicalLines(const QByteArray& input)
     for (const QByteArray& physical : bytes.split('\n')) {
         const bool folded = !physical.isEmpty() && (physical[0] == ' ' || physical[0] == '\t');
         if (!lines.empty() && softBreak) {
-            // Quoted-printable soft line break: the value goes on, with no folding blank.
+            // Quoted-printable soft line break: the value goes on. Writers that also fold the
+            // line put a blank in front, which belongs to no value.
             lines.back().chop(1);
-            lines.back() += physical;
+            lines.back() += folded ? physical.mid(1) : physical;
         } else if (!lines.empty() && folded) {
             lines.back() += physical.mid(1);
         } else if (inBase64 && !physical.isEmpty() && !physical.contains(':')) {
@@ -93,9 +107,11 @@ VCardReader::Property VCardReader::parse(const QByteArray& line)
     if (colon < 0)
         return property;
     const QList<QByteArray> head = line.left(colon).split(';');
-    property.name = head.first().toUpper();
-    if (const int dot = property.name.lastIndexOf('.'); dot >= 0)
-        property.name = property.name.mid(dot + 1); // item1.TEL
+    property.name = head.first().trimmed().toUpper();
+    if (const int dot = property.name.lastIndexOf('.'); dot >= 0) {
+        property.group = property.name.left(dot); // item1.TEL
+        property.name = property.name.mid(dot + 1);
+    }
     for (int i = 1; i < head.size(); ++i) {
         QByteArray param = head[i].trimmed();
         const int eq = param.indexOf('=');
@@ -105,13 +121,16 @@ VCardReader::Property VCardReader::parse(const QByteArray& line)
         if (key == "CHARSET") {
             property.charset = value;
         } else if (key == "ENCODING" || key.isEmpty()) {
-            const QByteArray upper = value.toUpper();
-            if (upper == "QUOTED-PRINTABLE")
-                property.quotedPrintable = true;
-            else if (upper == "BASE64" || upper == "B")
-                property.base64 = true;
-            else if (key.isEmpty())
-                property.params << upper;
+            // Bare parameters are types too, also as a list ("TEL;FAX,WORK").
+            for (const QByteArray& word : value.split(',')) {
+                const QByteArray upper = word.trimmed().toUpper();
+                if (upper == "QUOTED-PRINTABLE")
+                    property.quotedPrintable = true;
+                else if (upper == "BASE64" || upper == "B")
+                    property.base64 = true;
+                else if (key.isEmpty() && !upper.isEmpty())
+                    property.params << upper;
+            }
         } else if (key == "TYPE") {
             for (const QByteArray& type : value.split(','))
                 property.params << type.trimmed().toUpper();
@@ -121,10 +140,10 @@ VCardReader::Property VCardReader::parse(const QByteArray& line)
     return property;
 }
 
-QString VCardReader::value(const Property& property)
+QString VCardReader::value(const Property& property) const
 {
     const QByteArray bytes = property.quotedPrintable ? decodeQuotedPrintable(property.rawValue) : property.rawValue;
-    return TextDecoding::decode(bytes, property.charset);
+    return TextDecoding::decodeAs(bytes, property.charset.isEmpty() ? m_fileEncoding : property.charset);
 }
 
 QStringList VCardReader::components(const QString& value)
@@ -146,12 +165,14 @@ QStringList VCardReader::components(const QString& value)
     return parts;
 }
 
-QString VCardReader::unescape(const QString& text)
+QString VCardReader::unescape(const QString& text, const QByteArray& version)
 {
+    // vCard 2.1 knows one escape only, "\;"; every other backslash is an ordinary character.
+    const bool v21 = version.startsWith("2");
     QString out;
     out.reserve(text.size());
     for (int i = 0; i < text.size(); ++i) {
-        if (text[i] == QLatin1Char('\\') && i + 1 < text.size()) {
+        if (text[i] == QLatin1Char('\\') && i + 1 < text.size() && (!v21 || text[i + 1] == QLatin1Char(';'))) {
             const QChar next = text[++i];
             out += (next == QLatin1Char('n') || next == QLatin1Char('N')) ? QChar(QLatin1Char('\n')) : next;
         } else {
@@ -161,87 +182,129 @@ QString VCardReader::unescape(const QString& text)
     return out;
 }
 
-void VCardReader::apply(const Property& property, ContactFields& contact, QString& structuredName) const
+void VCardReader::apply(const Property& property, Card& card) const
 {
     if (property.base64)
         return;
     const QString text = value(property);
     const QByteArray& name = property.name;
-    auto setIfEmpty = [](QString& field, const QString& v) {
-        if (field.isEmpty())
-            field = v;
-    };
-    if (name == "FN") {
-        contact.name = unescape(text);
+    ContactFields& contact = card.contact;
+    if (name == "VERSION") {
+        card.version = text.trimmed().toLatin1();
+    } else if (name == "FN") {
+        contact.name = unescape(text, card.version);
     } else if (name == "N") {
         // Family;Given;Middle;Prefix;Suffix, written as a person says it.
         const QStringList parts = components(text);
         QStringList spoken;
         for (int i : {3, 1, 2, 0, 4})
-            if (i < parts.size() && !unescape(parts[i]).trimmed().isEmpty())
-                spoken << unescape(parts[i]).trimmed();
-        structuredName = spoken.join(QLatin1Char(' '));
-    } else if (name == "TEL") {
-        QString number = unescape(text);
-        if (number.startsWith(QLatin1String("tel:"), Qt::CaseInsensitive))
-            number = number.mid(4);
-        const QList<QByteArray>& types = property.params;
-        if (hasType(types, "FAX"))
-            setIfEmpty(contact.fax, number);
-        else if (hasType(types, "CELL") || hasType(types, "MOBILE"))
-            setIfEmpty(contact.mobil, number);
-        else if (hasType(types, "WORK"))
-            setIfEmpty(contact.jobtel, number);
-        else if (hasType(types, "HOME"))
-            setIfEmpty(contact.hometel, number);
-        else if (contact.mobil.isEmpty())
-            contact.mobil = number;
-        else
-            setIfEmpty(contact.hometel, number);
-    } else if (name == "ADR") {
-        QStringList parts;
-        for (const QString& part : components(text))
-            if (!unescape(part).trimmed().isEmpty())
-                parts << unescape(part);
-        setIfEmpty(contact.address, parts.join(QStringLiteral(", ")));
-    } else if (name == "EMAIL") {
-        setIfEmpty(contact.email, unescape(text));
-    } else if (name == "ORG") {
-        QStringList parts;
-        for (const QString& part : components(text))
-            if (!unescape(part).isEmpty())
-                parts << unescape(part);
-        setIfEmpty(contact.org, parts.join(QStringLiteral(", ")));
+            if (i < parts.size() && !unescape(parts[i], card.version).trimmed().isEmpty())
+                spoken << unescape(parts[i], card.version).trimmed();
+        card.structuredName = spoken.join(QLatin1Char(' '));
+    } else if (name == "TEL" || name == "EMAIL" || name == "ADR" || name == "ORG") {
+        card.pending.push_back({property, text});
+    } else if (name == "X-ABLABEL") {
+        card.groupLabels.insert(property.group, plainLabel(unescape(text, card.version)));
     } else if (name == "NOTE") {
-        contact.moreinfo = contact.moreinfo.isEmpty() ? unescape(text)
-                                                      : contact.moreinfo + QLatin1Char('\n') + unescape(text);
+        const QString note = unescape(text, card.version);
+        contact.moreinfo = contact.moreinfo.isEmpty() ? note : contact.moreinfo + QLatin1Char('\n') + note;
+    } else if (name == "X-QAV-NOTE-LINE-ENDS") {
+        card.noteLineEnds = text.trimmed().toUpper();
     }
 }
 
-bool VCardReader::read(const QByteArray& bytes)
+void VCardReader::finish(Card& card)
+{
+    ContactFields& contact = card.contact;
+    if (contact.name.trimmed().isEmpty())
+        contact.name = card.structuredName;
+    ContactSlots placed(contact);
+    for (const Pending& item : card.pending) {
+        const Property& p = item.property;
+        const QString label = card.groupLabels.value(p.group);
+        if (p.name == "TEL") {
+            QString number = unescape(item.text, card.version).trimmed();
+            if (number.startsWith(QLatin1String("tel:"), Qt::CaseInsensitive))
+                number = number.mid(4);
+            const ContactSlots::PhoneKind kind =
+                ContactSlots::kindOf(label.isEmpty() ? typeWords(p.params) : typeWords(p.params) << label);
+            const QString shownLabel = !label.isEmpty() ? label
+                                       : kind == ContactSlots::PhoneKind::Other
+                                           ? typeWords(p.params).join(QLatin1Char(',')).toLower()
+                                           : ContactSlots::kindLabel(kind);
+            placed.addPhone(number, kind, shownLabel);
+        } else if (p.name == "EMAIL") {
+            placed.addEmail(unescape(item.text, card.version), label);
+        } else if (p.name == "ADR") {
+            // PO box;extended;street;locality;region;postal code;country, read street first.
+            const QStringList parts = components(item.text);
+            QStringList shown;
+            for (int i : {2, 1, 0, 3, 4, 5, 6})
+                if (const QString part = unescape(parts.value(i), card.version).trimmed(); !part.isEmpty())
+                    shown << part;
+            const bool work = p.params.contains("WORK");
+            placed.addAddress(shown.join(QStringLiteral(", ")),
+                             !label.isEmpty() ? label : work ? QStringLiteral("عنوان العمل") : QString());
+        } else if (p.name == "ORG") {
+            QStringList parts;
+            for (const QString& part : components(item.text))
+                if (const QString unit = unescape(part, card.version).trimmed(); !unit.isEmpty())
+                    parts << unit;
+            placed.addOrganisation(parts.join(QStringLiteral(", ")), label);
+        }
+    }
+    placed.finish();
+    m_movedToNotes += placed.movedToNotes();
+    if (!card.noteLineEnds.isEmpty()) {
+        QString notes;
+        int lineBreak = 0;
+        for (const QChar ch : contact.moreinfo) {
+            if (ch == QLatin1Char('\n') && lineBreak < card.noteLineEnds.size() && card.noteLineEnds.at(lineBreak++) == QLatin1Char('C'))
+                notes += QLatin1Char('\r');
+            notes += ch;
+        }
+        contact.moreinfo = notes;
+    }
+    m_contacts.push_back(contact);
+}
+
+bool VCardReader::read(const QByteArray& input)
 {
     m_contacts.clear();
-    bool inCard = false;
+    m_movedToNotes = 0;
+    m_incomplete = 0;
+    // The file's encoding is decided once; UTF-16 is read as the UTF-8 it holds.
+    QByteArray bytes = input;
+    m_fileEncoding = TextDecoding::detectEncoding(bytes);
+    if (m_fileEncoding.startsWith("UTF-16")) {
+        bytes = TextDecoding::decodeAs(bytes, m_fileEncoding).toUtf8();
+        m_fileEncoding = "UTF-8";
+    } else if (bytes.startsWith("\xEF\xBB\xBF")) {
+        bytes.remove(0, 3);
+    }
     bool sawCard = false;
-    ContactFields contact;
-    QString structuredName;
+    // A card that begins inside another (an agent's card) is read as a card of its own; the
+    // outer one goes on after it.
+    std::vector<Card> open;
     for (const QByteArray& line : logicalLines(bytes)) {
         const Property property = parse(line);
-        if (property.name == "BEGIN" && property.rawValue.trimmed().toUpper() == "VCARD") {
-            inCard = true;
+        if (isBeginOrEnd(property.name, property.rawValue, "BEGIN")) {
+            open.emplace_back();
             sawCard = true;
-            contact = ContactFields();
-            structuredName.clear();
-        } else if (property.name == "END" && property.rawValue.trimmed().toUpper() == "VCARD") {
-            if (inCard) {
-                if (contact.name.trimmed().isEmpty())
-                    contact.name = structuredName;
-                m_contacts.push_back(contact);
+        } else if (isBeginOrEnd(property.name, property.rawValue, "END")) {
+            if (!open.empty()) {
+                finish(open.back());
+                open.pop_back();
             }
-            inCard = false;
-        } else if (inCard) {
-            apply(property, contact, structuredName);
+        } else if (!open.empty()) {
+            apply(property, open.back());
         }
+    }
+    // The file ended inside a card: what it holds is kept, and counted as incomplete.
+    while (!open.empty()) {
+        finish(open.back());
+        open.pop_back();
+        ++m_incomplete;
     }
     return sawCard;
 }

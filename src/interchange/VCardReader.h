@@ -3,23 +3,32 @@
 #include "ContactFields.h"
 
 #include <QByteArray>
+#include <QHash>
 
 #include <vector>
 
 // Reads vCard 2.1, 3.0 and 4.0: folded lines, quoted-printable with soft breaks and a charset,
-// escaped commas, semicolons and backslashes, parameters with and without "TYPE=", several
-// cards, a byte-order mark, CRLF or LF, unknown properties and embedded pictures (skipped).
+// escaped commas, semicolons and backslashes (in 2.1 only "\;" is an escape), parameters with and
+// without "TYPE=", grouped properties and their labels, several cards, cards nested in a card
+// and a last card cut off before its END, a byte-order mark, CRLF or LF, unknown properties and
+// embedded pictures (skipped). Numbers, e-mails and addresses that find no field of their own
+// go to the notes, never away.
 class VCardReader
 {
 public:
     // False when the bytes hold no vCard at all.
     bool read(const QByteArray& bytes);
     const std::vector<ContactFields>& contacts() const { return m_contacts; }
+    // Values put into the notes because their fields were taken.
+    int movedToNotes() const { return m_movedToNotes; }
+    // Cards that ended with the file instead of with END:VCARD.
+    int incompleteCards() const { return m_incomplete; }
 
     static bool looksLikeVCard(const QByteArray& bytes);
 
 private:
     struct Property {
+        QByteArray group;
         QByteArray name;
         QList<QByteArray> params; // upper-case, "TYPE=" removed from types
         QByteArray rawValue;
@@ -27,12 +36,30 @@ private:
         bool quotedPrintable = false;
         bool base64 = false;
     };
+    // A number, e-mail or address waits for the end of its card, where its group's label is known.
+    struct Pending {
+        Property property;
+        QString text;
+    };
+    struct Card {
+        ContactFields contact;
+        QString structuredName;
+        QByteArray version;
+        QString noteLineEnds; // "C" for each CRLF line break of the notes, "L" for each LF
+        std::vector<Pending> pending;
+        QHash<QByteArray, QString> groupLabels;
+    };
+
     static std::vector<QByteArray> logicalLines(const QByteArray& bytes);
     static Property parse(const QByteArray& line);
-    static QString value(const Property& property);
+    QString value(const Property& property) const;
     static QStringList components(const QString& value);
-    static QString unescape(const QString& text);
-    void apply(const Property& property, ContactFields& contact, QString& structuredName) const;
+    static QString unescape(const QString& text, const QByteArray& version);
+    void apply(const Property& property, Card& card) const;
+    void finish(Card& card);
 
     std::vector<ContactFields> m_contacts;
+    QByteArray m_fileEncoding = "UTF-8";
+    int m_movedToNotes = 0;
+    int m_incomplete = 0;
 };

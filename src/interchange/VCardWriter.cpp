@@ -1,5 +1,7 @@
 #include "VCardWriter.h"
 
+#include "PersonName.h"
+
 QString VCardWriter::escape(const QString& text)
 {
     QString out;
@@ -43,7 +45,10 @@ QByteArray VCardWriter::card(const ContactFields& c) const
     line(out, QStringLiteral("BEGIN:VCARD"));
     line(out, v4 ? QStringLiteral("VERSION:4.0") : QStringLiteral("VERSION:3.0"));
     line(out, QStringLiteral("FN:") + escape(c.name));
-    line(out, QStringLiteral("N:") + escape(c.name) + QStringLiteral(";;;;"));
+    // The name in its parts (family;given;middle), so that readers never take it all for a surname.
+    const PersonName parts = PersonName::split(c.name);
+    line(out, QStringLiteral("N:") + escape(parts.family) + QLatin1Char(';') + escape(parts.given) + QLatin1Char(';') +
+                  escape(parts.middle) + QStringLiteral(";;"));
     auto tel = [&](const QString& number, const char* types4, const char* types3) {
         if (!number.isEmpty())
             line(out, QStringLiteral("TEL;TYPE=") + QLatin1String(v4 ? types4 : types3) + QLatin1Char(':') +
@@ -62,6 +67,15 @@ QByteArray VCardWriter::card(const ContactFields& c) const
         line(out, QStringLiteral("ORG:") + escape(c.org));
     if (!c.moreinfo.isEmpty())
         line(out, QStringLiteral("NOTE:") + escape(c.moreinfo));
+    // vCard has no way to write a carriage return: which line breaks of the notes were CRLF ("C")
+    // and which LF ("L") is kept beside them, and this program's reader puts them back.
+    if (c.moreinfo.contains(QLatin1String("\r\n"))) {
+        QString ends;
+        for (qsizetype i = 0; i < c.moreinfo.size(); ++i)
+            if (c.moreinfo[i] == QLatin1Char('\n'))
+                ends += i > 0 && c.moreinfo[i - 1] == QLatin1Char('\r') ? QLatin1Char('C') : QLatin1Char('L');
+        line(out, QStringLiteral("X-QAV-NOTE-LINE-ENDS:") + ends);
+    }
     line(out, QStringLiteral("END:VCARD"));
     return out;
 }

@@ -171,8 +171,8 @@ void TestInterchange::commonHeadersAreRecognised()
                                 QStringLiteral("Phone 2 - Value"), QStringLiteral("Organization 1 - Name"),
                                 QStringLiteral("Notes")};
     CsvMapping mapping = CsvMapping::guess(google);
-    QCOMPARE(mapping.targets, (QList<T>{T::Name, T::FirstName, T::LastName, T::Email, T::Ignore, T::PhoneByType,
-                                       T::Ignore, T::PhoneByType, T::Org, T::MoreInfo}));
+    QCOMPARE(mapping.targets, (QList<T>{T::Name, T::FirstName, T::LastName, T::Email, T::Label, T::PhoneByType,
+                                       T::Label, T::PhoneByType, T::Org, T::MoreInfo}));
     const ContactFields c = mapping.contact({QStringLiteral("Ali Hassan"), {}, {}, QStringLiteral("a@b.c"),
                                              QStringLiteral("Mobile"), QStringLiteral("0100"),
                                              QStringLiteral("Work Fax"), QStringLiteral("0222"),

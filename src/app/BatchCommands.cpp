@@ -1,0 +1,139 @@
+#include "BatchCommands.h"
+
+#include "ContactFileReader.h"
+#include "ContactImporter.h"
+#include "CsvTable.h"
+#include "PassedOver.h"
+#include "SharedData.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <cstdio>
+
+namespace {
+
+void print(std::FILE* stream, const QString& text)
+{
+    const QByteArray bytes = (text + QLatin1Char('\n')).toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+int fail(const QString& reason)
+{
+    // One line: whatever the reason says, it stays on one line for the script that reads it.
+    QString line = reason;
+    line.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    print(stderr, QStringLiteral("qavtelephone: ") + line);
+    return 1;
+}
+
+struct Directory {
+    QString code;
+    QString pass;
+};
+
+// The directory of that name, or none (an empty code).
+Directory findDirectory(const QString& name)
+{
+    Directory found;
+    DataConnection& connection = SharedData::connection();
+    PassedOver::note(
+        connection.query(QStringLiteral("SELECT code, pass FROM dirg WHERE dirname = ? ORDER BY code LIMIT 1"), {name},
+                         [&found](sqlite3_stmt* row) {
+                             found.code = DataConnection::columnText(row, 0);
+                             found.pass = DataConnection::columnText(row, 1);
+                         }),
+        Q_FUNC_INFO);
+    return found;
+}
+
+// A locked directory opens only with its password, read from the given file (one line).
+QString refusedPassword(const Directory& directory, const QString& name, const QString& passwordFile)
+{
+    if (directory.pass == QLatin1String("0"))
+        return QString();
+    if (passwordFile.isEmpty())
+        return QStringLiteral("الدليل \"%1\" مقفل برمز حماية: استخدم --password-file").arg(name);
+    QFile file(passwordFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("لا يمكن قراءة ملف رمز الحماية: %1").arg(file.errorString());
+    QString typed = QString::fromUtf8(file.readAll());
+    while (typed.endsWith(QLatin1Char('\n')) || typed.endsWith(QLatin1Char('\r')))
+        typed.chop(1);
+    return typed == directory.pass ? QString() : QStringLiteral("رمز الحماية غير صحيح");
+}
+
+} // namespace
+
+int BatchCommands::run(const CommandLine::Request& request)
+{
+    if (DataResult opened = OpenDatabase(); !opened)
+        return fail(QStringLiteral("لا يمكن فتح قاعدة البيانات %1: %2").arg(SharedData::databasePath(), opened.error));
+    return request.action == CommandLine::Request::Action::Import ? importFile(request) : exportDirectory(request);
+}
+
+int BatchCommands::importFile(const CommandLine::Request& request)
+{
+    QFile file(request.file);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("تعذر فتح الملف %1: %2").arg(request.file, file.errorString()));
+    const QByteArray bytes = file.readAll();
+    ContactFileContents contents;
+    switch (ContactFileReader::kindOf(request.file, bytes)) {
+    case ContactFileReader::Kind::VCard:
+        contents = ContactFileReader::readVCard(bytes);
+        break;
+    case ContactFileReader::Kind::Csv: {
+        // The columns as the mapping window would propose them.
+        const QList<QStringList> rows = CsvTable::read(bytes);
+        contents = ContactFileReader::readCsv(rows, CsvMapping::guess(rows.value(0)));
+        break;
+    }
+    case ContactFileReader::Kind::None:
+        return fail(QStringLiteral("الملف %1 ليس ملف جهات اتصال (vCard أو CSV)").arg(request.file));
+    }
+
+    Directory directory = findDirectory(request.directory);
+    if (directory.code.isEmpty()) {
+        DataConnection& connection = SharedData::connection();
+        if (DataResult added = connection.execute(QStringLiteral("INSERT INTO dirg (dirname, pass) VALUES (?, '0')"),
+                                                  {request.directory});
+            !added)
+            return fail(QStringLiteral("تعذر إنشاء الدليل \"%1\": %2").arg(request.directory, added.error));
+        directory = findDirectory(request.directory);
+    }
+    if (const QString refused = refusedPassword(directory, request.directory, request.passwordFile);
+        !refused.isEmpty())
+        return fail(refused);
+
+    ImportSummary summary = ContactImporter::run(SharedData::connection(), contents.contacts, directory.code);
+    summary.movedToNotes = contents.movedToNotes;
+    summary.incomplete = contents.incomplete;
+    if (!summary.error.isEmpty())
+        return fail(QStringLiteral("تعذر الاستيراد , لم يتغير شىء: %1").arg(summary.error));
+    print(stdout, summary.text());
+    return 0;
+}
+
+int BatchCommands::exportDirectory(const CommandLine::Request& request)
+{
+    const Directory directory = findDirectory(request.directory);
+    if (directory.code.isEmpty())
+        return fail(QStringLiteral("لا يوجد دليل باسم \"%1\"").arg(request.directory));
+    if (const QString refused = refusedPassword(directory, request.directory, request.passwordFile);
+        !refused.isEmpty())
+        return fail(refused);
+    using Format = ContactExporter::Format;
+    const Format formats[] = {Format::VCard4, Format::VCard3, Format::Csv, Format::GoogleCsv, Format::OutlookCsv};
+    const Format format = formats[CommandLine::exportFormats().indexOf(request.format)];
+    const auto contacts = ContactExporter::directoryContacts(SharedData::connection(), directory.code);
+    // Written whole or not at all: an older file of that name survives a failed export.
+    QSaveFile file(request.file);
+    if (!file.open(QIODevice::WriteOnly) || file.write(ContactExporter::encode(contacts, format)) < 0 ||
+        !file.commit())
+        return fail(QStringLiteral("تعذر حفظ الملف %1: %2").arg(request.file, file.errorString()));
+    print(stdout, QStringLiteral("تم تصدير %1 من جهات الاتصال إلى الملف %2").arg(contacts.size()).arg(request.file));
+    return 0;
+}

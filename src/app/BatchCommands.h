@@ -1,0 +1,15 @@
+#pragma once
+
+#include "CommandLine.h"
+
+// Import and export without a window, for scripts: the summary on standard output and exit
+// status 0, or a one-line reason on standard error and status 1. Never a message box.
+class BatchCommands
+{
+public:
+    static int run(const CommandLine::Request& request);
+
+private:
+    static int importFile(const CommandLine::Request& request);
+    static int exportDirectory(const CommandLine::Request& request);
+};

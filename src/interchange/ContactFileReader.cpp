@@ -1,0 +1,31 @@
+#include "ContactFileReader.h"
+
+#include "TextDecoding.h"
+#include "VCardReader.h"
+
+ContactFileReader::Kind ContactFileReader::kindOf(const QString& path, const QByteArray& bytes)
+{
+    if (TextDecoding::looksBinary(bytes))
+        return Kind::None;
+    if (VCardReader::looksLikeVCard(bytes))
+        return Kind::VCard;
+    if (path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive) ||
+        path.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive))
+        return Kind::Csv;
+    return Kind::None;
+}
+
+ContactFileContents ContactFileReader::readVCard(const QByteArray& bytes)
+{
+    VCardReader reader;
+    reader.read(bytes);
+    return {reader.contacts(), reader.movedToNotes(), reader.incompleteCards()};
+}
+
+ContactFileContents ContactFileReader::readCsv(const QList<QStringList>& rows, const CsvMapping& mapping)
+{
+    ContactFileContents contents;
+    for (qsizetype i = 1; i < rows.size(); ++i)
+        contents.contacts.push_back(mapping.contact(rows[i], &contents.movedToNotes));
+    return contents;
+}

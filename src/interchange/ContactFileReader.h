@@ -1,0 +1,31 @@
+#pragma once
+
+#include "ContactFields.h"
+#include "CsvMapping.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+// What a contact file held, ready to import, with what an import summary tells about it.
+struct ContactFileContents {
+    std::vector<ContactFields> contacts;
+    int movedToNotes = 0;
+    int incomplete = 0;
+};
+
+// Reads the contact files the import takes: vCard, whatever the name, and CSV by its name
+// (".csv", ".txt"). Binary files and anything else are no contact files.
+class ContactFileReader
+{
+public:
+    enum class Kind { VCard, Csv, None };
+    static Kind kindOf(const QString& path, const QByteArray& bytes);
+
+    static ContactFileContents readVCard(const QByteArray& bytes);
+    // rows: the file's rows, the header first; mapping: which column fills which field.
+    static ContactFileContents readCsv(const QList<QStringList>& rows, const CsvMapping& mapping);
+};

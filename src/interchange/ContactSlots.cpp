@@ -1,0 +1,176 @@
+#include "ContactSlots.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
+
+namespace {
+
+bool fill(QString& slot, const QString& value)
+{
+    if (!slot.isEmpty())
+        return false;
+    slot = value;
+    return true;
+}
+
+} // namespace
+
+ContactSlots::PhoneKind ContactSlots::kindOf(const QStringList& words)
+{
+    QStringList upper;
+    for (const QString& word : words)
+        for (const QString& part : word.toUpper().split(QRegularExpression(QStringLiteral("[^A-Z]+")), Qt::SkipEmptyParts))
+            upper << part;
+    auto has = [&upper](std::initializer_list<const char*> names) {
+        for (const char* name : names)
+            if (upper.contains(QLatin1String(name)))
+                return true;
+        return false;
+    };
+    if (has({"FAX", "FACSIMILE"}))
+        return PhoneKind::Fax;
+    if (has({"CELL", "MOBILE", "IPHONE", "CELLULAR"}))
+        return PhoneKind::Mobile;
+    if (has({"PAGER", "ISDN", "VIDEO", "TEXTPHONE", "TTY", "TDD", "TELEX", "CAR", "MODEM", "BBS", "MSG", "RADIO"}))
+        return PhoneKind::Other;
+    if (has({"WORK", "BUSINESS", "COMPANY", "OFFICE"}))
+        return PhoneKind::Work;
+    if (has({"HOME"}))
+        return PhoneKind::Home;
+    upper.removeAll(QStringLiteral("VOICE"));
+    upper.removeAll(QStringLiteral("PREF"));
+    upper.removeAll(QStringLiteral("MAIN"));
+    upper.removeAll(QStringLiteral("PHONE"));
+    upper.removeAll(QStringLiteral("TEL"));
+    upper.removeAll(QStringLiteral("TELEPHONE"));
+    upper.removeAll(QStringLiteral("PRIMARY"));
+    return upper.isEmpty() ? PhoneKind::Unknown : PhoneKind::Other;
+}
+
+QString ContactSlots::kindLabel(PhoneKind kind)
+{
+    switch (kind) {
+    case PhoneKind::Home:
+        return QStringLiteral("ت/ منزل");
+    case PhoneKind::Work:
+        return QStringLiteral("ت/عمل");
+    case PhoneKind::Mobile:
+        return QStringLiteral("موبايل");
+    case PhoneKind::Fax:
+        return QStringLiteral("فاكس");
+    case PhoneKind::Unknown:
+    case PhoneKind::Other:
+        break;
+    }
+    return QStringLiteral("تليفون");
+}
+
+bool ContactSlots::holds(const QString& value) const
+{
+    const ContactFields& c = m_contact;
+    for (const QString* slot : {&c.hometel, &c.jobtel, &c.mobil, &c.fax, &c.email, &c.address, &c.org})
+        if (*slot == value)
+            return true;
+    for (const QString& line : m_overflow)
+        if (line.endsWith(QStringLiteral(": ") + value))
+            return true;
+    return false;
+}
+
+void ContactSlots::overflow(const QString& label, const QString& value)
+{
+    m_overflow << label.trimmed() + QStringLiteral(": ") + value;
+}
+
+void ContactSlots::addPhone(const QString& number, PhoneKind kind, const QString& label)
+{
+    if (!number.trimmed().isEmpty())
+        m_phones.push_back({number.trimmed(), kind, label});
+}
+
+QString* ContactSlots::ownSlot(PhoneKind kind)
+{
+    ContactFields& c = m_contact;
+    QString* own = nullptr;
+    switch (kind) {
+    case PhoneKind::Unknown:
+    case PhoneKind::Home:
+        own = &c.hometel;
+        break;
+    case PhoneKind::Work:
+        own = &c.jobtel;
+        break;
+    case PhoneKind::Mobile:
+        own = &c.mobil;
+        break;
+    case PhoneKind::Fax:
+        own = &c.fax;
+        break;
+    case PhoneKind::Other:
+        break;
+    }
+    return own;
+}
+
+void ContactSlots::placeElsewhere(const Phone& phone)
+{
+    if (holds(phone.number))
+        return;
+    // A voice number takes any free voice slot; a fax is never put where people would call it.
+    ContactFields& c = m_contact;
+    if (phone.kind != PhoneKind::Fax)
+        for (QString* slot : {&c.hometel, &c.mobil, &c.jobtel})
+            if (fill(*slot, phone.number))
+                return;
+    overflow(phone.label.isEmpty() ? kindLabel(phone.kind) : phone.label, phone.number);
+}
+
+void ContactSlots::addEmail(const QString& address, const QString& label)
+{
+    const QString value = address.trimmed();
+    if (value.isEmpty() || holds(value) || fill(m_contact.email, value))
+        return;
+    overflow(label.isEmpty() ? QStringLiteral("بريد الكترونى") : label, value);
+}
+
+void ContactSlots::addAddress(const QString& address, const QString& label)
+{
+    // An address takes one line here; the lines of a formatted address are joined.
+    QString value = address.trimmed();
+    value.replace(QRegularExpression(QStringLiteral("\\s*[\\r\\n]+\\s*")), QStringLiteral(", "));
+    if (value.isEmpty() || holds(value) || fill(m_contact.address, value))
+        return;
+    overflow(label.isEmpty() ? QStringLiteral("العنوان") : label, value);
+}
+
+void ContactSlots::addOrganisation(const QString& organisation, const QString& label)
+{
+    const QString value = organisation.trimmed();
+    if (value.isEmpty() || holds(value) || fill(m_contact.org, value))
+        return;
+    overflow(label.isEmpty() ? QStringLiteral("المؤسسة") : label, value);
+}
+
+void ContactSlots::finish()
+{
+    auto rank = [](PhoneKind kind) { return kind == PhoneKind::Unknown ? 1 : kind == PhoneKind::Other ? 2 : 0; };
+    std::stable_sort(m_phones.begin(), m_phones.end(),
+                     [&rank](const Phone& a, const Phone& b) { return rank(a.kind) < rank(b.kind); });
+    // Every number gets the slot of its kind while it is free, before any takes another's.
+    std::vector<Phone> homeless;
+    for (const Phone& phone : m_phones) {
+        if (holds(phone.number))
+            continue;
+        QString* own = ownSlot(phone.kind);
+        if (!own || !fill(*own, phone.number))
+            homeless.push_back(phone);
+    }
+    for (const Phone& phone : homeless)
+        placeElsewhere(phone);
+    m_phones.clear();
+    if (m_overflow.isEmpty())
+        return;
+    const QString lines = m_overflow.join(QLatin1Char('\n'));
+    m_contact.moreinfo = m_contact.moreinfo.isEmpty() ? lines : m_contact.moreinfo + QLatin1Char('\n') + lines;
+}

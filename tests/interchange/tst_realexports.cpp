@@ -1,0 +1,199 @@
+// Files as other address books write them (Google's two CSV layouts, Outlook, Thunderbird, a
+// phone's vCards): every number, e-mail, organisation and address they hold arrives, in a field
+// or in the notes, and survives export and import again in every layout.
+#include "ContactFileReader.h"
+#include "ContactImporter.h"
+#include "CsvTable.h"
+#include "TestDatabase.h"
+
+#include <QFile>
+#include <QtTest>
+
+namespace {
+
+ContactFileContents readSample(const QString& name)
+{
+    QFile file(QStringLiteral(QAV_SAMPLES "/") + name);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("missing sample %s", qPrintable(name));
+    const QByteArray bytes = file.readAll();
+    if (ContactFileReader::kindOf(name, bytes) == ContactFileReader::Kind::VCard)
+        return ContactFileReader::readVCard(bytes);
+    const QList<QStringList> rows = CsvTable::read(bytes);
+    return ContactFileReader::readCsv(rows, CsvMapping::guess(rows.value(0)));
+}
+
+const ContactFields& named(const ContactFileContents& contents, const QString& name)
+{
+    for (const ContactFields& c : contents.contacts)
+        if (c.name == name)
+            return c;
+    qFatal("no contact named %s", qPrintable(name));
+}
+
+// Every value of a contact, in its field or as a line of the notes.
+bool holds(const ContactFields& c, const QString& value)
+{
+    for (const QString& field : {c.hometel, c.jobtel, c.mobil, c.fax, c.email, c.address, c.org})
+        if (field == value)
+            return true;
+    return c.moreinfo.contains(QStringLiteral(": ") + value);
+}
+
+} // namespace
+
+class TestRealExports : public QObject
+{
+    Q_OBJECT
+private slots:
+    void googleCurrentLayout();
+    void googleOlderLayout();
+    void outlookSpreadAddressesAndManyNumbers();
+    void thunderbirdInWindows1256();
+    void phoneVCardsWithTheirQuirks();
+    void everySampleSurvivesExportAndImport_data();
+    void everySampleSurvivesExportAndImport();
+};
+
+void TestRealExports::googleCurrentLayout()
+{
+    const ContactFileContents read = readSample(QStringLiteral("google-current.csv"));
+    QCOMPARE(read.contacts.size(), size_t(2));
+    const ContactFields& mona = named(read, QStringLiteral("منى أحمد الشريف"));
+    // Two mobiles in one cell: the first in the mobile slot, the second in a free voice slot.
+    QCOMPARE(mona.mobil, QStringLiteral("+20 100 111 2222"));
+    QCOMPARE(mona.hometel, QStringLiteral("+20 122 333 4444"));
+    QCOMPARE(mona.jobtel, QStringLiteral("02 2345 6789"));
+    QCOMPARE(mona.org, QStringLiteral("شركة النيل"));
+    QCOMPARE(mona.email, QStringLiteral("mona@example.org"));
+    QCOMPARE(mona.address, QStringLiteral("12 شارع التحرير, الدقى, الجيزة"));
+    QVERIFY(mona.moreinfo.startsWith(QStringLiteral("صديقة الدراسة\n")));
+    QVERIFY(mona.moreinfo.contains(QStringLiteral("Father: 02 2555 0000")));
+    QVERIFY(holds(mona, QStringLiteral("mona@nile.example")));
+
+    const ContactFields& john = named(read, QStringLiteral("John Smith"));
+    QCOMPARE(john.fax, QStringLiteral("+1 555 0100"));
+    QCOMPARE(john.hometel, QStringLiteral("+1 555 0199")); // a pager, in the first free voice slot
+    QCOMPARE(john.org, QStringLiteral("Acme Ltd"));
+    // No formatted address: its parts, street first, without empty ones.
+    QCOMPARE(john.address, QStringLiteral("1 Main Street, Springfield, IL, 62701, USA"));
+    QCOMPARE(read.movedToNotes, 2);
+}
+
+void TestRealExports::googleOlderLayout()
+{
+    const ContactFileContents read = readSample(QStringLiteral("google-older.csv"));
+    const ContactFields& karim = named(read, QStringLiteral("كريم سالم"));
+    QCOMPARE(karim.mobil, QStringLiteral("01001234567"));
+    QCOMPARE(karim.hometel, QStringLiteral("0233334444"));
+    QCOMPARE(karim.org, QStringLiteral("مكتب سالم"));
+    QCOMPARE(karim.email, QStringLiteral("karim@example.org"));
+    QCOMPARE(karim.address, QStringLiteral("5 شارع النصر, المعادى"));
+}
+
+void TestRealExports::outlookSpreadAddressesAndManyNumbers()
+{
+    const ContactFileContents read = readSample(QStringLiteral("outlook.csv"));
+    const ContactFields& sara = named(read, QStringLiteral("Sara Nabil"));
+    QCOMPARE(sara.hometel, QStringLiteral("03 555 1234"));
+    QCOMPARE(sara.jobtel, QStringLiteral("03 480 0000"));
+    QCOMPARE(sara.mobil, QStringLiteral("0111 222 3333"));
+    QCOMPARE(sara.fax, QStringLiteral("03 480 0001"));
+    QCOMPARE(sara.address, QStringLiteral("22 El Horreya Rd, Apt 4, Alexandria, 21500, Egypt"));
+    QCOMPARE(sara.email, QStringLiteral("sara@delta.example"));
+    for (const QString& kept : {QStringLiteral("03 480 0002"), QStringLiteral("0800 123"),
+                                QStringLiteral("0109 876 5432"), QStringLiteral("sara.n@example.org"),
+                                QStringLiteral("7 Port Said St, Alexandria, Egypt")})
+        QVERIFY2(holds(sara, kept), qPrintable(kept));
+    QVERIFY(sara.moreinfo.startsWith(QStringLiteral("line one\r\nline two\n")));
+    QCOMPARE(read.movedToNotes, 5);
+}
+
+void TestRealExports::thunderbirdInWindows1256()
+{
+    const ContactFileContents read = readSample(QStringLiteral("thunderbird.csv"));
+    const ContactFields& hala = named(read, QStringLiteral("هالة مصطفى"));
+    QCOMPARE(hala.address, QStringLiteral("3 شارع الهرم, الجيزة, مصر"));
+    QCOMPARE(hala.jobtel, QStringLiteral("0227778888"));
+    QCOMPARE(hala.hometel, QStringLiteral("0226665555"));
+    QCOMPARE(hala.mobil, QStringLiteral("01223334444"));
+    QCOMPARE(hala.fax, QStringLiteral("0227778889"));
+    QCOMPARE(hala.org, QStringLiteral("دار النشر"));
+    for (const QString& kept : {QStringLiteral("0900"), QStringLiteral("hala.m@example.net"),
+                                QStringLiteral("10 شارع قصر النيل, القاهرة")})
+        QVERIFY2(holds(hala, kept), qPrintable(kept));
+}
+
+void TestRealExports::phoneVCardsWithTheirQuirks()
+{
+    const ContactFileContents read = readSample(QStringLiteral("phone.vcf"));
+    QCOMPARE(read.contacts.size(), size_t(5)); // the nested card and the cut-off one included
+    QCOMPARE(read.incomplete, 1);
+
+    const ContactFields& nadia = named(read, QStringLiteral("نادية حسن"));
+    QCOMPARE(nadia.mobil, QStringLiteral("01001112222")); // CELL;HOME is a mobile
+    QCOMPARE(nadia.hometel, QStringLiteral("0225556666")); // VOICE alone: a home number
+    QCOMPARE(nadia.fax, QStringLiteral("0224445555"));     // FAX,WORK without TYPE=
+    QCOMPARE(nadia.jobtel, QStringLiteral("01223334444")); // the second mobile, in a free slot
+    QVERIFY(nadia.moreinfo.startsWith(QStringLiteral("ملاحظة طويلة تمتد على سطرين\n")));
+    for (const QString& kept : {QStringLiteral("0900111"), QStringLiteral("0227778888"),
+                                QStringLiteral("nadia@work.example")})
+        QVERIFY2(holds(nadia, kept), qPrintable(kept));
+
+    const ContactFields& omar = named(read, QStringLiteral("Omar Farouk")); // "item1.begin:vcard"
+    QCOMPARE(omar.mobil, QStringLiteral("+20 100 000 0002"));
+    QCOMPARE(omar.hometel, QStringLiteral("+20 100 000 0001"));
+    QCOMPARE(omar.address, QStringLiteral("1 Nile St, Cairo, 11511, Egypt"));
+    QVERIFY(omar.moreinfo.contains(QStringLiteral("9 Tahrir Sq, Cairo, Egypt")));
+    QVERIFY(omar.moreinfo.startsWith(QStringLiteral("C:\\temp, kept")));
+    QCOMPARE(named(read, QStringLiteral("Agent Amr")).hometel, QStringLiteral("0100 999"));
+
+    // vCard 2.1: a backslash is a backslash; one bad byte costs one character.
+    const ContactFields& samir = named(read, QString::fromUtf8("Bad \xEF\xBF\xBD byte Samir"));
+    QCOMPARE(samir.moreinfo, QStringLiteral("C:\\temp\\new"));
+    QCOMPARE(named(read, QStringLiteral("Cut Off")).hometel, QStringLiteral("0102"));
+}
+
+void TestRealExports::everySampleSurvivesExportAndImport_data()
+{
+    QTest::addColumn<QString>("sample");
+    for (const char* name : {"google-current.csv", "google-older.csv", "outlook.csv", "thunderbird.csv", "phone.vcf"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+void TestRealExports::everySampleSurvivesExportAndImport()
+{
+    QFETCH(QString, sample);
+    TestDatabase db;
+    const QString dir = db.addDirectory(QStringLiteral("مستورد"));
+    const ContactFileContents read = readSample(sample);
+    const ImportSummary imported = ContactImporter::run(db.reader(), read.contacts, dir);
+    QCOMPARE(imported.added, int(read.contacts.size()));
+    const std::vector<ContactFields> stored = ContactExporter::directoryContacts(db.reader(), dir);
+    QCOMPARE(stored.size(), read.contacts.size());
+    using Format = ContactExporter::Format;
+    for (Format format : {Format::VCard4, Format::VCard3, Format::Csv, Format::GoogleCsv, Format::OutlookCsv}) {
+        const QByteArray written = ContactExporter::encode(stored, format);
+        ContactFileContents again;
+        if (format == Format::VCard4 || format == Format::VCard3) {
+            again = ContactFileReader::readVCard(written);
+        } else {
+            const QList<QStringList> rows = CsvTable::read(written);
+            again = ContactFileReader::readCsv(rows, CsvMapping::guess(rows.value(0)));
+        }
+        QCOMPARE(again.contacts.size(), stored.size());
+        for (size_t i = 0; i < stored.size(); ++i) {
+            ContactFields expected = stored[i];
+            // The other programs' layouts keep names as given, middle and family names.
+            if (format == Format::GoogleCsv || format == Format::OutlookCsv)
+                expected.name = expected.name.simplified();
+            QVERIFY2(again.contacts[i] == expected,
+                     qPrintable(again.contacts[i].row(QString()).join(QLatin1Char('|')) + QStringLiteral(" <> ") +
+                                expected.row(QString()).join(QLatin1Char('|'))));
+        }
+        QCOMPARE(again.movedToNotes, 0);
+    }
+}
+
+QTEST_MAIN(TestRealExports)
+#include "tst_realexports.moc"
