@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::abort();
 
     Recordset rows(&database());
-    if (!rows.open(QStringLiteral("select * from info where dir= ? order by name"), QStringLiteral("1")))
+    if (!rows.openContacts(QStringLiteral("1")))
         std::abort();
     const qsizetype all = rows.recordCount();
     if (!rows.setFilter(RecordFilter::contains(column, typed)) || rows.recordCount() < 0 ||

@@ -24,6 +24,8 @@
 #include <QComboBox>
 #include <QFile>
 #include <QMenu>
+#include <QStringEncoder>
+#include <QTableWidget>
 #include <QtTest>
 
 class TestImportExport : public QObject, public WindowTestFixture
@@ -39,6 +41,7 @@ private slots:
     void importIntoALockedDirectoryAsksItsPassword();
     void binaryFileIsRefusedWithNothingChanged();
     void csvImportGoesThroughTheMappingDialog();
+    void csvEncodingIsChosenWithAPreview();
     void exportWritesTheWholeDirectory();
 
 private:
@@ -169,6 +172,31 @@ void TestImportExport::csvImportGoesThroughTheMappingDialog()
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT mobil || '|' || moreinfo FROM info WHERE name = 'Amal'")),
              QStringLiteral("0101|hi"));
     QCOMPARE(controls(*m_form).infolist->count(), 3);
+}
+
+void TestImportExport::csvEncodingIsChosenWithAPreview()
+{
+    QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("العائلة")));
+    m_form->openSelectedDirectory();
+    QStringEncoder arabic("windows-1256");
+    m_chooser->answer(
+        write(QStringLiteral("arabic.csv"), arabic.encode(QStringLiteral("الاسم,موبايل\r\nسهام,0103\r\n"))));
+    ModalDriver::whenModal([](QWidget* modal) {
+        auto* dialog = qobject_cast<CsvMappingDialog*>(modal);
+        QVERIFY(dialog);
+        QCOMPARE(dialog->encoding->currentText(), QStringLiteral("windows-1256"));
+        QCOMPARE(dialog->preview->item(0, 0)->text(), QStringLiteral("سهام"));
+        // Another encoding reads the file again: the preview and the columns follow it.
+        dialog->encoding->setCurrentText(QStringLiteral("windows-1252"));
+        QVERIFY(dialog->preview->item(0, 0)->text() != QStringLiteral("سهام"));
+        QCOMPARE(dialog->choices[0]->currentIndex(), int(CsvMapping::Ignore));
+        dialog->encoding->setCurrentText(QStringLiteral("windows-1256"));
+        QCOMPARE(dialog->choices[0]->currentIndex(), int(CsvMapping::Name));
+        dialog->accept();
+    });
+    controls(*m_form).menus->importcontacts->trigger();
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT mobil FROM info WHERE name = ?"), {QStringLiteral("سهام")}),
+             QStringLiteral("0103"));
 }
 
 void TestImportExport::exportWritesTheWholeDirectory()

@@ -6,6 +6,7 @@
 #include "AppLook.h"
 #include "Backup.h"
 #include "CommandWiring.h"
+#include "CsvMappingDialog.h"
 #include "DirEdit.h"
 #include "DirSetPass.h"
 #include "DirectoryReport.h"
@@ -68,6 +69,12 @@ int main(int argc, char** argv)
         report.load(form.currentDirectory());
         report.directoryName = form.selectedDirectoryName();
         ReportPreview::savePdf(report, out + QStringLiteral("/report.pdf"));
+        CsvMappingDialog mapping(
+            QByteArrayLiteral("First Name,Last Name,Phone 1 - Label,Phone 1 - Value,Address 1 - Formatted\r\n"
+                              "\xd9\x85\xd9\x86\xd9\x89,\xd8\xb9\xd9\x84\xd9\x89,Mobile,0100 ::: 0101,Cairo\r\n"));
+        mapping.show();
+        QApplication::processEvents();
+        mapping.grab().save(out + QStringLiteral("/csvmapping.png"));
         Backup backup;
         backup.show();
         QApplication::processEvents();
