@@ -1,6 +1,7 @@
 // Import and export from the command line, as a script uses them: no window, a summary on
 // standard output, exit status 0, 1 with a one-line reason, or 2 for a wrong command line.
 #include "DataConnection.h"
+#include "ProgramRun.h"
 #include "Schema.h"
 
 #include <QFile>
@@ -18,11 +19,7 @@ private slots:
     void wrongUseIsRefused();
 
 private:
-    struct Run {
-        int status = -1;
-        QString out, err;
-    };
-    Run run(const QStringList& arguments);
+    ProgramRun run(const QStringList& arguments);
     QString scalar(const QString& sql, const QStringList& values = {});
 
     std::unique_ptr<QTemporaryDir> m_folder;
@@ -38,21 +35,12 @@ void TestBatch::init()
     QVERIFY(Schema::create(m_folder->filePath(QStringLiteral("Kib.bin"))).ok);
 }
 
-TestBatch::Run TestBatch::run(const QStringList& arguments)
+ProgramRun TestBatch::run(const QStringList& arguments)
 {
-    QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("none-there")); // a window would fail
     environment.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
-    process.setProcessEnvironment(environment);
-    process.start(m_folder->filePath(QStringLiteral("qavtelephone")), arguments);
-    Run result;
-    if (!process.waitForFinished(60000))
-        return result;
-    result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = QString::fromUtf8(process.readAllStandardOutput());
-    result.err = QString::fromUtf8(process.readAllStandardError());
-    return result;
+    return ProgramRun::of(m_folder->filePath(QStringLiteral("qavtelephone")), arguments, environment);
 }
 
 QString TestBatch::scalar(const QString& sql, const QStringList& values)
@@ -68,7 +56,8 @@ QString TestBatch::scalar(const QString& sql, const QStringList& values)
 void TestBatch::importIntoANewDirectoryThenExport()
 {
     const QString sample = QStringLiteral(QAV_SAMPLES "/google-current.csv");
-    const Run imported = run({QStringLiteral("--import"), sample, QStringLiteral("--into"), QStringLiteral("العائلة")});
+    const ProgramRun imported =
+        run({QStringLiteral("--import"), sample, QStringLiteral("--into"), QStringLiteral("العائلة")});
     QVERIFY2(imported.status == 0, qPrintable(imported.err));
     QVERIFY(imported.out.contains(QStringLiteral("تم استيراد 2")));
     QVERIFY(imported.out.contains(QStringLiteral("تم وضع 2"))); // the values that went to the notes
@@ -76,14 +65,15 @@ void TestBatch::importIntoANewDirectoryThenExport()
                     {QStringLiteral("العائلة")}),
              QStringLiteral("2"));
     // The same file again: nothing added twice, the duplicates counted.
-    const Run again = run({QStringLiteral("--import"), sample, QStringLiteral("--into"), QStringLiteral("العائلة")});
+    const ProgramRun again =
+        run({QStringLiteral("--import"), sample, QStringLiteral("--into"), QStringLiteral("العائلة")});
     QCOMPARE(again.status, 0);
     QVERIFY(again.out.contains(QStringLiteral("تم استيراد 0")) &&
             again.out.contains(QStringLiteral("لم يتم استيراد 2")));
 
     const QString target = m_folder->filePath(QStringLiteral("out.csv"));
-    const Run exported = run({QStringLiteral("--export"), QStringLiteral("العائلة"), target, QStringLiteral("--format"),
-                              QStringLiteral("google-csv")});
+    const ProgramRun exported = run({QStringLiteral("--export"), QStringLiteral("العائلة"), target,
+                                     QStringLiteral("--format"), QStringLiteral("google-csv")});
     QVERIFY2(exported.status == 0, qPrintable(exported.err));
     QFile written(target);
     QVERIFY(written.open(QIODevice::ReadOnly));
@@ -100,7 +90,7 @@ void TestBatch::aLockedDirectoryNeedsItsPasswordFile()
     }
     const QString sample = QStringLiteral(QAV_SAMPLES "/phone.vcf");
     const QStringList import = {QStringLiteral("--import"), sample, QStringLiteral("--into"), QStringLiteral("خاص")};
-    const Run refused = run(import);
+    const ProgramRun refused = run(import);
     QCOMPARE(refused.status, 1);
     QCOMPARE(refused.err.count(QLatin1Char('\n')), 1);
     QVERIFY(refused.err.contains(QStringLiteral("--password-file")));
@@ -113,7 +103,7 @@ void TestBatch::aLockedDirectoryNeedsItsPasswordFile()
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write("Key1\n");
     file.close();
-    const Run accepted = run(import + QStringList{QStringLiteral("--password-file"), passwordFile});
+    const ProgramRun accepted = run(import + QStringList{QStringLiteral("--password-file"), passwordFile});
     QVERIFY2(accepted.status == 0, qPrintable(accepted.err));
     QVERIFY(accepted.out.contains(QStringLiteral("غير مكتملة"))); // the cut-off card is counted
     QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM info")), QStringLiteral("5"));
@@ -127,12 +117,12 @@ void TestBatch::wrongUseIsRefused()
                   QStringLiteral("pdf")})
                  .status,
              2);
-    const Run unknown =
+    const ProgramRun unknown =
         run({QStringLiteral("--export"), QStringLiteral("لا يوجد"), m_folder->filePath(QStringLiteral("f.vcf"))});
     QCOMPARE(unknown.status, 1);
     QCOMPARE(unknown.err.count(QLatin1Char('\n')), 1);
-    const Run missing = run({QStringLiteral("--import"), m_folder->filePath(QStringLiteral("none.vcf")),
-                             QStringLiteral("--into"), QStringLiteral("د")});
+    const ProgramRun missing = run({QStringLiteral("--import"), m_folder->filePath(QStringLiteral("none.vcf")),
+                                    QStringLiteral("--into"), QStringLiteral("د")});
     QCOMPARE(missing.status, 1);
     QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM dirg")), QStringLiteral("0")); // nothing made for nothing
 }

@@ -2,6 +2,7 @@
 // software centres apply to it, Qt's dialogs in Arabic, and where an installed program keeps
 // the book.
 #include "DataLocation.h"
+#include "ProgramRun.h"
 #include "QtTranslations.h"
 #include "Schema.h"
 
@@ -23,24 +24,9 @@ bool hasArabic(const QString& text)
     return text.contains(QRegularExpression(QStringLiteral("[\\x{0600}-\\x{06FF}]")));
 }
 
-struct Run {
-    int status = -1;
-    QString out, err;
-};
-
-Run run(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment = {})
+ProgramRun run(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment = {})
 {
-    QProcess process;
-    if (!environment.isEmpty())
-        process.setProcessEnvironment(environment);
-    process.start(program, arguments);
-    Run result;
-    if (!process.waitForFinished(120000))
-        return result;
-    result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = QString::fromUtf8(process.readAllStandardOutput());
-    result.err = QString::fromUtf8(process.readAllStandardError());
-    return result;
+    return ProgramRun::of(program, arguments, environment);
 }
 
 } // namespace
@@ -63,8 +49,9 @@ private:
 
 void TestInstallation::initTestCase()
 {
-    const Run installed = run(QStringLiteral("cmake"), {QStringLiteral("--install"), QStringLiteral(QAV_BUILD_DIR),
-                                                        QStringLiteral("--prefix"), m_prefix.path()});
+    const ProgramRun installed =
+        run(QStringLiteral("cmake"),
+            {QStringLiteral("--install"), QStringLiteral(QAV_BUILD_DIR), QStringLiteral("--prefix"), m_prefix.path()});
     QVERIFY2(installed.status == 0, qPrintable(installed.err));
     m_program = m_prefix.filePath(QStringLiteral("bin/qavtelephone"));
 }
@@ -90,9 +77,9 @@ void TestInstallation::installedTreeIsCompleteAndValid()
     const QString appstream = QStandardPaths::findExecutable(QStringLiteral("appstreamcli"));
     if (desktopValidator.isEmpty() || appstream.isEmpty())
         QSKIP("desktop-file-validate or appstreamcli is not installed");
-    const Run desktop = run(desktopValidator, {m_prefix.filePath(expected.at(1))});
+    const ProgramRun desktop = run(desktopValidator, {m_prefix.filePath(expected.at(1))});
     QVERIFY2(desktop.status == 0 && desktop.out.trimmed().isEmpty(), qPrintable(desktop.out + desktop.err));
-    const Run metainfo =
+    const ProgramRun metainfo =
         run(appstream, {QStringLiteral("validate"), QStringLiteral("--no-net"), m_prefix.filePath(expected.at(2))});
     QVERIFY2(metainfo.status == 0, qPrintable(metainfo.out + metainfo.err));
 }
@@ -103,14 +90,14 @@ void TestInstallation::commandLineNeedsNoWindow()
     QProcessEnvironment noScreen = QProcessEnvironment::systemEnvironment();
     noScreen.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("none-there"));
     noScreen.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
-    const Run help = run(m_program, {QStringLiteral("--help")}, noScreen);
+    const ProgramRun help = run(m_program, {QStringLiteral("--help")}, noScreen);
     QCOMPARE(help.status, 0);
     QVERIFY(help.out.contains(QStringLiteral("--version")) && hasArabic(help.out));
-    const Run version = run(m_program, {QStringLiteral("--version")}, noScreen);
+    const ProgramRun version = run(m_program, {QStringLiteral("--version")}, noScreen);
     QCOMPARE(version.status, 0);
     QVERIFY(version.out.startsWith(QStringLiteral("QAV Telephone 1.")));
     for (const QString& wrong : {QStringLiteral("--frobnicate"), QStringLiteral("stray")}) {
-        const Run refused = run(m_program, {wrong}, noScreen);
+        const ProgramRun refused = run(m_program, {wrong}, noScreen);
         QCOMPARE(refused.status, 2);
         QVERIFY(refused.out.isEmpty());
         QVERIFY(refused.err.contains(wrong) && refused.err.contains(QStringLiteral("--help")));
