@@ -52,10 +52,12 @@ void ContactCommands::remove(MainForm& form)
     if (answer != MessageBox::Yes)
         return;
     DataConnection& connection = SharedData::connection();
+    QString rowid;
+    const bool known = connection.scalar(QStringLiteral("SELECT rowid FROM info WHERE name = ?"), {name}, rowid).ok;
     const DataResult deleted = connection.execute(QStringLiteral("delete from info where name = ?"), {name});
     // A contact that stays (a database error, or gone already) is never reported as deleted.
     if (!deleted || connection.changes() != 1)
         MessageBox::show(QStringLiteral("عفوا .. لم يتم حذف البيانات , حدث خطأ فى قاعدة البيانات"),
                          MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
-    form.refreshAfterWrite(BookChange::Contacts);
+    form.refreshAfterWrite(BookChange::Contacts, known ? rowid.toLongLong() : -1);
 }

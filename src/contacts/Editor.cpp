@@ -291,6 +291,14 @@ void Editor::save()
         RemoveMsgBoxHook();
         return;
     }
-    m_main.refreshAfterWrite(BookChange::Contacts);
+    // The row just written, so that the list takes in that row alone.
+    qint64 row = connection.lastInsertRowId();
+    if (upperMode == QLatin1String("EDIT")) {
+        QString rowid;
+        row = connection.scalar(QStringLiteral("SELECT rowid FROM info WHERE name = ?"), {tname->text()}, rowid)
+                  ? rowid.toLongLong()
+                  : -1;
+    }
+    m_main.refreshAfterWrite(BookChange::Contacts, row);
     accept();
 }

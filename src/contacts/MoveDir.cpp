@@ -72,5 +72,8 @@ void MoveDir::move()
         MessageBox::show(QStringLiteral("عفوا .. لم يتم نقل البيانات , حدث خطأ فى قاعدة البيانات"),
                          MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
     accept();
-    m_main.refreshAfterWrite(BookChange::Contacts);
+    QString rowid;
+    const bool known =
+        connection.scalar(QStringLiteral("SELECT rowid FROM info WHERE name = ?"), {m_name}, rowid).ok && moved;
+    m_main.refreshAfterWrite(BookChange::Contacts, known ? rowid.toLongLong() : -1);
 }

@@ -156,6 +156,11 @@ DataResult DataConnection::execute(const QString& sql, const QStringList& values
 
 int DataConnection::changes() const { return m_db ? sqlite3_changes(m_db) : 0; }
 
+qint64 DataConnection::lastInsertRowId() const
+{
+    return m_db ? sqlite3_last_insert_rowid(m_db) : -1;
+}
+
 quint64 DataConnection::changeStamp()
 {
     // data_version moves when another connection commits; our own writes are counted here.

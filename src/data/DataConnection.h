@@ -45,8 +45,9 @@ public:
     // The first column of the first row; fails when there is no row.
     DataResult scalar(const QString& sql, const QStringList& values, QString& out);
 
-    // Rows changed by the last statement.
+    // Rows changed by the last statement; the row id the last insert gave its row.
     int changes() const;
+    qint64 lastInsertRowId() const;
 
     // Several statements in one transaction, all or nothing (schema creation, bulk loads).
     DataResult executeScript(const QString& sql);

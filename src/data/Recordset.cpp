@@ -4,6 +4,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 Recordset::Recordset(DataConnection* connection) : m_connection(connection) {}
 
 DataResult Recordset::open(const RecordQuery& query)
@@ -80,6 +82,12 @@ DataResult Recordset::rebuild()
     m_position = 0;
     m_failed = false;
     m_builtAt = m_connection->changeStamp();
+    // The whole set in an order still true of the file: no need to count or read anything.
+    if (m_filter.isEmpty() && orderCacheIsCurrent()) {
+        m_rows = std::make_shared<RowSet>(m_connection, m_query->table(), m_columns, m_orderCache.rows->ids);
+        m_count = m_rows->size();
+        return {};
+    }
     if (!m_filter.isEmpty()) {
         // A filtered set is usually small and its condition costly: find and order it in one pass.
         materialize();
@@ -108,6 +116,7 @@ void Recordset::materialize()
         QStringLiteral("SELECT rowid, %1 FROM %2").arg(m_query->orderColumn(), m_query->table()) + whereClause(values);
     std::vector<qint64> ids;
     std::vector<QString> keys;
+    const quint64 readAt = m_connection->changeStamp();
     if (m_count) {
         ids.reserve(size_t(*m_count));
         keys.reserve(size_t(*m_count));
@@ -123,17 +132,59 @@ void Recordset::materialize()
     }
     static const NameOrder order;
     const QString source = m_query->text();
-    std::shared_ptr<const NameOrder::Ordered> ordered;
-    // Only whole (unfiltered) sets are kept: they are the large ones, rebuilt after every save.
+    std::shared_ptr<NameOrder::Ordered> ordered;
+    // Only whole (unfiltered) sets are kept: they are the large ones, taken in again after a save.
     if (m_filter.isEmpty() && m_orderCache.rows && m_orderCache.source == source)
-        ordered = std::make_shared<const NameOrder::Ordered>(
-            order.reorder(*m_orderCache.rows, std::move(ids), std::move(keys)));
+        ordered =
+            std::make_shared<NameOrder::Ordered>(order.reorder(*m_orderCache.rows, std::move(ids), std::move(keys)));
     else
-        ordered = std::make_shared<const NameOrder::Ordered>(order.order(std::move(ids), std::move(keys)));
+        ordered = std::make_shared<NameOrder::Ordered>(order.order(std::move(ids), std::move(keys)));
     if (m_filter.isEmpty())
-        m_orderCache = {source, ordered};
+        m_orderCache = {source, ordered, readAt};
     m_rows = std::make_shared<RowSet>(m_connection, m_query->table(), m_columns, ordered->ids);
     m_count = m_rows->size();
+}
+
+bool Recordset::orderCacheIsCurrent()
+{
+    return m_query && m_orderCache.rows && m_orderCache.source == m_query->text() &&
+           m_orderCache.stamp == m_connection->changeStamp();
+}
+
+bool Recordset::takeInWrittenRow(qint64 rowid)
+{
+    // Exactly one statement of this program since the order was read, and no other writer.
+    if (!m_query || !m_orderCache.rows || m_orderCache.source != m_query->text() ||
+        m_connection->changeStamp() != m_orderCache.stamp + 1)
+        return false; // the order stays known for the merge of the next full read
+    const QString where = m_query->whereColumn().isEmpty() ? QStringLiteral("''") : m_query->whereColumn();
+    bool exists = false;
+    QString owner, text;
+    const DataResult read = m_connection->query(QStringLiteral("SELECT %1, %2 FROM %3 WHERE rowid = %4")
+                                                    .arg(where, m_query->orderColumn(), m_query->table())
+                                                    .arg(rowid),
+                                                {}, [&](sqlite3_stmt* stmt) {
+                                                    exists = true;
+                                                    owner = DataConnection::columnText(stmt, 0);
+                                                    text = DataConnection::columnText(stmt, 1);
+                                                });
+    if (!read)
+        return false;
+    NameOrder::Ordered& rows = *m_orderCache.rows;
+    const auto old = std::find(rows.ids.begin(), rows.ids.end(), rowid);
+    if (old != rows.ids.end()) {
+        rows.texts.erase(rows.texts.begin() + (old - rows.ids.begin()));
+        rows.ids.erase(old);
+    }
+    if (exists && (m_query->whereColumn().isEmpty() || owner == m_query->whereValue())) {
+        static const NameOrder order;
+        const auto place = std::upper_bound(rows.texts.begin(), rows.texts.end(), text,
+                                            [](const QString& a, const QString& b) { return order.lessThan(a, b); });
+        rows.ids.insert(rows.ids.begin() + (place - rows.texts.begin()), rowid);
+        rows.texts.insert(place, text);
+    }
+    m_orderCache.stamp = m_connection->changeStamp();
+    return true;
 }
 
 qsizetype Recordset::recordCount()

@@ -51,6 +51,13 @@ public:
     QString field(int column);
     QString field(const QString& name);
 
+    // Takes in one row that this program has just added, changed or deleted with a single
+    // statement, without reading the whole order again: the row is taken out of the known order
+    // and, when it still belongs to the recordset, put back at its place. False (and nothing
+    // kept) when the order is not known or anything else changed the file meanwhile; the next
+    // requery then reads everything.
+    bool takeInWrittenRow(qint64 rowid);
+
     // Adds a row with the given named values (the other columns take their defaults).
     DataResult addRecord(const QStringList& columns, const QStringList& values);
 
@@ -74,8 +81,11 @@ private:
     // The change stamp of the file when the rows were last built.
     quint64 m_builtAt = 0;
     // The last unfiltered order built for a query, reused when its rows are built again.
+    // stamp: the file's change stamp the order was read at.
     struct OrderCache {
         QString source;
-        std::shared_ptr<const NameOrder::Ordered> rows;
+        std::shared_ptr<NameOrder::Ordered> rows;
+        quint64 stamp = 0;
     } m_orderCache;
+    bool orderCacheIsCurrent();
 };

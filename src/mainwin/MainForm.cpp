@@ -516,10 +516,12 @@ QString MainForm::statusText(int panel) const
     return m_countsBar->panelText(panel);
 }
 
-void MainForm::refreshAfterWrite(BookChange change)
+void MainForm::refreshAfterWrite(BookChange change, qint64 writtenRow)
 {
     switch (change) {
     case BookChange::Contacts:
+        if (writtenRow >= 0)
+            SharedData::contacts().takeInWrittenRow(writtenRow);
         PassedOver::note(SharedData::contacts().requery(), Q_FUNC_INFO);
         // Refreshlist fills the list once, unfiltered, with the counts.
         Refreshlist();

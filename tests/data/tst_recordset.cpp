@@ -267,6 +267,57 @@ void TestRecordset::orderStaysRightAfterAddsRenamesAndDeletes()
     QVERIFY(names.contains(QStringLiteral("zzz renamed")));
     QVERIFY(!names.contains(QStringLiteral("Name اسم 7")));
     QCOMPARE(names.last(), QStringLiteral("zzz renamed"));
+
+    // One row at a time, taken in without reading the order again: the same rows in the same
+    // order as a fresh read, for an add, a rename, a move out and a delete.
+    auto rowOf = [&connection](const QString& name) {
+        QString id;
+        (void)connection.scalar(QStringLiteral("SELECT rowid FROM info WHERE name = ?"), {name}, id);
+        return id.toLongLong();
+    };
+    auto sameAsAFreshRead = [&] {
+        QVERIFY(contacts.requery().ok);
+        Recordset fresh(&connection);
+        QVERIFY(fresh.openContacts(d).ok);
+        const auto taken = contacts.snapshot();
+        const auto read = fresh.snapshot();
+        QCOMPARE(taken->size(), read->size());
+        for (qsizetype i = 0; i < read->size(); ++i)
+            QCOMPARE(taken->value(i, 0), read->value(i, 0));
+    };
+    QVERIFY(connection
+                .execute(QStringLiteral("INSERT INTO info (name, dir) VALUES (?, ?)"), {QStringLiteral("mmm added"), d})
+                .ok);
+    QVERIFY(contacts.takeInWrittenRow(connection.lastInsertRowId()));
+    sameAsAFreshRead();
+    QVERIFY(connection
+                .execute(QStringLiteral("UPDATE info SET name = ? WHERE name = ?"),
+                         {QStringLiteral("bbb"), QStringLiteral("Name اسم 9")})
+                .ok);
+    QVERIFY(contacts.takeInWrittenRow(rowOf(QStringLiteral("bbb"))));
+    sameAsAFreshRead();
+    QVERIFY(
+        connection.execute(QStringLiteral("UPDATE info SET dir = 'elsewhere' WHERE name = ?"), {QStringLiteral("bbb")})
+            .ok);
+    QVERIFY(contacts.takeInWrittenRow(rowOf(QStringLiteral("bbb"))));
+    sameAsAFreshRead();
+    const qint64 added = rowOf(QStringLiteral("mmm added"));
+    QVERIFY(connection.execute(QStringLiteral("DELETE FROM info WHERE name = ?"), {QStringLiteral("mmm added")}).ok);
+    QVERIFY(contacts.takeInWrittenRow(added));
+    sameAsAFreshRead();
+    QCOMPARE(contacts.recordCount(), qsizetype(199));
+
+    // Another program wrote meanwhile: nothing is taken in, and the next read sees both rows.
+    QVERIFY(
+        db.reader()
+            .execute(QStringLiteral("INSERT INTO info (name, dir) VALUES (?, ?)"), {QStringLiteral("ccc theirs"), d})
+            .ok);
+    QVERIFY(connection
+                .execute(QStringLiteral("INSERT INTO info (name, dir) VALUES (?, ?)"), {QStringLiteral("ddd mine"), d})
+                .ok);
+    QVERIFY(!contacts.takeInWrittenRow(connection.lastInsertRowId()));
+    sameAsAFreshRead();
+    QCOMPARE(contacts.recordCount(), qsizetype(201));
 }
 
 QTEST_GUILESS_MAIN(TestRecordset)
