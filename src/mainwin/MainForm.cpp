@@ -522,8 +522,8 @@ void MainForm::refreshAfterWrite(BookChange change, qint64 writtenRow)
     case BookChange::Contacts:
         if (writtenRow >= 0)
             SharedData::contacts().takeInWrittenRow(writtenRow);
-        PassedOver::note(SharedData::contacts().requery(), Q_FUNC_INFO);
-        // Refreshlist fills the list once, unfiltered, with the counts.
+        // Refreshlist reads the recordset again without its filter (a search's filter would only
+        // cost a pass over the directory first) and fills the list once, with the counts.
         Refreshlist();
         break;
     case BookChange::DirectoryChanged:
