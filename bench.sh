@@ -36,7 +36,7 @@ shell_miss_us=$(for i in $(seq "$RUNS"); do timed shell "select * from info wher
 fresh "$seed"
 steps=$(build/bench/qav_bench steps "$work" "$big" "$RUNS")
 get() { sed -n "s/.*$1=\([0-9.]*\).*/\1/p" <<<"$steps"; }
-open_ms=$(get open_ms); hit_ms=$(get search_hit_ms); miss_ms=$(get search_miss_ms); save_ms=$(get save_ms); hits=$(get hits)
+open_first_ms=$(get open_first_ms); open_ms=$(get open_ms); hit_ms=$(get search_hit_ms); miss_ms=$(get search_miss_ms); save_ms=$(get save_ms); hits=$(get hits)
 scroll_ms=$(get scroll_max_ms); scroll_steps=$(get scroll_steps)
 
 fresh "$seed"; rss_full=$(build/bench/qav_bench rss "$work" "$big")
@@ -54,9 +54,22 @@ rss_growth_mb=$(awk -v a="$rss_full" -v b="$rss_empty" 'BEGIN {printf "%.1f", (a
 printf '%-34s %12s %12s %8s\n' "figure ($CONTACTS contacts, median of $RUNS)" "ours (ms)" "shell (ms)" "ratio"
 printf '%-34s %12s %12s %8s\n' "start-up to painted list" "$(ms "$startup_us")" "$(ms "$shell_all_us")" "$startup_ratio"
 printf '%-34s %12s %12s %8s\n' "open the big directory" "$open_ms" "$(ms "$shell_open_us")" "$open_ratio"
+printf '%-34s %12s\n' "  the first time after start-up" "$open_first_ms"
 printf '%-34s %12s %12s %8s\n' "search, $hits hits" "$hit_ms" "$(ms "$shell_hit_us")" "$search_hit_ratio"
 printf '%-34s %12s %12s %8s\n' "search, no hits" "$miss_ms" "$(ms "$shell_miss_us")" "$search_miss_ratio"
 printf '%-34s %12s\n' "save one contact with refresh" "$save_ms"
 printf '%-34s %12s (%s screens, top to bottom)\n' "slowest scroll step" "$scroll_ms" "$scroll_steps"
 printf '%-34s %12s MB (peak RSS %s KB full, %s KB empty)\n' "memory growth" "$rss_growth_mb" "$rss_full" "$rss_empty"
+# Each run keeps its figures; with both sizes measured, how each figure grows from one to the other.
+figures="startup_ms=$(ms "$startup_us") open_first_ms=$open_first_ms open_ms=$open_ms search_hit_ms=$hit_ms search_miss_ms=$miss_ms save_ms=$save_ms rss_growth_mb=$rss_growth_mb"
+echo "$figures" > "$data/figures-$CONTACTS.txt"
+if [ -f "$data/figures-100000.txt" ] && [ -f "$data/figures-1000000.txt" ]; then
+    growth=""
+    for key in startup_ms open_first_ms open_ms search_hit_ms search_miss_ms save_ms rss_growth_mb; do
+        small=$(sed -n "s/.*$key=\([0-9.]*\).*/\1/p" "$data/figures-100000.txt")
+        large=$(sed -n "s/.*$key=\([0-9.]*\).*/\1/p" "$data/figures-1000000.txt")
+        [ -n "$small" ] && [ -n "$large" ] && growth="$growth ${key%_ms}=$(awk -v a="$large" -v b="$small" 'BEGIN {printf "%.2f", a / b}')x"
+    done
+    echo "growth from 100,000 to 1,000,000:$growth"
+fi
 echo "startup_ratio=$startup_ratio open_ratio=$open_ratio search_ratio=$search_ratio save_ms=$save_ms rss_growth_mb=$rss_growth_mb"

@@ -96,7 +96,8 @@ int main(int argc, char** argv)
     const int runs = std::max(1, args.value(4, QStringLiteral("5")).toInt());
     std::vector<double> open, hit, miss, save;
     int hits = 0;
-    run.openDirectory(code);
+    // The first open after start-up reads and orders the whole directory.
+    const double firstOpen = run.openDirectory(code);
     int steps = 0;
     const double scroll = run.scrollThrough(&steps);
     run.goBack();
@@ -108,9 +109,9 @@ int main(int argc, char** argv)
         save.push_back(run.saveContact(QStringLiteral("Bench Contact %1").arg(i)));
         run.goBack();
     }
-    std::printf("open_ms=%.2f search_hit_ms=%.2f search_miss_ms=%.2f save_ms=%.2f hits=%d scroll_max_ms=%.2f "
-                "scroll_steps=%d\n",
-                median(open), median(hit), median(miss), median(save), hits, scroll, steps);
+    std::printf("open_first_ms=%.2f open_ms=%.2f search_hit_ms=%.2f search_miss_ms=%.2f save_ms=%.2f hits=%d "
+                "scroll_max_ms=%.2f scroll_steps=%d\n",
+                firstOpen, median(open), median(hit), median(miss), median(save), hits, scroll, steps);
     std::fflush(stdout);
     _exit(0);
 }
