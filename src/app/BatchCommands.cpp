@@ -2,7 +2,6 @@
 
 #include "ContactFileReader.h"
 #include "ContactImporter.h"
-#include "CsvTable.h"
 #include "PassedOver.h"
 #include "SharedData.h"
 
@@ -81,19 +80,8 @@ int BatchCommands::importFile(const CommandLine::Request& request)
         return fail(QStringLiteral("تعذر فتح الملف %1: %2").arg(request.file, file.errorString()));
     const QByteArray bytes = file.readAll();
     ContactFileContents contents;
-    switch (ContactFileReader::kindOf(request.file, bytes)) {
-    case ContactFileReader::Kind::VCard:
-        contents = ContactFileReader::readVCard(bytes);
-        break;
-    case ContactFileReader::Kind::Csv: {
-        // The columns as the mapping window would propose them.
-        const QList<QStringList> rows = CsvTable::read(bytes);
-        contents = ContactFileReader::readCsv(rows, CsvMapping::guess(rows.value(0)));
-        break;
-    }
-    case ContactFileReader::Kind::None:
+    if (!ContactFileReader::readGuessingColumns(request.file, bytes, contents))
         return fail(QStringLiteral("الملف %1 ليس ملف جهات اتصال (vCard أو CSV)").arg(request.file));
-    }
 
     Directory directory = findDirectory(request.directory);
     if (directory.code.isEmpty()) {
@@ -108,9 +96,7 @@ int BatchCommands::importFile(const CommandLine::Request& request)
         !refused.isEmpty())
         return fail(refused);
 
-    ImportSummary summary = ContactImporter::run(SharedData::connection(), contents.contacts, directory.code);
-    summary.movedToNotes = contents.movedToNotes;
-    summary.incomplete = contents.incomplete;
+    const ImportSummary summary = ContactImporter::run(SharedData::connection(), contents, directory.code);
     if (!summary.error.isEmpty())
         return fail(QStringLiteral("تعذر الاستيراد , لم يتغير شىء: %1").arg(summary.error));
     print(stdout, summary.text());

@@ -53,7 +53,7 @@ void InterchangeCommands::importContacts(MainForm& form)
     if (form.viewState() == ViewState::Contacts) {
         code = form.currentDirectory();
     } else {
-        if (!form.hasSelectedDirectory() || form.selectedDirectoryCode().isEmpty())
+        if (form.selectedDirectoryCode().isEmpty())
             return;
         code = form.selectedDirectoryCode();
         // A locked directory takes contacts only from someone who knows its password.
@@ -92,22 +92,18 @@ void InterchangeCommands::importFile(MainForm& form, const QString& path, const 
         tell(QStringLiteral("الملف ليس ملف جهات اتصال (vCard أو CSV) , لم يتغير شىء"), MessageBox::Critical);
         return;
     }
-    const std::vector<ContactFields>& contacts = contents.contacts;
-
     QProgressDialog progress(QStringLiteral("جارى الاستيراد ..."), QStringLiteral("إلغاء الأمر"), 0,
-                             int(contacts.size()), &form);
+                             int(contents.contacts.size()), &form);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
-    ImportSummary summary =
-        ContactImporter::run(SharedData::connection(), contacts, code, [&progress](int done, int total) {
+    const ImportSummary summary =
+        ContactImporter::run(SharedData::connection(), contents, code, [&progress](int done, int total) {
             progress.setMaximum(total);
             progress.setValue(done);
             QApplication::processEvents();
             return !progress.wasCanceled();
         });
     progress.reset();
-    summary.movedToNotes = contents.movedToNotes;
-    summary.incomplete = contents.incomplete;
     if (summary.cancelled) {
         tell(QStringLiteral("تم إلغاء الاستيراد , لم يتغير شىء"));
         return;

@@ -131,31 +131,33 @@ void Recordset::materialize()
         return;
     }
     static const NameOrder order;
-    const QString source = m_query->text();
     std::shared_ptr<NameOrder::Ordered> ordered;
     // Only whole (unfiltered) sets are kept: they are the large ones, taken in again after a save.
-    if (m_filter.isEmpty() && m_orderCache.rows && m_orderCache.source == source)
+    if (m_filter.isEmpty() && knowsOrderOfQuery())
         ordered =
             std::make_shared<NameOrder::Ordered>(order.reorder(*m_orderCache.rows, std::move(ids), std::move(keys)));
     else
         ordered = std::make_shared<NameOrder::Ordered>(order.order(std::move(ids), std::move(keys)));
     if (m_filter.isEmpty())
-        m_orderCache = {source, ordered, readAt};
+        m_orderCache = {m_query->text(), ordered, readAt};
     m_rows = std::make_shared<RowSet>(m_connection, m_query->table(), m_columns, ordered->ids);
     m_count = m_rows->size();
 }
 
+bool Recordset::knowsOrderOfQuery() const
+{
+    return m_query && m_orderCache.rows && m_orderCache.source == m_query->text();
+}
+
 bool Recordset::orderCacheIsCurrent()
 {
-    return m_query && m_orderCache.rows && m_orderCache.source == m_query->text() &&
-           m_orderCache.stamp == m_connection->changeStamp();
+    return knowsOrderOfQuery() && m_orderCache.stamp == m_connection->changeStamp();
 }
 
 bool Recordset::takeInWrittenRow(qint64 rowid)
 {
     // Exactly one statement of this program since the order was read, and no other writer.
-    if (!m_query || !m_orderCache.rows || m_orderCache.source != m_query->text() ||
-        m_connection->changeStamp() != m_orderCache.stamp + 1)
+    if (!knowsOrderOfQuery() || m_connection->changeStamp() != m_orderCache.stamp + 1)
         return false; // the order stays known for the merge of the next full read
     const QString where = m_query->whereColumn().isEmpty() ? QStringLiteral("''") : m_query->whereColumn();
     bool exists = false;

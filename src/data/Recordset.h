@@ -87,5 +87,6 @@ private:
         std::shared_ptr<NameOrder::Ordered> rows;
         quint64 stamp = 0;
     } m_orderCache;
+    bool knowsOrderOfQuery() const;
     bool orderCacheIsCurrent();
 };

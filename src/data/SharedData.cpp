@@ -61,13 +61,16 @@ QString SharedData::databasePath()
 DataResult OpenDatabase()
 {
     DataConnection& connection = SharedData::connection();
-    if (folderOverride().isEmpty() && DataLocation::usesUserFolder(SharedData::programFolder()) &&
-        !QFileInfo::exists(SharedData::databasePath())) {
-        QDir().mkpath(SharedData::bookFolder());
-        if (DataResult created = Schema::create(SharedData::databasePath()); !created)
+    const QString folder = SharedData::bookFolder();
+    const QString path = QDir(folder).filePath(QLatin1String(Schema::kFileName));
+    // Only the book in the user's data folder is made here; one missing beside the program is a
+    // fault the user hears of.
+    if (folder != SharedData::programFolder() && !QFileInfo::exists(path)) {
+        QDir().mkpath(folder);
+        if (DataResult created = Schema::create(path); !created)
             return created;
     }
-    DataResult opened = connection.open(SharedData::databasePath(), QString::fromLatin1(Schema::kPassword));
+    DataResult opened = connection.open(path, QString::fromLatin1(Schema::kPassword));
     connection.setReportsDamage(opened.ok);
     return opened;
 }

@@ -3,7 +3,6 @@
 #include "MainForm.h"
 #include "MessageBox.h"
 #include "MsgBoxHook.h"
-#include "PassedOver.h"
 #include "SharedData.h"
 
 namespace {
@@ -17,11 +16,12 @@ void DirectoryDelete::run(MainForm& form)
     const QString name = form.selectedDirectoryName();
     const QString code = form.selectedDirectoryCode();
 
-    // Counted over the directory the question names, on a recordset of its own: the window's
-    // recordsets stay as they are.
-    Recordset contacts(&SharedData::connection());
-    PassedOver::note(contacts.openContacts(code), Q_FUNC_INFO);
-    const qsizetype held = contacts.recordCount();
+    // Counted over the directory the question names; the window's recordsets stay as they are.
+    QString count;
+    const qsizetype held =
+        SharedData::connection().scalar(QStringLiteral("SELECT count(*) FROM info WHERE dir = ?"), {code}, count)
+            ? count.toLongLong()
+            : -1;
     if (held < 0) {
         // Unknown whether it holds contacts: nothing is asked and nothing is deleted.
         MessageBox::show(kNotDeleted, MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));

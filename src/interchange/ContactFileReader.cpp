@@ -1,5 +1,6 @@
 #include "ContactFileReader.h"
 
+#include "CsvTable.h"
 #include "TextDecoding.h"
 #include "VCardReader.h"
 
@@ -20,6 +21,23 @@ ContactFileContents ContactFileReader::readVCard(const QByteArray& bytes)
     VCardReader reader;
     reader.read(bytes);
     return {reader.contacts(), reader.movedToNotes(), reader.incompleteCards()};
+}
+
+bool ContactFileReader::readGuessingColumns(const QString& path, const QByteArray& bytes, ContactFileContents& contents)
+{
+    switch (kindOf(path, bytes)) {
+    case Kind::VCard:
+        contents = readVCard(bytes);
+        return true;
+    case Kind::Csv: {
+        const QList<QStringList> rows = CsvTable::read(bytes);
+        contents = readCsv(rows, CsvMapping::guess(rows.value(0)));
+        return true;
+    }
+    case Kind::None:
+        break;
+    }
+    return false;
 }
 
 ContactFileContents ContactFileReader::readCsv(const QList<QStringList>& rows, const CsvMapping& mapping)

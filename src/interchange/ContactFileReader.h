@@ -28,4 +28,7 @@ public:
     static ContactFileContents readVCard(const QByteArray& bytes);
     // rows: the file's rows, the header first; mapping: which column fills which field.
     static ContactFileContents readCsv(const QList<QStringList>& rows, const CsvMapping& mapping);
+    // Any contact file, CSV columns taken as the mapping window would propose them; false for a
+    // file that is no contact file.
+    static bool readGuessingColumns(const QString& path, const QByteArray& bytes, ContactFileContents& contents);
 };

@@ -83,6 +83,15 @@ ImportSummary ContactImporter::run(DataConnection& connection, const std::vector
     return summary;
 }
 
+ImportSummary ContactImporter::run(DataConnection& connection, const ContactFileContents& contents, const QString& dir,
+                                   const std::function<bool(int, int)>& progress)
+{
+    ImportSummary summary = run(connection, contents.contacts, dir, progress);
+    summary.movedToNotes = contents.movedToNotes;
+    summary.incomplete = contents.incomplete;
+    return summary;
+}
+
 std::vector<ContactFields> ContactExporter::directoryContacts(DataConnection& connection, const QString& dir)
 {
     std::vector<ContactFields> contacts;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ContactFields.h"
+#include "ContactFileReader.h"
 
 #include <QList>
 #include <QPair>
@@ -33,6 +34,9 @@ public:
     // progress(done, total) is called now and then; returning false cancels the whole import.
     static ImportSummary run(DataConnection& connection, const std::vector<ContactFields>& contacts,
                              const QString& dir, const std::function<bool(int, int)>& progress = {});
+    // The same for what a file held; the summary also tells what the file's reading found.
+    static ImportSummary run(DataConnection& connection, const ContactFileContents& contents, const QString& dir,
+                             const std::function<bool(int, int)>& progress = {});
 };
 
 // Writes the contacts of one directory, in name order, as vCard (4.0 or 3.0) or CSV.

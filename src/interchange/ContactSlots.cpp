@@ -18,10 +18,10 @@ bool fill(QString& slot, const QString& value)
 
 ContactSlots::PhoneKind ContactSlots::kindOf(const QStringList& words)
 {
+    static const QRegularExpression notALetter(QStringLiteral("[^A-Z]+"));
     QStringList upper;
     for (const QString& word : words)
-        for (const QString& part : word.toUpper().split(QRegularExpression(QStringLiteral("[^A-Z]+")), Qt::SkipEmptyParts))
-            upper << part;
+        upper << word.toUpper().split(notALetter, Qt::SkipEmptyParts);
     auto has = [&upper](std::initializer_list<const char*> names) {
         for (const char* name : names)
             if (upper.contains(QLatin1String(name)))
@@ -38,13 +38,9 @@ ContactSlots::PhoneKind ContactSlots::kindOf(const QStringList& words)
         return PhoneKind::Work;
     if (has({"HOME"}))
         return PhoneKind::Home;
-    upper.removeAll(QStringLiteral("VOICE"));
-    upper.removeAll(QStringLiteral("PREF"));
-    upper.removeAll(QStringLiteral("MAIN"));
-    upper.removeAll(QStringLiteral("PHONE"));
-    upper.removeAll(QStringLiteral("TEL"));
-    upper.removeAll(QStringLiteral("TELEPHONE"));
-    upper.removeAll(QStringLiteral("PRIMARY"));
+    // Words that say nothing of the kind; any other word makes a kind this program has no field for.
+    for (const char* plain : {"VOICE", "PREF", "MAIN", "PHONE", "TEL", "TELEPHONE", "PRIMARY"})
+        upper.removeAll(QLatin1String(plain));
     return upper.isEmpty() ? PhoneKind::Unknown : PhoneKind::Other;
 }
 
@@ -91,26 +87,20 @@ void ContactSlots::addPhone(const QString& number, PhoneKind kind, const QString
 
 QString* ContactSlots::ownSlot(PhoneKind kind)
 {
-    ContactFields& c = m_contact;
-    QString* own = nullptr;
     switch (kind) {
     case PhoneKind::Unknown:
     case PhoneKind::Home:
-        own = &c.hometel;
-        break;
+        return &m_contact.hometel;
     case PhoneKind::Work:
-        own = &c.jobtel;
-        break;
+        return &m_contact.jobtel;
     case PhoneKind::Mobile:
-        own = &c.mobil;
-        break;
+        return &m_contact.mobil;
     case PhoneKind::Fax:
-        own = &c.fax;
-        break;
+        return &m_contact.fax;
     case PhoneKind::Other:
         break;
     }
-    return own;
+    return nullptr;
 }
 
 void ContactSlots::placeElsewhere(const Phone& phone)
@@ -126,30 +116,29 @@ void ContactSlots::placeElsewhere(const Phone& phone)
     overflow(phone.label.isEmpty() ? kindLabel(phone.kind) : phone.label, phone.number);
 }
 
+void ContactSlots::addToOneSlot(QString& slot, const QString& value, const QString& label, const QString& fieldName)
+{
+    if (value.isEmpty() || holds(value) || fill(slot, value))
+        return;
+    overflow(label.isEmpty() ? fieldName : label, value);
+}
+
 void ContactSlots::addEmail(const QString& address, const QString& label)
 {
-    const QString value = address.trimmed();
-    if (value.isEmpty() || holds(value) || fill(m_contact.email, value))
-        return;
-    overflow(label.isEmpty() ? QStringLiteral("بريد الكترونى") : label, value);
+    addToOneSlot(m_contact.email, address.trimmed(), label, QStringLiteral("بريد الكترونى"));
 }
 
 void ContactSlots::addAddress(const QString& address, const QString& label)
 {
     // An address takes one line here; the lines of a formatted address are joined.
-    QString value = address.trimmed();
-    value.replace(QRegularExpression(QStringLiteral("\\s*[\\r\\n]+\\s*")), QStringLiteral(", "));
-    if (value.isEmpty() || holds(value) || fill(m_contact.address, value))
-        return;
-    overflow(label.isEmpty() ? QStringLiteral("العنوان") : label, value);
+    static const QRegularExpression lineBreaks(QStringLiteral("\\s*[\\r\\n]+\\s*"));
+    addToOneSlot(m_contact.address, address.trimmed().replace(lineBreaks, QStringLiteral(", ")), label,
+                 QStringLiteral("العنوان"));
 }
 
 void ContactSlots::addOrganisation(const QString& organisation, const QString& label)
 {
-    const QString value = organisation.trimmed();
-    if (value.isEmpty() || holds(value) || fill(m_contact.org, value))
-        return;
-    overflow(label.isEmpty() ? QStringLiteral("المؤسسة") : label, value);
+    addToOneSlot(m_contact.org, organisation.trimmed(), label, QStringLiteral("المؤسسة"));
 }
 
 void ContactSlots::finish()

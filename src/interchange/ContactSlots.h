@@ -43,6 +43,8 @@ private:
     };
     bool holds(const QString& value) const;
     void overflow(const QString& label, const QString& value);
+    // An e-mail, address or organisation: the field when free, otherwise the notes.
+    void addToOneSlot(QString& slot, const QString& value, const QString& label, const QString& fieldName);
     QString* ownSlot(PhoneKind kind);
     void placeElsewhere(const Phone& phone);
 

@@ -226,12 +226,13 @@ void VCardReader::finish(Card& card)
             QString number = unescape(item.text, card.version).trimmed();
             if (number.startsWith(QLatin1String("tel:"), Qt::CaseInsensitive))
                 number = number.mid(4);
-            const ContactSlots::PhoneKind kind =
-                ContactSlots::kindOf(label.isEmpty() ? typeWords(p.params) : typeWords(p.params) << label);
-            const QString shownLabel = !label.isEmpty() ? label
-                                       : kind == ContactSlots::PhoneKind::Other
-                                           ? typeWords(p.params).join(QLatin1Char(',')).toLower()
-                                           : ContactSlots::kindLabel(kind);
+            const QStringList types = typeWords(p.params);
+            const ContactSlots::PhoneKind kind = ContactSlots::kindOf(QStringList(types) << label);
+            // A kind without a field of its own is named as the card names it ("pager").
+            QString shownLabel = label;
+            if (shownLabel.isEmpty())
+                shownLabel = kind == ContactSlots::PhoneKind::Other ? types.join(QLatin1Char(',')).toLower()
+                                                                    : ContactSlots::kindLabel(kind);
             placed.addPhone(number, kind, shownLabel);
         } else if (p.name == "EMAIL") {
             placed.addEmail(unescape(item.text, card.version), label);

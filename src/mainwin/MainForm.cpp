@@ -318,9 +318,9 @@ void MainForm::connectMenus()
     connect(m.mnutools, &QMenu::aboutToShow, this, [this] {
         m_menus->sec->setEnabled(m_directoryList->count() > 0 && m_viewState == ViewState::Directories);
         // Import goes into the open directory, or the one selected in the list.
-        m_menus->importcontacts->setEnabled(m_viewState == ViewState::Contacts ||
-                                            (m_viewState == ViewState::Directories && m_directoryList->count() > 0 &&
-                                             !selectedDirectoryCode().isEmpty()));
+        m_menus->importcontacts->setEnabled(
+            m_viewState == ViewState::Contacts ||
+            (m_viewState == ViewState::Directories && !selectedDirectoryCode().isEmpty()));
         m_menus->exportdir->setEnabled(m_viewState == ViewState::Contacts);
     });
     connect(m.importcontacts, &QAction::triggered, this, [this] {
@@ -356,7 +356,7 @@ void MainForm::connectMenus()
     connect(m.bgchange, &QAction::triggered, this, &MainForm::bgchangeClick);
 
     connect(m.viewall, &QMenu::aboutToShow, this, [this] {
-        const bool paneShown = !m_listPane->isHidden();
+        const bool paneShown = listPaneShown();
         m_menus->viewmdor->setEnabled(!paneShown);
         m_menus->viewdelist->setEnabled(paneShown);
     });
@@ -511,11 +511,6 @@ void MainForm::showListPane()
     m_listPane->show();
 }
 
-QString MainForm::statusText(int panel) const
-{
-    return m_countsBar->panelText(panel);
-}
-
 void MainForm::refreshAfterWrite(BookChange change, qint64 writtenRow)
 {
     switch (change) {
@@ -531,8 +526,8 @@ void MainForm::refreshAfterWrite(BookChange change, qint64 writtenRow)
         fill_dir_list();
         break;
     case BookChange::DirectoriesAddedOrRemoved: {
+        // Without a search's filter: setting the filter reads the changed set once.
         Recordset& directories = SharedData::directories();
-        PassedOver::note(directories.requery(), Q_FUNC_INFO);
         PassedOver::note(directories.setFilter(RecordFilter()), Q_FUNC_INFO);
         fill_dir_list();
         writeCount(2, directories, StatusTexts::directoryCount);
@@ -768,7 +763,7 @@ void MainForm::Clearmnusearch()
 
 void MainForm::searchCommand()
 {
-    if (m_searchBox->text().isEmpty() || m_listPane->isHidden())
+    if (m_searchBox->text().isEmpty() || !listPaneShown())
         return;
     if (m_viewState == ViewState::Directories)
         Searchindir();
@@ -833,7 +828,7 @@ void MainForm::viewmdorClick()
 
 void MainForm::viewdelistClick()
 {
-    if (m_listPane->isHidden())
+    if (!listPaneShown())
         return;
     if (m_viewState == ViewState::Directories) {
         PassedOver::note(SharedData::directories().setFilter(RecordFilter()), Q_FUNC_INFO);

@@ -82,8 +82,6 @@ public:
     // The one way a command tells the window that it wrote to the book. A command that wrote one
     // contact with one statement names its row, so the list takes in that row alone.
     void refreshAfterWrite(BookChange change, qint64 writtenRow = -1);
-    // What a status panel of the counts bar says (panels 2 and 3 hold the counts).
-    QString statusText(int panel) const;
     QString searchField() const { return m_searchField; }
     bool soundOn() const { return m_soundOn; }
 

@@ -16,11 +16,10 @@ ContactFileContents readSample(const QString& name)
     QFile file(QStringLiteral(QAV_SAMPLES "/") + name);
     if (!file.open(QIODevice::ReadOnly))
         qFatal("missing sample %s", qPrintable(name));
-    const QByteArray bytes = file.readAll();
-    if (ContactFileReader::kindOf(name, bytes) == ContactFileReader::Kind::VCard)
-        return ContactFileReader::readVCard(bytes);
-    const QList<QStringList> rows = CsvTable::read(bytes);
-    return ContactFileReader::readCsv(rows, CsvMapping::guess(rows.value(0)));
+    ContactFileContents contents;
+    if (!ContactFileReader::readGuessingColumns(name, file.readAll(), contents))
+        qFatal("%s is no contact file", qPrintable(name));
+    return contents;
 }
 
 const ContactFields& named(const ContactFileContents& contents, const QString& name)
