@@ -1,12 +1,16 @@
 #include "BatchCommands.h"
 
+#include "BookSync.h"
 #include "ContactFileReader.h"
 #include "ContactImporter.h"
 #include "PassedOver.h"
+#include "SecretStore.h"
 #include "SharedData.h"
+#include "SyncStore.h"
 
 #include <QFile>
 #include <QSaveFile>
+#include <QUrl>
 
 #include <cstdio>
 
@@ -48,6 +52,26 @@ Directory findDirectory(const QString& name)
     return found;
 }
 
+Directory findOrAddDirectory(const QString& name, QString& reason)
+{
+    if (const Directory found = findDirectory(name); !found.code.isEmpty())
+        return found;
+    if (DataResult added = SharedData::connection().execute(
+            QStringLiteral("INSERT INTO dirg (dirname, pass) VALUES (?, '0')"), {name});
+        !added)
+        reason = QStringLiteral("تعذر إنشاء الدليل \"%1\": %2").arg(name, added.error);
+    return findDirectory(name);
+}
+
+// The first line of a password file, without its line end.
+QString readSecret(QFile& file)
+{
+    QString typed = QString::fromUtf8(file.readAll());
+    while (typed.endsWith(QLatin1Char('\n')) || typed.endsWith(QLatin1Char('\r')))
+        typed.chop(1);
+    return typed;
+}
+
 // A locked directory opens only with its password, read from the given file (one line).
 QString refusedPassword(const Directory& directory, const QString& name, const QString& passwordFile)
 {
@@ -58,10 +82,7 @@ QString refusedPassword(const Directory& directory, const QString& name, const Q
     QFile file(passwordFile);
     if (!file.open(QIODevice::ReadOnly))
         return QStringLiteral("لا يمكن قراءة ملف رمز الحماية: %1").arg(file.errorString());
-    QString typed = QString::fromUtf8(file.readAll());
-    while (typed.endsWith(QLatin1Char('\n')) || typed.endsWith(QLatin1Char('\r')))
-        typed.chop(1);
-    return typed == directory.pass ? QString() : QStringLiteral("رمز الحماية غير صحيح");
+    return readSecret(file) == directory.pass ? QString() : QStringLiteral("رمز الحماية غير صحيح");
 }
 
 } // namespace
@@ -70,7 +91,17 @@ int BatchCommands::run(const CommandLine::Request& request)
 {
     if (DataResult opened = OpenDatabase(); !opened)
         return fail(QStringLiteral("لا يمكن فتح قاعدة البيانات %1: %2").arg(SharedData::databasePath(), opened.error));
-    return request.action == CommandLine::Request::Action::Import ? importFile(request) : exportDirectory(request);
+    using Action = CommandLine::Request::Action;
+    switch (request.action) {
+    case Action::Import:
+        return importFile(request);
+    case Action::Link:
+        return linkDirectory(request);
+    case Action::Sync:
+        return syncBook(request);
+    default:
+        return exportDirectory(request);
+    }
 }
 
 int BatchCommands::importFile(const CommandLine::Request& request)
@@ -83,15 +114,10 @@ int BatchCommands::importFile(const CommandLine::Request& request)
     if (!ContactFileReader::readGuessingColumns(request.file, bytes, contents))
         return fail(QStringLiteral("الملف %1 ليس ملف جهات اتصال (vCard أو CSV)").arg(request.file));
 
-    Directory directory = findDirectory(request.directory);
-    if (directory.code.isEmpty()) {
-        DataConnection& connection = SharedData::connection();
-        if (DataResult added = connection.execute(QStringLiteral("INSERT INTO dirg (dirname, pass) VALUES (?, '0')"),
-                                                  {request.directory});
-            !added)
-            return fail(QStringLiteral("تعذر إنشاء الدليل \"%1\": %2").arg(request.directory, added.error));
-        directory = findDirectory(request.directory);
-    }
+    QString reason;
+    const Directory directory = findOrAddDirectory(request.directory, reason);
+    if (directory.code.isEmpty())
+        return fail(reason);
     if (const QString refused = refusedPassword(directory, request.directory, request.passwordFile);
         !refused.isEmpty())
         return fail(refused);
@@ -121,5 +147,50 @@ int BatchCommands::exportDirectory(const CommandLine::Request& request)
         !file.commit())
         return fail(QStringLiteral("تعذر حفظ الملف %1: %2").arg(request.file, file.errorString()));
     print(stdout, QStringLiteral("تم تصدير %1 من جهات الاتصال إلى الملف %2").arg(contacts.size()).arg(request.file));
+    return 0;
+}
+
+int BatchCommands::linkDirectory(const CommandLine::Request& request)
+{
+    QString reason;
+    const Directory directory = findOrAddDirectory(request.directory, reason);
+    if (directory.code.isEmpty())
+        return fail(reason);
+    if (const QString refused = refusedPassword(directory, request.directory, request.passwordFile); !refused.isEmpty())
+        return fail(refused);
+    QUrl book(request.url);
+    if (!book.path().endsWith(QLatin1Char('/')))
+        book.setPath(book.path() + QLatin1Char('/'));
+    QUrl server = book.adjusted(QUrl::RemovePath);
+    SyncLink link{directory.code, server.toString(), request.user, book.toString(), QString()};
+    if (DataResult saved = SyncStore(SharedData::connection()).saveLink(link); !saved)
+        return fail(QStringLiteral("تعذر حفظ الربط: %1").arg(saved.error));
+    print(stdout, QStringLiteral("تم ربط الدليل \"%1\" بدفتر العناوين %2").arg(request.directory, book.toString()));
+    return 0;
+}
+
+int BatchCommands::syncBook(const CommandLine::Request& request)
+{
+    const std::vector<SyncLink> links = SyncStore(SharedData::connection()).links();
+    if (links.empty())
+        return fail(QStringLiteral("لا يوجد دليل مربوط بدفتر عناوين: استخدم --link"));
+    QString filePassword;
+    if (!request.passwordFile.isEmpty()) {
+        QFile file(request.passwordFile);
+        if (!file.open(QIODevice::ReadOnly))
+            return fail(QStringLiteral("لا يمكن قراءة ملف كلمة المرور: %1").arg(file.errorString()));
+        filePassword = readSecret(file);
+    }
+    const SyncSummary summary = BookSync::run(SharedData::connection(), links, [&](const SyncLink& link) {
+        std::optional<QString> password;
+        if (!request.passwordFile.isEmpty())
+            password = filePassword;
+        else if (QString stored; SecretStore::instance().read(SecretStore::account(link.user, link.book), stored))
+            password = stored;
+        return password;
+    });
+    if (!summary.completed())
+        return fail(QStringLiteral("لم تكتمل المزامنة: %1").arg(summary.cancelled ? summary.text() : summary.error));
+    print(stdout, summary.text());
     return 0;
 }

@@ -2,7 +2,7 @@
 
 #include "CommandLine.h"
 
-// Import and export without a window, for scripts: the summary on standard output and exit
+// Import, export, linking and syncing without a window, for scripts: the summary on standard output and exit
 // status 0, or a one-line reason on standard error and status 1. Never a message box.
 class BatchCommands
 {
@@ -12,4 +12,6 @@ public:
 private:
     static int importFile(const CommandLine::Request& request);
     static int exportDirectory(const CommandLine::Request& request);
+    static int linkDirectory(const CommandLine::Request& request);
+    static int syncBook(const CommandLine::Request& request);
 };

@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include <QCommandLineParser>
+#include <QUrl>
 
 #include <cstdio>
 
@@ -43,7 +44,11 @@ QString CommandLine::helpText()
         "                                  (ينشأ الدليل إن لم يكن موجودا)\n"
         "  --export DIR FILE [--format F]  يصدر الدليل DIR إلى الملف FILE بالصيغة F:\n"
         "                                  vcard4 (الافتراضية) أو vcard3 أو csv أو google-csv أو outlook-csv\n"
+        "  --link DIR URL [--user NAME]    يربط الدليل DIR بدفتر العناوين URL على خادم CardDAV\n"
+        "                                  (ينشأ الدليل إن لم يكن موجودا)\n"
+        "  --sync                          يزامن كل دليل مربوط مع دفتر العناوين الخاص به\n"
         "  --password-file FILE            رمز حماية الدليل المقفل , مكتوبا فى ملف\n"
+        "                                  (مع --sync: كلمة مرور الخادم , وإلا تؤخذ من خزنة كلمات المرور)\n"
         "\n"
         "حالة الخروج: 0 عند النجاح , 1 عند الفشل مع السبب , 2 لخيارات خاطئة.\n");
 }
@@ -70,7 +75,10 @@ CommandLine::Request CommandLine::handle(const QStringList& arguments)
     const QCommandLineOption exportOf(QStringLiteral("export"), QString(), QStringLiteral("directory"));
     const QCommandLineOption format(QStringLiteral("format"), QString(), QStringLiteral("format"));
     const QCommandLineOption passwordFile(QStringLiteral("password-file"), QString(), QStringLiteral("file"));
-    parser.addOptions({help, version, importFrom, into, exportOf, format, passwordFile});
+    const QCommandLineOption link(QStringLiteral("link"), QString(), QStringLiteral("directory"));
+    const QCommandLineOption user(QStringLiteral("user"), QString(), QStringLiteral("name"));
+    const QCommandLineOption sync(QStringLiteral("sync"));
+    parser.addOptions({help, version, importFrom, into, exportOf, format, passwordFile, link, user, sync});
     // Qt adds options of its own (-platform, -style ...) when the application starts; they are
     // left for it.
     parser.addOption(QCommandLineOption(QStringList{QStringLiteral("platform"), QStringLiteral("style"),
@@ -112,9 +120,26 @@ CommandLine::Request CommandLine::handle(const QStringList& arguments)
         request.file = positional.constFirst();
         return request;
     }
+    if (parser.isSet(link)) {
+        const QUrl url(positional.value(0));
+        if (positional.size() != 1 || parser.value(link).isEmpty() || parser.isSet(sync) || !url.isValid() ||
+            (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https")) || url.host().isEmpty())
+            return wrong(QStringLiteral("الربط يحتاج إلى: --link DIR https://SERVER/PATH/ [--user NAME]"));
+        request.action = Request::Action::Link;
+        request.directory = parser.value(link);
+        request.url = positional.constFirst();
+        request.user = parser.value(user);
+        return request;
+    }
+    if (parser.isSet(sync)) {
+        if (!positional.isEmpty() || parser.isSet(user))
+            return wrong(QStringLiteral("المزامنة تحتاج إلى: --sync [--password-file FILE]"));
+        request.action = Request::Action::Sync;
+        return request;
+    }
     if (!positional.isEmpty())
         return wrong(QStringLiteral("خيار غير معروف: %1").arg(firstWrong(arguments, parser)));
-    if (parser.isSet(into) || parser.isSet(format) || parser.isSet(passwordFile))
-        return wrong(QStringLiteral("هذا الخيار يستخدم مع --import أو --export فقط"));
+    if (parser.isSet(into) || parser.isSet(format) || parser.isSet(passwordFile) || parser.isSet(user))
+        return wrong(QStringLiteral("هذا الخيار يستخدم مع --import أو --export أو --link أو --sync فقط"));
     return request;
 }

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-// The program's command line. Help and the version are printed at once; import and export run
+// The program's command line. Help and the version are printed at once; import, export, link and sync run
 // without a window; anything the program does not know is refused with the help text. None of
 // it needs a display.
 class CommandLine
@@ -12,12 +12,14 @@ public:
     static constexpr int kWrongCommandLine = 2;
 
     struct Request {
-        enum class Action { Window, Done, Import, Export } action = Action::Window;
+        enum class Action { Window, Done, Import, Export, Link, Sync } action = Action::Window;
         int status = 0;        // Done: the exit status
         QString file;          // the file imported from or exported to
         QString directory;     // the directory imported into or exported
         QString format;        // export: vcard4, vcard3, csv, google-csv or outlook-csv
-        QString passwordFile;  // a locked directory's password, in a file
+        QString passwordFile;  // a locked directory's password (the server's for --sync), in a file
+        QString url;           // link: the address book's URL
+        QString user;          // link: the user name on the server
     };
 
     // Parses the arguments (the program's name first). Help, the version and a wrong command

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "CardDavClient.h"
+
+#include <QString>
+#include <QUrl>
+
+#include <vector>
+
+struct AddressBook {
+    QUrl url;
+    QString name;
+};
+
+// Finds a user's address books from the server's address: the well-known address, then the
+// user's principal, its address-book home and the books in it. Also makes a new book there.
+class AddressBookFinder
+{
+public:
+    explicit AddressBookFinder(CardDavClient& client) : m_client(client) {}
+
+    // False with the reason in error (Arabic) when the server could not be asked.
+    bool find(const QString& server, std::vector<AddressBook>& books);
+    // A new, empty address book in the home found last, shown under the given name.
+    bool create(const QString& name, AddressBook& made);
+
+    QString error() const { return m_error; }
+    QUrl home() const { return m_home; }
+
+    // "example.org" → "https://example.org/"; an address with a scheme stays as it is.
+    static QUrl serverUrl(const QString& typed);
+
+private:
+    bool ask(const QUrl& url, int depth, const QByteArray& properties, QByteArray& body);
+    QUrl wellKnown(const QUrl& server);
+
+    CardDavClient& m_client;
+    QUrl m_home;
+    QString m_error;
+};

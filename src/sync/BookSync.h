@@ -1,0 +1,23 @@
+#pragma once
+
+#include "DirectorySync.h"
+#include "SyncStore.h"
+#include "SyncSummary.h"
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+class DataConnection;
+
+// Syncs linked directories one after the other, each with its account's password.
+class BookSync
+{
+public:
+    // The password for a link's account, or none (the user gave none: that directory is left for later).
+    using PasswordSource = std::function<std::optional<QString>(const SyncLink&)>;
+
+    static SyncSummary run(DataConnection& connection, const std::vector<SyncLink>& links,
+                           const PasswordSource& password, const DirectorySync::Progress& progress = {},
+                           int timeoutMs = 60000);
+};

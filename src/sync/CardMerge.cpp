@@ -1,0 +1,190 @@
+#include "CardMerge.h"
+
+#include "VCardReader.h"
+#include "VCardWriter.h"
+
+#include <QList>
+
+#include <map>
+#include <set>
+
+namespace
+{
+
+using Lines = QList<QByteArray>;
+
+// The card's properties, each with its folded continuation lines and line end, as the server sent them.
+Lines logicalLines(const QByteArray& card)
+{
+    Lines lines;
+    qsizetype start = 0;
+    while (start < card.size()) {
+        qsizetype end = card.indexOf('\n', start);
+        end = end < 0 ? card.size() : end + 1;
+        const QByteArray physical = card.mid(start, end - start);
+        const bool continuation = !lines.isEmpty() && (physical.startsWith(' ') || physical.startsWith('\t'));
+        if (continuation)
+            lines.last() += physical;
+        else if (!physical.trimmed().isEmpty())
+            lines.append(physical);
+        start = end;
+    }
+    return lines;
+}
+
+// "item1.TEL;TYPE=cell:..." → "TEL".
+QByteArray propertyName(const QByteArray& line)
+{
+    qsizetype end = 0;
+    while (end < line.size() && line[end] != ':' && line[end] != ';')
+        ++end;
+    QByteArray name = line.left(end).trimmed().toUpper();
+    if (const qsizetype dot = name.lastIndexOf('.'); dot >= 0)
+        name = name.mid(dot + 1);
+    return name;
+}
+
+QByteArray joined(const Lines& lines, const std::set<qsizetype>& leaveOut = {})
+{
+    QByteArray out;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (leaveOut.count(i))
+            continue;
+        out += lines[i];
+        if (!out.endsWith('\n'))
+            out += "\r\n";
+    }
+    return out;
+}
+
+// Our own lines for one field's value, as the writer words them in this card's version.
+Lines ownLines(int version, const ContactFields& only, const QList<QByteArray>& names)
+{
+    Lines lines;
+    for (const QByteArray& line : logicalLines(VCardWriter(version).card(only)))
+        if (names.contains(propertyName(line)))
+            lines.append(line);
+    return lines;
+}
+
+using Field = QString ContactFields::*;
+
+} // namespace
+
+ContactFields CardMerge::read(const QByteArray& card)
+{
+    VCardReader reader;
+    if (!reader.read(card) || reader.contacts().empty())
+        return {};
+    return reader.contacts().front();
+}
+
+QByteArray CardMerge::merge(const QByteArray& serverCard, const ContactFields& synced, const ContactFields& local)
+{
+    const Lines lines = logicalLines(serverCard);
+    const ContactFields base = read(serverCard);
+    int version = 3;
+    for (const QByteArray& line : lines)
+        if (propertyName(line) == "VERSION" && line.contains("4.0"))
+            version = 4;
+
+    std::set<qsizetype> removed;
+    // A replaced property's new lines take its place, so readers that go by order (the first
+    // mobile number, say) read the new value where they read the old; a new one goes last.
+    std::map<qsizetype, Lines> inPlace;
+    Lines added;
+    auto place = [&](qsizetype at, const Lines& own) {
+        if (at >= 0)
+            inPlace[at] += own;
+        else
+            added += own;
+    };
+    auto removeNamed = [&](const QList<QByteArray>& names) {
+        qsizetype first = -1;
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            if (names.contains(propertyName(lines[i]))) {
+                removed.insert(i);
+                if (first < 0)
+                    first = i;
+            }
+        return first;
+    };
+    // The property behind a field is the one whose absence changes what the field reads.
+    auto removeOwner = [&](Field field, const QByteArray& kind) -> qsizetype {
+        if ((base.*field).isEmpty())
+            return -1;
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            if (removed.count(i) || propertyName(lines[i]) != kind)
+                continue;
+            if (read(joined(lines, {i})).*field != base.*field) {
+                removed.insert(i);
+                return i;
+            }
+        }
+        return -1;
+    };
+
+    if (local.name != synced.name) {
+        ContactFields only;
+        only.name = local.name;
+        place(removeNamed({"FN", "N"}), ownLines(version, only, {"FN", "N"}));
+    }
+    const struct {
+        Field field;
+        QByteArray kind;
+    } valued[] = {{&ContactFields::hometel, "TEL"}, {&ContactFields::jobtel, "TEL"},  {&ContactFields::mobil, "TEL"},
+                  {&ContactFields::fax, "TEL"},     {&ContactFields::email, "EMAIL"}, {&ContactFields::address, "ADR"}};
+    for (const auto& [field, kind] : valued) {
+        if (local.*field == synced.*field)
+            continue;
+        ContactFields only;
+        only.*field = local.*field;
+        place(removeOwner(field, kind), ownLines(version, only, {kind}));
+    }
+    if (local.org != synced.org) {
+        ContactFields only;
+        only.org = local.org;
+        place(removeNamed({"ORG"}), ownLines(version, only, {"ORG"}));
+    }
+    if (local.moreinfo != synced.moreinfo) {
+        // Values that found no field of their own were read into the notes; they are still on the
+        // card as properties, so the notes written back leave them out again.
+        Lines noteOnly;
+        for (const QByteArray& line : lines) {
+            const QByteArray name = propertyName(line);
+            if (name == "BEGIN" || name == "VERSION" || name == "END" || name == "NOTE" ||
+                name == "X-QAV-NOTE-LINE-ENDS")
+                noteOnly.append(line);
+        }
+        const QString noteText = read(joined(noteOnly)).moreinfo;
+        QString notes = local.moreinfo;
+        if (base.moreinfo.startsWith(noteText)) {
+            const QString moved = base.moreinfo.mid(noteText.size());
+            if (!moved.isEmpty() && notes.endsWith(moved))
+                notes.chop(moved.size());
+        }
+        ContactFields only;
+        only.moreinfo = notes;
+        place(removeNamed({"NOTE", "X-QAV-NOTE-LINE-ENDS"}), ownLines(version, only, {"NOTE", "X-QAV-NOTE-LINE-ENDS"}));
+    }
+
+    // Our lines go just before the card's end.
+    qsizetype end = lines.size();
+    for (qsizetype i = lines.size() - 1; i >= 0; --i)
+        if (propertyName(lines[i]) == "END") {
+            end = i;
+            break;
+        }
+    Lines result;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i == end)
+            result += added;
+        if (const auto own = inPlace.find(i); own != inPlace.end())
+            result += own->second;
+        if (!removed.count(i))
+            result.append(lines[i]);
+    }
+    if (end == lines.size())
+        result += added;
+    return joined(result);
+}

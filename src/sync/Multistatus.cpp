@@ -1,0 +1,127 @@
+#include "Multistatus.h"
+
+#include <QXmlStreamReader>
+
+namespace
+{
+
+const QString kDav = QStringLiteral("DAV:");
+const QString kCardDav = QStringLiteral("urn:ietf:params:xml:ns:carddav");
+
+// "HTTP/1.1 404 Not Found" → 404.
+int statusCode(const QString& line)
+{
+    const QStringList parts = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    return parts.size() >= 2 ? parts[1].toInt() : 0;
+}
+
+// Reads the hrefs inside the element the reader stands on, up to its end.
+QList<QString> hrefsWithin(QXmlStreamReader& xml)
+{
+    QList<QString> hrefs;
+    int depth = 1;
+    while (depth > 0 && !xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::StartElement) {
+            if (xml.name() == QLatin1String("href"))
+                hrefs.append(xml.readElementText().trimmed());
+            else
+                ++depth;
+        } else if (token == QXmlStreamReader::EndElement) {
+            --depth;
+        }
+    }
+    return hrefs;
+}
+
+} // namespace
+
+Multistatus Multistatus::parse(const QByteArray& bytes)
+{
+    Multistatus result;
+    QXmlStreamReader xml(bytes);
+    Response* current = nullptr;
+    // The properties of one propstat count only when that propstat says 200.
+    Response found;
+    int propstatStatus = 0;
+    bool inPropstat = false;
+    bool anyFound = false;
+    int lastPropstatStatus = 0;
+
+    while (!xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::StartElement) {
+            const QStringView name = xml.name();
+            const bool dav = xml.namespaceUri() == kDav;
+            const bool cardDav = xml.namespaceUri() == kCardDav;
+            if (dav && name == QLatin1String("multistatus")) {
+                result.valid = true;
+            } else if (dav && name == QLatin1String("response")) {
+                result.responses.emplace_back();
+                current = &result.responses.back();
+                current->status = 0;
+                anyFound = false;
+                lastPropstatStatus = 0;
+            } else if (dav && name == QLatin1String("sync-token") && !current) {
+                result.syncToken = xml.readElementText().trimmed();
+            } else if (!current) {
+                continue;
+            } else if (dav && name == QLatin1String("href") && !inPropstat) {
+                current->href = xml.readElementText().trimmed();
+            } else if (dav && name == QLatin1String("status")) {
+                const int code = statusCode(xml.readElementText());
+                if (inPropstat)
+                    propstatStatus = code;
+                else
+                    current->status = code;
+            } else if (dav && name == QLatin1String("propstat")) {
+                inPropstat = true;
+                propstatStatus = 0;
+                found = Response{};
+            } else if (dav && name == QLatin1String("getetag")) {
+                found.etag = xml.readElementText().trimmed().toUtf8();
+            } else if (cardDav && name == QLatin1String("address-data")) {
+                found.addressData = xml.readElementText();
+            } else if (dav && name == QLatin1String("displayname")) {
+                found.displayName = xml.readElementText().trimmed();
+            } else if (cardDav && name == QLatin1String("addressbook")) {
+                found.isAddressBook = true;
+            } else if (dav && name == QLatin1String("current-user-principal")) {
+                found.principalHrefs = hrefsWithin(xml);
+            } else if (cardDav && name == QLatin1String("addressbook-home-set")) {
+                found.homeSetHrefs = hrefsWithin(xml);
+            } else if (dav && name == QLatin1String("sync-collection")) {
+                found.supportsSyncCollection = true;
+            }
+        } else if (token == QXmlStreamReader::EndElement) {
+            if (xml.namespaceUri() != kDav)
+                continue;
+            if (xml.name() == QLatin1String("propstat") && current) {
+                inPropstat = false;
+                if (propstatStatus >= 200 && propstatStatus < 300) {
+                    anyFound = true;
+                    if (!found.etag.isEmpty())
+                        current->etag = found.etag;
+                    if (!found.addressData.isEmpty())
+                        current->addressData = found.addressData;
+                    if (!found.displayName.isEmpty())
+                        current->displayName = found.displayName;
+                    current->isAddressBook |= found.isAddressBook;
+                    current->principalHrefs += found.principalHrefs;
+                    current->homeSetHrefs += found.homeSetHrefs;
+                    current->supportsSyncCollection |= found.supportsSyncCollection;
+                } else {
+                    lastPropstatStatus = propstatStatus;
+                }
+            } else if (xml.name() == QLatin1String("response") && current) {
+                // A response without a status of its own stands or falls with its properties.
+                if (current->status == 0)
+                    current->status = anyFound || lastPropstatStatus == 0 ? 200 : lastPropstatStatus;
+                current = nullptr;
+            }
+        }
+    }
+    if (xml.hasError())
+        result.valid = false;
+    return result;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <vector>
+
+// A WebDAV multistatus answer, read with QXmlStreamReader: each response's href, its status and
+// the few properties an address-book client asks for. Unknown elements are passed over.
+struct Multistatus {
+    struct Response {
+        QString href;     // as the server wrote it (percent-encoded path)
+        int status = 200; // the response's own status, else that of its found properties
+        QByteArray etag;
+        QString addressData; // a card, when asked for
+        QString displayName;
+        bool isAddressBook = false;
+        QList<QString> principalHrefs; // current-user-principal
+        QList<QString> homeSetHrefs;   // addressbook-home-set
+        bool supportsSyncCollection = false;
+    };
+    std::vector<Response> responses;
+    QString syncToken;
+    bool valid = false;
+
+    static Multistatus parse(const QByteArray& xml);
+};

@@ -1,0 +1,167 @@
+#include "SyncStore.h"
+
+#include "PassedOver.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <sqlite3.h>
+
+namespace
+{
+
+QString fieldsText(const ContactFields& fields)
+{
+    QJsonArray values;
+    for (const QString& value : fields.row(QString()).mid(0, 9))
+        values.append(value);
+    return QString::fromUtf8(QJsonDocument(values).toJson(QJsonDocument::Compact));
+}
+
+ContactFields fieldsFrom(const QString& text)
+{
+    QStringList values;
+    for (const QJsonValue& value : QJsonDocument::fromJson(text.toUtf8()).array())
+        values.append(value.toString());
+    return ContactFields::fromRow(values);
+}
+
+SyncLink linkFrom(sqlite3_stmt* row)
+{
+    return SyncLink{DataConnection::columnText(row, 0), DataConnection::columnText(row, 1),
+                    DataConnection::columnText(row, 2), DataConnection::columnText(row, 3),
+                    DataConnection::columnText(row, 4)};
+}
+
+} // namespace
+
+bool SyncStore::hasTables()
+{
+    // A book that was never linked has no sync tables: that means no links, not a failure.
+    QString count;
+    return m_connection.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'qav_sync_card'"), {},
+                               count) &&
+           count == QLatin1String("1");
+}
+
+DataResult SyncStore::createTables()
+{
+    return m_connection.executeScript(QStringLiteral("CREATE TABLE IF NOT EXISTS qav_sync_link (\n"
+                                                     "  dir    TEXT PRIMARY KEY,\n"
+                                                     "  server TEXT NOT NULL DEFAULT '',\n"
+                                                     "  user   TEXT NOT NULL DEFAULT '',\n"
+                                                     "  book   TEXT NOT NULL DEFAULT '',\n"
+                                                     "  token  TEXT NOT NULL DEFAULT ''\n"
+                                                     ");\n"
+                                                     "CREATE TABLE IF NOT EXISTS qav_sync_card (\n"
+                                                     "  dir     TEXT NOT NULL,\n"
+                                                     "  href    TEXT NOT NULL,\n"
+                                                     "  etag    TEXT NOT NULL DEFAULT '',\n"
+                                                     "  contact INTEGER NOT NULL DEFAULT 0,\n"
+                                                     "  fields  TEXT NOT NULL DEFAULT '',\n"
+                                                     "  vcard   TEXT NOT NULL DEFAULT '',\n"
+                                                     "  PRIMARY KEY (dir, href)\n"
+                                                     ");\n"));
+}
+
+std::vector<SyncLink> SyncStore::links()
+{
+    std::vector<SyncLink> found;
+    if (!hasTables())
+        return found;
+    PassedOver::note(
+        m_connection.query(QStringLiteral("SELECT l.dir, l.server, l.user, l.book, l.token FROM qav_sync_link l "
+                                          "JOIN dirg d ON d.code = l.dir ORDER BY d.dirname"),
+                           {}, [&found](sqlite3_stmt* row) { found.push_back(linkFrom(row)); }),
+        Q_FUNC_INFO);
+    return found;
+}
+
+std::optional<SyncLink> SyncStore::link(const QString& dir)
+{
+    std::optional<SyncLink> found;
+    if (!hasTables())
+        return found;
+    PassedOver::note(m_connection.query(QStringLiteral("SELECT dir, server, user, book, token FROM qav_sync_link "
+                                                       "WHERE dir = ?"),
+                                        {dir}, [&found](sqlite3_stmt* row) { found = linkFrom(row); }),
+                     Q_FUNC_INFO);
+    return found;
+}
+
+DataResult SyncStore::saveLink(const SyncLink& link)
+{
+    if (DataResult made = createTables(); !made)
+        return made;
+    const std::optional<SyncLink> before = this->link(link.dir);
+    if (before && before->book != link.book)
+        if (DataResult cleared =
+                m_connection.execute(QStringLiteral("DELETE FROM qav_sync_card WHERE dir = ?"), {link.dir});
+            !cleared)
+            return cleared;
+    return m_connection.execute(
+        QStringLiteral("INSERT OR REPLACE INTO qav_sync_link (dir, server, user, book, token) "
+                       "VALUES (?, ?, ?, ?, ?)"),
+        {link.dir, link.server, link.user, link.book, before && before->book == link.book ? before->token : QString()});
+}
+
+DataResult SyncStore::removeLink(const QString& dir)
+{
+    if (DataResult cards = m_connection.execute(QStringLiteral("DELETE FROM qav_sync_card WHERE dir = ?"), {dir});
+        !cards)
+        return cards;
+    return m_connection.execute(QStringLiteral("DELETE FROM qav_sync_link WHERE dir = ?"), {dir});
+}
+
+DataResult SyncStore::saveToken(const QString& dir, const QString& token)
+{
+    return m_connection.execute(QStringLiteral("UPDATE qav_sync_link SET token = ? WHERE dir = ?"), {token, dir});
+}
+
+std::map<QString, SyncCardState> SyncStore::cards(const QString& dir)
+{
+    std::map<QString, SyncCardState> found;
+    if (!hasTables())
+        return found;
+    PassedOver::note(
+        m_connection.query(QStringLiteral("SELECT href, etag, contact, fields FROM qav_sync_card WHERE dir = ?"), {dir},
+                           [&found](sqlite3_stmt* row) {
+                               SyncCardState state;
+                               state.href = DataConnection::columnText(row, 0);
+                               state.etag = DataConnection::columnText(row, 1).toUtf8();
+                               state.contact = sqlite3_column_int64(row, 2);
+                               state.fields = fieldsFrom(DataConnection::columnText(row, 3));
+                               found.emplace(state.href, state);
+                           }),
+        Q_FUNC_INFO);
+    return found;
+}
+
+QByteArray SyncStore::serverCard(const QString& dir, const QString& href)
+{
+    QString card;
+    PassedOver::note(m_connection.scalar(QStringLiteral("SELECT vcard FROM qav_sync_card WHERE dir = ? AND href = ?"),
+                                         {dir, href}, card),
+                     Q_FUNC_INFO);
+    return card.toUtf8();
+}
+
+DataResult SyncStore::saveCard(const QString& dir, const SyncCardState& state, const QByteArray& serverCard)
+{
+    return m_connection.execute(
+        QStringLiteral("INSERT OR REPLACE INTO qav_sync_card (dir, href, etag, contact, fields, vcard) "
+                       "VALUES (?, ?, ?, ?, ?, ?)"),
+        {dir, state.href, QString::fromUtf8(state.etag), QString::number(state.contact), fieldsText(state.fields),
+         QString::fromUtf8(serverCard)});
+}
+
+DataResult SyncStore::saveContactRow(const QString& dir, const QString& href, qint64 contact)
+{
+    return m_connection.execute(QStringLiteral("UPDATE qav_sync_card SET contact = ? WHERE dir = ? AND href = ?"),
+                                {QString::number(contact), dir, href});
+}
+
+DataResult SyncStore::removeCard(const QString& dir, const QString& href)
+{
+    return m_connection.execute(QStringLiteral("DELETE FROM qav_sync_card WHERE dir = ? AND href = ?"), {dir, href});
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "ContactFields.h"
+#include "DataConnection.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <map>
+#include <optional>
+#include <vector>
+
+// A directory linked to one address book on a CardDAV server.
+struct SyncLink {
+    QString dir;    // the directory's code
+    QString server; // the address the user typed, for finding the books again
+    QString user;
+    QString book;  // the address book's URL
+    QString token; // the server's sync token after the last complete sync
+};
+
+// What this program last agreed with the server about one card.
+struct SyncCardState {
+    QString href;
+    QByteArray etag;
+    qint64 contact = 0;   // the contact's row, as last seen
+    ContactFields fields; // the contact's values as last agreed
+};
+
+// The sync tables in "Kib.bin", beside the contacts: links and card states live in tables of
+// their own, created on the first link, so a backup carries them and other programs that read
+// info and dirg by position see nothing new there.
+class SyncStore
+{
+public:
+    explicit SyncStore(DataConnection& connection) : m_connection(connection) {}
+
+    DataResult createTables();
+    // No links (also when the tables were never made).
+    std::vector<SyncLink> links();
+    std::optional<SyncLink> link(const QString& dir);
+    // Linking to another book forgets what was agreed with the former one.
+    DataResult saveLink(const SyncLink& link);
+    DataResult removeLink(const QString& dir);
+    DataResult saveToken(const QString& dir, const QString& token);
+
+    std::map<QString, SyncCardState> cards(const QString& dir);
+    QByteArray serverCard(const QString& dir, const QString& href);
+    DataResult saveCard(const QString& dir, const SyncCardState& state, const QByteArray& serverCard);
+    DataResult saveContactRow(const QString& dir, const QString& href, qint64 contact);
+    DataResult removeCard(const QString& dir, const QString& href);
+
+private:
+    bool hasTables();
+    DataConnection& m_connection;
+};

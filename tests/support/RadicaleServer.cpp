@@ -1,0 +1,85 @@
+#include "RadicaleServer.h"
+
+#include "CardDavClient.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QThread>
+
+RadicaleServer::RadicaleServer()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    m_port = probe.serverPort();
+    probe.close();
+    QFile users(m_folder.filePath(QStringLiteral("users")));
+    if (users.open(QIODevice::WriteOnly))
+        users.write((kUser + QLatin1Char(':') + kPassword + QLatin1Char('\n')).toUtf8());
+}
+
+RadicaleServer::~RadicaleServer()
+{
+    stop();
+}
+
+bool RadicaleServer::start()
+{
+    m_process.setProcessChannelMode(QProcess::MergedChannels);
+    m_process.setStandardOutputFile(m_folder.filePath(QStringLiteral("log")), QIODevice::Append);
+    m_process.start(QStringLiteral("radicale"),
+                    {QStringLiteral("--config"), QString(), QStringLiteral("--server-hosts"),
+                     QStringLiteral("127.0.0.1:%1").arg(m_port), QStringLiteral("--storage-filesystem-folder"),
+                     m_folder.filePath(QStringLiteral("storage")), QStringLiteral("--auth-type"),
+                     QStringLiteral("htpasswd"), QStringLiteral("--auth-htpasswd-filename"),
+                     m_folder.filePath(QStringLiteral("users")), QStringLiteral("--auth-htpasswd-encryption"),
+                     QStringLiteral("plain"), QStringLiteral("--rights-type"), QStringLiteral("owner_only"),
+                     QStringLiteral("--auth-delay"), QStringLiteral("0")});
+    if (!m_process.waitForStarted(10000))
+        return false;
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 20000) {
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, m_port);
+        if (socket.waitForConnected(200))
+            return true;
+        if (m_process.state() == QProcess::NotRunning)
+            return false;
+        QThread::msleep(100);
+    }
+    return false;
+}
+
+void RadicaleServer::stop()
+{
+    if (m_process.state() == QProcess::NotRunning)
+        return;
+    m_process.terminate();
+    if (!m_process.waitForFinished(10000)) {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+}
+
+QString RadicaleServer::log() const
+{
+    QFile file(m_folder.filePath(QStringLiteral("log")));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+QUrl RadicaleServer::serverUrl() const
+{
+    return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(m_port));
+}
+
+QUrl RadicaleServer::createBook(const QString& name)
+{
+    const QUrl url = serverUrl().resolved(QUrl(kUser + QLatin1Char('/') + name + QLatin1Char('/')));
+    CardDavClient client(kUser, kPassword);
+    const DavResponse made = client.mkcol(
+        url, "<?xml version=\"1.0\"?><mkcol xmlns=\"DAV:\" xmlns:C=\"urn:ietf:params:xml:ns:carddav\"><set><prop>"
+             "<resourcetype><collection/><C:addressbook/></resourcetype></prop></set></mkcol>");
+    return made.ok() ? url : QUrl();
+}

@@ -1,0 +1,350 @@
+// Two program files kept in step through one real Radicale address book: what each side adds,
+// changes, deletes and moves away reaches the other, and nothing is lost on either side.
+#include "AddressBookFinder.h"
+#include "BookSync.h"
+#include "CardDavClient.h"
+#include "ProgramRun.h"
+#include "RadicaleServer.h"
+#include "Schema.h"
+#include "TestDatabase.h"
+
+#include <QtTest>
+
+namespace
+{
+
+using Contacts = QMap<QString, QStringList>; // name → the other values by column
+
+// One program file with a directory linked to the shared address book.
+class LinkedBook
+{
+public:
+    LinkedBook(const QUrl& book)
+    {
+        m_dir = m_db.addDirectory(QStringLiteral("الأصدقاء"));
+        m_other = m_db.addDirectory(QStringLiteral("العمل"));
+        m_link =
+            SyncLink{m_dir, book.adjusted(QUrl::RemovePath).toString(), RadicaleServer::kUser, book.toString(), {}};
+        if (!SyncStore(m_db.reader()).saveLink(m_link))
+            qFatal("cannot link");
+    }
+
+    SyncSummary sync(const DirectorySync::Progress& progress = {})
+    {
+        const auto links = SyncStore(m_db.reader()).links();
+        return BookSync::run(
+            m_db.reader(), links, [](const SyncLink&) { return std::optional<QString>(RadicaleServer::kPassword); },
+            progress, 5000);
+    }
+
+    void add(const QString& name, const QStringList& more = {}) { m_db.addContact(name, m_dir, more); }
+    void set(const QString& name, const QString& column, const QString& value)
+    {
+        QVERIFY(
+            m_db.reader().execute(QStringLiteral("UPDATE info SET %1 = ? WHERE name = ?").arg(column), {value, name}));
+    }
+    void remove(const QString& name)
+    {
+        QVERIFY(m_db.reader().execute(QStringLiteral("DELETE FROM info WHERE name = ?"), {name}));
+    }
+    void moveAway(const QString& name)
+    {
+        QVERIFY(m_db.reader().execute(QStringLiteral("UPDATE info SET dir = ? WHERE name = ?"), {m_other, name}));
+    }
+    Contacts contacts(bool linked = true)
+    {
+        Contacts found;
+        PassedOverQuery(linked ? m_dir : m_other, found);
+        return found;
+    }
+    int count() { return m_db.scalar(QStringLiteral("SELECT count(*) FROM info")).toInt(); }
+    DataConnection& connection() { return m_db.reader(); }
+    TestDatabase& database() { return m_db; }
+
+private:
+    void PassedOverQuery(const QString& dir, Contacts& found)
+    {
+        QVERIFY(m_db.reader().query(
+            QStringLiteral("SELECT name, hometel, jobtel, mobil, fax, address, email, org, moreinfo FROM info "
+                           "WHERE dir = ?"),
+            {dir}, [&found](sqlite3_stmt* row) {
+                QStringList values;
+                for (int column = 1; column < 9; ++column)
+                    values << DataConnection::columnText(row, column);
+                found.insert(DataConnection::columnText(row, 0), values);
+            }));
+    }
+
+    TestDatabase m_db;
+    QString m_dir, m_other;
+    SyncLink m_link;
+};
+
+QStringList mobile(const QString& number)
+{
+    return {QString(), QString(), number};
+}
+
+} // namespace
+
+class TestSync : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void twoBooksStayInStep();
+    void aLocalEditKeepsWhatOnlyTheServerShows();
+    void bothSidesChangedOneContact();
+    void aCardChangedThereWhileSyncingIsNotOverwritten();
+    void theServerGoesDownInTheMiddle();
+    void addressBooksAreFoundAndMade();
+    void theCommandLineLinksAndSyncs();
+
+private:
+    std::unique_ptr<RadicaleServer> m_server;
+    QUrl m_book;
+};
+
+void TestSync::init()
+{
+    m_server = std::make_unique<RadicaleServer>();
+    QVERIFY2(m_server->start(), qPrintable(m_server->log()));
+    m_book = m_server->createBook(QStringLiteral("shared"));
+    QVERIFY(m_book.isValid());
+}
+
+void TestSync::cleanup()
+{
+    m_server.reset();
+}
+
+void TestSync::twoBooksStayInStep()
+{
+    LinkedBook a(m_book), b(m_book);
+    a.add(QStringLiteral("أحمد"), mobile(QStringLiteral("0100")));
+    a.add(QStringLiteral("سارة"),
+          {QStringLiteral("022"), QString(), QString(), QString(), QStringLiteral("القاهرة"),
+           QStringLiteral("sara@example.org"), QStringLiteral("الشركة"), QStringLiteral("سطر\r\nسطر آخر")});
+    b.add(QStringLiteral("Bob"), mobile(QStringLiteral("555")));
+    QVERIFY(a.sync().completed());
+    SyncSummary first = b.sync();
+    QVERIFY2(first.completed(), qPrintable(first.error));
+    QCOMPARE(first.received, 2);
+    QCOMPARE(first.sent, 1);
+    QVERIFY(a.sync().completed());
+    QCOMPARE(a.contacts(), b.contacts());
+    QCOMPARE(a.contacts().size(), 3);
+
+    // Changes on each side: edit, delete, add, and a contact moved to another directory.
+    b.set(QStringLiteral("أحمد"), QStringLiteral("mobil"), QStringLiteral("0111"));
+    b.remove(QStringLiteral("Bob"));
+    b.add(QStringLiteral("Zaid"));
+    a.moveAway(QStringLiteral("سارة"));
+    a.set(QStringLiteral("سارة"), QStringLiteral("org"), QStringLiteral("changed after the move"));
+    QVERIFY(b.sync().completed());
+    QVERIFY(a.sync().completed());
+    QVERIFY(b.sync().completed());
+    QCOMPARE(a.contacts(), b.contacts());
+    QCOMPARE(a.contacts().keys(), (QStringList{QStringLiteral("Zaid"), QStringLiteral("أحمد")}));
+    QCOMPARE(a.contacts().value(QStringLiteral("أحمد")).value(2), QStringLiteral("0111"));
+    // The moved contact stays where it went, on the side that moved it.
+    QVERIFY(a.contacts(false).contains(QStringLiteral("سارة")));
+
+    // A rename is a change of the same card, not a deletion and a new card.
+    a.set(QStringLiteral("Zaid"), QStringLiteral("name"), QStringLiteral("Zaid Omar"));
+    QVERIFY(a.sync().completed());
+    const SyncSummary renamed = b.sync();
+    QCOMPARE(renamed.received, 1);
+    QCOMPARE(renamed.deleted, 0);
+    QCOMPARE(a.contacts(), b.contacts());
+
+    // Nothing changed: nothing goes either way.
+    const SyncSummary quiet = a.sync();
+    QCOMPARE(quiet.received + quiet.sent + quiet.deleted, 0);
+}
+
+void TestSync::aLocalEditKeepsWhatOnlyTheServerShows()
+{
+    const QByteArray photo = QByteArray(3000, 'x').toBase64();
+    const QByteArray card =
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:phone-1\r\nFN:Mona\r\nN:;Mona;;;\r\n"
+        "TEL;TYPE=HOME:0200\r\nTEL;TYPE=WORK:0300\r\nTEL;TYPE=CELL:0100\r\nTEL;TYPE=CELL:0199\r\nBDAY:1990-04-01\r\n"
+        "CATEGORIES:family,friends\r\nX-PHONE-RINGTONE:bells\r\n"
+        "PHOTO;ENCODING=b;TYPE=JPEG:" +
+        photo + "\r\nNOTE:first note\r\nEND:VCARD\r\n";
+    CardDavClient client(RadicaleServer::kUser, RadicaleServer::kPassword);
+    const QUrl url = m_book.resolved(QUrl(QStringLiteral("phone-1.vcf")));
+    QVERIFY(client.put(url, card, {}).ok());
+
+    LinkedBook a(m_book);
+    QVERIFY(a.sync().completed());
+    const QStringList read = a.contacts().value(QStringLiteral("Mona"));
+    QCOMPARE(read.value(2), QStringLiteral("0100"));
+    QVERIFY(
+        read.value(7).contains(QLatin1String("0199"))); // no field was free for the second mobile: the notes have it
+
+    a.set(QStringLiteral("Mona"), QStringLiteral("mobil"), QStringLiteral("0123"));
+    a.set(QStringLiteral("Mona"), QStringLiteral("moreinfo"),
+          read.value(7).replace(QStringLiteral("first"), QStringLiteral("second")));
+    const SyncSummary sent = a.sync();
+    QCOMPARE(sent.sent, 1);
+    const QByteArray onServer = client.get(url).body;
+    for (const QByteArray& kept :
+         {QByteArray("BDAY:1990-04-01"), QByteArray("CATEGORIES:family,friends"), QByteArray("X-PHONE-RINGTONE:bells"),
+          QByteArray("TEL;TYPE=CELL:0199"), QByteArray("UID:phone-1")})
+        QVERIFY2(onServer.contains(kept), onServer.constData());
+    QVERIFY(QByteArray(onServer).replace("\r\n ", "").contains(photo));
+    QVERIFY(onServer.contains("0123"));
+    QVERIFY(!onServer.contains("0100"));
+    QVERIFY(onServer.contains("NOTE:second note"));
+    QCOMPARE(onServer.count("0199"), 1); // not written back into the notes as well
+
+    // Read again by a second program file, the contact is the one the first shows.
+    LinkedBook b(m_book);
+    QVERIFY(b.sync().completed());
+    QCOMPARE(b.contacts(), a.contacts());
+}
+
+void TestSync::bothSidesChangedOneContact()
+{
+    LinkedBook a(m_book), b(m_book);
+    a.add(QStringLiteral("Omar"), mobile(QStringLiteral("1")));
+    a.add(QStringLiteral("Huda"), mobile(QStringLiteral("2")));
+    QVERIFY(a.sync().completed());
+    QVERIFY(b.sync().completed());
+
+    a.set(QStringLiteral("Omar"), QStringLiteral("mobil"), QStringLiteral("from a"));
+    b.set(QStringLiteral("Omar"), QStringLiteral("mobil"), QStringLiteral("from b"));
+    // Deleted on one side, changed on the other: kept, whichever side syncs first.
+    a.remove(QStringLiteral("Huda"));
+    b.set(QStringLiteral("Huda"), QStringLiteral("org"), QStringLiteral("changed"));
+    QVERIFY(a.sync().completed());
+    const SyncSummary meeting = b.sync();
+    QVERIFY(meeting.completed());
+    QCOMPARE(meeting.conflicts.size(), 1);
+    QCOMPARE(meeting.conflicts.first().second, QStringLiteral("Omar (نسخة محلية)"));
+
+    const Contacts atB = b.contacts();
+    QCOMPARE(atB.value(QStringLiteral("Omar")).value(2), QStringLiteral("from a"));
+    QCOMPARE(atB.value(QStringLiteral("Omar (نسخة محلية)")).value(2), QStringLiteral("from b"));
+    QCOMPARE(atB.value(QStringLiteral("Huda")).value(6), QStringLiteral("changed"));
+    QVERIFY(a.sync().completed());
+    QCOMPARE(a.contacts(), atB);
+}
+
+void TestSync::aCardChangedThereWhileSyncingIsNotOverwritten()
+{
+    LinkedBook a(m_book), b(m_book);
+    a.add(QStringLiteral("Laila"), mobile(QStringLiteral("1")));
+    QVERIFY(a.sync().completed());
+    QVERIFY(b.sync().completed());
+
+    // Another writer changes the card after a read what the server had and before it writes: a 412.
+    a.set(QStringLiteral("Laila"), QStringLiteral("mobil"), QStringLiteral("from a"));
+    b.set(QStringLiteral("Laila"), QStringLiteral("mobil"), QStringLiteral("from b"));
+    bool otherWrote = false;
+    const SyncSummary summary = a.sync([&](int, int) {
+        if (!otherWrote) {
+            otherWrote = true;
+            b.sync();
+        }
+        return true;
+    });
+    QVERIFY(otherWrote);
+    QVERIFY2(summary.completed(), qPrintable(summary.error));
+    QCOMPARE(summary.conflicts.size(), 1);
+    QCOMPARE(a.contacts().value(QStringLiteral("Laila")).value(2), QStringLiteral("from b"));
+    QCOMPARE(a.contacts().value(QStringLiteral("Laila (نسخة محلية)")).value(2), QStringLiteral("from a"));
+    QVERIFY(b.sync().completed());
+    QCOMPARE(b.contacts(), a.contacts());
+}
+
+void TestSync::theServerGoesDownInTheMiddle()
+{
+    LinkedBook a(m_book), b(m_book);
+    for (int i = 0; i < 300; ++i)
+        a.add(QStringLiteral("Contact %1").arg(i, 3, 10, QLatin1Char('0')), mobile(QString::number(i)));
+    const Contacts before = a.contacts();
+
+    const SyncSummary cut = a.sync([&](int done, int) {
+        if (done == 100)
+            m_server->stop();
+        return true;
+    });
+    QVERIFY(!cut.completed());
+    QVERIFY(cut.text().contains(QStringLiteral("تعذر الاتصال بالخادم")));
+    QVERIFY(cut.sent >= 100 && cut.sent < 300);
+    QCOMPARE(a.contacts(), before); // the book is as it was, and usable
+
+    QVERIFY(m_server->start());
+    const SyncSummary rest = a.sync();
+    QVERIFY2(rest.completed(), qPrintable(rest.error));
+    QCOMPARE(cut.sent + rest.sent, 300);
+    QCOMPARE(a.contacts(), before);
+    QVERIFY(b.sync().completed());
+    QCOMPARE(b.contacts(), before); // every contact once, none twice
+}
+
+void TestSync::addressBooksAreFoundAndMade()
+{
+    CardDavClient client(RadicaleServer::kUser, RadicaleServer::kPassword);
+    AddressBookFinder finder(client);
+    std::vector<AddressBook> books;
+    QVERIFY2(finder.find(m_server->serverUrl().toString(), books), qPrintable(finder.error()));
+    QCOMPARE(books.size(), size_t(1));
+    QCOMPARE(books.front().url, m_book);
+
+    AddressBook made;
+    QVERIFY(finder.create(QStringLiteral("دليل العمل"), made));
+    QVERIFY(finder.find(m_server->serverUrl().toString(), books));
+    QCOMPARE(books.size(), size_t(2));
+    QVERIFY(std::any_of(books.begin(), books.end(),
+                        [](const AddressBook& book) { return book.name == QStringLiteral("دليل العمل"); }));
+
+    CardDavClient wrong(RadicaleServer::kUser, QStringLiteral("not it"));
+    AddressBookFinder refused(wrong);
+    QVERIFY(!refused.find(m_server->serverUrl().toString(), books));
+    QCOMPARE(refused.error(), QStringLiteral("رفض الخادم اسم المستخدم أو كلمة المرور"));
+}
+
+void TestSync::theCommandLineLinksAndSyncs()
+{
+    LinkedBook other(m_book);
+    other.add(QStringLiteral("من الخادم"), mobile(QStringLiteral("42")));
+    QVERIFY(other.sync().completed());
+
+    QTemporaryDir folder;
+    const QString program = folder.filePath(QStringLiteral("qavtelephone"));
+    QVERIFY(QFile::copy(QStringLiteral(QAV_PROGRAM), program));
+    QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY(Schema::create(folder.filePath(QStringLiteral("Kib.bin"))).ok);
+    QFile password(folder.filePath(QStringLiteral("password")));
+    QVERIFY(password.open(QIODevice::WriteOnly));
+    password.write(RadicaleServer::kPassword.toUtf8() + '\n');
+    password.close();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("none-there")); // a window would fail
+    environment.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+    auto run = [&](const QStringList& arguments) { return ProgramRun::of(program, arguments, environment); };
+
+    const ProgramRun linked = run({QStringLiteral("--link"), QStringLiteral("البيت"), m_book.toString(),
+                                   QStringLiteral("--user"), RadicaleServer::kUser});
+    QCOMPARE(linked.status, 0);
+    const ProgramRun synced = run({QStringLiteral("--sync"), QStringLiteral("--password-file"), password.fileName()});
+    QVERIFY2(synced.status == 0, qPrintable(synced.err));
+    QVERIFY(synced.out.contains(QStringLiteral("تم استلام: 1")));
+
+    QFile wrong(folder.filePath(QStringLiteral("wrong")));
+    QVERIFY(wrong.open(QIODevice::WriteOnly));
+    wrong.write("nope");
+    wrong.close();
+    const ProgramRun refused = run({QStringLiteral("--sync"), QStringLiteral("--password-file"), wrong.fileName()});
+    QCOMPARE(refused.status, 1);
+    QCOMPARE(refused.err.count(QLatin1Char('\n')), 1);
+    QVERIFY(refused.err.contains(QStringLiteral("كلمة المرور")));
+    QCOMPARE(run({QStringLiteral("--link"), QStringLiteral("البيت"), QStringLiteral("not-a-url")}).status, 2);
+}
+
+QTEST_GUILESS_MAIN(TestSync)
+#include "tst_sync.moc"
