@@ -11,6 +11,7 @@
 #include "DirectoryDelete.h"
 #include "MainForm.h"
 #include "MoveDir.h"
+#include "SyncCommands.h"
 
 void CommandWiring::install(MainForm& form)
 {
@@ -43,8 +44,15 @@ void CommandWiring::install(MainForm& form)
         HelpWindow window;
         window.exec();
     };
+    form.commands.sync = [](MainForm& f) { SyncCommands::openWindow(f); };
     form.commands.moveContact = [](MainForm& f) {
         MoveDir window(f);
         window.exec();
     };
+}
+
+void CommandWiring::started(MainForm& form)
+{
+    SyncCommands::showLinks(form);
+    SyncCommands::applySchedule(form, true);
 }

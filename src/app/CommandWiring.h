@@ -8,4 +8,6 @@ class CommandWiring
 {
 public:
     static void install(MainForm& form);
+    // Once the window shows: linked directories marked, and the sync at start-up when it is on.
+    static void started(MainForm& form);
 };

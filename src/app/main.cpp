@@ -36,5 +36,6 @@ int main(int argc, char** argv)
     if (!form.Form_Load())
         return 1;
     form.show();
+    CommandWiring::started(form);
     return app.exec();
 }

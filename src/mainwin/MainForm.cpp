@@ -7,6 +7,7 @@
 #include "MainMenus.h"
 #include "MessageBox.h"
 #include "PassedOver.h"
+#include "RecordListModel.h"
 #include "RecordListView.h"
 #include "SettingsStore.h"
 #include "SharedData.h"
@@ -327,6 +328,10 @@ void MainForm::connectMenus()
         if (commands.importContacts)
             commands.importContacts(*this);
     });
+    connect(m.sync, &QAction::triggered, this, [this] {
+        if (commands.sync)
+            commands.sync(*this);
+    });
     connect(m.exportdir, &QAction::triggered, this, [this] {
         if (commands.exportDirectory)
             commands.exportDirectory(*this);
@@ -534,6 +539,12 @@ void MainForm::refreshAfterWrite(BookChange change, qint64 writtenRow)
         break;
     }
     }
+}
+
+void MainForm::setLinkedDirectories(const QSet<QString>& codes)
+{
+    m_directoryList->model()->setMarkedRows(1, codes, AppLook::icon(QStringLiteral("linkedfolder")),
+                                            QStringLiteral("مربوط بدفتر عناوين على خادم"));
 }
 
 bool MainForm::hasSelectedDirectory() const

@@ -2,6 +2,7 @@
 
 #include "MyImageList.h"
 
+#include <QSet>
 #include <QStringList>
 #include <QWidget>
 
@@ -82,6 +83,8 @@ public:
     // The one way a command tells the window that it wrote to the book. A command that wrote one
     // contact with one statement names its row, so the list takes in that row alone.
     void refreshAfterWrite(BookChange change, qint64 writtenRow = -1);
+    // Directories (by code) kept in step with an address book show it in the list.
+    void setLinkedDirectories(const QSet<QString>& codes);
     QString searchField() const { return m_searchField; }
     bool soundOn() const { return m_soundOn; }
 
@@ -105,7 +108,7 @@ public:
         std::function<void(MainForm&, const QString& pass)> askDirectoryPassword;
         std::function<void(MainForm&, const QString& mode)> showEditor; // "Add", "edit", "view"
         std::function<void(MainForm&)> deleteContact, moveContact, backup, restore, print, about;
-        std::function<void(MainForm&)> importContacts, exportDirectory;
+        std::function<void(MainForm&)> importContacts, exportDirectory, sync;
     };
     Commands commands;
 

@@ -61,6 +61,8 @@ MainMenus::MainMenus(QWidget* owner) : QObject(owner), m_owner(owner)
     separator(mnutools, QStringLiteral("sepio"));
     importcontacts = add(mnutools, QStringLiteral("importcontacts"), QStringLiteral("استيراد جهات اتصال..."));
     exportdir = add(mnutools, QStringLiteral("exportdir"), QStringLiteral("تصدير الدليل..."));
+    separator(mnutools, QStringLiteral("sepsync"));
+    sync = add(mnutools, QStringLiteral("sync"), QStringLiteral("مزامنة..."));
 
     viewall = topMenu(QStringLiteral("viewall"), QStringLiteral("عرض"));
     viewmdor = add(viewall, QStringLiteral("viewmdor"), QStringLiteral("عرض قائمة الدليل"));

@@ -32,7 +32,7 @@ public:
     // Themes.
     QAction *themeblue, *themegreen, *themesilver;
     // Tools.
-    QAction *copydb, *resdb, *sec, *SNDON, *SNDOFF, *bgchange, *importcontacts, *exportdir;
+    QAction *copydb, *resdb, *sec, *SNDON, *SNDOFF, *bgchange, *importcontacts, *exportdir, *sync;
     // List pane.
     QAction *viewmdor, *viewdelist;
 

@@ -5,7 +5,8 @@
 #include <QUrl>
 
 SyncSummary BookSync::run(DataConnection& connection, const std::vector<SyncLink>& links,
-                          const PasswordSource& password, const DirectorySync::Progress& progress, int timeoutMs)
+                          const PasswordSource& password, const DirectorySync::Progress& progress, int timeoutMs,
+                          const std::function<bool()>& cancelRequested)
 {
     SyncSummary total;
     for (const SyncLink& link : links) {
@@ -17,6 +18,7 @@ SyncSummary BookSync::run(DataConnection& connection, const std::vector<SyncLink
         }
         CardDavClient client(link.user, *secret);
         client.setTimeout(timeoutMs);
+        client.setCancelCheck(cancelRequested);
         total.add(DirectorySync(connection, client, link).run(progress));
         if (!total.completed())
             break;

@@ -19,5 +19,5 @@ public:
 
     static SyncSummary run(DataConnection& connection, const std::vector<SyncLink>& links,
                            const PasswordSource& password, const DirectorySync::Progress& progress = {},
-                           int timeoutMs = 60000);
+                           int timeoutMs = 60000, const std::function<bool()>& cancelRequested = {});
 };

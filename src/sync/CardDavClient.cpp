@@ -82,6 +82,8 @@ DavResponse CardDavClient::send(const QByteArray& verb, const QUrl& url, const Q
     });
     QTimer cancelWatch; // a cancel from the window's own loop reaches the request in flight
     QObject::connect(&cancelWatch, &QTimer::timeout, &loop, [&] {
+        if (m_cancelCheck && m_cancelCheck())
+            m_cancelled = true;
         if (m_cancelled)
             reply->abort();
     });

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QUrl>
 
+#include <functional>
+
 // One answer from the server. A request that never got an answer (no connection, a timeout, a
 // certificate that does not verify, cancelled) has status 0 and says why in error.
 struct DavResponse {
@@ -38,6 +40,8 @@ public:
     void setTimeout(int milliseconds) { m_timeoutMs = milliseconds; }
     // Stops the request in flight and every later one (a user's cancel).
     void cancel();
+    // Asked now and then while a request waits: true stops it as cancel() does.
+    void setCancelCheck(std::function<bool()> check) { m_cancelCheck = std::move(check); }
     bool cancelled() const { return m_cancelled; }
 
 private:
@@ -48,4 +52,5 @@ private:
     QByteArray m_authorization;
     int m_timeoutMs = 60000;
     bool m_cancelled = false;
+    std::function<bool()> m_cancelCheck;
 };

@@ -52,6 +52,21 @@ int RecordListModel::columnCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : int(m_shown.size());
 }
 
+void RecordListModel::setMarkedRows(int keyColumn, const QSet<QString>& keys, const QIcon& icon, const QString& tip)
+{
+    m_markColumn = keyColumn;
+    m_marked = keys;
+    m_markIcon = icon;
+    m_markTip = tip;
+    if (rowCount() > 0) // the selection and the scroll position stay
+        emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::DecorationRole, Qt::ToolTipRole});
+}
+
+bool RecordListModel::isMarked(int row) const
+{
+    return m_markColumn >= 0 && !m_marked.isEmpty() && m_marked.contains(subItem(row, m_markColumn));
+}
+
 QVariant RecordListModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.column() >= m_shown.size())
@@ -62,7 +77,12 @@ QVariant RecordListModel::data(const QModelIndex& index, int role) const
     case Qt::AccessibleTextRole:
         return subItem(index.row(), column);
     case Qt::DecorationRole:
+        if (column == 0 && isMarked(index.row()))
+            return m_markIcon;
         return column == 0 && !m_icon.isNull() ? QVariant(m_icon) : QVariant();
+    case Qt::ToolTipRole:
+    case Qt::AccessibleDescriptionRole:
+        return column == 0 && isMarked(index.row()) ? QVariant(m_markTip) : QVariant();
     default:
         return {};
     }

@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <QIcon>
+#include <QSet>
 
 #include <memory>
 
@@ -23,6 +24,8 @@ public:
     void setShownColumns(const QList<int>& columns);
     int shownIndexOf(int column) const { return int(m_shown.indexOf(column)); }
     void setSmallIcon(const QIcon& icon) { m_icon = icon; }
+    // Rows whose value in keyColumn is one of keys show another icon and say why in a tip.
+    void setMarkedRows(int keyColumn, const QSet<QString>& keys, const QIcon& icon, const QString& tip);
 
     // Shows the rows from position start to the end; clear() removes every item.
     void fill(std::shared_ptr<const RowSet> rows, qsizetype start);
@@ -38,9 +41,15 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
+    bool isMarked(int row) const;
+
     QStringList m_headers;
     QList<int> m_shown;
     QIcon m_icon;
+    int m_markColumn = -1;
+    QSet<QString> m_marked;
+    QIcon m_markIcon;
+    QString m_markTip;
     std::shared_ptr<const RowSet> m_rows;
     qsizetype m_start = 0;
 };

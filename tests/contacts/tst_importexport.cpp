@@ -80,9 +80,11 @@ void TestImportExport::toolsMenuOffersImportAndExport()
 {
     MainMenus& menus = *controls(*m_form).menus;
     const QList<QAction*> items = menus.mnutools->actions();
-    QCOMPARE(items.at(items.size() - 2)->text(), QStringLiteral("استيراد جهات اتصال..."));
-    QCOMPARE(items.last()->text(), QStringLiteral("تصدير الدليل..."));
-    QVERIFY(items.at(items.size() - 3)->isSeparator());
+    QCOMPARE(items.at(items.size() - 4)->text(), QStringLiteral("استيراد جهات اتصال..."));
+    QCOMPARE(items.at(items.size() - 3)->text(), QStringLiteral("تصدير الدليل..."));
+    QVERIFY(items.at(items.size() - 5)->isSeparator());
+    QVERIFY(items.at(items.size() - 2)->isSeparator());
+    QCOMPARE(items.last()->text(), QStringLiteral("مزامنة..."));
     QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("العائلة")));
     emit menus.mnutools->aboutToShow();
     QVERIFY(menus.importcontacts->isEnabled()); // into the selected directory

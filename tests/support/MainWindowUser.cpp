@@ -21,6 +21,7 @@ std::unique_ptr<MainForm> MainWindowUser::start(QList<QMenu*>* popups)
     if (!form->Form_Load())
         qFatal("start-up failed");
     form->show();
+    CommandWiring::started(*form);
     return form;
 }
 

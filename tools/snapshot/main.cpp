@@ -1,8 +1,8 @@
 // Renders the main windows to PNG files for a visual check (run headless):
 //   qav_snapshot <folder with Kib.bin> <output folder>
 // main.png: directory list; diredit.png and dirsetpass.png: the rename and lock dialogs;
-// report.pdf: its report; backup.png: the backup window; help.png: the about window; contacts.png: the first directory
-// opened; editor.png: its first contact in the editor.
+// report.pdf: its report; backup.png: the backup window; sync.png: the sync window; help.png: the about window;
+// contacts.png: the first directory opened; editor.png: its first contact in the editor.
 #include "AppLook.h"
 #include "Backup.h"
 #include "CommandWiring.h"
@@ -19,6 +19,7 @@
 #include "SharedData.h"
 #include "SkinTextBox.h"
 #include "SoundPlayer.h"
+#include "SyncWindow.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -42,6 +43,7 @@ int main(int argc, char** argv)
     if (!form.Form_Load())
         return 1;
     form.show();
+    CommandWiring::started(form);
     QApplication::processEvents();
     form.grab().save(out + QStringLiteral("/main.png"));
     if (controls(form).infodirlist->count() == 0)
@@ -79,6 +81,10 @@ int main(int argc, char** argv)
         backup.show();
         QApplication::processEvents();
         backup.grab().save(out + QStringLiteral("/backup.png"));
+        SyncWindow sync(form);
+        sync.show();
+        QApplication::processEvents();
+        sync.grab().save(out + QStringLiteral("/sync.png"));
         HelpWindow help;
         help.show();
         QApplication::processEvents();

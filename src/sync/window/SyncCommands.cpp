@@ -1,0 +1,181 @@
+#include "SyncCommands.h"
+
+#include "BookSync.h"
+#include "MainForm.h"
+#include "MessageBox.h"
+#include "SecretStore.h"
+#include "SettingsStore.h"
+#include "SharedData.h"
+#include "SyncStore.h"
+#include "SyncWindow.h"
+
+#include <QApplication>
+#include <QHash>
+#include <QInputDialog>
+#include <QPointer>
+#include <QProgressDialog>
+#include <QSet>
+#include <QTimer>
+#include <QUrl>
+
+namespace
+{
+
+const QString kApplication = QStringLiteral("QAV Telephone");
+const QString kSection = QStringLiteral("Sync");
+
+QHash<QString, QString>& remembered()
+{
+    static QHash<QString, QString> passwords;
+    return passwords;
+}
+
+std::optional<QString> askWithDialog(const QString& user, const QString& host)
+{
+    QInputDialog dialog(QApplication::activeWindow());
+    dialog.setLayoutDirection(Qt::RightToLeft);
+    dialog.setWindowTitle(QStringLiteral("مزامنة"));
+    dialog.setLabelText(QStringLiteral("كلمة مرور المستخدم \"%1\" على الخادم %2 :").arg(user, host));
+    dialog.setTextEchoMode(QLineEdit::Password);
+    dialog.setOkButtonText(QStringLiteral("موافق"));
+    dialog.setCancelButtonText(QStringLiteral("إلغاء الأمر"));
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.textValue();
+}
+
+SyncCommands::PasswordPrompt& prompt()
+{
+    static SyncCommands::PasswordPrompt current = askWithDialog;
+    return current;
+}
+
+QTimer*& scheduleTimer()
+{
+    static QTimer* timer = nullptr;
+    return timer;
+}
+
+} // namespace
+
+void SyncCommands::openWindow(MainForm& form)
+{
+    SyncWindow window(form);
+    window.exec();
+}
+
+void SyncCommands::rememberPassword(const QString& account, const QString& password)
+{
+    remembered().insert(account, password);
+}
+
+std::optional<QString> SyncCommands::password(const QString& account, const QString& user)
+{
+    if (remembered().contains(account))
+        return remembered().value(account);
+    if (QString stored; SecretStore::instance().read(account, stored))
+        return stored;
+    // No secret store runs, or it has nothing: ask, and keep the answer in memory only.
+    const std::optional<QString> typed = prompt()(user, account.section(QLatin1Char('@'), -1));
+    if (typed)
+        rememberPassword(account, *typed);
+    return typed;
+}
+
+void SyncCommands::setPasswordPrompt(PasswordPrompt newPrompt)
+{
+    prompt() = newPrompt ? std::move(newPrompt) : PasswordPrompt(askWithDialog);
+}
+
+void SyncCommands::syncAll(MainForm& form, bool quiet)
+{
+    const std::vector<SyncLink> links = SyncStore(SharedData::connection()).links();
+    if (links.empty()) {
+        if (!quiet)
+            MessageBox::show(QStringLiteral("لا يوجد دليل مربوط بدفتر عناوين , اربط دليلا أولا"),
+                             MessageBox::Arabic | MessageBox::Information, QStringLiteral("مزامنة"));
+        return;
+    }
+    QProgressDialog progress(QStringLiteral("جارى المزامنة ..."), QStringLiteral("إلغاء الأمر"), 0, 0, &form);
+    progress.setLayoutDirection(Qt::RightToLeft);
+    progress.setWindowTitle(QStringLiteral("مزامنة"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(400);
+    progress.setAutoReset(false);
+    progress.setAutoClose(false);
+    const SyncSummary summary = BookSync::run(
+        SharedData::connection(), links,
+        [](const SyncLink& link) { return password(SecretStore::account(link.user, link.book), link.user); },
+        [&progress](int done, int total) {
+            progress.setMaximum(std::max(total, 1));
+            progress.setValue(std::min(done, std::max(total, 1)));
+            return !progress.wasCanceled();
+        },
+        60000, [&progress] { return progress.wasCanceled(); });
+    progress.close();
+
+    form.refreshAfterWrite(form.viewState() == ViewState::Contacts ? BookChange::Contacts
+                                                                   : BookChange::DirectoriesAddedOrRemoved);
+    const bool worthTelling = !summary.completed() || !summary.conflicts.isEmpty() || !summary.renamed.isEmpty();
+    if (quiet && !worthTelling)
+        return;
+    MessageBox::show(summary.text(),
+                     MessageBox::Arabic | (summary.completed() ? MessageBox::Information : MessageBox::Exclamation),
+                     QStringLiteral("مزامنة"));
+}
+
+bool SyncCommands::autoSyncOn()
+{
+    return SettingsStore::read(kApplication, kSection, QStringLiteral("مزامنة تلقائية"), QStringLiteral("0")) ==
+           QLatin1String("1");
+}
+
+int SyncCommands::autoSyncMinutes()
+{
+    const int minutes =
+        SettingsStore::read(kApplication, kSection, QStringLiteral("دقائق المزامنة"), QStringLiteral("15")).toInt();
+    return std::clamp(minutes, 1, 24 * 60);
+}
+
+void SyncCommands::setAutoSync(bool on, int minutes)
+{
+    SettingsStore::write(kApplication, kSection, QStringLiteral("مزامنة تلقائية"),
+                         on ? QStringLiteral("1") : QStringLiteral("0"));
+    SettingsStore::write(kApplication, kSection, QStringLiteral("دقائق المزامنة"), QString::number(minutes));
+}
+
+void SyncCommands::applySchedule(MainForm& form, bool atStartUp)
+{
+    QTimer*& timer = scheduleTimer();
+    if (!autoSyncOn()) {
+        delete timer;
+        timer = nullptr;
+        return;
+    }
+    if (!timer) {
+        timer = new QTimer(&form);
+        QPointer<MainForm> window(&form);
+        QObject::connect(timer, &QTimer::timeout, &form, [window] {
+            // Never under another window the user is working in: the next tick tries again.
+            if (window && !QApplication::activeModalWidget())
+                syncAll(*window, true);
+        });
+        QObject::connect(&form, &QObject::destroyed, [] { scheduleTimer() = nullptr; });
+    }
+    timer->start(autoSyncMinutes() * 60 * 1000);
+    if (atStartUp) {
+        QPointer<MainForm> window(&form);
+        QTimer::singleShot(0, &form, [window] {
+            if (window)
+                syncAll(*window, true);
+        });
+    }
+}
+
+void SyncCommands::showLinks(MainForm& form)
+{
+    QSet<QString> codes;
+    for (const SyncLink& link : SyncStore(SharedData::connection()).links())
+        codes.insert(link.dir);
+    form.setLinkedDirectories(codes);
+}

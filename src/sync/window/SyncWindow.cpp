@@ -1,0 +1,251 @@
+#include "SyncWindow.h"
+
+#include "AddressBookFinder.h"
+#include "CardDavClient.h"
+#include "MainForm.h"
+#include "MessageBox.h"
+#include "PassedOver.h"
+#include "SecretStore.h"
+#include "SharedData.h"
+#include "SkinButton.h"
+#include "SyncCommands.h"
+#include "SyncStore.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include <sqlite3.h>
+
+namespace
+{
+const QString kTitle = QStringLiteral("مزامنة");
+constexpr int kUrlRole = Qt::UserRole;
+} // namespace
+
+SyncWindow::SyncWindow(MainForm& form) : QDialog(&form), m_form(form)
+{
+    setWindowTitle(kTitle);
+    setObjectName(QStringLiteral("SyncWindow"));
+    setLayoutDirection(Qt::RightToLeft);
+    auto* layout = new QVBoxLayout(this);
+    auto* fields = new QFormLayout;
+    auto named = [](QWidget* widget, const char* name, const QString& accessible) {
+        widget->setObjectName(QLatin1String(name));
+        widget->setAccessibleName(accessible);
+    };
+    directory = new QComboBox(this);
+    named(directory, "syncDirectory", QStringLiteral("الدليل"));
+    fields->addRow(QStringLiteral("الدليل :"), directory);
+    linkState = new QLabel(this);
+    linkState->setObjectName(QStringLiteral("syncLinkState"));
+    linkState->setWordWrap(true);
+    fields->addRow(QString(), linkState);
+    server = new QLineEdit(this);
+    named(server, "syncServer", QStringLiteral("عنوان الخادم"));
+    server->setPlaceholderText(QStringLiteral("https://example.org"));
+    server->setLayoutDirection(Qt::LeftToRight);
+    fields->addRow(QStringLiteral("عنوان الخادم :"), server);
+    user = new QLineEdit(this);
+    named(user, "syncUser", QStringLiteral("اسم المستخدم"));
+    user->setLayoutDirection(Qt::LeftToRight);
+    fields->addRow(QStringLiteral("اسم المستخدم :"), user);
+    password = new QLineEdit(this);
+    named(password, "syncPassword", QStringLiteral("كلمة المرور"));
+    password->setEchoMode(QLineEdit::Password);
+    password->setLayoutDirection(Qt::LeftToRight);
+    fields->addRow(QStringLiteral("كلمة المرور :"), password);
+    layout->addLayout(fields);
+
+    findBooks = new SkinButton(QStringLiteral("البحث عن دفاتر العناوين"), this);
+    findBooks->setObjectName(QStringLiteral("syncFindBooks"));
+    layout->addWidget(findBooks);
+    books = new QListWidget(this);
+    named(books, "syncBooks", QStringLiteral("دفاتر العناوين على الخادم"));
+    books->setMinimumHeight(110);
+    layout->addWidget(books, 1);
+
+    auto* linkRow = new QHBoxLayout;
+    linkButton = new SkinButton(QStringLiteral("ربط"), this);
+    linkButton->setObjectName(QStringLiteral("syncLink"));
+    unlinkButton = new SkinButton(QStringLiteral("إلغاء الربط"), this);
+    unlinkButton->setObjectName(QStringLiteral("syncUnlink"));
+    syncNow = new SkinButton(QStringLiteral("مزامنة الآن"), this);
+    syncNow->setObjectName(QStringLiteral("syncNow"));
+    linkRow->addWidget(linkButton);
+    linkRow->addWidget(unlinkButton);
+    linkRow->addWidget(syncNow);
+    layout->addLayout(linkRow);
+
+    auto* scheduleRow = new QHBoxLayout;
+    autoSync = new QCheckBox(QStringLiteral("مزامنة عند بدء التشغيل وكل"), this);
+    autoSync->setObjectName(QStringLiteral("syncAuto"));
+    minutes = new QSpinBox(this);
+    named(minutes, "syncMinutes", QStringLiteral("دقائق المزامنة"));
+    minutes->setRange(1, 24 * 60);
+    scheduleRow->addWidget(autoSync);
+    scheduleRow->addWidget(minutes);
+    scheduleRow->addWidget(new QLabel(QStringLiteral("دقيقة"), this));
+    scheduleRow->addStretch(1);
+    layout->addLayout(scheduleRow);
+
+    closeButton = new SkinButton(QStringLiteral("إغلاق"), this);
+    closeButton->setObjectName(QStringLiteral("syncClose"));
+    layout->addWidget(closeButton, 0, Qt::AlignLeft);
+
+    autoSync->setChecked(SyncCommands::autoSyncOn());
+    minutes->setValue(SyncCommands::autoSyncMinutes());
+    fillDirectories();
+    showLinkState();
+
+    connect(directory, &QComboBox::currentIndexChanged, this, &SyncWindow::showLinkState);
+    connect(findBooks, &SkinButton::clicked, this, &SyncWindow::findAddressBooks);
+    connect(linkButton, &SkinButton::clicked, this, &SyncWindow::linkDirectory);
+    connect(unlinkButton, &SkinButton::clicked, this, &SyncWindow::unlinkDirectory);
+    connect(syncNow, &SkinButton::clicked, this, &SyncWindow::syncAll);
+    connect(closeButton, &SkinButton::clicked, this, &QDialog::accept);
+    auto saveSchedule = [this] {
+        SyncCommands::setAutoSync(autoSync->isChecked(), minutes->value());
+        SyncCommands::applySchedule(m_form);
+    };
+    connect(autoSync, &QCheckBox::toggled, this, saveSchedule);
+    connect(minutes, &QSpinBox::valueChanged, this, saveSchedule);
+    resize(520, 480);
+}
+
+void SyncWindow::fillDirectories()
+{
+    // Locked directories are left out: their contacts show only to someone who typed the password.
+    DataConnection& connection = SharedData::connection();
+    PassedOver::note(
+        connection.query(QStringLiteral("SELECT dirname, code FROM dirg WHERE pass = '0' ORDER BY dirname"), {},
+                         [this](sqlite3_stmt* row) {
+                             directory->addItem(DataConnection::columnText(row, 0), DataConnection::columnText(row, 1));
+                         }),
+        Q_FUNC_INFO);
+    const QString selected =
+        m_form.viewState() == ViewState::Contacts ? m_form.currentDirectory() : m_form.selectedDirectoryCode();
+    if (const int at = directory->findData(selected); at >= 0)
+        directory->setCurrentIndex(at);
+}
+
+QString SyncWindow::selectedCode() const
+{
+    return directory->currentData().toString();
+}
+
+void SyncWindow::showLinkState()
+{
+    SyncStore store(SharedData::connection());
+    std::optional<SyncLink> link = store.link(selectedCode());
+    if (!link) {
+        const std::vector<SyncLink> links = store.links();
+        if (!links.empty() && server->text().isEmpty()) { // the account most likely wanted again
+            server->setText(links.front().server);
+            user->setText(links.front().user);
+        }
+    } else {
+        server->setText(link->server);
+        user->setText(link->user);
+    }
+    linkState->setText(link ? QStringLiteral("مربوط بدفتر العناوين: %1").arg(link->book)
+                            : QStringLiteral("غير مربوط بدفتر عناوين"));
+    unlinkButton->setEnabled(link.has_value());
+    linkButton->setEnabled(directory->count() > 0);
+}
+
+void SyncWindow::tell(const QString& text, bool failure)
+{
+    MessageBox::show(text, MessageBox::Arabic | (failure ? MessageBox::Critical : MessageBox::Information), kTitle);
+}
+
+void SyncWindow::findAddressBooks()
+{
+    if (server->text().trimmed().isEmpty() || user->text().trimmed().isEmpty()) {
+        tell(QStringLiteral("اكتب عنوان الخادم واسم المستخدم"), true);
+        return;
+    }
+    CardDavClient client(user->text().trimmed(), password->text());
+    client.setTimeout(30000);
+    AddressBookFinder finder(client);
+    std::vector<AddressBook> found;
+    setCursor(Qt::BusyCursor);
+    const bool ok = finder.find(server->text(), found);
+    unsetCursor();
+    if (!ok) {
+        tell(finder.error(), true);
+        return;
+    }
+    books->clear();
+    auto* fresh = new QListWidgetItem(QStringLiteral("دفتر عناوين جديد باسم الدليل"), books);
+    fresh->setData(kUrlRole, finder.home().toString());
+    fresh->setData(kUrlRole + 1, true);
+    for (const AddressBook& book : found) {
+        auto* item = new QListWidgetItem(book.name, books);
+        item->setData(kUrlRole, book.url.toString());
+        item->setToolTip(book.url.toString());
+    }
+    books->setCurrentRow(found.empty() ? 0 : 1);
+}
+
+void SyncWindow::linkDirectory()
+{
+    QListWidgetItem* chosen = books->currentItem();
+    if (!chosen) {
+        tell(QStringLiteral("ابحث عن دفاتر العناوين أولا ثم اختر واحدا منها"), true);
+        return;
+    }
+    const QString account = user->text().trimmed();
+    QString book = chosen->data(kUrlRole).toString();
+    if (chosen->data(kUrlRole + 1).toBool()) {
+        CardDavClient client(account, password->text());
+        client.setTimeout(30000);
+        AddressBookFinder finder(client);
+        std::vector<AddressBook> ignored;
+        AddressBook made;
+        if (!finder.find(server->text(), ignored) || !finder.create(directory->currentText(), made)) {
+            tell(finder.error(), true);
+            return;
+        }
+        book = made.url.toString();
+    }
+    const SyncLink link{selectedCode(), AddressBookFinder::serverUrl(server->text()).toString(), account, book, {}};
+    if (DataResult saved = SyncStore(SharedData::connection()).saveLink(link); !saved) {
+        tell(QStringLiteral("تعذر حفظ الربط: %1").arg(saved.error), true);
+        return;
+    }
+    const QString key = SecretStore::account(account, book);
+    SyncCommands::rememberPassword(key, password->text());
+    QString text = QStringLiteral("تم ربط الدليل \"%1\" بدفتر العناوين %2").arg(directory->currentText(), book);
+    if (!SecretStore::instance().write(key, password->text()))
+        text += QStringLiteral("\nلا تعمل خزنة كلمات مرور على هذا الجهاز: سيسأل البرنامج عن كلمة المرور عند كل "
+                               "مزامنة ولن يحفظها");
+    SyncCommands::showLinks(m_form);
+    showLinkState();
+    tell(text, false);
+}
+
+void SyncWindow::unlinkDirectory()
+{
+    if (DataResult removed = SyncStore(SharedData::connection()).removeLink(selectedCode()); !removed) {
+        tell(QStringLiteral("تعذر إلغاء الربط: %1").arg(removed.error), true);
+        return;
+    }
+    SyncCommands::showLinks(m_form);
+    showLinkState();
+}
+
+void SyncWindow::syncAll()
+{
+    // A password typed here is the one to use now, for the account shown.
+    if (const std::optional<SyncLink> link = SyncStore(SharedData::connection()).link(selectedCode());
+        link && !password->text().isEmpty())
+        SyncCommands::rememberPassword(SecretStore::account(link->user, link->book), password->text());
+    SyncCommands::syncAll(m_form);
+}

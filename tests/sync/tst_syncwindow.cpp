@@ -1,0 +1,146 @@
+// The sync window from the Tools menu, as the user meets it, against a real Radicale.
+#include "CardDavClient.h"
+#include "MainMenus.h"
+#include "MainWindowControls.h"
+#include "MainWindowUser.h"
+#include "ModalDriver.h"
+#include "RadicaleServer.h"
+#include "RecordListModel.h"
+#include "RecordListView.h"
+#include "SecretStore.h"
+#include "SharedData.h"
+#include "SkinButton.h"
+#include "SyncCommands.h"
+#include "SyncStore.h"
+#include "SyncWindow.h"
+#include "WindowTestFixture.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QtTest>
+
+namespace
+{
+
+// A desktop without a secret store: every write and read is refused, as when none runs.
+class NoSecretStore : public SecretStore
+{
+public:
+    bool read(const QString&, QString&) override { return false; }
+    bool write(const QString&, const QString&) override { return false; }
+    void forget(const QString&) override {}
+};
+
+} // namespace
+
+class TestSyncWindow : public QObject, public WindowTestFixture
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void linkFromTheToolsMenuAndSync();
+    void anUnreachableServerIsToldAndTheBookStaysUsable();
+
+private:
+    std::unique_ptr<RadicaleServer> m_server;
+    NoSecretStore m_secrets;
+    QString m_family;
+    int m_prompts = 0;
+};
+
+void TestSyncWindow::initTestCase()
+{
+    prepareApplication();
+    SecretStore::setInstance(&m_secrets);
+    SyncCommands::setPasswordPrompt([this](const QString&, const QString&) {
+        ++m_prompts;
+        return std::optional<QString>(RadicaleServer::kPassword);
+    });
+}
+
+void TestSyncWindow::init()
+{
+    m_server = std::make_unique<RadicaleServer>();
+    QVERIFY(m_server->start());
+    openFixture();
+    m_family = m_db->addDirectory(QStringLiteral("العائلة"));
+    m_db->addContact(QStringLiteral("أحمد"), m_family, {QString(), QString(), QStringLiteral("0100")});
+    m_form = MainWindowUser::start();
+    m_prompts = 0;
+}
+
+void TestSyncWindow::cleanup()
+{
+    closeFixture();
+    m_server.reset();
+}
+
+void TestSyncWindow::linkFromTheToolsMenuAndSync()
+{
+    const QUrl shared = m_server->createBook(QStringLiteral("shared"));
+    QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("العائلة")));
+    ModalDriver::whenModal(
+        [this](QWidget* modal) {
+            auto* window = qobject_cast<SyncWindow*>(modal);
+            QVERIFY(window);
+            QCOMPARE(window->directory->currentText(), QStringLiteral("العائلة"));
+            QCOMPARE(window->linkState->text(), QStringLiteral("غير مربوط بدفتر عناوين"));
+            window->server->setText(m_server->serverUrl().toString());
+            window->user->setText(RadicaleServer::kUser);
+            window->password->setText(RadicaleServer::kPassword);
+            window->findBooks->click();
+            QCOMPARE(window->books->count(), 2);
+            QCOMPARE(window->books->item(0)->text(), QStringLiteral("دفتر عناوين جديد باسم الدليل"));
+            QCOMPARE(window->books->currentRow(), 1); // the book that is there already
+            window->linkButton->click();
+            // No secret store here: the user is told the password is asked for at each sync.
+            QVERIFY(m_boxes->last().text.contains(QStringLiteral("سيسأل البرنامج عن كلمة المرور")));
+            QVERIFY(window->linkState->text().contains(QStringLiteral("مربوط بدفتر العناوين")));
+            window->syncNow->click();
+            window->accept();
+        },
+        30000);
+    controls(*m_form).menus->sync->trigger();
+    QVERIFY(m_boxes->last().text.startsWith(QStringLiteral("تمت المزامنة")));
+    QVERIFY(m_boxes->last().text.contains(QStringLiteral("تم إرسال: 1")));
+    QCOMPARE(m_prompts, 0); // the password typed in the window serves the whole session
+
+    // The list shows the directory is linked.
+    RecordListModel* model = controls(*m_form).infodirlist->model();
+    QCOMPARE(model->data(model->index(0, 0), Qt::ToolTipRole).toString(),
+             QStringLiteral("مربوط بدفتر عناوين على خادم"));
+
+    // A card added elsewhere comes in with the next sync and shows in the open directory.
+    CardDavClient client(RadicaleServer::kUser, RadicaleServer::kPassword);
+    QVERIFY(client
+                .put(shared.resolved(QUrl(QStringLiteral("x.vcf"))),
+                     "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:x\r\nFN:Nadia\r\nEND:VCARD\r\n", {})
+                .ok());
+    m_form->openSelectedDirectory();
+    SyncCommands::syncAll(*m_form);
+    QVERIFY(m_boxes->last().text.contains(QStringLiteral("تم استلام: 1")));
+    QCOMPARE(controls(*m_form).infolist->count(), 2);
+}
+
+void TestSyncWindow::anUnreachableServerIsToldAndTheBookStaysUsable()
+{
+    const QUrl book = m_server->createBook(QStringLiteral("shared"));
+    QVERIFY(SyncStore(SharedData::connection())
+                .saveLink({m_family, m_server->serverUrl().toString(), RadicaleServer::kUser, book.toString(), {}}));
+    m_server->stop();
+    SyncCommands::syncAll(*m_form);
+    QCOMPARE(m_prompts, 1); // no secret store and nothing typed yet: the user is asked
+    QVERIFY(m_boxes->last().text.startsWith(QStringLiteral("تعذر الاتصال بالخادم")));
+    QVERIFY(m_boxes->last().text.contains(QStringLiteral("لم يفقد شىء")));
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info")), QStringLiteral("1"));
+    QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("العائلة")));
+    m_form->openSelectedDirectory();
+    QCOMPARE(controls(*m_form).infolist->count(), 1);
+}
+
+QTEST_MAIN(TestSyncWindow)
+#include "tst_syncwindow.moc"
