@@ -9,11 +9,6 @@
 
 namespace {
 
-struct StatementGuard {
-    sqlite3_stmt* stmt = nullptr;
-    ~StatementGuard() { sqlite3_finalize(stmt); }
-};
-
 DataResult failure(const QString& message) { return DataResult{false, message}; }
 
 DataConnection::DamageHandler& damageHandler()
@@ -94,9 +89,32 @@ DataResult DataConnection::open(const QString& path, const QString& password, Ac
     return {};
 }
 
+DataConnection::Lease::~Lease()
+{
+    if (!stmt)
+        return;
+    if (!cached) {
+        sqlite3_finalize(stmt);
+        return;
+    }
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+    for (CachedStatement& entry : owner.m_statements)
+        if (entry.stmt == stmt)
+            entry.inUse = false;
+}
+
+void DataConnection::finalizeStatements()
+{
+    for (const CachedStatement& entry : std::as_const(m_statements))
+        sqlite3_finalize(entry.stmt);
+    m_statements.clear();
+}
+
 void DataConnection::close()
 {
     m_reportsDamage = false;
+    finalizeStatements();
     if (m_db) {
         sqlite3_close_v2(m_db);
         m_db = nullptr;
@@ -116,14 +134,26 @@ DataResult DataConnection::lastError() const
     return failure(message);
 }
 
-DataResult DataConnection::prepare(const QString& sql, const QStringList& values, sqlite3_stmt*& stmt)
+DataResult DataConnection::prepare(const QString& sql, const QStringList& values, Lease& lease)
 {
-    stmt = nullptr;
     if (!m_db)
         return lastError();
-    const QByteArray text = sql.toUtf8();
-    if (sqlite3_prepare_v2(m_db, text.constData(), text.size(), &stmt, nullptr) != SQLITE_OK)
-        return lastError();
+    sqlite3_stmt*& stmt = lease.stmt;
+    const auto cached = m_statements.find(sql);
+    if (cached != m_statements.end() && !cached->inUse) {
+        stmt = cached->stmt;
+        cached->inUse = true;
+        lease.cached = true;
+    } else {
+        const QByteArray text = sql.toUtf8();
+        const bool keep = cached == m_statements.end() && m_statements.size() < kCachedStatements;
+        if (sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &stmt, nullptr) != SQLITE_OK)
+            return lastError();
+        if (keep && stmt) {
+            m_statements.insert(sql, CachedStatement{stmt, true});
+            lease.cached = true;
+        }
+    }
     if (sqlite3_bind_parameter_count(stmt) != values.size())
         return failure(QStringLiteral("statement expects %1 values, got %2")
                            .arg(sqlite3_bind_parameter_count(stmt))
@@ -142,8 +172,8 @@ DataResult DataConnection::prepare(const QString& sql, const QStringList& values
 
 DataResult DataConnection::execute(const QString& sql, const QStringList& values)
 {
-    StatementGuard guard;
-    if (DataResult prepared = prepare(sql, values, guard.stmt); !prepared)
+    Lease guard(*this);
+    if (DataResult prepared = prepare(sql, values, guard); !prepared)
         return prepared;
     int rc = sqlite3_step(guard.stmt);
     while (rc == SQLITE_ROW)
@@ -172,8 +202,8 @@ quint64 DataConnection::changeStamp()
 
 DataResult DataConnection::query(const QString& sql, const QStringList& values, const RowCallback& onRow)
 {
-    StatementGuard guard;
-    if (DataResult prepared = prepare(sql, values, guard.stmt); !prepared)
+    Lease guard(*this);
+    if (DataResult prepared = prepare(sql, values, guard); !prepared)
         return prepared;
     int rc;
     while ((rc = sqlite3_step(guard.stmt)) == SQLITE_ROW)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -67,9 +68,28 @@ public:
 
     static QString columnText(sqlite3_stmt* stmt, int column);
 
+    // A statement in use: kept prepared for the next call of the same SQL, or finalized.
+    struct Lease {
+        explicit Lease(DataConnection& connection) : owner(connection) {}
+        ~Lease();
+        DataConnection& owner;
+        sqlite3_stmt* stmt = nullptr;
+        bool cached = false;
+    };
+
 private:
     DataResult lastError() const;
-    DataResult prepare(const QString& sql, const QStringList& values, sqlite3_stmt*& stmt);
+    DataResult prepare(const QString& sql, const QStringList& values, Lease& lease);
+    void finalizeStatements();
+
+    // Statements are prepared once per SQL text and reused: bulk writes (a sync, an import)
+    // run the same few statements thousands of times.
+    struct CachedStatement {
+        sqlite3_stmt* stmt = nullptr;
+        bool inUse = false;
+    };
+    static constexpr int kCachedStatements = 64;
+    QHash<QString, CachedStatement> m_statements;
 
     sqlite3* m_db = nullptr;
     QString m_path;

@@ -7,6 +7,9 @@
 #include "ServerMessages.h"
 #include "VCardWriter.h"
 
+#include <QDateTime>
+#include <QLocale>
+#include <QTimeZone>
 #include <QUuid>
 
 #include <sqlite3.h>
@@ -21,14 +24,30 @@ QByteArray xmlText(const QString& text)
     return text.toHtmlEscaped().toUtf8();
 }
 
+// With a token the answer holds the few changed cards, so they come whole; without one it lists
+// every card, and only those whose ETag changed are read afterwards.
 QByteArray syncCollectionBody(const QString& token)
 {
     return "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
            "<d:sync-collection xmlns:d=\"DAV:\" xmlns:c=\"urn:ietf:params:xml:ns:carddav\">"
            "<d:sync-token>" +
-           xmlText(token) +
-           "</d:sync-token><d:sync-level>1</d:sync-level>"
-           "<d:prop><d:getetag/><c:address-data/></d:prop></d:sync-collection>";
+           xmlText(token) + "</d:sync-token><d:sync-level>1</d:sync-level><d:prop><d:getetag/>" +
+           (token.isEmpty() ? QByteArray() : QByteArray("<c:address-data/>")) + "</d:prop></d:sync-collection>";
+}
+
+const QByteArray kAllCardsBody = "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+                                 "<c:addressbook-query xmlns:d=\"DAV:\" xmlns:c=\"urn:ietf:params:xml:ns:carddav\">"
+                                 "<d:prop><d:getetag/><c:address-data/></d:prop><c:filter/></c:addressbook-query>";
+
+const QByteArray kLastModifiedBody = "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+                                     "<d:propfind xmlns:d=\"DAV:\"><d:prop><d:getlastmodified/></d:prop></d:propfind>";
+
+// An HTTP date ("Mon, 07 Dec 2026 15:05:35 GMT"); invalid when it is none.
+QDateTime httpDate(const QString& text)
+{
+    QDateTime when = QLocale::c().toDateTime(text.trimmed(), QStringLiteral("ddd, dd MMM yyyy HH:mm:ss 'GMT'"));
+    when.setTimeZone(QTimeZone::utc());
+    return when;
 }
 
 const QByteArray kEtagsBody = "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
@@ -74,7 +93,9 @@ SyncSummary DirectorySync::run(const Progress& progress)
     matchCards();
 
     ServerChanges changes;
-    if (!fetchChanges(changes) || !applyServerChanges(changes))
+    if (!lookAtBook(changes))
+        return m_summary;
+    if (!bookUnchanged(changes) && (!fetchChanges(changes) || !applyServerChanges(changes)))
         return m_summary;
     pushLocalChanges();
     return m_summary;
@@ -82,8 +103,41 @@ SyncSummary DirectorySync::run(const Progress& progress)
 
 // ---- what the server has ---------------------------------------------------------------------
 
+// When the book was last changed, by the server's own clock, before anything is read from it.
+bool DirectorySync::lookAtBook(ServerChanges& changes)
+{
+    const DavResponse answer = m_client.propfind(QUrl(m_link.book), 0, kLastModifiedBody);
+    if (answer.status == 0 || answer.status == 401 || answer.status == 404 || answer.status >= 500)
+        return !failed(answer);
+    const Multistatus found = Multistatus::parse(answer.body);
+    if (answer.ok() && !found.responses.empty())
+        changes.modified = found.responses.front().lastModified;
+    changes.checked = QString::fromLatin1(answer.header("date"));
+    return true;
+}
+
+// A server that dates its book by its latest change, and says the same date as at the last full
+// look, has nothing new: no need to ask for its changes. The look must have come at least two
+// seconds after that date (a date counts whole seconds), and a full look is made at least hourly,
+// for servers whose date of a book does not follow its cards.
+bool DirectorySync::bookUnchanged(const ServerChanges& changes) const
+{
+    if (changes.modified.isEmpty() || changes.modified != m_link.modified || m_link.checked.isEmpty())
+        return false;
+    const QDateTime modified = httpDate(m_link.modified);
+    const QDateTime lastLook = httpDate(m_link.checked);
+    const QDateTime now = httpDate(changes.checked);
+    return modified.isValid() && lastLook.isValid() && now.isValid() && lastLook >= modified.addSecs(2) &&
+           lastLook.secsTo(now) < 3600;
+}
+
 bool DirectorySync::fetchChanges(ServerChanges& changes)
 {
+    // The first sync takes every card in one report.
+    if (m_link.token.isEmpty() && m_cards.empty() && fetchAllCards(changes))
+        return true;
+    if (!m_summary.completed())
+        return false;
     DavResponse answer = fetchWithSyncCollection(m_link.token, changes);
     if (!answer.ok() && !m_link.token.isEmpty() && answer.status >= 400 && answer.status < 500 &&
         answer.status != 401) {
@@ -116,6 +170,25 @@ bool DirectorySync::fetchChanges(ServerChanges& changes)
     return true;
 }
 
+bool DirectorySync::fetchAllCards(ServerChanges& changes)
+{
+    const DavResponse answer = m_client.report(QUrl(m_link.book), 1, kAllCardsBody);
+    if (answer.status == 0 || answer.status == 401)
+        return !failed(answer) && false;
+    const Multistatus listing = Multistatus::parse(answer.body);
+    if (!answer.ok() || !listing.valid)
+        return false; // a server that cannot: the sync-collection report instead
+    changes.complete = true;
+    for (const Multistatus::Response& response : listing.responses) {
+        const QString href = normalized(response.href);
+        if (href == m_bookPath || response.status >= 300)
+            continue;
+        changes.listed.insert(href);
+        changes.changed.push_back({href, response.etag, response.addressData.toUtf8()});
+    }
+    return true;
+}
+
 DavResponse DirectorySync::fetchWithSyncCollection(const QString& token, ServerChanges& changes)
 {
     DavResponse answer = m_client.report(QUrl(m_link.book), 0, syncCollectionBody(token));
@@ -136,7 +209,9 @@ DavResponse DirectorySync::fetchWithSyncCollection(const QString& token, ServerC
             changes.removed.insert(href);
         } else if (response.status >= 200 && response.status < 300) {
             changes.listed.insert(href);
-            changes.changed.push_back({href, response.etag, response.addressData.toUtf8()});
+            const auto known = m_cards.find(href);
+            if (known == m_cards.end() || known->second.etag != response.etag || response.etag.isEmpty())
+                changes.changed.push_back({href, response.etag, response.addressData.toUtf8()});
         }
     }
     return answer;
@@ -219,8 +294,8 @@ bool DirectorySync::applyServerChanges(const ServerChanges& changes)
             break;
         removeServerCard(href);
     }
-    if (m_dataError.isEmpty() && !changes.token.isEmpty())
-        noteDataFailure(m_store.saveToken(m_link.dir, changes.token));
+    if (m_dataError.isEmpty())
+        noteDataFailure(m_store.saveLook(m_link.dir, changes.token, changes.modified, changes.checked));
     if (m_dataError.isEmpty())
         noteDataFailure(m_connection.execute(QStringLiteral("COMMIT")));
     if (!m_dataError.isEmpty()) {

@@ -38,10 +38,15 @@ private:
         std::set<QString> removed;
         std::set<QString> listed;
         QString token;
+        QString modified;      // the book's last change, as the server dates it
+        QString checked;       // the server's clock when it was asked
         bool complete = false; // every card is listed: a known card that is not was removed
     };
 
+    bool lookAtBook(ServerChanges& changes);
+    bool bookUnchanged(const ServerChanges& changes) const;
     bool fetchChanges(ServerChanges& changes);
+    bool fetchAllCards(ServerChanges& changes);
     DavResponse fetchWithSyncCollection(const QString& token, ServerChanges& changes);
     bool fetchWithEtags(ServerChanges& changes);
     bool fetchCards(std::vector<ServerCard>& cards);

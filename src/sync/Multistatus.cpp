@@ -82,6 +82,8 @@ Multistatus Multistatus::parse(const QByteArray& bytes)
                 found.etag = xml.readElementText().trimmed().toUtf8();
             } else if (cardDav && name == QLatin1String("address-data")) {
                 found.addressData = xml.readElementText();
+            } else if (dav && name == QLatin1String("getlastmodified")) {
+                found.lastModified = xml.readElementText().trimmed();
             } else if (dav && name == QLatin1String("displayname")) {
                 found.displayName = xml.readElementText().trimmed();
             } else if (cardDav && name == QLatin1String("addressbook")) {
@@ -104,6 +106,8 @@ Multistatus Multistatus::parse(const QByteArray& bytes)
                         current->etag = found.etag;
                     if (!found.addressData.isEmpty())
                         current->addressData = found.addressData;
+                    if (!found.lastModified.isEmpty())
+                        current->lastModified = found.lastModified;
                     if (!found.displayName.isEmpty())
                         current->displayName = found.displayName;
                     current->isAddressBook |= found.isAddressBook;

@@ -15,6 +15,7 @@ struct Multistatus {
         QByteArray etag;
         QString addressData; // a card, when asked for
         QString displayName;
+        QString lastModified;
         bool isAddressBook = false;
         QList<QString> principalHrefs; // current-user-principal
         QList<QString> homeSetHrefs;   // addressbook-home-set

@@ -2,35 +2,17 @@
 
 #include "PassedOver.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-
 #include <sqlite3.h>
 
 namespace
 {
 
-QString fieldsText(const ContactFields& fields)
-{
-    QJsonArray values;
-    for (const QString& value : fields.row(QString()).mid(0, 9))
-        values.append(value);
-    return QString::fromUtf8(QJsonDocument(values).toJson(QJsonDocument::Compact));
-}
-
-ContactFields fieldsFrom(const QString& text)
-{
-    QStringList values;
-    for (const QJsonValue& value : QJsonDocument::fromJson(text.toUtf8()).array())
-        values.append(value.toString());
-    return ContactFields::fromRow(values);
-}
-
 SyncLink linkFrom(sqlite3_stmt* row)
 {
     return SyncLink{DataConnection::columnText(row, 0), DataConnection::columnText(row, 1),
                     DataConnection::columnText(row, 2), DataConnection::columnText(row, 3),
-                    DataConnection::columnText(row, 4)};
+                    DataConnection::columnText(row, 4), DataConnection::columnText(row, 5),
+                    DataConnection::columnText(row, 6)};
 }
 
 } // namespace
@@ -51,15 +33,19 @@ DataResult SyncStore::createTables()
                                                      "  server TEXT NOT NULL DEFAULT '',\n"
                                                      "  user   TEXT NOT NULL DEFAULT '',\n"
                                                      "  book   TEXT NOT NULL DEFAULT '',\n"
-                                                     "  token  TEXT NOT NULL DEFAULT ''\n"
+                                                     "  token  TEXT NOT NULL DEFAULT '',\n"
+                                                     "  modified TEXT NOT NULL DEFAULT '',\n"
+                                                     "  checked  TEXT NOT NULL DEFAULT ''\n"
                                                      ");\n"
                                                      "CREATE TABLE IF NOT EXISTS qav_sync_card (\n"
                                                      "  dir     TEXT NOT NULL,\n"
                                                      "  href    TEXT NOT NULL,\n"
                                                      "  etag    TEXT NOT NULL DEFAULT '',\n"
                                                      "  contact INTEGER NOT NULL DEFAULT 0,\n"
-                                                     "  fields  TEXT NOT NULL DEFAULT '',\n"
                                                      "  vcard   TEXT NOT NULL DEFAULT '',\n"
+                                                     // The contact's values as last agreed with the server.
+                                                     "  name TEXT, hometel TEXT, jobtel TEXT, mobil TEXT, fax TEXT,\n"
+                                                     "  address TEXT, email TEXT, org TEXT, moreinfo TEXT,\n"
                                                      "  PRIMARY KEY (dir, href)\n"
                                                      ");\n"));
 }
@@ -70,7 +56,8 @@ std::vector<SyncLink> SyncStore::links()
     if (!hasTables())
         return found;
     PassedOver::note(
-        m_connection.query(QStringLiteral("SELECT l.dir, l.server, l.user, l.book, l.token FROM qav_sync_link l "
+        m_connection.query(QStringLiteral("SELECT l.dir, l.server, l.user, l.book, l.token, l.modified, l.checked "
+                                          "FROM qav_sync_link l "
                                           "JOIN dirg d ON d.code = l.dir ORDER BY d.dirname"),
                            {}, [&found](sqlite3_stmt* row) { found.push_back(linkFrom(row)); }),
         Q_FUNC_INFO);
@@ -82,7 +69,8 @@ std::optional<SyncLink> SyncStore::link(const QString& dir)
     std::optional<SyncLink> found;
     if (!hasTables())
         return found;
-    PassedOver::note(m_connection.query(QStringLiteral("SELECT dir, server, user, book, token FROM qav_sync_link "
+    PassedOver::note(m_connection.query(QStringLiteral("SELECT dir, server, user, book, token, modified, checked "
+                                                       "FROM qav_sync_link "
                                                        "WHERE dir = ?"),
                                         {dir}, [&found](sqlite3_stmt* row) { found = linkFrom(row); }),
                      Q_FUNC_INFO);
@@ -113,9 +101,12 @@ DataResult SyncStore::removeLink(const QString& dir)
     return m_connection.execute(QStringLiteral("DELETE FROM qav_sync_link WHERE dir = ?"), {dir});
 }
 
-DataResult SyncStore::saveToken(const QString& dir, const QString& token)
+DataResult SyncStore::saveLook(const QString& dir, const QString& token, const QString& modified,
+                               const QString& checked)
 {
-    return m_connection.execute(QStringLiteral("UPDATE qav_sync_link SET token = ? WHERE dir = ?"), {token, dir});
+    return m_connection.execute(
+        QStringLiteral("UPDATE qav_sync_link SET token = ?, modified = ?, checked = ? WHERE dir = ?"),
+        {token, modified, checked, dir});
 }
 
 std::map<QString, SyncCardState> SyncStore::cards(const QString& dir)
@@ -124,15 +115,21 @@ std::map<QString, SyncCardState> SyncStore::cards(const QString& dir)
     if (!hasTables())
         return found;
     PassedOver::note(
-        m_connection.query(QStringLiteral("SELECT href, etag, contact, fields FROM qav_sync_card WHERE dir = ?"), {dir},
-                           [&found](sqlite3_stmt* row) {
-                               SyncCardState state;
-                               state.href = DataConnection::columnText(row, 0);
-                               state.etag = DataConnection::columnText(row, 1).toUtf8();
-                               state.contact = sqlite3_column_int64(row, 2);
-                               state.fields = fieldsFrom(DataConnection::columnText(row, 3));
-                               found.emplace(state.href, state);
-                           }),
+        m_connection.query(
+            QStringLiteral("SELECT href, etag, contact, name, hometel, jobtel, mobil, fax, address, email, "
+                           "org, moreinfo FROM qav_sync_card WHERE dir = ?"),
+            {dir},
+            [&found](sqlite3_stmt* row) {
+                SyncCardState state;
+                state.href = DataConnection::columnText(row, 0);
+                state.etag = DataConnection::columnText(row, 1).toUtf8();
+                state.contact = sqlite3_column_int64(row, 2);
+                QStringList values;
+                for (int column = 3; column < 12; ++column)
+                    values.append(DataConnection::columnText(row, column));
+                state.fields = ContactFields::fromRow(values);
+                found.emplace(state.href, std::move(state));
+            }),
         Q_FUNC_INFO);
     return found;
 }
@@ -149,10 +146,11 @@ QByteArray SyncStore::serverCard(const QString& dir, const QString& href)
 DataResult SyncStore::saveCard(const QString& dir, const SyncCardState& state, const QByteArray& serverCard)
 {
     return m_connection.execute(
-        QStringLiteral("INSERT OR REPLACE INTO qav_sync_card (dir, href, etag, contact, fields, vcard) "
-                       "VALUES (?, ?, ?, ?, ?, ?)"),
-        {dir, state.href, QString::fromUtf8(state.etag), QString::number(state.contact), fieldsText(state.fields),
-         QString::fromUtf8(serverCard)});
+        QStringLiteral("INSERT OR REPLACE INTO qav_sync_card (dir, href, etag, contact, vcard, name, hometel, jobtel, "
+                       "mobil, fax, address, email, org, moreinfo) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+        QStringList{dir, state.href, QString::fromUtf8(state.etag), QString::number(state.contact),
+                    QString::fromUtf8(serverCard)} +
+            state.fields.row(QString()).mid(0, 9));
 }
 
 DataResult SyncStore::saveContactRow(const QString& dir, const QString& href, qint64 contact)

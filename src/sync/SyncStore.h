@@ -17,6 +17,8 @@ struct SyncLink {
     QString user;
     QString book;  // the address book's URL
     QString token; // the server's sync token after the last complete sync
+    QString modified; // the book's last change, as the server dated it at the last full look
+    QString checked;  // the server's clock at that look
 };
 
 // What this program last agreed with the server about one card.
@@ -42,7 +44,8 @@ public:
     // Linking to another book forgets what was agreed with the former one.
     DataResult saveLink(const SyncLink& link);
     DataResult removeLink(const QString& dir);
-    DataResult saveToken(const QString& dir, const QString& token);
+    // What the last full look at the server's changes found: its token and dates.
+    DataResult saveLook(const QString& dir, const QString& token, const QString& modified, const QString& checked);
 
     std::map<QString, SyncCardState> cards(const QString& dir);
     QByteArray serverCard(const QString& dir, const QString& href);
