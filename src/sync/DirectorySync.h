@@ -32,6 +32,7 @@ private:
         QString href;
         QByteArray etag;
         QByteArray vcard;
+        ContactFields fields; // what this program reads from the card
     };
     struct ServerChanges {
         std::vector<ServerCard> changed;
@@ -50,7 +51,8 @@ private:
     DavResponse fetchWithSyncCollection(const QString& token, ServerChanges& changes);
     bool fetchWithEtags(ServerChanges& changes);
     bool fetchCards(std::vector<ServerCard>& cards);
-    bool applyServerChanges(const ServerChanges& changes);
+    bool applyServerChanges(ServerChanges& changes);
+    static void readCards(std::vector<ServerCard>& cards);
     void applyServerCard(const ServerCard& card);
     void removeServerCard(const QString& href);
     bool pushLocalChanges();

@@ -2,6 +2,8 @@
 
 #include "PassedOver.h"
 
+#include <QCryptographicHash>
+
 #include <sqlite3.h>
 
 namespace
@@ -12,7 +14,7 @@ SyncLink linkFrom(sqlite3_stmt* row)
     return SyncLink{DataConnection::columnText(row, 0), DataConnection::columnText(row, 1),
                     DataConnection::columnText(row, 2), DataConnection::columnText(row, 3),
                     DataConnection::columnText(row, 4), DataConnection::columnText(row, 5),
-                    DataConnection::columnText(row, 6)};
+                    DataConnection::columnText(row, 6), DataConnection::columnText(row, 7)};
 }
 
 } // namespace
@@ -35,7 +37,8 @@ DataResult SyncStore::createTables()
                                                      "  book   TEXT NOT NULL DEFAULT '',\n"
                                                      "  token  TEXT NOT NULL DEFAULT '',\n"
                                                      "  modified TEXT NOT NULL DEFAULT '',\n"
-                                                     "  checked  TEXT NOT NULL DEFAULT ''\n"
+                                                     "  checked  TEXT NOT NULL DEFAULT '',\n"
+                                                     "  digest   TEXT NOT NULL DEFAULT ''\n"
                                                      ");\n"
                                                      "CREATE TABLE IF NOT EXISTS qav_sync_card (\n"
                                                      "  dir     TEXT NOT NULL,\n"
@@ -56,10 +59,11 @@ std::vector<SyncLink> SyncStore::links()
     if (!hasTables())
         return found;
     PassedOver::note(
-        m_connection.query(QStringLiteral("SELECT l.dir, l.server, l.user, l.book, l.token, l.modified, l.checked "
-                                          "FROM qav_sync_link l "
-                                          "JOIN dirg d ON d.code = l.dir ORDER BY d.dirname"),
-                           {}, [&found](sqlite3_stmt* row) { found.push_back(linkFrom(row)); }),
+        m_connection.query(
+            QStringLiteral("SELECT l.dir, l.server, l.user, l.book, l.token, l.modified, l.checked, l.digest "
+                           "FROM qav_sync_link l "
+                           "JOIN dirg d ON d.code = l.dir ORDER BY d.dirname"),
+            {}, [&found](sqlite3_stmt* row) { found.push_back(linkFrom(row)); }),
         Q_FUNC_INFO);
     return found;
 }
@@ -69,11 +73,12 @@ std::optional<SyncLink> SyncStore::link(const QString& dir)
     std::optional<SyncLink> found;
     if (!hasTables())
         return found;
-    PassedOver::note(m_connection.query(QStringLiteral("SELECT dir, server, user, book, token, modified, checked "
-                                                       "FROM qav_sync_link "
-                                                       "WHERE dir = ?"),
-                                        {dir}, [&found](sqlite3_stmt* row) { found = linkFrom(row); }),
-                     Q_FUNC_INFO);
+    PassedOver::note(
+        m_connection.query(QStringLiteral("SELECT dir, server, user, book, token, modified, checked, digest "
+                                          "FROM qav_sync_link "
+                                          "WHERE dir = ?"),
+                           {dir}, [&found](sqlite3_stmt* row) { found = linkFrom(row); }),
+        Q_FUNC_INFO);
     return found;
 }
 
@@ -132,6 +137,28 @@ std::map<QString, SyncCardState> SyncStore::cards(const QString& dir)
             }),
         Q_FUNC_INFO);
     return found;
+}
+
+QString SyncStore::directoryDigest(const QString& dir)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    const DataResult read = m_connection.query(
+        QStringLiteral("SELECT rowid, name, hometel, jobtel, mobil, fax, address, email, org, moreinfo FROM info "
+                       "WHERE dir = ? ORDER BY rowid"),
+        {dir}, [&hash](sqlite3_stmt* row) {
+            for (int column = 0; column < 10; ++column) {
+                const int bytes = sqlite3_column_bytes(row, column);
+                const char* text = reinterpret_cast<const char*>(sqlite3_column_text(row, column));
+                hash.addData(QByteArrayView(reinterpret_cast<const char*>(&bytes), sizeof bytes));
+                hash.addData(QByteArrayView(text, bytes));
+            }
+        });
+    return read ? QString::fromLatin1(hash.result().toHex()) : QString();
+}
+
+DataResult SyncStore::saveDigest(const QString& dir, const QString& digest)
+{
+    return m_connection.execute(QStringLiteral("UPDATE qav_sync_link SET digest = ? WHERE dir = ?"), {digest, dir});
 }
 
 QByteArray SyncStore::serverCard(const QString& dir, const QString& href)

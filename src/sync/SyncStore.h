@@ -19,6 +19,7 @@ struct SyncLink {
     QString token; // the server's sync token after the last complete sync
     QString modified; // the book's last change, as the server dated it at the last full look
     QString checked;  // the server's clock at that look
+    QString digest;   // the directory's contacts when the last sync left both sides alike
 };
 
 // What this program last agreed with the server about one card.
@@ -48,6 +49,9 @@ public:
     DataResult saveLook(const QString& dir, const QString& token, const QString& modified, const QString& checked);
 
     std::map<QString, SyncCardState> cards(const QString& dir);
+    // A digest of the directory's contacts (rows and values): equal digests, unchanged contacts.
+    QString directoryDigest(const QString& dir);
+    DataResult saveDigest(const QString& dir, const QString& digest);
     QByteArray serverCard(const QString& dir, const QString& href);
     DataResult saveCard(const QString& dir, const SyncCardState& state, const QByteArray& serverCard);
     DataResult saveContactRow(const QString& dir, const QString& href, qint64 contact);
