@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Measures the program at 100,000 contacts against the stock sqlcipher shell on the same file.
+# Measures the program at 100,000 contacts against the stock sqlcipher shell on the same file, and
+# syncing 10,000 cards with a local Radicale against one curl REPORT of the same address book.
 # Each figure is the median of RUNS runs (default 5). The last line sums it up.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -42,6 +43,13 @@ scroll_ms=$(get scroll_max_ms); scroll_steps=$(get scroll_steps)
 fresh "$seed"; rss_full=$(build/bench/qav_bench rss "$work" "$big")
 fresh "$data/empty.bin"; rss_empty=$(build/bench/qav_bench rss "$work" "$big")
 
+# Sync against a real Radicale: the first sync of SYNC_CONTACTS cards and a sync with nothing changed.
+sync=$(bench/sync.sh build/src/qavtelephone build/tools/qav_makedb "$data/sync" "$RUNS")
+curl_report_ms=$(sed -n "s/.*curl_report_ms=\([0-9.]*\).*/\1/p" <<<"$sync")
+first_sync_ms=$(sed -n "s/.*first_sync_ms=\([0-9.]*\).*/\1/p" <<<"$sync")
+quiet_sync_ms=$(sed -n "s/.*quiet_sync_ms=\([0-9.]*\).*/\1/p" <<<"$sync")
+sync_cards=$(sed -n "s/.*cards=\([0-9]*\).*/\1/p" <<<"$sync")
+
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.3f", a / b}'; }
 ms() { awk -v u="$1" 'BEGIN {printf "%.1f", u / 1000}'; }
 startup_ratio=$(ratio "$startup_us" "$shell_all_us")
@@ -60,6 +68,9 @@ printf '%-34s %12s %12s %8s\n' "search, no hits" "$miss_ms" "$(ms "$shell_miss_u
 printf '%-34s %12s\n' "save one contact with refresh" "$save_ms"
 printf '%-34s %12s (%s screens, top to bottom)\n' "slowest scroll step" "$scroll_ms" "$scroll_steps"
 printf '%-34s %12s MB (peak RSS %s KB full, %s KB empty)\n' "memory growth" "$rss_growth_mb" "$rss_full" "$rss_empty"
+sync_first_ratio=$(ratio "$first_sync_ms" "$curl_report_ms")
+printf '%-34s %12s %12s %8s\n' "first sync, $sync_cards cards" "$first_sync_ms" "$curl_report_ms" "$sync_first_ratio"
+printf '%-34s %12s   (the shell column: one curl REPORT of the same book)\n' "sync with nothing changed" "$quiet_sync_ms"
 # Each run keeps its figures; with both sizes measured, how each figure grows from one to the other.
 figures="startup_ms=$(ms "$startup_us") open_first_ms=$open_first_ms open_ms=$open_ms search_hit_ms=$hit_ms search_miss_ms=$miss_ms save_ms=$save_ms rss_growth_mb=$rss_growth_mb"
 echo "$figures" > "$data/figures-$CONTACTS.txt"
@@ -72,4 +83,4 @@ if [ -f "$data/figures-100000.txt" ] && [ -f "$data/figures-1000000.txt" ]; then
     done
     echo "growth from 100,000 to 1,000,000:$growth"
 fi
-echo "startup_ratio=$startup_ratio open_ratio=$open_ratio search_ratio=$search_ratio save_ms=$save_ms rss_growth_mb=$rss_growth_mb"
+echo "startup_ratio=$startup_ratio open_ratio=$open_ratio search_ratio=$search_ratio save_ms=$save_ms rss_growth_mb=$rss_growth_mb sync_first_ratio=$sync_first_ratio sync_quiet_ms=$quiet_sync_ms"

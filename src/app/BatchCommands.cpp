@@ -1,6 +1,8 @@
 #include "BatchCommands.h"
 
+#include "AddressBookFinder.h"
 #include "BookSync.h"
+#include "CardDavClient.h"
 #include "ContactFileReader.h"
 #include "ContactImporter.h"
 #include "PassedOver.h"
@@ -152,16 +154,36 @@ int BatchCommands::exportDirectory(const CommandLine::Request& request)
 
 int BatchCommands::linkDirectory(const CommandLine::Request& request)
 {
+    // The directory is made when missing, as an import does.
     QString reason;
     const Directory directory = findOrAddDirectory(request.directory, reason);
     if (directory.code.isEmpty())
         return fail(reason);
-    if (const QString refused = refusedPassword(directory, request.directory, request.passwordFile); !refused.isEmpty())
-        return fail(refused);
+    // A locked directory's contacts show only to whoever types its password: it never goes to a server.
+    if (directory.pass != QLatin1String("0"))
+        return fail(QStringLiteral("الدليل \"%1\" مقفل برمز حماية ولا يربط بخادم").arg(request.directory));
     QUrl book(request.url);
     if (!book.path().endsWith(QLatin1Char('/')))
         book.setPath(book.path() + QLatin1Char('/'));
-    QUrl server = book.adjusted(QUrl::RemovePath);
+    const QUrl server = book.adjusted(QUrl::RemovePath);
+    // With the password the address is checked: a book is linked as it is; the server or the
+    // user's home gets a new book named after the directory.
+    if (!request.passwordFile.isEmpty()) {
+        QFile file(request.passwordFile);
+        if (!file.open(QIODevice::ReadOnly))
+            return fail(QStringLiteral("لا يمكن قراءة ملف كلمة المرور: %1").arg(file.errorString()));
+        CardDavClient client(request.user, readSecret(file));
+        AddressBookFinder finder(client);
+        std::vector<AddressBook> books;
+        if (!finder.find(book.toString(), books))
+            return fail(finder.error());
+        if (books.empty() || books.front().url != book) {
+            AddressBook made;
+            if (!finder.create(request.directory, made))
+                return fail(finder.error());
+            book = made.url;
+        }
+    }
     SyncLink link{directory.code, server.toString(), request.user, book.toString(), QString()};
     if (DataResult saved = SyncStore(SharedData::connection()).saveLink(link); !saved)
         return fail(QStringLiteral("تعذر حفظ الربط: %1").arg(saved.error));

@@ -357,6 +357,18 @@ void TestSync::theCommandLineLinksAndSyncs()
     QCOMPARE(refused.err.count(QLatin1Char('\n')), 1);
     QVERIFY(refused.err.contains(QStringLiteral("كلمة المرور")));
     QCOMPARE(run({QStringLiteral("--link"), QStringLiteral("البيت"), QStringLiteral("not-a-url")}).status, 2);
+
+    // Given the server's address and the password, a new address book named after the directory is made.
+    const ProgramRun made =
+        run({QStringLiteral("--link"), QStringLiteral("العمل"), m_server->serverUrl().toString(),
+             QStringLiteral("--user"), RadicaleServer::kUser, QStringLiteral("--password-file"), password.fileName()});
+    QVERIFY2(made.status == 0, qPrintable(made.err));
+    CardDavClient client(RadicaleServer::kUser, RadicaleServer::kPassword);
+    AddressBookFinder finder(client);
+    std::vector<AddressBook> books;
+    QVERIFY(finder.find(m_server->serverUrl().toString(), books));
+    QVERIFY(std::any_of(books.begin(), books.end(),
+                        [](const AddressBook& book) { return book.name == QStringLiteral("العمل"); }));
 }
 
 QTEST_GUILESS_MAIN(TestSync)
