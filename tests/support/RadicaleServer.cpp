@@ -8,7 +8,7 @@
 #include <QTcpSocket>
 #include <QThread>
 
-RadicaleServer::RadicaleServer()
+RadicaleServer::RadicaleServer(bool tls) : m_tls(tls)
 {
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost, 0);
@@ -28,14 +28,30 @@ bool RadicaleServer::start()
 {
     m_process.setProcessChannelMode(QProcess::MergedChannels);
     m_process.setStandardOutputFile(m_folder.filePath(QStringLiteral("log")), QIODevice::Append);
-    m_process.start(QStringLiteral("radicale"),
-                    {QStringLiteral("--config"), QString(), QStringLiteral("--server-hosts"),
-                     QStringLiteral("127.0.0.1:%1").arg(m_port), QStringLiteral("--storage-filesystem-folder"),
-                     m_folder.filePath(QStringLiteral("storage")), QStringLiteral("--auth-type"),
-                     QStringLiteral("htpasswd"), QStringLiteral("--auth-htpasswd-filename"),
-                     m_folder.filePath(QStringLiteral("users")), QStringLiteral("--auth-htpasswd-encryption"),
-                     QStringLiteral("plain"), QStringLiteral("--rights-type"), QStringLiteral("owner_only"),
-                     QStringLiteral("--auth-delay"), QStringLiteral("0")});
+    QStringList tlsArguments;
+    if (m_tls) {
+        const QString certificate = m_folder.filePath(QStringLiteral("cert.pem"));
+        const QString key = m_folder.filePath(QStringLiteral("key.pem"));
+        if (QProcess::execute(QStringLiteral("openssl"),
+                              {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                               QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-days"),
+                               QStringLiteral("1"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
+                               QStringLiteral("-keyout"), key, QStringLiteral("-out"), certificate}) != 0)
+            return false;
+        tlsArguments = {QStringLiteral("--server-ssl"),         QStringLiteral("True"),
+                        QStringLiteral("--server-certificate"), certificate,
+                        QStringLiteral("--server-key"),         key};
+    }
+    m_process.start(
+        QStringLiteral("radicale"),
+        tlsArguments +
+            QStringList{QStringLiteral("--config"), QString(), QStringLiteral("--server-hosts"),
+                        QStringLiteral("127.0.0.1:%1").arg(m_port), QStringLiteral("--storage-filesystem-folder"),
+                        m_folder.filePath(QStringLiteral("storage")), QStringLiteral("--auth-type"),
+                        QStringLiteral("htpasswd"), QStringLiteral("--auth-htpasswd-filename"),
+                        m_folder.filePath(QStringLiteral("users")), QStringLiteral("--auth-htpasswd-encryption"),
+                        QStringLiteral("plain"), QStringLiteral("--rights-type"), QStringLiteral("owner_only"),
+                        QStringLiteral("--auth-delay"), QStringLiteral("0")});
     if (!m_process.waitForStarted(10000))
         return false;
     QElapsedTimer waited;
@@ -71,7 +87,8 @@ QString RadicaleServer::log() const
 
 QUrl RadicaleServer::serverUrl() const
 {
-    return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(m_port));
+    return QUrl(
+        QStringLiteral("%1://127.0.0.1:%2/").arg(m_tls ? QStringLiteral("https") : QStringLiteral("http")).arg(m_port));
 }
 
 QUrl RadicaleServer::createBook(const QString& name)

@@ -14,7 +14,8 @@ public:
     static inline const QString kUser = QStringLiteral("alice");
     static inline const QString kPassword = QStringLiteral("secret");
 
-    RadicaleServer();
+    // With tls, the server answers HTTPS with a certificate of its own that no one signed.
+    explicit RadicaleServer(bool tls = false);
     ~RadicaleServer();
 
     bool start();
@@ -29,4 +30,5 @@ private:
     QTemporaryDir m_folder;
     QProcess m_process;
     quint16 m_port = 0;
+    bool m_tls = false;
 };

@@ -100,6 +100,7 @@ private slots:
     void theServerGoesDownInTheMiddle();
     void addressBooksAreFoundAndMade();
     void theCommandLineLinksAndSyncs();
+    void aCertificateThatDoesNotVerifyIsRefused();
 
 private:
     std::unique_ptr<RadicaleServer> m_server;
@@ -369,6 +370,17 @@ void TestSync::theCommandLineLinksAndSyncs()
     QVERIFY(finder.find(m_server->serverUrl().toString(), books));
     QVERIFY(std::any_of(books.begin(), books.end(),
                         [](const AddressBook& book) { return book.name == QStringLiteral("العمل"); }));
+}
+
+void TestSync::aCertificateThatDoesNotVerifyIsRefused()
+{
+    RadicaleServer secure(true);
+    QVERIFY2(secure.start(), qPrintable(secure.log()));
+    CardDavClient client(RadicaleServer::kUser, RadicaleServer::kPassword);
+    AddressBookFinder finder(client);
+    std::vector<AddressBook> books;
+    QVERIFY(!finder.find(secure.serverUrl().toString(), books));
+    QVERIFY2(finder.error().contains(QStringLiteral("شهادة الخادم غير موثوقة")), qPrintable(finder.error()));
 }
 
 QTEST_GUILESS_MAIN(TestSync)
