@@ -116,7 +116,11 @@ void SyncCommands::syncAll(MainForm& form, bool quiet)
 
     form.refreshAfterWrite(form.viewState() == ViewState::Contacts ? BookChange::Contacts
                                                                    : BookChange::DirectoriesAddedOrRemoved);
-    const bool worthTelling = !summary.completed() || !summary.conflicts.isEmpty() || !summary.renamed.isEmpty();
+    // A timed sync tells a failure once, not every few minutes while the server stays away.
+    static bool failureTold = false;
+    const bool worthTelling =
+        (!summary.completed() && !(quiet && failureTold)) || !summary.conflicts.isEmpty() || !summary.renamed.isEmpty();
+    failureTold = !summary.completed();
     if (quiet && !worthTelling)
         return;
     MessageBox::show(summary.text(),
