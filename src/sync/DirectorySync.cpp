@@ -306,9 +306,13 @@ bool DirectorySync::applyServerChanges(ServerChanges& changes)
         noteDataFailure(begun);
         return false;
     }
+    const bool bulk = m_cards.empty() && changes.changed.size() >= kBulkCards;
+    if (bulk)
+        noteDataFailure(m_store.setCardKey(false));
+    std::set<QString> seen;
     for (const ServerCard& card : changes.changed) {
-        if (card.vcard.isEmpty())
-            continue; // gone between the listing and the reading
+        if (card.vcard.isEmpty() || !seen.insert(card.href).second)
+            continue; // gone between the listing and the reading, or listed twice
         const auto known = m_cards.find(card.href);
         if (known == m_cards.end() || known->second.etag != card.etag)
             applyServerCard(card);
@@ -320,6 +324,8 @@ bool DirectorySync::applyServerChanges(ServerChanges& changes)
             break;
         removeServerCard(href);
     }
+    if (bulk && m_dataError.isEmpty())
+        noteDataFailure(m_store.setCardKey(true));
     if (m_dataError.isEmpty())
         noteDataFailure(m_store.saveLook(m_link.dir, changes.token, changes.modified, changes.checked));
     if (m_dataError.isEmpty())

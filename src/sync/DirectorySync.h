@@ -26,6 +26,7 @@ public:
     SyncSummary run(const Progress& progress = {});
 
     static constexpr int kCardsPerRequest = 200;
+    static constexpr size_t kBulkCards = 1000;
 
 private:
     struct ServerCard {

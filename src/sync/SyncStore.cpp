@@ -48,9 +48,10 @@ DataResult SyncStore::createTables()
                                                      "  vcard   TEXT NOT NULL DEFAULT '',\n"
                                                      // The contact's values as last agreed with the server.
                                                      "  name TEXT, hometel TEXT, jobtel TEXT, mobil TEXT, fax TEXT,\n"
-                                                     "  address TEXT, email TEXT, org TEXT, moreinfo TEXT,\n"
-                                                     "  PRIMARY KEY (dir, href)\n"
-                                                     ");\n"));
+                                                     "  address TEXT, email TEXT, org TEXT, moreinfo TEXT\n"
+                                                     ");\n"
+                                                     "CREATE UNIQUE INDEX IF NOT EXISTS qav_sync_card_key "
+                                                     "ON qav_sync_card(dir, href);\n"));
 }
 
 std::vector<SyncLink> SyncStore::links()
@@ -189,4 +190,11 @@ DataResult SyncStore::saveContactRow(const QString& dir, const QString& href, qi
 DataResult SyncStore::removeCard(const QString& dir, const QString& href)
 {
     return m_connection.execute(QStringLiteral("DELETE FROM qav_sync_card WHERE dir = ? AND href = ?"), {dir, href});
+}
+
+DataResult SyncStore::setCardKey(bool on)
+{
+    return m_connection.executeScript(
+        on ? QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS qav_sync_card_key ON qav_sync_card(dir, href)")
+           : QStringLiteral("DROP INDEX IF EXISTS qav_sync_card_key"));
 }

@@ -100,3 +100,18 @@ QUrl RadicaleServer::createBook(const QString& name)
              "<resourcetype><collection/><C:addressbook/></resourcetype></prop></set></mkcol>");
     return made.ok() ? url : QUrl();
 }
+
+bool RadicaleServer::writeCards(const QString& book, int count)
+{
+    const QString folder = m_folder.filePath(QStringLiteral("storage/collection-root/%1/%2").arg(kUser, book));
+    for (int i = 0; i < count; ++i) {
+        QFile card(QStringLiteral("%1/card-%2.vcf").arg(folder).arg(i, 5, 10, QLatin1Char('0')));
+        if (!card.open(QIODevice::WriteOnly))
+            return false;
+        card.write(QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nUID:card-%1\r\nFN:جهة %1\r\n"
+                                  "TEL;TYPE=CELL:010%1\r\nEND:VCARD\r\n")
+                       .arg(i, 5, 10, QLatin1Char('0'))
+                       .toUtf8());
+    }
+    return true;
+}

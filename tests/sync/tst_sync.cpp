@@ -98,6 +98,7 @@ private slots:
     void bothSidesChangedOneContact();
     void aCardChangedThereWhileSyncingIsNotOverwritten();
     void theServerGoesDownInTheMiddle();
+    void aFirstSyncOfThousandsOfCards();
     void addressBooksAreFoundAndMade();
     void theCommandLineLinksAndSyncs();
     void aCertificateThatDoesNotVerifyIsRefused();
@@ -298,6 +299,21 @@ void TestSync::theServerGoesDownInTheMiddle()
     QCOMPARE(a.contacts(), before);
     QVERIFY(b.sync().completed());
     QCOMPARE(b.contacts(), before); // every contact once, none twice
+}
+
+void TestSync::aFirstSyncOfThousandsOfCards()
+{
+    QVERIFY(m_server->writeCards(QStringLiteral("shared"), 1500));
+    LinkedBook a(m_book), b(m_book);
+    QCOMPARE(a.sync().received, 1500);
+    QCOMPARE(b.sync().received, 1500);
+    // The cards are known one by one afterwards: a change to one is one change, never a second copy.
+    b.set(QStringLiteral("جهة 00007"), QStringLiteral("mobil"), QStringLiteral("999"));
+    QCOMPARE(b.sync().sent, 1);
+    const SyncSummary again = a.sync();
+    QCOMPARE(again.received, 1);
+    QCOMPARE(a.count(), 1500);
+    QCOMPARE(a.contacts(), b.contacts());
 }
 
 void TestSync::addressBooksAreFoundAndMade()
