@@ -12,15 +12,17 @@ SyncSummary BookSync::run(DataConnection& connection, const std::vector<SyncLink
     for (const SyncLink& link : links) {
         const std::optional<QString> secret = password(link);
         if (!secret) {
-            total.error = QStringLiteral("لا توجد كلمة مرور للمستخدم \"%1\" على الخادم %2")
-                              .arg(link.user, QUrl(link.book).host());
-            break;
+            if (total.error.isEmpty())
+                total.error = QStringLiteral("لا توجد كلمة مرور للمستخدم \"%1\" على الخادم %2")
+                                  .arg(link.user, QUrl(link.book).host());
+            continue;
         }
         CardDavClient client(link.user, *secret);
         client.setTimeout(timeoutMs);
         client.setCancelCheck(cancelRequested);
+        // One book that fails leaves the others to sync; a cancel stops them all.
         total.add(DirectorySync(connection, client, link).run(progress));
-        if (!total.completed())
+        if (total.cancelled)
             break;
     }
     return total;
