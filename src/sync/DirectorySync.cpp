@@ -152,14 +152,14 @@ bool DirectorySync::fetchChanges(ServerChanges& changes)
     if (!answer.ok() && !m_link.token.isEmpty() && answer.status >= 400 && answer.status < 500 &&
         answer.status != 401) {
         // The server forgot our token (or never knew it): list everything again.
-        changes = ServerChanges{};
+        startOver(changes);
         answer = fetchWithSyncCollection(QString(), changes);
     }
     if (!answer.ok()) {
         if (answer.status == 0 || answer.status == 401 || answer.status == 404 || answer.status >= 500)
             return !failed(answer);
         // No sync-collection here: compare the ETags of a listing instead.
-        changes = ServerChanges{};
+        startOver(changes);
         if (!fetchWithEtags(changes))
             return false;
     }
@@ -180,11 +180,22 @@ bool DirectorySync::fetchChanges(ServerChanges& changes)
     return true;
 }
 
+// Forgets what one way of asking found, but not the look at the book taken before it.
+void DirectorySync::startOver(ServerChanges& changes)
+{
+    ServerChanges fresh;
+    fresh.modified = changes.modified;
+    fresh.checked = changes.checked;
+    changes = std::move(fresh);
+}
+
 bool DirectorySync::fetchAllCards(ServerChanges& changes)
 {
     const DavResponse answer = m_client.report(QUrl(m_link.book), 1, kAllCardsBody);
-    if (answer.status == 0 || answer.status == 401)
-        return !failed(answer) && false;
+    if (answer.status == 0 || answer.status == 401) {
+        failed(answer);
+        return false;
+    }
     const Multistatus listing = Multistatus::parse(answer.body);
     if (!answer.ok() || !listing.valid)
         return false; // a server that cannot: the sync-collection report instead
@@ -303,7 +314,7 @@ bool DirectorySync::applyServerChanges(ServerChanges& changes)
                 removed.insert(href);
     m_total = int(changes.changed.size() + removed.size());
     if (DataResult begun = m_connection.execute(QStringLiteral("BEGIN IMMEDIATE")); !begun) {
-        noteDataFailure(begun);
+        m_summary.error = QStringLiteral("تعذر حفظ ما جاء من الخادم في قاعدة البيانات: %1").arg(begun.error);
         return false;
     }
     const bool bulk = m_cards.empty() && changes.changed.size() >= kBulkCards;

@@ -49,6 +49,7 @@ private:
     bool bookUnchanged(const ServerChanges& changes) const;
     bool fetchChanges(ServerChanges& changes);
     bool fetchAllCards(ServerChanges& changes);
+    static void startOver(ServerChanges& changes);
     DavResponse fetchWithSyncCollection(const QString& token, ServerChanges& changes);
     bool fetchWithEtags(ServerChanges& changes);
     bool fetchCards(std::vector<ServerCard>& cards);
