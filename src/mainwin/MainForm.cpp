@@ -630,9 +630,10 @@ void MainForm::directoryListMouseUp(Qt::MouseButton button, const QPoint& global
 void MainForm::fill_list()
 {
     Recordset& contacts = SharedData::contacts();
-    m_contactList->clear();
-    if (contacts.recordCount() <= 0)
+    if (contacts.recordCount() <= 0) {
+        m_contactList->clear();
         return;
+    }
     m_contactList->fill(contacts.snapshot(), contacts.position());
 }
 

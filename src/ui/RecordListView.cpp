@@ -4,6 +4,7 @@
 #include "Units.h"
 
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QListView>
 #include <QMouseEvent>
@@ -75,8 +76,6 @@ RecordListView::RecordListView(QWidget* parent)
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
 
-    m_report->setModel(m_model);
-    m_report->setSelectionModel(m_list->selectionModel());
     m_report->setRootIsDecorated(false);
     m_report->setItemsExpandable(false);
     m_report->setUniformRowHeights(true);
@@ -155,7 +154,35 @@ void RecordListView::setColumnWidthTwips(int column, int twips)
 int RecordListView::columnWidth(int column) const
 {
     const int shown = column >= 0 && column < m_widthsTwips.size() ? m_model->shownIndexOf(column) : -1;
-    return shown < 0 ? 0 : m_report->columnWidth(shown);
+    if (shown < 0)
+        return 0;
+    return reportAttached() ? m_report->columnWidth(shown) : m_reportWidths.value(shown);
+}
+
+bool RecordListView::reportAttached() const
+{
+    return m_report->model() == m_model;
+}
+
+// Only the view on show has the model: a view kept behind the other would lay out every row of
+// a large directory again after each refresh, unseen.
+void RecordListView::attachReport(bool attach)
+{
+    if (attach == reportAttached())
+        return;
+    if (!attach) {
+        m_reportWidths.clear();
+        for (int i = 0; i < m_model->columnCount(); ++i)
+            m_reportWidths << m_report->columnWidth(i); // as the user left them
+        m_report->setModel(nullptr);
+        return;
+    }
+    m_report->setModel(m_model);
+    QItemSelectionModel* own = m_report->selectionModel();
+    m_report->setSelectionModel(m_list->selectionModel()); // one selection for both views
+    own->deleteLater();
+    for (int i = 0; i < m_reportWidths.size(); ++i)
+        m_report->setColumnWidth(i, m_reportWidths.at(i));
 }
 
 void RecordListView::applyColumnWidths()
@@ -167,8 +194,12 @@ void RecordListView::applyColumnWidths()
         if (Units::px(m_widthsTwips.at(i)) > 0)
             shown << i;
     m_model->setShownColumns(shown);
-    for (int i = 0; i < shown.size(); ++i)
-        m_report->setColumnWidth(i, Units::px(m_widthsTwips.at(shown.at(i))));
+    m_reportWidths.clear();
+    for (int i = 0; i < shown.size(); ++i) {
+        m_reportWidths << Units::px(m_widthsTwips.at(shown.at(i)));
+        if (reportAttached())
+            m_report->setColumnWidth(i, m_reportWidths.last());
+    }
     // In list view every item takes one cell as wide as the first column (within reason), so
     // long names are not cut and 100,000 items need no measuring.
     if (!m_widthsTwips.isEmpty()) {
@@ -183,11 +214,14 @@ void RecordListView::setView(int view)
 {
     if (view != List && view != Report)
         return;
-    m_view = view;
     const bool hadFocus = activeView()->hasFocus();
+    m_view = view;
+    attachReport(view == Report);
     m_stack->setCurrentWidget(view == List ? static_cast<QWidget*>(m_list) : m_report);
     if (hadFocus)
         activeView()->setFocus();
+    if (const QModelIndex current = m_list->selectionModel()->currentIndex(); current.isValid())
+        activeView()->scrollTo(current);
 }
 
 QAbstractItemView* RecordListView::activeView() const

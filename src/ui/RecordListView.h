@@ -62,6 +62,8 @@ signals:
     void mouseReleased(Qt::MouseButton button, const QPoint& globalPos);
 
 private:
+    bool reportAttached() const;
+    void attachReport(bool attach);
     void viewEvent(QEvent* event);
     void watch(QAbstractItemView* view);
     void applyColumnWidths();
@@ -71,6 +73,7 @@ private:
     QListView* m_list;
     QTreeView* m_report;
     QList<int> m_widthsTwips;
+    QList<int> m_reportWidths; // pixels, by shown column, while the report view has no model
     QPixmap m_picture;
     int m_view = List;
     bool m_selectFirst = true;

@@ -51,6 +51,7 @@ private slots:
     void missingDatabaseShowsTheMessageAndStops();
     void statusTextsKeepTheirBlanks();
     void directoryListHasThreeColumnsTwoHidden();
+    void theDetailsViewFollowsWhatTheListShowed();
     void openingAndGoingBack();
     void lockedDirectoryAsksForItsPassword();
     void emptyListAndFreshStartMenuRules();
@@ -191,6 +192,29 @@ void TestMainForm::directoryListHasThreeColumnsTwoHidden()
         }
     }
     QCOMPARE(list->layoutDirection(), Qt::RightToLeft);
+}
+
+void TestMainForm::theDetailsViewFollowsWhatTheListShowed()
+{
+    m_db->addDirectory(QStringLiteral("أ"));
+    m_db->addDirectory(QStringLiteral("ب"));
+    MainForm& form = startForm();
+    RecordListView* list = controls(form).infodirlist;
+    controls(form).menus->dirvver->trigger();
+    list->reportView()->setColumnWidth(0, 333); // the user widens the name column
+    controls(form).menus->dirvhor->trigger();
+    // Changes while the list view shows reach the details view when the user turns to it.
+    m_db->addDirectory(QStringLiteral("ج"));
+    form.refreshAfterWrite(BookChange::DirectoriesAddedOrRemoved);
+    selectDirectory(QStringLiteral("ج"));
+    controls(form).menus->dirvver->trigger();
+    QTreeView* details = list->reportView();
+    QCOMPARE(details->model()->rowCount(), 3);
+    QCOMPARE(details->model()->index(2, 0).data().toString(), QStringLiteral("ج"));
+    QCOMPARE(details->currentIndex().row(), 2);
+    QVERIFY(details->selectionModel()->isRowSelected(2, QModelIndex()));
+    QCOMPARE(list->columnWidth(0), 333);
+    QCOMPARE(form.selectedDirectoryName(), QStringLiteral("ج"));
 }
 
 void TestMainForm::openingAndGoingBack()
