@@ -1,4 +1,5 @@
 #include "Recordset.h"
+#include "TextFold.h"
 
 #include "NameOrder.h"
 
@@ -88,6 +89,8 @@ DataResult Recordset::rebuild()
         m_count = m_rows->size();
         return {};
     }
+    if (!m_filter.isEmpty() && filterOrderedTexts())
+        return {};
     if (!m_filter.isEmpty()) {
         // A filtered set is usually small and its condition costly: find and order it in one pass.
         materialize();
@@ -142,6 +145,66 @@ void Recordset::materialize()
         m_orderCache = {m_query->text(), ordered, readAt};
     m_rows = std::make_shared<RowSet>(m_connection, m_query->table(), m_columns, ordered->ids);
     m_count = m_rows->size();
+}
+
+namespace
+{
+
+// The text folded as the database's qav_fold() folds it: on its UTF-8 bytes where it can.
+void foldLikeTheDatabase(const QString& text, std::string& out)
+{
+    const QByteArray bytes = text.toUtf8();
+    if (!TextFold::foldUtf8(reinterpret_cast<const unsigned char*>(bytes.constData()), int(bytes.size()), out))
+        out = TextFold::fold(text).toUtf8().toStdString();
+}
+
+} // namespace
+
+// A contains-filter on the column the set is ordered by, while that order is still true of the
+// file: the texts are at hand in order, so the hits are found among them without reading the
+// file, and come out already ordered. The same rows as the database's
+// "qav_fold(column) LIKE '%typed%'": the typed text is folded the same way and its wildcards
+// ("*" and "%") split it into parts that must follow one another.
+bool Recordset::filterOrderedTexts()
+{
+    if (m_filter.kind() != RecordFilter::Kind::Like || m_filter.column() != m_query->orderColumn() ||
+        !orderCacheIsCurrent())
+        return false;
+    std::vector<std::string> parts;
+    std::string part;
+    for (const QChar ch : TextFold::fold(m_filter.value())) {
+        if (ch == QLatin1Char('*') || ch == QLatin1Char('%')) {
+            if (!part.empty())
+                parts.push_back(std::move(part));
+            part.clear();
+        } else {
+            part += QString(ch).toUtf8().toStdString();
+        }
+    }
+    if (!part.empty())
+        parts.push_back(std::move(part));
+
+    const NameOrder::Ordered& rows = *m_orderCache.rows;
+    std::vector<qint64> ids;
+    std::string folded;
+    for (size_t i = 0; i < rows.ids.size(); ++i) {
+        foldLikeTheDatabase(rows.texts[i], folded);
+        size_t at = 0;
+        bool found = true;
+        for (const std::string& wanted : parts) {
+            at = folded.find(wanted, at);
+            if (at == std::string::npos) {
+                found = false;
+                break;
+            }
+            at += wanted.size();
+        }
+        if (found)
+            ids.push_back(rows.ids[i]);
+    }
+    m_rows = std::make_shared<RowSet>(m_connection, m_query->table(), m_columns, std::move(ids));
+    m_count = m_rows->size();
+    return true;
 }
 
 bool Recordset::knowsOrderOfQuery() const

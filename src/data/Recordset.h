@@ -69,6 +69,7 @@ private:
     DataResult rebuild();
     QString whereClause(QStringList& values) const;
     void materialize();
+    bool filterOrderedTexts();
 
     DataConnection* m_connection;
     std::optional<RecordQuery> m_query;
