@@ -99,6 +99,7 @@ DavResponse CardDavClient::send(const QByteArray& verb, const QUrl& url, const Q
         response.headers.insert(name.toLower(), value);
     if (response.status == 0) {
         response.error = reply->errorString();
+        response.networkError = int(reply->error());
         if (timedOut)
             response.failure = DavResponse::Failure::Timeout;
         else if (m_cancelled)

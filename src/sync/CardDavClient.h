@@ -17,6 +17,7 @@ struct DavResponse {
     QByteArray body;
     QHash<QByteArray, QByteArray> headers; // lower-case names
     QString error;
+    int networkError = 0; // QNetworkReply::NetworkError, when there was no answer
     bool ok() const { return status >= 200 && status < 300; }
     QByteArray header(const char* name) const { return headers.value(QByteArray(name)); }
 };

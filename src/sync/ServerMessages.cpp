@@ -1,5 +1,27 @@
 #include "ServerMessages.h"
 
+#include <QNetworkReply>
+
+// Why no answer came, in words of our own (the network layer's are English outside the window).
+QString ServerMessages::reason(const DavResponse& answer)
+{
+    switch (QNetworkReply::NetworkError(answer.networkError)) {
+    case QNetworkReply::ConnectionRefusedError:
+        return QStringLiteral("رفض الجهاز الاتصال , قد يكون الخادم متوقفا");
+    case QNetworkReply::RemoteHostClosedError:
+        return QStringLiteral("قطع الخادم الاتصال قبل أن يرد");
+    case QNetworkReply::HostNotFoundError:
+        return QStringLiteral("لم يعثر على الخادم , راجع العنوان");
+    case QNetworkReply::TimeoutError:
+        return QStringLiteral("انتهت مهلة الاتصال");
+    case QNetworkReply::NetworkSessionFailedError:
+    case QNetworkReply::TemporaryNetworkFailureError:
+        return QStringLiteral("الشبكة غير متاحة");
+    default:
+        return QStringLiteral("خطأ فى الشبكة (%1)").arg(answer.networkError);
+    }
+}
+
 QString ServerMessages::failure(const DavResponse& answer, const QUrl& url)
 {
     using Failure = DavResponse::Failure;
@@ -9,9 +31,9 @@ QString ServerMessages::failure(const DavResponse& answer, const QUrl& url)
     case Failure::Timeout:
         return QStringLiteral("لم يرد الخادم %1 في الوقت المحدد").arg(url.host());
     case Failure::Certificate:
-        return QStringLiteral("رفض الاتصال بالخادم %1: شهادة الخادم غير موثوقة (%2)").arg(url.host(), answer.error);
+        return QStringLiteral("رفض الاتصال بالخادم %1: شهادة الخادم غير موثوقة").arg(url.host());
     case Failure::Unreachable:
-        return QStringLiteral("تعذر الاتصال بالخادم %1: %2").arg(url.host(), answer.error);
+        return QStringLiteral("تعذر الاتصال بالخادم %1: %2").arg(url.host(), reason(answer));
     case Failure::None:
         break;
     }

@@ -7,4 +7,7 @@ class ServerMessages
 {
 public:
     static QString failure(const DavResponse& answer, const QUrl& url);
+
+private:
+    static QString reason(const DavResponse& answer);
 };
