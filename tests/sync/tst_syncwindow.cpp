@@ -16,7 +16,9 @@
 #include "WindowTestFixture.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDirIterator>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QtTest>
@@ -101,6 +103,8 @@ void TestSyncWindow::linkFromTheToolsMenuAndSync()
             QVERIFY(m_boxes->last().text.contains(QStringLiteral("سيسأل البرنامج عن كلمة المرور")));
             QVERIFY(window->linkState->text().contains(QStringLiteral("مربوط بدفتر العناوين")));
             window->syncNow->click();
+            window->autoSync->setChecked(true); // the settings file now holds the sync's own settings
+            window->autoSync->setChecked(false);
             window->accept();
         },
         30000);
@@ -108,6 +112,20 @@ void TestSyncWindow::linkFromTheToolsMenuAndSync()
     QVERIFY(m_boxes->last().text.startsWith(QStringLiteral("تمت المزامنة")));
     QVERIFY(m_boxes->last().text.contains(QStringLiteral("تم إرسال: 1")));
     QCOMPARE(m_prompts, 0); // the password typed in the window serves the whole session
+    // The password is kept nowhere on disk: neither in the book nor in the settings.
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM qav_sync_link WHERE server || user || book || token "
+                                         "|| modified || checked || digest LIKE ?"),
+                          {QLatin1Char('%') + RadicaleServer::kPassword + QLatin1Char('%')}),
+             QStringLiteral("0"));
+    QDirIterator settings(m_db->folder() + QStringLiteral("/settings"), QDir::Files, QDirIterator::Subdirectories);
+    int settingsFiles = 0;
+    while (settings.hasNext()) {
+        QFile file(settings.next());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(!file.readAll().contains(RadicaleServer::kPassword.toUtf8()));
+        ++settingsFiles;
+    }
+    QVERIFY(settingsFiles > 0);
 
     // The list shows the directory is linked.
     RecordListModel* model = controls(*m_form).infodirlist->model();
