@@ -1,6 +1,8 @@
 #include "Recordset.h"
 #include "TextFold.h"
 
+#include <QRegularExpression>
+
 #include "NameOrder.h"
 
 #include <sqlite3.h>
@@ -171,18 +173,9 @@ bool Recordset::filterOrderedTexts()
         !orderCacheIsCurrent())
         return false;
     std::vector<std::string> parts;
-    std::string part;
-    for (const QChar ch : TextFold::fold(m_filter.value())) {
-        if (ch == QLatin1Char('*') || ch == QLatin1Char('%')) {
-            if (!part.empty())
-                parts.push_back(std::move(part));
-            part.clear();
-        } else {
-            part += QString(ch).toUtf8().toStdString();
-        }
-    }
-    if (!part.empty())
-        parts.push_back(std::move(part));
+    static const QRegularExpression wildcards(QStringLiteral("[*%]"));
+    for (const QString& part : TextFold::fold(m_filter.value()).split(wildcards, Qt::SkipEmptyParts))
+        parts.push_back(part.toUtf8().toStdString()); // whole parts, so a character of two halves stays whole
 
     const NameOrder::Ordered& rows = *m_orderCache.rows;
     std::vector<qint64> ids;

@@ -18,6 +18,7 @@ private slots:
     void filterWildcardsAndCounts_data();
     void filterWildcardsAndCounts();
     void typedFilterTextIsData();
+    void aCharacterBeyondTheFirstPlaneIsFound();
     void emptyFilterShowsEveryRowAgain();
     void notEqualFilterHidesOneDirectory();
     void namesSortAsPeopleExpect();
@@ -118,6 +119,20 @@ void TestRecordset::filterWildcardsAndCounts()
     for (; !contacts.eof(); contacts.moveNext())
         again << contacts.field(0);
     QCOMPARE(again, walked);
+}
+
+void TestRecordset::aCharacterBeyondTheFirstPlaneIsFound()
+{
+    m_db->addContact(QStringLiteral("Smile \U0001F600"), m_family);
+    Recordset& contacts = SharedData::contacts();
+    QVERIFY(contacts.openContacts(m_family).ok);
+    const RecordFilter smile = RecordFilter::contains(QStringLiteral("name"), QStringLiteral("\U0001F600"));
+    QVERIFY(contacts.setFilter(smile).ok);
+    QCOMPARE(contacts.recordCount(), qsizetype(1)); // by the database
+    QVERIFY(contacts.setFilter(RecordFilter()).ok);
+    QVERIFY(contacts.snapshot()->size() == 6);
+    QVERIFY(contacts.setFilter(smile).ok);
+    QCOMPARE(contacts.recordCount(), qsizetype(1)); // among the names at hand
 }
 
 void TestRecordset::typedFilterTextIsData()
