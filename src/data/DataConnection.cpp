@@ -18,8 +18,6 @@ DataConnection::DamageHandler& damageHandler()
 }
 
 // qav_fold(text): the folded form that searches compare, computed once per row and query.
-// Text made of ASCII and Arabic letters, nearly every stored value, is folded on its UTF-8
-// bytes directly; anything else goes through TextFold.
 void foldFunction(sqlite3_context* context, int, sqlite3_value** args)
 {
     const auto* text = reinterpret_cast<const unsigned char*>(sqlite3_value_text(args[0]));
@@ -27,15 +25,9 @@ void foldFunction(sqlite3_context* context, int, sqlite3_value** args)
         sqlite3_result_null(context);
         return;
     }
-    const int size = sqlite3_value_bytes(args[0]);
     std::string out;
-    if (TextFold::foldUtf8(text, size, out)) {
-        sqlite3_result_text(context, out.data(), int(out.size()), SQLITE_TRANSIENT);
-        return;
-    }
-    const QByteArray folded =
-        TextFold::fold(QString::fromUtf8(reinterpret_cast<const char*>(text), size)).toUtf8();
-    sqlite3_result_text(context, folded.constData(), int(folded.size()), SQLITE_TRANSIENT);
+    TextFold::foldAnyUtf8(reinterpret_cast<const char*>(text), sqlite3_value_bytes(args[0]), out);
+    sqlite3_result_text(context, out.data(), int(out.size()), SQLITE_TRANSIENT);
 }
 
 } // namespace

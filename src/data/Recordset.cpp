@@ -149,19 +149,6 @@ void Recordset::materialize()
     m_count = m_rows->size();
 }
 
-namespace
-{
-
-// The text folded as the database's qav_fold() folds it: on its UTF-8 bytes where it can.
-void foldLikeTheDatabase(const QString& text, std::string& out)
-{
-    const QByteArray bytes = text.toUtf8();
-    if (!TextFold::foldUtf8(reinterpret_cast<const unsigned char*>(bytes.constData()), int(bytes.size()), out))
-        out = TextFold::fold(text).toUtf8().toStdString();
-}
-
-} // namespace
-
 // A contains-filter on the column the set is ordered by, while that order is still true of the
 // file: the texts are at hand in order, so the hits are found among them without reading the
 // file, and come out already ordered. The same rows as the database's
@@ -181,7 +168,8 @@ bool Recordset::filterOrderedTexts()
     std::vector<qint64> ids;
     std::string folded;
     for (size_t i = 0; i < rows.ids.size(); ++i) {
-        foldLikeTheDatabase(rows.texts[i], folded);
+        const QByteArray bytes = rows.texts[i].toUtf8();
+        TextFold::foldAnyUtf8(bytes.constData(), int(bytes.size()), folded);
         size_t at = 0;
         bool found = true;
         for (const std::string& wanted : parts) {

@@ -104,3 +104,10 @@ bool TextFold::foldUtf8(const unsigned char* text, int size, std::string& out)
     }
     return true;
 }
+
+void TextFold::foldAnyUtf8(const char* text, int size, std::string& out)
+{
+    if (foldUtf8(reinterpret_cast<const unsigned char*>(text), size, out))
+        return;
+    out = fold(QString::fromUtf8(text, size)).toUtf8().toStdString();
+}

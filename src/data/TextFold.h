@@ -15,4 +15,7 @@ public:
     // The same fold on UTF-8 bytes for text of ASCII and Arabic letters only; returns false,
     // leaving out unspecified, for anything else (the caller then uses fold()).
     static bool foldUtf8(const unsigned char* text, int size, std::string& out);
+    // UTF-8 in, folded UTF-8 out: the byte fold where it can, else fold(). Searches in the
+    // database and over names in memory both fold through here, so they find the same rows.
+    static void foldAnyUtf8(const char* text, int size, std::string& out);
 };
