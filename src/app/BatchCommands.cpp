@@ -65,13 +65,18 @@ Directory findOrAddDirectory(const QString& name, QString& reason)
     return findDirectory(name);
 }
 
-// The first line of a password file, without its line end.
-QString readSecret(QFile& file)
+// The password a file holds, without its line end; false with the file's error when it cannot be read.
+bool readPasswordFile(const QString& path, QString& password, QString& error)
 {
-    QString typed = QString::fromUtf8(file.readAll());
-    while (typed.endsWith(QLatin1Char('\n')) || typed.endsWith(QLatin1Char('\r')))
-        typed.chop(1);
-    return typed;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = file.errorString();
+        return false;
+    }
+    password = QString::fromUtf8(file.readAll());
+    while (password.endsWith(QLatin1Char('\n')) || password.endsWith(QLatin1Char('\r')))
+        password.chop(1);
+    return true;
 }
 
 // A locked directory opens only with its password, read from the given file (one line).
@@ -81,10 +86,10 @@ QString refusedPassword(const Directory& directory, const QString& name, const Q
         return QString();
     if (passwordFile.isEmpty())
         return QStringLiteral("الدليل \"%1\" مقفل برمز حماية: استخدم --password-file").arg(name);
-    QFile file(passwordFile);
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("لا يمكن قراءة ملف رمز الحماية: %1").arg(file.errorString());
-    return readSecret(file) == directory.pass ? QString() : QStringLiteral("رمز الحماية غير صحيح");
+    QString typed, error;
+    if (!readPasswordFile(passwordFile, typed, error))
+        return QStringLiteral("لا يمكن قراءة ملف رمز الحماية: %1").arg(error);
+    return typed == directory.pass ? QString() : QStringLiteral("رمز الحماية غير صحيح");
 }
 
 } // namespace
@@ -169,17 +174,17 @@ int BatchCommands::linkDirectory(const CommandLine::Request& request)
     // With the password the address is checked: a book is linked as it is; the server or the
     // user's home gets a new book named after the directory.
     if (!request.passwordFile.isEmpty()) {
-        QFile file(request.passwordFile);
-        if (!file.open(QIODevice::ReadOnly))
-            return fail(QStringLiteral("لا يمكن قراءة ملف كلمة المرور: %1").arg(file.errorString()));
-        CardDavClient client(request.user, readSecret(file));
+        QString password, error;
+        if (!readPasswordFile(request.passwordFile, password, error))
+            return fail(QStringLiteral("لا يمكن قراءة ملف كلمة المرور: %1").arg(error));
+        CardDavClient client(request.user, password);
         AddressBookFinder finder(client);
         std::vector<AddressBook> books;
         if (!finder.find(book.toString(), books))
             return fail(finder.error());
         if (books.empty() || books.front().url != book) {
             AddressBook made;
-            if (!finder.create(request.directory, made))
+            if (!finder.create(finder.home(), request.directory, made))
                 return fail(finder.error());
             book = made.url;
         }
@@ -198,10 +203,8 @@ int BatchCommands::syncBook(const CommandLine::Request& request)
         return fail(QStringLiteral("لا يوجد دليل مربوط بدفتر عناوين: استخدم --link"));
     QString filePassword;
     if (!request.passwordFile.isEmpty()) {
-        QFile file(request.passwordFile);
-        if (!file.open(QIODevice::ReadOnly))
-            return fail(QStringLiteral("لا يمكن قراءة ملف كلمة المرور: %1").arg(file.errorString()));
-        filePassword = readSecret(file);
+        if (QString error; !readPasswordFile(request.passwordFile, filePassword, error))
+            return fail(QStringLiteral("لا يمكن قراءة ملف كلمة المرور: %1").arg(error));
     }
     const SyncSummary summary = BookSync::run(SharedData::connection(), links, [&](const SyncLink& link) {
         std::optional<QString> password;

@@ -99,9 +99,9 @@ bool AddressBookFinder::find(const QString& typed, std::vector<AddressBook>& boo
     return true;
 }
 
-bool AddressBookFinder::create(const QString& name, AddressBook& made)
+bool AddressBookFinder::create(const QUrl& home, const QString& name, AddressBook& made)
 {
-    const QUrl url = m_home.resolved(QUrl(QUuid::createUuid().toString(QUuid::WithoutBraces) + QLatin1Char('/')));
+    const QUrl url = home.resolved(QUrl(QUuid::createUuid().toString(QUuid::WithoutBraces) + QLatin1Char('/')));
     const QByteArray body = "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
                             "<d:mkcol xmlns:d=\"DAV:\" xmlns:c=\"urn:ietf:params:xml:ns:carddav\"><d:set><d:prop>"
                             "<d:resourcetype><d:collection/><c:addressbook/></d:resourcetype>"

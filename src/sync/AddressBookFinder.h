@@ -21,8 +21,8 @@ public:
 
     // False with the reason in error (Arabic) when the server could not be asked.
     bool find(const QString& server, std::vector<AddressBook>& books);
-    // A new, empty address book in the home found last, shown under the given name.
-    bool create(const QString& name, AddressBook& made);
+    // A new, empty address book in the user's home (home() after find()), shown under the given name.
+    bool create(const QUrl& home, const QString& name, AddressBook& made);
 
     QString error() const { return m_error; }
     QUrl home() const { return m_home; }

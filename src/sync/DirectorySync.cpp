@@ -95,12 +95,13 @@ SyncSummary DirectorySync::run(const Progress& progress)
     if (!lookAtBook(changes))
         return m_summary;
     // Nothing new on either side: the usual case for a timed sync, answered without reading the directory.
-    if (bookUnchanged(changes) && !m_link.digest.isEmpty() && m_store.directoryDigest(m_link.dir) == m_link.digest)
+    const bool bookAsBefore = bookUnchanged(changes);
+    if (bookAsBefore && !m_link.digest.isEmpty() && m_store.directoryDigest(m_link.dir) == m_link.digest)
         return m_summary;
     m_cards = m_store.cards(m_link.dir);
     loadLocal();
     matchCards();
-    if (!bookUnchanged(changes) && (!fetchChanges(changes) || !applyServerChanges(changes)))
+    if (!bookAsBefore && (!fetchChanges(changes) || !applyServerChanges(changes)))
         return m_summary;
     // Both sides alike now: the next sync can see from a digest that nothing changed here.
     // Every push went through, so each card's agreed values are its contact's (each push recorded them).
@@ -118,7 +119,7 @@ bool DirectorySync::lookAtBook(ServerChanges& changes)
 {
     const DavResponse answer = m_client.propfind(QUrl(m_link.book), 0, kLastModifiedBody);
     if (answer.status == 0 || answer.status == 401 || answer.status == 404 || answer.status >= 500)
-        return !failed(answer);
+        return stop(answer);
     const Multistatus found = Multistatus::parse(answer.body);
     if (answer.ok() && !found.responses.empty())
         changes.modified = found.responses.front().lastModified;
@@ -157,7 +158,7 @@ bool DirectorySync::fetchChanges(ServerChanges& changes)
     }
     if (!answer.ok()) {
         if (answer.status == 0 || answer.status == 401 || answer.status == 404 || answer.status >= 500)
-            return !failed(answer);
+            return stop(answer);
         // No sync-collection here: compare the ETags of a listing instead.
         startOver(changes);
         if (!fetchWithEtags(changes))
@@ -192,10 +193,8 @@ void DirectorySync::startOver(ServerChanges& changes)
 bool DirectorySync::fetchAllCards(ServerChanges& changes)
 {
     const DavResponse answer = m_client.report(QUrl(m_link.book), 1, kAllCardsBody);
-    if (answer.status == 0 || answer.status == 401) {
-        failed(answer);
-        return false;
-    }
+    if (answer.status == 0 || answer.status == 401)
+        return stop(answer);
     const Multistatus listing = Multistatus::parse(answer.body);
     if (!answer.ok() || !listing.valid)
         return false; // a server that cannot: the sync-collection report instead
@@ -242,7 +241,7 @@ bool DirectorySync::fetchWithEtags(ServerChanges& changes)
 {
     const DavResponse answer = m_client.propfind(QUrl(m_link.book), 1, kEtagsBody);
     if (!answer.ok())
-        return !failed(answer);
+        return stop(answer);
     changes.complete = true;
     for (const Multistatus::Response& response : Multistatus::parse(answer.body).responses) {
         const QString href = normalized(response.href);
@@ -269,7 +268,7 @@ bool DirectorySync::fetchCards(std::vector<ServerCard>& cards)
         body += "</c:addressbook-multiget>";
         const DavResponse answer = m_client.report(QUrl(m_link.book), 1, body);
         if (!answer.ok())
-            return !failed(answer);
+            return stop(answer);
         std::map<QString, const Multistatus::Response*> found;
         const Multistatus listing = Multistatus::parse(answer.body);
         for (const Multistatus::Response& response : listing.responses)
@@ -359,10 +358,8 @@ void DirectorySync::applyServerCard(const ServerCard& card)
     if (known == m_cards.end()) {
         // Not linked yet: a contact of the same name and values here is that card (the same file
         // imported on both sides, or a card sent by a sync that was cut short before it was noted).
-        QString named;
-        if (m_connection.scalar(QStringLiteral("SELECT rowid FROM info WHERE name = ? AND dir = ?"),
-                                {server.name, m_link.dir}, named)) {
-            const qint64 candidate = named.toLongLong();
+        if (const auto named = m_unlinkedByName.find(server.name); named != m_unlinkedByName.end()) {
+            const qint64 candidate = named->second;
             if (!m_linked.count(candidate) && m_local.count(candidate) && m_local[candidate] == server)
                 row = candidate;
         }
@@ -463,7 +460,7 @@ bool DirectorySync::pushChange(const QString& href)
         return m_dataError.isEmpty();
     }
     if (!answer.ok())
-        return !failed(answer);
+        return stop(answer);
     storeCard(href, answer.header("etag"), row, card);
     ++m_summary.sent;
     return m_dataError.isEmpty();
@@ -475,7 +472,7 @@ bool DirectorySync::pushDeletion(const QString& href)
     if (answer.status == 412) // changed there meanwhile: the change keeps the contact
         return takeServerVersion(href);
     if (!answer.ok() && answer.status != 404)
-        return !failed(answer);
+        return stop(answer);
     forgetCard(href);
     if (answer.ok())
         ++m_summary.deleted;
@@ -492,7 +489,7 @@ bool DirectorySync::pushNew(qint64 row)
         if (answer.status == 412)
             continue; // that name is taken there: another UID
         if (!answer.ok())
-            return !failed(answer);
+            return stop(answer);
         storeCard(href, answer.header("etag"), row, card);
         ++m_summary.sent;
         return m_dataError.isEmpty();
@@ -509,7 +506,7 @@ bool DirectorySync::takeServerVersion(const QString& href)
         return m_dataError.isEmpty();
     }
     if (!answer.ok())
-        return !failed(answer);
+        return stop(answer);
     applyServerCard({href, answer.header("etag"), answer.body, CardMerge::read(answer.body)});
     return m_dataError.isEmpty();
 }
@@ -537,17 +534,15 @@ void DirectorySync::matchCards()
 {
     m_rows.clear();
     m_linked.clear();
-    std::set<qint64> taken;
     for (const auto& [href, state] : m_cards) {
         const auto local = m_local.find(state.contact);
         if (local != m_local.end() && local->second.name == state.fields.name) {
             linkCard(href, state.contact);
-            taken.insert(state.contact);
         }
     }
     std::map<QString, qint64> byName;
     for (const auto& [row, fields] : m_local)
-        if (!taken.count(row))
+        if (!m_linked.count(row))
             byName[fields.name] = row;
     for (const auto& [href, state] : m_cards) {
         if (m_rows.count(href))
@@ -556,18 +551,18 @@ void DirectorySync::matchCards()
         if (const auto named = byName.find(state.fields.name); named != byName.end()) {
             row = named->second;
         } else if (const auto local = m_local.find(state.contact); local != m_local.end() &&
-                                                                   !taken.count(state.contact) &&
+                                                                   !m_linked.count(state.contact) &&
                                                                    sameContactRenamed(state.fields, local->second)) {
             row = state.contact;
         }
-        if (row == 0 || taken.count(row))
+        if (row == 0 || m_linked.count(row))
             continue;
         linkCard(href, row);
-        taken.insert(row);
         byName.erase(m_local[row].name);
         if (row != state.contact)
             PassedOver::note(m_store.saveContactRow(m_link.dir, href, row), Q_FUNC_INFO);
     }
+    m_unlinkedByName = std::move(byName);
 }
 
 qint64 DirectorySync::rowOf(const QString& href) const
@@ -687,12 +682,13 @@ bool DirectorySync::step()
     return !m_client.cancelled();
 }
 
-// Says why the server did not do what was asked; true, so callers can return !failed(answer).
-bool DirectorySync::failed(const DavResponse& answer)
+// Notes why the server did not do what was asked (or that the user cancelled); always false, the
+// sync stops there.
+bool DirectorySync::stop(const DavResponse& answer)
 {
     if (answer.failure == DavResponse::Failure::Cancelled)
         m_summary.cancelled = true;
     else
         m_summary.error = ServerMessages::failure(answer, QUrl(m_link.book));
-    return true;
+    return false;
 }

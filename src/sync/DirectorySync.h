@@ -78,7 +78,7 @@ private:
 
     QUrl urlOf(const QString& href) const;
     QString normalized(const QString& href) const;
-    bool failed(const DavResponse& response);
+    bool stop(const DavResponse& answer);
     bool step();
     bool stepDone();
 
@@ -91,6 +91,7 @@ private:
     std::map<QString, SyncCardState> m_cards;
     std::map<QString, qint64> m_rows; // card → its contact here; absent when the contact is gone here
     std::set<qint64> m_linked;        // the contacts some card is linked to
+    std::map<QString, qint64> m_unlinkedByName; // contacts no card claimed when the sync began
     SyncSummary m_summary;
     Progress m_progress;
     int m_done = 0;

@@ -326,7 +326,7 @@ void TestSync::addressBooksAreFoundAndMade()
     QCOMPARE(books.front().url, m_book);
 
     AddressBook made;
-    QVERIFY(finder.create(QStringLiteral("دليل العمل"), made));
+    QVERIFY(finder.create(finder.home(), QStringLiteral("دليل العمل"), made));
     QVERIFY(finder.find(m_server->serverUrl().toString(), books));
     QCOMPARE(books.size(), size_t(2));
     QVERIFY(std::any_of(books.begin(), books.end(),

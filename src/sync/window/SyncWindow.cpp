@@ -26,7 +26,8 @@
 namespace
 {
 const QString kTitle = QStringLiteral("مزامنة");
-constexpr int kUrlRole = Qt::UserRole;
+constexpr int kUrlRole = Qt::UserRole;         // a book's address; for the new book, the home
+constexpr int kNewBookRole = Qt::UserRole + 1; // the item that makes a new book
 } // namespace
 
 SyncWindow::SyncWindow(MainForm& form) : QDialog(&form), m_form(form)
@@ -185,7 +186,7 @@ void SyncWindow::findAddressBooks()
     books->clear();
     auto* fresh = new QListWidgetItem(QStringLiteral("دفتر عناوين جديد باسم الدليل"), books);
     fresh->setData(kUrlRole, finder.home().toString());
-    fresh->setData(kUrlRole + 1, true);
+    fresh->setData(kNewBookRole, true);
     for (const AddressBook& book : found) {
         auto* item = new QListWidgetItem(book.name, books);
         item->setData(kUrlRole, book.url.toString());
@@ -203,13 +204,12 @@ void SyncWindow::linkDirectory()
     }
     const QString account = user->text().trimmed();
     QString book = chosen->data(kUrlRole).toString();
-    if (chosen->data(kUrlRole + 1).toBool()) {
+    if (chosen->data(kNewBookRole).toBool()) {
         CardDavClient client(account, password->text());
         client.setTimeout(30000);
         AddressBookFinder finder(client);
-        std::vector<AddressBook> ignored;
-        AddressBook made;
-        if (!finder.find(server->text(), ignored) || !finder.create(directory->currentText(), made)) {
+        AddressBook made; // in the home the search found, kept with the "new book" item
+        if (!finder.create(QUrl(book), directory->currentText(), made)) {
             tell(finder.error(), true);
             return;
         }
