@@ -85,20 +85,18 @@ DataConnection::Lease::~Lease()
 {
     if (!stmt)
         return;
-    if (!cached) {
+    if (!inUse) {
         sqlite3_finalize(stmt);
         return;
     }
     sqlite3_reset(stmt);
     sqlite3_clear_bindings(stmt);
-    for (CachedStatement& entry : owner.m_statements)
-        if (entry.stmt == stmt)
-            entry.inUse = false;
+    *inUse = false;
 }
 
 void DataConnection::finalizeStatements()
 {
-    for (const CachedStatement& entry : std::as_const(m_statements))
+    for (const auto& [sql, entry] : m_statements)
         sqlite3_finalize(entry.stmt);
     m_statements.clear();
 }
@@ -132,18 +130,17 @@ DataResult DataConnection::prepare(const QString& sql, const QStringList& values
         return lastError();
     sqlite3_stmt*& stmt = lease.stmt;
     const auto cached = m_statements.find(sql);
-    if (cached != m_statements.end() && !cached->inUse) {
-        stmt = cached->stmt;
-        cached->inUse = true;
-        lease.cached = true;
+    if (cached != m_statements.end() && !cached->second.inUse) {
+        stmt = cached->second.stmt;
+        cached->second.inUse = true;
+        lease.inUse = &cached->second.inUse;
     } else {
         const QByteArray text = sql.toUtf8();
         const bool keep = cached == m_statements.end() && m_statements.size() < kCachedStatements;
         if (sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &stmt, nullptr) != SQLITE_OK)
             return lastError();
         if (keep && stmt) {
-            m_statements.insert(sql, CachedStatement{stmt, true});
-            lease.cached = true;
+            lease.inUse = &m_statements.emplace(sql, CachedStatement{stmt, true}).first->second.inUse;
         }
     }
     if (sqlite3_bind_parameter_count(stmt) != values.size())
@@ -164,7 +161,7 @@ DataResult DataConnection::prepare(const QString& sql, const QStringList& values
 
 DataResult DataConnection::execute(const QString& sql, const QStringList& values)
 {
-    Lease guard(*this);
+    Lease guard;
     if (DataResult prepared = prepare(sql, values, guard); !prepared)
         return prepared;
     int rc = sqlite3_step(guard.stmt);
@@ -194,7 +191,7 @@ quint64 DataConnection::changeStamp()
 
 DataResult DataConnection::query(const QString& sql, const QStringList& values, const RowCallback& onRow)
 {
-    Lease guard(*this);
+    Lease guard;
     if (DataResult prepared = prepare(sql, values, guard); !prepared)
         return prepared;
     int rc;

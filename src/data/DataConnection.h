@@ -1,11 +1,11 @@
 #pragma once
 
-#include <QHash>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 #include <memory>
+#include <unordered_map>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -70,11 +70,12 @@ public:
 
     // A statement in use: kept prepared for the next call of the same SQL, or finalized.
     struct Lease {
-        explicit Lease(DataConnection& connection) : owner(connection) {}
+        Lease() = default;
+        Lease(const Lease&) = delete;
+        Lease& operator=(const Lease&) = delete;
         ~Lease();
-        DataConnection& owner;
         sqlite3_stmt* stmt = nullptr;
-        bool cached = false;
+        bool* inUse = nullptr; // the cache's flag for a kept statement; none for a one-off
     };
 
 private:
@@ -89,7 +90,8 @@ private:
         bool inUse = false;
     };
     static constexpr int kCachedStatements = 64;
-    QHash<QString, CachedStatement> m_statements;
+    // Node-based, so a lease's flag stays where it is while other statements join the cache.
+    std::unordered_map<QString, CachedStatement> m_statements;
 
     sqlite3* m_db = nullptr;
     QString m_path;
