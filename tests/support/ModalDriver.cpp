@@ -13,6 +13,10 @@ void ModalDriver::whenModal(std::function<void(QWidget*)> action, int timeoutMs)
     timer->setInterval(10);
     QObject::connect(timer, &QTimer::timeout, timer, [timer, clock, action, timeoutMs] {
         QWidget* modal = QApplication::activeModalWidget();
+        // Acts once the window is up and active, as the user meets it (its focus set); a busy
+        // machine can register the modal window a moment before it is activated.
+        if (modal && !modal->isActiveWindow() && clock->elapsed() < 1000)
+            return;
         if (modal || clock->elapsed() > timeoutMs) {
             timer->stop();
             timer->deleteLater();
