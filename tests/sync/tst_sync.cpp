@@ -23,8 +23,10 @@ public:
     {
         m_dir = m_db.addDirectory(QStringLiteral("الأصدقاء"));
         m_other = m_db.addDirectory(QStringLiteral("العمل"));
-        m_link =
-            SyncLink{m_dir, book.adjusted(QUrl::RemovePath).toString(), RadicaleServer::kUser, book.toString(), {}};
+        m_link.dir = m_dir;
+        m_link.server = book.adjusted(QUrl::RemovePath).toString();
+        m_link.user = RadicaleServer::kUser;
+        m_link.book = book.toString();
         if (!SyncStore(m_db.reader()).saveLink(m_link))
             qFatal("cannot link");
     }
@@ -34,7 +36,7 @@ public:
         const auto links = SyncStore(m_db.reader()).links();
         return BookSync::run(
             m_db.reader(), links, [](const SyncLink&) { return std::optional<QString>(RadicaleServer::kPassword); },
-            progress, 5000);
+            progress); // the program's own time limit: a loaded machine may take seconds over a big REPORT
     }
 
     void add(const QString& name, const QStringList& more = {}) { m_db.addContact(name, m_dir, more); }
@@ -305,8 +307,11 @@ void TestSync::aFirstSyncOfThousandsOfCards()
 {
     QVERIFY(m_server->writeCards(QStringLiteral("shared"), 1500));
     LinkedBook a(m_book), b(m_book);
-    QCOMPARE(a.sync().received, 1500);
-    QCOMPARE(b.sync().received, 1500);
+    for (LinkedBook* side : {&a, &b}) {
+        const SyncSummary first = side->sync();
+        QVERIFY2(first.completed(), qPrintable(first.error));
+        QCOMPARE(first.received, 1500);
+    }
     // The cards are known one by one afterwards: a change to one is one change, never a second copy.
     b.set(QStringLiteral("جهة 00007"), QStringLiteral("mobil"), QStringLiteral("999"));
     QCOMPARE(b.sync().sent, 1);
