@@ -2,6 +2,8 @@
 //   qav_bench startup <folder>             start, paint the directory list, exit
 //   qav_bench steps <folder> <code> <runs> open, search and save timings (medians, ms)
 //   qav_bench rss <folder> <code>          peak resident KB after start-up and opening code
+//   qav_bench first <folder> <code>        the first open after start-up (ms)
+//   qav_bench keep <folder> <code>         a session that opens code and closes as the user does
 //   qav_bench check <folder>               the small CI run: counts and order are right
 #include "AppLook.h"
 #include "BenchScenario.h"
@@ -73,7 +75,7 @@ int main(int argc, char** argv)
     SoundPlayer::setBackend({[](const QString&) {}, [] {}});
     const QStringList args = app.arguments();
     if (args.size() < 3) {
-        std::fprintf(stderr, "usage: qav_bench startup|steps|rss|check <folder> [code] [runs]\n");
+        std::fprintf(stderr, "usage: qav_bench startup|steps|rss|first|keep|check <folder> [code] [runs]\n");
         return 2;
     }
     const QString mode = args.at(1);
@@ -91,12 +93,22 @@ int main(int argc, char** argv)
         std::fflush(stdout);
         _exit(0);
     }
+    if (mode == QLatin1String("first")) {
+        std::printf("open_first_ms=%.2f\n", run.openDirectory(code));
+        std::fflush(stdout);
+        _exit(0);
+    }
+    if (mode == QLatin1String("keep")) {
+        run.openDirectory(code);
+        run.form().close();
+        return 0;
+    }
     if (mode == QLatin1String("check"))
         return check(run);
     const int runs = std::max(1, args.value(4, QStringLiteral("5")).toInt());
     std::vector<double> open, hit, miss, save;
     int hits = 0;
-    // The first open after start-up reads and orders the whole directory.
+    // The first open after start-up: from the order the last session kept, or read and sorted.
     const double firstOpen = run.openDirectory(code);
     int steps = 0;
     const double scroll = run.scrollThrough(&steps);

@@ -14,20 +14,20 @@ NameOrder::NameOrder() : m_collator(QLocale(QLocale::Arabic, QLocale::Egypt))
     m_collator.setNumericMode(true);
 }
 
-std::vector<qsizetype> NameOrder::sortedIndexes(const std::vector<QString>& texts) const
+std::vector<qsizetype> NameOrder::sortedIndexes(const NameColumn& texts) const
 {
     // One sort key per text, then plain byte comparisons: far cheaper than collating pairs.
     std::vector<QCollatorSortKey> keys;
-    keys.reserve(texts.size());
-    for (const QString& text : texts)
-        keys.push_back(m_collator.sortKey(TextFold::fold(text)));
-    std::vector<qsizetype> order(texts.size());
+    keys.reserve(size_t(texts.size()));
+    for (qsizetype i = 0; i < texts.size(); ++i)
+        keys.push_back(m_collator.sortKey(TextFold::fold(texts.text(i))));
+    std::vector<qsizetype> order(size_t(texts.size()));
     std::iota(order.begin(), order.end(), 0);
     std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
-        const int byKey = keys[a].compare(keys[b]);
+        const int byKey = keys[size_t(a)].compare(keys[size_t(b)]);
         if (byKey != 0)
             return byKey < 0;
-        return texts[a] < texts[b];
+        return texts.text(a) < texts.text(b);
     });
     return order;
 }
@@ -38,21 +38,33 @@ bool NameOrder::lessThan(const QString& a, const QString& b) const
     return byKey != 0 ? byKey < 0 : a < b;
 }
 
-NameOrder::Ordered NameOrder::order(std::vector<qint64> ids, std::vector<QString> texts) const
+qsizetype NameOrder::placeOf(const QString& text, const NameColumn& texts, qsizetype from) const
+{
+    qsizetype low = from, high = texts.size();
+    while (low < high) {
+        const qsizetype middle = low + (high - low) / 2;
+        if (lessThan(text, texts.text(middle)))
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    return low;
+}
+
+NameOrder::Ordered NameOrder::order(const std::vector<qint64>& ids, const NameColumn& texts) const
 {
     const std::vector<qsizetype> sorted = sortedIndexes(texts);
     Ordered result;
     result.ids.reserve(ids.size());
-    result.texts.reserve(texts.size());
+    result.texts.reserve(texts.size(), 0);
     for (qsizetype index : sorted) {
         result.ids.push_back(ids[size_t(index)]);
-        result.texts.push_back(std::move(texts[size_t(index)]));
+        result.texts.append(texts.utf8(index));
     }
     return result;
 }
 
-NameOrder::Ordered NameOrder::reorder(const Ordered& previous, std::vector<qint64> ids,
-                                      std::vector<QString> texts) const
+NameOrder::Ordered NameOrder::reorder(const Ordered& previous, std::vector<qint64> ids, const NameColumn& texts) const
 {
     QHash<qint64, qsizetype> current;
     current.reserve(qsizetype(ids.size()));
@@ -62,51 +74,47 @@ NameOrder::Ordered NameOrder::reorder(const Ordered& previous, std::vector<qint6
     // Unchanged rows, still in order.
     Ordered kept;
     kept.ids.reserve(ids.size());
-    kept.texts.reserve(ids.size());
     std::vector<bool> placed(ids.size(), false);
     for (size_t i = 0; i < previous.ids.size(); ++i) {
         const auto found = current.constFind(previous.ids[i]);
-        if (found == current.constEnd() || texts[size_t(*found)] != previous.texts[i])
+        if (found == current.constEnd() || texts.utf8(*found) != previous.texts.utf8(qsizetype(i)))
             continue;
         placed[size_t(*found)] = true;
         kept.ids.push_back(previous.ids[i]);
-        kept.texts.push_back(previous.texts[i]);
+        kept.texts.append(previous.texts.utf8(qsizetype(i)));
     }
     const size_t changed = ids.size() - kept.ids.size();
     if (changed == 0)
         return kept;
     // Too many changes: a fresh sort is cheaper than merging one by one.
     if (changed * 8 > ids.size())
-        return order(std::move(ids), std::move(texts));
+        return order(ids, texts);
     std::vector<qint64> newIds;
-    std::vector<QString> newTexts;
+    NameColumn newTexts;
     for (size_t i = 0; i < ids.size(); ++i) {
         if (!placed[i]) {
             newIds.push_back(ids[i]);
-            newTexts.push_back(std::move(texts[i]));
+            newTexts.append(texts.utf8(qsizetype(i)));
         }
     }
-    const Ordered added = order(std::move(newIds), std::move(newTexts));
+    const Ordered added = order(newIds, newTexts);
 
     Ordered merged;
     merged.ids.reserve(ids.size());
-    merged.texts.reserve(ids.size());
-    size_t from = 0;
-    for (size_t a = 0; a < added.ids.size(); ++a) {
-        const QString& text = added.texts[a];
-        const auto position = std::upper_bound(kept.texts.begin() + qsizetype(from), kept.texts.end(), text,
-                                               [this](const QString& x, const QString& y) { return lessThan(x, y); });
-        const size_t until = size_t(position - kept.texts.begin());
-        for (; from < until; ++from) {
-            merged.ids.push_back(kept.ids[from]);
-            merged.texts.push_back(kept.texts[from]);
+    qsizetype from = 0;
+    const qsizetype keptCount = kept.texts.size();
+    for (qsizetype a = 0; a < added.texts.size(); ++a) {
+        const QString text = added.texts.text(a);
+        for (const qsizetype until = placeOf(text, kept.texts, from); from < until; ++from) {
+            merged.ids.push_back(kept.ids[size_t(from)]);
+            merged.texts.append(kept.texts.utf8(from));
         }
-        merged.ids.push_back(added.ids[a]);
-        merged.texts.push_back(text);
+        merged.ids.push_back(added.ids[size_t(a)]);
+        merged.texts.append(added.texts.utf8(a));
     }
-    for (; from < kept.ids.size(); ++from) {
-        merged.ids.push_back(kept.ids[from]);
-        merged.texts.push_back(kept.texts[from]);
+    for (; from < keptCount; ++from) {
+        merged.ids.push_back(kept.ids[size_t(from)]);
+        merged.texts.append(kept.texts.utf8(from));
     }
     return merged;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "NameColumn.h"
+
 #include <QCollator>
 #include <QString>
 
@@ -15,18 +17,21 @@ public:
 
     // Returns the permutation of indexes that puts texts in order. Equal folded texts keep a
     // stable, binary tie-break so that the order never depends on the storage order.
-    std::vector<qsizetype> sortedIndexes(const std::vector<QString>& texts) const;
+    std::vector<qsizetype> sortedIndexes(const NameColumn& texts) const;
 
     bool lessThan(const QString& a, const QString& b) const;
+    // Where text goes in texts, which are in order: after every text from `from` on that does
+    // not sort after it.
+    qsizetype placeOf(const QString& text, const NameColumn& texts, qsizetype from = 0) const;
 
     // Orders (id, text) rows again after a change, reusing a previous ordering: rows whose id
     // and text are unchanged keep their order, and only new or changed rows are collated.
     struct Ordered {
         std::vector<qint64> ids;
-        std::vector<QString> texts;
+        NameColumn texts;
     };
-    Ordered reorder(const Ordered& previous, std::vector<qint64> ids, std::vector<QString> texts) const;
-    Ordered order(std::vector<qint64> ids, std::vector<QString> texts) const;
+    Ordered reorder(const Ordered& previous, std::vector<qint64> ids, const NameColumn& texts) const;
+    Ordered order(const std::vector<qint64>& ids, const NameColumn& texts) const;
 
 private:
     QCollator m_collator;

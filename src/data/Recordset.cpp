@@ -1,4 +1,5 @@
 #include "Recordset.h"
+#include "StoredOrder.h"
 #include "TextFold.h"
 
 #include <QRegularExpression>
@@ -85,6 +86,8 @@ DataResult Recordset::rebuild()
     m_position = 0;
     m_failed = false;
     m_builtAt = m_connection->changeStamp();
+    if (!knowsOrderOfQuery())
+        adoptStoredOrder();
     // The whole set in an order still true of the file: no need to count or read anything.
     if (m_filter.isEmpty() && orderCacheIsCurrent()) {
         m_rows = std::make_shared<RowSet>(m_connection, m_query->table(), m_columns, m_orderCache.rows->ids);
@@ -120,15 +123,16 @@ void Recordset::materialize()
     const QString sql =
         QStringLiteral("SELECT rowid, %1 FROM %2").arg(m_query->orderColumn(), m_query->table()) + whereClause(values);
     std::vector<qint64> ids;
-    std::vector<QString> keys;
+    NameColumn keys;
     const quint64 readAt = m_connection->changeStamp();
     if (m_count) {
         ids.reserve(size_t(*m_count));
-        keys.reserve(size_t(*m_count));
+        keys.reserve(*m_count, 0);
     }
     DataResult read = m_connection->query(sql, values, [&](sqlite3_stmt* stmt) {
         ids.push_back(sqlite3_column_int64(stmt, 0));
-        keys.push_back(DataConnection::columnText(stmt, 1));
+        keys.append(
+            QByteArrayView(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1)), sqlite3_column_bytes(stmt, 1)));
     });
     if (!read) {
         m_failed = true;
@@ -139,10 +143,9 @@ void Recordset::materialize()
     std::shared_ptr<NameOrder::Ordered> ordered;
     // Only whole (unfiltered) sets are kept: they are the large ones, taken in again after a save.
     if (m_filter.isEmpty() && knowsOrderOfQuery())
-        ordered =
-            std::make_shared<NameOrder::Ordered>(order.reorder(*m_orderCache.rows, std::move(ids), std::move(keys)));
+        ordered = std::make_shared<NameOrder::Ordered>(order.reorder(*m_orderCache.rows, std::move(ids), keys));
     else
-        ordered = std::make_shared<NameOrder::Ordered>(order.order(std::move(ids), std::move(keys)));
+        ordered = std::make_shared<NameOrder::Ordered>(order.order(ids, keys));
     if (m_filter.isEmpty())
         m_orderCache = {m_query->text(), ordered, readAt};
     m_rows = std::make_shared<RowSet>(m_connection, m_query->table(), m_columns, ordered->ids);
@@ -168,8 +171,8 @@ bool Recordset::filterOrderedTexts()
     std::vector<qint64> ids;
     std::string folded;
     for (size_t i = 0; i < rows.ids.size(); ++i) {
-        const QByteArray bytes = rows.texts[i].toUtf8();
-        TextFold::foldAnyUtf8(bytes.constData(), int(bytes.size()), folded);
+        const QByteArrayView bytes = rows.texts.utf8(qsizetype(i));
+        TextFold::foldAnyUtf8(bytes.data(), int(bytes.size()), folded);
         size_t at = 0;
         bool found = true;
         for (const std::string& wanted : parts) {
@@ -186,6 +189,20 @@ bool Recordset::filterOrderedTexts()
     m_rows = std::make_shared<RowSet>(m_connection, m_query->table(), m_columns, std::move(ids));
     m_count = m_rows->size();
     return true;
+}
+
+// The order the last session left in the book, when the file is still as it left it.
+void Recordset::adoptStoredOrder()
+{
+    StoredOrder::Loaded stored = StoredOrder::load(*m_connection, m_query->text());
+    if (stored.rows)
+        m_orderCache = {m_query->text(), std::move(stored.rows), stored.stamp};
+}
+
+bool Recordset::keepOrder()
+{
+    return m_orderCache.rows &&
+           StoredOrder::save(*m_connection, m_orderCache.source, *m_orderCache.rows, m_orderCache.stamp);
 }
 
 bool Recordset::knowsOrderOfQuery() const
@@ -219,15 +236,14 @@ bool Recordset::takeInWrittenRow(qint64 rowid)
     NameOrder::Ordered& rows = *m_orderCache.rows;
     const auto old = std::find(rows.ids.begin(), rows.ids.end(), rowid);
     if (old != rows.ids.end()) {
-        rows.texts.erase(rows.texts.begin() + (old - rows.ids.begin()));
+        rows.texts.erase(old - rows.ids.begin());
         rows.ids.erase(old);
     }
     if (exists && (m_query->whereColumn().isEmpty() || owner == m_query->whereValue())) {
         static const NameOrder order;
-        const auto place = std::upper_bound(rows.texts.begin(), rows.texts.end(), text,
-                                            [](const QString& a, const QString& b) { return order.lessThan(a, b); });
-        rows.ids.insert(rows.ids.begin() + (place - rows.texts.begin()), rowid);
-        rows.texts.insert(place, text);
+        const qsizetype low = order.placeOf(text, rows.texts);
+        rows.ids.insert(rows.ids.begin() + low, rowid);
+        rows.texts.insert(low, text.toUtf8());
     }
     m_orderCache.stamp = m_connection->changeStamp();
     return true;

@@ -58,6 +58,10 @@ public:
     // requery then reads everything.
     bool takeInWrittenRow(qint64 rowid);
 
+    // Keeps the last whole order read in the book for the next session (see StoredOrder); true
+    // when it is kept.
+    bool keepOrder();
+
     // Adds a row with the given named values (the other columns take their defaults).
     DataResult addRecord(const QStringList& columns, const QStringList& values);
 
@@ -89,5 +93,6 @@ private:
         quint64 stamp = 0;
     } m_orderCache;
     bool knowsOrderOfQuery() const;
+    void adoptStoredOrder();
     bool orderCacheIsCurrent();
 };

@@ -979,6 +979,8 @@ bool MainForm::eventFilter(QObject* watched, QEvent* event)
 void MainForm::closeEvent(QCloseEvent* event)
 {
     SoundPlayer::stop();
+    // The next session opens the directory last shown without sorting it again.
+    (void)SharedData::contacts().keepOrder();
     event->accept();
     QCoreApplication::quit();
 }

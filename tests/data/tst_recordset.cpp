@@ -3,6 +3,7 @@
 #include "RecordFilter.h"
 #include "Recordset.h"
 #include "SharedData.h"
+#include "StoredOrder.h"
 #include "TestDatabase.h"
 
 #include <QtTest>
@@ -27,6 +28,7 @@ private slots:
     void closedOrFailedRecordsetsHaveNoCount();
     void pagesBeyondTheCacheReadBackCorrectly();
     void orderStaysRightAfterAddsRenamesAndDeletes();
+    void theNextSessionOpensWithTheKeptOrderUntilAnotherWriterChangesTheFile();
 
 private:
     std::unique_ptr<TestDatabase> m_db;
@@ -351,3 +353,63 @@ void TestRecordset::orderStaysRightAfterAddsRenamesAndDeletes()
 
 QTEST_GUILESS_MAIN(TestRecordset)
 #include "tst_recordset.moc"
+
+void TestRecordset::theNextSessionOpensWithTheKeptOrderUntilAnotherWriterChangesTheFile()
+{
+    TestDatabase db;
+    const QString d = db.addDirectory(QStringLiteral("d"));
+    // Neighbours in order that differ inside one character: the kept names share a part of it.
+    const QStringList names{QStringLiteral("ب"),         QStringLiteral("ة"),         QStringLiteral("سارة 😀"),
+                            QStringLiteral("سارة 😁"),    QStringLiteral("أحمد"),      QStringLiteral("أحمدي"),
+                            QStringLiteral("Zoë Adams"), QStringLiteral("Zoe Adams"), QStringLiteral("محمد ١٢"),
+                            QStringLiteral("")};
+    for (const QString& name : names)
+        db.addContact(name, d);
+    auto namesOf = [](Recordset& set) {
+        QStringList shown;
+        const auto rows = set.snapshot();
+        for (qsizetype i = 0; i < rows->size(); ++i)
+            shown << rows->value(i, 0);
+        return shown;
+    };
+    QVERIFY(OpenDatabase().ok);
+    DataConnection& connection = SharedData::connection();
+    Recordset first(&connection);
+    QVERIFY(first.openContacts(d).ok);
+    const QStringList sorted = namesOf(first);
+    QVERIFY(first.keepOrder());
+
+    // The next session: the same rows in the same order, found by the same searches.
+    connection.close();
+    QVERIFY(OpenDatabase().ok);
+    QVERIFY(StoredOrder::load(connection, first.source()).rows);
+    Recordset next(&connection);
+    QVERIFY(next.openContacts(d).ok);
+    QCOMPARE(namesOf(next), sorted);
+    const QList<QPair<QString, QStringList>> searches{
+        {QStringLiteral("😁"), {QStringLiteral("سارة 😁")}},
+        {QStringLiteral("احمد"), {QStringLiteral("أحمد"), QStringLiteral("أحمدي")}},
+        {QStringLiteral("zoe"), {QStringLiteral("Zoë Adams"), QStringLiteral("Zoe Adams")}}};
+    for (const auto& [typed, found] : searches) {
+        QVERIFY(next.setFilter(RecordFilter::contains(QStringLiteral("name"), typed)).ok);
+        QStringList expected = sorted;
+        expected.removeIf([&found](const QString& name) { return !found.contains(name); });
+        QCOMPARE(namesOf(next), expected);
+    }
+
+    // Another program renames a contact: the kept order is no longer believed.
+    connection.close();
+    QVERIFY(db.reader()
+                .execute(QStringLiteral("UPDATE info SET name = ? WHERE name = ?"),
+                         {QStringLiteral("Aaron"), QStringLiteral("محمد ١٢")})
+                .ok);
+    QVERIFY(OpenDatabase().ok);
+    Recordset afterOthers(&connection);
+    QVERIFY(afterOthers.openContacts(d).ok);
+    const QStringList shown = namesOf(afterOthers);
+    QVERIFY(shown.contains(QStringLiteral("Aaron")));
+    QVERIFY(!shown.contains(QStringLiteral("محمد ١٢")));
+    NameOrder order;
+    for (int i = 1; i < shown.size(); ++i)
+        QVERIFY2(!order.lessThan(shown.at(i), shown.at(i - 1)), qPrintable(shown.join(QLatin1Char('|'))));
+}

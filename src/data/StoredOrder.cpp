@@ -1,0 +1,198 @@
+#include "StoredOrder.h"
+#include "VarInt.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QSaveFile>
+
+#include <sqlite3.h>
+
+namespace
+{
+
+bool run(sqlite3* db, const char* sql)
+{
+    return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+qint64 integer(sqlite3* db, const char* sql)
+{
+    sqlite3_stmt* stmt = nullptr;
+    qint64 value = -1;
+    if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW)
+        value = sqlite3_column_int64(stmt, 0);
+    sqlite3_finalize(stmt);
+    return value;
+}
+
+// A write-ahead log takes commits without touching the file's first page: no fingerprint then.
+bool usesRollbackJournal(sqlite3* db)
+{
+    sqlite3_stmt* stmt = nullptr;
+    bool rollback = false;
+    if (sqlite3_prepare_v2(db, "PRAGMA journal_mode", -1, &stmt, nullptr) == SQLITE_OK &&
+        sqlite3_step(stmt) == SQLITE_ROW)
+        rollback = qstricmp(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)), "wal") != 0;
+    sqlite3_finalize(stmt);
+    return rollback;
+}
+
+// Each id as its difference from the one before.
+QByteArray idsToBytes(const std::vector<qint64>& ids)
+{
+    QByteArray bytes;
+    bytes.reserve(qsizetype(3 * ids.size()));
+    qint64 previous = 0;
+    for (qint64 id : ids) {
+        VarInt::put(bytes, VarInt::fromSigned(id - previous));
+        previous = id;
+    }
+    return bytes;
+}
+
+bool idsFromBytes(QByteArrayView bytes, qint64 count, std::vector<qint64>& ids)
+{
+    ids.reserve(size_t(count));
+    qsizetype at = 0;
+    qint64 previous = 0;
+    for (qint64 i = 0; i < count; ++i) {
+        quint64 step = 0;
+        if (!VarInt::take(bytes, at, step))
+            return false;
+        previous += VarInt::toSigned(step);
+        ids.push_back(previous);
+    }
+    return at == bytes.size();
+}
+
+QByteArrayView blob(sqlite3_stmt* stmt, int column)
+{
+    return QByteArrayView(static_cast<const char*>(sqlite3_column_blob(stmt, column)),
+                          sqlite3_column_bytes(stmt, column));
+}
+
+bool writeRows(sqlite3* db, const QString& source, const NameOrder::Ordered& rows)
+{
+    if (!run(db, "CREATE TABLE IF NOT EXISTS qav_name_order (source TEXT PRIMARY KEY, count INTEGER NOT NULL, "
+                 "ids BLOB NOT NULL, names BLOB NOT NULL)") ||
+        !run(db, "DELETE FROM qav_name_order"))
+        return false;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, "INSERT INTO qav_name_order VALUES (?, ?, ?, ?)", -1, &stmt, nullptr) != SQLITE_OK)
+        return false;
+    const QByteArray text = source.toUtf8();
+    const QByteArray ids = idsToBytes(rows.ids);
+    const QByteArray names = rows.texts.toBytes();
+    sqlite3_bind_text(stmt, 1, text.constData(), int(text.size()), SQLITE_STATIC);
+    sqlite3_bind_int64(stmt, 2, qint64(rows.ids.size()));
+    sqlite3_bind_blob(stmt, 3, ids.constData(), int(ids.size()), SQLITE_STATIC);
+    sqlite3_bind_blob(stmt, 4, names.constData(), int(names.size()), SQLITE_STATIC);
+    const bool written = sqlite3_step(stmt) == SQLITE_DONE;
+    sqlite3_finalize(stmt);
+    return written;
+}
+
+std::shared_ptr<NameOrder::Ordered> readRows(DataConnection& connection, const QString& source)
+{
+    auto rows = std::make_shared<NameOrder::Ordered>();
+    bool read = false;
+    (void)connection.query(QStringLiteral("SELECT count, ids, names FROM qav_name_order WHERE source = ?"), {source},
+                           [&](sqlite3_stmt* stmt) {
+                               const qint64 count = sqlite3_column_int64(stmt, 0);
+                               read = count >= 0 && idsFromBytes(blob(stmt, 1), count, rows->ids) &&
+                                      NameColumn::fromBytes(blob(stmt, 2), count, rows->texts);
+                           });
+    return read ? rows : nullptr;
+}
+
+QByteArray keptFingerprint(const QString& databasePath)
+{
+    QFile known(StoredOrder::fingerprintPath(databasePath));
+    return known.open(QIODevice::ReadOnly) ? known.readAll() : QByteArray();
+}
+
+} // namespace
+
+QString StoredOrder::fingerprintPath(const QString& databasePath)
+{
+    return databasePath + QStringLiteral("-order");
+}
+
+QByteArray StoredOrder::fingerprint(const QString& databasePath)
+{
+    QFile file(databasePath);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(file.read(4096));
+    hash.addData(QByteArray::number(file.size()));
+    return hash.result().toHex();
+}
+
+bool StoredOrder::save(DataConnection& connection, const QString& source, const NameOrder::Ordered& rows, quint64 stamp)
+{
+    sqlite3* db = connection.handle();
+    if (!db || !usesRollbackJournal(db))
+        return false;
+    const QString path = connection.path();
+    if (connection.changeStamp() == stamp && standsAsKept(connection, source))
+        return true;                      // the file holds this very order already
+    QFile::remove(fingerprintPath(path)); // no stale fingerprint outlives a failure below
+
+    if (!run(db, "BEGIN IMMEDIATE"))
+        return false;
+    bool written = connection.changeStamp() == stamp && writeRows(db, source, rows);
+    const qint64 othersBefore = integer(db, "PRAGMA data_version");
+    if (!written || !run(db, "COMMIT")) {
+        run(db, "ROLLBACK");
+        return false;
+    }
+    // The fingerprint is read under a read lock, and only when nobody committed since our commit.
+    if (!run(db, "BEGIN"))
+        return false;
+    QByteArray print;
+    if (integer(db, "SELECT count(*) FROM sqlite_master") >= 0 && integer(db, "PRAGMA data_version") == othersBefore)
+        print = fingerprint(path);
+    run(db, "COMMIT");
+    if (print.isEmpty())
+        return false;
+    QSaveFile out(fingerprintPath(path));
+    return out.open(QIODevice::WriteOnly) && out.write(print) == print.size() && out.commit();
+}
+
+bool StoredOrder::standsAsKept(DataConnection& connection, const QString& source)
+{
+    QString kept;
+    return underReadLock(connection, [&] {
+        return connection.scalar(QStringLiteral("SELECT count(*) FROM qav_name_order WHERE source = ?"), {source}, kept)
+                   .ok &&
+               kept == QLatin1String("1");
+    });
+}
+
+StoredOrder::Loaded StoredOrder::load(DataConnection& connection, const QString& source)
+{
+    Loaded loaded;
+    underReadLock(connection, [&] {
+        loaded.rows = readRows(connection, source);
+        loaded.stamp = connection.changeStamp();
+        return loaded.rows != nullptr;
+    });
+    return loaded.rows ? loaded : Loaded{};
+}
+
+// Runs read while this connection holds a read lock on a file that is exactly as this program
+// left it: no writer can commit until it returns.
+bool StoredOrder::underReadLock(DataConnection& connection, const std::function<bool()>& read)
+{
+    sqlite3* db = connection.handle();
+    if (!db || !usesRollbackJournal(db))
+        return false;
+    const QByteArray expected = keptFingerprint(connection.path());
+    if (expected.isEmpty() || !run(db, "BEGIN"))
+        return false;
+    const bool done =
+        integer(db, "SELECT count(*) FROM sqlite_master") >= 0 && fingerprint(connection.path()) == expected && read();
+    run(db, "COMMIT");
+    return done;
+}

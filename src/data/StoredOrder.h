@@ -1,0 +1,38 @@
+#pragma once
+
+#include "DataConnection.h"
+#include "NameOrder.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+// The name order of the directory last shown, kept in the book when the program closes so that
+// the next session opens it without reading and sorting every name again.
+//
+// It is only believed while the file is exactly as this program left it: beside the book lies
+// a fingerprint of the file's first page, which every committed change rewrites (its change
+// counter moves, and each page is written with a fresh random IV). Any writer, this program
+// included, makes the kept order stale; it is then ignored and built again as usual.
+class StoredOrder
+{
+public:
+    struct Loaded {
+        std::shared_ptr<NameOrder::Ordered> rows;
+        quint64 stamp = 0; // the connection's change stamp the rows are true at
+    };
+
+    // Keeps rows as the order of source when the file still stands at stamp. False when anyone
+    // changed the file since, or it cannot be written; the file then holds no order to believe.
+    static bool save(DataConnection& connection, const QString& source, const NameOrder::Ordered& rows, quint64 stamp);
+    // The kept order of source, when the file is as the program left it.
+    static Loaded load(DataConnection& connection, const QString& source);
+
+    static QString fingerprintPath(const QString& databasePath);
+
+private:
+    static QByteArray fingerprint(const QString& databasePath);
+    static bool standsAsKept(DataConnection& connection, const QString& source);
+    static bool underReadLock(DataConnection& connection, const std::function<bool()>& read);
+};
