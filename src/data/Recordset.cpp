@@ -90,7 +90,9 @@ DataResult Recordset::rebuild()
         adoptStoredOrder();
     // The whole set in an order still true of the file: no need to count or read anything.
     if (m_filter.isEmpty() && orderCacheIsCurrent()) {
-        m_rows = std::make_shared<RowSet>(m_connection, m_query->table(), m_columns, m_orderCache.rows->ids);
+        if (!m_orderCache.shown)
+            m_orderCache.shown = std::make_shared<const std::vector<qint64>>(m_orderCache.rows->ids);
+        m_rows = std::make_shared<RowSet>(m_connection, m_query->table(), m_columns, m_orderCache.shown);
         m_count = m_rows->size();
         return {};
     }
@@ -146,9 +148,9 @@ void Recordset::materialize()
         ordered = std::make_shared<NameOrder::Ordered>(order.reorder(*m_orderCache.rows, std::move(ids), keys));
     else
         ordered = std::make_shared<NameOrder::Ordered>(order.order(ids, keys));
-    if (m_filter.isEmpty())
-        m_orderCache = {m_query->text(), ordered, readAt};
     m_rows = std::make_shared<RowSet>(m_connection, m_query->table(), m_columns, ordered->ids);
+    if (m_filter.isEmpty())
+        m_orderCache = {m_query->text(), ordered, readAt, {}};
     m_count = m_rows->size();
 }
 
@@ -196,7 +198,7 @@ void Recordset::adoptStoredOrder()
 {
     StoredOrder::Loaded stored = StoredOrder::load(*m_connection, m_query->text());
     if (stored.rows)
-        m_orderCache = {m_query->text(), std::move(stored.rows), stored.stamp};
+        m_orderCache = {m_query->text(), std::move(stored.rows), stored.stamp, {}};
 }
 
 bool Recordset::keepOrder()
@@ -234,6 +236,7 @@ bool Recordset::takeInWrittenRow(qint64 rowid)
     if (!read)
         return false;
     NameOrder::Ordered& rows = *m_orderCache.rows;
+    m_orderCache.shown.reset();
     const auto old = std::find(rows.ids.begin(), rows.ids.end(), rowid);
     if (old != rows.ids.end()) {
         rows.texts.erase(old - rows.ids.begin());

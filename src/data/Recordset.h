@@ -91,6 +91,9 @@ private:
         QString source;
         std::shared_ptr<NameOrder::Ordered> rows;
         quint64 stamp = 0;
+        // The ids as lists show them, shared by every opening until the order changes: opening
+        // the directory again copies nothing.
+        RowSet::RowIds shown;
     } m_orderCache;
     bool knowsOrderOfQuery() const;
     void adoptStoredOrder();

@@ -6,6 +6,12 @@
 #include <sqlite3.h>
 
 RowSet::RowSet(DataConnection* connection, QString table, QStringList columns, std::vector<qint64> rowIds)
+    : RowSet(connection, std::move(table), std::move(columns),
+             std::make_shared<const std::vector<qint64>>(std::move(rowIds)))
+{
+}
+
+RowSet::RowSet(DataConnection* connection, QString table, QStringList columns, RowIds rowIds)
     : m_connection(connection), m_table(std::move(table)), m_columns(std::move(columns)), m_rowIds(std::move(rowIds))
 {
 }
@@ -63,8 +69,8 @@ RowSet::Page RowSet::loadPage(qsizetype pageIndex) const
     for (qsizetype i = first; i < last; ++i) {
         if (i > first)
             ids += QLatin1Char(',');
-        ids += QString::number(m_rowIds[size_t(i)]);
-        slotOf.insert(m_rowIds[size_t(i)], i - first);
+        ids += QString::number((*m_rowIds)[size_t(i)]);
+        slotOf.insert((*m_rowIds)[size_t(i)], i - first);
     }
     const QString sql = QStringLiteral("SELECT rowid, * FROM %1 WHERE rowid IN (%2)").arg(m_table, ids);
     const int columnCount = int(m_columns.size());

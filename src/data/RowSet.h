@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <list>
+#include <memory>
 #include <vector>
 
 class DataConnection;
@@ -15,9 +16,12 @@ class DataConnection;
 class RowSet
 {
 public:
+    using RowIds = std::shared_ptr<const std::vector<qint64>>;
     RowSet(DataConnection* connection, QString table, QStringList columns, std::vector<qint64> rowIds);
+    // Row ids shared with whoever else holds them, none of whom changes them.
+    RowSet(DataConnection* connection, QString table, QStringList columns, RowIds rowIds);
 
-    qsizetype size() const { return qsizetype(m_rowIds.size()); }
+    qsizetype size() const { return qsizetype(m_rowIds->size()); }
     const QStringList& columns() const { return m_columns; }
     int columnIndex(const QString& name) const;
 
@@ -36,7 +40,7 @@ private:
     DataConnection* m_connection;
     QString m_table;
     QStringList m_columns;
-    std::vector<qint64> m_rowIds;
+    RowIds m_rowIds;
     // Least recently used pages are dropped first; the front is the newest.
     mutable std::list<std::pair<qsizetype, Page>> m_pages;
 };
