@@ -186,10 +186,8 @@ StoredOrder::Loaded StoredOrder::load(DataConnection& connection, const QString&
 bool StoredOrder::underReadLock(DataConnection& connection, const std::function<bool()>& read)
 {
     sqlite3* db = connection.handle();
-    if (!db || !usesRollbackJournal(db))
-        return false;
-    const QByteArray expected = keptFingerprint(connection.path());
-    if (expected.isEmpty() || !run(db, "BEGIN"))
+    const QByteArray expected = db ? keptFingerprint(connection.path()) : QByteArray();
+    if (expected.isEmpty() || !usesRollbackJournal(db) || !run(db, "BEGIN"))
         return false;
     const bool done =
         integer(db, "SELECT count(*) FROM sqlite_master") >= 0 && fingerprint(connection.path()) == expected && read();
