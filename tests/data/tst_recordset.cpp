@@ -8,6 +8,8 @@
 
 #include <QtTest>
 
+#include <set>
+
 class TestRecordset : public QObject
 {
     Q_OBJECT
@@ -29,6 +31,7 @@ private slots:
     void pagesBeyondTheCacheReadBackCorrectly();
     void orderStaysRightAfterAddsRenamesAndDeletes();
     void theNextSessionOpensWithTheKeptOrderUntilAnotherWriterChangesTheFile();
+    void aLargeDirectorySortsAsASmallOneDoes();
 
 private:
     std::unique_ptr<TestDatabase> m_db;
@@ -412,4 +415,20 @@ void TestRecordset::theNextSessionOpensWithTheKeptOrderUntilAnotherWriterChanges
     NameOrder order;
     for (int i = 1; i < shown.size(); ++i)
         QVERIFY2(!order.lessThan(shown.at(i), shown.at(i - 1)), qPrintable(shown.join(QLatin1Char('|'))));
+}
+
+// Large sets are sorted in two halves at once and merged: the result is one order throughout.
+void TestRecordset::aLargeDirectorySortsAsASmallOneDoes()
+{
+    const QStringList first{QStringLiteral("أحمد"), QStringLiteral("Zoë"),  QStringLiteral("إيمان"),
+                            QStringLiteral("adam"), QStringLiteral("ليلى"), QStringLiteral("Omar")};
+    NameColumn texts;
+    for (int i = 0; i < 30000; ++i) // the halves hold different names: the merge has to interleave them
+        texts.append(QStringLiteral("%1 %2").arg(first.at((i * 7) % first.size())).arg((i * 7919) % 30011).toUtf8());
+    NameOrder order;
+    const std::vector<qsizetype> sorted = order.sortedIndexes(texts);
+    QCOMPARE(qsizetype(sorted.size()), texts.size());
+    QCOMPARE(std::set<qsizetype>(sorted.begin(), sorted.end()).size(), sorted.size());
+    for (size_t i = 1; i < sorted.size(); ++i)
+        QVERIFY2(!order.lessThan(texts.text(sorted[i]), texts.text(sorted[i - 1])), qPrintable(texts.text(sorted[i])));
 }
