@@ -30,7 +30,7 @@ public:
         std::vector<qint64> ids;
         NameColumn texts;
     };
-    Ordered reorder(const Ordered& previous, std::vector<qint64> ids, const NameColumn& texts) const;
+    Ordered reorder(const Ordered& previous, const std::vector<qint64>& ids, const NameColumn& texts) const;
     Ordered order(const std::vector<qint64>& ids, const NameColumn& texts) const;
 
 private:

@@ -1,10 +1,10 @@
 #include "Recordset.h"
+
+#include "NameOrder.h"
 #include "StoredOrder.h"
 #include "TextFold.h"
 
 #include <QRegularExpression>
-
-#include "NameOrder.h"
 
 #include <sqlite3.h>
 
@@ -145,7 +145,7 @@ void Recordset::materialize()
     std::shared_ptr<NameOrder::Ordered> ordered;
     // Only whole (unfiltered) sets are kept: they are the large ones, taken in again after a save.
     if (m_filter.isEmpty() && knowsOrderOfQuery())
-        ordered = std::make_shared<NameOrder::Ordered>(order.reorder(*m_orderCache.rows, std::move(ids), keys));
+        ordered = std::make_shared<NameOrder::Ordered>(order.reorder(*m_orderCache.rows, ids, keys));
     else
         ordered = std::make_shared<NameOrder::Ordered>(order.order(ids, keys));
     m_rows = std::make_shared<RowSet>(m_connection, m_query->table(), m_columns, ordered->ids);

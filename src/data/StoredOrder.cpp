@@ -15,26 +15,19 @@ bool run(sqlite3* db, const char* sql)
     return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
-qint64 integer(sqlite3* db, const char* sql)
+// A write-ahead log takes commits without touching the file's first page: no fingerprint then.
+bool usesRollbackJournal(DataConnection& connection)
 {
-    sqlite3_stmt* stmt = nullptr;
-    qint64 value = -1;
-    if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW)
-        value = sqlite3_column_int64(stmt, 0);
-    sqlite3_finalize(stmt);
-    return value;
+    QString mode;
+    return connection.scalar(QStringLiteral("PRAGMA journal_mode"), {}, mode).ok &&
+           mode.compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0;
 }
 
-// A write-ahead log takes commits without touching the file's first page: no fingerprint then.
-bool usesRollbackJournal(sqlite3* db)
+// Inside an open transaction: the first read takes the shared lock that keeps writers out.
+bool takeReadLock(DataConnection& connection)
 {
-    sqlite3_stmt* stmt = nullptr;
-    bool rollback = false;
-    if (sqlite3_prepare_v2(db, "PRAGMA journal_mode", -1, &stmt, nullptr) == SQLITE_OK &&
-        sqlite3_step(stmt) == SQLITE_ROW)
-        rollback = qstricmp(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)), "wal") != 0;
-    sqlite3_finalize(stmt);
-    return rollback;
+    QString tables;
+    return connection.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master"), {}, tables).ok;
 }
 
 // Each id as its difference from the one before.
@@ -132,27 +125,25 @@ QByteArray StoredOrder::fingerprint(const QString& databasePath)
 bool StoredOrder::save(DataConnection& connection, const QString& source, const NameOrder::Ordered& rows, quint64 stamp)
 {
     sqlite3* db = connection.handle();
-    if (!db || !usesRollbackJournal(db))
+    if (!db || !usesRollbackJournal(connection))
         return false;
     const QString path = connection.path();
     if (connection.changeStamp() == stamp && standsAsKept(connection, source))
         return true;                      // the file holds this very order already
     QFile::remove(fingerprintPath(path)); // no stale fingerprint outlives a failure below
 
+    // Transactions go straight to SQLite, so the connection's stamp moves only for other writers.
     if (!run(db, "BEGIN IMMEDIATE"))
         return false;
-    bool written = connection.changeStamp() == stamp && writeRows(db, source, rows);
-    const qint64 othersBefore = integer(db, "PRAGMA data_version");
-    if (!written || !run(db, "COMMIT")) {
+    if (connection.changeStamp() != stamp || !writeRows(db, source, rows) || !run(db, "COMMIT")) {
         run(db, "ROLLBACK");
         return false;
     }
     // The fingerprint is read under a read lock, and only when nobody committed since our commit.
     if (!run(db, "BEGIN"))
         return false;
-    QByteArray print;
-    if (integer(db, "SELECT count(*) FROM sqlite_master") >= 0 && integer(db, "PRAGMA data_version") == othersBefore)
-        print = fingerprint(path);
+    const QByteArray print =
+        takeReadLock(connection) && connection.changeStamp() == stamp ? fingerprint(path) : QByteArray();
     run(db, "COMMIT");
     if (print.isEmpty())
         return false;
@@ -187,10 +178,9 @@ bool StoredOrder::underReadLock(DataConnection& connection, const std::function<
 {
     sqlite3* db = connection.handle();
     const QByteArray expected = db ? keptFingerprint(connection.path()) : QByteArray();
-    if (expected.isEmpty() || !usesRollbackJournal(db) || !run(db, "BEGIN"))
+    if (expected.isEmpty() || !usesRollbackJournal(connection) || !run(db, "BEGIN"))
         return false;
-    const bool done =
-        integer(db, "SELECT count(*) FROM sqlite_master") >= 0 && fingerprint(connection.path()) == expected && read();
+    const bool done = takeReadLock(connection) && fingerprint(connection.path()) == expected && read();
     run(db, "COMMIT");
     return done;
 }
