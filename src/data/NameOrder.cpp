@@ -88,7 +88,8 @@ NameOrder::Ordered NameOrder::order(const std::vector<qint64>& ids, const NameCo
     return result;
 }
 
-NameOrder::Ordered NameOrder::reorder(const Ordered& previous, const std::vector<qint64>& ids, const NameColumn& texts) const
+NameOrder::Ordered NameOrder::reorder(const Ordered& previous, const std::vector<qint64>& ids,
+                                      const NameColumn& texts) const
 {
     QHash<qint64, qsizetype> current;
     current.reserve(qsizetype(ids.size()));

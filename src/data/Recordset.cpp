@@ -279,7 +279,10 @@ QString Recordset::field(int column)
     return m_rows ? m_rows->value(m_position, column) : QString();
 }
 
-QString Recordset::field(const QString& name) { return field(int(m_columns.indexOf(name.toLower()))); }
+QString Recordset::field(const QString& name)
+{
+    return field(int(m_columns.indexOf(name.toLower())));
+}
 
 DataResult Recordset::addRecord(const QStringList& columns, const QStringList& values)
 {
@@ -291,10 +294,10 @@ DataResult Recordset::addRecord(const QStringList& columns, const QStringList& v
             return DataResult{false, QStringLiteral("no column %1").arg(column)};
         marks << QStringLiteral("?");
     }
-    DataResult added = m_connection->execute(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                                 .arg(m_query->table(), columns.join(QLatin1Char(',')),
-                                                      marks.join(QLatin1Char(','))),
-                                             values);
+    DataResult added =
+        m_connection->execute(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                  .arg(m_query->table(), columns.join(QLatin1Char(',')), marks.join(QLatin1Char(','))),
+                              values);
     if (!added)
         return added;
     return rebuild();
