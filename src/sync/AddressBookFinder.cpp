@@ -33,30 +33,32 @@ QUrl AddressBookFinder::serverUrl(const QString& typed)
     return url;
 }
 
-bool AddressBookFinder::ask(const QUrl& url, int depth, const QByteArray& properties, QByteArray& body)
+bool AddressBookFinder::ask(const QUrl& url, int depth, const QByteArray& properties, Multistatus& listing)
 {
     const DavResponse answer = m_client.propfind(url, depth, propfind(properties));
     if (!answer.ok()) {
         m_error = ServerMessages::failure(answer, url);
         return false;
     }
-    body = answer.body;
+    listing = *answer.listing;
     return true;
 }
 
-// Where the server says its address books start (a redirect from /.well-known/carddav), else the address itself.
+// Where the server says its address books start (a redirect from /.well-known/carddav), else the
+// address itself. A redirect is followed only on the same server: the password goes nowhere else.
 QUrl AddressBookFinder::wellKnown(const QUrl& server)
 {
     QUrl probe = server;
     probe.setPath(QStringLiteral("/.well-known/carddav"));
     for (int redirects = 0; redirects < 5; ++redirects) {
         const DavResponse answer = m_client.propfind(probe, 0, propfind("<d:current-user-principal/>"));
-        if (answer.status < 300 || answer.status >= 400)
+        if (answer.failure != DavResponse::Failure::Redirected)
             return answer.ok() ? probe : server;
-        const QByteArray location = answer.header("location");
-        if (location.isEmpty())
-            return server;
-        probe = probe.resolved(QUrl(QString::fromUtf8(location)));
+        if (!CardDavClient::sameOrigin(answer.location, server)) {
+            m_error = ServerMessages::failure(answer, probe);
+            return {};
+        }
+        probe = answer.location;
     }
     return server;
 }
@@ -66,12 +68,14 @@ bool AddressBookFinder::find(const QString& typed, std::vector<AddressBook>& boo
     books.clear();
     m_error.clear();
     const QUrl server = serverUrl(typed);
+    m_client.setOrigin(server);
     const QUrl start = server.path() == QLatin1String("/") ? wellKnown(server) : server;
-
-    QByteArray body;
-    if (!ask(start, 0, "<d:current-user-principal/><d:resourcetype/><d:displayname/>", body))
+    if (start.isEmpty())
         return false;
-    Multistatus answer = Multistatus::parse(body);
+
+    Multistatus answer;
+    if (!ask(start, 0, "<d:current-user-principal/><d:resourcetype/><d:displayname/>", answer))
+        return false;
     // The address typed may be a book itself.
     if (!answer.responses.empty() && answer.responses.front().isAddressBook)
         books.push_back({withSlash(start), answer.responses.front().displayName});
@@ -79,17 +83,16 @@ bool AddressBookFinder::find(const QString& typed, std::vector<AddressBook>& boo
     QUrl principal = start;
     if (!answer.responses.empty() && !answer.responses.front().principalHrefs.isEmpty())
         principal = start.resolved(QUrl(answer.responses.front().principalHrefs.front()));
-    if (!ask(principal, 0, "<c:addressbook-home-set/>", body))
+    if (!ask(principal, 0, "<c:addressbook-home-set/>", answer))
         return false;
-    answer = Multistatus::parse(body);
     m_home = principal;
     if (!answer.responses.empty() && !answer.responses.front().homeSetHrefs.isEmpty())
         m_home = principal.resolved(QUrl(answer.responses.front().homeSetHrefs.front()));
     m_home = withSlash(m_home);
 
-    if (!ask(m_home, 1, "<d:resourcetype/><d:displayname/>", body))
+    if (!ask(m_home, 1, "<d:resourcetype/><d:displayname/>", answer))
         return false;
-    for (const Multistatus::Response& response : Multistatus::parse(body).responses) {
+    for (const Multistatus::Response& response : answer.responses) {
         const QUrl url = withSlash(m_home.resolved(QUrl(response.href)));
         if (!response.isAddressBook || (!books.empty() && books.front().url == url))
             continue;

@@ -31,7 +31,7 @@ public:
     static QUrl serverUrl(const QString& typed);
 
 private:
-    bool ask(const QUrl& url, int depth, const QByteArray& properties, QByteArray& body);
+    bool ask(const QUrl& url, int depth, const QByteArray& properties, Multistatus& listing);
     QUrl wellKnown(const QUrl& server);
 
     CardDavClient& m_client;

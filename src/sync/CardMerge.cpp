@@ -79,6 +79,17 @@ ContactFields CardMerge::read(const QByteArray& card)
     return reader.contacts().front();
 }
 
+QString CardMerge::uid(const QByteArray& card)
+{
+    for (const QByteArray& line : logicalLines(card))
+        if (propertyName(line) == "UID") {
+            QByteArray value = line.mid(line.indexOf(':') + 1);
+            value.replace("\r\n ", "").replace("\n ", "");
+            return QString::fromUtf8(value.trimmed());
+        }
+    return {};
+}
+
 QByteArray CardMerge::merge(const QByteArray& serverCard, const ContactFields& synced, const ContactFields& local)
 {
     const Lines lines = logicalLines(serverCard);

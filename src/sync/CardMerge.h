@@ -15,4 +15,6 @@ public:
 
     // The fields this program reads from a card (empty fields when it holds none).
     static ContactFields read(const QByteArray& card);
+    // The card's UID, empty when it has none.
+    static QString uid(const QByteArray& card);
 };

@@ -2,6 +2,7 @@
 
 #include "CardMerge.h"
 #include "DataConnection.h"
+#include "DavRequests.h"
 #include "Multistatus.h"
 #include "PassedOver.h"
 #include "ServerMessages.h"
@@ -22,29 +23,6 @@ namespace
 
 const QString kUnnamed = QStringLiteral("بدون اسم");
 
-QByteArray xmlText(const QString& text)
-{
-    return text.toHtmlEscaped().toUtf8();
-}
-
-// With a token the answer holds the few changed cards, so they come whole; without one it lists
-// every card, and only those whose ETag changed are read afterwards.
-QByteArray syncCollectionBody(const QString& token)
-{
-    return "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
-           "<d:sync-collection xmlns:d=\"DAV:\" xmlns:c=\"urn:ietf:params:xml:ns:carddav\">"
-           "<d:sync-token>" +
-           xmlText(token) + "</d:sync-token><d:sync-level>1</d:sync-level><d:prop><d:getetag/>" +
-           (token.isEmpty() ? QByteArray() : QByteArray("<c:address-data/>")) + "</d:prop></d:sync-collection>";
-}
-
-const QByteArray kAllCardsBody = "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
-                                 "<c:addressbook-query xmlns:d=\"DAV:\" xmlns:c=\"urn:ietf:params:xml:ns:carddav\">"
-                                 "<d:prop><d:getetag/><c:address-data/></d:prop><c:filter/></c:addressbook-query>";
-
-const QByteArray kLastModifiedBody = "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
-                                     "<d:propfind xmlns:d=\"DAV:\"><d:prop><d:getlastmodified/></d:prop></d:propfind>";
-
 // An HTTP date ("Mon, 07 Dec 2026 15:05:35 GMT"); invalid when it is none.
 QDateTime httpDate(const QString& text)
 {
@@ -52,10 +30,6 @@ QDateTime httpDate(const QString& text)
     when.setTimeZone(QTimeZone::utc());
     return when;
 }
-
-const QByteArray kEtagsBody = "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
-                              "<d:propfind xmlns:d=\"DAV:\"><d:prop><d:getetag/><d:resourcetype/></d:prop>"
-                              "</d:propfind>";
 
 // A number or e-mail that stayed the same tells a renamed contact from a new one in its row.
 bool sameContactRenamed(const ContactFields& before, const ContactFields& now)
@@ -78,19 +52,36 @@ QByteArray newCard(const ContactFields& fields, const QString& uid)
     return card;
 }
 
+// Only a strong ETag can make a write conditional (RFC 7232 §3.1): a weak one never matches.
+QByteArray strong(const QByteArray& etag)
+{
+    return etag.startsWith("W/") ? QByteArray() : etag;
+}
+
+bool wholeCard(const QByteArray& card)
+{
+    const QByteArray text = card.trimmed().toUpper();
+    return text.startsWith("BEGIN:VCARD") && text.endsWith("END:VCARD");
+}
+
 } // namespace
 
 DirectorySync::DirectorySync(DataConnection& connection, CardDavClient& client, const SyncLink& link)
     : m_connection(connection), m_client(client), m_link(link), m_store(connection)
 {
-    m_bookPath = QUrl(link.book).path(QUrl::FullyEncoded);
+    m_bookPath = normalized(QUrl(link.book).path(QUrl::FullyEncoded));
     if (!m_bookPath.endsWith(QLatin1Char('/')))
         m_bookPath += QLatin1Char('/');
+    m_client.setOrigin(QUrl(link.book));
 }
 
 SyncSummary DirectorySync::run(const Progress& progress)
 {
     m_progress = progress;
+    if (directoryLocked()) {
+        m_summary.error = QStringLiteral("الدليل مقفل برمز حماية , لا يزامن دليل مقفل");
+        return m_summary;
+    }
     ServerChanges changes;
     if (!lookAtBook(changes))
         return m_summary;
@@ -98,31 +89,54 @@ SyncSummary DirectorySync::run(const Progress& progress)
     const bool bookAsBefore = bookUnchanged(changes);
     if (bookAsBefore && !m_link.digest.isEmpty() && m_store.directoryDigest(m_link.dir) == m_link.digest)
         return m_summary;
-    m_cards = m_store.cards(m_link.dir);
+    loadCards();
     loadLocal();
     matchCards();
     if (!bookAsBefore && (!fetchChanges(changes) || !applyServerChanges(changes)))
         return m_summary;
+    if (m_readOnly) {
+        m_summary.readOnly = true;
+        PassedOver::note(m_store.saveDigest(m_link.dir, QString()), Q_FUNC_INFO);
+        return m_summary;
+    }
     // Both sides alike now: the next sync can see from a digest that nothing changed here.
     // Every push went through, so each card's agreed values are its contact's (each push recorded them).
-    const bool alike = pushLocalChanges() && m_summary.completed() && m_dataError.isEmpty() &&
-                       m_linked.size() == m_local.size() && m_cards.size() == m_local.size();
+    const bool alike = pushLocalChanges() && m_summary.completed() && m_summary.refused.isEmpty() &&
+                       m_dataError.isEmpty() && m_linked.size() == m_local.size() && m_cards.size() == m_local.size();
     PassedOver::note(m_store.saveDigest(m_link.dir, alike ? m_store.directoryDigest(m_link.dir) : QString()),
                      Q_FUNC_INFO);
     return m_summary;
 }
 
+// A locked directory's contacts show only to whoever types its password: they never leave the machine.
+bool DirectorySync::directoryLocked()
+{
+    QString pass;
+    const DataResult read = m_connection.scalar(QStringLiteral("SELECT pass FROM dirg WHERE code = ?"), {m_link.dir}, pass);
+    return !read || pass != QLatin1String("0");
+}
+
 // ---- what the server has ---------------------------------------------------------------------
 
-// When the book was last changed, by the server's own clock, before anything is read from it.
+// When the book was last changed, by the server's own clock, and whether the user may write there,
+// before anything is read from it.
 bool DirectorySync::lookAtBook(ServerChanges& changes)
 {
-    const DavResponse answer = m_client.propfind(QUrl(m_link.book), 0, kLastModifiedBody);
-    if (answer.status == 0 || answer.status == 401 || answer.status == 404 || answer.status >= 500)
+    const DavResponse answer = m_client.propfind(QUrl(m_link.book), 0, DavRequests::bookState());
+    switch (answer.kind()) {
+    case DavResponse::Kind::Done:
+        break;
+    case DavResponse::Kind::Refused:
+    case DavResponse::Kind::NotSupported:
+        return true; // no date to go by: every card is compared
+    default:
         return stop(answer);
-    const Multistatus found = Multistatus::parse(answer.body);
-    if (answer.ok() && !found.responses.empty())
-        changes.modified = found.responses.front().lastModified;
+    }
+    for (const Multistatus::Response& response : answer.listing->responses)
+        if (normalized(response.href) == m_bookPath || answer.listing->responses.size() == 1) {
+            changes.modified = response.lastModified;
+            m_readOnly = response.privilegesListed && !response.canWrite;
+        }
     changes.checked = QString::fromLatin1(answer.header("date"));
     return true;
 }
@@ -145,40 +159,30 @@ bool DirectorySync::bookUnchanged(const ServerChanges& changes) const
 bool DirectorySync::fetchChanges(ServerChanges& changes)
 {
     // The first sync takes every card in one report.
-    if (m_link.token.isEmpty() && m_cards.empty() && fetchAllCards(changes))
-        return true;
-    if (!m_summary.completed())
-        return false;
-    DavResponse answer = fetchWithSyncCollection(m_link.token, changes);
-    if (!answer.ok() && !m_link.token.isEmpty() && answer.status >= 400 && answer.status < 500 &&
-        answer.status != 401) {
-        // The server forgot our token (or never knew it): list everything again.
-        startOver(changes);
-        answer = fetchWithSyncCollection(QString(), changes);
-    }
-    if (!answer.ok()) {
-        if (answer.status == 0 || answer.status == 401 || answer.status == 404 || answer.status >= 500)
-            return stop(answer);
-        // No sync-collection here: compare the ETags of a listing instead.
-        startOver(changes);
-        if (!fetchWithEtags(changes))
+    if (m_link.token.isEmpty() && m_cards.empty()) {
+        const Outcome all = fetchAllCards(changes);
+        if (all == Outcome::Stopped)
             return false;
+        if (all != Outcome::Got)
+            startOver(changes);
     }
-    std::vector<ServerCard> missing;
-    for (const ServerCard& card : changes.changed)
-        if (card.vcard.isEmpty())
-            missing.push_back(card);
-    if (!missing.empty()) {
-        if (!fetchCards(missing))
+    if (!changes.complete) {
+        Outcome got = fetchWithSyncCollection(m_link.token, changes);
+        if (got == Outcome::TokenRefused) {
+            // The server forgot our token: list everything again.
+            startOver(changes);
+            got = fetchWithSyncCollection(QString(), changes);
+        }
+        if (got == Outcome::Stopped)
             return false;
-        std::map<QString, ServerCard> byHref;
-        for (ServerCard& card : missing)
-            byHref[card.href] = card;
-        for (ServerCard& card : changes.changed)
-            if (card.vcard.isEmpty() && byHref.count(card.href))
-                card = byHref[card.href];
+        if (got != Outcome::Got) {
+            // No sync-collection here (this time): compare the ETags of a listing instead.
+            startOver(changes);
+            if (!fetchWithEtags(changes))
+                return false;
+        }
     }
-    return true;
+    return fetchCards(changes);
 }
 
 // Forgets what one way of asking found, but not the look at the book taken before it.
@@ -190,95 +194,152 @@ void DirectorySync::startOver(ServerChanges& changes)
     changes = std::move(fresh);
 }
 
-bool DirectorySync::fetchAllCards(ServerChanges& changes)
+DirectorySync::Outcome DirectorySync::fetchAllCards(ServerChanges& changes)
 {
-    const DavResponse answer = m_client.report(QUrl(m_link.book), 1, kAllCardsBody);
-    if (answer.status == 0 || answer.status == 401)
-        return stop(answer);
-    const Multistatus listing = Multistatus::parse(answer.body);
-    if (!answer.ok() || !listing.valid)
-        return false; // a server that cannot: the sync-collection report instead
+    const DavResponse answer = m_client.report(QUrl(m_link.book), 1, DavRequests::allCards());
+    switch (answer.kind()) {
+    case DavResponse::Kind::Done:
+        break;
+    case DavResponse::Kind::Refused:
+    case DavResponse::Kind::NotSupported:
+        return Outcome::Unsupported; // a server that cannot: the sync-collection report instead
+    case DavResponse::Kind::Failed:
+        if (answer.failure == DavResponse::Failure::Unreadable || answer.failure == DavResponse::Failure::TooLarge)
+            return Outcome::Unsupported; // a book too large for one answer comes in pages
+        [[fallthrough]];
+    default:
+        stop(answer);
+        return Outcome::Stopped;
+    }
     changes.complete = true;
-    for (const Multistatus::Response& response : listing.responses) {
+    for (const Multistatus::Response& response : answer.listing->responses) {
         const QString href = normalized(response.href);
-        if (href == m_bookPath || response.status >= 300)
+        if (href == m_bookPath || href.endsWith(QLatin1Char('/')) || response.status >= 300)
             continue;
         changes.listed.insert(href);
         changes.changed.push_back({href, response.etag, response.addressData.toUtf8()});
     }
-    return true;
+    return Outcome::Got;
 }
 
-DavResponse DirectorySync::fetchWithSyncCollection(const QString& token, ServerChanges& changes)
+// A long list of changes may come in parts (a 507 on the book itself, RFC 6578 §3.6): each part's
+// token asks for the next, and only the last part's token is kept.
+DirectorySync::Outcome DirectorySync::fetchWithSyncCollection(const QString& token, ServerChanges& changes)
 {
-    DavResponse answer = m_client.report(QUrl(m_link.book), 0, syncCollectionBody(token));
-    if (!answer.ok())
-        return answer;
-    const Multistatus listing = Multistatus::parse(answer.body);
-    if (!listing.valid) {
-        answer.status = 501; // not an answer we can use: try the listing of ETags
-        return answer;
-    }
-    changes.token = listing.syncToken;
+    QString asked = token;
     changes.complete = token.isEmpty();
-    for (const Multistatus::Response& response : listing.responses) {
-        const QString href = normalized(response.href);
-        if (href == m_bookPath)
-            continue;
-        if (response.status == 404) {
-            changes.removed.insert(href);
-        } else if (response.status >= 200 && response.status < 300) {
-            changes.listed.insert(href);
-            const auto known = m_cards.find(href);
-            if (known == m_cards.end() || known->second.etag != response.etag || response.etag.isEmpty())
-                changes.changed.push_back({href, response.etag, response.addressData.toUtf8()});
+    for (int page = 0; page < kMaxListingPages; ++page) {
+        const DavResponse answer = m_client.report(QUrl(m_link.book), 0, DavRequests::syncCollection(asked));
+        switch (answer.kind()) {
+        case DavResponse::Kind::Done:
+            break;
+        case DavResponse::Kind::NotSupported:
+            return Outcome::Unsupported;
+        case DavResponse::Kind::Conflict:
+        case DavResponse::Kind::Refused:
+            if (!token.isEmpty() && page == 0)
+                return Outcome::TokenRefused;
+            if (page == 0)
+                return Outcome::Unsupported;
+            stop(answer);
+            return Outcome::Stopped;
+        case DavResponse::Kind::Failed:
+            if (answer.failure == DavResponse::Failure::Unreadable && page == 0)
+                return Outcome::Unsupported;
+            [[fallthrough]];
+        default:
+            stop(answer);
+            return Outcome::Stopped;
         }
+        const Multistatus& listing = *answer.listing;
+        bool truncated = false;
+        for (const Multistatus::Response& response : listing.responses) {
+            const QString href = normalized(response.href);
+            if (href == m_bookPath) {
+                truncated |= response.status == 507;
+                continue;
+            }
+            if (response.status == 404 || response.status == 410) {
+                changes.removed.insert(href);
+                changes.listed.erase(href);
+            } else if (response.status >= 200 && response.status < 300) {
+                changes.removed.erase(href);
+                changes.listed.insert(href);
+                const auto known = m_cards.find(href);
+                if (known == m_cards.end() || known->second.etag != response.etag || response.etag.isEmpty())
+                    changes.changed.push_back({href, response.etag, response.addressData.toUtf8()});
+            }
+        }
+        if (!truncated) {
+            changes.token = listing.syncToken;
+            return Outcome::Got;
+        }
+        if (listing.syncToken.isEmpty() || listing.syncToken == asked) {
+            // A part without a new token cannot be continued: nothing of it is used.
+            DavResponse cut = answer;
+            cut.failure = DavResponse::Failure::Unreadable;
+            stop(cut);
+            return Outcome::Stopped;
+        }
+        asked = listing.syncToken;
     }
-    return answer;
+    m_summary.error = QStringLiteral("لم تنته قائمة التغييرات التى أرسلها الخادم");
+    return Outcome::Stopped;
 }
 
 bool DirectorySync::fetchWithEtags(ServerChanges& changes)
 {
-    const DavResponse answer = m_client.propfind(QUrl(m_link.book), 1, kEtagsBody);
+    const DavResponse answer = m_client.propfind(QUrl(m_link.book), 1, DavRequests::etags());
     if (!answer.ok())
         return stop(answer);
     changes.complete = true;
-    for (const Multistatus::Response& response : Multistatus::parse(answer.body).responses) {
+    for (const Multistatus::Response& response : answer.listing->responses) {
         const QString href = normalized(response.href);
-        if (href == m_bookPath || href.endsWith(QLatin1Char('/')) || response.etag.isEmpty())
+        if (href == m_bookPath || href.endsWith(QLatin1Char('/')) || response.status >= 300)
             continue;
-        // A listing has every card; only the changed ones are read in full.
+        // A listing has every card; only the changed ones (and those without an ETag) are read in full.
         changes.listed.insert(href);
         const auto known = m_cards.find(href);
-        if (known == m_cards.end() || known->second.etag != response.etag)
+        if (known == m_cards.end() || known->second.etag != response.etag || response.etag.isEmpty())
             changes.changed.push_back({href, response.etag, {}});
     }
     return true;
 }
 
-bool DirectorySync::fetchCards(std::vector<ServerCard>& cards)
+// Reads in full, in pages, the cards a listing named without their data. Every card asked for must
+// be in the answer, read or gone; an answer that leaves one out is not used.
+bool DirectorySync::fetchCards(ServerChanges& changes)
 {
-    for (size_t first = 0; first < cards.size(); first += kCardsPerRequest) {
-        QByteArray body = "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
-                          "<c:addressbook-multiget xmlns:d=\"DAV:\" xmlns:c=\"urn:ietf:params:xml:ns:carddav\">"
-                          "<d:prop><d:getetag/><c:address-data/></d:prop>";
-        const size_t last = std::min(cards.size(), first + kCardsPerRequest);
+    std::vector<ServerCard*> missing;
+    for (ServerCard& card : changes.changed)
+        if (card.vcard.isEmpty())
+            missing.push_back(&card);
+    for (size_t first = 0; first < missing.size(); first += kCardsPerRequest) {
+        const size_t last = std::min(missing.size(), first + kCardsPerRequest);
+        QStringList hrefs;
         for (size_t i = first; i < last; ++i)
-            body += "<d:href>" + xmlText(cards[i].href) + "</d:href>";
-        body += "</c:addressbook-multiget>";
-        const DavResponse answer = m_client.report(QUrl(m_link.book), 1, body);
+            hrefs.append(missing[i]->href);
+        DavResponse answer = m_client.report(QUrl(m_link.book), 1, DavRequests::multiget(hrefs));
         if (!answer.ok())
             return stop(answer);
         std::map<QString, const Multistatus::Response*> found;
-        const Multistatus listing = Multistatus::parse(answer.body);
-        for (const Multistatus::Response& response : listing.responses)
+        for (const Multistatus::Response& response : answer.listing->responses)
             found[normalized(response.href)] = &response;
         for (size_t i = first; i < last; ++i) {
-            const auto it = found.find(cards[i].href);
-            if (it != found.end() && it->second->status < 300) {
-                cards[i].etag = it->second->etag;
-                cards[i].vcard = it->second->addressData.toUtf8();
+            ServerCard& card = *missing[i];
+            const auto it = found.find(card.href);
+            if (it != found.end() && (it->second->status == 404 || it->second->status == 410)) {
+                changes.removed.insert(card.href); // gone between the listing and the reading
+                changes.listed.erase(card.href);
+                card.readable = false;
+                continue;
             }
+            if (it == found.end() || it->second->status >= 300 || it->second->addressData.isEmpty()) {
+                answer.failure = DavResponse::Failure::Unreadable;
+                return stop(answer);
+            }
+            card.etag = it->second->etag;
+            card.vcard = it->second->addressData.toUtf8();
         }
         if (!step())
             return false;
@@ -296,8 +357,16 @@ void DirectorySync::readCards(std::vector<ServerCard>& cards)
     std::vector<std::future<void>> running;
     for (size_t first = 0; first < cards.size(); first += each)
         running.push_back(std::async(std::launch::async, [&cards, first, each] {
-            for (size_t i = first; i < std::min(cards.size(), first + each); ++i)
-                cards[i].fields = CardMerge::read(cards[i].vcard);
+            for (size_t i = first; i < std::min(cards.size(), first + each); ++i) {
+                ServerCard& card = cards[i];
+                if (!card.readable)
+                    continue;
+                card.readable = wholeCard(card.vcard);
+                if (card.readable) {
+                    card.fields = CardMerge::read(card.vcard);
+                    card.uid = CardMerge::uid(card.vcard);
+                }
+            }
         }));
     for (std::future<void>& part : running)
         part.wait();
@@ -306,38 +375,51 @@ void DirectorySync::readCards(std::vector<ServerCard>& cards)
 bool DirectorySync::applyServerChanges(ServerChanges& changes)
 {
     readCards(changes.changed);
-    std::set<QString> removed = changes.removed;
     if (changes.complete)
         for (const auto& [href, state] : m_cards)
             if (!changes.listed.count(href))
-                removed.insert(href);
-    m_total = int(changes.changed.size() + removed.size());
+                changes.removed.insert(href);
+
+    // A card that is not a card (an HTML page, a cut text) changes nothing here and is read again next time.
+    SyncPlan::ServerChanges planned;
+    std::map<QString, const ServerCard*> cardAt;
+    for (const ServerCard& card : changes.changed) {
+        if (!card.readable) {
+            if (!changes.removed.count(card.href))
+                ++m_summary.unreadable;
+            continue;
+        }
+        planned.changed.push_back({card.href, card.etag, card.fields, card.uid});
+        cardAt.emplace(card.href, &card);
+    }
+    planned.removed = changes.removed;
+    std::map<QString, SyncPlan::Agreed> known = agreed();
+    for (const QString& href : changes.removed)
+        if (const auto it = known.find(href); it != known.end())
+            it->second.uid = CardMerge::uid(m_store.serverCard(m_link.dir, href));
+    const std::vector<SyncPlan::Step> steps = SyncPlan::serverSide(planned, known, m_local);
+    m_total = int(steps.size());
+
     if (DataResult begun = m_connection.execute(QStringLiteral("BEGIN IMMEDIATE")); !begun) {
         m_summary.error = QStringLiteral("تعذر حفظ ما جاء من الخادم في قاعدة البيانات: %1").arg(begun.error);
         return false;
     }
-    const bool bulk = m_cards.empty() && changes.changed.size() >= kBulkCards;
+    const bool bulk = m_cards.empty() && planned.changed.size() >= kBulkCards;
     if (bulk)
         noteDataFailure(m_store.setCardKey(false));
-    std::set<QString> seen;
-    for (const ServerCard& card : changes.changed) {
-        if (card.vcard.isEmpty() || !seen.insert(card.href).second)
-            continue; // gone between the listing and the reading, or listed twice
-        const auto known = m_cards.find(card.href);
-        if (known == m_cards.end() || known->second.etag != card.etag)
-            applyServerCard(card);
+    static const ServerCard kNoCard;
+    for (const SyncPlan::Step& planStep : steps) {
+        const auto card = cardAt.find(planStep.href);
+        carryOut(planStep, card == cardAt.end() ? kNoCard : *card->second);
         if (!m_dataError.isEmpty())
             break;
-    }
-    for (const QString& href : removed) {
-        if (!m_dataError.isEmpty())
-            break;
-        removeServerCard(href);
     }
     if (bulk && m_dataError.isEmpty())
         noteDataFailure(m_store.setCardKey(true));
+    // A card left unread keeps the token where it was: the next sync asks for it again.
+    const QString token = m_summary.unreadable > 0 ? m_link.token : changes.token;
     if (m_dataError.isEmpty())
-        noteDataFailure(m_store.saveLook(m_link.dir, changes.token, changes.modified, changes.checked));
+        noteDataFailure(m_store.saveLook(m_link.dir, token, changes.modified, changes.checked));
     if (m_dataError.isEmpty())
         noteDataFailure(m_connection.execute(QStringLiteral("COMMIT")));
     if (!m_dataError.isEmpty()) {
@@ -350,56 +432,52 @@ bool DirectorySync::applyServerChanges(ServerChanges& changes)
     return step();
 }
 
-void DirectorySync::applyServerCard(const ServerCard& card)
+void DirectorySync::carryOut(const SyncPlan::Step& planned, const ServerCard& card)
 {
-    ContactFields server = card.fields;
-    const auto known = m_cards.find(card.href);
-    qint64 row = rowOf(card.href);
-    if (known == m_cards.end()) {
-        // Not linked yet: a contact of the same name and values here is that card (the same file
-        // imported on both sides, or a card sent by a sync that was cut short before it was noted).
-        if (const auto named = m_unlinkedByName.find(server.name); named != m_unlinkedByName.end()) {
-            const qint64 candidate = named->second;
-            if (!m_linked.count(candidate) && m_local.count(candidate) && m_local[candidate] == server)
-                row = candidate;
-        }
-        if (row == 0) {
-            row = insertContact(server);
-            ++m_summary.received;
-        }
-    } else if (row == 0) {
-        // Deleted or moved away here, changed there: the change keeps the contact.
-        row = insertContact(server);
+    using Action = SyncPlan::Action;
+    ContactFields fields = planned.fields;
+    qint64 row = planned.row;
+    switch (planned.action) {
+    case Action::Insert:
+        row = insertContact(fields);
         ++m_summary.received;
-    } else if (m_local[row] == known->second.fields || m_local[row] == server) {
-        if (m_local[row] != server) {
-            updateContact(row, server);
-            ++m_summary.received;
-        }
-    } else {
-        keepBoth(row, server);
+        storeCard(card.href, card.etag, row, card.vcard, m_local[row]);
+        break;
+    case Action::Update:
+        updateContact(row, fields);
         ++m_summary.received;
-    }
-    storeCard(card.href, card.etag, row, card.vcard);
-    ++m_done;
-}
-
-void DirectorySync::removeServerCard(const QString& href)
-{
-    const auto known = m_cards.find(href);
-    if (known == m_cards.end())
-        return;
-    const qint64 row = rowOf(href);
-    // Changed here since the last sync: the contact stays and goes back to the server as a new card.
-    if (row != 0 && m_local[row] == known->second.fields) {
+        storeCard(card.href, card.etag, row, card.vcard, m_local[row]);
+        break;
+    case Action::Merge:
+        // Both sides' changes are here now; the card keeps the server's values as agreed, so ours go out next.
+        updateContact(row, fields);
+        ++m_summary.received;
+        storeCard(card.href, card.etag, row, card.vcard, card.fields);
+        break;
+    case Action::KeepBoth:
+        keepBoth(row, card.fields);
+        ++m_summary.received;
+        storeCard(card.href, card.etag, row, card.vcard, m_local[row]);
+        break;
+    case Action::Link:
+        storeCard(card.href, card.etag, row, card.vcard, card.fields);
+        break;
+    case Action::Delete:
         deleteContact(row);
         ++m_summary.deleted;
+        forgetCard(planned.href);
+        break;
+    case Action::Forget:
+        forgetCard(planned.href);
+        break;
+    case Action::Move:
+        moveCard(planned.from, planned.href);
+        break;
     }
-    forgetCard(href);
     ++m_done;
 }
 
-// Both sides changed the contact: the server's version takes its place, the local one stays beside it.
+// Both sides changed one field differently: the server's version takes its place, the local one stays beside it.
 void DirectorySync::keepBoth(qint64 row, const ContactFields& server)
 {
     ContactFields copy = m_local[row];
@@ -415,32 +493,18 @@ void DirectorySync::keepBoth(qint64 row, const ContactFields& server)
 
 bool DirectorySync::pushLocalChanges()
 {
-    std::vector<QString> changed, deleted;
-    for (const auto& [href, state] : m_cards) {
-        const qint64 row = rowOf(href);
-        if (row == 0)
-            deleted.push_back(href);
-        else if (m_local[row] != state.fields)
-            changed.push_back(href);
-    }
-    std::vector<qint64> added;
-    for (const auto& [row, fields] : m_local)
-        if (!m_linked.count(row))
-            added.push_back(row);
+    const SyncPlan::Pushes pushes = SyncPlan::localSide(agreed(), m_local);
     m_done = 0;
-    m_total = int(changed.size() + deleted.size() + added.size());
+    m_total = int(pushes.changed.size() + pushes.deleted.size() + pushes.added.size());
 
-    for (const QString& href : changed)
+    for (const QString& href : pushes.changed)
         if (!pushChange(href) || !stepDone())
             return false;
-    for (const QString& href : deleted)
+    for (const QString& href : pushes.deleted)
         if (!pushDeletion(href) || !stepDone())
             return false;
-    // Contacts kept beside a server's version (412 above) joined the directory meanwhile.
-    for (const auto& [row, fields] : m_local)
-        if (!m_linked.count(row) && std::find(added.begin(), added.end(), row) == added.end())
-            added.push_back(row);
-    for (qint64 row : added)
+    // Contacts kept beside a server's version, or whose card was gone there, joined the new ones meanwhile.
+    for (const qint64 row : SyncPlan::localSide(agreed(), m_local).added)
         if (!pushNew(row) || !stepDone())
             return false;
     return true;
@@ -448,34 +512,108 @@ bool DirectorySync::pushLocalChanges()
 
 bool DirectorySync::pushChange(const QString& href)
 {
-    const SyncCardState state = m_cards[href];
-    const qint64 row = rowOf(href);
-    const ContactFields local = m_local[row];
-    const QByteArray card = CardMerge::merge(m_store.serverCard(m_link.dir, href), state.fields, local);
-    const DavResponse answer = m_client.put(urlOf(href), card, state.etag);
-    if (answer.status == 412) // changed there meanwhile
-        return takeServerVersion(href);
-    if (answer.status == 404) { // gone there meanwhile: it goes back as a new card
-        forgetCard(href);
-        return m_dataError.isEmpty();
+    // Twice at most: a 412 whose card still holds what was agreed is only a new ETag.
+    for (int attempt = 0; attempt < 3 && m_cards.count(href); ++attempt) {
+        const SyncCardState state = m_cards[href];
+        const qint64 row = rowOf(href);
+        if (row == 0 || m_local[row] == state.fields)
+            return true; // nothing left to send after the server's version came in
+        const QByteArray card = CardMerge::merge(m_store.serverCard(m_link.dir, href), state.fields, m_local[row]);
+        QByteArray ifMatch = strong(state.etag);
+        if (ifMatch.isEmpty()) {
+            // No ETag to hold the write to: read the card first, and write only over the version agreed.
+            const DavResponse fresh = m_client.get(urlOf(href));
+            if (fresh.kind() == DavResponse::Kind::Gone) {
+                forgetCard(href);
+                return m_dataError.isEmpty();
+            }
+            if (!fresh.ok())
+                return stop(fresh);
+            if (CardMerge::read(fresh.body) != state.fields) {
+                if (!takeServerVersion(href, fresh))
+                    return false;
+                continue;
+            }
+            ifMatch = strong(fresh.etag());
+        }
+        const DavResponse answer =
+            ifMatch.isEmpty() ? m_client.putOver(urlOf(href), card) : m_client.put(urlOf(href), card, ifMatch);
+        switch (answer.kind()) {
+        case DavResponse::Kind::Done:
+            return noteSent(href, row, card, answer);
+        case DavResponse::Kind::Conflict: {
+            const DavResponse fresh = m_client.get(urlOf(href));
+            if (fresh.kind() == DavResponse::Kind::Gone) {
+                forgetCard(href);
+                return m_dataError.isEmpty();
+            }
+            if (!fresh.ok())
+                return stop(fresh);
+            if (!takeServerVersion(href, fresh))
+                return false;
+            continue;
+        }
+        case DavResponse::Kind::Gone: // gone there meanwhile: it goes back as a new card
+            forgetCard(href);
+            return m_dataError.isEmpty();
+        case DavResponse::Kind::Refused:
+            noteRefused(m_local[row].name, answer);
+            return true;
+        default:
+            return stop(answer);
+        }
     }
-    if (!answer.ok())
-        return stop(answer);
-    storeCard(href, answer.header("etag"), row, card);
-    ++m_summary.sent;
     return m_dataError.isEmpty();
 }
 
 bool DirectorySync::pushDeletion(const QString& href)
 {
-    const DavResponse answer = m_client.remove(urlOf(href), m_cards[href].etag);
-    if (answer.status == 412) // changed there meanwhile: the change keeps the contact
-        return takeServerVersion(href);
-    if (!answer.ok() && answer.status != 404)
-        return stop(answer);
-    forgetCard(href);
-    if (answer.ok())
-        ++m_summary.deleted;
+    for (int attempt = 0; attempt < 3 && m_cards.count(href); ++attempt) {
+        const SyncCardState state = m_cards[href];
+        QByteArray ifMatch = strong(state.etag);
+        if (ifMatch.isEmpty()) {
+            const DavResponse fresh = m_client.get(urlOf(href));
+            if (fresh.kind() == DavResponse::Kind::Gone) {
+                forgetCard(href);
+                return m_dataError.isEmpty();
+            }
+            if (!fresh.ok())
+                return stop(fresh);
+            if (CardMerge::read(fresh.body) != state.fields)
+                return takeServerVersion(href, fresh); // changed there: the change keeps the contact
+            ifMatch = strong(fresh.etag());
+        }
+        const DavResponse answer = m_client.remove(urlOf(href), ifMatch);
+        switch (answer.kind()) {
+        case DavResponse::Kind::Done:
+        case DavResponse::Kind::Gone:
+            forgetCard(href);
+            if (answer.ok())
+                ++m_summary.deleted;
+            return m_dataError.isEmpty();
+        case DavResponse::Kind::Conflict: {
+            const DavResponse fresh = m_client.get(urlOf(href));
+            if (fresh.kind() == DavResponse::Kind::Gone) {
+                forgetCard(href);
+                return m_dataError.isEmpty();
+            }
+            if (!fresh.ok())
+                return stop(fresh);
+            if (CardMerge::read(fresh.body) != state.fields)
+                return takeServerVersion(href, fresh);
+            // Only the ETag moved on: delete again, held to the new one.
+            SyncCardState renewed = state;
+            renewed.etag = fresh.etag();
+            m_cards[href] = renewed;
+            continue;
+        }
+        case DavResponse::Kind::Refused:
+            noteRefused(state.fields.name, answer);
+            return true;
+        default:
+            return stop(answer);
+        }
+    }
     return m_dataError.isEmpty();
 }
 
@@ -486,32 +624,98 @@ bool DirectorySync::pushNew(qint64 row)
         const QString href = m_bookPath + uid + QStringLiteral(".vcf");
         const QByteArray card = newCard(m_local[row], uid);
         const DavResponse answer = m_client.put(urlOf(href), card, {});
-        if (answer.status == 412)
+        switch (answer.kind()) {
+        case DavResponse::Kind::Done:
+            return noteSent(href, row, card, answer);
+        case DavResponse::Kind::Conflict:
             continue; // that name is taken there: another UID
-        if (!answer.ok())
+        case DavResponse::Kind::Refused:
+            noteRefused(m_local[row].name, answer);
+            return true;
+        default:
             return stop(answer);
-        storeCard(href, answer.header("etag"), row, card);
-        ++m_summary.sent;
-        return m_dataError.isEmpty();
+        }
     }
     return true;
 }
 
-// A conditional write was refused because the card changed there: read it and let the change in.
-bool DirectorySync::takeServerVersion(const QString& href)
+// The server took the card. Without an ETag in its answer it may have changed the card as it
+// stored it (RFC 6352 §6.3.2.3): the stored form and its ETag are read back, so a later write is
+// held to the version that is really there.
+bool DirectorySync::noteSent(const QString& href, qint64 row, const QByteArray& card, const DavResponse& answer)
 {
-    const DavResponse answer = m_client.get(urlOf(href));
-    if (answer.status == 404) {
-        forgetCard(href);
+    ++m_summary.sent;
+    if (!answer.etag().isEmpty()) {
+        storeCard(href, answer.etag(), row, card, m_local[row]);
         return m_dataError.isEmpty();
     }
-    if (!answer.ok())
-        return stop(answer);
-    applyServerCard({href, answer.header("etag"), answer.body, CardMerge::read(answer.body)});
+    const DavResponse stored = m_client.get(urlOf(href));
+    if (!stored.ok() || stored.etag().isEmpty()) {
+        // Not noted: the next sync finds the card in the listing and pairs it with its contact.
+        return stored.ok() || stop(stored);
+    }
+    storeCard(href, stored.etag(), row, stored.body, m_local[row]);
     return m_dataError.isEmpty();
 }
 
+// A conditional write was refused because the card changed there: the change comes in as the plan
+// says (taken, merged field by field, or kept beside ours when both changed one field).
+bool DirectorySync::takeServerVersion(const QString& href, const DavResponse& fresh)
+{
+    ServerCard card{href, fresh.etag(), fresh.body, CardMerge::read(fresh.body), CardMerge::uid(fresh.body)};
+    const SyncPlan::Step planned = SyncPlan::onServerCard({href, card.etag, card.fields, card.uid}, agreedOf(href),
+                                                          localOf(rowOf(href)));
+    carryOut(planned, card);
+    return m_dataError.isEmpty();
+}
+
+void DirectorySync::noteRefused(const QString& name, const DavResponse& answer)
+{
+    m_summary.refused.append(QStringLiteral("\"%1\": %2").arg(name, ServerMessages::failure(answer, answer.url)));
+}
+
 // ---- this directory's contacts --------------------------------------------------------------
+
+std::optional<SyncPlan::Agreed> DirectorySync::agreedOf(const QString& href) const
+{
+    const auto it = m_cards.find(href);
+    if (it == m_cards.end())
+        return std::nullopt;
+    return SyncPlan::Agreed{it->second.fields, rowOf(href), {}};
+}
+
+std::map<QString, SyncPlan::Agreed> DirectorySync::agreed() const
+{
+    std::map<QString, SyncPlan::Agreed> all;
+    for (const auto& [href, state] : m_cards)
+        all.emplace(href, SyncPlan::Agreed{state.fields, rowOf(href), {}});
+    return all;
+}
+
+std::optional<ContactFields> DirectorySync::localOf(qint64 row) const
+{
+    const auto it = m_local.find(row);
+    return row != 0 && it != m_local.end() ? std::optional(it->second) : std::nullopt;
+}
+
+// The cards as last agreed, under their addresses as the server means them (a book whose addresses
+// were once kept as listed, "%40" for "@", is put right on the way).
+void DirectorySync::loadCards()
+{
+    m_cards.clear();
+    for (auto& [href, state] : m_store.cards(m_link.dir)) {
+        const QString key = normalized(href);
+        if (key != href) {
+            if (m_cards.count(key)) {
+                noteDataFailure(m_store.removeCard(m_link.dir, href));
+                continue;
+            }
+            noteDataFailure(m_store.renameCard(m_link.dir, href, key));
+        }
+        state.href = key;
+        m_cards.emplace(key, std::move(state));
+    }
+}
 
 void DirectorySync::loadLocal()
 {
@@ -536,9 +740,8 @@ void DirectorySync::matchCards()
     m_linked.clear();
     for (const auto& [href, state] : m_cards) {
         const auto local = m_local.find(state.contact);
-        if (local != m_local.end() && local->second.name == state.fields.name) {
+        if (local != m_local.end() && local->second.name == state.fields.name)
             linkCard(href, state.contact);
-        }
     }
     std::map<QString, qint64> byName;
     for (const auto& [row, fields] : m_local)
@@ -562,7 +765,6 @@ void DirectorySync::matchCards()
         if (row != state.contact)
             PassedOver::note(m_store.saveContactRow(m_link.dir, href, row), Q_FUNC_INFO);
     }
-    m_unlinkedByName = std::move(byName);
 }
 
 qint64 DirectorySync::rowOf(const QString& href) const
@@ -624,9 +826,10 @@ void DirectorySync::deleteContact(qint64 row)
     m_local.erase(row);
 }
 
-void DirectorySync::storeCard(const QString& href, const QByteArray& etag, qint64 row, const QByteArray& vcard)
+void DirectorySync::storeCard(const QString& href, const QByteArray& etag, qint64 row, const QByteArray& vcard,
+                              const ContactFields& agreedFields)
 {
-    SyncCardState state{href, etag, row, m_local[row]};
+    SyncCardState state{href, etag, row, agreedFields};
     noteDataFailure(m_store.saveCard(m_link.dir, state, vcard));
     m_cards[href] = state;
     linkCard(href, row);
@@ -648,6 +851,20 @@ void DirectorySync::forgetCard(const QString& href)
     m_rows.erase(href);
 }
 
+// The server moved a card to another address: what was agreed about it goes along.
+void DirectorySync::moveCard(const QString& from, const QString& to)
+{
+    noteDataFailure(m_store.renameCard(m_link.dir, from, to));
+    SyncCardState state = m_cards[from];
+    state.href = to;
+    const qint64 row = rowOf(from);
+    m_cards.erase(from);
+    m_rows.erase(from);
+    m_cards[to] = state;
+    if (row != 0)
+        linkCard(to, row);
+}
+
 void DirectorySync::noteDataFailure(const DataResult& result)
 {
     if (!result && m_dataError.isEmpty())
@@ -658,12 +875,15 @@ void DirectorySync::noteDataFailure(const DataResult& result)
 
 QUrl DirectorySync::urlOf(const QString& href) const
 {
-    return QUrl(m_link.book).resolved(QUrl(href));
+    return QUrl(m_link.book).resolved(QUrl(href, QUrl::StrictMode));
 }
 
-QString DirectorySync::normalized(const QString& href) const
+QString DirectorySync::normalized(const QString& href)
 {
-    return QUrl(href).path(QUrl::FullyEncoded);
+    const QString decoded = QUrl::fromPercentEncoding(QUrl(href).path(QUrl::FullyEncoded).toUtf8());
+    QUrl canonical;
+    canonical.setPath(decoded, QUrl::DecodedMode);
+    return canonical.path(QUrl::FullyEncoded);
 }
 
 bool DirectorySync::stepDone()

@@ -2,6 +2,7 @@
 
 #include "CardDavClient.h"
 #include "ContactFields.h"
+#include "SyncPlan.h"
 #include "SyncStore.h"
 #include "SyncSummary.h"
 
@@ -12,10 +13,11 @@
 
 class DataConnection;
 
-// Keeps one directory in step with its address book. The server's changes come in first, in
-// one transaction together with the new sync token, so a sync cut short leaves the book as it
-// was and the next sync asks again; then each local change goes out with a conditional write and
-// is recorded as soon as the server took it. Nothing is deleted that was changed on the other side.
+// Keeps one directory in step with its address book, carrying out what SyncPlan decides. The
+// server's changes come in first, in one transaction together with the new sync token, and only
+// from answers that arrived whole, so a sync cut short leaves the book as it was and the next sync
+// asks again; a card is taken as removed only from a listing known to be complete. Then each local
+// change goes out with a conditional write and is recorded as soon as the server took it.
 class DirectorySync
 {
 public:
@@ -27,6 +29,10 @@ public:
 
     static constexpr int kCardsPerRequest = 200;
     static constexpr size_t kBulkCards = 1000;
+    static constexpr int kMaxListingPages = 10000;
+
+    // A card's address as the server means it: percent-decoded, then encoded one way.
+    static QString normalized(const QString& href);
 
 private:
     struct ServerCard {
@@ -34,6 +40,8 @@ private:
         QByteArray etag;
         QByteArray vcard;
         ContactFields fields; // what this program reads from the card
+        QString uid;
+        bool readable = true;
     };
     struct ServerChanges {
         std::vector<ServerCard> changed;
@@ -44,25 +52,32 @@ private:
         QString checked;       // the server's clock when it was asked
         bool complete = false; // every card is listed: a known card that is not was removed
     };
+    enum class Outcome { Got, Stopped, Unsupported, TokenRefused };
 
+    bool directoryLocked();
     bool lookAtBook(ServerChanges& changes);
     bool bookUnchanged(const ServerChanges& changes) const;
     bool fetchChanges(ServerChanges& changes);
-    bool fetchAllCards(ServerChanges& changes);
+    Outcome fetchAllCards(ServerChanges& changes);
     static void startOver(ServerChanges& changes);
-    DavResponse fetchWithSyncCollection(const QString& token, ServerChanges& changes);
+    Outcome fetchWithSyncCollection(const QString& token, ServerChanges& changes);
     bool fetchWithEtags(ServerChanges& changes);
-    bool fetchCards(std::vector<ServerCard>& cards);
+    bool fetchCards(ServerChanges& changes);
     bool applyServerChanges(ServerChanges& changes);
     static void readCards(std::vector<ServerCard>& cards);
-    void applyServerCard(const ServerCard& card);
-    void removeServerCard(const QString& href);
+    void carryOut(const SyncPlan::Step& step, const ServerCard& card);
     bool pushLocalChanges();
     bool pushChange(const QString& href);
     bool pushDeletion(const QString& href);
     bool pushNew(qint64 row);
-    bool takeServerVersion(const QString& href);
+    bool noteSent(const QString& href, qint64 row, const QByteArray& card, const DavResponse& answer);
+    bool takeServerVersion(const QString& href, const DavResponse& fresh);
+    void noteRefused(const QString& name, const DavResponse& answer);
 
+    std::map<QString, SyncPlan::Agreed> agreed() const;
+    std::optional<SyncPlan::Agreed> agreedOf(const QString& href) const;
+    std::optional<ContactFields> localOf(qint64 row) const;
+    void loadCards();
     void loadLocal();
     void matchCards();
     qint64 rowOf(const QString& href) const;
@@ -73,11 +88,12 @@ private:
     QString uniqueName(const QString& wanted, qint64 except);
     void linkCard(const QString& href, qint64 row);
     void forgetCard(const QString& href);
-    void storeCard(const QString& href, const QByteArray& etag, qint64 row, const QByteArray& vcard);
+    void moveCard(const QString& from, const QString& to);
+    void storeCard(const QString& href, const QByteArray& etag, qint64 row, const QByteArray& vcard,
+                   const ContactFields& agreedFields);
     void noteDataFailure(const DataResult& result);
 
     QUrl urlOf(const QString& href) const;
-    QString normalized(const QString& href) const;
     bool stop(const DavResponse& answer);
     bool step();
     bool stepDone();
@@ -87,11 +103,11 @@ private:
     SyncLink m_link;
     SyncStore m_store;
     QString m_bookPath;
+    bool m_readOnly = false;
     std::map<qint64, ContactFields> m_local; // the directory's contacts by row
     std::map<QString, SyncCardState> m_cards;
     std::map<QString, qint64> m_rows; // card → its contact here; absent when the contact is gone here
     std::set<qint64> m_linked;        // the contacts some card is linked to
-    std::map<QString, qint64> m_unlinkedByName; // contacts no card claimed when the sync began
     SyncSummary m_summary;
     Progress m_progress;
     int m_done = 0;

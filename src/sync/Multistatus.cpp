@@ -34,6 +34,26 @@ QList<QString> hrefsWithin(QXmlStreamReader& xml)
     return hrefs;
 }
 
+// Whether a current-user-privilege-set the reader stands on lets the user change cards.
+bool writePrivilegeWithin(QXmlStreamReader& xml)
+{
+    bool write = false;
+    int depth = 1;
+    while (depth > 0 && !xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::StartElement) {
+            ++depth;
+            const QStringView name = xml.name();
+            write |= xml.namespaceUri() == kDav &&
+                     (name == QLatin1String("write") || name == QLatin1String("write-content") ||
+                      name == QLatin1String("bind") || name == QLatin1String("all"));
+        } else if (token == QXmlStreamReader::EndElement) {
+            --depth;
+        }
+    }
+    return write;
+}
+
 } // namespace
 
 Multistatus Multistatus::parse(const QByteArray& bytes)
@@ -47,6 +67,7 @@ Multistatus Multistatus::parse(const QByteArray& bytes)
     bool inPropstat = false;
     bool anyFound = false;
     int lastPropstatStatus = 0;
+    bool closed = false;
 
     while (!xml.atEnd()) {
         const QXmlStreamReader::TokenType token = xml.readNext();
@@ -94,10 +115,15 @@ Multistatus Multistatus::parse(const QByteArray& bytes)
                 found.homeSetHrefs = hrefsWithin(xml);
             } else if (dav && name == QLatin1String("sync-collection")) {
                 found.supportsSyncCollection = true;
+            } else if (dav && name == QLatin1String("current-user-privilege-set")) {
+                found.privilegesListed = true;
+                found.canWrite = writePrivilegeWithin(xml);
             }
         } else if (token == QXmlStreamReader::EndElement) {
             if (xml.namespaceUri() != kDav)
                 continue;
+            if (xml.name() == QLatin1String("multistatus"))
+                closed = true;
             if (xml.name() == QLatin1String("propstat") && current) {
                 inPropstat = false;
                 if (propstatStatus >= 200 && propstatStatus < 300) {
@@ -114,6 +140,10 @@ Multistatus Multistatus::parse(const QByteArray& bytes)
                     current->principalHrefs += found.principalHrefs;
                     current->homeSetHrefs += found.homeSetHrefs;
                     current->supportsSyncCollection |= found.supportsSyncCollection;
+                    if (found.privilegesListed) {
+                        current->privilegesListed = true;
+                        current->canWrite = found.canWrite;
+                    }
                 } else {
                     lastPropstatStatus = propstatStatus;
                 }
@@ -125,7 +155,8 @@ Multistatus Multistatus::parse(const QByteArray& bytes)
             }
         }
     }
-    if (xml.hasError())
+    // A listing cut short, or with text after it, is no listing: what it leaves out is unknown.
+    if (xml.hasError() || !closed)
         result.valid = false;
     return result;
 }

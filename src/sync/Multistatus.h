@@ -20,6 +20,8 @@ struct Multistatus {
         QList<QString> principalHrefs; // current-user-principal
         QList<QString> homeSetHrefs;   // addressbook-home-set
         bool supportsSyncCollection = false;
+        bool privilegesListed = false; // current-user-privilege-set was answered
+        bool canWrite = false;         // and it lets the user write cards
     };
     std::vector<Response> responses;
     QString syncToken;

@@ -34,11 +34,23 @@ QString ServerMessages::failure(const DavResponse& answer, const QUrl& url)
         return QStringLiteral("رفض الاتصال بالخادم %1: شهادة الخادم غير موثوقة").arg(url.host());
     case Failure::Unreachable:
         return QStringLiteral("تعذر الاتصال بالخادم %1: %2").arg(url.host(), reason(answer));
+    case Failure::Incomplete:
+        return QStringLiteral("انقطع رد الخادم %1 قبل أن يكتمل").arg(url.host());
+    case Failure::TooLarge:
+        return QStringLiteral("رد الخادم %1 أكبر من 64 ميجابايت , لم يقرأ").arg(url.host());
+    case Failure::Unreadable:
+        return QStringLiteral("رد الخادم %1 ليس ما طلب منه , لم يستخدم").arg(url.host());
+    case Failure::Redirected:
+    case Failure::OtherOrigin:
+        return QStringLiteral("أحال الخادم من %1 إلى %2 , لم تتابع الإحالة ولم ترسل كلمة المرور إلى عنوان آخر")
+            .arg(answer.url.toDisplayString(QUrl::RemoveUserInfo), answer.location.toDisplayString(QUrl::RemoveUserInfo));
     case Failure::None:
         break;
     }
-    if (answer.status == 401 || answer.status == 403)
+    if (answer.status == 401)
         return QStringLiteral("رفض الخادم اسم المستخدم أو كلمة المرور");
+    if (answer.status == 403)
+        return QStringLiteral("رفض الخادم الطلب: لا يسمح لهذا المستخدم بذلك");
     if (answer.status == 404)
         return QStringLiteral("العنوان غير موجود على الخادم: %1").arg(url.toDisplayString());
     if (answer.status >= 500)

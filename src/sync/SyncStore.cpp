@@ -192,6 +192,12 @@ DataResult SyncStore::removeCard(const QString& dir, const QString& href)
     return m_connection.execute(QStringLiteral("DELETE FROM qav_sync_card WHERE dir = ? AND href = ?"), {dir, href});
 }
 
+DataResult SyncStore::renameCard(const QString& dir, const QString& from, const QString& to)
+{
+    return m_connection.execute(QStringLiteral("UPDATE qav_sync_card SET href = ? WHERE dir = ? AND href = ?"),
+                                {to, dir, from});
+}
+
 DataResult SyncStore::setCardKey(bool on)
 {
     return m_connection.executeScript(

@@ -56,6 +56,7 @@ public:
     DataResult saveCard(const QString& dir, const SyncCardState& state, const QByteArray& serverCard);
     DataResult saveContactRow(const QString& dir, const QString& href, qint64 contact);
     DataResult removeCard(const QString& dir, const QString& href);
+    DataResult renameCard(const QString& dir, const QString& from, const QString& to);
     // Thousands of new cards go in faster without the index on their addresses, which is then
     // built once, sorted; both inside the caller's transaction.
     DataResult setCardKey(bool on);

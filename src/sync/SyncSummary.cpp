@@ -7,6 +7,9 @@ void SyncSummary::add(const SyncSummary& other)
     deleted += other.deleted;
     conflicts += other.conflicts;
     renamed += other.renamed;
+    refused += other.refused;
+    unreadable += other.unreadable;
+    readOnly |= other.readOnly;
     if (error.isEmpty())
         error = other.error;
     cancelled |= other.cancelled;
@@ -28,5 +31,14 @@ QString SyncSummary::text() const
     lines << QStringLiteral("أسماء تم تغييرها: %1").arg(renamed.size());
     for (const auto& [from, to] : renamed)
         lines << QStringLiteral("  \"%1\" موجود بالفعل , تم حفظه باسم \"%2\"").arg(from, to);
+    if (readOnly)
+        lines << QStringLiteral("دفتر العناوين للقراءة فقط: تم استلام ما فيه , ولم ترسل إليه التغييرات المحلية");
+    if (!refused.isEmpty()) {
+        lines << QStringLiteral("رفض الخادم: %1").arg(refused.size());
+        for (const QString& why : refused)
+            lines << QStringLiteral("  ") + why;
+    }
+    if (unreadable > 0)
+        lines << QStringLiteral("بطاقات غير مفهومة على الخادم لم تستلم: %1").arg(unreadable);
     return lines.join(QLatin1Char('\n'));
 }
