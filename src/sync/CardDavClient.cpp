@@ -174,7 +174,7 @@ DavResponse CardDavClient::transfer(const QByteArray& verb, const QUrl& url, con
         loop.exec();
 
     response.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (!tooLarge)
+    if (!tooLarge && reply->isOpen())
         response.body = reply->readAll();
     for (const auto& [name, value] : reply->rawHeaderPairs())
         response.headers.insert(name.toLower(), value);

@@ -3,6 +3,7 @@
 #include "AddressBookFinder.h"
 #include "BookSync.h"
 #include "CardDavClient.h"
+#include "LinkedBook.h"
 #include "ProgramRun.h"
 #include "RadicaleServer.h"
 #include "Schema.h"
@@ -13,79 +14,17 @@
 namespace
 {
 
-using Contacts = QMap<QString, QStringList>; // name → the other values by column
-
-// One program file with a directory linked to the shared address book.
-class LinkedBook
-{
-public:
-    LinkedBook(const QUrl& book)
-    {
-        m_dir = m_db.addDirectory(QStringLiteral("الأصدقاء"));
-        m_other = m_db.addDirectory(QStringLiteral("العمل"));
-        m_link.dir = m_dir;
-        m_link.server = book.adjusted(QUrl::RemovePath).toString();
-        m_link.user = RadicaleServer::kUser;
-        m_link.book = book.toString();
-        if (!SyncStore(m_db.reader()).saveLink(m_link))
-            qFatal("cannot link");
-    }
-
-    SyncSummary sync(const DirectorySync::Progress& progress = {})
-    {
-        const auto links = SyncStore(m_db.reader()).links();
-        return BookSync::run(
-            m_db.reader(), links, [](const SyncLink&) { return std::optional<QString>(RadicaleServer::kPassword); },
-            progress); // the program's own time limit: a loaded machine may take seconds over a big REPORT
-    }
-
-    void add(const QString& name, const QStringList& more = {}) { m_db.addContact(name, m_dir, more); }
-    void set(const QString& name, const QString& column, const QString& value)
-    {
-        QVERIFY(
-            m_db.reader().execute(QStringLiteral("UPDATE info SET %1 = ? WHERE name = ?").arg(column), {value, name}));
-    }
-    void remove(const QString& name)
-    {
-        QVERIFY(m_db.reader().execute(QStringLiteral("DELETE FROM info WHERE name = ?"), {name}));
-    }
-    void moveAway(const QString& name)
-    {
-        QVERIFY(m_db.reader().execute(QStringLiteral("UPDATE info SET dir = ? WHERE name = ?"), {m_other, name}));
-    }
-    Contacts contacts(bool linked = true)
-    {
-        Contacts found;
-        PassedOverQuery(linked ? m_dir : m_other, found);
-        return found;
-    }
-    int count() { return m_db.scalar(QStringLiteral("SELECT count(*) FROM info")).toInt(); }
-    DataConnection& connection() { return m_db.reader(); }
-    TestDatabase& database() { return m_db; }
-
-private:
-    void PassedOverQuery(const QString& dir, Contacts& found)
-    {
-        QVERIFY(m_db.reader().query(
-            QStringLiteral("SELECT name, hometel, jobtel, mobil, fax, address, email, org, moreinfo FROM info "
-                           "WHERE dir = ?"),
-            {dir}, [&found](sqlite3_stmt* row) {
-                QStringList values;
-                for (int column = 1; column < 9; ++column)
-                    values << DataConnection::columnText(row, column);
-                found.insert(DataConnection::columnText(row, 0), values);
-            }));
-    }
-
-    TestDatabase m_db;
-    QString m_dir, m_other;
-    SyncLink m_link;
-};
+using Contacts = LinkedBook::Contacts;
 
 QStringList mobile(const QString& number)
 {
-    return {QString(), QString(), number};
+    return LinkedBook::mobile(number);
 }
+
+// Each side is a program file linked to the shared book as the server's one user.
+struct RadicaleBook : LinkedBook {
+    explicit RadicaleBook(const QUrl& book) : LinkedBook(book, RadicaleServer::kUser, RadicaleServer::kPassword) {}
+};
 
 } // namespace
 
@@ -125,7 +64,7 @@ void TestSync::cleanup()
 
 void TestSync::twoBooksStayInStep()
 {
-    LinkedBook a(m_book), b(m_book);
+    RadicaleBook a(m_book), b(m_book);
     a.add(QStringLiteral("أحمد"), mobile(QStringLiteral("0100")));
     a.add(QStringLiteral("سارة"),
           {QStringLiteral("022"), QString(), QString(), QString(), QStringLiteral("القاهرة"),
@@ -194,7 +133,7 @@ void TestSync::aLocalEditKeepsWhatOnlyTheServerShows()
     const QUrl url = m_book.resolved(QUrl(QStringLiteral("phone-1.vcf")));
     QVERIFY(client.put(url, card, {}).ok());
 
-    LinkedBook a(m_book);
+    RadicaleBook a(m_book);
     QVERIFY(a.sync().completed());
     const QStringList read = a.contacts().value(QStringLiteral("Mona"));
     QCOMPARE(read.value(2), QStringLiteral("0100"));
@@ -218,14 +157,14 @@ void TestSync::aLocalEditKeepsWhatOnlyTheServerShows()
     QCOMPARE(onServer.count("0199"), 1); // not written back into the notes as well
 
     // Read again by a second program file, the contact is the one the first shows.
-    LinkedBook b(m_book);
+    RadicaleBook b(m_book);
     QVERIFY(b.sync().completed());
     QCOMPARE(b.contacts(), a.contacts());
 }
 
 void TestSync::bothSidesChangedOneContact()
 {
-    LinkedBook a(m_book), b(m_book);
+    RadicaleBook a(m_book), b(m_book);
     a.add(QStringLiteral("Omar"), mobile(QStringLiteral("1")));
     a.add(QStringLiteral("Huda"), mobile(QStringLiteral("2")));
     QVERIFY(a.sync().completed());
@@ -252,7 +191,7 @@ void TestSync::bothSidesChangedOneContact()
 
 void TestSync::aCardChangedThereWhileSyncingIsNotOverwritten()
 {
-    LinkedBook a(m_book), b(m_book);
+    RadicaleBook a(m_book), b(m_book);
     a.add(QStringLiteral("Laila"), mobile(QStringLiteral("1")));
     QVERIFY(a.sync().completed());
     QVERIFY(b.sync().completed());
@@ -279,7 +218,7 @@ void TestSync::aCardChangedThereWhileSyncingIsNotOverwritten()
 
 void TestSync::theServerGoesDownInTheMiddle()
 {
-    LinkedBook a(m_book), b(m_book);
+    RadicaleBook a(m_book), b(m_book);
     for (int i = 0; i < 300; ++i)
         a.add(QStringLiteral("Contact %1").arg(i, 3, 10, QLatin1Char('0')), mobile(QString::number(i)));
     const Contacts before = a.contacts();
@@ -306,8 +245,8 @@ void TestSync::theServerGoesDownInTheMiddle()
 void TestSync::aFirstSyncOfThousandsOfCards()
 {
     QVERIFY(m_server->writeCards(QStringLiteral("shared"), 1500));
-    LinkedBook a(m_book), b(m_book);
-    for (LinkedBook* side : {&a, &b}) {
+    RadicaleBook a(m_book), b(m_book);
+    for (RadicaleBook* side : {&a, &b}) {
         const SyncSummary first = side->sync();
         QVERIFY2(first.completed(), qPrintable(first.error));
         QCOMPARE(first.received, 1500);
@@ -345,7 +284,7 @@ void TestSync::addressBooksAreFoundAndMade()
 
 void TestSync::theCommandLineLinksAndSyncs()
 {
-    LinkedBook other(m_book);
+    RadicaleBook other(m_book);
     other.add(QStringLiteral("من الخادم"), mobile(QStringLiteral("42")));
     QVERIFY(other.sync().completed());
 
