@@ -32,14 +32,15 @@ ContactSlots::PhoneKind ContactSlots::kindOf(const QStringList& words)
         return PhoneKind::Fax;
     if (has({"CELL", "MOBILE", "IPHONE", "CELLULAR"}))
         return PhoneKind::Mobile;
-    if (has({"PAGER", "ISDN", "VIDEO", "TEXTPHONE", "TTY", "TDD", "TELEX", "CAR", "MODEM", "BBS", "MSG", "RADIO"}))
+    if (has({"PAGER", "ISDN", "VIDEO", "TEXTPHONE", "TTY", "TDD", "TELEX", "CAR", "MODEM", "BBS", "RADIO"}))
         return PhoneKind::Other;
     if (has({"WORK", "BUSINESS", "COMPANY", "OFFICE"}))
         return PhoneKind::Work;
     if (has({"HOME"}))
         return PhoneKind::Home;
     // Words that say nothing of the kind; any other word makes a kind this program has no field for.
-    for (const char* plain : {"VOICE", "PREF", "MAIN", "PHONE", "TEL", "TELEPHONE", "PRIMARY"})
+    // A number that takes messages ("VOICE,MSG,WORK") is still a work or home number.
+    for (const char* plain : {"VOICE", "MSG", "PREF", "MAIN", "PHONE", "TEL", "TELEPHONE", "PRIMARY"})
         upper.removeAll(QLatin1String(plain));
     return upper.isEmpty() ? PhoneKind::Unknown : PhoneKind::Other;
 }

@@ -67,6 +67,43 @@ Lines ownLines(int version, const ContactFields& only, const QList<QByteArray>& 
     return lines;
 }
 
+// "item1.TEL;TYPE=cell:..." → "item1".
+QByteArray groupOf(const QByteArray& line)
+{
+    qsizetype end = 0;
+    while (end < line.size() && line[end] != ':' && line[end] != ';')
+        ++end;
+    const QByteArray name = line.left(end).trimmed();
+    const qsizetype dot = name.lastIndexOf('.');
+    return dot < 0 ? QByteArray() : name.left(dot).toUpper();
+}
+
+// Where the value starts: after the first colon outside a quoted parameter.
+qsizetype valueStart(const QByteArray& line)
+{
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        if (line[i] == '"')
+            quoted = !quoted;
+        else if (line[i] == ':' && !quoted)
+            return i + 1;
+    }
+    return -1;
+}
+
+// A new value put into the line it replaces: its group, name and parameters (PREF, VOICE, TYPE,
+// a label's group) stay; only a value written plainly is replaced so.
+QByteArray withValue(const QByteArray& original, const QByteArray& own)
+{
+    const qsizetype originalStart = valueStart(original);
+    const qsizetype ownStart = valueStart(own);
+    const QByteArray params = original.left(originalStart).toUpper();
+    if (originalStart < 0 || ownStart < 0 || params.contains("ENCODING") || params.contains("CHARSET") ||
+        own.left(ownStart).toUpper().contains("ENCODING"))
+        return own;
+    return original.left(originalStart) + own.mid(ownStart);
+}
+
 using Field = QString ContactFields::*;
 
 } // namespace
@@ -110,6 +147,37 @@ QByteArray CardMerge::merge(const QByteArray& serverCard, const ContactFields& s
         else
             added += own;
     };
+    // The property behind a field is the one whose replacement changes that field alone: with
+    // two numbers of no kind, the second one, not the first that the second would move up into.
+    // The new value keeps the line's group, name and parameters (PREF, VOICE, TYPE, a label's
+    // group) when that still reads as the field.
+    auto replaceOwner = [&](Field field, const QByteArray& kind, const Lines& own) -> bool {
+        if ((base.*field).isEmpty() || own.size() > 1)
+            return false;
+        ContactFields wanted = base;
+        wanted.*field = local.*field;
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            if (removed.count(i) || propertyName(lines[i]) != kind)
+                continue;
+            Lines candidates;
+            if (!own.isEmpty())
+                candidates << withValue(lines[i], own.front()) << own.front();
+            for (const QByteArray& candidate : candidates.isEmpty() ? Lines{QByteArray()} : candidates) {
+                Lines trial = lines;
+                if (candidate.isEmpty())
+                    trial.removeAt(i);
+                else
+                    trial[i] = candidate;
+                if (read(joined(trial)) != wanted)
+                    continue;
+                removed.insert(i);
+                if (!candidate.isEmpty())
+                    inPlace[i].append(candidate);
+                return true;
+            }
+        }
+        return false;
+    };
     auto removeNamed = [&](const QList<QByteArray>& names) {
         qsizetype first = -1;
         for (qsizetype i = 0; i < lines.size(); ++i)
@@ -120,7 +188,7 @@ QByteArray CardMerge::merge(const QByteArray& serverCard, const ContactFields& s
             }
         return first;
     };
-    // The property behind a field is the one whose absence changes what the field reads.
+    // Otherwise the property behind a field is the one whose absence changes what the field reads.
     auto removeOwner = [&](Field field, const QByteArray& kind) -> qsizetype {
         if ((base.*field).isEmpty())
             return -1;
@@ -150,7 +218,9 @@ QByteArray CardMerge::merge(const QByteArray& serverCard, const ContactFields& s
             continue;
         ContactFields only;
         only.*field = local.*field;
-        place(removeOwner(field, kind), ownLines(version, only, {kind}));
+        const Lines own = ownLines(version, only, {kind});
+        if (!replaceOwner(field, kind, own))
+            place(removeOwner(field, kind), own);
     }
     if (local.org != synced.org) {
         ContactFields only;
@@ -178,6 +248,18 @@ QByteArray CardMerge::merge(const QByteArray& serverCard, const ContactFields& s
         only.moreinfo = notes;
         place(removeNamed({"NOTE", "X-QAV-NOTE-LINE-ENDS"}), ownLines(version, only, {"NOTE", "X-QAV-NOTE-LINE-ENDS"}));
     }
+
+    // A label whose property is gone goes with it ("item1.X-ABLabel" of a removed "item1.TEL").
+    std::set<QByteArray> groupsLeft, groupsRemoved;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QByteArray group = groupOf(lines[i]);
+        if (group.isEmpty() || propertyName(lines[i]).startsWith("X-AB"))
+            continue;
+        (removed.count(i) && !inPlace.count(i) ? groupsRemoved : groupsLeft).insert(group);
+    }
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        if (const QByteArray group = groupOf(lines[i]); groupsRemoved.count(group) && !groupsLeft.count(group))
+            removed.insert(i);
 
     // Our lines go just before the card's end.
     qsizetype end = lines.size();

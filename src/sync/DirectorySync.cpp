@@ -832,7 +832,8 @@ void DirectorySync::storeCard(const QString& href, const QByteArray& etag, qint6
     SyncCardState state{href, etag, row, agreedFields};
     noteDataFailure(m_store.saveCard(m_link.dir, state, vcard));
     m_cards[href] = state;
-    linkCard(href, row);
+    if (row != 0)
+        linkCard(href, row);
 }
 
 void DirectorySync::linkCard(const QString& href, qint64 row)

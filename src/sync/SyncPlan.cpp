@@ -30,8 +30,13 @@ SyncPlan::Step SyncPlan::onServerCard(const ServerCard& card, const std::optiona
 {
     if (!known) // the same file imported on both sides, or a card sent by a sync cut short before it was noted
         return twin != 0 ? Step{Action::Link, card.href, twin, card.fields} : Step{Action::Insert, card.href, 0, card.fields};
-    if (!local) // deleted or moved away here, changed there: the change keeps the contact
+    if (!local) {
+        // Deleted or moved away here: a change there keeps the contact; a new ETag alone (a weak
+        // one, the server's own rewrite) does not bring it back.
+        if (card.fields == known->fields)
+            return {Action::Link, card.href, 0, card.fields};
         return {Action::Insert, card.href, 0, card.fields};
+    }
     if (*local == card.fields)
         return {Action::Link, card.href, known->row, card.fields};
     if (*local == known->fields)
