@@ -1,6 +1,7 @@
 #include "BatchCommands.h"
 
 #include "AddressBookFinder.h"
+#include "BookAddress.h"
 #include "BookSync.h"
 #include "CardDavClient.h"
 #include "ContactFileReader.h"
@@ -167,17 +168,27 @@ int BatchCommands::linkDirectory(const CommandLine::Request& request)
     // A locked directory's contacts show only to whoever types its password: it never goes to a server.
     if (directory.pass != QLatin1String("0"))
         return fail(QStringLiteral("الدليل \"%1\" مقفل برمز حماية ولا يربط بخادم").arg(request.directory));
-    QUrl book(request.url);
+    // A user name and password in the address are taken as the credentials, and never stored or shown.
+    const QUrl typed(request.url);
+    QUrl book = BookAddress::withoutCredentials(typed);
+    const QString user = request.user.isEmpty() ? typed.userName() : request.user;
+    if (BookAddress::insecure(book) && !request.allowInsecureHttp)
+        return fail(QStringLiteral("العنوان %1 غير مشفر (http): كلمة المرور وجهات الاتصال ترسل مقروءة , استخدم https "
+                                   "أو --allow-insecure-http")
+                        .arg(book.toString()));
     if (!book.path().endsWith(QLatin1Char('/')))
         book.setPath(book.path() + QLatin1Char('/'));
     const QUrl server = book.adjusted(QUrl::RemovePath);
     // With the password the address is checked: a book is linked as it is; the server or the
     // user's home gets a new book named after the directory.
+    QString password = typed.password();
     if (!request.passwordFile.isEmpty()) {
-        QString password, error;
+        QString error;
         if (!readPasswordFile(request.passwordFile, password, error))
             return fail(QStringLiteral("لا يمكن قراءة ملف كلمة المرور: %1").arg(error));
-        CardDavClient client(request.user, password);
+    }
+    if (!password.isEmpty()) {
+        CardDavClient client(user, password);
         AddressBookFinder finder(client);
         std::vector<AddressBook> books;
         if (!finder.find(book.toString(), books))
@@ -189,8 +200,11 @@ int BatchCommands::linkDirectory(const CommandLine::Request& request)
             book = made.url;
         }
     }
-    SyncLink link{directory.code, server.toString(), request.user, book.toString(), QString()};
-    if (DataResult saved = SyncStore(SharedData::connection()).saveLink(link); !saved)
+    SyncStore store(SharedData::connection());
+    if (const std::optional<QString> other = store.otherDirectoryOf(book.toString(), directory.code))
+        return fail(QStringLiteral("دفتر العناوين %1 مربوط بالفعل بالدليل \"%2\"").arg(book.toString(), *other));
+    SyncLink link{directory.code, server.toString(), user, book.toString(), QString()};
+    if (DataResult saved = store.saveLink(link); !saved)
         return fail(QStringLiteral("تعذر حفظ الربط: %1").arg(saved.error));
     print(stdout, QStringLiteral("تم ربط الدليل \"%1\" بدفتر العناوين %2").arg(request.directory, book.toString()));
     return 0;
@@ -198,9 +212,25 @@ int BatchCommands::linkDirectory(const CommandLine::Request& request)
 
 int BatchCommands::syncBook(const CommandLine::Request& request)
 {
-    const std::vector<SyncLink> links = SyncStore(SharedData::connection()).links();
+    std::vector<SyncLink> links = SyncStore(SharedData::connection()).links();
     if (links.empty())
         return fail(QStringLiteral("لا يوجد دليل مربوط بدفتر عناوين: استخدم --link"));
+    if (!request.directory.isEmpty()) {
+        const Directory named = findDirectory(request.directory);
+        std::erase_if(links, [&](const SyncLink& link) { return link.dir != named.code; });
+        if (links.empty())
+            return fail(QStringLiteral("الدليل \"%1\" غير مربوط بدفتر عناوين").arg(request.directory));
+    }
+    for (const SyncLink& link : links)
+        if (BookAddress::insecure(QUrl(link.book)) && !request.allowInsecureHttp)
+            return fail(QStringLiteral("العنوان %1 غير مشفر (http): استخدم --allow-insecure-http").arg(link.book));
+    // One password file is one account's password: with several accounts, name the directory.
+    if (!request.passwordFile.isEmpty())
+        for (const SyncLink& link : links)
+            if (link.user != links.front().user ||
+                !CardDavClient::sameOrigin(QUrl(link.book), QUrl(links.front().book)))
+                return fail(QStringLiteral("الأدلة المربوطة على أكثر من حساب: حدد الدليل مع --sync ليستخدم ملف كلمة "
+                                           "المرور لحسابه وحده"));
     QString filePassword;
     if (!request.passwordFile.isEmpty()) {
         if (QString error; !readPasswordFile(request.passwordFile, filePassword, error))

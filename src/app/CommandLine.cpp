@@ -47,7 +47,8 @@ QString CommandLine::helpText()
         "  --link DIR URL [--user NAME]    يربط الدليل DIR بدفتر العناوين URL على خادم CardDAV\n"
         "                                  (ينشأ الدليل إن لم يكن موجودا). مع --password-file يتحقق من\n"
         "                                  العنوان: إن كان عنوان الخادم ينشئ عليه دفترا باسم الدليل\n"
-        "  --sync                          يزامن كل دليل مربوط مع دفتر العناوين الخاص به\n"
+        "  --sync [DIR]                    يزامن كل دليل مربوط (أو الدليل DIR وحده) مع دفتر العناوين الخاص به\n"
+        "  --allow-insecure-http           مع --link و --sync: يسمح بعنوان http غير مشفر لجهاز آخر\n"
         "  --password-file FILE            رمز حماية الدليل المقفل , مكتوبا فى ملف\n"
         "                                  (مع --link و --sync: كلمة مرور الخادم , وإلا تؤخذ من خزنة كلمات المرور)\n"
         "\n"
@@ -79,7 +80,8 @@ CommandLine::Request CommandLine::handle(const QStringList& arguments)
     const QCommandLineOption link(QStringLiteral("link"), QString(), QStringLiteral("directory"));
     const QCommandLineOption user(QStringLiteral("user"), QString(), QStringLiteral("name"));
     const QCommandLineOption sync(QStringLiteral("sync"));
-    parser.addOptions({help, version, importFrom, into, exportOf, format, passwordFile, link, user, sync});
+    const QCommandLineOption insecure(QStringLiteral("allow-insecure-http"));
+    parser.addOptions({help, version, importFrom, into, exportOf, format, passwordFile, link, user, sync, insecure});
     // Qt adds options of its own (-platform, -style ...) when the application starts; they are
     // left for it.
     parser.addOption(QCommandLineOption(QStringList{QStringLiteral("platform"), QStringLiteral("style"),
@@ -102,6 +104,7 @@ CommandLine::Request CommandLine::handle(const QStringList& arguments)
     const QStringList positional = parser.positionalArguments();
     Request request;
     request.passwordFile = parser.value(passwordFile);
+    request.allowInsecureHttp = parser.isSet(insecure);
     if (parser.isSet(importFrom)) {
         if (!parser.isSet(into) || parser.value(into).isEmpty() || !positional.isEmpty() || parser.isSet(exportOf))
             return wrong(QStringLiteral("الاستيراد يحتاج إلى: --import FILE --into DIR"));
@@ -133,14 +136,16 @@ CommandLine::Request CommandLine::handle(const QStringList& arguments)
         return request;
     }
     if (parser.isSet(sync)) {
-        if (!positional.isEmpty() || parser.isSet(user))
-            return wrong(QStringLiteral("المزامنة تحتاج إلى: --sync [--password-file FILE]"));
+        if (positional.size() > 1 || parser.isSet(user))
+            return wrong(QStringLiteral("المزامنة تحتاج إلى: --sync [DIR] [--password-file FILE]"));
         request.action = Request::Action::Sync;
+        request.directory = positional.value(0);
         return request;
     }
     if (!positional.isEmpty())
         return wrong(QStringLiteral("خيار غير معروف: %1").arg(firstWrong(arguments, parser)));
-    if (parser.isSet(into) || parser.isSet(format) || parser.isSet(passwordFile) || parser.isSet(user))
+    if (parser.isSet(into) || parser.isSet(format) || parser.isSet(passwordFile) || parser.isSet(user) ||
+        parser.isSet(insecure))
         return wrong(QStringLiteral("هذا الخيار يستخدم مع --import أو --export أو --link أو --sync فقط"));
     return request;
 }

@@ -20,6 +20,7 @@ public:
         QString passwordFile;  // a locked directory's password (the server's for --sync), in a file
         QString url;           // link: the address book's URL
         QString user;          // link: the user name on the server
+        bool allowInsecureHttp = false; // link, sync: plain http to another machine is allowed
     };
 
     // Parses the arguments (the program's name first). Help, the version and a wrong command

@@ -33,6 +33,12 @@ void DirSetPass::save()
         {tpass2->text().isEmpty(), "من فضلك اعد كتابة رمز الحماية", tpass2},
         {tpass1->text() != tpass2->text(), "رمز الحماية غير متطابق", tpass2},
     };
+    // A linked directory would keep sending what the lock hides: it is unlinked first, in the sync window.
+    if (DirectoryPasswords::linkedToServer(m_main.selectedDirectoryCode())) {
+        DirectoryPasswords::warn(QStringLiteral("هذا الدليل مربوط بدفتر عناوين على خادم , ولا يقفل وهو مربوط: "
+                                                "ألغ الربط من نافذة المزامنة أولا"));
+        return;
+    }
     for (const Check& check : checks) {
         if (check.failed) {
             DirectoryPasswords::warn(QString::fromUtf8(check.message));

@@ -24,3 +24,15 @@ bool DirectoryPasswords::write(MainForm& form, const QString& pass)
     form.refreshAfterWrite(BookChange::DirectoryChanged);
     return true;
 }
+
+bool DirectoryPasswords::linkedToServer(const QString& code)
+{
+    // No sync tables yet: nothing is linked.
+    DataConnection& connection = SharedData::connection();
+    QString tables, linked;
+    return connection.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'qav_sync_link'"), {},
+                             tables) &&
+           tables == QLatin1String("1") &&
+           connection.scalar(QStringLiteral("SELECT count(*) FROM qav_sync_link WHERE dir = ?"), {code}, linked) &&
+           linked != QLatin1String("0");
+}

@@ -14,4 +14,6 @@ public:
     // Writes pass ("0" unlocks) for the selected directory, by name and code, then refreshes the
     // directory list. Returns false, after saying so, when the row was not changed.
     static bool write(MainForm& form, const QString& pass);
+    // Whether the directory is linked to an address book on a server (which a lock would leave sending).
+    static bool linkedToServer(const QString& code);
 };

@@ -1,5 +1,6 @@
 #include "SyncStore.h"
 
+#include "BookAddress.h"
 #include "PassedOver.h"
 
 #include <QCryptographicHash>
@@ -81,6 +82,20 @@ std::optional<SyncLink> SyncStore::link(const QString& dir)
                            {dir}, [&found](sqlite3_stmt* row) { found = linkFrom(row); }),
         Q_FUNC_INFO);
     return found;
+}
+
+std::optional<QString> SyncStore::otherDirectoryOf(const QString& book, const QString& dir)
+{
+    const std::vector<SyncLink> all = links();
+    const auto linked = std::find_if(all.begin(), all.end(), [&](const SyncLink& other) {
+        return other.dir != dir && BookAddress::key(QUrl(other.book)) == BookAddress::key(QUrl(book));
+    });
+    if (linked == all.end())
+        return std::nullopt;
+    QString name;
+    PassedOver::note(m_connection.scalar(QStringLiteral("SELECT dirname FROM dirg WHERE code = ?"), {linked->dir}, name),
+                     Q_FUNC_INFO);
+    return name;
 }
 
 DataResult SyncStore::saveLink(const SyncLink& link)

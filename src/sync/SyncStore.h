@@ -42,6 +42,8 @@ public:
     // No links (also when the tables were never made).
     std::vector<SyncLink> links();
     std::optional<SyncLink> link(const QString& dir);
+    // The name of another directory already linked to that book: two would undo each other's work.
+    std::optional<QString> otherDirectoryOf(const QString& book, const QString& dir);
     // Linking to another book forgets what was agreed with the former one.
     DataResult saveLink(const SyncLink& link);
     DataResult removeLink(const QString& dir);

@@ -16,6 +16,7 @@
 #include "SkinStatusBar.h"
 #include "SkinTextBox.h"
 #include "SkinToolBar.h"
+#include "SyncStore.h"
 #include "SoundPlayer.h"
 #include "TestDatabase.h"
 #include "ToolbarCommand.h"
@@ -54,6 +55,7 @@ private slots:
 
     void lockThenOpenWithRightAndWrongPasswords();
     void setPasswordChecksWithFocus();
+    void aDirectoryLinkedToAServerIsNotLocked();
     void unlockWrongThenRight();
     void secIsOfferedOnlyOnAFilledDirectoryList();
     void addTrimsAndRestoresTheFullList();
@@ -163,6 +165,29 @@ void TestDirectoryDialogs::setPasswordChecksWithFocus()
                                     QStringLiteral("رمز الحماية غير متطابق")}));
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT pass FROM dirg WHERE dirname = ?"), {QStringLiteral("النادي")}),
              QStringLiteral("abcd"));
+}
+
+void TestDirectoryDialogs::aDirectoryLinkedToAServerIsNotLocked()
+{
+    SyncLink link;
+    link.dir = m_work;
+    link.book = QStringLiteral("https://example.org/dav/book/");
+    QVERIFY(SyncStore(m_db->reader()).saveLink(link));
+    start();
+    select(QStringLiteral("العمل"));
+    bool seen = false;
+    whenUp<DirSetPass>([&](DirSetPass* d) {
+        seen = true;
+        d->tpass1->setText(QStringLiteral("Sesame"));
+        d->tpass2->setText(QStringLiteral("Sesame"));
+        d->CmdSave->click();
+        QCOMPARE(m_boxes->count(), 1);
+        QVERIFY(m_boxes->last().text.contains(QStringLiteral("ألغ الربط")));
+        d->reject();
+    });
+    controls(*m_form).menus->sec->trigger();
+    QVERIFY(seen);
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT pass FROM dirg WHERE code = ?"), {m_work}), QStringLiteral("0"));
 }
 
 void TestDirectoryDialogs::unlockWrongThenRight()

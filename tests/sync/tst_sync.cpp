@@ -302,10 +302,36 @@ void TestSync::theCommandLineLinksAndSyncs()
     environment.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
     auto run = [&](const QStringList& arguments) { return ProgramRun::of(program, arguments, environment); };
 
-    const ProgramRun linked = run({QStringLiteral("--link"), QStringLiteral("البيت"), m_book.toString(),
-                                   QStringLiteral("--user"), RadicaleServer::kUser});
-    QCOMPARE(linked.status, 0);
-    const ProgramRun synced = run({QStringLiteral("--sync"), QStringLiteral("--password-file"), password.fileName()});
+    // The user and password in the address are credentials: used, never stored or printed.
+    QUrl withPassword = m_book;
+    withPassword.setUserName(RadicaleServer::kUser);
+    withPassword.setPassword(QStringLiteral("s3cr3t-in-url"));
+    const ProgramRun linked = run({QStringLiteral("--link"), QStringLiteral("البيت"), withPassword.toString()});
+    QCOMPARE(linked.status, 1); // checked with that password, which the server refuses
+    QVERIFY(!linked.out.contains(QStringLiteral("s3cr3t")) && !linked.err.contains(QStringLiteral("s3cr3t")));
+    withPassword.setPassword(RadicaleServer::kPassword);
+    const ProgramRun relinked = run({QStringLiteral("--link"), QStringLiteral("البيت"), withPassword.toString()});
+    QVERIFY2(relinked.status == 0, qPrintable(relinked.err));
+    QVERIFY(!relinked.out.contains(RadicaleServer::kPassword));
+    DataConnection book;
+    QVERIFY(book.open(folder.filePath(QStringLiteral("Kib.bin")), QString::fromLatin1(Schema::kPassword)));
+    QString stored;
+    QVERIFY(book.scalar(QStringLiteral("SELECT book || server || user FROM qav_sync_link"), {}, stored));
+    QVERIFY2(!stored.contains(RadicaleServer::kPassword) && stored.contains(RadicaleServer::kUser), qPrintable(stored));
+    // One address book, one directory.
+    const ProgramRun twice = run({QStringLiteral("--link"), QStringLiteral("غيره"), m_book.toString(),
+                                  QStringLiteral("--user"), RadicaleServer::kUser});
+    QCOMPARE(twice.status, 1);
+    QVERIFY(twice.err.contains(QStringLiteral("البيت")));
+    // Plain http to another machine is refused unless asked for.
+    const ProgramRun plain = run({QStringLiteral("--link"), QStringLiteral("بعيد"),
+                                  QStringLiteral("http://192.0.2.1/dav/book/"), QStringLiteral("--user"),
+                                  RadicaleServer::kUser});
+    QCOMPARE(plain.status, 1);
+    QVERIFY(plain.err.contains(QStringLiteral("--allow-insecure-http")));
+
+    const ProgramRun synced = run({QStringLiteral("--sync"), QStringLiteral("البيت"), QStringLiteral("--password-file"),
+                                   password.fileName()});
     QVERIFY2(synced.status == 0, qPrintable(synced.err));
     QVERIFY(synced.out.contains(QStringLiteral("تم استلام: 1")));
 

@@ -1,6 +1,7 @@
 #include "SyncWindow.h"
 
 #include "AddressBookFinder.h"
+#include "BookAddress.h"
 #include "CardDavClient.h"
 #include "MainForm.h"
 #include "MessageBox.h"
@@ -166,8 +167,36 @@ void SyncWindow::tell(const QString& text, bool failure)
     MessageBox::show(text, MessageBox::Arabic | (failure ? MessageBox::Critical : MessageBox::Information), kTitle);
 }
 
+// A user name and password typed into the address go to their own fields: the address is stored
+// and shown without them.
+void SyncWindow::takeCredentialsFromAddress()
+{
+    const QUrl typed = AddressBookFinder::serverUrl(server->text());
+    if (typed.userInfo().isEmpty())
+        return;
+    if (!typed.userName().isEmpty())
+        user->setText(typed.userName());
+    if (!typed.password().isEmpty())
+        password->setText(typed.password());
+    server->setText(BookAddress::withoutCredentials(typed).toString());
+}
+
+// Plain http to another machine is asked about once, when the directory is linked.
+bool SyncWindow::insecureAllowed(const QUrl& url)
+{
+    if (!BookAddress::insecure(url))
+        return true;
+    return MessageBox::show(QStringLiteral("العنوان %1 غير مشفر (http): كلمة المرور وجهات الاتصال ترسل عبر الشبكة "
+                                           "مقروءة لكل من يراها. هل تريد المتابعة؟")
+                                .arg(url.toDisplayString()),
+                            MessageBox::Arabic | MessageBox::YesNo | MessageBox::Exclamation |
+                                MessageBox::DefaultButton2,
+                            kTitle) == MessageBox::Yes;
+}
+
 void SyncWindow::findAddressBooks()
 {
+    takeCredentialsFromAddress();
     if (server->text().trimmed().isEmpty() || user->text().trimmed().isEmpty()) {
         tell(QStringLiteral("اكتب عنوان الخادم واسم المستخدم"), true);
         return;
@@ -197,6 +226,7 @@ void SyncWindow::findAddressBooks()
 
 void SyncWindow::linkDirectory()
 {
+    takeCredentialsFromAddress();
     QListWidgetItem* chosen = books->currentItem();
     if (!chosen) {
         tell(QStringLiteral("ابحث عن دفاتر العناوين أولا ثم اختر واحدا منها"), true);
@@ -204,6 +234,13 @@ void SyncWindow::linkDirectory()
     }
     const QString account = user->text().trimmed();
     QString book = chosen->data(kUrlRole).toString();
+    if (!insecureAllowed(QUrl(book)))
+        return;
+    if (const std::optional<QString> other = SyncStore(SharedData::connection()).otherDirectoryOf(book, selectedCode());
+        other && !chosen->data(kNewBookRole).toBool()) {
+        tell(QStringLiteral("دفتر العناوين هذا مربوط بالفعل بالدليل \"%1\"").arg(*other), true);
+        return;
+    }
     if (chosen->data(kNewBookRole).toBool()) {
         CardDavClient client(account, password->text());
         client.setTimeout(30000);

@@ -10,6 +10,7 @@ class QLineEdit;
 class QListWidget;
 class QSpinBox;
 class SkinButton;
+class QUrl;
 
 // "مزامنة": the server, the user and the password; the user's address books, found on the
 // server; a directory linked to one of them (or to a new one named after it); sync now; and
@@ -31,6 +32,8 @@ public:
 private:
     void fillDirectories();
     void showLinkState();
+    void takeCredentialsFromAddress();
+    bool insecureAllowed(const QUrl& url);
     void findAddressBooks();
     void linkDirectory();
     void unlinkDirectory();

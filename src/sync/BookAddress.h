@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+// What an address typed for a server or an address book may carry, and what it may not.
+class BookAddress
+{
+public:
+    // Plain http to anything but this machine: the password and every contact travel readable.
+    static bool insecure(const QUrl& url);
+    // The address as it is stored and shown: never with a user name or password in it.
+    static QUrl withoutCredentials(const QUrl& url);
+    // A book's address, compared as the server means it (case of scheme and host, a final slash, "%40" for "@").
+    static QString key(const QUrl& url);
+};
