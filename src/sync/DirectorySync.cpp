@@ -493,18 +493,22 @@ void DirectorySync::keepBoth(qint64 row, const ContactFields& server)
 
 bool DirectorySync::pushLocalChanges()
 {
-    const SyncPlan::Pushes pushes = SyncPlan::localSide(agreed(), m_local);
+    SyncPlan::Pushes pushes = SyncPlan::localSide(agreed(), m_local);
     m_done = 0;
     m_total = int(pushes.changed.size() + pushes.deleted.size() + pushes.added.size());
 
+    const size_t cardsBefore = m_cards.size();
+    const size_t contactsBefore = m_local.size();
     for (const QString& href : pushes.changed)
         if (!pushChange(href) || !stepDone())
             return false;
     for (const QString& href : pushes.deleted)
         if (!pushDeletion(href) || !stepDone())
             return false;
-    // Contacts kept beside a server's version, or whose card was gone there, joined the new ones meanwhile.
-    for (const qint64 row : SyncPlan::localSide(agreed(), m_local).added)
+    // Contacts kept beside a server's version, or whose card was gone there, join the new ones.
+    if (m_cards.size() != cardsBefore || m_local.size() != contactsBefore)
+        pushes.added = SyncPlan::localSide(agreed(), m_local).added;
+    for (const qint64 row : pushes.added)
         if (!pushNew(row) || !stepDone())
             return false;
     return true;
