@@ -2,6 +2,7 @@
 
 #include "AddressBookFinder.h"
 #include "BookAddress.h"
+#include "BookFiles.h"
 #include "BookSync.h"
 #include "CardDavClient.h"
 #include "ContactFileReader.h"
@@ -12,12 +13,16 @@
 #include "SyncStore.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QUrl>
 
 #include <cstdio>
 
 namespace {
+
+constexpr int kMaxDirectoryName = 40;
+constexpr qint64 kMaxImportBytes = 256 * 1024 * 1024;
 
 void print(std::FILE* stream, const QString& text)
 {
@@ -66,6 +71,18 @@ Directory findOrAddDirectory(const QString& name, QString& reason)
     return findDirectory(name);
 }
 
+// A directory's name as the window takes it: trimmed, never blank, at most 40 characters. Empty
+// when it may be used (name then holds it), else why not.
+QString directoryName(const QString& typed, QString& name)
+{
+    name = typed.trimmed();
+    if (name.isEmpty())
+        return QStringLiteral("اسم الدليل فارغ");
+    if (name.size() > kMaxDirectoryName)
+        return QStringLiteral("اسم الدليل أطول من %1 حرفا").arg(kMaxDirectoryName);
+    return QString();
+}
+
 // The password a file holds, without its line end; false with the file's error when it cannot be read.
 bool readPasswordFile(const QString& path, QString& password, QString& error)
 {
@@ -83,7 +100,7 @@ bool readPasswordFile(const QString& path, QString& password, QString& error)
 // A locked directory opens only with its password, read from the given file (one line).
 QString refusedPassword(const Directory& directory, const QString& name, const QString& passwordFile)
 {
-    if (directory.pass == QLatin1String("0"))
+    if (directory.code.isEmpty() || directory.pass == QLatin1String("0"))
         return QString();
     if (passwordFile.isEmpty())
         return QStringLiteral("الدليل \"%1\" مقفل برمز حماية: استخدم --password-file").arg(name);
@@ -114,23 +131,33 @@ int BatchCommands::run(const CommandLine::Request& request)
 
 int BatchCommands::importFile(const CommandLine::Request& request)
 {
+    // Only a regular file of a sane size is read whole: not a device that never ends.
+    const QFileInfo info(request.file);
+    if (info.exists() && !info.isFile())
+        return fail(QStringLiteral("%1 ليس ملفا عاديا , لم يتغير شىء").arg(request.file));
+    if (info.size() > kMaxImportBytes)
+        return fail(QStringLiteral("الملف %1 أكبر من 256 ميجابايت , لم يتغير شىء").arg(request.file));
     QFile file(request.file);
     if (!file.open(QIODevice::ReadOnly))
         return fail(QStringLiteral("تعذر فتح الملف %1: %2").arg(request.file, file.errorString()));
-    const QByteArray bytes = file.readAll();
+    const QByteArray bytes = file.read(kMaxImportBytes + 1);
+    if (bytes.size() > kMaxImportBytes)
+        return fail(QStringLiteral("الملف %1 أكبر من 256 ميجابايت , لم يتغير شىء").arg(request.file));
     ContactFileContents contents;
     if (!ContactFileReader::readGuessingColumns(request.file, bytes, contents))
-        return fail(QStringLiteral("الملف %1 ليس ملف جهات اتصال (vCard أو CSV)").arg(request.file));
+        return fail(QStringLiteral("الملف %1 ليس ملف جهات اتصال (vCard أو CSV) , لم يتغير شىء").arg(request.file));
 
-    QString reason;
-    const Directory directory = findOrAddDirectory(request.directory, reason);
-    if (directory.code.isEmpty())
-        return fail(reason);
-    if (const QString refused = refusedPassword(directory, request.directory, request.passwordFile);
-        !refused.isEmpty())
+    QString name;
+    if (const QString refused = directoryName(request.directory, name); !refused.isEmpty())
         return fail(refused);
-
-    const ImportSummary summary = ContactImporter::run(SharedData::connection(), contents, directory.code);
+    const Directory directory = findDirectory(name);
+    if (const QString refused = refusedPassword(directory, name, request.passwordFile); !refused.isEmpty())
+        return fail(refused);
+    // A directory that is not there yet is made in the import's own transaction.
+    const ImportSummary summary =
+        directory.code.isEmpty()
+            ? ContactImporter::intoNewDirectory(SharedData::connection(), contents, name)
+            : ContactImporter::run(SharedData::connection(), contents, directory.code);
     if (!summary.error.isEmpty())
         return fail(QStringLiteral("تعذر الاستيراد , لم يتغير شىء: %1").arg(summary.error));
     print(stdout, summary.text());
@@ -139,12 +166,14 @@ int BatchCommands::importFile(const CommandLine::Request& request)
 
 int BatchCommands::exportDirectory(const CommandLine::Request& request)
 {
-    const Directory directory = findDirectory(request.directory);
+    const Directory directory = findDirectory(request.directory.trimmed());
     if (directory.code.isEmpty())
         return fail(QStringLiteral("لا يوجد دليل باسم \"%1\"").arg(request.directory));
     if (const QString refused = refusedPassword(directory, request.directory, request.passwordFile);
         !refused.isEmpty())
         return fail(refused);
+    if (BookFiles::isBookFile(request.file, SharedData::databasePath()))
+        return fail(QStringLiteral("لا يصدر إلى %1: هذا ملف دفتر الهاتف نفسه").arg(request.file));
     using Format = ContactExporter::Format;
     const Format formats[] = {Format::VCard4, Format::VCard3, Format::Csv, Format::GoogleCsv, Format::OutlookCsv};
     const Format format = formats[CommandLine::exportFormats().indexOf(request.format)];
@@ -161,13 +190,15 @@ int BatchCommands::exportDirectory(const CommandLine::Request& request)
 int BatchCommands::linkDirectory(const CommandLine::Request& request)
 {
     // The directory is made when missing, as an import does.
-    QString reason;
-    const Directory directory = findOrAddDirectory(request.directory, reason);
+    QString reason, name;
+    if (const QString refused = directoryName(request.directory, name); !refused.isEmpty())
+        return fail(refused);
+    const Directory directory = findOrAddDirectory(name, reason);
     if (directory.code.isEmpty())
         return fail(reason);
     // A locked directory's contacts show only to whoever types its password: it never goes to a server.
     if (directory.pass != QLatin1String("0"))
-        return fail(QStringLiteral("الدليل \"%1\" مقفل برمز حماية ولا يربط بخادم").arg(request.directory));
+        return fail(QStringLiteral("الدليل \"%1\" مقفل برمز حماية ولا يربط بخادم").arg(name));
     // A user name and password in the address are taken as the credentials, and never stored or shown.
     const QUrl typed(request.url);
     QUrl book = BookAddress::withoutCredentials(typed);
@@ -195,7 +226,7 @@ int BatchCommands::linkDirectory(const CommandLine::Request& request)
             return fail(finder.error());
         if (books.empty() || books.front().url != book) {
             AddressBook made;
-            if (!finder.create(finder.home(), request.directory, made))
+            if (!finder.create(finder.home(), name, made))
                 return fail(finder.error());
             book = made.url;
         }
@@ -206,7 +237,7 @@ int BatchCommands::linkDirectory(const CommandLine::Request& request)
     SyncLink link{directory.code, server.toString(), user, book.toString(), QString()};
     if (DataResult saved = store.saveLink(link); !saved)
         return fail(QStringLiteral("تعذر حفظ الربط: %1").arg(saved.error));
-    print(stdout, QStringLiteral("تم ربط الدليل \"%1\" بدفتر العناوين %2").arg(request.directory, book.toString()));
+    print(stdout, QStringLiteral("تم ربط الدليل \"%1\" بدفتر العناوين %2").arg(name, book.toString()));
     return 0;
 }
 
@@ -216,7 +247,7 @@ int BatchCommands::syncBook(const CommandLine::Request& request)
     if (links.empty())
         return fail(QStringLiteral("لا يوجد دليل مربوط بدفتر عناوين: استخدم --link"));
     if (!request.directory.isEmpty()) {
-        const Directory named = findDirectory(request.directory);
+        const Directory named = findDirectory(request.directory.trimmed());
         std::erase_if(links, [&](const SyncLink& link) { return link.dir != named.code; });
         if (links.empty())
             return fail(QStringLiteral("الدليل \"%1\" غير مربوط بدفتر عناوين").arg(request.directory));

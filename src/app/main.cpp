@@ -6,6 +6,7 @@
 #include "QtTranslations.h"
 
 #include <QApplication>
+#include <QLoggingCategory>
 
 int main(int argc, char** argv)
 {
@@ -17,6 +18,9 @@ int main(int argc, char** argv)
     if (request.action == CommandLine::Request::Action::Done)
         return request.status;
     if (request.action != CommandLine::Request::Action::Window) {
+        // Standard error carries the one-line reason and nothing else, unless logging is asked for.
+        if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
+            QLoggingCategory::setFilterRules(QStringLiteral("qav.*=false"));
         QCoreApplication batch(argc, argv);
         QCoreApplication::setOrganizationName(QStringLiteral("QAV"));
         QCoreApplication::setApplicationName(QStringLiteral("QAV Telephone"));

@@ -7,6 +7,7 @@
 #include "DirPass.h"
 #include "FileChooser.h"
 #include "MainForm.h"
+#include "BookFiles.h"
 #include "MessageBox.h"
 #include "PassedOver.h"
 #include "SharedData.h"
@@ -135,6 +136,10 @@ void InterchangeCommands::exportDirectory(MainForm& form)
         format = Format::Csv;
     if (QFileInfo(target).suffix().isEmpty())
         target += format <= Format::VCard3 ? QStringLiteral(".vcf") : QStringLiteral(".csv");
+    if (BookFiles::isBookFile(target, SharedData::databasePath())) {
+        tell(QStringLiteral("لا يمكن الحفظ فى ملف دفتر الهاتف نفسه , اختر اسما آخر"), MessageBox::Critical);
+        return;
+    }
     const auto contacts = ContactExporter::directoryContacts(SharedData::connection(), form.currentDirectory());
     // Written whole or not at all: an older file of that name survives a failed export.
     QSaveFile file(target);

@@ -1,5 +1,6 @@
 #include "DatabaseFileCopy.h"
 
+#include "BookFiles.h"
 #include "PassedOver.h"
 #include "Schema.h"
 
@@ -67,6 +68,8 @@ DataResult DatabaseFileCopy::backup(DataConnection& connection, const QString& f
     if (!QFileInfo(folder).isDir())
         return failure(QStringLiteral("not a folder: %1").arg(folder));
     const QString target = QDir(folder).filePath(QLatin1String(kBackupName));
+    if (BookFiles::isBookFile(target, connection.path()))
+        return failure(QStringLiteral("the backup would overwrite the book itself: %1").arg(target));
     // A read transaction holds a shared lock: writers elsewhere wait until the copy is done.
     if (DataResult begun = connection.execute(QStringLiteral("BEGIN")); !begun)
         return begun;

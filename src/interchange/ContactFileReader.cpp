@@ -4,6 +4,28 @@
 #include "TextDecoding.h"
 #include "VCardReader.h"
 
+namespace
+{
+
+// What is stored is text a person can read: no control characters but tabs and line ends (a NUL
+// anywhere cuts the value for other readers), and one Unicode spelling of each letter (NFC), so
+// two names that look the same are the same.
+void clean(ContactFileContents& contents)
+{
+    for (ContactFields& contact : contents.contacts)
+        for (QString* value : {&contact.name, &contact.hometel, &contact.jobtel, &contact.mobil, &contact.fax,
+                               &contact.address, &contact.email, &contact.org, &contact.moreinfo}) {
+            value->removeIf([](QChar ch) {
+                return (ch.unicode() < 0x20 && ch != QLatin1Char('\t') && ch != QLatin1Char('\n') &&
+                        ch != QLatin1Char('\r')) ||
+                       ch.unicode() == 0x7F;
+            });
+            *value = value->normalized(QString::NormalizationForm_C);
+        }
+}
+
+} // namespace
+
 ContactFileReader::Kind ContactFileReader::kindOf(const QString& path, const QByteArray& bytes)
 {
     if (TextDecoding::looksBinary(bytes))
@@ -20,7 +42,9 @@ ContactFileContents ContactFileReader::readVCard(const QByteArray& bytes)
 {
     VCardReader reader;
     reader.read(bytes);
-    return {reader.contacts(), reader.movedToNotes(), reader.incompleteCards()};
+    ContactFileContents contents{reader.contacts(), reader.movedToNotes(), reader.incompleteCards()};
+    clean(contents);
+    return contents;
 }
 
 bool ContactFileReader::readGuessingColumns(const QString& path, const QByteArray& bytes, ContactFileContents& contents)
@@ -30,8 +54,12 @@ bool ContactFileReader::readGuessingColumns(const QString& path, const QByteArra
         contents = readVCard(bytes);
         return true;
     case Kind::Csv: {
+        // A table with no rows, or with no column a name could come from, holds no contacts.
         const QList<QStringList> rows = CsvTable::read(bytes);
-        contents = readCsv(rows, CsvMapping::guess(rows.value(0)));
+        const CsvMapping mapping = CsvMapping::guess(rows.value(0));
+        if (rows.size() < 2 || !mapping.hasNameSource())
+            return false;
+        contents = readCsv(rows, mapping);
         return true;
     }
     case Kind::None:
@@ -45,5 +73,6 @@ ContactFileContents ContactFileReader::readCsv(const QList<QStringList>& rows, c
     ContactFileContents contents;
     for (qsizetype i = 1; i < rows.size(); ++i)
         contents.contacts.push_back(mapping.contact(rows[i], &contents.movedToNotes));
+    clean(contents);
     return contents;
 }

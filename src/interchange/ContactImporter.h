@@ -20,6 +20,7 @@ struct ImportSummary {
     QList<QPair<QString, QString>> skipped; // name, reason
     bool cancelled = false;
     QString error;
+    QString directory; // the code of the directory the contacts went into
 
     // What the user reads after an import, in Arabic.
     QString text() const;
@@ -37,6 +38,16 @@ public:
     // The same for what a file held; the summary also tells what the file's reading found.
     static ImportSummary run(DataConnection& connection, const ContactFileContents& contents, const QString& dir,
                              const std::function<bool(int, int)>& progress = {});
+    // Into a directory made in the same transaction: a failed import leaves no empty directory behind.
+    static ImportSummary intoNewDirectory(DataConnection& connection, const ContactFileContents& contents,
+                                          const QString& name, const std::function<bool(int, int)>& progress = {});
+
+private:
+    static ImportSummary inTransaction(DataConnection& connection, const std::vector<ContactFields>& contacts,
+                                       const QString& dir, const QString& newDirectory,
+                                       const std::function<bool(int, int)>& progress);
+    static bool insertAll(DataConnection& connection, const std::vector<ContactFields>& contacts, const QString& dir,
+                          const std::function<bool(int, int)>& progress, ImportSummary& summary);
 };
 
 // Writes the contacts of one directory, in name order, as vCard (4.0 or 3.0) or CSV.

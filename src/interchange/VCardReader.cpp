@@ -143,7 +143,13 @@ VCardReader::Property VCardReader::parse(const QByteArray& line)
 QString VCardReader::value(const Property& property) const
 {
     const QByteArray bytes = property.quotedPrintable ? decodeQuotedPrintable(property.rawValue) : property.rawValue;
-    return TextDecoding::decodeAs(bytes, property.charset.isEmpty() ? m_fileEncoding : property.charset);
+    if (!property.charset.isEmpty())
+        return TextDecoding::decodeAs(bytes, property.charset);
+    // Quoted-printable bytes hide from the file's detection: in a UTF-8 file, bytes of no charset
+    // that are not UTF-8 are the old Windows text they were written in ("=E9lodie").
+    if (property.quotedPrintable && m_fileEncoding == "UTF-8")
+        return TextDecoding::decodeAs(bytes, TextDecoding::detectEncoding(bytes));
+    return TextDecoding::decodeAs(bytes, m_fileEncoding);
 }
 
 QStringList VCardReader::components(const QString& value)

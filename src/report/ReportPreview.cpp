@@ -1,10 +1,12 @@
 #include "ReportPreview.h"
 
 #include "AppLook.h"
+#include "BookFiles.h"
 #include "DirectoryReport.h"
 #include "FileChooser.h"
 #include "MainForm.h"
 #include "MessageBox.h"
+#include "SharedData.h"
 
 #include <QAction>
 #include <QFile>
@@ -77,7 +79,10 @@ void ReportPreview::run(MainForm& form)
                 return;
             if (!path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
                 path += QLatin1String(".pdf");
-            if (!savePdf(report, path))
+            if (BookFiles::isBookFile(path, SharedData::databasePath()))
+                MessageBox::show(QStringLiteral("لم يتم حفظ الملف: هذا ملف دفتر الهاتف نفسه , اختر اسما آخر"),
+                                 MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
+            else if (!savePdf(report, path))
                 MessageBox::show(
                     QStringLiteral("لم يتم حفظ الملف: لا يمكن الكتابة فى هذا المكان أو لا توجد مساحة كافية "
                                    "على القرص"),

@@ -1,6 +1,7 @@
 // Import and export from the command line, as a script uses them: no window, a summary on
 // standard output, exit status 0, 1 with a one-line reason, or 2 for a wrong command line.
 #include "DataConnection.h"
+#include "FileSizeLimit.h"
 #include "ProgramRun.h"
 #include "Schema.h"
 
@@ -17,9 +18,12 @@ private slots:
     void importIntoANewDirectoryThenExport();
     void aLockedDirectoryNeedsItsPasswordFile();
     void wrongUseIsRefused();
+    void theBookIsNeverTheTargetNorHalfWritten();
+    void badInputGetsAClearNo();
 
 private:
     ProgramRun run(const QStringList& arguments);
+    QString file(const QString& name, const QByteArray& bytes);
     QString scalar(const QString& sql, const QStringList& values = {});
 
     std::unique_ptr<QTemporaryDir> m_folder;
@@ -125,6 +129,94 @@ void TestBatch::wrongUseIsRefused()
                                     QStringLiteral("--into"), QStringLiteral("د")});
     QCOMPARE(missing.status, 1);
     QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM dirg")), QStringLiteral("0")); // nothing made for nothing
+}
+
+QString TestBatch::file(const QString& name, const QByteArray& bytes)
+{
+    QFile out(m_folder->filePath(name));
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size())
+        qFatal("cannot write a test file");
+    return out.fileName();
+}
+
+void TestBatch::theBookIsNeverTheTargetNorHalfWritten()
+{
+    const QString book = m_folder->filePath(QStringLiteral("Kib.bin"));
+    QVERIFY(run({QStringLiteral("--import"), QStringLiteral(QAV_SAMPLES "/phone.vcf"), QStringLiteral("--into"),
+                 QStringLiteral("العائلة")})
+                .status == 0);
+    const QString contacts = scalar(QStringLiteral("SELECT count(*) FROM info"));
+    QVERIFY(QFile::link(book, m_folder->filePath(QStringLiteral("link.vcf"))));
+    for (const QString& target : {book, m_folder->path() + QStringLiteral("/./Kib.bin"),
+                                  m_folder->filePath(QStringLiteral("link.vcf")), book + QStringLiteral("-journal"),
+                                  book + QStringLiteral(".previous")}) {
+        const ProgramRun refused = run({QStringLiteral("--export"), QStringLiteral("العائلة"), target});
+        QCOMPARE(refused.status, 1);
+        QCOMPARE(refused.err.count(QLatin1Char('\n')), 1);
+    }
+    QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM info")), contacts); // the book still opens, whole
+
+    // A device that never ends is no file to read whole.
+    const ProgramRun endless = run({QStringLiteral("--import"), QStringLiteral("/dev/zero"), QStringLiteral("--into"),
+                                    QStringLiteral("صفر")});
+    QCOMPARE(endless.status, 1);
+    QCOMPARE(endless.err.count(QLatin1Char('\n')), 1);
+
+    // The disk fills up in the middle of a large import into a new directory: nothing of it stays.
+    QByteArray cards;
+    for (int i = 0; i < 20000; ++i)
+        cards += QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:جهة %1\r\nTEL;TYPE=CELL:0100%1\r\nNOTE:%2\r\n"
+                                "END:VCARD\r\n")
+                     .arg(i)
+                     .arg(QString(40, QLatin1Char('x')))
+                     .toUtf8();
+    const QString large = file(QStringLiteral("large.vcf"), cards);
+    ProgramRun full;
+    {
+        FileSizeLimit limit(QFileInfo(book).size() + 256 * 1024);
+        full = run({QStringLiteral("--import"), large, QStringLiteral("--into"), QStringLiteral("كبير")});
+    }
+    QCOMPARE(full.status, 1);
+    QCOMPARE(full.err.count(QLatin1Char('\n')), 1); // the reason alone, no internal logging
+    QVERIFY(full.out.isEmpty());
+    QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM info")), contacts);
+    QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM dirg WHERE dirname = ?"), {QStringLiteral("كبير")}),
+             QStringLiteral("0"));
+}
+
+void TestBatch::badInputGetsAClearNo()
+{
+    const QStringList notContacts = {file(QStringLiteral("random.csv"), QByteArray("lorem ipsum dolor\nsit amet\n")),
+                                     file(QStringLiteral("empty.csv"), QByteArray()),
+                                     file(QStringLiteral("numbers.csv"), QByteArray("Amount,Date\n12,2026-01-01\n"))};
+    for (const QString& path : notContacts) {
+        const ProgramRun refused =
+            run({QStringLiteral("--import"), path, QStringLiteral("--into"), QStringLiteral("جديد")});
+        QCOMPARE(refused.status, 1);
+    }
+    QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM dirg")), QStringLiteral("0"));
+
+    // Directory names as the window takes them: trimmed, never blank.
+    const QString sample = QStringLiteral(QAV_SAMPLES "/phone.vcf");
+    QCOMPARE(run({QStringLiteral("--import"), sample, QStringLiteral("--into"), QStringLiteral("   ")}).status, 1);
+    QCOMPARE(run({QStringLiteral("--import"), sample, QStringLiteral("--into"), QStringLiteral("العائلة")}).status, 0);
+    const ProgramRun padded = run({QStringLiteral("--import"), sample, QStringLiteral("--into"), QStringLiteral("العائلة ")});
+    QCOMPARE(padded.status, 0);
+    QCOMPARE(scalar(QStringLiteral("SELECT group_concat(dirname, '|') FROM dirg")), QStringLiteral("العائلة"));
+
+    // A NUL deep in a card, and an old Latin-1 name in quoted-printable with no charset.
+    QByteArray card = "BEGIN:VCARD\r\nVERSION:2.1\r\nNOTE:" + QByteArray(9000, 'n') +
+                      "\r\nEND:VCARD\r\nBEGIN:VCARD\r\nVERSION:2.1\r\nFN:Zaid";
+    card += '\0';
+    card += "Omar\r\nEND:VCARD\r\nBEGIN:VCARD\r\nVERSION:2.1\r\nFN;ENCODING=QUOTED-PRINTABLE:=E9lodie\r\nEND:VCARD\r\n";
+    const ProgramRun odd =
+        run({QStringLiteral("--import"), file(QStringLiteral("odd.vcf"), card), QStringLiteral("--into"),
+             QStringLiteral("أخرى")});
+    QVERIFY2(odd.status == 0, qPrintable(odd.err));
+    QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM info WHERE name = ?"), {QStringLiteral("ZaidOmar")}),
+             QStringLiteral("1"));
+    QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM info WHERE name = ?"), {QStringLiteral("élodie")}),
+             QStringLiteral("1"));
 }
 
 QTEST_MAIN(TestBatch)

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The files that make up the book in use, which nothing the program saves may ever overwrite:
+// the book, its journal, the copy a restore replaced and the kept order's fingerprint.
+class BookFiles
+{
+public:
+    static QStringList of(const QString& bookPath);
+    // Whether saving to target would write over one of them. Paths are compared as the file
+    // system resolves them, so a link, "./" or ".." is no way round.
+    static bool isBookFile(const QString& target, const QString& bookPath);
+
+private:
+    static QString resolved(const QString& path);
+};
