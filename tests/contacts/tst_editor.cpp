@@ -418,7 +418,7 @@ void TestEditor::nothingSelectedOrGoneKeepsWhatIsTyped()
                       view->visualRect(view->model()->index(0, 0)).center());
     QCOMPARE(controls(*m_form).infolist->selectedRow(), -1);
     bool opened = false;
-    ModalDriver::whenModal([&](QWidget*) { opened = true; }, 300);
+    ModalDriver::watchForModal([&](QWidget*) { opened = true; }, 300);
     controls(*m_form).menus->cmedit->trigger();
     controls(*m_form).SkinToolBar1->button(toolbarPosition(ToolbarCommand::Edit))->click();
     controls(*m_form).SkinToolBar1->button(toolbarPosition(ToolbarCommand::Delete))->click();

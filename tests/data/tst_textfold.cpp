@@ -52,7 +52,8 @@ void TestTextFold::bytePathAgreesWithTheFullFold()
 {
     // The fast byte-level fold used inside queries must give the same as the full one.
     const QString alphabet = QStringLiteral("abcXYZ019 '%*_") + QString::fromUtf8("ءآأؤإئابةتثجحخدذرزسشصضطظعغـفقكلمنهوىيًٌٍَُِّْٰٱ٠٩۰۹");
-    auto* random = QRandomGenerator::global();
+    QRandomGenerator seeded(1947); // the same text on every run: a failure can be run again
+    auto* random = &seeded;
     for (int round = 0; round < 2000; ++round) {
         QString text;
         const int length = random->bounded(12);

@@ -416,7 +416,7 @@ void TestDirectoryDialogs::commandsNeedASelectedDirectory()
                       view->visualRect(view->model()->index(controls(*m_form).infodirlist->selectedRow(), 0)).center());
     QCOMPARE(controls(*m_form).infodirlist->selectedRow(), -1);
     bool opened = false;
-    ModalDriver::whenModal([&](QWidget*) { opened = true; }, 300);
+    ModalDriver::watchForModal([&](QWidget*) { opened = true; }, 300);
     controls(*m_form).menus->dirmnuopen->trigger();
     controls(*m_form).menus->dirmnuren->trigger();
     controls(*m_form).menus->dirmnudel->trigger();

@@ -179,7 +179,7 @@ void TestReport::printDoesNothingOnTheDirectoryList()
     m_db->addDirectory(QStringLiteral("d"));
     m_form = MainWindowUser::start();
     bool previewed = false;
-    ModalDriver::whenModal([&](QWidget* modal) {
+    ModalDriver::watchForModal([&](QWidget* modal) {
         previewed = true;
         modal->close();
     }, 300);

@@ -5,6 +5,7 @@
 #include "SoundPlayer.h"
 
 #include <QApplication>
+#include <QtTest>
 
 void WindowTestFixture::prepareApplication()
 {
@@ -22,8 +23,10 @@ void WindowTestFixture::openFixture()
 void WindowTestFixture::closeFixture()
 {
     ModalDriver::closeAll();
+    const int unanswered = ModalDriver::takeUnanswered();
     m_form.reset();
     m_chooser.reset();
     m_boxes.reset();
     m_db.reset();
+    QVERIFY2(unanswered == 0, "a window the test waited for never came up");
 }
