@@ -976,6 +976,50 @@ bool MainForm::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
+void MainForm::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        takeInOutsideChanges();
+}
+
+void MainForm::takeInOutsideChanges()
+{
+    // The upper half of the stamp counts other connections' commits; the lower, our own.
+    const quint64 outside = SharedData::connection().changeStamp() >> 32;
+    const bool first = m_outsideCommits == 0;
+    if (outside == m_outsideCommits)
+        return;
+    m_outsideCommits = outside;
+    if (first)
+        return;
+    auto reselect = [](RecordListView* list, const QString& name) {
+        for (int row = 0; row < list->count(); ++row)
+            if (list->itemText(row) == name) {
+                list->selectRow(row);
+                return;
+            }
+    };
+    const int directoryRow = m_directoryList->selectedRow();
+    const QString directory = directoryRow < 0 ? QString() : m_directoryList->itemText(directoryRow);
+    const QString picked = m_currentDirectory->text();
+    PassedOver::note(SharedData::directories().requery(), Q_FUNC_INFO);
+    fill_dir_list();
+    m_currentDirectory->setText(picked);
+    writeCount(2, SharedData::directories(), StatusTexts::directoryCount);
+    if (!directory.isEmpty())
+        reselect(m_directoryList, directory);
+    if (m_viewState == ViewState::Contacts) {
+        const int contactRow = m_contactList->selectedRow();
+        const QString contact = contactRow < 0 ? QString() : m_contactList->itemText(contactRow);
+        PassedOver::note(SharedData::contacts().requery(), Q_FUNC_INFO);
+        fill_list();
+        statis();
+        if (!contact.isEmpty())
+            reselect(m_contactList, contact);
+    }
+}
+
 void MainForm::closeEvent(QCloseEvent* event)
 {
     SoundPlayer::stop();

@@ -83,6 +83,10 @@ public:
     // The one way a command tells the window that it wrote to the book. A command that wrote one
     // contact with one statement names its row, so the list takes in that row alone.
     void refreshAfterWrite(BookChange change, qint64 writtenRow = -1);
+    // Another program (the stock shell, a second copy, a sync from the command line) committed
+    // since the window last looked: the lists and counts are read again, the selection kept
+    // where it still exists. Looked at whenever the window becomes active.
+    void takeInOutsideChanges();
     // Directories (by code) kept in step with an address book show it in the list.
     void setLinkedDirectories(const QSet<QString>& codes);
     QString searchField() const { return m_searchField; }
@@ -118,6 +122,7 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -144,6 +149,7 @@ private:
     ViewState m_viewState = ViewState::Directories;
     QString m_searchField;
     bool m_soundOn = false;
+    quint64 m_outsideCommits = 0; // other connections' commits, as last seen
 
     SkinToolBar* m_toolbar;
     QWidget* m_topBar;

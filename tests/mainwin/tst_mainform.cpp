@@ -64,6 +64,7 @@ private slots:
     void toolbarRoutesByViewState();
     void enterAndDoubleClickViewTheSelectedContact();
     void aKeyThatMovesNothingPicksNoDirectory();
+    void anotherProgramsChangesShowWhenTheWindowIsActiveAgain();
 
 private:
     QStringList m_played;
@@ -538,6 +539,31 @@ void TestMainForm::aKeyThatMovesNothingPicksNoDirectory()
     controls(form).txtSearch->setText(QStringLiteral("ب"));
     form.searchCommand();
     QVERIFY(form.currentDirectory().isEmpty());
+}
+
+void TestMainForm::anotherProgramsChangesShowWhenTheWindowIsActiveAgain()
+{
+    const QString family = m_db->addDirectory(QStringLiteral("العائلة"));
+    for (const QString& name : {QStringLiteral("أمل"), QStringLiteral("سارة"), QStringLiteral("يوسف")})
+        m_db->addContact(name, family);
+    MainForm& form = startForm();
+    form.takeInOutsideChanges(); // what the window saw when it came up
+    selectDirectory(QStringLiteral("العائلة"));
+    form.openSelectedDirectory();
+    controls(form).infolist->selectRow(2);
+
+    // The stock shell (another connection) deletes the first contact and adds a directory.
+    QVERIFY(m_db->reader().execute(QStringLiteral("DELETE FROM info WHERE name = ?"), {QStringLiteral("أمل")}));
+    m_db->addDirectory(QStringLiteral("جديد"));
+    form.takeInOutsideChanges();
+    QCOMPARE(controls(form).infolist->count(), 2);
+    QCOMPARE(controls(form).infolist->itemText(0), QStringLiteral("سارة"));
+    QCOMPARE(controls(form).infolist->itemText(controls(form).infolist->selectedRow()), QStringLiteral("يوسف"));
+    QCOMPARE(controls(form).statbar->panelText(2), currentDirectory(2));
+    controls(form).SkinToolBar1->button(toolbarPosition(ToolbarCommand::Back))->click();
+    QCOMPARE(controls(form).infodirlist->count(), 2);
+    QCOMPARE(controls(form).infodirlist->itemText(controls(form).infodirlist->selectedRow()),
+             QStringLiteral("العائلة"));
 }
 
 QTEST_MAIN(TestMainForm)
