@@ -265,20 +265,26 @@ void Editor::save()
     DataConnection& connection = SharedData::connection();
     DataResult written;
     const QString upperMode = mode.toUpper();
+    // One Unicode spelling of each letter (NFC): a name typed with its marks in another order, or
+    // a letter and its mark apart, is the same name as the one that looks the same.
+    auto typed = [](const QString& text) { return text.normalized(QString::NormalizationForm_C); };
+    const QString name = typed(tname->text());
     if (upperMode == QLatin1String("EDIT")) {
         written = connection.execute(
             QStringLiteral("update info set name = ?, org = ?, address = ?, hometel = ?, jobtel = ?, mobil = ?, "
                            "fax = ?, email = ?, moreinfo = ?, dir = ? where name = ?"),
-            {tname->text(), org->text(), address->text(), hometel->text(), jobtel->text(), mobil->text(),
-             fax->text(), email->text(), moreinfo->toPlainText(), dir->text(), key});
+            {name, typed(org->text()), typed(address->text()), typed(hometel->text()), typed(jobtel->text()),
+             typed(mobil->text()), typed(fax->text()), typed(email->text()), typed(moreinfo->toPlainText()),
+             dir->text(), key});
         // The contact was deleted or renamed meanwhile: nothing was saved, and the user must know.
         if (written && connection.changes() != 1)
             written = DataResult{false, QStringLiteral("no contact named %1").arg(key)};
     } else if (upperMode == QLatin1String("ADD")) {
         written = connection.execute(
             QStringLiteral("insert into info values(?,?,?,?,?,?,?,?,?,?)"),
-            {tname->text(), hometel->text(), jobtel->text(), mobil->text(), fax->text(), address->text(),
-             email->text(), org->text(), moreinfo->toPlainText(), dir->text()});
+            {name, typed(hometel->text()), typed(jobtel->text()), typed(mobil->text()), typed(fax->text()),
+             typed(address->text()), typed(email->text()), typed(org->text()), typed(moreinfo->toPlainText()),
+             dir->text()});
     }
     if (!written) {
         // A duplicate name in any directory, or any database failure: nothing is lost, the
@@ -295,7 +301,7 @@ void Editor::save()
     qint64 row = connection.lastInsertRowId();
     if (upperMode == QLatin1String("EDIT")) {
         QString rowid;
-        row = connection.scalar(QStringLiteral("SELECT rowid FROM info WHERE name = ?"), {tname->text()}, rowid)
+        row = connection.scalar(QStringLiteral("SELECT rowid FROM info WHERE name = ?"), {name}, rowid)
                   ? rowid.toLongLong()
                   : -1;
     }

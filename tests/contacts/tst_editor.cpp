@@ -139,9 +139,21 @@ void TestEditor::duplicateNameKeepsTheWindowAndChangesNothing()
 {
     ModalDriver::whenModal([&](QWidget* modal) {
         auto* editor = qobject_cast<Editor*>(modal);
+        editor->tname->setText(QStringLiteral("محم\u0651\u064Eد"));
+        editor->CmdSave->click();
+    });
+    m_form->CmdADD_Click();
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info")), QStringLiteral("3"));
+    ModalDriver::whenModal([&](QWidget* modal) {
+        auto* editor = qobject_cast<Editor*>(modal);
         editor->tname->setText(QStringLiteral("سامي")); // exists in the other directory
         editor->org->setText(QStringLiteral("typed"));
         editor->CmdSave->click();
+        QCOMPARE(m_boxes->last().title, QStringLiteral("خطأ"));
+        // A name that only looks new: the same letters with their marks typed in another order.
+        editor->tname->setText(QStringLiteral("محم\u064E\u0651د"));
+        editor->CmdSave->click();
+        QCOMPARE(m_boxes->count(), 2);
         QCOMPARE(m_boxes->last().title, QStringLiteral("خطأ"));
         QCOMPARE(m_boxes->last().flags, int(MessageBox::Arabic | MessageBox::Critical));
         QVERIFY(m_boxes->last().text.startsWith(QStringLiteral("عفوا .. لايمكن حفظ البيانات")));
@@ -152,7 +164,7 @@ void TestEditor::duplicateNameKeepsTheWindowAndChangesNothing()
     m_form->CmdADD_Click();
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT dir FROM info WHERE name = ?"), {QStringLiteral("سامي")}),
              m_db->scalar(QStringLiteral("SELECT code FROM dirg WHERE dirname = ?"), {QStringLiteral("العمل")}));
-    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info")), QStringLiteral("2"));
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info")), QStringLiteral("3"));
 }
 
 void TestEditor::editRenamesTheSameRow()
