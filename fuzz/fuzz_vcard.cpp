@@ -1,5 +1,5 @@
 // vCard reader: any bytes, no crash, and every contact read back survives a write and re-read.
-#include "ContactImporter.h"
+#include "ContactExporter.h"
 #include "VCardReader.h"
 
 #include <cstdint>

@@ -6,6 +6,7 @@
 #include "BookSync.h"
 #include "CardDavClient.h"
 #include "ContactFileReader.h"
+#include "ContactExporter.h"
 #include "ContactImporter.h"
 #include "PassedOver.h"
 #include "SecretStore.h"

@@ -1,5 +1,6 @@
 #include "InterchangeCommands.h"
 
+#include "ContactExporter.h"
 #include "ContactImporter.h"
 #include "CsvMappingDialog.h"
 #include "ContactFileReader.h"

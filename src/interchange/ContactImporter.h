@@ -49,13 +49,3 @@ private:
     static bool insertAll(DataConnection& connection, const std::vector<ContactFields>& contacts, const QString& dir,
                           const std::function<bool(int, int)>& progress, ImportSummary& summary);
 };
-
-// Writes the contacts of one directory, in name order, as vCard (4.0 or 3.0) or CSV.
-class ContactExporter
-{
-public:
-    // Csv is this program's own layout; GoogleCsv and OutlookCsv use those programs' headers.
-    enum class Format { VCard4, VCard3, Csv, GoogleCsv, OutlookCsv };
-    static std::vector<ContactFields> directoryContacts(DataConnection& connection, const QString& dir);
-    static QByteArray encode(const std::vector<ContactFields>& contacts, Format format);
-};

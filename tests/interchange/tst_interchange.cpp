@@ -1,4 +1,5 @@
 // Reading and writing other address books' files: vCard and CSV, and the import itself.
+#include "ContactExporter.h"
 #include "ContactImporter.h"
 #include "CsvMapping.h"
 #include "CsvTable.h"

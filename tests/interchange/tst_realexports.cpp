@@ -2,6 +2,7 @@
 // phone's vCards): every number, e-mail, organisation and address they hold arrives, in a field
 // or in the notes, and survives export and import again in every layout.
 #include "ContactFileReader.h"
+#include "ContactExporter.h"
 #include "ContactImporter.h"
 #include "CsvTable.h"
 #include "TestDatabase.h"
