@@ -181,7 +181,7 @@ int BatchCommands::exportDirectory(const CommandLine::Request& request)
     const auto contacts = ContactExporter::directoryContacts(SharedData::connection(), directory.code);
     // Written whole or not at all: an older file of that name survives a failed export.
     QSaveFile file(request.file);
-    if (!file.open(QIODevice::WriteOnly) || file.write(ContactExporter::encode(contacts, format)) < 0 ||
+    if (!file.open(QIODevice::WriteOnly) || !BookFiles::makePrivate(file) || file.write(ContactExporter::encode(contacts, format)) < 0 ||
         !file.commit())
         return fail(QStringLiteral("تعذر حفظ الملف %1: %2").arg(request.file, file.errorString()));
     print(stdout, QStringLiteral("تم تصدير %1 من جهات الاتصال إلى الملف %2").arg(contacts.size()).arg(request.file));

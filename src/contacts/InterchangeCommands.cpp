@@ -144,7 +144,7 @@ void InterchangeCommands::exportDirectory(MainForm& form)
     const auto contacts = ContactExporter::directoryContacts(SharedData::connection(), form.currentDirectory());
     // Written whole or not at all: an older file of that name survives a failed export.
     QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly) || file.write(ContactExporter::encode(contacts, format)) < 0 ||
+    if (!file.open(QIODevice::WriteOnly) || !BookFiles::makePrivate(file) || file.write(ContactExporter::encode(contacts, format)) < 0 ||
         !file.commit()) {
         tell(QStringLiteral("تعذر حفظ الملف: ") + file.errorString(), MessageBox::Critical);
         return;

@@ -1,7 +1,10 @@
 #include "BookFiles.h"
 
 #include <QDir>
+#include <QFileDevice>
 #include <QFileInfo>
+
+#include <sys/stat.h>
 
 QStringList BookFiles::of(const QString& bookPath)
 {
@@ -28,4 +31,9 @@ bool BookFiles::isBookFile(const QString& target, const QString& bookPath)
         if (wanted == resolved(own))
             return true;
     return false;
+}
+
+bool BookFiles::makePrivate(QFileDevice& file)
+{
+    return file.handle() >= 0 && ::fchmod(file.handle(), S_IRUSR | S_IWUSR) == 0;
 }

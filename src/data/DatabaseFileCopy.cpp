@@ -50,10 +50,12 @@ DataResult DatabaseFileCopy::copyToTemporary(const QString& source, const QStrin
         if (out.write(block) != block.size())
             return failure(out.errorString());
     }
-    // A temporary file starts private (0600); the copy takes the bits of what it stands in for.
+    // A temporary file starts private (0600) and a copy without modeFrom stays so; a book put in
+    // place of another takes the bits of the one it stands in for.
     struct stat reference {};
-    const QByteArray modePath = QFile::encodeName(QFileInfo::exists(modeFrom) ? modeFrom : source);
-    if (::stat(modePath.constData(), &reference) == 0 && ::fchmod(out.handle(), reference.st_mode & 07777) != 0)
+    const QByteArray modePath = QFile::encodeName(modeFrom);
+    if (!modeFrom.isEmpty() && QFileInfo::exists(modeFrom) && ::stat(modePath.constData(), &reference) == 0 &&
+        ::fchmod(out.handle(), reference.st_mode & 07777) != 0)
         return failure(QString::fromLocal8Bit(std::strerror(errno)));
     // On disk before anyone relies on it.
     if (!out.flush() || ::fsync(out.handle()) != 0)
@@ -76,7 +78,8 @@ DataResult DatabaseFileCopy::backup(DataConnection& connection, const QString& f
     QString tables;
     DataResult locked = connection.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master"), {}, tables);
     QString temporary;
-    DataResult copied = locked ? copyToTemporary(connection.path(), folder, temporary, target) : locked;
+    // A backup holds every contact: readable by its owner only, whatever the book's bits.
+    DataResult copied = locked ? copyToTemporary(connection.path(), folder, temporary, QString()) : locked;
     PassedOver::note(connection.execute(QStringLiteral("COMMIT")), Q_FUNC_INFO);
     if (!copied)
         return copied;
@@ -125,7 +128,7 @@ DataResult DatabaseFileCopy::install(const QString& staged, const QString& targe
     const QString previous = target + QLatin1String(kPreviousSuffix);
     if (QFileInfo::exists(target)) {
         QString saved;
-        DataResult kept = copyToTemporary(target, QFileInfo(target).absolutePath(), saved, target);
+        DataResult kept = copyToTemporary(target, QFileInfo(target).absolutePath(), saved, QString());
         if (kept)
             kept = moveOver(saved, previous);
         if (!kept) {

@@ -1,9 +1,15 @@
 #include "Schema.h"
 #include "PassedOver.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <sqlite3.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace Schema {
 
@@ -36,8 +42,13 @@ DataResult create(const QString& path, const QString& password)
     if (QFileInfo::exists(path))
         return DataResult{false, QStringLiteral("%1 already exists; it was left as it is").arg(path)};
 
-    sqlite3* db = nullptr;
+    // Made private (0600) and only if it is not there: SQLite then keys the empty file.
     const QByteArray nativePath = path.toUtf8();
+    const int made = ::open(QFile::encodeName(path).constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
+    if (made < 0)
+        return DataResult{false, QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)))};
+    ::close(made);
+    sqlite3* db = nullptr;
     // SQLITE_OPEN_EXCLUSIVE is not honoured for main databases, so the check above guards the
     // existing file; opening with CREATE on a path that appeared meanwhile is caught by verify().
     if (sqlite3_open_v2(nativePath.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {

@@ -66,7 +66,9 @@ DataResult OpenDatabase()
     // Only the book in the user's data folder is made here; one missing beside the program is a
     // fault the user hears of.
     if (folder != SharedData::programFolder() && !QFileInfo::exists(path)) {
-        QDir().mkpath(folder);
+        // The folder of an installed program's book is its owner's alone.
+        if (!QFileInfo::exists(folder) && QDir().mkpath(folder))
+            QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         if (DataResult created = Schema::create(path); !created)
             return created;
     }

@@ -1,4 +1,6 @@
 #include "StoredOrder.h"
+
+#include "BookFiles.h"
 #include "VarInt.h"
 
 #include <QCryptographicHash>
@@ -148,7 +150,8 @@ bool StoredOrder::save(DataConnection& connection, const QString& source, const 
     if (print.isEmpty())
         return false;
     QSaveFile out(fingerprintPath(path));
-    return out.open(QIODevice::WriteOnly) && out.write(print) == print.size() && out.commit();
+    return out.open(QIODevice::WriteOnly) && BookFiles::makePrivate(out) && out.write(print) == print.size() &&
+           out.commit();
 }
 
 bool StoredOrder::standsAsKept(DataConnection& connection, const QString& source)

@@ -79,6 +79,9 @@ void TestBatch::importIntoANewDirectoryThenExport()
     const ProgramRun exported = run({QStringLiteral("--export"), QStringLiteral("العائلة"), target,
                                      QStringLiteral("--format"), QStringLiteral("google-csv")});
     QVERIFY2(exported.status == 0, qPrintable(exported.err));
+    // Contacts leave the program readable by their owner only, as the book it makes.
+    const QFile::Permissions privateBits = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
+    QCOMPARE(QFileInfo(target).permissions(), privateBits);
     QFile written(target);
     QVERIFY(written.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(written.readAll());
@@ -142,6 +145,8 @@ QString TestBatch::file(const QString& name, const QByteArray& bytes)
 void TestBatch::theBookIsNeverTheTargetNorHalfWritten()
 {
     const QString book = m_folder->filePath(QStringLiteral("Kib.bin"));
+    QCOMPARE(QFileInfo(book).permissions(), // a new book is its owner's alone
+             QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
     QVERIFY(run({QStringLiteral("--import"), QStringLiteral(QAV_SAMPLES "/phone.vcf"), QStringLiteral("--into"),
                  QStringLiteral("العائلة")})
                 .status == 0);
