@@ -167,7 +167,10 @@ DataResult DataConnection::execute(const QString& sql, const QStringList& values
     int rc = sqlite3_step(guard.stmt);
     while (rc == SQLITE_ROW)
         rc = sqlite3_step(guard.stmt);
-    ++m_ownChanges;
+    // BEGIN and COMMIT of a read (a backup's) change nothing: only a statement that may write
+    // makes what was read before stale.
+    if (!sqlite3_stmt_readonly(guard.stmt))
+        ++m_ownChanges;
     if (rc != SQLITE_DONE)
         return lastError();
     return {};

@@ -9,6 +9,9 @@
 #include <numeric>
 #include <thread>
 
+#include <unicode/ucol.h>
+#include <unicode/uversion.h>
+
 NameOrder::NameOrder() : m_collator(QLocale(QLocale::Arabic, QLocale::Egypt))
 {
     m_collator.setCaseSensitivity(Qt::CaseInsensitive);
@@ -142,4 +145,21 @@ NameOrder::Ordered NameOrder::reorder(const Ordered& previous, const std::vector
         merged.texts.append(kept.texts.utf8(from));
     }
     return merged;
+}
+
+QString NameOrder::collationVersion()
+{
+    static const QString version = [] {
+        UErrorCode status = U_ZERO_ERROR;
+        UCollator* collator = ucol_open("ar_EG", &status);
+        if (U_FAILURE(status))
+            return QString();
+        UVersionInfo rules;
+        ucol_getVersion(collator, rules);
+        ucol_close(collator);
+        char text[U_MAX_VERSION_STRING_LENGTH] = {};
+        u_versionToString(rules, text);
+        return QString::fromLatin1(text);
+    }();
+    return version;
 }

@@ -33,6 +33,10 @@ public:
     Ordered reorder(const Ordered& previous, const std::vector<qint64>& ids, const NameColumn& texts) const;
     Ordered order(const std::vector<qint64>& ids, const NameColumn& texts) const;
 
+    // The collation rules' own version (ICU's, for the locale names are sorted in): an order kept
+    // under other rules is no order now.
+    static QString collationVersion();
+
 private:
     QCollator m_collator;
 };

@@ -106,6 +106,12 @@ QByteArray keptFingerprint(const QString& databasePath)
     return known.open(QIODevice::ReadOnly) ? known.readAll() : QByteArray();
 }
 
+// An order is kept under the collation rules it was sorted with: under other rules it is not found.
+QString keyOf(const QString& source)
+{
+    return source + QStringLiteral(" @collation ") + NameOrder::collationVersion();
+}
+
 } // namespace
 
 QString StoredOrder::fingerprintPath(const QString& databasePath)
@@ -113,14 +119,23 @@ QString StoredOrder::fingerprintPath(const QString& databasePath)
     return databasePath + QStringLiteral("-order");
 }
 
-QByteArray StoredOrder::fingerprint(const QString& databasePath)
+// Read through SQLite's own handle of the file: opening and closing a second handle would drop
+// every POSIX lock this process holds on it, the read lock included.
+QByteArray StoredOrder::fingerprint(sqlite3* db)
 {
-    QFile file(databasePath);
-    if (!file.open(QIODevice::ReadOnly))
+    sqlite3_file* file = nullptr;
+    if (!db || sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file ||
+        !file->pMethods)
+        return {};
+    sqlite3_int64 size = 0;
+    if (file->pMethods->xFileSize(file, &size) != SQLITE_OK)
+        return {};
+    QByteArray first(int(std::min<sqlite3_int64>(size, 4096)), '\0');
+    if (!first.isEmpty() && file->pMethods->xRead(file, first.data(), int(first.size()), 0) != SQLITE_OK)
         return {};
     QCryptographicHash hash(QCryptographicHash::Sha256);
-    hash.addData(file.read(4096));
-    hash.addData(QByteArray::number(file.size()));
+    hash.addData(first);
+    hash.addData(QByteArray::number(size));
     return hash.result().toHex();
 }
 
@@ -131,13 +146,15 @@ bool StoredOrder::save(DataConnection& connection, const QString& source, const 
         return false;
     const QString path = connection.path();
     if (connection.changeStamp() == stamp && standsAsKept(connection, source))
-        return true;                      // the file holds this very order already
-    QFile::remove(fingerprintPath(path)); // no stale fingerprint outlives a failure below
+        return true; // the file holds this very order already
+    // A fingerprint already there stays until this save commits: a save that fails (another copy
+    // of the program wrote meanwhile) must not take away a valid one, and any commit makes the old
+    // one stale by itself.
 
     // Transactions go straight to SQLite, so the connection's stamp moves only for other writers.
     if (!run(db, "BEGIN IMMEDIATE"))
         return false;
-    if (connection.changeStamp() != stamp || !writeRows(db, source, rows) || !run(db, "COMMIT")) {
+    if (connection.changeStamp() != stamp || !writeRows(db, keyOf(source), rows) || !run(db, "COMMIT")) {
         run(db, "ROLLBACK");
         return false;
     }
@@ -145,7 +162,7 @@ bool StoredOrder::save(DataConnection& connection, const QString& source, const 
     if (!run(db, "BEGIN"))
         return false;
     const QByteArray print =
-        takeReadLock(connection) && connection.changeStamp() == stamp ? fingerprint(path) : QByteArray();
+        takeReadLock(connection) && connection.changeStamp() == stamp ? fingerprint(db) : QByteArray();
     run(db, "COMMIT");
     if (print.isEmpty())
         return false;
@@ -158,7 +175,8 @@ bool StoredOrder::standsAsKept(DataConnection& connection, const QString& source
 {
     QString kept;
     return underReadLock(connection, [&] {
-        return connection.scalar(QStringLiteral("SELECT count(*) FROM qav_name_order WHERE source = ?"), {source}, kept)
+        return connection.scalar(QStringLiteral("SELECT count(*) FROM qav_name_order WHERE source = ?"), {keyOf(source)},
+                                  kept)
                    .ok &&
                kept == QLatin1String("1");
     });
@@ -168,7 +186,7 @@ StoredOrder::Loaded StoredOrder::load(DataConnection& connection, const QString&
 {
     Loaded loaded;
     underReadLock(connection, [&] {
-        loaded.rows = readRows(connection, source);
+        loaded.rows = readRows(connection, keyOf(source));
         loaded.stamp = connection.changeStamp();
         return loaded.rows != nullptr;
     });
@@ -183,7 +201,7 @@ bool StoredOrder::underReadLock(DataConnection& connection, const std::function<
     const QByteArray expected = db ? keptFingerprint(connection.path()) : QByteArray();
     if (expected.isEmpty() || !usesRollbackJournal(connection) || !run(db, "BEGIN"))
         return false;
-    const bool done = takeReadLock(connection) && fingerprint(connection.path()) == expected && read();
+    const bool done = takeReadLock(connection) && fingerprint(db) == expected && read();
     run(db, "COMMIT");
     return done;
 }

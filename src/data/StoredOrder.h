@@ -8,6 +8,8 @@
 #include <functional>
 #include <memory>
 
+struct sqlite3;
+
 // The name order of the directory last shown, kept in the book when the program closes so that
 // the next session opens it without reading and sorting every name again.
 //
@@ -32,7 +34,7 @@ public:
     static QString fingerprintPath(const QString& databasePath);
 
 private:
-    static QByteArray fingerprint(const QString& databasePath);
+    static QByteArray fingerprint(sqlite3* db);
     static bool standsAsKept(DataConnection& connection, const QString& source);
     static bool underReadLock(DataConnection& connection, const std::function<bool()>& read);
 };
