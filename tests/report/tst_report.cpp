@@ -1,6 +1,7 @@
 // The directory report read back from its PDF, and the about window.
 #include "AppLook.h"
 #include "DirectoryReport.h"
+#include "FileSizeLimit.h"
 #include "HelpWindow.h"
 #include "MainForm.h"
 #include "MainWindowUser.h"
@@ -14,6 +15,7 @@
 #include "ToolbarCommand.h"
 #include "WindowTestFixture.h"
 
+#include <QAction>
 #include <QGuiApplication>
 #include <QPrinter>
 #include <QProcess>
@@ -62,6 +64,7 @@ private slots:
     void manyContactsSpanPagesWithHeadingsOnEach();
     void dateAndTimeReplaceTheirMarks();
     void printDoesNothingOnTheDirectoryList();
+    void thePreviewsPdfNeverHarmsAnOlderFileOrTheBook();
     void helpWindowOpensTwiceAndCloses();
 
 private:
@@ -186,6 +189,66 @@ void TestReport::printDoesNothingOnTheDirectoryList()
     m_form->toolbarButtonPressed(toolbarPosition(ToolbarCommand::Print));
     QTest::qWait(400);
     QVERIFY(!previewed);
+}
+
+void TestReport::thePreviewsPdfNeverHarmsAnOlderFileOrTheBook()
+{
+    const QString code = m_db->addDirectory(QStringLiteral("العمل"));
+    for (int i = 0; i < 200; ++i)
+        m_db->addContact(QStringLiteral("جهة %1").arg(i), code, {QStringLiteral("0100%1").arg(i)});
+    m_form = MainWindowUser::start();
+    QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("العمل")));
+    m_form->openSelectedDirectory();
+
+    // An older PDF of that name, and a link named like a PDF that points at the book.
+    const QString older = m_out.filePath(QStringLiteral("older.pdf"));
+    QFile previous(older);
+    QVERIFY(previous.open(QIODevice::WriteOnly));
+    previous.write("%PDF-1.4 an older report\n%%EOF\n");
+    previous.close();
+    const QByteArray olderBytes = QByteArray("%PDF-1.4 an older report\n%%EOF\n");
+    const QString link = m_out.filePath(QStringLiteral("book.pdf"));
+    QVERIFY(QFile::link(m_db->path(), link));
+    const QByteArray book = [&] {
+        QFile file(m_db->path());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+
+    bool previewed = false;
+    ModalDriver::whenModal([&](QWidget* modal) {
+        previewed = true;
+        auto* pdf = modal->findChild<QAction*>(QStringLiteral("savepdf"));
+        QVERIFY(pdf);
+        // The disk fills up while the report is written: the older file stays whole.
+        {
+            FileSizeLimit limit(olderBytes.size() + 64);
+            m_chooser->answer(older);
+            pdf->trigger();
+        }
+        QCOMPARE(m_boxes->count(), 1);
+        QVERIFY(m_boxes->last().text.startsWith(QStringLiteral("لم يتم حفظ الملف")));
+        QFile kept(older);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), olderBytes);
+        // The book itself, behind a link, is never the target.
+        m_chooser->answer(link);
+        pdf->trigger();
+        QCOMPARE(m_boxes->count(), 2);
+        // With room, the report takes the older file's place whole.
+        m_chooser->answer(older);
+        pdf->trigger();
+        QCOMPARE(m_boxes->count(), 2);
+        QFile written(older);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        const QByteArray report = written.readAll();
+        QVERIFY(report.startsWith("%PDF") && report.size() > olderBytes.size());
+        modal->close();
+    });
+    m_form->toolbarButtonPressed(toolbarPosition(ToolbarCommand::Print));
+    QVERIFY(previewed);
+    QFile after(m_db->path());
+    QVERIFY(after.open(QIODevice::ReadOnly));
+    QCOMPARE(after.readAll(), book);
 }
 
 void TestReport::helpWindowOpensTwiceAndCloses()
