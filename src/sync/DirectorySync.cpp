@@ -526,19 +526,16 @@ bool DirectorySync::pushChange(const QString& href)
         QByteArray ifMatch = strong(state.etag);
         if (ifMatch.isEmpty()) {
             // No ETag to hold the write to: read the card first, and write only over the version agreed.
-            const DavResponse fresh = m_client.get(urlOf(href));
-            if (fresh.kind() == DavResponse::Kind::Gone) {
-                forgetCard(href);
-                return m_dataError.isEmpty();
-            }
-            if (!fresh.ok())
-                return stop(fresh);
-            if (CardMerge::read(fresh.body) != state.fields) {
-                if (!takeServerVersion(href, fresh))
+            bool read = true;
+            const std::optional<DavResponse> fresh = reread(href, read);
+            if (!fresh)
+                return read && m_dataError.isEmpty();
+            if (CardMerge::read(fresh->body) != state.fields) {
+                if (!takeServerVersion(href, *fresh))
                     return false;
                 continue;
             }
-            ifMatch = strong(fresh.etag());
+            ifMatch = strong(fresh->etag());
         }
         const DavResponse answer =
             ifMatch.isEmpty() ? m_client.putOver(urlOf(href), card) : m_client.put(urlOf(href), card, ifMatch);
@@ -546,14 +543,11 @@ bool DirectorySync::pushChange(const QString& href)
         case DavResponse::Kind::Done:
             return noteSent(href, row, card, answer);
         case DavResponse::Kind::Conflict: {
-            const DavResponse fresh = m_client.get(urlOf(href));
-            if (fresh.kind() == DavResponse::Kind::Gone) {
-                forgetCard(href);
-                return m_dataError.isEmpty();
-            }
-            if (!fresh.ok())
-                return stop(fresh);
-            if (!takeServerVersion(href, fresh))
+            bool read = true;
+            const std::optional<DavResponse> fresh = reread(href, read);
+            if (!fresh)
+                return read && m_dataError.isEmpty();
+            if (!takeServerVersion(href, *fresh))
                 return false;
             continue;
         }
@@ -576,16 +570,13 @@ bool DirectorySync::pushDeletion(const QString& href)
         const SyncCardState state = m_cards[href];
         QByteArray ifMatch = strong(state.etag);
         if (ifMatch.isEmpty()) {
-            const DavResponse fresh = m_client.get(urlOf(href));
-            if (fresh.kind() == DavResponse::Kind::Gone) {
-                forgetCard(href);
-                return m_dataError.isEmpty();
-            }
-            if (!fresh.ok())
-                return stop(fresh);
-            if (CardMerge::read(fresh.body) != state.fields)
-                return takeServerVersion(href, fresh); // changed there: the change keeps the contact
-            ifMatch = strong(fresh.etag());
+            bool read = true;
+            const std::optional<DavResponse> fresh = reread(href, read);
+            if (!fresh)
+                return read && m_dataError.isEmpty();
+            if (CardMerge::read(fresh->body) != state.fields)
+                return takeServerVersion(href, *fresh); // changed there: the change keeps the contact
+            ifMatch = strong(fresh->etag());
         }
         const DavResponse answer = m_client.remove(urlOf(href), ifMatch);
         switch (answer.kind()) {
@@ -596,18 +587,15 @@ bool DirectorySync::pushDeletion(const QString& href)
                 ++m_summary.deleted;
             return m_dataError.isEmpty();
         case DavResponse::Kind::Conflict: {
-            const DavResponse fresh = m_client.get(urlOf(href));
-            if (fresh.kind() == DavResponse::Kind::Gone) {
-                forgetCard(href);
-                return m_dataError.isEmpty();
-            }
-            if (!fresh.ok())
-                return stop(fresh);
-            if (CardMerge::read(fresh.body) != state.fields)
-                return takeServerVersion(href, fresh);
+            bool read = true;
+            const std::optional<DavResponse> fresh = reread(href, read);
+            if (!fresh)
+                return read && m_dataError.isEmpty();
+            if (CardMerge::read(fresh->body) != state.fields)
+                return takeServerVersion(href, *fresh);
             // Only the ETag moved on: delete again, held to the new one.
             SyncCardState renewed = state;
-            renewed.etag = fresh.etag();
+            renewed.etag = fresh->etag();
             m_cards[href] = renewed;
             continue;
         }
@@ -641,6 +629,22 @@ bool DirectorySync::pushNew(qint64 row)
         }
     }
     return true;
+}
+
+// The card as the server has it now. None when it is gone (then forgotten here: read stays true)
+// or could not be read (the sync stops: read is false).
+std::optional<DavResponse> DirectorySync::reread(const QString& href, bool& read)
+{
+    DavResponse fresh = m_client.get(urlOf(href));
+    if (fresh.kind() == DavResponse::Kind::Gone) {
+        forgetCard(href);
+        return std::nullopt;
+    }
+    if (!fresh.ok()) {
+        read = stop(fresh);
+        return std::nullopt;
+    }
+    return fresh;
 }
 
 // The server took the card. Without an ETag in its answer it may have changed the card as it

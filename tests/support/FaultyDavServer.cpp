@@ -1,13 +1,12 @@
 #include "FaultyDavServer.h"
 
-#include <QElapsedTimer>
+#include "PortWait.h"
+
 #include <QEventLoop>
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QTcpServer>
-#include <QTcpSocket>
-#include <QThread>
 
 namespace
 {
@@ -37,20 +36,7 @@ bool FaultyDavServer::start()
     m_process.start(QStringLiteral("python3"), {QStringLiteral(QAV_FAULTDAV), QStringLiteral("--port"),
                                                  QString::number(m_port), QStringLiteral("--recorder-port"),
                                                  QString::number(m_recorderPort)});
-    if (!m_process.waitForStarted(10000))
-        return false;
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < 20000) {
-        QTcpSocket socket;
-        socket.connectToHost(QHostAddress::LocalHost, m_port);
-        if (socket.waitForConnected(200))
-            return true;
-        if (m_process.state() == QProcess::NotRunning)
-            return false;
-        QThread::msleep(100);
-    }
-    return false;
+    return m_process.waitForStarted(10000) && portOpens(m_process, m_port);
 }
 
 QUrl FaultyDavServer::book() const

@@ -1,12 +1,10 @@
 #include "RadicaleServer.h"
 
 #include "CardDavClient.h"
+#include "PortWait.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTcpServer>
-#include <QTcpSocket>
-#include <QThread>
 
 RadicaleServer::RadicaleServer(bool tls) : m_tls(tls)
 {
@@ -52,20 +50,7 @@ bool RadicaleServer::start()
                         m_folder.filePath(QStringLiteral("users")), QStringLiteral("--auth-htpasswd-encryption"),
                         QStringLiteral("plain"), QStringLiteral("--rights-type"), QStringLiteral("owner_only"),
                         QStringLiteral("--auth-delay"), QStringLiteral("0")});
-    if (!m_process.waitForStarted(10000))
-        return false;
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < 20000) {
-        QTcpSocket socket;
-        socket.connectToHost(QHostAddress::LocalHost, m_port);
-        if (socket.waitForConnected(200))
-            return true;
-        if (m_process.state() == QProcess::NotRunning)
-            return false;
-        QThread::msleep(100);
-    }
-    return false;
+    return m_process.waitForStarted(10000) && portOpens(m_process, m_port);
 }
 
 void RadicaleServer::stop()
