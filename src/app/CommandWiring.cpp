@@ -46,6 +46,9 @@ void CommandWiring::install(MainForm& form)
     };
     form.commands.sync = [](MainForm& f) { SyncCommands::openWindow(f); };
     form.commands.moveContact = [](MainForm& f) {
+        // No contact selected, nothing to move (and never the one whose name is blank).
+        if (f.selectedContact().isEmpty())
+            return;
         MoveDir window(f);
         window.exec();
     };

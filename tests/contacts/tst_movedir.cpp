@@ -32,6 +32,7 @@ private slots:
 
     void listLeavesOutTheContactsDirectory();
     void moveWithoutAClickKeepsTheContact();
+    void nothingSelectedMovesNothing();
     void twoClicksThenMoveGoesToTheSecond();
     void closeChangesNothing();
     void onlyDirectoryGivesAnEmptyList();
@@ -112,6 +113,23 @@ void TestMoveDir::moveWithoutAClickKeepsTheContact()
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT dir FROM info WHERE name = ?"), {QStringLiteral("O'Hara")}), m_family);
     QCOMPARE(controls(*m_form).infolist->count(), 2);
     QCOMPARE(m_boxes->count(), 0);
+}
+
+void TestMoveDir::nothingSelectedMovesNothing()
+{
+    // Another tool left a contact without a name in the list; no contact is selected.
+    QVERIFY(m_db->reader().execute(QStringLiteral("INSERT INTO info (name, dir) VALUES ('', ?)"), {m_family}));
+    m_form->refreshAfterWrite(BookChange::Contacts);
+    controls(*m_form).infolist->activeView()->selectionModel()->clear();
+    bool opened = false;
+    ModalDriver::watchForModal([&](QWidget* modal) {
+        opened = true;
+        qobject_cast<MoveDir*>(modal)->CmdSave->click();
+    }, 300);
+    controls(*m_form).menus->movemag->trigger();
+    QTest::qWait(400);
+    QVERIFY(!opened);
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info WHERE dir = ?"), {m_family}), QStringLiteral("3"));
 }
 
 void TestMoveDir::twoClicksThenMoveGoesToTheSecond()
