@@ -277,7 +277,7 @@ int BatchCommands::syncBook(const CommandLine::Request& request)
         return password;
     });
     if (!summary.completed())
-        return fail(QStringLiteral("لم تكتمل المزامنة: %1").arg(summary.cancelled ? summary.text() : summary.error));
+        return fail(QStringLiteral("لم تكتمل المزامنة: %1").arg(summary.cancelled ? summary.text() : summary.error()));
     print(stdout, summary.text());
     return 0;
 }

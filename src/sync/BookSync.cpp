@@ -12,9 +12,11 @@ SyncSummary BookSync::run(DataConnection& connection, const std::vector<SyncLink
     for (const SyncLink& link : links) {
         const std::optional<QString> secret = password(link);
         if (!secret) {
-            if (total.error.isEmpty())
-                total.error = QStringLiteral("لا توجد كلمة مرور للمستخدم \"%1\" على الخادم %2")
-                                  .arg(link.user, QUrl(link.book).host());
+            if (total.stop == SyncSummary::Stop::None) {
+                total.stop = SyncSummary::Stop::NoPassword;
+                total.detail = link.user;
+                total.book = QUrl(link.book);
+            }
             continue;
         }
         CardDavClient client(link.user, *secret);

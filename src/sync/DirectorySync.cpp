@@ -5,7 +5,6 @@
 #include "DavRequests.h"
 #include "Multistatus.h"
 #include "PassedOver.h"
-#include "ServerMessages.h"
 #include "VCardWriter.h"
 
 #include <QDateTime>
@@ -79,7 +78,7 @@ SyncSummary DirectorySync::run(const Progress& progress)
 {
     m_progress = progress;
     if (directoryLocked()) {
-        m_summary.error = QStringLiteral("الدليل مقفل برمز حماية , لا يزامن دليل مقفل");
+        m_summary.stop = SyncSummary::Stop::Locked;
         return m_summary;
     }
     ServerChanges changes;
@@ -283,7 +282,8 @@ DirectorySync::Outcome DirectorySync::fetchWithSyncCollection(const QString& tok
         }
         asked = listing.syncToken;
     }
-    m_summary.error = QStringLiteral("لم تنته قائمة التغييرات التى أرسلها الخادم");
+    m_summary.stop = SyncSummary::Stop::EndlessListing;
+    m_summary.book = QUrl(m_link.book);
     return Outcome::Stopped;
 }
 
@@ -401,7 +401,8 @@ bool DirectorySync::applyServerChanges(ServerChanges& changes)
     m_total = int(steps.size());
 
     if (DataResult begun = m_connection.execute(QStringLiteral("BEGIN IMMEDIATE")); !begun) {
-        m_summary.error = QStringLiteral("تعذر حفظ ما جاء من الخادم في قاعدة البيانات: %1").arg(begun.error);
+        m_summary.stop = SyncSummary::Stop::Storage;
+        m_summary.detail = begun.error;
         return false;
     }
     const bool bulk = m_cards.empty() && planned.changed.size() >= kBulkCards;
@@ -425,7 +426,8 @@ bool DirectorySync::applyServerChanges(ServerChanges& changes)
     if (!m_dataError.isEmpty()) {
         PassedOver::note(m_connection.execute(QStringLiteral("ROLLBACK")), Q_FUNC_INFO);
         m_summary = SyncSummary{};
-        m_summary.error = QStringLiteral("تعذر حفظ ما جاء من الخادم في قاعدة البيانات: %1").arg(m_dataError);
+        m_summary.stop = SyncSummary::Stop::Storage;
+        m_summary.detail = m_dataError;
         return false;
     }
     m_done = m_total;
@@ -679,7 +681,9 @@ bool DirectorySync::takeServerVersion(const QString& href, const DavResponse& fr
 
 void DirectorySync::noteRefused(const QString& name, const DavResponse& answer)
 {
-    m_summary.refused.append(QStringLiteral("\"%1\": %2").arg(name, ServerMessages::failure(answer, answer.url)));
+    DavResponse kept = answer;
+    kept.body.clear();
+    m_summary.refused.append({name, kept});
 }
 
 // ---- this directory's contacts --------------------------------------------------------------
@@ -915,9 +919,14 @@ bool DirectorySync::step()
 // sync stops there.
 bool DirectorySync::stop(const DavResponse& answer)
 {
-    if (answer.failure == DavResponse::Failure::Cancelled)
+    if (answer.failure == DavResponse::Failure::Cancelled) {
         m_summary.cancelled = true;
-    else
-        m_summary.error = ServerMessages::failure(answer, QUrl(m_link.book));
+        return false;
+    }
+    m_summary.stop = SyncSummary::Stop::Server;
+    m_summary.answer = answer;
+    m_summary.answer.body.clear();
+    m_summary.answer.listing.reset();
+    m_summary.book = QUrl(m_link.book);
     return false;
 }

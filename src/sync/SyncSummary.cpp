@@ -1,5 +1,26 @@
 #include "SyncSummary.h"
 
+#include "ServerMessages.h"
+
+QString SyncSummary::error() const
+{
+    switch (stop) {
+    case Stop::None:
+        return QString();
+    case Stop::Server:
+        return ServerMessages::failure(answer, book);
+    case Stop::Locked:
+        return QStringLiteral("الدليل مقفل برمز حماية , لا يزامن دليل مقفل");
+    case Stop::Storage:
+        return QStringLiteral("تعذر حفظ ما جاء من الخادم في قاعدة البيانات: %1").arg(detail);
+    case Stop::EndlessListing:
+        return QStringLiteral("لم تنته قائمة التغييرات التى أرسلها الخادم %1").arg(book.host());
+    case Stop::NoPassword:
+        return QStringLiteral("لا توجد كلمة مرور للمستخدم \"%1\" على الخادم %2").arg(detail, book.host());
+    }
+    return QString();
+}
+
 void SyncSummary::add(const SyncSummary& other)
 {
     received += other.received;
@@ -10,8 +31,12 @@ void SyncSummary::add(const SyncSummary& other)
     refused += other.refused;
     unreadable += other.unreadable;
     readOnly |= other.readOnly;
-    if (error.isEmpty())
-        error = other.error;
+    if (stop == Stop::None && other.stop != Stop::None) {
+        stop = other.stop;
+        answer = other.answer;
+        book = other.book;
+        detail = other.detail;
+    }
     cancelled |= other.cancelled;
 }
 
@@ -20,8 +45,8 @@ QString SyncSummary::text() const
     QStringList lines;
     if (cancelled)
         lines << QStringLiteral("تم إلغاء المزامنة قبل أن تكتمل , لم يفقد شىء وستكمل المزامنة التالية العمل");
-    else if (!error.isEmpty())
-        lines << error << QStringLiteral("لم يفقد شىء , ستكمل المزامنة التالية العمل");
+    else if (stop != Stop::None)
+        lines << error() << QStringLiteral("لم يفقد شىء , ستكمل المزامنة التالية العمل");
     else
         lines << QStringLiteral("تمت المزامنة");
     lines << QStringLiteral("تم استلام: %1").arg(received) << QStringLiteral("تم إرسال: %1").arg(sent)
@@ -35,8 +60,9 @@ QString SyncSummary::text() const
         lines << QStringLiteral("دفتر العناوين للقراءة فقط: تم استلام ما فيه , ولم ترسل إليه التغييرات المحلية");
     if (!refused.isEmpty()) {
         lines << QStringLiteral("رفض الخادم: %1").arg(refused.size());
-        for (const QString& why : refused)
-            lines << QStringLiteral("  ") + why;
+        for (const Refusal& refusal : refused)
+            lines << QStringLiteral("  \"%1\": %2").arg(refusal.name,
+                                                     ServerMessages::failure(refusal.answer, refusal.answer.url));
     }
     if (unreadable > 0)
         lines << QStringLiteral("بطاقات غير مفهومة على الخادم لم تستلم: %1").arg(unreadable);

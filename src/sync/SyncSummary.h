@@ -1,25 +1,48 @@
 #pragma once
 
+#include "DavResponse.h"
+
 #include <QList>
 #include <QPair>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 
-// What a sync did, for the summary the user reads afterwards and for the command line.
+// What a sync did, for the summary the user reads afterwards and for the command line. Why a
+// sync stopped is kept as a code with what it concerns; error() and text() say it in Arabic.
 struct SyncSummary {
+    enum class Stop {
+        None,
+        Server,         // the server's answer (or its absence) in answer
+        Locked,         // the directory is locked
+        Storage,        // the book could not take the server's changes; detail: the database's words
+        EndlessListing, // the server's list of changes never ended
+        NoPassword,     // no password for the account; detail: the user name
+    };
+    // A contact the server would not take, and its answer.
+    struct Refusal {
+        QString name;
+        DavResponse answer;
+    };
+
     int received = 0;
     int sent = 0;
     int deleted = 0;
     // Contacts changed on both sides: the name, and the name the local version was kept under.
     QList<QPair<QString, QString>> conflicts;
     QList<QPair<QString, QString>> renamed; // the server's name, the name it was given here
-    QStringList refused;  // contacts the server would not take, each with its reason
-    int unreadable = 0;   // cards that are not cards (read again next time)
+    QList<Refusal> refused;
+    int unreadable = 0;    // cards that are not cards (read again next time)
     bool readOnly = false; // the user may not write to the book: it was synced one way, server to book
-    QString error;         // why the sync stopped, in Arabic; empty when it completed
+    Stop stop = Stop::None;
+    DavResponse answer; // Server: the answer that stopped the sync, without its body
+    QUrl book;          // the address book the stop concerns
+    QString detail;
     bool cancelled = false;
 
-    bool completed() const { return error.isEmpty() && !cancelled; }
+    bool completed() const { return stop == Stop::None && !cancelled; }
+    // Why the sync stopped, in Arabic; empty when it completed.
+    QString error() const;
     void add(const SyncSummary& other);
     QString text() const;
 };

@@ -72,7 +72,7 @@ void TestSync::twoBooksStayInStep()
     b.add(QStringLiteral("Bob"), mobile(QStringLiteral("555")));
     QVERIFY(a.sync().completed());
     SyncSummary first = b.sync();
-    QVERIFY2(first.completed(), qPrintable(first.error));
+    QVERIFY2(first.completed(), qPrintable(first.error()));
     QCOMPARE(first.received, 2);
     QCOMPARE(first.sent, 1);
     QVERIFY(a.sync().completed());
@@ -208,7 +208,7 @@ void TestSync::aCardChangedThereWhileSyncingIsNotOverwritten()
         return true;
     });
     QVERIFY(otherWrote);
-    QVERIFY2(summary.completed(), qPrintable(summary.error));
+    QVERIFY2(summary.completed(), qPrintable(summary.error()));
     QCOMPARE(summary.conflicts.size(), 1);
     QCOMPARE(a.contacts().value(QStringLiteral("Laila")).value(2), QStringLiteral("from b"));
     QCOMPARE(a.contacts().value(QStringLiteral("Laila (نسخة محلية)")).value(2), QStringLiteral("from a"));
@@ -235,7 +235,7 @@ void TestSync::theServerGoesDownInTheMiddle()
 
     QVERIFY(m_server->start());
     const SyncSummary rest = a.sync();
-    QVERIFY2(rest.completed(), qPrintable(rest.error));
+    QVERIFY2(rest.completed(), qPrintable(rest.error()));
     QCOMPARE(cut.sent + rest.sent, 300);
     QCOMPARE(a.contacts(), before);
     QVERIFY(b.sync().completed());
@@ -248,7 +248,7 @@ void TestSync::aFirstSyncOfThousandsOfCards()
     RadicaleBook a(m_book), b(m_book);
     for (RadicaleBook* side : {&a, &b}) {
         const SyncSummary first = side->sync();
-        QVERIFY2(first.completed(), qPrintable(first.error));
+        QVERIFY2(first.completed(), qPrintable(first.error()));
         QCOMPARE(first.received, 1500);
     }
     // The cards are known one by one afterwards: a change to one is one change, never a second copy.
