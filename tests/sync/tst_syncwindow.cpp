@@ -91,10 +91,15 @@ void TestSyncWindow::linkFromTheToolsMenuAndSync()
             QVERIFY(window);
             QCOMPARE(window->directory->currentText(), QStringLiteral("العائلة"));
             QCOMPARE(window->linkState->text(), QStringLiteral("غير مربوط بدفتر عناوين"));
-            window->server->setText(m_server->serverUrl().toString());
-            window->user->setText(RadicaleServer::kUser);
-            window->password->setText(RadicaleServer::kPassword);
+            // The user name and password typed into the address go to their own fields.
+            QUrl typed = m_server->serverUrl();
+            typed.setUserName(RadicaleServer::kUser);
+            typed.setPassword(RadicaleServer::kPassword);
+            window->server->setText(typed.toString());
             window->findBooks->click();
+            QCOMPARE(window->user->text(), RadicaleServer::kUser);
+            QCOMPARE(window->password->text(), RadicaleServer::kPassword);
+            QCOMPARE(window->server->text(), m_server->serverUrl().toString());
             QCOMPARE(window->books->count(), 2);
             QCOMPARE(window->books->item(0)->text(), QStringLiteral("دفتر عناوين جديد باسم الدليل"));
             QCOMPARE(window->books->currentRow(), 1); // the book that is there already
