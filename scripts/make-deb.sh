@@ -9,3 +9,7 @@ cmake --build build-deb --target qavtelephone qav_packaging
 (cd build-deb && cpack -G DEB)
 mv build-deb/qavtelephone_*_amd64.deb .
 ls qavtelephone_*_amd64.deb
+# Debian's own checks, where lintian is installed: errors fail the build of the package.
+if command -v lintian >/dev/null; then
+    lintian --fail-on error qavtelephone_*_amd64.deb
+fi

@@ -6,8 +6,7 @@ class MainForm;
 class QLineEdit;
 class RecordListView;
 
-// Move_Dir: moves the selected contact to another directory, chosen from a list of all the
-// others.
+// Moves the selected contact to another directory, chosen from a list of all the others.
 class MoveDir : public SmallDialog
 {
     Q_OBJECT

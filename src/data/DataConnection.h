@@ -37,10 +37,12 @@ public:
     bool isOpen() const { return m_db != nullptr; }
     QString path() const { return m_path; }
 
-    // Runs one statement that returns no rows. Committed before it returns.
+    // Runs one statement that returns no rows. Outside a transaction it is committed before it
+    // returns; inside one, with it.
     DataResult execute(const QString& sql, const QStringList& values = {});
 
-    // Runs a query and hands each row to the callback as text columns.
+    // Runs a query and hands each row to the callback as the statement standing on that row
+    // (read its columns with columnText and SQLite's column functions).
     using RowCallback = std::function<void(sqlite3_stmt*)>;
     DataResult query(const QString& sql, const QStringList& values, const RowCallback& onRow);
     // The first column of the first row; fails when there is no row.

@@ -4,7 +4,7 @@
 
 class MainForm;
 
-// Dir_Delpass: removes the password of the selected directory once it is typed correctly.
+// Removes the password of the selected directory once it is typed correctly.
 class DirDelPass : public SmallDialog
 {
     Q_OBJECT

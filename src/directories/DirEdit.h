@@ -4,7 +4,7 @@
 
 class MainForm;
 
-// Dir_edit: the name of a new directory ("add") or the new name of the selected one ("edit").
+// The name of a new directory ("add") or the new name of the selected one ("edit").
 class DirEdit : public SmallDialog
 {
     Q_OBJECT

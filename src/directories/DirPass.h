@@ -4,7 +4,7 @@
 
 class MainForm;
 
-// Dir_pass: asks for the password of a locked directory before it opens.
+// Asks for the password of a locked directory before it opens.
 class DirPass : public SmallDialog
 {
     Q_OBJECT

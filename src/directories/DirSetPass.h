@@ -4,7 +4,7 @@
 
 class MainForm;
 
-// Dir_Setpass: locks the selected directory with a password typed twice.
+// Locks the selected directory with a password typed twice.
 class DirSetPass : public SmallDialog
 {
     Q_OBJECT

@@ -141,8 +141,8 @@ MainForm::MainForm() : m_menuSkin(new SkinHookMenu(this)), m_menus(new MainMenus
         m_menuSkin->addMenu(menu);
     connectMenus();
 
-    // Every control keeps its name of the design as its object name, so either name finds it.
-    const std::pair<QObject*, const char*> designNames[] = {
+    // Object names for code and tests, the names the program's documents use for the controls.
+    const std::pair<QObject*, const char*> objectNames[] = {
         {m_toolbar, "SkinToolBar1"},       {m_topBar, "Picture1"},
         {m_searchFrame, "Frame1"},         {m_searchBox, "txtSearch"},
         {m_searchButton, "cmdsearch"},     {m_body, "body"},
@@ -154,7 +154,7 @@ MainForm::MainForm() : m_menuSkin(new SkinHookMenu(this)), m_menus(new MainMenus
         {m_editButton, "CmdEdit"},         {m_deleteButton, "cmdDelete"},
         {m_menuSkin, "SkinHookMenu1"},     {m_menus, "menus"},
     };
-    for (const auto& [control, name] : designNames)
+    for (const auto& [control, name] : objectNames)
         control->setObjectName(QLatin1String(name));
 
     connect(m_toolbar, &SkinToolBar::buttonPressed, this, &MainForm::toolbarButtonPressed);

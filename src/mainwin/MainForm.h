@@ -34,7 +34,7 @@ enum class BookChange {
 // contacts; the toolbar and popup menus that route every command; search; the status bar with
 // the counts. Its controls are its own: the commands of the other windows read and change what
 // they need through the small interface below, and a test or a driver finds a control by its
-// object name, which is the control's name in the design (infodirlist, statbar, dir, ...).
+// object name (infodirlist, statbar, dir, ...).
 class MainForm : public QWidget
 {
     Q_OBJECT

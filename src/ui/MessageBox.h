@@ -6,7 +6,7 @@
 
 class QWidget;
 
-// What a message box is asked to show. The flags are the classic message-box flags: buttons in
+// What a message box is asked to show. The flags are numbers other code may store: buttons in
 // the low bits (0 OK, 1 OK/Cancel, 2 Abort/Retry/Ignore, 3 Yes/No/Cancel, 4 Yes/No,
 // 5 Retry/Cancel), the icon (0x10 stop, 0x20 question, 0x30 exclamation, 0x40 information),
 // the default button (0x100 second, 0x200 third), 0x80000 right-aligned text and 0x100000

@@ -12,9 +12,9 @@ class QAbstractItemView;
 class RecordListModel;
 class RowSet;
 
-// A list view in the manner of the classic common control: items with sub-items under column
-// headers, shown either side by side in columns (view 2, list) or one row per item (view 3,
-// report). Columns of width 0 are carried but never shown.
+// A list of items with sub-items under column headers, shown either side by side in columns
+// (view 2, list) or one row per item (view 3, report). Columns of width 0 are carried but never
+// shown: they hold what the program needs beside the text (a directory's code, say).
 class RecordListView : public QWidget
 {
     Q_OBJECT
@@ -42,7 +42,7 @@ public:
     QString subItem(int row, int column) const;
     RecordListModel* model() const { return m_model; }
 
-    // The selected item, or -1. After a fill the first item is selected, as in the classic control.
+    // The selected item, or -1. After a fill the first item is selected, so Enter acts at once.
     int selectedRow() const;
     // Lists where a selection means a choice the user has not made yet start with none.
     void setSelectFirstOnFill(bool select) { m_selectFirst = select; }

@@ -66,7 +66,9 @@ void TestInstallation::installedTreeIsCompleteAndValid()
         QStringLiteral("share/icons/hicolor/48x48/apps/org.qav.telephone.png"),
         QStringLiteral("share/icons/hicolor/256x256/apps/org.qav.telephone.png"),
         QStringLiteral("share/qavtelephone/bg.wav"),
-        QStringLiteral("share/man/man1/qavtelephone.1"),
+        QStringLiteral("share/man/man1/qavtelephone.1.gz"),
+        QStringLiteral("share/doc/qavtelephone/changelog.gz"),
+        QStringLiteral("share/doc/qavtelephone/copyright"),
     };
     for (const QString& file : expected)
         QVERIFY2(QFileInfo(m_prefix.filePath(file)).size() > 0, qPrintable(file));

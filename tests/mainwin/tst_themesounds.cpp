@@ -99,7 +99,7 @@ void TestThemeSounds::lowerCaseThemeAppliesNothing()
     QVERIFY(!controls(*m_form).menus->themeblue->isChecked());
     QVERIFY(!controls(*m_form).menus->themegreen->isChecked());
     QVERIFY(!controls(*m_form).menus->themesilver->isChecked());
-    QCOMPARE(controls(*m_form).SkinToolBar1->colorScheme(), 2); // as designed
+    QCOMPARE(controls(*m_form).SkinToolBar1->colorScheme(), 2); // blue, the first start's theme
     QCOMPARE(SettingsStore::read(kApp, QStringLiteral("Theme"), QStringLiteral("Color"), QString()),
              QStringLiteral("blue"));
 }

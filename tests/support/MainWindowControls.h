@@ -12,8 +12,8 @@
 #include <QLabel>
 #include <QLineEdit>
 
-// The main window's controls as a test or a driver finds them: by their names in the design,
-// which the window gives them as object names. Nothing here reaches into the window itself.
+// The main window's controls as a test or a driver finds them: by the object names the window
+// gives them. Nothing here reaches into the window itself.
 struct MainWindowControls {
     explicit MainWindowControls(const MainForm& form)
         : SkinToolBar1(find<SkinToolBar>(form, "SkinToolBar1")), Picture1(find<QWidget>(form, "Picture1")),
