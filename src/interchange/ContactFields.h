@@ -6,7 +6,7 @@
 // One contact as it travels between address books: the nine values a person types, without
 // the directory it belongs to.
 struct ContactFields {
-    QString name, hometel, jobtel, mobil, fax, address, email, org, moreinfo;
+    QString name{}, hometel{}, jobtel{}, mobil{}, fax{}, address{}, email{}, org{}, moreinfo{};
 
     // The values in the column order of the contacts table, then dir.
     QStringList row(const QString& dir) const

@@ -36,11 +36,11 @@ public:
 
 private:
     struct ServerCard {
-        QString href;
-        QByteArray etag;
-        QByteArray vcard;
-        ContactFields fields; // what this program reads from the card
-        QString uid;
+        QString href{};
+        QByteArray etag{};
+        QByteArray vcard{};
+        ContactFields fields{}; // what this program reads from the card
+        QString uid{};
         bool readable = true;
     };
     struct ServerChanges {

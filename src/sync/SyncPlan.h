@@ -17,16 +17,16 @@ class SyncPlan
 public:
     // A card as the server has it now.
     struct ServerCard {
-        QString href;
-        QByteArray etag;
-        ContactFields fields;
-        QString uid;
+        QString href{};
+        QByteArray etag{};
+        ContactFields fields{};
+        QString uid{};
     };
     // A card both sides agreed on at the last sync, and the contact it belongs to here (0: gone here).
     struct Agreed {
-        ContactFields fields;
+        ContactFields fields{};
         qint64 row = 0;
-        QString uid;
+        QString uid{};
     };
 
     enum class Action {
@@ -40,11 +40,11 @@ public:
         Move,     // the card moved to another address on the server (same UID): noted under the new one
     };
     struct Step {
-        Action action;
-        QString href;
+        Action action{};
+        QString href{};
         qint64 row = 0;
-        ContactFields fields; // what the contact holds afterwards (Insert, Update, Merge, KeepBoth)
-        QString from;         // Move: the card's former address
+        ContactFields fields{}; // what the contact holds afterwards (Insert, Update, Merge, KeepBoth)
+        QString from{};         // Move: the card's former address
     };
 
     // Each field that both sides changed, and changed differently; empty when the merge is clean.

@@ -10,9 +10,9 @@ class QWidget;
 struct FileChooserRequest {
     enum class Kind { Folder, OpenFile, SaveFile };
     Kind kind = Kind::Folder;
-    QString title;
-    QString filter;
-    QString defaultSuffix; // save: added to a typed name without one, before asking to replace
+    QString title{};
+    QString filter{};
+    QString defaultSuffix{}; // save: added to a typed name without one, before asking to replace
 };
 
 // Every file and folder chooser of the program goes through here, so a test can answer in
