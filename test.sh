@@ -3,6 +3,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh
+# The tree stays as its .clang-format lays it out.
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQAV_SANITIZE=ON -DQAV_TESTS=ON
 cmake --build build-test
 export QT_QPA_PLATFORM=offscreen

@@ -7,14 +7,17 @@
 #include "SharedData.h"
 #include "SkinStatusBar.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QAbstractItemView>
 #include <QLineEdit>
 #include <QScrollBar>
 
-BenchScenario::BenchScenario(const QString& folder) { SharedData::setProgramFolder(folder); }
+BenchScenario::BenchScenario(const QString& folder)
+{
+    SharedData::setProgramFolder(folder);
+}
 
 BenchScenario::~BenchScenario() = default;
 
@@ -75,13 +78,16 @@ double BenchScenario::saveContact(const QString& name)
     });
 }
 
-void BenchScenario::goBack() { m_form->GoBack(); }
+void BenchScenario::goBack()
+{
+    m_form->GoBack();
+}
 
 double BenchScenario::scrollThrough(int* steps)
 {
     QAbstractItemView* view = controls(*m_form).infolist->activeView();
-    QScrollBar* bar = view->horizontalScrollBar()->maximum() > 0 ? view->horizontalScrollBar()
-                                                                   : view->verticalScrollBar();
+    QScrollBar* bar =
+        view->horizontalScrollBar()->maximum() > 0 ? view->horizontalScrollBar() : view->verticalScrollBar();
     double slowest = 0;
     int count = 0;
     for (int value = bar->minimum(); value <= bar->maximum(); value += std::max(1, bar->pageStep())) {

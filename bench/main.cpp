@@ -22,7 +22,8 @@
 #include <unistd.h>
 #include <vector>
 
-namespace {
+namespace
+{
 
 double median(std::vector<double> values)
 {
@@ -30,8 +31,8 @@ double median(std::vector<double> values)
     return values.empty() ? 0 : values[values.size() / 2];
 }
 
-const QString kHit = QStringLiteral("Zoë");      // about 1% of the names
-const QString kMiss = QStringLiteral("qqqqq");   // none
+const QString kHit = QStringLiteral("Zoë");    // about 1% of the names
+const QString kMiss = QStringLiteral("qqqqq"); // none
 
 int check(BenchScenario& run)
 {
@@ -54,9 +55,8 @@ int check(BenchScenario& run)
         sorted = sorted && !order.lessThan(list->itemText(i), list->itemText(i - 1));
     expect(sorted, "names in order from first to last");
     QString expectedHits;
-    (void)SharedData::connection().scalar(
-        QStringLiteral("SELECT count(*) FROM info WHERE dir = '1' AND name LIKE ?"), {QLatin1Char('%') + kHit + QLatin1Char('%')},
-        expectedHits);
+    (void)SharedData::connection().scalar(QStringLiteral("SELECT count(*) FROM info WHERE dir = '1' AND name LIKE ?"),
+                                          {QLatin1Char('%') + kHit + QLatin1Char('%')}, expectedHits);
     run.search(kHit);
     expect(list->count() == expectedHits.toInt() && list->count() > 0, "search finds the same rows as SQL");
     run.search(kMiss);

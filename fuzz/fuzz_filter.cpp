@@ -11,7 +11,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-namespace {
+namespace
+{
 
 DataConnection& database()
 {
@@ -24,8 +25,16 @@ DataConnection& database()
         const char* names[] = {"أحمد علي", "O'Brien", "100% Cotton", "under_score", "Zoë", "على", "مدرسة", ""};
         for (const char* name : names)
             (void)connection.execute(QStringLiteral("insert into info values(?,?,?,?,?,?,?,?,?,?)"),
-                                     {QString::fromUtf8(name), QStringLiteral("0100"), {}, {}, {}, {}, {}, {},
-                                      QStringLiteral("note"), QStringLiteral("1")});
+                                     {QString::fromUtf8(name),
+                                      QStringLiteral("0100"),
+                                      {},
+                                      {},
+                                      {},
+                                      {},
+                                      {},
+                                      {},
+                                      QStringLiteral("note"),
+                                      QStringLiteral("1")});
     }
     return connection;
 }
@@ -50,8 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!rows.openContacts(QStringLiteral("1")))
         std::abort();
     const qsizetype all = rows.recordCount();
-    if (!rows.setFilter(RecordFilter::contains(column, typed)) || rows.recordCount() < 0 ||
-        rows.recordCount() > all)
+    if (!rows.setFilter(RecordFilter::contains(column, typed)) || rows.recordCount() < 0 || rows.recordCount() > all)
         std::abort();
     (void)RecordFilter::contains(column, typed).text();
     return 0;

@@ -15,8 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // What we write we must read back the same (values without carriage returns).
     std::vector<ContactFields> clean;
     for (ContactFields c : reader.contacts()) {
-        for (QString* field : {&c.name, &c.hometel, &c.jobtel, &c.mobil, &c.fax, &c.address, &c.email, &c.org,
-                               &c.moreinfo})
+        for (QString* field :
+             {&c.name, &c.hometel, &c.jobtel, &c.mobil, &c.fax, &c.address, &c.email, &c.org, &c.moreinfo})
             field->remove(QLatin1Char('\r'));
         if (c.name.trimmed().isEmpty() || c.address.trimmed().isEmpty() != c.address.isEmpty() ||
             c.org.contains(QLatin1Char(';')))

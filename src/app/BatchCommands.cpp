@@ -5,8 +5,8 @@
 #include "BookFiles.h"
 #include "BookSync.h"
 #include "CardDavClient.h"
-#include "ContactFileReader.h"
 #include "ContactExporter.h"
+#include "ContactFileReader.h"
 #include "ContactImporter.h"
 #include "PassedOver.h"
 #include "SecretStore.h"
@@ -20,7 +20,8 @@
 
 #include <cstdio>
 
-namespace {
+namespace
+{
 
 constexpr int kMaxDirectoryName = 40;
 constexpr qint64 kMaxImportBytes = 256 * 1024 * 1024;
@@ -155,10 +156,9 @@ int BatchCommands::importFile(const CommandLine::Request& request)
     if (const QString refused = refusedPassword(directory, name, request.passwordFile); !refused.isEmpty())
         return fail(refused);
     // A directory that is not there yet is made in the import's own transaction.
-    const ImportSummary summary =
-        directory.code.isEmpty()
-            ? ContactImporter::intoNewDirectory(SharedData::connection(), contents, name)
-            : ContactImporter::run(SharedData::connection(), contents, directory.code);
+    const ImportSummary summary = directory.code.isEmpty()
+                                      ? ContactImporter::intoNewDirectory(SharedData::connection(), contents, name)
+                                      : ContactImporter::run(SharedData::connection(), contents, directory.code);
     if (!summary.error.isEmpty())
         return fail(QStringLiteral("تعذر الاستيراد , لم يتغير شىء: %1").arg(summary.error));
     print(stdout, summary.text());
@@ -170,8 +170,7 @@ int BatchCommands::exportDirectory(const CommandLine::Request& request)
     const Directory directory = findDirectory(request.directory.trimmed());
     if (directory.code.isEmpty())
         return fail(QStringLiteral("لا يوجد دليل باسم \"%1\"").arg(request.directory));
-    if (const QString refused = refusedPassword(directory, request.directory, request.passwordFile);
-        !refused.isEmpty())
+    if (const QString refused = refusedPassword(directory, request.directory, request.passwordFile); !refused.isEmpty())
         return fail(refused);
     if (BookFiles::isBookFile(request.file, SharedData::databasePath()))
         return fail(QStringLiteral("لا يصدر إلى %1: هذا ملف دفتر الهاتف نفسه").arg(request.file));
@@ -181,8 +180,8 @@ int BatchCommands::exportDirectory(const CommandLine::Request& request)
     const auto contacts = ContactExporter::directoryContacts(SharedData::connection(), directory.code);
     // Written whole or not at all: an older file of that name survives a failed export.
     QSaveFile file(request.file);
-    if (!file.open(QIODevice::WriteOnly) || !BookFiles::makePrivate(file) || file.write(ContactExporter::encode(contacts, format)) < 0 ||
-        !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || !BookFiles::makePrivate(file) ||
+        file.write(ContactExporter::encode(contacts, format)) < 0 || !file.commit())
         return fail(QStringLiteral("تعذر حفظ الملف %1: %2").arg(request.file, file.errorString()));
     print(stdout, QStringLiteral("تم تصدير %1 من جهات الاتصال إلى الملف %2").arg(contacts.size()).arg(request.file));
     return 0;

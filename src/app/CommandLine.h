@@ -13,13 +13,13 @@ public:
 
     struct Request {
         enum class Action { Window, Done, Import, Export, Link, Sync } action = Action::Window;
-        int status = 0;        // Done: the exit status
-        QString file{};          // the file imported from or exported to
-        QString directory{};     // the directory imported into or exported
-        QString format{};        // export: vcard4, vcard3, csv, google-csv or outlook-csv
-        QString passwordFile{};  // a locked directory's password (the server's for --sync), in a file
-        QString url{};           // link: the address book's URL
-        QString user{};          // link: the user name on the server
+        int status = 0;                 // Done: the exit status
+        QString file{};                 // the file imported from or exported to
+        QString directory{};            // the directory imported into or exported
+        QString format{};               // export: vcard4, vcard3, csv, google-csv or outlook-csv
+        QString passwordFile{};         // a locked directory's password (the server's for --sync), in a file
+        QString url{};                  // link: the address book's URL
+        QString user{};                 // link: the user name on the server
         bool allowInsecureHttp = false; // link, sync: plain http to another machine is allowed
     };
 

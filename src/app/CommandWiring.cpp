@@ -19,7 +19,9 @@ void CommandWiring::install(MainForm& form)
     form.commands.renameDirectory = [](MainForm& f) { DirectoryCommands::rename(f); };
     form.commands.deleteDirectory = [](MainForm& f) { DirectoryDelete::run(f); };
     form.commands.lockDirectory = [](MainForm& f) { DirectoryCommands::lockOrUnlock(f); };
-    form.commands.askDirectoryPassword = [](MainForm& f, const QString& pass) { DirectoryCommands::askPassword(f, pass); };
+    form.commands.askDirectoryPassword = [](MainForm& f, const QString& pass) {
+        DirectoryCommands::askPassword(f, pass);
+    };
     form.commands.showEditor = [](MainForm& f, const QString& use) {
         if (use == QLatin1String("Add"))
             ContactCommands::add(f);

@@ -13,7 +13,8 @@
 #include <QApplication>
 #include <QDir>
 
-namespace {
+namespace
+{
 const QString kCaption = QStringLiteral("نسخ احتياطى لقاعدة البيانات");
 } // namespace
 

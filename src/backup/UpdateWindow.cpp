@@ -16,7 +16,8 @@
 #include <QApplication>
 #include <QDir>
 
-namespace {
+namespace
+{
 const QString kCaption = QStringLiteral("استرجاع قاعدة البيانات");
 } // namespace
 
@@ -75,8 +76,8 @@ void UpdateWindow::restore()
     // Nothing is replaced unless the copy that would go in place is a readable telephone book;
     // the chosen file itself is only read.
     QString staged;
-    if (DataResult valid = DatabaseFileCopy::stage(source, SharedData::databasePath(),
-                                                   QString::fromLatin1(Schema::kPassword), staged);
+    if (DataResult valid =
+            DatabaseFileCopy::stage(source, SharedData::databasePath(), QString::fromLatin1(Schema::kPassword), staged);
         !valid) {
         fail(CopyMessages::reason(valid.error));
         return;

@@ -10,7 +10,6 @@
 
 #include <QLineEdit>
 
-
 void ContactCommands::add(MainForm& form)
 {
     Editor editor(form);

@@ -15,7 +15,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-namespace {
+namespace
+{
 constexpr int kPreviewRows = 5;
 } // namespace
 

@@ -24,7 +24,8 @@
 #include <QScrollBar>
 #include <QTextCursor>
 
-namespace {
+namespace
+{
 
 // Everything on the panel stands this much higher in the window than on the panel.
 constexpr int kPanelTop = -240;
@@ -68,10 +69,8 @@ Editor::Editor(MainForm& main) : m_main(main)
 
     tname = addLine(QStringLiteral("tname"), QStringLiteral("الاسم"), 200, {240, 600, 5775, 375}, kRightLabels);
     org = addLine(QStringLiteral("org"), QStringLiteral("العمل"), 200, {240, 1080, 5775, 375}, kRightLabels);
-    address =
-        addLine(QStringLiteral("address"), QStringLiteral("العنوان"), 200, {240, 1560, 5775, 375}, kRightLabels);
-    hometel =
-        addLine(QStringLiteral("hometel"), QStringLiteral("ت/ منزل"), 20, {3840, 2040, 2175, 375}, kRightLabels);
+    address = addLine(QStringLiteral("address"), QStringLiteral("العنوان"), 200, {240, 1560, 5775, 375}, kRightLabels);
+    hometel = addLine(QStringLiteral("hometel"), QStringLiteral("ت/ منزل"), 20, {3840, 2040, 2175, 375}, kRightLabels);
     jobtel = addLine(QStringLiteral("jobtel"), QStringLiteral("ت/عمل"), 20, {240, 2040, 2175, 375}, kLeftLabels);
     mobil = addLine(QStringLiteral("mobil"), QStringLiteral("موبايل"), 20, {3840, 2520, 2175, 375}, kRightLabels);
     fax = addLine(QStringLiteral("fax"), QStringLiteral("فاكس"), 20, {240, 2520, 2175, 375}, kLeftLabels);
@@ -217,8 +216,8 @@ bool Editor::telephoneKey(QLineEdit* box, QKeyEvent* key)
     // Only printable characters are filtered: Tab, Escape, Delete, the arrows and the clipboard
     // keys keep their usual meaning.
     const QString text = key->text();
-    const bool printable = !text.isEmpty() && text.at(0).isPrint() &&
-                           !(key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier));
+    const bool printable =
+        !text.isEmpty() && text.at(0).isPrint() && !(key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier));
     if (!printable)
         return false;
     // Typed characters: digits only (Arabic-Indic digits are stored as 0-9).
@@ -280,11 +279,10 @@ void Editor::save()
         if (written && connection.changes() != 1)
             written = DataResult{false, QStringLiteral("no contact named %1").arg(key)};
     } else if (upperMode == QLatin1String("ADD")) {
-        written = connection.execute(
-            QStringLiteral("insert into info values(?,?,?,?,?,?,?,?,?,?)"),
-            {name, typed(hometel->text()), typed(jobtel->text()), typed(mobil->text()), typed(fax->text()),
-             typed(address->text()), typed(email->text()), typed(org->text()), typed(moreinfo->toPlainText()),
-             dir->text()});
+        written = connection.execute(QStringLiteral("insert into info values(?,?,?,?,?,?,?,?,?,?)"),
+                                     {name, typed(hometel->text()), typed(jobtel->text()), typed(mobil->text()),
+                                      typed(fax->text()), typed(address->text()), typed(email->text()),
+                                      typed(org->text()), typed(moreinfo->toPlainText()), dir->text()});
     }
     if (!written) {
         // A duplicate name in any directory, or any database failure: nothing is lost, the

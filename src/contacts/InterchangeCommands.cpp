@@ -1,14 +1,14 @@
 #include "InterchangeCommands.h"
 
+#include "BookFiles.h"
 #include "ContactExporter.h"
+#include "ContactFileReader.h"
 #include "ContactImporter.h"
 #include "CsvMappingDialog.h"
-#include "ContactFileReader.h"
 #include "CsvTable.h"
 #include "DirPass.h"
 #include "FileChooser.h"
 #include "MainForm.h"
-#include "BookFiles.h"
 #include "MessageBox.h"
 #include "PassedOver.h"
 #include "SharedData.h"
@@ -23,7 +23,8 @@
 #include <QProgressDialog>
 #include <QSaveFile>
 
-namespace {
+namespace
+{
 
 const QString kTitle = QStringLiteral("QAV Telephone");
 
@@ -144,8 +145,8 @@ void InterchangeCommands::exportDirectory(MainForm& form)
     const auto contacts = ContactExporter::directoryContacts(SharedData::connection(), form.currentDirectory());
     // Written whole or not at all: an older file of that name survives a failed export.
     QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly) || !BookFiles::makePrivate(file) || file.write(ContactExporter::encode(contacts, format)) < 0 ||
-        !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || !BookFiles::makePrivate(file) ||
+        file.write(ContactExporter::encode(contacts, format)) < 0 || !file.commit()) {
         tell(QStringLiteral("تعذر حفظ الملف: ") + file.errorString(), MessageBox::Critical);
         return;
     }

@@ -12,7 +12,8 @@
 
 #include <QLineEdit>
 
-namespace {
+namespace
+{
 // The background panel stands this much above the window's client area.
 constexpr int kPanelTop = 360;
 } // namespace

@@ -7,9 +7,13 @@
 
 #include <functional>
 
-namespace {
+namespace
+{
 
-DataResult failure(const QString& message) { return DataResult{false, message}; }
+DataResult failure(const QString& message)
+{
+    return DataResult{false, message};
+}
 
 DataConnection::DamageHandler& damageHandler()
 {
@@ -34,7 +38,10 @@ void foldFunction(sqlite3_context* context, int, sqlite3_value** args)
 
 DataConnection::DataConnection() = default;
 
-DataConnection::~DataConnection() { close(); }
+DataConnection::~DataConnection()
+{
+    close();
+}
 
 DataResult DataConnection::open(const QString& path, const QString& password, Access access)
 {
@@ -60,8 +67,8 @@ DataResult DataConnection::open(const QString& path, const QString& password, Ac
     }
     // A second copy of the program writing at the same moment makes us wait, not fail.
     sqlite3_busy_timeout(m_db, 5000);
-    sqlite3_create_function_v2(m_db, "qav_fold", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, foldFunction,
-                               nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(m_db, "qav_fold", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, foldFunction, nullptr,
+                               nullptr, nullptr);
 
     if (DataResult checked = Schema::verify(*this); !checked) {
         close();
@@ -111,7 +118,10 @@ void DataConnection::close()
     }
 }
 
-void DataConnection::setDamageHandler(DamageHandler handler) { damageHandler() = std::move(handler); }
+void DataConnection::setDamageHandler(DamageHandler handler)
+{
+    damageHandler() = std::move(handler);
+}
 
 DataResult DataConnection::lastError() const
 {
@@ -176,7 +186,10 @@ DataResult DataConnection::execute(const QString& sql, const QStringList& values
     return {};
 }
 
-int DataConnection::changes() const { return m_db ? sqlite3_changes(m_db) : 0; }
+int DataConnection::changes() const
+{
+    return m_db ? sqlite3_changes(m_db) : 0;
+}
 
 qint64 DataConnection::lastInsertRowId() const
 {

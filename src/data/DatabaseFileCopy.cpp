@@ -18,9 +18,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
-DataResult failure(const QString& reason) { return DataResult{false, reason}; }
+DataResult failure(const QString& reason)
+{
+    return DataResult{false, reason};
+}
 
 DataResult moveOver(const QString& from, const QString& to)
 {
@@ -52,7 +56,8 @@ DataResult DatabaseFileCopy::copyToTemporary(const QString& source, const QStrin
     }
     // A temporary file starts private (0600) and a copy without modeFrom stays so; a book put in
     // place of another takes the bits of the one it stands in for.
-    struct stat reference {};
+    struct stat reference {
+    };
     const QByteArray modePath = QFile::encodeName(modeFrom);
     if (!modeFrom.isEmpty() && QFileInfo::exists(modeFrom) && ::stat(modePath.constData(), &reference) == 0 &&
         ::fchmod(out.handle(), reference.st_mode & 07777) != 0)

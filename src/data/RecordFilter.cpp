@@ -4,7 +4,8 @@
 
 #include <QRegularExpression>
 
-namespace {
+namespace
+{
 
 // Column names come from the program, never from the user; this keeps it that way.
 QString checkedColumn(const QString& column)

@@ -11,30 +11,30 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace Schema {
+namespace Schema
+{
 
 QString ddl()
 {
-    return QStringLiteral(
-        "CREATE TABLE dirg (\n"
-        "  dirname TEXT NOT NULL DEFAULT '',\n"
-        "  code    INTEGER PRIMARY KEY AUTOINCREMENT,\n"
-        "  pass    TEXT NOT NULL DEFAULT '0'\n"
-        ");\n"
-        "CREATE TABLE info (\n"
-        "  name     TEXT NOT NULL DEFAULT '' UNIQUE,\n"
-        "  hometel  TEXT NOT NULL DEFAULT '',\n"
-        "  jobtel   TEXT NOT NULL DEFAULT '',\n"
-        "  mobil    TEXT NOT NULL DEFAULT '',\n"
-        "  fax      TEXT NOT NULL DEFAULT '',\n"
-        "  address  TEXT NOT NULL DEFAULT '',\n"
-        "  email    TEXT NOT NULL DEFAULT '',\n"
-        "  org      TEXT NOT NULL DEFAULT '',\n"
-        "  moreinfo TEXT NOT NULL DEFAULT '',\n"
-        "  dir      TEXT NOT NULL DEFAULT ''\n"
-        ");\n"
-        "CREATE INDEX info_dir_name ON info(dir, name);\n"
-        "CREATE UNIQUE INDEX dirg_dirname ON dirg(dirname);\n");
+    return QStringLiteral("CREATE TABLE dirg (\n"
+                          "  dirname TEXT NOT NULL DEFAULT '',\n"
+                          "  code    INTEGER PRIMARY KEY AUTOINCREMENT,\n"
+                          "  pass    TEXT NOT NULL DEFAULT '0'\n"
+                          ");\n"
+                          "CREATE TABLE info (\n"
+                          "  name     TEXT NOT NULL DEFAULT '' UNIQUE,\n"
+                          "  hometel  TEXT NOT NULL DEFAULT '',\n"
+                          "  jobtel   TEXT NOT NULL DEFAULT '',\n"
+                          "  mobil    TEXT NOT NULL DEFAULT '',\n"
+                          "  fax      TEXT NOT NULL DEFAULT '',\n"
+                          "  address  TEXT NOT NULL DEFAULT '',\n"
+                          "  email    TEXT NOT NULL DEFAULT '',\n"
+                          "  org      TEXT NOT NULL DEFAULT '',\n"
+                          "  moreinfo TEXT NOT NULL DEFAULT '',\n"
+                          "  dir      TEXT NOT NULL DEFAULT ''\n"
+                          ");\n"
+                          "CREATE INDEX info_dir_name ON info(dir, name);\n"
+                          "CREATE UNIQUE INDEX dirg_dirname ON dirg(dirname);\n");
 }
 
 DataResult create(const QString& path, const QString& password)
@@ -51,7 +51,8 @@ DataResult create(const QString& path, const QString& password)
     sqlite3* db = nullptr;
     // SQLITE_OPEN_EXCLUSIVE is not honoured for main databases, so the check above guards the
     // existing file; opening with CREATE on a path that appeared meanwhile is caught by verify().
-    if (sqlite3_open_v2(nativePath.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(nativePath.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+        SQLITE_OK) {
         const QString message = QString::fromUtf8(sqlite3_errmsg(db));
         sqlite3_close(db);
         return DataResult{false, message};

@@ -6,7 +6,8 @@
 
 // The layout of the telephone book file: two tables, the password that keys the file and the
 // indexes the program needs to stay fast. Other tools can build a compatible file from ddl().
-namespace Schema {
+namespace Schema
+{
 
 inline constexpr char kFileName[] = "Kib.bin";
 inline constexpr char kPassword[] = "tor$kq$wvl$8$1947";

@@ -8,7 +8,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-namespace {
+namespace
+{
 
 QString& folderOverride()
 {
@@ -44,7 +45,10 @@ QString SharedData::programFolder()
     return folder;
 }
 
-void SharedData::setProgramFolder(const QString& folder) { folderOverride() = folder; }
+void SharedData::setProgramFolder(const QString& folder)
+{
+    folderOverride() = folder;
+}
 
 QString SharedData::bookFolder()
 {

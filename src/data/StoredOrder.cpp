@@ -175,8 +175,9 @@ bool StoredOrder::standsAsKept(DataConnection& connection, const QString& source
 {
     QString kept;
     return underReadLock(connection, [&] {
-        return connection.scalar(QStringLiteral("SELECT count(*) FROM qav_name_order WHERE source = ?"), {keyOf(source)},
-                                  kept)
+        return connection
+                   .scalar(QStringLiteral("SELECT count(*) FROM qav_name_order WHERE source = ?"), {keyOf(source)},
+                           kept)
                    .ok &&
                kept == QLatin1String("1");
     });

@@ -1,6 +1,7 @@
 #include "TextFold.h"
 
-namespace {
+namespace
+{
 
 bool isDroppedMark(char16_t c)
 {
@@ -19,7 +20,10 @@ QString TextFold::fold(const QString& text)
         if (isDroppedMark(c))
             continue;
         switch (c) {
-        case 0x0622: case 0x0623: case 0x0625: case 0x0671:
+        case 0x0622:
+        case 0x0623:
+        case 0x0625:
+        case 0x0671:
             out += QChar(0x0627);
             continue;
         case 0x0649:
@@ -79,7 +83,10 @@ bool TextFold::foldUtf8(const unsigned char* text, int size, std::string& out)
             continue;
         char16_t folded = c;
         switch (c) {
-        case 0x0622: case 0x0623: case 0x0625: case 0x0671:
+        case 0x0622:
+        case 0x0623:
+        case 0x0625:
+        case 0x0671:
             folded = 0x0627;
             break;
         case 0x0649:

@@ -11,7 +11,7 @@ class DirPass : public SmallDialog
 public:
     explicit DirPass(MainForm& main);
 
-    QString pass; // the stored password of the directory being opened
+    QString pass;            // the stored password of the directory being opened
     bool verifyOnly = false; // only check the password (accept or reject), open nothing
     SkinTextBox* tpass;
     SkinButton* command1;

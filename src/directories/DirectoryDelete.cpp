@@ -5,7 +5,8 @@
 #include "MsgBoxHook.h"
 #include "SharedData.h"
 
-namespace {
+namespace
+{
 const QString kNotDeleted = QStringLiteral("عفوا .. لم يتم حذف الدليل , حدث خطأ فى قاعدة البيانات");
 } // namespace
 
@@ -46,10 +47,9 @@ void DirectoryDelete::run(MainForm& form)
     // By name and code, so that a namesake never goes with it, and only while no contact
     // refers to it, in the same statement: a contact saved meanwhile is never orphaned.
     DataConnection& connection = SharedData::connection();
-    const DataResult deleted = connection.execute(
-        QStringLiteral("delete from dirg where dirname = ? and code = ? "
-                       "and not exists (select 1 from info where dir = ?)"),
-        {name, code, code});
+    const DataResult deleted = connection.execute(QStringLiteral("delete from dirg where dirname = ? and code = ? "
+                                                                 "and not exists (select 1 from info where dir = ?)"),
+                                                  {name, code, code});
     if (!deleted || connection.changes() != 1)
         MessageBox::show(kNotDeleted, MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
     form.refreshAfterWrite(BookChange::DirectoriesAddedOrRemoved);

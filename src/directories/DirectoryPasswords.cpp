@@ -13,8 +13,9 @@ void DirectoryPasswords::warn(const QString& text)
 bool DirectoryPasswords::write(MainForm& form, const QString& pass)
 {
     DataConnection& connection = SharedData::connection();
-    const DataResult written = connection.execute(QStringLiteral("update dirg set pass = ? where dirname = ? and code = ?"),
-                                                  {pass, form.selectedDirectoryName(), form.selectedDirectoryCode()});
+    const DataResult written =
+        connection.execute(QStringLiteral("update dirg set pass = ? where dirname = ? and code = ?"),
+                           {pass, form.selectedDirectoryName(), form.selectedDirectoryCode()});
     if (!written || connection.changes() != 1) {
         // Never report a lock or an unlock that did not happen.
         MessageBox::show(QStringLiteral("عفوا .. لم يتم حفظ رمز الحماية , حدث خطأ فى قاعدة البيانات"),

@@ -29,39 +29,46 @@ QByteArray ContactExporter::encode(const std::vector<ContactFields>& contacts, F
         return CsvTable::write(rows);
     }
     if (format == Format::GoogleCsv) {
-        QList<QStringList> rows{{QStringLiteral("First Name"), QStringLiteral("Middle Name"), QStringLiteral("Last Name"),
-                                 QStringLiteral("Organization Name"), QStringLiteral("E-mail 1 - Label"),
-                                 QStringLiteral("E-mail 1 - Value"), QStringLiteral("Phone 1 - Label"),
-                                 QStringLiteral("Phone 1 - Value"), QStringLiteral("Phone 2 - Label"),
-                                 QStringLiteral("Phone 2 - Value"), QStringLiteral("Phone 3 - Label"),
-                                 QStringLiteral("Phone 3 - Value"), QStringLiteral("Phone 4 - Label"),
-                                 QStringLiteral("Phone 4 - Value"), QStringLiteral("Address 1 - Label"),
-                                 QStringLiteral("Address 1 - Formatted"), QStringLiteral("Notes")}};
-        auto labelled = [](const QString& label, const QString& value) {
-            return value.isEmpty() ? QString() : label;
-        };
+        QList<QStringList> rows{
+            {QStringLiteral("First Name"), QStringLiteral("Middle Name"), QStringLiteral("Last Name"),
+             QStringLiteral("Organization Name"), QStringLiteral("E-mail 1 - Label"),
+             QStringLiteral("E-mail 1 - Value"), QStringLiteral("Phone 1 - Label"), QStringLiteral("Phone 1 - Value"),
+             QStringLiteral("Phone 2 - Label"), QStringLiteral("Phone 2 - Value"), QStringLiteral("Phone 3 - Label"),
+             QStringLiteral("Phone 3 - Value"), QStringLiteral("Phone 4 - Label"), QStringLiteral("Phone 4 - Value"),
+             QStringLiteral("Address 1 - Label"), QStringLiteral("Address 1 - Formatted"), QStringLiteral("Notes")}};
+        auto labelled = [](const QString& label, const QString& value) { return value.isEmpty() ? QString() : label; };
         for (const ContactFields& c : contacts) {
             const PersonName name = PersonName::split(c.name);
-            rows << QStringList{name.given, name.middle, name.family, c.org,
-                                labelled(QStringLiteral("* Home"), c.email), c.email,
-                                labelled(QStringLiteral("Home"), c.hometel), c.hometel,
-                                labelled(QStringLiteral("Work"), c.jobtel), c.jobtel,
-                                labelled(QStringLiteral("Mobile"), c.mobil), c.mobil,
-                                labelled(QStringLiteral("Work Fax"), c.fax), c.fax,
-                                labelled(QStringLiteral("Home"), c.address), c.address, c.moreinfo};
+            rows << QStringList{name.given,
+                                name.middle,
+                                name.family,
+                                c.org,
+                                labelled(QStringLiteral("* Home"), c.email),
+                                c.email,
+                                labelled(QStringLiteral("Home"), c.hometel),
+                                c.hometel,
+                                labelled(QStringLiteral("Work"), c.jobtel),
+                                c.jobtel,
+                                labelled(QStringLiteral("Mobile"), c.mobil),
+                                c.mobil,
+                                labelled(QStringLiteral("Work Fax"), c.fax),
+                                c.fax,
+                                labelled(QStringLiteral("Home"), c.address),
+                                c.address,
+                                c.moreinfo};
         }
         return CsvTable::write(rows);
     }
     if (format == Format::OutlookCsv) {
-        QList<QStringList> rows{{QStringLiteral("First Name"), QStringLiteral("Middle Name"), QStringLiteral("Last Name"),
-                                 QStringLiteral("Company"), QStringLiteral("Home Street"), QStringLiteral("Home Phone"),
-                                 QStringLiteral("Business Phone"), QStringLiteral("Mobile Phone"),
-                                 QStringLiteral("Business Fax"), QStringLiteral("E-mail Address"),
-                                 QStringLiteral("Notes")}};
+        QList<QStringList> rows{{QStringLiteral("First Name"), QStringLiteral("Middle Name"),
+                                 QStringLiteral("Last Name"), QStringLiteral("Company"), QStringLiteral("Home Street"),
+                                 QStringLiteral("Home Phone"), QStringLiteral("Business Phone"),
+                                 QStringLiteral("Mobile Phone"), QStringLiteral("Business Fax"),
+                                 QStringLiteral("E-mail Address"), QStringLiteral("Notes")}};
         for (const ContactFields& c : contacts) {
             const PersonName name = PersonName::split(c.name);
-            rows << QStringList{name.given, name.middle, name.family, c.org,     c.address, c.hometel,
-                                c.jobtel,   c.mobil,     c.fax,      c.email,   c.moreinfo};
+            rows << QStringList{name.given, name.middle, name.family, c.org,   c.address, c.hometel,
+                                c.jobtel,   c.mobil,     c.fax,       c.email, c.moreinfo};
         }
         return CsvTable::write(rows);
     }

@@ -12,8 +12,8 @@ QString ImportSummary::text() const
         out += QStringLiteral("\nتم وضع %1 من الأرقام أو العناوين فى البيانات الإضافية لعدم وجود حقل خال لها.")
                    .arg(movedToNotes);
     if (incomplete > 0)
-        out += QStringLiteral("\n%1 من البطاقات غير مكتملة (انتهى الملف قبل نهايتها) وتم استيراد ما بها.")
-                   .arg(incomplete);
+        out +=
+            QStringLiteral("\n%1 من البطاقات غير مكتملة (انتهى الملف قبل نهايتها) وتم استيراد ما بها.").arg(incomplete);
     if (!skipped.isEmpty()) {
         out += QStringLiteral("\nلم يتم استيراد %1 :").arg(skipped.size());
         int shown = 0;
@@ -92,8 +92,8 @@ ImportSummary ContactImporter::inTransaction(DataConnection& connection, const s
     QString code = dir;
     bool done = true;
     if (!newDirectory.isEmpty()) {
-        if (DataResult made = connection.execute(QStringLiteral("INSERT INTO dirg (dirname, pass) VALUES (?, '0')"),
-                                                 {newDirectory});
+        if (DataResult made =
+                connection.execute(QStringLiteral("INSERT INTO dirg (dirname, pass) VALUES (?, '0')"), {newDirectory});
             made)
             code = QString::number(connection.lastInsertRowId());
         else {

@@ -15,8 +15,8 @@ class DataConnection;
 // What an import did: how many contacts were added, which were left out and why.
 struct ImportSummary {
     int added = 0;
-    int movedToNotes = 0; // values that found no field of their own
-    int incomplete = 0;   // cards cut off at the end of the file
+    int movedToNotes = 0;                   // values that found no field of their own
+    int incomplete = 0;                     // cards cut off at the end of the file
     QList<QPair<QString, QString>> skipped; // name, reason
     bool cancelled = false;
     QString error;
@@ -33,8 +33,8 @@ class ContactImporter
 {
 public:
     // progress(done, total) is called now and then; returning false cancels the whole import.
-    static ImportSummary run(DataConnection& connection, const std::vector<ContactFields>& contacts,
-                             const QString& dir, const std::function<bool(int, int)>& progress = {});
+    static ImportSummary run(DataConnection& connection, const std::vector<ContactFields>& contacts, const QString& dir,
+                             const std::function<bool(int, int)>& progress = {});
     // The same for what a file held; the summary also tells what the file's reading found.
     static ImportSummary run(DataConnection& connection, const ContactFileContents& contents, const QString& dir,
                              const std::function<bool(int, int)>& progress = {});

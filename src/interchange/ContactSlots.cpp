@@ -4,7 +4,8 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 bool fill(QString& slot, const QString& value)
 {

@@ -10,8 +10,8 @@
 // nothing. Telephone numbers are placed once all are known, those of a kind with a slot of its
 // own (home, work, mobile, fax) first, then those of unknown kind (home), then the rest: each to
 // the slot of its kind, else to a free voice slot in the fixed order home, mobile, work (a fax
-// only ever to the fax slot). An e-mail address and a postal address each have one slot. What does not fit is appended to the notes as
-// "label: value", one per line, and counted. A value already held is not added twice.
+// only ever to the fax slot). An e-mail address and a postal address each have one slot. What does not fit is appended
+// to the notes as "label: value", one per line, and counted. A value already held is not added twice.
 class ContactSlots
 {
 public:

@@ -8,12 +8,16 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 using T = CsvMapping::Target;
 using Kind = ContactSlots::PhoneKind;
 
-QString key(const QString& header) { return header.trimmed().toLower().remove(QLatin1Char('"')); }
+QString key(const QString& header)
+{
+    return header.trimmed().toLower().remove(QLatin1Char('"'));
+}
 
 // Places of the parts of an address, street first.
 enum AddressPlace { Street = 10, Extended = 20, PoBox = 30, City = 40, Region = 50, PostalCode = 60, Country = 70 };
@@ -23,30 +27,63 @@ const QHash<QString, T>& singleHeaders()
     static const QHash<QString, T> headers = [] {
         QHash<QString, T> h;
         const QStringList own = CsvMapping::ownHeaders();
-        const T ownTargets[] = {T::Name, T::HomeTel, T::JobTel, T::Mobil, T::Fax,
-                                T::Address, T::Email, T::Org, T::MoreInfo};
+        const T ownTargets[] = {T::Name,    T::HomeTel, T::JobTel, T::Mobil,   T::Fax,
+                                T::Address, T::Email,   T::Org,    T::MoreInfo};
         for (int i = 0; i < own.size(); ++i)
             h.insert(key(own[i]), ownTargets[i]);
         const std::pair<const char*, T> others[] = {
-            {"name", T::Name}, {"full name", T::Name}, {"display name", T::Name},
-            {"given name", T::FirstName}, {"first name", T::FirstName},
-            {"additional name", T::MiddleName}, {"middle name", T::MiddleName},
-            {"family name", T::LastName}, {"last name", T::LastName},
-            {"home phone", T::HomeTel}, {"home phone 2", T::HomeTel}, {"phone", T::HomeTel}, {"telephone", T::HomeTel},
-            {"business phone", T::JobTel}, {"business phone 2", T::JobTel}, {"work phone", T::JobTel},
+            {"name", T::Name},
+            {"full name", T::Name},
+            {"display name", T::Name},
+            {"given name", T::FirstName},
+            {"first name", T::FirstName},
+            {"additional name", T::MiddleName},
+            {"middle name", T::MiddleName},
+            {"family name", T::LastName},
+            {"last name", T::LastName},
+            {"home phone", T::HomeTel},
+            {"home phone 2", T::HomeTel},
+            {"phone", T::HomeTel},
+            {"telephone", T::HomeTel},
+            {"business phone", T::JobTel},
+            {"business phone 2", T::JobTel},
+            {"work phone", T::JobTel},
             {"company main phone", T::JobTel},
-            {"mobile phone", T::Mobil}, {"mobile number", T::Mobil}, {"mobile", T::Mobil}, {"cell phone", T::Mobil},
-            {"business fax", T::Fax}, {"home fax", T::Fax}, {"other fax", T::Fax}, {"fax number", T::Fax},
+            {"mobile phone", T::Mobil},
+            {"mobile number", T::Mobil},
+            {"mobile", T::Mobil},
+            {"cell phone", T::Mobil},
+            {"business fax", T::Fax},
+            {"home fax", T::Fax},
+            {"other fax", T::Fax},
+            {"fax number", T::Fax},
             {"fax", T::Fax},
-            {"pager", T::OtherPhone}, {"pager number", T::OtherPhone}, {"car phone", T::OtherPhone},
-            {"isdn", T::OtherPhone}, {"tty/tdd phone", T::OtherPhone}, {"telex", T::OtherPhone},
-            {"radio phone", T::OtherPhone}, {"callback", T::OtherPhone}, {"assistant's phone", T::OtherPhone},
-            {"other phone", T::OtherPhone}, {"primary phone", T::OtherPhone},
-            {"address", T::Address}, {"home address formatted", T::Address},
-            {"e-mail address", T::Email}, {"e-mail 2 address", T::Email}, {"e-mail 3 address", T::Email},
-            {"primary email", T::Email}, {"secondary email", T::Email}, {"email", T::Email}, {"e-mail", T::Email},
-            {"organization name", T::Org}, {"company", T::Org}, {"organization", T::Org}, {"organisation", T::Org},
-            {"notes", T::MoreInfo}, {"note", T::MoreInfo},
+            {"pager", T::OtherPhone},
+            {"pager number", T::OtherPhone},
+            {"car phone", T::OtherPhone},
+            {"isdn", T::OtherPhone},
+            {"tty/tdd phone", T::OtherPhone},
+            {"telex", T::OtherPhone},
+            {"radio phone", T::OtherPhone},
+            {"callback", T::OtherPhone},
+            {"assistant's phone", T::OtherPhone},
+            {"other phone", T::OtherPhone},
+            {"primary phone", T::OtherPhone},
+            {"address", T::Address},
+            {"home address formatted", T::Address},
+            {"e-mail address", T::Email},
+            {"e-mail 2 address", T::Email},
+            {"e-mail 3 address", T::Email},
+            {"primary email", T::Email},
+            {"secondary email", T::Email},
+            {"email", T::Email},
+            {"e-mail", T::Email},
+            {"organization name", T::Org},
+            {"company", T::Org},
+            {"organization", T::Org},
+            {"organisation", T::Org},
+            {"notes", T::MoreInfo},
+            {"note", T::MoreInfo},
         };
         for (const auto& [name, target] : others)
             h.insert(QString::fromLatin1(name), target);
@@ -61,10 +98,17 @@ int addressPlace(const QString& part)
     if (const QRegularExpressionMatch m = numbered.match(part); m.hasMatch())
         return Street + m.captured(2).toInt();
     const std::pair<const char*, int> places[] = {
-        {"extended address", Extended}, {"po box", PoBox},         {"city", City},
-        {"state", Region},              {"region", Region},        {"postal code", PostalCode},
-        {"zipcode", PostalCode},        {"zip code", PostalCode},  {"zip", PostalCode},
-        {"country/region", Country},    {"country", Country},
+        {"extended address", Extended},
+        {"po box", PoBox},
+        {"city", City},
+        {"state", Region},
+        {"region", Region},
+        {"postal code", PostalCode},
+        {"zipcode", PostalCode},
+        {"zip code", PostalCode},
+        {"zip", PostalCode},
+        {"country/region", Country},
+        {"country", Country},
     };
     for (const auto& [name, place] : places)
         if (part == QLatin1String(name))
@@ -75,7 +119,8 @@ int addressPlace(const QString& part)
 // Google's numbered groups: "Phone 1 - Label", "E-mail 2 - Value", "Address 1 - City" ...
 bool guessGrouped(const QString& k, T& target, CsvMapping::Column& column)
 {
-    static const QRegularExpression grouped(QStringLiteral(R"(^(e-mail|email|phone|address|organization) (\d+) - (.+)$)"));
+    static const QRegularExpression grouped(
+        QStringLiteral(R"(^(e-mail|email|phone|address|organization) (\d+) - (.+)$)"));
     const QRegularExpressionMatch m = grouped.match(k);
     if (!m.hasMatch())
         return false;
@@ -137,19 +182,36 @@ QString plainLabel(QString label)
 
 QStringList CsvMapping::ownHeaders()
 {
-    return {QStringLiteral("الاسم"),   QStringLiteral("ت/ منزل"),          QStringLiteral("ت/عمل"),
-            QStringLiteral("موبايل"),  QStringLiteral("فاكس"),             QStringLiteral("العنوان"),
-            QStringLiteral("البريد الالكترونى"), QStringLiteral("المؤسسة"), QStringLiteral("بيانات إضافية")};
+    return {QStringLiteral("الاسم"),
+            QStringLiteral("ت/ منزل"),
+            QStringLiteral("ت/عمل"),
+            QStringLiteral("موبايل"),
+            QStringLiteral("فاكس"),
+            QStringLiteral("العنوان"),
+            QStringLiteral("البريد الالكترونى"),
+            QStringLiteral("المؤسسة"),
+            QStringLiteral("بيانات إضافية")};
 }
 
 QStringList CsvMapping::targetNames()
 {
-    return {QStringLiteral("(تجاهل)"),       QStringLiteral("الاسم"),        QStringLiteral("الاسم الأول"),
-            QStringLiteral("الاسم الأوسط"),  QStringLiteral("اسم العائلة"),  QStringLiteral("ت/ منزل"),
-            QStringLiteral("ت/عمل"),          QStringLiteral("موبايل"),        QStringLiteral("فاكس"),
-            QStringLiteral("العنوان"),        QStringLiteral("البريد الالكترونى"), QStringLiteral("المؤسسة"),
-            QStringLiteral("بيانات إضافية"),  QStringLiteral("تليفون حسب النوع"), QStringLiteral("تليفون آخر"),
-            QStringLiteral("جزء من العنوان"), QStringLiteral("نوع القيمة")};
+    return {QStringLiteral("(تجاهل)"),
+            QStringLiteral("الاسم"),
+            QStringLiteral("الاسم الأول"),
+            QStringLiteral("الاسم الأوسط"),
+            QStringLiteral("اسم العائلة"),
+            QStringLiteral("ت/ منزل"),
+            QStringLiteral("ت/عمل"),
+            QStringLiteral("موبايل"),
+            QStringLiteral("فاكس"),
+            QStringLiteral("العنوان"),
+            QStringLiteral("البريد الالكترونى"),
+            QStringLiteral("المؤسسة"),
+            QStringLiteral("بيانات إضافية"),
+            QStringLiteral("تليفون حسب النوع"),
+            QStringLiteral("تليفون آخر"),
+            QStringLiteral("جزء من العنوان"),
+            QStringLiteral("نوع القيمة")};
 }
 
 CsvMapping CsvMapping::guess(const QStringList& headers)
@@ -165,8 +227,8 @@ CsvMapping CsvMapping::guess(const QStringList& headers)
         if (target == Address && column.group.isEmpty())
             column.group = k;
         // A name, a name part or the notes twice: the first column wins.
-        const bool single = target == Name || target == FirstName || target == MiddleName || target == LastName ||
-                            target == MoreInfo;
+        const bool single =
+            target == Name || target == FirstName || target == MiddleName || target == LastName || target == MoreInfo;
         if (single && mapping.targets.contains(target))
             target = Ignore;
         mapping.targets << target;
@@ -202,15 +264,23 @@ ContactFields CsvMapping::contact(const QStringList& row, int* movedToNotes) con
             continue;
         const QString groupLabel = plainLabel(labels.value(column.group));
         switch (targets[i]) {
-        case Name: c.name = cell; break;
-        case FirstName: first = cell; break;
-        case MiddleName: middle = cell; break;
-        case LastName: last = cell; break;
+        case Name:
+            c.name = cell;
+            break;
+        case FirstName:
+            first = cell;
+            break;
+        case MiddleName:
+            middle = cell;
+            break;
+        case LastName:
+            last = cell;
+            break;
         case HomeTel:
         case JobTel:
         case Mobil:
         case Fax: {
-            const Kind kind = targets[i] == HomeTel ? Kind::Home
+            const Kind kind = targets[i] == HomeTel  ? Kind::Home
                               : targets[i] == JobTel ? Kind::Work
                               : targets[i] == Mobil  ? Kind::Mobile
                                                      : Kind::Fax;
@@ -233,7 +303,8 @@ ContactFields CsvMapping::contact(const QStringList& row, int* movedToNotes) con
             break;
         case Email:
             for (const QString& address : values(cell))
-                placed.addEmail(address, groupLabel.isEmpty() ? QString() : QStringLiteral("بريد الكترونى (%1)").arg(groupLabel));
+                placed.addEmail(address, groupLabel.isEmpty() ? QString()
+                                                              : QStringLiteral("بريد الكترونى (%1)").arg(groupLabel));
             break;
         case Org:
             placed.addOrganisation(cell);
@@ -272,8 +343,8 @@ ContactFields CsvMapping::contact(const QStringList& row, int* movedToNotes) con
     });
     for (const QString& group : addressGroups) {
         const QStringList joined = parts.value(group).values();
-        const QString whole = !formatted.value(group).trimmed().isEmpty() ? formatted.value(group)
-                                                                          : joined.join(QStringLiteral(", "));
+        const QString whole =
+            !formatted.value(group).trimmed().isEmpty() ? formatted.value(group) : joined.join(QStringLiteral(", "));
         for (const QString& address : values(whole))
             placed.addAddress(address, addressLabels.value(group));
     }

@@ -14,7 +14,19 @@ class CsvMapping
 {
 public:
     enum Target {
-        Ignore, Name, FirstName, MiddleName, LastName, HomeTel, JobTel, Mobil, Fax, Address, Email, Org, MoreInfo,
+        Ignore,
+        Name,
+        FirstName,
+        MiddleName,
+        LastName,
+        HomeTel,
+        JobTel,
+        Mobil,
+        Fax,
+        Address,
+        Email,
+        Org,
+        MoreInfo,
         PhoneByType, // a number whose kind is in its group's label column ("Phone 1 - Label")
         OtherPhone,  // a number of another kind (pager, car, ISDN ...), its header naming the kind
         AddressPart, // one part of an address spread over columns ("Home City")

@@ -2,9 +2,13 @@
 
 #include <QStringDecoder>
 
-namespace {
+namespace
+{
 
-bool isAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool isAsciiLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
 
 // Every other byte zero, as UTF-16 text of mostly ASCII or Arabic characters has it.
 QByteArray utf16WithoutMark(const QByteArray& bytes)
@@ -75,7 +79,10 @@ QByteArray TextDecoding::detectEncoding(const QByteArray& bytes)
     return latin > arabic ? "windows-1252" : "windows-1256";
 }
 
-QString TextDecoding::decode(const QByteArray& bytes) { return decodeAs(bytes, detectEncoding(bytes)); }
+QString TextDecoding::decode(const QByteArray& bytes)
+{
+    return decodeAs(bytes, detectEncoding(bytes));
+}
 
 QString TextDecoding::decodeAs(const QByteArray& bytes, const QByteArray& encoding)
 {

@@ -5,7 +5,8 @@
 
 #include <QRegularExpression>
 
-namespace {
+namespace
+{
 
 QByteArray decodeQuotedPrintable(const QByteArray& in)
 {
@@ -250,8 +251,9 @@ void VCardReader::finish(Card& card)
                 if (const QString part = unescape(parts.value(i), card.version).trimmed(); !part.isEmpty())
                     shown << part;
             const bool work = p.params.contains("WORK");
-            placed.addAddress(shown.join(QStringLiteral(", ")),
-                             !label.isEmpty() ? label : work ? QStringLiteral("عنوان العمل") : QString());
+            placed.addAddress(shown.join(QStringLiteral(", ")), !label.isEmpty() ? label
+                                                                : work ? QStringLiteral("عنوان العمل")
+                                                                       : QString());
         } else if (p.name == "ORG") {
             QStringList parts;
             for (const QString& part : components(item.text))
@@ -266,7 +268,8 @@ void VCardReader::finish(Card& card)
         QString notes;
         int lineBreak = 0;
         for (const QChar ch : contact.moreinfo) {
-            if (ch == QLatin1Char('\n') && lineBreak < card.noteLineEnds.size() && card.noteLineEnds.at(lineBreak++) == QLatin1Char('C'))
+            if (ch == QLatin1Char('\n') && lineBreak < card.noteLineEnds.size() &&
+                card.noteLineEnds.at(lineBreak++) == QLatin1Char('C'))
                 notes += QLatin1Char('\r');
             notes += ch;
         }

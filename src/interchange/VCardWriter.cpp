@@ -51,8 +51,8 @@ QByteArray VCardWriter::card(const ContactFields& c) const
                   escape(parts.middle) + QStringLiteral(";;"));
     auto tel = [&](const QString& number, const char* types4, const char* types3) {
         if (!number.isEmpty())
-            line(out, QStringLiteral("TEL;TYPE=") + QLatin1String(v4 ? types4 : types3) + QLatin1Char(':') +
-                          escape(number));
+            line(out,
+                 QStringLiteral("TEL;TYPE=") + QLatin1String(v4 ? types4 : types3) + QLatin1Char(':') + escape(number));
     };
     tel(c.hometel, "home,voice", "HOME,VOICE");
     tel(c.jobtel, "work,voice", "WORK,VOICE");

@@ -36,8 +36,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-
-namespace {
+namespace
+{
 
 const QString kApplication = QStringLiteral("Mirz");
 
@@ -57,8 +57,8 @@ struct SearchFieldItem {
 };
 // The search-field menu, in table order: menu item and the column it searches.
 constexpr SearchFieldItem kSearchFields[] = {
-    {"sname", "name"},      {"sorg", "org"}, {"saddress", "address"}, {"shome", "hometel"},  {"sjob", "jobtel"},
-    {"smobil", "mobil"},    {"sfax", "fax"}, {"semail", "email"},     {"sinfo", "moreinfo"},
+    {"sname", "name"},   {"sorg", "org"}, {"saddress", "address"}, {"shome", "hometel"},  {"sjob", "jobtel"},
+    {"smobil", "mobil"}, {"sfax", "fax"}, {"semail", "email"},     {"sinfo", "moreinfo"},
 };
 
 } // namespace
@@ -220,7 +220,7 @@ void MainForm::buildLists()
 
     m_contactList = new RecordListView(m_listPane);
     m_contactList->setAccessibleName(QStringLiteral("البيانات"));
-    const char* headers[] = {"الاسم",   "ت/ منزل", "ت/عمل",          "موبايل",    "فاكس",
+    const char* headers[] = {"الاسم",   "ت/ منزل",           "ت/عمل",   "موبايل",        "فاكس",
                              "العنوان", "البريد الالكترونى", "المؤسسة", "بيانات إضافية", "الدليل"};
     for (int i = 0; i < 10; ++i)
         m_contactList->addColumn(QString::fromUtf8(headers[i]), i == 0 ? 5000 : 0);

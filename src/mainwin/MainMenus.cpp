@@ -69,7 +69,10 @@ MainMenus::MainMenus(QWidget* owner) : QObject(owner), m_owner(owner)
     viewdelist = add(viewall, QStringLiteral("viewdelist"), QStringLiteral("عرض الكل"));
 }
 
-QList<QMenu*> MainMenus::topLevelMenus() const { return {cm, dirmnu, mnusearch, theme, mnutools, viewall}; }
+QList<QMenu*> MainMenus::topLevelMenus() const
+{
+    return {cm, dirmnu, mnusearch, theme, mnutools, viewall};
+}
 
 QMenu* MainMenus::topMenu(const QString& name, const QString& caption)
 {

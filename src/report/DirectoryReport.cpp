@@ -10,7 +10,8 @@
 
 const QString DirectoryReport::kPublisher = QStringLiteral("QAV Telephone — دليل الهاتف الشخصى");
 
-namespace {
+namespace
+{
 
 // Layout of the bands, in twips.
 constexpr int kMargin = 700;
@@ -27,9 +28,9 @@ struct Column {
 };
 // From right to left on the page.
 constexpr Column kColumns[] = {
-    {"الاسم", "name", 10900, 2715, 2700},          {"تليفون/ منزل", "hometel", 9200, 1605, 1605},
-    {"تليفون/ عمل", "jobtel", 7500, 1590, 1605},   {"موبايل", "mobil", 5800, 1605, 1590},
-    {"فاكس", "fax", 4100, 1605, 1605},            {"العمل", "org", 2400, 1590, 1590},
+    {"الاسم", "name", 10900, 2715, 2700},        {"تليفون/ منزل", "hometel", 9200, 1605, 1605},
+    {"تليفون/ عمل", "jobtel", 7500, 1590, 1605}, {"موبايل", "mobil", 5800, 1605, 1590},
+    {"فاكس", "fax", 4100, 1605, 1605},           {"العمل", "org", 2400, 1590, 1590},
     {"العنوان", "address", 0, 2295, 2295},
 };
 
@@ -116,9 +117,9 @@ void DirectoryReport::paintReportHeader(QPainter& painter) const
     painter.drawRect(QRect(0, 0, 13605, 1134)); // Shape8
     painter.setPen(Qt::black);
     painter.setFont(reportFont(260, true));
-    drawCell(painter, QRect(3900, 50, 9636, 345), kPublisher);                 // rpttitle
+    drawCell(painter, QRect(3900, 50, 9636, 345), kPublisher); // rpttitle
     painter.setFont(reportFont(230, true));
-    drawCell(painter, QRect(9071, 400, 4434, 345), directoryName);             // Label7
+    drawCell(painter, QRect(9071, 400, 4434, 345), directoryName); // Label7
     painter.setFont(reportFont(180));
     drawCell(painter, QRect(0, 800, 13606, 285), dateLine(printedAt), Qt::AlignHCenter); // Label10
 }
@@ -149,8 +150,8 @@ void DirectoryReport::paintRow(QPainter& painter, int top, qsizetype row) const
         painter.setPen(Qt::black);
         // Telephone numbers read left to right, standing against the same right edge.
         const QString field = QString::fromLatin1(column.field);
-        const bool telephone = field.endsWith(QLatin1String("tel")) || field == QLatin1String("mobil") ||
-                               field == QLatin1String("fax");
+        const bool telephone =
+            field.endsWith(QLatin1String("tel")) || field == QLatin1String("mobil") || field == QLatin1String("fax");
         drawCell(painter, box, rows->value(row, rows->columnIndex(field)), Qt::AlignRight,
                  telephone ? Qt::LeftToRight : Qt::RightToLeft);
     }

@@ -18,8 +18,8 @@ public:
     // The deploying party's name at the top of the report.
     static const QString kPublisher;
 
-    QString directoryName;                                 // Label7
-    QDateTime printedAt = QDateTime::currentDateTime();    // replaces %D and %T
+    QString directoryName;                              // Label7
+    QDateTime printedAt = QDateTime::currentDateTime(); // replaces %D and %T
 
     // Reads the contacts of directory code through its own recordset.
     bool load(const QString& code);

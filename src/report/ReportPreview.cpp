@@ -11,10 +11,10 @@
 #include <QAction>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 #include <QLineEdit>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QTemporaryFile>
 #include <QToolBar>
 
 #include <filesystem>
@@ -35,8 +35,8 @@ bool ReportPreview::savePdf(DirectoryReport& report, const QString& path)
     if (!report.print(pdf) || !endsLikeAPdf(staging.fileName()))
         return false;
     std::error_code error;
-    std::filesystem::rename(QFile::encodeName(staging.fileName()).toStdString(),
-                            QFile::encodeName(path).toStdString(), error);
+    std::filesystem::rename(QFile::encodeName(staging.fileName()).toStdString(), QFile::encodeName(path).toStdString(),
+                            error);
     if (error)
         return false;
     staging.setAutoRemove(false);

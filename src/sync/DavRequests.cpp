@@ -39,7 +39,8 @@ QByteArray DavRequests::etags()
 
 QByteArray DavRequests::multiget(const QStringList& hrefs)
 {
-    QByteArray body = kHead + "<c:addressbook-multiget " + kNamespaces + "><d:prop><d:getetag/><c:address-data/></d:prop>";
+    QByteArray body =
+        kHead + "<c:addressbook-multiget " + kNamespaces + "><d:prop><d:getetag/><c:address-data/></d:prop>";
     for (const QString& href : hrefs)
         body += "<d:href>" + xmlText(href) + "</d:href>";
     return body + "</c:addressbook-multiget>";

@@ -17,7 +17,7 @@ struct DavResponse {
     enum class Failure {
         None,
         Unreachable,
-        Timeout,     // nothing arrived for the inactivity limit
+        Timeout, // nothing arrived for the inactivity limit
         Certificate,
         Cancelled,
         Incomplete,  // the transfer broke off, or the body is shorter than announced
@@ -45,9 +45,9 @@ struct DavResponse {
     QByteArray body;
     QHash<QByteArray, QByteArray> headers; // lower-case names
     QString error;
-    int networkError = 0; // QNetworkReply::NetworkError, when there was no answer
-    QUrl url;             // what was asked
-    QUrl location;        // where a redirect pointed
+    int networkError = 0;               // QNetworkReply::NetworkError, when there was no answer
+    QUrl url;                           // what was asked
+    QUrl location;                      // where a redirect pointed
     std::optional<Multistatus> listing; // a multistatus answer, read whole
 
     bool ok() const { return failure == Failure::None && status >= 200 && status < 300; }

@@ -111,7 +111,8 @@ SyncSummary DirectorySync::run(const Progress& progress)
 bool DirectorySync::directoryLocked()
 {
     QString pass;
-    const DataResult read = m_connection.scalar(QStringLiteral("SELECT pass FROM dirg WHERE code = ?"), {m_link.dir}, pass);
+    const DataResult read =
+        m_connection.scalar(QStringLiteral("SELECT pass FROM dirg WHERE code = ?"), {m_link.dir}, pass);
     return !read || pass != QLatin1String("0");
 }
 
@@ -673,8 +674,8 @@ bool DirectorySync::noteSent(const QString& href, qint64 row, const QByteArray& 
 bool DirectorySync::takeServerVersion(const QString& href, const DavResponse& fresh)
 {
     ServerCard card{href, fresh.etag(), fresh.body, CardMerge::read(fresh.body), CardMerge::uid(fresh.body)};
-    const SyncPlan::Step planned = SyncPlan::onServerCard({href, card.etag, card.fields, card.uid}, agreedOf(href),
-                                                          localOf(rowOf(href)));
+    const SyncPlan::Step planned =
+        SyncPlan::onServerCard({href, card.etag, card.fields, card.uid}, agreedOf(href), localOf(rowOf(href)));
     carryOut(planned, card);
     return m_dataError.isEmpty();
 }

@@ -43,7 +43,8 @@ QString ServerMessages::failure(const DavResponse& answer, const QUrl& url)
     case Failure::Redirected:
     case Failure::OtherOrigin:
         return QStringLiteral("أحال الخادم من %1 إلى %2 , لم تتابع الإحالة ولم ترسل كلمة المرور إلى عنوان آخر")
-            .arg(answer.url.toDisplayString(QUrl::RemoveUserInfo), answer.location.toDisplayString(QUrl::RemoveUserInfo));
+            .arg(answer.url.toDisplayString(QUrl::RemoveUserInfo),
+                 answer.location.toDisplayString(QUrl::RemoveUserInfo));
     case Failure::None:
         break;
     }

@@ -4,9 +4,9 @@ namespace
 {
 
 using Field = QString ContactFields::*;
-constexpr Field kFields[] = {&ContactFields::name,    &ContactFields::hometel, &ContactFields::jobtel,
-                             &ContactFields::mobil,   &ContactFields::fax,     &ContactFields::address,
-                             &ContactFields::email,   &ContactFields::org,     &ContactFields::moreinfo};
+constexpr Field kFields[] = {&ContactFields::name,  &ContactFields::hometel, &ContactFields::jobtel,
+                             &ContactFields::mobil, &ContactFields::fax,     &ContactFields::address,
+                             &ContactFields::email, &ContactFields::org,     &ContactFields::moreinfo};
 
 } // namespace
 
@@ -29,7 +29,8 @@ SyncPlan::Step SyncPlan::onServerCard(const ServerCard& card, const std::optiona
                                       const std::optional<ContactFields>& local, qint64 twin)
 {
     if (!known) // the same file imported on both sides, or a card sent by a sync cut short before it was noted
-        return twin != 0 ? Step{Action::Link, card.href, twin, card.fields} : Step{Action::Insert, card.href, 0, card.fields};
+        return twin != 0 ? Step{Action::Link, card.href, twin, card.fields}
+                         : Step{Action::Insert, card.href, 0, card.fields};
     if (!local) {
         // Deleted or moved away here: a change there keeps the contact; a new ETag alone (a weak
         // one, the server's own rewrite) does not bring it back.

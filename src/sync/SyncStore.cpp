@@ -93,8 +93,9 @@ std::optional<QString> SyncStore::otherDirectoryOf(const QString& book, const QS
     if (linked == all.end())
         return std::nullopt;
     QString name;
-    PassedOver::note(m_connection.scalar(QStringLiteral("SELECT dirname FROM dirg WHERE code = ?"), {linked->dir}, name),
-                     Q_FUNC_INFO);
+    PassedOver::note(
+        m_connection.scalar(QStringLiteral("SELECT dirname FROM dirg WHERE code = ?"), {linked->dir}, name),
+        Q_FUNC_INFO);
     return name;
 }
 

@@ -15,8 +15,8 @@ struct SyncLink {
     QString dir{};    // the directory's code
     QString server{}; // the address the user typed, for finding the books again
     QString user{};
-    QString book{};  // the address book's URL
-    QString token{}; // the server's sync token after the last complete sync
+    QString book{};     // the address book's URL
+    QString token{};    // the server's sync token after the last complete sync
     QString modified{}; // the book's last change, as the server dated it at the last full look
     QString checked{};  // the server's clock at that look
     QString digest{};   // the directory's contacts when the last sync left both sides alike

@@ -61,8 +61,8 @@ QString SyncSummary::text() const
     if (!refused.isEmpty()) {
         lines << QStringLiteral("رفض الخادم: %1").arg(refused.size());
         for (const Refusal& refusal : refused)
-            lines << QStringLiteral("  \"%1\": %2").arg(refusal.name,
-                                                     ServerMessages::failure(refusal.answer, refusal.answer.url));
+            lines << QStringLiteral("  \"%1\": %2")
+                         .arg(refusal.name, ServerMessages::failure(refusal.answer, refusal.answer.url));
     }
     if (unreadable > 0)
         lines << QStringLiteral("بطاقات غير مفهومة على الخادم لم تستلم: %1").arg(unreadable);

@@ -4,7 +4,10 @@
 #include <QFont>
 #include <QFontDatabase>
 
-static void initIconResources() { Q_INIT_RESOURCE(icons); }
+static void initIconResources()
+{
+    Q_INIT_RESOURCE(icons);
+}
 
 void AppLook::apply(QApplication& app)
 {
@@ -14,7 +17,10 @@ void AppLook::apply(QApplication& app)
     app.setWindowIcon(icon(QStringLiteral("app")));
 }
 
-QIcon AppLook::icon(const QString& name) { return QIcon(QStringLiteral(":/icons/%1.svg").arg(name)); }
+QIcon AppLook::icon(const QString& name)
+{
+    return QIcon(QStringLiteral(":/icons/%1.svg").arg(name));
+}
 
 QFont AppLook::arabicFont(qreal pointSize, bool bold)
 {

@@ -7,14 +7,14 @@
 struct ColorScheme {
     enum Number { Blue = 0, Green = 1, Silver = 2 };
 
-    QColor barTop;      // gradient of toolbar and status bars
+    QColor barTop; // gradient of toolbar and status bars
     QColor barBottom;
     QColor border;
     QColor text;
-    QColor hover;       // button under the mouse, highlighted menu item
+    QColor hover; // button under the mouse, highlighted menu item
     QColor hoverText;
     QColor menuBack;
-    QColor menuStripe;  // the band behind check marks and icons
+    QColor menuStripe; // the band behind check marks and icons
 
     static ColorScheme forNumber(int number);
     static bool isValid(int number) { return number >= Blue && number <= Silver; }

@@ -2,7 +2,8 @@
 
 #include <QFileDialog>
 
-namespace {
+namespace
+{
 
 FileChooser::Presenter& presenter()
 {
@@ -57,17 +58,27 @@ QString FileChooser::chooseSaveFile(QWidget* parent, const QString& title, const
     return present(parent, {FileChooserRequest::Kind::SaveFile, title, filter, defaultSuffix});
 }
 
-int FileChooser::lastSelectedFilter() { return selectedFilter(); }
+int FileChooser::lastSelectedFilter()
+{
+    return selectedFilter();
+}
 
-void FileChooser::setLastSelectedFilter(int index) { selectedFilter() = index; }
+void FileChooser::setLastSelectedFilter(int index)
+{
+    selectedFilter() = index;
+}
 
-void FileChooser::setPresenter(Presenter p) { presenter() = std::move(p); }
+void FileChooser::setPresenter(Presenter p)
+{
+    presenter() = std::move(p);
+}
 
 QString FileChooser::qtFilter(const QString& filter)
 {
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList entries;
     for (int i = 0; i + 1 < parts.size(); i += 2)
-        entries << QStringLiteral("%1 (%2)").arg(parts.at(i), QString(parts.at(i + 1)).replace(QLatin1Char(';'), QLatin1Char(' ')));
+        entries << QStringLiteral("%1 (%2)").arg(parts.at(i),
+                                                 QString(parts.at(i + 1)).replace(QLatin1Char(';'), QLatin1Char(' ')));
     return entries.join(QStringLiteral(";;"));
 }

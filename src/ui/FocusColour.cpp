@@ -7,7 +7,8 @@
 #include <QEvent>
 #include <QWidget>
 
-namespace {
+namespace
+{
 
 void paint(QWidget* box, quint32 bgr)
 {

@@ -41,7 +41,10 @@ HelpWindow::HelpWindow() : SmallDialog(QStringLiteral("حول البرنامج")
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-QString HelpWindow::publisher() { return QStringLiteral("قاف للبرمجيات"); }
+QString HelpWindow::publisher()
+{
+    return QStringLiteral("قاف للبرمجيات");
+}
 
 void HelpWindow::fade(qreal to, int speed, std::function<void()> finished)
 {

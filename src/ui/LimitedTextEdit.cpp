@@ -7,13 +7,15 @@
 
 #include <algorithm>
 
-LimitedTextEdit::LimitedTextEdit(int limit, QWidget* parent)
-    : QPlainTextEdit(parent), m_limit(limit), m_allowed(limit)
+LimitedTextEdit::LimitedTextEdit(int limit, QWidget* parent) : QPlainTextEdit(parent), m_limit(limit), m_allowed(limit)
 {
     connect(this, &QPlainTextEdit::textChanged, this, [this] { m_allowed = std::max(m_limit, length()); });
 }
 
-int LimitedTextEdit::length() const { return document()->characterCount() - 1; }
+int LimitedTextEdit::length() const
+{
+    return document()->characterCount() - 1;
+}
 
 int LimitedTextEdit::room() const
 {

@@ -6,7 +6,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-namespace {
+namespace
+{
 
 MessageBox::Presenter& presenter()
 {
@@ -35,7 +36,8 @@ std::vector<ButtonSpec> buttonsFor(int flags)
                 {QMessageBox::Retry, MessageBox::Retry},
                 {QMessageBox::Ignore, MessageBox::Ignore}};
     case MessageBox::YesNoCancel:
-        return {{QMessageBox::Yes, MessageBox::Yes}, {QMessageBox::No, MessageBox::No},
+        return {{QMessageBox::Yes, MessageBox::Yes},
+                {QMessageBox::No, MessageBox::No},
                 {QMessageBox::Cancel, MessageBox::Cancel}};
     case MessageBox::YesNo:
         return {{QMessageBox::Yes, MessageBox::Yes}, {QMessageBox::No, MessageBox::No}};
@@ -74,25 +76,42 @@ int MessageBox::show(const QString& text, int flags, const QString& title)
     return presentWithQt(request);
 }
 
-void MessageBox::setPresenter(Presenter p) { presenter() = std::move(p); }
+void MessageBox::setPresenter(Presenter p)
+{
+    presenter() = std::move(p);
+}
 
 QString MessageBox::arabicCaption(int answer)
 {
     switch (answer) {
-    case OK: return QStringLiteral("موافق");
-    case Cancel: return QStringLiteral("إلغاء الأمر");
-    case Abort: return QStringLiteral("إحباط");
-    case Retry: return QStringLiteral("إعادة المحاولة");
-    case Ignore: return QStringLiteral("تجاهل");
-    case Yes: return QStringLiteral("نعم");
-    case No: return QStringLiteral("لا");
-    default: return QString();
+    case OK:
+        return QStringLiteral("موافق");
+    case Cancel:
+        return QStringLiteral("إلغاء الأمر");
+    case Abort:
+        return QStringLiteral("إحباط");
+    case Retry:
+        return QStringLiteral("إعادة المحاولة");
+    case Ignore:
+        return QStringLiteral("تجاهل");
+    case Yes:
+        return QStringLiteral("نعم");
+    case No:
+        return QStringLiteral("لا");
+    default:
+        return QString();
     }
 }
 
-void MessageBox::armArabicCaptions(bool on) { armed() = on; }
+void MessageBox::armArabicCaptions(bool on)
+{
+    armed() = on;
+}
 
-bool MessageBox::arabicCaptionsArmed() { return armed(); }
+bool MessageBox::arabicCaptionsArmed()
+{
+    return armed();
+}
 
 int MessageBox::presentWithQt(const MessageBoxRequest& request)
 {

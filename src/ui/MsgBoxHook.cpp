@@ -2,6 +2,12 @@
 
 #include "MessageBox.h"
 
-void SetMsgBoxHook(QWidget*) { MessageBox::armArabicCaptions(true); }
+void SetMsgBoxHook(QWidget*)
+{
+    MessageBox::armArabicCaptions(true);
+}
 
-void RemoveMsgBoxHook() { MessageBox::armArabicCaptions(false); }
+void RemoveMsgBoxHook()
+{
+    MessageBox::armArabicCaptions(false);
+}

@@ -31,7 +31,10 @@ void RecordListModel::fill(std::shared_ptr<const RowSet> rows, qsizetype start)
     endResetModel();
 }
 
-void RecordListModel::clear() { fill(nullptr, 0); }
+void RecordListModel::clear()
+{
+    fill(nullptr, 0);
+}
 
 QString RecordListModel::subItem(int row, int column) const
 {

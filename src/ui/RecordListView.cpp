@@ -15,11 +15,11 @@
 #include <algorithm>
 #include <functional>
 
-namespace {
+namespace
+{
 
 // The two faces of a list report their keys and clicks to the list after handling them.
-template <typename View>
-class ReportingView : public View
+template <typename View> class ReportingView : public View
 {
 public:
     ReportingView(QWidget* parent, std::function<void(QEvent*)> report, std::function<void()> beforeKey)
@@ -90,7 +90,6 @@ RecordListView::RecordListView(QWidget* parent)
     m_stack->addWidget(m_report);
     watch(m_list);
     watch(m_report);
-
 }
 
 void RecordListView::watch(QAbstractItemView* view)
@@ -139,9 +138,15 @@ void RecordListView::addColumn(const QString& header, int widthTwips)
     applyColumnWidths();
 }
 
-int RecordListView::columnCount() const { return int(m_widthsTwips.size()); }
+int RecordListView::columnCount() const
+{
+    return int(m_widthsTwips.size());
+}
 
-QString RecordListView::headerText(int column) const { return m_model->header(column); }
+QString RecordListView::headerText(int column) const
+{
+    return m_model->header(column);
+}
 
 void RecordListView::setColumnWidthTwips(int column, int twips)
 {
@@ -208,7 +213,10 @@ void RecordListView::applyColumnWidths()
     }
 }
 
-void RecordListView::setSmallIcon(const QIcon& icon) { m_model->setSmallIcon(icon); }
+void RecordListView::setSmallIcon(const QIcon& icon)
+{
+    m_model->setSmallIcon(icon);
+}
 
 void RecordListView::setView(int view)
 {
@@ -237,13 +245,25 @@ void RecordListView::fill(std::shared_ptr<const RowSet> rows, qsizetype start)
                                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
-void RecordListView::clear() { fill(nullptr, 0); }
+void RecordListView::clear()
+{
+    fill(nullptr, 0);
+}
 
-int RecordListView::count() const { return m_model->rowCount(); }
+int RecordListView::count() const
+{
+    return m_model->rowCount();
+}
 
-QString RecordListView::itemText(int row) const { return m_model->itemText(row); }
+QString RecordListView::itemText(int row) const
+{
+    return m_model->itemText(row);
+}
 
-QString RecordListView::subItem(int row, int column) const { return m_model->subItem(row, column); }
+QString RecordListView::subItem(int row, int column) const
+{
+    return m_model->subItem(row, column);
+}
 
 int RecordListView::selectedRow() const
 {
@@ -265,7 +285,8 @@ void RecordListView::selectRow(int row)
 void RecordListView::setBackgroundPicture(const QPixmap& picture)
 {
     m_picture = picture;
-    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(m_list), static_cast<QAbstractItemView*>(m_report)}) {
+    for (QAbstractItemView* view :
+         {static_cast<QAbstractItemView*>(m_list), static_cast<QAbstractItemView*>(m_report)}) {
         QPalette p = view->viewport()->palette();
         if (picture.isNull())
             p.setBrush(QPalette::Base, palette().brush(QPalette::Base));

@@ -5,7 +5,8 @@
 #include <QSettings>
 #include <QStandardPaths>
 
-namespace {
+namespace
+{
 
 QString& folderOverride()
 {
@@ -36,12 +37,14 @@ QString SettingsStore::read(const QString& application, const QString& section, 
     return settings.value(entry(section, key), defaultValue).toString();
 }
 
-void SettingsStore::write(const QString& application, const QString& section, const QString& key,
-                          const QString& value)
+void SettingsStore::write(const QString& application, const QString& section, const QString& key, const QString& value)
 {
     QDir().mkpath(QFileInfo(fileFor(application)).absolutePath());
     QSettings settings(fileFor(application), QSettings::IniFormat);
     settings.setValue(entry(section, key), value);
 }
 
-void SettingsStore::setFolder(const QString& folder) { folderOverride() = folder; }
+void SettingsStore::setFolder(const QString& folder)
+{
+    folderOverride() = folder;
+}

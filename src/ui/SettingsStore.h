@@ -10,8 +10,7 @@ class SettingsStore
 public:
     static QString read(const QString& application, const QString& section, const QString& key,
                         const QString& defaultValue);
-    static void write(const QString& application, const QString& section, const QString& key,
-                      const QString& value);
+    static void write(const QString& application, const QString& section, const QString& key, const QString& value);
 
     // Tests point the store at a folder of their own; empty restores the user's location.
     static void setFolder(const QString& folder);

@@ -26,11 +26,20 @@ void SkinFrame::setCaption(const QString& caption)
     setAccessibleName(caption);
 }
 
-QString SkinFrame::caption() const { return m_caption->text(); }
+QString SkinFrame::caption() const
+{
+    return m_caption->text();
+}
 
-void SkinFrame::setCloseButton(bool shown) { m_close->setVisible(shown); }
+void SkinFrame::setCloseButton(bool shown)
+{
+    m_close->setVisible(shown);
+}
 
-bool SkinFrame::hasCloseButton() const { return !m_close->isHidden(); }
+bool SkinFrame::hasCloseButton() const
+{
+    return !m_close->isHidden();
+}
 
 void SkinFrame::resizeEvent(QResizeEvent* event)
 {

@@ -2,9 +2,9 @@
 
 #include "ColorScheme.h"
 
+#include <QIcon>
 #include <QLabel>
 #include <QLinearGradient>
-#include <QIcon>
 #include <QPainter>
 
 SkinStatusBar::SkinStatusBar(QWidget* parent) : QWidget(parent)
@@ -87,7 +87,10 @@ void SkinStatusBar::setColorScheme(int scheme)
     update();
 }
 
-QSize SkinStatusBar::sizeHint() const { return QSize(400, fontMetrics().height() + 10); }
+QSize SkinStatusBar::sizeHint() const
+{
+    return QSize(400, fontMetrics().height() + 10);
+}
 
 void SkinStatusBar::resizeEvent(QResizeEvent* event)
 {

@@ -3,7 +3,8 @@
 #include <QSoundEffect>
 #include <QUrl>
 
-namespace {
+namespace
+{
 
 SoundPlayer::Backend& backend()
 {
@@ -43,4 +44,7 @@ void SoundPlayer::stop()
         effect()->stop();
 }
 
-void SoundPlayer::setBackend(Backend b) { backend() = std::move(b); }
+void SoundPlayer::setBackend(Backend b)
+{
+    backend() = std::move(b);
+}

@@ -5,7 +5,8 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 constexpr char kLimitProperty[] = "typingLimit";
 } // namespace
 

@@ -152,9 +152,9 @@ void TestBatch::theBookIsNeverTheTargetNorHalfWritten()
                 .status == 0);
     const QString contacts = scalar(QStringLiteral("SELECT count(*) FROM info"));
     QVERIFY(QFile::link(book, m_folder->filePath(QStringLiteral("link.vcf"))));
-    for (const QString& target : {book, m_folder->path() + QStringLiteral("/./Kib.bin"),
-                                  m_folder->filePath(QStringLiteral("link.vcf")), book + QStringLiteral("-journal"),
-                                  book + QStringLiteral(".previous")}) {
+    for (const QString& target :
+         {book, m_folder->path() + QStringLiteral("/./Kib.bin"), m_folder->filePath(QStringLiteral("link.vcf")),
+          book + QStringLiteral("-journal"), book + QStringLiteral(".previous")}) {
         const ProgramRun refused = run({QStringLiteral("--export"), QStringLiteral("العائلة"), target});
         QCOMPARE(refused.status, 1);
         QCOMPARE(refused.err.count(QLatin1Char('\n')), 1);
@@ -162,8 +162,8 @@ void TestBatch::theBookIsNeverTheTargetNorHalfWritten()
     QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM info")), contacts); // the book still opens, whole
 
     // A device that never ends is no file to read whole.
-    const ProgramRun endless = run({QStringLiteral("--import"), QStringLiteral("/dev/zero"), QStringLiteral("--into"),
-                                    QStringLiteral("صفر")});
+    const ProgramRun endless =
+        run({QStringLiteral("--import"), QStringLiteral("/dev/zero"), QStringLiteral("--into"), QStringLiteral("صفر")});
     QCOMPARE(endless.status, 1);
     QCOMPARE(endless.err.count(QLatin1Char('\n')), 1);
 
@@ -205,7 +205,8 @@ void TestBatch::badInputGetsAClearNo()
     const QString sample = QStringLiteral(QAV_SAMPLES "/phone.vcf");
     QCOMPARE(run({QStringLiteral("--import"), sample, QStringLiteral("--into"), QStringLiteral("   ")}).status, 1);
     QCOMPARE(run({QStringLiteral("--import"), sample, QStringLiteral("--into"), QStringLiteral("العائلة")}).status, 0);
-    const ProgramRun padded = run({QStringLiteral("--import"), sample, QStringLiteral("--into"), QStringLiteral("العائلة ")});
+    const ProgramRun padded =
+        run({QStringLiteral("--import"), sample, QStringLiteral("--into"), QStringLiteral("العائلة ")});
     QCOMPARE(padded.status, 0);
     QCOMPARE(scalar(QStringLiteral("SELECT group_concat(dirname, '|') FROM dirg")), QStringLiteral("العائلة"));
 
@@ -214,9 +215,8 @@ void TestBatch::badInputGetsAClearNo()
                       "\r\nEND:VCARD\r\nBEGIN:VCARD\r\nVERSION:2.1\r\nFN:Zaid";
     card += '\0';
     card += "Omar\r\nEND:VCARD\r\nBEGIN:VCARD\r\nVERSION:2.1\r\nFN;ENCODING=QUOTED-PRINTABLE:=E9lodie\r\nEND:VCARD\r\n";
-    const ProgramRun odd =
-        run({QStringLiteral("--import"), file(QStringLiteral("odd.vcf"), card), QStringLiteral("--into"),
-             QStringLiteral("أخرى")});
+    const ProgramRun odd = run({QStringLiteral("--import"), file(QStringLiteral("odd.vcf"), card),
+                                QStringLiteral("--into"), QStringLiteral("أخرى")});
     QVERIFY2(odd.status == 0, qPrintable(odd.err));
     QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM info WHERE name = ?"), {QStringLiteral("ZaidOmar")}),
              QStringLiteral("1"));

@@ -31,7 +31,8 @@
 #include <csignal>
 #include <sys/resource.h>
 
-namespace {
+namespace
+{
 
 QByteArray contents(const QString& path)
 {
@@ -268,8 +269,9 @@ void TestBackup::restoreOnlyReadsTheChosenFileAndKeepsPermissions()
     {
         DataConnection other;
         QVERIFY(other.open(chosen, QString::fromLatin1(Schema::kPassword)).ok);
-        QVERIFY(other.executeScript(QStringLiteral("DROP INDEX info_dir_name; DROP INDEX dirg_dirname; "
-                                                   "INSERT INTO dirg (dirname, pass) VALUES ('من أداة', '0');"))
+        QVERIFY(other
+                    .executeScript(QStringLiteral("DROP INDEX info_dir_name; DROP INDEX dirg_dirname; "
+                                                  "INSERT INTO dirg (dirname, pass) VALUES ('من أداة', '0');"))
                     .ok);
     }
     const QByteArray original = contents(chosen);
@@ -304,7 +306,8 @@ void TestBackup::aDatabaseThatWillNotReopenEndsTheProgram()
     QVERIFY(DatabaseFileCopy::backup(SharedData::connection(), m_target.path()).ok);
     UpdateWindow window(*m_form);
     window.beforeRename = [this] {
-        for (const QString& name : QDir(m_db->folder()).entryList({QStringLiteral(".qav-copy*")}, QDir::Files | QDir::Hidden))
+        for (const QString& name :
+             QDir(m_db->folder()).entryList({QStringLiteral(".qav-copy*")}, QDir::Files | QDir::Hidden))
             writeFile(QDir(m_db->folder()).filePath(name), QByteArray(8192, 'x'));
         return true;
     };

@@ -26,7 +26,8 @@
 #include <QToolButton>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 // Types text one character at a time, as a keyboard does (Arabic included).
 void typeChars(QWidget* box, const QString& text)
@@ -108,8 +109,9 @@ void TestEditor::addStoresIntoTheOpenDirectory()
     });
     controls(*m_form).SkinToolBar1->button(toolbarPosition(ToolbarCommand::Add))->click();
     QVERIFY(seen);
-    QCOMPARE(m_db->scalar(QStringLiteral("SELECT dir || '|' || mobil FROM info WHERE name = ?"), {QStringLiteral("أمل")}),
-             m_family + QStringLiteral("|0100"));
+    QCOMPARE(
+        m_db->scalar(QStringLiteral("SELECT dir || '|' || mobil FROM info WHERE name = ?"), {QStringLiteral("أمل")}),
+        m_family + QStringLiteral("|0100"));
     QCOMPARE(controls(*m_form).infolist->count(), 2);
     QCOMPARE(controls(*m_form).infolist->itemText(0), QStringLiteral("أمل"));
     QCOMPARE(controls(*m_form).statbar->panelText(2), QStringLiteral("يتضمن الدليل الحالى    2  بيان"));
@@ -353,8 +355,8 @@ void TestEditor::hostileValuesRoundTrip()
     QStringList shown;
     for (int row = 0; row < list->count(); ++row) {
         shown << list->itemText(row);
-        QCOMPARE(list->subItem(row, 5), list->itemText(row) == QStringLiteral("هدى") ? QStringLiteral("شارع النيل")
-                                                                                  : list->itemText(row));
+        QCOMPARE(list->subItem(row, 5),
+                 list->itemText(row) == QStringLiteral("هدى") ? QStringLiteral("شارع النيل") : list->itemText(row));
     }
     for (const QString& name : values)
         QVERIFY(shown.contains(name)); // the blanks around a name are kept

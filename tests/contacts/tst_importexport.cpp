@@ -104,9 +104,10 @@ void TestImportExport::importIntoTheOpenDirectoryRefreshesTheList()
 {
     QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("العائلة")));
     m_form->openSelectedDirectory();
-    const QString path = write(QStringLiteral("in.vcf"),
-                               "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Nadia\r\nTEL;TYPE=CELL:0100\r\nEND:VCARD\r\n"
-                               "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:\xd9\x85\xd9\x88\xd8\xac\xd9\x88\xd8\xaf\r\nEND:VCARD\r\n");
+    const QString path =
+        write(QStringLiteral("in.vcf"),
+              "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Nadia\r\nTEL;TYPE=CELL:0100\r\nEND:VCARD\r\n"
+              "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:\xd9\x85\xd9\x88\xd8\xac\xd9\x88\xd8\xaf\r\nEND:VCARD\r\n");
     m_chooser->answer(path);
     controls(*m_form).menus->importcontacts->trigger();
     QCOMPARE(controls(*m_form).infolist->count(), 2);
@@ -166,7 +167,7 @@ void TestImportExport::csvImportGoesThroughTheMappingDialog()
         QVERIFY(dialog);
         QCOMPARE(dialog->choices.size(), 3);
         QCOMPARE(dialog->choices[0]->currentIndex(), int(CsvMapping::Name)); // "full name" is known
-        dialog->choices[1]->setCurrentIndex(int(CsvMapping::Mobil));      // "Cell" is the user's choice
+        dialog->choices[1]->setCurrentIndex(int(CsvMapping::Mobil));         // "Cell" is the user's choice
         dialog->choices[2]->setCurrentIndex(int(CsvMapping::MoreInfo));
         dialog->accept();
     });

@@ -122,10 +122,12 @@ void TestMoveDir::nothingSelectedMovesNothing()
     m_form->refreshAfterWrite(BookChange::Contacts);
     controls(*m_form).infolist->activeView()->selectionModel()->clear();
     bool opened = false;
-    ModalDriver::watchForModal([&](QWidget* modal) {
-        opened = true;
-        qobject_cast<MoveDir*>(modal)->CmdSave->click();
-    }, 300);
+    ModalDriver::watchForModal(
+        [&](QWidget* modal) {
+            opened = true;
+            qobject_cast<MoveDir*>(modal)->CmdSave->click();
+        },
+        300);
     controls(*m_form).menus->movemag->trigger();
     QTest::qWait(400);
     QVERIFY(!opened);

@@ -100,10 +100,14 @@ void TestDataConnection::hostileValuesAreStoredExactly()
 {
     TestDatabase db;
     const QString code = db.addDirectory(QStringLiteral("x"));
-    const QStringList hostile = {QStringLiteral("O'Brien"),        QStringLiteral("say \"hi\""),
-                                 QStringLiteral("back\\slash"),    QStringLiteral("100% *sure*"),
-                                 QStringLiteral("under_score"),    QStringLiteral("-- comment"),
-                                 QStringLiteral("' OR '1'='1"),    QStringLiteral("'); DROP TABLE info; --"),
+    const QStringList hostile = {QStringLiteral("O'Brien"),
+                                 QStringLiteral("say \"hi\""),
+                                 QStringLiteral("back\\slash"),
+                                 QStringLiteral("100% *sure*"),
+                                 QStringLiteral("under_score"),
+                                 QStringLiteral("-- comment"),
+                                 QStringLiteral("' OR '1'='1"),
+                                 QStringLiteral("'); DROP TABLE info; --"),
                                  QString::fromUtf8("\u202Eمعكوس\u202C")};
     for (const QString& name : hostile)
         QVERIFY(db.reader()
@@ -147,8 +151,9 @@ void TestDataConnection::emptyValuesAreStoredAsEmptyText()
 {
     TestDatabase db;
     const QString code = db.addDirectory(QStringLiteral("d"));
-    QVERIFY(db.reader().execute(QStringLiteral("INSERT INTO info (name, dir) VALUES (?, ?)"),
-                                {QStringLiteral("n"), code}).ok);
+    QVERIFY(db.reader()
+                .execute(QStringLiteral("INSERT INTO info (name, dir) VALUES (?, ?)"), {QStringLiteral("n"), code})
+                .ok);
     QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM info WHERE moreinfo = '' AND email = ''")),
              QStringLiteral("1"));
     QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM info WHERE moreinfo IS NULL")), QStringLiteral("0"));
@@ -185,7 +190,8 @@ void TestDataConnection::commitsReachTheFileBeforeReturning()
     TestDatabase db;
     DataConnection writer;
     QVERIFY(writer.open(db.path(), QString::fromLatin1(Schema::kPassword)).ok);
-    QVERIFY(writer.execute(QStringLiteral("INSERT INTO dirg (dirname, pass) VALUES (?, '0')"), {QStringLiteral("w")}).ok);
+    QVERIFY(
+        writer.execute(QStringLiteral("INSERT INTO dirg (dirname, pass) VALUES (?, '0')"), {QStringLiteral("w")}).ok);
     // No journal or WAL file holds the change: the database file alone is complete.
     QVERIFY(!QFile::exists(db.path() + QStringLiteral("-wal")));
     QVERIFY(!QFile::exists(db.path() + QStringLiteral("-journal")));

@@ -84,17 +84,28 @@ void TestRecordset::filterWildcardsAndCounts_data()
     QTest::addColumn<QString>("column");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<int>("count");
-    QTest::newRow("middle of a name") << "name" << "Nei" << 1;
-    QTest::newRow("latin without case") << "name" << "o'nEIL" << 1;
-    QTest::newRow("star in the text is a wildcard") << "name" << "Star*ght" << 1;
-    QTest::newRow("percent in the text is a wildcard") << "name" << "S%L" << 1;
-    QTest::newRow("underscore is literal") << "name" << "r_s" << 1;
-    QTest::newRow("underscore never matches another letter") << "name" << "O_Neil" << 0;
-    QTest::newRow("no hits") << "name" << "zzz" << 0;
-    QTest::newRow("empty text lets everything through") << "name" << "" << 5;
-    QTest::newRow("another column") << "hometel" << "2345" << 1;
-    QTest::newRow("alef forms match each other") << "name" << "احمد" << 1;
-    QTest::newRow("teh marbuta matches heh") << "org" << "مدرسه" << 1;
+    QTest::newRow("middle of a name") << "name"
+                                      << "Nei" << 1;
+    QTest::newRow("latin without case") << "name"
+                                        << "o'nEIL" << 1;
+    QTest::newRow("star in the text is a wildcard") << "name"
+                                                    << "Star*ght" << 1;
+    QTest::newRow("percent in the text is a wildcard") << "name"
+                                                       << "S%L" << 1;
+    QTest::newRow("underscore is literal") << "name"
+                                           << "r_s" << 1;
+    QTest::newRow("underscore never matches another letter") << "name"
+                                                             << "O_Neil" << 0;
+    QTest::newRow("no hits") << "name"
+                             << "zzz" << 0;
+    QTest::newRow("empty text lets everything through") << "name"
+                                                        << "" << 5;
+    QTest::newRow("another column") << "hometel"
+                                    << "2345" << 1;
+    QTest::newRow("alef forms match each other") << "name"
+                                                 << "احمد" << 1;
+    QTest::newRow("teh marbuta matches heh") << "org"
+                                             << "مدرسه" << 1;
     QTest::newRow("wildcards at both ends and twice") << "name"
                                                       << "*a%r*" << 1;
     QTest::newRow("vowel marks on the typed side") << "name"
@@ -183,9 +194,9 @@ void TestRecordset::namesSortAsPeopleExpect()
 {
     TestDatabase db;
     const QString d = db.addDirectory(QStringLiteral("d"));
-    const QStringList stored = {QStringLiteral("zed"),  QStringLiteral("بسمة"), QStringLiteral("Alice"),
-                                QStringLiteral("إبراهيم"), QStringLiteral("bob"),  QStringLiteral("احمد"),
-                                QStringLiteral("أحمد"),  QStringLiteral("آمال"), QStringLiteral("alan"),
+    const QStringList stored = {QStringLiteral("zed"),     QStringLiteral("بسمة"),   QStringLiteral("Alice"),
+                                QStringLiteral("إبراهيم"), QStringLiteral("bob"),    QStringLiteral("احمد"),
+                                QStringLiteral("أحمد"),    QStringLiteral("آمال"),   QStringLiteral("alan"),
                                 QStringLiteral("Item 10"), QStringLiteral("Item 2"), QStringLiteral("يوسف")};
     for (const QString& name : stored)
         db.addContact(name, d);
@@ -276,7 +287,8 @@ void TestRecordset::orderStaysRightAfterAddsRenamesAndDeletes()
     TestDatabase db;
     const QString d = db.addDirectory(QStringLiteral("d"));
     for (int i = 0; i < 200; ++i)
-        db.addContact(QStringLiteral("%1 اسم %2").arg(i % 2 ? QStringLiteral("Name") : QStringLiteral("أحمد")).arg(i), d);
+        db.addContact(QStringLiteral("%1 اسم %2").arg(i % 2 ? QStringLiteral("Name") : QStringLiteral("أحمد")).arg(i),
+                      d);
     QVERIFY(OpenDatabase().ok);
     Recordset& contacts = SharedData::contacts();
     QVERIFY(contacts.openContacts(d).ok);
@@ -284,10 +296,13 @@ void TestRecordset::orderStaysRightAfterAddsRenamesAndDeletes()
 
     // Changes made through the program's connection, then the order is built again.
     DataConnection& connection = SharedData::connection();
-    QVERIFY(connection.execute(QStringLiteral("INSERT INTO info (name, dir) VALUES (?, ?)"),
-                               {QStringLiteral("aaa first"), d}).ok);
-    QVERIFY(connection.execute(QStringLiteral("UPDATE info SET name = ? WHERE name = ?"),
-                               {QStringLiteral("zzz renamed"), QStringLiteral("أحمد اسم 0")}).ok);
+    QVERIFY(connection
+                .execute(QStringLiteral("INSERT INTO info (name, dir) VALUES (?, ?)"), {QStringLiteral("aaa first"), d})
+                .ok);
+    QVERIFY(connection
+                .execute(QStringLiteral("UPDATE info SET name = ? WHERE name = ?"),
+                         {QStringLiteral("zzz renamed"), QStringLiteral("أحمد اسم 0")})
+                .ok);
     QVERIFY(connection.execute(QStringLiteral("DELETE FROM info WHERE name = ?"), {QStringLiteral("Name اسم 7")}).ok);
     QVERIFY(contacts.requery().ok);
     const auto rows = contacts.snapshot();
@@ -297,7 +312,8 @@ void TestRecordset::orderStaysRightAfterAddsRenamesAndDeletes()
     for (qsizetype i = 0; i < rows->size(); ++i)
         names << rows->value(i, 0);
     for (int i = 1; i < names.size(); ++i)
-        QVERIFY2(!order.lessThan(names.at(i), names.at(i - 1)), qPrintable(names.mid(std::max(0, i - 3), 6).join(QLatin1Char('|'))));
+        QVERIFY2(!order.lessThan(names.at(i), names.at(i - 1)),
+                 qPrintable(names.mid(std::max(0, i - 3), 6).join(QLatin1Char('|'))));
     QVERIFY(names.contains(QStringLiteral("aaa first")));
     QVERIFY(names.contains(QStringLiteral("zzz renamed")));
     QVERIFY(!names.contains(QStringLiteral("Name اسم 7")));

@@ -16,8 +16,8 @@
 #include "SkinStatusBar.h"
 #include "SkinTextBox.h"
 #include "SkinToolBar.h"
-#include "SyncStore.h"
 #include "SoundPlayer.h"
+#include "SyncStore.h"
 #include "TestDatabase.h"
 #include "ToolbarCommand.h"
 #include "WindowTestFixture.h"
@@ -31,10 +31,10 @@
 
 #include <sqlite3.h>
 
-namespace {
+namespace
+{
 
-template <typename Dialog>
-void whenUp(std::function<void(Dialog*)> act)
+template <typename Dialog> void whenUp(std::function<void(Dialog*)> act)
 {
     ModalDriver::whenModal([act](QWidget* modal) {
         auto* dialog = qobject_cast<Dialog*>(modal);
@@ -92,7 +92,10 @@ void TestDirectoryDialogs::cleanup()
     closeFixture();
 }
 
-void TestDirectoryDialogs::start() { m_form = MainWindowUser::start(); }
+void TestDirectoryDialogs::start()
+{
+    m_form = MainWindowUser::start();
+}
 
 void TestDirectoryDialogs::select(const QString& name)
 {
@@ -159,10 +162,10 @@ void TestDirectoryDialogs::setPasswordChecksWithFocus()
         d->CmdSave->click(); // four characters are enough
     });
     controls(*m_form).menus->sec->trigger();
-    QCOMPARE(messages, (QStringList{QStringLiteral("من فضلك أدخل رمز الحماية"),
-                                    QStringLiteral("يجب ألا يقل رمز الحماية عن أربعة حروف أو ارقام"),
-                                    QStringLiteral("من فضلك اعد كتابة رمز الحماية"),
-                                    QStringLiteral("رمز الحماية غير متطابق")}));
+    QCOMPARE(messages,
+             (QStringList{QStringLiteral("من فضلك أدخل رمز الحماية"),
+                          QStringLiteral("يجب ألا يقل رمز الحماية عن أربعة حروف أو ارقام"),
+                          QStringLiteral("من فضلك اعد كتابة رمز الحماية"), QStringLiteral("رمز الحماية غير متطابق")}));
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT pass FROM dirg WHERE dirname = ?"), {QStringLiteral("النادي")}),
              QStringLiteral("abcd"));
 }

@@ -12,7 +12,8 @@
 #include <QStringEncoder>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 QByteArray corpus(const char* name)
 {
@@ -111,8 +112,8 @@ void TestInterchange::vcardRoundTripKeepsEveryField_data()
 void TestInterchange::vcardRoundTripKeepsEveryField()
 {
     QFETCH(int, version);
-    std::vector<ContactFields> contacts{hostile(1), hostile(2),
-                                        {QStringLiteral("  spaced  "), {}, {}, {}, {}, {}, {}, {}, {}}};
+    std::vector<ContactFields> contacts{
+        hostile(1), hostile(2), {QStringLiteral("  spaced  "), {}, {}, {}, {}, {}, {}, {}, {}}};
     const QByteArray bytes = ContactExporter::encode(contacts, version == 3 ? ContactExporter::Format::VCard3
                                                                             : ContactExporter::Format::VCard4);
     VCardReader reader;
@@ -166,37 +167,55 @@ void TestInterchange::csvDelimitersAndEncodings()
 void TestInterchange::commonHeadersAreRecognised()
 {
     using T = CsvMapping::Target;
-    const QStringList google = {QStringLiteral("Name"), QStringLiteral("Given Name"), QStringLiteral("Family Name"),
-                                QStringLiteral("E-mail 1 - Value"), QStringLiteral("Phone 1 - Type"),
-                                QStringLiteral("Phone 1 - Value"), QStringLiteral("Phone 2 - Type"),
-                                QStringLiteral("Phone 2 - Value"), QStringLiteral("Organization 1 - Name"),
+    const QStringList google = {QStringLiteral("Name"),
+                                QStringLiteral("Given Name"),
+                                QStringLiteral("Family Name"),
+                                QStringLiteral("E-mail 1 - Value"),
+                                QStringLiteral("Phone 1 - Type"),
+                                QStringLiteral("Phone 1 - Value"),
+                                QStringLiteral("Phone 2 - Type"),
+                                QStringLiteral("Phone 2 - Value"),
+                                QStringLiteral("Organization 1 - Name"),
                                 QStringLiteral("Notes")};
     CsvMapping mapping = CsvMapping::guess(google);
     QCOMPARE(mapping.targets, (QList<T>{T::Name, T::FirstName, T::LastName, T::Email, T::Label, T::PhoneByType,
-                                       T::Label, T::PhoneByType, T::Org, T::MoreInfo}));
-    const ContactFields c = mapping.contact({QStringLiteral("Ali Hassan"), {}, {}, QStringLiteral("a@b.c"),
-                                             QStringLiteral("Mobile"), QStringLiteral("0100"),
-                                             QStringLiteral("Work Fax"), QStringLiteral("0222"),
-                                             QStringLiteral("Acme"), QStringLiteral("n")});
+                                        T::Label, T::PhoneByType, T::Org, T::MoreInfo}));
+    const ContactFields c = mapping.contact({QStringLiteral("Ali Hassan"),
+                                             {},
+                                             {},
+                                             QStringLiteral("a@b.c"),
+                                             QStringLiteral("Mobile"),
+                                             QStringLiteral("0100"),
+                                             QStringLiteral("Work Fax"),
+                                             QStringLiteral("0222"),
+                                             QStringLiteral("Acme"),
+                                             QStringLiteral("n")});
     QCOMPARE(c.mobil, QStringLiteral("0100"));
     QCOMPARE(c.fax, QStringLiteral("0222"));
 
-    const QStringList outlook = {QStringLiteral("First Name"), QStringLiteral("Middle Name"),
-                                 QStringLiteral("Last Name"), QStringLiteral("Company"),
+    const QStringList outlook = {QStringLiteral("First Name"),     QStringLiteral("Middle Name"),
+                                 QStringLiteral("Last Name"),      QStringLiteral("Company"),
                                  QStringLiteral("Business Phone"), QStringLiteral("Home Phone"),
-                                 QStringLiteral("Mobile Phone"), QStringLiteral("Business Fax"),
+                                 QStringLiteral("Mobile Phone"),   QStringLiteral("Business Fax"),
                                  QStringLiteral("E-mail Address"), QStringLiteral("Home Street")};
     mapping = CsvMapping::guess(outlook);
-    const ContactFields o = mapping.contact({QStringLiteral("Mona"), {}, QStringLiteral("Zaki"), QStringLiteral("Co"),
-                                             QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"),
-                                             QStringLiteral("4"), QStringLiteral("m@z"), QStringLiteral("St")});
+    const ContactFields o = mapping.contact({QStringLiteral("Mona"),
+                                             {},
+                                             QStringLiteral("Zaki"),
+                                             QStringLiteral("Co"),
+                                             QStringLiteral("1"),
+                                             QStringLiteral("2"),
+                                             QStringLiteral("3"),
+                                             QStringLiteral("4"),
+                                             QStringLiteral("m@z"),
+                                             QStringLiteral("St")});
     QCOMPARE(o, (ContactFields{QStringLiteral("Mona Zaki"), QStringLiteral("2"), QStringLiteral("1"),
                                QStringLiteral("3"), QStringLiteral("4"), QStringLiteral("St"), QStringLiteral("m@z"),
                                QStringLiteral("Co"), QString()}));
 
-    const QStringList thunderbird = {QStringLiteral("First Name"), QStringLiteral("Last Name"),
+    const QStringList thunderbird = {QStringLiteral("First Name"),   QStringLiteral("Last Name"),
                                      QStringLiteral("Display Name"), QStringLiteral("Primary Email"),
-                                     QStringLiteral("Work Phone"), QStringLiteral("Mobile Number"),
+                                     QStringLiteral("Work Phone"),   QStringLiteral("Mobile Number"),
                                      QStringLiteral("Organization"), QStringLiteral("Notes")};
     mapping = CsvMapping::guess(thunderbird);
     QVERIFY(mapping.hasNameSource());

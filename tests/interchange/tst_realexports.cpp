@@ -1,8 +1,8 @@
 // Files as other address books write them (Google's two CSV layouts, Outlook, Thunderbird, a
 // phone's vCards): every number, e-mail, organisation and address they hold arrives, in a field
 // or in the notes, and survives export and import again in every layout.
-#include "ContactFileReader.h"
 #include "ContactExporter.h"
+#include "ContactFileReader.h"
 #include "ContactImporter.h"
 #include "CsvTable.h"
 #include "TestDatabase.h"
@@ -10,7 +10,8 @@
 #include <QFile>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 ContactFileContents readSample(const QString& name)
 {
@@ -101,9 +102,9 @@ void TestRealExports::outlookSpreadAddressesAndManyNumbers()
     QCOMPARE(sara.fax, QStringLiteral("03 480 0001"));
     QCOMPARE(sara.address, QStringLiteral("22 El Horreya Rd, Apt 4, Alexandria, 21500, Egypt"));
     QCOMPARE(sara.email, QStringLiteral("sara@delta.example"));
-    for (const QString& kept : {QStringLiteral("03 480 0002"), QStringLiteral("0800 123"),
-                                QStringLiteral("0109 876 5432"), QStringLiteral("sara.n@example.org"),
-                                QStringLiteral("7 Port Said St, Alexandria, Egypt")})
+    for (const QString& kept :
+         {QStringLiteral("03 480 0002"), QStringLiteral("0800 123"), QStringLiteral("0109 876 5432"),
+          QStringLiteral("sara.n@example.org"), QStringLiteral("7 Port Said St, Alexandria, Egypt")})
         QVERIFY2(holds(sara, kept), qPrintable(kept));
     QVERIFY(sara.moreinfo.startsWith(QStringLiteral("line one\r\nline two\n")));
     QCOMPARE(read.movedToNotes, 5);
@@ -119,8 +120,8 @@ void TestRealExports::thunderbirdInWindows1256()
     QCOMPARE(hala.mobil, QStringLiteral("01223334444"));
     QCOMPARE(hala.fax, QStringLiteral("0227778889"));
     QCOMPARE(hala.org, QStringLiteral("دار النشر"));
-    for (const QString& kept : {QStringLiteral("0900"), QStringLiteral("hala.m@example.net"),
-                                QStringLiteral("10 شارع قصر النيل, القاهرة")})
+    for (const QString& kept :
+         {QStringLiteral("0900"), QStringLiteral("hala.m@example.net"), QStringLiteral("10 شارع قصر النيل, القاهرة")})
         QVERIFY2(holds(hala, kept), qPrintable(kept));
 }
 
@@ -131,13 +132,13 @@ void TestRealExports::phoneVCardsWithTheirQuirks()
     QCOMPARE(read.incomplete, 1);
 
     const ContactFields& nadia = named(read, QStringLiteral("نادية حسن"));
-    QCOMPARE(nadia.mobil, QStringLiteral("01001112222")); // CELL;HOME is a mobile
+    QCOMPARE(nadia.mobil, QStringLiteral("01001112222"));  // CELL;HOME is a mobile
     QCOMPARE(nadia.hometel, QStringLiteral("0225556666")); // VOICE alone: a home number
     QCOMPARE(nadia.fax, QStringLiteral("0224445555"));     // FAX,WORK without TYPE=
     QCOMPARE(nadia.jobtel, QStringLiteral("01223334444")); // the second mobile, in a free slot
     QVERIFY(nadia.moreinfo.startsWith(QStringLiteral("ملاحظة طويلة تمتد على سطرين\n")));
-    for (const QString& kept : {QStringLiteral("0900111"), QStringLiteral("0227778888"),
-                                QStringLiteral("nadia@work.example")})
+    for (const QString& kept :
+         {QStringLiteral("0900111"), QStringLiteral("0227778888"), QStringLiteral("nadia@work.example")})
         QVERIFY2(holds(nadia, kept), qPrintable(kept));
 
     const ContactFields& omar = named(read, QStringLiteral("Omar Farouk")); // "item1.begin:vcard"

@@ -89,7 +89,8 @@ void TestLayout::everyResizeAppliesTheTheme()
     TestDatabase db;
     ScriptedMessageBox boxes;
     auto form = MainWindowUser::start();
-    SettingsStore::write(QStringLiteral("Mirz"), QStringLiteral("Theme"), QStringLiteral("Color"), QStringLiteral("Green"));
+    SettingsStore::write(QStringLiteral("Mirz"), QStringLiteral("Theme"), QStringLiteral("Color"),
+                         QStringLiteral("Green"));
     form->resize(form->width() + 10, form->height());
     QApplication::processEvents();
     QCOMPARE(controls(*form).statbar->colorScheme(), 1);

@@ -17,25 +17,35 @@
 #include "ToolbarCommand.h"
 #include "WindowTestFixture.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
-#include <QAccessible>
 #include <QToolButton>
 #include <QTreeView>
 #include <QtTest>
 
 #include <functional>
 
-namespace {
+namespace
+{
 
 const QString kDirectoryCount3 = QStringLiteral("عدد الأدلة ") + QStringLiteral("  3 دليل");
 
-QString directoryCount(int n) { return QStringLiteral("عدد الأدلة   %1 دليل").arg(n); }
-QString totalContacts(int n) { return QStringLiteral("إجمالى البيانات المسجلة   %1 بيان").arg(n); }
-QString currentDirectory(int n) { return QStringLiteral("يتضمن الدليل الحالى    %1  بيان").arg(n); }
+QString directoryCount(int n)
+{
+    return QStringLiteral("عدد الأدلة   %1 دليل").arg(n);
+}
+QString totalContacts(int n)
+{
+    return QStringLiteral("إجمالى البيانات المسجلة   %1 بيان").arg(n);
+}
+QString currentDirectory(int n)
+{
+    return QStringLiteral("يتضمن الدليل الحالى    %1  بيان").arg(n);
+}
 
 } // namespace
 
@@ -133,7 +143,8 @@ void TestMainForm::missingDatabaseShowsTheMessageAndStops()
     QVERIFY(!form.Form_Load());
     QCOMPARE(m_boxes->count(), 1);
     const MessageBoxRequest box = m_boxes->last();
-    QCOMPARE(box.text, QStringLiteral("خطأ فى قاعدة البيانات , برجاء إعادة تثبيت البرنامج أو عمل استرجاع لقاعدة البيانات"));
+    QCOMPARE(box.text,
+             QStringLiteral("خطأ فى قاعدة البيانات , برجاء إعادة تثبيت البرنامج أو عمل استرجاع لقاعدة البيانات"));
     QCOMPARE(box.title, QStringLiteral("خطأ"));
     QCOMPARE(box.flags, int(MessageBox::RtlReading | MessageBox::Critical));
     QVERIFY(!box.arabicCaptions);
@@ -173,8 +184,8 @@ void TestMainForm::directoryListHasThreeColumnsTwoHidden()
     QCOMPARE(list->subItem(0, 2), QStringLiteral("secret"));
     QVERIFY(!list->subItem(0, 1).isEmpty());
     // A screen reader reads the names, never the hidden code or password, in either view.
-    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(list->listView()),
-                                    static_cast<QAbstractItemView*>(list->reportView())}) {
+    for (QAbstractItemView* view :
+         {static_cast<QAbstractItemView*>(list->listView()), static_cast<QAbstractItemView*>(list->reportView())}) {
         QStringList spoken;
         QAccessibleInterface* table = QAccessible::queryAccessibleInterface(view);
         QVERIFY(table);

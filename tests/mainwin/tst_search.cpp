@@ -24,9 +24,13 @@
 #include <QToolButton>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
-QString results(int n) { return QStringLiteral("نتائج البحث  %1 نتيجة").arg(n); }
+QString results(int n)
+{
+    return QStringLiteral("نتائج البحث  %1 نتيجة").arg(n);
+}
 
 QStringList items(RecordListView* list)
 {
@@ -76,7 +80,8 @@ void TestSearch::init()
     const QString family = m_db->addDirectory(QStringLiteral("العائلة"));
     const QString work = m_db->addDirectory(QStringLiteral("العمل"));
     m_db->addDirectory(QStringLiteral("النادي"));
-    m_db->addContact(QStringLiteral("Mohamed Salah"), family, {QStringLiteral("0225551234"), {}, {}, {}, {}, {}, QStringLiteral("Club")});
+    m_db->addContact(QStringLiteral("Mohamed Salah"), family,
+                     {QStringLiteral("0225551234"), {}, {}, {}, {}, {}, QStringLiteral("Club")});
     m_db->addContact(QStringLiteral("Samira O'Hara"), family, {{}, {}, {}, {}, {}, {}, QStringLiteral("School")});
     m_db->addContact(QStringLiteral("أحمد سالم"), family, {{}, {}, {}, {}, {}, {}, QStringLiteral("مدرسة النصر")});
     m_db->addContact(QStringLiteral("100% Cotton"), family);

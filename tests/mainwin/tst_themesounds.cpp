@@ -20,7 +20,8 @@
 #include <QSettings>
 #include <QtTest>
 
-namespace {
+namespace
+{
 const QString kApp = QStringLiteral("Mirz");
 }
 

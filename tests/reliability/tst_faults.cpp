@@ -27,7 +27,8 @@
 #include <sys/resource.h>
 #include <thread>
 
-namespace {
+namespace
+{
 
 const QString kFailure = QStringLiteral("عفوا .. لايمكن حفظ البيانات");
 

@@ -24,7 +24,8 @@
 #include <QPlainTextEdit>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 QString loneSurrogate()
 {

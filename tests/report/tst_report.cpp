@@ -16,14 +16,15 @@
 #include "WindowTestFixture.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPrinter>
 #include <QProcess>
 #include <QScreen>
-#include <QFileInfo>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 // The text of a PDF as a reader sees it: Arabic presentation forms folded to plain letters,
 // direction marks dropped, each line's words in a set so visual order does not matter.
@@ -34,8 +35,8 @@ QString pdfText(const QString& path)
     if (!tool.waitForFinished(30000))
         return QString();
     QString text = QString::fromUtf8(tool.readAllStandardOutput()).normalized(QString::NormalizationForm_KC);
-    for (const QChar mark : {QChar(0x200E), QChar(0x200F), QChar(0x202A), QChar(0x202B), QChar(0x202C),
-                             QChar(0x2066), QChar(0x2067), QChar(0x2068), QChar(0x2069)})
+    for (const QChar mark : {QChar(0x200E), QChar(0x200F), QChar(0x202A), QChar(0x202B), QChar(0x202C), QChar(0x2066),
+                             QChar(0x2067), QChar(0x2068), QChar(0x2069)})
         text.remove(mark);
     return text;
 }
@@ -123,7 +124,8 @@ void TestReport::reportShowsHeaderColumnsAndRowsInOrder()
     QVERIFY(!text.contains(QStringLiteral("secret note")));
     QVERIFY(!text.contains(QStringLiteral("Elsewhere")));
     // Adam has no work number: his row holds only his name and home number.
-    const QString adamLine = text.section(QLatin1Char('\n'), 0, -1).split(QLatin1Char('\n')).filter(QStringLiteral("Adam")).value(0);
+    const QString adamLine =
+        text.section(QLatin1Char('\n'), 0, -1).split(QLatin1Char('\n')).filter(QStringLiteral("Adam")).value(0);
     QCOMPARE(adamLine.simplified().split(QLatin1Char(' ')).size(), 3);
 }
 
@@ -182,10 +184,12 @@ void TestReport::printDoesNothingOnTheDirectoryList()
     m_db->addDirectory(QStringLiteral("d"));
     m_form = MainWindowUser::start();
     bool previewed = false;
-    ModalDriver::watchForModal([&](QWidget* modal) {
-        previewed = true;
-        modal->close();
-    }, 300);
+    ModalDriver::watchForModal(
+        [&](QWidget* modal) {
+            previewed = true;
+            modal->close();
+        },
+        300);
     m_form->toolbarButtonPressed(toolbarPosition(ToolbarCommand::Print));
     QTest::qWait(400);
     QVERIFY(!previewed);

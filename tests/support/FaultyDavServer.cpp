@@ -33,9 +33,9 @@ FaultyDavServer::~FaultyDavServer()
 bool FaultyDavServer::start()
 {
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_process.start(QStringLiteral("python3"), {QStringLiteral(QAV_FAULTDAV), QStringLiteral("--port"),
-                                                 QString::number(m_port), QStringLiteral("--recorder-port"),
-                                                 QString::number(m_recorderPort)});
+    m_process.start(QStringLiteral("python3"),
+                    {QStringLiteral(QAV_FAULTDAV), QStringLiteral("--port"), QString::number(m_port),
+                     QStringLiteral("--recorder-port"), QString::number(m_recorderPort)});
     return m_process.waitForStarted(10000) && portOpens(m_process, m_port);
 }
 
@@ -73,8 +73,8 @@ QMap<QString, QString> FaultyDavServer::cards()
 
 bool FaultyDavServer::put(const QString& name, const QByteArray& card)
 {
-    return !control(QStringLiteral("put"), {{QStringLiteral("name"), name},
-                                            {QStringLiteral("card"), QString::fromUtf8(card)}})
+    return !control(QStringLiteral("put"),
+                    {{QStringLiteral("name"), name}, {QStringLiteral("card"), QString::fromUtf8(card)}})
                 .isNull();
 }
 

@@ -8,4 +8,7 @@ ScriptedFileChooser::ScriptedFileChooser()
     });
 }
 
-ScriptedFileChooser::~ScriptedFileChooser() { FileChooser::setPresenter({}); }
+ScriptedFileChooser::~ScriptedFileChooser()
+{
+    FileChooser::setPresenter({});
+}

@@ -20,4 +20,7 @@ ScriptedMessageBox::ScriptedMessageBox()
     });
 }
 
-ScriptedMessageBox::~ScriptedMessageBox() { MessageBox::setPresenter({}); }
+ScriptedMessageBox::~ScriptedMessageBox()
+{
+    MessageBox::setPresenter({});
+}

@@ -23,7 +23,10 @@ TestDatabase::~TestDatabase()
     SharedData::connection().close();
 }
 
-QString TestDatabase::path() const { return m_dir.path() + QStringLiteral("/Kib.bin"); }
+QString TestDatabase::path() const
+{
+    return m_dir.path() + QStringLiteral("/Kib.bin");
+}
 
 DataConnection& TestDatabase::reader()
 {

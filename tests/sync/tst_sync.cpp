@@ -324,14 +324,14 @@ void TestSync::theCommandLineLinksAndSyncs()
     QCOMPARE(twice.status, 1);
     QVERIFY(twice.err.contains(QStringLiteral("البيت")));
     // Plain http to another machine is refused unless asked for.
-    const ProgramRun plain = run({QStringLiteral("--link"), QStringLiteral("بعيد"),
-                                  QStringLiteral("http://192.0.2.1/dav/book/"), QStringLiteral("--user"),
-                                  RadicaleServer::kUser});
+    const ProgramRun plain =
+        run({QStringLiteral("--link"), QStringLiteral("بعيد"), QStringLiteral("http://192.0.2.1/dav/book/"),
+             QStringLiteral("--user"), RadicaleServer::kUser});
     QCOMPARE(plain.status, 1);
     QVERIFY(plain.err.contains(QStringLiteral("--allow-insecure-http")));
 
-    const ProgramRun synced = run({QStringLiteral("--sync"), QStringLiteral("البيت"), QStringLiteral("--password-file"),
-                                   password.fileName()});
+    const ProgramRun synced = run(
+        {QStringLiteral("--sync"), QStringLiteral("البيت"), QStringLiteral("--password-file"), password.fileName()});
     QVERIFY2(synced.status == 0, qPrintable(synced.err));
     QVERIFY(synced.out.contains(QStringLiteral("تم استلام: 1")));
 

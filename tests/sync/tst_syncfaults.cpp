@@ -21,7 +21,8 @@ QStringList mobile(const QString& number)
 
 QByteArray card(const QString& uid, const QString& name, const QString& number)
 {
-    return QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nUID:%1\r\nFN:%2\r\nN:;%2;;;\r\nTEL;TYPE=CELL:%3\r\nEND:VCARD\r\n")
+    return QStringLiteral(
+               "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:%1\r\nFN:%2\r\nN:;%2;;;\r\nTEL;TYPE=CELL:%3\r\nEND:VCARD\r\n")
         .arg(uid, name, number)
         .toUtf8();
 }
@@ -103,11 +104,11 @@ void TestSyncFaults::anAnswerThatDidNotArriveWholeChangesNothing_data()
     QTest::newRow("changes of a gigabyte")
         << with(FaultyDavServer::fault(changes, QStringLiteral("huge"), {{QStringLiteral("megabytes"), 100}}))
         << QStringLiteral("أكبر من 64");
-    QTest::newRow("listing cut at half")
-        << with(FaultyDavServer::fault(QStringLiteral("PROPFIND1"), QStringLiteral("cut"),
-                                       {{QStringLiteral("fraction"), 0.5}}),
-                true)
-        << QStringLiteral("انقطع رد الخادم");
+    QTest::newRow("listing cut at half") << with(FaultyDavServer::fault(QStringLiteral("PROPFIND1"),
+                                                                        QStringLiteral("cut"),
+                                                                        {{QStringLiteral("fraction"), 0.5}}),
+                                                 true)
+                                         << QStringLiteral("انقطع رد الخادم");
     QTest::newRow("changes and listing as HTML pages")
         << QJsonObject{{QStringLiteral("faults"),
                         QJsonArray{FaultyDavServer::fault(changes, QStringLiteral("html")),
@@ -117,9 +118,9 @@ void TestSyncFaults::anAnswerThatDidNotArriveWholeChangesNothing_data()
         << with(FaultyDavServer::fault(QStringLiteral("PROPFIND1"), QStringLiteral("html")), true)
         << QStringLiteral("ليس ما طلب منه");
     QTest::newRow("cards cut at 70 %") << with(FaultyDavServer::fault(QStringLiteral("REPORT:addressbook-multiget"),
-                                                                       QStringLiteral("cut"),
-                                                                       {{QStringLiteral("fraction"), 0.7}}),
-                                                true)
+                                                                      QStringLiteral("cut"),
+                                                                      {{QStringLiteral("fraction"), 0.7}}),
+                                               true)
                                        << QStringLiteral("انقطع رد الخادم");
 }
 
@@ -134,7 +135,8 @@ void TestSyncFaults::anAnswerThatDidNotArriveWholeChangesNothing()
     const Contacts before = book.contacts();
 
     // Another client adds a card and edits one: the next sync must ask for the changes.
-    QVERIFY(m_server->put(QStringLiteral("from-phone.vcf"), card(QStringLiteral("p1"), QStringLiteral("Phone"), QStringLiteral("77"))));
+    QVERIFY(m_server->put(QStringLiteral("from-phone.vcf"),
+                          card(QStringLiteral("p1"), QStringLiteral("Phone"), QStringLiteral("77"))));
     QVERIFY(m_server->configure(settings));
     const SyncSummary failed = book.sync({}, 1000);
     QVERIFY(!failed.completed());
@@ -161,14 +163,15 @@ void TestSyncFaults::aConflictAnsweredWithAPageBlanksNothing()
     const QString name = href.section(QLatin1Char('/'), -1);
 
     // The card changes there while it changes here: the write gets a 412, and the card then comes as HTML.
-    QVERIFY(m_server->put(name, m_server->cards().first().toUtf8().replace("TEL;TYPE=CELL:1", "TEL;TYPE=CELL:1\r\nEMAIL:adel@example.org")));
+    QVERIFY(m_server->put(name, m_server->cards().first().toUtf8().replace(
+                                    "TEL;TYPE=CELL:1", "TEL;TYPE=CELL:1\r\nEMAIL:adel@example.org")));
     book.set(QStringLiteral("Adel"), QStringLiteral("org"), QStringLiteral("الشركة"));
-    QVERIFY(m_server->configure({{QStringLiteral("faults"),
-                                  QJsonArray{FaultyDavServer::fault(QStringLiteral("GET"), QStringLiteral("html"),
-                                                                    {{QStringLiteral("times"), 5}}),
-                                             FaultyDavServer::fault(QStringLiteral("REPORT:sync-collection"),
-                                                                    QStringLiteral("status"),
-                                                                    {{QStringLiteral("status"), 500}})}}}));
+    QVERIFY(m_server->configure(
+        {{QStringLiteral("faults"),
+          QJsonArray{
+              FaultyDavServer::fault(QStringLiteral("GET"), QStringLiteral("html"), {{QStringLiteral("times"), 5}}),
+              FaultyDavServer::fault(QStringLiteral("REPORT:sync-collection"), QStringLiteral("status"),
+                                     {{QStringLiteral("status"), 500}})}}}));
     const SyncSummary failed = book.sync();
     QVERIFY(!failed.completed());
     QCOMPARE(book.contacts().keys(), QStringList{QStringLiteral("Adel")});
@@ -199,15 +202,19 @@ void TestSyncFaults::aListingInPartsIsReadToTheEnd()
         return QString();
     };
     auto edited = [&](const QString& name) {
-        return onServer.value(m_server->book().path() + fileOf(name)).toUtf8().replace("TEL;TYPE=CELL:", "TEL;TYPE=CELL:9");
+        return onServer.value(m_server->book().path() + fileOf(name))
+            .toUtf8()
+            .replace("TEL;TYPE=CELL:", "TEL;TYPE=CELL:9");
     };
 
     // Another client: two edits, one deletion, two new cards; the server answers two changes at a time.
     QVERIFY(m_server->put(fileOf(QStringLiteral("Contact 0")), edited(QStringLiteral("Contact 0"))));
     QVERIFY(m_server->put(fileOf(QStringLiteral("Contact 1")), edited(QStringLiteral("Contact 1"))));
     QVERIFY(m_server->remove(fileOf(QStringLiteral("Contact 2"))));
-    QVERIFY(m_server->put(QStringLiteral("n1.vcf"), card(QStringLiteral("n1"), QStringLiteral("New 1"), QStringLiteral("71"))));
-    QVERIFY(m_server->put(QStringLiteral("n2.vcf"), card(QStringLiteral("n2"), QStringLiteral("New 2"), QStringLiteral("72"))));
+    QVERIFY(m_server->put(QStringLiteral("n1.vcf"),
+                          card(QStringLiteral("n1"), QStringLiteral("New 1"), QStringLiteral("71"))));
+    QVERIFY(m_server->put(QStringLiteral("n2.vcf"),
+                          card(QStringLiteral("n2"), QStringLiteral("New 2"), QStringLiteral("72"))));
     // Meanwhile one contact is edited here: it must go to its own card, not as a new one.
     a.set(QStringLiteral("Contact 5"), QStringLiteral("org"), QStringLiteral("edited here"));
     QVERIFY(m_server->configure({{QStringLiteral("page"), 2}}));
@@ -222,11 +229,11 @@ void TestSyncFaults::aListingInPartsIsReadToTheEnd()
     QVERIFY(!a.contacts().contains(QStringLiteral("Contact 2")));
 
     // A first sync that must list the book in parts (no address-book query there) gets every card.
-    QVERIFY(m_server->configure({{QStringLiteral("page"), 2},
-                                 {QStringLiteral("faults"),
-                                  QJsonArray{FaultyDavServer::fault(QStringLiteral("REPORT:addressbook-query"),
-                                                                    QStringLiteral("status"),
-                                                                    {{QStringLiteral("status"), 501}})}}}));
+    QVERIFY(m_server->configure(
+        {{QStringLiteral("page"), 2},
+         {QStringLiteral("faults"),
+          QJsonArray{FaultyDavServer::fault(QStringLiteral("REPORT:addressbook-query"), QStringLiteral("status"),
+                                            {{QStringLiteral("status"), 501}})}}}));
     LinkedBook& b = *newBook();
     QVERIFY(b.sync().completed());
     QCOMPARE(b.contacts(), a.contacts());
@@ -236,10 +243,10 @@ void TestSyncFaults::aServerWithoutSyncCollectionIsListedEveryTime_data()
 {
     QTest::addColumn<QJsonObject>("settings");
     QTest::newRow("501") << QJsonObject{{QStringLiteral("noSyncCollection"), true}};
-    QTest::newRow("an HTML page")
-        << QJsonObject{{QStringLiteral("faults"), QJsonArray{FaultyDavServer::fault(
-                                                      QStringLiteral("REPORT:sync-collection"), QStringLiteral("html"),
-                                                      {{QStringLiteral("times"), 5}})}}};
+    QTest::newRow("an HTML page") << QJsonObject{
+        {QStringLiteral("faults"),
+         QJsonArray{FaultyDavServer::fault(QStringLiteral("REPORT:sync-collection"), QStringLiteral("html"),
+                                           {{QStringLiteral("times"), 5}})}}};
 }
 
 void TestSyncFaults::aServerWithoutSyncCollectionIsListedEveryTime()
@@ -370,7 +377,8 @@ void TestSyncFaults::aRefusedCardDoesNotStopTheRest()
 
 void TestSyncFaults::aReadOnlyBookIsSyncedOneWay()
 {
-    QVERIFY(m_server->put(QStringLiteral("shared.vcf"), card(QStringLiteral("s"), QStringLiteral("Shared"), QStringLiteral("9"))));
+    QVERIFY(m_server->put(QStringLiteral("shared.vcf"),
+                          card(QStringLiteral("s"), QStringLiteral("Shared"), QStringLiteral("9"))));
     QVERIFY(m_server->configure({{QStringLiteral("readOnly"), true}}));
     LinkedBook& a = *newBook();
     a.add(QStringLiteral("Mine"), mobile(QStringLiteral("1")));
@@ -395,10 +403,10 @@ void TestSyncFaults::thePasswordGoesOnlyToTheLinkedServer()
 
     // A redirect to another server (another port is another origin) is not followed.
     const QString elsewhere = m_server->recorder().toString() + QStringLiteral("book/");
-    QVERIFY(m_server->configure({{QStringLiteral("faults"),
-                                  QJsonArray{FaultyDavServer::fault(QStringLiteral("PROPFIND0"), QStringLiteral("redirect"),
-                                                                    {{QStringLiteral("target"), elsewhere},
-                                                                     {QStringLiteral("times"), 5}})}}}));
+    QVERIFY(m_server->configure(
+        {{QStringLiteral("faults"),
+          QJsonArray{FaultyDavServer::fault(QStringLiteral("PROPFIND0"), QStringLiteral("redirect"),
+                                            {{QStringLiteral("target"), elsewhere}, {QStringLiteral("times"), 5}})}}}));
     const SyncSummary redirected = a.sync();
     QVERIFY(!redirected.completed());
     QVERIFY2(redirected.error().contains(QString::number(m_server->recorder().port())), qPrintable(redirected.error()));

@@ -51,17 +51,36 @@ void TestSyncPlan::eachCardFromTheServer_data()
     QTest::addColumn<SyncPlan::Action>("action");
     QTest::addColumn<QString>("after"); // what the contact holds afterwards
 
-    QTest::newRow("new there") << "-" << "-" << "1," << Action::Insert << "1,";
-    QTest::newRow("unchanged on both sides, new ETag") << "1," << "1," << "1," << Action::Link << "1,";
-    QTest::newRow("changed there") << "1," << "1," << "2," << Action::Update << "2,";
-    QTest::newRow("changed here, ETag moved there") << "1," << "2," << "1," << Action::Link << "2,";
-    QTest::newRow("changed alike on both sides") << "1," << "2," << "2," << Action::Link << "2,";
-    QTest::newRow("different fields on each side") << "1," << "2," << "1,m@x" << Action::Merge << "2,m@x";
-    QTest::newRow("one field, differently") << "1," << "2," << "3," << Action::KeepBoth << "3,";
-    QTest::newRow("one field differently, another alike") << "1," << "2,m@x" << "3,m@x" << Action::KeepBoth
-                                                           << "3,m@x";
-    QTest::newRow("deleted here, changed there") << "1," << "-" << "2," << Action::Insert << "2,";
-    QTest::newRow("deleted here, only the ETag moved") << "1," << "-" << "1," << Action::Link << "1,";
+    QTest::newRow("new there") << "-"
+                               << "-"
+                               << "1," << Action::Insert << "1,";
+    QTest::newRow("unchanged on both sides, new ETag") << "1,"
+                                                       << "1,"
+                                                       << "1," << Action::Link << "1,";
+    QTest::newRow("changed there") << "1,"
+                                   << "1,"
+                                   << "2," << Action::Update << "2,";
+    QTest::newRow("changed here, ETag moved there") << "1,"
+                                                    << "2,"
+                                                    << "1," << Action::Link << "2,";
+    QTest::newRow("changed alike on both sides") << "1,"
+                                                 << "2,"
+                                                 << "2," << Action::Link << "2,";
+    QTest::newRow("different fields on each side") << "1,"
+                                                   << "2,"
+                                                   << "1,m@x" << Action::Merge << "2,m@x";
+    QTest::newRow("one field, differently") << "1,"
+                                            << "2,"
+                                            << "3," << Action::KeepBoth << "3,";
+    QTest::newRow("one field differently, another alike") << "1,"
+                                                          << "2,m@x"
+                                                          << "3,m@x" << Action::KeepBoth << "3,m@x";
+    QTest::newRow("deleted here, changed there") << "1,"
+                                                 << "-"
+                                                 << "2," << Action::Insert << "2,";
+    QTest::newRow("deleted here, only the ETag moved") << "1,"
+                                                       << "-"
+                                                       << "1," << Action::Link << "1,";
 }
 
 void TestSyncPlan::eachCardFromTheServer()

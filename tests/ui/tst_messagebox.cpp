@@ -1,7 +1,7 @@
 // The real message box: Arabic captions only on the one wrapped box, right-to-left reading.
 #include "MessageBox.h"
-#include "MsgBoxHook.h"
 #include "ModalDriver.h"
+#include "MsgBoxHook.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>

@@ -13,10 +13,11 @@
 #include <QSet>
 #include <QThread>
 
-#include <cstdio>
 #include <csignal>
+#include <cstdio>
 
-namespace {
+namespace
+{
 
 int child(const QString& path)
 {
@@ -27,9 +28,17 @@ int child(const QString& path)
     for (int i = 0;; ++i) {
         const QString name = QStringLiteral("c-%1-%2").arg(run).arg(i);
         // What the editor does on Save: one insert, committed before it returns.
-        const DataResult saved = db.execute(QStringLiteral("insert into info values(?,?,?,?,?,?,?,?,?,?)"),
-                                            {name, QStringLiteral("0223456789"), {}, {}, {}, {}, {}, {},
-                                             QString(300, QLatin1Char('x')), QStringLiteral("1")});
+        const DataResult saved =
+            db.execute(QStringLiteral("insert into info values(?,?,?,?,?,?,?,?,?,?)"), {name,
+                                                                                        QStringLiteral("0223456789"),
+                                                                                        {},
+                                                                                        {},
+                                                                                        {},
+                                                                                        {},
+                                                                                        {},
+                                                                                        {},
+                                                                                        QString(300, QLatin1Char('x')),
+                                                                                        QStringLiteral("1")});
         if (saved) {
             std::printf("ACK %s\n", qPrintable(name));
             std::fflush(stdout);
@@ -77,7 +86,8 @@ int main(int argc, char** argv)
         DataConnection check;
         QString integrity, count;
         if (!check.open(path, QString::fromLatin1(Schema::kPassword)) ||
-            !check.scalar(QStringLiteral("PRAGMA integrity_check"), {}, integrity) || integrity != QLatin1String("ok")) {
+            !check.scalar(QStringLiteral("PRAGMA integrity_check"), {}, integrity) ||
+            integrity != QLatin1String("ok")) {
             ++broken;
             std::printf("kill %d: the database does not open or is damaged (%s)\n", k + 1, qPrintable(integrity));
             continue;
