@@ -66,7 +66,7 @@ constexpr SearchFieldItem kSearchFields[] = {
 MainForm::MainForm() : m_menuSkin(new SkinHookMenu(this)), m_menus(new MainMenus(this))
 {
     setWindowTitle(QStringLiteral("QAV Telephone"));
-    setAccessibleName(QStringLiteral("QAV Telephone"));
+    setAccessibleName(QStringLiteral("دليل الهاتف الشخصى"));
     setLayoutDirection(Qt::RightToLeft);
     popup = [](QMenu* menu, const QPoint& point) { menu->popup(point); };
 
@@ -82,6 +82,7 @@ MainForm::MainForm() : m_menuSkin(new SkinHookMenu(this)), m_menus(new MainMenus
     layout->setSpacing(0);
 
     m_toolbar = new SkinToolBar(this);
+    m_toolbar->setAccessibleName(QStringLiteral("شريط الأدوات"));
     m_toolbar->setImageList(&m_smallIcons);
     buildToolbar();
     layout->addWidget(m_toolbar);
@@ -227,7 +228,7 @@ void MainForm::buildLists()
     m_contactList->setSmallIcon(AppLook::icon(QStringLiteral("contact")));
 
     m_blankList = new RecordListView(m_listPane);
-    m_blankList->setAccessibleName(QStringLiteral("delist"));
+    m_blankList->setAccessibleName(QStringLiteral("قائمة فارغة"));
 
     connect(m_directoryList, &RecordListView::itemClicked, this,
             [this](int row) { m_currentDirectory->setText(m_directoryList->subItem(row, 1)); });
@@ -254,7 +255,7 @@ void MainForm::buildLists()
 void MainForm::buildStatusBars()
 {
     m_countsBar = new SkinStatusBar(this);
-    m_countsBar->setAccessibleName(QStringLiteral("statbar"));
+    m_countsBar->setAccessibleName(QStringLiteral("الإحصائيات"));
     m_countsBar->addPanel(100, QStringLiteral("إحصائيات "));
     m_countsBar->setPanelIcon(1, AppLook::icon(QStringLiteral("stats")));
     m_countsBar->addPanel(200);
@@ -262,7 +263,7 @@ void MainForm::buildStatusBars()
 
     // The publisher's own lines; the program never changes them.
     m_publisherBar = new SkinStatusBar(this);
-    m_publisherBar->setAccessibleName(QStringLiteral("StatusBar"));
+    m_publisherBar->setAccessibleName(QStringLiteral("عن البرنامج"));
     m_publisherBar->addPanel(160, QStringLiteral("QAV Telephone"));
     m_publisherBar->addPanel(335, QStringLiteral("دليل الهاتف الشخصى"));
     m_publisherBar->addPanel(300, QStringLiteral("بياناتك محفوظة ومشفرة فى ملف واحد"));

@@ -75,6 +75,7 @@ private slots:
     void enterAndDoubleClickViewTheSelectedContact();
     void aKeyThatMovesNothingPicksNoDirectory();
     void anotherProgramsChangesShowWhenTheWindowIsActiveAgain();
+    void aScreenReaderHearsArabicNames();
 
 private:
     QStringList m_played;
@@ -575,6 +576,23 @@ void TestMainForm::anotherProgramsChangesShowWhenTheWindowIsActiveAgain()
     QCOMPARE(controls(form).infodirlist->count(), 2);
     QCOMPARE(controls(form).infodirlist->itemText(controls(form).infodirlist->selectedRow()),
              QStringLiteral("العائلة"));
+}
+
+void TestMainForm::aScreenReaderHearsArabicNames()
+{
+    MainForm& form = startForm();
+    auto arabic = [](const QString& name) {
+        return std::any_of(name.begin(), name.end(), [](QChar ch) { return ch.script() == QChar::Script_Arabic; });
+    };
+    QVERIFY2(arabic(form.accessibleName()), qPrintable(form.accessibleName()));
+    // What a person hears is never a name meant for code.
+    for (const char* name :
+         {"SkinToolBar1", "txtSearch", "infodirlist", "infolist", "delist", "statbar", "StatusBar"}) {
+        auto* control = form.findChild<QWidget*>(QLatin1String(name));
+        QVERIFY2(control, name);
+        QVERIFY2(arabic(control->accessibleName()),
+                 qPrintable(QLatin1String(name) + QLatin1String(": ") + control->accessibleName()));
+    }
 }
 
 QTEST_MAIN(TestMainForm)
