@@ -18,13 +18,20 @@ QUrl BookAddress::withoutCredentials(const QUrl& url)
     return url.adjusted(QUrl::RemoveUserInfo);
 }
 
+QString BookAddress::canonicalPath(const QUrl& url)
+{
+    QUrl canonical;
+    canonical.setPath(QUrl::fromPercentEncoding(url.path(QUrl::FullyEncoded).toUtf8()), QUrl::DecodedMode);
+    return canonical.path(QUrl::FullyEncoded);
+}
+
 QString BookAddress::key(const QUrl& url)
 {
-    QUrl canonical = withoutCredentials(url);
-    QString path = QUrl::fromPercentEncoding(canonical.path(QUrl::FullyEncoded).toUtf8());
+    QString path = canonicalPath(url);
     if (!path.endsWith(QLatin1Char('/')))
         path += QLatin1Char('/');
-    canonical.setPath(path, QUrl::DecodedMode);
+    QUrl canonical = withoutCredentials(url);
+    canonical.setPath(path, QUrl::StrictMode);
     canonical.setScheme(canonical.scheme().toLower());
     canonical.setHost(canonical.host().toLower());
     return canonical.toString(QUrl::FullyEncoded);

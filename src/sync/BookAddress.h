@@ -11,6 +11,9 @@ public:
     static bool insecure(const QUrl& url);
     // The address as it is stored and shown: never with a user name or password in it.
     static QUrl withoutCredentials(const QUrl& url);
+    // An address's path as the server means it: percent-decoded, then encoded one way ("%40" and
+    // "@" alike).
+    static QString canonicalPath(const QUrl& url);
     // A book's address, compared as the server means it (case of scheme and host, a final slash, "%40" for "@").
     static QString key(const QUrl& url);
 };

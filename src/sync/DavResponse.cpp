@@ -8,13 +8,6 @@ QByteArray mediaType(const QByteArray& contentType)
     return contentType.split(';').value(0).trimmed().toLower();
 }
 
-// A card stands whole between its first BEGIN and its last END line.
-bool wholeCard(const QByteArray& body)
-{
-    const QByteArray text = body.trimmed().toUpper();
-    return text.startsWith("BEGIN:VCARD") && text.endsWith("END:VCARD");
-}
-
 } // namespace
 
 DavResponse::Kind DavResponse::kind() const
@@ -36,12 +29,20 @@ DavResponse::Kind DavResponse::kind() const
     return Kind::Refused;
 }
 
+bool DavResponse::wholeCard(const QByteArray& card)
+{
+    const QByteArray text = card.trimmed().toUpper();
+    return text.startsWith("BEGIN:VCARD") && text.endsWith("END:VCARD");
+}
+
 bool DavResponse::checkLength()
 {
     // A compressed body comes unpacked, so its announced length says nothing of what is here.
+    if (failure != Failure::None)
+        return false;
     const QByteArray announced = header("content-length");
-    if (announced.isEmpty() || !header("content-encoding").isEmpty() || failure != Failure::None)
-        return failure == Failure::None;
+    if (announced.isEmpty() || !header("content-encoding").isEmpty())
+        return true;
     bool number = false;
     const qint64 length = announced.trimmed().toLongLong(&number);
     if (number && length != body.size()) {

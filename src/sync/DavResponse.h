@@ -61,4 +61,6 @@ struct DavResponse {
     bool acceptCard();
     // The length, when one was announced, is the length that came.
     bool checkLength();
+    // A card stands whole between its first BEGIN and its last END line.
+    static bool wholeCard(const QByteArray& card);
 };

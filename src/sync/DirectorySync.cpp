@@ -1,5 +1,6 @@
 #include "DirectorySync.h"
 
+#include "BookAddress.h"
 #include "CardMerge.h"
 #include "DataConnection.h"
 #include "DavRequests.h"
@@ -55,12 +56,6 @@ QByteArray newCard(const ContactFields& fields, const QString& uid)
 QByteArray strong(const QByteArray& etag)
 {
     return etag.startsWith("W/") ? QByteArray() : etag;
-}
-
-bool wholeCard(const QByteArray& card)
-{
-    const QByteArray text = card.trimmed().toUpper();
-    return text.startsWith("BEGIN:VCARD") && text.endsWith("END:VCARD");
 }
 
 } // namespace
@@ -362,7 +357,7 @@ void DirectorySync::readCards(std::vector<ServerCard>& cards)
                 ServerCard& card = cards[i];
                 if (!card.readable)
                     continue;
-                card.readable = wholeCard(card.vcard);
+                card.readable = DavResponse::wholeCard(card.vcard);
                 if (card.readable) {
                     card.fields = CardMerge::read(card.vcard);
                     card.uid = CardMerge::uid(card.vcard);
@@ -395,9 +390,14 @@ bool DirectorySync::applyServerChanges(ServerChanges& changes)
     }
     planned.removed = changes.removed;
     std::map<QString, SyncPlan::Agreed> known = agreed();
-    for (const QString& href : changes.removed)
-        if (const auto it = known.find(href); it != known.end())
-            it->second.uid = CardMerge::uid(m_store.serverCard(m_link.dir, href));
+    // A card can only have moved when one came at an address not known before: only then are
+    // the UIDs of the removed ones read from the book.
+    const bool newAddress = std::any_of(planned.changed.begin(), planned.changed.end(),
+                                        [&known](const SyncPlan::ServerCard& card) { return !known.count(card.href); });
+    if (newAddress && !known.empty())
+        for (const QString& href : changes.removed)
+            if (const auto it = known.find(href); it != known.end())
+                it->second.uid = CardMerge::uid(m_store.serverCard(m_link.dir, href));
     const std::vector<SyncPlan::Step> steps = SyncPlan::serverSide(planned, known, m_local);
     m_total = int(steps.size());
 
@@ -894,10 +894,7 @@ QUrl DirectorySync::urlOf(const QString& href) const
 
 QString DirectorySync::normalized(const QString& href)
 {
-    const QString decoded = QUrl::fromPercentEncoding(QUrl(href).path(QUrl::FullyEncoded).toUtf8());
-    QUrl canonical;
-    canonical.setPath(decoded, QUrl::DecodedMode);
-    return canonical.path(QUrl::FullyEncoded);
+    return BookAddress::canonicalPath(QUrl(href));
 }
 
 bool DirectorySync::stepDone()
