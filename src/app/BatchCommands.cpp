@@ -8,6 +8,7 @@
 #include "ContactExporter.h"
 #include "ContactFileReader.h"
 #include "ContactImporter.h"
+#include "DirectoryStore.h"
 #include "PassedOver.h"
 #include "SecretStore.h"
 #include "SharedData.h"
@@ -42,33 +43,19 @@ int fail(const QString& reason)
     return 1;
 }
 
-struct Directory {
-    QString code;
-    QString pass;
-};
-
 // The directory of that name, or none (an empty code).
 Directory findDirectory(const QString& name)
 {
     Directory found;
-    DataConnection& connection = SharedData::connection();
-    PassedOver::note(
-        connection.query(QStringLiteral("SELECT code, pass FROM dirg WHERE dirname = ? ORDER BY code LIMIT 1"), {name},
-                         [&found](sqlite3_stmt* row) {
-                             found.code = DataConnection::columnText(row, 0);
-                             found.pass = DataConnection::columnText(row, 1);
-                         }),
-        Q_FUNC_INFO);
+    PassedOver::note(DirectoryStore(SharedData::connection()).findByName(name, found), Q_FUNC_INFO);
     return found;
 }
 
 Directory findOrAddDirectory(const QString& name, QString& reason)
 {
-    if (const Directory found = findDirectory(name); !found.code.isEmpty())
+    if (const Directory found = findDirectory(name); found.exists())
         return found;
-    if (DataResult added = SharedData::connection().execute(
-            QStringLiteral("INSERT INTO dirg (dirname, pass) VALUES (?, '0')"), {name});
-        !added)
+    if (DataResult added = DirectoryStore(SharedData::connection()).add(name); !added)
         reason = QStringLiteral("تعذر إنشاء الدليل \"%1\": %2").arg(name, added.error);
     return findDirectory(name);
 }
@@ -102,7 +89,7 @@ bool readPasswordFile(const QString& path, QString& password, QString& error)
 // A locked directory opens only with its password, read from the given file (one line).
 QString refusedPassword(const Directory& directory, const QString& name, const QString& passwordFile)
 {
-    if (directory.code.isEmpty() || directory.pass == QLatin1String("0"))
+    if (!directory.exists() || !directory.isLocked())
         return QString();
     if (passwordFile.isEmpty())
         return QStringLiteral("الدليل \"%1\" مقفل برمز حماية: استخدم --password-file").arg(name);
@@ -197,7 +184,7 @@ int BatchCommands::linkDirectory(const CommandLine::Request& request)
     if (directory.code.isEmpty())
         return fail(reason);
     // A locked directory's contacts show only to whoever types its password: it never goes to a server.
-    if (directory.pass != QLatin1String("0"))
+    if (directory.isLocked())
         return fail(QStringLiteral("الدليل \"%1\" مقفل برمز حماية ولا يربط بخادم").arg(name));
     // A user name and password in the address are taken as the credentials, and never stored or shown.
     const QUrl typed(request.url);

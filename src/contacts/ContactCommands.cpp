@@ -1,5 +1,6 @@
 #include "ContactCommands.h"
 
+#include "ContactStore.h"
 #include "Editor.h"
 #include "MainForm.h"
 #include "MessageBox.h"
@@ -50,13 +51,12 @@ void ContactCommands::remove(MainForm& form)
     RemoveMsgBoxHook();
     if (answer != MessageBox::Yes)
         return;
-    DataConnection& connection = SharedData::connection();
-    QString rowid;
-    const bool known = connection.scalar(QStringLiteral("SELECT rowid FROM info WHERE name = ?"), {name}, rowid).ok;
-    const DataResult deleted = connection.execute(QStringLiteral("delete from info where name = ?"), {name});
+    ContactStore store(SharedData::connection());
+    qint64 row = 0;
+    const bool known = store.findByName(name, row).ok && row != 0;
     // A contact that stays (a database error, or gone already) is never reported as deleted.
-    if (!deleted || connection.changes() != 1)
+    if (!store.removeByName(name))
         MessageBox::show(QStringLiteral("عفوا .. لم يتم حذف البيانات , حدث خطأ فى قاعدة البيانات"),
                          MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
-    form.refreshAfterWrite(BookChange::Contacts, known ? rowid.toLongLong() : -1);
+    form.refreshAfterWrite(BookChange::Contacts, known ? row : -1);
 }

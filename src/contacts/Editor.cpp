@@ -1,6 +1,7 @@
 #include "Editor.h"
 
 #include "AppLook.h"
+#include "ContactStore.h"
 #include "FocusColour.h"
 #include "LimitedTextEdit.h"
 #include "MainForm.h"
@@ -261,29 +262,21 @@ void Editor::save()
         tname->setFocus();
         return;
     }
-    DataConnection& connection = SharedData::connection();
+    ContactStore store(SharedData::connection());
     DataResult written;
     const QString upperMode = mode.toUpper();
     // One Unicode spelling of each letter (NFC): a name typed with its marks in another order, or
     // a letter and its mark apart, is the same name as the one that looks the same.
     auto typed = [](const QString& text) { return text.normalized(QString::NormalizationForm_C); };
-    const QString name = typed(tname->text());
-    if (upperMode == QLatin1String("EDIT")) {
-        written = connection.execute(
-            QStringLiteral("update info set name = ?, org = ?, address = ?, hometel = ?, jobtel = ?, mobil = ?, "
-                           "fax = ?, email = ?, moreinfo = ?, dir = ? where name = ?"),
-            {name, typed(org->text()), typed(address->text()), typed(hometel->text()), typed(jobtel->text()),
-             typed(mobil->text()), typed(fax->text()), typed(email->text()), typed(moreinfo->toPlainText()),
-             dir->text(), key});
-        // The contact was deleted or renamed meanwhile: nothing was saved, and the user must know.
-        if (written && connection.changes() != 1)
-            written = DataResult{false, QStringLiteral("no contact named %1").arg(key)};
-    } else if (upperMode == QLatin1String("ADD")) {
-        written = connection.execute(QStringLiteral("insert into info values(?,?,?,?,?,?,?,?,?,?)"),
-                                     {name, typed(hometel->text()), typed(jobtel->text()), typed(mobil->text()),
-                                      typed(fax->text()), typed(address->text()), typed(email->text()),
-                                      typed(org->text()), typed(moreinfo->toPlainText()), dir->text()});
-    }
+    const ContactFields contact{typed(tname->text()), typed(hometel->text()), typed(jobtel->text()),
+                                typed(mobil->text()), typed(fax->text()),     typed(address->text()),
+                                typed(email->text()), typed(org->text()),     typed(moreinfo->toPlainText())};
+    qint64 row = -1;
+    // An edit of a contact deleted or renamed meanwhile saves nothing, and the user must know.
+    if (upperMode == QLatin1String("EDIT"))
+        written = store.updateByName(key, contact, dir->text());
+    else if (upperMode == QLatin1String("ADD"))
+        written = store.insert(contact, dir->text(), &row);
     if (!written) {
         // A duplicate name in any directory, or any database failure: nothing is lost, the
         // window stays open with everything typed.
@@ -296,13 +289,8 @@ void Editor::save()
         return;
     }
     // The row just written, so that the list takes in that row alone.
-    qint64 row = connection.lastInsertRowId();
-    if (upperMode == QLatin1String("EDIT")) {
-        QString rowid;
-        row = connection.scalar(QStringLiteral("SELECT rowid FROM info WHERE name = ?"), {name}, rowid)
-                  ? rowid.toLongLong()
-                  : -1;
-    }
+    if (upperMode == QLatin1String("EDIT") && (!store.findByName(contact.name, row) || row == 0))
+        row = -1;
     m_main.refreshAfterWrite(BookChange::Contacts, row);
     accept();
 }

@@ -7,6 +7,7 @@
 #include "CsvMappingDialog.h"
 #include "CsvTable.h"
 #include "DirPass.h"
+#include "Directory.h"
 #include "FileChooser.h"
 #include "MainForm.h"
 #include "MessageBox.h"
@@ -60,7 +61,7 @@ void InterchangeCommands::importContacts(MainForm& form)
             return;
         code = form.selectedDirectoryCode();
         // A locked directory takes contacts only from someone who knows its password.
-        if (form.selectedDirectoryPass() != QLatin1String("0")) {
+        if (Directory::isLocked(form.selectedDirectoryPass())) {
             DirPass prompt(form);
             prompt.pass = form.selectedDirectoryPass();
             prompt.verifyOnly = true;

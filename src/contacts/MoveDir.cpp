@@ -1,6 +1,7 @@
 #include "MoveDir.h"
 
 #include "AppLook.h"
+#include "ContactStore.h"
 #include "MainForm.h"
 #include "MessageBox.h"
 #include "PassedOver.h"
@@ -65,16 +66,13 @@ void MoveDir::filllist()
 void MoveDir::move()
 {
     // Only into a directory that still exists, so a contact can never point nowhere.
-    DataConnection& connection = SharedData::connection();
-    const DataResult moved = connection.execute(
-        QStringLiteral("update info set dir = ? where name = ? and exists (select 1 from dirg where code = ?)"),
-        {dir->text(), m_name, dir->text()});
-    if (!moved || (!m_name.isEmpty() && connection.changes() != 1))
+    ContactStore store(SharedData::connection());
+    const DataResult moved = store.moveByName(m_name, dir->text());
+    if (!moved && !m_name.isEmpty())
         MessageBox::show(QStringLiteral("عفوا .. لم يتم نقل البيانات , حدث خطأ فى قاعدة البيانات"),
                          MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
     accept();
-    QString rowid;
-    const bool known =
-        connection.scalar(QStringLiteral("SELECT rowid FROM info WHERE name = ?"), {m_name}, rowid).ok && moved;
-    m_main.refreshAfterWrite(BookChange::Contacts, known ? rowid.toLongLong() : -1);
+    qint64 row = 0;
+    const bool known = moved && store.findByName(m_name, row).ok && row != 0;
+    m_main.refreshAfterWrite(BookChange::Contacts, known ? row : -1);
 }

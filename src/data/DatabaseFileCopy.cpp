@@ -3,6 +3,7 @@
 #include "BookFiles.h"
 #include "PassedOver.h"
 #include "Schema.h"
+#include "Transaction.h"
 
 #include <QDir>
 #include <QFile>
@@ -78,14 +79,15 @@ DataResult DatabaseFileCopy::backup(DataConnection& connection, const QString& f
     if (BookFiles::isBookFile(target, connection.path()))
         return failure(QStringLiteral("the backup would overwrite the book itself: %1").arg(target));
     // A read transaction holds a shared lock: writers elsewhere wait until the copy is done.
-    if (DataResult begun = connection.execute(QStringLiteral("BEGIN")); !begun)
-        return begun;
+    Transaction reading(connection, Transaction::Kind::Deferred);
+    if (!reading.begun())
+        return reading.begun();
     QString tables;
     DataResult locked = connection.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master"), {}, tables);
     QString temporary;
     // A backup holds every contact: readable by its owner only, whatever the book's bits.
     DataResult copied = locked ? copyToTemporary(connection.path(), folder, temporary, QString()) : locked;
-    PassedOver::note(connection.execute(QStringLiteral("COMMIT")), Q_FUNC_INFO);
+    PassedOver::note(reading.commit(), Q_FUNC_INFO);
     if (!copied)
         return copied;
     if (DataResult moved = moveOver(temporary, target); !moved) {

@@ -1,5 +1,6 @@
 #include "DirDelPass.h"
 
+#include "Directory.h"
 #include "DirectoryPasswords.h"
 #include "MainForm.h"
 #include "MessageBox.h"
@@ -31,7 +32,7 @@ void DirDelPass::unlock()
         tpass->setFocus();
         return;
     }
-    if (!DirectoryPasswords::write(m_main, QStringLiteral("0")))
+    if (!DirectoryPasswords::write(m_main, Directory::unlocked()))
         return;
     MessageBox::show(QStringLiteral("تم إلغاء رمز الحماية"), MessageBox::RtlReading | MessageBox::Information,
                      QStringLiteral("QAV Telephone"));

@@ -1,6 +1,7 @@
 #include "DirEdit.h"
 
 #include "AppLook.h"
+#include "DirectoryStore.h"
 #include "FocusColour.h"
 #include "MainForm.h"
 #include "MessageBox.h"
@@ -42,12 +43,11 @@ void DirEdit::warn(const QString& text)
 
 bool DirEdit::nameTaken(const QString& name) const
 {
-    QString others;
-    PassedOver::note(
-        SharedData::connection().scalar(QStringLiteral("SELECT count(*) FROM dirg WHERE dirname = ? AND code <> ?"),
-                                        {name, mode == QLatin1String("edit") ? keyCode : QString()}, others),
-        Q_FUNC_INFO);
-    return others.toInt() > 0;
+    bool taken = false;
+    PassedOver::note(DirectoryStore(SharedData::connection())
+                         .nameTaken(name, mode == QLatin1String("edit") ? keyCode : QString(), taken),
+                     Q_FUNC_INFO);
+    return taken;
 }
 
 void DirEdit::save()
@@ -64,7 +64,7 @@ void DirEdit::save()
     }
     if (mode == QLatin1String("add")) {
         const DataResult added = SharedData::directories().addRecord(
-            {QStringLiteral("dirname"), QStringLiteral("pass")}, {name, QStringLiteral("0")});
+            {QStringLiteral("dirname"), QStringLiteral("pass")}, {name, Directory::unlocked()});
         if (!added) {
             warn(QStringLiteral("عفوا .. لم يتم حفظ الدليل , حدث خطأ فى قاعدة البيانات"));
             return;
@@ -72,10 +72,8 @@ void DirEdit::save()
         m_main.refreshAfterWrite(BookChange::DirectoriesAddedOrRemoved);
         accept();
     } else if (mode == QLatin1String("edit")) {
-        const DataResult renamed = SharedData::connection().execute(
-            QStringLiteral("update dirg set dirname = ? where dirname = ? and code = ?"), {name, key, keyCode});
         // A rename that changed no row (the directory went meanwhile) is reported, never a success.
-        if (!renamed || SharedData::connection().changes() != 1) {
+        if (!DirectoryStore(SharedData::connection()).rename({keyCode, key, QString()}, name)) {
             warn(QStringLiteral("عفوا .. لم يتم حفظ الدليل , حدث خطأ فى قاعدة البيانات"));
             return;
         }

@@ -4,6 +4,7 @@
 #include "DirEdit.h"
 #include "DirPass.h"
 #include "DirSetPass.h"
+#include "Directory.h"
 #include "MainForm.h"
 #include "SkinTextBox.h"
 
@@ -32,7 +33,7 @@ void DirectoryCommands::lockOrUnlock(MainForm& form)
 {
     if (!form.hasSelectedDirectory())
         return;
-    if (form.selectedDirectoryPass() == QLatin1String("0")) {
+    if (!Directory::isLocked(form.selectedDirectoryPass())) {
         DirSetPass dialog(form);
         dialog.exec();
     } else {

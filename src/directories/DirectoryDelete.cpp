@@ -1,5 +1,7 @@
 #include "DirectoryDelete.h"
 
+#include "ContactStore.h"
+#include "DirectoryStore.h"
 #include "MainForm.h"
 #include "MessageBox.h"
 #include "MsgBoxHook.h"
@@ -18,11 +20,8 @@ void DirectoryDelete::run(MainForm& form)
     const QString code = form.selectedDirectoryCode();
 
     // Counted over the directory the question names; the window's recordsets stay as they are.
-    QString count;
-    const qsizetype held =
-        SharedData::connection().scalar(QStringLiteral("SELECT count(*) FROM info WHERE dir = ?"), {code}, count)
-            ? count.toLongLong()
-            : -1;
+    qint64 count = 0;
+    const qint64 held = ContactStore(SharedData::connection()).countIn(code, count) ? count : -1;
     if (held < 0) {
         // Unknown whether it holds contacts: nothing is asked and nothing is deleted.
         MessageBox::show(kNotDeleted, MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
@@ -44,13 +43,8 @@ void DirectoryDelete::run(MainForm& form)
     RemoveMsgBoxHook();
     if (answer != MessageBox::Yes)
         return;
-    // By name and code, so that a namesake never goes with it, and only while no contact
-    // refers to it, in the same statement: a contact saved meanwhile is never orphaned.
-    DataConnection& connection = SharedData::connection();
-    const DataResult deleted = connection.execute(QStringLiteral("delete from dirg where dirname = ? and code = ? "
-                                                                 "and not exists (select 1 from info where dir = ?)"),
-                                                  {name, code, code});
-    if (!deleted || connection.changes() != 1)
+    // By name and code, so that a namesake never goes with it, and only while it is empty.
+    if (!DirectoryStore(SharedData::connection()).removeIfEmpty({code, name, QString()}))
         MessageBox::show(kNotDeleted, MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
     form.refreshAfterWrite(BookChange::DirectoriesAddedOrRemoved);
 }

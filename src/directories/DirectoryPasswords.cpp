@@ -1,5 +1,6 @@
 #include "DirectoryPasswords.h"
 
+#include "DirectoryStore.h"
 #include "MainForm.h"
 #include "MessageBox.h"
 #include "PassedOver.h"
@@ -12,11 +13,8 @@ void DirectoryPasswords::warn(const QString& text)
 
 bool DirectoryPasswords::write(MainForm& form, const QString& pass)
 {
-    DataConnection& connection = SharedData::connection();
-    const DataResult written =
-        connection.execute(QStringLiteral("update dirg set pass = ? where dirname = ? and code = ?"),
-                           {pass, form.selectedDirectoryName(), form.selectedDirectoryCode()});
-    if (!written || connection.changes() != 1) {
+    const Directory selected{form.selectedDirectoryCode(), form.selectedDirectoryName(), QString()};
+    if (!DirectoryStore(SharedData::connection()).setPassword(selected, pass)) {
         // Never report a lock or an unlock that did not happen.
         MessageBox::show(QStringLiteral("عفوا .. لم يتم حفظ رمز الحماية , حدث خطأ فى قاعدة البيانات"),
                          MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));

@@ -1,7 +1,8 @@
 #include "ContactImporter.h"
 
-#include "DataConnection.h"
-#include "PassedOver.h"
+#include "ContactStore.h"
+#include "DirectoryStore.h"
+#include "Transaction.h"
 
 #include <QSet>
 
@@ -36,6 +37,7 @@ bool ContactImporter::insertAll(DataConnection& connection, const std::vector<Co
                                 const QString& dir, const std::function<bool(int, int)>& progress,
                                 ImportSummary& summary)
 {
+    ContactStore store(connection);
     QSet<QString> seen;
     const int total = int(contacts.size());
     for (int i = 0; i < total; ++i) {
@@ -54,20 +56,16 @@ bool ContactImporter::insertAll(DataConnection& connection, const std::vector<Co
             summary.skipped << qMakePair(contact.name, QStringLiteral("يحتوى على نص غير صالح"));
             continue;
         }
-        QString exists;
-        if (DataResult looked =
-                connection.scalar(QStringLiteral("SELECT count(*) FROM info WHERE name = ?"), {contact.name}, exists);
-            !looked) {
+        qint64 existing = 0;
+        if (DataResult looked = store.findByName(contact.name, existing); !looked) {
             summary.error = looked.error;
             return false;
         }
-        if (seen.contains(contact.name) || exists.toInt() > 0) {
+        if (seen.contains(contact.name) || existing != 0) {
             summary.skipped << qMakePair(contact.name, QStringLiteral("الاسم موجود بالفعل"));
             continue;
         }
-        if (DataResult added =
-                connection.execute(QStringLiteral("insert into info values(?,?,?,?,?,?,?,?,?,?)"), contact.row(dir));
-            !added) {
+        if (DataResult added = store.insert(contact, dir); !added) {
             summary.error = added.error;
             return false;
         }
@@ -85,30 +83,25 @@ ImportSummary ContactImporter::inTransaction(DataConnection& connection, const s
                                              const std::function<bool(int, int)>& progress)
 {
     ImportSummary summary;
-    if (DataResult begun = connection.execute(QStringLiteral("BEGIN IMMEDIATE")); !begun) {
-        summary.error = begun.error;
+    Transaction transaction(connection);
+    if (!transaction.begun()) {
+        summary.error = transaction.begun().error;
         return summary;
     }
     QString code = dir;
-    bool done = true;
-    if (!newDirectory.isEmpty()) {
-        if (DataResult made =
-                connection.execute(QStringLiteral("INSERT INTO dirg (dirname, pass) VALUES (?, '0')"), {newDirectory});
-            made)
-            code = QString::number(connection.lastInsertRowId());
-        else {
+    if (!newDirectory.isEmpty())
+        if (DataResult made = DirectoryStore(connection).add(newDirectory, &code); !made) {
             summary.error = made.error;
-            done = false;
+            return summary;
         }
-    }
-    done = done && insertAll(connection, contacts, code, progress, summary);
+    bool done = insertAll(connection, contacts, code, progress, summary);
     if (done)
-        if (DataResult committed = connection.execute(QStringLiteral("COMMIT")); !committed) {
+        if (DataResult committed = transaction.commit(); !committed) {
             summary.error = committed.error;
             done = false;
         }
     if (!done) {
-        PassedOver::note(connection.execute(QStringLiteral("ROLLBACK")), Q_FUNC_INFO);
+        transaction.rollback();
         summary.added = 0;
         return summary;
     }

@@ -2,6 +2,7 @@
 
 #include "AppLook.h"
 #include "DataLocation.h"
+#include "Directory.h"
 #include "FileChooser.h"
 #include "FocusColour.h"
 #include "MainMenus.h"
@@ -576,7 +577,7 @@ void MainForm::openSelectedDirectory()
     if (!hasSelectedDirectory())
         return;
     const QString pass = selectedDirectoryPass();
-    if (pass == QLatin1String("0")) {
+    if (!Directory::isLocked(pass)) {
         Opendir();
         m_contactList->activeView()->setFocus();
     } else if (commands.askDirectoryPassword) {

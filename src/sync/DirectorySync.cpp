@@ -4,8 +4,10 @@
 #include "CardMerge.h"
 #include "DataConnection.h"
 #include "DavRequests.h"
+#include "DirectoryStore.h"
 #include "Multistatus.h"
 #include "PassedOver.h"
+#include "Transaction.h"
 #include "VCardWriter.h"
 
 #include <QDateTime>
@@ -15,8 +17,6 @@
 
 #include <future>
 #include <thread>
-
-#include <sqlite3.h>
 
 namespace
 {
@@ -61,7 +61,7 @@ QByteArray strong(const QByteArray& etag)
 } // namespace
 
 DirectorySync::DirectorySync(DataConnection& connection, CardDavClient& client, const SyncLink& link)
-    : m_connection(connection), m_client(client), m_link(link), m_store(connection)
+    : m_connection(connection), m_client(client), m_link(link), m_store(connection), m_contacts(connection)
 {
     m_bookPath = normalized(QUrl(link.book).path(QUrl::FullyEncoded));
     if (!m_bookPath.endsWith(QLatin1Char('/')))
@@ -105,10 +105,9 @@ SyncSummary DirectorySync::run(const Progress& progress)
 // A locked directory's contacts show only to whoever types its password: they never leave the machine.
 bool DirectorySync::directoryLocked()
 {
-    QString pass;
-    const DataResult read =
-        m_connection.scalar(QStringLiteral("SELECT pass FROM dirg WHERE code = ?"), {m_link.dir}, pass);
-    return !read || pass != QLatin1String("0");
+    Directory directory;
+    const DataResult read = DirectoryStore(m_connection).find(m_link.dir, directory);
+    return !read || !directory.exists() || directory.isLocked();
 }
 
 // ---- what the server has ---------------------------------------------------------------------
@@ -401,9 +400,10 @@ bool DirectorySync::applyServerChanges(ServerChanges& changes)
     const std::vector<SyncPlan::Step> steps = SyncPlan::serverSide(planned, known, m_local);
     m_total = int(steps.size());
 
-    if (DataResult begun = m_connection.execute(QStringLiteral("BEGIN IMMEDIATE")); !begun) {
+    Transaction transaction(m_connection);
+    if (!transaction.begun()) {
         m_summary.stop = SyncSummary::Stop::Storage;
-        m_summary.detail = begun.error;
+        m_summary.detail = transaction.begun().error;
         return false;
     }
     const bool bulk = m_cards.empty() && planned.changed.size() >= kBulkCards;
@@ -423,9 +423,9 @@ bool DirectorySync::applyServerChanges(ServerChanges& changes)
     if (m_dataError.isEmpty())
         noteDataFailure(m_store.saveLook(m_link.dir, token, changes.modified, changes.checked));
     if (m_dataError.isEmpty())
-        noteDataFailure(m_connection.execute(QStringLiteral("COMMIT")));
+        noteDataFailure(transaction.commit());
     if (!m_dataError.isEmpty()) {
-        PassedOver::note(m_connection.execute(QStringLiteral("ROLLBACK")), Q_FUNC_INFO);
+        transaction.rollback();
         m_summary = SyncSummary{};
         m_summary.stop = SyncSummary::Stop::Storage;
         m_summary.detail = m_dataError;
@@ -733,15 +733,8 @@ void DirectorySync::loadCards()
 void DirectorySync::loadLocal()
 {
     m_local.clear();
-    PassedOver::note(m_connection.query(QStringLiteral("SELECT rowid, name, hometel, jobtel, mobil, fax, address, "
-                                                       "email, org, moreinfo FROM info WHERE dir = ?"),
-                                        {m_link.dir},
-                                        [this](sqlite3_stmt* row) {
-                                            QStringList values;
-                                            for (int column = 1; column <= 9; ++column)
-                                                values.append(DataConnection::columnText(row, column));
-                                            m_local[sqlite3_column_int64(row, 0)] = ContactFields::fromRow(values);
-                                        }),
+    PassedOver::note(m_contacts.readDirectory(
+                         m_link.dir, [this](qint64 row, const ContactFields& contact) { m_local[row] = contact; }),
                      Q_FUNC_INFO);
 }
 
@@ -791,10 +784,9 @@ QString DirectorySync::uniqueName(const QString& wanted, qint64 except)
     const QString base = wanted.trimmed().isEmpty() ? kUnnamed : wanted;
     for (int number = 1;; ++number) {
         const QString candidate = number == 1 ? base : QStringLiteral("%1 (%2)").arg(base).arg(number);
-        QString row;
-        const DataResult found =
-            m_connection.scalar(QStringLiteral("SELECT rowid FROM info WHERE name = ? LIMIT 1"), {candidate}, row);
-        if (!found || row.toLongLong() == except)
+        qint64 row = 0;
+        const DataResult found = m_contacts.findByName(candidate, row);
+        if (!found || row == 0 || row == except)
             return candidate;
     }
 }
@@ -805,14 +797,11 @@ qint64 DirectorySync::insertContact(ContactFields& fields)
     fields.name = uniqueName(wanted, 0);
     if (fields.name != wanted)
         m_summary.renamed.append({wanted, fields.name});
-    const DataResult added = m_connection.execute(
-        QStringLiteral("INSERT INTO info (name, hometel, jobtel, mobil, fax, address, email, org, moreinfo, dir) "
-                       "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-        fields.row(m_link.dir));
+    qint64 row = 0;
+    const DataResult added = m_contacts.insert(fields, m_link.dir, &row);
     noteDataFailure(added);
     if (!added)
         return 0;
-    const qint64 row = m_connection.lastInsertRowId();
     m_local[row] = fields;
     return row;
 }
@@ -823,19 +812,13 @@ void DirectorySync::updateContact(qint64 row, ContactFields& fields)
     fields.name = uniqueName(wanted, row);
     if (fields.name != wanted)
         m_summary.renamed.append({wanted, fields.name});
-    QStringList values = fields.row(m_link.dir).mid(0, 9);
-    values << QString::number(row);
-    noteDataFailure(m_connection.execute(QStringLiteral("UPDATE info SET name = ?, hometel = ?, jobtel = ?, mobil = ?, "
-                                                        "fax = ?, address = ?, email = ?, org = ?, moreinfo = ? "
-                                                        "WHERE rowid = ?"),
-                                         values));
+    noteDataFailure(m_contacts.update(row, fields));
     m_local[row] = fields;
 }
 
 void DirectorySync::deleteContact(qint64 row)
 {
-    noteDataFailure(m_connection.execute(QStringLiteral("DELETE FROM info WHERE rowid = ? AND dir = ?"),
-                                         {QString::number(row), m_link.dir}));
+    noteDataFailure(m_contacts.remove(row, m_link.dir));
     m_local.erase(row);
 }
 

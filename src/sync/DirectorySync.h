@@ -2,6 +2,7 @@
 
 #include "CardDavClient.h"
 #include "ContactFields.h"
+#include "ContactStore.h"
 #include "SyncPlan.h"
 #include "SyncStore.h"
 #include "SyncSummary.h"
@@ -103,6 +104,7 @@ private:
     CardDavClient& m_client;
     SyncLink m_link;
     SyncStore m_store;
+    ContactStore m_contacts;
     QString m_bookPath;
     bool m_readOnly = false;
     std::map<qint64, ContactFields> m_local; // the directory's contacts by row

@@ -1,9 +1,9 @@
 #include "SyncStore.h"
 
 #include "BookAddress.h"
+#include "ContactStore.h"
+#include "DirectoryStore.h"
 #include "PassedOver.h"
-
-#include <QCryptographicHash>
 
 #include <sqlite3.h>
 
@@ -92,11 +92,9 @@ std::optional<QString> SyncStore::otherDirectoryOf(const QString& book, const QS
     });
     if (linked == all.end())
         return std::nullopt;
-    QString name;
-    PassedOver::note(
-        m_connection.scalar(QStringLiteral("SELECT dirname FROM dirg WHERE code = ?"), {linked->dir}, name),
-        Q_FUNC_INFO);
-    return name;
+    Directory other;
+    PassedOver::note(DirectoryStore(m_connection).find(linked->dir, other), Q_FUNC_INFO);
+    return other.name;
 }
 
 DataResult SyncStore::saveLink(const SyncLink& link)
@@ -158,19 +156,7 @@ std::map<QString, SyncCardState> SyncStore::cards(const QString& dir)
 
 QString SyncStore::directoryDigest(const QString& dir)
 {
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    const DataResult read = m_connection.query(
-        QStringLiteral("SELECT rowid, name, hometel, jobtel, mobil, fax, address, email, org, moreinfo FROM info "
-                       "WHERE dir = ? ORDER BY rowid"),
-        {dir}, [&hash](sqlite3_stmt* row) {
-            for (int column = 0; column < 10; ++column) {
-                const int bytes = sqlite3_column_bytes(row, column);
-                const char* text = reinterpret_cast<const char*>(sqlite3_column_text(row, column));
-                hash.addData(QByteArrayView(reinterpret_cast<const char*>(&bytes), sizeof bytes));
-                hash.addData(QByteArrayView(text, bytes));
-            }
-        });
-    return read ? QString::fromLatin1(hash.result().toHex()) : QString();
+    return ContactStore(m_connection).digestOf(dir);
 }
 
 DataResult SyncStore::saveDigest(const QString& dir, const QString& digest)

@@ -3,6 +3,7 @@
 #include "AddressBookFinder.h"
 #include "BookAddress.h"
 #include "CardDavClient.h"
+#include "DirectoryStore.h"
 #include "MainForm.h"
 #include "MessageBox.h"
 #include "PassedOver.h"
@@ -124,13 +125,10 @@ SyncWindow::SyncWindow(MainForm& form) : QDialog(&form), m_form(form)
 void SyncWindow::fillDirectories()
 {
     // Locked directories are left out: their contacts show only to someone who typed the password.
-    DataConnection& connection = SharedData::connection();
-    PassedOver::note(
-        connection.query(QStringLiteral("SELECT dirname, code FROM dirg WHERE pass = '0' ORDER BY dirname"), {},
-                         [this](sqlite3_stmt* row) {
-                             directory->addItem(DataConnection::columnText(row, 0), DataConnection::columnText(row, 1));
-                         }),
-        Q_FUNC_INFO);
+    QList<Directory> unlocked;
+    PassedOver::note(DirectoryStore(SharedData::connection()).unlocked(unlocked), Q_FUNC_INFO);
+    for (const Directory& each : unlocked)
+        directory->addItem(each.name, each.code);
     const QString selected =
         m_form.viewState() == ViewState::Contacts ? m_form.currentDirectory() : m_form.selectedDirectoryCode();
     if (const int at = directory->findData(selected); at >= 0)

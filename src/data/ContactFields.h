@@ -3,10 +3,18 @@
 #include <QString>
 #include <QStringList>
 
-// One contact as it travels between address books: the nine values a person types, without
-// the directory it belongs to.
+// One contact: the nine values a person types, without the directory it belongs to. The book's
+// contacts table holds them in this order, then the directory's code; other programs read and
+// write that table by position, so the order never changes.
 struct ContactFields {
     QString name{}, hometel{}, jobtel{}, mobil{}, fax{}, address{}, email{}, org{}, moreinfo{};
+
+    static constexpr int kCount = 9;
+    // The nine column names in the table's order, for a statement's column list.
+    static QString columnList()
+    {
+        return QStringLiteral("name, hometel, jobtel, mobil, fax, address, email, org, moreinfo");
+    }
 
     // The values in the column order of the contacts table, then dir.
     QStringList row(const QString& dir) const

@@ -1,0 +1,107 @@
+#include "ContactStore.h"
+
+#include <QCryptographicHash>
+
+#include <sqlite3.h>
+
+DataResult ContactStore::exactlyOneChanged(const DataResult& written, const QString& what)
+{
+    if (written && m_connection.changes() != 1)
+        return DataResult{false, QStringLiteral("no contact %1").arg(what)};
+    return written;
+}
+
+DataResult ContactStore::findByName(const QString& name, qint64& row)
+{
+    row = 0;
+    return m_connection.query(QStringLiteral("SELECT rowid FROM info WHERE name = ? LIMIT 1"), {name},
+                              [&row](sqlite3_stmt* statement) { row = sqlite3_column_int64(statement, 0); });
+}
+
+DataResult ContactStore::insert(const ContactFields& contact, const QString& dir, qint64* row)
+{
+    DataResult added =
+        m_connection.execute(QStringLiteral("INSERT INTO info (%1, dir) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
+                                 .arg(ContactFields::columnList()),
+                             contact.row(dir));
+    if (added && row)
+        *row = m_connection.lastInsertRowId();
+    return added;
+}
+
+DataResult ContactStore::updateByName(const QString& key, const ContactFields& contact, const QString& dir)
+{
+    QStringList values = contact.row(dir);
+    values << key;
+    return exactlyOneChanged(
+        m_connection.execute(QStringLiteral("UPDATE info SET name = ?, hometel = ?, jobtel = ?, mobil = ?, fax = ?, "
+                                            "address = ?, email = ?, org = ?, moreinfo = ?, dir = ? WHERE name = ?"),
+                             values),
+        QStringLiteral("named %1").arg(key));
+}
+
+DataResult ContactStore::update(qint64 row, const ContactFields& contact)
+{
+    QStringList values = contact.row(QString()).mid(0, ContactFields::kCount);
+    values << QString::number(row);
+    return m_connection.execute(QStringLiteral("UPDATE info SET name = ?, hometel = ?, jobtel = ?, mobil = ?, fax = ?, "
+                                               "address = ?, email = ?, org = ?, moreinfo = ? WHERE rowid = ?"),
+                                values);
+}
+
+DataResult ContactStore::removeByName(const QString& name)
+{
+    return exactlyOneChanged(m_connection.execute(QStringLiteral("DELETE FROM info WHERE name = ?"), {name}),
+                             QStringLiteral("named %1").arg(name));
+}
+
+DataResult ContactStore::remove(qint64 row, const QString& dir)
+{
+    return m_connection.execute(QStringLiteral("DELETE FROM info WHERE rowid = ? AND dir = ?"),
+                                {QString::number(row), dir});
+}
+
+DataResult ContactStore::moveByName(const QString& name, const QString& dir)
+{
+    return exactlyOneChanged(
+        m_connection.execute(
+            QStringLiteral("UPDATE info SET dir = ? WHERE name = ? AND EXISTS (SELECT 1 FROM dirg WHERE code = ?)"),
+            {dir, name, dir}),
+        QStringLiteral("named %1 or no directory %2").arg(name, dir));
+}
+
+DataResult ContactStore::countIn(const QString& dir, qint64& count)
+{
+    QString text;
+    DataResult counted = m_connection.scalar(QStringLiteral("SELECT count(*) FROM info WHERE dir = ?"), {dir}, text);
+    count = counted ? text.toLongLong() : 0;
+    return counted;
+}
+
+DataResult ContactStore::readDirectory(const QString& dir, const Visitor& visit)
+{
+    return m_connection.query(
+        QStringLiteral("SELECT rowid, %1 FROM info WHERE dir = ?").arg(ContactFields::columnList()), {dir},
+        [&visit](sqlite3_stmt* statement) {
+            QStringList values;
+            for (int column = 1; column <= ContactFields::kCount; ++column)
+                values.append(DataConnection::columnText(statement, column));
+            visit(sqlite3_column_int64(statement, 0), ContactFields::fromRow(values));
+        });
+}
+
+QString ContactStore::digestOf(const QString& dir)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    const DataResult read = m_connection.query(
+        QStringLiteral("SELECT rowid, %1 FROM info WHERE dir = ? ORDER BY rowid").arg(ContactFields::columnList()),
+        {dir}, [&hash](sqlite3_stmt* statement) {
+            for (int column = 0; column <= ContactFields::kCount; ++column) {
+                const int bytes = sqlite3_column_bytes(statement, column);
+                const char* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+                hash.addData(QByteArrayView(reinterpret_cast<const char*>(&bytes), sizeof bytes));
+                hash.addData(QByteArrayView(text, bytes));
+            }
+        });
+    return read ? QString::fromLatin1(hash.result().toHex()) : QString();
+}

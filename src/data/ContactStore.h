@@ -1,0 +1,41 @@
+#pragma once
+
+#include "ContactFields.h"
+#include "DataConnection.h"
+
+#include <functional>
+
+// Reads and writes the book's contacts. Names are unique in the whole book, so a name finds one
+// contact; a write that must change one contact and changed none (deleted or renamed meanwhile
+// by another writer) fails, so it is never reported as done.
+class ContactStore
+{
+public:
+    explicit ContactStore(DataConnection& connection) : m_connection(connection) {}
+
+    // The row of the contact of that name, 0 when there is none.
+    DataResult findByName(const QString& name, qint64& row);
+    DataResult insert(const ContactFields& contact, const QString& dir, qint64* row = nullptr);
+    // Rewrites the contact now called key, its directory included.
+    DataResult updateByName(const QString& key, const ContactFields& contact, const QString& dir);
+    DataResult removeByName(const QString& name);
+    // By row, for a sync that read the rows itself: a row gone meanwhile is left gone, no failure.
+    // The values of a row, which stays in its directory:
+    DataResult update(qint64 row, const ContactFields& contact);
+    // Only while the row is still in that directory:
+    DataResult remove(qint64 row, const QString& dir);
+    // Only into a directory that exists, so a contact never points nowhere.
+    DataResult moveByName(const QString& name, const QString& dir);
+
+    DataResult countIn(const QString& dir, qint64& count);
+    using Visitor = std::function<void(qint64 row, const ContactFields& contact)>;
+    DataResult readDirectory(const QString& dir, const Visitor& visit);
+    // A digest of every stored byte of a directory's contacts, in row order: equal digests mean
+    // nothing was added, changed or removed there. Empty when the directory cannot be read.
+    QString digestOf(const QString& dir);
+
+private:
+    DataResult exactlyOneChanged(const DataResult& written, const QString& what);
+
+    DataConnection& m_connection;
+};
