@@ -10,6 +10,7 @@
 #include "ContactImporter.h"
 #include "DirectoryStore.h"
 #include "PassedOver.h"
+#include "Schema.h"
 #include "SecretStore.h"
 #include "SharedData.h"
 #include "SyncStore.h"
@@ -99,12 +100,39 @@ QString refusedPassword(const Directory& directory, const QString& name, const Q
     return typed == directory.pass ? QString() : QStringLiteral("رمز الحماية غير صحيح");
 }
 
+// Opens the book with the master password of the given file, or with the standard key. Empty
+// when open, else why not.
+QString openBook(const QString& bookPasswordFile)
+{
+    if (!bookPasswordFile.isEmpty()) {
+        QString key, error;
+        if (!readPasswordFile(bookPasswordFile, key, error))
+            return QStringLiteral("لا يمكن قراءة ملف كلمة مرور الدفتر: %1").arg(error);
+        SharedData::setBookKey(key);
+    }
+    DataResult opened = OpenDatabase();
+    // A password file given for a book that is not protected (any more) does no harm.
+    if (!opened && opened.notADatabase && SharedData::bookProtected()) {
+        SharedData::setBookKey(QString::fromLatin1(Schema::kPassword));
+        if (DataResult standard = OpenDatabase(); standard)
+            opened = standard;
+    }
+    if (opened)
+        return QString();
+    if (opened.notADatabase && bookPasswordFile.isEmpty())
+        return QStringLiteral("الدفتر %1 محمى بكلمة مرور (أو تالف): استخدم --book-password-file")
+            .arg(SharedData::databasePath());
+    if (opened.notADatabase)
+        return QStringLiteral("كلمة مرور الدفتر غير صحيحة (أو الملف %1 تالف)").arg(SharedData::databasePath());
+    return QStringLiteral("لا يمكن فتح قاعدة البيانات %1: %2").arg(SharedData::databasePath(), opened.error);
+}
+
 } // namespace
 
 int BatchCommands::run(const CommandLine::Request& request)
 {
-    if (DataResult opened = OpenDatabase(); !opened)
-        return fail(QStringLiteral("لا يمكن فتح قاعدة البيانات %1: %2").arg(SharedData::databasePath(), opened.error));
+    if (const QString refused = openBook(request.bookPasswordFile); !refused.isEmpty())
+        return fail(refused);
     using Action = CommandLine::Request::Action;
     switch (request.action) {
     case Action::Import:

@@ -51,6 +51,8 @@ QString CommandLine::helpText()
         "  --allow-insecure-http           مع --link و --sync: يسمح بعنوان http غير مشفر لجهاز آخر\n"
         "  --password-file FILE            رمز حماية الدليل المقفل , مكتوبا فى ملف\n"
         "                                  (مع --link و --sync: كلمة مرور الخادم , وإلا تؤخذ من خزنة كلمات المرور)\n"
+        "  --book-password-file FILE       كلمة مرور الدفتر المحمى , مكتوبة فى ملف (لازمة مع كل الخيارات السابقة\n"
+        "                                  إذا كان الدفتر محميا بكلمة مرور ; لا تكتب كلمة المرور نفسها فى الأمر)\n"
         "\n"
         "حالة الخروج: 0 عند النجاح , 1 عند الفشل مع السبب , 2 لخيارات خاطئة.\n");
 }
@@ -81,7 +83,9 @@ CommandLine::Request CommandLine::handle(const QStringList& arguments)
     const QCommandLineOption user(QStringLiteral("user"), QString(), QStringLiteral("name"));
     const QCommandLineOption sync(QStringLiteral("sync"));
     const QCommandLineOption insecure(QStringLiteral("allow-insecure-http"));
-    parser.addOptions({help, version, importFrom, into, exportOf, format, passwordFile, link, user, sync, insecure});
+    const QCommandLineOption bookPasswordFile(QStringLiteral("book-password-file"), QString(), QStringLiteral("file"));
+    parser.addOptions({help, version, importFrom, into, exportOf, format, passwordFile, link, user, sync, insecure,
+                       bookPasswordFile});
     // Qt adds options of its own (-platform, -style ...) when the application starts; they are
     // left for it.
     parser.addOption(QCommandLineOption(QStringList{QStringLiteral("platform"), QStringLiteral("style"),
@@ -105,6 +109,7 @@ CommandLine::Request CommandLine::handle(const QStringList& arguments)
     Request request;
     request.passwordFile = parser.value(passwordFile);
     request.allowInsecureHttp = parser.isSet(insecure);
+    request.bookPasswordFile = parser.value(bookPasswordFile);
     if (parser.isSet(importFrom)) {
         if (!parser.isSet(into) || parser.value(into).isEmpty() || !positional.isEmpty() || parser.isSet(exportOf))
             return wrong(QStringLiteral("الاستيراد يحتاج إلى: --import FILE --into DIR"));
@@ -145,7 +150,7 @@ CommandLine::Request CommandLine::handle(const QStringList& arguments)
     if (!positional.isEmpty())
         return wrong(QStringLiteral("خيار غير معروف: %1").arg(firstWrong(arguments, parser)));
     if (parser.isSet(into) || parser.isSet(format) || parser.isSet(passwordFile) || parser.isSet(user) ||
-        parser.isSet(insecure))
+        parser.isSet(insecure) || parser.isSet(bookPasswordFile))
         return wrong(QStringLiteral("هذا الخيار يستخدم مع --import أو --export أو --link أو --sync فقط"));
     return request;
 }

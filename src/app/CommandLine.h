@@ -18,6 +18,7 @@ public:
         QString directory{};            // the directory imported into or exported
         QString format{};               // export: vcard4, vcard3, csv, google-csv or outlook-csv
         QString passwordFile{};         // a locked directory's password (the server's for --sync), in a file
+        QString bookPasswordFile{};     // a protected book's master password, in a file
         QString url{};                  // link: the address book's URL
         QString user{};                 // link: the user name on the server
         bool allowInsecureHttp = false; // link, sync: plain http to another machine is allowed

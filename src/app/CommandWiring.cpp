@@ -6,6 +6,8 @@
 #include "ReportPreview.h"
 #include "UpdateWindow.h"
 
+#include "BookProtectionWindow.h"
+
 #include "ContactCommands.h"
 #include "DirectoryCommands.h"
 #include "DirectoryDelete.h"
@@ -47,6 +49,10 @@ void CommandWiring::install(MainForm& form)
         window.exec();
     };
     form.commands.sync = [](MainForm& f) { SyncCommands::openWindow(f); };
+    form.addToolsCommand(QStringLiteral("protectbook"), QStringLiteral("حماية الدفتر بكلمة مرور..."), [](MainForm& f) {
+        BookProtectionWindow window(f);
+        window.exec();
+    });
     form.commands.moveContact = [](MainForm& f) {
         // No contact selected, nothing to move (and never the one whose name is blank).
         if (f.selectedContact().isEmpty())

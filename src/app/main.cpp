@@ -38,7 +38,7 @@ int main(int argc, char** argv)
     CommandWiring::install(form);
     // Without a readable database the program ends here, before the window is ever shown.
     if (!form.Form_Load())
-        return 1;
+        return form.leftAtBookPassword() ? 0 : 1;
     form.show();
     CommandWiring::started(form);
     return app.exec();

@@ -1,6 +1,8 @@
 #include "UpdateWindow.h"
 
+#include "BookFiles.h"
 #include "BookLocation.h"
+#include "BookPasswordDialog.h"
 #include "CopyMessages.h"
 #include "DatabaseFileCopy.h"
 #include "FileChooser.h"
@@ -19,6 +21,16 @@
 namespace
 {
 const QString kCaption = QStringLiteral("استرجاع قاعدة البيانات");
+
+// Whether the key reads the file (its schema only: quick, and the file is only read). A file the
+// key reads that is no telephone book still counts: stage() then refuses it as such.
+bool opensWith(const QString& path, const QString& key)
+{
+    DataConnection probe;
+    const DataResult opened = probe.open(path, key, DataConnection::Access::ReadOnly);
+    return opened.ok || !opened.notADatabase;
+}
+
 } // namespace
 
 UpdateWindow::UpdateWindow(MainForm& main) : SmallDialog(kCaption, 6600, 2400, 0), m_main(main)
@@ -73,12 +85,16 @@ void UpdateWindow::restore()
     QApplication::setOverrideCursor(Qt::WaitCursor);
     setWindowTitle(kCaption + QStringLiteral(" ") + QStringLiteral("(جارى النسخ ...)"));
     const QString source = QDir::fromNativeSeparators(txtFileName->text());
+    const std::optional<QString> key = backupKey(source);
+    if (!key) {
+        QApplication::restoreOverrideCursor();
+        setWindowTitle(kCaption);
+        return;
+    }
     // Nothing is replaced unless the copy that would go in place is a readable telephone book;
     // the chosen file itself is only read.
     QString staged;
-    if (DataResult valid =
-            DatabaseFileCopy::stage(source, SharedData::databasePath(), QString::fromLatin1(Schema::kPassword), staged);
-        !valid) {
+    if (DataResult valid = DatabaseFileCopy::stage(source, SharedData::databasePath(), *key, staged); !valid) {
         fail(CopyMessages::reason(valid.error));
         return;
     }
@@ -90,13 +106,38 @@ void UpdateWindow::restore()
             fail(CopyMessages::reason(replaced.error));
         return;
     }
+    const bool wasProtected = SharedData::bookProtected();
+    SharedData::setBookKey(*key);
     QApplication::restoreOverrideCursor();
     SetMsgBoxHook(this);
-    MessageBox::show(QStringLiteral("تم استرجاع قاعدة البيانات بنجاح "), MessageBox::Arabic | MessageBox::Information,
-                     QStringLiteral("QAV Telephone"));
+    MessageBox::show(QStringLiteral("تم استرجاع قاعدة البيانات بنجاح ") +
+                         (wasProtected && !SharedData::bookProtected()
+                              ? QStringLiteral("\nتنبيه: الدفتر المسترجع غير محمى بكلمة مرور. يمكنك حمايته من "
+                                               "قائمة أدوات")
+                              : QString()),
+                     MessageBox::Arabic | MessageBox::Information, QStringLiteral("QAV Telephone"));
     RemoveMsgBoxHook();
     accept();
     reconnect();
+}
+
+std::optional<QString> UpdateWindow::backupKey(const QString& source)
+{
+    // A backup of this book opens with its key; an older one perhaps with the standard key.
+    for (const QString& key : {SharedData::bookKey(), QString::fromLatin1(Schema::kPassword)})
+        if (opensWith(source, key))
+            return key;
+    // Protected by a password of its own: the user may know it. A file that is no book at all
+    // meets the usual refusal in stage().
+    if (!BookFiles::mayBeEncryptedBook(source))
+        return SharedData::bookKey();
+    QApplication::restoreOverrideCursor();
+    std::optional<QString> typed = BookPasswordDialog::ask(
+        QStringLiteral("هذه النسخة الاحتياطية لا تفتح بكلمة مرور الدفتر الحالى. إن كانت محمية بكلمة مرور أخرى "
+                       "فاكتبها لاسترجاعها:"),
+        QStringLiteral("إلغاء"), [&source](const QString& password) { return opensWith(source, password); });
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    return typed;
 }
 
 bool UpdateWindow::reconnect()

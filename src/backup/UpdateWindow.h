@@ -3,6 +3,7 @@
 #include "SmallDialog.h"
 
 #include <functional>
+#include <optional>
 
 class MainForm;
 
@@ -27,6 +28,8 @@ public:
 private:
     void fail(const QString& reason);
     bool reconnect();
+    // The key the chosen backup opens with; none when the user gave up at its password.
+    std::optional<QString> backupKey(const QString& source);
     void endWithoutDatabase();
     MainForm& m_main;
 };

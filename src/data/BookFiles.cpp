@@ -1,8 +1,11 @@
 #include "BookFiles.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileDevice>
 #include <QFileInfo>
+
+#include <bitset>
 
 #include <sys/stat.h>
 
@@ -31,6 +34,22 @@ bool BookFiles::isBookFile(const QString& target, const QString& bookPath)
         if (wanted == resolved(own))
             return true;
     return false;
+}
+
+bool BookFiles::mayBeEncryptedBook(const QString& path)
+{
+    QFile file(path);
+    constexpr qint64 kPage = 1024; // the smallest page size SQLCipher writes
+    if (file.size() < 4 * kPage || file.size() % kPage != 0 || !file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = file.read(kPage);
+    if (head.startsWith("SQLite format 3"))
+        return false;
+    // Random bytes show nearly every value in a kilobyte (about 250 of 256); text far fewer.
+    std::bitset<256> seen;
+    for (const char byte : head)
+        seen.set(static_cast<unsigned char>(byte));
+    return seen.count() >= 160;
 }
 
 bool BookFiles::makePrivate(QFileDevice& file)

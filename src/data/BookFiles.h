@@ -18,6 +18,12 @@ public:
     // What the program writes holds contacts: readable by its owner only (0600), from the start.
     static bool makePrivate(QFileDevice& file);
 
+    // Whether a file the key in hand does not read may be a book under another key, worth
+    // asking a password for: whole pages that look random from the first byte (an encrypted
+    // file has no readable header). Text, a plain SQLite file, a cut-off copy or a file of one
+    // repeated byte is damage, not a password.
+    static bool mayBeEncryptedBook(const QString& path);
+
 private:
     static QString resolved(const QString& path);
 };

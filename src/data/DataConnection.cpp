@@ -131,7 +131,9 @@ DataResult DataConnection::lastError() const
     const int code = sqlite3_errcode(m_db) & 0xFF;
     if ((code == SQLITE_CORRUPT || code == SQLITE_NOTADB) && m_reportsDamage && damageHandler())
         damageHandler()(message);
-    return failure(message);
+    DataResult failed = failure(message);
+    failed.notADatabase = code == SQLITE_NOTADB;
+    return failed;
 }
 
 DataResult DataConnection::prepare(const QString& sql, const QStringList& values, Lease& lease)

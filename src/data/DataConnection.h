@@ -15,6 +15,8 @@ struct sqlite3_stmt;
 struct [[nodiscard]] DataResult {
     bool ok = true;
     QString error;
+    // The file could not be read as a database: another key than the one given, or damage.
+    bool notADatabase = false;
     explicit operator bool() const { return ok; }
 };
 

@@ -17,6 +17,12 @@ QString& folderOverride()
     return folder;
 }
 
+QString& currentKey()
+{
+    static QString key = QString::fromLatin1(Schema::kPassword);
+    return key;
+}
+
 } // namespace
 
 DataConnection& SharedData::connection()
@@ -62,6 +68,21 @@ QString SharedData::databasePath()
     return bookFolder() + QLatin1Char('/') + QLatin1String(Schema::kFileName);
 }
 
+QString SharedData::bookKey()
+{
+    return currentKey();
+}
+
+void SharedData::setBookKey(const QString& key)
+{
+    currentKey() = key;
+}
+
+bool SharedData::bookProtected()
+{
+    return currentKey() != QLatin1String(Schema::kPassword);
+}
+
 DataResult OpenDatabase()
 {
     DataConnection& connection = SharedData::connection();
@@ -76,7 +97,7 @@ DataResult OpenDatabase()
         if (DataResult created = Schema::create(path); !created)
             return created;
     }
-    DataResult opened = connection.open(path, QString::fromLatin1(Schema::kPassword));
+    DataResult opened = connection.open(path, currentKey());
     connection.setReportsDamage(opened.ok);
     return opened;
 }

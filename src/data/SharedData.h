@@ -19,9 +19,15 @@ public:
     // data folder (a test's chosen folder always holds it).
     static QString bookFolder();
     static QString databasePath();
+
+    // The key the book opens with: the program's standard key, or the master password the user
+    // gave for a protected book. Held for the session only, never written anywhere.
+    static QString bookKey();
+    static void setBookKey(const QString& key);
+    static bool bookProtected();
 };
 
-// Opens the DataConnection on Kib.bin with the database password. An installed program's book
+// Opens the DataConnection on Kib.bin with the book's key. An installed program's book
 // is created empty in the user's data folder the first time.
 DataResult OpenDatabase();
 // Close the matching recordset when it is open; otherwise nothing.

@@ -3,17 +3,25 @@
 #include "DirectoryPasswords.h"
 #include "MainForm.h"
 #include "SkinButton.h"
+#include "SkinLabel.h"
 #include "SkinTextBox.h"
 
-DirSetPass::DirSetPass(MainForm& main) : SmallDialog(QStringLiteral("تأمين"), 4800, 2880), m_main(main)
+DirSetPass::DirSetPass(MainForm& main) : SmallDialog(QStringLiteral("تأمين"), 4800, 3720), m_main(main)
 {
     setWindowTitle(QStringLiteral("تأمين") + QStringLiteral(" ") + main.selectedDirectoryName());
     addLabel(QStringLiteral("أدخل رمز الحماية"), 1920, 180, 2640, 330);
     tpass1 = addPasswordBox(QStringLiteral("أدخل رمز الحماية"), 240, 540, 4320, 390);
     addLabel(QStringLiteral("اعد كتابة رمز الحماية"), 1920, 1020, 2640, 330);
     tpass2 = addPasswordBox(QStringLiteral("اعد كتابة رمز الحماية"), 240, 1380, 4320, 390);
-    CmdSave = addButton(QStringLiteral("حفظ"), 1440, 2160, 1095, 390);
-    cmdCancel = addButton(QStringLiteral("إغلاق"), 240, 2160, 1095, 390);
+    // What a directory lock is, and what it is not.
+    SkinLabel* honest = addLabel(QStringLiteral("رمز الحماية يخفى الدليل فى نافذة البرنامج ولا يشفره: من معه ملف "
+                                                "الدفتر يقرؤه ما لم يحم الدفتر كله بكلمة مرور (أدوات ← حماية "
+                                                "الدفتر بكلمة مرور...)."),
+                                 240, 1920, 4320, 900);
+    honest->setWordWrap(true);
+    honest->setAccessibleName(QStringLiteral("تنبيه عن رمز الحماية"));
+    CmdSave = addButton(QStringLiteral("حفظ"), 1440, 3000, 1095, 390);
+    cmdCancel = addButton(QStringLiteral("إغلاق"), 240, 3000, 1095, 390);
     CmdSave->setDefault(true);
     connect(CmdSave, &QPushButton::clicked, this, &DirSetPass::save);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);

@@ -1,6 +1,8 @@
 #include "MainForm.h"
 
 #include "AppLook.h"
+#include "BookFiles.h"
+#include "BookPasswordDialog.h"
 #include "DataLocation.h"
 #include "Directory.h"
 #include "FileChooser.h"
@@ -431,9 +433,39 @@ void MainForm::SetRightToLeft(QWidget* control)
     control->show();
 }
 
+// A book that does not open with the key in hand is protected by a master password (or
+// damaged): its password is asked before anything of it is read. Giving up ends the program and
+// leaves the file untouched.
+bool MainForm::openBook()
+{
+    DataResult opened = OpenDatabase();
+    if (opened || !opened.notADatabase || !BookFiles::mayBeEncryptedBook(SharedData::databasePath()))
+        return opened.ok;
+    const std::optional<QString> key =
+        BookPasswordDialog::ask(QStringLiteral("هذا الدفتر محمى بكلمة مرور. اكتب كلمة المرور لفتحه."),
+                                QStringLiteral("خروج"), [](const QString& password) {
+                                    SharedData::setBookKey(password);
+                                    return OpenDatabase().ok;
+                                });
+    if (!key) {
+        m_leftAtBookPassword = true;
+        return false;
+    }
+    return true;
+}
+
+QAction* MainForm::addToolsCommand(const QString& name, const QString& caption, std::function<void(MainForm&)> run)
+{
+    QAction* action = m_menus->addTool(name, caption);
+    connect(action, &QAction::triggered, this, [this, run = std::move(run)] { run(*this); });
+    return action;
+}
+
 bool MainForm::StartConnect()
 {
-    if (DataResult opened = OpenDatabase(); !opened) {
+    if (!openBook()) {
+        if (m_leftAtBookPassword)
+            return false;
         MessageBox::show(QStringLiteral("خطأ فى قاعدة البيانات , برجاء إعادة تثبيت البرنامج أو عمل استرجاع لقاعدة "
                                         "البيانات"),
                          MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));

@@ -55,6 +55,10 @@ public:
     // Connects to the database and shows the directory list with both counts; false, after the
     // database message, when the file cannot be opened.
     bool StartConnect();
+    // The user gave up at the password of a protected book: the program ends, nothing was wrong.
+    bool leftAtBookPassword() const { return m_leftAtBookPassword; }
+    // A feature adds its own command to the Tools menu.
+    QAction* addToolsCommand(const QString& name, const QString& caption, std::function<void(MainForm&)> run);
     void fill_dir_list();
     void fill_list();
     void Refreshlist();
@@ -126,6 +130,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool openBook();
     void buildToolbar();
     void buildLists();
     void buildStatusBars();
@@ -149,6 +154,7 @@ private:
     ViewState m_viewState = ViewState::Directories;
     QString m_searchField;
     bool m_soundOn = false;
+    bool m_leftAtBookPassword = false;
     quint64 m_outsideCommits = 0; // other connections' commits, as last seen
 
     SkinToolBar* m_toolbar;

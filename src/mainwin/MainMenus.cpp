@@ -103,6 +103,17 @@ QAction* MainMenus::add(QMenu* menu, const QString& name, const QString& caption
     return action;
 }
 
+QAction* MainMenus::addTool(const QString& name, const QString& caption)
+{
+    auto* action = new QAction(caption, mnutools);
+    action->setObjectName(name);
+    const QList<QAction*> items = mnutools->actions();
+    const qsizetype after = items.indexOf(sec);
+    mnutools->insertAction(after >= 0 && after + 1 < items.size() ? items[after + 1] : nullptr, action);
+    m_items.insert(name, action);
+    return action;
+}
+
 void MainMenus::separator(QMenu* menu, const QString& name)
 {
     QAction* line = menu->addSeparator();

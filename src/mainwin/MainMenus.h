@@ -18,6 +18,8 @@ public:
     QAction* item(const QString& name) const { return m_items.value(name); }
     QMenu* menu(const QString& name) const { return m_menus.value(name); }
     QList<QMenu*> topLevelMenus() const;
+    // A feature's own item in the Tools menu, after the directory lock.
+    QAction* addTool(const QString& name, const QString& caption);
 
     // Top-level menus.
     QMenu *cm, *dirmnu, *mnusearch, *theme, *mnutools, *viewall;

@@ -1,5 +1,6 @@
 // Import and export from the command line, as a script uses them: no window, a summary on
 // standard output, exit status 0, 1 with a one-line reason, or 2 for a wrong command line.
+#include "BookRekey.h"
 #include "DataConnection.h"
 #include "FileSizeLimit.h"
 #include "ProgramRun.h"
@@ -17,6 +18,7 @@ private slots:
     void init();
     void importIntoANewDirectoryThenExport();
     void aLockedDirectoryNeedsItsPasswordFile();
+    void aProtectedBookNeedsItsPasswordInAFile();
     void wrongUseIsRefused();
     void theBookIsNeverTheTargetNorHalfWritten();
     void badInputGetsAClearNo();
@@ -55,6 +57,37 @@ QString TestBatch::scalar(const QString& sql, const QStringList& values)
         !reader.scalar(sql, values, out).ok)
         return QStringLiteral("(unreadable)");
     return out;
+}
+
+void TestBatch::aProtectedBookNeedsItsPasswordInAFile()
+{
+    const QString book = m_folder->filePath(QStringLiteral("Kib.bin"));
+    {
+        DataConnection owner;
+        QVERIFY(owner.open(book, QString::fromLatin1(Schema::kPassword)).ok);
+        QVERIFY(owner.execute(QStringLiteral("INSERT INTO dirg (dirname, pass) VALUES ('work', '0')")).ok);
+        QVERIFY(BookRekey::run(owner, QStringLiteral("كلمة سر طويلة")).ok);
+    }
+    const QString target = m_folder->filePath(QStringLiteral("out.vcf"));
+    const QStringList exportWork{QStringLiteral("--export"), QStringLiteral("work"), target};
+    // Without the password: a clear no, and the book as it was.
+    const ProgramRun refused = run(exportWork);
+    QCOMPARE(refused.status, 1);
+    QVERIFY2(refused.err.contains(QStringLiteral("--book-password-file")), qPrintable(refused.err));
+    QCOMPARE(refused.err.count(QLatin1Char('\n')), 1);
+    const ProgramRun wrong = run(
+        exportWork + QStringList{QStringLiteral("--book-password-file"), file(QStringLiteral("wrong"), "not it\n")});
+    QCOMPARE(wrong.status, 1);
+    QVERIFY2(wrong.err.contains(QStringLiteral("كلمة مرور الدفتر غير صحيحة")), qPrintable(wrong.err));
+    QVERIFY(!QFile::exists(target));
+    const ProgramRun opened = run(exportWork + QStringList{QStringLiteral("--book-password-file"),
+                                                           file(QStringLiteral("right"), "كلمة سر طويلة\n")});
+    QVERIFY2(opened.status == 0, qPrintable(opened.err));
+    QVERIFY(QFile::exists(target));
+    // Not a word of the password on the way out.
+    QVERIFY(!opened.out.contains(QStringLiteral("كلمة سر")) && !opened.err.contains(QStringLiteral("كلمة سر")));
+    // The option belongs with a command.
+    QCOMPARE(run({QStringLiteral("--book-password-file"), QStringLiteral("x")}).status, 2);
 }
 
 void TestBatch::importIntoANewDirectoryThenExport()

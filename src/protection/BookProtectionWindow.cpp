@@ -1,0 +1,132 @@
+#include "BookProtectionWindow.h"
+
+#include "BookRekey.h"
+#include "MainForm.h"
+#include "MessageBox.h"
+#include "MsgBoxHook.h"
+#include "Schema.h"
+#include "SharedData.h"
+#include "SkinButton.h"
+#include "SkinLabel.h"
+#include "SkinTextBox.h"
+
+#include <QApplication>
+
+namespace
+{
+constexpr int kShortestPassword = 8;
+
+SkinTextBox* passwordBox(SkinTextBox* box)
+{
+    box->setEchoMode(QLineEdit::Password);
+    box->setBackColor(0xF3F3F3);
+    return box;
+}
+} // namespace
+
+BookProtectionWindow::BookProtectionWindow(MainForm& main)
+    : SmallDialog(QStringLiteral("حماية الدفتر بكلمة مرور"), 6600, SharedData::bookProtected() ? 5160 : 4320),
+      m_main(main), m_protected(SharedData::bookProtected())
+{
+    SkinLabel* about = addLabel(
+        m_protected ? QStringLiteral("الدفتر محمى بكلمة مرور: لا يفتحه أحد بدونها. يمكنك تغييرها أو إزالة الحماية "
+                                     "ليعود الدفتر مقروءا بالمفتاح المعتاد للبرامج الأخرى.")
+                    : QStringLiteral("كلمة المرور تشفر الدفتر كله ونسخه الاحتياطية: لا يفتحه أحد بدونها , ولا تقرؤه "
+                                     "البرامج الأخرى إلا بها. لا يمكن استرجاع الدفتر إن نسيتها."),
+        240, 160, 6000, 900);
+    about->setWordWrap(true);
+    int top = 1140;
+    tcurrent = nullptr;
+    cmdRemove = nullptr;
+    if (m_protected) {
+        addLabel(QStringLiteral("كلمة المرور الحالية"), 240, top, 6000, 330);
+        tcurrent = passwordBox(addBox(QStringLiteral("كلمة المرور الحالية"), 240, top + 360, 6000, 390));
+        top += 840;
+    }
+    addLabel(QStringLiteral("كلمة المرور الجديدة (8 حروف أو أكثر)"), 240, top, 6000, 330);
+    tnew = passwordBox(addBox(QStringLiteral("كلمة المرور الجديدة"), 240, top + 360, 6000, 390));
+    top += 840;
+    addLabel(QStringLiteral("أعد كتابة كلمة المرور الجديدة"), 240, top, 6000, 330);
+    tconfirm = passwordBox(addBox(QStringLiteral("أعد كتابة كلمة المرور الجديدة"), 240, top + 360, 6000, 390));
+    top += 1020;
+    cmdSave = addButton(m_protected ? QStringLiteral("تغيير") : QStringLiteral("حماية"), 5145, top, 1095, 390);
+    if (m_protected) {
+        cmdRemove = addButton(QStringLiteral("إزالة الحماية"), 2700, top, 1800, 390);
+        connect(cmdRemove, &QPushButton::clicked, this, &BookProtectionWindow::remove);
+    }
+    cmdClose = addButton(QStringLiteral("إغلاق"), 240, top, 1095, 390);
+    cmdSave->setDefault(true);
+    connect(cmdSave, &QPushButton::clicked, this, &BookProtectionWindow::save);
+    connect(cmdClose, &QPushButton::clicked, this, &QDialog::reject);
+    (m_protected ? tcurrent : tnew)->setFocus();
+}
+
+void BookProtectionWindow::warn(const QString& text, SkinTextBox* focus)
+{
+    SetMsgBoxHook(this);
+    MessageBox::show(text, MessageBox::Arabic | MessageBox::Exclamation, QStringLiteral("انتبه"));
+    RemoveMsgBoxHook();
+    focus->setFocus();
+}
+
+bool BookProtectionWindow::currentPasswordRight()
+{
+    if (!m_protected)
+        return true;
+    if (tcurrent->text() == SharedData::bookKey())
+        return true;
+    warn(QStringLiteral("كلمة المرور الحالية غير صحيحة"), tcurrent);
+    return false;
+}
+
+void BookProtectionWindow::save()
+{
+    if (!currentPasswordRight())
+        return;
+    const QString key = tnew->text();
+    if (key.size() < kShortestPassword)
+        return warn(QStringLiteral("يجب ألا تقل كلمة المرور عن 8 حروف أو أرقام"), tnew);
+    if (key != tconfirm->text())
+        return warn(QStringLiteral("كلمة المرور غير متطابقة"), tconfirm);
+    if (key == QLatin1String(Schema::kPassword))
+        return warn(QStringLiteral("هذه هى كلمة المرور المعتادة المنشورة , اختر غيرها"), tnew);
+    if (rekey(key, m_protected ? QStringLiteral("تم تغيير كلمة مرور الدفتر")
+                               : QStringLiteral("تمت حماية الدفتر بكلمة المرور. احفظها فى مكان آمن: لا يفتح "
+                                                "الدفتر ولا نسخه الاحتياطية الجديدة بدونها.")))
+        accept();
+}
+
+void BookProtectionWindow::remove()
+{
+    if (!currentPasswordRight())
+        return;
+    if (rekey(QString::fromLatin1(Schema::kPassword),
+              QStringLiteral("تمت إزالة الحماية: الدفتر مشفر الآن بالمفتاح المعتاد , وتقرؤه البرامج الأخرى")))
+        accept();
+}
+
+bool BookProtectionWindow::rekey(const QString& key, const QString& doneMessage)
+{
+    CloseContactRecordset();
+    CloseDirectoryRecordset();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const DataResult done = BookRekey::run(SharedData::connection(), key);
+    QApplication::restoreOverrideCursor();
+    if (done)
+        SharedData::setBookKey(key);
+    tnew->clear();
+    tconfirm->clear();
+    if (tcurrent)
+        tcurrent->clear();
+    // The lists come back either way: under the new key, or as they were.
+    if (!m_main.StartConnect())
+        return false;
+    SetMsgBoxHook(this);
+    if (done)
+        MessageBox::show(doneMessage, MessageBox::Arabic | MessageBox::Information, QStringLiteral("QAV Telephone"));
+    else
+        MessageBox::show(QStringLiteral("تعذر تغيير حماية الدفتر , لم يتغير شىء: %1").arg(done.error),
+                         MessageBox::Arabic | MessageBox::Critical, QStringLiteral("خطأ"));
+    RemoveMsgBoxHook();
+    return done.ok;
+}

@@ -1,0 +1,248 @@
+// A master password for the whole book: re-keying never loses a contact and leaves a book that
+// only the password opens; a protected book asks for it before anything shows; giving up leaves
+// the file as it was.
+#include "BookPasswordDialog.h"
+#include "BookProtectionWindow.h"
+#include "BookRekey.h"
+#include "MainForm.h"
+#include "MainMenus.h"
+#include "MainWindowControls.h"
+#include "MainWindowUser.h"
+#include "ModalDriver.h"
+#include "RecordListView.h"
+#include "Schema.h"
+#include "SharedData.h"
+#include "SkinButton.h"
+#include "SkinLabel.h"
+#include "SkinStatusBar.h"
+#include "SkinTextBox.h"
+#include "WindowTestFixture.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QtTest>
+
+namespace
+{
+
+const QString kMaster = QStringLiteral("سر الدفتر 2026");
+const QString kStandard = QString::fromLatin1(Schema::kPassword);
+
+QByteArray contents(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// What the stock sqlcipher shell reads with a key: the contact count, or its error.
+QString shellCount(const QString& path, const QString& key)
+{
+    QProcess shell;
+    shell.start(QStringLiteral("sqlcipher"), {QStringLiteral("-batch"), path});
+    QString quoted = key;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
+    shell.write(QStringLiteral("PRAGMA key = '%1';\nSELECT count(*) FROM info;\n").arg(quoted).toUtf8());
+    shell.closeWriteChannel();
+    if (!shell.waitForFinished(60000))
+        return QStringLiteral("(no answer)");
+    return QString::fromUtf8(shell.readAllStandardOutput() + shell.readAllStandardError()).trimmed();
+}
+
+QStringList leftovers(const QString& folder)
+{
+    return QDir(folder).entryList({QStringLiteral(".qav-rekey*")}, QDir::Files | QDir::Hidden);
+}
+
+} // namespace
+
+class TestProtection : public QObject, public WindowTestFixture
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void rekeyingKeepsEveryContactAndOnlyTheNewKeyOpens();
+    void aStoppedRekeyLeavesTheBookAsItWas();
+    void aProtectedBookAsksForItsPasswordBeforeAnythingShows();
+    void givingUpAtThePasswordEndsWithTheFileUntouched();
+    void theToolsWindowProtectsChangesAndRemoves();
+
+private:
+    void protectBook();
+};
+
+void TestProtection::initTestCase()
+{
+    prepareApplication();
+}
+
+void TestProtection::init()
+{
+    openFixture();
+    const QString family = m_db->addDirectory(QStringLiteral("العائلة"));
+    for (int i = 0; i < 50; ++i)
+        m_db->addContact(QStringLiteral("جهة %1").arg(i), family, {QStringLiteral("0100%1").arg(i)});
+    m_db->reader().close();
+    SharedData::setBookKey(kStandard);
+}
+
+void TestProtection::cleanup()
+{
+    closeFixture();
+    SharedData::connection().close();
+    SharedData::setBookKey(kStandard);
+}
+
+void TestProtection::protectBook()
+{
+    DataConnection owner;
+    QVERIFY(owner.open(m_db->path(), kStandard).ok);
+    QVERIFY(BookRekey::run(owner, kMaster).ok);
+}
+
+void TestProtection::rekeyingKeepsEveryContactAndOnlyTheNewKeyOpens()
+{
+    QFile::setPermissions(m_db->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+    const QFile::Permissions bits = QFile::permissions(m_db->path());
+    DataConnection owner;
+    QVERIFY(owner.open(m_db->path(), kStandard).ok);
+    QVERIFY(BookRekey::run(owner, kMaster).ok);
+    // The connection is open again, on the book, under the new key.
+    QString count;
+    QVERIFY(owner.scalar(QStringLiteral("SELECT count(*) FROM info"), {}, count).ok);
+    QCOMPARE(count, QStringLiteral("50"));
+    QCOMPARE(QFile::permissions(m_db->path()), bits);
+    QVERIFY(leftovers(m_db->folder()).isEmpty());
+
+    // The stock shell: the standard key no longer opens it, the master password does.
+    QVERIFY(shellCount(m_db->path(), kStandard).contains(QStringLiteral("not a database")));
+    QCOMPARE(shellCount(m_db->path(), kMaster), QStringLiteral("50"));
+
+    // Back to the standard key: other tools read it again.
+    QVERIFY(BookRekey::run(owner, kStandard).ok);
+    owner.close();
+    QCOMPARE(shellCount(m_db->path(), kStandard), QStringLiteral("50"));
+    QVERIFY(shellCount(m_db->path(), kMaster).contains(QStringLiteral("not a database")));
+}
+
+void TestProtection::aStoppedRekeyLeavesTheBookAsItWas()
+{
+    DataConnection owner;
+    QVERIFY(owner.open(m_db->path(), kStandard).ok);
+    const QByteArray before = contents(m_db->path());
+    QVERIFY(!BookRekey::run(owner, kMaster, [] { return false; }).ok);
+    QCOMPARE(contents(m_db->path()), before);
+    QVERIFY(leftovers(m_db->folder()).isEmpty());
+    // Still open, under the old key, and writable.
+    QVERIFY(owner.execute(QStringLiteral("INSERT INTO dirg (dirname, pass) VALUES ('بعد', '0')")).ok);
+    owner.close();
+    QCOMPARE(shellCount(m_db->path(), kStandard), QStringLiteral("50"));
+
+    // A copy left by a kill before the rename is never taken for the book, and goes next time.
+    QFile stale(QDir(m_db->folder()).filePath(QStringLiteral(".qav-rekey-abc123")));
+    QVERIFY(stale.open(QIODevice::WriteOnly));
+    stale.write("partial");
+    stale.close();
+    QVERIFY(owner.open(m_db->path(), kStandard).ok);
+    QVERIFY(BookRekey::run(owner, kMaster).ok);
+    QVERIFY(leftovers(m_db->folder()).isEmpty());
+}
+
+void TestProtection::aProtectedBookAsksForItsPasswordBeforeAnythingShows()
+{
+    protectBook();
+    bool askedBeforeTheWindow = false;
+    ModalDriver::whenModal([&](QWidget* modal) {
+        auto* prompt = qobject_cast<BookPasswordDialog*>(modal);
+        QVERIFY(prompt);
+        askedBeforeTheWindow = true;
+        QCOMPARE(prompt->windowTitle(), QStringLiteral("كلمة مرور الدفتر"));
+        QCOMPARE(prompt->tpassword->accessibleName(), QStringLiteral("كلمة مرور الدفتر"));
+        QCOMPARE(prompt->tpassword->echoMode(), QLineEdit::Password);
+        prompt->tpassword->setText(QStringLiteral("خطأ"));
+        prompt->cmdOpen->click();
+        QVERIFY(prompt->isVisible());
+        QCOMPARE(prompt->refusal->caption(), QStringLiteral("كلمة المرور غير صحيحة , حاول مرة أخرى"));
+        prompt->tpassword->setText(kMaster);
+        prompt->cmdOpen->click();
+    });
+    m_form = MainWindowUser::start();
+    QVERIFY(askedBeforeTheWindow);
+    QVERIFY(SharedData::bookProtected());
+    QCOMPARE(controls(*m_form).infodirlist->count(), 1);
+    QCOMPARE(controls(*m_form).statbar->panelText(3), QStringLiteral("إجمالى البيانات المسجلة   50 بيان"));
+}
+
+void TestProtection::givingUpAtThePasswordEndsWithTheFileUntouched()
+{
+    protectBook();
+    const QByteArray before = contents(m_db->path());
+    const QStringList filesBefore = QDir(m_db->folder()).entryList(QDir::Files | QDir::Hidden);
+    ModalDriver::whenModal([](QWidget* modal) {
+        QVERIFY(qobject_cast<BookPasswordDialog*>(modal));
+        QTest::keyClick(modal, Qt::Key_Escape);
+    });
+    MainForm form;
+    QVERIFY(!form.Form_Load());
+    QVERIFY(form.leftAtBookPassword());
+    QVERIFY(!SharedData::connection().isOpen());
+    QCOMPARE(contents(m_db->path()), before);
+    // Nothing written beside it either: no kept order, no journal.
+    QCOMPARE(QDir(m_db->folder()).entryList(QDir::Files | QDir::Hidden), filesBefore);
+}
+
+void TestProtection::theToolsWindowProtectsChangesAndRemoves()
+{
+    m_form = MainWindowUser::start();
+    QAction* item = controls(*m_form).menus->item(QStringLiteral("protectbook"));
+    QVERIFY(item);
+    QCOMPARE(item->text(), QStringLiteral("حماية الدفتر بكلمة مرور..."));
+
+    // Too short, then two that differ, then the password.
+    ModalDriver::whenModal([&](QWidget* modal) {
+        auto* window = qobject_cast<BookProtectionWindow*>(modal);
+        QVERIFY(window);
+        QVERIFY(!window->tcurrent && !window->cmdRemove);
+        window->tnew->setText(QStringLiteral("قصير"));
+        window->tconfirm->setText(QStringLiteral("قصير"));
+        window->cmdSave->click();
+        QCOMPARE(m_boxes->last().text, QStringLiteral("يجب ألا تقل كلمة المرور عن 8 حروف أو أرقام"));
+        window->tnew->setText(kMaster);
+        window->tconfirm->setText(kMaster + QLatin1Char('x'));
+        window->cmdSave->click();
+        QCOMPARE(m_boxes->last().text, QStringLiteral("كلمة المرور غير متطابقة"));
+        window->tconfirm->setText(kMaster);
+        window->cmdSave->click();
+    });
+    item->trigger();
+    QVERIFY(m_boxes->last().text.startsWith(QStringLiteral("تمت حماية الدفتر بكلمة المرور")));
+    QVERIFY(SharedData::bookProtected());
+    QVERIFY(shellCount(m_db->path(), kStandard).contains(QStringLiteral("not a database")));
+    QCOMPARE(shellCount(m_db->path(), kMaster), QStringLiteral("50"));
+    // The window goes on with the book under its new key.
+    QCOMPARE(controls(*m_form).infodirlist->count(), 1);
+    QVERIFY(SharedData::connection().execute(QStringLiteral("INSERT INTO dirg (dirname, pass) VALUES ('ب', '0')")).ok);
+
+    // Removing it needs the password in use.
+    ModalDriver::whenModal([&](QWidget* modal) {
+        auto* window = qobject_cast<BookProtectionWindow*>(modal);
+        QVERIFY(window && window->tcurrent && window->cmdRemove);
+        window->tcurrent->setText(QStringLiteral("ليست هى"));
+        window->cmdRemove->click();
+        QCOMPARE(m_boxes->last().text, QStringLiteral("كلمة المرور الحالية غير صحيحة"));
+        window->tcurrent->setText(kMaster);
+        window->cmdRemove->click();
+    });
+    item->trigger();
+    QVERIFY(m_boxes->last().text.startsWith(QStringLiteral("تمت إزالة الحماية")));
+    QVERIFY(!SharedData::bookProtected());
+    QCOMPARE(shellCount(m_db->path(), kStandard), QStringLiteral("50"));
+    QCOMPARE(controls(*m_form).infodirlist->count(), 2);
+}
+
+QTEST_MAIN(TestProtection)
+#include "tst_protection.moc"
