@@ -196,29 +196,29 @@ bool Editor::eventFilter(QObject* watched, QEvent* event)
     }
     if (event->type() != QEvent::KeyPress)
         return QDialog::eventFilter(watched, event);
-    auto* key = static_cast<QKeyEvent*>(event);
-    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+    auto* pressed = static_cast<QKeyEvent*>(event);
+    if (pressed->key() == Qt::Key_Return || pressed->key() == Qt::Key_Enter) {
         // Enter walks to the next field; it never presses a button of the window.
         if (QWidget* next = nextAfter(qobject_cast<QWidget*>(watched)))
             next->setFocus();
         return true;
     }
     if (isTelephone(watched))
-        return telephoneKey(static_cast<QLineEdit*>(watched), key);
+        return telephoneKey(static_cast<QLineEdit*>(watched), pressed);
     return QDialog::eventFilter(watched, event);
 }
 
-bool Editor::telephoneKey(QLineEdit* box, QKeyEvent* key)
+bool Editor::telephoneKey(QLineEdit* box, QKeyEvent* pressed)
 {
-    if (key->matches(QKeySequence::Paste)) {
+    if (pressed->matches(QKeySequence::Paste)) {
         pasteDigits(box);
         return true;
     }
     // Only printable characters are filtered: Tab, Escape, Delete, the arrows and the clipboard
     // keys keep their usual meaning.
-    const QString text = key->text();
+    const QString text = pressed->text();
     const bool printable =
-        !text.isEmpty() && text.at(0).isPrint() && !(key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier));
+        !text.isEmpty() && text.at(0).isPrint() && !(pressed->modifiers() & (Qt::ControlModifier | Qt::MetaModifier));
     if (!printable)
         return false;
     // Typed characters: digits only (Arabic-Indic digits are stored as 0-9).

@@ -61,7 +61,7 @@ private:
     SkinButton* addLabelButton(const QString& caption, QWidget* field, QRect twips);
     QWidget* nextAfter(QWidget* field) const;
     bool isTelephone(QObject* field) const;
-    bool telephoneKey(QLineEdit* box, QKeyEvent* key);
+    bool telephoneKey(QLineEdit* box, QKeyEvent* pressed);
     void telephoneMenu(QLineEdit* box, const QPoint& globalPos);
     static void pasteDigits(QLineEdit* box);
 

@@ -1,6 +1,7 @@
 #include "BookRekey.h"
 
 #include "PassedOver.h"
+#include "Schema.h"
 #include "Transaction.h"
 
 #include <QDir>
@@ -73,6 +74,12 @@ DataResult exportCopy(DataConnection& connection, const QString& newKey, const Q
     if (DataResult attached = connection.execute(QStringLiteral("ATTACH DATABASE ? AS rekeyed KEY ?"), {path, newKey});
         !attached)
         return attached;
+    // Set before the copy's first page is written: a master password gets the slower derivation.
+    if (DataResult derived = connection.execute(QString::fromLatin1(Schema::kdfStatement(newKey, "rekeyed")));
+        !derived) {
+        PassedOver::note(connection.execute(QStringLiteral("DETACH DATABASE rekeyed")), Q_FUNC_INFO);
+        return derived;
+    }
     DataResult exported;
     {
         // Counted and copied under one shared lock: no other writer commits in between.

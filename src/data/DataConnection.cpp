@@ -60,7 +60,8 @@ DataResult DataConnection::open(const QString& path, const QString& password, Ac
     m_path = path;
 
     const QByteArray key = password.toUtf8();
-    if (sqlite3_key(m_db, key.constData(), key.size()) != SQLITE_OK) {
+    if (sqlite3_key(m_db, key.constData(), key.size()) != SQLITE_OK ||
+        sqlite3_exec(m_db, Schema::kdfStatement(password).constData(), nullptr, nullptr, nullptr) != SQLITE_OK) {
         DataResult error = lastError();
         close();
         return error;

@@ -59,7 +59,7 @@ DataResult create(const QString& path, const QString& password)
     }
     const QByteArray key = password.toUtf8();
     sqlite3_key(db, key.constData(), key.size());
-    const QByteArray script = ("BEGIN;" + ddl() + "COMMIT;").toUtf8();
+    const QByteArray script = kdfStatement(password) + ("BEGIN;" + ddl() + "COMMIT;").toUtf8();
     char* message = nullptr;
     const int rc = sqlite3_exec(db, script.constData(), nullptr, nullptr, &message);
     DataResult result;
@@ -69,6 +69,16 @@ DataResult create(const QString& path, const QString& password)
     }
     sqlite3_close(db);
     return result;
+}
+
+int kdfIterations(const QString& key)
+{
+    return key == QLatin1String(kPassword) ? kStandardKdfIterations : kMasterKdfIterations;
+}
+
+QByteArray kdfStatement(const QString& key, const QByteArray& database)
+{
+    return "PRAGMA " + database + ".kdf_iter = " + QByteArray::number(kdfIterations(key)) + ";";
 }
 
 DataResult verify(DataConnection& connection)

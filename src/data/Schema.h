@@ -12,6 +12,17 @@ namespace Schema
 inline constexpr char kFileName[] = "Kib.bin";
 inline constexpr char kPassword[] = "tor$kq$wvl$8$1947";
 
+// How many PBKDF2 rounds turn a key into the file's cipher key. The standard key keeps SQLCipher's
+// default, which every tool uses unasked; a master password, which guards something, is derived
+// four times as slowly, which anyone opening the file names after the key:
+//   PRAGMA key = '...'; PRAGMA kdf_iter = 256000;
+inline constexpr int kStandardKdfIterations = 64000;
+inline constexpr int kMasterKdfIterations = 256000;
+int kdfIterations(const QString& key);
+// The statement that sets it for a database of a connection ("main" or an attached one), to run
+// right after the key and before the first read.
+QByteArray kdfStatement(const QString& key, const QByteArray& database = "main");
+
 // The statements that create an empty database (plain SQL, no collation or extension, so the
 // stock sqlcipher shell reads and writes the file).
 QString ddl();

@@ -36,14 +36,16 @@ QByteArray contents(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// What the stock sqlcipher shell reads with a key: the contact count, or its error.
+// What the stock sqlcipher shell reads with a key, as the README tells to give it (a master
+// password with its documented derivation): the contact count, or its error.
 QString shellCount(const QString& path, const QString& key)
 {
+    const QString settings = key == kStandard ? QString() : QStringLiteral("PRAGMA kdf_iter = 256000;\n");
     QProcess shell;
     shell.start(QStringLiteral("sqlcipher"), {QStringLiteral("-batch"), path});
     QString quoted = key;
     quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
-    shell.write(QStringLiteral("PRAGMA key = '%1';\nSELECT count(*) FROM info;\n").arg(quoted).toUtf8());
+    shell.write(QStringLiteral("PRAGMA key = '%1';\n%2SELECT count(*) FROM info;\n").arg(quoted, settings).toUtf8());
     shell.closeWriteChannel();
     if (!shell.waitForFinished(60000))
         return QStringLiteral("(no answer)");

@@ -355,7 +355,7 @@ void TestSync::theCommandLineLinksAndSyncs()
     std::vector<AddressBook> books;
     QVERIFY(finder.find(m_server->serverUrl().toString(), books));
     QVERIFY(std::any_of(books.begin(), books.end(),
-                        [](const AddressBook& book) { return book.name == QStringLiteral("العمل"); }));
+                        [](const AddressBook& found) { return found.name == QStringLiteral("العمل"); }));
 }
 
 void TestSync::aCertificateThatDoesNotVerifyIsRefused()
