@@ -6,6 +6,7 @@
 #include "ReportPreview.h"
 #include "UpdateWindow.h"
 
+#include "AutoLock.h"
 #include "BookProtectionWindow.h"
 
 #include "ContactCommands.h"
@@ -64,6 +65,7 @@ void CommandWiring::install(MainForm& form)
 
 void CommandWiring::started(MainForm& form)
 {
+    AutoLock::instance();
     SyncCommands::showLinks(form);
     SyncCommands::applySchedule(form, true);
 }

@@ -6,7 +6,7 @@
 #include "SkinLabel.h"
 #include "SkinTextBox.h"
 
-DirSetPass::DirSetPass(MainForm& main) : SmallDialog(QStringLiteral("تأمين"), 4800, 3720), m_main(main)
+DirSetPass::DirSetPass(MainForm& main) : SmallDialog(QStringLiteral("تأمين"), 4800, 3960), m_main(main)
 {
     setWindowTitle(QStringLiteral("تأمين") + QStringLiteral(" ") + main.selectedDirectoryName());
     addLabel(QStringLiteral("أدخل رمز الحماية"), 1920, 180, 2640, 330);
@@ -14,14 +14,13 @@ DirSetPass::DirSetPass(MainForm& main) : SmallDialog(QStringLiteral("تأمين"
     addLabel(QStringLiteral("اعد كتابة رمز الحماية"), 1920, 1020, 2640, 330);
     tpass2 = addPasswordBox(QStringLiteral("اعد كتابة رمز الحماية"), 240, 1380, 4320, 390);
     // What a directory lock is, and what it is not.
-    SkinLabel* honest = addLabel(QStringLiteral("رمز الحماية يخفى الدليل فى نافذة البرنامج ولا يشفره: من معه ملف "
-                                                "الدفتر يقرؤه ما لم يحم الدفتر كله بكلمة مرور (أدوات ← حماية "
-                                                "الدفتر بكلمة مرور...)."),
-                                 240, 1920, 4320, 900);
+    SkinLabel* honest = addLabel(QStringLiteral("رمز الحماية يخفى الدليل فى البرنامج ولا يشفره: يقرؤه من معه ملف "
+                                                "الدفتر ما لم تحم الدفتر كله بكلمة مرور من قائمة أدوات."),
+                                 240, 1860, 4320, 1200);
     honest->setWordWrap(true);
     honest->setAccessibleName(QStringLiteral("تنبيه عن رمز الحماية"));
-    CmdSave = addButton(QStringLiteral("حفظ"), 1440, 3000, 1095, 390);
-    cmdCancel = addButton(QStringLiteral("إغلاق"), 240, 3000, 1095, 390);
+    CmdSave = addButton(QStringLiteral("حفظ"), 1440, 3240, 1095, 390);
+    cmdCancel = addButton(QStringLiteral("إغلاق"), 240, 3240, 1095, 390);
     CmdSave->setDefault(true);
     connect(CmdSave, &QPushButton::clicked, this, &DirSetPass::save);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);

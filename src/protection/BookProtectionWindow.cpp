@@ -1,5 +1,6 @@
 #include "BookProtectionWindow.h"
 
+#include "AutoLock.h"
 #include "BookRekey.h"
 #include "MainForm.h"
 #include "MessageBox.h"
@@ -8,9 +9,12 @@
 #include "SharedData.h"
 #include "SkinButton.h"
 #include "SkinLabel.h"
+#include "SkinTab.h"
 #include "SkinTextBox.h"
+#include "Units.h"
 
 #include <QApplication>
+#include <QSpinBox>
 
 namespace
 {
@@ -25,7 +29,7 @@ SkinTextBox* passwordBox(SkinTextBox* box)
 } // namespace
 
 BookProtectionWindow::BookProtectionWindow(MainForm& main)
-    : SmallDialog(QStringLiteral("حماية الدفتر بكلمة مرور"), 6600, SharedData::bookProtected() ? 5160 : 4320),
+    : SmallDialog(QStringLiteral("حماية الدفتر بكلمة مرور"), 6600, SharedData::bookProtected() ? 5880 : 4320),
       m_main(main), m_protected(SharedData::bookProtected())
 {
     SkinLabel* about = addLabel(
@@ -38,6 +42,7 @@ BookProtectionWindow::BookProtectionWindow(MainForm& main)
     int top = 1140;
     tcurrent = nullptr;
     cmdRemove = nullptr;
+    idleMinutes = nullptr;
     if (m_protected) {
         addLabel(QStringLiteral("كلمة المرور الحالية"), 240, top, 6000, 330);
         tcurrent = passwordBox(addBox(QStringLiteral("كلمة المرور الحالية"), 240, top + 360, 6000, 390));
@@ -48,7 +53,19 @@ BookProtectionWindow::BookProtectionWindow(MainForm& main)
     top += 840;
     addLabel(QStringLiteral("أعد كتابة كلمة المرور الجديدة"), 240, top, 6000, 330);
     tconfirm = passwordBox(addBox(QStringLiteral("أعد كتابة كلمة المرور الجديدة"), 240, top + 360, 6000, 390));
-    top += 1020;
+    top += 840;
+    if (m_protected) {
+        addLabel(QStringLiteral("القفل التلقائى بعد دقائق بلا استعمال (0 = أبدا)"), 1440, top + 30, 4800, 330);
+        idleMinutes = new QSpinBox(SkinTab1);
+        idleMinutes->setAccessibleName(QStringLiteral("دقائق القفل التلقائى"));
+        idleMinutes->setRange(0, 720);
+        idleMinutes->setValue(AutoLock::storedMinutes());
+        idleMinutes->setGeometry(Units::rect(240, top, 1095, 390));
+        connect(idleMinutes, &QSpinBox::valueChanged, this, [](int minutes) { AutoLock::storeMinutes(minutes); });
+        top += 720;
+    } else {
+        top += 180;
+    }
     cmdSave = addButton(m_protected ? QStringLiteral("تغيير") : QStringLiteral("حماية"), 5145, top, 1095, 390);
     if (m_protected) {
         cmdRemove = addButton(QStringLiteral("إزالة الحماية"), 2700, top, 1800, 390);

@@ -3,6 +3,7 @@
 #include "SmallDialog.h"
 
 class MainForm;
+class QSpinBox;
 
 // Sets, changes or removes the master password that encrypts the whole book. Without one the
 // book is encrypted with the program's published standard key, which other tools use to read it.
@@ -15,6 +16,7 @@ public:
     SkinTextBox* tcurrent; // only while the book is protected
     SkinTextBox* tnew;
     SkinTextBox* tconfirm;
+    QSpinBox* idleMinutes; // only while the book is protected
     SkinButton* cmdSave;
     SkinButton* cmdRemove; // only while the book is protected
     SkinButton* cmdClose;

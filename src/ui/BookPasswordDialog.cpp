@@ -20,6 +20,8 @@ BookPasswordDialog::BookPasswordDialog(const QString& prompt, const QString& giv
     cmdOpen->setDefault(true);
     connect(cmdOpen, &QPushButton::clicked, this, &BookPasswordDialog::tryPassword);
     connect(cmdGiveUp, &QPushButton::clicked, this, &QDialog::reject);
+    // Without a way out (a locked window), only the password leads on.
+    cmdGiveUp->setVisible(!giveUpCaption.isEmpty());
     tpassword->setFocus();
 }
 

@@ -6,7 +6,8 @@
 #include <optional>
 
 // Asks for the master password of a protected book. A wrong password is said in the window and
-// asked again; giving up (Escape, the close box, the second button) gives no password.
+// asked again; giving up (Escape, the close box, the second button) gives no password. Without
+// a caption for giving up there is no second button.
 class BookPasswordDialog : public SmallDialog
 {
     Q_OBJECT

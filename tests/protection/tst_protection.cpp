@@ -1,9 +1,11 @@
 // A master password for the whole book: re-keying never loses a contact and leaves a book that
 // only the password opens; a protected book asks for it before anything shows; giving up leaves
 // the file as it was.
+#include "AutoLock.h"
 #include "BookPasswordDialog.h"
 #include "BookProtectionWindow.h"
 #include "BookRekey.h"
+#include "Editor.h"
 #include "MainForm.h"
 #include "MainMenus.h"
 #include "MainWindowControls.h"
@@ -72,6 +74,7 @@ private slots:
     void aProtectedBookAsksForItsPasswordBeforeAnythingShows();
     void givingUpAtThePasswordEndsWithTheFileUntouched();
     void theToolsWindowProtectsChangesAndRemoves();
+    void aLockHidesEveryContactAndKeepsWhatWasTyped();
 
 private:
     void protectBook();
@@ -244,6 +247,70 @@ void TestProtection::theToolsWindowProtectsChangesAndRemoves()
     QVERIFY(!SharedData::bookProtected());
     QCOMPARE(shellCount(m_db->path(), kStandard), QStringLiteral("50"));
     QCOMPARE(controls(*m_form).infodirlist->count(), 2);
+}
+
+void TestProtection::aLockHidesEveryContactAndKeepsWhatWasTyped()
+{
+    protectBook();
+    ModalDriver::whenModal([](QWidget* modal) {
+        auto* prompt = qobject_cast<BookPasswordDialog*>(modal);
+        prompt->tpassword->setText(kMaster);
+        prompt->cmdOpen->click();
+    });
+    m_form = MainWindowUser::start();
+    QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("العائلة")));
+    m_form->openSelectedDirectory();
+    RecordListView* contacts = controls(*m_form).infolist;
+    QVERIFY(contacts->isVisible());
+
+    // Idle: the contacts go, the password brings them back; a wrong one and Escape do not.
+    AutoLock::instance().setIdleInterval(200);
+    bool askedToUnlock = false;
+    ModalDriver::whenModal([&](QWidget* modal) {
+        auto* prompt = qobject_cast<BookPasswordDialog*>(modal);
+        QVERIFY(prompt);
+        askedToUnlock = true;
+        QVERIFY(!contacts->isVisible());
+        QVERIFY(!prompt->cmdGiveUp->isVisible());
+        prompt->tpassword->setText(QStringLiteral("ليست هى"));
+        prompt->cmdOpen->click();
+        QVERIFY(prompt->isVisible());
+        QVERIFY(!contacts->isVisible());
+        prompt->tpassword->setText(kMaster);
+        prompt->cmdOpen->click();
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(askedToUnlock && !AutoLock::instance().isLocked(), 10000);
+    AutoLock::instance().setIdleInterval(0);
+    QVERIFY(contacts->isVisible());
+
+    // A lock while a contact is being typed: the text is kept, unsaved, behind the lock.
+    bool typedThrough = false;
+    ModalDriver::whenModal([&](QWidget* modal) {
+        auto* editor = qobject_cast<Editor*>(modal);
+        QVERIFY(editor);
+        editor->tname->setText(QStringLiteral("لم يحفظ بعد"));
+        ModalDriver::whenModal([&](QWidget* lockPrompt) {
+            auto* prompt = qobject_cast<BookPasswordDialog*>(lockPrompt);
+            QVERIFY(prompt);
+            QVERIFY(!editor->tname->isVisible());
+            DataConnection look;
+            QString written;
+            QVERIFY(look.open(m_db->path(), kMaster, DataConnection::Access::ReadOnly).ok);
+            QVERIFY(look.scalar(QStringLiteral("SELECT count(*) FROM info WHERE name = ?"),
+                                {QStringLiteral("لم يحفظ بعد")}, written)
+                        .ok);
+            QCOMPARE(written, QStringLiteral("0"));
+            prompt->tpassword->setText(kMaster);
+            prompt->cmdOpen->click();
+        });
+        AutoLock::instance().lockNow();
+        QVERIFY(editor->tname->isVisible());
+        QCOMPARE(editor->tname->text(), QStringLiteral("لم يحفظ بعد"));
+        typedThrough = true;
+        editor->reject();
+    });
+    m_form->CmdADD_Click();
+    QVERIFY(typedThrough);
 }
 
 QTEST_MAIN(TestProtection)

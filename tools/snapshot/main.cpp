@@ -2,9 +2,12 @@
 //   qav_snapshot <folder with Kib.bin> <output folder>
 // main.png: directory list; diredit.png and dirsetpass.png: the rename and lock dialogs;
 // report.pdf: its report; backup.png: the backup window; sync.png: the sync window; help.png: the about window;
-// contacts.png: the first directory opened; editor.png: its first contact in the editor.
+// contacts.png: the first directory opened; editor.png: its first contact in the editor;
+// protection.png and bookpassword.png: the master password window and prompt.
 #include "AppLook.h"
 #include "Backup.h"
+#include "BookPasswordDialog.h"
+#include "BookProtectionWindow.h"
 #include "CommandWiring.h"
 #include "CsvMappingDialog.h"
 #include "DirEdit.h"
@@ -17,6 +20,7 @@
 #include "RecordListView.h"
 #include "ReportPreview.h"
 #include "SharedData.h"
+#include "SkinLabel.h"
 #include "SkinTextBox.h"
 #include "SoundPlayer.h"
 #include "SyncWindow.h"
@@ -89,6 +93,16 @@ int main(int argc, char** argv)
         help.show();
         QApplication::processEvents();
         help.grab().save(out + QStringLiteral("/help.png"));
+        BookProtectionWindow protection(form);
+        protection.show();
+        QApplication::processEvents();
+        protection.grab().save(out + QStringLiteral("/protection.png"));
+        BookPasswordDialog prompt(QStringLiteral("هذا الدفتر محمى بكلمة مرور. اكتب كلمة المرور لفتحه."),
+                                  QStringLiteral("خروج"), [](const QString&) { return false; });
+        prompt.show();
+        prompt.refusal->setText(QStringLiteral("كلمة المرور غير صحيحة , حاول مرة أخرى"));
+        QApplication::processEvents();
+        prompt.grab().save(out + QStringLiteral("/bookpassword.png"));
     }
     if (controls(form).infolist->count() == 0)
         return 0;
