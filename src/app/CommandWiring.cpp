@@ -25,10 +25,10 @@ void CommandWiring::install(MainForm& form)
     form.commands.askDirectoryPassword = [](MainForm& f, const QString& pass) {
         DirectoryCommands::askPassword(f, pass);
     };
-    form.commands.showEditor = [](MainForm& f, const QString& use) {
-        if (use == QLatin1String("Add"))
+    form.commands.showEditor = [](MainForm& f, ContactUse use) {
+        if (use == ContactUse::Add)
             ContactCommands::add(f);
-        else if (use == QLatin1String("view"))
+        else if (use == ContactUse::View)
             ContactCommands::view(f);
         else
             ContactCommands::edit(f);

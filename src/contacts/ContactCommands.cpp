@@ -14,7 +14,7 @@
 void ContactCommands::add(MainForm& form)
 {
     Editor editor(form);
-    editor.mode = QStringLiteral("Add");
+    editor.mode = Editor::Mode::Add;
     editor.dir->setText(form.currentDirectory());
     editor.exec();
 }
@@ -33,7 +33,7 @@ void ContactCommands::edit(MainForm& form, bool readOnly)
     }
     // The values come from the list as shown, not from the database again.
     editor.loadContact(columns);
-    editor.mode = QStringLiteral("edit");
+    editor.mode = Editor::Mode::Edit;
     editor.setWindowTitle(QStringLiteral("تفاصيل"));
     editor.exec();
 }

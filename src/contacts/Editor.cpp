@@ -264,7 +264,6 @@ void Editor::save()
     }
     ContactStore store(SharedData::connection());
     DataResult written;
-    const QString upperMode = mode.toUpper();
     // One Unicode spelling of each letter (NFC): a name typed with its marks in another order, or
     // a letter and its mark apart, is the same name as the one that looks the same.
     auto typed = [](const QString& text) { return text.normalized(QString::NormalizationForm_C); };
@@ -273,9 +272,9 @@ void Editor::save()
                                 typed(email->text()), typed(org->text()),     typed(moreinfo->toPlainText())};
     qint64 row = -1;
     // An edit of a contact deleted or renamed meanwhile saves nothing, and the user must know.
-    if (upperMode == QLatin1String("EDIT"))
+    if (mode == Mode::Edit)
         written = store.updateByName(key, contact, dir->text());
-    else if (upperMode == QLatin1String("ADD"))
+    else
         written = store.insert(contact, dir->text(), &row);
     if (!written) {
         // A duplicate name in any directory, or any database failure: nothing is lost, the
@@ -289,7 +288,7 @@ void Editor::save()
         return;
     }
     // The row just written, so that the list takes in that row alone.
-    if (upperMode == QLatin1String("EDIT") && (!store.findByName(contact.name, row) || row == 0))
+    if (mode == Mode::Edit && (!store.findByName(contact.name, row) || row == 0))
         row = -1;
     m_main.refreshAfterWrite(BookChange::Contacts, row);
     accept();

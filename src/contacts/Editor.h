@@ -24,8 +24,9 @@ class Editor : public QDialog
 public:
     explicit Editor(MainForm& main);
 
-    QString mode; // "Add" or "edit"
-    QString key;  // edit: the name as it stood when the window opened
+    enum class Mode { Add, Edit };
+    Mode mode = Mode::Add;
+    QString key; // edit: the name as it stood when the window opened
 
     QLineEdit* tname;
     QLineEdit* org;

@@ -44,9 +44,9 @@ void DirEdit::warn(const QString& text)
 bool DirEdit::nameTaken(const QString& name) const
 {
     bool taken = false;
-    PassedOver::note(DirectoryStore(SharedData::connection())
-                         .nameTaken(name, mode == QLatin1String("edit") ? keyCode : QString(), taken),
-                     Q_FUNC_INFO);
+    PassedOver::note(
+        DirectoryStore(SharedData::connection()).nameTaken(name, mode == Mode::Rename ? keyCode : QString(), taken),
+        Q_FUNC_INFO);
     return taken;
 }
 
@@ -57,12 +57,12 @@ void DirEdit::save()
         warn(QStringLiteral("من فضلك أدخل اسم الدليل"));
         return;
     }
-    const QString name = mode == QLatin1String("add") ? dir_name->text().trimmed() : dir_name->text();
-    if ((mode == QLatin1String("add") || mode == QLatin1String("edit")) && nameTaken(name)) {
+    const QString name = mode == Mode::Add ? dir_name->text().trimmed() : dir_name->text();
+    if (nameTaken(name)) {
         warn(QStringLiteral("يوجد دليل آخر بهذا الاسم , من فضلك اختر اسما آخر"));
         return;
     }
-    if (mode == QLatin1String("add")) {
+    if (mode == Mode::Add) {
         const DataResult added = SharedData::directories().addRecord(
             {QStringLiteral("dirname"), QStringLiteral("pass")}, {name, Directory::unlocked()});
         if (!added) {
@@ -71,7 +71,7 @@ void DirEdit::save()
         }
         m_main.refreshAfterWrite(BookChange::DirectoriesAddedOrRemoved);
         accept();
-    } else if (mode == QLatin1String("edit")) {
+    } else {
         // A rename that changed no row (the directory went meanwhile) is reported, never a success.
         if (!DirectoryStore(SharedData::connection()).rename({keyCode, key, QString()}, name)) {
             warn(QStringLiteral("عفوا .. لم يتم حفظ الدليل , حدث خطأ فى قاعدة البيانات"));

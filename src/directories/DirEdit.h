@@ -11,7 +11,8 @@ class DirEdit : public SmallDialog
 public:
     explicit DirEdit(MainForm& main);
 
-    QString mode;    // "add" or "edit"
+    enum class Mode { Add, Rename };
+    Mode mode = Mode::Add;
     QString key;     // edit: the directory's current name
     QString keyCode; // edit: its code, so that a namesake is never touched
 

@@ -12,7 +12,7 @@ void DirectoryCommands::add(MainForm& form)
 {
     form.showListPane();
     DirEdit dialog(form);
-    dialog.mode = QStringLiteral("add");
+    dialog.mode = DirEdit::Mode::Add;
     dialog.exec();
 }
 
@@ -21,7 +21,7 @@ void DirectoryCommands::rename(MainForm& form)
     if (!form.hasSelectedDirectory() || !form.listPaneShown())
         return;
     DirEdit dialog(form);
-    dialog.mode = QStringLiteral("edit");
+    dialog.mode = DirEdit::Mode::Rename;
     dialog.key = form.selectedDirectoryName();
     dialog.keyCode = form.selectedDirectoryCode();
     dialog.dir_name->setText(dialog.key);

@@ -10,9 +10,9 @@
 #include "MainMenus.h"
 #include "MessageBox.h"
 #include "PassedOver.h"
+#include "Preferences.h"
 #include "RecordListModel.h"
 #include "RecordListView.h"
-#include "SettingsStore.h"
 #include "SharedData.h"
 #include "SkinButton.h"
 #include "SkinFrame.h"
@@ -41,8 +41,6 @@
 
 namespace
 {
-
-const QString kApplication = QStringLiteral("Mirz");
 
 // Layout measures of the main window, in twips.
 constexpr int kPictureMargin = 160;
@@ -237,7 +235,7 @@ void MainForm::buildLists()
             [this](int row) { m_currentDirectory->setText(m_directoryList->subItem(row, 1)); });
     connect(m_directoryList, &RecordListView::doubleClicked, this, &MainForm::openSelectedDirectory);
     connect(m_directoryList, &RecordListView::keyPressed, this, [this](int key) {
-        if (key == 13)
+        if (key == Qt::Key_Return)
             openSelectedDirectory();
     });
     connect(m_directoryList, &RecordListView::mouseReleased, this, &MainForm::directoryListMouseUp);
@@ -247,9 +245,9 @@ void MainForm::buildLists()
             viewContact();
     });
     connect(m_contactList, &RecordListView::keyPressed, this, [this](int key) {
-        if (key == 13 && m_contactList->count() > 0)
+        if (key == Qt::Key_Return && m_contactList->count() > 0)
             viewContact();
-        else if (key == 8)
+        else if (key == Qt::Key_Backspace)
             GoBack();
     });
     connect(m_contactList, &RecordListView::mouseReleased, this, &MainForm::contactListMouseUp);
@@ -359,7 +357,7 @@ void MainForm::connectMenus()
     connect(m.SNDON, &QAction::triggered, this, &MainForm::SNDONClick);
     connect(m.SNDOFF, &QAction::triggered, this, [this] {
         m_soundOn = false;
-        SettingsStore::write(kApplication, QStringLiteral("Sound"), QStringLiteral("Value"), QStringLiteral("0"));
+        Preferences::setSoundOn(false);
         SoundPlayer::stop();
     });
     connect(m.bgchange, &QAction::triggered, this, &MainForm::bgchangeClick);
@@ -385,13 +383,7 @@ bool MainForm::Form_Load()
     if (!StartConnect())
         return false;
     m_searchField = QStringLiteral("name");
-    // Sound is on unless the stored value says 0; a value that is no number leaves it off.
-    bool isNumber = false;
-    const int value =
-        SettingsStore::read(kApplication, QStringLiteral("Sound"), QStringLiteral("Value"), QStringLiteral("1"))
-            .trimmed()
-            .toInt(&isNumber);
-    m_soundOn = isNumber && value == 1;
+    m_soundOn = Preferences::soundOn();
     Soundbgc();
     return true;
 }
@@ -694,13 +686,13 @@ void MainForm::contactListMouseUp(Qt::MouseButton button, const QPoint& globalPo
 void MainForm::viewContact()
 {
     if (commands.showEditor)
-        commands.showEditor(*this, QStringLiteral("view"));
+        commands.showEditor(*this, ContactUse::View);
 }
 
 void MainForm::CmdADD_Click()
 {
     if (commands.showEditor)
-        commands.showEditor(*this, QStringLiteral("Add"));
+        commands.showEditor(*this, ContactUse::Add);
 }
 
 void MainForm::CmdEdit_Click()
@@ -708,7 +700,7 @@ void MainForm::CmdEdit_Click()
     if (m_contactList->count() == 0)
         return;
     if (commands.showEditor)
-        commands.showEditor(*this, QStringLiteral("edit"));
+        commands.showEditor(*this, ContactUse::Edit);
 }
 
 void MainForm::cmdDelete_Click()
@@ -894,8 +886,7 @@ void MainForm::viewdelistClick()
 
 void MainForm::ColorTheme()
 {
-    const QString stored =
-        SettingsStore::read(kApplication, QStringLiteral("theme"), QStringLiteral("Color"), QStringLiteral("Silver"));
+    const QString stored = Preferences::theme();
     if (stored == QLatin1String("Blue"))
         applyTheme(0);
     else if (stored == QLatin1String("Green"))
@@ -913,8 +904,7 @@ void MainForm::applyTheme(int scheme)
     m_publisherBar->setColorScheme(scheme);
     m_menuSkin->setColorScheme(scheme);
     m_countsBar->setColorScheme(scheme);
-    SettingsStore::write(kApplication, QStringLiteral("Theme"), QStringLiteral("Color"),
-                         QString::fromLatin1(names[scheme]));
+    Preferences::setTheme(QString::fromLatin1(names[scheme]));
     m_menus->themeblue->setChecked(scheme == 0);
     m_menus->themegreen->setChecked(scheme == 1);
     m_menus->themesilver->setChecked(scheme == 2);
@@ -923,7 +913,7 @@ void MainForm::applyTheme(int scheme)
 void MainForm::SNDONClick()
 {
     m_soundOn = true;
-    SettingsStore::write(kApplication, QStringLiteral("Sound"), QStringLiteral("Value"), QStringLiteral("1"));
+    Preferences::setSoundOn(true);
     Soundbgc();
 }
 
@@ -934,8 +924,7 @@ void MainForm::bgchangeClick()
     if (chosen.isEmpty())
         return;
     SoundPlayer::stop();
-    SettingsStore::write(kApplication, QStringLiteral("Sound"), QStringLiteral("Path"),
-                         QDir::toNativeSeparators(chosen));
+    Preferences::setSoundFile(QDir::toNativeSeparators(chosen));
     SNDONClick();
 }
 
@@ -945,10 +934,7 @@ void MainForm::Soundbgc()
         return;
     const QString fallback =
         QDir::toNativeSeparators(DataLocation::shippedFile(SharedData::programFolder(), QStringLiteral("bg.wav")));
-    QString path = SettingsStore::read(kApplication, QStringLiteral("Sound"), QStringLiteral("Path"), fallback);
-    if (path.isEmpty())
-        path = fallback;
-    SoundPlayer::play(path);
+    SoundPlayer::play(Preferences::soundFile(fallback));
 }
 
 // ---- Layout and lifecycle ----------------------------------------------------------------

@@ -35,6 +35,9 @@ enum class BookChange {
 // the counts. Its controls are its own: the commands of the other windows read and change what
 // they need through the small interface below, and a test or a driver finds a control by its
 // object name (infodirlist, statbar, dir, ...).
+// What the contact window is opened for.
+enum class ContactUse { Add, Edit, View };
+
 class MainForm : public QWidget
 {
     Q_OBJECT
@@ -114,7 +117,7 @@ public:
     struct Commands {
         std::function<void(MainForm&)> addDirectory, renameDirectory, deleteDirectory, lockDirectory;
         std::function<void(MainForm&, const QString& pass)> askDirectoryPassword;
-        std::function<void(MainForm&, const QString& mode)> showEditor; // "Add", "edit", "view"
+        std::function<void(MainForm&, ContactUse use)> showEditor;
         std::function<void(MainForm&)> deleteContact, moveContact, backup, restore, print, about;
         std::function<void(MainForm&)> importContacts, exportDirectory, sync;
     };

@@ -1,19 +1,12 @@
 #include "AutoLock.h"
 
 #include "BookPasswordDialog.h"
-#include "SettingsStore.h"
+#include "Preferences.h"
 #include "SharedData.h"
 
 #include <QApplication>
 #include <QDBusConnection>
 #include <QEvent>
-
-namespace
-{
-const QString kSettings = QStringLiteral("Mirz");
-const QString kSection = QStringLiteral("Lock");
-const QString kKey = QStringLiteral("Minutes");
-} // namespace
 
 AutoLock& AutoLock::instance()
 {
@@ -41,12 +34,12 @@ AutoLock::AutoLock()
 
 int AutoLock::storedMinutes()
 {
-    return std::max(0, SettingsStore::read(kSettings, kSection, kKey, QStringLiteral("0")).toInt());
+    return Preferences::lockMinutes();
 }
 
 void AutoLock::storeMinutes(int minutes)
 {
-    SettingsStore::write(kSettings, kSection, kKey, QString::number(std::max(0, minutes)));
+    Preferences::setLockMinutes(minutes);
     instance().setIdleInterval(std::max(0, minutes) * 60000);
 }
 

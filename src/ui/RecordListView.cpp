@@ -111,7 +111,8 @@ void RecordListView::viewEvent(QEvent* event)
         if (row >= 0 && row != m_rowBeforeKey)
             emit itemClicked(row);
         const int key = static_cast<QKeyEvent*>(event)->key();
-        emit keyPressed(key == Qt::Key_Return || key == Qt::Key_Enter ? 13 : key == Qt::Key_Backspace ? 8 : key);
+        // Enter on the keypad is the same key as Return.
+        emit keyPressed(key == Qt::Key_Enter ? Qt::Key_Return : key);
         break;
     }
     case QEvent::MouseButtonDblClick:

@@ -58,7 +58,7 @@ public:
 signals:
     void itemClicked(int row);
     void doubleClicked();
-    void keyPressed(int key); // 13 for Enter, 8 for Backspace, otherwise the Qt key
+    void keyPressed(int key); // the Qt key; Qt::Key_Return for either Enter key
     void mouseReleased(Qt::MouseButton button, const QPoint& globalPos);
 
 private:

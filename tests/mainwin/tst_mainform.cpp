@@ -34,6 +34,13 @@ namespace
 
 const QString kDirectoryCount3 = QStringLiteral("عدد الأدلة ") + QStringLiteral("  3 دليل");
 
+QString useName(ContactUse use)
+{
+    return use == ContactUse::Add    ? QStringLiteral("Add")
+           : use == ContactUse::View ? QStringLiteral("view")
+                                     : QStringLiteral("edit");
+}
+
 QString directoryCount(int n)
 {
     return QStringLiteral("عدد الأدلة   %1 دليل").arg(n);
@@ -471,7 +478,7 @@ void TestMainForm::toolbarRoutesByViewState()
     form.commands.deleteDirectory = record("deleteDirectory");
     form.commands.deleteContact = record("deleteContact");
     form.commands.print = record("print");
-    form.commands.showEditor = [&ran](MainForm&, const QString& mode) { ran << mode; };
+    form.commands.showEditor = [&ran](MainForm&, ContactUse use) { ran << useName(use); };
     SkinToolBar* bar = controls(form).SkinToolBar1;
     for (ToolbarCommand command :
          {ToolbarCommand::Add, ToolbarCommand::Edit, ToolbarCommand::Delete, ToolbarCommand::Print})
@@ -509,7 +516,7 @@ void TestMainForm::enterAndDoubleClickViewTheSelectedContact()
     m_db->addContact(QStringLiteral("هدى"), full, {QStringLiteral("111"), {}, {}, {}, {}, {}, {}, {}});
     MainForm& form = startForm();
     QStringList modes;
-    form.commands.showEditor = [&modes](MainForm&, const QString& mode) { modes << mode; };
+    form.commands.showEditor = [&modes](MainForm&, ContactUse use) { modes << useName(use); };
 
     selectDirectory(QStringLiteral("خال"));
     form.openSelectedDirectory();

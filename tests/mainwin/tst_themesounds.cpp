@@ -4,6 +4,7 @@
 #include "MainMenus.h"
 #include "MainWindowControls.h"
 #include "MainWindowUser.h"
+#include "Preferences.h"
 #include "ScriptedFileChooser.h"
 #include "ScriptedMessageBox.h"
 #include "SettingsStore.h"
@@ -42,6 +43,7 @@ private slots:
     void soundsMenuEnablesOnlyTheChangingItem();
     void emptyStoredPathPlaysTheDefault();
     void closingTheWindowStopsTheSound();
+    void aTimedSyncSetByAnEarlierVersionIsKept();
 
 private:
     QStringList m_played;
@@ -189,6 +191,23 @@ void TestThemeSounds::closingTheWindowStopsTheSound()
     QCloseEvent close;
     QCoreApplication::sendEvent(m_form.get(), &close);
     QCOMPARE(m_stops, 1);
+}
+
+void TestThemeSounds::aTimedSyncSetByAnEarlierVersionIsKept()
+{
+    // An earlier version kept the timed sync in a file of its own, under Arabic keys.
+    SettingsStore::write(QStringLiteral("QAV Telephone"), QStringLiteral("Sync"), QStringLiteral("مزامنة تلقائية"),
+                         QStringLiteral("1"));
+    SettingsStore::write(QStringLiteral("QAV Telephone"), QStringLiteral("Sync"), QStringLiteral("دقائق المزامنة"),
+                         QStringLiteral("40"));
+    QVERIFY(Preferences::autoSync());
+    QCOMPARE(Preferences::autoSyncMinutes(), 40);
+    // Changed once, it lives in Mirz.ini with the other preferences, and wins from then on.
+    Preferences::setAutoSync(false, 25);
+    QVERIFY(!Preferences::autoSync());
+    QCOMPARE(Preferences::autoSyncMinutes(), 25);
+    QCOMPARE(SettingsStore::read(kApp, QStringLiteral("Sync"), QStringLiteral("Minutes"), QString()),
+             QStringLiteral("25"));
 }
 
 QTEST_MAIN(TestThemeSounds)

@@ -93,7 +93,7 @@ void TestFaults::cleanup()
 bool TestFaults::save(const QString& name)
 {
     Editor editor(*m_form);
-    editor.mode = QStringLiteral("Add");
+    editor.mode = Editor::Mode::Add;
     editor.dir->setText(m_code);
     editor.tname->setText(name);
     const int shown = m_boxes->count();

@@ -104,7 +104,7 @@ void TestHostile::everyPath()
 
     // Contact save: every field.
     Editor editor(*m_form);
-    editor.mode = QStringLiteral("Add");
+    editor.mode = Editor::Mode::Add;
     editor.dir->setText(m_home);
     for (QLineEdit* box : {editor.tname, editor.org, editor.address, editor.email, editor.hometel})
         box->setText(text);
@@ -140,7 +140,7 @@ void TestHostile::everyPath()
     // Directory add, then a password on it.
     m_form->GoBack();
     DirEdit add(*m_form);
-    add.mode = QStringLiteral("add");
+    add.mode = DirEdit::Mode::Add;
     add.dir_name->setText(text);
     const QString dirName = add.dir_name->text().trimmed();
     add.save();

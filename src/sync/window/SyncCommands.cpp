@@ -3,8 +3,8 @@
 #include "BookSync.h"
 #include "MainForm.h"
 #include "MessageBox.h"
+#include "Preferences.h"
 #include "SecretStore.h"
-#include "SettingsStore.h"
 #include "SharedData.h"
 #include "SyncStore.h"
 #include "SyncWindow.h"
@@ -20,9 +20,6 @@
 
 namespace
 {
-
-const QString kApplication = QStringLiteral("QAV Telephone");
-const QString kSection = QStringLiteral("Sync");
 
 QHash<QString, QString>& remembered()
 {
@@ -130,22 +127,17 @@ void SyncCommands::syncAll(MainForm& form, bool quiet)
 
 bool SyncCommands::autoSyncOn()
 {
-    return SettingsStore::read(kApplication, kSection, QStringLiteral("مزامنة تلقائية"), QStringLiteral("0")) ==
-           QLatin1String("1");
+    return Preferences::autoSync();
 }
 
 int SyncCommands::autoSyncMinutes()
 {
-    const int minutes =
-        SettingsStore::read(kApplication, kSection, QStringLiteral("دقائق المزامنة"), QStringLiteral("15")).toInt();
-    return std::clamp(minutes, 1, 24 * 60);
+    return Preferences::autoSyncMinutes();
 }
 
 void SyncCommands::setAutoSync(bool on, int minutes)
 {
-    SettingsStore::write(kApplication, kSection, QStringLiteral("مزامنة تلقائية"),
-                         on ? QStringLiteral("1") : QStringLiteral("0"));
-    SettingsStore::write(kApplication, kSection, QStringLiteral("دقائق المزامنة"), QString::number(minutes));
+    Preferences::setAutoSync(on, minutes);
 }
 
 void SyncCommands::applySchedule(MainForm& form, bool atStartUp)

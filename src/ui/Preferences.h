@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+// The user's preferences, every one in the one settings file, Mirz.ini: the colour theme, the
+// background sound, the timed sync and the auto-lock. The keys a file already holds stay as
+// they are, so an older Mirz.ini keeps its meaning.
+class Preferences
+{
+public:
+    // "Blue", "Green" or "Silver" (the default); anything else is left to the caller.
+    static QString theme();
+    static void setTheme(const QString& name);
+
+    // On unless the stored value says otherwise; a value that is no number turns it off.
+    static bool soundOn();
+    static void setSoundOn(bool on);
+    // The chosen sound file, or fallback when none was chosen.
+    static QString soundFile(const QString& fallback);
+    static void setSoundFile(const QString& path);
+
+    // The timed sync: off by default, every 15 minutes, kept between 1 minute and a day.
+    static bool autoSync();
+    static int autoSyncMinutes();
+    static void setAutoSync(bool on, int minutes);
+
+    // Minutes without input before a protected book locks; 0 never.
+    static int lockMinutes();
+    static void setLockMinutes(int minutes);
+};
