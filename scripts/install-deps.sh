@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config
           qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-qpa-plugins libgl-dev
-          gstreamer1.0-plugins-good libsqlcipher-dev sqlcipher fonts-noto-core xvfb xauth python3 poppler-utils clang libclang-rt-14-dev clang-format
+          gstreamer1.0-plugins-good libsqlcipher-dev sqlcipher fonts-noto-core xvfb xauth python3 poppler-utils clang libclang-rt-14-dev clang-format clang-tidy
           qt6-translations-l10n desktop-file-utils appstream dpkg-dev file
           qtkeychain-qt6-dev radicale curl openssl libicu-dev)
 missing=()

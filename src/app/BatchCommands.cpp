@@ -54,7 +54,7 @@ Directory findDirectory(const QString& name)
 
 Directory findOrAddDirectory(const QString& name, QString& reason)
 {
-    if (const Directory found = findDirectory(name); found.exists())
+    if (Directory found = findDirectory(name); found.exists())
         return found;
     if (DataResult added = DirectoryStore(SharedData::connection()).add(name); !added)
         reason = QStringLiteral("تعذر إنشاء الدليل \"%1\": %2").arg(name, added.error);

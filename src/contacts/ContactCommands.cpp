@@ -43,7 +43,7 @@ void ContactCommands::remove(MainForm& form)
     const QStringList columns = form.selectedContact();
     if (columns.isEmpty())
         return;
-    const QString name = columns.constFirst();
+    const QString& name = columns.constFirst();
     SetMsgBoxHook(&form);
     const int answer =
         MessageBox::show(QStringLiteral("هل تريد بالتأكيد حذف بيانات: ") + name,

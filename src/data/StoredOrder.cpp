@@ -36,7 +36,7 @@ bool takeReadLock(DataConnection& connection)
 QByteArray idsToBytes(const std::vector<qint64>& ids)
 {
     QByteArray bytes;
-    bytes.reserve(qsizetype(3 * ids.size()));
+    bytes.reserve(3 * qsizetype(ids.size()));
     qint64 previous = 0;
     for (qint64 id : ids) {
         VarInt::put(bytes, VarInt::fromSigned(id - previous));

@@ -11,12 +11,12 @@ DirPass::DirPass(MainForm& main) : SmallDialog(QStringLiteral("رمز الحما
     command1 = addButton(QStringLiteral("فتح"), 1440, 1380, 1095, 390);
     cmdCancel = addButton(QStringLiteral("إغلاق"), 240, 1380, 1095, 390);
     command1->setDefault(true);
-    connect(command1, &QPushButton::clicked, this, &DirPass::open);
+    connect(command1, &QPushButton::clicked, this, &DirPass::openWithPassword);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
     tpass->setFocus();
 }
 
-void DirPass::open()
+void DirPass::openWithPassword()
 {
     // Exact and case-sensitive; a wrong password just closes the prompt.
     if (tpass->text() == pass) {

@@ -17,7 +17,8 @@ public:
     SkinButton* command1;
     SkinButton* cmdCancel;
 
-    void open();
+    // Not QDialog::open(), which only shows the window: this checks the typed password.
+    void openWithPassword();
 
 private:
     MainForm& m_main;

@@ -217,10 +217,10 @@ QStringList CsvMapping::targetNames()
 CsvMapping CsvMapping::guess(const QStringList& headers)
 {
     CsvMapping mapping;
-    for (int i = 0; i < headers.size(); ++i) {
-        const QString k = key(headers[i]);
+    for (const QString& header : headers) {
+        const QString k = key(header);
         Column column;
-        column.label = headers[i].trimmed();
+        column.label = header.trimmed();
         Target target = Ignore;
         if (!guessGrouped(k, target, column) && !guessAddressPart(k, target, column))
             target = singleHeaders().value(k, Ignore);

@@ -59,7 +59,7 @@ QByteArray TextDecoding::detectEncoding(const QByteArray& bytes)
         return "UTF-16LE";
     if (bytes.startsWith("\xFE\xFF"))
         return "UTF-16BE";
-    if (const QByteArray utf16 = utf16WithoutMark(bytes); !utf16.isEmpty())
+    if (QByteArray utf16 = utf16WithoutMark(bytes); !utf16.isEmpty())
         return utf16;
     if (isValidUtf8(bytes))
         return "UTF-8";

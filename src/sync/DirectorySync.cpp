@@ -783,7 +783,7 @@ QString DirectorySync::uniqueName(const QString& wanted, qint64 except)
 {
     const QString base = wanted.trimmed().isEmpty() ? kUnnamed : wanted;
     for (int number = 1;; ++number) {
-        const QString candidate = number == 1 ? base : QStringLiteral("%1 (%2)").arg(base).arg(number);
+        QString candidate = number == 1 ? base : QStringLiteral("%1 (%2)").arg(base).arg(number);
         qint64 row = 0;
         const DataResult found = m_contacts.findByName(candidate, row);
         if (!found || row == 0 || row == except)

@@ -46,7 +46,7 @@ QString HelpWindow::publisher()
     return QStringLiteral("قاف للبرمجيات");
 }
 
-void HelpWindow::fade(qreal to, int speed, std::function<void()> finished)
+void HelpWindow::fade(qreal to, int speed, const std::function<void()>& finished)
 {
     if (!m_fade) {
         m_fade = new QPropertyAnimation(this, "windowOpacity", this);

@@ -27,7 +27,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void fade(qreal to, int speed, std::function<void()> finished);
+    void fade(qreal to, int speed, const std::function<void()>& finished);
 
     QPropertyAnimation* m_fade = nullptr;
     bool m_closing = false;

@@ -24,7 +24,7 @@ void write(const QString& section, const QString& key, const QString& value)
 // The timed sync's value, from Mirz.ini or else from where an earlier version kept it.
 QString syncValue(const QString& key, const QString& earlierKey, const QString& fallback)
 {
-    const QString stored = read(QStringLiteral("Sync"), key, kMissing);
+    QString stored = read(QStringLiteral("Sync"), key, kMissing);
     if (stored != kMissing)
         return stored;
     return SettingsStore::read(kEarlierSyncFile, QStringLiteral("Sync"), earlierKey, fallback);

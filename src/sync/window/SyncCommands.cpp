@@ -73,7 +73,7 @@ std::optional<QString> SyncCommands::password(const QString& account, const QStr
     if (QString stored; SecretStore::instance().read(account, stored))
         return stored;
     // No secret store runs, or it has nothing: ask, and keep the answer in memory only.
-    const std::optional<QString> typed = prompt()(user, account.section(QLatin1Char('@'), -1));
+    std::optional<QString> typed = prompt()(user, account.section(QLatin1Char('@'), -1));
     if (typed)
         rememberPassword(account, *typed);
     return typed;
