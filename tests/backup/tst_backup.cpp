@@ -2,6 +2,7 @@
 #include "AppLook.h"
 #include "Backup.h"
 #include "BookPasswordDialog.h"
+#include "BookRekey.h"
 #include "DatabaseFileCopy.h"
 #include "FileSizeLimit.h"
 #include "MainForm.h"
@@ -68,6 +69,7 @@ private slots:
     void badFilesAreRefusedWithNothingChanged_data();
     void badFilesAreRefusedWithNothingChanged();
     void stopBetweenCopyAndRenameKeepsTheOldDatabase();
+    void aProtectedBackupIsRestoredWithItsPassword();
     void restoreKeepsOneSafetyCopy();
     void restoreOnlyReadsTheChosenFileAndKeepsPermissions();
     void aDatabaseThatWillNotReopenEndsTheProgram(); // last: it ends the program's event loops
@@ -94,6 +96,7 @@ void TestBackup::init()
 void TestBackup::cleanup()
 {
     closeFixture();
+    SharedData::setBookKey(QString::fromLatin1(Schema::kPassword));
 }
 
 void TestBackup::backupIsAByteCopyThatOpens()
@@ -246,6 +249,50 @@ void TestBackup::badFilesAreRefusedWithNothingChanged()
     QVERIFY(SharedData::connection().isOpen());
     QCOMPARE(controls(*m_form).infodirlist->count(), 1);
     QCOMPARE(window.windowTitle(), QStringLiteral("استرجاع قاعدة البيانات"));
+}
+
+void TestBackup::aProtectedBackupIsRestoredWithItsPassword()
+{
+    const QString master = QStringLiteral("كلمة مرور النسخة");
+    const QString standard = QString::fromLatin1(Schema::kPassword);
+    // A backup taken while the book was protected, then the protection removed and the book changed.
+    QVERIFY(BookRekey::run(SharedData::connection(), master).ok);
+    SharedData::setBookKey(master);
+    QVERIFY(DatabaseFileCopy::backup(SharedData::connection(), m_target.path()).ok);
+    QVERIFY(BookRekey::run(SharedData::connection(), standard).ok);
+    SharedData::setBookKey(standard);
+    QVERIFY(SharedData::connection().execute(QStringLiteral("DELETE FROM info")).ok);
+
+    bool asked = false;
+    ModalDriver::whenModal([&](QWidget* modal) {
+        auto* prompt = qobject_cast<BookPasswordDialog*>(modal);
+        QVERIFY(prompt);
+        asked = true;
+        prompt->tpassword->setText(master);
+        prompt->cmdOpen->click();
+    });
+    UpdateWindow window(*m_form);
+    m_chooser->answer(m_target.filePath(QStringLiteral("ZK-Data.bak")));
+    window.command3->click();
+    window.command4->click();
+    QVERIFY(asked);
+    QCOMPARE(m_boxes->last().text, QStringLiteral("تم استرجاع قاعدة البيانات بنجاح "));
+    // The book in place is the protected one, open under its password, with its contact.
+    QCOMPARE(SharedData::bookKey(), master);
+    QCOMPARE(controls(*m_form).statbar->panelText(3), QStringLiteral("إجمالى البيانات المسجلة   1 بيان"));
+    DataConnection shellLike;
+    QVERIFY(!shellLike.open(m_db->path(), standard, DataConnection::Access::ReadOnly).ok);
+
+    // An older, unprotected backup into the protected book: restored, and the user told.
+    QDir().mkpath(m_target.filePath(QStringLiteral("old")));
+    QVERIFY(Schema::create(m_target.filePath(QStringLiteral("old/ZK-Data.bak"))).ok);
+    UpdateWindow again(*m_form);
+    m_chooser->answer(m_target.filePath(QStringLiteral("old/ZK-Data.bak")));
+    again.command3->click();
+    again.command4->click();
+    QVERIFY(m_boxes->last().text.contains(QStringLiteral("الدفتر المسترجع غير محمى بكلمة مرور")));
+    QVERIFY(!SharedData::bookProtected());
+    SharedData::setBookKey(standard);
 }
 
 void TestBackup::stopBetweenCopyAndRenameKeepsTheOldDatabase()
