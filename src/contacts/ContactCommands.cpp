@@ -1,10 +1,10 @@
 #include "ContactCommands.h"
 
 #include "ContactStore.h"
+#include "DeleteQuestion.h"
 #include "Editor.h"
 #include "MainForm.h"
 #include "MessageBox.h"
-#include "MsgBoxHook.h"
 #include "PassedOver.h"
 #include "SharedData.h"
 #include "SkinButton.h"
@@ -44,12 +44,7 @@ void ContactCommands::remove(MainForm& form)
     if (columns.isEmpty())
         return;
     const QString& name = columns.constFirst();
-    SetMsgBoxHook(&form);
-    const int answer =
-        MessageBox::show(QStringLiteral("هل تريد بالتأكيد حذف بيانات: ") + name,
-                         MessageBox::Arabic | MessageBox::Exclamation | MessageBox::YesNo, QStringLiteral("تأكيد حذف"));
-    RemoveMsgBoxHook();
-    if (answer != MessageBox::Yes)
+    if (!DeleteQuestion::confirmed(&form, QStringLiteral("هل تريد بالتأكيد حذف بيانات: ") + name))
         return;
     ContactStore store(SharedData::connection());
     qint64 row = 0;

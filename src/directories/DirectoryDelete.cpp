@@ -1,6 +1,7 @@
 #include "DirectoryDelete.h"
 
 #include "ContactStore.h"
+#include "DeleteQuestion.h"
 #include "DirectoryStore.h"
 #include "MainForm.h"
 #include "MessageBox.h"
@@ -36,12 +37,7 @@ void DirectoryDelete::run(MainForm& form)
         RemoveMsgBoxHook();
         return;
     }
-    SetMsgBoxHook(&form);
-    const int answer =
-        MessageBox::show(QStringLiteral("هل تريد بالتأكيد حذف : ") + name,
-                         MessageBox::Arabic | MessageBox::Exclamation | MessageBox::YesNo, QStringLiteral("تأكيد حذف"));
-    RemoveMsgBoxHook();
-    if (answer != MessageBox::Yes)
+    if (!DeleteQuestion::confirmed(&form, QStringLiteral("هل تريد بالتأكيد حذف : ") + name))
         return;
     // By name and code, so that a namesake never goes with it, and only while it is empty.
     if (!DirectoryStore(SharedData::connection()).removeIfEmpty({code, name, QString()}))

@@ -1,5 +1,8 @@
 #include "ColorScheme.h"
 
+#include <QLinearGradient>
+#include <QPainter>
+
 #include <QString>
 
 ColorScheme ColorScheme::forNumber(int number)
@@ -26,4 +29,15 @@ QString ColorScheme::menuStyleSheet() const
                           "QMenu::item:disabled { color: #9a9a9a; }"
                           "QMenu::separator { height: 1px; background: %3; margin: 3px 6px; }")
         .arg(menuBack.name(), text.name(), border.name(), hover.name(), hoverText.name());
+}
+
+void ColorScheme::paintBar(QPainter& painter, const QRect& rect, Edge edge) const
+{
+    QLinearGradient gradient(0, rect.top(), 0, rect.bottom() + 1);
+    gradient.setColorAt(0, barTop);
+    gradient.setColorAt(1, barBottom);
+    painter.fillRect(rect, gradient);
+    painter.setPen(border);
+    const int y = edge == Edge::Top ? rect.top() : rect.bottom();
+    painter.drawLine(rect.left(), y, rect.right() + 1, y);
 }

@@ -4,7 +4,6 @@
 
 #include <QIcon>
 #include <QLabel>
-#include <QLinearGradient>
 #include <QPainter>
 
 SkinStatusBar::SkinStatusBar(QWidget* parent) : QWidget(parent)
@@ -117,12 +116,7 @@ void SkinStatusBar::paintEvent(QPaintEvent*)
 {
     const ColorScheme colors = ColorScheme::forNumber(m_scheme);
     QPainter painter(this);
-    QLinearGradient gradient(0, 0, 0, height());
-    gradient.setColorAt(0, colors.barTop);
-    gradient.setColorAt(1, colors.barBottom);
-    painter.fillRect(rect(), gradient);
-    painter.setPen(colors.border);
-    painter.drawLine(0, 0, width(), 0);
+    colors.paintBar(painter, rect(), ColorScheme::Edge::Top);
     for (QLabel* label : m_panels) {
         const QIcon icon = label->property("panelIcon").value<QIcon>();
         if (!icon.isNull()) {

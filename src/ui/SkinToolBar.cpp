@@ -5,7 +5,6 @@
 
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QLinearGradient>
 #include <QPainter>
 #include <QToolButton>
 
@@ -126,10 +125,5 @@ void SkinToolBar::paintEvent(QPaintEvent*)
 {
     const ColorScheme colors = ColorScheme::forNumber(m_scheme);
     QPainter painter(this);
-    QLinearGradient gradient(0, 0, 0, height());
-    gradient.setColorAt(0, colors.barTop);
-    gradient.setColorAt(1, colors.barBottom);
-    painter.fillRect(rect(), gradient);
-    painter.setPen(colors.border);
-    painter.drawLine(0, height() - 1, width(), height() - 1);
+    colors.paintBar(painter, rect(), ColorScheme::Edge::Bottom);
 }
