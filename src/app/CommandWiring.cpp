@@ -50,6 +50,8 @@ void CommandWiring::install(MainForm& form)
         window.exec();
     };
     form.commands.sync = [](MainForm& f) { SyncCommands::openWindow(f); };
+    form.addContactCommand(QStringLiteral("shareqr"), QStringLiteral("مشاركة برمز QR"),
+                           [](MainForm& f) { ContactCommands::shareByQrCode(f); });
     form.addToolsCommand(QStringLiteral("protectbook"), QStringLiteral("حماية الدفتر بكلمة مرور..."), [](MainForm& f) {
         BookProtectionWindow window(f);
         window.exec();

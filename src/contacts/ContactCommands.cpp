@@ -1,5 +1,6 @@
 #include "ContactCommands.h"
 
+#include "ContactQrWindow.h"
 #include "ContactStore.h"
 #include "DeleteQuestion.h"
 #include "Editor.h"
@@ -36,6 +37,16 @@ void ContactCommands::edit(MainForm& form, bool readOnly)
     editor.mode = Editor::Mode::Edit;
     editor.setWindowTitle(QStringLiteral("تفاصيل"));
     editor.exec();
+}
+
+void ContactCommands::shareByQrCode(MainForm& form)
+{
+    const QStringList columns = form.selectedContact();
+    if (columns.isEmpty())
+        return;
+    // The list's columns are the table's: the nine fields, then the directory.
+    ContactQrWindow window(ContactFields::fromRow(columns), &form);
+    window.exec();
 }
 
 void ContactCommands::remove(MainForm& form)

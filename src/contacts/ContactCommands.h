@@ -11,4 +11,6 @@ public:
     static void edit(MainForm& form, bool readOnly = false);
     static void view(MainForm& form) { edit(form, true); }
     static void remove(MainForm& form);
+    // The selected contact as a QR code for a phone's camera.
+    static void shareByQrCode(MainForm& form);
 };

@@ -453,6 +453,14 @@ QAction* MainForm::addToolsCommand(const QString& name, const QString& caption, 
     return action;
 }
 
+QAction* MainForm::addContactCommand(const QString& name, const QString& caption, std::function<void(MainForm&)> run)
+{
+    QAction* action = m_menus->addContactItem(name, caption);
+    m_contactCommands << action;
+    connect(action, &QAction::triggered, this, [this, run = std::move(run)] { run(*this); });
+    return action;
+}
+
 bool MainForm::StartConnect()
 {
     if (!openBook()) {
@@ -678,6 +686,8 @@ void MainForm::contactListMouseUp(Qt::MouseButton button, const QPoint& globalPo
     const bool hasItems = m_contactList->count() > 0;
     for (QAction* item :
          {m_menus->cmdet, m_menus->cmedit, m_menus->cmdel, m_menus->movemag, m_menus->cmv->menuAction()})
+        item->setEnabled(hasItems);
+    for (QAction* item : m_contactCommands)
         item->setEnabled(hasItems);
     m_menus->cmadd->setEnabled(true);
     popup(m_menus->cm, globalPos);

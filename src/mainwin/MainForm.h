@@ -30,14 +30,14 @@ enum class BookChange {
     DirectoriesAddedOrRemoved,
 };
 
+// What the contact window is opened for.
+enum class ContactUse { Add, Edit, View };
+
 // The main window "QAV Telephone": the directory list and, once a directory is opened, its
 // contacts; the toolbar and popup menus that route every command; search; the status bar with
 // the counts. Its controls are its own: the commands of the other windows read and change what
 // they need through the small interface below, and a test or a driver finds a control by its
 // object name (infodirlist, statbar, dir, ...).
-// What the contact window is opened for.
-enum class ContactUse { Add, Edit, View };
-
 class MainForm : public QWidget
 {
     Q_OBJECT
@@ -62,6 +62,8 @@ public:
     bool leftAtBookPassword() const { return m_leftAtBookPassword; }
     // A feature adds its own command to the Tools menu.
     QAction* addToolsCommand(const QString& name, const QString& caption, std::function<void(MainForm&)> run);
+    // A feature adds its own command on the selected contact to the contact menu.
+    QAction* addContactCommand(const QString& name, const QString& caption, std::function<void(MainForm&)> run);
     void fill_dir_list();
     void fill_list();
     void Refreshlist();
@@ -181,4 +183,5 @@ private:
     MyImageList m_smallIcons;
     SkinHookMenu* m_menuSkin;
     MainMenus* m_menus;
+    QList<QAction*> m_contactCommands; // the features' own, enabled only with contacts listed
 };

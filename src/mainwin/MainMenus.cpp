@@ -114,6 +114,17 @@ QAction* MainMenus::addTool(const QString& name, const QString& caption)
     return action;
 }
 
+QAction* MainMenus::addContactItem(const QString& name, const QString& caption)
+{
+    auto* action = new QAction(caption, cm);
+    action->setObjectName(name);
+    const QList<QAction*> items = cm->actions();
+    const qsizetype after = items.indexOf(movemag);
+    cm->insertAction(after >= 0 && after + 1 < items.size() ? items[after + 1] : nullptr, action);
+    m_items.insert(name, action);
+    return action;
+}
+
 void MainMenus::separator(QMenu* menu, const QString& name)
 {
     QAction* line = menu->addSeparator();

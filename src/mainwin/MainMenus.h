@@ -20,6 +20,8 @@ public:
     QList<QMenu*> topLevelMenus() const;
     // A feature's own item in the Tools menu, after the directory lock.
     QAction* addTool(const QString& name, const QString& caption);
+    // A feature's own item in the contact menu, after "نقل إلى".
+    QAction* addContactItem(const QString& name, const QString& caption);
 
     // Top-level menus.
     QMenu *cm, *dirmnu, *mnusearch, *theme, *mnutools, *viewall;

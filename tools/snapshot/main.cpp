@@ -3,12 +3,14 @@
 // main.png: directory list; diredit.png and dirsetpass.png: the rename and lock dialogs;
 // report.pdf: its report; backup.png: the backup window; sync.png: the sync window; help.png: the about window;
 // contacts.png: the first directory opened; editor.png: its first contact in the editor;
-// protection.png and bookpassword.png: the master password window and prompt.
+// protection.png and bookpassword.png: the master password window and prompt; qrcode.png: the
+// first contact as a QR code.
 #include "AppLook.h"
 #include "Backup.h"
 #include "BookPasswordDialog.h"
 #include "BookProtectionWindow.h"
 #include "CommandWiring.h"
+#include "ContactQrWindow.h"
 #include "CsvMappingDialog.h"
 #include "DirEdit.h"
 #include "DirSetPass.h"
@@ -117,5 +119,9 @@ int main(int argc, char** argv)
     editor.moreinfo->setFocus(); // shows the focus colour of the notes box
     QApplication::processEvents();
     editor.grab().save(out + QStringLiteral("/editor.png"));
+    ContactQrWindow qr(ContactFields::fromRow(columns), &form);
+    qr.show();
+    QApplication::processEvents();
+    qr.grab().save(out + QStringLiteral("/qrcode.png"));
     return 0;
 }

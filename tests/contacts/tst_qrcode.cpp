@@ -1,0 +1,141 @@
+// A contact to a phone by QR code: what a real decoder reads from the saved image is the
+// contact's card, Arabic included; what does not fit in one code is left out and named.
+#include "ContactQrWindow.h"
+#include "MainForm.h"
+#include "MainMenus.h"
+#include "MainWindowControls.h"
+#include "MainWindowUser.h"
+#include "ModalDriver.h"
+#include "RecordListView.h"
+#include "SkinButton.h"
+#include "WindowTestFixture.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace
+{
+
+// What zbarimg, a decoder of its own, reads from an image: the code's bytes as they are.
+QByteArray decoded(const QString& png)
+{
+    QProcess zbar;
+    zbar.start(QStringLiteral("zbarimg"),
+               {QStringLiteral("--quiet"), QStringLiteral("--raw"), QStringLiteral("-Sbinary"), png});
+    if (!zbar.waitForFinished(60000) || zbar.exitCode() != 0)
+        return "(no code read: " + zbar.readAllStandardError() + ")";
+    QByteArray out = zbar.readAllStandardOutput();
+    if (out.endsWith("\r\n\n")) // zbarimg ends what it read with a line break of its own
+        out.chop(1);
+    return out;
+}
+
+} // namespace
+
+class TestQrCode : public QObject, public WindowTestFixture
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void aPhoneReadsTheContactFromTheSavedImage();
+    void whatDoesNotFitIsLeftOutAndNamed();
+
+private:
+    // Opens the window on the named contact from the contact menu and saves its image.
+    QString shareAndSave(const QString& name, QString& leftOutText);
+
+    QString m_family;
+    QTemporaryDir m_images;
+};
+
+void TestQrCode::initTestCase()
+{
+    prepareApplication();
+}
+
+void TestQrCode::init()
+{
+    openFixture();
+    m_family = m_db->addDirectory(QStringLiteral("العائلة"));
+    m_db->addContact(QStringLiteral("سارة محمود"), m_family,
+                     {QStringLiteral("0223456789"), QStringLiteral("0233334444"), QStringLiteral("+201001234567"),
+                      QString(), QStringLiteral("١٢ شارع النيل، الجيزة"), QStringLiteral("sara@example.org"),
+                      QStringLiteral("مدرسة النور"), QStringLiteral("عيد ميلادها ٣ مايو")});
+    m_db->addContact(QStringLiteral("كثير الملاحظات"), m_family,
+                     {QString(), QString(), QStringLiteral("01000000000"), QString(), QStringLiteral("عنوان"),
+                      QString(), QString(), QString(3000, QChar(0x0645))});
+    m_form = MainWindowUser::start();
+    QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("العائلة")));
+    m_form->openSelectedDirectory();
+}
+
+void TestQrCode::cleanup()
+{
+    closeFixture();
+}
+
+QString TestQrCode::shareAndSave(const QString& name, QString& leftOutText)
+{
+    RecordListView* list = controls(*m_form).infolist;
+    for (int row = 0; row < list->count(); ++row)
+        if (list->itemText(row) == name)
+            list->selectRow(row);
+    const QString png = m_images.filePath(QStringLiteral("contact"));
+    m_chooser->answer(png);
+    bool shown = false;
+    ModalDriver::whenModal([&](QWidget* modal) {
+        auto* window = qobject_cast<ContactQrWindow*>(modal);
+        QVERIFY(window);
+        shown = true;
+        QCOMPARE(window->windowTitle(), QStringLiteral("مشاركة برمز QR: ") + name);
+        // Large enough for a camera across a desk.
+        QVERIFY(window->code->pixmap().width() >= 300);
+        leftOutText = window->leftOutNote->text();
+        window->cmdSave->click();
+        window->cmdClose->click();
+    });
+    QAction* share = controls(*m_form).menus->item(QStringLiteral("shareqr"));
+    if (!share || share->text() != QStringLiteral("مشاركة برمز QR"))
+        return QString();
+    share->trigger();
+    return shown ? png + QStringLiteral(".png") : QString();
+}
+
+void TestQrCode::aPhoneReadsTheContactFromTheSavedImage()
+{
+    QString leftOut;
+    const QString png = shareAndSave(QStringLiteral("سارة محمود"), leftOut);
+    QVERIFY(!png.isEmpty());
+    QCOMPARE(leftOut, QStringLiteral("وجه كاميرا الهاتف إلى الرمز لحفظ جهة الاتصال"));
+    const QString card = QString::fromUtf8(decoded(png));
+    QVERIFY2(card.startsWith(QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\n")), qPrintable(card));
+    for (const QString& line :
+         {QStringLiteral("FN:سارة محمود"), QStringLiteral("TEL;TYPE=HOME,VOICE:0223456789"),
+          QStringLiteral("TEL;TYPE=WORK,VOICE:0233334444"), QStringLiteral("TEL;TYPE=CELL:+201001234567"),
+          QStringLiteral("EMAIL:sara@example.org"), QStringLiteral("ORG:مدرسة النور"),
+          QStringLiteral("NOTE:عيد ميلادها ٣ مايو"), QStringLiteral("ADR;TYPE=HOME:;;١٢ شارع النيل، الجيزة;")})
+        QVERIFY2(card.contains(line), qPrintable(line + QStringLiteral(" not in ") + card));
+    QVERIFY(card.endsWith(QStringLiteral("END:VCARD\r\n")));
+}
+
+void TestQrCode::whatDoesNotFitIsLeftOutAndNamed()
+{
+    QString leftOut;
+    const QString png = shareAndSave(QStringLiteral("كثير الملاحظات"), leftOut);
+    QVERIFY(!png.isEmpty());
+    QCOMPARE(leftOut, QStringLiteral("لم يتسع الرمز لـ: البيانات الإضافية"));
+    const QString card = QString::fromUtf8(decoded(png));
+    QVERIFY2(card.contains(QStringLiteral("FN:كثير الملاحظات")), qPrintable(card));
+    QVERIFY(card.contains(QStringLiteral("01000000000")));
+    QVERIFY(card.contains(QStringLiteral("عنوان")));
+    QVERIFY(!card.contains(QStringLiteral("NOTE")));
+}
+
+QTEST_MAIN(TestQrCode)
+#include "tst_qrcode.moc"
