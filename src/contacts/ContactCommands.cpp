@@ -31,6 +31,14 @@ void ContactCommands::edit(MainForm& form, bool readOnly)
     if (readOnly) {
         editor.CmdSave->hide();
         editor.setFieldsReadOnly(true);
+        // Where Save stands when editing, the contact goes to a phone.
+        auto* share = new SkinButton(QStringLiteral("مشاركة برمز QR"), editor.CmdSave->parentWidget());
+        share->setObjectName(QStringLiteral("shareqr"));
+        share->setGeometry(editor.CmdSave->geometry().adjusted(0, 0, editor.CmdSave->width() / 2, 0));
+        QObject::connect(share, &QPushButton::clicked, &editor, [&editor, columns] {
+            ContactQrWindow window(ContactFields::fromRow(columns), &editor);
+            window.exec();
+        });
     }
     // The values come from the list as shown, not from the database again.
     editor.loadContact(columns);

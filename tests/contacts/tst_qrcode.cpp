@@ -1,6 +1,7 @@
 // A contact to a phone by QR code: what a real decoder reads from the saved image is the
 // contact's card, Arabic included; what does not fit in one code is left out and named.
 #include "ContactQrWindow.h"
+#include "Editor.h"
 #include "MainForm.h"
 #include "MainMenus.h"
 #include "MainWindowControls.h"
@@ -45,6 +46,7 @@ private slots:
 
     void aPhoneReadsTheContactFromTheSavedImage();
     void whatDoesNotFitIsLeftOutAndNamed();
+    void theViewWindowSharesToo();
 
 private:
     // Opens the window on the named contact from the contact menu and saves its image.
@@ -135,6 +137,32 @@ void TestQrCode::whatDoesNotFitIsLeftOutAndNamed()
     QVERIFY(card.contains(QStringLiteral("01000000000")));
     QVERIFY(card.contains(QStringLiteral("عنوان")));
     QVERIFY(!card.contains(QStringLiteral("NOTE")));
+}
+
+void TestQrCode::theViewWindowSharesToo()
+{
+    controls(*m_form).infolist->selectRow(0);
+    bool shared = false;
+    ModalDriver::whenModal([&](QWidget* modal) {
+        auto* editor = qobject_cast<Editor*>(modal);
+        QVERIFY(editor);
+        auto* share = editor->findChild<SkinButton*>(QStringLiteral("shareqr"));
+        QVERIFY(share && share->isVisible());
+        QCOMPARE(share->text(), QStringLiteral("مشاركة برمز QR"));
+        // Beside the close button, whole, not over it.
+        QVERIFY(!share->geometry().intersects(editor->cmdCancel->geometry()));
+        QVERIFY(share->parentWidget()->rect().contains(share->geometry()));
+        ModalDriver::whenModal([&](QWidget* inner) {
+            auto* window = qobject_cast<ContactQrWindow*>(inner);
+            QVERIFY(window);
+            shared = !window->codeImage().isNull();
+            window->cmdClose->click();
+        });
+        share->click();
+        editor->reject();
+    });
+    m_form->viewContact();
+    QVERIFY(shared);
 }
 
 QTEST_MAIN(TestQrCode)
