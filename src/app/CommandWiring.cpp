@@ -44,6 +44,7 @@ void CommandWiring::install(MainForm& form)
     };
     form.commands.print = [](MainForm& f) { ReportPreview::run(f); };
     form.commands.importContacts = [](MainForm& f) { InterchangeCommands::importContacts(f); };
+    form.commands.importIntoNewDirectory = [](MainForm& f) { InterchangeCommands::importIntoNewDirectory(f); };
     form.commands.exportDirectory = [](MainForm& f) { InterchangeCommands::exportDirectory(f); };
     form.commands.about = [](MainForm&) {
         HelpWindow window;

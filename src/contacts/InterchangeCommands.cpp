@@ -75,50 +75,84 @@ void InterchangeCommands::importContacts(MainForm& form)
         importFile(form, path, code);
 }
 
-void InterchangeCommands::importFile(MainForm& form, const QString& path, const QString& code)
+// The contacts a file holds, after the CSV questions; false (the user told why) when there are none to take.
+bool InterchangeCommands::readFile(const QString& path, ContactFileContents& contents)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         tell(QStringLiteral("تعذر فتح الملف: ") + file.errorString(), MessageBox::Critical);
-        return;
+        return false;
     }
     const QByteArray bytes = file.readAll();
-    ContactFileContents contents;
     switch (ContactFileReader::kindOf(path, bytes)) {
     case ContactFileReader::Kind::VCard:
         contents = ContactFileReader::readVCard(bytes);
-        break;
+        return true;
     case ContactFileReader::Kind::Csv:
-        if (!csvContacts(bytes, contents))
-            return;
-        break;
+        return csvContacts(bytes, contents);
     case ContactFileReader::Kind::None:
-        tell(QStringLiteral("الملف ليس ملف جهات اتصال (vCard أو CSV) , لم يتغير شىء"), MessageBox::Critical);
-        return;
+        break;
     }
+    tell(QStringLiteral("الملف ليس ملف جهات اتصال (vCard أو CSV) , لم يتغير شىء"), MessageBox::Critical);
+    return false;
+}
+
+// Runs the import with a progress window the user can cancel; tells what happened. True when
+// contacts went in.
+bool InterchangeCommands::runImport(MainForm& form, const ContactFileContents& contents, const QString& code,
+                                    const QString& newDirectory)
+{
     QProgressDialog progress(QStringLiteral("جارى الاستيراد ..."), QStringLiteral("إلغاء الأمر"), 0,
                              int(contents.contacts.size()), &form);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
+    const auto step = [&progress](int done, int total) {
+        progress.setMaximum(total);
+        progress.setValue(done);
+        QApplication::processEvents();
+        return !progress.wasCanceled();
+    };
     const ImportSummary summary =
-        ContactImporter::run(SharedData::connection(), contents, code, [&progress](int done, int total) {
-            progress.setMaximum(total);
-            progress.setValue(done);
-            QApplication::processEvents();
-            return !progress.wasCanceled();
-        });
+        newDirectory.isEmpty()
+            ? ContactImporter::run(SharedData::connection(), contents, code, step)
+            : ContactImporter::intoNewDirectory(SharedData::connection(), contents, newDirectory, step);
     progress.reset();
     if (summary.cancelled) {
         tell(QStringLiteral("تم إلغاء الاستيراد , لم يتغير شىء"));
-        return;
+        return false;
     }
     if (!summary.error.isEmpty()) {
         tell(QStringLiteral("تعذر الاستيراد , لم يتغير شىء: ") + summary.error, MessageBox::Critical);
-        return;
+        return false;
     }
-    if (form.viewState() == ViewState::Contacts && form.currentDirectory() == code)
+    if (!newDirectory.isEmpty())
+        form.refreshAfterWrite(BookChange::DirectoriesAddedOrRemoved);
+    else if (form.viewState() == ViewState::Contacts && form.currentDirectory() == code)
         form.refreshAfterWrite(BookChange::Contacts);
-    tell(summary.text());
+    tell(newDirectory.isEmpty() ? summary.text()
+                                : summary.text() + QStringLiteral("\nفى الدليل الجديد \"%1\"").arg(newDirectory));
+    return true;
+}
+
+void InterchangeCommands::importFile(MainForm& form, const QString& path, const QString& code)
+{
+    ContactFileContents contents;
+    if (readFile(path, contents))
+        runImport(form, contents, code, QString());
+}
+
+void InterchangeCommands::importIntoNewDirectory(MainForm& form)
+{
+    const QString path = FileChooser::chooseOpenFile(&form, QStringLiteral("استيراد جهات اتصال"),
+                                                     QStringLiteral("vCard / CSV|*.vcf *.vcard *.csv *.txt"));
+    ContactFileContents contents;
+    if (path.isEmpty() || !readFile(path, contents))
+        return;
+    // The directory is named after the file, as a directory name may be: trimmed, 40 characters at most.
+    QString name = QFileInfo(path).completeBaseName().simplified().left(40).trimmed();
+    if (name.isEmpty())
+        name = QStringLiteral("جهات مستوردة");
+    runImport(form, contents, QString(), name);
 }
 
 void InterchangeCommands::exportDirectory(MainForm& form)

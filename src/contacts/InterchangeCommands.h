@@ -3,6 +3,7 @@
 #include <QString>
 
 class MainForm;
+struct ContactFileContents;
 
 // Import of contacts from vCard and CSV files, and export of the open directory.
 class InterchangeCommands
@@ -13,4 +14,11 @@ public:
 
     // Import into directory code from the file at path; shows what it found and did.
     static void importFile(MainForm& form, const QString& path, const QString& code);
+    // Import from a chosen file into a new directory named after it (an empty book's first step).
+    static void importIntoNewDirectory(MainForm& form);
+
+private:
+    static bool readFile(const QString& path, ContactFileContents& contents);
+    static bool runImport(MainForm& form, const ContactFileContents& contents, const QString& code,
+                          const QString& newDirectory);
 };

@@ -23,6 +23,7 @@
 #include "StatusTexts.h"
 #include "ToolbarCommand.h"
 #include "Units.h"
+#include "WelcomePanel.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -227,6 +228,18 @@ void MainForm::buildLists()
     for (int i = 0; i < 10; ++i)
         m_contactList->addColumn(QString::fromUtf8(headers[i]), i == 0 ? 5000 : 0);
     m_contactList->setSmallIcon(AppLook::icon(QStringLiteral("contact")));
+
+    m_welcome = new WelcomePanel(m_directoryList);
+    m_welcome->hide();
+    connect(m_welcome->addDirectory, &QPushButton::clicked, this, [this] {
+        if (commands.addDirectory)
+            commands.addDirectory(*this);
+    });
+    connect(m_welcome->importFile, &QPushButton::clicked, this, [this] {
+        if (commands.importIntoNewDirectory)
+            commands.importIntoNewDirectory(*this);
+    });
+    connect(m_welcome->linkServer, &QPushButton::clicked, this, &MainForm::linkFromWelcome);
 
     m_blankList = new RecordListView(m_listPane);
     m_blankList->setAccessibleName(QStringLiteral("قائمة فارغة"));
@@ -515,6 +528,7 @@ void MainForm::fill_dir_list()
     m_directoryList->clear();
     // The items are new: no directory is picked until the user clicks one or moves to it.
     m_currentDirectory->clear();
+    m_welcome->setVisible(directories.recordCount() == 0);
     if (directories.recordCount() <= 0)
         return;
     m_directoryList->fill(directories.snapshot(), directories.position());
@@ -602,6 +616,19 @@ QString MainForm::selectedDirectoryPass() const
 {
     const int row = m_directoryList->selectedRow();
     return row < 0 ? QString() : m_directoryList->subItem(row, 2);
+}
+
+// A link needs a directory to keep in step: the user names one, then the sync window opens on it.
+void MainForm::linkFromWelcome()
+{
+    if (commands.addDirectory)
+        commands.addDirectory(*this);
+    if (m_directoryList->count() == 0)
+        return;
+    m_directoryList->selectRow(0);
+    m_currentDirectory->setText(selectedDirectoryCode());
+    if (commands.sync)
+        commands.sync(*this);
 }
 
 void MainForm::openSelectedDirectory()
@@ -985,6 +1012,7 @@ void MainForm::layoutListPane()
         m_contactList->setColumnWidthTwips(0, Units::twips(lists.width()) - kFirstColumnCut);
         m_blankList->setGeometry(lists);
         m_directoryList->setGeometry(lists);
+        m_welcome->setGeometry(0, 0, lists.width(), lists.height());
     }
     if (inner.width() > 0 && inner.height() > 0)
         m_listFrame->setGeometry(inner);

@@ -19,6 +19,7 @@ class SkinFrame;
 class SkinHookMenu;
 class SkinStatusBar;
 class SkinToolBar;
+class WelcomePanel;
 
 // Which list the list pane shows.
 enum class ViewState { Directories = 0, Contacts = 1 };
@@ -121,7 +122,7 @@ public:
         std::function<void(MainForm&, const QString& pass)> askDirectoryPassword;
         std::function<void(MainForm&, ContactUse use)> showEditor;
         std::function<void(MainForm&)> deleteContact, moveContact, backup, restore, print, about;
-        std::function<void(MainForm&)> importContacts, exportDirectory, sync;
+        std::function<void(MainForm&)> importContacts, importIntoNewDirectory, exportDirectory, sync;
     };
     Commands commands;
 
@@ -154,6 +155,7 @@ private:
     void directoryListMouseUp(Qt::MouseButton button, const QPoint& globalPos);
     void contactListMouseUp(Qt::MouseButton button, const QPoint& globalPos);
     void chooseSearchField(QAction* item, const QString& field);
+    void linkFromWelcome();
     QString searchFilterColumn() const;
 
     ViewState m_viewState = ViewState::Directories;
@@ -174,6 +176,7 @@ private:
     RecordListView* m_directoryList;
     RecordListView* m_contactList;
     RecordListView* m_blankList; // never filled: the pane's third list
+    WelcomePanel* m_welcome;     // over the directory list while the book has no directory
     SkinStatusBar* m_countsBar;
     SkinStatusBar* m_publisherBar;
     QLineEdit* m_currentDirectory; // hidden: the code of the directory picked or opened

@@ -1,28 +1,38 @@
 // The main window as the user meets it: start-up, the directory list, opening and going back.
 #include "AppLook.h"
+#include "DirEdit.h"
 #include "MainForm.h"
 #include "MainMenus.h"
 #include "MainWindowControls.h"
 #include "MainWindowUser.h"
+#include "ModalDriver.h"
 #include "RecordListModel.h"
 #include "RecordListView.h"
+#include "ScriptedFileChooser.h"
 #include "ScriptedMessageBox.h"
 #include "SettingsStore.h"
 #include "SharedData.h"
+#include "SkinButton.h"
 #include "SkinFrame.h"
 #include "SkinStatusBar.h"
+#include "SkinTextBox.h"
 #include "SkinToolBar.h"
 #include "SoundPlayer.h"
+#include "SyncWindow.h"
 #include "TestDatabase.h"
 #include "ToolbarCommand.h"
+#include "WelcomePanel.h"
 #include "WindowTestFixture.h"
 
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QTemporaryDir>
 #include <QToolButton>
 #include <QTreeView>
 #include <QtTest>
@@ -83,6 +93,7 @@ private slots:
     void aKeyThatMovesNothingPicksNoDirectory();
     void anotherProgramsChangesShowWhenTheWindowIsActiveAgain();
     void aScreenReaderHearsArabicNames();
+    void anEmptyBookWelcomesWithThreeWaysToBegin();
 
 private:
     QStringList m_played;
@@ -600,6 +611,55 @@ void TestMainForm::aScreenReaderHearsArabicNames()
         QVERIFY2(arabic(control->accessibleName()),
                  qPrintable(QLatin1String(name) + QLatin1String(": ") + control->accessibleName()));
     }
+}
+
+void TestMainForm::anEmptyBookWelcomesWithThreeWaysToBegin()
+{
+    MainForm& form = startForm();
+    auto* welcome = form.findChild<WelcomePanel*>();
+    QVERIFY(welcome && welcome->isVisible());
+    QCOMPARE(welcome->addDirectory->text(), QStringLiteral("إنشاء دليل جديد"));
+    QCOMPARE(welcome->importFile->text(), QStringLiteral("استيراد جهات اتصال من ملف..."));
+    QCOMPARE(welcome->linkServer->text(), QStringLiteral("ربط بدفتر عناوين على خادم..."));
+
+    // Import: the contacts go into a new directory named after the file, and the welcome goes.
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("أصدقاء.vcf"));
+    QFile card(file);
+    QVERIFY(card.open(QIODevice::WriteOnly));
+    card.write("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:\xd9\x87\xd8\xaf\xd9\x89\r\nTEL:0100\r\nEND:VCARD\r\n");
+    card.close();
+    m_chooser->answer(file);
+    welcome->importFile->click();
+    QVERIFY2(m_boxes->last().text.contains(QStringLiteral("تم استيراد 1")), qPrintable(m_boxes->last().text));
+    QVERIFY(!welcome->isVisible());
+    QCOMPARE(controls(form).infodirlist->count(), 1);
+    QCOMPARE(controls(form).infodirlist->itemText(0), QStringLiteral("أصدقاء"));
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info WHERE name = ?"), {QStringLiteral("هدى")}),
+             QStringLiteral("1"));
+
+    // Back to an empty book (another program emptied it): link names a directory, then opens the
+    // sync window on it.
+    QVERIFY(m_db->reader().execute(QStringLiteral("DELETE FROM info")).ok);
+    QVERIFY(m_db->reader().execute(QStringLiteral("DELETE FROM dirg")).ok);
+    form.takeInOutsideChanges();
+    QVERIFY(welcome->isVisible());
+    bool synced = false;
+    ModalDriver::whenModal([&](QWidget* modal) {
+        auto* named = qobject_cast<DirEdit*>(modal);
+        QVERIFY(named);
+        named->dir_name->setText(QStringLiteral("العمل"));
+        ModalDriver::whenModal([&](QWidget* next) {
+            auto* sync = qobject_cast<SyncWindow*>(next);
+            QVERIFY(sync);
+            synced = sync->directory->currentText() == QStringLiteral("العمل");
+            sync->reject();
+        });
+        named->CmdSave->click();
+    });
+    welcome->linkServer->click();
+    QVERIFY(synced);
+    QVERIFY(!welcome->isVisible());
 }
 
 QTEST_MAIN(TestMainForm)
