@@ -10,11 +10,14 @@
 #include "BookProtectionWindow.h"
 
 #include "ContactCommands.h"
+#include "ContactLinks.h"
 #include "DirectoryCommands.h"
 #include "DirectoryDelete.h"
 #include "MainForm.h"
 #include "MoveDir.h"
 #include "SyncCommands.h"
+
+#include <QMenu>
 
 void CommandWiring::install(MainForm& form)
 {
@@ -51,6 +54,12 @@ void CommandWiring::install(MainForm& form)
         window.exec();
     };
     form.commands.sync = [](MainForm& f) { SyncCommands::openWindow(f); };
+    form.addContactMenu(QStringLiteral("callnumber"), QStringLiteral("اتصال"),
+                        [](MainForm& f, QMenu* menu, const QStringList& c) { ContactLinks::fillCalls(menu, c, &f); });
+    form.addContactMenu(QStringLiteral("sendmail"), QStringLiteral("إرسال بريد"),
+                        [](MainForm& f, QMenu* menu, const QStringList& c) { ContactLinks::fillMail(menu, c, &f); });
+    form.addContactMenu(QStringLiteral("copynumber"), QStringLiteral("نسخ الرقم"),
+                        [](MainForm&, QMenu* menu, const QStringList& c) { ContactLinks::fillCopies(menu, c); });
     form.addContactCommand(QStringLiteral("shareqr"), QStringLiteral("مشاركة برمز QR"),
                            [](MainForm& f) { ContactCommands::shareByQrCode(f); });
     form.addToolsCommand(QStringLiteral("protectbook"), QStringLiteral("حماية الدفتر بكلمة مرور..."), [](MainForm& f) {

@@ -1,6 +1,7 @@
 #include "Editor.h"
 
 #include "AppLook.h"
+#include "ContactLinks.h"
 #include "ContactStore.h"
 #include "FocusColour.h"
 #include "LimitedTextEdit.h"
@@ -190,6 +191,17 @@ bool Editor::isTelephone(QObject* field) const
 
 bool Editor::eventFilter(QObject* watched, QEvent* event)
 {
+    // In the view window a double-click on a number calls it, on the address writes to it.
+    if (event->type() == QEvent::MouseButtonDblClick && !CmdSave->isVisible()) {
+        if (isTelephone(watched) && !static_cast<QLineEdit*>(watched)->text().trimmed().isEmpty()) {
+            ContactLinks::call(this, static_cast<QLineEdit*>(watched)->text());
+            return true;
+        }
+        if (watched == email && !email->text().trimmed().isEmpty()) {
+            ContactLinks::mail(this, email->text());
+            return true;
+        }
+    }
     if (event->type() == QEvent::ContextMenu && isTelephone(watched)) {
         telephoneMenu(static_cast<QLineEdit*>(watched), static_cast<QContextMenuEvent*>(event)->globalPos());
         return true;
@@ -248,6 +260,18 @@ void Editor::telephoneMenu(QLineEdit* box, const QPoint& globalPos)
     if (auto* paste = menu->findChild<QAction*>(QStringLiteral("edit-paste"))) {
         paste->disconnect(box);
         connect(paste, &QAction::triggered, box, [box] { pasteDigits(box); });
+    }
+    // A number can be called or copied from here, as from the contact list.
+    if (!box->text().trimmed().isEmpty()) {
+        QAction* first = menu->actions().value(0);
+        QAction* call = new QAction(QStringLiteral("اتصال"), menu);
+        call->setObjectName(QStringLiteral("callnumber"));
+        connect(call, &QAction::triggered, this, [this, box] { ContactLinks::call(this, box->text()); });
+        QAction* copy = new QAction(QStringLiteral("نسخ الرقم"), menu);
+        copy->setObjectName(QStringLiteral("copynumber"));
+        connect(copy, &QAction::triggered, box, [box] { ContactLinks::copyNumber(box->text()); });
+        menu->insertActions(first, {call, copy});
+        menu->insertSeparator(first);
     }
     menu->popup(globalPos);
 }

@@ -474,6 +474,13 @@ QAction* MainForm::addContactCommand(const QString& name, const QString& caption
     return action;
 }
 
+QMenu* MainForm::addContactMenu(const QString& name, const QString& caption, ContactMenuFill fill)
+{
+    QMenu* menu = m_menus->addContactSubmenu(name, caption);
+    m_contactMenus.append({menu, std::move(fill)});
+    return menu;
+}
+
 bool MainForm::StartConnect()
 {
     if (!openBook()) {
@@ -716,6 +723,12 @@ void MainForm::contactListMouseUp(Qt::MouseButton button, const QPoint& globalPo
         item->setEnabled(hasItems);
     for (QAction* item : m_contactCommands)
         item->setEnabled(hasItems);
+    const QStringList selected = selectedContact();
+    for (const auto& [menu, fill] : m_contactMenus) {
+        menu->clear();
+        fill(*this, menu, selected);
+        menu->menuAction()->setEnabled(!menu->isEmpty());
+    }
     m_menus->cmadd->setEnabled(true);
     popup(m_menus->cm, globalPos);
 }

@@ -65,6 +65,10 @@ public:
     QAction* addToolsCommand(const QString& name, const QString& caption, std::function<void(MainForm&)> run);
     // A feature adds its own command on the selected contact to the contact menu.
     QAction* addContactCommand(const QString& name, const QString& caption, std::function<void(MainForm&)> run);
+    // A submenu of the contact menu that a feature fills for the selected contact each time the
+    // menu pops up (its columns as listed).
+    using ContactMenuFill = std::function<void(MainForm&, QMenu*, const QStringList& columns)>;
+    QMenu* addContactMenu(const QString& name, const QString& caption, ContactMenuFill fill);
     void fill_dir_list();
     void fill_list();
     void Refreshlist();
@@ -187,4 +191,5 @@ private:
     SkinHookMenu* m_menuSkin;
     MainMenus* m_menus;
     QList<QAction*> m_contactCommands; // the features' own, enabled only with contacts listed
+    QList<QPair<QMenu*, ContactMenuFill>> m_contactMenus;
 };

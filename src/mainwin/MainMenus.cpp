@@ -114,15 +114,35 @@ QAction* MainMenus::addTool(const QString& name, const QString& caption)
     return action;
 }
 
+// The item the next feature item goes before: the one after "نقل إلى" and the features' items
+// added so far, so that they keep the order they were added in.
+QAction* MainMenus::afterContactItems() const
+{
+    const QList<QAction*> items = cm->actions();
+    const qsizetype last = items.indexOf(m_lastContactItem ? m_lastContactItem : movemag);
+    return last >= 0 && last + 1 < items.size() ? items[last + 1] : nullptr;
+}
+
 QAction* MainMenus::addContactItem(const QString& name, const QString& caption)
 {
     auto* action = new QAction(caption, cm);
     action->setObjectName(name);
-    const QList<QAction*> items = cm->actions();
-    const qsizetype after = items.indexOf(movemag);
-    cm->insertAction(after >= 0 && after + 1 < items.size() ? items[after + 1] : nullptr, action);
+    cm->insertAction(afterContactItems(), action);
+    m_lastContactItem = action;
     m_items.insert(name, action);
     return action;
+}
+
+QMenu* MainMenus::addContactSubmenu(const QString& name, const QString& caption)
+{
+    auto* menu = new QMenu(caption, cm);
+    menu->setObjectName(name);
+    menu->menuAction()->setObjectName(name);
+    cm->insertMenu(afterContactItems(), menu);
+    m_lastContactItem = menu->menuAction();
+    m_menus.insert(name, menu);
+    m_items.insert(name, menu->menuAction());
+    return menu;
 }
 
 void MainMenus::separator(QMenu* menu, const QString& name)

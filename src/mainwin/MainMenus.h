@@ -22,6 +22,7 @@ public:
     QAction* addTool(const QString& name, const QString& caption);
     // A feature's own item in the contact menu, after "نقل إلى".
     QAction* addContactItem(const QString& name, const QString& caption);
+    QMenu* addContactSubmenu(const QString& name, const QString& caption);
 
     // Top-level menus.
     QMenu *cm, *dirmnu, *mnusearch, *theme, *mnutools, *viewall;
@@ -45,8 +46,10 @@ private:
     QMenu* subMenu(QMenu* parent, const QString& name, const QString& caption);
     QAction* add(QMenu* menu, const QString& name, const QString& caption, bool checkable = false);
     void separator(QMenu* menu, const QString& name);
+    QAction* afterContactItems() const;
 
     QWidget* m_owner;
+    QAction* m_lastContactItem = nullptr;
     QHash<QString, QAction*> m_items;
     QHash<QString, QMenu*> m_menus;
 };

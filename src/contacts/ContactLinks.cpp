@@ -1,0 +1,98 @@
+#include "ContactLinks.h"
+
+#include "MessageBox.h"
+#include "MsgBoxHook.h"
+
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QMenu>
+
+namespace
+{
+bool g_toldNoCall = false;
+bool g_toldNoMail = false;
+
+// The list's columns of the four numbers, with the name the user reads for each.
+constexpr struct {
+    int column;
+    const char* kind;
+} kNumberColumns[] = {{3, "موبايل"}, {1, "ت/ منزل"}, {2, "ت/عمل"}, {4, "فاكس"}};
+} // namespace
+
+QUrl ContactLinks::telUrl(const QString& number)
+{
+    QString dialled;
+    for (const QChar c : number) {
+        if (c.digitValue() >= 0) // Arabic-Indic digits dial as the same digits
+            dialled += QChar(u'0' + c.digitValue());
+        else if (c == QLatin1Char('+') || c == QLatin1Char('*') || c == QLatin1Char('#'))
+            dialled += c;
+    }
+    return QUrl(QStringLiteral("tel:") + dialled);
+}
+
+void ContactLinks::open(QWidget* parent, const QUrl& url, bool& told, const QString& noHandler)
+{
+    if (QDesktopServices::openUrl(url) || told)
+        return;
+    told = true;
+    SetMsgBoxHook(parent);
+    MessageBox::show(noHandler, MessageBox::Arabic | MessageBox::Information, QStringLiteral("QAV Telephone"));
+    RemoveMsgBoxHook();
+}
+
+void ContactLinks::call(QWidget* parent, const QString& number)
+{
+    if (telUrl(number).path().isEmpty())
+        return;
+    open(parent, telUrl(number), g_toldNoCall,
+         QStringLiteral("لا يوجد على هذا الجهاز برنامج للاتصال بالأرقام (tel:). يمكنك نسخ الرقم بدلا من ذلك"));
+}
+
+void ContactLinks::mail(QWidget* parent, const QString& address)
+{
+    if (address.trimmed().isEmpty())
+        return;
+    open(parent, QUrl(QStringLiteral("mailto:") + address.trimmed()), g_toldNoMail,
+         QStringLiteral("لا يوجد على هذا الجهاز برنامج لإرسال البريد (mailto:)"));
+}
+
+void ContactLinks::copyNumber(const QString& number)
+{
+    QGuiApplication::clipboard()->setText(number.trimmed());
+}
+
+QList<QPair<QString, QString>> ContactLinks::numbers(const QStringList& columns)
+{
+    QList<QPair<QString, QString>> found;
+    for (const auto& [column, kind] : kNumberColumns)
+        if (!columns.value(column).trimmed().isEmpty())
+            found.append({QString::fromUtf8(kind), columns.value(column).trimmed()});
+    return found;
+}
+
+void ContactLinks::fillCalls(QMenu* menu, const QStringList& columns, QWidget* parent)
+{
+    for (const auto& [kind, number] : numbers(columns))
+        QObject::connect(menu->addAction(kind + QStringLiteral(": ") + number), &QAction::triggered, menu,
+                         [parent, number = number] { call(parent, number); });
+    menu->setEnabled(!menu->isEmpty());
+}
+
+void ContactLinks::fillMail(QMenu* menu, const QStringList& columns, QWidget* parent)
+{
+    const QString address = columns.value(6).trimmed();
+    if (!address.isEmpty())
+        QObject::connect(menu->addAction(address), &QAction::triggered, menu,
+                         [parent, address] { mail(parent, address); });
+    menu->setEnabled(!menu->isEmpty());
+}
+
+void ContactLinks::fillCopies(QMenu* menu, const QStringList& columns)
+{
+    for (const auto& [kind, number] : numbers(columns))
+        QObject::connect(menu->addAction(kind + QStringLiteral(": ") + number), &QAction::triggered, menu,
+                         [number = number] { copyNumber(number); });
+    menu->setEnabled(!menu->isEmpty());
+}
