@@ -16,6 +16,7 @@
 #include "MainForm.h"
 #include "MoveDir.h"
 #include "SyncCommands.h"
+#include "TrashWindow.h"
 
 #include <QMenu>
 
@@ -62,6 +63,10 @@ void CommandWiring::install(MainForm& form)
                         [](MainForm&, QMenu* menu, const QStringList& c) { ContactLinks::fillCopies(menu, c); });
     form.addContactCommand(QStringLiteral("shareqr"), QStringLiteral("مشاركة برمز QR"),
                            [](MainForm& f) { ContactCommands::shareByQrCode(f); });
+    form.addToolsCommand(QStringLiteral("trash"), QStringLiteral("سلة المحذوفات..."), [](MainForm& f) {
+        TrashWindow window(f);
+        window.exec();
+    });
     form.addToolsCommand(QStringLiteral("protectbook"), QStringLiteral("حماية الدفتر بكلمة مرور..."), [](MainForm& f) {
         BookProtectionWindow window(f);
         window.exec();

@@ -9,6 +9,7 @@
 #include "PassedOver.h"
 #include "SharedData.h"
 #include "SkinButton.h"
+#include "TrashStore.h"
 
 #include <QLineEdit>
 
@@ -68,8 +69,9 @@ void ContactCommands::remove(MainForm& form)
     ContactStore store(SharedData::connection());
     qint64 row = 0;
     const bool known = store.findByName(name, row).ok && row != 0;
-    // A contact that stays (a database error, or gone already) is never reported as deleted.
-    if (!store.removeByName(name))
+    // Into the trash, whence it can be restored for 30 days. A contact that stays (a database
+    // error, or gone already) is never reported as deleted.
+    if (!TrashStore(SharedData::connection()).moveIn(name))
         MessageBox::show(QStringLiteral("عفوا .. لم يتم حذف البيانات , حدث خطأ فى قاعدة البيانات"),
                          MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
     form.refreshAfterWrite(BookChange::Contacts, known ? row : -1);

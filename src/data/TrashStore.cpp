@@ -1,0 +1,148 @@
+#include "TrashStore.h"
+
+#include "ContactStore.h"
+#include "DirectoryStore.h"
+#include "Transaction.h"
+
+#include <sqlite3.h>
+
+namespace
+{
+const QString kNameTaken = QStringLiteral("the name is taken");
+} // namespace
+
+DataResult TrashStore::createTable()
+{
+    return m_connection.execute(QStringLiteral("CREATE TABLE IF NOT EXISTS qav_trash (\n"
+                                               "  id INTEGER PRIMARY KEY,\n"
+                                               "  name TEXT, hometel TEXT, jobtel TEXT, mobil TEXT, fax TEXT,\n"
+                                               "  address TEXT, email TEXT, org TEXT, moreinfo TEXT,\n"
+                                               "  dir TEXT NOT NULL DEFAULT '', dirname TEXT NOT NULL DEFAULT '',\n"
+                                               "  lockpass TEXT NOT NULL DEFAULT '0',\n"
+                                               "  deleted INTEGER NOT NULL DEFAULT 0\n"
+                                               ")"));
+}
+
+DataResult TrashStore::moveIn(const QString& name)
+{
+    Transaction transaction(m_connection);
+    if (!transaction.begun())
+        return transaction.begun();
+    if (DataResult made = createTable(); !made)
+        return made;
+    ContactStore contacts(m_connection);
+    qint64 row = 0;
+    if (DataResult found = contacts.findByName(name, row); !found || row == 0)
+        return found ? DataResult{false, QStringLiteral("no contact named %1").arg(name)} : found;
+    ContactFields contact;
+    QString dir;
+    DataResult read =
+        m_connection.query(QStringLiteral("SELECT %1, dir FROM info WHERE rowid = ?").arg(ContactFields::columnList()),
+                           {QString::number(row)}, [&](sqlite3_stmt* statement) {
+                               QStringList values;
+                               for (int column = 0; column < ContactFields::kCount; ++column)
+                                   values << DataConnection::columnText(statement, column);
+                               contact = ContactFields::fromRow(values);
+                               dir = DataConnection::columnText(statement, ContactFields::kCount);
+                           });
+    if (!read)
+        return read;
+    Directory from;
+    if (DataResult looked = DirectoryStore(m_connection).find(dir, from); !looked)
+        return looked;
+    QStringList values = contact.row(dir);
+    values << from.name << (from.exists() ? from.pass : Directory::unlocked())
+           << QString::number(QDateTime::currentSecsSinceEpoch());
+    if (DataResult kept =
+            m_connection.execute(QStringLiteral("INSERT INTO qav_trash (%1, dir, dirname, lockpass, deleted) "
+                                                "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
+                                     .arg(ContactFields::columnList()),
+                                 values);
+        !kept)
+        return kept;
+    if (DataResult removed = contacts.removeByName(name); !removed)
+        return removed;
+    return transaction.commit();
+}
+
+DataResult TrashStore::list(QList<Trashed>& out)
+{
+    out.clear();
+    if (DataResult made = createTable(); !made)
+        return made;
+    const qint64 oldest = QDateTime::currentSecsSinceEpoch() - qint64(kKeptDays) * 24 * 3600;
+    if (DataResult purged =
+            m_connection.execute(QStringLiteral("DELETE FROM qav_trash WHERE deleted < ?"), {QString::number(oldest)});
+        !purged)
+        return purged;
+    return m_connection.query(
+        QStringLiteral("SELECT id, %1, dir, dirname, lockpass, deleted FROM qav_trash ORDER BY deleted DESC, id DESC")
+            .arg(ContactFields::columnList()),
+        {}, [&out](sqlite3_stmt* statement) {
+            Trashed item;
+            item.id = sqlite3_column_int64(statement, 0);
+            QStringList values;
+            for (int column = 1; column <= ContactFields::kCount; ++column)
+                values << DataConnection::columnText(statement, column);
+            item.contact = ContactFields::fromRow(values);
+            item.dir = DataConnection::columnText(statement, 10);
+            item.dirName = DataConnection::columnText(statement, 11);
+            item.lockPass = DataConnection::columnText(statement, 12);
+            item.deletedAt = QDateTime::fromSecsSinceEpoch(sqlite3_column_int64(statement, 13));
+            out << item;
+        });
+}
+
+DataResult TrashStore::restore(qint64 id, const QString& dir, qint64* row)
+{
+    Transaction transaction(m_connection);
+    if (!transaction.begun())
+        return transaction.begun();
+    if (DataResult made = createTable(); !made)
+        return made;
+    ContactFields contact;
+    bool found = false;
+    DataResult read =
+        m_connection.query(QStringLiteral("SELECT %1 FROM qav_trash WHERE id = ?").arg(ContactFields::columnList()),
+                           {QString::number(id)}, [&](sqlite3_stmt* statement) {
+                               QStringList values;
+                               for (int column = 0; column < ContactFields::kCount; ++column)
+                                   values << DataConnection::columnText(statement, column);
+                               contact = ContactFields::fromRow(values);
+                               found = true;
+                           });
+    if (!read)
+        return read;
+    if (!found)
+        return DataResult{false, QStringLiteral("nothing in the trash with id %1").arg(id)};
+    ContactStore contacts(m_connection);
+    qint64 existing = 0;
+    if (DataResult looked = contacts.findByName(contact.name, existing); !looked)
+        return looked;
+    if (existing != 0)
+        return DataResult{false, kNameTaken};
+    Directory into;
+    if (DataResult looked = DirectoryStore(m_connection).find(dir, into); !looked)
+        return looked;
+    if (!into.exists())
+        return DataResult{false, QStringLiteral("no directory %1").arg(dir)};
+    if (DataResult added = contacts.insert(contact, dir, row); !added)
+        return added;
+    if (DataResult taken =
+            m_connection.execute(QStringLiteral("DELETE FROM qav_trash WHERE id = ?"), {QString::number(id)});
+        !taken)
+        return taken;
+    return transaction.commit();
+}
+
+DataResult TrashStore::empty()
+{
+    if (DataResult made = createTable(); !made)
+        return made;
+    return m_connection.execute(QStringLiteral("DELETE FROM qav_trash"));
+}
+
+bool TrashStore::isNameTaken(const DataResult& result)
+{
+    return !result.ok && result.error == kNameTaken;
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "ContactFields.h"
+#include "DataConnection.h"
+
+#include <QDateTime>
+#include <QList>
+
+// Deleted contacts, kept for 30 days in a table of the program's own (other tools reading the
+// contacts table never see them), with when and from which directory. A contact of a locked
+// directory keeps that directory's password with it, and stays locked in the trash.
+class TrashStore
+{
+public:
+    static constexpr int kKeptDays = 30;
+
+    struct Trashed {
+        qint64 id = 0;
+        ContactFields contact{};
+        QString dir{};      // the code of the directory it was deleted from
+        QString dirName{};  // that directory's name at the time
+        QString lockPass{}; // its password then; "0" when it was not locked
+        QDateTime deletedAt{};
+    };
+
+    explicit TrashStore(DataConnection& connection) : m_connection(connection) {}
+
+    // Moves the contact of that name into the trash, in one transaction: deleted from the book
+    // only when kept here. Fails when there is no such contact.
+    DataResult moveIn(const QString& name);
+    // What the trash holds, the latest first; what is older than 30 days goes first.
+    DataResult list(QList<Trashed>& out);
+    // Puts one back into dir, in one transaction; fails (nothing changed) when its name is
+    // taken again, or dir does not exist. row is the row it got.
+    DataResult restore(qint64 id, const QString& dir, qint64* row = nullptr);
+    // Deletes for good.
+    DataResult empty();
+
+    // The failure restore gives when the name is taken by another contact now.
+    static bool isNameTaken(const DataResult& result);
+
+private:
+    DataResult createTable();
+
+    DataConnection& m_connection;
+};
