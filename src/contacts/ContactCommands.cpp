@@ -1,5 +1,6 @@
 #include "ContactCommands.h"
 
+#include "ContactChanges.h"
 #include "ContactQrWindow.h"
 #include "ContactStore.h"
 #include "DeleteQuestion.h"
@@ -71,7 +72,11 @@ void ContactCommands::remove(MainForm& form)
     const bool known = store.findByName(name, row).ok && row != 0;
     // Into the trash, whence it can be restored for 30 days. A contact that stays (a database
     // error, or gone already) is never reported as deleted.
-    if (!TrashStore(SharedData::connection()).moveIn(name))
+    qint64 trashId = 0;
+    const DataResult deleted = TrashStore(SharedData::connection()).moveIn(name, &trashId);
+    if (deleted)
+        form.undoHistory().record(ContactChanges::deleted(name, trashId));
+    else
         MessageBox::show(QStringLiteral("عفوا .. لم يتم حذف البيانات , حدث خطأ فى قاعدة البيانات"),
                          MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
     form.refreshAfterWrite(BookChange::Contacts, known ? row : -1);

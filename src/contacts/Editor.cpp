@@ -1,6 +1,7 @@
 #include "Editor.h"
 
 #include "AppLook.h"
+#include "ContactChanges.h"
 #include "ContactLinks.h"
 #include "ContactStore.h"
 #include "FocusColour.h"
@@ -295,11 +296,21 @@ void Editor::save()
                                 typed(mobil->text()), typed(fax->text()),     typed(address->text()),
                                 typed(email->text()), typed(org->text()),     typed(moreinfo->toPlainText())};
     qint64 row = -1;
+    // What the edit replaces, so that it can be taken back.
+    ContactFields before;
+    QString dirBefore;
+    bool known = false;
+    if (mode == Mode::Edit)
+        PassedOver::note(store.readByName(key, before, dirBefore, known), Q_FUNC_INFO);
     // An edit of a contact deleted or renamed meanwhile saves nothing, and the user must know.
     if (mode == Mode::Edit)
         written = store.updateByName(key, contact, dir->text());
     else
         written = store.insert(contact, dir->text(), &row);
+    if (written && mode == Mode::Add)
+        m_main.undoHistory().record(ContactChanges::added(contact, dir->text()));
+    else if (written && known)
+        m_main.undoHistory().record(ContactChanges::edited(before, dirBefore, contact, dir->text()));
     if (!written) {
         // A duplicate name in any directory, or any database failure: nothing is lost, the
         // window stays open with everything typed.

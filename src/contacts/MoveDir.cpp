@@ -1,6 +1,7 @@
 #include "MoveDir.h"
 
 #include "AppLook.h"
+#include "ContactChanges.h"
 #include "ContactStore.h"
 #include "MainForm.h"
 #include "MessageBox.h"
@@ -67,12 +68,18 @@ void MoveDir::move()
 {
     // Only into a directory that still exists, so a contact can never point nowhere.
     ContactStore store(SharedData::connection());
+    ContactFields contact;
+    QString from;
+    bool known = false;
+    PassedOver::note(store.readByName(m_name, contact, from, known), Q_FUNC_INFO);
     const DataResult moved = store.moveByName(m_name, dir->text());
+    if (moved && known)
+        m_main.undoHistory().record(ContactChanges::moved(contact, from, dir->text()));
     if (!moved && !m_name.isEmpty())
         MessageBox::show(QStringLiteral("عفوا .. لم يتم نقل البيانات , حدث خطأ فى قاعدة البيانات"),
                          MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
     accept();
     qint64 row = 0;
-    const bool known = moved && store.findByName(m_name, row).ok && row != 0;
-    m_main.refreshAfterWrite(BookChange::Contacts, known ? row : -1);
+    const bool found = moved && store.findByName(m_name, row).ok && row != 0;
+    m_main.refreshAfterWrite(BookChange::Contacts, found ? row : -1);
 }

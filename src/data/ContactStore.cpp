@@ -70,6 +70,21 @@ DataResult ContactStore::moveByName(const QString& name, const QString& dir)
         QStringLiteral("named %1 or no directory %2").arg(name, dir));
 }
 
+DataResult ContactStore::readByName(const QString& name, ContactFields& contact, QString& dir, bool& found)
+{
+    found = false;
+    return m_connection.query(
+        QStringLiteral("SELECT %1, dir FROM info WHERE name = ? LIMIT 1").arg(ContactFields::columnList()), {name},
+        [&](sqlite3_stmt* statement) {
+            QStringList values;
+            for (int column = 0; column < ContactFields::kCount; ++column)
+                values << DataConnection::columnText(statement, column);
+            contact = ContactFields::fromRow(values);
+            dir = DataConnection::columnText(statement, ContactFields::kCount);
+            found = true;
+        });
+}
+
 DataResult ContactStore::countIn(const QString& dir, qint64& count)
 {
     QString text;

@@ -27,6 +27,8 @@ public:
     // Only into a directory that exists, so a contact never points nowhere.
     DataResult moveByName(const QString& name, const QString& dir);
 
+    // The contact of that name and its directory; found is false when there is none.
+    DataResult readByName(const QString& name, ContactFields& contact, QString& dir, bool& found);
     DataResult countIn(const QString& dir, qint64& count);
     using Visitor = std::function<void(qint64 row, const ContactFields& contact)>;
     DataResult readDirectory(const QString& dir, const Visitor& visit);

@@ -23,7 +23,7 @@ DataResult TrashStore::createTable()
                                                ")"));
 }
 
-DataResult TrashStore::moveIn(const QString& name)
+DataResult TrashStore::moveIn(const QString& name, qint64* id)
 {
     Transaction transaction(m_connection);
     if (!transaction.begun())
@@ -60,6 +60,8 @@ DataResult TrashStore::moveIn(const QString& name)
                                  values);
         !kept)
         return kept;
+    if (id)
+        *id = m_connection.lastInsertRowId();
     if (DataResult removed = contacts.removeByName(name); !removed)
         return removed;
     return transaction.commit();

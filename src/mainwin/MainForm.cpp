@@ -143,6 +143,7 @@ MainForm::MainForm() : m_menuSkin(new SkinHookMenu(this)), m_menus(new MainMenus
     for (QMenu* menu : m_menus->topLevelMenus())
         m_menuSkin->addMenu(menu);
     connectMenus();
+    buildUndo();
 
     // Object names for code and tests, the names the program's documents use for the controls.
     const std::pair<QObject*, const char*> objectNames[] = {
@@ -479,6 +480,54 @@ QMenu* MainForm::addContactMenu(const QString& name, const QString& caption, Con
     QMenu* menu = m_menus->addContactSubmenu(name, caption);
     m_contactMenus.append({menu, std::move(fill)});
     return menu;
+}
+
+// Ctrl+Z and Ctrl+Shift+Z anywhere in the window, and at the top of the contact and directory
+// menus, named after what they would take back or make again.
+void MainForm::buildUndo()
+{
+    m_undoAction = new QAction(m_undo.undoText(), this);
+    m_undoAction->setObjectName(QStringLiteral("undo"));
+    m_undoAction->setShortcut(QKeySequence::Undo);
+    m_redoAction = new QAction(m_undo.redoText(), this);
+    m_redoAction->setObjectName(QStringLiteral("redo"));
+    m_redoAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence::Redo});
+    for (QAction* action : {m_undoAction, m_redoAction}) {
+        action->setShortcutContext(Qt::WindowShortcut);
+        action->setEnabled(false);
+        addAction(action);
+    }
+    for (QMenu* menu : {m_menus->cm, m_menus->dirmnu}) {
+        QAction* first = menu->actions().value(0);
+        menu->insertActions(first, {m_undoAction, m_redoAction});
+        menu->insertSeparator(first);
+    }
+    connect(&m_undo, &UndoHistory::changed, this, [this] {
+        m_undoAction->setText(m_undo.undoText());
+        m_undoAction->setEnabled(m_undo.canUndo());
+        m_redoAction->setText(m_undo.redoText());
+        m_redoAction->setEnabled(m_undo.canRedo());
+    });
+    connect(m_undoAction, &QAction::triggered, this, [this] { takeStep(m_undo.undo()); });
+    connect(m_redoAction, &QAction::triggered, this, [this] { takeStep(m_undo.redo()); });
+}
+
+void MainForm::takeStep(const DataResult& step)
+{
+    if (!step)
+        MessageBox::show(UndoHistory::isChangedSince(step)
+                             ? QStringLiteral("لا يمكن ذلك: تغيرت البيانات بعد هذا التعديل (ربما من برنامج آخر) , "
+                                              "لم يتغير شىء")
+                             : QStringLiteral("عفوا .. حدث خطأ فى قاعدة البيانات , لم يتغير شىء"),
+                         MessageBox::RtlReading | MessageBox::Exclamation, QStringLiteral("انتبه"));
+    // The lists and counts as the book is now, whatever the step did.
+    if (m_viewState == ViewState::Contacts) {
+        refreshAfterWrite(BookChange::Contacts);
+    } else {
+        refreshAfterWrite(BookChange::DirectoriesAddedOrRemoved);
+        PassedOver::note(SharedData::contacts().requery(), Q_FUNC_INFO);
+        writeCount(3, SharedData::contacts(), StatusTexts::totalContacts);
+    }
 }
 
 bool MainForm::StartConnect()

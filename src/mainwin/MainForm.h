@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MyImageList.h"
+#include "UndoHistory.h"
 
 #include <QSet>
 #include <QStringList>
@@ -104,6 +105,8 @@ public:
     // Directories (by code) kept in step with an address book show it in the list.
     void setLinkedDirectories(const QSet<QString>& codes);
     QString searchField() const { return m_searchField; }
+    // What this session changed and can take back; the commands record what they did.
+    UndoHistory& undoHistory() { return m_undo; }
     bool soundOn() const { return m_soundOn; }
 
     // ---- Commands, as the toolbar, the menus and the keys give them -------------------------
@@ -141,6 +144,8 @@ protected:
 
 private:
     bool openBook();
+    void buildUndo();
+    void takeStep(const DataResult& step);
     void buildToolbar();
     void buildLists();
     void buildStatusBars();
@@ -190,6 +195,9 @@ private:
     MyImageList m_smallIcons;
     SkinHookMenu* m_menuSkin;
     MainMenus* m_menus;
+    UndoHistory m_undo;
+    QAction* m_undoAction = nullptr;
+    QAction* m_redoAction = nullptr;
     QList<QAction*> m_contactCommands; // the features' own, enabled only with contacts listed
     QList<QPair<QMenu*, ContactMenuFill>> m_contactMenus;
 };

@@ -1,0 +1,124 @@
+#include "ContactChanges.h"
+
+#include "ContactStore.h"
+#include "SharedData.h"
+#include "Transaction.h"
+#include "TrashStore.h"
+
+#include <memory>
+
+namespace
+{
+
+QString quoted(const QString& name)
+{
+    return QStringLiteral("«%1»").arg(name);
+}
+
+// Runs write only while the contact called name is as expected (values and directory).
+DataResult whileUnchanged(const ContactFields& expected, const QString& dir,
+                          const std::function<DataResult(ContactStore&)>& write)
+{
+    DataConnection& connection = SharedData::connection();
+    Transaction transaction(connection);
+    if (!transaction.begun())
+        return transaction.begun();
+    ContactStore store(connection);
+    ContactFields now;
+    QString nowDir;
+    bool found = false;
+    if (DataResult read = store.readByName(expected.name, now, nowDir, found); !read)
+        return read;
+    if (!found || !(now == expected) || nowDir != dir)
+        return UndoHistory::changedSince();
+    if (DataResult written = write(store); !written)
+        return written;
+    return transaction.commit();
+}
+
+// Runs write only while no contact has that name.
+DataResult whileNameFree(const QString& name, const std::function<DataResult(ContactStore&)>& write)
+{
+    DataConnection& connection = SharedData::connection();
+    Transaction transaction(connection);
+    if (!transaction.begun())
+        return transaction.begun();
+    ContactStore store(connection);
+    qint64 row = 0;
+    if (DataResult looked = store.findByName(name, row); !looked)
+        return looked;
+    if (row != 0)
+        return UndoHistory::changedSince();
+    if (DataResult written = write(store); !written)
+        return written;
+    return transaction.commit();
+}
+
+} // namespace
+
+UndoHistory::Change ContactChanges::added(const ContactFields& contact, const QString& dir)
+{
+    return {QStringLiteral("إضافة ") + quoted(contact.name),
+            [contact, dir] {
+                return whileUnchanged(contact, dir,
+                                      [&](ContactStore& store) { return store.removeByName(contact.name); });
+            },
+            [contact, dir] {
+                return whileNameFree(contact.name, [&](ContactStore& store) { return store.insert(contact, dir); });
+            }};
+}
+
+UndoHistory::Change ContactChanges::edited(const ContactFields& before, const QString& dirBefore,
+                                           const ContactFields& after, const QString& dirAfter)
+{
+    // Back to the old name needs that name free, unless it is the contact's own.
+    auto rewrite = [](const ContactFields& from, const QString& fromDir, const ContactFields& to,
+                      const QString& toDir) {
+        return whileUnchanged(from, fromDir, [&](ContactStore& store) -> DataResult {
+            qint64 other = 0;
+            if (to.name != from.name) {
+                if (DataResult looked = store.findByName(to.name, other); !looked)
+                    return looked;
+                if (other != 0)
+                    return UndoHistory::changedSince();
+            }
+            return store.updateByName(from.name, to, toDir);
+        });
+    };
+    return {QStringLiteral("تعديل ") + quoted(before.name), [=] { return rewrite(after, dirAfter, before, dirBefore); },
+            [=] { return rewrite(before, dirBefore, after, dirAfter); }};
+}
+
+UndoHistory::Change ContactChanges::deleted(const QString& name, qint64 trashId)
+{
+    // Each redo puts it in the trash again under a new id, which the next undo takes back.
+    auto id = std::make_shared<qint64>(trashId);
+    return {QStringLiteral("حذف ") + quoted(name),
+            [id] {
+                // Back into the directory it was deleted from, if that is still there.
+                QList<TrashStore::Trashed> items;
+                TrashStore trash(SharedData::connection());
+                if (DataResult read = trash.list(items); !read)
+                    return read;
+                for (const TrashStore::Trashed& item : items)
+                    if (item.id == *id) {
+                        DataResult restored = trash.restore(item.id, item.dir);
+                        return TrashStore::isNameTaken(restored) ? UndoHistory::changedSince() : restored;
+                    }
+                return UndoHistory::changedSince(); // restored or emptied meanwhile
+            },
+            [id, name] { return TrashStore(SharedData::connection()).moveIn(name, id.get()); }};
+}
+
+UndoHistory::Change ContactChanges::moved(const ContactFields& contact, const QString& from, const QString& to)
+{
+    return {QStringLiteral("نقل ") + quoted(contact.name),
+            [=] {
+                return whileUnchanged(contact, to,
+                                      [&](ContactStore& store) { return store.moveByName(contact.name, from); });
+            },
+            [=] {
+                return whileUnchanged(contact, from,
+                                      [&](ContactStore& store) { return store.moveByName(contact.name, to); });
+            }};
+}

@@ -1,0 +1,165 @@
+// Taking changes back and making them again: a deleted contact comes back byte for byte, an
+// add, an edit and a move are undone and redone, and a step that another writer's change is in
+// the way of says so and changes nothing.
+#include "Editor.h"
+#include "MainForm.h"
+#include "MainMenus.h"
+#include "MainWindowControls.h"
+#include "MainWindowUser.h"
+#include "MessageBox.h"
+#include "ModalDriver.h"
+#include "MoveDir.h"
+#include "RecordListView.h"
+#include "ScriptedMessageBox.h"
+#include "SkinButton.h"
+#include "WindowTestFixture.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QLineEdit>
+#include <QtTest>
+
+class TestUndo : public QObject, public WindowTestFixture
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void aDeleteIsTakenBackByteForByteAndMadeAgain();
+    void anAddAnEditAndAMoveAreTakenBack();
+    void anotherWritersChangeStopsTheStep();
+
+private:
+    QAction* undo() { return m_form->findChild<QAction*>(QStringLiteral("undo")); }
+    QAction* redo() { return m_form->findChild<QAction*>(QStringLiteral("redo")); }
+    QString row(const QString& name);
+    void editMobile(const QString& number);
+    QString m_family;
+    QString m_work;
+};
+
+void TestUndo::initTestCase()
+{
+    prepareApplication();
+}
+
+void TestUndo::init()
+{
+    openFixture();
+    m_family = m_db->addDirectory(QStringLiteral("العائلة"));
+    m_work = m_db->addDirectory(QStringLiteral("العمل"));
+    m_db->addContact(QStringLiteral("سارة"), m_family,
+                     {QStringLiteral("0223"),
+                      {},
+                      QStringLiteral("0100"),
+                      {},
+                      QStringLiteral("شارع 'النيل'"),
+                      QStringLiteral("s@x.org"),
+                      {},
+                      QStringLiteral("سطر\nسطر")});
+    m_form = MainWindowUser::start();
+    QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("العائلة")));
+    m_form->openSelectedDirectory();
+    controls(*m_form).infolist->selectRow(0);
+}
+
+void TestUndo::cleanup()
+{
+    closeFixture();
+}
+
+QString TestUndo::row(const QString& name)
+{
+    return m_db->scalar(QStringLiteral("SELECT quote(name)||quote(hometel)||quote(jobtel)||quote(mobil)||quote(fax)||"
+                                       "quote(address)||quote(email)||quote(org)||quote(moreinfo)||quote(dir) "
+                                       "FROM info WHERE name = ?"),
+                        {name});
+}
+
+void TestUndo::editMobile(const QString& number)
+{
+    controls(*m_form).infolist->selectRow(0);
+    ModalDriver::whenModal([&](QWidget* modal) {
+        auto* editor = qobject_cast<Editor*>(modal);
+        QVERIFY(editor);
+        editor->mobil->setText(number);
+        editor->CmdSave->click();
+    });
+    m_form->CmdEdit_Click();
+}
+
+void TestUndo::aDeleteIsTakenBackByteForByteAndMadeAgain()
+{
+    QVERIFY(!undo()->isEnabled());
+    QCOMPARE(undo()->shortcut(), QKeySequence(QKeySequence::Undo));
+    const QString before = row(QStringLiteral("سارة"));
+    m_boxes->answer(MessageBox::Yes);
+    controls(*m_form).menus->cmdel->trigger();
+    QCOMPARE(row(QStringLiteral("سارة")), QString());
+    QCOMPARE(undo()->text(), QStringLiteral("تراجع عن حذف «سارة»"));
+    // Ctrl+Z in the window.
+    QTest::keyClick(static_cast<QWidget*>(controls(*m_form).infolist->activeView()), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(row(QStringLiteral("سارة")), before);
+    QCOMPARE(controls(*m_form).infolist->count(), 1);
+    QCOMPARE(redo()->text(), QStringLiteral("إعادة حذف «سارة»"));
+    redo()->trigger();
+    QCOMPARE(row(QStringLiteral("سارة")), QString());
+    undo()->trigger();
+    QCOMPARE(row(QStringLiteral("سارة")), before);
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM qav_trash")), QStringLiteral("0"));
+}
+
+void TestUndo::anAddAnEditAndAMoveAreTakenBack()
+{
+    const QString original = row(QStringLiteral("سارة"));
+    editMobile(QStringLiteral("0199"));
+    QCOMPARE(undo()->text(), QStringLiteral("تراجع عن تعديل «سارة»"));
+    undo()->trigger();
+    QCOMPARE(row(QStringLiteral("سارة")), original);
+    redo()->trigger();
+    QVERIFY(row(QStringLiteral("سارة")).contains(QStringLiteral("'0199'")));
+    undo()->trigger();
+
+    ModalDriver::whenModal([](QWidget* modal) {
+        auto* editor = qobject_cast<Editor*>(modal);
+        editor->tname->setText(QStringLiteral("أمل"));
+        editor->CmdSave->click();
+    });
+    m_form->CmdADD_Click();
+    QCOMPARE(undo()->text(), QStringLiteral("تراجع عن إضافة «أمل»"));
+    undo()->trigger();
+    QCOMPARE(row(QStringLiteral("أمل")), QString());
+    QCOMPARE(controls(*m_form).infolist->count(), 1);
+
+    controls(*m_form).infolist->selectRow(0);
+    ModalDriver::whenModal([&](QWidget* modal) {
+        auto* move = qobject_cast<MoveDir*>(modal);
+        QVERIFY(move);
+        move->dir->setText(m_work);
+        move->CmdSave->click();
+    });
+    controls(*m_form).menus->movemag->trigger();
+    QVERIFY(row(QStringLiteral("سارة")).endsWith(QLatin1Char('\'') + m_work + QLatin1Char('\'')));
+    QCOMPARE(undo()->text(), QStringLiteral("تراجع عن نقل «سارة»"));
+    undo()->trigger();
+    QCOMPARE(row(QStringLiteral("سارة")), original);
+}
+
+void TestUndo::anotherWritersChangeStopsTheStep()
+{
+    editMobile(QStringLiteral("0199"));
+    // The stock shell, or a second copy of the program, changes the contact afterwards.
+    QVERIFY(m_db->reader()
+                .execute(QStringLiteral("UPDATE info SET email = 'new@x.org' WHERE name = ?"), {QStringLiteral("سارة")})
+                .ok);
+    const QString changed = row(QStringLiteral("سارة"));
+    undo()->trigger();
+    QVERIFY(m_boxes->last().text.startsWith(QStringLiteral("لا يمكن ذلك: تغيرت البيانات")));
+    QCOMPARE(row(QStringLiteral("سارة")), changed);
+    QVERIFY(undo()->isEnabled()); // still offered: nothing was taken back
+}
+
+QTEST_MAIN(TestUndo)
+#include "tst_undo.moc"
