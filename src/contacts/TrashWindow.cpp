@@ -130,31 +130,31 @@ bool TrashWindow::restore(const TrashStore::Trashed& item)
     return true;
 }
 
-void TrashWindow::restoreSelected()
+void TrashWindow::restoreEach(const QList<TrashStore::Trashed>& items)
 {
     int restored = 0;
-    for (QTreeWidgetItem* row : list->selectedItems()) {
-        const qint64 id = row->data(0, Qt::UserRole).toLongLong();
-        for (const TrashStore::Trashed& item : m_items)
-            if (item.id == id && restore(item))
-                ++restored;
-    }
-    if (restored > 0)
-        m_main.refreshAfterWrite(m_main.viewState() == ViewState::Contacts ? BookChange::Contacts
-                                                                           : BookChange::DirectoriesAddedOrRemoved);
-    fill();
-}
-
-void TrashWindow::restoreAll()
-{
-    int restored = 0;
-    for (const TrashStore::Trashed& item : QList<TrashStore::Trashed>(m_items))
+    for (const TrashStore::Trashed& item : items)
         if (restore(item))
             ++restored;
     if (restored > 0)
         m_main.refreshAfterWrite(m_main.viewState() == ViewState::Contacts ? BookChange::Contacts
                                                                            : BookChange::DirectoriesAddedOrRemoved);
     fill();
+}
+
+void TrashWindow::restoreSelected()
+{
+    QList<TrashStore::Trashed> chosen;
+    for (QTreeWidgetItem* row : list->selectedItems())
+        for (const TrashStore::Trashed& item : m_items)
+            if (item.id == row->data(0, Qt::UserRole).toLongLong())
+                chosen << item;
+    restoreEach(chosen);
+}
+
+void TrashWindow::restoreAll()
+{
+    restoreEach(m_items);
 }
 
 void TrashWindow::emptyTrash()

@@ -28,6 +28,7 @@ private:
     void fill();
     void restoreSelected();
     void restoreAll();
+    void restoreEach(const QList<TrashStore::Trashed>& items);
     void emptyTrash();
     // Puts one back; false (the user told why) when it stays in the trash.
     bool restore(const TrashStore::Trashed& item);

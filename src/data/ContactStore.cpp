@@ -4,6 +4,14 @@
 
 #include <sqlite3.h>
 
+ContactFields ContactStore::fieldsAt(sqlite3_stmt* statement, int firstColumn)
+{
+    QStringList values;
+    for (int column = firstColumn; column < firstColumn + ContactFields::kCount; ++column)
+        values << DataConnection::columnText(statement, column);
+    return ContactFields::fromRow(values);
+}
+
 DataResult ContactStore::exactlyOneChanged(const DataResult& written, const QString& what)
 {
     if (written && m_connection.changes() != 1)
@@ -76,10 +84,7 @@ DataResult ContactStore::readByName(const QString& name, ContactFields& contact,
     return m_connection.query(
         QStringLiteral("SELECT %1, dir FROM info WHERE name = ? LIMIT 1").arg(ContactFields::columnList()), {name},
         [&](sqlite3_stmt* statement) {
-            QStringList values;
-            for (int column = 0; column < ContactFields::kCount; ++column)
-                values << DataConnection::columnText(statement, column);
-            contact = ContactFields::fromRow(values);
+            contact = fieldsAt(statement, 0);
             dir = DataConnection::columnText(statement, ContactFields::kCount);
             found = true;
         });
@@ -97,12 +102,7 @@ DataResult ContactStore::readDirectory(const QString& dir, const Visitor& visit)
 {
     return m_connection.query(
         QStringLiteral("SELECT rowid, %1 FROM info WHERE dir = ?").arg(ContactFields::columnList()), {dir},
-        [&visit](sqlite3_stmt* statement) {
-            QStringList values;
-            for (int column = 1; column <= ContactFields::kCount; ++column)
-                values.append(DataConnection::columnText(statement, column));
-            visit(sqlite3_column_int64(statement, 0), ContactFields::fromRow(values));
-        });
+        [&visit](sqlite3_stmt* statement) { visit(sqlite3_column_int64(statement, 0), fieldsAt(statement, 1)); });
 }
 
 QString ContactStore::digestOf(const QString& dir)

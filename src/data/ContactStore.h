@@ -5,6 +5,8 @@
 
 #include <functional>
 
+struct sqlite3_stmt;
+
 // Reads and writes the book's contacts. Names are unique in the whole book, so a name finds one
 // contact; a write that must change one contact and changed none (deleted or renamed meanwhile
 // by another writer) fails, so it is never reported as done.
@@ -35,6 +37,9 @@ public:
     // A digest of every stored byte of a directory's contacts, in row order: equal digests mean
     // nothing was added, changed or removed there. Empty when the directory cannot be read.
     QString digestOf(const QString& dir);
+
+    // The nine fields of a statement's row, from firstColumn on, in the table's order.
+    static ContactFields fieldsAt(sqlite3_stmt* statement, int firstColumn);
 
 private:
     DataResult exactlyOneChanged(const DataResult& written, const QString& what);

@@ -60,8 +60,11 @@ DataResult DataConnection::open(const QString& path, const QString& password, Ac
     m_path = path;
 
     const QByteArray key = password.toUtf8();
+    // The standard key keeps SQLCipher's default derivation untouched; a master password names its own.
+    const bool standardKey = password == QLatin1String(Schema::kPassword);
     if (sqlite3_key(m_db, key.constData(), key.size()) != SQLITE_OK ||
-        sqlite3_exec(m_db, Schema::kdfStatement(password).constData(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+        (!standardKey &&
+         sqlite3_exec(m_db, Schema::kdfStatement(password).constData(), nullptr, nullptr, nullptr) != SQLITE_OK)) {
         DataResult error = lastError();
         close();
         return error;

@@ -31,22 +31,13 @@ DataResult TrashStore::moveIn(const QString& name, qint64* id)
     if (DataResult made = createTable(); !made)
         return made;
     ContactStore contacts(m_connection);
-    qint64 row = 0;
-    if (DataResult found = contacts.findByName(name, row); !found || row == 0)
-        return found ? DataResult{false, QStringLiteral("no contact named %1").arg(name)} : found;
     ContactFields contact;
     QString dir;
-    DataResult read =
-        m_connection.query(QStringLiteral("SELECT %1, dir FROM info WHERE rowid = ?").arg(ContactFields::columnList()),
-                           {QString::number(row)}, [&](sqlite3_stmt* statement) {
-                               QStringList values;
-                               for (int column = 0; column < ContactFields::kCount; ++column)
-                                   values << DataConnection::columnText(statement, column);
-                               contact = ContactFields::fromRow(values);
-                               dir = DataConnection::columnText(statement, ContactFields::kCount);
-                           });
-    if (!read)
+    bool found = false;
+    if (DataResult read = contacts.readByName(name, contact, dir, found); !read)
         return read;
+    if (!found)
+        return DataResult{false, QStringLiteral("no contact named %1").arg(name)};
     Directory from;
     if (DataResult looked = DirectoryStore(m_connection).find(dir, from); !looked)
         return looked;
@@ -83,10 +74,7 @@ DataResult TrashStore::list(QList<Trashed>& out)
         {}, [&out](sqlite3_stmt* statement) {
             Trashed item;
             item.id = sqlite3_column_int64(statement, 0);
-            QStringList values;
-            for (int column = 1; column <= ContactFields::kCount; ++column)
-                values << DataConnection::columnText(statement, column);
-            item.contact = ContactFields::fromRow(values);
+            item.contact = ContactStore::fieldsAt(statement, 1);
             item.dir = DataConnection::columnText(statement, 10);
             item.dirName = DataConnection::columnText(statement, 11);
             item.lockPass = DataConnection::columnText(statement, 12);
@@ -107,10 +95,7 @@ DataResult TrashStore::restore(qint64 id, const QString& dir, qint64* row)
     DataResult read =
         m_connection.query(QStringLiteral("SELECT %1 FROM qav_trash WHERE id = ?").arg(ContactFields::columnList()),
                            {QString::number(id)}, [&](sqlite3_stmt* statement) {
-                               QStringList values;
-                               for (int column = 0; column < ContactFields::kCount; ++column)
-                                   values << DataConnection::columnText(statement, column);
-                               contact = ContactFields::fromRow(values);
+                               contact = ContactStore::fieldsAt(statement, 0);
                                found = true;
                            });
     if (!read)

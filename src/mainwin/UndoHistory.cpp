@@ -24,30 +24,28 @@ QString UndoHistory::redoText() const
     return m_undone.empty() ? QStringLiteral("إعادة") : QStringLiteral("إعادة ") + m_undone.back().description;
 }
 
-DataResult UndoHistory::undo()
+// Takes the latest change of from, runs its undo or redo, and moves it to to when it went through.
+DataResult UndoHistory::step(std::deque<Change>& from, std::deque<Change>& to, bool forward)
 {
-    if (m_done.empty())
+    if (from.empty())
         return {};
-    DataResult result = m_done.back().undo();
+    DataResult result = forward ? from.back().redo() : from.back().undo();
     if (result) {
-        m_undone.push_back(std::move(m_done.back()));
-        m_done.pop_back();
+        to.push_back(std::move(from.back()));
+        from.pop_back();
         emit changed();
     }
     return result;
 }
 
+DataResult UndoHistory::undo()
+{
+    return step(m_done, m_undone, false);
+}
+
 DataResult UndoHistory::redo()
 {
-    if (m_undone.empty())
-        return {};
-    DataResult result = m_undone.back().redo();
-    if (result) {
-        m_done.push_back(std::move(m_undone.back()));
-        m_undone.pop_back();
-        emit changed();
-    }
-    return result;
+    return step(m_undone, m_done, true);
 }
 
 DataResult UndoHistory::changedSince()

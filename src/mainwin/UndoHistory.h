@@ -43,6 +43,8 @@ signals:
     void changed();
 
 private:
+    DataResult step(std::deque<Change>& from, std::deque<Change>& to, bool forward);
+
     std::deque<Change> m_done;
     std::deque<Change> m_undone;
 };
