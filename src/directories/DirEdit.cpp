@@ -1,6 +1,7 @@
 #include "DirEdit.h"
 
 #include "AppLook.h"
+#include "DirectoryChanges.h"
 #include "DirectoryStore.h"
 #include "FocusColour.h"
 #include "MainForm.h"
@@ -69,6 +70,9 @@ void DirEdit::save()
             warn(QStringLiteral("عفوا .. لم يتم حفظ الدليل , حدث خطأ فى قاعدة البيانات"));
             return;
         }
+        Directory made;
+        if (DirectoryStore(SharedData::connection()).findByName(name, made).ok && made.exists())
+            m_main.undoHistory().record(DirectoryChanges::added(name, made.code));
         m_main.refreshAfterWrite(BookChange::DirectoriesAddedOrRemoved);
         accept();
     } else {
@@ -77,6 +81,7 @@ void DirEdit::save()
             warn(QStringLiteral("عفوا .. لم يتم حفظ الدليل , حدث خطأ فى قاعدة البيانات"));
             return;
         }
+        m_main.undoHistory().record(DirectoryChanges::renamed(keyCode, key, name));
         m_main.refreshAfterWrite(BookChange::DirectoryChanged);
         accept();
     }

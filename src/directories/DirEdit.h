@@ -4,7 +4,7 @@
 
 class MainForm;
 
-// The name of a new directory ("add") or the new name of the selected one ("edit").
+// The name of a new directory, or the new name of the selected one.
 class DirEdit : public SmallDialog
 {
     Q_OBJECT

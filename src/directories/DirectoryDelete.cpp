@@ -2,6 +2,7 @@
 
 #include "ContactStore.h"
 #include "DeleteQuestion.h"
+#include "DirectoryChanges.h"
 #include "DirectoryStore.h"
 #include "MainForm.h"
 #include "MessageBox.h"
@@ -40,7 +41,10 @@ void DirectoryDelete::run(MainForm& form)
     if (!DeleteQuestion::confirmed(&form, QStringLiteral("هل تريد بالتأكيد حذف : ") + name))
         return;
     // By name and code, so that a namesake never goes with it, and only while it is empty.
-    if (!DirectoryStore(SharedData::connection()).removeIfEmpty({code, name, QString()}))
+    const QString pass = form.selectedDirectoryPass();
+    if (DirectoryStore(SharedData::connection()).removeIfEmpty({code, name, QString()}))
+        form.undoHistory().record(DirectoryChanges::deleted(name, code, pass));
+    else
         MessageBox::show(kNotDeleted, MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
     form.refreshAfterWrite(BookChange::DirectoriesAddedOrRemoved);
 }

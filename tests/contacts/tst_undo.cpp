@@ -1,6 +1,7 @@
 // Taking changes back and making them again: a deleted contact comes back byte for byte, an
 // add, an edit and a move are undone and redone, and a step that another writer's change is in
 // the way of says so and changes nothing.
+#include "DirEdit.h"
 #include "Editor.h"
 #include "MainForm.h"
 #include "MainMenus.h"
@@ -12,6 +13,7 @@
 #include "RecordListView.h"
 #include "ScriptedMessageBox.h"
 #include "SkinButton.h"
+#include "SkinTextBox.h"
 #include "WindowTestFixture.h"
 
 #include <QAbstractItemView>
@@ -30,6 +32,7 @@ private slots:
     void aDeleteIsTakenBackByteForByteAndMadeAgain();
     void anAddAnEditAndAMoveAreTakenBack();
     void anotherWritersChangeStopsTheStep();
+    void directoryChangesAreTakenBack();
 
 private:
     QAction* undo() { return m_form->findChild<QAction*>(QStringLiteral("undo")); }
@@ -159,6 +162,48 @@ void TestUndo::anotherWritersChangeStopsTheStep()
     QVERIFY(m_boxes->last().text.startsWith(QStringLiteral("لا يمكن ذلك: تغيرت البيانات")));
     QCOMPARE(row(QStringLiteral("سارة")), changed);
     QVERIFY(undo()->isEnabled()); // still offered: nothing was taken back
+}
+
+void TestUndo::directoryChangesAreTakenBack()
+{
+    m_form->GoBack();
+    const QString directories = QStringLiteral("SELECT group_concat(dirname || ':' || pass, ',') FROM "
+                                               "(SELECT dirname, pass FROM dirg ORDER BY dirname)");
+    const QString before = m_db->scalar(directories);
+    ModalDriver::whenModal([](QWidget* modal) {
+        auto* named = qobject_cast<DirEdit*>(modal);
+        named->dir_name->setText(QStringLiteral("جديد"));
+        named->CmdSave->click();
+    });
+    controls(*m_form).menus->dirmnuadd->trigger();
+    QCOMPARE(undo()->text(), QStringLiteral("تراجع عن إضافة الدليل «جديد»"));
+    undo()->trigger();
+    QCOMPARE(m_db->scalar(directories), before);
+    redo()->trigger();
+    QVERIFY(m_db->scalar(directories).contains(QStringLiteral("جديد:0")));
+
+    // Renamed, then deleted while locked: both come back, the lock with it.
+    QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("جديد")));
+    ModalDriver::whenModal([](QWidget* modal) {
+        auto* named = qobject_cast<DirEdit*>(modal);
+        named->dir_name->setText(QStringLiteral("أحدث"));
+        named->CmdSave->click();
+    });
+    controls(*m_form).menus->dirmnuren->trigger();
+    QCOMPARE(undo()->text(), QStringLiteral("تراجع عن تغيير اسم الدليل «جديد»"));
+    undo()->trigger();
+    QVERIFY(m_db->scalar(directories).contains(QStringLiteral("جديد:0")));
+    QVERIFY(m_db->reader().execute(QStringLiteral("UPDATE dirg SET pass = '4321' WHERE dirname = 'جديد'")).ok);
+    m_form->takeInOutsideChanges();
+    const QString locked = m_db->scalar(directories);
+    QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("جديد")));
+    m_boxes->answer(MessageBox::Yes);
+    controls(*m_form).menus->dirmnudel->trigger();
+    QVERIFY(!m_db->scalar(directories).contains(QStringLiteral("جديد")));
+    QCOMPARE(undo()->text(), QStringLiteral("تراجع عن حذف الدليل «جديد»"));
+    undo()->trigger();
+    QCOMPARE(m_db->scalar(directories), locked);
+    QCOMPARE(controls(*m_form).infodirlist->count(), 3);
 }
 
 QTEST_MAIN(TestUndo)

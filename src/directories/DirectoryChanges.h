@@ -1,0 +1,14 @@
+#pragma once
+
+#include "UndoHistory.h"
+
+// The directory changes the user can take back. A step writes only while the directory is as
+// the change left it (its name; empty, for one to delete again), in the same statement or
+// transaction as the check.
+class DirectoryChanges
+{
+public:
+    static UndoHistory::Change added(const QString& name, const QString& code);
+    static UndoHistory::Change renamed(const QString& code, const QString& oldName, const QString& newName);
+    static UndoHistory::Change deleted(const QString& name, const QString& code, const QString& pass);
+};
