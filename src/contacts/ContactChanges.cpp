@@ -1,6 +1,7 @@
 #include "ContactChanges.h"
 
 #include "ContactStore.h"
+#include "DirectoryStore.h"
 #include "SharedData.h"
 #include "Transaction.h"
 #include "TrashStore.h"
@@ -108,6 +109,59 @@ UndoHistory::Change ContactChanges::deleted(const QString& name, qint64 trashId)
                 return UndoHistory::changedSince(); // restored or emptied meanwhile
             },
             [id, name] { return TrashStore(SharedData::connection()).moveIn(name, id.get()); }};
+}
+
+UndoHistory::Change ContactChanges::imported(const std::vector<ContactFields>& contacts, const QString& dir,
+                                             const QString& newDirectory)
+{
+    auto added = std::make_shared<const std::vector<ContactFields>>(contacts);
+    auto code = std::make_shared<QString>(dir);
+    const QString what = QStringLiteral("استيراد %1 من جهات الاتصال").arg(contacts.size());
+    auto takeBack = [added, code, newDirectory]() -> DataResult {
+        DataConnection& connection = SharedData::connection();
+        Transaction transaction(connection);
+        if (!transaction.begun())
+            return transaction.begun();
+        ContactStore store(connection);
+        // All of them as imported, or none is touched.
+        for (const ContactFields& contact : *added) {
+            ContactFields now;
+            QString nowDir;
+            bool found = false;
+            if (DataResult read = store.readByName(contact.name, now, nowDir, found); !read)
+                return read;
+            if (!found || !(now == contact) || nowDir != *code)
+                return UndoHistory::changedSince();
+        }
+        for (const ContactFields& contact : *added)
+            if (DataResult removed = store.removeByName(contact.name); !removed)
+                return removed;
+        if (!newDirectory.isEmpty())
+            if (DataResult gone = DirectoryStore(connection).removeIfEmpty({*code, newDirectory, QString()}); !gone)
+                return gone;
+        return transaction.commit();
+    };
+    auto makeAgain = [added, code, newDirectory]() -> DataResult {
+        DataConnection& connection = SharedData::connection();
+        Transaction transaction(connection);
+        if (!transaction.begun())
+            return transaction.begun();
+        if (!newDirectory.isEmpty())
+            if (DataResult made = DirectoryStore(connection).add(newDirectory, code.get()); !made)
+                return UndoHistory::changedSince();
+        ContactStore store(connection);
+        for (const ContactFields& contact : *added) {
+            qint64 row = 0;
+            if (DataResult looked = store.findByName(contact.name, row); !looked)
+                return looked;
+            if (row != 0)
+                return UndoHistory::changedSince();
+            if (DataResult inserted = store.insert(contact, *code); !inserted)
+                return inserted;
+        }
+        return transaction.commit();
+    };
+    return {what, takeBack, makeAgain};
 }
 
 UndoHistory::Change ContactChanges::moved(const ContactFields& contact, const QString& from, const QString& to)

@@ -3,6 +3,8 @@
 #include "ContactFields.h"
 #include "UndoHistory.h"
 
+#include <vector>
+
 // The contact changes the user can take back, each as its undo and redo steps. A step writes
 // only while the contact is exactly as the change left it (values and directory), in the same
 // transaction as the check.
@@ -14,4 +16,7 @@ public:
                                       const QString& dirAfter);
     static UndoHistory::Change deleted(const QString& name, qint64 trashId);
     static UndoHistory::Change moved(const ContactFields& contact, const QString& from, const QString& to);
+    // A whole import at once: every contact it added (and the directory it made, while empty).
+    static UndoHistory::Change imported(const std::vector<ContactFields>& contacts, const QString& dir,
+                                        const QString& newDirectory);
 };

@@ -1,6 +1,7 @@
 #include "InterchangeCommands.h"
 
 #include "BookFiles.h"
+#include "ContactChanges.h"
 #include "ContactExporter.h"
 #include "ContactFileReader.h"
 #include "ContactImporter.h"
@@ -125,6 +126,8 @@ bool InterchangeCommands::runImport(MainForm& form, const ContactFileContents& c
         tell(QStringLiteral("تعذر الاستيراد , لم يتغير شىء: ") + summary.error, MessageBox::Critical);
         return false;
     }
+    if (!summary.written.empty())
+        form.undoHistory().record(ContactChanges::imported(summary.written, summary.directory, newDirectory));
     if (!newDirectory.isEmpty())
         form.refreshAfterWrite(BookChange::DirectoriesAddedOrRemoved);
     else if (form.viewState() == ViewState::Contacts && form.currentDirectory() == code)

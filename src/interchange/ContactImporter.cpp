@@ -70,6 +70,7 @@ bool ContactImporter::insertAll(DataConnection& connection, const std::vector<Co
             return false;
         }
         seen.insert(contact.name);
+        summary.written.push_back(contact);
         ++summary.added;
     }
     if (progress)
@@ -103,6 +104,7 @@ ImportSummary ContactImporter::inTransaction(DataConnection& connection, const s
     if (!done) {
         transaction.rollback();
         summary.added = 0;
+        summary.written.clear();
         return summary;
     }
     summary.directory = code;

@@ -20,7 +20,8 @@ struct ImportSummary {
     QList<QPair<QString, QString>> skipped; // name, reason
     bool cancelled = false;
     QString error;
-    QString directory; // the code of the directory the contacts went into
+    QString directory;                    // the code of the directory the contacts went into
+    std::vector<ContactFields> written{}; // the contacts added, as stored
 
     // What the user reads after an import, in Arabic.
     QString text() const;

@@ -3,6 +3,7 @@
 // the way of says so and changes nothing.
 #include "DirEdit.h"
 #include "Editor.h"
+#include "InterchangeCommands.h"
 #include "MainForm.h"
 #include "MainMenus.h"
 #include "MainWindowControls.h"
@@ -11,6 +12,7 @@
 #include "ModalDriver.h"
 #include "MoveDir.h"
 #include "RecordListView.h"
+#include "ScriptedFileChooser.h"
 #include "ScriptedMessageBox.h"
 #include "SkinButton.h"
 #include "SkinTextBox.h"
@@ -18,7 +20,9 @@
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QFile>
 #include <QLineEdit>
+#include <QTemporaryDir>
 #include <QtTest>
 
 class TestUndo : public QObject, public WindowTestFixture
@@ -33,6 +37,7 @@ private slots:
     void anAddAnEditAndAMoveAreTakenBack();
     void anotherWritersChangeStopsTheStep();
     void directoryChangesAreTakenBack();
+    void aWholeImportIsTakenBackAtOnce();
 
 private:
     QAction* undo() { return m_form->findChild<QAction*>(QStringLiteral("undo")); }
@@ -204,6 +209,44 @@ void TestUndo::directoryChangesAreTakenBack()
     undo()->trigger();
     QCOMPARE(m_db->scalar(directories), locked);
     QCOMPARE(controls(*m_form).infodirlist->count(), 3);
+}
+
+void TestUndo::aWholeImportIsTakenBackAtOnce()
+{
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("زملاء.vcf"));
+    QFile cards(file);
+    QVERIFY(cards.open(QIODevice::WriteOnly));
+    for (const char* name : {"A", "B", "C"})
+        cards.write(QByteArray("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:") + name + "\r\nTEL:1\r\nEND:VCARD\r\n");
+    cards.close();
+    const QString everything = QStringLiteral("SELECT (SELECT group_concat(name) FROM info) || '|' || "
+                                              "(SELECT group_concat(dirname) FROM dirg)");
+    const QString before = m_db->scalar(everything);
+
+    // Into the open directory: three contacts, one step back.
+    InterchangeCommands::importFile(*m_form, file, m_family);
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info")), QStringLiteral("4"));
+    QCOMPARE(undo()->text(), QStringLiteral("تراجع عن استيراد 3 من جهات الاتصال"));
+    undo()->trigger();
+    QCOMPARE(m_db->scalar(everything), before);
+    QCOMPARE(controls(*m_form).infolist->count(), 1);
+    redo()->trigger();
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info")), QStringLiteral("4"));
+    // One of them changed since by another writer: nothing is taken back.
+    QVERIFY(m_db->reader().execute(QStringLiteral("UPDATE info SET hometel = '2' WHERE name = 'B'")).ok);
+    undo()->trigger();
+    QVERIFY(m_boxes->last().text.startsWith(QStringLiteral("لا يمكن ذلك")));
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info")), QStringLiteral("4"));
+    QVERIFY(m_db->reader().execute(QStringLiteral("DELETE FROM info WHERE name IN ('A', 'B', 'C')")).ok);
+
+    // Into a new directory made for it: the directory goes too.
+    m_form->GoBack();
+    m_chooser->answer(file);
+    InterchangeCommands::importIntoNewDirectory(*m_form);
+    QVERIFY(m_db->scalar(everything).contains(QStringLiteral("زملاء")));
+    undo()->trigger();
+    QCOMPARE(m_db->scalar(everything), before);
 }
 
 QTEST_MAIN(TestUndo)
