@@ -15,6 +15,7 @@
 #include "DirectoryDelete.h"
 #include "MainForm.h"
 #include "MoveDir.h"
+#include "SharedData.h"
 #include "SyncCommands.h"
 #include "TrashWindow.h"
 
@@ -63,12 +64,12 @@ void CommandWiring::install(MainForm& form)
                         [](MainForm&, QMenu* menu, const QStringList& c) { ContactLinks::fillCopies(menu, c); });
     form.addContactCommand(QStringLiteral("shareqr"), QStringLiteral("مشاركة برمز QR"),
                            [](MainForm& f) { ContactCommands::shareByQrCode(f); });
-    form.addToolsCommand(QStringLiteral("trash"), QStringLiteral("سلة المحذوفات..."), [](MainForm& f) {
-        TrashWindow window(f);
-        window.exec();
-    });
     form.addToolsCommand(QStringLiteral("protectbook"), QStringLiteral("حماية الدفتر بكلمة مرور..."), [](MainForm& f) {
         BookProtectionWindow window(f);
+        window.exec();
+    });
+    form.addToolsCommand(QStringLiteral("trash"), QStringLiteral("سلة المحذوفات..."), [](MainForm& f) {
+        TrashWindow window(f);
         window.exec();
     });
     form.commands.moveContact = [](MainForm& f) {
@@ -82,7 +83,9 @@ void CommandWiring::install(MainForm& form)
 
 void CommandWiring::started(MainForm& form)
 {
-    AutoLock::instance();
+    // Only a protected book has anything to lock: an open one neither watches input nor the session bus.
+    if (SharedData::bookProtected())
+        AutoLock::instance();
     SyncCommands::showLinks(form);
     SyncCommands::applySchedule(form, true);
 }

@@ -96,17 +96,10 @@ UndoHistory::Change ContactChanges::deleted(const QString& name, qint64 trashId)
     auto id = std::make_shared<qint64>(trashId);
     return {QStringLiteral("حذف ") + quoted(name),
             [id] {
-                // Back into the directory it was deleted from, if that is still there.
-                QList<TrashStore::Trashed> items;
-                TrashStore trash(SharedData::connection());
-                if (DataResult read = trash.list(items); !read)
-                    return read;
-                for (const TrashStore::Trashed& item : items)
-                    if (item.id == *id) {
-                        DataResult restored = trash.restore(item.id, item.dir);
-                        return TrashStore::isNameTaken(restored) ? UndoHistory::changedSince() : restored;
-                    }
-                return UndoHistory::changedSince(); // restored or emptied meanwhile
+                // Back into the directory it was deleted from; restored or emptied meanwhile, or its
+                // name taken again, it is someone else's change in the way.
+                const DataResult restored = TrashStore(SharedData::connection()).restore(*id, QString());
+                return restored ? restored : UndoHistory::changedSince();
             },
             [id, name] { return TrashStore(SharedData::connection()).moveIn(name, id.get()); }};
 }

@@ -50,6 +50,13 @@ bool csvContacts(const QByteArray& bytes, ContactFileContents& contents)
     return true;
 }
 
+// The file an import reads, as the user picks it.
+QString chooseContactFile(MainForm& form)
+{
+    return FileChooser::chooseOpenFile(&form, QStringLiteral("استيراد جهات اتصال"),
+                                       QStringLiteral("vCard / CSV|*.vcf *.vcard *.csv *.txt"));
+}
+
 } // namespace
 
 void InterchangeCommands::importContacts(MainForm& form)
@@ -70,8 +77,7 @@ void InterchangeCommands::importContacts(MainForm& form)
                 return;
         }
     }
-    const QString path = FileChooser::chooseOpenFile(&form, QStringLiteral("استيراد جهات اتصال"),
-                                                     QStringLiteral("vCard / CSV|*.vcf *.vcard *.csv *.txt"));
+    const QString path = chooseContactFile(form);
     if (!path.isEmpty())
         importFile(form, path, code);
 }
@@ -146,8 +152,7 @@ void InterchangeCommands::importFile(MainForm& form, const QString& path, const 
 
 void InterchangeCommands::importIntoNewDirectory(MainForm& form)
 {
-    const QString path = FileChooser::chooseOpenFile(&form, QStringLiteral("استيراد جهات اتصال"),
-                                                     QStringLiteral("vCard / CSV|*.vcf *.vcard *.csv *.txt"));
+    const QString path = chooseContactFile(form);
     ContactFileContents contents;
     if (path.isEmpty() || !readFile(path, contents))
         return;

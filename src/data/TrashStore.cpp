@@ -91,13 +91,16 @@ DataResult TrashStore::restore(qint64 id, const QString& dir, qint64* row)
     if (DataResult made = createTable(); !made)
         return made;
     ContactFields contact;
+    QString into = dir;
     bool found = false;
-    DataResult read =
-        m_connection.query(QStringLiteral("SELECT %1 FROM qav_trash WHERE id = ?").arg(ContactFields::columnList()),
-                           {QString::number(id)}, [&](sqlite3_stmt* statement) {
-                               contact = ContactStore::fieldsAt(statement, 0);
-                               found = true;
-                           });
+    DataResult read = m_connection.query(
+        QStringLiteral("SELECT %1, dir FROM qav_trash WHERE id = ?").arg(ContactFields::columnList()),
+        {QString::number(id)}, [&](sqlite3_stmt* statement) {
+            contact = ContactStore::fieldsAt(statement, 0);
+            if (into.isEmpty())
+                into = DataConnection::columnText(statement, ContactFields::kCount);
+            found = true;
+        });
     if (!read)
         return read;
     if (!found)
@@ -108,12 +111,12 @@ DataResult TrashStore::restore(qint64 id, const QString& dir, qint64* row)
         return looked;
     if (existing != 0)
         return DataResult{false, kNameTaken};
-    Directory into;
-    if (DataResult looked = DirectoryStore(m_connection).find(dir, into); !looked)
+    Directory target;
+    if (DataResult looked = DirectoryStore(m_connection).find(into, target); !looked)
         return looked;
-    if (!into.exists())
-        return DataResult{false, QStringLiteral("no directory %1").arg(dir)};
-    if (DataResult added = contacts.insert(contact, dir, row); !added)
+    if (!target.exists())
+        return DataResult{false, QStringLiteral("no directory %1").arg(into)};
+    if (DataResult added = contacts.insert(contact, into, row); !added)
         return added;
     if (DataResult taken =
             m_connection.execute(QStringLiteral("DELETE FROM qav_trash WHERE id = ?"), {QString::number(id)});

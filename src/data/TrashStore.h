@@ -30,8 +30,9 @@ public:
     DataResult moveIn(const QString& name, qint64* id = nullptr);
     // What the trash holds, the latest first; what is older than 30 days goes first.
     DataResult list(QList<Trashed>& out);
-    // Puts one back into dir, in one transaction; fails (nothing changed) when its name is
-    // taken again, or dir does not exist. row is the row it got.
+    // Puts one back into dir (its own directory when dir is empty), in one transaction; fails
+    // (nothing changed) when its name is taken again, or the directory does not exist. row is
+    // the row it got.
     DataResult restore(qint64 id, const QString& dir, qint64* row = nullptr);
     // Deletes for good.
     DataResult empty();

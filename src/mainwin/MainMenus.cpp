@@ -63,6 +63,8 @@ MainMenus::MainMenus(QWidget* owner) : QObject(owner), m_owner(owner)
     exportdir = add(mnutools, QStringLiteral("exportdir"), QStringLiteral("تصدير الدليل..."));
     separator(mnutools, QStringLiteral("sepsync"));
     sync = add(mnutools, QStringLiteral("sync"), QStringLiteral("مزامنة..."));
+    m_lastTool = sec;
+    m_lastContactItem = movemag;
 
     viewall = topMenu(QStringLiteral("viewall"), QStringLiteral("عرض"));
     viewmdor = add(viewall, QStringLiteral("viewmdor"), QStringLiteral("عرض قائمة الدليل"));
@@ -103,33 +105,30 @@ QAction* MainMenus::add(QMenu* menu, const QString& name, const QString& caption
     return action;
 }
 
+// Puts a feature's item after anchor and the feature items placed there before it, so that they
+// keep the order they were added in; anchor then stands on the new item.
+void MainMenus::placeAfter(QMenu* menu, QAction*& anchor, QAction* item)
+{
+    const QList<QAction*> items = menu->actions();
+    const qsizetype last = items.indexOf(anchor);
+    menu->insertAction(last >= 0 && last + 1 < items.size() ? items[last + 1] : nullptr, item);
+    anchor = item;
+    m_items.insert(item->objectName(), item);
+}
+
 QAction* MainMenus::addTool(const QString& name, const QString& caption)
 {
     auto* action = new QAction(caption, mnutools);
     action->setObjectName(name);
-    const QList<QAction*> items = mnutools->actions();
-    const qsizetype after = items.indexOf(sec);
-    mnutools->insertAction(after >= 0 && after + 1 < items.size() ? items[after + 1] : nullptr, action);
-    m_items.insert(name, action);
+    placeAfter(mnutools, m_lastTool, action);
     return action;
-}
-
-// The item the next feature item goes before: the one after "نقل إلى" and the features' items
-// added so far, so that they keep the order they were added in.
-QAction* MainMenus::afterContactItems() const
-{
-    const QList<QAction*> items = cm->actions();
-    const qsizetype last = items.indexOf(m_lastContactItem ? m_lastContactItem : movemag);
-    return last >= 0 && last + 1 < items.size() ? items[last + 1] : nullptr;
 }
 
 QAction* MainMenus::addContactItem(const QString& name, const QString& caption)
 {
     auto* action = new QAction(caption, cm);
     action->setObjectName(name);
-    cm->insertAction(afterContactItems(), action);
-    m_lastContactItem = action;
-    m_items.insert(name, action);
+    placeAfter(cm, m_lastContactItem, action);
     return action;
 }
 
@@ -138,10 +137,8 @@ QMenu* MainMenus::addContactSubmenu(const QString& name, const QString& caption)
     auto* menu = new QMenu(caption, cm);
     menu->setObjectName(name);
     menu->menuAction()->setObjectName(name);
-    cm->insertMenu(afterContactItems(), menu);
-    m_lastContactItem = menu->menuAction();
+    placeAfter(cm, m_lastContactItem, menu->menuAction());
     m_menus.insert(name, menu);
-    m_items.insert(name, menu->menuAction());
     return menu;
 }
 

@@ -46,10 +46,11 @@ private:
     QMenu* subMenu(QMenu* parent, const QString& name, const QString& caption);
     QAction* add(QMenu* menu, const QString& name, const QString& caption, bool checkable = false);
     void separator(QMenu* menu, const QString& name);
-    QAction* afterContactItems() const;
+    void placeAfter(QMenu* menu, QAction*& anchor, QAction* item);
 
     QWidget* m_owner;
-    QAction* m_lastContactItem = nullptr;
+    QAction* m_lastTool = nullptr;        // the features' items go after the directory lock
+    QAction* m_lastContactItem = nullptr; // and after "نقل إلى"
     QHash<QString, QAction*> m_items;
     QHash<QString, QMenu*> m_menus;
 };

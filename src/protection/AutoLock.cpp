@@ -29,18 +29,13 @@ AutoLock::AutoLock()
                     QStringLiteral("org.gnome.ScreenSaver"), QStringLiteral("ActiveChanged"), this,
                     SLOT(screenSaverChanged(bool)));
     }
-    setIdleInterval(storedMinutes() * 60000);
+    setIdleInterval(Preferences::lockMinutes() * 60000);
 }
 
-int AutoLock::storedMinutes()
-{
-    return Preferences::lockMinutes();
-}
-
-void AutoLock::storeMinutes(int minutes)
+void AutoLock::setIdleMinutes(int minutes)
 {
     Preferences::setLockMinutes(minutes);
-    instance().setIdleInterval(std::max(0, minutes) * 60000);
+    instance().setIdleInterval(Preferences::lockMinutes() * 60000);
 }
 
 void AutoLock::setIdleInterval(int milliseconds)

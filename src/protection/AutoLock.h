@@ -17,8 +17,8 @@ public:
     // The one for the program, watching all input; started with the minutes kept in the settings.
     static AutoLock& instance();
 
-    static int storedMinutes();
-    static void storeMinutes(int minutes);
+    // Keeps the minutes in the preferences and takes them at once.
+    static void setIdleMinutes(int minutes);
 
     // 0 turns it off. Takes effect at once.
     void setIdleInterval(int milliseconds);

@@ -5,6 +5,7 @@
 #include "MainForm.h"
 #include "MessageBox.h"
 #include "MsgBoxHook.h"
+#include "Preferences.h"
 #include "Schema.h"
 #include "SharedData.h"
 #include "SkinButton.h"
@@ -59,9 +60,9 @@ BookProtectionWindow::BookProtectionWindow(MainForm& main)
         idleMinutes = new QSpinBox(SkinTab1);
         idleMinutes->setAccessibleName(QStringLiteral("دقائق القفل التلقائى"));
         idleMinutes->setRange(0, 720);
-        idleMinutes->setValue(AutoLock::storedMinutes());
+        idleMinutes->setValue(Preferences::lockMinutes());
         idleMinutes->setGeometry(Units::rect(240, top, 1095, 390));
-        connect(idleMinutes, &QSpinBox::valueChanged, this, [](int minutes) { AutoLock::storeMinutes(minutes); });
+        connect(idleMinutes, &QSpinBox::valueChanged, this, [](int minutes) { AutoLock::setIdleMinutes(minutes); });
         top += 720;
     } else {
         top += 180;
@@ -131,6 +132,8 @@ bool BookProtectionWindow::rekey(const QString& key, const QString& doneMessage)
     QApplication::restoreOverrideCursor();
     if (done)
         SharedData::setBookKey(key);
+    if (done && SharedData::bookProtected())
+        AutoLock::instance(); // watches from now on, with the minutes kept
     tnew->clear();
     tconfirm->clear();
     if (tcurrent)
