@@ -1,6 +1,7 @@
 #include "Recordset.h"
 
 #include "NameOrder.h"
+#include "SoundKey.h"
 #include "StoredOrder.h"
 #include "TextFold.h"
 
@@ -36,6 +37,7 @@ void Recordset::close()
 {
     m_query.reset();
     m_filter = RecordFilter();
+    m_sound = Sound::Ignored;
     m_columns.clear();
     m_count.reset();
     m_rows.reset();
@@ -50,18 +52,30 @@ DataResult Recordset::requery()
     return rebuild();
 }
 
-DataResult Recordset::setFilter(const RecordFilter& filter)
+DataResult Recordset::setFilter(const RecordFilter& filter, Sound sound)
 {
     if (!m_query)
         return DataResult{false, QStringLiteral("recordset is closed")};
     if (!filter.isEmpty() && !m_columns.contains(filter.column()))
         return DataResult{false, QStringLiteral("no column %1").arg(filter.column())};
+    const bool bySound = sound == Sound::AlsoFind && filter.kind() == RecordFilter::Kind::Like &&
+                         filter.column() == m_query->orderColumn();
+    sound = bySound ? Sound::AlsoFind : Sound::Ignored;
     // The same filter on unchanged data selects the same rows: keep them, back to the first.
-    if (filter == m_filter && !m_failed && m_count && m_builtAt == m_connection->changeStamp()) {
+    if (filter == m_filter && sound == m_sound && !m_failed && m_count && m_builtAt == m_connection->changeStamp()) {
         m_position = 0;
         return {};
     }
+    if (bySound && !orderCacheIsCurrent()) {
+        // Sounds are compared in memory, over the whole order: read it first if it is not current.
+        m_filter = RecordFilter();
+        m_sound = Sound::Ignored;
+        if (DataResult whole = rebuild(); !whole)
+            return whole;
+        materialize();
+    }
     m_filter = filter;
+    m_sound = sound;
     return rebuild();
 }
 
@@ -150,7 +164,7 @@ void Recordset::materialize()
         ordered = std::make_shared<NameOrder::Ordered>(order.order(ids, keys));
     m_rows = std::make_shared<RowSet>(m_connection, m_query->table(), m_columns, ordered->ids);
     if (m_filter.isEmpty())
-        m_orderCache = {m_query->text(), ordered, readAt, {}};
+        m_orderCache = {m_query->text(), ordered, readAt, {}, {}};
     m_count = m_rows->size();
 }
 
@@ -188,9 +202,39 @@ bool Recordset::filterOrderedTexts()
         if (found)
             ids.push_back(rows.ids[i]);
     }
+    const qsizetype plainHits = qsizetype(ids.size());
+    if (m_sound == Sound::AlsoFind)
+        addSoundHits(ids);
     m_rows = std::make_shared<RowSet>(m_connection, m_query->table(), m_columns, std::move(ids));
+    if (m_sound == Sound::AlsoFind)
+        m_rows->setSoundHitsFrom(plainHits);
     m_count = m_rows->size();
     return true;
+}
+
+// The rows whose text sounds like the typed one and that the typed text itself did not find,
+// in order after the others.
+void Recordset::addSoundHits(std::vector<qint64>& ids)
+{
+    const QByteArray wanted = SoundKey::of(m_filter.value());
+    if (SoundKey::consonants(wanted) == 0)
+        return;
+    const NameOrder::Ordered& rows = *m_orderCache.rows;
+    NameColumn& sounds = m_orderCache.sounds;
+    if (sounds.size() != rows.texts.size()) {
+        sounds = NameColumn();
+        sounds.reserve(rows.texts.size(), rows.texts.size() * 12);
+        for (qsizetype i = 0; i < rows.texts.size(); ++i)
+            sounds.append(SoundKey::of(rows.texts.text(i)));
+    }
+    std::vector<qint64> plain = ids;
+    std::sort(plain.begin(), plain.end());
+    for (size_t i = 0; i < rows.ids.size(); ++i) {
+        const QByteArrayView key = sounds.utf8(qsizetype(i));
+        if (SoundKey::matches(wanted, QByteArray::fromRawData(key.data(), key.size())) &&
+            !std::binary_search(plain.begin(), plain.end(), rows.ids[i]))
+            ids.push_back(rows.ids[i]);
+    }
 }
 
 // The order the last session left in the book, when the file is still as it left it.
@@ -198,7 +242,7 @@ void Recordset::adoptStoredOrder()
 {
     StoredOrder::Loaded stored = StoredOrder::load(*m_connection, m_query->text());
     if (stored.rows)
-        m_orderCache = {m_query->text(), std::move(stored.rows), stored.stamp, {}};
+        m_orderCache = {m_query->text(), std::move(stored.rows), stored.stamp, {}, {}};
 }
 
 bool Recordset::keepOrder()
@@ -237,9 +281,13 @@ bool Recordset::takeInWrittenRow(qint64 rowid)
         return false;
     NameOrder::Ordered& rows = *m_orderCache.rows;
     m_orderCache.shown.reset();
+    NameColumn& sounds = m_orderCache.sounds;
+    const bool soundsKept = sounds.size() == rows.texts.size();
     const auto old = std::find(rows.ids.begin(), rows.ids.end(), rowid);
     if (old != rows.ids.end()) {
         rows.texts.erase(old - rows.ids.begin());
+        if (soundsKept)
+            sounds.erase(old - rows.ids.begin());
         rows.ids.erase(old);
     }
     if (exists && (m_query->whereColumn().isEmpty() || owner == m_query->whereValue())) {
@@ -247,6 +295,8 @@ bool Recordset::takeInWrittenRow(qint64 rowid)
         const qsizetype low = order.placeOf(text, rows.texts);
         rows.ids.insert(rows.ids.begin() + low, rowid);
         rows.texts.insert(low, text.toUtf8());
+        if (soundsKept)
+            sounds.insert(low, SoundKey::of(text));
     }
     m_orderCache.stamp = m_connection->changeStamp();
     return true;

@@ -37,7 +37,10 @@ public:
     QString source() const { return m_query ? m_query->text() : QString(); }
 
     DataResult requery();
-    DataResult setFilter(const RecordFilter& filter);
+    // How a contains-filter on the ordering column also finds texts that sound like the typed
+    // one (Mohamed, محمد): those hits follow the others, from soundHitsFrom() on.
+    enum class Sound { Ignored, AlsoFind };
+    DataResult setFilter(const RecordFilter& filter, Sound sound = Sound::Ignored);
     const RecordFilter& filter() const { return m_filter; }
 
     // Exact, and follows the filter. -1 while the recordset is closed or its query failed.
@@ -74,10 +77,12 @@ private:
     QString whereClause(QStringList& values) const;
     void materialize();
     bool filterOrderedTexts();
+    void addSoundHits(std::vector<qint64>& ids);
 
     DataConnection* m_connection;
     std::optional<RecordQuery> m_query;
     RecordFilter m_filter;
+    Sound m_sound = Sound::Ignored;
     QStringList m_columns;
     std::optional<qsizetype> m_count;
     std::shared_ptr<RowSet> m_rows;
@@ -94,6 +99,9 @@ private:
         // The ids as lists show them, shared by every opening until the order changes: opening
         // the directory again copies nothing.
         RowSet::RowIds shown;
+        // The sound key of each text, made at the first search by sound and kept in step with
+        // the texts after that.
+        NameColumn sounds;
     } m_orderCache;
     bool knowsOrderOfQuery() const;
     void adoptStoredOrder();

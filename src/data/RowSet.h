@@ -22,6 +22,10 @@ public:
     RowSet(DataConnection* connection, QString table, QStringList columns, RowIds rowIds);
 
     qsizetype size() const { return qsizetype(m_rowIds->size()); }
+    // A search that also finds names by how they sound puts those hits last, from this row on.
+    void setSoundHitsFrom(qsizetype row) { m_soundHitsFrom = row; }
+    qsizetype soundHitsFrom() const { return m_soundHitsFrom < 0 ? size() : m_soundHitsFrom; }
+    bool isSoundHit(qsizetype row) const { return m_soundHitsFrom >= 0 && row >= m_soundHitsFrom; }
     const QStringList& columns() const { return m_columns; }
     int columnIndex(const QString& name) const;
 
@@ -41,6 +45,7 @@ private:
     QString m_table;
     QStringList m_columns;
     RowIds m_rowIds;
+    qsizetype m_soundHitsFrom = -1;
     // Least recently used pages are dropped first; the front is the newest.
     mutable std::list<std::pair<qsizetype, Page>> m_pages;
 };

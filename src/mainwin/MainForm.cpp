@@ -328,6 +328,9 @@ void MainForm::connectMenus()
         connect(item, &QAction::triggered, this, [this, item, field] { chooseSearchField(item, field); });
     }
 
+    m.searchBySound->setChecked(Preferences::searchBySound());
+    connect(m.searchBySound, &QAction::toggled, this, [](bool on) { Preferences::setSearchBySound(on); });
+
     connect(m.themeblue, &QAction::triggered, this, [this] { applyTheme(0); });
     connect(m.themegreen, &QAction::triggered, this, [this] { applyTheme(1); });
     connect(m.themesilver, &QAction::triggered, this, [this] { applyTheme(2); });
@@ -934,12 +937,17 @@ void MainForm::Searchindata()
         CloseContactRecordset();
         Recordset& contacts = SharedData::contacts();
         PassedOver::note(contacts.openContacts(m_currentDirectory->text()), Q_FUNC_INFO);
-        PassedOver::note(contacts.setFilter(RecordFilter::contains(column, m_searchBox->text().trimmed())),
+        const Recordset::Sound sound =
+            Preferences::searchBySound() ? Recordset::Sound::AlsoFind : Recordset::Sound::Ignored;
+        PassedOver::note(contacts.setFilter(RecordFilter::contains(column, m_searchBox->text().trimmed()), sound),
                          Q_FUNC_INFO);
         fill_list();
     }
     m_contactList->setBackgroundPicture(AppLook::icon(QStringLiteral("search")).pixmap(64, 64));
-    writeStatus(3, StatusTexts::searchResults(m_contactList->count()));
+    const std::shared_ptr<const RowSet> hits = m_contactList->count() > 0 ? SharedData::contacts().snapshot() : nullptr;
+    const qsizetype bySound = hits ? hits->size() - hits->soundHitsFrom() : 0;
+    writeStatus(3, bySound > 0 ? StatusTexts::searchResults(m_contactList->count() - bySound, bySound)
+                               : StatusTexts::searchResults(m_contactList->count()));
 }
 
 // ---- The list pane -----------------------------------------------------------------------

@@ -41,6 +41,8 @@ MainMenus::MainMenus(QWidget* owner) : QObject(owner), m_owner(owner)
     semail = add(mnusearch, QStringLiteral("semail"), QStringLiteral("بريد الكترونى"), true);
     sinfo = add(mnusearch, QStringLiteral("sinfo"), QStringLiteral("بيانات إضافية"), true);
     sname->setChecked(true);
+    separator(mnusearch, QStringLiteral("searchSoundSeparator"));
+    searchBySound = add(mnusearch, QStringLiteral("searchBySound"), QStringLiteral("البحث بالنطق"), true);
 
     theme = topMenu(QStringLiteral("theme"), QStringLiteral("السمة"));
     themeblue = add(theme, QStringLiteral("themeblue"), QStringLiteral("أزرق"), true);

@@ -34,6 +34,8 @@ public:
     QAction *dirmnuopen, *dirmnuadd, *dirmnuren, *dirmnudel, *dirvhor, *dirvver;
     // Search fields.
     QAction *sname, *sorg, *saddress, *shome, *sjob, *smobil, *sfax, *semail, *sinfo;
+    // A name search also finds names that sound alike, in Arabic or Latin letters.
+    QAction* searchBySound;
     // Themes.
     QAction *themeblue, *themegreen, *themesilver;
     // Tools.

@@ -33,4 +33,9 @@ public:
     {
         return QStringLiteral("نتائج البحث ") + number(n) + QStringLiteral(" نتيجة");
     }
+    // Exact hits and, after them, names found by how they sound.
+    static QString searchResults(qsizetype exact, qsizetype bySound)
+    {
+        return searchResults(exact) + QStringLiteral(" و") + number(bySound) + QStringLiteral(" تطابق بالنطق");
+    }
 };

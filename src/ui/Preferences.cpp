@@ -93,3 +93,14 @@ void Preferences::setLockMinutes(int minutes)
 {
     write(QStringLiteral("Lock"), QStringLiteral("Minutes"), QString::number(std::max(0, minutes)));
 }
+
+bool Preferences::searchBySound()
+{
+    return read(QStringLiteral("Search"), QStringLiteral("BySound"), QStringLiteral("1")).trimmed() !=
+           QLatin1String("0");
+}
+
+void Preferences::setSearchBySound(bool on)
+{
+    write(QStringLiteral("Search"), QStringLiteral("BySound"), on ? QStringLiteral("1") : QStringLiteral("0"));
+}

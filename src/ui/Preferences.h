@@ -25,6 +25,10 @@ public:
     static void setAutoSync(bool on, int minutes);
 
     // Minutes without input before a protected book locks; 0 never.
+    // "البحث بالنطق": a name search also finds names that sound alike in either script.
+    static bool searchBySound();
+    static void setSearchBySound(bool on);
+
     static int lockMinutes();
     static void setLockMinutes(int minutes);
 };

@@ -2,6 +2,9 @@
 
 #include "RowSet.h"
 
+#include <QColor>
+#include <QPalette>
+
 RecordListModel::RecordListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void RecordListModel::setHeaders(const QStringList& headers)
@@ -65,6 +68,11 @@ void RecordListModel::setMarkedRows(int keyColumn, const QSet<QString>& keys, co
         emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::DecorationRole, Qt::ToolTipRole});
 }
 
+bool RecordListModel::isSoundHit(int row) const
+{
+    return m_rows && m_rows->isSoundHit(m_start + row);
+}
+
 bool RecordListModel::isMarked(int row) const
 {
     return m_markColumn >= 0 && !m_marked.isEmpty() && m_marked.contains(subItem(row, m_markColumn));
@@ -83,9 +91,18 @@ QVariant RecordListModel::data(const QModelIndex& index, int role) const
         if (column == 0 && isMarked(index.row()))
             return m_markIcon;
         return column == 0 && !m_icon.isNull() ? QVariant(m_icon) : QVariant();
+    case Qt::ForegroundRole:
+        // Found only by how the name sounds: lighter, so the exact hits above stand out.
+        if (isSoundHit(index.row()))
+            return QColor(0x60, 0x60, 0x90);
+        return {};
     case Qt::ToolTipRole:
     case Qt::AccessibleDescriptionRole:
-        return column == 0 && isMarked(index.row()) ? QVariant(m_markTip) : QVariant();
+        if (column == 0 && isMarked(index.row()))
+            return m_markTip;
+        if (column == 0 && isSoundHit(index.row()))
+            return QStringLiteral("تطابق بالنطق");
+        return {};
     default:
         return {};
     }

@@ -42,6 +42,7 @@ public:
 
 private:
     bool isMarked(int row) const;
+    bool isSoundHit(int row) const;
 
     QStringList m_headers;
     QList<int> m_shown;

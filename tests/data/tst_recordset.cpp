@@ -1,4 +1,5 @@
 // Recordsets as the windows use them: counts, filters, order, walking and snapshots.
+#include "ContactStore.h"
 #include "DatabaseFileCopy.h"
 #include "NameOrder.h"
 #include "RecordFilter.h"
@@ -33,6 +34,7 @@ private slots:
     void orderStaysRightAfterAddsRenamesAndDeletes();
     void theNextSessionOpensWithTheKeptOrderUntilAnotherWriterChangesTheFile();
     void aLargeDirectorySortsAsASmallOneDoes();
+    void aNameSearchFindsSpellingsInTheOtherScriptAfterTheExactHits();
 
 private:
     std::unique_ptr<TestDatabase> m_db;
@@ -452,4 +454,40 @@ void TestRecordset::aLargeDirectorySortsAsASmallOneDoes()
     QCOMPARE(std::set<qsizetype>(sorted.begin(), sorted.end()).size(), sorted.size());
     for (size_t i = 1; i < sorted.size(); ++i)
         QVERIFY2(!order.lessThan(texts.text(sorted[i]), texts.text(sorted[i - 1])), qPrintable(texts.text(sorted[i])));
+}
+
+void TestRecordset::aNameSearchFindsSpellingsInTheOtherScriptAfterTheExactHits()
+{
+    m_db->addContact(QStringLiteral("Ahmed Hassan"), m_family);
+    m_db->addContact(QStringLiteral("Hamed Ali"), m_family);
+    Recordset& contacts = SharedData::contacts();
+    QVERIFY(contacts.openContacts(m_family).ok);
+    QVERIFY(contacts.setFilter(RecordFilter()).ok);
+    const RecordFilter ahmed = RecordFilter::contains(QStringLiteral("name"), QStringLiteral("احمد"));
+    auto names = [&] {
+        QStringList found;
+        for (contacts.moveFirst(); !contacts.eof(); contacts.moveNext())
+            found << contacts.field(0);
+        return found;
+    };
+    QVERIFY(contacts.setFilter(ahmed, Recordset::Sound::AlsoFind).ok);
+    QCOMPARE(names(), QStringList({QStringLiteral("أحمد علي"), QStringLiteral("Ahmed Hassan")}));
+    QCOMPARE(contacts.snapshot()->soundHitsFrom(), qsizetype(1));
+    QVERIFY(!contacts.snapshot()->isSoundHit(0));
+    QVERIFY(contacts.snapshot()->isSoundHit(1));
+    // Turned off, only the exact hit.
+    QVERIFY(contacts.setFilter(ahmed).ok);
+    QCOMPARE(names(), QStringList({QStringLiteral("أحمد علي")}));
+
+    // A contact written by the program itself is found by sound at once.
+    ContactStore store(SharedData::connection());
+    QVERIFY(store.insert(ContactFields{QStringLiteral("Ahmad Nour")}, m_family).ok);
+    QVERIFY(contacts.takeInWrittenRow(SharedData::connection().lastInsertRowId()));
+    QVERIFY(contacts.setFilter(ahmed, Recordset::Sound::AlsoFind).ok);
+    QCOMPARE(names(),
+             QStringList({QStringLiteral("أحمد علي"), QStringLiteral("Ahmad Nour"), QStringLiteral("Ahmed Hassan")}));
+    // And one written by another program, when the directory is read again.
+    m_db->addContact(QStringLiteral("Ahmad Sami"), m_family);
+    QVERIFY(contacts.setFilter(ahmed, Recordset::Sound::AlsoFind).ok);
+    QCOMPARE(names().size(), 4);
 }

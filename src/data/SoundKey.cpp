@@ -1,0 +1,553 @@
+#include "SoundKey.h"
+
+#include <unicode/translit.h>
+#include <unicode/unistr.h>
+
+#include <array>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+// What a vowel run may stand for, as bits: nothing heard, ا, ي, و.
+constexpr quint8 kNothing = 1;
+constexpr quint8 kAlef = 2;
+constexpr quint8 kYeh = 4;
+constexpr quint8 kWaw = 8;
+// A word that opens on a vowel (أ, إ, ع, or a written "a", "i", "o"...): some vowel, never none.
+constexpr quint8 kOpening = kAlef | kYeh | kWaw;
+constexpr quint8 kAnything = kNothing | kAlef | kYeh | kWaw;
+
+char runChar(quint8 bits)
+{
+    return char('A' + bits);
+}
+
+bool isRunChar(char c)
+{
+    return c >= 'A' && c <= 'P';
+}
+
+quint8 runBits(char c)
+{
+    return quint8(c - 'A');
+}
+
+// One word being turned into consonants and the runs around them.
+class WordKey
+{
+public:
+    void vowel(quint8 bits)
+    {
+        m_runs.back() |= bits;
+        m_heard.back() = true;
+    }
+    // Letters that are written but not heard as a vowel (ع and hamza inside a word): they keep
+    // the consonants on either side from reading as one doubled letter.
+    void silent() { m_heard.back() = true; }
+    void consonant(char c)
+    {
+        if (!m_consonants.empty() && m_consonants.back() == c && !m_heard.back())
+            return; // a doubled letter is heard once
+        m_consonants += c;
+        m_runs.push_back(0);
+        m_heard.push_back(false);
+    }
+    void opensOnVowel() { m_opening = true; }
+
+    void appendTo(QByteArray& key)
+    {
+        if (m_consonants.empty() && !m_heard.front() && !m_opening)
+            return;
+        for (quint8& bits : m_runs)
+            if (bits == 0)
+                bits = kNothing;
+        if (m_opening)
+            m_runs.front() = quint8((m_runs.front() & ~kNothing) | kOpening);
+        // An h that ends a word is often not written in the other script (Fatimah / فاطمة,
+        // طه / Taha, الله / Allah): it is left out, its two runs heard as one.
+        if (m_consonants.size() >= 2 && m_consonants.back() == 'h') {
+            m_consonants.pop_back();
+            const quint8 last = m_runs.back();
+            m_runs.pop_back();
+            m_runs.back() |= last;
+        }
+        if (!key.isEmpty())
+            key += ' ';
+        key += runChar(m_runs[0]);
+        for (size_t i = 0; i < m_consonants.size(); ++i) {
+            key += m_consonants[i];
+            key += runChar(m_runs[i + 1]);
+        }
+    }
+
+private:
+    std::string m_consonants;
+    std::vector<quint8> m_runs{0};
+    std::vector<bool> m_heard{false};
+    bool m_opening = false;
+};
+
+// ---- Arabic --------------------------------------------------------------------------------
+
+char arabicConsonant(char16_t c)
+{
+    switch (c) {
+    case u'ب':
+    case u'پ':
+        return 'b';
+    case u'ت':
+    case u'ث':
+    case u'ط':
+        return 't';
+    case u'ج':
+    case u'غ':
+    case u'گ':
+        return 'g';
+    case u'ح':
+    case u'ه':
+        return 'h';
+    case u'خ':
+        return 'x';
+    case u'د':
+    case u'ذ':
+    case u'ض':
+        return 'd';
+    case u'ر':
+        return 'r';
+    case u'ز':
+    case u'ظ':
+    case u'ژ':
+        return 'z';
+    case u'س':
+    case u'ص':
+        return 's';
+    case u'ش':
+    case u'چ':
+        return 'c';
+    case u'ف':
+    case u'ڤ':
+        return 'f';
+    case u'ق':
+    case u'ك':
+    case u'ک':
+        return 'k';
+    case u'ل':
+        return 'l';
+    case u'م':
+        return 'm';
+    case u'ن':
+        return 'n';
+    default:
+        return 0;
+    }
+}
+
+bool isArabicLetter(char16_t c)
+{
+    return (c >= 0x0621 && c <= 0x064A) || (c >= 0x0671 && c <= 0x06D3);
+}
+
+bool isArabicMark(char16_t c)
+{
+    return (c >= 0x064B && c <= 0x065F) || c == 0x0670 || c == 0x0640;
+}
+
+// The article ال is left out where it starts a word of a name (السيد / Sayed) and where a
+// compound writes it inside one (عبدالله, عبدالعزيز, أبوالحسن, نورالدين), as Latin spellings
+// mostly do (Abdullah, Abdelaziz, Noureddine).
+std::u16string withoutArticle(std::u16string word)
+{
+    if (word.size() >= 4 && word.compare(0, 2, u"ال") == 0)
+        return word.substr(2);
+    for (const std::u16string prefix : {u"عبدال", u"ابوال", u"أبوال"})
+        if (word.size() > prefix.size() + 1 && word.compare(0, prefix.size(), prefix) == 0)
+            return word.substr(0, prefix.size() - 2) + word.substr(prefix.size());
+    const std::u16string suffix = u"الدين";
+    if (word.size() > suffix.size() + 1 && word.compare(word.size() - suffix.size(), suffix.size(), suffix) == 0)
+        return word.substr(0, word.size() - suffix.size()) + u"دين";
+    return word;
+}
+
+void arabicWord(const std::u16string& written, QByteArray& key)
+{
+    const std::u16string word = withoutArticle(written);
+    WordKey out;
+    for (size_t i = 0; i < word.size(); ++i) {
+        const char16_t c = word[i];
+        const bool first = i == 0;
+        if (const char consonant = arabicConsonant(c)) {
+            out.consonant(consonant);
+            continue;
+        }
+        switch (c) {
+        case u'ا':
+        case u'آ':
+        case u'أ':
+        case u'إ':
+        case u'ٱ':
+        case u'ع':
+        case u'ء':
+        case u'ؤ':
+        case u'ئ':
+            if (first)
+                out.opensOnVowel();
+            else if (c == u'ا' || c == u'آ')
+                out.vowel(i + 1 < word.size() && word[i + 1] == u'ل' ? kAnything : kAlef);
+            else
+                out.silent();
+            break;
+        case u'ى':
+        case u'ة':
+            out.vowel(kAlef | kYeh);
+            break;
+        case u'ي':
+        case u'ی':
+            out.vowel(kYeh);
+            break;
+        case u'و':
+            out.vowel(kWaw);
+            break;
+        default:
+            break;
+        }
+    }
+    out.appendTo(key);
+}
+
+// ---- Latin ---------------------------------------------------------------------------------
+
+bool isLatinVowel(char c)
+{
+    return c == 'a' || c == 'e' || c == 'i' || c == 'o' || c == 'u' || c == 'y' || c == 'w';
+}
+
+quint8 latinRun(const std::string& run, bool atEnd)
+{
+    // A last single vowel is mostly a written long one: Samira / سميرة, Ali / علي.
+    if (atEnd && run.size() == 1) {
+        switch (run[0]) {
+        case 'a':
+            return kAlef;
+        case 'i':
+        case 'y':
+            return kYeh;
+        case 'o':
+        case 'u':
+        case 'w':
+            return kWaw;
+        default:
+            break; // a last "e" is often silent (Yasmine, Amine)
+        }
+    }
+    quint8 bits = 0;
+    for (size_t i = 0; i < run.size();) {
+        const std::string two = run.substr(i, 2);
+        if (two == "ee" || two == "ei" || two == "ey" || two == "ai" || two == "ay" || two == "ii") {
+            bits |= kYeh;
+            i += 2;
+            continue;
+        }
+        if (two == "oo" || two == "ou" || two == "uu" || two == "ow" || two == "aw" || two == "au") {
+            bits |= kWaw;
+            i += 2;
+            continue;
+        }
+        switch (run[i]) {
+        case 'a':
+            bits |= kNothing | kAlef;
+            break;
+        case 'e':
+        case 'i':
+            bits |= kNothing | kYeh;
+            break;
+        case 'o':
+        case 'u':
+            bits |= kNothing | kWaw;
+            break;
+        case 'y':
+            bits |= kYeh;
+            break;
+        case 'w':
+            bits |= kWaw;
+            break;
+        default:
+            break;
+        }
+        ++i;
+    }
+    return bits;
+}
+
+// The consonant class of the letters at i, and how many letters it took.
+char latinConsonant(const std::string& w, size_t i, size_t& taken)
+{
+    taken = 2;
+    const std::string two = w.substr(i, 2);
+    if (two == "sh" || two == "ch")
+        return 'c';
+    if (two == "kh")
+        return 'x';
+    if (two == "gh" || two == "dj")
+        return 'g';
+    if (two == "th")
+        return 't';
+    if (two == "dh")
+        return 'd';
+    if (two == "ph")
+        return 'f';
+    if (two == "ck")
+        return 'k';
+    if (two == "zh")
+        return 'z';
+    taken = 1;
+    switch (w[i]) {
+    case 'b':
+    case 'p':
+        return 'b';
+    case 'c':
+    case 'k':
+    case 'q':
+        return 'k';
+    case 'd':
+        return 'd';
+    case 'f':
+    case 'v':
+        return 'f';
+    case 'g':
+    case 'j':
+        return 'g';
+    case 'h':
+        return 'h';
+    case 'l':
+        return 'l';
+    case 'm':
+        return 'm';
+    case 'n':
+        return 'n';
+    case 'r':
+        return 'r';
+    case 's':
+        return 's';
+    case 't':
+        return 't';
+    case 'z':
+        return 'z';
+    default:
+        return 0;
+    }
+}
+
+// Latin spellings of the article and of compounds: "al"/"el" alone before a word, "abdul",
+// "abdel", "abdal" before the rest of a name, "eldin"/"uddin" at the end.
+std::string withoutLatinArticle(std::string word)
+{
+    for (const char* prefix : {"abdul", "abdel", "abdal", "abul", "abol"})
+        if (word.size() > std::strlen(prefix) + 1 && word.rfind(prefix, 0) == 0)
+            return word.substr(0, std::strlen(prefix) - 2) + word.substr(std::strlen(prefix));
+    for (const char* suffix : {"eldin", "aldin", "uldin", "eldeen", "aldeen"}) {
+        const size_t at = word.size() > std::strlen(suffix) ? word.find(suffix) : std::string::npos;
+        if (at != std::string::npos && at + std::strlen(suffix) == word.size())
+            return word.substr(0, at) + word.substr(at + 2);
+    }
+    return word;
+}
+
+void latinWord(const std::string& written, QByteArray& key)
+{
+    const std::string word = withoutLatinArticle(written);
+    WordKey out;
+    for (size_t i = 0; i < word.size();) {
+        if (isLatinVowel(word[i])) {
+            size_t end = i;
+            while (end < word.size() && isLatinVowel(word[end]))
+                ++end;
+            const std::string run = word.substr(i, end - i);
+            if (i == 0 && run[0] != 'y' && run[0] != 'w')
+                out.opensOnVowel();
+            out.vowel(latinRun(run, end == word.size() && i > 0));
+            i = end;
+            continue;
+        }
+        if (word[i] == 'x') { // "ks"
+            out.consonant('k');
+            out.consonant('s');
+            ++i;
+            continue;
+        }
+        size_t taken = 1;
+        if (const char consonant = latinConsonant(word, i, taken))
+            out.consonant(consonant);
+        i += taken;
+    }
+    out.appendTo(key);
+}
+
+// ---- Words ---------------------------------------------------------------------------------
+
+// Other scripts and accented Latin letters become plain Latin letters through ICU.
+std::string plainLatin(const std::u16string& text)
+{
+    thread_local std::unique_ptr<icu::Transliterator> toLatin = [] {
+        UErrorCode status = U_ZERO_ERROR;
+        std::unique_ptr<icu::Transliterator> made(
+            icu::Transliterator::createInstance("Any-Latin; Latin-ASCII; Lower", UTRANS_FORWARD, status));
+        return U_SUCCESS(status) ? std::move(made) : nullptr;
+    }();
+    std::string out;
+    bool plain = true;
+    for (const char16_t c : text)
+        plain = plain && c < 0x80;
+    if (plain || !toLatin) {
+        for (const char16_t c : text)
+            if (c < 0x80)
+                out += char(c >= 'A' && c <= 'Z' ? c + 32 : c);
+        return out;
+    }
+    icu::UnicodeString converted(text.data(), int32_t(text.size()));
+    toLatin->transliterate(converted);
+    converted.toUTF8String(out);
+    return out;
+}
+
+} // namespace
+
+QByteArray SoundKey::of(const QString& text)
+{
+    QByteArray key;
+    std::u16string word;
+    bool arabic = false;
+    std::vector<std::string> latinWords;
+    auto endWord = [&] {
+        if (word.empty())
+            return;
+        if (arabic) {
+            arabicWord(word, key);
+        } else {
+            // A word outside Arabic may come out of ICU as several.
+            std::string latin = plainLatin(word);
+            std::string part;
+            latin += ' ';
+            for (const char c : latin) {
+                if (c >= 'a' && c <= 'z') {
+                    part += c;
+                } else if (!part.empty()) {
+                    // "al" or "el" alone before another word is the article (Al Sayed, El-Sayed).
+                    if (part != "al" && part != "el")
+                        latinWord(part, key);
+                    part.clear();
+                }
+            }
+        }
+        word.clear();
+    };
+    for (const QChar ch : text) {
+        const char16_t c = ch.unicode();
+        if (isArabicMark(c))
+            continue;
+        const bool isArabic = isArabicLetter(c);
+        const bool isLetter = isArabic || ch.isLetter() || ch.isMark();
+        if (!isLetter || (!word.empty() && isArabic != arabic)) {
+            endWord();
+            if (!isLetter)
+                continue;
+        }
+        arabic = isArabic;
+        word += c;
+    }
+    endWord();
+    return key;
+}
+
+namespace
+{
+
+// A key read as consonants and the runs between them, whole words at a time.
+struct Word {
+    const char* begin;
+    int consonants;
+};
+
+// Appends the words [first, last) of a key to a flat sequence: consonants and the runs around
+// them, the runs where two words meet heard together.
+struct Flat {
+    std::array<char, 128> consonants{};
+    std::array<quint8, 129> runs{};
+    int count = 0;
+    bool full = false;
+
+    void add(const char* at)
+    {
+        for (; *at && *at != ' '; ++at) {
+            if (isRunChar(*at)) {
+                runs[size_t(count)] |= runBits(*at);
+            } else if (count + 1 < int(consonants.size())) {
+                consonants[size_t(count++)] = *at;
+                runs[size_t(count)] = 0;
+            } else {
+                full = true;
+            }
+        }
+    }
+};
+
+std::vector<Word> wordsOf(const QByteArray& key)
+{
+    std::vector<Word> words;
+    const char* at = key.constData();
+    while (*at) {
+        Word word{at, 0};
+        for (; *at && *at != ' '; ++at)
+            if (!isRunChar(*at))
+                ++word.consonants;
+        words.push_back(word);
+        if (*at == ' ')
+            ++at;
+    }
+    return words;
+}
+
+bool soundAlike(const Flat& a, const Flat& b)
+{
+    if (a.count != b.count || a.full || b.full)
+        return false;
+    for (int i = 0; i < a.count; ++i)
+        if (a.consonants[size_t(i)] != b.consonants[size_t(i)])
+            return false;
+    for (int i = 0; i <= a.count; ++i)
+        if (!(a.runs[size_t(i)] & b.runs[size_t(i)]))
+            return false;
+    return true;
+}
+
+} // namespace
+
+bool SoundKey::matches(const QByteArray& query, const QByteArray& name)
+{
+    Flat wanted;
+    for (const Word& word : wordsOf(query))
+        wanted.add(word.begin);
+    if (wanted.count == 0)
+        return false;
+    const std::vector<Word> words = wordsOf(name);
+    for (size_t first = 0; first < words.size(); ++first) {
+        Flat candidate;
+        for (size_t last = first; last < words.size() && candidate.count < wanted.count; ++last) {
+            candidate.add(words[last].begin);
+            if (candidate.count == wanted.count && soundAlike(wanted, candidate))
+                return true;
+        }
+    }
+    return false;
+}
+
+int SoundKey::consonants(const QByteArray& key)
+{
+    int count = 0;
+    for (const char c : key)
+        count += c >= 'a' && c <= 'z';
+    return count;
+}
