@@ -44,6 +44,7 @@ steps=$(build/bench/qav_bench steps "$work" "$big" "$RUNS")
 get() { sed -n "s/.*$1=\([0-9.]*\).*/\1/p" <<<"$steps"; }
 open_first_ms=$(get open_first_ms); open_ms=$(get open_ms); hit_ms=$(get search_hit_ms); miss_ms=$(get search_miss_ms); save_ms=$(get save_ms); hits=$(get hits)
 scroll_ms=$(get scroll_max_ms); scroll_steps=$(get scroll_steps)
+plain_latin_ms=$(get search_plain_latin_ms); sound_first_ms=$(get search_sound_first_ms); sound_ms=$(get search_sound_ms); sound_hits=$(get sound_hits)
 
 fresh "$seed"; rss_unsorted=$(build/bench/qav_bench rss "$work" "$big")
 used "$seed"; rss_full=$(build/bench/qav_bench rss "$work" "$big")
@@ -73,6 +74,10 @@ printf '%-34s %12s\n' "  the first time after start-up" "$open_first_ms"
 printf '%-34s %12s   (no order kept by an earlier session)\n' "  the first time in a new book" "$open_unsorted_ms"
 printf '%-34s %12s %12s %8s\n' "search, $hits hits" "$hit_ms" "$(ms "$shell_hit_us")" "$search_hit_ratio"
 printf '%-34s %12s %12s %8s\n' "search, no hits" "$miss_ms" "$(ms "$shell_miss_us")" "$search_miss_ratio"
+sound_ratio=$(ratio "$sound_ms" "$plain_latin_ms")
+sound_shell_ratio=$(ratio "$(awk -v m="$sound_first_ms" 'BEGIN{print m*1000}')" "$shell_hit_us")
+printf '%-34s %12s %12s %8s   (the first: sound keys made; ratio to the shell'"'"'s LIKE scan)\n' "search by sound, the first" "$sound_first_ms" "$(ms "$shell_hit_us")" "$sound_shell_ratio"
+printf '%-34s %12s %12s %8s   (the shell column: the same text searched plainly by us)\n' "search by sound, $sound_hits hits" "$sound_ms" "$plain_latin_ms" "$sound_ratio"
 printf '%-34s %12s\n' "save one contact with refresh" "$save_ms"
 printf '%-34s %12s (%s screens, top to bottom)\n' "slowest scroll step" "$scroll_ms" "$scroll_steps"
 printf '%-34s %12s MB (peak RSS %s KB full, %s KB empty)\n' "memory growth" "$rss_growth_mb" "$rss_full" "$rss_empty"
@@ -81,7 +86,7 @@ sync_first_ratio=$(ratio "$first_sync_ms" "$curl_report_ms")
 printf '%-34s %12s %12s %8s\n' "first sync, $sync_cards cards" "$first_sync_ms" "$curl_report_ms" "$sync_first_ratio"
 printf '%-34s %12s   (the shell column: one curl REPORT of the same book)\n' "sync with nothing changed" "$quiet_sync_ms"
 # Each run keeps its figures; with both sizes measured, how each figure grows from one to the other.
-figures="startup_ms=$(ms "$startup_us") open_first_ms=$open_first_ms open_ms=$open_ms search_hit_ms=$hit_ms search_miss_ms=$miss_ms save_ms=$save_ms rss_growth_mb=$rss_growth_mb"
+figures="startup_ms=$(ms "$startup_us") open_first_ms=$open_first_ms open_ms=$open_ms search_hit_ms=$hit_ms search_miss_ms=$miss_ms search_sound_ms=$sound_ms save_ms=$save_ms rss_growth_mb=$rss_growth_mb"
 echo "$figures" > "$data/figures-$CONTACTS.txt"
 if [ -f "$data/figures-100000.txt" ] && [ -f "$data/figures-1000000.txt" ]; then
     growth=""
@@ -92,4 +97,4 @@ if [ -f "$data/figures-100000.txt" ] && [ -f "$data/figures-1000000.txt" ]; then
     done
     echo "growth from 100,000 to 1,000,000:$growth"
 fi
-echo "startup_ratio=$startup_ratio open_ratio=$open_ratio search_ratio=$search_ratio save_ms=$save_ms rss_growth_mb=$rss_growth_mb sync_first_ratio=$sync_first_ratio sync_quiet_ms=$quiet_sync_ms"
+echo "startup_ratio=$startup_ratio open_ratio=$open_ratio search_ratio=$search_ratio save_ms=$save_ms rss_growth_mb=$rss_growth_mb sync_first_ratio=$sync_first_ratio sync_quiet_ms=$quiet_sync_ms sound_search_ratio=$sound_ratio"

@@ -230,8 +230,7 @@ void Recordset::addSoundHits(std::vector<qint64>& ids)
     std::vector<qint64> plain = ids;
     std::sort(plain.begin(), plain.end());
     for (size_t i = 0; i < rows.ids.size(); ++i) {
-        const QByteArrayView key = sounds.utf8(qsizetype(i));
-        if (SoundKey::matches(wanted, QByteArray::fromRawData(key.data(), key.size())) &&
+        if (SoundKey::matches(wanted, sounds.utf8(qsizetype(i))) &&
             !std::binary_search(plain.begin(), plain.end(), rows.ids[i]))
             ids.push_back(rows.ids[i]);
     }

@@ -465,23 +465,23 @@ QByteArray SoundKey::of(const QString& text)
 namespace
 {
 
-// A key read as consonants and the runs between them, whole words at a time.
+// One word of a key: its characters, which never hold a blank.
 struct Word {
     const char* begin;
-    int consonants;
+    const char* end;
 };
 
-// Appends the words [first, last) of a key to a flat sequence: consonants and the runs around
-// them, the runs where two words meet heard together.
+// Words laid end to end as one sequence of consonants and the runs around them; where two
+// words meet, the end of one and the start of the next are heard together.
 struct Flat {
     std::array<char, 128> consonants{};
     std::array<quint8, 129> runs{};
     int count = 0;
     bool full = false;
 
-    void add(const char* at)
+    void add(const Word& word)
     {
-        for (; *at && *at != ' '; ++at) {
+        for (const char* at = word.begin; at != word.end; ++at) {
             if (isRunChar(*at)) {
                 runs[size_t(count)] |= runBits(*at);
             } else if (count + 1 < int(consonants.size())) {
@@ -494,20 +494,18 @@ struct Flat {
     }
 };
 
-std::vector<Word> wordsOf(const QByteArray& key)
+// Keys are read by their size: a key handed over from a packed column has no end mark.
+template <typename Visit> void forEachWord(QByteArrayView key, Visit visit)
 {
-    std::vector<Word> words;
-    const char* at = key.constData();
-    while (*at) {
-        Word word{at, 0};
-        for (; *at && *at != ' '; ++at)
-            if (!isRunChar(*at))
-                ++word.consonants;
-        words.push_back(word);
-        if (*at == ' ')
-            ++at;
+    const char* at = key.data();
+    const char* const end = at + key.size();
+    while (at != end) {
+        const char* wordEnd = at;
+        while (wordEnd != end && *wordEnd != ' ')
+            ++wordEnd;
+        visit(Word{at, wordEnd});
+        at = wordEnd == end ? end : wordEnd + 1;
     }
-    return words;
 }
 
 bool soundAlike(const Flat& a, const Flat& b)
@@ -525,18 +523,41 @@ bool soundAlike(const Flat& a, const Flat& b)
 
 } // namespace
 
-bool SoundKey::matches(const QByteArray& query, const QByteArray& name)
+namespace
 {
+
+// The consonant classes present in a key, one bit each.
+quint32 consonantsPresent(QByteArrayView key)
+{
+    quint32 present = 0;
+    for (const char c : key)
+        if (c >= 'a' && c <= 'z')
+            present |= 1u << (c - 'a');
+    return present;
+}
+
+} // namespace
+
+bool SoundKey::matches(QByteArrayView query, QByteArrayView name)
+{
+    // Most names lack one of the query's consonants: they are passed over at once.
+    const quint32 needed = consonantsPresent(query);
+    if ((consonantsPresent(name) & needed) != needed)
+        return false;
     Flat wanted;
-    for (const Word& word : wordsOf(query))
-        wanted.add(word.begin);
+    forEachWord(query, [&](const Word& word) { wanted.add(word); });
     if (wanted.count == 0)
         return false;
-    const std::vector<Word> words = wordsOf(name);
-    for (size_t first = 0; first < words.size(); ++first) {
+    std::array<Word, 32> words{};
+    size_t count = 0;
+    forEachWord(name, [&](const Word& word) {
+        if (count < words.size())
+            words[count++] = word;
+    });
+    for (size_t first = 0; first < count; ++first) {
         Flat candidate;
-        for (size_t last = first; last < words.size() && candidate.count < wanted.count; ++last) {
-            candidate.add(words[last].begin);
+        for (size_t last = first; last < count && candidate.count < wanted.count; ++last) {
+            candidate.add(words[last]);
             if (candidate.count == wanted.count && soundAlike(wanted, candidate))
                 return true;
         }
@@ -544,7 +565,7 @@ bool SoundKey::matches(const QByteArray& query, const QByteArray& name)
     return false;
 }
 
-int SoundKey::consonants(const QByteArray& key)
+int SoundKey::consonants(QByteArrayView key)
 {
     int count = 0;
     for (const char c : key)

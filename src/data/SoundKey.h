@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 // A loose key of how a name sounds, shared by Arabic and Latin spellings, so that "Mohamed",
@@ -20,7 +21,7 @@ public:
 
     // True when the words of query sound like a run of whole consecutive words of name. A query
     // without a consonant matches nothing.
-    static bool matches(const QByteArray& query, const QByteArray& name);
+    static bool matches(QByteArrayView query, QByteArrayView name);
 
-    static int consonants(const QByteArray& key);
+    static int consonants(QByteArrayView key);
 };
