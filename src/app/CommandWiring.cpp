@@ -13,6 +13,7 @@
 #include "ContactLinks.h"
 #include "DirectoryCommands.h"
 #include "DirectoryDelete.h"
+#include "DuplicatesWindow.h"
 #include "MainForm.h"
 #include "MoveDir.h"
 #include "SharedData.h"
@@ -70,6 +71,10 @@ void CommandWiring::install(MainForm& form)
     });
     form.addToolsCommand(QStringLiteral("trash"), QStringLiteral("سلة المحذوفات..."), [](MainForm& f) {
         TrashWindow window(f);
+        window.exec();
+    });
+    form.addToolsCommand(QStringLiteral("duplicates"), QStringLiteral("البحث عن المكررات"), [](MainForm& f) {
+        DuplicatesWindow window(f);
         window.exec();
     });
     form.commands.moveContact = [](MainForm& f) {

@@ -28,6 +28,13 @@ DataResult TrashStore::moveIn(const QString& name, qint64* id)
     Transaction transaction(m_connection);
     if (!transaction.begun())
         return transaction.begun();
+    if (DataResult moved = moveInWithin(name, id); !moved)
+        return moved;
+    return transaction.commit();
+}
+
+DataResult TrashStore::moveInWithin(const QString& name, qint64* id)
+{
     if (DataResult made = createTable(); !made)
         return made;
     ContactStore contacts(m_connection);
@@ -53,9 +60,7 @@ DataResult TrashStore::moveIn(const QString& name, qint64* id)
         return kept;
     if (id)
         *id = m_connection.lastInsertRowId();
-    if (DataResult removed = contacts.removeByName(name); !removed)
-        return removed;
-    return transaction.commit();
+    return contacts.removeByName(name);
 }
 
 DataResult TrashStore::list(QList<Trashed>& out)

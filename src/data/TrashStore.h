@@ -28,6 +28,8 @@ public:
     // Moves the contact of that name into the trash, in one transaction: deleted from the book
     // only when kept here. Fails when there is no such contact.
     DataResult moveIn(const QString& name, qint64* id = nullptr);
+    // The same inside a transaction the caller holds (a merge that keeps one contact).
+    DataResult moveInWithin(const QString& name, qint64* id = nullptr);
     // What the trash holds, the latest first; what is older than 30 days goes first.
     DataResult list(QList<Trashed>& out);
     // Puts one back into dir (its own directory when dir is empty), in one transaction; fails

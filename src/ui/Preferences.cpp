@@ -104,3 +104,13 @@ void Preferences::setSearchBySound(bool on)
 {
     write(QStringLiteral("Search"), QStringLiteral("BySound"), on ? QStringLiteral("1") : QStringLiteral("0"));
 }
+
+QString Preferences::phoneRegion()
+{
+    return read(QStringLiteral("Duplicates"), QStringLiteral("Region"), QString()).trimmed().toUpper();
+}
+
+void Preferences::setPhoneRegion(const QString& region)
+{
+    write(QStringLiteral("Duplicates"), QStringLiteral("Region"), region);
+}

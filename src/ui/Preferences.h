@@ -29,6 +29,11 @@ public:
     static bool searchBySound();
     static void setSearchBySound(bool on);
 
+    // The region (two letters) numbers without a country code are read as, when looking for
+    // duplicates; empty until the user picks one.
+    static QString phoneRegion();
+    static void setPhoneRegion(const QString& region);
+
     static int lockMinutes();
     static void setLockMinutes(int minutes);
 };

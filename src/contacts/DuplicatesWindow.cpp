@@ -1,0 +1,231 @@
+#include "DuplicatesWindow.h"
+
+#include "ContactMerge.h"
+#include "ContactStore.h"
+#include "DirectoryStore.h"
+#include "MainForm.h"
+#include "MessageBox.h"
+#include "MsgBoxHook.h"
+#include "NotDuplicateStore.h"
+#include "PhoneMatch.h"
+#include "Preferences.h"
+#include "SharedData.h"
+#include "SkinButton.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+DuplicatesWindow::DuplicatesWindow(MainForm& main) : m_main(main)
+{
+    setWindowTitle(QStringLiteral("البحث عن المكررات"));
+    setLayoutDirection(Qt::RightToLeft);
+
+    auto* regionLabel = new QLabel(QStringLiteral("الأرقام بلا مفتاح دولة من:"), this);
+    region = new QComboBox(this);
+    region->setObjectName(QStringLiteral("region"));
+    region->setAccessibleName(QStringLiteral("الدولة التى تكتب أرقامها بلا مفتاح"));
+    region->addItems(PhoneMatch::regions());
+    const QString chosen = Preferences::phoneRegion();
+    region->setCurrentText(chosen.isEmpty() ? PhoneMatch::defaultRegion() : chosen);
+    regionLabel->setBuddy(region);
+
+    groups = new QListWidget(this);
+    groups->setObjectName(QStringLiteral("groups"));
+    groups->setAccessibleName(QStringLiteral("مجموعات المكررات"));
+    members = new QTableWidget(this);
+    members->setObjectName(QStringLiteral("members"));
+    members->setAccessibleName(QStringLiteral("بيانات المجموعة"));
+    members->setColumnCount(8);
+    members->setHorizontalHeaderLabels({QStringLiteral("الاسم"), QStringLiteral("الدليل"), QStringLiteral("منزل"),
+                                        QStringLiteral("عمل"), QStringLiteral("موبايل"), QStringLiteral("فاكس"),
+                                        QStringLiteral("البريد"), QStringLiteral("بيانات إضافية")});
+    members->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    members->setSelectionBehavior(QAbstractItemView::SelectRows);
+    members->verticalHeader()->hide();
+    auto* keptLabel = new QLabel(QStringLiteral("البيان الذى يبقى:"), this);
+    kept = new QComboBox(this);
+    kept->setObjectName(QStringLiteral("kept"));
+    kept->setAccessibleName(QStringLiteral("البيان الذى يبقى بعد الدمج"));
+    keptLabel->setBuddy(kept);
+    summary = new QLabel(this);
+    summary->setObjectName(QStringLiteral("summary"));
+
+    cmdMerge = new SkinButton(QStringLiteral("دمج"), this);
+    cmdMerge->setObjectName(QStringLiteral("merge"));
+    cmdNotDuplicate = new SkinButton(QStringLiteral("ليس مكرراً"), this);
+    cmdNotDuplicate->setObjectName(QStringLiteral("notDuplicate"));
+    cmdClose = new SkinButton(QStringLiteral("إغلاق"), this);
+    connect(cmdMerge, &QPushButton::clicked, this, &DuplicatesWindow::mergeGroup);
+    connect(cmdNotDuplicate, &QPushButton::clicked, this, &DuplicatesWindow::markNotDuplicate);
+    connect(cmdClose, &QPushButton::clicked, this, &QDialog::accept);
+    connect(groups, &QListWidget::currentRowChanged, this, &DuplicatesWindow::showGroup);
+    connect(region, &QComboBox::currentTextChanged, this, [this](const QString& text) {
+        Preferences::setPhoneRegion(text);
+        search();
+    });
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(regionLabel);
+    top->addWidget(region);
+    top->addStretch();
+    top->addWidget(summary);
+    auto* keptRow = new QHBoxLayout;
+    keptRow->addWidget(keptLabel);
+    keptRow->addWidget(kept, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(cmdMerge);
+    buttons->addWidget(cmdNotDuplicate);
+    buttons->addStretch();
+    buttons->addWidget(cmdClose);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(groups, 1);
+    layout->addWidget(members, 1);
+    layout->addLayout(keptRow);
+    layout->addLayout(buttons);
+    resize(820, 560);
+    search();
+}
+
+void DuplicatesWindow::tell(const QString& text, bool failure)
+{
+    SetMsgBoxHook(this);
+    MessageBox::show(text, MessageBox::Arabic | (failure ? MessageBox::Critical : MessageBox::Information),
+                     failure ? QStringLiteral("خطأ") : QStringLiteral("البحث عن المكررات"));
+    RemoveMsgBoxHook();
+}
+
+// The contacts of every directory without a password, and of the open one.
+bool DuplicatesWindow::readBook(std::vector<Found>& out)
+{
+    out.clear();
+    DataConnection& connection = SharedData::connection();
+    QList<Directory> directories;
+    DataResult read = DirectoryStore(connection).unlocked(directories);
+    const QString open = m_main.viewState() == ViewState::Contacts ? m_main.currentDirectory() : QString();
+    if (read && !open.isEmpty()) {
+        Directory openDirectory;
+        read = DirectoryStore(connection).find(open, openDirectory);
+        if (read && openDirectory.exists() && openDirectory.isLocked())
+            directories << openDirectory;
+    }
+    ContactStore contacts(connection);
+    for (const Directory& directory : std::as_const(directories)) {
+        if (!read)
+            break;
+        read = contacts.readDirectory(directory.code, [&](qint64, const ContactFields& contact) {
+            out.push_back({contact, directory.name});
+        });
+    }
+    if (!read)
+        tell(QStringLiteral("تعذر قراءة البيانات: ") + read.error, true);
+    return read.ok;
+}
+
+void DuplicatesWindow::search()
+{
+    groups->clear();
+    members->setRowCount(0);
+    kept->clear();
+    m_groups.clear();
+    if (!readBook(m_contacts))
+        return;
+    QList<QPair<QString, QString>> notPairs;
+    if (DataResult read = NotDuplicateStore(SharedData::connection()).list(notPairs); !read)
+        tell(QStringLiteral("تعذر قراءة ما قيل إنه ليس مكرراً: ") + read.error, true);
+    QSet<QString> notKeys;
+    for (const auto& [a, b] : std::as_const(notPairs))
+        notKeys.insert(DuplicateFinder::pairKey(a, b));
+    DuplicateFinder finder(region->currentText());
+    finder.setNotDuplicates(notKeys);
+    std::vector<ContactFields> contacts;
+    contacts.reserve(m_contacts.size());
+    for (const Found& found : m_contacts)
+        contacts.push_back(found.contact);
+    m_groups = finder.find(contacts);
+    for (const DuplicateFinder::Group& group : m_groups) {
+        QStringList names;
+        for (const int member : group.members)
+            names << m_contacts[size_t(member)].contact.name;
+        QString reason = DuplicateFinder::reasonText(group.reason);
+        if (!group.shared.isEmpty())
+            reason += QStringLiteral(" (") + group.shared + QLatin1Char(')');
+        groups->addItem(reason + QStringLiteral(": ") + names.join(QStringLiteral(" ، ")));
+    }
+    summary->setText(m_groups.empty() ? QStringLiteral("لا توجد بيانات مكررة")
+                                      : QStringLiteral("عدد المجموعات: %1").arg(m_groups.size()));
+    const bool any = !m_groups.empty();
+    cmdMerge->setEnabled(any);
+    cmdNotDuplicate->setEnabled(any);
+    if (any)
+        groups->setCurrentRow(0);
+}
+
+void DuplicatesWindow::showGroup(int index)
+{
+    members->setRowCount(0);
+    kept->clear();
+    if (index < 0 || index >= int(m_groups.size()))
+        return;
+    const DuplicateFinder::Group& group = m_groups[size_t(index)];
+    members->setRowCount(int(group.members.size()));
+    for (int row = 0; row < int(group.members.size()); ++row) {
+        const Found& found = m_contacts[size_t(group.members[size_t(row)])];
+        const ContactFields& c = found.contact;
+        const QStringList cells = {c.name, found.dirName, c.hometel, c.jobtel, c.mobil, c.fax, c.email, c.moreinfo};
+        for (int column = 0; column < cells.size(); ++column)
+            members->setItem(row, column, new QTableWidgetItem(cells.at(column)));
+        kept->addItem(c.name);
+    }
+    members->resizeColumnsToContents();
+}
+
+void DuplicatesWindow::mergeGroup()
+{
+    const int index = groups->currentRow();
+    if (index < 0 || index >= int(m_groups.size()) || kept->currentIndex() < 0)
+        return;
+    const DuplicateFinder::Group& group = m_groups[size_t(index)];
+    const ContactFields keptContact = m_contacts[size_t(group.members[size_t(kept->currentIndex())])].contact;
+    std::vector<ContactFields> others;
+    for (const int member : group.members)
+        if (m_contacts[size_t(member)].contact.name != keptContact.name)
+            others.push_back(m_contacts[size_t(member)].contact);
+    const ContactFields merged = ContactMerge::merged(keptContact, others);
+    const DataResult written = ContactMerge::apply(SharedData::connection(), keptContact, merged, others);
+    if (!written) {
+        tell(QStringLiteral("تعذر الدمج ولم يتغير شىء: ") + written.error +
+                 QStringLiteral("\nربما غير برنامج آخر هذه البيانات، ابحث مرة أخرى."),
+             true);
+        search();
+        return;
+    }
+    m_main.refreshAfterWrite(m_main.viewState() == ViewState::Contacts ? BookChange::Contacts
+                                                                       : BookChange::DirectoryChanged);
+    tell(QStringLiteral("تم الدمج فى «%1»، وذهب %2 إلى سلة المحذوفات.").arg(keptContact.name).arg(others.size()),
+         false);
+    search();
+}
+
+void DuplicatesWindow::markNotDuplicate()
+{
+    const int index = groups->currentRow();
+    if (index < 0 || index >= int(m_groups.size()))
+        return;
+    const DuplicateFinder::Group& group = m_groups[size_t(index)];
+    QList<QPair<QString, QString>> pairs;
+    for (size_t x = 0; x < group.members.size(); ++x)
+        for (size_t y = x + 1; y < group.members.size(); ++y)
+            pairs.append(
+                {m_contacts[size_t(group.members[x])].contact.name, m_contacts[size_t(group.members[y])].contact.name});
+    if (DataResult remembered = NotDuplicateStore(SharedData::connection()).remember(pairs); !remembered) {
+        tell(QStringLiteral("تعذر الحفظ: ") + remembered.error, true);
+        return;
+    }
+    search();
+}

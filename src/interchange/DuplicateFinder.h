@@ -1,0 +1,40 @@
+#pragma once
+
+#include "ContactFields.h"
+
+#include <QSet>
+#include <QString>
+
+#include <vector>
+
+// Finds contacts that are likely one person: the same telephone number however it is written,
+// the same e-mail address in any case, or names that are equal once folded or sound alike in
+// either script. Names alone are not enough when the two contacts plainly belong to two people:
+// both have numbers and none is shared, or both have e-mail addresses that differ.
+class DuplicateFinder
+{
+public:
+    // Strongest first.
+    enum class Reason { SameNumber, SameEmail, SameName, SoundAlike };
+
+    struct Group {
+        std::vector<int> members; // indexes into the contacts given, in that order
+        Reason reason = Reason::SoundAlike;
+        QString shared; // the number or address they share, when that is the reason
+    };
+
+    // region: how numbers without a country code are read (see PhoneMatch).
+    explicit DuplicateFinder(const QString& region) : m_region(region) {}
+    // Pairs the user said are not one person, by their names; never put in one group together.
+    void setNotDuplicates(const QSet<QString>& pairKeys) { m_notDuplicates = pairKeys; }
+    static QString pairKey(const QString& a, const QString& b);
+
+    std::vector<Group> find(const std::vector<ContactFields>& contacts) const;
+
+    // The Arabic reason the window shows.
+    static QString reasonText(Reason reason);
+
+private:
+    QString m_region;
+    QSet<QString> m_notDuplicates;
+};

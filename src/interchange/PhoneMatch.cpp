@@ -1,0 +1,62 @@
+#include "PhoneMatch.h"
+
+#include <QLocale>
+
+#include <phonenumbers/phonenumberutil.h>
+
+#include <set>
+
+using i18n::phonenumbers::PhoneNumber;
+using i18n::phonenumbers::PhoneNumberUtil;
+
+PhoneMatch::PhoneMatch(const QString& region) : m_region(region.toUpper().toStdString()) {}
+
+QString PhoneMatch::tail(const QString& number)
+{
+    QString digits;
+    for (const QChar ch : number)
+        if (ch.isDigit())
+            digits += QChar(u'0' + ch.digitValue()); // Arabic-Indic digits too
+    return digits.size() < 6 ? QString() : digits.right(8);
+}
+
+QString PhoneMatch::normalised(const QString& number)
+{
+    if (const auto known = m_read.constFind(number); known != m_read.constEnd())
+        return *known;
+    QString digits;
+    for (const QChar ch : number)
+        digits += ch.isDigit() ? QChar(u'0' + ch.digitValue()) : ch;
+    PhoneNumber parsed;
+    std::string e164;
+    const PhoneNumberUtil* util = PhoneNumberUtil::GetInstance();
+    if (util->Parse(digits.toStdString(), m_region, &parsed) == PhoneNumberUtil::NO_PARSING_ERROR)
+        util->Format(parsed, PhoneNumberUtil::E164, &e164);
+    const QString result = QString::fromStdString(e164);
+    m_read.insert(number, result);
+    return result;
+}
+
+bool PhoneMatch::same(const QString& a, const QString& b)
+{
+    if (tail(a).isEmpty() || tail(a) != tail(b))
+        return false;
+    const QString first = normalised(a);
+    return !first.isEmpty() && first == normalised(b);
+}
+
+QStringList PhoneMatch::regions()
+{
+    std::set<std::string> supported;
+    PhoneNumberUtil::GetInstance()->GetSupportedRegions(&supported);
+    QStringList out;
+    for (const std::string& region : supported)
+        out << QString::fromStdString(region);
+    return out;
+}
+
+QString PhoneMatch::defaultRegion()
+{
+    const QString own = QLocale::territoryToCode(QLocale::system().territory());
+    return regions().contains(own) ? own : QStringLiteral("EG");
+}

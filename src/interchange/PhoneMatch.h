@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+
+// Whether two telephone numbers as people write them are one number: spaces, dashes and
+// brackets, "+" or "00" before a country code, or a trunk "0" instead of the country code of the
+// region the book's numbers are written in. libphonenumber reads them; each text once.
+class PhoneMatch
+{
+public:
+    // region: two letters, such as "EG"; numbers without a country code are read as of it.
+    explicit PhoneMatch(const QString& region);
+
+    // The last eight digits (all of them when fewer): one number written two ways keeps them,
+    // so only numbers with the same tail need reading. Empty for text of fewer than six digits.
+    static QString tail(const QString& number);
+    bool same(const QString& a, const QString& b);
+
+    // The regions numbers can be read as, by their two letters.
+    static QStringList regions();
+    // The region of the desktop's own locale when it is one, else Egypt.
+    static QString defaultRegion();
+
+private:
+    QString normalised(const QString& number);
+
+    std::string m_region;
+    QHash<QString, QString> m_read;
+};
