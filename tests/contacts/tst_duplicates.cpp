@@ -1,0 +1,134 @@
+// The duplicates window over a real book: a merge keeps every number and address, goes to the
+// trash, and leaves unrelated contacts alone; a pair said to be two people is not offered again.
+#include "DuplicatesWindow.h"
+#include "MainForm.h"
+#include "MainMenus.h"
+#include "MainWindowControls.h"
+#include "MainWindowUser.h"
+#include "MessageBox.h"
+#include "ModalDriver.h"
+#include "ScriptedMessageBox.h"
+#include "SkinButton.h"
+#include "WindowTestFixture.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QListWidget>
+#include <QTableWidget>
+#include <QtTest>
+
+class TestDuplicates : public QObject, public WindowTestFixture
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { prepareApplication(); }
+    void init();
+    void cleanup() { closeFixture(); }
+
+    void aMergeThroughTheWindowLosesNoNumber();
+    void notADuplicateIsRememberedAndLockedDirectoriesStayOut();
+
+private:
+    void inWindow(const std::function<void(DuplicatesWindow*)>& action);
+    QString row(const QString& name);
+    QString m_family;
+    QString m_work;
+};
+
+void TestDuplicates::init()
+{
+    openFixture();
+    m_family = m_db->addDirectory(QStringLiteral("العائلة"));
+    m_work = m_db->addDirectory(QStringLiteral("العمل"));
+    // hometel, jobtel, mobil, fax, address, email, org, moreinfo
+    m_db->addContact(QStringLiteral("محمد أحمد"), m_family,
+                     {QStringLiteral("0223456789"),
+                      {},
+                      QStringLiteral("0100 123 4567"),
+                      {},
+                      QStringLiteral("شارع النيل"),
+                      QStringLiteral("Mo@Example.com")});
+    m_db->addContact(QStringLiteral("Mohamed Ahmed"), m_work,
+                     {QStringLiteral("0224445555"),
+                      QStringLiteral("0233334444"),
+                      QStringLiteral("+20 100 123 4567"),
+                      {},
+                      QStringLiteral("Baker Street"),
+                      QStringLiteral("mo@example.com"),
+                      QStringLiteral("Acme"),
+                      QStringLiteral("met at work")});
+    m_db->addContact(QStringLiteral("سارة"), m_family, {QStringLiteral("0225556666")});
+    m_form = MainWindowUser::start();
+}
+
+void TestDuplicates::inWindow(const std::function<void(DuplicatesWindow*)>& action)
+{
+    bool shown = false;
+    ModalDriver::whenModal([&](QWidget* modal) {
+        auto* window = qobject_cast<DuplicatesWindow*>(modal);
+        QVERIFY(window);
+        shown = true;
+        QCOMPARE(window->windowTitle(), QStringLiteral("البحث عن المكررات"));
+        window->region->setCurrentText(QStringLiteral("EG"));
+        action(window);
+        window->accept();
+    });
+    QAction* item = controls(*m_form).menus->item(QStringLiteral("duplicates"));
+    QVERIFY(item && item->text() == QStringLiteral("البحث عن المكررات"));
+    item->trigger();
+    QVERIFY(shown);
+}
+
+QString TestDuplicates::row(const QString& name)
+{
+    return m_db->scalar(QStringLiteral("SELECT quote(name)||quote(hometel)||quote(jobtel)||quote(mobil)||quote(fax)||"
+                                       "quote(address)||quote(email)||quote(org)||quote(moreinfo)||quote(dir) "
+                                       "FROM info WHERE name = ?"),
+                        {name});
+}
+
+void TestDuplicates::aMergeThroughTheWindowLosesNoNumber()
+{
+    const QString unrelated = row(QStringLiteral("سارة"));
+    inWindow([&](DuplicatesWindow* window) {
+        QCOMPARE(window->groups->count(), 1);
+        QVERIFY(window->groups->item(0)->text().startsWith(QStringLiteral("نفس رقم التليفون")));
+        QCOMPARE(window->members->rowCount(), 2);
+        window->kept->setCurrentText(QStringLiteral("محمد أحمد"));
+        window->cmdMerge->click();
+        QVERIFY(m_boxes->last().text.contains(QStringLiteral("تم الدمج فى «محمد أحمد»")));
+        QCOMPARE(window->groups->count(), 0);
+        QCOMPARE(window->summary->text(), QStringLiteral("لا توجد بيانات مكررة"));
+    });
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info WHERE name = 'Mohamed Ahmed'")),
+             QStringLiteral("0"));
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM qav_trash WHERE name = 'Mohamed Ahmed'")),
+             QStringLiteral("1"));
+    const QString merged = row(QStringLiteral("محمد أحمد"));
+    for (const QString& value :
+         {QStringLiteral("0223456789"), QStringLiteral("0224445555"), QStringLiteral("0233334444"),
+          QStringLiteral("0100 123 4567"), QStringLiteral("+20 100 123 4567"), QStringLiteral("Mo@Example.com"),
+          QStringLiteral("mo@example.com"), QStringLiteral("Baker Street"), QStringLiteral("Acme"),
+          QStringLiteral("met at work"), QStringLiteral("Mohamed Ahmed")})
+        QVERIFY2(merged.contains(value), qPrintable(value + QStringLiteral(" in ") + merged));
+    QVERIFY(merged.endsWith(QLatin1Char('\'') + m_family + QLatin1Char('\'')));
+    QCOMPARE(row(QStringLiteral("سارة")), unrelated);
+}
+
+void TestDuplicates::notADuplicateIsRememberedAndLockedDirectoriesStayOut()
+{
+    inWindow([&](DuplicatesWindow* window) {
+        QCOMPARE(window->groups->count(), 1);
+        window->cmdNotDuplicate->click();
+        QCOMPARE(window->groups->count(), 0);
+    });
+    inWindow([&](DuplicatesWindow* window) { QCOMPARE(window->groups->count(), 0); });
+    // Another pair, one of them in a directory with a password that is not open: not offered.
+    const QString locked = m_db->addDirectory(QStringLiteral("خاص"), QStringLiteral("secret"));
+    m_db->addContact(QStringLiteral("Sarah"), locked, {QStringLiteral("0225556666")});
+    inWindow([&](DuplicatesWindow* window) { QCOMPARE(window->groups->count(), 0); });
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info")), QStringLiteral("4"));
+}
+
+QTEST_MAIN(TestDuplicates)
+#include "tst_duplicates.moc"
