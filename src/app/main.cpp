@@ -3,6 +3,8 @@
 #include "CommandLine.h"
 #include "CommandWiring.h"
 #include "MainForm.h"
+#include "PhoneMatch.h"
+#include "Preferences.h"
 #include "QtTranslations.h"
 
 #include <QApplication>
@@ -24,6 +26,7 @@ int main(int argc, char** argv)
         QCoreApplication batch(argc, argv);
         QCoreApplication::setOrganizationName(QStringLiteral("QAV"));
         QCoreApplication::setApplicationName(QStringLiteral("QAV Telephone"));
+        PhoneMatch::setPreferredRegion(Preferences::phoneRegion());
         return BatchCommands::run(request);
     }
 
@@ -33,6 +36,7 @@ int main(int argc, char** argv)
     QApplication::setDesktopFileName(QStringLiteral("org.qav.telephone"));
     QtTranslations::install(app);
     AppLook::apply(app);
+    PhoneMatch::setPreferredRegion(Preferences::phoneRegion());
 
     MainForm form;
     CommandWiring::install(form);

@@ -30,8 +30,7 @@ DuplicatesWindow::DuplicatesWindow(MainForm& main) : m_main(main)
     region->setObjectName(QStringLiteral("region"));
     region->setAccessibleName(QStringLiteral("الدولة التى تكتب أرقامها بلا مفتاح"));
     region->addItems(PhoneMatch::regions());
-    const QString chosen = Preferences::phoneRegion();
-    region->setCurrentText(chosen.isEmpty() ? PhoneMatch::defaultRegion() : chosen);
+    region->setCurrentText(PhoneMatch::preferredRegion());
     regionLabel->setBuddy(region);
 
     groups = new QListWidget(this);
@@ -66,6 +65,7 @@ DuplicatesWindow::DuplicatesWindow(MainForm& main) : m_main(main)
     connect(groups, &QListWidget::currentRowChanged, this, &DuplicatesWindow::showGroup);
     connect(region, &QComboBox::currentTextChanged, this, [this](const QString& text) {
         Preferences::setPhoneRegion(text);
+        PhoneMatch::setPreferredRegion(text);
         search();
     });
 

@@ -2,6 +2,8 @@
 
 #include "ContactStore.h"
 #include "DirectoryStore.h"
+#include "DuplicateFinder.h"
+#include "PhoneMatch.h"
 #include "Transaction.h"
 
 #include <QSet>
@@ -15,6 +17,9 @@ QString ImportSummary::text() const
     if (incomplete > 0)
         out +=
             QStringLiteral("\n%1 من البطاقات غير مكتملة (انتهى الملف قبل نهايتها) وتم استيراد ما بها.").arg(incomplete);
+    if (likelyDuplicates > 0)
+        out += QStringLiteral("\n%1 ربما مكررة (لها فى الدفتر ما يشبهها؛ انظر «البحث عن المكررات» فى الأدوات).")
+                   .arg(likelyDuplicates);
     if (!skipped.isEmpty()) {
         out += QStringLiteral("\nلم يتم استيراد %1 :").arg(skipped.size());
         int shown = 0;
@@ -78,6 +83,48 @@ bool ContactImporter::insertAll(DataConnection& connection, const std::vector<Co
     return true;
 }
 
+namespace
+{
+
+// How many of the contacts just added are likely one person with a contact the book had: those
+// of the directories without a password and of the one imported into.
+int countLikelyDuplicates(DataConnection& connection, const std::vector<ContactFields>& added, const QString& dir)
+{
+    if (added.empty())
+        return 0;
+    QSet<QString> addedNames;
+    for (const ContactFields& contact : added)
+        addedNames.insert(contact.name);
+    QList<Directory> directories;
+    if (!DirectoryStore(connection).unlocked(directories))
+        return 0;
+    QSet<QString> codes;
+    for (const Directory& directory : std::as_const(directories))
+        codes.insert(directory.code);
+    codes.insert(dir);
+    std::vector<ContactFields> contacts;
+    ContactStore store(connection);
+    for (const QString& code : std::as_const(codes))
+        if (!store.readDirectory(code, [&](qint64, const ContactFields& contact) {
+                if (!addedNames.contains(contact.name))
+                    contacts.push_back(contact);
+            }))
+            return 0;
+    const int before = int(contacts.size());
+    contacts.insert(contacts.end(), added.begin(), added.end());
+    int count = 0;
+    for (const DuplicateFinder::Group& group : DuplicateFinder(PhoneMatch::preferredRegion()).find(contacts)) {
+        const bool withExisting =
+            std::any_of(group.members.begin(), group.members.end(), [before](int member) { return member < before; });
+        if (withExisting)
+            count += int(std::count_if(group.members.begin(), group.members.end(),
+                                       [before](int member) { return member >= before; }));
+    }
+    return count;
+}
+
+} // namespace
+
 // One transaction from the directory (when new) to the last contact: all of it, or nothing.
 ImportSummary ContactImporter::inTransaction(DataConnection& connection, const std::vector<ContactFields>& contacts,
                                              const QString& dir, const QString& newDirectory,
@@ -108,6 +155,7 @@ ImportSummary ContactImporter::inTransaction(DataConnection& connection, const s
         return summary;
     }
     summary.directory = code;
+    summary.likelyDuplicates = countLikelyDuplicates(connection, summary.written, code);
     return summary;
 }
 

@@ -22,6 +22,7 @@ struct ImportSummary {
     QString error;
     QString directory;                    // the code of the directory the contacts went into
     std::vector<ContactFields> written{}; // the contacts added, as stored
+    int likelyDuplicates = 0;             // added, though likely one person with a contact already there
 
     // What the user reads after an import, in Arabic.
     QString text() const;

@@ -60,3 +60,22 @@ QString PhoneMatch::defaultRegion()
     const QString own = QLocale::territoryToCode(QLocale::system().territory());
     return regions().contains(own) ? own : QStringLiteral("EG");
 }
+
+namespace
+{
+QString& chosenRegion()
+{
+    static QString region;
+    return region;
+}
+} // namespace
+
+QString PhoneMatch::preferredRegion()
+{
+    return chosenRegion().isEmpty() ? defaultRegion() : chosenRegion();
+}
+
+void PhoneMatch::setPreferredRegion(const QString& region)
+{
+    chosenRegion() = regions().contains(region) ? region : QString();
+}

@@ -21,6 +21,10 @@ public:
     static QStringList regions();
     // The region of the desktop's own locale when it is one, else Egypt.
     static QString defaultRegion();
+    // The region the user chose (kept in the preferences, handed over at start and on change),
+    // else the default.
+    static QString preferredRegion();
+    static void setPreferredRegion(const QString& region);
 
 private:
     QString normalised(const QString& number);

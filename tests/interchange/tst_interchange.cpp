@@ -3,6 +3,7 @@
 #include "ContactImporter.h"
 #include "CsvMapping.h"
 #include "CsvTable.h"
+#include "PhoneMatch.h"
 #include "SharedData.h"
 #include "TestDatabase.h"
 #include "VCardReader.h"
@@ -241,6 +242,18 @@ void TestInterchange::duplicatesAreSkippedAndReported()
     QCOMPARE(db.scalar(QStringLiteral("SELECT hometel || dir FROM info WHERE name = ?"), {QStringLiteral("موجود")}),
              QStringLiteral("999") + work); // never overwritten
     QCOMPARE(db.scalar(QStringLiteral("SELECT dir FROM info WHERE name = ?"), {QStringLiteral("جديد")}), family);
+    QCOMPARE(summary.likelyDuplicates, 0);
+
+    // A likely duplicate of a contact already there (its number written another way, the name in
+    // Latin letters) is added, and said so.
+    PhoneMatch::setPreferredRegion(QStringLiteral("EG"));
+    db.addContact(QStringLiteral("سارة علي"), work, {{}, {}, QStringLiteral("0100 123 4567")});
+    const std::vector<ContactFields> more{{QStringLiteral("Sara Ali"), {}, {}, QStringLiteral("+201001234567")},
+                                          {QStringLiteral("Karim"), {}, {}, QStringLiteral("+201009999999")}};
+    const ImportSummary second = ContactImporter::run(SharedData::connection(), more, family);
+    QCOMPARE(second.added, 2);
+    QCOMPARE(second.likelyDuplicates, 1);
+    QVERIFY(second.text().contains(QStringLiteral("1 ربما مكررة")));
 }
 
 void TestInterchange::cancelledImportLeavesNothingBehind()
