@@ -46,6 +46,8 @@ open_first_ms=$(get open_first_ms); open_ms=$(get open_ms); hit_ms=$(get search_
 scroll_ms=$(get scroll_max_ms); scroll_steps=$(get scroll_steps)
 plain_latin_ms=$(get search_plain_latin_ms); sound_first_ms=$(get search_sound_first_ms); sound_ms=$(get search_sound_ms); sound_hits=$(get sound_hits)
 
+dup=$(for i in $(seq "$RUNS"); do build/bench/qav_bench duplicates "$work"; done)
+duplicates_ms=$(sed -n 's/.*duplicates_ms=\([0-9.]*\).*/\1/p' <<<"$dup" | median); duplicate_groups=$(sed -n 's/.*groups=\([0-9]*\).*/\1/p' <<<"$dup" | head -1)
 fresh "$seed"; rss_unsorted=$(build/bench/qav_bench rss "$work" "$big")
 used "$seed"; rss_full=$(build/bench/qav_bench rss "$work" "$big")
 fresh "$data/empty.bin"; rss_empty=$(build/bench/qav_bench rss "$work" "$big")
@@ -79,6 +81,7 @@ sound_shell_ratio=$(ratio "$(awk -v m="$sound_first_ms" 'BEGIN{print m*1000}')" 
 printf '%-34s %12s %12s %8s   (the first: sound keys made; ratio to the shell'"'"'s LIKE scan)\n' "search by sound, the first" "$sound_first_ms" "$(ms "$shell_hit_us")" "$sound_shell_ratio"
 printf '%-34s %12s %12s %8s   (the shell column: the same text searched plainly by us)\n' "search by sound, $sound_hits hits" "$sound_ms" "$plain_latin_ms" "$sound_ratio"
 printf '%-34s %12s\n' "save one contact with refresh" "$save_ms"
+printf '%-34s %12s   (%s groups in the whole book)\n' "find duplicates" "$duplicates_ms" "$duplicate_groups"
 printf '%-34s %12s (%s screens, top to bottom)\n' "slowest scroll step" "$scroll_ms" "$scroll_steps"
 printf '%-34s %12s MB (peak RSS %s KB full, %s KB empty)\n' "memory growth" "$rss_growth_mb" "$rss_full" "$rss_empty"
 printf '%-34s %12s MB   (no order kept by an earlier session)\n' "  in a new book" "$rss_unsorted_mb"
@@ -97,4 +100,4 @@ if [ -f "$data/figures-100000.txt" ] && [ -f "$data/figures-1000000.txt" ]; then
     done
     echo "growth from 100,000 to 1,000,000:$growth"
 fi
-echo "startup_ratio=$startup_ratio open_ratio=$open_ratio search_ratio=$search_ratio save_ms=$save_ms rss_growth_mb=$rss_growth_mb sync_first_ratio=$sync_first_ratio sync_quiet_ms=$quiet_sync_ms sound_search_ratio=$sound_ratio"
+echo "startup_ratio=$startup_ratio open_ratio=$open_ratio search_ratio=$search_ratio save_ms=$save_ms rss_growth_mb=$rss_growth_mb sync_first_ratio=$sync_first_ratio sync_quiet_ms=$quiet_sync_ms sound_search_ratio=$sound_ratio duplicates_ms=$duplicates_ms"

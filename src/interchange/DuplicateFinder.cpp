@@ -78,6 +78,37 @@ QString soundBucket(const QByteArray& key, const QString& name)
     return bucket;
 }
 
+// Hands over the indexes of each set of equal, non-empty keys: sorted by hash, hash twins told
+// apart by the keys themselves.
+template <typename Visit> void forEachSameKey(const std::vector<QString>& keys, Visit visit)
+{
+    std::vector<std::pair<size_t, int>> hashed;
+    hashed.reserve(keys.size());
+    for (size_t i = 0; i < keys.size(); ++i)
+        if (!keys[i].isEmpty())
+            hashed.push_back({qHash(keys[i]), int(i)});
+    std::sort(hashed.begin(), hashed.end());
+    for (size_t first = 0; first < hashed.size();) {
+        size_t end = first + 1;
+        while (end < hashed.size() && hashed[end].first == hashed[first].first)
+            ++end;
+        std::vector<bool> taken(end - first, false);
+        for (size_t x = first; x < end; ++x) {
+            if (taken[x - first])
+                continue;
+            std::vector<int> same{hashed[x].second};
+            for (size_t y = x + 1; y < end; ++y)
+                if (!taken[y - first] && keys[size_t(hashed[y].second)] == keys[size_t(hashed[x].second)]) {
+                    taken[y - first] = true;
+                    same.push_back(hashed[y].second);
+                }
+            if (same.size() > 1)
+                visit(same);
+        }
+        first = end;
+    }
+}
+
 } // namespace
 
 QString DuplicateFinder::pairKey(const QString& a, const QString& b)
@@ -110,11 +141,18 @@ std::vector<DuplicateFinder::Group> DuplicateFinder::find(const std::vector<Cont
     };
 
     // The same number: only numbers with the same last digits are read in full.
-    std::map<QString, std::vector<std::pair<int, QString>>> byTail;
+    struct Tail {
+        qint64 tail;
+        int contact;
+        int field;
+    };
+    std::vector<Tail> tails;
+    tails.reserve(contacts.size() * 3);
     for (int i = 0; i < count; ++i)
-        for (const auto field : kNumbers)
-            if (const QString tail = PhoneMatch::tail(contacts[size_t(i)].*field); !tail.isEmpty())
-                byTail[tail].push_back({i, contacts[size_t(i)].*field});
+        for (int field = 0; field < 4; ++field)
+            if (const qint64 tail = PhoneMatch::tailNumber(contacts[size_t(i)].*kNumbers[field]); tail >= 0)
+                tails.push_back({tail, i, field});
+    std::sort(tails.begin(), tails.end(), [](const Tail& x, const Tail& y) { return x.tail < y.tail; });
     auto shareANumber = [&](int a, int b) {
         for (const auto fa : kNumbers)
             for (const auto fb : kNumbers)
@@ -122,26 +160,28 @@ std::vector<DuplicateFinder::Group> DuplicateFinder::find(const std::vector<Cont
                     return true;
         return false;
     };
-    for (const auto& [tail, numbers] : byTail)
-        for (size_t x = 0; x < numbers.size(); ++x)
-            for (size_t y = x + 1; y < numbers.size(); ++y)
-                if (allowed(numbers[x].first, numbers[y].first) && phones.same(numbers[x].second, numbers[y].second))
-                    groups.join(numbers[x].first, numbers[y].first, Reason::SameNumber, numbers[x].second);
+    for (size_t x = 0; x < tails.size(); ++x)
+        for (size_t y = x + 1; y < tails.size() && tails[y].tail == tails[x].tail; ++y) {
+            const QString& first = contacts[size_t(tails[x].contact)].*kNumbers[tails[x].field];
+            if (allowed(tails[x].contact, tails[y].contact) &&
+                phones.same(first, contacts[size_t(tails[y].contact)].*kNumbers[tails[y].field]))
+                groups.join(tails[x].contact, tails[y].contact, Reason::SameNumber, first);
+        }
 
     // The same e-mail address, whatever its case.
-    QHash<QString, std::vector<int>> byEmail;
+    std::vector<QString> emails(contacts.size());
     for (int i = 0; i < count; ++i)
-        if (const QString email = plainEmail(contacts[size_t(i)].email); !email.isEmpty())
-            byEmail[email].push_back(i);
-    for (const std::vector<int>& same : byEmail)
+        emails[size_t(i)] = plainEmail(contacts[size_t(i)].email);
+    forEachSameKey(emails, [&](const std::vector<int>& same) {
         for (size_t x = 1; x < same.size(); ++x)
             if (allowed(same[0], same[x]))
                 groups.join(same[0], same[x], Reason::SameEmail, contacts[size_t(same[0])].email.trimmed());
+    });
 
     // Names: not when the two plainly are two people.
     auto hasNumber = [&](int i) {
         for (const auto field : kNumbers)
-            if (!PhoneMatch::tail(contacts[size_t(i)].*field).isEmpty())
+            if (PhoneMatch::tailNumber(contacts[size_t(i)].*field) >= 0)
                 return true;
         return false;
     };
@@ -152,22 +192,23 @@ std::vector<DuplicateFinder::Group> DuplicateFinder::find(const std::vector<Cont
             return true;
         return hasNumber(a) && hasNumber(b) && !shareANumber(a, b);
     };
-    QHash<QString, std::vector<int>> byFolded;
-    QHash<QString, std::vector<int>> bySound;
+    std::vector<QString> folded(contacts.size());
+    std::vector<QString> soundBuckets(contacts.size());
     std::vector<QByteArray> keys(contacts.size());
     for (int i = 0; i < count; ++i) {
         const QString& name = contacts[size_t(i)].name;
-        byFolded[TextFold::fold(name).simplified()].push_back(i);
+        folded[size_t(i)] = TextFold::fold(name).simplified();
         keys[size_t(i)] = SoundKey::of(name);
         if (SoundKey::consonants(keys[size_t(i)]) > 0)
-            bySound[soundBucket(keys[size_t(i)], name)].push_back(i);
+            soundBuckets[size_t(i)] = soundBucket(keys[size_t(i)], name);
     }
-    for (const std::vector<int>& same : byFolded)
+    forEachSameKey(folded, [&](const std::vector<int>& same) {
         for (size_t x = 0; x < same.size(); ++x)
             for (size_t y = x + 1; y < same.size(); ++y)
                 if (allowed(same[x], same[y]) && !twoPeople(same[x], same[y]))
                     groups.join(same[x], same[y], Reason::SameName, QString());
-    for (const std::vector<int>& alike : bySound)
+    });
+    forEachSameKey(soundBuckets, [&](const std::vector<int>& alike) {
         for (size_t x = 0; x < alike.size(); ++x)
             for (size_t y = x + 1; y < alike.size(); ++y) {
                 const int a = alike[x];
@@ -176,6 +217,7 @@ std::vector<DuplicateFinder::Group> DuplicateFinder::find(const std::vector<Cont
                     SoundKey::matches(keys[size_t(b)], keys[size_t(a)]) && !twoPeople(a, b))
                     groups.join(a, b, Reason::SoundAlike, QString());
             }
+    });
 
     std::map<int, Group> byRoot;
     for (int i = 0; i < count; ++i)

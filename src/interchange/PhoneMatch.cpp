@@ -4,6 +4,7 @@
 
 #include <phonenumbers/phonenumberutil.h>
 
+#include <algorithm>
 #include <set>
 
 using i18n::phonenumbers::PhoneNumber;
@@ -18,6 +19,27 @@ QString PhoneMatch::tail(const QString& number)
         if (ch.isDigit())
             digits += QChar(u'0' + ch.digitValue()); // Arabic-Indic digits too
     return digits.size() < 6 ? QString() : digits.right(8);
+}
+
+qint64 PhoneMatch::tailNumber(const QString& number)
+{
+    qint64 value = 0;
+    int digits = 0;
+    qint64 scale = 1;
+    // From the end: the last eight digits, and how many of all there are.
+    for (qsizetype i = number.size() - 1; i >= 0; --i) {
+        const int digit = number.at(i).digitValue();
+        if (digit < 0)
+            continue;
+        if (digits < 8) {
+            value += digit * scale;
+            scale *= 10;
+        }
+        ++digits;
+    }
+    if (digits < 6)
+        return -1;
+    return value + qint64(std::min(digits, 8)) * 100000000;
 }
 
 QString PhoneMatch::normalised(const QString& number)

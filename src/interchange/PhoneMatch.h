@@ -15,6 +15,8 @@ public:
     // The last eight digits (all of them when fewer): one number written two ways keeps them,
     // so only numbers with the same tail need reading. Empty for text of fewer than six digits.
     static QString tail(const QString& number);
+    // The same tail as a number (its length kept apart: "012345" is not "12345"); -1 for none.
+    static qint64 tailNumber(const QString& number);
     bool same(const QString& a, const QString& b);
 
     // The regions numbers can be read as, by their two letters.
