@@ -20,6 +20,18 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+namespace
+{
+
+// Numbers and addresses read left to right inside the right-to-left window ("+20 100 …" would
+// otherwise show its groups in reverse order). What a screen reader reads stays the plain text.
+QString leftToRight(const QString& text)
+{
+    return text.isEmpty() ? text : QChar(0x202A) + text + QChar(0x202C);
+}
+
+} // namespace
+
 DuplicatesWindow::DuplicatesWindow(MainForm& main) : m_main(main)
 {
     setWindowTitle(QStringLiteral("البحث عن المكررات"));
@@ -152,10 +164,9 @@ void DuplicatesWindow::search()
         QStringList names;
         for (const int member : group.members)
             names << m_contacts[size_t(member)].contact.name;
-        QString reason = DuplicateFinder::reasonText(group.reason);
-        if (!group.shared.isEmpty())
-            reason += QStringLiteral(" (") + group.shared + QLatin1Char(')');
-        groups->addItem(reason + QStringLiteral(": ") + names.join(QStringLiteral(" ، ")));
+        // The number or address they share is in the table below, where it reads left to right.
+        groups->addItem(DuplicateFinder::reasonText(group.reason) + QStringLiteral(": ") +
+                        names.join(QStringLiteral(" ، ")));
     }
     summary->setText(m_groups.empty() ? QStringLiteral("لا توجد بيانات مكررة")
                                       : QStringLiteral("عدد المجموعات: %1").arg(m_groups.size()));
@@ -178,8 +189,12 @@ void DuplicatesWindow::showGroup(int index)
         const Found& found = m_contacts[size_t(group.members[size_t(row)])];
         const ContactFields& c = found.contact;
         const QStringList cells = {c.name, found.dirName, c.hometel, c.jobtel, c.mobil, c.fax, c.email, c.moreinfo};
-        for (int column = 0; column < cells.size(); ++column)
-            members->setItem(row, column, new QTableWidgetItem(cells.at(column)));
+        for (int column = 0; column < cells.size(); ++column) {
+            auto* item =
+                new QTableWidgetItem(column >= 2 && column <= 6 ? leftToRight(cells.at(column)) : cells.at(column));
+            item->setData(Qt::AccessibleTextRole, cells.at(column));
+            members->setItem(row, column, item);
+        }
         kept->addItem(c.name);
     }
     members->resizeColumnsToContents();

@@ -15,6 +15,7 @@
 #include "DirEdit.h"
 #include "DirSetPass.h"
 #include "DirectoryReport.h"
+#include "DuplicatesWindow.h"
 #include "Editor.h"
 #include "HelpWindow.h"
 #include "MainForm.h"
@@ -99,6 +100,10 @@ int main(int argc, char** argv)
         protection.show();
         QApplication::processEvents();
         protection.grab().save(out + QStringLiteral("/protection.png"));
+        DuplicatesWindow duplicates(form);
+        duplicates.show();
+        QApplication::processEvents();
+        duplicates.grab().save(out + QStringLiteral("/duplicates.png"));
         BookPasswordDialog prompt(QStringLiteral("هذا الدفتر محمى بكلمة مرور. اكتب كلمة المرور لفتحه."),
                                   QStringLiteral("خروج"), [](const QString&) { return false; });
         prompt.show();
