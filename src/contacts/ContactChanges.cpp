@@ -1,5 +1,6 @@
 #include "ContactChanges.h"
 
+#include "ContactMerge.h"
 #include "ContactStore.h"
 #include "DirectoryStore.h"
 #include "SharedData.h"
@@ -167,5 +168,26 @@ UndoHistory::Change ContactChanges::moved(const ContactFields& contact, const QS
             [=] {
                 return whileUnchanged(contact, from,
                                       [&](ContactStore& store) { return store.moveByName(contact.name, to); });
+            }};
+}
+
+UndoHistory::Change ContactChanges::merged(const ContactFields& keptBefore, const ContactFields& merged,
+                                           const std::vector<ContactFields>& others,
+                                           const std::vector<qint64>& trashIds)
+{
+    auto ids = std::make_shared<std::vector<qint64>>(trashIds);
+    return {QStringLiteral("دمج ") + quoted(keptBefore.name),
+            [=] {
+                const DataResult undone = ContactMerge::undo(SharedData::connection(), keptBefore, merged, *ids);
+                return undone ? undone : UndoHistory::changedSince();
+            },
+            [=] {
+                std::vector<qint64> again;
+                const DataResult done =
+                    ContactMerge::apply(SharedData::connection(), keptBefore, merged, others, &again);
+                if (!done)
+                    return UndoHistory::changedSince();
+                *ids = again;
+                return done;
             }};
 }

@@ -16,6 +16,10 @@ public:
                                       const QString& dirAfter);
     static UndoHistory::Change deleted(const QString& name, qint64 trashId);
     static UndoHistory::Change moved(const ContactFields& contact, const QString& from, const QString& to);
+    // A merge: the kept contact as it was and as merged, the others from where they went in the
+    // trash (renewed by each redo).
+    static UndoHistory::Change merged(const ContactFields& keptBefore, const ContactFields& merged,
+                                      const std::vector<ContactFields>& others, const std::vector<qint64>& trashIds);
     // A whole import at once: every contact it added (and the directory it made, while empty).
     static UndoHistory::Change imported(const std::vector<ContactFields>& contacts, const QString& dir,
                                         const QString& newDirectory);

@@ -1,5 +1,6 @@
 #include "DuplicatesWindow.h"
 
+#include "ContactChanges.h"
 #include "ContactMerge.h"
 #include "ContactStore.h"
 #include "DirectoryStore.h"
@@ -212,7 +213,8 @@ void DuplicatesWindow::mergeGroup()
         if (m_contacts[size_t(member)].contact.name != keptContact.name)
             others.push_back(m_contacts[size_t(member)].contact);
     const ContactFields merged = ContactMerge::merged(keptContact, others);
-    const DataResult written = ContactMerge::apply(SharedData::connection(), keptContact, merged, others);
+    std::vector<qint64> trashIds;
+    const DataResult written = ContactMerge::apply(SharedData::connection(), keptContact, merged, others, &trashIds);
     if (!written) {
         tell(QStringLiteral("تعذر الدمج ولم يتغير شىء: ") + written.error +
                  QStringLiteral("\nربما غير برنامج آخر هذه البيانات، ابحث مرة أخرى."),
@@ -220,6 +222,7 @@ void DuplicatesWindow::mergeGroup()
         search();
         return;
     }
+    m_main.undoHistory().record(ContactChanges::merged(keptContact, merged, others, trashIds));
     m_main.refreshAfterWrite(m_main.viewState() == ViewState::Contacts ? BookChange::Contacts
                                                                        : BookChange::DirectoryChanged);
     tell(QStringLiteral("تم الدمج فى «%1»، وذهب %2 إلى سلة المحذوفات.").arg(keptContact.name).arg(others.size()),

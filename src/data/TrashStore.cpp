@@ -93,6 +93,13 @@ DataResult TrashStore::restore(qint64 id, const QString& dir, qint64* row)
     Transaction transaction(m_connection);
     if (!transaction.begun())
         return transaction.begun();
+    if (DataResult restored = restoreWithin(id, dir, row); !restored)
+        return restored;
+    return transaction.commit();
+}
+
+DataResult TrashStore::restoreWithin(qint64 id, const QString& dir, qint64* row)
+{
     if (DataResult made = createTable(); !made)
         return made;
     ContactFields contact;
@@ -123,11 +130,7 @@ DataResult TrashStore::restore(qint64 id, const QString& dir, qint64* row)
         return DataResult{false, QStringLiteral("no directory %1").arg(into)};
     if (DataResult added = contacts.insert(contact, into, row); !added)
         return added;
-    if (DataResult taken =
-            m_connection.execute(QStringLiteral("DELETE FROM qav_trash WHERE id = ?"), {QString::number(id)});
-        !taken)
-        return taken;
-    return transaction.commit();
+    return m_connection.execute(QStringLiteral("DELETE FROM qav_trash WHERE id = ?"), {QString::number(id)});
 }
 
 DataResult TrashStore::empty()

@@ -36,6 +36,7 @@ public:
     // (nothing changed) when its name is taken again, or the directory does not exist. row is
     // the row it got.
     DataResult restore(qint64 id, const QString& dir, qint64* row = nullptr);
+    DataResult restoreWithin(qint64 id, const QString& dir, qint64* row = nullptr);
     // Deletes for good.
     DataResult empty();
 

@@ -31,7 +31,7 @@ ContactFields ContactMerge::merged(const ContactFields& kept, const std::vector<
 }
 
 DataResult ContactMerge::apply(DataConnection& connection, const ContactFields& keptAsRead, const ContactFields& merged,
-                               const std::vector<ContactFields>& othersAsRead)
+                               const std::vector<ContactFields>& othersAsRead, std::vector<qint64>* trashIds)
 {
     Transaction transaction(connection);
     if (!transaction.begun())
@@ -54,10 +54,35 @@ DataResult ContactMerge::apply(DataConnection& connection, const ContactFields& 
         QString dir;
         if (DataResult same = unchanged(other, dir); !same)
             return same;
-        if (DataResult trashed = TrashStore(connection).moveInWithin(other.name); !trashed)
+        qint64 id = 0;
+        if (DataResult trashed = TrashStore(connection).moveInWithin(other.name, &id); !trashed)
             return trashed;
+        if (trashIds)
+            trashIds->push_back(id);
     }
     if (DataResult written = contacts.updateByName(keptAsRead.name, merged, keptDir); !written)
         return written;
+    return transaction.commit();
+}
+
+DataResult ContactMerge::undo(DataConnection& connection, const ContactFields& keptBefore, const ContactFields& merged,
+                              const std::vector<qint64>& trashIds)
+{
+    Transaction transaction(connection);
+    if (!transaction.begun())
+        return transaction.begun();
+    ContactStore contacts(connection);
+    ContactFields now;
+    QString dir;
+    bool found = false;
+    if (DataResult read = contacts.readByName(merged.name, now, dir, found); !read)
+        return read;
+    if (!found || now != merged)
+        return DataResult{false, QStringLiteral("%1 changed since the merge").arg(merged.name)};
+    if (DataResult written = contacts.updateByName(merged.name, keptBefore, dir); !written)
+        return written;
+    for (const qint64 id : trashIds)
+        if (DataResult restored = TrashStore(connection).restoreWithin(id, QString()); !restored)
+            return restored;
     return transaction.commit();
 }

@@ -90,6 +90,8 @@ QString TestDuplicates::row(const QString& name)
 void TestDuplicates::aMergeThroughTheWindowLosesNoNumber()
 {
     const QString unrelated = row(QStringLiteral("سارة"));
+    const QString keptBefore = row(QStringLiteral("محمد أحمد"));
+    const QString otherBefore = row(QStringLiteral("Mohamed Ahmed"));
     inWindow([&](DuplicatesWindow* window) {
         QCOMPARE(window->groups->count(), 1);
         QVERIFY(window->groups->item(0)->text().startsWith(QStringLiteral("نفس رقم التليفون")));
@@ -113,6 +115,18 @@ void TestDuplicates::aMergeThroughTheWindowLosesNoNumber()
         QVERIFY2(merged.contains(value), qPrintable(value + QStringLiteral(" in ") + merged));
     QVERIFY(merged.endsWith(QLatin1Char('\'') + m_family + QLatin1Char('\'')));
     QCOMPARE(row(QStringLiteral("سارة")), unrelated);
+
+    // Taken back at once: both as they were, byte for byte; and made again.
+    QAction* undo = m_form->findChild<QAction*>(QStringLiteral("undo"));
+    QCOMPARE(undo->text(), QStringLiteral("تراجع عن دمج «محمد أحمد»"));
+    undo->trigger();
+    QCOMPARE(row(QStringLiteral("محمد أحمد")), keptBefore);
+    QCOMPARE(row(QStringLiteral("Mohamed Ahmed")), otherBefore);
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM qav_trash")), QStringLiteral("0"));
+    m_form->findChild<QAction*>(QStringLiteral("redo"))->trigger();
+    QCOMPARE(row(QStringLiteral("محمد أحمد")), merged);
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info WHERE name = 'Mohamed Ahmed'")),
+             QStringLiteral("0"));
 }
 
 void TestDuplicates::notADuplicateIsRememberedAndLockedDirectoriesStayOut()
