@@ -119,6 +119,7 @@ bool InterchangeCommands::runImport(MainForm& form, const ContactFileContents& c
         QApplication::processEvents();
         return !progress.wasCanceled();
     };
+    const quint64 before = SharedData::connection().changeStamp();
     const ImportSummary summary =
         newDirectory.isEmpty()
             ? ContactImporter::run(SharedData::connection(), contents, code, step)
@@ -134,6 +135,8 @@ bool InterchangeCommands::runImport(MainForm& form, const ContactFileContents& c
     }
     if (!summary.written.empty())
         form.undoHistory().record(ContactChanges::imported(summary.written, summary.directory, newDirectory));
+    // The directory shown last opens again without reading every name.
+    SharedData::contacts().takeInWrittenRows(summary.rows, before);
     if (!newDirectory.isEmpty())
         form.refreshAfterWrite(BookChange::DirectoriesAddedOrRemoved);
     else if (form.viewState() == ViewState::Contacts && form.currentDirectory() == code)

@@ -98,11 +98,35 @@ DataResult ContactStore::countIn(const QString& dir, qint64& count)
     return counted;
 }
 
+DataResult ContactStore::countAll(qint64& count)
+{
+    QString text;
+    DataResult counted = m_connection.scalar(QStringLiteral("SELECT count(*) FROM info"), {}, text);
+    count = counted ? text.toLongLong() : 0;
+    return counted;
+}
+
 DataResult ContactStore::readDirectory(const QString& dir, const Visitor& visit)
 {
     return m_connection.query(
         QStringLiteral("SELECT rowid, %1 FROM info WHERE dir = ?").arg(ContactFields::columnList()), {dir},
         [&visit](sqlite3_stmt* statement) { visit(sqlite3_column_int64(statement, 0), fieldsAt(statement, 1)); });
+}
+
+DataResult ContactStore::readNamesAndNumbers(const QString& dir, const Visitor& visit)
+{
+    return m_connection.query(
+        QStringLiteral("SELECT rowid, name, hometel, jobtel, mobil, fax, email FROM info WHERE dir = ?"), {dir},
+        [&visit](sqlite3_stmt* statement) {
+            ContactFields contact;
+            contact.name = DataConnection::columnText(statement, 1);
+            contact.hometel = DataConnection::columnText(statement, 2);
+            contact.jobtel = DataConnection::columnText(statement, 3);
+            contact.mobil = DataConnection::columnText(statement, 4);
+            contact.fax = DataConnection::columnText(statement, 5);
+            contact.email = DataConnection::columnText(statement, 6);
+            visit(sqlite3_column_int64(statement, 0), contact);
+        });
 }
 
 QString ContactStore::digestOf(const QString& dir)

@@ -10,6 +10,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <unordered_set>
 
 Recordset::Recordset(DataConnection* connection) : m_connection(connection) {}
 
@@ -164,7 +165,7 @@ void Recordset::materialize()
         ordered = std::make_shared<NameOrder::Ordered>(order.order(ids, keys));
     m_rows = std::make_shared<RowSet>(m_connection, m_query->table(), m_columns, ordered->ids);
     if (m_filter.isEmpty())
-        m_orderCache = {m_query->text(), ordered, readAt, {}, {}};
+        m_orderCache = {m_query->text(), m_query, ordered, readAt, {}, {}};
     m_count = m_rows->size();
 }
 
@@ -241,7 +242,7 @@ void Recordset::adoptStoredOrder()
 {
     StoredOrder::Loaded stored = StoredOrder::load(*m_connection, m_query->text());
     if (stored.rows)
-        m_orderCache = {m_query->text(), std::move(stored.rows), stored.stamp, {}, {}};
+        m_orderCache = {m_query->text(), m_query, std::move(stored.rows), stored.stamp, {}, {}};
 }
 
 bool Recordset::keepOrder()
@@ -298,6 +299,90 @@ bool Recordset::takeInWrittenRow(qint64 rowid)
             sounds.insert(low, SoundKey::of(text));
     }
     m_orderCache.stamp = m_connection->changeStamp();
+    return true;
+}
+
+bool Recordset::takeInWrittenRows(const std::vector<qint64>& rows, quint64 stampBefore)
+{
+    // The directory the order is of need not be open: it is the one shown last.
+    if (!m_orderCache.rows || !m_orderCache.query || m_orderCache.stamp != stampBefore)
+        return false;
+    const RecordQuery& query = *m_orderCache.query;
+    const quint64 now = m_connection->changeStamp();
+    if ((now >> 32) != (stampBefore >> 32)) // another connection committed meanwhile
+        return false;
+    const QString where = query.whereColumn().isEmpty() ? QStringLiteral("''") : query.whereColumn();
+    std::unordered_set<qint64> touched(rows.begin(), rows.end());
+    std::vector<std::pair<qint64, QString>> belonging;
+    // Read in chunks: a statement takes a limited number of values.
+    constexpr size_t kChunk = 500;
+    const std::vector<qint64> unique(touched.begin(), touched.end());
+    for (size_t from = 0; from < unique.size(); from += kChunk) {
+        const size_t to = std::min(unique.size(), from + kChunk);
+        QStringList marks;
+        QStringList values;
+        for (size_t i = from; i < to; ++i) {
+            marks << QStringLiteral("?");
+            values << QString::number(unique[i]);
+        }
+        const DataResult read = m_connection->query(
+            QStringLiteral("SELECT rowid, %1, %2 FROM %3 WHERE rowid IN (%4)")
+                .arg(where, query.orderColumn(), query.table(), marks.join(QLatin1Char(','))),
+            values, [&](sqlite3_stmt* stmt) {
+                if (query.whereColumn().isEmpty() || DataConnection::columnText(stmt, 1) == query.whereValue())
+                    belonging.push_back({sqlite3_column_int64(stmt, 0), DataConnection::columnText(stmt, 2)});
+            });
+        if (!read)
+            return false;
+    }
+    static const NameOrder order;
+    std::sort(belonging.begin(), belonging.end(),
+              [](const auto& a, const auto& b) { return order.lessThan(a.second, b.second); });
+    // The rows as known, without the written ones, then each written one at its place.
+    const NameOrder::Ordered& known = *m_orderCache.rows;
+    NameOrder::Ordered kept;
+    kept.ids.reserve(known.ids.size() + belonging.size());
+    kept.texts.reserve(known.texts.size() + qsizetype(belonging.size()), 0);
+    for (size_t i = 0; i < known.ids.size(); ++i)
+        if (!touched.count(known.ids[i])) {
+            kept.ids.push_back(known.ids[i]);
+            kept.texts.append(known.texts.utf8(qsizetype(i)));
+        }
+    std::vector<qsizetype> places;
+    places.reserve(belonging.size());
+    qsizetype from = 0;
+    for (const auto& [id, text] : belonging)
+        places.push_back(from = order.placeOf(text, kept.texts, from));
+    auto mended = std::make_shared<NameOrder::Ordered>();
+    mended->ids.reserve(kept.ids.size() + belonging.size());
+    mended->texts.reserve(kept.texts.size() + qsizetype(belonging.size()), 0);
+    size_t next = 0;
+    for (qsizetype i = 0; i <= qsizetype(kept.ids.size()); ++i) {
+        for (; next < belonging.size() && places[next] == i; ++next) {
+            mended->ids.push_back(belonging[next].first);
+            mended->texts.append(belonging[next].second.toUtf8());
+        }
+        if (i < qsizetype(kept.ids.size())) {
+            mended->ids.push_back(kept.ids[size_t(i)]);
+            mended->texts.append(kept.texts.utf8(i));
+        }
+    }
+    // A last check that costs one count: anything else this program wrote meanwhile shows here.
+    QStringList values;
+    QString counted;
+    const QString countSql =
+        QStringLiteral("SELECT count(*) FROM %1").arg(query.table()) +
+        (query.whereColumn().isEmpty() ? QString() : QStringLiteral(" WHERE %1 = ?").arg(query.whereColumn()));
+    if (!query.whereColumn().isEmpty())
+        values << query.whereValue();
+    if (!m_connection->scalar(countSql, values, counted) || counted.toLongLong() != qint64(mended->ids.size())) {
+        m_orderCache.stamp = 0; // read again from the file next time
+        return false;
+    }
+    m_orderCache.rows = std::move(mended);
+    m_orderCache.shown.reset();
+    m_orderCache.sounds = NameColumn();
+    m_orderCache.stamp = now;
     return true;
 }
 

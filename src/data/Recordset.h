@@ -60,6 +60,11 @@ public:
     // kept) when the order is not known or anything else changed the file meanwhile; the next
     // requery then reads everything.
     bool takeInWrittenRow(qint64 rowid);
+    // The same for many rows this program wrote since the file stood at stampBefore (an import, a
+    // sync): the known order is mended with those rows alone, so the next opening reads nothing
+    // again. False (and the order read again next time) when the order was not current at
+    // stampBefore, another program wrote meanwhile, or the mended order miscounts the rows.
+    bool takeInWrittenRows(const std::vector<qint64>& rows, quint64 stampBefore);
 
     // Keeps the last whole order read in the book for the next session (see StoredOrder); true
     // when it is kept.
@@ -94,6 +99,7 @@ private:
     // stamp: the file's change stamp the order was read at.
     struct OrderCache {
         QString source;
+        std::optional<RecordQuery> query; // the query source is the text of
         std::shared_ptr<NameOrder::Ordered> rows;
         quint64 stamp = 0;
         // The ids as lists show them, shared by every opening until the order changes: opening

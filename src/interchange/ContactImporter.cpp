@@ -17,6 +17,8 @@ QString ImportSummary::text() const
     if (incomplete > 0)
         out +=
             QStringLiteral("\n%1 من البطاقات غير مكتملة (انتهى الملف قبل نهايتها) وتم استيراد ما بها.").arg(incomplete);
+    if (likelyDuplicates < 0)
+        out += QStringLiteral("\nلم يبحث عن المكررات لكبر الدفتر؛ استخدم «البحث عن المكررات» فى الأدوات.");
     if (likelyDuplicates > 0)
         out += QStringLiteral("\n%1 ربما مكررة (لها فى الدفتر ما يشبهها؛ انظر «البحث عن المكررات» فى الأدوات).")
                    .arg(likelyDuplicates);
@@ -70,12 +72,14 @@ bool ContactImporter::insertAll(DataConnection& connection, const std::vector<Co
             summary.skipped << qMakePair(contact.name, QStringLiteral("الاسم موجود بالفعل"));
             continue;
         }
-        if (DataResult added = store.insert(contact, dir); !added) {
+        qint64 row = 0;
+        if (DataResult added = store.insert(contact, dir, &row); !added) {
             summary.error = added.error;
             return false;
         }
         seen.insert(contact.name);
         summary.written.push_back(contact);
+        summary.rows.push_back(row);
         ++summary.added;
     }
     if (progress)
@@ -90,37 +94,28 @@ namespace
 // of the directories without a password and of the one imported into.
 int countLikelyDuplicates(DataConnection& connection, const std::vector<ContactFields>& added, const QString& dir)
 {
-    if (added.empty())
-        return 0;
-    QSet<QString> addedNames;
-    for (const ContactFields& contact : added)
-        addedNames.insert(contact.name);
     QList<Directory> directories;
-    if (!DirectoryStore(connection).unlocked(directories))
+    if (added.empty() || !DirectoryStore(connection).unlocked(directories))
         return 0;
+    // Every contact is read: beyond a quarter of a million that takes seconds, and the window
+    // for duplicates is the place for it.
+    qint64 total = 0;
+    if (!ContactStore(connection).countAll(total))
+        return 0;
+    if (total > ImportSummary::kLargestBookChecked)
+        return -1;
     QSet<QString> codes;
     for (const Directory& directory : std::as_const(directories))
         codes.insert(directory.code);
     codes.insert(dir);
-    std::vector<ContactFields> contacts;
     ContactStore store(connection);
-    for (const QString& code : std::as_const(codes))
-        if (!store.readDirectory(code, [&](qint64, const ContactFields& contact) {
-                if (!addedNames.contains(contact.name))
-                    contacts.push_back(contact);
-            }))
-            return 0;
-    const int before = int(contacts.size());
-    contacts.insert(contacts.end(), added.begin(), added.end());
-    int count = 0;
-    for (const DuplicateFinder::Group& group : DuplicateFinder(PhoneMatch::preferredRegion()).find(contacts)) {
-        const bool withExisting =
-            std::any_of(group.members.begin(), group.members.end(), [before](int member) { return member < before; });
-        if (withExisting)
-            count += int(std::count_if(group.members.begin(), group.members.end(),
-                                       [before](int member) { return member >= before; }));
-    }
-    return count;
+    auto readBook = [&](const DuplicateFinder::Visitor& visit) {
+        for (const QString& code : std::as_const(codes))
+            if (!store.readNamesAndNumbers(code, [&visit](qint64, const ContactFields& contact) { visit(contact); }))
+                return false;
+        return true;
+    };
+    return DuplicateFinder(PhoneMatch::preferredRegion()).countLikelyDuplicates(readBook, added);
 }
 
 } // namespace
@@ -152,6 +147,7 @@ ImportSummary ContactImporter::inTransaction(DataConnection& connection, const s
         transaction.rollback();
         summary.added = 0;
         summary.written.clear();
+        summary.rows.clear();
         return summary;
     }
     summary.directory = code;

@@ -22,7 +22,11 @@ struct ImportSummary {
     QString error;
     QString directory;                    // the code of the directory the contacts went into
     std::vector<ContactFields> written{}; // the contacts added, as stored
-    int likelyDuplicates = 0;             // added, though likely one person with a contact already there
+    std::vector<qint64> rows{};           // and the rows they took
+    // Added, though likely one person with a contact already there; -1 when the book was too
+    // large to look through at once.
+    int likelyDuplicates = 0;
+    static constexpr qint64 kLargestBookChecked = 250000;
 
     // What the user reads after an import, in Arabic.
     QString text() const;

@@ -235,3 +235,73 @@ std::vector<DuplicateFinder::Group> DuplicateFinder::find(const std::vector<Cont
     std::stable_sort(found.begin(), found.end(), [](const Group& a, const Group& b) { return a.reason < b.reason; });
     return found;
 }
+
+namespace
+{
+
+// What two contacts must share to be looked at together at all.
+struct MatchKeys {
+    std::vector<qint64> tails;
+    QString email;
+    QString folded;
+    QString sound;
+
+    explicit MatchKeys(const ContactFields& contact)
+        : email(plainEmail(contact.email)), folded(TextFold::fold(contact.name).simplified())
+    {
+        for (const auto field : kNumbers)
+            if (const qint64 tail = PhoneMatch::tailNumber(contact.*field); tail >= 0)
+                tails.push_back(tail);
+        const QByteArray key = SoundKey::of(contact.name);
+        if (SoundKey::consonants(key) > 0)
+            sound = soundBucket(key, contact.name);
+    }
+};
+
+} // namespace
+
+int DuplicateFinder::countLikelyDuplicates(const std::function<bool(const Visitor&)>& readBook,
+                                           const std::vector<ContactFields>& added) const
+{
+    if (added.empty())
+        return 0;
+    QSet<qint64> tails;
+    QSet<QString> words; // e-mails, folded names and sounds, each marked by its kind
+    QSet<QString> addedNames;
+    for (const ContactFields& contact : added) {
+        const MatchKeys keys(contact);
+        for (const qint64 tail : keys.tails)
+            tails.insert(tail);
+        for (const QString& word :
+             {QLatin1Char('e') + keys.email, QLatin1Char('f') + keys.folded, QLatin1Char('s') + keys.sound})
+            if (word.size() > 1)
+                words.insert(word);
+        addedNames.insert(contact.name);
+    }
+    std::vector<ContactFields> contacts;
+    const bool read = readBook([&](const ContactFields& contact) {
+        if (addedNames.contains(contact.name))
+            return;
+        const MatchKeys keys(contact);
+        bool shares =
+            std::any_of(keys.tails.begin(), keys.tails.end(), [&tails](qint64 tail) { return tails.contains(tail); });
+        shares = shares || (!keys.email.isEmpty() && words.contains(QLatin1Char('e') + keys.email)) ||
+                 words.contains(QLatin1Char('f') + keys.folded) ||
+                 (!keys.sound.isEmpty() && words.contains(QLatin1Char('s') + keys.sound));
+        if (shares)
+            contacts.push_back(contact);
+    });
+    if (!read)
+        return 0;
+    const int before = int(contacts.size());
+    contacts.insert(contacts.end(), added.begin(), added.end());
+    int count = 0;
+    for (const Group& group : find(contacts)) {
+        const bool withBook =
+            std::any_of(group.members.begin(), group.members.end(), [before](int member) { return member < before; });
+        if (withBook)
+            count += int(std::count_if(group.members.begin(), group.members.end(),
+                                       [before](int member) { return member >= before; }));
+    }
+    return count;
+}

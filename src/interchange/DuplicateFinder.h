@@ -5,6 +5,7 @@
 #include <QSet>
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 // Finds contacts that are likely one person: the same telephone number however it is written,
@@ -30,6 +31,14 @@ public:
     static QString pairKey(const QString& a, const QString& b);
 
     std::vector<Group> find(const std::vector<ContactFields>& contacts) const;
+
+    // How many of added are likely one person with a contact of the book. The book's contacts are
+    // handed over one by one by readBook (false: it could not read them, and 0 is counted); only
+    // those that share a number's tail, an e-mail, a folded name or a name's sound with one of
+    // added are kept, so a large book is never held in memory.
+    using Visitor = std::function<void(const ContactFields&)>;
+    int countLikelyDuplicates(const std::function<bool(const Visitor&)>& readBook,
+                              const std::vector<ContactFields>& added) const;
 
     // The Arabic reason the window shows.
     static QString reasonText(Reason reason);

@@ -803,6 +803,7 @@ qint64 DirectorySync::insertContact(ContactFields& fields)
     if (!added)
         return 0;
     m_local[row] = fields;
+    m_summary.writtenRows.push_back(row);
     return row;
 }
 
@@ -814,12 +815,14 @@ void DirectorySync::updateContact(qint64 row, ContactFields& fields)
         m_summary.renamed.append({wanted, fields.name});
     noteDataFailure(m_contacts.update(row, fields));
     m_local[row] = fields;
+    m_summary.writtenRows.push_back(row);
 }
 
 void DirectorySync::deleteContact(qint64 row)
 {
     noteDataFailure(m_contacts.remove(row, m_link.dir));
     m_local.erase(row);
+    m_summary.writtenRows.push_back(row);
 }
 
 void DirectorySync::storeCard(const QString& href, const QByteArray& etag, qint64 row, const QByteArray& vcard,

@@ -24,6 +24,7 @@ QString SyncSummary::error() const
 void SyncSummary::add(const SyncSummary& other)
 {
     received += other.received;
+    writtenRows.insert(writtenRows.end(), other.writtenRows.begin(), other.writtenRows.end());
     sent += other.sent;
     deleted += other.deleted;
     conflicts += other.conflicts;

@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <vector>
+
 // What a sync did, for the summary the user reads afterwards and for the command line. Why a
 // sync stopped is kept as a code with what it concerns; error() and text() say it in Arabic.
 struct SyncSummary {
@@ -39,6 +41,8 @@ struct SyncSummary {
     QUrl book;          // the address book the stop concerns
     QString detail;
     bool cancelled = false;
+    // The contacts' rows the sync added, changed or deleted here, for the lists to take in.
+    std::vector<qint64> writtenRows{};
 
     bool completed() const { return stop == Stop::None && !cancelled; }
     // Why the sync stopped, in Arabic; empty when it completed.

@@ -100,6 +100,7 @@ void SyncCommands::syncAll(MainForm& form, bool quiet)
     progress.setMinimumDuration(400);
     progress.setAutoReset(false);
     progress.setAutoClose(false);
+    const quint64 before = SharedData::connection().changeStamp();
     const SyncSummary summary = BookSync::run(
         SharedData::connection(), links,
         [](const SyncLink& link) { return password(SecretStore::account(link.user, link.book), link.user); },
@@ -111,6 +112,8 @@ void SyncCommands::syncAll(MainForm& form, bool quiet)
         60000, [&progress] { return progress.wasCanceled(); });
     progress.close();
 
+    // The directory shown last opens again without reading every name.
+    SharedData::contacts().takeInWrittenRows(summary.writtenRows, before);
     form.refreshAfterWrite(form.viewState() == ViewState::Contacts ? BookChange::Contacts
                                                                    : BookChange::DirectoriesAddedOrRemoved);
     // A timed sync tells a failure once, not every few minutes while the server stays away.
