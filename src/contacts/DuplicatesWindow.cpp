@@ -114,9 +114,11 @@ void DuplicatesWindow::tell(const QString& text, bool failure)
 }
 
 // The contacts of every directory without a password, and of the open one.
-bool DuplicatesWindow::readBook(std::vector<Found>& out)
+bool DuplicatesWindow::readBook()
 {
-    out.clear();
+    m_contacts.clear();
+    m_directoryOf.clear();
+    m_directoryNames.clear();
     DataConnection& connection = SharedData::connection();
     QList<Directory> directories;
     DataResult read = DirectoryStore(connection).unlocked(directories);
@@ -131,13 +133,25 @@ bool DuplicatesWindow::readBook(std::vector<Found>& out)
     for (const Directory& directory : std::as_const(directories)) {
         if (!read)
             break;
-        read = contacts.readDirectory(directory.code, [&](qint64, const ContactFields& contact) {
-            out.push_back({contact, directory.name});
+        const int index = int(m_directoryNames.size());
+        m_directoryNames << directory.name;
+        read = contacts.readNamesAndNumbers(directory.code, [&](qint64, const ContactFields& contact) {
+            m_contacts.push_back(contact);
+            m_directoryOf.push_back(index);
         });
     }
     if (!read)
         tell(QStringLiteral("تعذر قراءة البيانات: ") + read.error, true);
     return read.ok;
+}
+
+bool DuplicatesWindow::readWhole(int member, ContactFields& contact)
+{
+    QString dir;
+    bool found = false;
+    const DataResult read =
+        ContactStore(SharedData::connection()).readByName(m_contacts[size_t(member)].name, contact, dir, found);
+    return read && found;
 }
 
 void DuplicatesWindow::search()
@@ -146,7 +160,7 @@ void DuplicatesWindow::search()
     members->setRowCount(0);
     kept->clear();
     m_groups.clear();
-    if (!readBook(m_contacts))
+    if (!readBook())
         return;
     QList<QPair<QString, QString>> notPairs;
     if (DataResult read = NotDuplicateStore(SharedData::connection()).list(notPairs); !read)
@@ -156,15 +170,11 @@ void DuplicatesWindow::search()
         notKeys.insert(DuplicateFinder::pairKey(a, b));
     DuplicateFinder finder(region->currentText());
     finder.setNotDuplicates(notKeys);
-    std::vector<ContactFields> contacts;
-    contacts.reserve(m_contacts.size());
-    for (const Found& found : m_contacts)
-        contacts.push_back(found.contact);
-    m_groups = finder.find(contacts);
+    m_groups = finder.find(m_contacts);
     for (const DuplicateFinder::Group& group : m_groups) {
         QStringList names;
         for (const int member : group.members)
-            names << m_contacts[size_t(member)].contact.name;
+            names << m_contacts[size_t(member)].name;
         // The number or address they share is in the table below, where it reads left to right.
         groups->addItem(DuplicateFinder::reasonText(group.reason) + QStringLiteral(": ") +
                         names.join(QStringLiteral(" ، ")));
@@ -187,9 +197,13 @@ void DuplicatesWindow::showGroup(int index)
     const DuplicateFinder::Group& group = m_groups[size_t(index)];
     members->setRowCount(int(group.members.size()));
     for (int row = 0; row < int(group.members.size()); ++row) {
-        const Found& found = m_contacts[size_t(group.members[size_t(row)])];
-        const ContactFields& c = found.contact;
-        const QStringList cells = {c.name, found.dirName, c.hometel, c.jobtel, c.mobil, c.fax, c.email, c.moreinfo};
+        const int member = group.members[size_t(row)];
+        ContactFields c = m_contacts[size_t(member)];
+        readWhole(member, c); // gone meanwhile: shown as found, and the merge will say so
+        const QStringList cells = {c.name,    m_directoryNames.value(m_directoryOf[size_t(member)]),
+                                   c.hometel, c.jobtel,
+                                   c.mobil,   c.fax,
+                                   c.email,   c.moreinfo};
         for (int column = 0; column < cells.size(); ++column) {
             auto* item =
                 new QTableWidgetItem(column >= 2 && column <= 6 ? leftToRight(cells.at(column)) : cells.at(column));
@@ -207,11 +221,23 @@ void DuplicatesWindow::mergeGroup()
     if (index < 0 || index >= int(m_groups.size()) || kept->currentIndex() < 0)
         return;
     const DuplicateFinder::Group& group = m_groups[size_t(index)];
-    const ContactFields keptContact = m_contacts[size_t(group.members[size_t(kept->currentIndex())])].contact;
+    // Every field, as the book holds it now; the merge checks again, in its transaction, that
+    // none changed before it writes.
+    ContactFields keptContact;
     std::vector<ContactFields> others;
-    for (const int member : group.members)
-        if (m_contacts[size_t(member)].contact.name != keptContact.name)
-            others.push_back(m_contacts[size_t(member)].contact);
+    bool whole = readWhole(group.members[size_t(kept->currentIndex())], keptContact);
+    for (const int member : group.members) {
+        ContactFields other;
+        if (member == group.members[size_t(kept->currentIndex())])
+            continue;
+        whole = whole && readWhole(member, other);
+        others.push_back(other);
+    }
+    if (!whole) {
+        tell(QStringLiteral("تعذر الدمج ولم يتغير شىء: حذف برنامج آخر بعض هذه البيانات، ابحث مرة أخرى."), true);
+        search();
+        return;
+    }
     const ContactFields merged = ContactMerge::merged(keptContact, others);
     std::vector<qint64> trashIds;
     const DataResult written = ContactMerge::apply(SharedData::connection(), keptContact, merged, others, &trashIds);
@@ -239,8 +265,7 @@ void DuplicatesWindow::markNotDuplicate()
     QList<QPair<QString, QString>> pairs;
     for (size_t x = 0; x < group.members.size(); ++x)
         for (size_t y = x + 1; y < group.members.size(); ++y)
-            pairs.append(
-                {m_contacts[size_t(group.members[x])].contact.name, m_contacts[size_t(group.members[y])].contact.name});
+            pairs.append({m_contacts[size_t(group.members[x])].name, m_contacts[size_t(group.members[y])].name});
     if (DataResult remembered = NotDuplicateStore(SharedData::connection()).remember(pairs); !remembered) {
         tell(QStringLiteral("تعذر الحفظ: ") + remembered.error, true);
         return;

@@ -37,17 +37,18 @@ public:
     void search();
 
 private:
-    struct Found {
-        ContactFields contact;
-        QString dirName;
-    };
     void showGroup(int index);
     void mergeGroup();
     void markNotDuplicate();
     void tell(const QString& text, bool failure);
-    bool readBook(std::vector<Found>& out);
+    bool readBook();
+    // A member of a group with every field, as the book holds it now; false when it is gone.
+    bool readWhole(int member, ContactFields& contact);
 
     MainForm& m_main;
-    std::vector<Found> m_contacts;
+    // Names, numbers and e-mails only (what the search compares), and each one's directory.
+    std::vector<ContactFields> m_contacts;
+    std::vector<int> m_directoryOf;
+    QStringList m_directoryNames;
     std::vector<DuplicateFinder::Group> m_groups;
 };
