@@ -1,4 +1,5 @@
 #include "BatchCommands.h"
+#include "KeptOrderWrite.h"
 
 #include "AddressBookFinder.h"
 #include "BookAddress.h"
@@ -171,11 +172,13 @@ int BatchCommands::importFile(const CommandLine::Request& request)
     if (const QString refused = refusedPassword(directory, name, request.passwordFile); !refused.isEmpty())
         return fail(refused);
     // A directory that is not there yet is made in the import's own transaction.
+    KeptOrderWrite keptOrder(SharedData::contacts());
     const ImportSummary summary = directory.code.isEmpty()
                                       ? ContactImporter::intoNewDirectory(SharedData::connection(), contents, name)
                                       : ContactImporter::run(SharedData::connection(), contents, directory.code);
     if (!summary.error.isEmpty())
         return fail(QStringLiteral("تعذر الاستيراد , لم يتغير شىء: %1").arg(summary.error));
+    keptOrder.done(summary.rows, true);
     print(stdout, summary.text());
     return 0;
 }
@@ -282,6 +285,7 @@ int BatchCommands::syncBook(const CommandLine::Request& request)
         if (QString error; !readPasswordFile(request.passwordFile, filePassword, error))
             return fail(QStringLiteral("لا يمكن قراءة ملف كلمة المرور: %1").arg(error));
     }
+    KeptOrderWrite keptOrder(SharedData::contacts());
     const SyncSummary summary = BookSync::run(SharedData::connection(), links, [&](const SyncLink& link) {
         std::optional<QString> password;
         if (!request.passwordFile.isEmpty())
@@ -290,6 +294,7 @@ int BatchCommands::syncBook(const CommandLine::Request& request)
             password = stored;
         return password;
     });
+    keptOrder.done(summary.writtenRows, true);
     if (!summary.completed())
         return fail(QStringLiteral("لم تكتمل المزامنة: %1").arg(summary.cancelled ? summary.text() : summary.error()));
     print(stdout, summary.text());

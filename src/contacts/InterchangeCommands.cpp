@@ -1,4 +1,5 @@
 #include "InterchangeCommands.h"
+#include "KeptOrderWrite.h"
 
 #include "BookFiles.h"
 #include "ContactChanges.h"
@@ -119,7 +120,7 @@ bool InterchangeCommands::runImport(MainForm& form, const ContactFileContents& c
         QApplication::processEvents();
         return !progress.wasCanceled();
     };
-    const quint64 before = SharedData::connection().changeStamp();
+    KeptOrderWrite keptOrder(SharedData::contacts());
     const ImportSummary summary =
         newDirectory.isEmpty()
             ? ContactImporter::run(SharedData::connection(), contents, code, step)
@@ -136,7 +137,7 @@ bool InterchangeCommands::runImport(MainForm& form, const ContactFileContents& c
     if (!summary.written.empty())
         form.undoHistory().record(ContactChanges::imported(summary.written, summary.directory, newDirectory));
     // The directory shown last opens again without reading every name.
-    SharedData::contacts().takeInWrittenRows(summary.rows, before);
+    keptOrder.done(summary.rows, false);
     if (!newDirectory.isEmpty())
         form.refreshAfterWrite(BookChange::DirectoriesAddedOrRemoved);
     else if (form.viewState() == ViewState::Contacts && form.currentDirectory() == code)

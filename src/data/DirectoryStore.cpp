@@ -80,3 +80,10 @@ DataResult DirectoryStore::unlocked(QList<Directory>& out)
                               {Directory::unlocked()},
                               [&out](sqlite3_stmt* statement) { out.append(fromStatement(statement)); });
 }
+
+DataResult DirectoryStore::all(QList<Directory>& out)
+{
+    out.clear();
+    return m_connection.query(QStringLiteral("SELECT code, dirname, pass FROM dirg ORDER BY dirname"), {},
+                              [&out](sqlite3_stmt* statement) { out.append(fromStatement(statement)); });
+}

@@ -28,6 +28,7 @@ public:
     DataResult removeIfEmpty(const Directory& directory);
     // The directories without a password, by name.
     DataResult unlocked(QList<Directory>& out);
+    DataResult all(QList<Directory>& out);
 
 private:
     DataResult oneChanged(const DataResult& written, const Directory& directory);

@@ -245,6 +245,18 @@ void Recordset::adoptStoredOrder()
         m_orderCache = {m_query->text(), m_query, std::move(stored.rows), stored.stamp, {}, {}};
 }
 
+bool Recordset::adoptKeptOrder(const QList<RecordQuery>& candidates)
+{
+    for (const RecordQuery& query : candidates) {
+        StoredOrder::Loaded stored = StoredOrder::load(*m_connection, query.text());
+        if (stored.rows) {
+            m_orderCache = {query.text(), query, std::move(stored.rows), stored.stamp, {}, {}};
+            return true;
+        }
+    }
+    return false;
+}
+
 bool Recordset::keepOrder()
 {
     return m_orderCache.rows &&

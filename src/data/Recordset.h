@@ -69,6 +69,10 @@ public:
     // Keeps the last whole order read in the book for the next session (see StoredOrder); true
     // when it is kept.
     bool keepOrder();
+    // Takes up the order an earlier session kept, for whichever of candidates it is of, before
+    // this program writes (so that takeInWrittenRows can mend it); false when none stands.
+    bool adoptKeptOrder(const QList<RecordQuery>& candidates);
+    bool knowsAnOrder() const { return m_orderCache.rows != nullptr; }
 
     // Adds a row with the given named values (the other columns take their defaults).
     DataResult addRecord(const QStringList& columns, const QStringList& values);

@@ -6,6 +6,10 @@
 #include "ProgramRun.h"
 #include "Schema.h"
 
+#include "NameOrder.h"
+#include "RecordQuery.h"
+#include "Recordset.h"
+#include "StoredOrder.h"
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -101,6 +105,39 @@ void TestBatch::importIntoANewDirectoryThenExport()
     QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM info WHERE dir = (SELECT code FROM dirg WHERE dirname = ?)"),
                     {QStringLiteral("العائلة")}),
              QStringLiteral("2"));
+    // A session showed the directory and kept its order; an import from the command line keeps
+    // that order true, so the next session opens it without reading every name.
+    const QString family =
+        scalar(QStringLiteral("SELECT code FROM dirg WHERE dirname = ?"), {QStringLiteral("العائلة")});
+    auto keptOrder = [&] {
+        DataConnection connection;
+        Recordset contacts(&connection);
+        if (!connection.open(m_folder->filePath(QStringLiteral("Kib.bin")), QString::fromLatin1(Schema::kPassword)))
+            return QStringList{QStringLiteral("(unreadable)")};
+        const StoredOrder::Loaded stored = StoredOrder::load(connection, RecordQuery::contactsOf(family).text());
+        QStringList names;
+        if (stored.rows)
+            for (qsizetype i = 0; i < stored.rows->texts.size(); ++i)
+                names << stored.rows->texts.text(i);
+        return names;
+    };
+    {
+        DataConnection connection;
+        QVERIFY(connection.open(m_folder->filePath(QStringLiteral("Kib.bin")), QString::fromLatin1(Schema::kPassword)));
+        Recordset contacts(&connection);
+        QVERIFY(contacts.openContacts(family).ok && contacts.snapshot()->size() == 2);
+        QVERIFY(contacts.keepOrder());
+    }
+    QCOMPARE(keptOrder().size(), 2);
+    const ProgramRun more = run({QStringLiteral("--import"), QStringLiteral(QAV_SAMPLES "/phone.vcf"),
+                                 QStringLiteral("--into"), QStringLiteral("العائلة")});
+    QVERIFY2(more.status == 0, qPrintable(more.err));
+    const QStringList kept = keptOrder();
+    QCOMPARE(QString::number(kept.size()), scalar(QStringLiteral("SELECT count(*) FROM info WHERE dir = ?"), {family}));
+    NameOrder order;
+    for (qsizetype i = 1; i < kept.size(); ++i)
+        QVERIFY(!order.lessThan(kept.at(i), kept.at(i - 1)));
+
     // The same file again: nothing added twice, the duplicates counted.
     const ProgramRun again =
         run({QStringLiteral("--import"), sample, QStringLiteral("--into"), QStringLiteral("العائلة")});

@@ -1,4 +1,5 @@
 #include "SyncCommands.h"
+#include "KeptOrderWrite.h"
 
 #include "BookSync.h"
 #include "MainForm.h"
@@ -100,7 +101,7 @@ void SyncCommands::syncAll(MainForm& form, bool quiet)
     progress.setMinimumDuration(400);
     progress.setAutoReset(false);
     progress.setAutoClose(false);
-    const quint64 before = SharedData::connection().changeStamp();
+    KeptOrderWrite keptOrder(SharedData::contacts());
     const SyncSummary summary = BookSync::run(
         SharedData::connection(), links,
         [](const SyncLink& link) { return password(SecretStore::account(link.user, link.book), link.user); },
@@ -113,7 +114,7 @@ void SyncCommands::syncAll(MainForm& form, bool quiet)
     progress.close();
 
     // The directory shown last opens again without reading every name.
-    SharedData::contacts().takeInWrittenRows(summary.writtenRows, before);
+    keptOrder.done(summary.writtenRows, false);
     form.refreshAfterWrite(form.viewState() == ViewState::Contacts ? BookChange::Contacts
                                                                    : BookChange::DirectoriesAddedOrRemoved);
     // A timed sync tells a failure once, not every few minutes while the server stays away.
