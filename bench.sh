@@ -44,7 +44,7 @@ steps=$(build/bench/qav_bench steps "$work" "$big" "$RUNS")
 get() { sed -n "s/.*$1=\([0-9.]*\).*/\1/p" <<<"$steps"; }
 open_first_ms=$(get open_first_ms); open_ms=$(get open_ms); hit_ms=$(get search_hit_ms); miss_ms=$(get search_miss_ms); save_ms=$(get save_ms); hits=$(get hits)
 scroll_ms=$(get scroll_max_ms); scroll_steps=$(get scroll_steps)
-plain_latin_ms=$(get search_plain_latin_ms); sound_first_ms=$(get search_sound_first_ms); sound_ms=$(get search_sound_ms); sound_hits=$(get sound_hits)
+plain_latin_ms=$(get search_plain_latin_ms); sound_first_ms=$(get search_sound_first_ms); sound_ms=$(get search_sound_ms); sound_hits=$(get by_sound_found)
 
 used "$seed"; after_import=$(build/bench/qav_bench after_import "$work" "$big")
 open_after_import_ms=$(sed -n 's/.*open_after_import_ms=\([0-9.]*\).*/\1/p' <<<"$after_import"); import_ms=$(sed -n 's/^import_ms=\([0-9.]*\).*/\1/p' <<<"$after_import")

@@ -174,7 +174,7 @@ int main(int argc, char** argv)
     const int soundHits = controls(run.form()).infolist->count();
     std::printf("open_first_ms=%.2f open_ms=%.2f search_hit_ms=%.2f search_miss_ms=%.2f save_ms=%.2f hits=%d "
                 "scroll_max_ms=%.2f scroll_steps=%d search_plain_latin_ms=%.2f search_sound_first_ms=%.2f "
-                "search_sound_ms=%.2f sound_hits=%d\n",
+                "search_sound_ms=%.2f by_sound_found=%d\n",
                 firstOpen, median(open), median(hit), median(miss), median(save), hits, scroll, steps,
                 median(plainLatin), firstBySound, median(bySound), soundHits);
     std::fflush(stdout);

@@ -90,34 +90,6 @@ bool ContactImporter::insertAll(DataConnection& connection, const std::vector<Co
 namespace
 {
 
-// How many of the contacts just added are likely one person with a contact the book had: those
-// of the directories without a password and of the one imported into.
-int countLikelyDuplicates(DataConnection& connection, const std::vector<ContactFields>& added, const QString& dir)
-{
-    QList<Directory> directories;
-    if (added.empty() || !DirectoryStore(connection).unlocked(directories))
-        return 0;
-    // Every contact is read: beyond a quarter of a million that takes seconds, and the window
-    // for duplicates is the place for it.
-    qint64 total = 0;
-    if (!ContactStore(connection).countAll(total))
-        return 0;
-    if (total > ImportSummary::kLargestBookChecked)
-        return -1;
-    QSet<QString> codes;
-    for (const Directory& directory : std::as_const(directories))
-        codes.insert(directory.code);
-    codes.insert(dir);
-    ContactStore store(connection);
-    auto readBook = [&](const DuplicateFinder::Visitor& visit) {
-        for (const QString& code : std::as_const(codes))
-            if (!store.readNamesAndNumbers(code, [&visit](qint64, const ContactFields& contact) { visit(contact); }))
-                return false;
-        return true;
-    };
-    return DuplicateFinder(PhoneMatch::preferredRegion()).countLikelyDuplicates(readBook, added);
-}
-
 } // namespace
 
 // One transaction from the directory (when new) to the last contact: all of it, or nothing.
@@ -151,7 +123,7 @@ ImportSummary ContactImporter::inTransaction(DataConnection& connection, const s
         return summary;
     }
     summary.directory = code;
-    summary.likelyDuplicates = countLikelyDuplicates(connection, summary.written, code);
+    summary.likelyDuplicates = DuplicateFinder::countInBook(connection, summary.written, code);
     return summary;
 }
 

@@ -26,7 +26,6 @@ struct ImportSummary {
     // Added, though likely one person with a contact already there; -1 when the book was too
     // large to look through at once.
     int likelyDuplicates = 0;
-    static constexpr qint64 kLargestBookChecked = 250000;
 
     // What the user reads after an import, in Arabic.
     QString text() const;

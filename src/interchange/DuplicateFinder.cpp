@@ -1,5 +1,7 @@
 #include "DuplicateFinder.h"
 
+#include "ContactStore.h"
+#include "DirectoryStore.h"
 #include "PhoneMatch.h"
 #include "SoundKey.h"
 #include "TextFold.h"
@@ -304,4 +306,30 @@ int DuplicateFinder::countLikelyDuplicates(const std::function<bool(const Visito
                                        [before](int member) { return member >= before; }));
     }
     return count;
+}
+
+int DuplicateFinder::countInBook(DataConnection& connection, const std::vector<ContactFields>& added,
+                                 const QString& dir)
+{
+    QList<Directory> directories;
+    if (added.empty() || !DirectoryStore(connection).unlocked(directories))
+        return 0;
+    qint64 total = 0;
+    if (!ContactStore(connection).countAll(total))
+        return 0;
+    if (total > kLargestBookChecked)
+        return -1;
+    QSet<QString> codes;
+    for (const Directory& directory : std::as_const(directories))
+        codes.insert(directory.code);
+    if (!dir.isEmpty())
+        codes.insert(dir);
+    ContactStore store(connection);
+    auto readBook = [&](const Visitor& visit) {
+        for (const QString& code : std::as_const(codes))
+            if (!store.readNamesAndNumbers(code, [&visit](qint64, const ContactFields& contact) { visit(contact); }))
+                return false;
+        return true;
+    };
+    return DuplicateFinder(PhoneMatch::preferredRegion()).countLikelyDuplicates(readBook, added);
 }

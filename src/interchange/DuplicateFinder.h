@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ContactFields.h"
+#include "DataConnection.h"
 
 #include <QSet>
 #include <QString>
@@ -39,6 +40,12 @@ public:
     using Visitor = std::function<void(const ContactFields&)>;
     int countLikelyDuplicates(const std::function<bool(const Visitor&)>& readBook,
                               const std::vector<ContactFields>& added) const;
+
+    // The same over the book's directories without a password and the directory dir, with the
+    // region the user chose; -1 when the book holds more than kLargestBookChecked contacts
+    // (reading them all would take seconds: the window for duplicates is the place for that).
+    static int countInBook(DataConnection& connection, const std::vector<ContactFields>& added, const QString& dir);
+    static constexpr qint64 kLargestBookChecked = 250000;
 
     // The Arabic reason the window shows.
     static QString reasonText(Reason reason);

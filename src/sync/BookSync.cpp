@@ -1,6 +1,7 @@
 #include "BookSync.h"
 
 #include "CardDavClient.h"
+#include "DuplicateFinder.h"
 
 #include <QUrl>
 
@@ -27,5 +28,7 @@ SyncSummary BookSync::run(DataConnection& connection, const std::vector<SyncLink
         if (total.cancelled)
             break;
     }
+    // Cards that came in and are likely someone the book already had are said to be, not merged.
+    total.likelyDuplicates = DuplicateFinder::countInBook(connection, total.added, QString());
     return total;
 }

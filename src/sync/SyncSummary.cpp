@@ -25,6 +25,7 @@ void SyncSummary::add(const SyncSummary& other)
 {
     received += other.received;
     writtenRows.insert(writtenRows.end(), other.writtenRows.begin(), other.writtenRows.end());
+    added.insert(added.end(), other.added.begin(), other.added.end());
     sent += other.sent;
     deleted += other.deleted;
     conflicts += other.conflicts;
@@ -67,5 +68,8 @@ QString SyncSummary::text() const
     }
     if (unreadable > 0)
         lines << QStringLiteral("بطاقات غير مفهومة على الخادم لم تستلم: %1").arg(unreadable);
+    if (likelyDuplicates > 0)
+        lines << QStringLiteral("%1 ربما مكررة (لها فى الدفتر ما يشبهها؛ انظر «البحث عن المكررات» فى الأدوات)")
+                     .arg(likelyDuplicates);
     return lines.join(QLatin1Char('\n'));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ContactFields.h"
 #include "DavResponse.h"
 
 #include <QList>
@@ -43,6 +44,10 @@ struct SyncSummary {
     bool cancelled = false;
     // The contacts' rows the sync added, changed or deleted here, for the lists to take in.
     std::vector<qint64> writtenRows{};
+    // The contacts it added here (name, numbers and e-mail), and how many of them are likely
+    // duplicates of contacts the book had (-1: the book is too large to look through at once).
+    std::vector<ContactFields> added{};
+    int likelyDuplicates = 0;
 
     bool completed() const { return stop == Stop::None && !cancelled; }
     // Why the sync stopped, in Arabic; empty when it completed.

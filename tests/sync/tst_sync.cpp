@@ -70,11 +70,17 @@ void TestSync::twoBooksStayInStep()
           {QStringLiteral("022"), QString(), QString(), QString(), QStringLiteral("القاهرة"),
            QStringLiteral("sara@example.org"), QStringLiteral("الشركة"), QStringLiteral("سطر\r\nسطر آخر")});
     b.add(QStringLiteral("Bob"), mobile(QStringLiteral("555")));
+    // Someone b already has in another directory, in Latin letters: the card that comes is added,
+    // and said to be a likely duplicate.
+    b.add(QStringLiteral("Ahmed"));
+    b.moveAway(QStringLiteral("Ahmed"));
     QVERIFY(a.sync().completed());
     SyncSummary first = b.sync();
     QVERIFY2(first.completed(), qPrintable(first.error()));
     QCOMPARE(first.received, 2);
     QCOMPARE(first.sent, 1);
+    QCOMPARE(first.likelyDuplicates, 1);
+    QVERIFY(first.text().contains(QStringLiteral("1 ربما مكررة")));
     QVERIFY(a.sync().completed());
     QCOMPARE(a.contacts(), b.contacts());
     QCOMPARE(a.contacts().size(), 3);

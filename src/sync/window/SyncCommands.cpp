@@ -119,8 +119,8 @@ void SyncCommands::syncAll(MainForm& form, bool quiet)
                                                                    : BookChange::DirectoriesAddedOrRemoved);
     // A timed sync tells a failure once, not every few minutes while the server stays away.
     static bool failureTold = false;
-    const bool worthTelling =
-        (!summary.completed() && !(quiet && failureTold)) || !summary.conflicts.isEmpty() || !summary.renamed.isEmpty();
+    const bool worthTelling = (!summary.completed() && !(quiet && failureTold)) || !summary.conflicts.isEmpty() ||
+                              !summary.renamed.isEmpty() || summary.likelyDuplicates > 0;
     failureTold = !summary.completed();
     if (quiet && !worthTelling)
         return;
