@@ -3,6 +3,7 @@
 #include "AddressBookFinder.h"
 #include "BookSync.h"
 #include "CardDavClient.h"
+#include "ContactMerge.h"
 #include "LinkedBook.h"
 #include "ProgramRun.h"
 #include "RadicaleServer.h"
@@ -36,6 +37,7 @@ private slots:
     void cleanup();
     void twoBooksStayInStep();
     void aLocalEditKeepsWhatOnlyTheServerShows();
+    void aMergeReachesTheServer();
     void bothSidesChangedOneContact();
     void aCardChangedThereWhileSyncingIsNotOverwritten();
     void theServerGoesDownInTheMiddle();
@@ -124,6 +126,38 @@ void TestSync::twoBooksStayInStep()
     QCOMPARE(a.sync().sent, 1);
     QCOMPARE(b.sync().received, 1);
     QCOMPARE(a.contacts(), b.contacts());
+}
+
+void TestSync::aMergeReachesTheServer()
+{
+    // Two cards of one person on the server; merged on one side, the other side ends with one
+    // contact that holds every value of both.
+    RadicaleBook a(m_book), b(m_book);
+    a.add(QStringLiteral("محمد أحمد"), {QStringLiteral("0223456789"), {}, QStringLiteral("0100 123 4567")});
+    a.add(QStringLiteral("Mohamed Ahmed"),
+          {{}, QStringLiteral("0233334444"), QStringLiteral("+20 100 123 4567"), {}, {}, QStringLiteral("m@x.org")});
+    QVERIFY(a.sync().completed());
+    QVERIFY(b.sync().completed());
+    QCOMPARE(b.contacts().size(), 2);
+    const Contacts before = a.contacts();
+    auto fieldsOf = [&before](const QString& name) {
+        return ContactFields::fromRow(QStringList{name} + before.value(name));
+    };
+    const ContactFields kept = fieldsOf(QStringLiteral("محمد أحمد"));
+    const std::vector<ContactFields> others{fieldsOf(QStringLiteral("Mohamed Ahmed"))};
+    const ContactFields merged = ContactMerge::merged(kept, others);
+    QVERIFY(ContactMerge::apply(a.connection(), kept, merged, others).ok);
+    const SyncSummary sent = a.sync();
+    QVERIFY2(sent.completed(), qPrintable(sent.error()));
+    const SyncSummary received = b.sync();
+    QCOMPARE(received.deleted, 1);
+    QCOMPARE(b.contacts(), a.contacts());
+    QCOMPARE(b.contacts().keys(), QStringList{QStringLiteral("محمد أحمد")});
+    const QString all = b.contacts().value(QStringLiteral("محمد أحمد")).join(QLatin1Char('|'));
+    for (const QString& value :
+         {QStringLiteral("0223456789"), QStringLiteral("0233334444"), QStringLiteral("0100 123 4567"),
+          QStringLiteral("+20 100 123 4567"), QStringLiteral("m@x.org")})
+        QVERIFY2(all.contains(value), qPrintable(value + QStringLiteral(" in ") + all));
 }
 
 void TestSync::aLocalEditKeepsWhatOnlyTheServerShows()
