@@ -98,16 +98,17 @@ NameOrder::Ordered NameOrder::reorder(const Ordered& previous, const std::vector
     current.reserve(qsizetype(ids.size()));
     for (size_t i = 0; i < ids.size(); ++i)
         current.insert(ids[i], qsizetype(i));
+    auto positionOf = [&current](qint64 id) { return current.value(id, -1); };
 
-    // Unchanged rows, still in order.
+    // Unchanged rows, still in order (a row the old order names twice is placed once).
     Ordered kept;
     kept.ids.reserve(ids.size());
     std::vector<bool> placed(ids.size(), false);
     for (size_t i = 0; i < previous.ids.size(); ++i) {
-        const auto found = current.constFind(previous.ids[i]);
-        if (found == current.constEnd() || texts.utf8(*found) != previous.texts.utf8(qsizetype(i)))
+        const qsizetype found = positionOf(previous.ids[i]);
+        if (found < 0 || placed[size_t(found)] || texts.utf8(found) != previous.texts.utf8(qsizetype(i)))
             continue;
-        placed[size_t(*found)] = true;
+        placed[size_t(found)] = true;
         kept.ids.push_back(previous.ids[i]);
         kept.texts.append(previous.texts.utf8(qsizetype(i)));
     }

@@ -241,6 +241,10 @@ void Recordset::addSoundHits(std::vector<qint64>& ids)
 void Recordset::adoptStoredOrder()
 {
     StoredOrder::Loaded stored = StoredOrder::load(*m_connection, m_query->text());
+    // Changed since: most rows are still where they were, so the old order is a head start
+    // (stamp 0 is never current: the rows are read again and only the changed ones placed anew).
+    if (!stored.rows)
+        stored = StoredOrder::loadHint(*m_connection, m_query->text());
     if (stored.rows)
         m_orderCache = {m_query->text(), m_query, std::move(stored.rows), stored.stamp, {}, {}};
 }

@@ -194,6 +194,13 @@ StoredOrder::Loaded StoredOrder::load(DataConnection& connection, const QString&
     return loaded.rows ? loaded : Loaded{};
 }
 
+StoredOrder::Loaded StoredOrder::loadHint(DataConnection& connection, const QString& source)
+{
+    Loaded loaded;
+    loaded.rows = readRows(connection, keyOf(source));
+    return loaded;
+}
+
 // Runs read while this connection holds a read lock on a file that is exactly as this program
 // left it: no writer can commit until it returns.
 bool StoredOrder::underReadLock(DataConnection& connection, const std::function<bool()>& read)

@@ -30,6 +30,10 @@ public:
     static bool save(DataConnection& connection, const QString& source, const NameOrder::Ordered& rows, quint64 stamp);
     // The kept order of source, when the file is as the program left it.
     static Loaded load(DataConnection& connection, const QString& source);
+    // The kept order of source even when the file changed since (another program wrote, or
+    // this one without keeping it): not to be believed, only a head start for ordering the rows
+    // as they are now, where most are as they were. Its stamp is 0.
+    static Loaded loadHint(DataConnection& connection, const QString& source);
 
     static QString fingerprintPath(const QString& databasePath);
 
