@@ -2,10 +2,10 @@
 
 #include "TextFold.h"
 
-#include <QCollatorSortKey>
 #include <QHash>
 
 #include <algorithm>
+#include <cstring>
 #include <numeric>
 #include <thread>
 
@@ -17,6 +17,80 @@ NameOrder::NameOrder() : m_collator(QLocale(QLocale::Arabic, QLocale::Egypt))
     m_collator.setCaseSensitivity(Qt::CaseInsensitive);
     m_collator.setNumericMode(true);
 }
+
+namespace
+{
+
+// ICU's collator set as QCollator sets it for the names' locale (case-insensitive, numbers by
+// value, normalised), so that sort keys order exactly as lessThan() compares.
+UCollator* openCollator()
+{
+    UErrorCode status = U_ZERO_ERROR;
+    UCollator* collator = ucol_open("ar_EG", &status);
+    if (U_FAILURE(status))
+        return nullptr;
+    ucol_setAttribute(collator, UCOL_NORMALIZATION_MODE, UCOL_ON, &status);
+    ucol_setAttribute(collator, UCOL_STRENGTH, UCOL_SECONDARY, &status);
+    ucol_setAttribute(collator, UCOL_NUMERIC_COLLATION, UCOL_ON, &status);
+    ucol_setAttribute(collator, UCOL_ALTERNATE_HANDLING, UCOL_NON_IGNORABLE, &status);
+    if (U_FAILURE(status)) {
+        ucol_close(collator);
+        return nullptr;
+    }
+    return collator;
+}
+
+// The sort keys of a range of texts end to end in one buffer (a few bytes a name instead of an
+// object and a heap block each), and where each one lies.
+struct KeyRef {
+    const uint8_t* bytes;
+    size_t length;
+};
+
+class PackedKeys
+{
+public:
+    // Keys texts [from, to) and points refs[from, to) at them.
+    void make(UCollator* collator, const NameColumn& texts, qsizetype from, qsizetype to, std::vector<KeyRef>& refs)
+    {
+        std::vector<size_t> ends;
+        ends.reserve(size_t(to - from));
+        m_bytes.reserve(size_t(to - from) * 24);
+        std::vector<uint8_t> key(256);
+        for (qsizetype i = from; i < to; ++i) {
+            const QString folded = TextFold::fold(texts.text(i));
+            const auto* text = reinterpret_cast<const UChar*>(folded.utf16());
+            int32_t length = ucol_getSortKey(collator, text, int32_t(folded.size()), key.data(), int32_t(key.size()));
+            if (length > int32_t(key.size())) {
+                key.resize(size_t(length));
+                length = ucol_getSortKey(collator, text, int32_t(folded.size()), key.data(), length);
+            }
+            // Without its closing zero: keys hold no other zero, so a key that is the start of a
+            // longer one sorts first, as it does with the zero.
+            m_bytes.insert(m_bytes.end(), key.begin(), key.begin() + std::max(0, length - 1));
+            ends.push_back(m_bytes.size());
+        }
+        size_t start = 0;
+        for (qsizetype i = from; i < to; ++i) {
+            const size_t end = ends[size_t(i - from)];
+            refs[size_t(i)] = {m_bytes.data() + start, end - start};
+            start = end;
+        }
+    }
+
+private:
+    std::vector<uint8_t> m_bytes;
+};
+
+int compareKeys(const KeyRef& a, const KeyRef& b)
+{
+    const int bytes = std::memcmp(a.bytes, b.bytes, std::min(a.length, b.length));
+    if (bytes != 0)
+        return bytes;
+    return a.length < b.length ? -1 : a.length > b.length ? 1 : 0;
+}
+
+} // namespace
 
 std::vector<qsizetype> NameOrder::sortedIndexes(const NameColumn& texts) const
 {
@@ -32,30 +106,37 @@ std::vector<qsizetype> NameOrder::sortedIndexes(const NameColumn& texts) const
     // merged.
     constexpr qsizetype kSplitFrom = 20000;
     const qsizetype half = count >= kSplitFrom ? count / 2 : count;
-    std::vector<QCollatorSortKey> lowKeys, highKeys;
-    auto key = [&](qsizetype i) -> const QCollatorSortKey& {
-        return i < half ? lowKeys[size_t(i)] : highKeys[size_t(i - half)];
-    };
+    std::vector<KeyRef> refs(static_cast<size_t>(count));
+    PackedKeys lowKeys, highKeys;
     auto less = [&](qsizetype a, qsizetype b) {
-        const int byKey = key(a).compare(key(b));
+        const int byKey = compareKeys(refs[size_t(a)], refs[size_t(b)]);
         if (byKey != 0)
             return byKey < 0;
         return texts.text(a) < texts.text(b);
     };
-    auto sortPart = [&](const QCollator& collator, qsizetype from, qsizetype to, std::vector<QCollatorSortKey>& keys) {
-        keys.reserve(size_t(to - from));
-        for (qsizetype i = from; i < to; ++i)
-            keys.push_back(collator.sortKey(TextFold::fold(texts.text(i))));
+    bool keyed = true;
+    auto sortPart = [&](qsizetype from, qsizetype to, PackedKeys& keys) {
+        UCollator* collator = openCollator();
+        if (!collator) {
+            keyed = false;
+            return;
+        }
+        keys.make(collator, texts, from, to, refs);
+        ucol_close(collator);
         std::sort(order.begin() + from, order.begin() + to, less);
     };
     if (half == count) {
-        sortPart(m_collator, 0, count, lowKeys);
-        return order;
+        sortPart(0, count, lowKeys);
+    } else {
+        std::thread helper([&] { sortPart(half, count, highKeys); });
+        sortPart(0, half, lowKeys);
+        helper.join();
+        if (keyed)
+            std::inplace_merge(order.begin(), order.begin() + half, order.end(), less);
     }
-    std::thread helper([&] { sortPart(NameOrder().m_collator, half, count, highKeys); });
-    sortPart(m_collator, 0, half, lowKeys);
-    helper.join();
-    std::inplace_merge(order.begin(), order.begin() + half, order.end(), less);
+    if (!keyed) // no ICU collator: pair by pair, as lessThan() compares
+        std::sort(order.begin(), order.end(),
+                  [&](qsizetype a, qsizetype b) { return lessThan(texts.text(a), texts.text(b)); });
     return order;
 }
 
