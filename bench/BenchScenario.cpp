@@ -1,4 +1,6 @@
 #include "BenchScenario.h"
+
+#include "MainMenus.h"
 #include "MainWindowControls.h"
 
 #include "CommandWiring.h"
@@ -64,6 +66,12 @@ double BenchScenario::search(const QString& text)
 {
     controls(*m_form).txtSearch->setText(text);
     return timeUntilPainted([this] { m_form->searchCommand(); });
+}
+
+double BenchScenario::searchIn(const QString& menuItem, const QString& text)
+{
+    controls(*m_form).menus->item(menuItem)->trigger();
+    return search(text);
 }
 
 double BenchScenario::saveContact(const QString& name)

@@ -22,6 +22,8 @@ public:
     // Each returns the milliseconds until the list and the status bar are painted.
     double openDirectory(const QString& code);
     double search(const QString& text);
+    // The same in another field, picked as the user does in the search menu (its item's name).
+    double searchIn(const QString& menuItem, const QString& text);
     double saveContact(const QString& name);
     void goBack();
     // Scrolls the open list from top to bottom a screen at a time; returns the slowest step.
