@@ -67,11 +67,11 @@ field_times=$(build/bench/qav_bench fields "$work" "$big" "$RUNS" "$field_args")
 search_ratio_max_field=0; field_lines=""
 for f in $fields; do
     item=${f%%:*}; rest=${f#*:}; column=${rest%%:*}; text=${f##*:}
-    ours=$(sed -n "s/.*$item=\([0-9.]*\).*/\1/p" <<<"$field_times")
+    ours=$(sed -n "s/.* $item=\([0-9.]*\).*/\1/p" <<<" $field_times"); first=$(sed -n "s/.*$item""_first=\([0-9.]*\).*/\1/p" <<<"$field_times")
     theirs=$(for i in $(seq "$RUNS"); do timed shell "select * from info where dir= '$big' and $column like '%$text%' order by name;"; done | median)
     r=$(awk -v m="$ours" -v u="$theirs" 'BEGIN {printf "%.3f", m * 1000 / u}')
     search_ratio_max_field=$(awk -v a="$search_ratio_max_field" -v b="$r" 'BEGIN {print (b > a ? b : a)}')
-    field_lines="$field_lines$(printf '%-34s %12s %12s %8s' "  search in $column (\"$text\")" "$ours" "$(awk -v u="$theirs" 'BEGIN {printf "%.1f", u / 1000}')" "$r")\n"
+    field_lines="$field_lines$(printf '%-34s %12s %12s %8s   (the first in this field: %s)' "  search in $column (\"$text\")" "$ours" "$(awk -v u="$theirs" 'BEGIN {printf "%.1f", u / 1000}')" "$r" "$first")\n"
 done
 dup=$(for i in $(seq "$RUNS"); do build/bench/qav_bench duplicates "$work"; done)
 duplicates_ms=$(sed -n 's/.*duplicates_ms=\([0-9.]*\).*/\1/p' <<<"$dup" | median); duplicate_groups=$(sed -n 's/.*groups=\([0-9]*\).*/\1/p' <<<"$dup" | head -1)

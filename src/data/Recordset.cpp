@@ -169,26 +169,31 @@ void Recordset::materialize()
     m_count = m_rows->size();
 }
 
-// A contains-filter on the column the set is ordered by, while that order is still true of the
-// file: the texts are at hand in order, so the hits are found among them without reading the
-// file, and come out already ordered. The same rows as the database's
+// A contains-filter while the order is still true of the file: the names are at hand in order
+// (another column's texts are read into the same order once), so the hits are found among them
+// without asking the database, and come out already ordered. The same rows as the database's
 // "qav_fold(column) LIKE '%typed%'": the typed text is folded the same way and its wildcards
 // ("*" and "%") split it into parts that must follow one another.
 bool Recordset::filterOrderedTexts()
 {
-    if (m_filter.kind() != RecordFilter::Kind::Like || m_filter.column() != m_query->orderColumn() ||
-        !orderCacheIsCurrent())
+    if (m_filter.kind() != RecordFilter::Kind::Like || !orderCacheIsCurrent())
         return false;
+    const NameOrder::Ordered& rows = *m_orderCache.rows;
+    const NameColumn* texts = &rows.texts;
+    if (m_filter.column() != m_query->orderColumn()) {
+        texts = columnInOrder(m_filter.column());
+        if (!texts)
+            return false;
+    }
     std::vector<std::string> parts;
     static const QRegularExpression wildcards(QStringLiteral("[*%]"));
     for (const QString& part : TextFold::fold(m_filter.value()).split(wildcards, Qt::SkipEmptyParts))
         parts.push_back(part.toUtf8().toStdString()); // whole parts, so a character of two halves stays whole
 
-    const NameOrder::Ordered& rows = *m_orderCache.rows;
     std::vector<qint64> ids;
     std::string folded;
     for (size_t i = 0; i < rows.ids.size(); ++i) {
-        const QByteArrayView bytes = rows.texts.utf8(qsizetype(i));
+        const QByteArrayView bytes = texts->utf8(qsizetype(i));
         TextFold::foldAnyUtf8(bytes.data(), int(bytes.size()), folded);
         size_t at = 0;
         bool found = true;
@@ -211,6 +216,52 @@ bool Recordset::filterOrderedTexts()
         m_rows->setSoundHitsFrom(plainHits);
     m_count = m_rows->size();
     return true;
+}
+
+// Another column's texts in the known order, read once and kept while the file is unchanged:
+// the first search in a field costs one pass over it, the next ones none.
+const NameColumn* Recordset::columnInOrder(const QString& column)
+{
+    const quint64 stamp = m_connection->changeStamp();
+    if (m_columnCache.column == column && m_columnCache.source == m_orderCache.source && m_columnCache.stamp == stamp)
+        return &m_columnCache.texts;
+    m_columnCache = {};
+    const NameOrder::Ordered& rows = *m_orderCache.rows;
+    // Where each id stands in the order, sorted by id for the lookups below.
+    std::vector<std::pair<qint64, qsizetype>> places(rows.ids.size());
+    for (size_t i = 0; i < rows.ids.size(); ++i)
+        places[i] = {rows.ids[i], qsizetype(i)};
+    std::sort(places.begin(), places.end());
+    std::vector<qsizetype> readAt(rows.ids.size(), -1);
+    NameColumn read;
+    QStringList values;
+    const QString where =
+        m_query->whereColumn().isEmpty() ? QString() : QStringLiteral(" WHERE %1 = ?").arg(m_query->whereColumn());
+    if (!m_query->whereColumn().isEmpty())
+        values << m_query->whereValue();
+    const DataResult done =
+        m_connection->query(QStringLiteral("SELECT rowid, %1 FROM %2").arg(column, m_query->table()) + where, values,
+                            [&](sqlite3_stmt* stmt) {
+                                const qint64 id = sqlite3_column_int64(stmt, 0);
+                                const auto place =
+                                    std::lower_bound(places.begin(), places.end(), std::make_pair(id, qsizetype(-1)));
+                                if (place == places.end() || place->first != id)
+                                    return;
+                                readAt[size_t(place->second)] = read.size();
+                                read.append(QByteArrayView(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1)),
+                                                           sqlite3_column_bytes(stmt, 1)));
+                            });
+    if (!done || read.size() != qsizetype(rows.ids.size()) ||
+        std::find(readAt.begin(), readAt.end(), qsizetype(-1)) != readAt.end())
+        return nullptr; // not the rows the order knows: the database is asked instead
+    NameColumn& texts = m_columnCache.texts;
+    texts.reserve(read.size(), 0);
+    for (const qsizetype at : readAt)
+        texts.append(read.utf8(at));
+    m_columnCache.column = column;
+    m_columnCache.source = m_orderCache.source;
+    m_columnCache.stamp = stamp;
+    return &texts;
 }
 
 // The rows whose text sounds like the typed one and that the typed text itself did not find,

@@ -86,6 +86,7 @@ private:
     QString whereClause(QStringList& values) const;
     void materialize();
     bool filterOrderedTexts();
+    const NameColumn* columnInOrder(const QString& column);
     void addSoundHits(std::vector<qint64>& ids);
 
     DataConnection* m_connection;
@@ -113,6 +114,13 @@ private:
         // the texts after that.
         NameColumn sounds;
     } m_orderCache;
+    // The texts of the column searched last, in the known order (see columnInOrder()).
+    struct ColumnCache {
+        QString column;
+        QString source;
+        quint64 stamp = 0;
+        NameColumn texts;
+    } m_columnCache;
     bool knowsOrderOfQuery() const;
     void adoptStoredOrder();
     bool orderCacheIsCurrent();

@@ -234,6 +234,27 @@ void TestRecordset::requeryKeepsTheFilterAndSeesNewRows()
     QCOMPARE(contacts.position(), qsizetype(0));
     QCOMPARE(contacts.recordCount(), before + 1);
     QCOMPARE(contacts.filter().value(), QStringLiteral("a"));
+
+    // Another field, searched twice over the names in order, then after a write of this program
+    // and after another program's: each time the rows as they stand.
+    QVERIFY(contacts.setFilter(RecordFilter()).ok);
+    const RecordFilter school = RecordFilter::contains(QStringLiteral("org"), QStringLiteral("النصر"));
+    for (int i = 0; i < 2; ++i) {
+        QVERIFY(contacts.setFilter(school).ok);
+        QCOMPARE(contacts.recordCount(), qsizetype(1));
+        QCOMPARE(contacts.field(0), QStringLiteral("O'Neil"));
+    }
+    QVERIFY(SharedData::connection()
+                .execute(QStringLiteral("UPDATE info SET org = 'مدرسة النصر الجديدة' WHERE name = 'Zoe'"))
+                .ok);
+    QVERIFY(contacts.setFilter(RecordFilter()).ok);
+    QVERIFY(contacts.setFilter(school).ok);
+    QCOMPARE(contacts.recordCount(), qsizetype(2));
+    QVERIFY(m_db->reader().execute(QStringLiteral("UPDATE info SET org = '' WHERE name = \"O'Neil\"")).ok);
+    QVERIFY(contacts.setFilter(RecordFilter()).ok);
+    QVERIFY(contacts.setFilter(school).ok);
+    QCOMPARE(contacts.recordCount(), qsizetype(1));
+    QCOMPARE(contacts.field(0), QStringLiteral("Zoe"));
 }
 
 void TestRecordset::snapshotsDoNotFollowLaterFilters()
