@@ -2,9 +2,9 @@
 //   qav_snapshot <folder with Kib.bin> <output folder>
 // main.png: directory list; diredit.png and dirsetpass.png: the rename and lock dialogs;
 // report.pdf: its report; backup.png: the backup window; sync.png: the sync window; help.png: the about window;
-// contacts.png: the first directory opened; editor.png: its first contact in the editor;
-// protection.png and bookpassword.png: the master password window and prompt; qrcode.png: the
-// first contact as a QR code.
+// contacts.png: the first directory opened; soundsearch.png: a search in it by sound; editor.png: its first contact in
+// the editor; protection.png and bookpassword.png: the master password window and prompt; qrcode.png: the first contact
+// as a QR code.
 #include "AppLook.h"
 #include "Backup.h"
 #include "BookPasswordDialog.h"
@@ -73,6 +73,12 @@ int main(int argc, char** argv)
     form.Opendir();
     QApplication::processEvents();
     form.grab().save(out + QStringLiteral("/contacts.png"));
+    // A name search typed in Latin letters over Arabic names: the hits by sound, lighter, after.
+    controls(form).txtSearch->setText(QStringLiteral("Mohamed"));
+    form.searchCommand();
+    QApplication::processEvents();
+    form.grab().save(out + QStringLiteral("/soundsearch.png"));
+    form.Refreshlist();
     {
         DirectoryReport report;
         report.load(form.currentDirectory());
