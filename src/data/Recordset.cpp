@@ -10,6 +10,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <thread>
 #include <unordered_set>
 
 Recordset::Recordset(DataConnection* connection) : m_connection(connection) {}
@@ -274,10 +275,26 @@ void Recordset::addSoundHits(std::vector<qint64>& ids)
     const NameOrder::Ordered& rows = *m_orderCache.rows;
     NameColumn& sounds = m_orderCache.sounds;
     if (sounds.size() != rows.texts.size()) {
+        // Made in two halves at once, as the names are sorted.
+        const qsizetype count = rows.texts.size();
+        const qsizetype half = count / 2;
+        (void)rows.texts.utf8(0); // laid out before two threads read it
+        auto make = [&rows](qsizetype from, qsizetype to, NameColumn& keys) {
+            keys.reserve(to - from, (to - from) * 12);
+            for (qsizetype i = from; i < to; ++i)
+                keys.append(SoundKey::of(rows.texts.text(i)));
+        };
+        NameColumn high;
         sounds = NameColumn();
-        sounds.reserve(rows.texts.size(), rows.texts.size() * 12);
-        for (qsizetype i = 0; i < rows.texts.size(); ++i)
-            sounds.append(SoundKey::of(rows.texts.text(i)));
+        if (count >= 20000) {
+            std::thread helper([&] { make(half, count, high); });
+            make(0, half, sounds);
+            helper.join();
+            for (qsizetype i = 0; i < high.size(); ++i)
+                sounds.append(high.utf8(i));
+        } else {
+            make(0, count, sounds);
+        }
     }
     std::vector<qint64> plain = ids;
     std::sort(plain.begin(), plain.end());

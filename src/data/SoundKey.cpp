@@ -244,14 +244,21 @@ quint8 latinRun(const std::string& run, bool atEnd)
         }
     }
     quint8 bits = 0;
+    // Two letters that make one long vowel.
+    auto pairIs = [](char a, char b, const char* pairs) {
+        for (; pairs[0]; pairs += 2)
+            if (a == pairs[0] && b == pairs[1])
+                return true;
+        return false;
+    };
     for (size_t i = 0; i < run.size();) {
-        const std::string two = run.substr(i, 2);
-        if (two == "ee" || two == "ei" || two == "ey" || two == "ai" || two == "ay" || two == "ii") {
+        const char next = i + 1 < run.size() ? run[i + 1] : '\0';
+        if (pairIs(run[i], next, "eeeieyaiayii")) {
             bits |= kYeh;
             i += 2;
             continue;
         }
-        if (two == "oo" || two == "ou" || two == "uu" || two == "ow" || two == "aw" || two == "au") {
+        if (pairIs(run[i], next, "ooouuuowawau")) {
             bits |= kWaw;
             i += 2;
             continue;
@@ -285,26 +292,34 @@ quint8 latinRun(const std::string& run, bool atEnd)
 // The consonant class of the letters at i, and how many letters it took.
 char latinConsonant(const std::string& w, size_t i, size_t& taken)
 {
+    const char first = w[i];
+    const char second = i + 1 < w.size() ? w[i + 1] : '\0';
     taken = 2;
-    const std::string two = w.substr(i, 2);
-    if (two == "sh" || two == "ch")
-        return 'c';
-    if (two == "kh")
-        return 'x';
-    if (two == "gh" || two == "dj")
-        return 'g';
-    if (two == "th")
-        return 't';
-    if (two == "dh")
-        return 'd';
-    if (two == "ph")
-        return 'f';
-    if (two == "ck")
-        return 'k';
-    if (two == "zh")
-        return 'z';
+    if (second == 'h') {
+        switch (first) {
+        case 's':
+        case 'c':
+            return 'c';
+        case 'k':
+            return 'x';
+        case 'g':
+            return 'g';
+        case 't':
+            return 't';
+        case 'd':
+            return 'd';
+        case 'p':
+            return 'f';
+        case 'z':
+            return 'z';
+        default:
+            break;
+        }
+    }
+    if ((first == 'd' && second == 'j') || (first == 'c' && second == 'k'))
+        return first == 'd' ? 'g' : 'k';
     taken = 1;
-    switch (w[i]) {
+    switch (first) {
     case 'b':
     case 'p':
         return 'b';
