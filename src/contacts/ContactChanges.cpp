@@ -26,12 +26,11 @@ DataResult whileUnchanged(const ContactFields& expected, const QString& dir,
     if (!transaction.begun())
         return transaction.begun();
     ContactStore store(connection);
-    ContactFields now;
+    bool same = false;
     QString nowDir;
-    bool found = false;
-    if (DataResult read = store.readByName(expected.name, now, nowDir, found); !read)
+    if (DataResult read = store.isAsRead(expected, same, nowDir); !read)
         return read;
-    if (!found || !(now == expected) || nowDir != dir)
+    if (!same || nowDir != dir)
         return UndoHistory::changedSince();
     if (DataResult written = write(store); !written)
         return written;
@@ -119,12 +118,11 @@ UndoHistory::Change ContactChanges::imported(const std::vector<ContactFields>& c
         ContactStore store(connection);
         // All of them as imported, or none is touched.
         for (const ContactFields& contact : *added) {
-            ContactFields now;
+            bool same = false;
             QString nowDir;
-            bool found = false;
-            if (DataResult read = store.readByName(contact.name, now, nowDir, found); !read)
+            if (DataResult read = store.isAsRead(contact, same, nowDir); !read)
                 return read;
-            if (!found || !(now == contact) || nowDir != *code)
+            if (!same || nowDir != *code)
                 return UndoHistory::changedSince();
         }
         for (const ContactFields& contact : *added)

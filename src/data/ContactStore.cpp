@@ -90,6 +90,15 @@ DataResult ContactStore::readByName(const QString& name, ContactFields& contact,
         });
 }
 
+DataResult ContactStore::isAsRead(const ContactFields& asRead, bool& same, QString& dir)
+{
+    ContactFields now;
+    bool found = false;
+    const DataResult read = readByName(asRead.name, now, dir, found);
+    same = read && found && now == asRead;
+    return read;
+}
+
 DataResult ContactStore::countIn(const QString& dir, qint64& count)
 {
     QString text;

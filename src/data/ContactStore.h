@@ -31,6 +31,9 @@ public:
 
     // The contact of that name and its directory; found is false when there is none.
     DataResult readByName(const QString& name, ContactFields& contact, QString& dir, bool& found);
+    // Whether the contact of asRead's name is still exactly asRead (same is false when it changed
+    // or is gone), and in which directory; what an undo or a merge checks before it writes.
+    DataResult isAsRead(const ContactFields& asRead, bool& same, QString& dir);
     DataResult countIn(const QString& dir, qint64& count);
     DataResult countAll(qint64& count);
     using Visitor = std::function<void(qint64 row, const ContactFields& contact)>;

@@ -30,6 +30,21 @@ ContactFields ContactMerge::merged(const ContactFields& kept, const std::vector<
     return result;
 }
 
+namespace
+{
+
+// Fails when another writer changed or removed the contact since it was read.
+DataResult unchanged(ContactStore& contacts, const ContactFields& asRead, QString& dir)
+{
+    bool same = false;
+    const DataResult read = contacts.isAsRead(asRead, same, dir);
+    if (read && !same)
+        return DataResult{false, QStringLiteral("%1 changed meanwhile").arg(asRead.name)};
+    return read;
+}
+
+} // namespace
+
 DataResult ContactMerge::apply(DataConnection& connection, const ContactFields& keptAsRead, const ContactFields& merged,
                                const std::vector<ContactFields>& othersAsRead, std::vector<qint64>* trashIds)
 {
@@ -37,22 +52,12 @@ DataResult ContactMerge::apply(DataConnection& connection, const ContactFields& 
     if (!transaction.begun())
         return transaction.begun();
     ContactStore contacts(connection);
-    auto unchanged = [&contacts](const ContactFields& asRead, QString& dir) {
-        ContactFields now;
-        bool found = false;
-        const DataResult read = contacts.readByName(asRead.name, now, dir, found);
-        if (!read)
-            return read;
-        if (!found || now != asRead)
-            return DataResult{false, QStringLiteral("%1 changed meanwhile").arg(asRead.name)};
-        return DataResult{};
-    };
     QString keptDir;
-    if (DataResult same = unchanged(keptAsRead, keptDir); !same)
+    if (DataResult same = unchanged(contacts, keptAsRead, keptDir); !same)
         return same;
     for (const ContactFields& other : othersAsRead) {
         QString dir;
-        if (DataResult same = unchanged(other, dir); !same)
+        if (DataResult same = unchanged(contacts, other, dir); !same)
             return same;
         qint64 id = 0;
         if (DataResult trashed = TrashStore(connection).moveInWithin(other.name, &id); !trashed)
@@ -72,13 +77,9 @@ DataResult ContactMerge::undo(DataConnection& connection, const ContactFields& k
     if (!transaction.begun())
         return transaction.begun();
     ContactStore contacts(connection);
-    ContactFields now;
     QString dir;
-    bool found = false;
-    if (DataResult read = contacts.readByName(merged.name, now, dir, found); !read)
-        return read;
-    if (!found || now != merged)
-        return DataResult{false, QStringLiteral("%1 changed since the merge").arg(merged.name)};
+    if (DataResult same = unchanged(contacts, merged, dir); !same)
+        return same;
     if (DataResult written = contacts.updateByName(merged.name, keptBefore, dir); !written)
         return written;
     for (const qint64 id : trashIds)

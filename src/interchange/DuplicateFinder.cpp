@@ -9,6 +9,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <numeric>
 
@@ -80,15 +81,39 @@ QString soundBucket(const QByteArray& key, const QString& name)
     return bucket;
 }
 
+// What a contact is compared by, made once: two contacts are looked at together only when they
+// share one of these.
+struct MatchKeys {
+    std::array<qint64, 4> tails{}; // of the four numbers, in field order; -1 where there is none
+    QString email;
+    QString folded;
+    QByteArray soundKey;
+    QString sound; // the bucket of soundKey, empty when the name has no consonant
+
+    explicit MatchKeys(const ContactFields& contact)
+        : email(plainEmail(contact.email)), folded(TextFold::fold(contact.name).simplified()),
+          soundKey(SoundKey::of(contact.name))
+    {
+        for (size_t field = 0; field < tails.size(); ++field)
+            tails[field] = PhoneMatch::tailNumber(contact.*kNumbers[field]);
+        if (SoundKey::consonants(soundKey) > 0)
+            sound = soundBucket(soundKey, contact.name);
+    }
+    bool hasNumber() const
+    {
+        return std::any_of(tails.begin(), tails.end(), [](qint64 tail) { return tail >= 0; });
+    }
+};
+
 // Hands over the indexes of each set of equal, non-empty keys: sorted by hash, hash twins told
 // apart by the keys themselves.
-template <typename Visit> void forEachSameKey(const std::vector<QString>& keys, Visit visit)
+template <typename Key, typename Visit> void forEachSameKey(size_t count, Key keyOf, Visit visit)
 {
     std::vector<std::pair<size_t, int>> hashed;
-    hashed.reserve(keys.size());
-    for (size_t i = 0; i < keys.size(); ++i)
-        if (!keys[i].isEmpty())
-            hashed.push_back({qHash(keys[i]), int(i)});
+    hashed.reserve(count);
+    for (size_t i = 0; i < count; ++i)
+        if (!keyOf(i).isEmpty())
+            hashed.push_back({qHash(keyOf(i)), int(i)});
     std::sort(hashed.begin(), hashed.end());
     for (size_t first = 0; first < hashed.size();) {
         size_t end = first + 1;
@@ -100,7 +125,7 @@ template <typename Visit> void forEachSameKey(const std::vector<QString>& keys, 
                 continue;
             std::vector<int> same{hashed[x].second};
             for (size_t y = x + 1; y < end; ++y)
-                if (!taken[y - first] && keys[size_t(hashed[y].second)] == keys[size_t(hashed[x].second)]) {
+                if (!taken[y - first] && keyOf(size_t(hashed[y].second)) == keyOf(size_t(hashed[x].second))) {
                     taken[y - first] = true;
                     same.push_back(hashed[y].second);
                 }
@@ -142,6 +167,11 @@ std::vector<DuplicateFinder::Group> DuplicateFinder::find(const std::vector<Cont
         return a != b && !m_notDuplicates.contains(pairKey(contacts[size_t(a)].name, contacts[size_t(b)].name));
     };
 
+    std::vector<MatchKeys> keys;
+    keys.reserve(contacts.size());
+    for (const ContactFields& contact : contacts)
+        keys.emplace_back(contact);
+
     // The same number: only numbers with the same last digits are read in full.
     struct Tail {
         qint64 tail;
@@ -152,7 +182,7 @@ std::vector<DuplicateFinder::Group> DuplicateFinder::find(const std::vector<Cont
     tails.reserve(contacts.size() * 3);
     for (int i = 0; i < count; ++i)
         for (int field = 0; field < 4; ++field)
-            if (const qint64 tail = PhoneMatch::tailNumber(contacts[size_t(i)].*kNumbers[field]); tail >= 0)
+            if (const qint64 tail = keys[size_t(i)].tails[size_t(field)]; tail >= 0)
                 tails.push_back({tail, i, field});
     std::sort(tails.begin(), tails.end(), [](const Tail& x, const Tail& y) { return x.tail < y.tail; });
     auto shareANumber = [&](int a, int b) {
@@ -171,55 +201,42 @@ std::vector<DuplicateFinder::Group> DuplicateFinder::find(const std::vector<Cont
         }
 
     // The same e-mail address, whatever its case.
-    std::vector<QString> emails(contacts.size());
-    for (int i = 0; i < count; ++i)
-        emails[size_t(i)] = plainEmail(contacts[size_t(i)].email);
-    forEachSameKey(emails, [&](const std::vector<int>& same) {
-        for (size_t x = 1; x < same.size(); ++x)
-            if (allowed(same[0], same[x]))
-                groups.join(same[0], same[x], Reason::SameEmail, contacts[size_t(same[0])].email.trimmed());
-    });
+    forEachSameKey(
+        keys.size(), [&keys](size_t i) -> const QString& { return keys[i].email; },
+        [&](const std::vector<int>& same) {
+            for (size_t x = 1; x < same.size(); ++x)
+                if (allowed(same[0], same[x]))
+                    groups.join(same[0], same[x], Reason::SameEmail, contacts[size_t(same[0])].email.trimmed());
+        });
 
     // Names: not when the two plainly are two people.
-    auto hasNumber = [&](int i) {
-        for (const auto field : kNumbers)
-            if (PhoneMatch::tailNumber(contacts[size_t(i)].*field) >= 0)
-                return true;
-        return false;
-    };
     auto twoPeople = [&](int a, int b) {
-        const QString emailA = plainEmail(contacts[size_t(a)].email);
-        const QString emailB = plainEmail(contacts[size_t(b)].email);
+        const QString& emailA = keys[size_t(a)].email;
+        const QString& emailB = keys[size_t(b)].email;
         if (!emailA.isEmpty() && !emailB.isEmpty() && emailA != emailB)
             return true;
-        return hasNumber(a) && hasNumber(b) && !shareANumber(a, b);
+        return keys[size_t(a)].hasNumber() && keys[size_t(b)].hasNumber() && !shareANumber(a, b);
     };
-    std::vector<QString> folded(contacts.size());
-    std::vector<QString> soundBuckets(contacts.size());
-    std::vector<QByteArray> keys(contacts.size());
-    for (int i = 0; i < count; ++i) {
-        const QString& name = contacts[size_t(i)].name;
-        folded[size_t(i)] = TextFold::fold(name).simplified();
-        keys[size_t(i)] = SoundKey::of(name);
-        if (SoundKey::consonants(keys[size_t(i)]) > 0)
-            soundBuckets[size_t(i)] = soundBucket(keys[size_t(i)], name);
-    }
-    forEachSameKey(folded, [&](const std::vector<int>& same) {
-        for (size_t x = 0; x < same.size(); ++x)
-            for (size_t y = x + 1; y < same.size(); ++y)
-                if (allowed(same[x], same[y]) && !twoPeople(same[x], same[y]))
-                    groups.join(same[x], same[y], Reason::SameName, QString());
-    });
-    forEachSameKey(soundBuckets, [&](const std::vector<int>& alike) {
-        for (size_t x = 0; x < alike.size(); ++x)
-            for (size_t y = x + 1; y < alike.size(); ++y) {
-                const int a = alike[x];
-                const int b = alike[y];
-                if (allowed(a, b) && SoundKey::matches(keys[size_t(a)], keys[size_t(b)]) &&
-                    SoundKey::matches(keys[size_t(b)], keys[size_t(a)]) && !twoPeople(a, b))
-                    groups.join(a, b, Reason::SoundAlike, QString());
-            }
-    });
+    forEachSameKey(
+        keys.size(), [&keys](size_t i) -> const QString& { return keys[i].folded; },
+        [&](const std::vector<int>& same) {
+            for (size_t x = 0; x < same.size(); ++x)
+                for (size_t y = x + 1; y < same.size(); ++y)
+                    if (allowed(same[x], same[y]) && !twoPeople(same[x], same[y]))
+                        groups.join(same[x], same[y], Reason::SameName, QString());
+        });
+    forEachSameKey(
+        keys.size(), [&keys](size_t i) -> const QString& { return keys[i].sound; },
+        [&](const std::vector<int>& alike) {
+            for (size_t x = 0; x < alike.size(); ++x)
+                for (size_t y = x + 1; y < alike.size(); ++y) {
+                    const QByteArray& a = keys[size_t(alike[x])].soundKey;
+                    const QByteArray& b = keys[size_t(alike[y])].soundKey;
+                    if (allowed(alike[x], alike[y]) && SoundKey::matches(a, b) && SoundKey::matches(b, a) &&
+                        !twoPeople(alike[x], alike[y]))
+                        groups.join(alike[x], alike[y], Reason::SoundAlike, QString());
+                }
+        });
 
     std::map<int, Group> byRoot;
     for (int i = 0; i < count; ++i)
@@ -238,30 +255,6 @@ std::vector<DuplicateFinder::Group> DuplicateFinder::find(const std::vector<Cont
     return found;
 }
 
-namespace
-{
-
-// What two contacts must share to be looked at together at all.
-struct MatchKeys {
-    std::vector<qint64> tails;
-    QString email;
-    QString folded;
-    QString sound;
-
-    explicit MatchKeys(const ContactFields& contact)
-        : email(plainEmail(contact.email)), folded(TextFold::fold(contact.name).simplified())
-    {
-        for (const auto field : kNumbers)
-            if (const qint64 tail = PhoneMatch::tailNumber(contact.*field); tail >= 0)
-                tails.push_back(tail);
-        const QByteArray key = SoundKey::of(contact.name);
-        if (SoundKey::consonants(key) > 0)
-            sound = soundBucket(key, contact.name);
-    }
-};
-
-} // namespace
-
 int DuplicateFinder::countLikelyDuplicates(const std::function<bool(const Visitor&)>& readBook,
                                            const std::vector<ContactFields>& added) const
 {
@@ -273,7 +266,8 @@ int DuplicateFinder::countLikelyDuplicates(const std::function<bool(const Visito
     for (const ContactFields& contact : added) {
         const MatchKeys keys(contact);
         for (const qint64 tail : keys.tails)
-            tails.insert(tail);
+            if (tail >= 0)
+                tails.insert(tail);
         for (const QString& word :
              {QLatin1Char('e') + keys.email, QLatin1Char('f') + keys.folded, QLatin1Char('s') + keys.sound})
             if (word.size() > 1)
@@ -285,8 +279,8 @@ int DuplicateFinder::countLikelyDuplicates(const std::function<bool(const Visito
         if (addedNames.contains(contact.name))
             return;
         const MatchKeys keys(contact);
-        bool shares =
-            std::any_of(keys.tails.begin(), keys.tails.end(), [&tails](qint64 tail) { return tails.contains(tail); });
+        bool shares = std::any_of(keys.tails.begin(), keys.tails.end(),
+                                  [&tails](qint64 tail) { return tail >= 0 && tails.contains(tail); });
         shares = shares || (!keys.email.isEmpty() && words.contains(QLatin1Char('e') + keys.email)) ||
                  words.contains(QLatin1Char('f') + keys.folded) ||
                  (!keys.sound.isEmpty() && words.contains(QLatin1Char('s') + keys.sound));

@@ -12,15 +12,6 @@ using i18n::phonenumbers::PhoneNumberUtil;
 
 PhoneMatch::PhoneMatch(const QString& region) : m_region(region.toUpper().toStdString()) {}
 
-QString PhoneMatch::tail(const QString& number)
-{
-    QString digits;
-    for (const QChar ch : number)
-        if (ch.isDigit())
-            digits += QChar(u'0' + ch.digitValue()); // Arabic-Indic digits too
-    return digits.size() < 6 ? QString() : digits.right(8);
-}
-
 qint64 PhoneMatch::tailNumber(const QString& number)
 {
     qint64 value = 0;
@@ -61,7 +52,8 @@ QString PhoneMatch::normalised(const QString& number)
 
 bool PhoneMatch::same(const QString& a, const QString& b)
 {
-    if (tail(a).isEmpty() || tail(a) != tail(b))
+    const qint64 tailA = tailNumber(a);
+    if (tailA < 0 || tailA != tailNumber(b))
         return false;
     const QString first = normalised(a);
     return !first.isEmpty() && first == normalised(b);

@@ -12,10 +12,9 @@ public:
     // region: two letters, such as "EG"; numbers without a country code are read as of it.
     explicit PhoneMatch(const QString& region);
 
-    // The last eight digits (all of them when fewer): one number written two ways keeps them,
-    // so only numbers with the same tail need reading. Empty for text of fewer than six digits.
-    static QString tail(const QString& number);
-    // The same tail as a number (its length kept apart: "012345" is not "12345"); -1 for none.
+    // The last eight digits (all of them when fewer), as a number with their count kept apart
+    // ("012345" is not "12345"): one number written two ways keeps them, so only numbers with
+    // the same tail need reading. -1 for text of fewer than six digits.
     static qint64 tailNumber(const QString& number);
     bool same(const QString& a, const QString& b);
 

@@ -441,20 +441,12 @@ void DirectorySync::carryOut(const SyncPlan::Step& planned, const ServerCard& ca
     ContactFields fields = planned.fields;
     qint64 row = planned.row;
     switch (planned.action) {
-    case Action::Insert: {
+    case Action::Insert:
         row = insertContact(fields);
         ++m_summary.received;
-        ContactFields compared; // what a look for duplicates compares, no more
-        compared.name = fields.name;
-        compared.hometel = fields.hometel;
-        compared.jobtel = fields.jobtel;
-        compared.mobil = fields.mobil;
-        compared.fax = fields.fax;
-        compared.email = fields.email;
-        m_summary.added.push_back(compared);
+        m_summary.added.push_back(fields.namesAndNumbers());
         storeCard(card.href, card.etag, row, card.vcard, m_local[row]);
         break;
-    }
     case Action::Update:
         updateContact(row, fields);
         ++m_summary.received;
