@@ -395,6 +395,10 @@ bool Recordset::takeInWrittenRows(const std::vector<qint64>& rows, quint64 stamp
     const quint64 now = m_connection->changeStamp();
     if ((now >> 32) != (stampBefore >> 32)) // another connection committed meanwhile
         return false;
+    if (rows.empty()) { // a sync that brought nothing: the order stands as it was
+        m_orderCache.stamp = now;
+        return true;
+    }
     const QString where = query.whereColumn().isEmpty() ? QStringLiteral("''") : query.whereColumn();
     std::unordered_set<qint64> touched(rows.begin(), rows.end());
     std::vector<std::pair<qint64, QString>> belonging;

@@ -86,10 +86,12 @@ QString& chosenRegion()
 
 QString PhoneMatch::preferredRegion()
 {
-    return chosenRegion().isEmpty() ? defaultRegion() : chosenRegion();
+    const QString chosen = chosenRegion();
+    return !chosen.isEmpty() && regions().contains(chosen) ? chosen : defaultRegion();
 }
 
+// Only kept: the numbers' library is loaded when numbers are first compared, not at start-up.
 void PhoneMatch::setPreferredRegion(const QString& region)
 {
-    chosenRegion() = regions().contains(region) ? region : QString();
+    chosenRegion() = region.trimmed().toUpper();
 }
