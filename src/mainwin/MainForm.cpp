@@ -38,6 +38,7 @@
 #include <QMenu>
 #include <QProcess>
 #include <QScreen>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace
@@ -72,12 +73,12 @@ MainForm::MainForm() : m_menuSkin(new SkinHookMenu(this)), m_menus(new MainMenus
     setLayoutDirection(Qt::RightToLeft);
     popup = [](QMenu* menu, const QPoint& point) { menu->popup(point); };
 
-    m_smallIcons = MyImageList({QStringLiteral(":/icons/add.svg"), QStringLiteral(":/icons/edit.svg"),
-                                QStringLiteral(":/icons/delete.svg"), QStringLiteral(":/icons/view.svg"),
-                                QStringLiteral(":/icons/themes.svg"), QStringLiteral(":/icons/tools.svg"), QString(),
-                                QString(), QString(), QStringLiteral(":/icons/office.svg"),
-                                QStringLiteral(":/icons/search.svg"), QString(), QString(), QString(), QString(),
-                                QStringLiteral(":/icons/print.svg"), QString(), QStringLiteral(":/icons/back.svg")});
+    m_smallIcons = MyImageList(
+        {QStringLiteral(":/icons/add.svg"), QStringLiteral(":/icons/edit.svg"), QStringLiteral(":/icons/delete.svg"),
+         QStringLiteral(":/icons/view.svg"), QStringLiteral(":/icons/themes.svg"), QStringLiteral(":/icons/tools.svg"),
+         QString(), QString(), QString(), QStringLiteral(":/icons/office.svg"), QStringLiteral(":/icons/search.svg"),
+         QString(), QString(), QString(), QString(), QStringLiteral(":/icons/print.svg"), QString(),
+         QStringLiteral(":/icons/back.svg"), QStringLiteral(":/icons/undo.svg")});
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -211,6 +212,9 @@ void MainForm::buildToolbar()
     m_toolbar->addButton(QStringLiteral("حول البرنامج"), Kind::Plain, -1);
     m_toolbar->addSeparator();
     m_toolbar->addButton(QStringLiteral("نشاط المكتب"), Kind::Plain, 9);
+    // Beyond the eleven standing buttons, at the far end: the undo, named after what it takes back.
+    m_toolbar->addSeparator(10);
+    m_toolbar->addButton(QStringLiteral("تراجع"), Kind::Plain, 18);
 }
 
 void MainForm::buildLists()
@@ -505,9 +509,14 @@ void MainForm::buildUndo()
         menu->insertActions(first, {m_undoAction, m_redoAction});
         menu->insertSeparator(first);
     }
-    connect(&m_undo, &UndoHistory::changed, this, [this] {
+    QToolButton* undoButton = m_toolbar->button(toolbarPosition(ToolbarCommand::Undo));
+    undoButton->setEnabled(false);
+    connect(&m_undo, &UndoHistory::changed, this, [this, undoButton] {
         m_undoAction->setText(m_undo.undoText());
         m_undoAction->setEnabled(m_undo.canUndo());
+        undoButton->setToolTip(m_undo.undoText());
+        undoButton->setAccessibleDescription(m_undo.undoText());
+        undoButton->setEnabled(m_undo.canUndo());
         m_redoAction->setText(m_undo.redoText());
         m_redoAction->setEnabled(m_undo.canRedo());
     });
@@ -853,6 +862,9 @@ void MainForm::toolbarButtonPressed(int position)
     case ToolbarCommand::About:
         if (commands.about)
             commands.about(*this);
+        break;
+    case ToolbarCommand::Undo:
+        m_undoAction->trigger();
         break;
     case ToolbarCommand::Office: {
         // The office program is started and left alone; a missing file does nothing.

@@ -14,6 +14,7 @@ enum class ToolbarCommand {
     Print = 17,
     About = 19,
     Office = 21,
+    Undo = 23,
 };
 
 constexpr int toolbarPosition(ToolbarCommand command)

@@ -452,7 +452,7 @@ void TestMainForm::toolbarHasItsPositionsAndCaptions()
 {
     MainForm& form = startForm();
     SkinToolBar* bar = controls(form).SkinToolBar1;
-    QCOMPARE(bar->positionCount(), 21);
+    QCOMPARE(bar->positionCount(), 23);
     using C = ToolbarCommand;
     const std::pair<ToolbarCommand, const char*> captions[] = {{C::Back, "عودة"},
                                                                {C::Add, "إضافة"},
@@ -464,18 +464,19 @@ void TestMainForm::toolbarHasItsPositionsAndCaptions()
                                                                {C::Themes, "سمات"},
                                                                {C::Print, "طباعة"},
                                                                {C::About, "حول البرنامج"},
-                                                               {C::Office, "نشاط المكتب"}};
+                                                               {C::Office, "نشاط المكتب"},
+                                                               {C::Undo, "تراجع"}};
     for (const auto& [command, caption] : captions) {
         QCOMPARE(bar->caption(toolbarPosition(command)), QString::fromUtf8(caption));
         // A separator stands after every button but the last.
-        if (command != C::Office)
+        if (command != C::Undo)
             QCOMPARE(bar->kind(toolbarPosition(command) + 1), SkinToolBar::Kind::Separator);
     }
     for (ToolbarCommand command : {C::SearchOptions, C::View, C::Tools, C::Themes})
         QCOMPARE(bar->kind(toolbarPosition(command)), SkinToolBar::Kind::DropDown);
     // "عودة" stands at the right-hand end.
     QVERIFY(bar->button(toolbarPosition(C::Back))->geometry().x() >
-            bar->button(toolbarPosition(C::Office))->geometry().x());
+            bar->button(toolbarPosition(C::Undo))->geometry().x());
 }
 
 void TestMainForm::toolbarRoutesByViewState()
