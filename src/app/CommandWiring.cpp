@@ -57,6 +57,8 @@ void CommandWiring::install(MainForm& form)
         window.exec();
     };
     form.commands.sync = [](MainForm& f) { SyncCommands::openWindow(f); };
+    form.addDirectoryCommand(QStringLiteral("dirdelall"), QStringLiteral("حذف الدليل بما فيه..."),
+                             [](MainForm& f) { DirectoryDelete::runWithContacts(f); });
     form.addContactMenu(QStringLiteral("callnumber"), QStringLiteral("اتصال"),
                         [](MainForm& f, QMenu* menu, const QStringList& c) { ContactLinks::fillCalls(menu, c, &f); });
     form.addContactMenu(QStringLiteral("sendmail"), QStringLiteral("إرسال بريد"),

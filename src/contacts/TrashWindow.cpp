@@ -11,11 +11,14 @@
 #include "SkinButton.h"
 
 #include <QHBoxLayout>
+#include <QHash>
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QLocale>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace
 {
@@ -79,66 +82,142 @@ void TrashWindow::fill()
     cmdEmpty->setEnabled(any);
 }
 
-QString TrashWindow::targetDirectory(const TrashStore::Trashed& item)
+TrashWindow::Target TrashWindow::targetDirectory(const TrashStore::Trashed& item, qsizetype count)
 {
     DirectoryStore directories(SharedData::connection());
     Directory own;
     if (directories.find(item.dir, own).ok && own.exists())
-        return own.code;
+        return {own.code};
+    // Offered first: a directory of its old name that it may go into (unlocked, or under the
+    // password just typed), else that directory made again.
+    QList<Directory> choices;
+    bool makeAgain = false;
+    Directory namesake;
+    if (!directories.findByName(item.dirName, namesake).ok)
+        return {};
+    if (!namesake.exists())
+        makeAgain = true;
+    else if (!namesake.isLocked() || namesake.pass == item.lockPass)
+        choices << namesake;
     QList<Directory> open;
-    if (!directories.unlocked(open).ok || open.isEmpty()) {
+    if (!directories.unlocked(open).ok)
+        return {};
+    for (const Directory& each : open)
+        if (each.code != namesake.code)
+            choices << each;
+    QStringList names;
+    if (makeAgain)
+        names << QStringLiteral("%1 (دليل جديد بنفس الاسم)").arg(item.dirName);
+    for (const Directory& each : choices)
+        names << each.name;
+    if (names.isEmpty()) {
         tell(QStringLiteral("الدليل \"%1\" لم يعد موجودا ولا يوجد دليل آخر غير مقفل , أنشئ دليلا أولا")
                  .arg(item.dirName),
              true);
-        return QString();
+        return {};
     }
-    QStringList names;
-    for (const Directory& each : open)
-        names << each.name;
+    const QString what =
+        count == 1 ? QStringLiteral("\"%1\"").arg(item.contact.name) : QStringLiteral("جهات الاتصال (%1)").arg(count);
     bool chosen = false;
     const QString name = QInputDialog::getItem(
         this, QStringLiteral("استرجاع"),
-        QStringLiteral("الدليل \"%1\" لم يعد موجودا. إلى أى دليل تعود \"%2\"؟").arg(item.dirName, item.contact.name),
-        names, 0, false, &chosen);
+        QStringLiteral("الدليل \"%1\" لم يعد موجودا. إلى أى دليل تعود %2؟").arg(item.dirName, what), names, 0, false,
+        &chosen);
     if (!chosen)
-        return QString();
-    return open.value(int(names.indexOf(name))).code;
+        return {};
+    const qsizetype index = names.indexOf(name) - (makeAgain ? 1 : 0);
+    if (index < 0)
+        return {QString(), true};
+    return {choices.value(index).code};
 }
 
-bool TrashWindow::restore(const TrashStore::Trashed& item)
+int TrashWindow::restoreGroup(const QList<TrashStore::Trashed>& group, QStringList& taken, bool& madeAgain)
 {
-    // A contact of a locked directory goes back only with that directory's password.
-    if (Directory::isLocked(item.lockPass)) {
+    const TrashStore::Trashed& first = group.first();
+    // Contacts of a locked directory go back only with that directory's password.
+    if (Directory::isLocked(first.lockPass)) {
         DirPass prompt(m_main);
-        prompt.pass = item.lockPass;
+        prompt.pass = first.lockPass;
         prompt.verifyOnly = true;
         if (prompt.exec() != QDialog::Accepted)
-            return false;
+            return 0;
     }
-    const QString dir = targetDirectory(item);
-    if (dir.isEmpty())
-        return false;
-    const DataResult restored = TrashStore(SharedData::connection()).restore(item.id, dir);
-    if (TrashStore::isNameTaken(restored)) {
-        tell(QStringLiteral("لم يتم استرجاع \"%1\": يوجد بالفعل جهة اتصال بهذا الاسم").arg(item.contact.name), true);
-        return false;
+    const Target target = targetDirectory(first, group.size());
+    if (target.code.isEmpty() && !target.makeAgain)
+        return 0;
+    TrashStore trash(SharedData::connection());
+    QHash<qint64, QString> names;
+    for (const TrashStore::Trashed& item : group)
+        names.insert(item.id, item.contact.name);
+    if (target.makeAgain) {
+        QList<qint64> ids = names.keys();
+        std::sort(ids.begin(), ids.end());
+        QList<qint64> passedOver;
+        QString code;
+        const DataResult restored =
+            trash.restoreIntoNewDirectory(ids, first.dirName, first.lockPass, code, &passedOver);
+        for (qint64 id : passedOver)
+            taken << names.value(id);
+        if (TrashStore::isNameTaken(restored)) {
+            if (passedOver.isEmpty()) // the directory's own name is taken now
+                tell(QStringLiteral("لم يتم استرجاع الدليل \"%1\": يوجد بالفعل دليل بهذا الاسم").arg(first.dirName),
+                     true);
+            return 0;
+        }
+        if (!restored) {
+            tell(QStringLiteral("عفوا .. لم يتم استرجاع البيانات , حدث خطأ فى قاعدة البيانات"), true);
+            return 0;
+        }
+        madeAgain = true;
+        return int(ids.size() - passedOver.size());
     }
-    if (!restored) {
-        tell(QStringLiteral("عفوا .. لم يتم استرجاع البيانات , حدث خطأ فى قاعدة البيانات"), true);
-        return false;
+    int back = 0;
+    for (const TrashStore::Trashed& item : group) {
+        const DataResult restored = trash.restore(item.id, target.code);
+        if (TrashStore::isNameTaken(restored)) {
+            taken << item.contact.name;
+        } else if (!restored) {
+            tell(QStringLiteral("عفوا .. لم يتم استرجاع البيانات , حدث خطأ فى قاعدة البيانات"), true);
+            break;
+        } else {
+            ++back;
+        }
     }
-    return true;
+    return back;
 }
 
 void TrashWindow::restoreEach(const QList<TrashStore::Trashed>& items)
 {
+    // By the directory they were deleted from, and the password it had then, in the order shown.
+    QList<QList<TrashStore::Trashed>> groups;
+    for (const TrashStore::Trashed& item : items) {
+        auto same = std::find_if(groups.begin(), groups.end(), [&item](const QList<TrashStore::Trashed>& group) {
+            return group.first().dir == item.dir && group.first().lockPass == item.lockPass;
+        });
+        if (same == groups.end())
+            groups.append({item});
+        else
+            same->append(item);
+    }
     int restored = 0;
-    for (const TrashStore::Trashed& item : items)
-        if (restore(item))
-            ++restored;
-    if (restored > 0)
-        m_main.refreshAfterWrite(m_main.viewState() == ViewState::Contacts ? BookChange::Contacts
-                                                                           : BookChange::DirectoriesAddedOrRemoved);
+    QStringList taken;
+    bool madeAgain = false;
+    for (const QList<TrashStore::Trashed>& group : groups)
+        restored += restoreGroup(group, taken, madeAgain);
+    if (taken.size() == 1)
+        tell(QStringLiteral("لم يتم استرجاع \"%1\": يوجد بالفعل جهة اتصال بهذا الاسم").arg(taken.first()), true);
+    else if (!taken.isEmpty())
+        tell(QStringLiteral("لم يتم استرجاع %1 من جهات الاتصال: توجد بالفعل جهات اتصال بأسمائها (%2)")
+                 .arg(taken.size())
+                 .arg(taken.join(QStringLiteral("، "))),
+             true);
+    if (restored > 0 && m_main.viewState() == ViewState::Contacts) {
+        m_main.refreshAfterWrite(BookChange::Contacts);
+        if (madeAgain) // the directory list behind, with the directory made again
+            m_main.refreshAfterWrite(BookChange::DirectoryChanged);
+    } else if (restored > 0) {
+        m_main.refreshAfterWrite(BookChange::DirectoriesAddedOrRemoved);
+    }
     fill();
 }
 

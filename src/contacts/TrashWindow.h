@@ -30,11 +30,19 @@ private:
     void restoreAll();
     void restoreEach(const QList<TrashStore::Trashed>& items);
     void emptyTrash();
-    // Puts one back; false (the user told why) when it stays in the trash.
-    bool restore(const TrashStore::Trashed& item);
-    // The directory it goes back into: its own, or the user's choice when that is gone; empty
-    // when the user chose none.
-    QString targetDirectory(const TrashStore::Trashed& item);
+    // Puts back contacts deleted from one directory (with one password): the password is asked
+    // and a new home chosen once for all of them. Returns how many went back; the names taken
+    // meanwhile are added to taken; madeAgain tells whether their directory was made again.
+    int restoreGroup(const QList<TrashStore::Trashed>& group, QStringList& taken, bool& madeAgain);
+
+    struct Target {
+        QString code;           // an existing directory
+        bool makeAgain = false; // or their own, made again under its name and password
+    };
+    // Where they go back: their own directory, or when it is gone the user's choice of one of
+    // that name, a new one of that name, or another without a password. None when the user
+    // chose none.
+    Target targetDirectory(const TrashStore::Trashed& item, qsizetype count);
     void tell(const QString& text, bool failure);
 
     MainForm& m_main;

@@ -69,6 +69,11 @@ DataResult ContactStore::remove(qint64 row, const QString& dir)
                                 {QString::number(row), dir});
 }
 
+DataResult ContactStore::removeAllIn(const QString& dir)
+{
+    return m_connection.execute(QStringLiteral("DELETE FROM info WHERE dir = ?"), {dir});
+}
+
 DataResult ContactStore::moveByName(const QString& name, const QString& dir)
 {
     return exactlyOneChanged(

@@ -26,6 +26,8 @@ public:
     DataResult update(qint64 row, const ContactFields& contact);
     // Only while the row is still in that directory:
     DataResult remove(qint64 row, const QString& dir);
+    // Every contact of the directory.
+    DataResult removeAllIn(const QString& dir);
     // Only into a directory that exists, so a contact never points nowhere.
     DataResult moveByName(const QString& name, const QString& dir);
 

@@ -133,6 +133,81 @@ DataResult TrashStore::restoreWithin(qint64 id, const QString& dir, qint64* row)
     return m_connection.execute(QStringLiteral("DELETE FROM qav_trash WHERE id = ?"), {QString::number(id)});
 }
 
+DataResult TrashStore::moveDirectoryIn(const Directory& directory, QList<qint64>& ids)
+{
+    ids.clear();
+    Transaction transaction(m_connection);
+    if (!transaction.begun())
+        return transaction.begun();
+    if (DataResult made = createTable(); !made)
+        return made;
+    Directory current;
+    if (DataResult looked = DirectoryStore(m_connection).find(directory.code, current); !looked)
+        return looked;
+    if (!current.exists() || current.name != directory.name || current.pass != directory.pass)
+        return DataResult{false, QStringLiteral("the directory %1 is no longer as named").arg(directory.name)};
+    qint64 before = 0;
+    if (DataResult read = m_connection.query(QStringLiteral("SELECT coalesce(max(id), 0) FROM qav_trash"), {},
+                                             [&before](sqlite3_stmt* row) { before = sqlite3_column_int64(row, 0); });
+        !read)
+        return read;
+    const QString columns = ContactFields::columnList();
+    if (DataResult kept = m_connection.execute(
+            QStringLiteral("INSERT INTO qav_trash (%1, dir, dirname, lockpass, deleted) "
+                           "SELECT %1, dir, ?, ?, ? FROM info WHERE dir = ? ORDER BY rowid")
+                .arg(columns),
+            {current.name, current.pass, QString::number(QDateTime::currentSecsSinceEpoch()), current.code});
+        !kept)
+        return kept;
+    if (DataResult removed = ContactStore(m_connection).removeAllIn(current.code); !removed)
+        return removed;
+    if (DataResult gone = DirectoryStore(m_connection).removeIfEmpty(current); !gone)
+        return gone;
+    if (DataResult read = m_connection.query(QStringLiteral("SELECT id FROM qav_trash WHERE id > ? ORDER BY id"),
+                                             {QString::number(before)},
+                                             [&ids](sqlite3_stmt* row) { ids << sqlite3_column_int64(row, 0); });
+        !read)
+        return read;
+    return transaction.commit();
+}
+
+DataResult TrashStore::restoreIntoNewDirectory(const QList<qint64>& ids, const QString& name, const QString& pass,
+                                               QString& code, QList<qint64>* passedOver)
+{
+    Transaction transaction(m_connection);
+    if (!transaction.begun())
+        return transaction.begun();
+    DirectoryStore directories(m_connection);
+    bool taken = false;
+    if (DataResult looked = directories.nameTaken(name, QString(), taken); !looked)
+        return looked;
+    if (taken)
+        return DataResult{false, kNameTaken};
+    QString made;
+    if (DataResult added = directories.add(name, &made); !added)
+        return added;
+    if (Directory::isLocked(pass))
+        if (DataResult locked = directories.setPassword({made, name, QString()}, pass); !locked)
+            return locked;
+    int back = 0;
+    for (qint64 id : ids) {
+        DataResult restored = restoreWithin(id, made);
+        if (passedOver && isNameTaken(restored)) {
+            *passedOver << id;
+            continue;
+        }
+        if (!restored)
+            return restored;
+        ++back;
+    }
+    if (back == 0 && !ids.isEmpty())
+        return DataResult{false, kNameTaken};
+    if (DataResult committed = transaction.commit(); !committed)
+        return committed;
+    code = made;
+    return {};
+}
+
 DataResult TrashStore::empty()
 {
     if (DataResult made = createTable(); !made)

@@ -2,6 +2,7 @@
 
 #include "ContactFields.h"
 #include "DataConnection.h"
+#include "Directory.h"
 
 #include <QDateTime>
 #include <QList>
@@ -37,6 +38,18 @@ public:
     // the row it got.
     DataResult restore(qint64 id, const QString& dir, qint64* row = nullptr);
     DataResult restoreWithin(qint64 id, const QString& dir, qint64* row = nullptr);
+    // Moves every contact of the directory into the trash and deletes the directory, in one
+    // transaction; fails (nothing changed) when the directory's name or password is no longer as
+    // given. ids are the
+    // entries made, in the order of their contacts' rows.
+    DataResult moveDirectoryIn(const Directory& directory, QList<qint64>& ids);
+    // Makes a directory of that name and password again and puts those entries back into it, in
+    // one transaction; fails (nothing changed) when the directory's name is taken now, or an
+    // entry is gone. An entry whose name a contact has taken fails it too, unless passedOver is
+    // given: then that entry stays in the trash and is added there (and when none went back,
+    // nothing changed). code is the new directory's.
+    DataResult restoreIntoNewDirectory(const QList<qint64>& ids, const QString& name, const QString& pass,
+                                       QString& code, QList<qint64>* passedOver = nullptr);
     // Deletes for good.
     DataResult empty();
 

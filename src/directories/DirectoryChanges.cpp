@@ -3,6 +3,7 @@
 #include "DirectoryStore.h"
 #include "SharedData.h"
 #include "Transaction.h"
+#include "TrashStore.h"
 
 #include <memory>
 
@@ -78,4 +79,28 @@ UndoHistory::Change DirectoryChanges::deleted(const QString& name, const QString
         [current, name] {
             return asChangedSince(DirectoryStore(SharedData::connection()).removeIfEmpty({*current, name, QString()}));
         }};
+}
+
+UndoHistory::Change DirectoryChanges::deletedWithContacts(const Directory& directory, const QList<qint64>& trashed)
+{
+    struct State {
+        QString code;
+        QList<qint64> trashed;
+    };
+    auto state = std::make_shared<State>(State{directory.code, trashed});
+    const QString name = directory.name;
+    const QString pass = directory.pass;
+    return {QStringLiteral("حذف الدليل ") + quoted(name) + QStringLiteral(" بما فيه"),
+            [state, name, pass] {
+                QString code;
+                const DataResult restored =
+                    TrashStore(SharedData::connection()).restoreIntoNewDirectory(state->trashed, name, pass, code);
+                if (restored)
+                    state->code = code;
+                return asChangedSince(restored);
+            },
+            [state, name, pass] {
+                return asChangedSince(
+                    TrashStore(SharedData::connection()).moveDirectoryIn({state->code, name, pass}, state->trashed));
+            }};
 }

@@ -2,12 +2,14 @@
 
 #include "ContactStore.h"
 #include "DeleteQuestion.h"
+#include "DirPass.h"
 #include "DirectoryChanges.h"
 #include "DirectoryStore.h"
 #include "MainForm.h"
 #include "MessageBox.h"
 #include "MsgBoxHook.h"
 #include "SharedData.h"
+#include "TrashStore.h"
 
 namespace
 {
@@ -44,6 +46,41 @@ void DirectoryDelete::run(MainForm& form)
     const QString pass = form.selectedDirectoryPass();
     if (DirectoryStore(SharedData::connection()).removeIfEmpty({code, name, QString()}))
         form.undoHistory().record(DirectoryChanges::deleted(name, code, pass));
+    else
+        MessageBox::show(kNotDeleted, MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
+    form.refreshAfterWrite(BookChange::DirectoriesAddedOrRemoved);
+}
+
+void DirectoryDelete::runWithContacts(MainForm& form)
+{
+    if (!form.hasSelectedDirectory() || !form.listPaneShown())
+        return;
+    // As the book has it now (another writer may have locked it since the list was read), and
+    // counted over the directory the question names.
+    Directory directory;
+    qint64 held = 0;
+    if (!DirectoryStore(SharedData::connection()).find(form.selectedDirectoryCode(), directory) ||
+        directory.name != form.selectedDirectoryName() ||
+        !ContactStore(SharedData::connection()).countIn(directory.code, held)) {
+        MessageBox::show(kNotDeleted, MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
+        return;
+    }
+    if (directory.isLocked()) {
+        DirPass prompt(form);
+        prompt.pass = directory.pass;
+        prompt.verifyOnly = true;
+        if (prompt.exec() != QDialog::Accepted)
+            return;
+    }
+    if (!DeleteQuestion::confirmed(&form, QStringLiteral("هل تريد بالتأكيد حذف الدليل «%1» وما فيه من جهات اتصال (%2)؟ "
+                                                         "تبقى جهات الاتصال فى سلة المحذوفات %3 يوما")
+                                              .arg(directory.name)
+                                              .arg(held)
+                                              .arg(TrashStore::kKeptDays)))
+        return;
+    QList<qint64> trashed;
+    if (TrashStore(SharedData::connection()).moveDirectoryIn(directory, trashed))
+        form.undoHistory().record(DirectoryChanges::deletedWithContacts(directory, trashed));
     else
         MessageBox::show(kNotDeleted, MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
     form.refreshAfterWrite(BookChange::DirectoriesAddedOrRemoved);

@@ -8,4 +8,7 @@ class DirectoryDelete
 {
 public:
     static void run(MainForm& form);
+    // Deletes it with its contacts, which go to the trash; a locked directory's password is
+    // asked first. Taken back as one change.
+    static void runWithContacts(MainForm& form);
 };

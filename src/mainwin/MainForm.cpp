@@ -474,6 +474,14 @@ QAction* MainForm::addToolsCommand(const QString& name, const QString& caption, 
     return action;
 }
 
+QAction* MainForm::addDirectoryCommand(const QString& name, const QString& caption, std::function<void(MainForm&)> run)
+{
+    QAction* action = m_menus->addDirectoryItem(name, caption);
+    m_directoryCommands << action;
+    connect(action, &QAction::triggered, this, [this, run = std::move(run)] { run(*this); });
+    return action;
+}
+
 QAction* MainForm::addContactCommand(const QString& name, const QString& caption, std::function<void(MainForm&)> run)
 {
     QAction* action = m_menus->addContactItem(name, caption);
@@ -748,6 +756,8 @@ void MainForm::directoryListMouseUp(Qt::MouseButton button, const QPoint& global
 {
     const bool usable = m_directoryList->count() > 0 && !m_currentDirectory->text().isEmpty();
     for (QAction* item : {m_menus->dirmnuopen, m_menus->dirmnuren, m_menus->dirmnudel, m_menus->dirview->menuAction()})
+        item->setEnabled(usable);
+    for (QAction* item : m_directoryCommands)
         item->setEnabled(usable);
     m_menus->dirmnuadd->setEnabled(true);
     if (button == Qt::RightButton)

@@ -64,6 +64,8 @@ public:
     bool leftAtBookPassword() const { return m_leftAtBookPassword; }
     // A feature adds its own command to the Tools menu.
     QAction* addToolsCommand(const QString& name, const QString& caption, std::function<void(MainForm&)> run);
+    // A feature adds its own command on the selected directory to the directory menu.
+    QAction* addDirectoryCommand(const QString& name, const QString& caption, std::function<void(MainForm&)> run);
     // A feature adds its own command on the selected contact to the contact menu.
     QAction* addContactCommand(const QString& name, const QString& caption, std::function<void(MainForm&)> run);
     // A submenu of the contact menu that a feature fills for the selected contact each time the
@@ -198,6 +200,7 @@ private:
     UndoHistory m_undo;
     QAction* m_undoAction = nullptr;
     QAction* m_redoAction = nullptr;
-    QList<QAction*> m_contactCommands; // the features' own, enabled only with contacts listed
+    QList<QAction*> m_contactCommands;   // the features' own, enabled only with contacts listed
+    QList<QAction*> m_directoryCommands; // and only with a directory selected
     QList<QPair<QMenu*, ContactMenuFill>> m_contactMenus;
 };

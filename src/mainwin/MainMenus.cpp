@@ -67,6 +67,7 @@ MainMenus::MainMenus(QWidget* owner) : QObject(owner), m_owner(owner)
     sync = add(mnutools, QStringLiteral("sync"), QStringLiteral("مزامنة..."));
     m_lastTool = sec;
     m_lastContactItem = movemag;
+    m_lastDirectoryItem = dirmnudel;
 
     viewall = topMenu(QStringLiteral("viewall"), QStringLiteral("عرض"));
     viewmdor = add(viewall, QStringLiteral("viewmdor"), QStringLiteral("عرض قائمة الدليل"));
@@ -123,6 +124,14 @@ QAction* MainMenus::addTool(const QString& name, const QString& caption)
     auto* action = new QAction(caption, mnutools);
     action->setObjectName(name);
     placeAfter(mnutools, m_lastTool, action);
+    return action;
+}
+
+QAction* MainMenus::addDirectoryItem(const QString& name, const QString& caption)
+{
+    auto* action = new QAction(caption, dirmnu);
+    action->setObjectName(name);
+    placeAfter(dirmnu, m_lastDirectoryItem, action);
     return action;
 }
 

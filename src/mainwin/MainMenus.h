@@ -20,6 +20,8 @@ public:
     QList<QMenu*> topLevelMenus() const;
     // A feature's own item in the Tools menu, after the directory lock.
     QAction* addTool(const QString& name, const QString& caption);
+    // A feature's own item in the directory menu, after "حذف".
+    QAction* addDirectoryItem(const QString& name, const QString& caption);
     // A feature's own item in the contact menu, after "نقل إلى".
     QAction* addContactItem(const QString& name, const QString& caption);
     QMenu* addContactSubmenu(const QString& name, const QString& caption);
@@ -51,8 +53,9 @@ private:
     void placeAfter(QMenu* menu, QAction*& anchor, QAction* item);
 
     QWidget* m_owner;
-    QAction* m_lastTool = nullptr;        // the features' items go after the directory lock
-    QAction* m_lastContactItem = nullptr; // and after "نقل إلى"
+    QAction* m_lastTool = nullptr;          // the features' items go after the directory lock
+    QAction* m_lastContactItem = nullptr;   // and after "نقل إلى"
+    QAction* m_lastDirectoryItem = nullptr; // and after the directory's "حذف"
     QHash<QString, QAction*> m_items;
     QHash<QString, QMenu*> m_menus;
 };

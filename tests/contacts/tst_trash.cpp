@@ -33,6 +33,7 @@ private slots:
     void aDeletedContactComesBackByteForByte();
     void aTakenNameAGoneDirectoryAndALockedOne();
     void emptyingAndThirtyDays();
+    void aDirectoryDeletedWithItsContactsComesBack();
 
 private:
     void deleteContact(const QString& name);
@@ -202,6 +203,68 @@ void TestTrash::emptyingAndThirtyDays()
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM qav_trash")), QStringLiteral("0"));
     // The contacts table never held anything of the trash.
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info")), QStringLiteral("0"));
+}
+
+void TestTrash::aDirectoryDeletedWithItsContactsComesBack()
+{
+    const QString row = QStringLiteral("SELECT group_concat(quote(name)||quote(hometel)||quote(jobtel)||quote(mobil)||"
+                                       "quote(fax)||quote(address)||quote(email)||quote(org)||quote(moreinfo), '|') "
+                                       "FROM (SELECT * FROM info WHERE dir = (SELECT code FROM dirg WHERE dirname = "
+                                       "'العائلة' AND pass = '1234') ORDER BY name)");
+    m_db->addContact(QStringLiteral("سمير"), m_family, {QStringLiteral("0155")});
+    QVERIFY(m_db->reader().execute(QStringLiteral("UPDATE dirg SET pass = '1234' WHERE code = ?"), {m_family}).ok);
+    const QString before = m_db->scalar(row);
+    QVERIFY(before.contains(QStringLiteral("سمير")) && before.contains(QStringLiteral("سارة")));
+    m_form->takeInOutsideChanges();
+    QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("العائلة")));
+    auto typePassword = [](QWidget* modal) {
+        auto* prompt = qobject_cast<DirPass*>(modal);
+        QVERIFY(prompt);
+        prompt->tpass->setText(QStringLiteral("1234"));
+        prompt->command1->click();
+    };
+    ModalDriver::whenModal(typePassword);
+    m_boxes->answer(MessageBox::Yes);
+    QAction* deleteAll = controls(*m_form).menus->item(QStringLiteral("dirdelall"));
+    QVERIFY(deleteAll && deleteAll->text() == QStringLiteral("حذف الدليل بما فيه..."));
+    deleteAll->trigger();
+    QVERIFY(m_boxes->last().text.contains(QStringLiteral("(2)")));
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM dirg WHERE dirname = 'العائلة'")), QStringLiteral("0"));
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM qav_trash WHERE lockpass = '1234'")),
+             QStringLiteral("2"));
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info")), QStringLiteral("1"));
+
+    // Taken back at once: the directory with its password and both contacts, byte for byte.
+    QAction* undo = m_form->findChild<QAction*>(QStringLiteral("undo"));
+    QCOMPARE(undo->text(), QStringLiteral("تراجع عن حذف الدليل «العائلة» بما فيه"));
+    undo->trigger();
+    QCOMPARE(m_db->scalar(row), before);
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM qav_trash")), QStringLiteral("0"));
+    m_form->findChild<QAction*>(QStringLiteral("redo"))->trigger();
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info")), QStringLiteral("1"));
+
+    // From the trash: the password asked once, the directory made again under its name.
+    inTrash([&](TrashWindow* window) {
+        QCOMPARE(window->list->topLevelItemCount(), 2);
+        QCOMPARE(window->list->topLevelItem(0)->text(0), QStringLiteral("(من دليل مقفل)"));
+        QString offered;
+        ModalDriver::whenModal([&](QWidget* modal) {
+            typePassword(modal);
+            ModalDriver::whenModal([&](QWidget* next) {
+                auto* choice = qobject_cast<QInputDialog*>(next);
+                QVERIFY(choice);
+                QVERIFY(choice->labelText().contains(QStringLiteral("جهات الاتصال (2)")));
+                offered = choice->comboBoxItems().value(0);
+                choice->setTextValue(offered);
+                choice->accept();
+            });
+        });
+        window->cmdRestoreAll->click();
+        QCOMPARE(offered, QStringLiteral("العائلة (دليل جديد بنفس الاسم)"));
+        QCOMPARE(window->list->topLevelItemCount(), 0);
+    });
+    QCOMPARE(m_db->scalar(row), before);
+    QCOMPARE(controls(*m_form).infodirlist->count(), 2);
 }
 
 QTEST_MAIN(TestTrash)
