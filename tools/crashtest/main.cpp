@@ -2,22 +2,28 @@
 // the telephone book opens, passes the integrity check and holds every save it acknowledged.
 // Then kills a process that is re-keying the book between the standard key and a master
 // password, and checks after every kill that the book opens under one of the two keys with
-// every contact in it.
+// every contact in it. Last, kills a process that deletes contacts and whole directories and
+// takes the deletes back, and checks that every contact is still either in the book or in the
+// trash, once, and none points to a directory that is gone.
 //   qav_crashtest <folder> [kills]            run the test (default 200 kills each), print the figures
 //   qav_crashtest --child <database>          (internal) save contacts until killed
 //   qav_crashtest --rekey-child <database>    (internal) re-key the book until killed
+//   qav_crashtest --undo-child <database>     (internal) delete and undo until killed
 #include "BookRekey.h"
 #include "DataConnection.h"
 #include "Schema.h"
+#include "TrashStore.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QMap>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSet>
 #include <QThread>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 
@@ -119,6 +125,124 @@ int rekeyKills(const QString& path, int kills, int& broken, int& lost, int& reke
     return 0;
 }
 
+const QString kUndoDirectory = QStringLiteral("أصدقاء");
+
+// What the trash window and the undo steps do: everything in the trash goes back, into its
+// directory or, when that is gone, into it made again under its name and password.
+bool restoreEverything(DataConnection& db)
+{
+    TrashStore trash(db);
+    QList<TrashStore::Trashed> items;
+    if (!trash.list(items))
+        return false;
+    QMap<QString, QList<qint64>> gone; // by directory code
+    QMap<QString, TrashStore::Trashed> goneDirectory;
+    for (const TrashStore::Trashed& item : items) {
+        if (trash.restore(item.id, QString()))
+            continue;
+        gone[item.dir] << item.id;
+        goneDirectory.insert(item.dir, item);
+    }
+    for (auto group = gone.cbegin(); group != gone.cend(); ++group) {
+        QString code;
+        const TrashStore::Trashed& first = goneDirectory[group.key()];
+        if (!trash.restoreIntoNewDirectory(group.value(), first.dirName, first.lockPass, code))
+            return false;
+    }
+    return true;
+}
+
+// Deletes a contact and takes it back, and every fifth time a whole directory with its
+// contacts and takes that back, until killed.
+int undoChild(const QString& path)
+{
+    DataConnection db;
+    if (!db.open(path, QString::fromLatin1(Schema::kPassword)) || !restoreEverything(db))
+        return 1;
+    TrashStore trash(db);
+    for (int i = 0;; ++i) {
+        if (i % 5 == 0) {
+            QString code;
+            if (!db.scalar(QStringLiteral("SELECT code FROM dirg WHERE dirname = ?"), {kUndoDirectory}, code))
+                return 1;
+            QList<qint64> ids;
+            if (!trash.moveDirectoryIn({code, kUndoDirectory, QStringLiteral("0")}, ids) ||
+                !trash.restoreIntoNewDirectory(ids, kUndoDirectory, QStringLiteral("0"), code))
+                return 1;
+        } else {
+            const QString name = QStringLiteral("u-%1").arg(i % 100);
+            qint64 id = 0;
+            if (!trash.moveIn(name, &id) || !trash.restore(id, QString()))
+                return 1;
+        }
+        std::printf("UNDONE\n");
+        std::fflush(stdout);
+    }
+}
+
+// Kills the deleting and undoing process again and again.
+int undoKills(const QString& folder, int kills, int& broken, int& lost, int& undone)
+{
+    const QString path = QDir(folder).filePath(QStringLiteral("undo.bin"));
+    QFile::remove(path);
+    QStringList all;
+    {
+        if (!Schema::create(path))
+            return 2;
+        DataConnection db;
+        if (!db.open(path, QString::fromLatin1(Schema::kPassword)) ||
+            !db.execute(QStringLiteral("INSERT INTO dirg (dirname, pass) VALUES ('عام', '0'), (?, '0')"),
+                        {kUndoDirectory}))
+            return 2;
+        for (int i = 0; i < 200; ++i) {
+            const QString name = i < 100 ? QStringLiteral("u-%1").arg(i) : QStringLiteral("d-%1").arg(i);
+            if (!db.execute(QStringLiteral("INSERT INTO info VALUES (?, ?, '', '', '', '', '', '', ?, ?)"),
+                            {name, QStringLiteral("0223456789"), QString(i, QLatin1Char('x')),
+                             i < 100 ? QStringLiteral("1") : QStringLiteral("2")}))
+                return 2;
+            all << name;
+        }
+        QList<TrashStore::Trashed> none;
+        if (!TrashStore(db).list(none)) // makes the trash's table
+            return 2;
+    }
+    std::sort(all.begin(), all.end());
+    auto* random = QRandomGenerator::global();
+    for (int k = 0; k < kills; ++k) {
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--undo-child"), path});
+        if (!child.waitForStarted())
+            return 2;
+        child.waitForReadyRead(10000);
+        QThread::msleep(random->bounded(300));
+        ::kill(pid_t(child.processId()), SIGKILL);
+        child.waitForFinished();
+        undone += int(child.readAllStandardOutput().count("UNDONE"));
+        DataConnection check;
+        QString integrity, orphans;
+        if (!check.open(path, QString::fromLatin1(Schema::kPassword)) ||
+            !check.scalar(QStringLiteral("PRAGMA integrity_check"), {}, integrity) ||
+            integrity != QLatin1String("ok")) {
+            ++broken;
+            std::printf("undo kill %d: the book does not open or is damaged (%s)\n", k + 1, qPrintable(integrity));
+            continue;
+        }
+        // Each contact once, in the book or in the trash.
+        QStringList present;
+        (void)check.query(QStringLiteral("SELECT name FROM info UNION ALL SELECT name FROM qav_trash ORDER BY 1"), {},
+                          [&](sqlite3_stmt* stmt) { present << DataConnection::columnText(stmt, 0); });
+        (void)check.scalar(QStringLiteral("SELECT count(*) FROM info WHERE dir NOT IN (SELECT code FROM dirg)"), {},
+                           orphans);
+        if (present != all || orphans != QLatin1String("0")) {
+            ++lost;
+            std::printf("undo kill %d: %lld contacts in the book and the trash, %lld before; %s without a directory\n",
+                        k + 1, static_cast<long long>(present.size()), static_cast<long long>(all.size()),
+                        qPrintable(orphans));
+        }
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -129,6 +253,8 @@ int main(int argc, char** argv)
         return child(args[2]);
     if (args.size() == 3 && args[1] == QLatin1String("--rekey-child"))
         return rekeyChild(args[2]);
+    if (args.size() == 3 && args[1] == QLatin1String("--undo-child"))
+        return undoChild(args[2]);
     if (args.size() < 2) {
         std::fprintf(stderr, "usage: qav_crashtest <folder> [kills]\n");
         return 2;
@@ -148,6 +274,8 @@ int main(int argc, char** argv)
         saver.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child"), path});
         if (!saver.waitForStarted())
             return 2;
+        // Killed while it saves, however slowly it starts (a sanitizer build takes its time).
+        saver.waitForReadyRead(10000);
         QThread::msleep(5 + random->bounded(120));
         ::kill(pid_t(saver.processId()), SIGKILL);
         saver.waitForFinished();
@@ -178,5 +306,9 @@ int main(int argc, char** argv)
         return 2;
     std::printf("rekey_kills=%d rekeys_done=%d contacts_lost=%d unopenable=%d\n", kills, rekeyed, rekeyLost,
                 rekeyBroken);
-    return lost == 0 && broken == 0 && rekeyLost == 0 && rekeyBroken == 0 ? 0 : 1;
+    int undoBroken = 0, undoLost = 0, undone = 0;
+    if (undoKills(args[1], kills, undoBroken, undoLost, undone) != 0)
+        return 2;
+    std::printf("undo_kills=%d undos_done=%d contacts_lost=%d damaged=%d\n", kills, undone, undoLost, undoBroken);
+    return lost == 0 && broken == 0 && rekeyLost == 0 && rekeyBroken == 0 && undoLost == 0 && undoBroken == 0 ? 0 : 1;
 }
