@@ -7,6 +7,8 @@
 
 #include <sqlite3.h>
 
+#include <map>
+
 namespace
 {
 
@@ -60,13 +62,22 @@ std::vector<SyncLink> SyncStore::links()
     std::vector<SyncLink> found;
     if (!hasTables())
         return found;
+    std::map<QString, SyncLink> byDirectory;
     PassedOver::note(
-        m_connection.query(
-            QStringLiteral("SELECT l.dir, l.server, l.user, l.book, l.token, l.modified, l.checked, l.digest "
-                           "FROM qav_sync_link l "
-                           "JOIN dirg d ON d.code = l.dir ORDER BY d.dirname"),
-            {}, [&found](sqlite3_stmt* row) { found.push_back(linkFrom(row)); }),
+        m_connection.query(QStringLiteral("SELECT dir, server, user, book, token, modified, checked, digest "
+                                          "FROM qav_sync_link"),
+                           {},
+                           [&byDirectory](sqlite3_stmt* row) {
+                               SyncLink link = linkFrom(row);
+                               byDirectory.emplace(link.dir, link);
+                           }),
         Q_FUNC_INFO);
+    // By their directories' names; the link of a directory deleted since is left out.
+    QList<Directory> directories;
+    PassedOver::note(DirectoryStore(m_connection).all(directories), Q_FUNC_INFO);
+    for (const Directory& directory : directories)
+        if (const auto linked = byDirectory.find(directory.code); linked != byDirectory.end())
+            found.push_back(linked->second);
     return found;
 }
 
