@@ -6,6 +6,7 @@
 #include "FileChooser.h"
 #include "MessageBox.h"
 #include "MsgBoxHook.h"
+#include "Recordset.h"
 #include "SharedData.h"
 #include "SkinButton.h"
 #include "SkinTextBox.h"
@@ -53,6 +54,8 @@ void Backup::save()
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     setWindowTitle(kCaption + QStringLiteral(" ") + QStringLiteral("(جارى النسخ ...)"));
+    // The name order of the directory shown goes into the book first, so the backup carries it.
+    (void)SharedData::contacts().keepOrder();
     const DataResult copied =
         DatabaseFileCopy::backup(SharedData::connection(), QDir::fromNativeSeparators(pathoutput->text()));
     QApplication::restoreOverrideCursor();

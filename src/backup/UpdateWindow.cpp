@@ -14,6 +14,7 @@
 #include "SkinButton.h"
 #include "SkinFrame.h"
 #include "SkinTextBox.h"
+#include "StoredOrder.h"
 
 #include <QApplication>
 #include <QDir>
@@ -106,6 +107,7 @@ void UpdateWindow::restore()
             fail(CopyMessages::reason(replaced.error));
         return;
     }
+    StoredOrder::passOn(source, SharedData::databasePath());
     const bool wasProtected = SharedData::bookProtected();
     SharedData::setBookKey(*key);
     QApplication::restoreOverrideCursor();

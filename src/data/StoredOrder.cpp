@@ -119,6 +119,24 @@ QString StoredOrder::fingerprintPath(const QString& databasePath)
     return databasePath + QStringLiteral("-order");
 }
 
+void StoredOrder::passOn(const QString& from, const QString& to)
+{
+    const QByteArray kept = keptFingerprint(from);
+    QFile copy(to);
+    if (kept.isEmpty() || !copy.open(QIODevice::ReadOnly))
+        return;
+    // The same fingerprint as below, of the copy's own bytes.
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(copy.read(4096));
+    hash.addData(QByteArray::number(copy.size()));
+    copy.close();
+    if (hash.result().toHex() != kept)
+        return;
+    QSaveFile out(fingerprintPath(to));
+    if (out.open(QIODevice::WriteOnly) && BookFiles::makePrivate(out) && out.write(kept) == kept.size())
+        (void)out.commit();
+}
+
 // Read through SQLite's own handle of the file: opening and closing a second handle would drop
 // every POSIX lock this process holds on it, the read lock included.
 QByteArray StoredOrder::fingerprint(sqlite3* db)

@@ -36,6 +36,10 @@ public:
     static Loaded loadHint(DataConnection& connection, const QString& source);
 
     static QString fingerprintPath(const QString& databasePath);
+    // A whole-file copy keeps the order kept in it: the order believed for the file at from is
+    // believed for the file at to while to holds the very bytes it was kept for. Neither file
+    // may be open in this process (reading it would drop the process's locks on it).
+    static void passOn(const QString& from, const QString& to);
 
 private:
     static QByteArray fingerprint(sqlite3* db);

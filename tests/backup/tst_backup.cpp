@@ -11,6 +11,7 @@
 #include "MainWindowUser.h"
 #include "ModalDriver.h"
 #include "RecordListView.h"
+#include "Recordset.h"
 #include "Schema.h"
 #include "ScriptedFileChooser.h"
 #include "ScriptedMessageBox.h"
@@ -20,6 +21,7 @@
 #include "SkinStatusBar.h"
 #include "SkinTextBox.h"
 #include "SoundPlayer.h"
+#include "StoredOrder.h"
 #include "TestDatabase.h"
 #include "UpdateWindow.h"
 #include "WindowTestFixture.h"
@@ -101,6 +103,9 @@ void TestBackup::cleanup()
 
 void TestBackup::backupIsAByteCopyThatOpens()
 {
+    // With a directory shown, whose name order the backup carries.
+    QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("العائلة")));
+    m_form->openSelectedDirectory();
     m_chooser->answer(m_target.path());
     ModalDriver::whenModal([&](QWidget* modal) {
         auto* window = qobject_cast<Backup*>(modal);
@@ -117,7 +122,13 @@ void TestBackup::backupIsAByteCopyThatOpens()
     const QString backup = m_target.filePath(QStringLiteral("ZK-Data.bak"));
     QCOMPARE(contents(backup), contents(m_db->path()));
     QVERIFY(DatabaseFileCopy::verify(backup, QString::fromLatin1(Schema::kPassword)).ok);
-    QCOMPARE(QDir(m_target.path()).entryList(QDir::Files | QDir::Hidden).size(), 1); // no leftovers
+    DataConnection copy;
+    QVERIFY(copy.open(backup, QString::fromLatin1(Schema::kPassword)).ok);
+    QVERIFY(StoredOrder::load(copy, SharedData::contacts().source()).rows);
+    copy.close();
+    // No leftovers: the backup and the fingerprint its order is believed by.
+    QCOMPARE(QDir(m_target.path()).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{QStringLiteral("ZK-Data.bak"), QStringLiteral("ZK-Data.bak-order")}));
 }
 
 void TestBackup::secondBackupOverwritesTheFirst()
@@ -173,11 +184,18 @@ void TestBackup::failedCopyKeepsTheOlderBackup()
 void TestBackup::restoreBringsBackDirectoriesAndCounts()
 {
     // A backup with two directories and one contact, then the live file changes.
-    QVERIFY(DatabaseFileCopy::backup(SharedData::connection(), m_target.path()).ok);
-    (void)SharedData::connection().execute(QStringLiteral("INSERT INTO dirg (dirname, pass) VALUES ('later', '0')"));
-    (void)SharedData::connection().execute(QStringLiteral("DELETE FROM info"));
     QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("العائلة")));
     m_form->openSelectedDirectory();
+    const QString source = SharedData::contacts().source();
+    QVERIFY(SharedData::contacts().keepOrder());
+    QVERIFY(DatabaseFileCopy::backup(SharedData::connection(), m_target.path()).ok);
+    m_form->GoBack();
+    (void)SharedData::connection().execute(QStringLiteral("INSERT INTO dirg (dirname, pass) VALUES ('later', '0')"));
+    (void)SharedData::connection().execute(
+        QStringLiteral("INSERT INTO info (name, dir) SELECT 'later', code FROM dirg WHERE dirname = 'العائلة'"));
+    QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("العائلة")));
+    m_form->openSelectedDirectory();
+    QVERIFY(SharedData::contacts().keepOrder()); // the book's own order is kept anew, as at a close
     m_chooser->answer(m_target.filePath(QStringLiteral("ZK-Data.bak")));
     ModalDriver::whenModal([&](QWidget* modal) {
         auto* window = qobject_cast<UpdateWindow*>(modal);
@@ -193,6 +211,8 @@ void TestBackup::restoreBringsBackDirectoriesAndCounts()
     QCOMPARE(controls(*m_form).infodirlist->count(), 1);
     QCOMPARE(controls(*m_form).statbar->panelText(2), QStringLiteral("عدد الأدلة   1 دليل"));
     QCOMPARE(controls(*m_form).statbar->panelText(3), QStringLiteral("إجمالى البيانات المسجلة   1 بيان"));
+    // The restored book opens its directory by the order kept in the backup, without sorting again.
+    QVERIFY(StoredOrder::load(SharedData::connection(), source).rows);
 }
 
 void TestBackup::badFilesAreRefusedWithNothingChanged_data()
