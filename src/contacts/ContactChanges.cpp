@@ -181,8 +181,7 @@ UndoHistory::Change ContactChanges::merged(const ContactFields& keptBefore, cons
             },
             [=] {
                 std::vector<qint64> again;
-                const DataResult done =
-                    ContactMerge::apply(SharedData::connection(), keptBefore, merged, others, &again);
+                DataResult done = ContactMerge::apply(SharedData::connection(), keptBefore, merged, others, &again);
                 if (!done)
                     return UndoHistory::changedSince();
                 *ids = again;

@@ -99,7 +99,7 @@ DataResult ContactStore::isAsRead(const ContactFields& asRead, bool& same, QStri
 {
     ContactFields now;
     bool found = false;
-    const DataResult read = readByName(asRead.name, now, dir, found);
+    DataResult read = readByName(asRead.name, now, dir, found);
     same = read && found && now == asRead;
     return read;
 }

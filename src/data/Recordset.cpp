@@ -418,7 +418,7 @@ bool Recordset::takeInWrittenRows(const std::vector<qint64>& rows, quint64 stamp
                 .arg(where, query.orderColumn(), query.table(), marks.join(QLatin1Char(','))),
             values, [&](sqlite3_stmt* stmt) {
                 if (query.whereColumn().isEmpty() || DataConnection::columnText(stmt, 1) == query.whereValue())
-                    belonging.push_back({sqlite3_column_int64(stmt, 0), DataConnection::columnText(stmt, 2)});
+                    belonging.emplace_back(sqlite3_column_int64(stmt, 0), DataConnection::columnText(stmt, 2));
             });
         if (!read)
             return false;

@@ -37,7 +37,7 @@ namespace
 DataResult unchanged(ContactStore& contacts, const ContactFields& asRead, QString& dir)
 {
     bool same = false;
-    const DataResult read = contacts.isAsRead(asRead, same, dir);
+    DataResult read = contacts.isAsRead(asRead, same, dir);
     if (read && !same)
         return DataResult{false, QStringLiteral("%1 changed meanwhile").arg(asRead.name)};
     return read;

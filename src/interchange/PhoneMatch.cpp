@@ -45,7 +45,7 @@ QString PhoneMatch::normalised(const QString& number)
     const PhoneNumberUtil* util = PhoneNumberUtil::GetInstance();
     if (util->Parse(digits.toStdString(), m_region, &parsed) == PhoneNumberUtil::NO_PARSING_ERROR)
         util->Format(parsed, PhoneNumberUtil::E164, &e164);
-    const QString result = QString::fromStdString(e164);
+    QString result = QString::fromStdString(e164);
     m_read.insert(number, result);
     return result;
 }
