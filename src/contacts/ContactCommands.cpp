@@ -1,18 +1,53 @@
 #include "ContactCommands.h"
 
 #include "ContactChanges.h"
+#include "ContactLinks.h"
 #include "ContactQrWindow.h"
 #include "ContactStore.h"
 #include "DeleteQuestion.h"
+#include "DuplicatesWindow.h"
 #include "Editor.h"
 #include "MainForm.h"
 #include "MessageBox.h"
+#include "MoveDir.h"
 #include "PassedOver.h"
 #include "SharedData.h"
 #include "SkinButton.h"
 #include "TrashStore.h"
+#include "TrashWindow.h"
 
 #include <QLineEdit>
+
+void ContactCommands::install(MainForm& form)
+{
+    form.setCommand(MainCommand::AddContact, &ContactCommands::add);
+    form.setCommand(MainCommand::EditContact, [](MainForm& f) { edit(f); });
+    form.setCommand(MainCommand::ViewContact, &ContactCommands::view);
+    form.setCommand(MainCommand::DeleteContact, &ContactCommands::remove);
+    form.setCommand(MainCommand::MoveContact, [](MainForm& f) {
+        // No contact selected, nothing to move (and never the one whose name is blank).
+        if (f.selectedContact().isEmpty())
+            return;
+        MoveDir window(f);
+        window.exec();
+    });
+    form.addContactMenu(QStringLiteral("callnumber"), QStringLiteral("اتصال"),
+                        [](MainForm& f, QMenu* menu, const QStringList& c) { ContactLinks::fillCalls(menu, c, &f); });
+    form.addContactMenu(QStringLiteral("sendmail"), QStringLiteral("إرسال بريد"),
+                        [](MainForm& f, QMenu* menu, const QStringList& c) { ContactLinks::fillMail(menu, c, &f); });
+    form.addContactMenu(QStringLiteral("copynumber"), QStringLiteral("نسخ الرقم"),
+                        [](MainForm&, QMenu* menu, const QStringList& c) { ContactLinks::fillCopies(menu, c); });
+    form.addContactCommand(QStringLiteral("shareqr"), QStringLiteral("مشاركة برمز QR"),
+                           &ContactCommands::shareByQrCode);
+    form.addToolsCommand(QStringLiteral("trash"), QStringLiteral("سلة المحذوفات..."), [](MainForm& f) {
+        TrashWindow window(f);
+        window.exec();
+    });
+    form.addToolsCommand(QStringLiteral("duplicates"), QStringLiteral("البحث عن المكررات"), [](MainForm& f) {
+        DuplicatesWindow window(f);
+        window.exec();
+    });
+}
 
 void ContactCommands::add(MainForm& form)
 {

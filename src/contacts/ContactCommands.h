@@ -7,6 +7,9 @@ class MainForm;
 class ContactCommands
 {
 public:
+    // Gives the main window every command on contacts: these, moving, call, mail and copy, the
+    // trash and the duplicates.
+    static void install(MainForm& form);
     static void add(MainForm& form);
     static void edit(MainForm& form, bool readOnly = false);
     static void view(MainForm& form) { edit(form, true); }

@@ -60,6 +60,13 @@ QString chooseContactFile(MainForm& form)
 
 } // namespace
 
+void InterchangeCommands::install(MainForm& form)
+{
+    form.setCommand(MainCommand::ImportContacts, &InterchangeCommands::importContacts);
+    form.setCommand(MainCommand::ImportIntoNewDirectory, &InterchangeCommands::importIntoNewDirectory);
+    form.setCommand(MainCommand::ExportDirectory, &InterchangeCommands::exportDirectory);
+}
+
 void InterchangeCommands::importContacts(MainForm& form)
 {
     QString code;

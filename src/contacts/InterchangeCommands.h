@@ -9,6 +9,8 @@ struct ContactFileContents;
 class InterchangeCommands
 {
 public:
+    // Gives the main window its import and export commands.
+    static void install(MainForm& form);
     static void importContacts(MainForm& form);
     static void exportDirectory(MainForm& form);
 

@@ -5,8 +5,20 @@
 #include "DirPass.h"
 #include "DirSetPass.h"
 #include "Directory.h"
+#include "DirectoryDelete.h"
 #include "MainForm.h"
 #include "SkinTextBox.h"
+
+void DirectoryCommands::install(MainForm& form)
+{
+    form.setCommand(MainCommand::AddDirectory, &DirectoryCommands::add);
+    form.setCommand(MainCommand::RenameDirectory, &DirectoryCommands::rename);
+    form.setCommand(MainCommand::DeleteDirectory, &DirectoryDelete::run);
+    form.setCommand(MainCommand::LockDirectory, &DirectoryCommands::lockOrUnlock);
+    form.setPasswordPrompt(&DirectoryCommands::askPassword);
+    form.addDirectoryCommand(QStringLiteral("dirdelall"), QStringLiteral("حذف الدليل بما فيه..."),
+                             &DirectoryDelete::runWithContacts);
+}
 
 void DirectoryCommands::add(MainForm& form)
 {

@@ -9,6 +9,9 @@ class MainForm;
 class DirectoryCommands
 {
 public:
+    // Gives the main window every directory command: these, the delete, and the delete of a
+    // directory with its contacts.
+    static void install(MainForm& form);
     static void add(MainForm& form);
     static void rename(MainForm& form);
     static void lockOrUnlock(MainForm& form);

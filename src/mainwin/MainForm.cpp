@@ -236,14 +236,8 @@ void MainForm::buildLists()
 
     m_welcome = new WelcomePanel(m_directoryList);
     m_welcome->hide();
-    connect(m_welcome->addDirectory, &QPushButton::clicked, this, [this] {
-        if (commands.addDirectory)
-            commands.addDirectory(*this);
-    });
-    connect(m_welcome->importFile, &QPushButton::clicked, this, [this] {
-        if (commands.importIntoNewDirectory)
-            commands.importIntoNewDirectory(*this);
-    });
+    connect(m_welcome->addDirectory, &QPushButton::clicked, this, [this] { run(MainCommand::AddDirectory); });
+    connect(m_welcome->importFile, &QPushButton::clicked, this, [this] { run(MainCommand::ImportIntoNewDirectory); });
     connect(m_welcome->linkServer, &QPushButton::clicked, this, &MainForm::linkFromWelcome);
 
     m_blankList = new RecordListView(m_listPane);
@@ -296,8 +290,8 @@ void MainForm::connectMenus()
     connect(m.cmedit, &QAction::triggered, this, &MainForm::CmdEdit_Click);
     connect(m.cmdel, &QAction::triggered, this, &MainForm::cmdDelete_Click);
     connect(m.movemag, &QAction::triggered, this, [this] {
-        if (m_contactList->selectedRow() >= 0 && commands.moveContact)
-            commands.moveContact(*this);
+        if (m_contactList->selectedRow() >= 0)
+            run(MainCommand::MoveContact);
     });
     connect(m.cmvm, &QAction::triggered, this, [this] {
         m_contactList->setView(RecordListView::List);
@@ -311,18 +305,9 @@ void MainForm::connectMenus()
     });
 
     connect(m.dirmnuopen, &QAction::triggered, this, &MainForm::openSelectedDirectory);
-    connect(m.dirmnuadd, &QAction::triggered, this, [this] {
-        if (commands.addDirectory)
-            commands.addDirectory(*this);
-    });
-    connect(m.dirmnuren, &QAction::triggered, this, [this] {
-        if (commands.renameDirectory)
-            commands.renameDirectory(*this);
-    });
-    connect(m.dirmnudel, &QAction::triggered, this, [this] {
-        if (commands.deleteDirectory)
-            commands.deleteDirectory(*this);
-    });
+    connect(m.dirmnuadd, &QAction::triggered, this, [this] { run(MainCommand::AddDirectory); });
+    connect(m.dirmnuren, &QAction::triggered, this, [this] { run(MainCommand::RenameDirectory); });
+    connect(m.dirmnudel, &QAction::triggered, this, [this] { run(MainCommand::DeleteDirectory); });
     connect(m.dirvhor, &QAction::triggered, this, [this] { m_directoryList->setView(RecordListView::List); });
     connect(m.dirvver, &QAction::triggered, this, [this] { m_directoryList->setView(RecordListView::Report); });
 
@@ -347,29 +332,14 @@ void MainForm::connectMenus()
             (m_viewState == ViewState::Directories && !selectedDirectoryCode().isEmpty()));
         m_menus->exportdir->setEnabled(m_viewState == ViewState::Contacts);
     });
-    connect(m.importcontacts, &QAction::triggered, this, [this] {
-        if (commands.importContacts)
-            commands.importContacts(*this);
-    });
-    connect(m.sync, &QAction::triggered, this, [this] {
-        if (commands.sync)
-            commands.sync(*this);
-    });
-    connect(m.exportdir, &QAction::triggered, this, [this] {
-        if (commands.exportDirectory)
-            commands.exportDirectory(*this);
-    });
-    connect(m.copydb, &QAction::triggered, this, [this] {
-        if (commands.backup)
-            commands.backup(*this);
-    });
-    connect(m.resdb, &QAction::triggered, this, [this] {
-        if (commands.restore)
-            commands.restore(*this);
-    });
+    connect(m.importcontacts, &QAction::triggered, this, [this] { run(MainCommand::ImportContacts); });
+    connect(m.sync, &QAction::triggered, this, [this] { run(MainCommand::Sync); });
+    connect(m.exportdir, &QAction::triggered, this, [this] { run(MainCommand::ExportDirectory); });
+    connect(m.copydb, &QAction::triggered, this, [this] { run(MainCommand::Backup); });
+    connect(m.resdb, &QAction::triggered, this, [this] { run(MainCommand::Restore); });
     connect(m.sec, &QAction::triggered, this, [this] {
-        if (hasSelectedDirectory() && commands.lockDirectory)
-            commands.lockDirectory(*this);
+        if (hasSelectedDirectory())
+            run(MainCommand::LockDirectory);
     });
     connect(m.sounds, &QMenu::aboutToShow, this, [this] {
         m_menus->SNDON->setEnabled(!m_soundOn);
@@ -465,6 +435,22 @@ bool MainForm::openBook()
         return false;
     }
     return true;
+}
+
+void MainForm::setCommand(MainCommand command, std::function<void(MainForm&)> run)
+{
+    m_commands.insert(command, std::move(run));
+}
+
+void MainForm::setPasswordPrompt(std::function<void(MainForm&, const QString& pass)> ask)
+{
+    m_askPassword = std::move(ask);
+}
+
+void MainForm::run(MainCommand command)
+{
+    if (const std::function<void(MainForm&)> registered = m_commands.value(command))
+        registered(*this);
 }
 
 QAction* MainForm::addToolsCommand(const QString& name, const QString& caption, std::function<void(MainForm&)> run)
@@ -697,14 +683,12 @@ QString MainForm::selectedDirectoryPass() const
 // A link needs a directory to keep in step: the user names one, then the sync window opens on it.
 void MainForm::linkFromWelcome()
 {
-    if (commands.addDirectory)
-        commands.addDirectory(*this);
+    run(MainCommand::AddDirectory);
     if (m_directoryList->count() == 0)
         return;
     m_directoryList->selectRow(0);
     m_currentDirectory->setText(selectedDirectoryCode());
-    if (commands.sync)
-        commands.sync(*this);
+    run(MainCommand::Sync);
 }
 
 void MainForm::openSelectedDirectory()
@@ -715,8 +699,8 @@ void MainForm::openSelectedDirectory()
     if (!Directory::isLocked(pass)) {
         Opendir();
         m_contactList->activeView()->setFocus();
-    } else if (commands.askDirectoryPassword) {
-        commands.askDirectoryPassword(*this, pass);
+    } else if (m_askPassword) {
+        m_askPassword(*this, pass);
     }
 }
 
@@ -806,30 +790,26 @@ void MainForm::contactListMouseUp(Qt::MouseButton button, const QPoint& globalPo
 
 void MainForm::viewContact()
 {
-    if (commands.showEditor)
-        commands.showEditor(*this, ContactUse::View);
+    run(MainCommand::ViewContact);
 }
 
 void MainForm::CmdADD_Click()
 {
-    if (commands.showEditor)
-        commands.showEditor(*this, ContactUse::Add);
+    run(MainCommand::AddContact);
 }
 
 void MainForm::CmdEdit_Click()
 {
     if (m_contactList->count() == 0)
         return;
-    if (commands.showEditor)
-        commands.showEditor(*this, ContactUse::Edit);
+    run(MainCommand::EditContact);
 }
 
 void MainForm::cmdDelete_Click()
 {
     if (m_contactList->count() == 0)
         return;
-    if (commands.deleteContact)
-        commands.deleteContact(*this);
+    run(MainCommand::DeleteContact);
 }
 
 // ---- Toolbar -----------------------------------------------------------------------------
@@ -844,20 +824,20 @@ void MainForm::toolbarButtonPressed(int position)
     case ToolbarCommand::Add:
         if (m_viewState == ViewState::Contacts)
             CmdADD_Click();
-        else if (m_viewState == ViewState::Directories && commands.addDirectory)
-            commands.addDirectory(*this);
+        else if (m_viewState == ViewState::Directories)
+            run(MainCommand::AddDirectory);
         break;
     case ToolbarCommand::Edit:
         if (m_viewState == ViewState::Contacts)
             CmdEdit_Click();
-        else if (m_viewState == ViewState::Directories && commands.renameDirectory)
-            commands.renameDirectory(*this);
+        else if (m_viewState == ViewState::Directories)
+            run(MainCommand::RenameDirectory);
         break;
     case ToolbarCommand::Delete:
         if (m_viewState == ViewState::Contacts)
             cmdDelete_Click();
-        else if (m_viewState == ViewState::Directories && commands.deleteDirectory)
-            commands.deleteDirectory(*this);
+        else if (m_viewState == ViewState::Directories)
+            run(MainCommand::DeleteDirectory);
         break;
     case ToolbarCommand::SearchOptions:
     case ToolbarCommand::View:
@@ -866,12 +846,11 @@ void MainForm::toolbarButtonPressed(int position)
         toolbarArrowPressed(position, mouse);
         break;
     case ToolbarCommand::Print:
-        if (m_viewState == ViewState::Contacts && commands.print)
-            commands.print(*this);
+        if (m_viewState == ViewState::Contacts)
+            run(MainCommand::Print);
         break;
     case ToolbarCommand::About:
-        if (commands.about)
-            commands.about(*this);
+        run(MainCommand::About);
         break;
     case ToolbarCommand::Undo:
         m_undoAction->trigger();

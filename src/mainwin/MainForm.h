@@ -3,6 +3,7 @@
 #include "MyImageList.h"
 #include "UndoHistory.h"
 
+#include <QHash>
 #include <QSet>
 #include <QStringList>
 #include <QWidget>
@@ -32,8 +33,28 @@ enum class BookChange {
     DirectoriesAddedOrRemoved,
 };
 
-// What the contact window is opened for.
-enum class ContactUse { Add, Edit, View };
+// The commands whose windows live in the feature folders. Each folder registers its own (see
+// its install()); the toolbar, the menus, the keys and the welcome give them by name, and one
+// that no feature registered does nothing.
+enum class MainCommand {
+    AddDirectory,
+    RenameDirectory,
+    DeleteDirectory,
+    LockDirectory,
+    AddContact,
+    EditContact,
+    ViewContact,
+    DeleteContact,
+    MoveContact,
+    ImportContacts,
+    ImportIntoNewDirectory,
+    ExportDirectory,
+    Backup,
+    Restore,
+    Print,
+    Sync,
+    About,
+};
 
 // The main window "QAV Telephone": the directory list and, once a directory is opened, its
 // contacts; the toolbar and popup menus that route every command; search; the status bar with
@@ -125,15 +146,10 @@ public:
     void toolbarButtonPressed(int position);
     void toolbarArrowPressed(int position, const QPoint& point);
 
-    // Where another window hooks in: commands whose windows live in other parts of the program.
-    struct Commands {
-        std::function<void(MainForm&)> addDirectory, renameDirectory, deleteDirectory, lockDirectory;
-        std::function<void(MainForm&, const QString& pass)> askDirectoryPassword;
-        std::function<void(MainForm&, ContactUse use)> showEditor;
-        std::function<void(MainForm&)> deleteContact, moveContact, backup, restore, print, about;
-        std::function<void(MainForm&)> importContacts, importIntoNewDirectory, exportDirectory, sync;
-    };
-    Commands commands;
+    // A feature says what one of the window's commands does.
+    void setCommand(MainCommand command, std::function<void(MainForm&)> run);
+    // And how the password of a locked directory being opened is asked.
+    void setPasswordPrompt(std::function<void(MainForm&, const QString& pass)> ask);
 
     // Shows a popup menu; tests replace it to see which menu would have popped up.
     std::function<void(QMenu*, const QPoint&)> popup;
@@ -168,6 +184,7 @@ private:
     void chooseSearchField(QAction* item, const QString& field);
     void linkFromWelcome();
     QString searchFilterColumn() const;
+    void run(MainCommand command);
 
     ViewState m_viewState = ViewState::Directories;
     QString m_searchField;
@@ -203,4 +220,6 @@ private:
     QList<QAction*> m_contactCommands;   // the features' own, enabled only with contacts listed
     QList<QAction*> m_directoryCommands; // and only with a directory selected
     QList<QPair<QMenu*, ContactMenuFill>> m_contactMenus;
+    QHash<MainCommand, std::function<void(MainForm&)>> m_commands;
+    std::function<void(MainForm&, const QString& pass)> m_askPassword;
 };

@@ -123,7 +123,7 @@ void TestDirectoryDelete::lockedEmptyDirectoryNeedsNoPassword()
     m_db->addDirectory(QStringLiteral("سري"), QStringLiteral("abcd"));
     MainForm& form = start();
     bool asked = false;
-    form.commands.askDirectoryPassword = [&](MainForm&, const QString&) { asked = true; };
+    form.setPasswordPrompt([&](MainForm&, const QString&) { asked = true; });
     select(QStringLiteral("سري"));
     m_boxes->answer(MessageBox::Yes);
     controls(form).menus->dirmnudel->trigger();

@@ -44,11 +44,13 @@ namespace
 
 const QString kDirectoryCount3 = QStringLiteral("عدد الأدلة ") + QStringLiteral("  3 دليل");
 
-QString useName(ContactUse use)
+// The editor's commands, each recording its mode as the editor names it.
+void recordEditorModes(MainForm& form, QStringList& modes)
 {
-    return use == ContactUse::Add    ? QStringLiteral("Add")
-           : use == ContactUse::View ? QStringLiteral("view")
-                                     : QStringLiteral("edit");
+    for (const auto& [command, mode] :
+         {std::pair{MainCommand::AddContact, "Add"}, std::pair{MainCommand::ViewContact, "view"},
+          std::pair{MainCommand::EditContact, "edit"}})
+        form.setCommand(command, [&modes, mode](MainForm&) { modes << QString::fromLatin1(mode); });
 }
 
 QString directoryCount(int n)
@@ -305,7 +307,7 @@ void TestMainForm::lockedDirectoryAsksForItsPassword()
     m_db->addDirectory(QStringLiteral("فراغ"), QStringLiteral(" "));
     MainForm& form = startForm();
     QStringList asked;
-    form.commands.askDirectoryPassword = [&](MainForm&, const QString& pass) { asked << pass; };
+    form.setPasswordPrompt([&](MainForm&, const QString& pass) { asked << pass; });
     selectDirectory(QStringLiteral("خاص"));
     QTest::mouseDClick(
         controls(form).infodirlist->listView()->viewport(), Qt::LeftButton, {},
@@ -485,12 +487,12 @@ void TestMainForm::toolbarRoutesByViewState()
     MainForm& form = startForm();
     QStringList ran;
     auto record = [&ran](const char* what) { return [&ran, what](MainForm&) { ran << QString::fromLatin1(what); }; };
-    form.commands.addDirectory = record("addDirectory");
-    form.commands.renameDirectory = record("renameDirectory");
-    form.commands.deleteDirectory = record("deleteDirectory");
-    form.commands.deleteContact = record("deleteContact");
-    form.commands.print = record("print");
-    form.commands.showEditor = [&ran](MainForm&, ContactUse use) { ran << useName(use); };
+    form.setCommand(MainCommand::AddDirectory, record("addDirectory"));
+    form.setCommand(MainCommand::RenameDirectory, record("renameDirectory"));
+    form.setCommand(MainCommand::DeleteDirectory, record("deleteDirectory"));
+    form.setCommand(MainCommand::DeleteContact, record("deleteContact"));
+    form.setCommand(MainCommand::Print, record("print"));
+    recordEditorModes(form, ran);
     SkinToolBar* bar = controls(form).SkinToolBar1;
     for (ToolbarCommand command :
          {ToolbarCommand::Add, ToolbarCommand::Edit, ToolbarCommand::Delete, ToolbarCommand::Print})
@@ -528,7 +530,7 @@ void TestMainForm::enterAndDoubleClickViewTheSelectedContact()
     m_db->addContact(QStringLiteral("هدى"), full, {QStringLiteral("111"), {}, {}, {}, {}, {}, {}, {}});
     MainForm& form = startForm();
     QStringList modes;
-    form.commands.showEditor = [&modes](MainForm&, ContactUse use) { modes << useName(use); };
+    recordEditorModes(form, modes);
 
     selectDirectory(QStringLiteral("خال"));
     form.openSelectedDirectory();

@@ -56,6 +56,11 @@ QTimer*& scheduleTimer()
 
 } // namespace
 
+void SyncCommands::install(MainForm& form)
+{
+    form.setCommand(MainCommand::Sync, &SyncCommands::openWindow);
+}
+
 void SyncCommands::openWindow(MainForm& form)
 {
     SyncWindow window(form);

@@ -13,6 +13,8 @@ class QTimer;
 class SyncCommands
 {
 public:
+    // Gives the main window its sync command.
+    static void install(MainForm& form);
     static void openWindow(MainForm& form);
     // Quiet syncs (the timer's) say nothing when all went well and nothing needs a look.
     static void syncAll(MainForm& form, bool quiet = false);
