@@ -13,6 +13,7 @@
 #include "Preferences.h"
 #include "RecordListModel.h"
 #include "RecordListView.h"
+#include "SearchFieldMenu.h"
 #include "SharedData.h"
 #include "SkinButton.h"
 #include "SkinFrame.h"
@@ -22,6 +23,7 @@
 #include "SoundPlayer.h"
 #include "StatusTexts.h"
 #include "ToolbarCommand.h"
+#include "UndoCommands.h"
 #include "Units.h"
 #include "WelcomePanel.h"
 
@@ -53,16 +55,6 @@ constexpr int kListTop = 370;
 constexpr int kListHeightCut = 350;
 constexpr int kFirstColumnCut = 280;
 constexpr int kTopBarHeight = 975;
-
-struct SearchFieldItem {
-    const char* item;
-    const char* field;
-};
-// The search-field menu, in table order: menu item and the column it searches.
-constexpr SearchFieldItem kSearchFields[] = {
-    {"sname", "name"},   {"sorg", "org"}, {"saddress", "address"}, {"shome", "hometel"},  {"sjob", "jobtel"},
-    {"smobil", "mobil"}, {"sfax", "fax"}, {"semail", "email"},     {"sinfo", "moreinfo"},
-};
 
 } // namespace
 
@@ -144,7 +136,8 @@ MainForm::MainForm() : m_menuSkin(new SkinHookMenu(this)), m_menus(new MainMenus
     for (QMenu* menu : m_menus->topLevelMenus())
         m_menuSkin->addMenu(menu);
     connectMenus();
-    buildUndo();
+    m_undoCommands =
+        new UndoCommands(*this, m_undo, *m_menus, m_toolbar->button(toolbarPosition(ToolbarCommand::Undo)));
 
     // Object names for code and tests, the names the program's documents use for the controls.
     const std::pair<QObject*, const char*> objectNames[] = {
@@ -311,14 +304,7 @@ void MainForm::connectMenus()
     connect(m.dirvhor, &QAction::triggered, this, [this] { m_directoryList->setView(RecordListView::List); });
     connect(m.dirvver, &QAction::triggered, this, [this] { m_directoryList->setView(RecordListView::Report); });
 
-    for (const SearchFieldItem& entry : kSearchFields) {
-        QAction* item = m.item(QString::fromLatin1(entry.item));
-        const QString field = QString::fromLatin1(entry.field);
-        connect(item, &QAction::triggered, this, [this, item, field] { chooseSearchField(item, field); });
-    }
-
-    m.searchBySound->setChecked(Preferences::searchBySound());
-    connect(m.searchBySound, &QAction::toggled, this, [](bool on) { Preferences::setSearchBySound(on); });
+    m_searchFields = new SearchFieldMenu(m, this);
 
     connect(m.themeblue, &QAction::triggered, this, [this] { applyTheme(0); });
     connect(m.themegreen, &QAction::triggered, this, [this] { applyTheme(1); });
@@ -373,7 +359,7 @@ bool MainForm::Form_Load()
     ColorTheme();
     if (!StartConnect())
         return false;
-    m_searchField = QStringLiteral("name");
+    m_searchFields->setField(QStringLiteral("name"));
     m_soundOn = Preferences::soundOn();
     Soundbgc();
     return true;
@@ -481,59 +467,6 @@ QMenu* MainForm::addContactMenu(const QString& name, const QString& caption, Con
     QMenu* menu = m_menus->addContactSubmenu(name, caption);
     m_contactMenus.append({menu, std::move(fill)});
     return menu;
-}
-
-// Ctrl+Z and Ctrl+Shift+Z anywhere in the window, and at the top of the contact and directory
-// menus, named after what they would take back or make again.
-void MainForm::buildUndo()
-{
-    m_undoAction = new QAction(m_undo.undoText(), this);
-    m_undoAction->setObjectName(QStringLiteral("undo"));
-    m_undoAction->setShortcut(QKeySequence::Undo);
-    m_redoAction = new QAction(m_undo.redoText(), this);
-    m_redoAction->setObjectName(QStringLiteral("redo"));
-    m_redoAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence::Redo});
-    for (QAction* action : {m_undoAction, m_redoAction}) {
-        action->setShortcutContext(Qt::WindowShortcut);
-        action->setEnabled(false);
-        addAction(action);
-    }
-    for (QMenu* menu : {m_menus->cm, m_menus->dirmnu}) {
-        QAction* first = menu->actions().value(0);
-        menu->insertActions(first, {m_undoAction, m_redoAction});
-        menu->insertSeparator(first);
-    }
-    QToolButton* undoButton = m_toolbar->button(toolbarPosition(ToolbarCommand::Undo));
-    undoButton->setEnabled(false);
-    connect(&m_undo, &UndoHistory::changed, this, [this, undoButton] {
-        m_undoAction->setText(m_undo.undoText());
-        m_undoAction->setEnabled(m_undo.canUndo());
-        undoButton->setToolTip(m_undo.undoText());
-        undoButton->setAccessibleDescription(m_undo.undoText());
-        undoButton->setEnabled(m_undo.canUndo());
-        m_redoAction->setText(m_undo.redoText());
-        m_redoAction->setEnabled(m_undo.canRedo());
-    });
-    connect(m_undoAction, &QAction::triggered, this, [this] { takeStep(m_undo.undo()); });
-    connect(m_redoAction, &QAction::triggered, this, [this] { takeStep(m_undo.redo()); });
-}
-
-void MainForm::takeStep(const DataResult& step)
-{
-    if (!step)
-        MessageBox::show(UndoHistory::isChangedSince(step)
-                             ? QStringLiteral("لا يمكن ذلك: تغيرت البيانات بعد هذا التعديل (ربما من برنامج آخر) , "
-                                              "لم يتغير شىء")
-                             : QStringLiteral("عفوا .. حدث خطأ فى قاعدة البيانات , لم يتغير شىء"),
-                         MessageBox::RtlReading | MessageBox::Exclamation, QStringLiteral("انتبه"));
-    // The lists and counts as the book is now, whatever the step did.
-    if (m_viewState == ViewState::Contacts) {
-        refreshAfterWrite(BookChange::Contacts);
-    } else {
-        refreshAfterWrite(BookChange::DirectoriesAddedOrRemoved);
-        PassedOver::note(SharedData::contacts().requery(), Q_FUNC_INFO);
-        writeCount(3, SharedData::contacts(), StatusTexts::totalContacts);
-    }
 }
 
 bool MainForm::StartConnect()
@@ -648,6 +581,15 @@ void MainForm::refreshAfterWrite(BookChange change, qint64 writtenRow)
         writeCount(2, directories, StatusTexts::directoryCount);
         break;
     }
+    case BookChange::Anything:
+        if (m_viewState == ViewState::Contacts) {
+            refreshAfterWrite(BookChange::Contacts);
+        } else {
+            refreshAfterWrite(BookChange::DirectoriesAddedOrRemoved);
+            PassedOver::note(SharedData::contacts().requery(), Q_FUNC_INFO);
+            writeCount(3, SharedData::contacts(), StatusTexts::totalContacts);
+        }
+        break;
     }
 }
 
@@ -853,7 +795,7 @@ void MainForm::toolbarButtonPressed(int position)
         run(MainCommand::About);
         break;
     case ToolbarCommand::Undo:
-        m_undoAction->trigger();
+        m_undoCommands->undoAction()->trigger();
         break;
     case ToolbarCommand::Office: {
         // The office program is started and left alone; a missing file does nothing.
@@ -889,17 +831,9 @@ void MainForm::toolbarArrowPressed(int position, const QPoint& point)
 
 // ---- Search ------------------------------------------------------------------------------
 
-void MainForm::chooseSearchField(QAction* item, const QString& field)
+QString MainForm::searchField() const
 {
-    Clearmnusearch();
-    item->setChecked(true);
-    m_searchField = field;
-}
-
-void MainForm::Clearmnusearch()
-{
-    for (const SearchFieldItem& entry : kSearchFields)
-        m_menus->item(QString::fromLatin1(entry.item))->setChecked(false);
+    return m_searchFields->field();
 }
 
 void MainForm::searchCommand()
@@ -921,19 +855,11 @@ void MainForm::Searchindir()
     writeStatus(3, StatusTexts::searchResults(m_directoryList->count()));
 }
 
-QString MainForm::searchFilterColumn() const
-{
-    for (const SearchFieldItem& entry : kSearchFields)
-        if (m_searchField == QLatin1String(entry.field))
-            return m_searchField;
-    return QString();
-}
-
 void MainForm::Searchindata()
 {
     if (m_searchBox->text().isEmpty() || m_currentDirectory->text().isEmpty() || m_viewState != ViewState::Contacts)
         return;
-    const QString column = searchFilterColumn();
+    const QString column = m_searchFields->filterColumn();
     if (!column.isEmpty()) {
         CloseContactRecordset();
         Recordset& contacts = SharedData::contacts();

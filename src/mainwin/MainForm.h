@@ -16,7 +16,9 @@ class QMenu;
 class MainMenus;
 class RecordListView;
 class Recordset;
+class SearchFieldMenu;
 class SkinButton;
+class UndoCommands;
 class SkinFrame;
 class SkinHookMenu;
 class SkinStatusBar;
@@ -31,6 +33,7 @@ enum class BookChange {
     Contacts,         // contacts of the open directory added, changed, moved or deleted
     DirectoryChanged, // a directory renamed, locked or unlocked
     DirectoriesAddedOrRemoved,
+    Anything, // an undo or redo: the lists and both counts as the book is now
 };
 
 // The commands whose windows live in the feature folders. Each folder registers its own (see
@@ -127,7 +130,7 @@ public:
     void takeInOutsideChanges();
     // Directories (by code) kept in step with an address book show it in the list.
     void setLinkedDirectories(const QSet<QString>& codes);
-    QString searchField() const { return m_searchField; }
+    QString searchField() const;
     // What this session changed and can take back; the commands record what they did.
     UndoHistory& undoHistory() { return m_undo; }
     bool soundOn() const { return m_soundOn; }
@@ -162,8 +165,6 @@ protected:
 
 private:
     bool openBook();
-    void buildUndo();
-    void takeStep(const DataResult& step);
     void buildToolbar();
     void buildLists();
     void buildStatusBars();
@@ -178,16 +179,12 @@ private:
     void Soundbgc();
     void SNDONClick();
     void bgchangeClick();
-    void Clearmnusearch();
     void directoryListMouseUp(Qt::MouseButton button, const QPoint& globalPos);
     void contactListMouseUp(Qt::MouseButton button, const QPoint& globalPos);
-    void chooseSearchField(QAction* item, const QString& field);
     void linkFromWelcome();
-    QString searchFilterColumn() const;
     void run(MainCommand command);
 
     ViewState m_viewState = ViewState::Directories;
-    QString m_searchField;
     bool m_soundOn = false;
     bool m_leftAtBookPassword = false;
     quint64 m_outsideCommits = 0; // other connections' commits, as last seen
@@ -214,9 +211,9 @@ private:
     MyImageList m_smallIcons;
     SkinHookMenu* m_menuSkin;
     MainMenus* m_menus;
+    SearchFieldMenu* m_searchFields = nullptr;
     UndoHistory m_undo;
-    QAction* m_undoAction = nullptr;
-    QAction* m_redoAction = nullptr;
+    UndoCommands* m_undoCommands = nullptr;
     QList<QAction*> m_contactCommands;   // the features' own, enabled only with contacts listed
     QList<QAction*> m_directoryCommands; // and only with a directory selected
     QList<QPair<QMenu*, ContactMenuFill>> m_contactMenus;
