@@ -121,6 +121,15 @@ DataResult Recordset::rebuild()
             return DataResult{false, QStringLiteral("the filter could not be applied")};
         return {};
     }
+    if (knowsOrderOfQuery()) {
+        // An order of this set is at hand but no longer true of the file (another writer changed
+        // it): the rows are read and placed anew now, which counts them too, rather than counted
+        // first and read when shown.
+        materialize();
+        if (m_failed)
+            return DataResult{false, QStringLiteral("the rows could not be read")};
+        return {};
+    }
     QStringList values;
     const QString sql = QStringLiteral("SELECT count(*) FROM %1").arg(m_query->table()) + whereClause(values);
     QString count;
