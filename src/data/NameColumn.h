@@ -21,6 +21,9 @@ public:
     }
     QString text(qsizetype index) const { return QString::fromUtf8(utf8(index)); }
 
+    // The bytes of all texts together.
+    qsizetype byteSize() const { return m_packed.isEmpty() ? m_bytes.size() : m_packedSize; }
+
     void reserve(qsizetype count, qsizetype bytes);
     void append(QByteArrayView text);
     void insert(qsizetype index, QByteArrayView text);

@@ -55,7 +55,9 @@ public:
     {
         std::vector<size_t> ends;
         ends.reserve(size_t(to - from));
-        m_bytes.reserve(size_t(to - from) * 24);
+        // Room enough that the buffer never moves (moving it would hold the keys twice): pages
+        // reserved and never written take no memory.
+        m_bytes.reserve(size_t(to - from) * 64);
         std::vector<uint8_t> key(256);
         for (qsizetype i = from; i < to; ++i) {
             const QString folded = TextFold::fold(texts.text(i));
@@ -164,7 +166,7 @@ NameOrder::Ordered NameOrder::order(const std::vector<qint64>& ids, const NameCo
     const std::vector<qsizetype> sorted = sortedIndexes(texts);
     Ordered result;
     result.ids.reserve(ids.size());
-    result.texts.reserve(texts.size(), 0);
+    result.texts.reserve(texts.size(), texts.byteSize());
     for (qsizetype index : sorted) {
         result.ids.push_back(ids[size_t(index)]);
         result.texts.append(texts.utf8(index));
@@ -172,30 +174,44 @@ NameOrder::Ordered NameOrder::order(const std::vector<qint64>& ids, const NameCo
     return result;
 }
 
-NameOrder::Ordered NameOrder::reorder(const Ordered& previous, const std::vector<qint64>& ids,
-                                      const NameColumn& texts) const
+NameOrder::Ordered NameOrder::reorder(const Ordered& previous, std::vector<qint64> ids, NameColumn texts) const
 {
-    QHash<qint64, qsizetype> current;
-    current.reserve(qsizetype(ids.size()));
-    for (size_t i = 0; i < ids.size(); ++i)
-        current.insert(ids[i], qsizetype(i));
-    auto positionOf = [&current](qint64 id) { return current.value(id, -1); };
+    // Where each row read now stands, by id: a table indexed by id while ids are dense (as
+    // SQLite gives them), else a sorted list; either takes far less memory than a hash.
+    const qint64 highest = ids.empty() ? 0 : *std::max_element(ids.begin(), ids.end());
+    const qint64 lowest = ids.empty() ? 0 : *std::min_element(ids.begin(), ids.end());
+    const bool dense = lowest >= 0 && highest < qint64(ids.size()) * 4 + 1024;
+    std::vector<qint32> atId(dense ? size_t(highest) + 1 : 0, -1);
+    std::vector<std::pair<qint64, qsizetype>> byId(dense ? 0 : ids.size());
+    for (size_t i = 0; i < ids.size(); ++i) {
+        if (dense)
+            atId[size_t(ids[i])] = qint32(i);
+        else
+            byId[i] = {ids[i], qsizetype(i)};
+    }
+    std::sort(byId.begin(), byId.end());
+    auto positionOf = [&](qint64 id) {
+        if (dense)
+            return id >= 0 && id < qint64(atId.size()) ? qsizetype(atId[size_t(id)]) : qsizetype(-1);
+        const auto at = std::lower_bound(byId.begin(), byId.end(), std::make_pair(id, qsizetype(-1)));
+        return at != byId.end() && at->first == id ? at->second : qsizetype(-1);
+    };
 
-    // Unchanged rows, still in order (a row the old order names twice is placed once).
-    Ordered kept;
-    kept.ids.reserve(ids.size());
+    // Unchanged rows, still in order, by their place in the previous order (a row the old order
+    // names twice is kept once). Only places are kept: the texts are copied once, into the result.
+    std::vector<qsizetype> kept;
+    kept.reserve(ids.size());
     std::vector<bool> placed(ids.size(), false);
     for (size_t i = 0; i < previous.ids.size(); ++i) {
         const qsizetype found = positionOf(previous.ids[i]);
         if (found < 0 || placed[size_t(found)] || texts.utf8(found) != previous.texts.utf8(qsizetype(i)))
             continue;
         placed[size_t(found)] = true;
-        kept.ids.push_back(previous.ids[i]);
-        kept.texts.append(previous.texts.utf8(qsizetype(i)));
+        kept.push_back(qsizetype(i));
     }
-    const size_t changed = ids.size() - kept.ids.size();
-    if (changed == 0)
-        return kept;
+    std::vector<qint32>().swap(atId);
+    std::vector<std::pair<qint64, qsizetype>>().swap(byId);
+    const size_t changed = ids.size() - kept.size();
     // Too many changes: a fresh sort is cheaper than merging one by one.
     if (changed * 8 > ids.size())
         return order(ids, texts);
@@ -208,24 +224,39 @@ NameOrder::Ordered NameOrder::reorder(const Ordered& previous, const std::vector
         }
     }
     const Ordered added = order(newIds, newTexts);
+    const size_t count = ids.size();
+    const qsizetype bytes = texts.byteSize();
+    std::vector<qint64>().swap(ids);
+    texts = NameColumn();
 
     Ordered merged;
-    merged.ids.reserve(ids.size());
-    qsizetype from = 0;
-    const qsizetype keptCount = kept.texts.size();
-    for (qsizetype a = 0; a < added.texts.size(); ++a) {
-        const QString text = added.texts.text(a);
-        for (const qsizetype until = placeOf(text, kept.texts, from); from < until; ++from) {
-            merged.ids.push_back(kept.ids[size_t(from)]);
-            merged.texts.append(kept.texts.utf8(from));
+    merged.ids.reserve(count);
+    merged.texts.reserve(qsizetype(count), bytes);
+    auto takeKept = [&](qsizetype k) {
+        merged.ids.push_back(previous.ids[size_t(kept[size_t(k)])]);
+        merged.texts.append(previous.texts.utf8(kept[size_t(k)]));
+    };
+    // Where text goes among the kept rows from from on.
+    auto placeAmongKept = [&](const QString& text, qsizetype from) {
+        qsizetype low = from, high = qsizetype(kept.size());
+        while (low < high) {
+            const qsizetype middle = low + (high - low) / 2;
+            if (lessThan(text, previous.texts.text(kept[size_t(middle)])))
+                high = middle;
+            else
+                low = middle + 1;
         }
+        return low;
+    };
+    qsizetype from = 0;
+    for (qsizetype a = 0; a < added.texts.size(); ++a) {
+        for (const qsizetype until = placeAmongKept(added.texts.text(a), from); from < until; ++from)
+            takeKept(from);
         merged.ids.push_back(added.ids[size_t(a)]);
         merged.texts.append(added.texts.utf8(a));
     }
-    for (; from < keptCount; ++from) {
-        merged.ids.push_back(kept.ids[size_t(from)]);
-        merged.texts.append(kept.texts.utf8(from));
-    }
+    for (; from < qsizetype(kept.size()); ++from)
+        takeKept(from);
     return merged;
 }
 

@@ -152,9 +152,15 @@ void Recordset::materialize()
     std::vector<qint64> ids;
     NameColumn keys;
     const quint64 readAt = m_connection->changeStamp();
+    // Room for them all at once (growing step by step would hold them twice for a moment): as
+    // counted, or as many as the order at hand knows.
     if (m_count) {
         ids.reserve(size_t(*m_count));
         keys.reserve(*m_count, 0);
+    } else if (m_filter.isEmpty() && knowsOrderOfQuery()) {
+        const NameOrder::Ordered& known = *m_orderCache.rows;
+        ids.reserve(known.ids.size() + 1024);
+        keys.reserve(qsizetype(known.ids.size()) + 1024, known.texts.byteSize() + known.texts.byteSize() / 16);
     }
     DataResult read = m_connection->query(sql, values, [&](sqlite3_stmt* stmt) {
         ids.push_back(sqlite3_column_int64(stmt, 0));
@@ -170,7 +176,8 @@ void Recordset::materialize()
     std::shared_ptr<NameOrder::Ordered> ordered;
     // Only whole (unfiltered) sets are kept: they are the large ones, taken in again after a save.
     if (m_filter.isEmpty() && knowsOrderOfQuery())
-        ordered = std::make_shared<NameOrder::Ordered>(order.reorder(*m_orderCache.rows, ids, keys));
+        ordered =
+            std::make_shared<NameOrder::Ordered>(order.reorder(*m_orderCache.rows, std::move(ids), std::move(keys)));
     else
         ordered = std::make_shared<NameOrder::Ordered>(order.order(ids, keys));
     m_rows = std::make_shared<RowSet>(m_connection, m_query->table(), m_columns, ordered->ids);

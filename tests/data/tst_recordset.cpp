@@ -441,6 +441,8 @@ void TestRecordset::theNextSessionOpensWithTheKeptOrderUntilAnotherWriterChanges
                             QStringLiteral("")};
     for (const QString& name : names)
         db.addContact(name, d);
+    for (int i = 0; i < 20; ++i) // enough unchanged rows that a change is placed among them
+        db.addContact(QStringLiteral("حسن %1").arg(i), d);
     auto namesOf = [](Recordset& set) {
         QStringList shown;
         const auto rows = set.snapshot();
@@ -477,18 +479,24 @@ void TestRecordset::theNextSessionOpensWithTheKeptOrderUntilAnotherWriterChanges
         QCOMPARE(namesOf(next), expected);
     }
 
-    // Another program renames a contact: the kept order is no longer believed.
+    // Another program renames a contact and adds one under a row number of its own choosing: the
+    // kept order is no longer believed, and both are placed among the others.
     connection.close();
     QVERIFY(db.reader()
                 .execute(QStringLiteral("UPDATE info SET name = ? WHERE name = ?"),
                          {QStringLiteral("Aaron"), QStringLiteral("محمد ١٢")})
+                .ok);
+    QVERIFY(db.reader()
+                .execute(QStringLiteral("INSERT INTO info (rowid, name, dir) VALUES (9000000000000, 'حسن ب', ?)"), {d})
                 .ok);
     QVERIFY(OpenDatabase().ok);
     Recordset afterOthers(&connection);
     QVERIFY(afterOthers.openContacts(d).ok);
     const QStringList shown = namesOf(afterOthers);
     QVERIFY(shown.contains(QStringLiteral("Aaron")));
+    QVERIFY(shown.contains(QStringLiteral("حسن ب")));
     QVERIFY(!shown.contains(QStringLiteral("محمد ١٢")));
+    QCOMPARE(shown.size(), names.size() + 21);
     NameOrder order;
     for (int i = 1; i < shown.size(); ++i)
         QVERIFY2(!order.lessThan(shown.at(i), shown.at(i - 1)), qPrintable(shown.join(QLatin1Char('|'))));
