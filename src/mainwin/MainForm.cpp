@@ -425,7 +425,7 @@ bool MainForm::openBook()
 
 void MainForm::setCommand(MainCommand command, std::function<void(MainForm&)> run)
 {
-    m_commands.insert(command, std::move(run));
+    m_commands[command] = std::move(run);
 }
 
 void MainForm::setPasswordPrompt(std::function<void(MainForm&, const QString& pass)> ask)
