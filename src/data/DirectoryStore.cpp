@@ -51,6 +51,17 @@ DataResult DirectoryStore::add(const QString& name, QString* code)
     return added;
 }
 
+DataResult DirectoryStore::addIfNameFree(const QString& name, const QString& pass, QString& code, bool& taken)
+{
+    if (DataResult looked = nameTaken(name, QString(), taken); !looked || taken)
+        return looked;
+    if (DataResult added = add(name, &code); !added)
+        return added;
+    if (Directory::isLocked(pass))
+        return setPassword({code, name, QString()}, pass);
+    return {};
+}
+
 DataResult DirectoryStore::rename(const Directory& directory, const QString& newName)
 {
     return oneChanged(m_connection.execute(QStringLiteral("UPDATE dirg SET dirname = ? WHERE dirname = ? AND code = ?"),

@@ -21,6 +21,9 @@ public:
     DataResult nameTaken(const QString& name, const QString& exceptCode, bool& taken);
     // Unlocked from the start; code is the new directory's.
     DataResult add(const QString& name, QString* code = nullptr);
+    // A directory of that name and password, while no other has the name (taken tells, and then
+    // nothing is made); inside a transaction the caller holds.
+    DataResult addIfNameFree(const QString& name, const QString& pass, QString& code, bool& taken);
     DataResult rename(const Directory& directory, const QString& newName);
     DataResult setPassword(const Directory& directory, const QString& pass);
     // Only while no contact refers to it, in the same statement: a contact saved meanwhile is

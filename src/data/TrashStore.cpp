@@ -177,18 +177,12 @@ DataResult TrashStore::restoreIntoNewDirectory(const QList<qint64>& ids, const Q
     Transaction transaction(m_connection);
     if (!transaction.begun())
         return transaction.begun();
-    DirectoryStore directories(m_connection);
+    QString made;
     bool taken = false;
-    if (DataResult looked = directories.nameTaken(name, QString(), taken); !looked)
-        return looked;
+    if (DataResult added = DirectoryStore(m_connection).addIfNameFree(name, pass, made, taken); !added)
+        return added;
     if (taken)
         return DataResult{false, kNameTaken};
-    QString made;
-    if (DataResult added = directories.add(name, &made); !added)
-        return added;
-    if (Directory::isLocked(pass))
-        if (DataResult locked = directories.setPassword({made, name, QString()}, pass); !locked)
-            return locked;
     int back = 0;
     for (qint64 id : ids) {
         DataResult restored = restoreWithin(id, made);

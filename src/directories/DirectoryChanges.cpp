@@ -29,17 +29,11 @@ DataResult makeAgain(const QString& name, const QString& pass, QString& code)
     Transaction transaction(connection);
     if (!transaction.begun())
         return transaction.begun();
-    DirectoryStore directories(connection);
     bool taken = false;
-    if (DataResult looked = directories.nameTaken(name, QString(), taken); !looked)
-        return looked;
+    if (DataResult added = DirectoryStore(connection).addIfNameFree(name, pass, code, taken); !added)
+        return added;
     if (taken)
         return UndoHistory::changedSince();
-    if (DataResult added = directories.add(name, &code); !added)
-        return added;
-    if (Directory::isLocked(pass))
-        if (DataResult locked = directories.setPassword({code, name, QString()}, pass); !locked)
-            return locked;
     return transaction.commit();
 }
 
