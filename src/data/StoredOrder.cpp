@@ -100,6 +100,22 @@ std::shared_ptr<NameOrder::Ordered> readRows(DataConnection& connection, const Q
     return read ? rows : nullptr;
 }
 
+// A file's fingerprint: its first page and its size.
+QByteArray fingerprintOf(QByteArrayView first, qint64 size)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(first);
+    hash.addData(QByteArray::number(size));
+    return hash.result().toHex();
+}
+
+bool keepFingerprint(const QString& databasePath, const QByteArray& print)
+{
+    QSaveFile out(StoredOrder::fingerprintPath(databasePath));
+    return out.open(QIODevice::WriteOnly) && BookFiles::makePrivate(out) && out.write(print) == print.size() &&
+           out.commit();
+}
+
 QByteArray keptFingerprint(const QString& databasePath)
 {
     QFile known(StoredOrder::fingerprintPath(databasePath));
@@ -125,16 +141,11 @@ void StoredOrder::passOn(const QString& from, const QString& to)
     QFile copy(to);
     if (kept.isEmpty() || !copy.open(QIODevice::ReadOnly))
         return;
-    // The same fingerprint as below, of the copy's own bytes.
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    hash.addData(copy.read(4096));
-    hash.addData(QByteArray::number(copy.size()));
+    const QByteArray first = copy.read(4096);
+    const bool same = fingerprintOf(first, copy.size()) == kept;
     copy.close();
-    if (hash.result().toHex() != kept)
-        return;
-    QSaveFile out(fingerprintPath(to));
-    if (out.open(QIODevice::WriteOnly) && BookFiles::makePrivate(out) && out.write(kept) == kept.size())
-        (void)out.commit();
+    if (same)
+        (void)keepFingerprint(to, kept);
 }
 
 // Read through SQLite's own handle of the file: opening and closing a second handle would drop
@@ -151,10 +162,7 @@ QByteArray StoredOrder::fingerprint(sqlite3* db)
     QByteArray first(int(std::min<sqlite3_int64>(size, 4096)), '\0');
     if (!first.isEmpty() && file->pMethods->xRead(file, first.data(), int(first.size()), 0) != SQLITE_OK)
         return {};
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    hash.addData(first);
-    hash.addData(QByteArray::number(size));
-    return hash.result().toHex();
+    return fingerprintOf(first, size);
 }
 
 bool StoredOrder::save(DataConnection& connection, const QString& source, const NameOrder::Ordered& rows, quint64 stamp)
@@ -184,9 +192,7 @@ bool StoredOrder::save(DataConnection& connection, const QString& source, const 
     run(db, "COMMIT");
     if (print.isEmpty())
         return false;
-    QSaveFile out(fingerprintPath(path));
-    return out.open(QIODevice::WriteOnly) && BookFiles::makePrivate(out) && out.write(print) == print.size() &&
-           out.commit();
+    return keepFingerprint(path, print);
 }
 
 bool StoredOrder::standsAsKept(DataConnection& connection, const QString& source)
