@@ -131,7 +131,7 @@ TrashWindow::Target TrashWindow::targetDirectory(const TrashStore::Trashed& item
     return {choices.value(index).code};
 }
 
-int TrashWindow::restoreGroup(const QList<TrashStore::Trashed>& group, QStringList& taken, bool& madeAgain)
+int TrashWindow::restoreGroup(const QList<TrashStore::Trashed>& group, QStringList& taken)
 {
     const TrashStore::Trashed& first = group.first();
     // Contacts of a locked directory go back only with that directory's password.
@@ -168,7 +168,6 @@ int TrashWindow::restoreGroup(const QList<TrashStore::Trashed>& group, QStringLi
             tell(QStringLiteral("عفوا .. لم يتم استرجاع البيانات , حدث خطأ فى قاعدة البيانات"), true);
             return 0;
         }
-        madeAgain = true;
         return int(ids.size() - passedOver.size());
     }
     int back = 0;
@@ -201,9 +200,8 @@ void TrashWindow::restoreEach(const QList<TrashStore::Trashed>& items)
     }
     int restored = 0;
     QStringList taken;
-    bool madeAgain = false;
     for (const QList<TrashStore::Trashed>& group : groups)
-        restored += restoreGroup(group, taken, madeAgain);
+        restored += restoreGroup(group, taken);
     if (taken.size() == 1)
         tell(QStringLiteral("لم يتم استرجاع \"%1\": يوجد بالفعل جهة اتصال بهذا الاسم").arg(taken.first()), true);
     else if (!taken.isEmpty())
@@ -211,13 +209,8 @@ void TrashWindow::restoreEach(const QList<TrashStore::Trashed>& items)
                  .arg(taken.size())
                  .arg(taken.join(QStringLiteral("، "))),
              true);
-    if (restored > 0 && m_main.viewState() == ViewState::Contacts) {
-        m_main.refreshAfterWrite(BookChange::Contacts);
-        if (madeAgain) // the directory list behind, with the directory made again
-            m_main.refreshAfterWrite(BookChange::DirectoryChanged);
-    } else if (restored > 0) {
-        m_main.refreshAfterWrite(BookChange::DirectoriesAddedOrRemoved);
-    }
+    if (restored > 0)
+        m_main.refreshAfterWrite(BookChange::Anything);
     fill();
 }
 

@@ -32,8 +32,8 @@ private:
     void emptyTrash();
     // Puts back contacts deleted from one directory (with one password): the password is asked
     // and a new home chosen once for all of them. Returns how many went back; the names taken
-    // meanwhile are added to taken; madeAgain tells whether their directory was made again.
-    int restoreGroup(const QList<TrashStore::Trashed>& group, QStringList& taken, bool& madeAgain);
+    // meanwhile are added to taken.
+    int restoreGroup(const QList<TrashStore::Trashed>& group, QStringList& taken);
 
     struct Target {
         QString code;           // an existing directory

@@ -584,6 +584,11 @@ void MainForm::refreshAfterWrite(BookChange change, qint64 writtenRow)
     case BookChange::Anything:
         if (m_viewState == ViewState::Contacts) {
             refreshAfterWrite(BookChange::Contacts);
+            // The directory list behind too (a directory may have been made or removed), the
+            // open directory staying the one picked.
+            const QString open = m_currentDirectory->text();
+            refreshAfterWrite(BookChange::DirectoryChanged);
+            m_currentDirectory->setText(open);
         } else {
             refreshAfterWrite(BookChange::DirectoriesAddedOrRemoved);
             PassedOver::note(SharedData::contacts().requery(), Q_FUNC_INFO);

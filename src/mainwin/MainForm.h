@@ -33,7 +33,7 @@ enum class BookChange {
     Contacts,         // contacts of the open directory added, changed, moved or deleted
     DirectoryChanged, // a directory renamed, locked or unlocked
     DirectoriesAddedOrRemoved,
-    Anything, // an undo or redo: the lists and both counts as the book is now
+    Anything, // an undo, a redo, a restore from the trash: every list and count as the book is now
 };
 
 // The commands whose windows live in the feature folders. Each folder registers its own (see
