@@ -26,6 +26,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <optional>
 
 namespace
 {
@@ -125,6 +126,29 @@ int rekeyKills(const QString& path, int kills, int& broken, int& lost, int& reke
     return 0;
 }
 
+// Starts this program in a child mode and kills it while it works (however slowly it starts: a
+// sanitizer build takes its time), up to maxDelayMs after its first line. What it printed, or
+// nothing when it did not start.
+std::optional<QByteArray> killWhileWorking(const QString& mode, const QString& path, int minDelayMs, int maxDelayMs)
+{
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), {mode, path});
+    if (!child.waitForStarted())
+        return std::nullopt;
+    child.waitForReadyRead(10000);
+    QThread::msleep(ulong(minDelayMs + QRandomGenerator::global()->bounded(maxDelayMs - minDelayMs)));
+    ::kill(pid_t(child.processId()), SIGKILL);
+    child.waitForFinished();
+    return child.readAllStandardOutput();
+}
+
+// The book opens with the standard key and passes the integrity check (its answer in integrity).
+bool opensWhole(DataConnection& check, const QString& path, QString& integrity)
+{
+    return check.open(path, QString::fromLatin1(Schema::kPassword)) &&
+           check.scalar(QStringLiteral("PRAGMA integrity_check"), {}, integrity) && integrity == QLatin1String("ok");
+}
+
 const QString kUndoDirectory = QStringLiteral("أصدقاء");
 
 // What the trash window and the undo steps do: everything in the trash goes back, into its
@@ -207,22 +231,14 @@ int undoKills(const QString& folder, int kills, int& broken, int& lost, int& und
             return 2;
     }
     std::sort(all.begin(), all.end());
-    auto* random = QRandomGenerator::global();
     for (int k = 0; k < kills; ++k) {
-        QProcess child;
-        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--undo-child"), path});
-        if (!child.waitForStarted())
+        const std::optional<QByteArray> printed = killWhileWorking(QStringLiteral("--undo-child"), path, 0, 300);
+        if (!printed)
             return 2;
-        child.waitForReadyRead(10000);
-        QThread::msleep(random->bounded(300));
-        ::kill(pid_t(child.processId()), SIGKILL);
-        child.waitForFinished();
-        undone += int(child.readAllStandardOutput().count("UNDONE"));
+        undone += int(printed->count("UNDONE"));
         DataConnection check;
         QString integrity, orphans;
-        if (!check.open(path, QString::fromLatin1(Schema::kPassword)) ||
-            !check.scalar(QStringLiteral("PRAGMA integrity_check"), {}, integrity) ||
-            integrity != QLatin1String("ok")) {
+        if (!opensWhole(check, path, integrity)) {
             ++broken;
             std::printf("undo kill %d: the book does not open or is damaged (%s)\n", k + 1, qPrintable(integrity));
             continue;
@@ -268,26 +284,17 @@ int main(int argc, char** argv)
     const int kills = args.size() > 2 ? args[2].toInt() : 200;
     QSet<QString> acknowledged;
     int lost = 0, broken = 0;
-    auto* random = QRandomGenerator::global();
     for (int k = 0; k < kills; ++k) {
-        QProcess saver;
-        saver.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child"), path});
-        if (!saver.waitForStarted())
+        const std::optional<QByteArray> printed = killWhileWorking(QStringLiteral("--child"), path, 5, 125);
+        if (!printed)
             return 2;
-        // Killed while it saves, however slowly it starts (a sanitizer build takes its time).
-        saver.waitForReadyRead(10000);
-        QThread::msleep(5 + random->bounded(120));
-        ::kill(pid_t(saver.processId()), SIGKILL);
-        saver.waitForFinished();
-        for (const QByteArray& line : saver.readAllStandardOutput().split('\n'))
+        for (const QByteArray& line : printed->split('\n'))
             if (line.startsWith("ACK "))
                 acknowledged.insert(QString::fromUtf8(line.mid(4)));
 
         DataConnection check;
-        QString integrity, count;
-        if (!check.open(path, QString::fromLatin1(Schema::kPassword)) ||
-            !check.scalar(QStringLiteral("PRAGMA integrity_check"), {}, integrity) ||
-            integrity != QLatin1String("ok")) {
+        QString integrity;
+        if (!opensWhole(check, path, integrity)) {
             ++broken;
             std::printf("kill %d: the database does not open or is damaged (%s)\n", k + 1, qPrintable(integrity));
             continue;
