@@ -58,6 +58,7 @@ DataResult DataConnection::open(const QString& path, const QString& password, Ac
     }
     m_db = db;
     m_path = path;
+    m_password = password;
 
     const QByteArray key = password.toUtf8();
     // The standard key keeps SQLCipher's default derivation untouched; a master password names its own.
@@ -92,6 +93,13 @@ DataResult DataConnection::open(const QString& path, const QString& password, Ac
     return {};
 }
 
+DataResult DataConnection::openReaderBeside(DataConnection& reader) const
+{
+    if (!m_db)
+        return failure(QStringLiteral("database is not open"));
+    return reader.open(m_path, m_password, Access::ReadOnly);
+}
+
 DataConnection::Lease::~Lease()
 {
     if (!stmt)
@@ -120,6 +128,7 @@ void DataConnection::close()
         sqlite3_close_v2(m_db);
         m_db = nullptr;
     }
+    m_password.clear();
 }
 
 void DataConnection::setDamageHandler(DamageHandler handler)

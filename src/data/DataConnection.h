@@ -37,6 +37,9 @@ public:
     DataResult open(const QString& path, const QString& password, Access access = Access::ReadWrite);
     void close();
     bool isOpen() const { return m_db != nullptr; }
+    // Opens reader as a second, read-only connection to the same file with the same key, for a
+    // read split over two threads.
+    DataResult openReaderBeside(DataConnection& reader) const;
     QString path() const { return m_path; }
 
     // Runs one statement that returns no rows. Outside a transaction it is committed before it
@@ -99,6 +102,7 @@ private:
 
     sqlite3* m_db = nullptr;
     QString m_path;
+    QString m_password;
     quint64 m_ownChanges = 0;
     bool m_reportsDamage = false;
 };

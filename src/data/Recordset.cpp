@@ -1,6 +1,7 @@
 #include "Recordset.h"
 
 #include "NameOrder.h"
+#include "OrderedColumnRead.h"
 #include "SoundKey.h"
 #include "StoredOrder.h"
 #include "TextFold.h"
@@ -258,42 +259,12 @@ const NameColumn* Recordset::columnInOrder(const QString& column)
     if (m_columnCache.column == column && m_columnCache.source == m_orderCache.source && m_columnCache.stamp == stamp)
         return &m_columnCache.texts;
     m_columnCache = {};
-    const NameOrder::Ordered& rows = *m_orderCache.rows;
-    // Where each id stands in the order, sorted by id for the lookups below.
-    std::vector<std::pair<qint64, qsizetype>> places(rows.ids.size());
-    for (size_t i = 0; i < rows.ids.size(); ++i)
-        places[i] = {rows.ids[i], qsizetype(i)};
-    std::sort(places.begin(), places.end());
-    std::vector<qsizetype> readAt(rows.ids.size(), -1);
-    NameColumn read;
-    QStringList values;
-    const QString where =
-        m_query->whereColumn().isEmpty() ? QString() : QStringLiteral(" WHERE %1 = ?").arg(m_query->whereColumn());
-    if (!m_query->whereColumn().isEmpty())
-        values << m_query->whereValue();
-    const DataResult done =
-        m_connection->query(QStringLiteral("SELECT rowid, %1 FROM %2").arg(column, m_query->table()) + where, values,
-                            [&](sqlite3_stmt* stmt) {
-                                const qint64 id = sqlite3_column_int64(stmt, 0);
-                                const auto place =
-                                    std::lower_bound(places.begin(), places.end(), std::make_pair(id, qsizetype(-1)));
-                                if (place == places.end() || place->first != id)
-                                    return;
-                                readAt[size_t(place->second)] = read.size();
-                                read.append(QByteArrayView(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1)),
-                                                           sqlite3_column_bytes(stmt, 1)));
-                            });
-    if (!done || read.size() != qsizetype(rows.ids.size()) ||
-        std::find(readAt.begin(), readAt.end(), qsizetype(-1)) != readAt.end())
+    if (!OrderedColumnRead::read(*m_connection, *m_query, column, m_orderCache.rows->ids, stamp, m_columnCache.texts))
         return nullptr; // not the rows the order knows: the database is asked instead
-    NameColumn& texts = m_columnCache.texts;
-    texts.reserve(read.size(), 0);
-    for (const qsizetype at : readAt)
-        texts.append(read.utf8(at));
     m_columnCache.column = column;
     m_columnCache.source = m_orderCache.source;
     m_columnCache.stamp = stamp;
-    return &texts;
+    return &m_columnCache.texts;
 }
 
 // The rows whose text sounds like the typed one and that the typed text itself did not find,
@@ -382,27 +353,41 @@ bool Recordset::takeInWrittenRow(qint64 rowid)
     if (!knowsOrderOfQuery() || m_connection->changeStamp() != m_orderCache.stamp + 1)
         return false; // the order stays known for the merge of the next full read
     const QString where = m_query->whereColumn().isEmpty() ? QStringLiteral("''") : m_query->whereColumn();
+    NameOrder::Ordered& rows = *m_orderCache.rows;
+    // The texts of the field searched last follow the row too, so the next search in it reads
+    // nothing again.
+    const bool columnKept = !m_columnCache.column.isEmpty() && m_columnCache.source == m_orderCache.source &&
+                            m_columnCache.stamp == m_orderCache.stamp &&
+                            m_columnCache.texts.size() == rows.texts.size();
+    if (!columnKept)
+        m_columnCache = {};
     bool exists = false;
     QString owner, text;
-    const DataResult read = m_connection->query(QStringLiteral("SELECT %1, %2 FROM %3 WHERE rowid = %4")
-                                                    .arg(where, m_query->orderColumn(), m_query->table())
-                                                    .arg(rowid),
-                                                {}, [&](sqlite3_stmt* stmt) {
-                                                    exists = true;
-                                                    owner = DataConnection::columnText(stmt, 0);
-                                                    text = DataConnection::columnText(stmt, 1);
-                                                });
+    QByteArray columnText;
+    const DataResult read =
+        m_connection->query(QStringLiteral("SELECT %1, %2, %3 FROM %4 WHERE rowid = %5")
+                                .arg(where, m_query->orderColumn(),
+                                     columnKept ? m_columnCache.column : QStringLiteral("''"), m_query->table())
+                                .arg(rowid),
+                            {}, [&](sqlite3_stmt* stmt) {
+                                exists = true;
+                                owner = DataConnection::columnText(stmt, 0);
+                                text = DataConnection::columnText(stmt, 1);
+                                columnText = DataConnection::columnText(stmt, 2).toUtf8();
+                            });
     if (!read)
         return false;
-    NameOrder::Ordered& rows = *m_orderCache.rows;
     m_orderCache.shown.reset();
     NameColumn& sounds = m_orderCache.sounds;
     const bool soundsKept = sounds.size() == rows.texts.size();
     const auto old = std::find(rows.ids.begin(), rows.ids.end(), rowid);
     if (old != rows.ids.end()) {
-        rows.texts.erase(old - rows.ids.begin());
+        const qsizetype at = old - rows.ids.begin();
+        rows.texts.erase(at);
         if (soundsKept)
-            sounds.erase(old - rows.ids.begin());
+            sounds.erase(at);
+        if (columnKept)
+            m_columnCache.texts.erase(at);
         rows.ids.erase(old);
     }
     if (exists && (m_query->whereColumn().isEmpty() || owner == m_query->whereValue())) {
@@ -412,8 +397,12 @@ bool Recordset::takeInWrittenRow(qint64 rowid)
         rows.texts.insert(low, text.toUtf8());
         if (soundsKept)
             sounds.insert(low, SoundKey::of(text));
+        if (columnKept)
+            m_columnCache.texts.insert(low, columnText);
     }
     m_orderCache.stamp = m_connection->changeStamp();
+    if (columnKept)
+        m_columnCache.stamp = m_orderCache.stamp;
     return true;
 }
 

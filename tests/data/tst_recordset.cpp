@@ -238,18 +238,34 @@ void TestRecordset::requeryKeepsTheFilterAndSeesNewRows()
     // Another field, searched twice over the names in order, then after a write of this program
     // and after another program's: each time the rows as they stand.
     QVERIFY(contacts.setFilter(RecordFilter()).ok);
+    QCOMPARE(contacts.snapshot()->size(), qsizetype(7)); // listed, as the window does: the order is known
     const RecordFilter school = RecordFilter::contains(QStringLiteral("org"), QStringLiteral("النصر"));
     for (int i = 0; i < 2; ++i) {
         QVERIFY(contacts.setFilter(school).ok);
         QCOMPARE(contacts.recordCount(), qsizetype(1));
         QCOMPARE(contacts.field(0), QStringLiteral("O'Neil"));
     }
-    QVERIFY(SharedData::connection()
-                .execute(QStringLiteral("UPDATE info SET org = 'مدرسة النصر الجديدة' WHERE name = 'Zoe'"))
-                .ok);
+    // A save of this program, taken in as the window does: the row moves to its new place and its
+    // field's text with it.
+    DataConnection& connection = SharedData::connection();
+    QVERIFY(
+        connection
+            .execute(QStringLiteral("UPDATE info SET name = 'Aaron', org = 'مدرسة النصر الجديدة' WHERE name = 'Zoe'"))
+            .ok);
+    QString aaron;
+    QVERIFY(connection.scalar(QStringLiteral("SELECT rowid FROM info WHERE name = 'Aaron'"), {}, aaron).ok);
+    QVERIFY(contacts.takeInWrittenRow(aaron.toLongLong()));
     QVERIFY(contacts.setFilter(RecordFilter()).ok);
     QVERIFY(contacts.setFilter(school).ok);
     QCOMPARE(contacts.recordCount(), qsizetype(2));
+    QCOMPARE(contacts.field(0), QStringLiteral("Aaron"));
+    QVERIFY(connection.execute(QStringLiteral("UPDATE info SET name = 'Zoe' WHERE name = 'Aaron'")).ok);
+    QVERIFY(contacts.takeInWrittenRow(aaron.toLongLong()));
+    QVERIFY(contacts.setFilter(RecordFilter()).ok);
+    QVERIFY(contacts.setFilter(school).ok);
+    QCOMPARE(contacts.recordCount(), qsizetype(2));
+    QCOMPARE(contacts.field(0), QStringLiteral("O'Neil"));
+    QCOMPARE(contacts.field(7), QStringLiteral("مدرسة النصر"));
     QVERIFY(m_db->reader().execute(QStringLiteral("UPDATE info SET org = '' WHERE name = \"O'Neil\"")).ok);
     QVERIFY(contacts.setFilter(RecordFilter()).ok);
     QVERIFY(contacts.setFilter(school).ok);
@@ -502,9 +518,40 @@ void TestRecordset::theNextSessionOpensWithTheKeptOrderUntilAnotherWriterChanges
         QVERIFY2(!order.lessThan(shown.at(i), shown.at(i - 1)), qPrintable(shown.join(QLatin1Char('|'))));
 }
 
-// Large sets are sorted in two halves at once and merged: the result is one order throughout.
+// Large sets are sorted in two halves at once and merged, and a field of a large directory is read
+// in two halves on two connections: the results are those of one pass.
 void TestRecordset::aLargeDirectorySortsAsASmallOneDoes()
 {
+    // A directory that fills its stretch of the file, and one scattered through it.
+    const QString scattered = m_work;
+    QVERIFY(SharedData::connection()
+                .executeScript(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                                              "WHERE i < 60003) INSERT INTO info (name, org, dir) SELECT "
+                                              "'Name ' || i, 'Org ' || (i * 7) || ' end', CASE WHEN i % 3 = 0 "
+                                              "THEN '%1' ELSE '%2' END FROM n;")
+                                   .arg(scattered, m_family))
+                .ok);
+    for (const QString& dir : {m_family, scattered}) {
+        Recordset& contacts = SharedData::contacts();
+        QVERIFY(contacts.openContacts(dir).ok);
+        QVERIFY(contacts.setFilter(RecordFilter::contains(QStringLiteral("org"), QStringLiteral("77"))).ok);
+        QStringList found;
+        for (contacts.moveFirst(); !contacts.eof(); contacts.moveNext())
+            found << contacts.field(0) + QLatin1Char('/') + contacts.field(7);
+        QStringList expected;
+        (void)SharedData::connection().query(QStringLiteral("SELECT name, org FROM info WHERE dir = ? AND org LIKE "
+                                                            "'%77%'"),
+                                             {dir}, [&](sqlite3_stmt* stmt) {
+                                                 expected << DataConnection::columnText(stmt, 0) + QLatin1Char('/') +
+                                                                 DataConnection::columnText(stmt, 1);
+                                             });
+        QVERIFY(expected.size() > 300);
+        QCOMPARE(found.size(), expected.size());
+        found.sort();
+        expected.sort();
+        QCOMPARE(found, expected);
+    }
+
     const QStringList first{QStringLiteral("أحمد"), QStringLiteral("Zoë"),  QStringLiteral("إيمان"),
                             QStringLiteral("adam"), QStringLiteral("ليلى"), QStringLiteral("Omar")};
     NameColumn texts;
