@@ -2,10 +2,14 @@
 # Sync figures at SYNC_CONTACTS cards (default 10,000) against a real Radicale on 127.0.0.1:
 # the first sync of the whole address book down into an empty directory and a sync with nothing
 # changed, each beside one curl REPORT that fetches the same address book from the same server.
-#   bench/sync.sh <qavtelephone> <qav_makedb> <work folder> <runs>
-# Prints: curl_report_ms=… first_sync_ms=… quiet_sync_ms=… cards=…
+# Given a folder with a book the program has used (its order kept) and qav_bench, also the first
+# open of that directory in the next session after a command-line sync brought the cards into
+# another directory of that book.
+#   bench/sync.sh <qavtelephone> <qav_makedb> <work folder> <runs> [<used book folder> <qav_bench> <code>]
+# Prints: curl_report_ms=… first_sync_ms=… quiet_sync_ms=… cards=… [open_after_sync_ms=… sync_into_book_ms=…]
 set -euo pipefail
 program=$1; makedb=$2; work=$3; runs=$4
+used=${5:-}; bench=${6:-}; code=${7:-1}
 # A sync's figures wander more than the local ones: never fewer than five runs.
 [ "$runs" -ge 5 ] || runs=5
 cards=${SYNC_CONTACTS:-10000}
@@ -64,4 +68,21 @@ exported=$(grep -c 'BEGIN:VCARD' "$work/out.vcf")
 [ "$exported" -eq "$cards" ] || { echo "the book holds $exported cards of $cards" >&2; exit 1; }
 
 ms() { awk -v u="$1" 'BEGIN {printf "%.1f", u / 1000}'; }
-echo "curl_report_ms=$(ms "$curl_us") first_sync_ms=$(ms "$first_us") quiet_sync_ms=$(ms "$quiet_us") cards=$cards"
+after=""
+if [ -n "$used" ]; then
+    cp "$used/Kib.bin" "$work/used.bin"; cp "$used/Kib.bin-order" "$work/used.bin-order"
+    cp "$program" "$used/qavtelephone"
+    into_book() {
+        cp "$work/used.bin" "$used/Kib.bin"; cp "$work/used.bin-order" "$used/Kib.bin-order"
+        "$used/qavtelephone" --link "من الخادم" "$book" --user bench >/dev/null
+        local s; s=$(now_us)
+        "$used/qavtelephone" --sync --password-file "$work/password" >/dev/null
+        echo "sync_us=$(( $(now_us) - s )) $("$bench" first "$used" "$code" 2>/dev/null)"
+    }
+    runs_out=$(for i in $(seq "$runs"); do into_book; done)
+    into_us=$(sed -n 's/.*sync_us=\([0-9]*\).*/\1/p' <<<"$runs_out" | median)
+    open_after=$(sed -n 's/.*open_first_ms=\([0-9.]*\).*/\1/p' <<<"$runs_out" | median)
+    rm -f "$used/qavtelephone" "$work/used.bin" "$work/used.bin-order"
+    after=" open_after_sync_ms=$open_after sync_into_book_ms=$(ms "$into_us")"
+fi
+echo "curl_report_ms=$(ms "$curl_us") first_sync_ms=$(ms "$first_us") quiet_sync_ms=$(ms "$quiet_us") cards=$cards$after"

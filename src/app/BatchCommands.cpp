@@ -211,6 +211,8 @@ int BatchCommands::linkDirectory(const CommandLine::Request& request)
     QString reason, name;
     if (const QString refused = directoryName(request.directory, name); !refused.isEmpty())
         return fail(refused);
+    // A link changes no contact: the order the last session kept stays true, and is kept again.
+    KeptOrderWrite keptOrder(SharedData::contacts());
     const Directory directory = findOrAddDirectory(name, reason);
     if (directory.code.isEmpty())
         return fail(reason);
@@ -255,6 +257,7 @@ int BatchCommands::linkDirectory(const CommandLine::Request& request)
     SyncLink link{directory.code, server.toString(), user, book.toString(), QString()};
     if (DataResult saved = store.saveLink(link); !saved)
         return fail(QStringLiteral("تعذر حفظ الربط: %1").arg(saved.error));
+    keptOrder.done({}, true);
     print(stdout, QStringLiteral("تم ربط الدليل \"%1\" بدفتر العناوين %2").arg(name, book.toString()));
     return 0;
 }

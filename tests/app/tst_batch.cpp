@@ -137,6 +137,11 @@ void TestBatch::importIntoANewDirectoryThenExport()
     NameOrder order;
     for (qsizetype i = 1; i < kept.size(); ++i)
         QVERIFY(!order.lessThan(kept.at(i), kept.at(i - 1)));
+    // Linking another directory (made by the link) changes no contact: the order stays believed.
+    const ProgramRun linked =
+        run({QStringLiteral("--link"), QStringLiteral("الخادم"), QStringLiteral("https://dav.example.org/book/")});
+    QVERIFY2(linked.status == 0, qPrintable(linked.err));
+    QCOMPARE(keptOrder(), kept);
 
     // The same file again: nothing added twice, the duplicates counted.
     const ProgramRun again =
