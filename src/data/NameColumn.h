@@ -20,6 +20,13 @@ public:
         return QByteArrayView(m_bytes.constData() + from, m_ends[size_t(index)] - from);
     }
     QString text(qsizetype index) const { return QString::fromUtf8(utf8(index)); }
+    // Lays the texts out now: a column read back lays them out when first asked for, which two
+    // threads reading it at once must not both do.
+    void layOut() const
+    {
+        if (!m_packed.isEmpty())
+            unpack();
+    }
 
     // The bytes of all texts together.
     qsizetype byteSize() const { return m_packed.isEmpty() ? m_bytes.size() : m_packedSize; }

@@ -1,13 +1,14 @@
 #include "NameOrder.h"
 
 #include "TextFold.h"
+#include "TwoHalves.h"
 
 #include <QHash>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <numeric>
-#include <thread>
 
 #include <unicode/ucol.h>
 #include <unicode/uversion.h>
@@ -101,41 +102,32 @@ std::vector<qsizetype> NameOrder::sortedIndexes(const NameColumn& texts) const
     std::iota(order.begin(), order.end(), 0);
     if (count == 0)
         return order;
-    (void)texts.utf8(0); // laid out before two threads read it
+    texts.layOut();
 
     // One sort key per text, then plain byte comparisons: far cheaper than collating pairs. A
     // large set is keyed and sorted in two halves at once, each with a collator of its own, then
     // merged.
-    constexpr qsizetype kSplitFrom = 20000;
-    const qsizetype half = count >= kSplitFrom ? count / 2 : count;
     std::vector<KeyRef> refs(static_cast<size_t>(count));
-    PackedKeys lowKeys, highKeys;
+    PackedKeys keys[2];
     auto less = [&](qsizetype a, qsizetype b) {
         const int byKey = compareKeys(refs[size_t(a)], refs[size_t(b)]);
         if (byKey != 0)
             return byKey < 0;
         return texts.text(a) < texts.text(b);
     };
-    bool keyed = true;
-    auto sortPart = [&](qsizetype from, qsizetype to, PackedKeys& keys) {
+    std::atomic<bool> keyed = true;
+    TwoHalves::run(count, [&](qsizetype from, qsizetype to, int half) {
         UCollator* collator = openCollator();
         if (!collator) {
             keyed = false;
             return;
         }
-        keys.make(collator, texts, from, to, refs);
+        keys[half].make(collator, texts, from, to, refs);
         ucol_close(collator);
         std::sort(order.begin() + from, order.begin() + to, less);
-    };
-    if (half == count) {
-        sortPart(0, count, lowKeys);
-    } else {
-        std::thread helper([&] { sortPart(half, count, highKeys); });
-        sortPart(0, half, lowKeys);
-        helper.join();
-        if (keyed)
-            std::inplace_merge(order.begin(), order.begin() + half, order.end(), less);
-    }
+    });
+    if (const qsizetype half = TwoHalves::middle(count); keyed && half < count)
+        std::inplace_merge(order.begin(), order.begin() + half, order.end(), less);
     if (!keyed) // no ICU collator: pair by pair, as lessThan() compares
         std::sort(order.begin(), order.end(),
                   [&](qsizetype a, qsizetype b) { return lessThan(texts.text(a), texts.text(b)); });

@@ -5,13 +5,13 @@
 #include "SoundKey.h"
 #include "StoredOrder.h"
 #include "TextFold.h"
+#include "TwoHalves.h"
 
 #include <QRegularExpression>
 
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <thread>
 #include <unordered_set>
 
 Recordset::Recordset(DataConnection* connection) : m_connection(connection) {}
@@ -228,19 +228,13 @@ bool Recordset::filterOrderedTexts()
                 hits.push_back(rows.ids[i]);
         }
     };
-    std::vector<qint64> ids;
-    const size_t count = rows.ids.size();
-    if (count >= 20000) {
-        // A large directory is searched in two halves at once.
-        std::vector<qint64> high;
-        (void)texts->utf8(0); // laid out before two threads read it
-        std::thread helper([&] { find(count / 2, count, high); });
-        find(0, count / 2, ids);
-        helper.join();
-        ids.insert(ids.end(), high.begin(), high.end());
-    } else {
-        find(0, count, ids);
-    }
+    // A large directory is searched in two halves at once.
+    texts->layOut();
+    std::vector<qint64> found[2];
+    TwoHalves::run(qsizetype(rows.ids.size()),
+                   [&](qsizetype from, qsizetype to, int half) { find(size_t(from), size_t(to), found[half]); });
+    std::vector<qint64> ids = std::move(found[0]);
+    ids.insert(ids.end(), found[1].begin(), found[1].end());
     const qsizetype plainHits = qsizetype(ids.size());
     if (m_sound == Sound::AlsoFind)
         addSoundHits(ids);
@@ -278,25 +272,17 @@ void Recordset::addSoundHits(std::vector<qint64>& ids)
     NameColumn& sounds = m_orderCache.sounds;
     if (sounds.size() != rows.texts.size()) {
         // Made in two halves at once, as the names are sorted.
-        const qsizetype count = rows.texts.size();
-        const qsizetype half = count / 2;
-        (void)rows.texts.utf8(0); // laid out before two threads read it
-        auto make = [&rows](qsizetype from, qsizetype to, NameColumn& keys) {
-            keys.reserve(to - from, (to - from) * 12);
+        rows.texts.layOut();
+        NameColumn halves[2];
+        TwoHalves::run(rows.texts.size(), [&](qsizetype from, qsizetype to, int half) {
+            halves[half].reserve(to - from, (to - from) * 12);
             for (qsizetype i = from; i < to; ++i)
-                keys.append(SoundKey::of(rows.texts.text(i)));
-        };
-        NameColumn high;
-        sounds = NameColumn();
-        if (count >= 20000) {
-            std::thread helper([&] { make(half, count, high); });
-            make(0, half, sounds);
-            helper.join();
-            for (qsizetype i = 0; i < high.size(); ++i)
-                sounds.append(high.utf8(i));
-        } else {
-            make(0, count, sounds);
-        }
+                halves[half].append(SoundKey::of(rows.texts.text(i)));
+        });
+        sounds = std::move(halves[0]);
+        sounds.reserve(rows.texts.size(), sounds.byteSize() + halves[1].byteSize());
+        for (qsizetype i = 0; i < halves[1].size(); ++i)
+            sounds.append(halves[1].utf8(i));
     }
     std::vector<qint64> plain = ids;
     std::sort(plain.begin(), plain.end());
