@@ -16,9 +16,7 @@ constexpr size_t kSplitFrom = 150000;
 using Places = std::vector<std::pair<qint64, qsizetype>>;
 
 // One part of the rows read: where each row stands in the order, and its text.
-struct Part {
-    std::vector<qsizetype> places;
-    NameColumn texts;
+struct Part : FieldTexts::Part {
     bool ok = false;
 };
 
@@ -62,7 +60,7 @@ Part readPart(DataConnection& connection, const RecordQuery& query, const QStrin
 } // namespace
 
 bool OrderedColumnRead::read(DataConnection& connection, const RecordQuery& query, const QString& column,
-                             const std::vector<qint64>& ids, quint64 stamp, NameColumn& out)
+                             const std::vector<qint64>& ids, quint64 stamp, FieldTexts& out)
 {
     Places places(ids.size());
     for (size_t i = 0; i < ids.size(); ++i)
@@ -90,7 +88,7 @@ bool OrderedColumnRead::read(DataConnection& connection, const RecordQuery& quer
     std::vector<Part> parts;
     if (places.empty()) {
         unlock();
-        out = NameColumn();
+        out = FieldTexts();
         return true;
     }
     const qint64 first = places.front().first - 1;
@@ -115,23 +113,22 @@ bool OrderedColumnRead::read(DataConnection& connection, const RecordQuery& quer
     unlock();
 
     // Every row of the order read exactly once, or the file holds other rows than it knows.
-    std::vector<std::pair<size_t, qsizetype>> from(ids.size(), {0, -1});
+    std::vector<bool> seen(ids.size(), false);
     size_t read = 0;
-    for (size_t p = 0; p < parts.size(); ++p) {
-        if (!parts[p].ok)
+    std::vector<FieldTexts::Part> kept;
+    for (Part& part : parts) {
+        if (!part.ok)
             return false;
-        for (size_t i = 0; i < parts[p].places.size(); ++i)
-            from[size_t(parts[p].places[i])] = {p, qsizetype(i)};
-        read += parts[p].places.size();
+        for (const qsizetype place : part.places) {
+            if (seen[size_t(place)])
+                return false;
+            seen[size_t(place)] = true;
+        }
+        read += part.places.size();
+        kept.push_back(std::move(part));
     }
-    if (read != ids.size() || std::any_of(from.begin(), from.end(), [](const auto& where) { return where.second < 0; }))
+    if (read != ids.size())
         return false;
-    qsizetype bytes = 0;
-    for (const Part& part : parts)
-        bytes += part.texts.byteSize();
-    out = NameColumn();
-    out.reserve(qsizetype(ids.size()), bytes);
-    for (const auto& [part, index] : from)
-        out.append(parts[part].texts.utf8(index));
+    out = FieldTexts(std::move(kept));
     return true;
 }

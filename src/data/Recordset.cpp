@@ -188,7 +188,7 @@ void Recordset::materialize()
 }
 
 // A contains-filter while the order is still true of the file: the names are at hand in order
-// (another column's texts are read into the same order once), so the hits are found among them
+// (another column's texts are read once, each with its row's place), so the hits are found among them
 // without asking the database, and come out already ordered. The same rows as the database's
 // "qav_fold(column) LIKE '%typed%'": the typed text is folded the same way and its wildcards
 // ("*" and "%") split it into parts that must follow one another.
@@ -197,44 +197,45 @@ bool Recordset::filterOrderedTexts()
     if (m_filter.kind() != RecordFilter::Kind::Like || !orderCacheIsCurrent())
         return false;
     const NameOrder::Ordered& rows = *m_orderCache.rows;
-    const NameColumn* texts = &rows.texts;
-    if (m_filter.column() != m_query->orderColumn()) {
-        texts = columnInOrder(m_filter.column());
-        if (!texts)
-            return false;
-    }
     std::vector<std::string> parts;
     static const QRegularExpression wildcards(QStringLiteral("[*%]"));
     for (const QString& part : TextFold::fold(m_filter.value()).split(wildcards, Qt::SkipEmptyParts))
         parts.push_back(part.toUtf8().toStdString()); // whole parts, so a character of two halves stays whole
 
-    // The rows [from, to) whose folded text holds the parts in turn, in order.
-    auto find = [&](size_t from, size_t to, std::vector<qint64>& hits) {
-        std::string folded;
-        for (size_t i = from; i < to; ++i) {
-            const QByteArrayView bytes = texts->utf8(qsizetype(i));
-            TextFold::foldAnyUtf8(bytes.data(), int(bytes.size()), folded);
-            size_t at = 0;
-            bool found = true;
-            for (const std::string& wanted : parts) {
-                at = folded.find(wanted, at);
-                if (at == std::string::npos) {
-                    found = false;
-                    break;
-                }
-                at += wanted.size();
-            }
-            if (found)
-                hits.push_back(rows.ids[i]);
+    // Whether a text, folded, holds the parts in turn.
+    const FieldTexts::Match matches = [&parts](QByteArrayView bytes, std::string& folded) {
+        TextFold::foldAnyUtf8(bytes.data(), int(bytes.size()), folded);
+        size_t at = 0;
+        for (const std::string& wanted : parts) {
+            at = folded.find(wanted, at);
+            if (at == std::string::npos)
+                return false;
+            at += wanted.size();
         }
+        return true;
     };
-    // A large directory is searched in two halves at once.
-    texts->layOut();
-    std::vector<qint64> found[2];
-    TwoHalves::run(qsizetype(rows.ids.size()),
-                   [&](qsizetype from, qsizetype to, int half) { find(size_t(from), size_t(to), found[half]); });
-    std::vector<qint64> ids = std::move(found[0]);
-    ids.insert(ids.end(), found[1].begin(), found[1].end());
+    std::vector<qint64> ids;
+    if (m_filter.column() == m_query->orderColumn()) {
+        // The names in order, a large directory's in two halves at once: the hits come out in order.
+        rows.texts.layOut();
+        std::vector<qint64> found[2];
+        TwoHalves::run(rows.texts.size(), [&](qsizetype from, qsizetype to, int half) {
+            std::string folded;
+            for (qsizetype i = from; i < to; ++i)
+                if (matches(rows.texts.utf8(i), folded))
+                    found[half].push_back(rows.ids[size_t(i)]);
+        });
+        ids = std::move(found[0]);
+        ids.insert(ids.end(), found[1].begin(), found[1].end());
+    } else {
+        const FieldTexts* texts = columnInOrder(m_filter.column());
+        if (!texts)
+            return false;
+        const std::vector<qsizetype> places = texts->placesWhere(matches);
+        ids.reserve(places.size());
+        for (const qsizetype place : places)
+            ids.push_back(rows.ids[size_t(place)]);
+    }
     const qsizetype plainHits = qsizetype(ids.size());
     if (m_sound == Sound::AlsoFind)
         addSoundHits(ids);
@@ -245,9 +246,10 @@ bool Recordset::filterOrderedTexts()
     return true;
 }
 
-// Another column's texts in the known order, read once and kept while the file is unchanged:
-// the first search in a field costs one pass over it, the next ones none.
-const NameColumn* Recordset::columnInOrder(const QString& column)
+// Another column's texts for the rows of the known order, read once and kept while the file is
+// unchanged or changed by this program alone: the first search in a field costs one pass over it,
+// the next ones none.
+const FieldTexts* Recordset::columnInOrder(const QString& column)
 {
     const quint64 stamp = m_connection->changeStamp();
     if (m_columnCache.column == column && m_columnCache.source == m_orderCache.source && m_columnCache.stamp == stamp)
@@ -373,7 +375,7 @@ bool Recordset::takeInWrittenRow(qint64 rowid)
         if (soundsKept)
             sounds.erase(at);
         if (columnKept)
-            m_columnCache.texts.erase(at);
+            m_columnCache.texts.erasePlace(at);
         rows.ids.erase(old);
     }
     if (exists && (m_query->whereColumn().isEmpty() || owner == m_query->whereValue())) {
@@ -384,7 +386,7 @@ bool Recordset::takeInWrittenRow(qint64 rowid)
         if (soundsKept)
             sounds.insert(low, SoundKey::of(text));
         if (columnKept)
-            m_columnCache.texts.insert(low, columnText);
+            m_columnCache.texts.insertPlace(low, columnText);
     }
     m_orderCache.stamp = m_connection->changeStamp();
     if (columnKept)

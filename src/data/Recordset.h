@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DataConnection.h"
+#include "FieldTexts.h"
 #include "NameOrder.h"
 #include "RecordFilter.h"
 #include "RecordQuery.h"
@@ -86,7 +87,7 @@ private:
     QString whereClause(QStringList& values) const;
     void materialize();
     bool filterOrderedTexts();
-    const NameColumn* columnInOrder(const QString& column);
+    const FieldTexts* columnInOrder(const QString& column);
     void addSoundHits(std::vector<qint64>& ids);
 
     DataConnection* m_connection;
@@ -114,12 +115,12 @@ private:
         // the texts after that.
         NameColumn sounds;
     } m_orderCache;
-    // The texts of the column searched last, in the known order (see columnInOrder()).
+    // The texts of the column searched last, for the rows of the known order (see columnInOrder()).
     struct ColumnCache {
         QString column;
         QString source;
         quint64 stamp = 0;
-        NameColumn texts;
+        FieldTexts texts;
     } m_columnCache;
     bool knowsOrderOfQuery() const;
     void adoptStoredOrder();
