@@ -66,17 +66,20 @@ QString TextFold::fold(const QString& text)
 
 bool TextFold::foldUtf8(const unsigned char* text, int size, std::string& out)
 {
-    out.clear();
-    out.reserve(size_t(size));
+    // Written through a pointer into room made at once: the folded text is never longer.
+    out.resize(size_t(size));
+    char* to = out.data();
     for (int i = 0; i < size; ++i) {
         const unsigned char b = text[i];
         if (b < 0x80) {
-            out.push_back(char(b >= 'A' && b <= 'Z' ? b + 32 : b));
+            *to++ = char(b >= 'A' && b <= 'Z' ? b + 32 : b);
             continue;
         }
         // Two-byte sequences of the Arabic block U+0600-U+06FF start with D8..DB.
-        if (b < 0xD8 || b > 0xDB || i + 1 >= size)
+        if (b < 0xD8 || b > 0xDB || i + 1 >= size) {
+            out.clear();
             return false;
+        }
         const char16_t c = char16_t(((b & 0x1F) << 6) | (text[i + 1] & 0x3F));
         ++i;
         if (isDroppedMark(c))
@@ -97,18 +100,19 @@ bool TextFold::foldUtf8(const unsigned char* text, int size, std::string& out)
             break;
         default:
             if (c >= 0x0660 && c <= 0x0669) {
-                out.push_back(char('0' + (c - 0x0660)));
+                *to++ = char('0' + (c - 0x0660));
                 continue;
             }
             if (c >= 0x06F0 && c <= 0x06F9) {
-                out.push_back(char('0' + (c - 0x06F0)));
+                *to++ = char('0' + (c - 0x06F0));
                 continue;
             }
             break;
         }
-        out.push_back(char(0xC0 | (folded >> 6)));
-        out.push_back(char(0x80 | (folded & 0x3F)));
+        *to++ = char(0xC0 | (folded >> 6));
+        *to++ = char(0x80 | (folded & 0x3F));
     }
+    out.resize(size_t(to - out.data()));
     return true;
 }
 
