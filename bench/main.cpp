@@ -151,6 +151,11 @@ int main(int argc, char** argv)
                 times.push_back(run.searchIn(item, text));
             std::printf("%s=%.2f %s_first=%.2f ", qPrintable(item), median(times), qPrintable(item), first);
         }
+        // A save, then the last field searched again: its texts followed the saved row.
+        const QString last = args.value(5).section(QLatin1Char(','), -1);
+        run.saveContact(QStringLiteral("Bench Contact Saved"));
+        std::printf("field_after_save=%.2f",
+                    run.searchIn(last.section(QLatin1Char(':'), 0, 0), last.section(QLatin1Char(':'), 1)));
         std::printf("\n");
         std::fflush(stdout);
         _exit(0);
