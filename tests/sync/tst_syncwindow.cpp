@@ -137,16 +137,19 @@ void TestSyncWindow::linkFromTheToolsMenuAndSync()
     QCOMPARE(model->data(model->index(0, 0), Qt::ToolTipRole).toString(),
              QStringLiteral("مربوط بدفتر عناوين على خادم"));
 
-    // A card added elsewhere comes in with the next sync and shows in the open directory.
+    // A card added elsewhere comes in with the next sync and shows in the open directory, at its
+    // place in the order (before the contact that was there).
     CardDavClient client(RadicaleServer::kUser, RadicaleServer::kPassword);
     QVERIFY(client
                 .put(shared.resolved(QUrl(QStringLiteral("x.vcf"))),
-                     "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:x\r\nFN:Nadia\r\nEND:VCARD\r\n", {})
+                     QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nUID:x\r\nFN:إبراهيم\r\nEND:VCARD\r\n").toUtf8(), {})
                 .ok());
     m_form->openSelectedDirectory();
     SyncCommands::syncAll(*m_form);
     QVERIFY(m_boxes->last().text.contains(QStringLiteral("تم استلام: 1")));
     QCOMPARE(controls(*m_form).infolist->count(), 2);
+    QCOMPARE(controls(*m_form).infolist->itemText(0), QStringLiteral("إبراهيم"));
+    QCOMPARE(controls(*m_form).infolist->itemText(1), QStringLiteral("أحمد"));
 }
 
 void TestSyncWindow::anUnreachableServerIsToldAndTheBookStaysUsable()
