@@ -42,10 +42,11 @@ UCollator* openCollator()
 }
 
 // The sort keys of a range of texts end to end in one buffer (a few bytes a name instead of an
-// object and a heap block each), and where each one lies.
+// object and a heap block each), and where each one lies in it: an offset, which stays true when
+// the buffer grows, in half the room of a pointer and a length.
 struct KeyRef {
-    const uint8_t* bytes;
-    size_t length;
+    quint32 start;
+    quint32 length;
 };
 
 class PackedKeys
@@ -54,10 +55,7 @@ public:
     // Keys texts [from, to) and points refs[from, to) at them.
     void make(UCollator* collator, const NameColumn& texts, qsizetype from, qsizetype to, std::vector<KeyRef>& refs)
     {
-        std::vector<size_t> ends;
-        ends.reserve(size_t(to - from));
-        // Room enough that the buffer never moves (moving it would hold the keys twice): pages
-        // reserved and never written take no memory.
+        // Room for most keys at once: pages reserved and never written take no memory.
         m_bytes.reserve(size_t(to - from) * 64);
         std::vector<uint8_t> key(256);
         for (qsizetype i = from; i < to; ++i) {
@@ -70,27 +68,23 @@ public:
             }
             // Without its closing zero: keys hold no other zero, so a key that is the start of a
             // longer one sorts first, as it does with the zero.
+            const size_t start = m_bytes.size();
             m_bytes.insert(m_bytes.end(), key.begin(), key.begin() + std::max(0, length - 1));
-            ends.push_back(m_bytes.size());
-        }
-        size_t start = 0;
-        for (qsizetype i = from; i < to; ++i) {
-            const size_t end = ends[size_t(i - from)];
-            refs[size_t(i)] = {m_bytes.data() + start, end - start};
-            start = end;
+            refs[size_t(i)] = {quint32(start), quint32(m_bytes.size() - start)};
         }
     }
+    const uint8_t* bytes() const { return m_bytes.data(); }
 
 private:
     std::vector<uint8_t> m_bytes;
 };
 
-int compareKeys(const KeyRef& a, const KeyRef& b)
+int compareKeys(const uint8_t* a, quint32 aLength, const uint8_t* b, quint32 bLength)
 {
-    const int bytes = std::memcmp(a.bytes, b.bytes, std::min(a.length, b.length));
+    const int bytes = std::memcmp(a, b, std::min(aLength, bLength));
     if (bytes != 0)
         return bytes;
-    return a.length < b.length ? -1 : a.length > b.length ? 1 : 0;
+    return aLength < bLength ? -1 : aLength > bLength ? 1 : 0;
 }
 
 } // namespace
@@ -109,8 +103,12 @@ std::vector<qsizetype> NameOrder::sortedIndexes(const NameColumn& texts) const
     // merged.
     std::vector<KeyRef> refs(static_cast<size_t>(count));
     PackedKeys keys[2];
+    const qsizetype middle = TwoHalves::middle(count);
     auto less = [&](qsizetype a, qsizetype b) {
-        const int byKey = compareKeys(refs[size_t(a)], refs[size_t(b)]);
+        const KeyRef& keyA = refs[size_t(a)];
+        const KeyRef& keyB = refs[size_t(b)];
+        const int byKey = compareKeys(keys[a < middle ? 0 : 1].bytes() + keyA.start, keyA.length,
+                                      keys[b < middle ? 0 : 1].bytes() + keyB.start, keyB.length);
         if (byKey != 0)
             return byKey < 0;
         return texts.text(a) < texts.text(b);
@@ -126,8 +124,8 @@ std::vector<qsizetype> NameOrder::sortedIndexes(const NameColumn& texts) const
         ucol_close(collator);
         std::sort(order.begin() + from, order.begin() + to, less);
     });
-    if (const qsizetype half = TwoHalves::middle(count); keyed && half < count)
-        std::inplace_merge(order.begin(), order.begin() + half, order.end(), less);
+    if (keyed && middle < count)
+        std::inplace_merge(order.begin(), order.begin() + middle, order.end(), less);
     if (!keyed) // no ICU collator: pair by pair, as lessThan() compares
         std::sort(order.begin(), order.end(),
                   [&](qsizetype a, qsizetype b) { return lessThan(texts.text(a), texts.text(b)); });
