@@ -24,15 +24,11 @@ public:
     // not sort after it.
     qsizetype placeOf(const QString& text, const NameColumn& texts, qsizetype from = 0) const;
 
-    // Orders (id, text) rows again after a change, reusing a previous ordering: rows whose id
-    // and text are unchanged keep their order, and only new or changed rows are collated.
+    // (id, text) rows in order; an order known before a change is mended by OrderMend.
     struct Ordered {
         std::vector<qint64> ids;
         NameColumn texts;
     };
-    // ids and texts are taken: what is read now is let go as soon as it is placed, so that a
-    // directory of half a million names is not held three times over.
-    Ordered reorder(const Ordered& previous, std::vector<qint64> ids, NameColumn texts) const;
     Ordered order(const std::vector<qint64>& ids, const NameColumn& texts) const;
 
     // The collation rules' own version (ICU's, for the locale names are sorted in): an order kept

@@ -1,6 +1,7 @@
 #include "Recordset.h"
 
 #include "NameOrder.h"
+#include "OrderMend.h"
 #include "OrderedColumnRead.h"
 #include "SoundKey.h"
 #include "StoredOrder.h"
@@ -150,37 +151,42 @@ void Recordset::materialize()
     QStringList values;
     const QString sql =
         QStringLiteral("SELECT rowid, %1 FROM %2").arg(m_query->orderColumn(), m_query->table()) + whereClause(values);
-    std::vector<qint64> ids;
-    NameColumn keys;
     const quint64 readAt = m_connection->changeStamp();
-    // Room for them all at once (growing step by step would hold them twice for a moment): as
-    // counted, or as many as the order at hand knows.
-    if (m_count) {
-        ids.reserve(size_t(*m_count));
-        keys.reserve(*m_count, 0);
-    } else if (m_filter.isEmpty() && knowsOrderOfQuery()) {
-        const NameOrder::Ordered& known = *m_orderCache.rows;
-        ids.reserve(known.ids.size() + 1024);
-        keys.reserve(qsizetype(known.ids.size()) + 1024, known.texts.byteSize() + known.texts.byteSize() / 16);
+    static const NameOrder order;
+    std::shared_ptr<NameOrder::Ordered> ordered;
+    auto textOf = [](sqlite3_stmt* stmt) {
+        return QByteArrayView(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1)),
+                              sqlite3_column_bytes(stmt, 1));
+    };
+    DataResult read;
+    if (m_filter.isEmpty() && knowsOrderOfQuery()) {
+        // An order of this set is at hand but another writer changed the file: mended as the rows
+        // are read. Only whole (unfiltered) sets are kept: they are the large ones.
+        OrderMend mend(order, *m_orderCache.rows);
+        read = m_connection->query(sql, values,
+                                   [&](sqlite3_stmt* stmt) { mend.take(sqlite3_column_int64(stmt, 0), textOf(stmt)); });
+        if (read)
+            ordered = std::make_shared<NameOrder::Ordered>(mend.result());
+    } else {
+        std::vector<qint64> ids;
+        NameColumn keys;
+        // Room for them all at once, as counted (growing step by step would hold them twice for a moment).
+        if (m_count) {
+            ids.reserve(size_t(*m_count));
+            keys.reserve(*m_count, 0);
+        }
+        read = m_connection->query(sql, values, [&](sqlite3_stmt* stmt) {
+            ids.push_back(sqlite3_column_int64(stmt, 0));
+            keys.append(textOf(stmt));
+        });
+        if (read)
+            ordered = std::make_shared<NameOrder::Ordered>(order.order(ids, keys));
     }
-    DataResult read = m_connection->query(sql, values, [&](sqlite3_stmt* stmt) {
-        ids.push_back(sqlite3_column_int64(stmt, 0));
-        keys.append(
-            QByteArrayView(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1)), sqlite3_column_bytes(stmt, 1)));
-    });
     if (!read) {
         m_failed = true;
         m_count.reset();
         return;
     }
-    static const NameOrder order;
-    std::shared_ptr<NameOrder::Ordered> ordered;
-    // Only whole (unfiltered) sets are kept: they are the large ones, taken in again after a save.
-    if (m_filter.isEmpty() && knowsOrderOfQuery())
-        ordered =
-            std::make_shared<NameOrder::Ordered>(order.reorder(*m_orderCache.rows, std::move(ids), std::move(keys)));
-    else
-        ordered = std::make_shared<NameOrder::Ordered>(order.order(ids, keys));
     m_rows = std::make_shared<RowSet>(m_connection, m_query->table(), m_columns, ordered->ids);
     if (m_filter.isEmpty())
         m_orderCache = {m_query->text(), m_query, ordered, readAt, {}, {}};
