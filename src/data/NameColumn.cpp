@@ -9,8 +9,8 @@ void NameColumn::reserve(qsizetype count, qsizetype bytes)
 {
     if (!m_packed.isEmpty())
         unpack();
-    m_ends.reserve(size_t(count));
-    m_bytes.reserve(bytes);
+    m_ends.reserve(size_t(withRoomToGrow(count)));
+    m_bytes.reserve(withRoomToGrow(bytes));
 }
 
 void NameColumn::append(QByteArrayView text)
@@ -97,9 +97,10 @@ bool NameColumn::fromBytes(QByteArrayView block, qsizetype count, NameColumn& ou
 void NameColumn::unpack() const
 {
     const QByteArray block = std::exchange(m_packed, QByteArray());
+    m_bytes.reserve(withRoomToGrow(m_packedSize));
     m_bytes.resize(m_packedSize);
     m_ends.clear();
-    m_ends.reserve(size_t(m_packedCount));
+    m_ends.reserve(size_t(withRoomToGrow(m_packedCount)));
     char* bytes = m_bytes.data();
     qsizetype at = 0, written = 0, previousStart = 0;
     for (qsizetype i = 0; i < m_packedCount; ++i) {

@@ -31,7 +31,10 @@ public:
     // The bytes of all texts together.
     qsizetype byteSize() const { return m_packed.isEmpty() ? m_bytes.size() : m_packedSize; }
 
+    // Room for count texts of bytes in all, and a little more: the first text inserted into a
+    // large column must not copy it whole to grow. Room never written takes no memory.
     void reserve(qsizetype count, qsizetype bytes);
+    static qsizetype withRoomToGrow(qsizetype size) { return size + size / 32 + 64; }
     void append(QByteArrayView text);
     void insert(qsizetype index, QByteArrayView text);
     void erase(qsizetype index);

@@ -155,7 +155,7 @@ NameOrder::Ordered NameOrder::order(const std::vector<qint64>& ids, const NameCo
 {
     const std::vector<qsizetype> sorted = sortedIndexes(texts);
     Ordered result;
-    result.ids.reserve(ids.size());
+    result.ids.reserve(size_t(NameColumn::withRoomToGrow(qsizetype(ids.size()))));
     result.texts.reserve(texts.size(), texts.byteSize());
     for (qsizetype index : sorted) {
         result.ids.push_back(ids[size_t(index)]);

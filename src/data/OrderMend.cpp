@@ -48,7 +48,7 @@ NameOrder::Ordered OrderMend::result()
     std::vector<std::pair<qint64, qsizetype>>().swap(m_byId);
     const qsizetype before = qsizetype(m_previous.ids.size());
     NameOrder::Ordered merged;
-    merged.ids.reserve(m_taken);
+    merged.ids.reserve(size_t(NameColumn::withRoomToGrow(qsizetype(m_taken))));
     merged.texts.reserve(qsizetype(m_taken), m_previous.texts.byteSize() + m_changedTexts.byteSize());
     auto takeUnchangedBefore = [&](qsizetype& from, qsizetype until) {
         for (; from < until; ++from) {

@@ -47,7 +47,7 @@ QByteArray idsToBytes(const std::vector<qint64>& ids)
 
 bool idsFromBytes(QByteArrayView bytes, qint64 count, std::vector<qint64>& ids)
 {
-    ids.reserve(size_t(count));
+    ids.reserve(size_t(NameColumn::withRoomToGrow(count)));
     qsizetype at = 0;
     qint64 previous = 0;
     for (qint64 i = 0; i < count; ++i) {
