@@ -14,21 +14,26 @@ qsizetype FieldTexts::size() const
     return count;
 }
 
+std::vector<qsizetype> FieldTexts::indexesWhere(const NameColumn& texts, const Match& matches)
+{
+    texts.layOut();
+    std::vector<qsizetype> halves[2];
+    TwoHalves::run(texts.size(), [&](qsizetype from, qsizetype to, int half) {
+        std::string scratch;
+        for (qsizetype i = from; i < to; ++i)
+            if (matches(texts.utf8(i), scratch))
+                halves[half].push_back(i);
+    });
+    halves[0].insert(halves[0].end(), halves[1].begin(), halves[1].end());
+    return std::move(halves[0]);
+}
+
 std::vector<qsizetype> FieldTexts::placesWhere(const Match& matches) const
 {
     std::vector<qsizetype> found;
-    for (const Part& part : m_parts) {
-        part.texts.layOut();
-        std::vector<qsizetype> halves[2];
-        TwoHalves::run(part.texts.size(), [&](qsizetype from, qsizetype to, int half) {
-            std::string scratch;
-            for (qsizetype i = from; i < to; ++i)
-                if (matches(part.texts.utf8(i), scratch))
-                    halves[half].push_back(part.places[size_t(i)]);
-        });
-        found.insert(found.end(), halves[0].begin(), halves[0].end());
-        found.insert(found.end(), halves[1].begin(), halves[1].end());
-    }
+    for (const Part& part : m_parts)
+        for (const qsizetype index : indexesWhere(part.texts, matches))
+            found.push_back(part.places[size_t(index)]);
     std::sort(found.begin(), found.end());
     return found;
 }

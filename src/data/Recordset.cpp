@@ -222,17 +222,9 @@ bool Recordset::filterOrderedTexts()
     };
     std::vector<qint64> ids;
     if (m_filter.column() == m_query->orderColumn()) {
-        // The names in order, a large directory's in two halves at once: the hits come out in order.
-        rows.texts.layOut();
-        std::vector<qint64> found[2];
-        TwoHalves::run(rows.texts.size(), [&](qsizetype from, qsizetype to, int half) {
-            std::string folded;
-            for (qsizetype i = from; i < to; ++i)
-                if (matches(rows.texts.utf8(i), folded))
-                    found[half].push_back(rows.ids[size_t(i)]);
-        });
-        ids = std::move(found[0]);
-        ids.insert(ids.end(), found[1].begin(), found[1].end());
+        // The names are in order: so are the hits.
+        for (const qsizetype index : FieldTexts::indexesWhere(rows.texts, matches))
+            ids.push_back(rows.ids[size_t(index)]);
     } else {
         const FieldTexts* texts = columnInOrder(m_filter.column());
         if (!texts)
