@@ -108,9 +108,7 @@ DataResult Recordset::rebuild()
         adoptStoredOrder();
     // The whole set in an order still true of the file: no need to count or read anything.
     if (m_filter.isEmpty() && orderCacheIsCurrent()) {
-        if (!m_orderCache.shown)
-            m_orderCache.shown = std::make_shared<const std::vector<qint64>>(m_orderCache.rows->ids);
-        m_rows = std::make_shared<RowSet>(m_connection, m_query->table(), m_columns, m_orderCache.shown);
+        m_rows = std::make_shared<RowSet>(m_connection, m_query->table(), m_columns, orderIds());
         m_count = m_rows->size();
         return {};
     }
@@ -187,9 +185,12 @@ void Recordset::materialize()
         m_count.reset();
         return;
     }
-    m_rows = std::make_shared<RowSet>(m_connection, m_query->table(), m_columns, ordered->ids);
-    if (m_filter.isEmpty())
+    if (m_filter.isEmpty()) {
         m_orderCache = {m_query->text(), m_query, ordered, readAt, {}, {}};
+        m_rows = std::make_shared<RowSet>(m_connection, m_query->table(), m_columns, orderIds());
+    } else {
+        m_rows = std::make_shared<RowSet>(m_connection, m_query->table(), m_columns, std::move(ordered->ids));
+    }
     m_count = m_rows->size();
 }
 
@@ -323,6 +324,25 @@ bool Recordset::keepOrder()
            StoredOrder::save(*m_connection, m_orderCache.source, *m_orderCache.rows, m_orderCache.stamp);
 }
 
+// Lists are given the order's own ids, not a copy: opening the directory again or refreshing it
+// after a save copies nothing.
+RowSet::RowIds Recordset::orderIds() const
+{
+    return RowSet::RowIds(m_orderCache.rows, &m_orderCache.rows->ids);
+}
+
+// Before the order changes in place: a list that still shows it holds it for its ids alone, and
+// keeps them as they were; the recordset moves on with a copy of the ids and the texts themselves.
+void Recordset::ownOrder()
+{
+    if (m_orderCache.rows.use_count() == 1)
+        return;
+    auto own = std::make_shared<NameOrder::Ordered>();
+    own->ids = m_orderCache.rows->ids;
+    own->texts = std::move(m_orderCache.rows->texts);
+    m_orderCache.rows = std::move(own);
+}
+
 bool Recordset::knowsOrderOfQuery() const
 {
     return m_query && m_orderCache.rows && m_orderCache.source == m_query->text();
@@ -339,12 +359,11 @@ bool Recordset::takeInWrittenRow(qint64 rowid)
     if (!knowsOrderOfQuery() || m_connection->changeStamp() != m_orderCache.stamp + 1)
         return false; // the order stays known for the merge of the next full read
     const QString where = m_query->whereColumn().isEmpty() ? QStringLiteral("''") : m_query->whereColumn();
-    NameOrder::Ordered& rows = *m_orderCache.rows;
+    const qsizetype known = m_orderCache.rows->texts.size();
     // The texts of the field searched last follow the row too, so the next search in it reads
     // nothing again.
     const bool columnKept = !m_columnCache.column.isEmpty() && m_columnCache.source == m_orderCache.source &&
-                            m_columnCache.stamp == m_orderCache.stamp &&
-                            m_columnCache.texts.size() == rows.texts.size();
+                            m_columnCache.stamp == m_orderCache.stamp && m_columnCache.texts.size() == known;
     if (!columnKept)
         m_columnCache = {};
     bool exists = false;
@@ -363,10 +382,19 @@ bool Recordset::takeInWrittenRow(qint64 rowid)
                             });
     if (!read)
         return false;
-    m_orderCache.shown.reset();
+    // The recordset's own unfiltered rows share the order: it lets go of them, and shows the order
+    // as it stands after the row below.
+    const bool showsOrder = m_filter.isEmpty();
+    if (showsOrder)
+        m_rows.reset();
+    ownOrder();
+    NameOrder::Ordered& rows = *m_orderCache.rows;
     NameColumn& sounds = m_orderCache.sounds;
     const bool soundsKept = sounds.size() == rows.texts.size();
-    const auto old = std::find(rows.ids.begin(), rows.ids.end(), rowid);
+    if (!m_orderCache.idCeiling)
+        m_orderCache.idCeiling = rows.ids.empty() ? 0 : *std::max_element(rows.ids.begin(), rows.ids.end());
+    const auto old =
+        rowid > *m_orderCache.idCeiling ? rows.ids.end() : std::find(rows.ids.begin(), rows.ids.end(), rowid);
     if (old != rows.ids.end()) {
         const qsizetype at = old - rows.ids.begin();
         rows.texts.erase(at);
@@ -385,10 +413,17 @@ bool Recordset::takeInWrittenRow(qint64 rowid)
             sounds.insert(low, SoundKey::of(text));
         if (columnKept)
             m_columnCache.texts.insertPlace(low, columnText);
+        m_orderCache.idCeiling = std::max(*m_orderCache.idCeiling, rowid);
     }
     m_orderCache.stamp = m_connection->changeStamp();
     if (columnKept)
         m_columnCache.stamp = m_orderCache.stamp;
+    if (showsOrder) {
+        m_rows = std::make_shared<RowSet>(m_connection, m_query->table(), m_columns, orderIds());
+        m_count = m_rows->size();
+        m_position = 0;
+        m_builtAt = m_orderCache.stamp;
+    }
     return true;
 }
 
@@ -474,8 +509,8 @@ bool Recordset::takeInWrittenRows(const std::vector<qint64>& rows, quint64 stamp
         return false;
     }
     m_orderCache.rows = std::move(mended);
-    m_orderCache.shown.reset();
     m_orderCache.sounds = NameColumn();
+    m_orderCache.idCeiling.reset();
     m_orderCache.stamp = now;
     return true;
 }

@@ -59,7 +59,8 @@ public:
     // statement, without reading the whole order again: the row is taken out of the known order
     // and, when it still belongs to the recordset, put back at its place. False (and nothing
     // kept) when the order is not known or anything else changed the file meanwhile; the next
-    // requery then reads everything.
+    // requery then reads everything. Without a filter the recordset shows the row at once; a list
+    // still showing the rows before keeps them as they were.
     bool takeInWrittenRow(qint64 rowid);
     // The same for many rows this program wrote since the file stood at stampBefore (an import, a
     // sync): the known order is mended with those rows alone, so the next opening reads nothing
@@ -108,12 +109,12 @@ private:
         std::optional<RecordQuery> query; // the query source is the text of
         std::shared_ptr<NameOrder::Ordered> rows;
         quint64 stamp = 0;
-        // The ids as lists show them, shared by every opening until the order changes: opening
-        // the directory again copies nothing.
-        RowSet::RowIds shown;
         // The sound key of each text, made at the first search by sound and kept in step with
         // the texts after that.
         NameColumn sounds;
+        // No id in the order lies above it (found at the first save, kept after): a row added
+        // since lies above, so it is not looked for among half a million.
+        std::optional<qint64> idCeiling;
     } m_orderCache;
     // The texts of the column searched last, for the rows of the known order (see columnInOrder()).
     struct ColumnCache {
@@ -122,6 +123,8 @@ private:
         quint64 stamp = 0;
         FieldTexts texts;
     } m_columnCache;
+    RowSet::RowIds orderIds() const;
+    void ownOrder();
     bool knowsOrderOfQuery() const;
     void adoptStoredOrder();
     bool orderCacheIsCurrent();

@@ -563,8 +563,12 @@ void MainForm::refreshAfterWrite(BookChange change, qint64 writtenRow)
 {
     switch (change) {
     case BookChange::Contacts:
-        if (writtenRow >= 0)
+        if (writtenRow >= 0) {
+            // The list lets go of the rows it shows first: they are the known order's own, which
+            // then moves in place instead of being copied.
+            m_contactList->clear();
             SharedData::contacts().takeInWrittenRow(writtenRow);
+        }
         // Refreshlist reads the recordset again without its filter (a search's filter would only
         // cost a pass over the directory first) and fills the list once, with the counts.
         Refreshlist();
