@@ -64,6 +64,9 @@ fields="sname:name:Zoë sorg:org:Globex saddress:address:Baker shome:hometel:021
 used "$seed"
 field_args=$(for f in $fields; do printf '%s:%s,' "${f%%:*}" "${f##*:}"; done); field_args=${field_args%,}
 field_times=$(build/bench/qav_bench fields "$work" "$big" "$RUNS" "$field_args")
+# Memory after a search in every field in turn, in a used book and after another program's write.
+used "$seed"; rss_fields=$(build/bench/qav_bench rss "$work" "$big" "$field_args")
+used "$seed"; sqlcipher "$work/Kib.bin" <<<"$key insert into info (name, dir) values ('Written Elsewhere', '$big');" >/dev/null; rss_foreign_fields=$(build/bench/qav_bench rss "$work" "$big" "$field_args")
 search_ratio_max_field=0; search_ratio_max_field_first=0; field_lines=""
 for f in $fields; do
     item=${f%%:*}; rest=${f#*:}; column=${rest%%:*}; text=${f##*:}
@@ -103,7 +106,9 @@ search_ratio=$(awk -v a="$search_hit_ratio" -v b="$search_miss_ratio" 'BEGIN {pr
 rss_growth_mb=$(awk -v a="$rss_full" -v b="$rss_empty" 'BEGIN {printf "%.1f", (a - b) / 1024}')
 rss_unsorted_mb=$(awk -v a="$rss_unsorted" -v b="$rss_empty" 'BEGIN {printf "%.1f", (a - b) / 1024}')
 rss_foreign_mb=$(awk -v a="$rss_foreign" -v b="$rss_empty" 'BEGIN {printf "%.1f", (a - b) / 1024}')
-rss_growth_max_mb=$(printf '%s\n' "$rss_growth_mb" "$rss_unsorted_mb" "$rss_foreign_mb" | sort -n | tail -1)
+rss_fields_mb=$(awk -v a="$rss_fields" -v b="$rss_empty" 'BEGIN {printf "%.1f", (a - b) / 1024}')
+rss_foreign_fields_mb=$(awk -v a="$rss_foreign_fields" -v b="$rss_empty" 'BEGIN {printf "%.1f", (a - b) / 1024}')
+rss_growth_max_mb=$(printf '%s\n' "$rss_growth_mb" "$rss_unsorted_mb" "$rss_foreign_mb" "$rss_fields_mb" "$rss_foreign_fields_mb" | sort -n | tail -1)
 
 printf '%-34s %12s %12s %8s\n' "figure ($CONTACTS contacts, median of $RUNS)" "ours (ms)" "shell (ms)" "ratio"
 printf '%-34s %12s %12s %8s\n' "start-up to painted list" "$(ms "$startup_us")" "$(ms "$shell_all_us")" "$startup_ratio"
@@ -128,6 +133,8 @@ printf '%-34s %12s (%s screens, top to bottom)\n' "slowest scroll step" "$scroll
 printf '%-34s %12s MB (peak RSS %s KB full, %s KB empty)\n' "memory growth" "$rss_growth_mb" "$rss_full" "$rss_empty"
 printf '%-34s %12s MB   (no order kept by an earlier session)\n' "  in a new book" "$rss_unsorted_mb"
 printf '%-34s %12s MB   (after another program'"'"'s write)\n' "  after another program's write" "$rss_foreign_mb"
+printf '%-34s %12s MB   (a search in every field in turn)\n' "  after a search in every field" "$rss_fields_mb"
+printf '%-34s %12s MB   (another program wrote first)\n' "  the same after a foreign write" "$rss_foreign_fields_mb"
 sync_first_ratio=$(ratio "$first_sync_ms" "$curl_report_ms")
 printf '%-34s %12s %12s %8s\n' "first sync, $sync_cards cards" "$first_sync_ms" "$curl_report_ms" "$sync_first_ratio"
 printf '%-34s %12s   (the shell column: one curl REPORT of the same book)\n' "sync with nothing changed" "$quiet_sync_ms"

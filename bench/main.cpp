@@ -1,7 +1,8 @@
 // qav_bench: the measured steps of ./bench.sh, each in a fresh process.
 //   qav_bench startup <folder>             start, paint the directory list, exit
 //   qav_bench steps <folder> <code> <runs> open, search and save timings (medians, ms)
-//   qav_bench rss <folder> <code>          peak resident KB after start-up and opening code
+//   qav_bench rss <folder> <code> [item:text,...]  peak resident KB after start-up, opening code
+//                                          and searching for each text in its menu item's field
 //   qav_bench first <folder> <code>        the first open after start-up (ms)
 //   qav_bench keep <folder> <code>         a session that opens code and closes as the user does
 //   qav_bench check <folder>               the small CI run: counts and order are right
@@ -11,6 +12,7 @@
 #include "BenchScenario.h"
 #include "ContactImporter.h"
 #include "DuplicatesWindow.h"
+#include "HeapTuning.h"
 #include "MainForm.h"
 #include "MainWindowControls.h"
 #include "NameOrder.h"
@@ -80,6 +82,7 @@ int check(BenchScenario& run)
 
 int main(int argc, char** argv)
 {
+    HeapTuning::apply(); // as the program does
     QApplication app(argc, argv);
     AppLook::apply(app);
     SoundPlayer::setBackend({[](const QString&) {}, [] {}});
@@ -102,6 +105,8 @@ int main(int argc, char** argv)
     const QString code = args.value(3, QStringLiteral("1"));
     if (mode == QLatin1String("rss")) {
         run.openDirectory(code);
+        for (const QString& search : args.value(4).split(QLatin1Char(','), Qt::SkipEmptyParts))
+            run.searchIn(search.section(QLatin1Char(':'), 0, 0), search.section(QLatin1Char(':'), 1));
         std::printf("%ld\n", BenchScenario::peakResidentKb());
         std::fflush(stdout);
         _exit(0);

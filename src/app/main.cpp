@@ -2,6 +2,7 @@
 #include "BatchCommands.h"
 #include "CommandLine.h"
 #include "CommandWiring.h"
+#include "HeapTuning.h"
 #include "MainForm.h"
 #include "PhoneMatch.h"
 #include "Preferences.h"
@@ -12,6 +13,7 @@
 
 int main(int argc, char** argv)
 {
+    HeapTuning::apply();
     // Help, the version, a wrong command line, import and export need no window and no display.
     QStringList arguments;
     for (int i = 0; i < argc; ++i)

@@ -3,37 +3,17 @@
 #include <algorithm>
 
 OrderMend::OrderMend(const NameOrder& order, const NameOrder::Ordered& previous)
-    : m_order(order), m_previous(previous), m_unchanged(previous.ids.size(), false)
+    : m_order(order), m_previous(previous), m_previousPlace(std::in_place, previous.ids),
+      m_unchanged(previous.ids.size(), false)
 {
-    const std::vector<qint64>& ids = previous.ids;
-    const qint64 highest = ids.empty() ? 0 : *std::max_element(ids.begin(), ids.end());
-    const qint64 lowest = ids.empty() ? 0 : *std::min_element(ids.begin(), ids.end());
-    if (lowest >= 0 && highest < qint64(ids.size()) * 4 + 1024) {
-        m_atId.assign(size_t(highest) + 1, -1);
-        for (size_t i = 0; i < ids.size(); ++i)
-            m_atId[size_t(ids[i])] = qint32(i);
-    } else {
-        m_byId.resize(ids.size());
-        for (size_t i = 0; i < ids.size(); ++i)
-            m_byId[i] = {ids[i], qsizetype(i)};
-        std::sort(m_byId.begin(), m_byId.end());
-    }
     previous.texts.layOut();
-}
-
-qsizetype OrderMend::previousPlaceOf(qint64 id) const
-{
-    if (m_byId.empty())
-        return id >= 0 && id < qint64(m_atId.size()) ? qsizetype(m_atId[size_t(id)]) : qsizetype(-1);
-    const auto at = std::lower_bound(m_byId.begin(), m_byId.end(), std::make_pair(id, qsizetype(-1)));
-    return at != m_byId.end() && at->first == id ? at->second : qsizetype(-1);
 }
 
 void OrderMend::take(qint64 id, QByteArrayView text)
 {
     ++m_taken;
     // A row the old order names twice is kept once.
-    const qsizetype place = previousPlaceOf(id);
+    const qsizetype place = m_previousPlace->of(id);
     if (place >= 0 && !m_unchanged[size_t(place)] && m_previous.texts.utf8(place) == text) {
         m_unchanged[size_t(place)] = true;
         return;
@@ -44,8 +24,7 @@ void OrderMend::take(qint64 id, QByteArrayView text)
 
 NameOrder::Ordered OrderMend::result()
 {
-    std::vector<qint32>().swap(m_atId);
-    std::vector<std::pair<qint64, qsizetype>>().swap(m_byId);
+    m_previousPlace.reset();
     const qsizetype before = qsizetype(m_previous.ids.size());
     NameOrder::Ordered merged;
     merged.ids.reserve(size_t(NameColumn::withRoomToGrow(qsizetype(m_taken))));

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "NameOrder.h"
+#include "PlaceById.h"
 
+#include <optional>
 #include <vector>
 
 // The order known before another writer's change, mended with the rows as they are read again:
@@ -19,15 +21,10 @@ public:
     NameOrder::Ordered result();
 
 private:
-    qsizetype previousPlaceOf(qint64 id) const;
-
     const NameOrder& m_order;
     const NameOrder::Ordered& m_previous;
-    // Where each id stood before: a table indexed by id while ids are dense (as SQLite gives
-    // them), else a sorted list; either takes far less memory than a hash.
-    std::vector<qint32> m_atId;
-    std::vector<std::pair<qint64, qsizetype>> m_byId;
-    std::vector<bool> m_unchanged; // by place in the previous order
+    std::optional<PlaceById> m_previousPlace; // let go of once every row is taken
+    std::vector<bool> m_unchanged;            // by place in the previous order
     std::vector<qint64> m_changedIds;
     NameColumn m_changedTexts;
     size_t m_taken = 0;

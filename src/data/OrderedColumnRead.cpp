@@ -1,5 +1,7 @@
 #include "OrderedColumnRead.h"
 
+#include "PlaceById.h"
+
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -10,13 +12,18 @@ namespace
 
 // Below this many rows a second connection costs more to open (its key is derived anew) than it
 // saves.
-constexpr size_t kSplitFrom = 150000;
+constexpr qsizetype kSplitFrom = 150000;
 
-// Where each id stands in the order, sorted by id for the lookups as the rows come.
-using Places = std::vector<std::pair<qint64, qsizetype>>;
+// After this many rows a part judges whether the whole column would fit in the bytes it may keep.
+constexpr size_t kJudgedAfter = 1024;
 
-// One part of the rows read: where each row stands in the order, and its text.
-struct Part : FieldTexts::Part {
+// One part of the rows read: how many, where the matching ones stand in the order, and every text
+// with its place while they fit in the bytes this part may keep.
+struct Part {
+    size_t rows = 0;
+    std::vector<qsizetype> found;
+    FieldTexts::Part kept;
+    bool keeping = true;
     bool ok = false;
 };
 
@@ -25,47 +32,103 @@ bool run(sqlite3* db, const char* sql)
     return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
-// The rows of the query whose ids lie in (above, upTo]. Rows that fill that stretch of the file
-// are read straight through it; scattered ones are fetched by id, still in the file's order:
-// going by the directory's index instead reads every page several times over.
-Part readPart(DataConnection& connection, const RecordQuery& query, const QString& column, const Places& places,
-              qint64 above, qint64 upTo, bool straight)
+// A stretch of ids, (above, upTo], and how many rows of the order lie in it.
+struct Stretch {
+    qint64 above;
+    qint64 upTo;
+    qsizetype rows;
+};
+using Stretches = std::vector<Stretch>;
+
+// The order's ids in stretches of the file worth reading straight through: a new one starts
+// where the next id lies more than kGap ids beyond the last (reading a few rows of other
+// directories costs less than another statement), and at the row of rank breakAt, where the
+// second half begins.
+constexpr qint64 kGap = 32;
+Stretches stretchesOf(const PlaceById& placeOf, qsizetype breakAt)
 {
-    QString sql = QStringLiteral("SELECT rowid, %1 FROM %2").arg(column, query.table());
-    QStringList values{QString::number(above), QString::number(upTo)};
-    const QString inStretch = QStringLiteral("rowid > ? AND rowid <= ?");
+    Stretches stretches;
+    qsizetype rank = 0;
+    placeOf.forEachId([&](qint64 id) {
+        if (stretches.empty() || id - stretches.back().upTo > kGap || rank == breakAt)
+            stretches.push_back({id - 1, id, 0});
+        stretches.back().upTo = id;
+        ++stretches.back().rows;
+        ++rank;
+    });
+    return stretches;
+}
+
+// The rows of the query in the stretches from..to. Rows that lie together are read straight
+// through their stretches; a part whose rows are scattered one by one is fetched by id in one
+// statement, still in the file's order: going by the directory's index instead reads every page
+// several times over.
+Part readPart(DataConnection& connection, const RecordQuery& query, const QString& column, const PlaceById& placeOf,
+              Stretches::const_iterator from, Stretches::const_iterator to, const FieldTexts::Match& matches,
+              qsizetype keepUpTo)
+{
+    qsizetype expected = 0;
+    for (auto stretch = from; stretch != to; ++stretch)
+        expected += stretch->rows;
     const bool some = !query.whereColumn().isEmpty();
-    if (some)
-        values << query.whereValue();
-    if (straight || !some)
-        sql += QStringLiteral(" NOT INDEXED WHERE ") + inStretch +
-               (some ? QStringLiteral(" AND %1 = ?").arg(query.whereColumn()) : QString());
-    else
+    const bool scattered = some && (to - from) * 8 > expected;
+    const QString inStretch = QStringLiteral("rowid > ? AND rowid <= ?");
+    QString sql = QStringLiteral("SELECT rowid, %1 FROM %2").arg(column, query.table());
+    if (scattered)
         sql += QStringLiteral(" WHERE rowid IN (SELECT rowid FROM %1 WHERE %2 AND %3 = ?)")
                    .arg(query.table(), inStretch, query.whereColumn());
+    else
+        sql += QStringLiteral(" NOT INDEXED WHERE ") + inStretch +
+               (some ? QStringLiteral(" AND %1 = ?").arg(query.whereColumn()) : QString());
+    std::vector<Stretch> statements(from, to);
+    if (scattered && from != to)
+        statements = {{from->above, (to - 1)->upTo, expected}};
     Part part;
-    const DataResult done = connection.query(sql, values, [&](sqlite3_stmt* stmt) {
-        const qint64 id = sqlite3_column_int64(stmt, 0);
-        const auto place = std::lower_bound(places.begin(), places.end(), std::make_pair(id, qsizetype(-1)));
-        if (place == places.end() || place->first != id)
+    std::string scratch;
+    auto take = [&](sqlite3_stmt* stmt) {
+        const qsizetype place = placeOf.of(sqlite3_column_int64(stmt, 0));
+        if (place < 0)
             return;
-        part.places.push_back(place->second);
-        part.texts.append(
-            QByteArrayView(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1)), sqlite3_column_bytes(stmt, 1)));
-    });
-    part.ok = done.ok;
+        ++part.rows;
+        const QByteArrayView text(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1)),
+                                  sqlite3_column_bytes(stmt, 1));
+        if (matches(text, scratch))
+            part.found.push_back(place);
+        if (!part.keeping)
+            return;
+        // Judged early by the bytes per row so far: a column that will not fit is not held even
+        // for a while.
+        const qsizetype bytes = part.kept.texts.byteSize() + text.size();
+        if (bytes > keepUpTo || (part.rows >= kJudgedAfter && bytes * expected / qsizetype(part.rows) > keepUpTo)) {
+            part.keeping = false;
+            part.kept = {};
+            return;
+        }
+        if (part.rows == kJudgedAfter) { // room for them all at once, as judged
+            part.kept.texts.reserve(expected, bytes * expected / qsizetype(part.rows));
+            part.kept.places.reserve(size_t(NameColumn::withRoomToGrow(expected)));
+        }
+        part.kept.places.push_back(place);
+        part.kept.texts.append(text);
+    };
+    for (const Stretch& stretch : statements) {
+        QStringList values{QString::number(stretch.above), QString::number(stretch.upTo)};
+        if (some)
+            values << query.whereValue();
+        if (!connection.query(sql, values, take))
+            return part;
+    }
+    part.ok = true;
     return part;
 }
 
 } // namespace
 
 bool OrderedColumnRead::read(DataConnection& connection, const RecordQuery& query, const QString& column,
-                             const std::vector<qint64>& ids, quint64 stamp, FieldTexts& out)
+                             const std::vector<qint64>& ids, quint64 stamp, const FieldTexts::Match& matches,
+                             qsizetype keepUpTo, Found& out)
 {
-    Places places(ids.size());
-    for (size_t i = 0; i < ids.size(); ++i)
-        places[i] = {ids[i], qsizetype(i)};
-    std::sort(places.begin(), places.end());
+    const PlaceById placeOf(ids);
 
     // One read lock over both halves: no writer commits until both are read. Inside a transaction
     // of the caller's, the one connection reads it all.
@@ -86,49 +149,59 @@ bool OrderedColumnRead::read(DataConnection& connection, const RecordQuery& quer
         return false;
     }
     std::vector<Part> parts;
-    if (places.empty()) {
+    const qsizetype count = placeOf.count();
+    if (count == 0) {
         unlock();
-        out = FieldTexts();
+        out = {{}, FieldTexts()};
         return true;
     }
-    const qint64 first = places.front().first - 1;
-    const qint64 last = places.back().first;
-    const bool straight = double(places.size()) >= 0.5 * double(last - first);
+    const bool split = ownLock && count >= kSplitFrom;
+    const Stretches stretches = stretchesOf(placeOf, split ? count / 2 : -1);
     DataConnection helper;
-    if (ownLock && places.size() >= kSplitFrom && connection.openReaderBeside(helper)) {
-        const qint64 middle = places[places.size() / 2].first;
+    if (split && connection.openReaderBeside(helper)) {
         // A writer waiting for our lock keeps the second connection out: it gives up soon, and
         // the first reads that half too.
         sqlite3_busy_timeout(helper.handle(), 100);
+        const auto middle =
+            std::find_if(stretches.begin(), stretches.end(), [&, rank = qsizetype(0)](const Stretch& stretch) mutable {
+                const bool second = rank >= count / 2;
+                rank += stretch.rows;
+                return second;
+            });
         Part high;
-        std::thread second([&] { high = readPart(helper, query, column, places, middle, last, straight); });
-        parts.push_back(readPart(connection, query, column, places, first, middle, straight));
+        auto readHigh = [&](DataConnection& on) {
+            return readPart(on, query, column, placeOf, middle, stretches.end(), matches, keepUpTo / 2);
+        };
+        std::thread second([&] { high = readHigh(helper); });
+        parts.push_back(readPart(connection, query, column, placeOf, stretches.begin(), middle, matches, keepUpTo / 2));
         second.join();
         if (!high.ok)
-            high = readPart(connection, query, column, places, middle, last, straight);
+            high = readHigh(connection);
         parts.push_back(std::move(high));
     } else {
-        parts.push_back(readPart(connection, query, column, places, first, last, straight));
+        parts.push_back(
+            readPart(connection, query, column, placeOf, stretches.begin(), stretches.end(), matches, keepUpTo));
     }
     unlock();
 
-    // Every row of the order read exactly once, or the file holds other rows than it knows.
-    std::vector<bool> seen(ids.size(), false);
+    // Every row of the order read once (the parts are stretches of ids that do not overlap), or the
+    // file holds other rows than it knows.
     size_t read = 0;
+    bool keptAll = true;
+    out = {};
     std::vector<FieldTexts::Part> kept;
     for (Part& part : parts) {
         if (!part.ok)
             return false;
-        for (const qsizetype place : part.places) {
-            if (seen[size_t(place)])
-                return false;
-            seen[size_t(place)] = true;
-        }
-        read += part.places.size();
-        kept.push_back(std::move(part));
+        read += part.rows;
+        out.places.insert(out.places.end(), part.found.begin(), part.found.end());
+        keptAll = keptAll && part.keeping;
+        kept.push_back(std::move(part.kept));
     }
     if (read != ids.size())
         return false;
-    out = FieldTexts(std::move(kept));
+    std::sort(out.places.begin(), out.places.end());
+    if (keptAll)
+        out.texts = FieldTexts(std::move(kept));
     return true;
 }

@@ -4,6 +4,7 @@
 #include "FieldTexts.h"
 #include "RecordQuery.h"
 
+#include <optional>
 #include <vector>
 
 // One column of the rows a known order holds, each text with its row's place in that order: the
@@ -13,8 +14,18 @@
 class OrderedColumnRead
 {
 public:
-    // The texts of column for ids (the order's rows, in order) while the file stands at stamp.
-    // False when it no longer holds exactly those rows, or changed since stamp.
+    // What a read finds: the places in the order, ascending, of the rows whose text matches, and
+    // the texts themselves with their places when all of them took no more than the bytes the
+    // caller would keep (a larger column, long notes in a large directory, is read again at the
+    // next search rather than held).
+    struct Found {
+        std::vector<qsizetype> places;
+        std::optional<FieldTexts> texts;
+    };
+    // Reads column for ids (the order's rows, in order) while the file stands at stamp, matching
+    // each text as it comes. False when the file no longer holds exactly those rows, or changed
+    // since stamp.
     static bool read(DataConnection& connection, const RecordQuery& query, const QString& column,
-                     const std::vector<qint64>& ids, quint64 stamp, FieldTexts& out);
+                     const std::vector<qint64>& ids, quint64 stamp, const FieldTexts::Match& matches,
+                     qsizetype keepUpTo, Found& out);
 };

@@ -15,6 +15,13 @@
 #include <algorithm>
 #include <unordered_set>
 
+namespace
+{
+// The most bytes of a field's texts kept for the next search in it: with the order's own names,
+// a large directory stays within a few tens of megabytes whatever field is searched.
+constexpr qsizetype kKeptFieldBytes = qsizetype(24) << 20;
+} // namespace
+
 Recordset::Recordset(DataConnection* connection) : m_connection(connection) {}
 
 DataResult Recordset::open(const RecordQuery& query)
@@ -227,10 +234,9 @@ bool Recordset::filterOrderedTexts()
         for (const qsizetype index : FieldTexts::indexesWhere(rows.texts, matches))
             ids.push_back(rows.ids[size_t(index)]);
     } else {
-        const FieldTexts* texts = columnInOrder(m_filter.column());
-        if (!texts)
+        std::vector<qsizetype> places;
+        if (!placesInColumn(m_filter.column(), matches, places))
             return false;
-        const std::vector<qsizetype> places = texts->placesWhere(matches);
         ids.reserve(places.size());
         for (const qsizetype place : places)
             ids.push_back(rows.ids[size_t(place)]);
@@ -247,19 +253,24 @@ bool Recordset::filterOrderedTexts()
 
 // Another column's texts for the rows of the known order, read once and kept while the file is
 // unchanged or changed by this program alone: the first search in a field costs one pass over it,
-// the next ones none.
-const FieldTexts* Recordset::columnInOrder(const QString& column)
+// the next ones none. A column too large to hold (long notes in a large directory) is read again,
+// matched as it comes, at each search.
+bool Recordset::placesInColumn(const QString& column, const FieldTexts::Match& matches, std::vector<qsizetype>& places)
 {
     const quint64 stamp = m_connection->changeStamp();
-    if (m_columnCache.column == column && m_columnCache.source == m_orderCache.source && m_columnCache.stamp == stamp)
-        return &m_columnCache.texts;
+    if (m_columnCache.column == column && m_columnCache.source == m_orderCache.source && m_columnCache.stamp == stamp) {
+        places = m_columnCache.texts.placesWhere(matches);
+        return true;
+    }
     m_columnCache = {};
-    if (!OrderedColumnRead::read(*m_connection, *m_query, column, m_orderCache.rows->ids, stamp, m_columnCache.texts))
-        return nullptr; // not the rows the order knows: the database is asked instead
-    m_columnCache.column = column;
-    m_columnCache.source = m_orderCache.source;
-    m_columnCache.stamp = stamp;
-    return &m_columnCache.texts;
+    OrderedColumnRead::Found found;
+    if (!OrderedColumnRead::read(*m_connection, *m_query, column, m_orderCache.rows->ids, stamp, matches,
+                                 kKeptFieldBytes, found))
+        return false; // not the rows the order knows: the database is asked instead
+    places = std::move(found.places);
+    if (found.texts)
+        m_columnCache = {column, m_orderCache.source, stamp, std::move(*found.texts)};
+    return true;
 }
 
 // The rows whose text sounds like the typed one and that the typed text itself did not find,

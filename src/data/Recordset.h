@@ -88,7 +88,7 @@ private:
     QString whereClause(QStringList& values) const;
     void materialize();
     bool filterOrderedTexts();
-    const FieldTexts* columnInOrder(const QString& column);
+    bool placesInColumn(const QString& column, const FieldTexts::Match& matches, std::vector<qsizetype>& places);
     void addSoundHits(std::vector<qint64>& ids);
 
     DataConnection* m_connection;
@@ -116,7 +116,7 @@ private:
         // since lies above, so it is not looked for among half a million.
         std::optional<qint64> idCeiling;
     } m_orderCache;
-    // The texts of the column searched last, for the rows of the known order (see columnInOrder()).
+    // The texts of the column searched last, for the rows of the known order (see placesInColumn()).
     struct ColumnCache {
         QString column;
         QString source;
