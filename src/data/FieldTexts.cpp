@@ -46,7 +46,7 @@ void FieldTexts::erasePlace(qsizetype place)
             part.texts.erase(at - part.places.begin());
             part.places.erase(at);
         }
-        for (qsizetype& other : part.places)
+        for (qint32& other : part.places)
             if (other > place)
                 --other;
     }
@@ -57,9 +57,9 @@ void FieldTexts::insertPlace(qsizetype place, QByteArrayView text)
     if (m_parts.empty())
         m_parts.emplace_back();
     for (Part& part : m_parts)
-        for (qsizetype& at : part.places)
+        for (qint32& at : part.places)
             if (at >= place)
                 ++at;
-    m_parts.back().places.push_back(place);
+    m_parts.back().places.push_back(qint32(place));
     m_parts.back().texts.append(text);
 }

@@ -12,9 +12,10 @@
 class FieldTexts
 {
 public:
-    // Texts read in one pass, and where each row stands in the order.
+    // Texts read in one pass, and where each row stands in the order (four bytes: an order in
+    // memory is far shorter than that counts).
     struct Part {
-        std::vector<qsizetype> places;
+        std::vector<qint32> places;
         NameColumn texts;
     };
 

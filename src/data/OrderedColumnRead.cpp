@@ -108,7 +108,7 @@ Part readPart(DataConnection& connection, const RecordQuery& query, const QStrin
             part.kept.texts.reserve(expected, bytes * expected / qsizetype(part.rows));
             part.kept.places.reserve(size_t(NameColumn::withRoomToGrow(expected)));
         }
-        part.kept.places.push_back(place);
+        part.kept.places.push_back(qint32(place));
         part.kept.texts.append(text);
     };
     for (const Stretch& stretch : statements) {
