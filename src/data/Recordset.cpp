@@ -3,6 +3,7 @@
 #include "NameOrder.h"
 #include "OrderMend.h"
 #include "OrderedColumnRead.h"
+#include "PassedOver.h"
 #include "SoundKey.h"
 #include "StoredOrder.h"
 #include "TextFold.h"
@@ -265,8 +266,12 @@ bool Recordset::placesInColumn(const QString& column, const FieldTexts::Match& m
     m_columnCache = {};
     OrderedColumnRead::Found found;
     if (!OrderedColumnRead::read(*m_connection, *m_query, column, m_orderCache.rows->ids, stamp, matches,
-                                 kKeptFieldBytes, found))
-        return false; // not the rows the order knows: the database is asked instead
+                                 kKeptFieldBytes, found)) {
+        // Not the rows the order knows: the database is asked instead, far more slowly.
+        PassedOver::note(DataResult{false, QStringLiteral("the rows of the order could not be read in file order")},
+                         Q_FUNC_INFO);
+        return false;
+    }
     places = std::move(found.places);
     if (found.texts)
         m_columnCache = {column, m_orderCache.source, stamp, std::move(*found.texts)};

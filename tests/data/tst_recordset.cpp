@@ -553,6 +553,8 @@ void TestRecordset::theNextSessionOpensWithTheKeptOrderUntilAnotherWriterChanges
 // in two halves on two connections: the results are those of one pass.
 void TestRecordset::aLargeDirectorySortsAsASmallOneDoes()
 {
+    // A field read that fails falls back to the database, which finds the same rows far more slowly.
+    QTest::failOnWarning(QRegularExpression(QStringLiteral("placesInColumn")));
     // A directory that fills its stretch of the file, and one scattered through it; then rows of the
     // second, and one of the first saved after them, far from its others.
     const QString scattered = m_work;
