@@ -93,6 +93,12 @@ DataResult DataConnection::open(const QString& path, const QString& password, Ac
     return {};
 }
 
+bool DataConnection::takeReadLock()
+{
+    QString tables;
+    return scalar(QStringLiteral("SELECT count(*) FROM sqlite_master"), {}, tables).ok;
+}
+
 DataResult DataConnection::openReaderBeside(DataConnection& reader) const
 {
     if (!m_db)

@@ -52,6 +52,9 @@ public:
     DataResult query(const QString& sql, const QStringList& values, const RowCallback& onRow);
     // The first column of the first row; fails when there is no row.
     DataResult scalar(const QString& sql, const QStringList& values, QString& out);
+    // Inside an open transaction: the first read takes the shared lock that keeps writers out
+    // until the transaction ends.
+    bool takeReadLock();
 
     // Rows changed by the last statement; the row id the last insert gave its row.
     int changes() const;

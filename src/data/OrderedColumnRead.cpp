@@ -142,9 +142,7 @@ bool OrderedColumnRead::read(DataConnection& connection, const RecordQuery& quer
         if (ownLock)
             run(db, "COMMIT");
     };
-    QString tables;
-    if (!connection.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master"), {}, tables) ||
-        connection.changeStamp() != stamp) {
+    if (!connection.takeReadLock() || connection.changeStamp() != stamp) {
         unlock();
         return false;
     }

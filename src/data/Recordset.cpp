@@ -434,12 +434,8 @@ bool Recordset::takeInWrittenRow(qint64 rowid)
     m_orderCache.stamp = m_connection->changeStamp();
     if (columnKept)
         m_columnCache.stamp = m_orderCache.stamp;
-    if (showsOrder) {
-        m_rows = std::make_shared<RowSet>(m_connection, m_query->table(), m_columns, orderIds());
-        m_count = m_rows->size();
-        m_position = 0;
-        m_builtAt = m_orderCache.stamp;
-    }
+    if (showsOrder)
+        (void)rebuild(); // the order is current again: shown as it stands, nothing read
     return true;
 }
 

@@ -25,13 +25,6 @@ bool usesRollbackJournal(DataConnection& connection)
            mode.compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0;
 }
 
-// Inside an open transaction: the first read takes the shared lock that keeps writers out.
-bool takeReadLock(DataConnection& connection)
-{
-    QString tables;
-    return connection.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master"), {}, tables).ok;
-}
-
 // Each id as its difference from the one before.
 QByteArray idsToBytes(const std::vector<qint64>& ids)
 {
@@ -188,7 +181,7 @@ bool StoredOrder::save(DataConnection& connection, const QString& source, const 
     if (!run(db, "BEGIN"))
         return false;
     const QByteArray print =
-        takeReadLock(connection) && connection.changeStamp() == stamp ? fingerprint(db) : QByteArray();
+        connection.takeReadLock() && connection.changeStamp() == stamp ? fingerprint(db) : QByteArray();
     run(db, "COMMIT");
     if (print.isEmpty())
         return false;
@@ -233,7 +226,7 @@ bool StoredOrder::underReadLock(DataConnection& connection, const std::function<
     const QByteArray expected = db ? keptFingerprint(connection.path()) : QByteArray();
     if (expected.isEmpty() || !usesRollbackJournal(connection) || !run(db, "BEGIN"))
         return false;
-    const bool done = takeReadLock(connection) && fingerprint(db) == expected && read();
+    const bool done = connection.takeReadLock() && fingerprint(db) == expected && read();
     run(db, "COMMIT");
     return done;
 }
