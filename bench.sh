@@ -78,6 +78,16 @@ for f in $fields; do
     search_ratio_max_field_first=$(awk -v a="$search_ratio_max_field_first" -v b="$r_first" 'BEGIN {print (b > a ? b : a)}')
     field_lines="$field_lines$(printf '%-34s %12s %12s %8s   (the first in this field: %s ms, %s)' "  search in $column (\"$text\")" "$ours" "$(awk -v u="$theirs" 'BEGIN {printf "%.1f", u / 1000}')" "$r" "$first" "$r_first")\n"
 done
+# The search through the whole book, typed a letter at a time, against the shell's LIKE scan of
+# the same fields in the unlocked directories.
+whole_queries="Zoë,محمد,0102345"
+used "$seed"; whole=$(build/bench/qav_bench wholebook "$work" "$whole_queries")
+like_all() { local c q=$1 w=""; for c in name hometel jobtel mobil fax address email org moreinfo; do w="$w${w:+ or }$c like '%$q%'"; done
+             echo "select info.* from info join dirg on dirg.code = info.dir where dirg.pass = '0' and ($w);"; }
+shell_whole_us=$(for i in $(seq "$RUNS"); do timed shell "$(like_all Zoë)"; done | median)
+whole_first_ms=$(sed -n 's/.*whole_first_ms=\([0-9.]*\).*/\1/p' <<<"$whole")
+whole_later_ms=$(sed -n 's/.*whole_later_max_ms=\([0-9.]*\).*/\1/p' <<<"$whole")
+whole_rss_kb=$(sed -n 's/.*whole_rss_kb=\([0-9]*\).*/\1/p' <<<"$whole")
 dup=$(for i in $(seq "$RUNS"); do build/bench/qav_bench duplicates "$work"; done)
 duplicates_ms=$(sed -n 's/.*duplicates_ms=\([0-9.]*\).*/\1/p' <<<"$dup" | median); duplicate_groups=$(sed -n 's/.*groups=\([0-9]*\).*/\1/p' <<<"$dup" | head -1)
 fresh "$seed"; rss_unsorted=$(build/bench/qav_bench rss "$work" "$big")
@@ -135,6 +145,12 @@ printf '%-34s %12s MB   (no order kept by an earlier session)\n' "  in a new boo
 printf '%-34s %12s MB   (after another program'"'"'s write)\n' "  after another program's write" "$rss_foreign_mb"
 printf '%-34s %12s MB   (a search in every field in turn)\n' "  after a search in every field" "$rss_fields_mb"
 printf '%-34s %12s MB   (another program wrote first)\n' "  the same after a foreign write" "$rss_foreign_fields_mb"
+whole_first_ratio=$(ratio "$(awk -v m="$whole_first_ms" 'BEGIN{print m*1000}')" "$shell_whole_us")
+whole_later_ratio=$(ratio "$(awk -v m="$whole_later_ms" 'BEGIN{print m*1000}')" "$shell_whole_us")
+whole_rss_mb=$(awk -v a="$whole_rss_kb" -v b="$rss_empty" 'BEGIN {printf "%.1f", (a - b) / 1024}')
+printf '%-34s %12s %12s %8s   (opened, the contacts read, and the first letter typed)\n' "whole book search, the first" "$whole_first_ms" "$(ms "$shell_whole_us")" "$whole_first_ratio"
+printf '%-34s %12s %12s %8s   (the slowest later keystroke of "%s")\n' "  every later keystroke" "$whole_later_ms" "$(ms "$shell_whole_us")" "$whole_later_ratio" "$whole_queries"
+printf '%-34s %12s MB\n' "  memory growth" "$whole_rss_mb"
 sync_first_ratio=$(ratio "$first_sync_ms" "$curl_report_ms")
 printf '%-34s %12s %12s %8s\n' "first sync, $sync_cards cards" "$first_sync_ms" "$curl_report_ms" "$sync_first_ratio"
 printf '%-34s %12s   (the shell column: one curl REPORT of the same book)\n' "sync with nothing changed" "$quiet_sync_ms"
@@ -150,4 +166,4 @@ if [ -f "$data/figures-100000.txt" ] && [ -f "$data/figures-1000000.txt" ]; then
     done
     echo "growth from 100,000 to 1,000,000:$growth"
 fi
-echo "startup_ratio=$startup_ratio open_ratio=$open_ratio search_ratio=$search_ratio save_ms=$save_ms rss_growth_mb=$rss_growth_mb sync_first_ratio=$sync_first_ratio sync_quiet_ms=$quiet_sync_ms sound_search_ratio=$sound_ratio duplicates_ms=$duplicates_ms open_after_import_ms=$open_after_import_ms open_after_cli_import_ms=$open_after_cli_ms open_after_foreign_write_ms=$open_after_foreign_ms rss_growth_max_mb=$rss_growth_max_mb search_ratio_max_field=$search_ratio_max_field open_after_sync_ms=$open_after_sync_ms search_ratio_max_field_first=$search_ratio_max_field_first"
+echo "startup_ratio=$startup_ratio open_ratio=$open_ratio search_ratio=$search_ratio save_ms=$save_ms rss_growth_mb=$rss_growth_mb sync_first_ratio=$sync_first_ratio sync_quiet_ms=$quiet_sync_ms sound_search_ratio=$sound_ratio duplicates_ms=$duplicates_ms open_after_import_ms=$open_after_import_ms open_after_cli_import_ms=$open_after_cli_ms open_after_foreign_write_ms=$open_after_foreign_ms rss_growth_max_mb=$rss_growth_max_mb search_ratio_max_field=$search_ratio_max_field open_after_sync_ms=$open_after_sync_ms search_ratio_max_field_first=$search_ratio_max_field_first whole_first_ratio=$whole_first_ratio whole_later_ratio=$whole_later_ratio whole_keystroke_ms=$whole_later_ms whole_rss_growth_mb=$whole_rss_mb"

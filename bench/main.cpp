@@ -7,9 +7,11 @@
 //   qav_bench keep <folder> <code>         a session that opens code and closes as the user does
 //   qav_bench check <folder>               the small CI run: counts and order are right
 //   qav_bench duplicates <folder>          the search for duplicates over the whole book (ms)
+//   qav_bench wholebook <folder> <q1,q2..> the search through the whole book, typed letter by letter
 //   qav_bench fields <folder> <code> <runs> item:text,...  a search in each field (ms)
 #include "AppLook.h"
 #include "BenchScenario.h"
+#include "BookSearchWindow.h"
 #include "ContactImporter.h"
 #include "DuplicatesWindow.h"
 #include "HeapTuning.h"
@@ -25,6 +27,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QListWidget>
 
 #include <algorithm>
@@ -162,6 +165,34 @@ int main(int argc, char** argv)
         std::printf("field_after_save=%.2f",
                     run.searchIn(last.section(QLatin1Char(':'), 0, 0), last.section(QLatin1Char(':'), 1)));
         std::printf("\n");
+        std::fflush(stdout);
+        _exit(0);
+    }
+    if (mode == QLatin1String("wholebook")) {
+        // The search through the whole book: opened as Ctrl+F opens it (the contacts read),
+        // then each query typed a letter at a time, each keystroke timed to the results shown.
+        QElapsedTimer timer;
+        timer.start();
+        BookSearchWindow* window = BookSearchWindow::showFor(run.form());
+        const double opened = double(timer.nsecsElapsed()) / 1e6;
+        double first = 0, later = 0;
+        bool typedOne = false;
+        for (const QString& query : args.value(3).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+            window->searchBox->clear();
+            for (qsizetype typed = 1; typed <= query.size(); ++typed) {
+                timer.restart();
+                window->searchBox->setText(query.left(typed));
+                QCoreApplication::processEvents();
+                const double took = double(timer.nsecsElapsed()) / 1e6;
+                if (!typedOne)
+                    first = opened + took;
+                else
+                    later = std::max(later, took);
+                typedOne = true;
+            }
+        }
+        std::printf("whole_open_ms=%.2f whole_first_ms=%.2f whole_later_max_ms=%.2f whole_rss_kb=%ld\n", opened, first,
+                    later, BenchScenario::peakResidentKb());
         std::fflush(stdout);
         _exit(0);
     }

@@ -3,11 +3,13 @@
 #include "AutoLock.h"
 #include "BackupCommands.h"
 #include "BookProtectionWindow.h"
+#include "BookSearchWindow.h"
 #include "ContactCommands.h"
 #include "DirectoryCommands.h"
 #include "HelpWindow.h"
 #include "InterchangeCommands.h"
 #include "MainForm.h"
+#include "Preferences.h"
 #include "ReportPreview.h"
 #include "SharedData.h"
 #include "SyncCommands.h"
@@ -21,6 +23,7 @@ void CommandWiring::install(MainForm& form)
     });
     DirectoryCommands::install(form);
     ContactCommands::install(form);
+    BookSearchWindow::install(form);
     InterchangeCommands::install(form);
     BackupCommands::install(form);
     SyncCommands::install(form);
@@ -38,4 +41,6 @@ void CommandWiring::started(MainForm& form)
         AutoLock::instance();
     SyncCommands::showLinks(form);
     SyncCommands::applySchedule(form, true);
+    if (Preferences::bookSearchAtStart())
+        BookSearchWindow::showFor(form);
 }

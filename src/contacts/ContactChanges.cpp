@@ -104,6 +104,67 @@ UndoHistory::Change ContactChanges::deleted(const QString& name, qint64 trashId)
             [id, name] { return TrashStore(SharedData::connection()).moveIn(name, id.get()); }};
 }
 
+UndoHistory::Change ContactChanges::deletedTogether(const QStringList& names, const std::vector<qint64>& trashIds)
+{
+    auto ids = std::make_shared<std::vector<qint64>>(trashIds);
+    return {QStringLiteral("حذف %1 من جهات الاتصال").arg(names.size()),
+            [ids] {
+                // All of them back, or none: one restored or emptied meanwhile is someone else's change.
+                DataConnection& connection = SharedData::connection();
+                Transaction transaction(connection);
+                if (!transaction.begun())
+                    return transaction.begun();
+                TrashStore trash(connection);
+                for (const qint64 id : *ids)
+                    if (!trash.restoreWithin(id, QString()))
+                        return UndoHistory::changedSince();
+                return transaction.commit();
+            },
+            [ids, names] {
+                DataConnection& connection = SharedData::connection();
+                Transaction transaction(connection);
+                if (!transaction.begun())
+                    return transaction.begun();
+                TrashStore trash(connection);
+                std::vector<qint64> again(size_t(names.size()));
+                for (qsizetype i = 0; i < names.size(); ++i)
+                    if (!trash.moveInWithin(names.at(i), &again[size_t(i)]))
+                        return UndoHistory::changedSince();
+                if (DataResult done = transaction.commit(); !done)
+                    return done;
+                *ids = again;
+                return DataResult{};
+            }};
+}
+
+UndoHistory::Change ContactChanges::movedTogether(const std::vector<ContactFields>& contacts, const QStringList& from,
+                                                  const QString& to)
+{
+    auto moveAll = [contacts](const QStringList& expectedDirs, const QStringList& targetDirs) -> DataResult {
+        DataConnection& connection = SharedData::connection();
+        Transaction transaction(connection);
+        if (!transaction.begun())
+            return transaction.begun();
+        ContactStore store(connection);
+        for (size_t i = 0; i < contacts.size(); ++i) {
+            bool same = false;
+            QString nowDir;
+            if (DataResult read = store.isAsRead(contacts[i], same, nowDir); !read)
+                return read;
+            if (!same || nowDir != expectedDirs.value(qsizetype(i)))
+                return UndoHistory::changedSince();
+            if (DataResult moved = store.moveByName(contacts[i].name, targetDirs.value(qsizetype(i))); !moved)
+                return moved;
+        }
+        return transaction.commit();
+    };
+    QStringList allTo;
+    for (size_t i = 0; i < contacts.size(); ++i)
+        allTo << to;
+    return {QStringLiteral("نقل %1 من جهات الاتصال").arg(contacts.size()), [=] { return moveAll(allTo, from); },
+            [=] { return moveAll(from, allTo); }};
+}
+
 UndoHistory::Change ContactChanges::imported(const std::vector<ContactFields>& contacts, const QString& dir,
                                              const QString& newDirectory)
 {

@@ -16,6 +16,10 @@ public:
                                       const QString& dirAfter);
     static UndoHistory::Change deleted(const QString& name, qint64 trashId);
     static UndoHistory::Change moved(const ContactFields& contact, const QString& from, const QString& to);
+    // Several contacts chosen together, deleted (to the trash) or moved as one step.
+    static UndoHistory::Change deletedTogether(const QStringList& names, const std::vector<qint64>& trashIds);
+    static UndoHistory::Change movedTogether(const std::vector<ContactFields>& contacts, const QStringList& from,
+                                             const QString& to);
     // A merge: the kept contact as it was and as merged, the others from where they went in the
     // trash (renewed by each redo).
     static UndoHistory::Change merged(const ContactFields& keptBefore, const ContactFields& merged,

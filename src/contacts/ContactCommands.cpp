@@ -13,6 +13,7 @@
 #include "PassedOver.h"
 #include "SharedData.h"
 #include "SkinButton.h"
+#include "Transaction.h"
 #include "TrashStore.h"
 #include "TrashWindow.h"
 
@@ -38,7 +39,7 @@ void ContactCommands::install(MainForm& form)
     form.addContactMenu(QStringLiteral("copynumber"), QStringLiteral("نسخ الرقم"),
                         [](MainForm&, QMenu* menu, const QStringList& c) { ContactLinks::fillCopies(menu, c); });
     form.addContactCommand(QStringLiteral("shareqr"), QStringLiteral("مشاركة برمز QR"),
-                           &ContactCommands::shareByQrCode);
+                           [](MainForm& f) { shareByQrCode(f); });
     form.addToolsCommand(QStringLiteral("trash"), QStringLiteral("سلة المحذوفات..."), [](MainForm& f) {
         TrashWindow window(f);
         window.exec();
@@ -64,7 +65,14 @@ void ContactCommands::edit(MainForm& form, bool readOnly)
     const QStringList columns = form.selectedContact();
     if (columns.isEmpty())
         return;
+    edit(form, columns, readOnly);
+}
+
+void ContactCommands::edit(MainForm& form, const QStringList& columns, bool readOnly, QWidget* parent)
+{
     Editor editor(form);
+    if (parent)
+        editor.setParent(parent, editor.windowFlags());
     if (readOnly) {
         editor.CmdSave->hide();
         editor.setFieldsReadOnly(true);
@@ -89,13 +97,23 @@ void ContactCommands::shareByQrCode(MainForm& form)
     const QStringList columns = form.selectedContact();
     if (columns.isEmpty())
         return;
+    shareByQrCode(&form, columns);
+}
+
+void ContactCommands::shareByQrCode(QWidget* parent, const QStringList& columns)
+{
     // The list's columns are the table's: the nine fields, then the directory.
-    ContactQrWindow window(ContactFields::fromRow(columns), &form);
+    ContactQrWindow window(ContactFields::fromRow(columns), parent);
     window.exec();
 }
 
 void ContactCommands::remove(MainForm& form)
 {
+    const QList<QStringList> chosen = form.chosenContacts();
+    if (chosen.size() > 1) {
+        removeSeveral(form, chosen);
+        return;
+    }
     const QStringList columns = form.selectedContact();
     if (columns.isEmpty())
         return;
@@ -115,4 +133,33 @@ void ContactCommands::remove(MainForm& form)
         MessageBox::show(QStringLiteral("عفوا .. لم يتم حذف البيانات , حدث خطأ فى قاعدة البيانات"),
                          MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
     form.refreshAfterWrite(BookChange::Contacts, known ? row : -1);
+}
+
+void ContactCommands::removeSeveral(MainForm& form, const QList<QStringList>& chosen)
+{
+    if (!DeleteQuestion::confirmed(
+            &form, QStringLiteral("هل تريد بالتأكيد حذف بيانات %1 من جهات الاتصال المختارة؟").arg(chosen.size())))
+        return;
+    QStringList names;
+    for (const QStringList& columns : chosen)
+        names << columns.constFirst();
+    // All of them into the trash in one transaction, or none.
+    DataConnection& connection = SharedData::connection();
+    std::vector<qint64> trashIds(size_t(names.size()));
+    DataResult deleted;
+    {
+        Transaction transaction(connection);
+        deleted = transaction.begun();
+        TrashStore trash(connection);
+        for (qsizetype i = 0; deleted && i < names.size(); ++i)
+            deleted = trash.moveInWithin(names.at(i), &trashIds[size_t(i)]);
+        if (deleted)
+            deleted = transaction.commit();
+    }
+    if (deleted)
+        form.undoHistory().record(ContactChanges::deletedTogether(names, trashIds));
+    else
+        MessageBox::show(QStringLiteral("عفوا .. لم يتم حذف البيانات , حدث خطأ فى قاعدة البيانات"),
+                         MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
+    form.refreshAfterWrite(BookChange::Contacts);
 }

@@ -249,8 +249,8 @@ void DuplicatesWindow::mergeGroup()
         return;
     }
     m_main.undoHistory().record(ContactChanges::merged(keptContact, merged, others, trashIds));
-    m_main.refreshAfterWrite(m_main.viewState() == ViewState::Contacts ? BookChange::Contacts
-                                                                       : BookChange::DirectoryChanged);
+    // The merged contacts may lie in any directory, the open one or not: every list and count.
+    m_main.refreshAfterWrite(BookChange::Anything);
     tell(QStringLiteral("تم الدمج فى «%1»، وذهب %2 إلى سلة المحذوفات.").arg(keptContact.name).arg(others.size()),
          false);
     search();

@@ -65,6 +65,8 @@ void InterchangeCommands::install(MainForm& form)
     form.setCommand(MainCommand::ImportContacts, &InterchangeCommands::importContacts);
     form.setCommand(MainCommand::ImportIntoNewDirectory, &InterchangeCommands::importIntoNewDirectory);
     form.setCommand(MainCommand::ExportDirectory, &InterchangeCommands::exportDirectory);
+    form.addContactCommand(QStringLiteral("exportchosen"), QStringLiteral("تصدير المختار..."),
+                           &InterchangeCommands::exportDirectory);
 }
 
 void InterchangeCommands::importContacts(MainForm& form)
@@ -145,10 +147,12 @@ bool InterchangeCommands::runImport(MainForm& form, const ContactFileContents& c
         form.undoHistory().record(ContactChanges::imported(summary.written, summary.directory, newDirectory));
     // The directory shown last opens again without reading every name.
     keptOrder.done(summary.rows, false);
-    if (!newDirectory.isEmpty())
-        form.refreshAfterWrite(BookChange::DirectoriesAddedOrRemoved);
-    else if (form.viewState() == ViewState::Contacts && form.currentDirectory() == code)
+    // Into the open directory its list follows; anywhere else the counts and lists all do (the
+    // book's total, a new directory).
+    if (newDirectory.isEmpty() && form.viewState() == ViewState::Contacts && form.currentDirectory() == code)
         form.refreshAfterWrite(BookChange::Contacts);
+    else
+        form.refreshAfterWrite(BookChange::Anything);
     tell(newDirectory.isEmpty() ? summary.text()
                                 : summary.text() + QStringLiteral("\nفى الدليل الجديد \"%1\"").arg(newDirectory));
     return true;
@@ -174,6 +178,18 @@ void InterchangeCommands::importIntoNewDirectory(MainForm& form)
     runImport(form, contents, QString(), name);
 }
 
+std::vector<ContactFields> InterchangeCommands::exportedContacts(MainForm& form)
+{
+    // The contacts chosen together, or else the whole open directory.
+    const QList<QStringList> chosen = form.chosenContacts();
+    if (chosen.size() <= 1)
+        return ContactExporter::directoryContacts(SharedData::connection(), form.currentDirectory());
+    std::vector<ContactFields> contacts;
+    for (const QStringList& columns : chosen)
+        contacts.push_back(ContactFields::fromRow(columns));
+    return contacts;
+}
+
 void InterchangeCommands::exportDirectory(MainForm& form)
 {
     if (form.viewState() != ViewState::Contacts)
@@ -196,7 +212,7 @@ void InterchangeCommands::exportDirectory(MainForm& form)
         tell(QStringLiteral("لا يمكن الحفظ فى ملف دفتر الهاتف نفسه , اختر اسما آخر"), MessageBox::Critical);
         return;
     }
-    const auto contacts = ContactExporter::directoryContacts(SharedData::connection(), form.currentDirectory());
+    const auto contacts = exportedContacts(form);
     // Written whole or not at all: an older file of that name survives a failed export.
     QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly) || !BookFiles::makePrivate(file) ||

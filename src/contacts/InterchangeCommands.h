@@ -1,6 +1,10 @@
 #pragma once
 
+#include "ContactFields.h"
+
 #include <QString>
+
+#include <vector>
 
 class MainForm;
 struct ContactFileContents;
@@ -12,6 +16,7 @@ public:
     // Gives the main window its import and export commands.
     static void install(MainForm& form);
     static void importContacts(MainForm& form);
+    // The open directory, or only its contacts chosen together when several are.
     static void exportDirectory(MainForm& form);
 
     // Import into directory code from the file at path; shows what it found and did.
@@ -20,6 +25,7 @@ public:
     static void importIntoNewDirectory(MainForm& form);
 
 private:
+    static std::vector<ContactFields> exportedContacts(MainForm& form);
     static bool readFile(const QString& path, ContactFileContents& contents);
     static bool runImport(MainForm& form, const ContactFileContents& contents, const QString& code,
                           const QString& newDirectory);

@@ -10,6 +10,7 @@
 #include "SharedData.h"
 #include "SkinButton.h"
 #include "SkinTab.h"
+#include "Transaction.h"
 #include "Units.h"
 
 #include <QLineEdit>
@@ -52,6 +53,13 @@ MoveDir::MoveDir(MainForm& main) : SmallDialog(QStringLiteral("نقل"), 6240, 3
     filllist();
     if (!contact.isEmpty())
         m_name = contact.constFirst();
+    const QList<QStringList> chosen = main.chosenContacts();
+    if (chosen.size() > 1) {
+        for (const QStringList& columns : chosen)
+            m_names << columns.constFirst();
+        setWindowTitle(QStringLiteral("نقل بيانات : %1 من جهات الاتصال").arg(m_names.size()));
+        return;
+    }
     setWindowTitle(QStringLiteral("نقل بيانات :") + QStringLiteral(" ") + m_name);
 }
 
@@ -66,6 +74,10 @@ void MoveDir::filllist()
 
 void MoveDir::move()
 {
+    if (!m_names.isEmpty()) {
+        moveSeveral();
+        return;
+    }
     // Only into a directory that still exists, so a contact can never point nowhere.
     ContactStore store(SharedData::connection());
     ContactFields contact;
@@ -82,4 +94,41 @@ void MoveDir::move()
     qint64 row = 0;
     const bool found = moved && store.findByName(m_name, row).ok && row != 0;
     m_main.refreshAfterWrite(BookChange::Contacts, found ? row : -1);
+}
+
+void MoveDir::moveSeveral()
+{
+    // Every chosen contact into the directory, in one transaction, or none.
+    DataConnection& connection = SharedData::connection();
+    ContactStore store(connection);
+    std::vector<ContactFields> contacts;
+    QStringList from;
+    DataResult moved;
+    {
+        Transaction transaction(connection);
+        moved = transaction.begun();
+        for (const QString& name : m_names) {
+            if (!moved)
+                break;
+            ContactFields contact;
+            QString dirBefore;
+            bool known = false;
+            moved = store.readByName(name, contact, dirBefore, known);
+            if (moved && !known)
+                moved = DataResult{false, QStringLiteral("gone")};
+            if (moved)
+                moved = store.moveByName(name, dir->text());
+            contacts.push_back(contact);
+            from << dirBefore;
+        }
+        if (moved)
+            moved = transaction.commit();
+    }
+    if (moved)
+        m_main.undoHistory().record(ContactChanges::movedTogether(contacts, from, dir->text()));
+    else
+        MessageBox::show(QStringLiteral("عفوا .. لم يتم نقل البيانات , حدث خطأ فى قاعدة البيانات"),
+                         MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
+    accept();
+    m_main.refreshAfterWrite(BookChange::Contacts);
 }

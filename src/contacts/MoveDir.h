@@ -6,7 +6,8 @@ class MainForm;
 class QLineEdit;
 class RecordListView;
 
-// Moves the selected contact to another directory, chosen from a list of all the others.
+// Moves the selected contact (or every chosen one) to another directory, chosen from a list of
+// all the others.
 class MoveDir : public SmallDialog
 {
     Q_OBJECT
@@ -23,6 +24,9 @@ public:
     void move();
 
 private:
+    void moveSeveral();
+
     MainForm& m_main;
     QString m_name;
+    QStringList m_names; // every contact chosen, when several are
 };

@@ -143,6 +143,21 @@ DataResult ContactStore::readNamesAndNumbers(const QString& dir, const Visitor& 
         });
 }
 
+DataResult ContactStore::readRows(const std::vector<qint64>& rows, const RowVisitor& visit)
+{
+    const QString sql =
+        QStringLiteral("SELECT rowid, %1, dir FROM info WHERE rowid = ?").arg(ContactFields::columnList());
+    for (const qint64 row : rows) {
+        const DataResult read = m_connection.query(sql, {QString::number(row)}, [&visit](sqlite3_stmt* statement) {
+            visit(sqlite3_column_int64(statement, 0), fieldsAt(statement, 1),
+                  DataConnection::columnText(statement, 1 + ContactFields::kCount));
+        });
+        if (!read)
+            return read;
+    }
+    return {};
+}
+
 QString ContactStore::digestOf(const QString& dir)
 {
     QCryptographicHash hash(QCryptographicHash::Sha256);

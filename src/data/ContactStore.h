@@ -4,6 +4,7 @@
 #include "DataConnection.h"
 
 #include <functional>
+#include <vector>
 
 struct sqlite3_stmt;
 
@@ -43,6 +44,10 @@ public:
     // Only the name, the four numbers and the e-mail (the rest left empty): what comparing
     // contacts needs, read quicker.
     DataResult readNamesAndNumbers(const QString& dir, const Visitor& visit);
+    // The contacts of those rows, each with its directory's code, in the order asked; a row
+    // gone meanwhile is left out.
+    using RowVisitor = std::function<void(qint64 row, const ContactFields& contact, const QString& dir)>;
+    DataResult readRows(const std::vector<qint64>& rows, const RowVisitor& visit);
     // A digest of every stored byte of a directory's contacts, in row order: equal digests mean
     // nothing was added, changed or removed there. Empty when the directory cannot be read.
     QString digestOf(const QString& dir);

@@ -92,6 +92,14 @@ DataResult DirectoryStore::unlocked(QList<Directory>& out)
                               [&out](sqlite3_stmt* statement) { out.append(fromStatement(statement)); });
 }
 
+DataResult DirectoryStore::any(bool& found)
+{
+    QString first;
+    const DataResult read = m_connection.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM dirg)"), {}, first);
+    found = read && first == QLatin1String("1");
+    return read;
+}
+
 DataResult DirectoryStore::all(QList<Directory>& out)
 {
     out.clear();

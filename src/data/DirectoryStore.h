@@ -32,6 +32,8 @@ public:
     // The directories without a password, by name.
     DataResult unlocked(QList<Directory>& out);
     DataResult all(QList<Directory>& out);
+    // Whether the book holds any directory at all, whatever a list shows.
+    DataResult any(bool& found);
 
 private:
     DataResult oneChanged(const DataResult& written, const Directory& directory);

@@ -33,6 +33,16 @@ qint64 PhoneMatch::tailNumber(const QString& number)
     return value + qint64(std::min(digits, 8)) * 100000000;
 }
 
+NumberKey PhoneMatch::numberKey(const QString& region)
+{
+    const PhoneNumberUtil& util = *PhoneNumberUtil::GetInstance();
+    const std::string code = region.toUpper().toStdString();
+    const int callingCode = util.GetCountryCodeForRegion(code);
+    std::string trunk;
+    util.GetNddPrefixForRegion(code, true, &trunk);
+    return NumberKey(callingCode > 0 ? QString::number(callingCode) : QString(), QString::fromStdString(trunk));
+}
+
 QString PhoneMatch::normalised(const QString& number)
 {
     if (const auto known = m_read.constFind(number); known != m_read.constEnd())

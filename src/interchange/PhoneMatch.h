@@ -1,5 +1,7 @@
 #pragma once
 
+#include "NumberKey.h"
+
 #include <QHash>
 #include <QString>
 
@@ -17,6 +19,10 @@ public:
     // the same tail need reading. -1 for text of fewer than six digits.
     static qint64 tailNumber(const QString& number);
     bool same(const QString& a, const QString& b);
+
+    // Numbers as digits that compare as the number, for the region (its calling code and trunk
+    // prefix as libphonenumber knows them).
+    static NumberKey numberKey(const QString& region);
 
     // The regions numbers can be read as, by their two letters.
     static QStringList regions();

@@ -5,6 +5,7 @@
 #include "BookPasswordDialog.h"
 #include "DataLocation.h"
 #include "Directory.h"
+#include "DirectoryStore.h"
 #include "FileChooser.h"
 #include "FocusColour.h"
 #include "MainMenus.h"
@@ -38,6 +39,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QProcess>
 #include <QScreen>
 #include <QToolButton>
@@ -55,6 +57,7 @@ constexpr int kListTop = 370;
 constexpr int kListHeightCut = 350;
 constexpr int kFirstColumnCut = 280;
 constexpr int kTopBarHeight = 975;
+constexpr QSize kSmallestWindow(800, 600);
 
 } // namespace
 
@@ -63,6 +66,9 @@ MainForm::MainForm() : m_menuSkin(new SkinHookMenu(this)), m_menus(new MainMenus
     setWindowTitle(QStringLiteral("QAV Telephone"));
     setAccessibleName(QStringLiteral("دليل الهاتف الشخصى"));
     setLayoutDirection(Qt::RightToLeft);
+    // The size a small screen gets (12000 x 9000 twips): every caption whole, the toolbar in two
+    // rows if it must, the publisher's panels side by side.
+    setMinimumSize(kSmallestWindow);
     popup = [](QMenu* menu, const QPoint& point) { menu->popup(point); };
 
     m_smallIcons = MyImageList(
@@ -136,6 +142,7 @@ MainForm::MainForm() : m_menuSkin(new SkinHookMenu(this)), m_menus(new MainMenus
     for (QMenu* menu : m_menus->topLevelMenus())
         m_menuSkin->addMenu(menu);
     connectMenus();
+    addKeys();
     m_undoCommands =
         new UndoCommands(*this, m_undo, *m_menus, m_toolbar->button(toolbarPosition(ToolbarCommand::Undo)));
 
@@ -208,6 +215,8 @@ void MainForm::buildToolbar()
     // Beyond the eleven standing buttons, at the far end: the undo, named after what it takes back.
     m_toolbar->addSeparator(10);
     m_toolbar->addButton(QStringLiteral("تراجع"), Kind::Plain, 18);
+    m_toolbar->addSeparator();
+    m_toolbar->addButton(QStringLiteral("بحث شامل"), Kind::Plain, 10);
 }
 
 void MainForm::buildLists()
@@ -226,9 +235,11 @@ void MainForm::buildLists()
     for (int i = 0; i < 10; ++i)
         m_contactList->addColumn(QString::fromUtf8(headers[i]), i == 0 ? 5000 : 0);
     m_contactList->setSmallIcon(AppLook::icon(QStringLiteral("contact")));
+    m_contactList->setSeveralChoosable(true);
 
     m_welcome = new WelcomePanel(m_directoryList);
     m_welcome->hide();
+    m_welcome->installEventFilter(this);
     connect(m_welcome->addDirectory, &QPushButton::clicked, this, [this] { run(MainCommand::AddDirectory); });
     connect(m_welcome->importFile, &QPushButton::clicked, this, [this] { run(MainCommand::ImportIntoNewDirectory); });
     connect(m_welcome->linkServer, &QPushButton::clicked, this, &MainForm::linkFromWelcome);
@@ -273,6 +284,27 @@ void MainForm::buildStatusBars()
     m_publisherBar->addPanel(160, QStringLiteral("QAV Telephone"));
     m_publisherBar->addPanel(335, QStringLiteral("دليل الهاتف الشخصى"));
     m_publisherBar->addPanel(300, QStringLiteral("بياناتك محفوظة ومشفرة فى ملف واحد"));
+}
+
+void MainForm::addKeys()
+{
+    // The keys people expect of a desktop program, beside the lists' own: each does what its
+    // toolbar button does in the view shown. They stand in no menu, and a text box keeps the
+    // keys it edits with (Delete, Ctrl+Z) for itself.
+    auto key = [this](const char* name, const QKeySequence& sequence, std::function<void()> act) {
+        auto* action = new QAction(this);
+        action->setObjectName(QLatin1String(name));
+        action->setShortcut(sequence);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, std::move(act));
+        addAction(action);
+    };
+    key("keydelete", QKeySequence::Delete, [this] { toolbarButtonPressed(toolbarPosition(ToolbarCommand::Delete)); });
+    key("keyadd", QKeySequence::New, [this] { toolbarButtonPressed(toolbarPosition(ToolbarCommand::Add)); });
+    key("keyedit", QKeySequence(Qt::Key_F2), [this] { toolbarButtonPressed(toolbarPosition(ToolbarCommand::Edit)); });
+    key("keyprint", QKeySequence::Print, [this] { toolbarButtonPressed(toolbarPosition(ToolbarCommand::Print)); });
+    key("keyreload", QKeySequence(Qt::Key_F5), [this] { refreshAfterWrite(BookChange::Anything); });
+    key("keysearchbook", QKeySequence::Find, [this] { run(MainCommand::SearchBook); });
 }
 
 void MainForm::connectMenus()
@@ -521,12 +553,23 @@ void MainForm::fill_dir_list()
 {
     Recordset& directories = SharedData::directories();
     m_directoryList->clear();
-    // The items are new: no directory is picked until the user clicks one or moves to it.
-    m_currentDirectory->clear();
-    m_welcome->setVisible(directories.recordCount() == 0);
+    // The directory last picked stays picked (dir is never cleared): the popup's commands act on
+    // the list's selection, which a refill puts on the first item.
+    showWelcomeIfEmpty();
     if (directories.recordCount() <= 0)
         return;
     m_directoryList->fill(directories.snapshot(), directories.position());
+}
+
+void MainForm::showWelcomeIfEmpty()
+{
+    // Only a book without any directory is welcomed: a search that finds no directory leaves an
+    // empty list, not the word that the book is empty.
+    Recordset& directories = SharedData::directories();
+    bool any = directories.recordCount() > 0;
+    if (!any && !directories.filter().isEmpty())
+        PassedOver::note(DirectoryStore(SharedData::connection()).any(any), Q_FUNC_INFO);
+    m_welcome->setVisible(!any);
 }
 
 QString MainForm::currentDirectory() const
@@ -547,6 +590,22 @@ QStringList MainForm::selectedContact() const
         for (int column = 0; column < m_contactList->columnCount(); ++column)
             columns << m_contactList->subItem(row, column);
     return columns;
+}
+
+QList<QStringList> MainForm::chosenContacts() const
+{
+    QList<QStringList> chosen;
+    if (m_contactList->count() == 0)
+        return chosen;
+    for (const int row : m_contactList->selectedRows()) {
+        QStringList columns;
+        for (int column = 0; column < m_contactList->columnCount(); ++column)
+            columns << m_contactList->subItem(row, column);
+        chosen << columns;
+    }
+    if (chosen.isEmpty() && !selectedContact().isEmpty())
+        chosen << selectedContact();
+    return chosen;
 }
 
 bool MainForm::listPaneShown() const
@@ -586,19 +645,40 @@ void MainForm::refreshAfterWrite(BookChange change, qint64 writtenRow)
         break;
     }
     case BookChange::Anything:
-        if (m_viewState == ViewState::Contacts) {
-            refreshAfterWrite(BookChange::Contacts);
-            // The directory list behind too (a directory may have been made or removed), the
-            // open directory staying the one picked.
-            const QString open = m_currentDirectory->text();
-            refreshAfterWrite(BookChange::DirectoryChanged);
-            m_currentDirectory->setText(open);
-        } else {
-            refreshAfterWrite(BookChange::DirectoriesAddedOrRemoved);
-            PassedOver::note(SharedData::contacts().requery(), Q_FUNC_INFO);
-            writeCount(3, SharedData::contacts(), StatusTexts::totalContacts);
-        }
+        refreshAfterAnyChange();
         break;
+    }
+}
+
+void MainForm::refreshAfterAnyChange()
+{
+    // Any directory may have been made, renamed or removed: the directory list is read again
+    // whole, without a filter another window left on it (the move window hides the open
+    // directory), so it shows every directory, as going back would count them.
+    Recordset& directories = SharedData::directories();
+    PassedOver::note(directories.setFilter(RecordFilter()), Q_FUNC_INFO);
+    fill_dir_list();
+    if (m_viewState == ViewState::Contacts) {
+        Directory open;
+        PassedOver::note(DirectoryStore(SharedData::connection()).find(m_currentDirectory->text(), open), Q_FUNC_INFO);
+        if (open.exists()) {
+            m_listFrame->setCaption(open.name);
+            refreshAfterWrite(BookChange::Contacts);
+            return;
+        }
+        // The open directory is gone: there is nothing left to show of it.
+        GoBack();
+        return;
+    }
+    writeCount(2, directories, StatusTexts::directoryCount);
+    // The book's total is written only while the contact recordset holds every contact; after a
+    // directory was opened the panel stays empty, as going back leaves it.
+    Recordset& contacts = SharedData::contacts();
+    if (contacts.source() == RecordQuery::allContacts().text()) {
+        PassedOver::note(contacts.requery(), Q_FUNC_INFO);
+        writeCount(3, contacts, StatusTexts::totalContacts);
+    } else {
+        writeStatus(3, QString());
     }
 }
 
@@ -653,6 +733,32 @@ void MainForm::openSelectedDirectory()
     } else if (m_askPassword) {
         m_askPassword(*this, pass);
     }
+}
+
+void MainForm::showContactInDirectory(const QString& dirCode, const QString& name)
+{
+    if (!listPaneShown())
+        viewmdorClick();
+    GoBack();
+    // Every directory listed, so the one asked for is there to choose.
+    PassedOver::note(SharedData::directories().setFilter(RecordFilter()), Q_FUNC_INFO);
+    fill_dir_list();
+    writeCount(2, SharedData::directories(), StatusTexts::directoryCount);
+    for (int row = 0; row < m_directoryList->count(); ++row)
+        if (m_directoryList->subItem(row, 1) == dirCode) {
+            m_directoryList->selectRow(row);
+            m_currentDirectory->setText(dirCode);
+            openSelectedDirectory();
+            break;
+        }
+    if (m_viewState == ViewState::Contacts && m_currentDirectory->text() == dirCode)
+        for (int row = 0; row < m_contactList->count(); ++row)
+            if (m_contactList->itemText(row) == name) {
+                m_contactList->selectRow(row);
+                break;
+            }
+    raise();
+    activateWindow();
 }
 
 void MainForm::Opendir()
@@ -806,6 +912,9 @@ void MainForm::toolbarButtonPressed(int position)
     case ToolbarCommand::Undo:
         m_undoCommands->undoAction()->trigger();
         break;
+    case ToolbarCommand::SearchBook:
+        run(MainCommand::SearchBook);
+        break;
     case ToolbarCommand::Office: {
         // The office program is started and left alone; a missing file does nothing.
         const QString program = QDir::toNativeSeparators(SharedData::programFolder() + QStringLiteral("/help.exe"));
@@ -861,7 +970,13 @@ void MainForm::Searchindir()
                          RecordFilter::contains(QStringLiteral("dirname"), m_searchBox->text().trimmed())),
                      Q_FUNC_INFO);
     fill_dir_list();
+    sayWhenNothingFound(m_directoryList);
     writeStatus(3, StatusTexts::searchResults(m_directoryList->count()));
+}
+
+void MainForm::sayWhenNothingFound(RecordListView* list)
+{
+    list->setEmptyText(list->count() == 0 ? StatusTexts::noResults() : QString());
 }
 
 void MainForm::Searchindata()
@@ -880,6 +995,7 @@ void MainForm::Searchindata()
         fill_list();
     }
     m_contactList->setBackgroundPicture(AppLook::icon(QStringLiteral("search")).pixmap(64, 64));
+    sayWhenNothingFound(m_contactList);
     const std::shared_ptr<const RowSet> hits = m_contactList->count() > 0 ? SharedData::contacts().snapshot() : nullptr;
     const qsizetype bySound = hits ? hits->size() - hits->soundHitsFrom() : 0;
     writeStatus(3, bySound > 0 ? StatusTexts::searchResults(m_contactList->count() - bySound, bySound)
@@ -1036,6 +1152,11 @@ bool MainForm::eventFilter(QObject* watched, QEvent* event)
     } else if (event->type() == QEvent::MouseButtonDblClick && watched == m_closedPanePicture) {
         viewmdorClick();
         return true;
+    } else if (event->type() == QEvent::MouseButtonRelease && watched == m_welcome) {
+        // The welcome covers the empty directory list; its popup is still the list's own.
+        auto* release = static_cast<QMouseEvent*>(event);
+        directoryListMouseUp(release->button(), release->globalPosition().toPoint());
+        return true;
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -1066,10 +1187,8 @@ void MainForm::takeInOutsideChanges()
     };
     const int directoryRow = m_directoryList->selectedRow();
     const QString directory = directoryRow < 0 ? QString() : m_directoryList->itemText(directoryRow);
-    const QString picked = m_currentDirectory->text();
     PassedOver::note(SharedData::directories().requery(), Q_FUNC_INFO);
     fill_dir_list();
-    m_currentDirectory->setText(picked);
     writeCount(2, SharedData::directories(), StatusTexts::directoryCount);
     if (!directory.isEmpty())
         reselect(m_directoryList, directory);

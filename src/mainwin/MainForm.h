@@ -57,6 +57,7 @@ enum class MainCommand {
     Print,
     Sync,
     About,
+    SearchBook, // the search through every unlocked directory and field
 };
 
 // The main window "QAV Telephone": the directory list and, once a directory is opened, its
@@ -102,6 +103,9 @@ public:
     void Opendir();
     void GoBack();
     void openSelectedDirectory();
+    // Opens the directory of that code (asking its password if it has one) and chooses the
+    // contact of that name in it; the window comes to the front.
+    void showContactInDirectory(const QString& dirCode, const QString& name);
     void SetRightToLeft(QWidget* control);
     void applyTheme(int scheme);
 
@@ -119,6 +123,9 @@ public:
     QString selectedDirectoryPass() const;
     // The selected contact's columns as listed (name ... dir); empty when none is selected.
     QStringList selectedContact() const;
+    // Every contact chosen in the list (Ctrl- and Shift-click choose several), each as its
+    // columns; the selected one alone when only one is chosen.
+    QList<QStringList> chosenContacts() const;
     bool listPaneShown() const;
     void showListPane();
     // The one way a command tells the window that it wrote to the book. A command that wrote one
@@ -169,10 +176,14 @@ private:
     void buildLists();
     void buildStatusBars();
     void connectMenus();
+    void addKeys();
     void layoutTopBar();
     void layoutListPane();
     void layoutBody();
     void statis();
+    void showWelcomeIfEmpty();
+    void sayWhenNothingFound(RecordListView* list);
+    void refreshAfterAnyChange();
     void writeStatus(int panel, const QString& text);
     void writeCount(int panel, Recordset& recordset, QString (*text)(qsizetype));
     void ColorTheme();

@@ -33,6 +33,8 @@ public:
     {
         return QStringLiteral("نتائج البحث ") + number(n) + QStringLiteral(" نتيجة");
     }
+    // Over a list that a search left empty.
+    static QString noResults() { return QStringLiteral("لا توجد نتائج"); }
     // Exact hits and, after them, names found by how they sound.
     static QString searchResults(qsizetype exact, qsizetype bySound)
     {

@@ -15,6 +15,7 @@ enum class ToolbarCommand {
     About = 19,
     Office = 21,
     Undo = 23,
+    SearchBook = 25,
 };
 
 constexpr int toolbarPosition(ToolbarCommand command)

@@ -1,6 +1,7 @@
 #include "HelpWindow.h"
 
 #include "AppLook.h"
+#include "MessageBox.h"
 #include "SkinButton.h"
 #include "SkinLabel.h"
 #include "SkinTab.h"
@@ -39,6 +40,35 @@ HelpWindow::HelpWindow() : SmallDialog(QStringLiteral("حول البرنامج")
     cmdCancel = addButton(QStringLiteral("موافق"), 240, 4320, 1200, 390);
     cmdCancel->setDefault(true);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::accept);
+    keysButton = addButton(QStringLiteral("مفاتيح الاختصار"), 1560, 4320, 2400, 390);
+    keysButton->setObjectName(QStringLiteral("keys"));
+    connect(keysButton, &QPushButton::clicked, this, [this] {
+        MessageBox::show(keysText(), MessageBox::RtlReading | MessageBox::Information,
+                         QStringLiteral("مفاتيح الاختصار"));
+    });
+}
+
+QString HelpWindow::keysText()
+{
+    // Each key reads left to right inside the Arabic line.
+    const QList<QPair<const char*, const char*>> keys = {
+        {"Enter", "فتح الدليل المختار، أو عرض جهة الاتصال المختارة"},
+        {"Backspace", "العودة إلى قائمة الأدلة"},
+        {"Ctrl+N", "إضافة دليل أو جهة اتصال"},
+        {"F2", "تعديل جهة الاتصال أو تغيير اسم الدليل"},
+        {"Delete", "حذف المختار"},
+        {"Ctrl+F", "البحث فى الدفتر كله"},
+        {"Ctrl+P", "طباعة الدليل المفتوح"},
+        {"F5", "قراءة القوائم من جديد"},
+        {"Ctrl+Z", "تراجع"},
+        {"Ctrl+Shift+Z", "إعادة"},
+        {"Ctrl / Shift", "مع النقر: اختيار عدة جهات اتصال معا"},
+    };
+    QStringList lines;
+    for (const auto& [key, what] : keys)
+        lines << QChar(0x2066) + QString::fromUtf8(key) + QChar(0x2069) + QStringLiteral("  —  ") +
+                     QString::fromUtf8(what);
+    return lines.join(QLatin1Char('\n'));
 }
 
 QString HelpWindow::publisher()

@@ -16,6 +16,10 @@ public:
 
     SkinButton* SkinButton1; // heading
     SkinButton* cmdCancel;   // "موافق"
+    SkinButton* keysButton;  // lists the keys
+
+    // The program's keys, one a line: the key, then what it does.
+    static QString keysText();
 
     static QString publisher();
     // The effect speeds of opening (10) and closing (15), as durations.

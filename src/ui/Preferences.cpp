@@ -105,6 +105,17 @@ void Preferences::setSearchBySound(bool on)
     write(QStringLiteral("Search"), QStringLiteral("BySound"), on ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
+bool Preferences::bookSearchAtStart()
+{
+    return read(QStringLiteral("Search"), QStringLiteral("WholeBookAtStart"), QStringLiteral("0")).trimmed() ==
+           QLatin1String("1");
+}
+
+void Preferences::setBookSearchAtStart(bool on)
+{
+    write(QStringLiteral("Search"), QStringLiteral("WholeBookAtStart"), on ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
 QString Preferences::phoneRegion()
 {
     return read(QStringLiteral("Duplicates"), QStringLiteral("Region"), QString()).trimmed().toUpper();

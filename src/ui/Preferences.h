@@ -28,6 +28,9 @@ public:
     // "البحث بالنطق": a name search also finds names that sound alike in either script.
     static bool searchBySound();
     static void setSearchBySound(bool on);
+    // Whether the search through the whole book opens as the program starts, as its main view.
+    static bool bookSearchAtStart();
+    static void setBookSearchAtStart(bool on);
 
     // The region (two letters) numbers without a country code are read as, when looking for
     // duplicates; empty until the user picks one.

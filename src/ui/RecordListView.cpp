@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QListView>
 #include <QMouseEvent>
 #include <QStackedWidget>
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <utility>
 
 namespace
 {
@@ -38,15 +40,37 @@ protected:
         m_report(event);
     }
     void mouseDoubleClickEvent(QMouseEvent* event) override { m_report(event); }
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        // Shift-click chooses every row from the last one clicked: done here by rows, since the
+        // view's own rectangle selection misses rows in a right-to-left list.
+        const QModelIndex at = this->indexAt(event->position().toPoint());
+        if (at.isValid() && (event->modifiers() & Qt::ShiftModifier) &&
+            this->selectionMode() == QAbstractItemView::ExtendedSelection) {
+            const QModelIndex anchor = m_anchor.isValid() ? QModelIndex(m_anchor) : this->currentIndex();
+            const int from = std::min(anchor.isValid() ? anchor.row() : at.row(), at.row());
+            const int to = std::max(anchor.isValid() ? anchor.row() : at.row(), at.row());
+            this->selectionModel()->select(QItemSelection(this->model()->index(from, 0), this->model()->index(to, 0)),
+                                           QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            this->selectionModel()->setCurrentIndex(at, QItemSelectionModel::NoUpdate);
+            m_choseRange = true; // the release that follows changes nothing more
+            return;
+        }
+        View::mousePressEvent(event);
+        m_anchor = this->currentIndex();
+    }
     void mouseReleaseEvent(QMouseEvent* event) override
     {
-        View::mouseReleaseEvent(event);
+        if (!std::exchange(m_choseRange, false))
+            View::mouseReleaseEvent(event);
         m_report(event);
     }
 
 private:
     std::function<void(QEvent*)> m_report;
     std::function<void()> m_beforeKey;
+    QPersistentModelIndex m_anchor; // the row a Shift-click chooses from
+    bool m_choseRange = false;
 };
 
 } // namespace
@@ -90,6 +114,35 @@ RecordListView::RecordListView(QWidget* parent)
     m_stack->addWidget(m_report);
     watch(m_list);
     watch(m_report);
+
+    m_emptyText = new QLabel(this);
+    m_emptyText->setObjectName(QStringLiteral("emptytext"));
+    m_emptyText->setAlignment(Qt::AlignCenter);
+    m_emptyText->setWordWrap(true);
+    m_emptyText->setAttribute(Qt::WA_TransparentForMouseEvents);
+    QFont larger = m_emptyText->font();
+    larger.setPointSizeF(larger.pointSizeF() * 1.2);
+    m_emptyText->setFont(larger);
+    m_emptyText->hide();
+}
+
+void RecordListView::setEmptyText(const QString& text)
+{
+    m_emptyText->setText(text);
+    m_emptyText->setAccessibleName(text);
+    m_emptyText->setVisible(!text.isEmpty() && count() == 0);
+    m_emptyText->raise();
+}
+
+QString RecordListView::emptyText() const
+{
+    return m_emptyText->isVisibleTo(this) ? m_emptyText->text() : QString();
+}
+
+void RecordListView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    m_emptyText->setGeometry(rect());
 }
 
 void RecordListView::watch(QAbstractItemView* view)
@@ -241,6 +294,7 @@ QAbstractItemView* RecordListView::activeView() const
 void RecordListView::fill(std::shared_ptr<const RowSet> rows, qsizetype start)
 {
     m_model->fill(std::move(rows), start);
+    m_emptyText->hide();
     if (m_model->rowCount() > 0 && m_selectFirst)
         m_list->selectionModel()->setCurrentIndex(m_model->index(0, 0),
                                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
@@ -281,6 +335,21 @@ void RecordListView::selectRow(int row)
     const QModelIndex index = m_model->index(row, 0);
     m_list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     activeView()->scrollTo(index);
+}
+
+void RecordListView::setSeveralChoosable(bool several)
+{
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(m_list), static_cast<QAbstractItemView*>(m_report)})
+        view->setSelectionMode(several ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
+}
+
+QList<int> RecordListView::selectedRows() const
+{
+    QList<int> rows;
+    for (const QModelIndex& index : m_list->selectionModel()->selectedRows(0))
+        rows << index.row();
+    std::sort(rows.begin(), rows.end());
+    return rows;
 }
 
 void RecordListView::setBackgroundPicture(const QPixmap& picture)

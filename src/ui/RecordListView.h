@@ -5,6 +5,7 @@
 
 #include <memory>
 
+class QLabel;
 class QListView;
 class QTreeView;
 class QStackedWidget;
@@ -47,6 +48,14 @@ public:
     // Lists where a selection means a choice the user has not made yet start with none.
     void setSelectFirstOnFill(bool select) { m_selectFirst = select; }
     void selectRow(int row);
+    // Whether Ctrl- and Shift-click choose several items; selectedRows() lists them in order.
+    void setSeveralChoosable(bool several);
+    QList<int> selectedRows() const;
+
+    // A line shown over the list while it has no item ("" shows nothing); a fill or clear
+    // takes it away, so only the command that filled the list says why it is empty.
+    void setEmptyText(const QString& text);
+    QString emptyText() const;
 
     void setBackgroundPicture(const QPixmap& picture);
     bool hasBackgroundPicture() const { return !m_picture.isNull(); }
@@ -61,6 +70,9 @@ signals:
     void keyPressed(int key); // the Qt key; Qt::Key_Return for either Enter key
     void mouseReleased(Qt::MouseButton button, const QPoint& globalPos);
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     bool reportAttached() const;
     void attachReport(bool attach);
@@ -70,6 +82,7 @@ private:
 
     RecordListModel* m_model;
     QStackedWidget* m_stack;
+    QLabel* m_emptyText;
     QListView* m_list;
     QTreeView* m_report;
     QList<int> m_widthsTwips;

@@ -100,7 +100,8 @@ void SkinStatusBar::resizeEvent(QResizeEvent* event)
 void SkinStatusBar::layoutPanels()
 {
     const bool rtl = layoutDirection() == Qt::RightToLeft;
-    int edge = 2;
+    // One pixel at the ends, two between: the publisher's three panels fill a window of 800.
+    int edge = 1;
     for (QLabel* label : m_panels) {
         const int w = label->width();
         const int x = rtl ? width() - edge - w : edge;

@@ -1,18 +1,17 @@
 #include "SkinToolBar.h"
 
 #include "ColorScheme.h"
+#include "FlowRow.h"
 #include "MyImageList.h"
 
 #include <QFrame>
-#include <QHBoxLayout>
 #include <QPainter>
 #include <QToolButton>
 
-SkinToolBar::SkinToolBar(QWidget* parent) : QWidget(parent), m_layout(new QHBoxLayout(this))
+SkinToolBar::SkinToolBar(QWidget* parent) : QWidget(parent), m_layout(new FlowRow(this))
 {
     m_layout->setContentsMargins(4, 2, 4, 2);
     m_layout->setSpacing(1);
-    m_layout->addStretch(1);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
@@ -30,7 +29,7 @@ int SkinToolBar::addButton(const QString& caption, Kind kind, int pictureIndex)
     QToolButton* arrow = nullptr;
     const int position = int(m_positions.size()) + 1;
     connect(face, &QToolButton::clicked, this, [this, position] { emit buttonPressed(position); });
-    m_layout->insertWidget(m_layout->count() - 1, face);
+    m_layout->addWidget(face);
     if (kind == Kind::DropDown) {
         arrow = new QToolButton(this);
         arrow->setArrowType(Qt::DownArrow);
@@ -43,7 +42,7 @@ int SkinToolBar::addButton(const QString& caption, Kind kind, int pictureIndex)
             const QPoint corner = rtl ? arrow->rect().bottomRight() : arrow->rect().bottomLeft();
             emit arrowPressed(position, arrow->mapToGlobal(corner));
         });
-        m_layout->insertWidget(m_layout->count() - 1, arrow);
+        m_layout->addWidget(arrow);
     }
     m_positions.push_back({kind, caption, pictureIndex, face, arrow, nullptr});
     applyScheme();
@@ -56,7 +55,7 @@ int SkinToolBar::addSeparator(int width)
     line->setFrameShape(QFrame::VLine);
     line->setFrameShadow(QFrame::Sunken);
     line->setFixedWidth(width);
-    m_layout->insertWidget(m_layout->count() - 1, line);
+    m_layout->addSeparator(line);
     m_positions.push_back({Kind::Separator, QString(), -1, nullptr, nullptr, line});
     return int(m_positions.size());
 }

@@ -6,11 +6,12 @@
 
 class QToolButton;
 class QFrame;
-class QHBoxLayout;
+class FlowRow;
 class MyImageList;
 
 // The main toolbar of the themed suite: numbered positions from 1, each a button or a
-// separator, laid out from the leading edge (the right, in a right-to-left window). A button
+// separator, laid out from the leading edge (the right, in a right-to-left window), in a second
+// row where the window is too narrow for one. A button
 // has a caption, a picture and a kind; a drop-down button also has an arrow part.
 class SkinToolBar : public QWidget
 {
@@ -56,7 +57,7 @@ private:
     void applyScheme();
 
     const MyImageList* m_images = nullptr;
-    QHBoxLayout* m_layout;
+    FlowRow* m_layout;
     std::vector<Position> m_positions;
     int m_scheme = 2;
 };

@@ -15,8 +15,11 @@
 #include "ScriptedFileChooser.h"
 #include "ScriptedMessageBox.h"
 #include "SkinButton.h"
+#include "SkinFrame.h"
+#include "SkinStatusBar.h"
 #include "SkinTextBox.h"
 #include "SkinToolBar.h"
+#include "StatusTexts.h"
 #include "ToolbarCommand.h"
 #include "WindowTestFixture.h"
 
@@ -41,6 +44,8 @@ private slots:
     void anotherWritersChangeStopsTheStep();
     void directoryChangesAreTakenBack();
     void aWholeImportIsTakenBackAtOnce();
+    void aStepLeavesTheListsAndCountsAsTheWindowShowsThem();
+    void contactsChosenTogetherGoAndComeBackAsOneStep();
 
 private:
     QAction* undo() { return m_form->findChild<QAction*>(QStringLiteral("undo")); }
@@ -254,6 +259,100 @@ void TestUndo::aWholeImportIsTakenBackAtOnce()
     QVERIFY(m_db->scalar(everything).contains(QStringLiteral("زملاء")));
     undo()->trigger();
     QCOMPARE(m_db->scalar(everything), before);
+}
+
+void TestUndo::aStepLeavesTheListsAndCountsAsTheWindowShowsThem()
+{
+    m_db->addContact(QStringLiteral("هدى"), m_work);
+    MainWindowControls window(*m_form);
+    // The move window, cancelled, leaves its filter (every directory but the open one) behind;
+    // an undo then reads the directory list again whole.
+    ModalDriver::whenModal([](QWidget* modal) {
+        auto* move = qobject_cast<MoveDir*>(modal);
+        QVERIFY(move);
+        move->cmdCancel->click();
+    });
+    window.menus->movemag->trigger();
+    m_boxes->answer(MessageBox::Yes);
+    window.menus->cmdel->trigger();
+    undo()->trigger();
+    QCOMPARE(window.infolist->count(), 1);
+    window.SkinToolBar1->button(toolbarPosition(ToolbarCommand::Back))->click();
+    QCOMPARE(window.infodirlist->count(), 2);
+    QCOMPARE(window.statbar->panelText(2), StatusTexts::directoryCount(2));
+
+    // On the directory list the contact recordset still holds the directory left: a step taken
+    // there writes no total counted from it.
+    redo()->trigger();
+    QCOMPARE(window.statbar->panelText(3), QString());
+    QCOMPARE(window.statbar->panelText(2), StatusTexts::directoryCount(2));
+    QCOMPARE(window.infodirlist->count(), 2);
+    QVERIFY(!m_form->currentDirectory().isEmpty());
+
+    // A directory made and opened, then taken back while open: the window goes back to the
+    // list instead of showing, and adding into, a directory that is gone.
+    ModalDriver::whenModal([](QWidget* modal) {
+        auto* named = qobject_cast<DirEdit*>(modal);
+        named->dir_name->setText(QStringLiteral("جديد"));
+        named->CmdSave->click();
+    });
+    window.menus->dirmnuadd->trigger();
+    QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("جديد")));
+    m_form->openSelectedDirectory();
+    QCOMPARE(int(m_form->viewState()), 1);
+    undo()->trigger();
+    QCOMPARE(int(m_form->viewState()), 0);
+    QCOMPARE(window.dirframe->caption(), QString());
+    QCOMPARE(window.infodirlist->count(), 2);
+}
+
+void TestUndo::contactsChosenTogetherGoAndComeBackAsOneStep()
+{
+    m_db->addContact(QStringLiteral("أمل"), m_family);
+    m_db->addContact(QStringLiteral("يوسف"), m_family);
+    m_form->refreshAfterWrite(BookChange::Contacts);
+    MainWindowControls window(*m_form);
+    QCOMPARE(window.infolist->count(), 3);
+    const QString everyone = QStringLiteral("SELECT group_concat(name || ':' || dir, ',') FROM "
+                                            "(SELECT name, dir FROM info ORDER BY name)");
+    const QString before = m_db->scalar(everyone);
+    // Ctrl-click chooses a second contact beside the first.
+    QAbstractItemView* view = window.infolist->activeView();
+    window.infolist->selectRow(0);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      view->visualRect(view->model()->index(2, 0)).center());
+    QCOMPARE(m_form->chosenContacts().size(), 2);
+
+    // Moved together: one question-free step, taken back as one.
+    ModalDriver::whenModal([&](QWidget* modal) {
+        auto* move = qobject_cast<MoveDir*>(modal);
+        QVERIFY(move);
+        QVERIFY(move->windowTitle().contains(QStringLiteral("2")));
+        move->dir->setText(m_work);
+        move->CmdSave->click();
+    });
+    window.menus->movemag->trigger();
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info WHERE dir = ?"), {m_work}), QStringLiteral("2"));
+    QCOMPARE(undo()->text(), QStringLiteral("تراجع عن نقل 2 من جهات الاتصال"));
+    undo()->trigger();
+    QCOMPARE(m_db->scalar(everyone), before);
+
+    // The Delete key: one question for both, both to the trash, back with one undo.
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(0, 0)).center());
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                      view->visualRect(view->model()->index(1, 0)).center());
+    m_boxes->answer(MessageBox::Yes);
+    QCOMPARE(m_form->chosenContacts().size(), 2);
+    QTest::keyClick(view, Qt::Key_Delete);
+    QVERIFY2(m_boxes->last().text.contains(QStringLiteral("2 من جهات الاتصال")), qPrintable(m_boxes->last().text));
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info")), QStringLiteral("1"));
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM qav_trash")), QStringLiteral("2"));
+    QCOMPARE(window.infolist->count(), 1);
+    undo()->trigger();
+    QCOMPARE(m_db->scalar(everyone), before);
+    QCOMPARE(window.infolist->count(), 3);
 }
 
 QTEST_MAIN(TestUndo)

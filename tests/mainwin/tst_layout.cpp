@@ -12,8 +12,11 @@
 #include "TestDatabase.h"
 #include "Units.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QLabel>
+#include <QScrollBar>
+#include <QToolButton>
 #include <QtTest>
 
 class TestLayout : public QObject
@@ -25,6 +28,7 @@ private slots:
     void shrinkingBelowTheMarginsKeepsTheLastLayout();
     void mirroringTwiceChangesNothing();
     void everyResizeAppliesTheTheme();
+    void everyCaptionFitsAndEveryContactShowsAtEverySize();
 };
 
 void TestLayout::initTestCase()
@@ -94,6 +98,52 @@ void TestLayout::everyResizeAppliesTheTheme()
     form->resize(form->width() + 10, form->height());
     QApplication::processEvents();
     QCOMPARE(controls(*form).statbar->colorScheme(), 1);
+}
+
+void TestLayout::everyCaptionFitsAndEveryContactShowsAtEverySize()
+{
+    TestDatabase db;
+    ScriptedMessageBox boxes;
+    const QString family = db.addDirectory(QStringLiteral("العائلة"));
+    for (int i = 1; i <= 9; ++i)
+        db.addContact(QStringLiteral("جهة اتصال رقم %1").arg(i), family);
+    auto form = MainWindowUser::start();
+    QVERIFY(MainWindowUser::clickDirectory(*form, QStringLiteral("العائلة")));
+    form->openSelectedDirectory();
+    for (const QSize size : {form->minimumSize(), QSize(1024, 768), QSize(1920, 1080)}) {
+        form->resize(size);
+        QApplication::processEvents();
+        QCOMPARE(form->size(), size);
+        const QByteArray where = QByteArray::number(size.width()) + 'x' + QByteArray::number(size.height()) + ": ";
+        // A toolbar button as wide as its caption asks, inside the toolbar; a label as wide as its text.
+        for (QToolButton* button : controls(*form).SkinToolBar1->findChildren<QToolButton*>()) {
+            if (!button->isVisible() || button->text().isEmpty())
+                continue;
+            QVERIFY2(button->width() >= button->sizeHint().width(), where + button->text().toUtf8());
+            QVERIFY2(button->parentWidget()->rect().contains(button->geometry()), where + button->text().toUtf8());
+        }
+        for (QLabel* label : form->findChildren<QLabel*>()) {
+            if (!label->isVisible() || label->text().isEmpty() || label->wordWrap())
+                continue;
+            QVERIFY2(label->contentsRect().width() >= label->fontMetrics().horizontalAdvance(label->text()),
+                     where + label->text().toUtf8());
+            QVERIFY2(form->rect().contains(QRect(label->mapTo(form.get(), QPoint()), label->size())),
+                     where + label->text().toUtf8());
+        }
+        // Every contact on screen in both views, the first at the right edge.
+        for (const int view : {RecordListView::List, RecordListView::Report}) {
+            controls(*form).infolist->setView(view);
+            QApplication::processEvents();
+            QAbstractItemView* list = controls(*form).infolist->activeView();
+            const QRect shown = list->viewport()->rect();
+            for (int row = 0; row < 9; ++row)
+                QVERIFY2(shown.contains(list->visualRect(list->model()->index(row, 0))),
+                         where + QByteArray::number(row) + " in view " + QByteArray::number(view));
+            const QRect first = list->visualRect(list->model()->index(0, 0));
+            QVERIFY2(shown.right() - first.right() <= 2, where + QByteArray::number(shown.right() - first.right()));
+        }
+        controls(*form).infolist->setView(RecordListView::List);
+    }
 }
 
 QTEST_MAIN(TestLayout)

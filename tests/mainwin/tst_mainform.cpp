@@ -454,7 +454,7 @@ void TestMainForm::toolbarHasItsPositionsAndCaptions()
 {
     MainForm& form = startForm();
     SkinToolBar* bar = controls(form).SkinToolBar1;
-    QCOMPARE(bar->positionCount(), 23);
+    QCOMPARE(bar->positionCount(), 25);
     using C = ToolbarCommand;
     const std::pair<ToolbarCommand, const char*> captions[] = {{C::Back, "عودة"},
                                                                {C::Add, "إضافة"},
@@ -467,11 +467,12 @@ void TestMainForm::toolbarHasItsPositionsAndCaptions()
                                                                {C::Print, "طباعة"},
                                                                {C::About, "حول البرنامج"},
                                                                {C::Office, "نشاط المكتب"},
-                                                               {C::Undo, "تراجع"}};
+                                                               {C::Undo, "تراجع"},
+                                                               {C::SearchBook, "بحث شامل"}};
     for (const auto& [command, caption] : captions) {
         QCOMPARE(bar->caption(toolbarPosition(command)), QString::fromUtf8(caption));
         // A separator stands after every button but the last.
-        if (command != C::Undo)
+        if (command != C::SearchBook)
             QCOMPARE(bar->kind(toolbarPosition(command) + 1), SkinToolBar::Kind::Separator);
     }
     for (ToolbarCommand command : {C::SearchOptions, C::View, C::Tools, C::Themes})
@@ -568,10 +569,23 @@ void TestMainForm::aKeyThatMovesNothingPicksNoDirectory()
     QCOMPARE(form.currentDirectory(),
              controls(form).infodirlist->subItem(controls(form).infodirlist->selectedRow(), 1));
     QVERIFY(!form.currentDirectory().isEmpty());
-    // A refill of the list (here a directory search) drops the pick.
-    controls(form).txtSearch->setText(QStringLiteral("ب"));
+    // Once picked, a directory stays picked whatever refills the list: a search that finds
+    // nothing, a new directory, showing them all again. The popup keeps offering its commands.
+    const QString picked = form.currentDirectory();
+    controls(form).txtSearch->setText(QStringLiteral("لا شىء يشبه هذا"));
     form.searchCommand();
-    QVERIFY(form.currentDirectory().isEmpty());
+    QCOMPARE(controls(form).infodirlist->count(), 0);
+    QCOMPARE(controls(form).infodirlist->emptyText(), QStringLiteral("لا توجد نتائج"));
+    QVERIFY(!form.findChild<WelcomePanel*>()->isVisible());
+    m_db->addDirectory(QStringLiteral("ج"));
+    form.refreshAfterWrite(BookChange::DirectoriesAddedOrRemoved);
+    controls(form).menus->viewdelist->trigger();
+    QCOMPARE(controls(form).infodirlist->emptyText(), QString());
+    QCOMPARE(form.currentDirectory(), picked);
+    QTest::mouseRelease(view->viewport(), Qt::RightButton, {}, QPoint(400, 300));
+    for (QAction* item : {controls(form).menus->dirmnuopen, controls(form).menus->dirmnuren,
+                          controls(form).menus->dirmnudel, controls(form).menus->dirview->menuAction()})
+        QVERIFY(item->isEnabled());
 }
 
 void TestMainForm::anotherProgramsChangesShowWhenTheWindowIsActiveAgain()
@@ -637,6 +651,12 @@ void TestMainForm::anEmptyBookWelcomesWithThreeWaysToBegin()
     QCOMPARE(welcome->addDirectory->text(), QStringLiteral("إنشاء دليل جديد"));
     QCOMPARE(welcome->importFile->text(), QStringLiteral("استيراد جهات اتصال من ملف..."));
     QCOMPARE(welcome->linkServer->text(), QStringLiteral("ربط بدفتر عناوين على خادم..."));
+    // A right-click on the welcome opens the empty list's own popup: only "add" is offered.
+    m_popups.clear();
+    QTest::mouseRelease(welcome, Qt::RightButton, {}, QPoint(5, 5));
+    QCOMPARE(m_popups, QList<QMenu*>{controls(form).menus->dirmnu});
+    QVERIFY(controls(form).menus->dirmnuadd->isEnabled());
+    QVERIFY(!controls(form).menus->dirmnuopen->isEnabled());
 
     // Import: the contacts go into a new directory named after the file, and the welcome goes.
     QTemporaryDir folder;

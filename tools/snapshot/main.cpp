@@ -2,13 +2,15 @@
 //   qav_snapshot <folder with Kib.bin> <output folder>
 // main.png: directory list; diredit.png and dirsetpass.png: the rename and lock dialogs;
 // report.pdf: its report; backup.png: the backup window; sync.png: the sync window; help.png: the about window;
-// contacts.png: the first directory opened; soundsearch.png: a search in it by sound; editor.png: its first contact in
+// contacts.png: the first directory opened, contacts-WxH.png the same at three sizes; booksearch.png: the
+// search through the whole book; soundsearch.png: a search in it by sound; editor.png: its first contact in
 // the editor; protection.png and bookpassword.png: the master password window and prompt; qrcode.png: the first contact
 // as a QR code.
 #include "AppLook.h"
 #include "Backup.h"
 #include "BookPasswordDialog.h"
 #include "BookProtectionWindow.h"
+#include "BookSearchWindow.h"
 #include "CommandWiring.h"
 #include "ContactQrWindow.h"
 #include "CsvMappingDialog.h"
@@ -79,6 +81,22 @@ int main(int argc, char** argv)
     QApplication::processEvents();
     form.grab().save(out + QStringLiteral("/soundsearch.png"));
     form.Refreshlist();
+    // The main window at its smallest size and at two common screens.
+    for (const QSize size :
+         {form.minimumSizeHint().expandedTo(form.minimumSize()), QSize(1024, 768), QSize(1920, 1080)}) {
+        form.resize(size);
+        QApplication::processEvents();
+        form.grab().save(out + QStringLiteral("/contacts-%1x%2.png").arg(size.width()).arg(size.height()));
+    }
+    controls(form).infolist->setView(RecordListView::List);
+    {
+        // The search through the whole book, a number typed as a caller's screen shows it.
+        BookSearchWindow* search = BookSearchWindow::showFor(form);
+        search->searchBox->setText(QStringLiteral("Mohamed"));
+        QApplication::processEvents();
+        search->grab().save(out + QStringLiteral("/booksearch.png"));
+        search->close();
+    }
     {
         DirectoryReport report;
         report.load(form.currentDirectory());

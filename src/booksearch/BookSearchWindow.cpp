@@ -1,0 +1,259 @@
+#include "BookSearchWindow.h"
+
+#include "AppLook.h"
+#include "BookSearchResults.h"
+#include "ContactCommands.h"
+#include "ContactLinks.h"
+#include "ContactStore.h"
+#include "DirectoryStore.h"
+#include "FocusColour.h"
+#include "MainForm.h"
+#include "MessageBox.h"
+#include "PassedOver.h"
+#include "PhoneMatch.h"
+#include "Preferences.h"
+#include "SharedData.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCollator>
+#include <QHash>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QScreen>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+void BookSearchWindow::install(MainForm& form)
+{
+    auto open = [](MainForm& f) { showFor(f); };
+    form.setCommand(MainCommand::SearchBook, open);
+    form.addToolsCommand(QStringLiteral("searchbook"), QStringLiteral("البحث فى الدفتر كله..."), open);
+}
+
+BookSearchWindow* BookSearchWindow::showFor(MainForm& form)
+{
+    auto* window = form.findChild<BookSearchWindow*>(QStringLiteral("booksearch"), Qt::FindDirectChildrenOnly);
+    if (!window)
+        window = new BookSearchWindow(form);
+    window->show();
+    window->raise();
+    window->activateWindow();
+    window->searchBox->setFocus();
+    window->searchBox->selectAll();
+    return window;
+}
+
+BookSearchWindow::BookSearchWindow(MainForm& main)
+    : QWidget(&main, Qt::Window), m_main(main), m_index(PhoneMatch::numberKey(PhoneMatch::preferredRegion())),
+      m_model(new BookSearchResults(this))
+{
+    setObjectName(QStringLiteral("booksearch"));
+    setWindowTitle(QStringLiteral("البحث فى الدفتر كله"));
+    setAccessibleName(windowTitle());
+    setLayoutDirection(Qt::RightToLeft);
+    setWindowIcon(AppLook::icon(QStringLiteral("search")));
+
+    searchBox = new QLineEdit(this);
+    searchBox->setObjectName(QStringLiteral("searchtext"));
+    searchBox->setAccessibleName(QStringLiteral("ابحث عن اسم أو رقم أو بريد"));
+    searchBox->setPlaceholderText(QStringLiteral("اكتب اسمًا أو رقمًا أو بريدًا أو أى كلمة..."));
+    searchBox->setClearButtonEnabled(true);
+    FocusColour::install(searchBox);
+    QFont larger = searchBox->font();
+    larger.setPointSizeF(larger.pointSizeF() * 1.25);
+    searchBox->setFont(larger);
+
+    summary = new QLabel(this);
+    summary->setObjectName(QStringLiteral("summary"));
+    summary->setWordWrap(true);
+
+    results = new QTableView(this);
+    results->setObjectName(QStringLiteral("results"));
+    results->setAccessibleName(QStringLiteral("نتائج البحث"));
+    results->setModel(m_model);
+    results->setSelectionBehavior(QAbstractItemView::SelectRows);
+    results->setSelectionMode(QAbstractItemView::SingleSelection);
+    results->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    results->setAlternatingRowColors(true);
+    results->setWordWrap(false);
+    results->setTextElideMode(Qt::ElideMiddle);
+    results->verticalHeader()->hide();
+    results->horizontalHeader()->setStretchLastSection(true);
+    results->horizontalHeader()->setDefaultAlignment(Qt::AlignVCenter | Qt::AlignLeading);
+    results->setContextMenuPolicy(Qt::CustomContextMenu);
+    results->installEventFilter(this);
+    searchBox->installEventFilter(this);
+
+    openAtStart = new QCheckBox(QStringLiteral("افتح هذه النافذة عند بدء البرنامج"), this);
+    openAtStart->setObjectName(QStringLiteral("openatstart"));
+    openAtStart->setChecked(Preferences::bookSearchAtStart());
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(searchBox);
+    layout->addWidget(summary);
+    layout->addWidget(results, 1);
+    layout->addWidget(openAtStart);
+
+    connect(searchBox, &QLineEdit::textChanged, this, &BookSearchWindow::search);
+    connect(results, &QAbstractItemView::doubleClicked, this, &BookSearchWindow::viewChosen);
+    connect(results, &QWidget::customContextMenuRequested, this, [this](const QPoint& point) {
+        if (!results->indexAt(point).isValid())
+            return;
+        QMenu menu(this);
+        fillContactMenu(&menu);
+        menu.exec(results->viewport()->mapToGlobal(point));
+    });
+    connect(openAtStart, &QCheckBox::toggled, this, &Preferences::setBookSearchAtStart);
+
+    const QRect screen = main.screen() ? main.screen()->availableGeometry() : QRect(0, 0, 1024, 768);
+    resize(std::min(980, screen.width() - 40), std::min(620, screen.height() - 80));
+    const int widths[] = {230, 130, 120, 120, 200, 110};
+    for (int column = 0; column < 6; ++column)
+        results->setColumnWidth(column, widths[column]);
+}
+
+void BookSearchWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    keepIndexCurrent();
+    search(); // what the box still holds, as the book is now
+}
+
+void BookSearchWindow::keepIndexCurrent()
+{
+    // Any write since the index was read, this program's or another's, may have changed a
+    // contact or locked a directory: it is read again before anything of it is shown.
+    DataConnection& connection = SharedData::connection();
+    if (m_index.loaded() && m_index.stamp() == connection.changeStamp())
+        return;
+    if (const DataResult read = m_index.load(connection); !read)
+        MessageBox::show(QStringLiteral("تعذرت قراءة جهات الاتصال من قاعدة البيانات: ") + read.error,
+                         MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
+}
+
+void BookSearchWindow::search()
+{
+    const QString query = searchBox->text();
+    if (query.trimmed().isEmpty()) {
+        m_model->setContacts({});
+        summary->clear();
+        return;
+    }
+    keepIndexCurrent();
+    const BookSearchIndex::Found found = m_index.find(query, kListed);
+
+    std::vector<qint64> rows;
+    rows.reserve(found.hits.size());
+    QHash<qint64, const BookSearchIndex::Hit*> hitOfRow;
+    for (const BookSearchIndex::Hit& hit : found.hits) {
+        rows.push_back(hit.row);
+        hitOfRow.insert(hit.row, &hit);
+    }
+    QList<Directory> directories;
+    PassedOver::note(DirectoryStore(SharedData::connection()).all(directories), Q_FUNC_INFO);
+    QHash<QString, Directory> directoryOfCode;
+    for (const Directory& directory : directories)
+        directoryOfCode.insert(directory.code, directory);
+
+    QList<BookSearchResults::Contact> contacts;
+    PassedOver::note(ContactStore(SharedData::connection())
+                         .readRows(rows,
+                                   [&](qint64 row, const ContactFields& fields, const QString& dir) {
+                                       const Directory directory = directoryOfCode.value(dir);
+                                       // Only what the index read from an unlocked directory.
+                                       if (!directory.exists() || directory.isLocked())
+                                           return;
+                                       const BookSearchIndex::Hit* hit = hitOfRow.value(row);
+                                       contacts.append({fields.row(dir), directory.name, hit->field, hit->bySound});
+                                   }),
+                     Q_FUNC_INFO);
+    // Exact hits first, then those that sound alike; each by name as the lists sort them.
+    QCollator collator{QLocale(QLocale::Arabic)};
+    std::stable_sort(contacts.begin(), contacts.end(), [&collator](const auto& a, const auto& b) {
+        if (a.bySound != b.bySound)
+            return !a.bySound;
+        return collator.compare(a.columns.value(0), b.columns.value(0)) < 0;
+    });
+    m_model->setContacts(contacts);
+    if (!contacts.isEmpty())
+        results->setCurrentIndex(m_model->index(0, 0)); // the whole row, Enter views it
+
+    if (found.total == 0)
+        summary->setText(QStringLiteral("لا توجد نتائج"));
+    else if (found.total > contacts.size())
+        summary->setText(
+            QStringLiteral("أول %1 من %2 نتيجة، اكتب أكثر لتضييق البحث").arg(contacts.size()).arg(found.total));
+    else
+        summary->setText(QStringLiteral("%1 نتيجة").arg(found.total));
+}
+
+QStringList BookSearchWindow::chosenColumns() const
+{
+    const QModelIndex current = results->currentIndex();
+    if (!current.isValid() || current.row() >= m_model->rowCount())
+        return {};
+    return m_model->contact(current.row()).columns;
+}
+
+void BookSearchWindow::viewChosen()
+{
+    const QStringList columns = chosenColumns();
+    if (!columns.isEmpty())
+        ContactCommands::edit(m_main, columns, true, this);
+}
+
+void BookSearchWindow::fillContactMenu(QMenu* menu)
+{
+    const QStringList columns = chosenColumns();
+    if (columns.isEmpty())
+        return;
+    auto add = [menu](const char* name, const QString& caption, auto act) {
+        QAction* action = menu->addAction(caption, act);
+        action->setObjectName(QLatin1String(name));
+    };
+    add("view", QStringLiteral("عرض"), [this] { viewChosen(); });
+    QMenu* calls = menu->addMenu(QStringLiteral("اتصال"));
+    ContactLinks::fillCalls(calls, columns, this);
+    QMenu* mails = menu->addMenu(QStringLiteral("إرسال بريد"));
+    ContactLinks::fillMail(mails, columns, this);
+    QMenu* copies = menu->addMenu(QStringLiteral("نسخ الرقم"));
+    ContactLinks::fillCopies(copies, columns);
+    for (QMenu* sub : {calls, mails, copies})
+        sub->menuAction()->setEnabled(!sub->isEmpty());
+    add("shareqr", QStringLiteral("مشاركة برمز QR"),
+        [this, columns] { ContactCommands::shareByQrCode(this, columns); });
+    menu->addSeparator();
+    add("edit", QStringLiteral("تعديل"), [this, columns] {
+        ContactCommands::edit(m_main, columns, false, this);
+        search(); // what the edit changed shows at once
+    });
+    add("opendirectory", QStringLiteral("فتح الدليل"),
+        [this, columns] { m_main.showContactInDirectory(columns.value(9), columns.value(0)); });
+}
+
+bool BookSearchWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    if (watched == searchBox && (key == Qt::Key_Down || key == Qt::Key_PageDown) && m_model->rowCount() > 0) {
+        results->setFocus();
+        return true;
+    }
+    if (enter && (watched == searchBox || watched == results)) {
+        viewChosen();
+        return true;
+    }
+    if (key == Qt::Key_Escape) {
+        close();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "BookSearchIndex.h"
+
+#include <QWidget>
+
+class BookSearchResults;
+class MainForm;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QTableView;
+
+// "البحث فى الدفتر كله...": one box that finds, as it is typed, any contact of any unlocked
+// directory by any field: a name also by how it sounds, a number however it is written. A
+// found contact is viewed, called, written to, edited or shown in its directory from here.
+class BookSearchWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    // Gives the main window the command, its Tools menu item and the start-up setting.
+    static void install(MainForm& form);
+    // The main window's one search window, made at its first use, brought to the front.
+    static BookSearchWindow* showFor(MainForm& form);
+
+    explicit BookSearchWindow(MainForm& main);
+
+    QLineEdit* searchBox;
+    QLabel* summary;
+    QTableView* results;
+    QCheckBox* openAtStart;
+
+    // The most contacts listed at once: more are counted, and narrowed by typing on.
+    static constexpr qsizetype kListed = 500;
+
+    // Runs the search for the box's text now (typing runs it at once too).
+    void search();
+    BookSearchResults* model() const { return m_model; }
+    // The chosen contact's menu: view, call, write, copy a number, QR code, edit, its directory.
+    void fillContactMenu(QMenu* menu);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // The contacts are read as the window opens, so the first keystroke finds them at hand.
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void viewChosen();
+    QStringList chosenColumns() const;
+    void keepIndexCurrent();
+
+    MainForm& m_main;
+    BookSearchIndex m_index;
+    BookSearchResults* m_model;
+};

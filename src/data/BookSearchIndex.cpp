@@ -1,0 +1,294 @@
+#include "BookSearchIndex.h"
+
+#include "Directory.h"
+#include "PackedText.h"
+#include "SoundKey.h"
+#include "TextFold.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstring>
+#include <thread>
+
+namespace
+{
+
+bool isNumberField(int field)
+{
+    return field >= BookSearchIndex::HomeTel && field <= BookSearchIndex::Fax;
+}
+
+// Below this many rows a second connection costs more (its key is derived anew) than it saves.
+constexpr qint64 kTwoConnectionsFrom = 150000;
+// Below this many contacts a second thread costs more than it saves.
+constexpr qsizetype kTwoThreadsFrom = 20000;
+
+bool run(sqlite3* db, const char* sql)
+{
+    return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+} // namespace
+
+struct BookSearchIndex::Half {
+    std::vector<Hit> exact, bySound;
+    std::string scratch, soundScratch;
+};
+
+BookSearchIndex::BookSearchIndex(const NumberKey& numbers) : m_numbers(numbers) {}
+
+qsizetype BookSearchIndex::byteSize() const
+{
+    qsizetype bytes = 0;
+    for (const Block& block : m_blocks)
+        bytes +=
+            qsizetype(block.fields.capacity() + block.rows.capacity() * sizeof(qint64) + block.soundKeys.capacity());
+    return bytes;
+}
+
+DataResult BookSearchIndex::load(DataConnection& connection)
+{
+    m_blocks.clear();
+    m_rowCount = 0;
+    m_loaded = false;
+    sqlite3* db = connection.handle();
+    if (!db)
+        return {false, QStringLiteral("database is not open")};
+    // One read lock over both halves: no writer commits until both are read, so the stamp taken
+    // under it is the stamp of what was read.
+    const bool ownLock = sqlite3_get_autocommit(db) != 0;
+    if (ownLock && !run(db, "BEGIN"))
+        return {false, QString::fromUtf8(sqlite3_errmsg(db))};
+    auto unlock = [&] {
+        if (ownLock)
+            run(db, "COMMIT");
+    };
+    QString first, last;
+    DataResult read = connection.scalar(QStringLiteral("SELECT min(rowid) FROM info"), {}, first);
+    if (read)
+        read = connection.scalar(QStringLiteral("SELECT max(rowid) FROM info"), {}, last);
+    if (!read || !connection.takeReadLock()) {
+        unlock();
+        return read ? DataResult{false, QStringLiteral("no read lock")} : read;
+    }
+    m_stamp = connection.changeStamp();
+    const qint64 low = first.toLongLong();
+    const qint64 high = last.toLongLong();
+    std::vector<Block> upper;
+    DataConnection helper;
+    if (ownLock && high - low >= kTwoConnectionsFrom && connection.openReaderBeside(helper)) {
+        // A writer waiting for our lock keeps the second connection out: it gives up soon, and
+        // the first reads that half too.
+        sqlite3_busy_timeout(helper.handle(), 100);
+        const qint64 middle = low + (high - low) / 2;
+        DataResult upperRead;
+        std::thread second([&] { upperRead = readRange(helper, middle, high, upper); });
+        read = readRange(connection, low, middle - 1, m_blocks);
+        second.join();
+        if (!upperRead) {
+            upper.clear();
+            upperRead = readRange(connection, middle, high, upper);
+        }
+        if (read)
+            read = upperRead;
+    } else {
+        read = readRange(connection, low, high, m_blocks);
+    }
+    unlock();
+    for (Block& block : upper)
+        m_blocks.push_back(std::move(block));
+    if (!read) {
+        m_blocks.clear();
+        return read;
+    }
+    for (const Block& block : m_blocks)
+        m_rowCount += qsizetype(block.rows.size());
+    m_loaded = true;
+    return read;
+}
+
+DataResult BookSearchIndex::readRange(DataConnection& connection, qint64 from, qint64 to,
+                                      std::vector<Block>& blocks) const
+{
+    Block block;
+    std::string texts;
+    std::string folded;
+    auto close = [&] {
+        block.fields = PackedText::pack(texts);
+        blocks.push_back(std::move(block));
+        block = Block();
+        texts.clear();
+    };
+    const DataResult read = connection.query(
+        QStringLiteral("SELECT info.rowid, info.name, info.hometel, info.jobtel, info.mobil, info.fax, "
+                       "info.address, info.email, info.org, info.moreinfo FROM info JOIN dirg ON dirg.code = info.dir "
+                       "WHERE dirg.pass = ? AND info.rowid BETWEEN ? AND ?"),
+        {Directory::unlocked(), QString::number(from), QString::number(to)}, [&](sqlite3_stmt* statement) {
+            block.rows.push_back(sqlite3_column_int64(statement, 0));
+            for (int field = 0; field < kFieldCount; ++field) {
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, field + 1));
+                const int size = sqlite3_column_bytes(statement, field + 1);
+                if (text && size > 0) {
+                    if (isNumberField(field))
+                        folded = m_numbers.ofUtf8(text, size);
+                    else
+                        TextFold::foldAnyUtf8(text, size, folded);
+                    // The field mark never stands inside a field, so no match runs across two.
+                    std::erase(folded, kFieldEnd);
+                    texts += folded;
+                }
+                texts += kFieldEnd;
+            }
+            if (qsizetype(block.rows.size()) == kRowsPerBlock)
+                close();
+        });
+    if (!block.rows.empty())
+        close();
+    return read;
+}
+
+BookSearchIndex::Found BookSearchIndex::find(const QString& query, qsizetype limit) const
+{
+    Found found;
+    const QString trimmed = query.trimmed();
+    if (trimmed.isEmpty() || !m_loaded)
+        return found;
+    std::string text;
+    const QByteArray utf8 = trimmed.toUtf8();
+    TextFold::foldAnyUtf8(utf8.constData(), int(utf8.size()), text);
+    std::erase(text, kFieldEnd);
+    const bool number = NumberKey::looksLikeNumber(trimmed, 3);
+    const std::string digits = number ? m_numbers.of(trimmed) : std::string();
+    // A name is looked for by sound too, never a number.
+    const QByteArray sound = number ? QByteArray() : SoundKey::of(trimmed);
+    const bool bySound = SoundKey::consonants(sound) >= 2;
+
+    Half halves[2];
+    auto work = [&](size_t from, size_t to, Half& half) {
+        for (size_t b = from; b < to; ++b) {
+            const Block& block = m_blocks[b];
+            const size_t exactBefore = half.exact.size();
+            findIn(block, half.scratch, text, digits, half);
+            if (!bySound)
+                continue;
+            makeSoundKeys(block, half.scratch);
+            if (!PackedText::unpack(block.soundKeys, half.soundScratch))
+                continue;
+            // Every row's key in turn, leaving out the rows found exactly.
+            size_t exactNext = exactBefore;
+            const char* key = half.soundScratch.data();
+            const char* end = key + half.soundScratch.size();
+            for (size_t row = 0; row < block.rows.size() && key < end; ++row) {
+                const char* keyEnd = static_cast<const char*>(std::memchr(key, kFieldEnd, size_t(end - key)));
+                if (!keyEnd)
+                    break;
+                if (exactNext < half.exact.size() && half.exact[exactNext].row == block.rows[row]) {
+                    ++exactNext;
+                } else if (keyEnd > key && SoundKey::matches(sound, QByteArrayView(key, keyEnd - key))) {
+                    half.bySound.push_back({block.rows[row], Name, true});
+                }
+                key = keyEnd + 1;
+            }
+        }
+    };
+    const size_t blocks = m_blocks.size();
+    if (m_rowCount >= kTwoThreadsFrom && blocks >= 2) {
+        std::thread second([&] { work(blocks / 2, blocks, halves[1]); });
+        work(0, blocks / 2, halves[0]);
+        second.join();
+    } else {
+        work(0, blocks, halves[0]);
+    }
+    found.total = qsizetype(halves[0].exact.size() + halves[1].exact.size() + halves[0].bySound.size() +
+                            halves[1].bySound.size());
+    for (const std::vector<Hit>* part : {&halves[0].exact, &halves[1].exact, &halves[0].bySound, &halves[1].bySound})
+        for (const Hit& hit : *part) {
+            if (qsizetype(found.hits.size()) >= limit)
+                return found;
+            found.hits.push_back(hit);
+        }
+    return found;
+}
+
+void BookSearchIndex::findIn(const Block& block, std::string& scratch, const std::string& text,
+                             const std::string& number, Half& half) const
+{
+    if (!PackedText::unpack(block.fields, scratch))
+        return;
+    // Where in the block a needle stands, each row once, with the first field it is in: a row is
+    // its nine fields, each ended by the mark, so counting marks tells row and field.
+    std::vector<std::pair<size_t, Field>> places;
+    const char* base = scratch.data();
+    const size_t size = scratch.size();
+    auto scan = [&](const std::string& needle, bool numbersOnly) {
+        if (needle.empty())
+            return;
+        size_t from = 0;
+        size_t counted = 0; // marks before countedTo
+        size_t countedTo = 0;
+        while (from < size) {
+            const void* at = memmem(base + from, size - from, needle.data(), needle.size());
+            if (!at)
+                return;
+            const auto offset = size_t(static_cast<const char*>(at) - base);
+            counted += size_t(std::count(base + countedTo, base + offset, kFieldEnd));
+            countedTo = offset;
+            const size_t row = counted / kFieldCount;
+            const auto field = Field(counted % kFieldCount);
+            if (numbersOnly && !isNumberField(field)) {
+                from = offset + 1;
+                continue;
+            }
+            places.emplace_back(row, field);
+            // On to the next row: past the marks that end this one.
+            const size_t marksLeft = kFieldCount - field;
+            size_t next = offset;
+            for (size_t mark = 0; mark < marksLeft && next < size; ++mark) {
+                const void* found = std::memchr(base + next, kFieldEnd, size - next);
+                next = found ? size_t(static_cast<const char*>(found) - base) + 1 : size;
+            }
+            counted += marksLeft;
+            countedTo = next;
+            from = next;
+        }
+    };
+    scan(text, false);
+    if (!number.empty() && number != text)
+        scan(number, true);
+    std::stable_sort(places.begin(), places.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    size_t last = size_t(-1);
+    for (const auto& [row, field] : places) {
+        if (row == last || row >= block.rows.size())
+            continue;
+        last = row;
+        half.exact.push_back({block.rows[row], field, false});
+    }
+}
+
+void BookSearchIndex::makeSoundKeys(const Block& block, std::string& scratch)
+{
+    if (block.soundMade)
+        return;
+    block.soundMade = true;
+    if (!PackedText::unpack(block.fields, scratch))
+        return;
+    std::string keys;
+    const char* row = scratch.data();
+    const char* end = row + scratch.size();
+    while (row < end) {
+        const char* nameEnd = static_cast<const char*>(std::memchr(row, kFieldEnd, size_t(end - row)));
+        if (!nameEnd)
+            break;
+        keys += SoundKey::of(QString::fromUtf8(row, nameEnd - row)).toStdString();
+        keys += kFieldEnd;
+        // Past the row's nine marks.
+        const char* next = nameEnd + 1;
+        for (int mark = 1; mark < kFieldCount && next < end; ++mark) {
+            const char* found = static_cast<const char*>(std::memchr(next, kFieldEnd, size_t(end - next)));
+            next = found ? found + 1 : end;
+        }
+        row = next;
+    }
+    block.soundKeys = PackedText::pack(keys);
+}

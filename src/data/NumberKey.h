@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+#include <string>
+
+// A telephone number as digits that compare as the number, however it was written: spaces,
+// dashes, brackets and dots go, Arabic-Indic digits read as digits, "+" or "00" and the home
+// country's code go, and so does the trunk prefix dialled inside the country. "0100 555 1212",
+// "01005551212" and "+20 100 555 1212" all become "1005551212" for Egypt, so a search for any
+// part of one finds the others. A foreign number keeps its country code.
+class NumberKey
+{
+public:
+    // countryCode: the home country's calling code ("20"); trunkPrefix: what is dialled before a
+    // number inside it ("0"; may be empty).
+    NumberKey(const QString& countryCode, const QString& trunkPrefix);
+
+    // The key of a number as typed or stored; empty when it holds no digit.
+    std::string of(QStringView number) const;
+    // The same for a number as the book stores it, in UTF-8.
+    std::string ofUtf8(const char* number, int size) const;
+    // Whether text reads as (a part of) a telephone number: digits with the marks people write
+    // between them, and at least minDigits digits.
+    static bool looksLikeNumber(QStringView text, int minDigits);
+
+private:
+    std::string finish(std::string digits, bool international) const;
+
+    std::string m_countryCode;
+    std::string m_trunkPrefix;
+};

@@ -1,0 +1,175 @@
+// The search through the whole book, as a user types into it: a number written any way finds
+// the number, a Latin spelling finds the Arabic name, every field is searched, a locked
+// directory's contacts never appear, and a found contact opens where the user wants it.
+#include "BookSearchResults.h"
+#include "BookSearchWindow.h"
+#include "Editor.h"
+#include "MainForm.h"
+#include "MainWindowControls.h"
+#include "MainWindowUser.h"
+#include "ModalDriver.h"
+#include "Preferences.h"
+#include "RecordListView.h"
+#include "WindowTestFixture.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTableView>
+#include <QtTest>
+
+class TestBookSearch : public QObject, public WindowTestFixture
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { prepareApplication(); }
+    void init();
+    void cleanup() { closeFixture(); }
+
+    void aNumberWrittenAnyWayFindsTheNumber();
+    void namesBySoundAndEveryFieldButNeverALockedDirectory();
+    void aFoundContactIsViewedOrShownInItsDirectory();
+
+private:
+    BookSearchWindow* openWithCtrlF();
+    QStringList namesFoundFor(BookSearchWindow* window, const QString& typed);
+    QString m_family;
+    QString m_secret;
+};
+
+void TestBookSearch::init()
+{
+    openFixture();
+    m_family = m_db->addDirectory(QStringLiteral("العائلة"));
+    m_secret = m_db->addDirectory(QStringLiteral("خاص"), QStringLiteral("4321"));
+    m_db->addContact(QStringLiteral("محمد علي"), m_family,
+                     {QStringLiteral("02 2345 6789"),
+                      {},
+                      QStringLiteral("+20 100 555 1212"),
+                      {},
+                      {},
+                      QStringLiteral("mo@example.org")});
+    m_db->addContact(QStringLiteral("سارة"), m_family,
+                     {{},
+                      {},
+                      QStringLiteral("0122 000 4444"),
+                      {},
+                      QStringLiteral("شارع النيل"),
+                      {},
+                      {},
+                      QStringLiteral("تقابلنا فى المؤتمر")});
+    m_db->addContact(QStringLiteral("محمود السرى"), m_secret, {{}, {}, QStringLiteral("01005551212")});
+    m_form = MainWindowUser::start();
+}
+
+BookSearchWindow* TestBookSearch::openWithCtrlF()
+{
+    m_form->activateWindow();
+    if (!QTest::qWaitForWindowActive(m_form.get()))
+        return nullptr;
+    QTest::keyClick(MainWindowControls(*m_form).infodirlist->activeView(), Qt::Key_F, Qt::ControlModifier);
+    auto* window = m_form->findChild<BookSearchWindow*>(QStringLiteral("booksearch"));
+    return window && window->isVisible() ? window : nullptr;
+}
+
+QStringList TestBookSearch::namesFoundFor(BookSearchWindow* window, const QString& typed)
+{
+    window->searchBox->clear();
+    QStringList names;
+    // A letter at a time, as typed: the results follow each keystroke.
+    for (qsizetype typedSoFar = 1; typedSoFar <= typed.size(); ++typedSoFar)
+        window->searchBox->setText(typed.left(typedSoFar));
+    for (int row = 0; row < window->model()->rowCount(); ++row)
+        names << window->model()->contact(row).columns.value(0);
+    return names;
+}
+
+void TestBookSearch::aNumberWrittenAnyWayFindsTheNumber()
+{
+    BookSearchWindow* window = openWithCtrlF();
+    QVERIFY(window);
+    const QStringList family = {QStringLiteral("محمد علي")};
+    for (const QString& typed :
+         {QStringLiteral("01005551212"), QStringLiteral("0100 555 1212"), QStringLiteral("+20 100 555 1212"),
+          QStringLiteral("00201005551212"), QStringLiteral("(0100) 555-12"), QStringLiteral("١٠٠٥٥٥١٢١٢")})
+        QVERIFY2(namesFoundFor(window, typed) == family, qPrintable(typed));
+    QCOMPARE(window->summary->text(), QStringLiteral("1 نتيجة"));
+    // The cell the number was found in is marked, and reads left to right.
+    const QModelIndex mobile = window->model()->index(0, BookSearchResults::MobileColumn);
+    QVERIFY(mobile.data(Qt::FontRole).value<QFont>().bold());
+    QVERIFY(mobile.data().toString().startsWith(QChar(0x2066)));
+    // A home number with its area code's trunk prefix, and a number that is no one's.
+    QCOMPARE(namesFoundFor(window, QStringLiteral("2345 6789")), family);
+    QVERIFY(namesFoundFor(window, QStringLiteral("0199 999")).isEmpty());
+    QCOMPARE(window->summary->text(), QStringLiteral("لا توجد نتائج"));
+}
+
+void TestBookSearch::namesBySoundAndEveryFieldButNeverALockedDirectory()
+{
+    BookSearchWindow* window = BookSearchWindow::showFor(*m_form);
+    // Written only in Arabic: found by how it sounds, after the exact hits.
+    QCOMPARE(namesFoundFor(window, QStringLiteral("Mohamed")), QStringList{QStringLiteral("محمد علي")});
+    QVERIFY(window->model()->contact(0).bySound);
+    // Folded as the lists fold: hamza, teh marbuta and alef maqsura.
+    QCOMPARE(namesFoundFor(window, QStringLiteral("ساره")), QStringList{QStringLiteral("سارة")});
+    // Any field: the notes and the address say where they were found.
+    QCOMPARE(namesFoundFor(window, QStringLiteral("المؤتمر")), QStringList{QStringLiteral("سارة")});
+    QVERIFY(window->model()
+                ->index(0, BookSearchResults::FoundInColumn)
+                .data()
+                .toString()
+                .contains(QStringLiteral("المؤتمر")));
+    QCOMPARE(namesFoundFor(window, QStringLiteral("MO@EXAMPLE")), QStringList{QStringLiteral("محمد علي")});
+
+    // The locked directory: not by its name, not by its number, not even counted.
+    QVERIFY(namesFoundFor(window, QStringLiteral("السرى")).isEmpty());
+    QCOMPARE(window->summary->text(), QStringLiteral("لا توجد نتائج"));
+    QCOMPARE(namesFoundFor(window, QStringLiteral("محم")).size(), 1);
+    // A directory locked by another program while the window is open is closed at once; one
+    // unlocked shows.
+    QVERIFY(m_db->reader().execute(QStringLiteral("UPDATE dirg SET pass = '1' WHERE code = ?"), {m_family}).ok);
+    QVERIFY(m_db->reader().execute(QStringLiteral("UPDATE dirg SET pass = '0' WHERE code = ?"), {m_secret}).ok);
+    QCOMPARE(namesFoundFor(window, QStringLiteral("محم")), QStringList{QStringLiteral("محمود السرى")});
+}
+
+void TestBookSearch::aFoundContactIsViewedOrShownInItsDirectory()
+{
+    BookSearchWindow* window = openWithCtrlF();
+    QVERIFY(window);
+    QCOMPARE(namesFoundFor(window, QStringLiteral("سار")), QStringList{QStringLiteral("سارة")});
+    // Enter in the box views the first contact found.
+    QString viewed;
+    ModalDriver::whenModal([&](QWidget* modal) {
+        auto* editor = qobject_cast<Editor*>(modal);
+        QVERIFY(editor);
+        viewed = editor->tname->text();
+        QVERIFY(editor->tname->isReadOnly());
+        editor->reject();
+    });
+    QVERIFY(window->results->currentIndex().isValid());
+    QTest::keyClick(window->searchBox, Qt::Key_Return);
+    QCOMPARE(viewed, QStringLiteral("سارة"));
+    QCOMPARE(ModalDriver::takeUnanswered(), 0);
+
+    // Its directory in the main window, the contact chosen there, from the contact's menu.
+    window->results->setCurrentIndex(window->model()->index(0, 0));
+    QMenu menu;
+    window->fillContactMenu(&menu);
+    auto* open = menu.findChild<QAction*>(QStringLiteral("opendirectory"));
+    QVERIFY(open);
+    QVERIFY(menu.findChild<QAction*>(QStringLiteral("shareqr")));
+    open->trigger();
+    QCOMPARE(int(m_form->viewState()), 1);
+    MainWindowControls main(*m_form);
+    QCOMPARE(main.dirframe->caption(), QStringLiteral("العائلة"));
+    QCOMPARE(main.infolist->itemText(main.infolist->selectedRow()), QStringLiteral("سارة"));
+
+    // The setting that opens the window at start-up is the window's own box.
+    window->openAtStart->setChecked(true);
+    QVERIFY(Preferences::bookSearchAtStart());
+    window->openAtStart->setChecked(false);
+}
+
+QTEST_MAIN(TestBookSearch)
+#include "tst_booksearch.moc"
