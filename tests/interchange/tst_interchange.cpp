@@ -222,6 +222,31 @@ void TestInterchange::commonHeadersAreRecognised()
     QVERIFY(mapping.hasNameSource());
     QCOMPARE(mapping.targets.at(2), T::Name);
     QCOMPARE(mapping.targets.at(5), T::Mobil);
+
+    // Arabic headers as people type them: hamza or none, ة or ه, ى or ي, the article or none,
+    // a vowel mark or a stretched letter, "رقم" before or a count after.
+    const std::pair<const char16_t*, T> arabic[] = {
+        {u"الاسم", T::Name},          {u"إسم", T::Name},
+        {u"الموبايل", T::Mobil},      {u"رقم الجوال", T::Mobil},
+        {u"المحمول 2", T::Mobil},     {u"تليفون المنزل", T::HomeTel},
+        {u"هاتف منزل", T::HomeTel},   {u"ت/ منزل", T::HomeTel},
+        {u"تليفون العمل", T::JobTel}, {u"هاتـف العمل", T::JobTel},
+        {u"ت/عمل", T::JobTel},        {u"فاكس", T::Fax},
+        {u"رقم الفاكس", T::Fax},      {u"البريد الإلكتروني", T::Email},
+        {u"بريد الكترونى", T::Email}, {u"الإيميل", T::Email},
+        {u"ايميل", T::Email},         {u"العمل", T::Org},
+        {u"الشركه", T::Org},          {u"جهة عمل", T::Org},
+        {u"العنوان", T::Address},     {u"ملاحظات", T::MoreInfo},
+        {u"المُلاحظات", T::MoreInfo},  {u"تاريخ الميلاد", T::Ignore},
+        {u"الرقم", T::Ignore},
+    };
+    for (const auto& [header, target] : arabic) {
+        const QString text = QString::fromUtf16(header);
+        QVERIFY2(CsvMapping::guess({text}).targets == QList<T>{target}, qPrintable(text));
+    }
+    // The mapping window names each field as the editor does.
+    QCOMPARE(CsvMapping::targetNames().at(T::Org), QStringLiteral("العمل"));
+    QCOMPARE(CsvMapping::targetNames().at(T::Email), QStringLiteral("بريد الكترونى"));
 }
 
 void TestInterchange::duplicatesAreSkippedAndReported()
