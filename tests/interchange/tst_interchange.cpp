@@ -297,6 +297,20 @@ void TestInterchange::cancelledImportLeavesNothingBehind()
     QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM info")), QStringLiteral("0"));
     // The connection is usable afterwards.
     QVERIFY(ContactImporter::run(SharedData::connection(), contacts, d).added == 300);
+
+    // A directory deleted meanwhile (by another copy of the program) takes nothing: its
+    // contacts would be shown nowhere.
+    const QString gone = db.addDirectory(QStringLiteral("gone"));
+    QVERIFY(db.reader().execute(QStringLiteral("DELETE FROM dirg WHERE code = ?"), {gone}).ok);
+    const ImportSummary refused = ContactImporter::run(SharedData::connection(), {{QStringLiteral("lost")}}, gone);
+    QVERIFY(!refused.error.isEmpty());
+    QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM info WHERE dir = ?"), {gone}), QStringLiteral("0"));
+
+    // The summary names the directory; a name that turns text around (U+202E) stays inside its
+    // isolate and cannot reorder the sentence.
+    const QString odd = db.addDirectory(QStringLiteral("\u202Eعملاء"));
+    const ImportSummary named = ContactImporter::run(SharedData::connection(), {{QStringLiteral("new")}}, odd);
+    QCOMPARE(named.text(), QStringLiteral("تم استيراد 1 من جهات الاتصال إلى الدليل \"\u2068\u202Eعملاء\u2069\"."));
 }
 
 void TestInterchange::notAVCardIsNoVCard()
