@@ -163,6 +163,11 @@ void TestInterchange::csvDelimitersAndEncodings()
     const QString tabs = QStringLiteral("Name\tEmail\nx\ty@z\n");
     CsvTable::read(tabs.toUtf8(), &delimiter);
     QCOMPARE(delimiter, QLatin1Char('\t'));
+    // The Arabic semicolon some Arabic systems separate a spreadsheet's cells with.
+    const QString arabicList = QStringLiteral("الاسم؛الموبايل\r\nسهام؛0103، 0104\r\n");
+    rows = CsvTable::read(arabic.encode(arabicList), &delimiter);
+    QCOMPARE(delimiter, QChar(0x061B));
+    QCOMPARE(rows.value(1), (QStringList{QStringLiteral("سهام"), QStringLiteral("0103، 0104")}));
 }
 
 void TestInterchange::commonHeadersAreRecognised()
