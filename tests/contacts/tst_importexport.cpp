@@ -157,6 +157,12 @@ void TestImportExport::binaryFileIsRefusedWithNothingChanged()
     controls(*m_form).menus->importcontacts->trigger();
     QCOMPARE(m_boxes->last().title, QStringLiteral("خطأ"));
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info")), QStringLiteral("1"));
+    // A device that never ends is not read at all.
+    const int shown = m_boxes->count();
+    m_chooser->answer(QStringLiteral("/dev/zero"));
+    controls(*m_form).menus->importcontacts->trigger();
+    QCOMPARE(m_boxes->count(), shown + 1);
+    QCOMPARE(m_boxes->last().title, QStringLiteral("خطأ"));
 }
 
 void TestImportExport::csvImportGoesThroughTheMappingDialog()
