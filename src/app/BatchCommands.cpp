@@ -27,7 +27,7 @@ namespace
 {
 
 constexpr int kMaxDirectoryName = 40;
-constexpr qint64 kMaxImportBytes = 256 * 1024 * 1024;
+constexpr qint64 kMaxImportBytes = ContactFileReader::kMaxBytes;
 
 void print(std::FILE* stream, const QString& text)
 {

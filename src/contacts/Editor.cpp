@@ -4,6 +4,7 @@
 #include "ContactChanges.h"
 #include "ContactLinks.h"
 #include "ContactStore.h"
+#include "FieldCaptions.h"
 #include "FocusColour.h"
 #include "LimitedTextEdit.h"
 #include "MainForm.h"
@@ -70,29 +71,28 @@ Editor::Editor(MainForm& main) : m_main(main)
     SkinTab1 = new SkinTab(this);
     SkinTab1->setGeometry(Units::rect(0, kPanelTop, 7695, 6375));
 
-    tname = addLine(QStringLiteral("tname"), QStringLiteral("الاسم"), 200, {240, 600, 5775, 375}, kRightLabels);
-    org = addLine(QStringLiteral("org"), QStringLiteral("العمل"), 200, {240, 1080, 5775, 375}, kRightLabels);
-    address = addLine(QStringLiteral("address"), QStringLiteral("العنوان"), 200, {240, 1560, 5775, 375}, kRightLabels);
-    hometel = addLine(QStringLiteral("hometel"), QStringLiteral("ت/ منزل"), 20, {3840, 2040, 2175, 375}, kRightLabels);
-    jobtel = addLine(QStringLiteral("jobtel"), QStringLiteral("ت/عمل"), 20, {240, 2040, 2175, 375}, kLeftLabels);
-    mobil = addLine(QStringLiteral("mobil"), QStringLiteral("موبايل"), 20, {3840, 2520, 2175, 375}, kRightLabels);
-    fax = addLine(QStringLiteral("fax"), QStringLiteral("فاكس"), 20, {240, 2520, 2175, 375}, kLeftLabels);
-    email =
-        addLine(QStringLiteral("email"), QStringLiteral("بريد الكترونى"), 200, {240, 3000, 5775, 375}, kRightLabels);
+    tname = addLine(QStringLiteral("tname"), FieldCaptions::name(), 200, {240, 600, 5775, 375}, kRightLabels);
+    org = addLine(QStringLiteral("org"), FieldCaptions::org(), 200, {240, 1080, 5775, 375}, kRightLabels);
+    address = addLine(QStringLiteral("address"), FieldCaptions::address(), 200, {240, 1560, 5775, 375}, kRightLabels);
+    hometel = addLine(QStringLiteral("hometel"), FieldCaptions::hometel(), 20, {3840, 2040, 2175, 375}, kRightLabels);
+    jobtel = addLine(QStringLiteral("jobtel"), FieldCaptions::jobtel(), 20, {240, 2040, 2175, 375}, kLeftLabels);
+    mobil = addLine(QStringLiteral("mobil"), FieldCaptions::mobil(), 20, {3840, 2520, 2175, 375}, kRightLabels);
+    fax = addLine(QStringLiteral("fax"), FieldCaptions::fax(), 20, {240, 2520, 2175, 375}, kLeftLabels);
+    email = addLine(QStringLiteral("email"), FieldCaptions::email(), 200, {240, 3000, 5775, 375}, kRightLabels);
     QPalette blue = email->palette();
     blue.setColor(QPalette::Text, Units::bgr(0xFF0000));
     email->setPalette(blue);
 
     moreinfo = new LimitedTextEdit(kMoreInfoLimit, SkinTab1);
     moreinfo->setObjectName(QStringLiteral("moreinfo"));
-    moreinfo->setAccessibleName(QStringLiteral("بيانات إضافية"));
+    moreinfo->setAccessibleName(FieldCaptions::moreinfo());
     moreinfo->setFont(AppLook::arabicFont(11.25, true));
     moreinfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     moreinfo->setTabChangesFocus(true);
     moreinfo->setGeometry(Units::rect(240, 3480, 5775, 1455));
     moreinfo->document()->setDefaultTextOption(QTextOption(Qt::AlignRight | Qt::AlignAbsolute));
     FocusColour::install(moreinfo);
-    addLabelButton(QStringLiteral("بيانات إضافية"), moreinfo, {kRightLabels, 3480, 1215, 1455});
+    addLabelButton(FieldCaptions::moreinfo(), moreinfo, {kRightLabels, 3480, 1215, 1455});
 
     dir = new QLineEdit(this);
     dir->setObjectName(QStringLiteral("dir"));

@@ -20,6 +20,7 @@
 #include "VCardReader.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -95,12 +96,22 @@ void InterchangeCommands::importContacts(MainForm& form)
 // The contacts a file holds, after the CSV questions; false (the user told why) when there are none to take.
 bool InterchangeCommands::readFile(const QString& path, ContactFileContents& contents)
 {
+    // Only a regular file of a sane size is read whole: not a device that never ends.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        tell(QStringLiteral("الملف ليس ملف جهات اتصال (vCard أو CSV) , لم يتغير شىء"), MessageBox::Critical);
+        return false;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         tell(QStringLiteral("تعذر فتح الملف: ") + file.errorString(), MessageBox::Critical);
         return false;
     }
-    const QByteArray bytes = file.readAll();
+    const QByteArray bytes = file.read(ContactFileReader::kMaxBytes + 1);
+    if (bytes.size() > ContactFileReader::kMaxBytes) {
+        tell(QStringLiteral("الملف أكبر من 256 ميجابايت , لم يتغير شىء"), MessageBox::Critical);
+        return false;
+    }
     switch (ContactFileReader::kindOf(path, bytes)) {
     case ContactFileReader::Kind::VCard:
         contents = ContactFileReader::readVCard(bytes);
@@ -153,8 +164,7 @@ bool InterchangeCommands::runImport(MainForm& form, const ContactFileContents& c
         form.refreshAfterWrite(BookChange::Contacts);
     else
         form.refreshAfterWrite(BookChange::Anything);
-    tell(newDirectory.isEmpty() ? summary.text()
-                                : summary.text() + QStringLiteral("\nفى الدليل الجديد \"%1\"").arg(newDirectory));
+    tell(summary.text());
     return true;
 }
 
@@ -220,5 +230,7 @@ void InterchangeCommands::exportDirectory(MainForm& form)
         tell(QStringLiteral("تعذر حفظ الملف: ") + file.errorString(), MessageBox::Critical);
         return;
     }
-    tell(QStringLiteral("تم تصدير %1 من جهات الاتصال إلى الملف").arg(contacts.size()));
+    // The path reads left to right, kept apart from the sentence around it.
+    tell(QStringLiteral("تم تصدير %1 من جهات الاتصال إلى الملف\n\u2066%2\u2069")
+             .arg(QString::number(contacts.size()), QDir::toNativeSeparators(target)));
 }

@@ -23,6 +23,8 @@ class ContactFileReader
 {
 public:
     enum class Kind { VCard, Csv, None };
+    // The largest file an import reads whole; no address book is near it.
+    static constexpr qint64 kMaxBytes = 256 * 1024 * 1024;
     static Kind kindOf(const QString& path, const QByteArray& bytes);
 
     static ContactFileContents readVCard(const QByteArray& bytes);

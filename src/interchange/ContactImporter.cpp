@@ -1,6 +1,7 @@
 #include "ContactImporter.h"
 
 #include "ContactStore.h"
+#include "Directory.h"
 #include "DirectoryStore.h"
 #include "DuplicateFinder.h"
 #include "PhoneMatch.h"
@@ -10,7 +11,11 @@
 
 QString ImportSummary::text() const
 {
-    QString out = QStringLiteral("تم استيراد %1 من جهات الاتصال.").arg(added);
+    // The name is the user's own text: isolated, its letters cannot turn the sentence around.
+    QString out = directoryName.isEmpty()
+                      ? QStringLiteral("تم استيراد %1 من جهات الاتصال.").arg(added)
+                      : QStringLiteral("تم استيراد %1 من جهات الاتصال إلى الدليل \"\u2068%2\u2069\".")
+                            .arg(QString::number(added), directoryName);
     if (movedToNotes > 0)
         out += QStringLiteral("\nتم وضع %1 من الأرقام أو العناوين فى البيانات الإضافية لعدم وجود حقل خال لها.")
                    .arg(movedToNotes);
@@ -104,11 +109,22 @@ ImportSummary ContactImporter::inTransaction(DataConnection& connection, const s
         return summary;
     }
     QString code = dir;
-    if (!newDirectory.isEmpty())
+    if (!newDirectory.isEmpty()) {
         if (DataResult made = DirectoryStore(connection).add(newDirectory, &code); !made) {
             summary.error = made.error;
             return summary;
         }
+        summary.directoryName = newDirectory;
+    } else {
+        // Contacts of a directory that is gone (deleted by another copy of the program) would be
+        // shown nowhere.
+        Directory target;
+        if (DataResult found = DirectoryStore(connection).find(code, target); !found || !target.exists()) {
+            summary.error = found ? QStringLiteral("الدليل لم يعد موجودا") : found.error;
+            return summary;
+        }
+        summary.directoryName = target.name;
+    }
     bool done = insertAll(connection, contacts, code, progress, summary);
     if (done)
         if (DataResult committed = transaction.commit(); !committed) {
@@ -118,6 +134,7 @@ ImportSummary ContactImporter::inTransaction(DataConnection& connection, const s
     if (!done) {
         transaction.rollback();
         summary.added = 0;
+        summary.directoryName.clear();
         summary.written.clear();
         summary.rows.clear();
         return summary;

@@ -21,6 +21,7 @@ struct ImportSummary {
     bool cancelled = false;
     QString error;
     QString directory;                    // the code of the directory the contacts went into
+    QString directoryName;                // and its name, which the text names
     std::vector<ContactFields> written{}; // the contacts added, as stored
     std::vector<qint64> rows{};           // and the rows they took
     // Added, though likely one person with a contact already there; -1 when the book was too

@@ -1,6 +1,7 @@
 #include "CsvMapping.h"
 
 #include "ContactSlots.h"
+#include "FieldCaptions.h"
 
 #include <QHash>
 #include <QMap>
@@ -87,6 +88,115 @@ const QHash<QString, T>& singleHeaders()
         };
         for (const auto& [name, target] : others)
             h.insert(QString::fromLatin1(name), target);
+        return h;
+    }();
+    return headers;
+}
+
+// Arabic headers are spelt many ways: with or without hamza on the alef, ة or ه, ى or ي, with or
+// without the article or the word "رقم", "ت/ منزل" or "تليفون المنزل", with a number after them
+// ("موبايل 2"). Both the known headers and the file's are compared in one spelling.
+QString arabicKey(const QString& header)
+{
+    QString folded;
+    for (const QChar c : header) {
+        const char16_t u = c.unicode();
+        if (u == 0x0623 || u == 0x0625 || u == 0x0622 || u == 0x0671)
+            folded += QChar(0x0627); // أ إ آ ٱ: ا
+        else if (u == 0x0629)
+            folded += QChar(0x0647); // ة: ه
+        else if (u == 0x0649 || u == 0x06CC)
+            folded += QChar(0x064A); // ى and the Persian ی: ي
+        else if (u == 0x06A9)
+            folded += QChar(0x0643); // ک: ك
+        else if (u == 0x0640 || (u >= 0x064B && u <= 0x0652) || c.category() == QChar::Other_Format)
+            continue; // the stretching stroke, the vowel marks, invisible direction marks
+        else if (c.isLetterOrNumber())
+            folded += c;
+        else
+            folded += QLatin1Char(' ');
+    }
+    // "موبايل 2", "هاتف2": the number only counts the columns of one kind.
+    qsizetype end = folded.size();
+    while (end > 0 && (folded[end - 1].isDigit() || folded[end - 1] == QLatin1Char(' ')))
+        --end;
+    if (end > 0)
+        folded.truncate(end);
+    QStringList words = folded.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    // "الالكترونى" and "إلكترونى" are one word: the article goes, and so does an ال of the word itself.
+    const QString article = QStringLiteral("ال");
+    for (QString& word : words)
+        while (word.startsWith(article) && word.size() > article.size() + 1)
+            word.remove(0, article.size());
+    if (words.size() > 1)
+        words.removeAll(QStringLiteral("رقم"));
+    return words.join(QLatin1Char(' '));
+}
+
+const QHash<QString, T>& arabicHeaders()
+{
+    static const QHash<QString, T> headers = [] {
+        QHash<QString, T> h;
+        const QStringList own = CsvMapping::ownHeaders();
+        const T ownTargets[] = {T::Name,    T::HomeTel, T::JobTel, T::Mobil,   T::Fax,
+                                T::Address, T::Email,   T::Org,    T::MoreInfo};
+        for (int i = 0; i < own.size(); ++i)
+            h.insert(arabicKey(own[i]), ownTargets[i]);
+        const std::pair<const char16_t*, T> known[] = {
+            {u"الاسم", T::Name},
+            {u"الاسم بالكامل", T::Name},
+            {u"الاسم الكامل", T::Name},
+            {u"الاسم الأول", T::FirstName},
+            {u"الاسم الأوسط", T::MiddleName},
+            {u"اسم الأب", T::MiddleName},
+            {u"اسم العائلة", T::LastName},
+            {u"الاسم الأخير", T::LastName},
+            {u"اللقب", T::LastName},
+            {u"الموبايل", T::Mobil},
+            {u"موبيل", T::Mobil},
+            {u"الجوال", T::Mobil},
+            {u"المحمول", T::Mobil},
+            {u"الهاتف المحمول", T::Mobil},
+            {u"الهاتف الجوال", T::Mobil},
+            {u"تليفون محمول", T::Mobil},
+            {u"تليفون المنزل", T::HomeTel},
+            {u"تلفون المنزل", T::HomeTel},
+            {u"هاتف المنزل", T::HomeTel},
+            {u"تليفون البيت", T::HomeTel},
+            {u"هاتف البيت", T::HomeTel},
+            {u"تليفون/ منزل", T::HomeTel},
+            {u"الهاتف", T::HomeTel},
+            {u"التليفون", T::HomeTel},
+            {u"التلفون", T::HomeTel},
+            {u"الهاتف الأرضي", T::HomeTel},
+            {u"تليفون العمل", T::JobTel},
+            {u"تلفون العمل", T::JobTel},
+            {u"هاتف العمل", T::JobTel},
+            {u"تليفون المكتب", T::JobTel},
+            {u"هاتف المكتب", T::JobTel},
+            {u"تليفون الشركة", T::JobTel},
+            {u"هاتف الشركة", T::JobTel},
+            {u"تليفون/ عمل", T::JobTel},
+            {u"الفاكس", T::Fax},
+            {u"البريد الإلكتروني", T::Email},
+            {u"البريد", T::Email},
+            {u"الإيميل", T::Email},
+            {u"الإميل", T::Email},
+            {u"العمل", T::Org},
+            {u"الشركة", T::Org},
+            {u"جهة العمل", T::Org},
+            {u"مكان العمل", T::Org},
+            {u"المؤسسة", T::Org},
+            {u"العنوان", T::Address},
+            {u"عنوان المنزل", T::Address},
+            {u"ملاحظات", T::MoreInfo},
+            {u"ملاحظة", T::MoreInfo},
+            {u"بيانات إضافية", T::MoreInfo},
+            {u"هاتف آخر", T::OtherPhone},
+            {u"تليفون آخر", T::OtherPhone},
+        };
+        for (const auto& [name, target] : known)
+            h.insert(arabicKey(QString::fromUtf16(name)), target);
         return h;
     }();
     return headers;
@@ -195,22 +305,14 @@ QStringList CsvMapping::ownHeaders()
 
 QStringList CsvMapping::targetNames()
 {
-    return {QStringLiteral("(تجاهل)"),
-            QStringLiteral("الاسم"),
-            QStringLiteral("الاسم الأول"),
-            QStringLiteral("الاسم الأوسط"),
-            QStringLiteral("اسم العائلة"),
-            QStringLiteral("ت/ منزل"),
-            QStringLiteral("ت/عمل"),
-            QStringLiteral("موبايل"),
-            QStringLiteral("فاكس"),
-            QStringLiteral("العنوان"),
-            QStringLiteral("البريد الالكترونى"),
-            QStringLiteral("المؤسسة"),
-            QStringLiteral("بيانات إضافية"),
-            QStringLiteral("تليفون حسب النوع"),
-            QStringLiteral("تليفون آخر"),
-            QStringLiteral("جزء من العنوان"),
+    return {QStringLiteral("(تجاهل)"),     FieldCaptions::name(),
+            QStringLiteral("الاسم الأول"), QStringLiteral("الاسم الأوسط"),
+            QStringLiteral("اسم العائلة"), FieldCaptions::hometel(),
+            FieldCaptions::jobtel(),       FieldCaptions::mobil(),
+            FieldCaptions::fax(),          FieldCaptions::address(),
+            FieldCaptions::email(),        FieldCaptions::org(),
+            FieldCaptions::moreinfo(),     QStringLiteral("تليفون حسب النوع"),
+            QStringLiteral("تليفون آخر"),  QStringLiteral("جزء من العنوان"),
             QStringLiteral("نوع القيمة")};
 }
 
@@ -223,7 +325,7 @@ CsvMapping CsvMapping::guess(const QStringList& headers)
         column.label = header.trimmed();
         Target target = Ignore;
         if (!guessGrouped(k, target, column) && !guessAddressPart(k, target, column))
-            target = singleHeaders().value(k, Ignore);
+            target = singleHeaders().value(k, arabicHeaders().value(arabicKey(k), Ignore));
         if (target == Address && column.group.isEmpty())
             column.group = k;
         // A name, a name part or the notes twice: the first column wins.

@@ -7,7 +7,8 @@
 
 // Which contact field each column of a CSV file fills. The guess knows the headers of our own
 // export and of common address books: Google (the current "- Label" layout and the older
-// "- Type" one), Outlook and Thunderbird; the user may change it. Numbers, e-mails and
+// "- Type" one), Outlook and Thunderbird, and Arabic headers however they are spelt
+// ("تليفون المنزل", "هاتف منزل", "الجوال", "البريد الإلكتروني"); the user may change it. Numbers, e-mails and
 // addresses that find no field go to the notes (see ContactSlots); Google's several values in
 // one cell (" ::: ") are split; an address spread over columns is joined street first.
 class CsvMapping

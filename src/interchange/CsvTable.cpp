@@ -2,10 +2,16 @@
 
 #include "TextDecoding.h"
 
+namespace
+{
+// "؛": the list separator some Arabic systems give spreadsheets.
+constexpr QChar kArabicSemicolon(0x061B);
+} // namespace
+
 QChar CsvTable::detectDelimiter(const QString& text)
 {
     // Count each candidate outside quotes on the first record; the most frequent wins.
-    int comma = 0, semicolon = 0, tab = 0;
+    int comma = 0, semicolon = 0, tab = 0, arabicSemicolon = 0;
     bool quoted = false;
     for (const QChar c : text) {
         if (c == QLatin1Char('"'))
@@ -18,7 +24,11 @@ QChar CsvTable::detectDelimiter(const QString& text)
             ++semicolon;
         else if (!quoted && c == QLatin1Char('\t'))
             ++tab;
+        else if (!quoted && c == kArabicSemicolon)
+            ++arabicSemicolon;
     }
+    if (arabicSemicolon > comma && arabicSemicolon > semicolon && arabicSemicolon > tab)
+        return kArabicSemicolon;
     if (tab > comma && tab > semicolon)
         return QLatin1Char('\t');
     if (semicolon > comma)

@@ -6,7 +6,7 @@
 #include <QStringList>
 
 // Comma-separated values in the manner of RFC 4180: reading detects the encoding and the
-// delimiter (comma, semicolon or tab); writing quotes every field and starts with a UTF-8
+// delimiter (comma, semicolon, tab or the Arabic semicolon "؛"); writing quotes every field and starts with a UTF-8
 // byte-order mark so that spreadsheet programs show Arabic correctly.
 class CsvTable
 {

@@ -4,8 +4,13 @@
 #include "SharedData.h"
 #include "Units.h"
 
+#include <QGlyphRun>
+#include <QPaintEngine>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPrinter>
+#include <QRawFont>
+#include <QTextLayout>
 #include <QTextOption>
 
 const QString DirectoryReport::kPublisher = QStringLiteral("QAV Telephone — دليل الهاتف الشخصى");
@@ -44,16 +49,83 @@ QFont reportFont(int twipsHigh, bool bold = false)
     return font;
 }
 
-// Text reads right to left and stands against the right edge of its box, whatever the layout.
-void drawCell(QPainter& painter, const QRect& box, const QString& text, Qt::Alignment horizontal = Qt::AlignRight,
-              Qt::LayoutDirection direction = Qt::RightToLeft)
+constexpr int kCellPadding = 40;
+
+// The text laid out right to left on one line, its letters painted as outlines. The preview
+// records each page and lays every text out again left to right when it shows it, which turns
+// an Arabic line around (": تاريخ اليوم08/12/2026") and moves the blanks between words; outlines
+// are shown where they were laid out.
+void paintOutlines(QPainter& painter, const QRect& inner, const QString& text, Qt::Alignment horizontal)
 {
-    QTextOption option(horizontal | Qt::AlignAbsolute | Qt::AlignVCenter);
-    option.setTextDirection(direction);
+    QTextLayout layout(text, painter.font());
+    QTextOption option(Qt::AlignLeft | Qt::AlignAbsolute);
+    option.setTextDirection(Qt::RightToLeft);
     option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    if (!line.isValid()) {
+        layout.endLayout();
+        return;
+    }
+    line.setLineWidth(1e6);
+    layout.endLayout();
+    const qreal width = line.naturalTextWidth();
+    const qreal left = horizontal & Qt::AlignHCenter ? inner.left() + (inner.width() - width) / 2
+                       : horizontal & Qt::AlignLeft  ? qreal(inner.left())
+                                                     : inner.right() + 1 - width;
+    const QPointF origin(left, inner.top() + (inner.height() - line.height()) / 2 + line.ascent());
+    QPainterPath outlines;
+    for (const QGlyphRun& run : line.glyphRuns()) {
+        const QRawFont font = run.rawFont();
+        const QList<quint32> glyphs = run.glyphIndexes();
+        const QList<QPointF> places = run.positions();
+        for (qsizetype i = 0; i < glyphs.size(); ++i)
+            outlines.addPath(font.pathForGlyph(glyphs[i]).translated(origin + places[i] - QPointF(0, line.ascent())));
+    }
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillPath(outlines, painter.pen().brush());
+}
+
+// Text reads right to left and stands against the right edge of its box, whatever the layout.
+void drawCell(QPainter& painter, const QRect& box, const QString& text, Qt::Alignment horizontal = Qt::AlignRight)
+{
+    const QRect inner = box.adjusted(kCellPadding, 0, -kCellPadding, 0);
     painter.save();
     painter.setClipRect(box);
-    painter.drawText(box.adjusted(40, 0, -40, 0), text, option);
+    if (painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Picture) {
+        paintOutlines(painter, inner, text, horizontal);
+    } else {
+        QTextOption option(horizontal | Qt::AlignAbsolute | Qt::AlignVCenter);
+        option.setTextDirection(Qt::RightToLeft);
+        option.setWrapMode(QTextOption::NoWrap);
+        painter.drawText(inner, text, option);
+    }
+    painter.restore();
+}
+
+// A text too long for its cell ends in "…" after its last whole letter: never half a letter
+// cut off by the cell's edge. Line breaks in an imported value become spaces.
+void drawTextCell(QPainter& painter, const QRect& box, const QString& text, Qt::Alignment horizontal = Qt::AlignRight)
+{
+    const int room = box.width() - 2 * kCellPadding;
+    drawCell(painter, box, painter.fontMetrics().elidedText(text.simplified(), Qt::ElideRight, room), horizontal);
+}
+
+// A number keeps every character: a number wider than its cell is printed smaller. It reads
+// left to right ("+20 100 555 1212"), isolated from the right-to-left cell around it.
+void drawNumberCell(QPainter& painter, const QRect& box, const QString& number)
+{
+    const QString isolated = QChar(0x2066) + number.simplified() + QChar(0x2069);
+    const int room = box.width() - 2 * kCellPadding;
+    painter.save();
+    QFont font = painter.font();
+    for (int width = painter.fontMetrics().horizontalAdvance(isolated); width > room && font.pixelSize() > 1;
+         width = painter.fontMetrics().horizontalAdvance(isolated)) {
+        font.setPixelSize(std::max(1, font.pixelSize() * room / width));
+        painter.setFont(font);
+    }
+    drawCell(painter, box, isolated);
     painter.restore();
 }
 
@@ -117,9 +189,9 @@ void DirectoryReport::paintReportHeader(QPainter& painter) const
     painter.drawRect(QRect(0, 0, 13605, 1134)); // Shape8
     painter.setPen(Qt::black);
     painter.setFont(reportFont(260, true));
-    drawCell(painter, QRect(3900, 50, 9636, 345), kPublisher); // rpttitle
+    drawTextCell(painter, QRect(3900, 50, 9636, 345), kPublisher); // rpttitle
     painter.setFont(reportFont(230, true));
-    drawCell(painter, QRect(9071, 400, 4434, 345), directoryName); // Label7
+    drawTextCell(painter, QRect(9071, 400, 4434, 345), directoryName); // Label7
     painter.setFont(reportFont(180));
     drawCell(painter, QRect(0, 800, 13606, 285), dateLine(printedAt), Qt::AlignHCenter); // Label10
 }
@@ -133,7 +205,7 @@ void DirectoryReport::paintPageHeader(QPainter& painter, int top) const
         painter.setPen(QColor(0x80, 0x80, 0x80));
         painter.drawRect(box);
         painter.setPen(Qt::black);
-        drawCell(painter, box, QString::fromUtf8(column.heading), Qt::AlignHCenter);
+        drawTextCell(painter, box, QString::fromUtf8(column.heading), Qt::AlignHCenter);
     }
 }
 
@@ -148,12 +220,14 @@ void DirectoryReport::paintRow(QPainter& painter, int top, qsizetype row) const
         painter.setPen(QColor(0xC0, 0xC0, 0xC0));
         painter.drawLine(box.bottomLeft(), box.bottomRight());
         painter.setPen(Qt::black);
-        // Telephone numbers read left to right, standing against the same right edge.
         const QString field = QString::fromLatin1(column.field);
         const bool telephone =
             field.endsWith(QLatin1String("tel")) || field == QLatin1String("mobil") || field == QLatin1String("fax");
-        drawCell(painter, box, rows->value(row, rows->columnIndex(field)), Qt::AlignRight,
-                 telephone ? Qt::LeftToRight : Qt::RightToLeft);
+        const QString value = rows->value(row, rows->columnIndex(field));
+        if (telephone)
+            drawNumberCell(painter, box, value);
+        else
+            drawTextCell(painter, box, value);
     }
 }
 

@@ -11,9 +11,12 @@
 #include <QAction>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QScreen>
 #include <QTemporaryFile>
 #include <QToolBar>
 
@@ -53,6 +56,21 @@ bool ReportPreview::endsLikeAPdf(const QString& path)
     return file.read(64).contains("%%EOF");
 }
 
+void ReportPreview::fitToScreen(QPrintPreviewDialog& dialog, const QWidget& over)
+{
+    // Sized to the screen itself: a window manager may ignore the wish to be maximised and
+    // leave the preview a strip with the page at a few per cent.
+    QScreen* screen = over.screen() ? over.screen() : QGuiApplication::primaryScreen();
+    if (screen)
+        dialog.setGeometry(screen->availableGeometry());
+    dialog.setWindowState(Qt::WindowMaximized);
+    // The page as wide as the window, which the toolbar shows as its chosen zoom.
+    if (auto* fitWidth = dialog.findChild<QAction*>(QStringLiteral("fitWidthAction")))
+        fitWidth->trigger();
+    else if (auto* preview = dialog.findChild<QPrintPreviewWidget*>())
+        preview->fitToWidth();
+}
+
 void ReportPreview::run(MainForm& form)
 {
     if (form.viewState() != ViewState::Contacts)
@@ -89,6 +107,6 @@ void ReportPreview::run(MainForm& form)
                     MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
         });
     }
-    dialog.setWindowState(Qt::WindowMaximized);
+    fitToScreen(dialog, form);
     dialog.exec();
 }

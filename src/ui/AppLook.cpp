@@ -1,8 +1,10 @@
 #include "AppLook.h"
+#include "IconButtonStyle.h"
 
 #include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
+#include <QStyleFactory>
 
 static void initIconResources()
 {
@@ -13,6 +15,9 @@ void AppLook::apply(QApplication& app)
 {
     initIconResources();
     app.setLayoutDirection(Qt::RightToLeft);
+    // Buttons with pictures (message boxes, file choosers) keep their captions clear of their edges.
+    if (!dynamic_cast<IconButtonStyle*>(QApplication::style()))
+        QApplication::setStyle(new IconButtonStyle(QStyleFactory::create(QApplication::style()->name())));
     app.setFont(arabicFont(10));
     app.setWindowIcon(icon(QStringLiteral("app")));
 }

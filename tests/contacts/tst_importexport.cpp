@@ -22,6 +22,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QMenu>
 #include <QStringEncoder>
@@ -113,7 +114,8 @@ void TestImportExport::importIntoTheOpenDirectoryRefreshesTheList()
     QCOMPARE(controls(*m_form).infolist->count(), 2);
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT mobil || dir FROM info WHERE name = 'Nadia'")),
              QStringLiteral("0100") + m_family);
-    QVERIFY(m_boxes->last().text.startsWith(QStringLiteral("تم استيراد 1 من جهات الاتصال.")));
+    QVERIFY(m_boxes->last().text.startsWith(
+        QStringLiteral("تم استيراد 1 من جهات الاتصال إلى الدليل \"\u2068العائلة\u2069\".")));
     QVERIFY(m_boxes->last().text.contains(QStringLiteral("موجود : الاسم موجود بالفعل")));
     QCOMPARE(controls(*m_form).statbar->panelText(2), QStringLiteral("يتضمن الدليل الحالى    2  بيان"));
 }
@@ -155,6 +157,12 @@ void TestImportExport::binaryFileIsRefusedWithNothingChanged()
     controls(*m_form).menus->importcontacts->trigger();
     QCOMPARE(m_boxes->last().title, QStringLiteral("خطأ"));
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info")), QStringLiteral("1"));
+    // A device that never ends is not read at all.
+    const int shown = m_boxes->count();
+    m_chooser->answer(QStringLiteral("/dev/zero"));
+    controls(*m_form).menus->importcontacts->trigger();
+    QCOMPARE(m_boxes->count(), shown + 1);
+    QCOMPARE(m_boxes->last().title, QStringLiteral("خطأ"));
 }
 
 void TestImportExport::csvImportGoesThroughTheMappingDialog()
@@ -182,13 +190,22 @@ void TestImportExport::csvEncodingIsChosenWithAPreview()
     QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("العائلة")));
     m_form->openSelectedDirectory();
     QStringEncoder arabic("windows-1256");
-    m_chooser->answer(
-        write(QStringLiteral("arabic.csv"), arabic.encode(QStringLiteral("الاسم,موبايل\r\nسهام,0103\r\n"))));
+    // As a spreadsheet on Arabic Windows saves it: code page 1256, no byte-order mark, the
+    // headers spelt as the user typed them.
+    m_chooser->answer(write(QStringLiteral("arabic.csv"),
+                            arabic.encode(QStringLiteral("الإسم,الجوال,هاتف المنزل,البريد الإلكتروني,جهة العمل\r\n"
+                                                         "سهام,0103,0224,siham@example.com,مكتبة الأسرة\r\n"))));
     ModalDriver::whenModal([](QWidget* modal) {
         auto* dialog = qobject_cast<CsvMappingDialog*>(modal);
         QVERIFY(dialog);
         QCOMPARE(dialog->encoding->currentText(), QStringLiteral("windows-1256"));
         QCOMPARE(dialog->preview->item(0, 0)->text(), QStringLiteral("سهام"));
+        // Every column is matched without the user choosing, and named as the editor names it.
+        QStringList chosen;
+        for (const QComboBox* choice : dialog->choices)
+            chosen << choice->currentText();
+        QCOMPARE(chosen, (QStringList{QStringLiteral("الاسم"), QStringLiteral("موبايل"), QStringLiteral("ت/ منزل"),
+                                      QStringLiteral("بريد الكترونى"), QStringLiteral("العمل")}));
         // Another encoding reads the file again: the preview and the columns follow it.
         dialog->encoding->setCurrentText(QStringLiteral("windows-1252"));
         QVERIFY(dialog->preview->item(0, 0)->text() != QStringLiteral("سهام"));
@@ -198,8 +215,12 @@ void TestImportExport::csvEncodingIsChosenWithAPreview()
         dialog->accept();
     });
     controls(*m_form).menus->importcontacts->trigger();
-    QCOMPARE(m_db->scalar(QStringLiteral("SELECT mobil FROM info WHERE name = ?"), {QStringLiteral("سهام")}),
-             QStringLiteral("0103"));
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT mobil || '|' || hometel || '|' || email || '|' || org FROM info "
+                                         "WHERE name = ?"),
+                          {QStringLiteral("سهام")}),
+             QStringLiteral("0103|0224|siham@example.com|مكتبة الأسرة"));
+    // The summary names the directory the contacts went into.
+    QCOMPARE(m_boxes->last().text, QStringLiteral("تم استيراد 1 من جهات الاتصال إلى الدليل \"\u2068العائلة\u2069\"."));
 }
 
 void TestImportExport::exportWritesTheWholeDirectory()
@@ -219,7 +240,10 @@ void TestImportExport::exportWritesTheWholeDirectory()
     QCOMPARE(reader.contacts().size(), size_t(2));
     QCOMPARE(reader.contacts()[0].name, QStringLiteral("موجود"));
     QCOMPARE(reader.contacts()[1].hometel, QStringLiteral("0223"));
-    QCOMPARE(m_boxes->last().text, QStringLiteral("تم تصدير 2 من جهات الاتصال إلى الملف"));
+    // The summary names the file, kept left to right inside the Arabic sentence.
+    QCOMPARE(
+        m_boxes->last().text,
+        QStringLiteral("تم تصدير 2 من جهات الاتصال إلى الملف\n\u2066%1\u2069").arg(QDir::toNativeSeparators(path)));
 }
 
 QTEST_MAIN(TestImportExport)

@@ -18,7 +18,9 @@ namespace
 
 QByteArray corpus(const char* name)
 {
-    QFile file(QFINDTESTDATA(QStringLiteral("corpus/") + QLatin1String(name)));
+    // Found by the source folder's path: a relative path to the test's source (as Ninja gives
+    // it) does not lead there from where the test runs.
+    QFile file(QStringLiteral(QAV_CORPUS "/") + QLatin1String(name));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
@@ -163,6 +165,11 @@ void TestInterchange::csvDelimitersAndEncodings()
     const QString tabs = QStringLiteral("Name\tEmail\nx\ty@z\n");
     CsvTable::read(tabs.toUtf8(), &delimiter);
     QCOMPARE(delimiter, QLatin1Char('\t'));
+    // The Arabic semicolon some Arabic systems separate a spreadsheet's cells with.
+    const QString arabicList = QStringLiteral("الاسم؛الموبايل\r\nسهام؛0103، 0104\r\n");
+    rows = CsvTable::read(arabic.encode(arabicList), &delimiter);
+    QCOMPARE(delimiter, QChar(0x061B));
+    QCOMPARE(rows.value(1), (QStringList{QStringLiteral("سهام"), QStringLiteral("0103، 0104")}));
 }
 
 void TestInterchange::commonHeadersAreRecognised()
@@ -222,6 +229,31 @@ void TestInterchange::commonHeadersAreRecognised()
     QVERIFY(mapping.hasNameSource());
     QCOMPARE(mapping.targets.at(2), T::Name);
     QCOMPARE(mapping.targets.at(5), T::Mobil);
+
+    // Arabic headers as people type them: hamza or none, ة or ه, ى or ي, the article or none,
+    // a vowel mark or a stretched letter, "رقم" before or a count after.
+    const std::pair<const char16_t*, T> arabic[] = {
+        {u"الاسم", T::Name},          {u"إسم", T::Name},
+        {u"الموبايل", T::Mobil},      {u"رقم الجوال", T::Mobil},
+        {u"المحمول 2", T::Mobil},     {u"تليفون المنزل", T::HomeTel},
+        {u"هاتف منزل", T::HomeTel},   {u"ت/ منزل", T::HomeTel},
+        {u"تليفون العمل", T::JobTel}, {u"هاتـف العمل", T::JobTel},
+        {u"ت/عمل", T::JobTel},        {u"فاكس", T::Fax},
+        {u"رقم الفاكس", T::Fax},      {u"البريد الإلكتروني", T::Email},
+        {u"بريد الكترونى", T::Email}, {u"الإيميل", T::Email},
+        {u"ايميل", T::Email},         {u"العمل", T::Org},
+        {u"الشركه", T::Org},          {u"جهة عمل", T::Org},
+        {u"العنوان", T::Address},     {u"ملاحظات", T::MoreInfo},
+        {u"المُلاحظات", T::MoreInfo},  {u"تاريخ الميلاد", T::Ignore},
+        {u"الرقم", T::Ignore},
+    };
+    for (const auto& [header, target] : arabic) {
+        const QString text = QString::fromUtf16(header);
+        QVERIFY2(CsvMapping::guess({text}).targets == QList<T>{target}, qPrintable(text));
+    }
+    // The mapping window names each field as the editor does.
+    QCOMPARE(CsvMapping::targetNames().at(T::Org), QStringLiteral("العمل"));
+    QCOMPARE(CsvMapping::targetNames().at(T::Email), QStringLiteral("بريد الكترونى"));
 }
 
 void TestInterchange::duplicatesAreSkippedAndReported()
@@ -272,6 +304,20 @@ void TestInterchange::cancelledImportLeavesNothingBehind()
     QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM info")), QStringLiteral("0"));
     // The connection is usable afterwards.
     QVERIFY(ContactImporter::run(SharedData::connection(), contacts, d).added == 300);
+
+    // A directory deleted meanwhile (by another copy of the program) takes nothing: its
+    // contacts would be shown nowhere.
+    const QString gone = db.addDirectory(QStringLiteral("gone"));
+    QVERIFY(db.reader().execute(QStringLiteral("DELETE FROM dirg WHERE code = ?"), {gone}).ok);
+    const ImportSummary refused = ContactImporter::run(SharedData::connection(), {{QStringLiteral("lost")}}, gone);
+    QVERIFY(!refused.error.isEmpty());
+    QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM info WHERE dir = ?"), {gone}), QStringLiteral("0"));
+
+    // The summary names the directory; a name that turns text around (U+202E) stays inside its
+    // isolate and cannot reorder the sentence.
+    const QString odd = db.addDirectory(QStringLiteral("\u202Eعملاء"));
+    const ImportSummary named = ContactImporter::run(SharedData::connection(), {{QStringLiteral("new")}}, odd);
+    QCOMPARE(named.text(), QStringLiteral("تم استيراد 1 من جهات الاتصال إلى الدليل \"\u2068\u202Eعملاء\u2069\"."));
 }
 
 void TestInterchange::notAVCardIsNoVCard()

@@ -51,6 +51,7 @@ private slots:
     void googleOlderLayout();
     void outlookSpreadAddressesAndManyNumbers();
     void thunderbirdInWindows1256();
+    void excelArabicHeadersInWindows1256();
     void phoneVCardsWithTheirQuirks();
     void everySampleSurvivesExportAndImport_data();
     void everySampleSurvivesExportAndImport();
@@ -125,6 +126,25 @@ void TestRealExports::thunderbirdInWindows1256()
         QVERIFY2(holds(hala, kept), qPrintable(kept));
 }
 
+// Saved by a spreadsheet on Arabic Windows: code page 1256 with no byte-order mark, Arabic
+// headers spelt as the user typed them.
+void TestRealExports::excelArabicHeadersInWindows1256()
+{
+    const ContactFileContents read = readSample(QStringLiteral("excel-arabic.csv"));
+    QCOMPARE(read.contacts.size(), size_t(2));
+    const ContactFields& salma = named(read, QStringLiteral("سلمى عبد الرحمن"));
+    QCOMPARE(salma.mobil, QStringLiteral("+20 100 555 1212"));
+    QCOMPARE(salma.hometel, QStringLiteral("02 2345 6789"));
+    QCOMPARE(salma.jobtel, QStringLiteral("02 2765 4321"));
+    QCOMPARE(salma.fax, QStringLiteral("02 2765 4322"));
+    QCOMPARE(salma.email, QStringLiteral("salma@example.com"));
+    QCOMPARE(salma.org, QStringLiteral("شركة النيل للتأمين"));
+    QCOMPARE(salma.address, QStringLiteral("12 شارع التحرير، الدقي، الجيزة"));
+    QVERIFY(salma.moreinfo.startsWith(QStringLiteral("تتصل بعد العصر")));
+    QVERIFY(holds(salma, QStringLiteral("0122 333 4444"))); // the second mobile, kept in the notes
+    QCOMPARE(named(read, QStringLiteral("يوسف إبراهيم")).org, QStringLiteral("وزارة الصحة"));
+}
+
 void TestRealExports::phoneVCardsWithTheirQuirks()
 {
     const ContactFileContents read = readSample(QStringLiteral("phone.vcf"));
@@ -158,7 +178,8 @@ void TestRealExports::phoneVCardsWithTheirQuirks()
 void TestRealExports::everySampleSurvivesExportAndImport_data()
 {
     QTest::addColumn<QString>("sample");
-    for (const char* name : {"google-current.csv", "google-older.csv", "outlook.csv", "thunderbird.csv", "phone.vcf"})
+    for (const char* name :
+         {"google-current.csv", "google-older.csv", "outlook.csv", "thunderbird.csv", "excel-arabic.csv", "phone.vcf"})
         QTest::newRow(name) << QString::fromLatin1(name);
 }
 

@@ -18,8 +18,10 @@
 #include <QAction>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QtTest>
 
@@ -39,6 +41,49 @@ QString pdfText(const QString& path)
                              QChar(0x2067), QChar(0x2068), QChar(0x2069)})
         text.remove(mark);
     return text;
+}
+
+// The words of a PDF with where they stand, for what reading order cannot show: which word is
+// left of which. An Arabic word comes as its letters, one by one.
+struct PlacedWord {
+    QString text;
+    double left;
+    double middle; // of its height
+};
+
+QList<PlacedWord> pdfWords(const QString& path)
+{
+    QProcess tool;
+    tool.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path, QStringLiteral("-")});
+    if (!tool.waitForFinished(30000))
+        return {};
+    static const QRegularExpression word(
+        QStringLiteral(R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="[\d.]+" yMax="([\d.]+)">([^<]*)</word>)re"));
+    QList<PlacedWord> words;
+    const QString html = QString::fromUtf8(tool.readAllStandardOutput());
+    for (auto it = word.globalMatch(html); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        words.append({m.captured(4).replace(QStringLiteral("&amp;"), QStringLiteral("&")), m.captured(1).toDouble(),
+                      (m.captured(2).toDouble() + m.captured(3).toDouble()) / 2});
+    }
+    return words;
+}
+
+// The words of the line a word stands on, from left to right.
+QStringList lineOf(const QList<PlacedWord>& words, const QString& member)
+{
+    const auto found = std::find_if(words.begin(), words.end(), [&](const PlacedWord& w) { return w.text == member; });
+    if (found == words.end())
+        return {};
+    QList<PlacedWord> line;
+    for (const PlacedWord& w : words)
+        if (std::abs(w.middle - found->middle) < 2)
+            line << w;
+    std::sort(line.begin(), line.end(), [](const PlacedWord& a, const PlacedWord& b) { return a.left < b.left; });
+    QStringList texts;
+    for (const PlacedWord& w : line)
+        texts << w.text;
+    return texts;
 }
 
 // pdftotext may give right-to-left words in visual order; accept a word either way round.
@@ -64,6 +109,7 @@ private slots:
     void emptyDirectoryGivesHeaderAndNoRows();
     void manyContactsSpanPagesWithHeadingsOnEach();
     void dateAndTimeReplaceTheirMarks();
+    void numbersKeepEveryCharacterAndLongTextsEndCleanly();
     void printDoesNothingOnTheDirectoryList();
     void thePreviewsPdfNeverHarmsAnOlderFileOrTheBook();
     void helpWindowOpensTwiceAndCloses();
@@ -174,9 +220,42 @@ void TestReport::dateAndTimeReplaceTheirMarks()
     const QString text = pdfText(path);
     QVERIFY(text.contains(QStringLiteral("09/03/2026")));
     QVERIFY(text.contains(QStringLiteral("14:05:07")));
+    // Read from the right: the date's label, the date, the time's label, the time.
+    const QStringList printed = lineOf(pdfWords(path), QStringLiteral("09/03/2026"));
+    const qsizetype date = printed.indexOf(QStringLiteral("09/03/2026"));
+    const qsizetype time = printed.indexOf(QStringLiteral("14:05:07"));
+    QVERIFY2(time == 0 && date > time + 3 && date < printed.size() - 3, qPrintable(printed.join(QLatin1Char(' '))));
+    QCOMPARE(printed.at(date + 1), QStringLiteral(":"));
+    QCOMPARE(printed.at(time + 1), QStringLiteral(":"));
     // A place that cannot be written is a failure the caller hears of, with nothing left behind.
     QVERIFY(!ReportPreview::savePdf(report, m_out.filePath(QStringLiteral("missing/dated.pdf"))));
     QVERIFY(!QFileInfo::exists(m_out.filePath(QStringLiteral("missing"))));
+}
+
+void TestReport::numbersKeepEveryCharacterAndLongTextsEndCleanly()
+{
+    const QString code = m_db->addDirectory(QStringLiteral("Numbers"));
+    const QString org = QStringLiteral("الشركة المصرية العامة للتأمين والاستثمار العقارى والتجارى فرع الجيزة الجديد");
+    const QString address = QStringLiteral("شارع التحرير الدقى الجيزة الدور الرابع شقة ١٢ بجوار محطة مترو البحوث");
+    m_db->addContact(QStringLiteral("سلمى عبد الرحمن"), code,
+                     {QStringLiteral("+20 100 555 1212"), QStringLiteral("+20 2 2765 4321 9"),
+                      QStringLiteral("+201005551212999"), QStringLiteral("(02) 2765-4322"), address, QString(), org});
+    const QString path = render(code, QStringLiteral("Numbers"));
+    // Each number whole, its parts from left to right as it is written, though the row reads
+    // right to left.
+    const QList<PlacedWord> words = pdfWords(path);
+    const QStringList row = lineOf(words, QStringLiteral("(02)"));
+    const QString printed = row.join(QLatin1Char(' '));
+    for (const char* number : {"+20 100 555 1212", "+20 2 2765 4321 9", "+201005551212999", "(02) 2765-4322"})
+        QVERIFY2(printed.contains(QString::fromLatin1(number)), qPrintable(printed));
+    // The long organisation and address end in "…" after a whole word's letters: the cell
+    // shows their start and leaves out their end rather than cutting through a letter.
+    const QString text = pdfText(path);
+    QCOMPARE(text.count(QStringLiteral("...")), 2);
+    QVERIFY(containsWord(text, QStringLiteral("المصرية")));
+    QVERIFY(!containsWord(text, QStringLiteral("الجديد")));
+    QVERIFY(containsWord(text, QStringLiteral("التحرير")));
+    QVERIFY(!containsWord(text, QStringLiteral("البحوث")));
 }
 
 void TestReport::printDoesNothingOnTheDirectoryList()
@@ -221,6 +300,13 @@ void TestReport::thePreviewsPdfNeverHarmsAnOlderFileOrTheBook()
     bool previewed = false;
     ModalDriver::whenModal([&](QWidget* modal) {
         previewed = true;
+        // The preview fills the screen with the page as wide as the window.
+        const QRect screen = modal->screen()->availableGeometry();
+        QVERIFY2(modal->width() >= screen.width() * 9 / 10 && modal->height() >= screen.height() * 9 / 10,
+                 qPrintable(QStringLiteral("%1x%2").arg(modal->width()).arg(modal->height())));
+        auto* preview = modal->findChild<QPrintPreviewWidget*>();
+        QVERIFY(preview);
+        QCOMPARE(preview->zoomMode(), QPrintPreviewWidget::FitToWidth);
         auto* pdf = modal->findChild<QAction*>(QStringLiteral("savepdf"));
         QVERIFY(pdf);
         // The disk fills up while the report is written: the older file stays whole.
