@@ -32,7 +32,7 @@ public:
     QCheckBox* openAtStart;
 
     // The most contacts listed at once: more are counted, and narrowed by typing on.
-    static constexpr qsizetype kListed = 500;
+    static constexpr qsizetype kListed = 200;
 
     // Runs the search for the box's text now (typing runs it at once too).
     void search();

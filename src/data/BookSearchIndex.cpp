@@ -5,6 +5,8 @@
 #include "SoundKey.h"
 #include "TextFold.h"
 
+#include <QHash>
+
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -19,8 +21,18 @@ bool isNumberField(int field)
     return field >= BookSearchIndex::HomeTel && field <= BookSearchIndex::Fax;
 }
 
+// The fields of each row in a block's texts and in its numbers, in their order there.
+const std::vector<BookSearchIndex::Field> kTextFields = {BookSearchIndex::Name, BookSearchIndex::Address,
+                                                         BookSearchIndex::Email, BookSearchIndex::Org,
+                                                         BookSearchIndex::Notes};
+const std::vector<BookSearchIndex::Field> kNumberFields = {BookSearchIndex::HomeTel, BookSearchIndex::JobTel,
+                                                           BookSearchIndex::Mobile, BookSearchIndex::Fax};
+
 // Below this many rows a second connection costs more (its key is derived anew) than it saves.
 constexpr qint64 kTwoConnectionsFrom = 150000;
+// From this many rows the blocks are kept compressed: a million contacts' texts would take some
+// 300 MB, a quarter of that packed; a smaller book is searched faster as it stands.
+constexpr qint64 kPackedFrom = 200000;
 // Below this many contacts a second thread costs more than it saves.
 constexpr qsizetype kTwoThreadsFrom = 20000;
 
@@ -42,8 +54,8 @@ qsizetype BookSearchIndex::byteSize() const
 {
     qsizetype bytes = 0;
     for (const Block& block : m_blocks)
-        bytes +=
-            qsizetype(block.fields.capacity() + block.rows.capacity() * sizeof(qint64) + block.soundKeys.capacity());
+        bytes += qsizetype(block.texts.capacity() + block.numbers.capacity() + block.soundKeys.capacity() +
+                           block.rows.capacity() * sizeof(qint64));
     return bytes;
 }
 
@@ -75,6 +87,7 @@ DataResult BookSearchIndex::load(DataConnection& connection)
     m_stamp = connection.changeStamp();
     const qint64 low = first.toLongLong();
     const qint64 high = last.toLongLong();
+    m_packed = high - low >= kPackedFrom;
     std::vector<Block> upper;
     DataConnection helper;
     if (ownLock && high - low >= kTwoConnectionsFrom && connection.openReaderBeside(helper)) {
@@ -113,12 +126,23 @@ DataResult BookSearchIndex::readRange(DataConnection& connection, qint64 from, q
 {
     Block block;
     std::string texts;
+    std::string numbers;
+    std::string sounds;
     std::string folded;
+    QHash<QByteArray, QByteArray> wordSounds;
+    auto keep = [this](std::string& into, const std::string& from) {
+        into = m_packed ? PackedText::pack(from) : from;
+        into.shrink_to_fit();
+    };
     auto close = [&] {
-        block.fields = PackedText::pack(texts);
+        keep(block.texts, texts);
+        keep(block.numbers, numbers);
+        keep(block.soundKeys, sounds);
         blocks.push_back(std::move(block));
         block = Block();
         texts.clear();
+        numbers.clear();
+        sounds.clear();
     };
     const DataResult read = connection.query(
         QStringLiteral("SELECT info.rowid, info.name, info.hometel, info.jobtel, info.mobil, info.fax, "
@@ -129,17 +153,19 @@ DataResult BookSearchIndex::readRange(DataConnection& connection, qint64 from, q
             for (int field = 0; field < kFieldCount; ++field) {
                 const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, field + 1));
                 const int size = sqlite3_column_bytes(statement, field + 1);
-                if (text && size > 0) {
-                    if (isNumberField(field))
-                        folded = m_numbers.ofUtf8(text, size);
-                    else
-                        TextFold::foldAnyUtf8(text, size, folded);
+                std::string& into = isNumberField(field) ? numbers : texts;
+                if (text && size > 0 && isNumberField(field)) {
+                    m_numbers.appendUtf8(text, size, into); // digits only
+                } else if (text && size > 0) {
+                    TextFold::foldAnyUtf8(text, size, folded);
                     // The field mark never stands inside a field, so no match runs across two.
                     std::erase(folded, kFieldEnd);
-                    texts += folded;
+                    into += folded;
                 }
-                texts += kFieldEnd;
+                into += kFieldEnd;
             }
+            const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(statement, 1));
+            appendSound(QByteArrayView(name, sqlite3_column_bytes(statement, 1)), wordSounds, sounds);
             if (qsizetype(block.rows.size()) == kRowsPerBlock)
                 close();
         });
@@ -169,16 +195,31 @@ BookSearchIndex::Found BookSearchIndex::find(const QString& query, qsizetype lim
         for (size_t b = from; b < to; ++b) {
             const Block& block = m_blocks[b];
             const size_t exactBefore = half.exact.size();
-            findIn(block, half.scratch, text, digits, half);
+            std::vector<std::pair<size_t, Field>> places;
+            if (const std::string* texts = textsOf(block.texts, half.scratch))
+                findIn(block, *texts, text, kTextFields, places);
+            if (!digits.empty())
+                if (const std::string* numbers = textsOf(block.numbers, half.scratch))
+                    findIn(block, *numbers, digits, kNumberFields, places);
+            // Each row once, in the block's order, with the first field that matched.
+            std::stable_sort(places.begin(), places.end(),
+                             [](const auto& a, const auto& b) { return a.first < b.first; });
+            size_t last = size_t(-1);
+            for (const auto& [row, field] : places) {
+                if (row == last || row >= block.rows.size())
+                    continue;
+                last = row;
+                half.exact.push_back({block.rows[row], field, false});
+            }
             if (!bySound)
                 continue;
-            makeSoundKeys(block, half.scratch);
-            if (!PackedText::unpack(block.soundKeys, half.soundScratch))
+            const std::string* keys = textsOf(block.soundKeys, half.soundScratch);
+            if (!keys)
                 continue;
             // Every row's key in turn, leaving out the rows found exactly.
             size_t exactNext = exactBefore;
-            const char* key = half.soundScratch.data();
-            const char* end = key + half.soundScratch.size();
+            const char* key = keys->data();
+            const char* end = key + keys->size();
             for (size_t row = 0; row < block.rows.size() && key < end; ++row) {
                 const char* keyEnd = static_cast<const char*>(std::memchr(key, kFieldEnd, size_t(end - key)));
                 if (!keyEnd)
@@ -211,84 +252,70 @@ BookSearchIndex::Found BookSearchIndex::find(const QString& query, qsizetype lim
     return found;
 }
 
-void BookSearchIndex::findIn(const Block& block, std::string& scratch, const std::string& text,
-                             const std::string& number, Half& half) const
+const std::string* BookSearchIndex::textsOf(const std::string& kept, std::string& scratch) const
 {
-    if (!PackedText::unpack(block.fields, scratch))
+    if (!m_packed)
+        return &kept;
+    return PackedText::unpack(kept, scratch) ? &scratch : nullptr;
+}
+
+void BookSearchIndex::findIn(const Block& block, const std::string& kept, const std::string& needle,
+                             const std::vector<Field>& fields, std::vector<std::pair<size_t, Field>>& places)
+{
+    if (needle.empty())
         return;
-    // Where in the block a needle stands, each row once, with the first field it is in: a row is
-    // its nine fields, each ended by the mark, so counting marks tells row and field.
-    std::vector<std::pair<size_t, Field>> places;
-    const char* base = scratch.data();
-    const size_t size = scratch.size();
-    auto scan = [&](const std::string& needle, bool numbersOnly) {
-        if (needle.empty())
+    // Every row has as many fields, each ended by the mark: counting marks tells row and field.
+    const size_t perRow = fields.size();
+    const char* base = kept.data();
+    const size_t size = kept.size();
+    size_t from = 0;
+    size_t counted = 0; // marks before from
+    while (from < size) {
+        const void* at = memmem(base + from, size - from, needle.data(), needle.size());
+        if (!at)
             return;
-        size_t from = 0;
-        size_t counted = 0; // marks before countedTo
-        size_t countedTo = 0;
-        while (from < size) {
-            const void* at = memmem(base + from, size - from, needle.data(), needle.size());
-            if (!at)
-                return;
-            const auto offset = size_t(static_cast<const char*>(at) - base);
-            counted += size_t(std::count(base + countedTo, base + offset, kFieldEnd));
-            countedTo = offset;
-            const size_t row = counted / kFieldCount;
-            const auto field = Field(counted % kFieldCount);
-            if (numbersOnly && !isNumberField(field)) {
-                from = offset + 1;
-                continue;
-            }
-            places.emplace_back(row, field);
-            // On to the next row: past the marks that end this one.
-            const size_t marksLeft = kFieldCount - field;
-            size_t next = offset;
-            for (size_t mark = 0; mark < marksLeft && next < size; ++mark) {
-                const void* found = std::memchr(base + next, kFieldEnd, size - next);
-                next = found ? size_t(static_cast<const char*>(found) - base) + 1 : size;
-            }
-            counted += marksLeft;
-            countedTo = next;
-            from = next;
+        const auto offset = size_t(static_cast<const char*>(at) - base);
+        counted += size_t(std::count(base + from, base + offset, kFieldEnd));
+        const size_t row = counted / perRow;
+        if (row >= block.rows.size())
+            return;
+        places.emplace_back(row, fields[counted % perRow]);
+        // On to the next row: past the marks that end this one.
+        const size_t marksLeft = perRow - counted % perRow;
+        size_t next = offset;
+        for (size_t mark = 0; mark < marksLeft && next < size; ++mark) {
+            const void* found = std::memchr(base + next, kFieldEnd, size - next);
+            next = found ? size_t(static_cast<const char*>(found) - base) + 1 : size;
         }
-    };
-    scan(text, false);
-    if (!number.empty() && number != text)
-        scan(number, true);
-    std::stable_sort(places.begin(), places.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    size_t last = size_t(-1);
-    for (const auto& [row, field] : places) {
-        if (row == last || row >= block.rows.size())
-            continue;
-        last = row;
-        half.exact.push_back({block.rows[row], field, false});
+        counted += marksLeft;
+        from = next;
     }
 }
 
-void BookSearchIndex::makeSoundKeys(const Block& block, std::string& scratch)
+void BookSearchIndex::appendSound(QByteArrayView name, QHash<QByteArray, QByteArray>& wordSounds, std::string& keys)
 {
-    if (block.soundMade)
-        return;
-    block.soundMade = true;
-    if (!PackedText::unpack(block.fields, scratch))
-        return;
-    std::string keys;
-    const char* row = scratch.data();
-    const char* end = row + scratch.size();
-    while (row < end) {
-        const char* nameEnd = static_cast<const char*>(std::memchr(row, kFieldEnd, size_t(end - row)));
-        if (!nameEnd)
-            break;
-        keys += SoundKey::of(QString::fromUtf8(row, nameEnd - row)).toStdString();
-        keys += kFieldEnd;
-        // Past the row's nine marks.
-        const char* next = nameEnd + 1;
-        for (int mark = 1; mark < kFieldCount && next < end; ++mark) {
-            const char* found = static_cast<const char*>(std::memchr(next, kFieldEnd, size_t(end - next)));
-            next = found ? found + 1 : end;
+    // SoundKey sounds a name word by word, so each word's sound is made once: names share their
+    // words. A word already met is looked up without a copy of it.
+    bool first = true;
+    qsizetype start = 0;
+    while (start < name.size()) {
+        qsizetype end = name.indexOf(' ', start);
+        if (end < 0)
+            end = name.size();
+        if (end > start) {
+            const QByteArray word = QByteArray::fromRawData(name.data() + start, end - start);
+            auto known = wordSounds.constFind(word);
+            if (known == wordSounds.constEnd())
+                known =
+                    wordSounds.insert(QByteArray(word.constData(), word.size()), SoundKey::of(QString::fromUtf8(word)));
+            if (!known->isEmpty()) {
+                if (!first)
+                    keys += ' ';
+                keys.append(known->constData(), size_t(known->size()));
+                first = false;
+            }
         }
-        row = next;
+        start = end + 1;
     }
-    block.soundKeys = PackedText::pack(keys);
+    keys += kFieldEnd; // a key is letters and blanks: the mark never stands inside one
 }

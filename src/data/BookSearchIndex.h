@@ -3,6 +3,9 @@
 #include "DataConnection.h"
 #include "NumberKey.h"
 
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QHash>
 #include <QString>
 
 #include <string>
@@ -51,22 +54,29 @@ public:
 private:
     struct Block {
         std::vector<qint64> rows;
-        std::string fields; // each row's nine fields, each ended by kFieldEnd, packed
-        // Each row's sound key ended by kFieldEnd, packed; made at the first search by sound.
-        mutable std::string soundKeys;
-        mutable bool soundMade = false;
+        // Each row's name, address, e-mail, organisation and notes, each ended by kFieldEnd;
+        // packed in a large book. A number is never looked for among texts, nor a text among
+        // numbers.
+        std::string texts;
+        std::string numbers;   // each row's four numbers as NumberKey digits, each ended by kFieldEnd
+        std::string soundKeys; // each row's name as it sounds, ended by kFieldEnd
     };
     struct Half;
     static constexpr char kFieldEnd = '\x1f';
 
     DataResult readRange(DataConnection& connection, qint64 from, qint64 to, std::vector<Block>& blocks) const;
-    void findIn(const Block& block, std::string& scratch, const std::string& text, const std::string& number,
-                Half& half) const;
-    static void makeSoundKeys(const Block& block, std::string& scratch);
+    // The block's texts as they are searched: unpacked into scratch, or the block's own.
+    const std::string* textsOf(const std::string& kept, std::string& scratch) const;
+    // The rows of the block whose field of fields (each row's, in that order) holds needle.
+    static void findIn(const Block& block, const std::string& kept, const std::string& needle,
+                       const std::vector<Field>& fields, std::vector<std::pair<size_t, Field>>& places);
+    // Appends the sound of name, then kFieldEnd.
+    static void appendSound(QByteArrayView name, QHash<QByteArray, QByteArray>& wordSounds, std::string& keys);
 
     NumberKey m_numbers;
     std::vector<Block> m_blocks;
     qsizetype m_rowCount = 0;
     quint64 m_stamp = 0;
     bool m_loaded = false;
+    bool m_packed = false; // a large book's blocks are kept compressed
 };

@@ -1,6 +1,7 @@
 #include "ContactStore.h"
 
 #include <QCryptographicHash>
+#include <QHash>
 
 #include <sqlite3.h>
 
@@ -145,16 +146,27 @@ DataResult ContactStore::readNamesAndNumbers(const QString& dir, const Visitor& 
 
 DataResult ContactStore::readRows(const std::vector<qint64>& rows, const RowVisitor& visit)
 {
-    const QString sql =
-        QStringLiteral("SELECT rowid, %1, dir FROM info WHERE rowid = ?").arg(ContactFields::columnList());
-    for (const qint64 row : rows) {
-        const DataResult read = m_connection.query(sql, {QString::number(row)}, [&visit](sqlite3_stmt* statement) {
-            visit(sqlite3_column_int64(statement, 0), fieldsAt(statement, 1),
-                  DataConnection::columnText(statement, 1 + ContactFields::kCount));
+    // A hundred rows a statement, each row bound; then in the order asked.
+    constexpr size_t kPerStatement = 100;
+    QHash<qint64, std::pair<ContactFields, QString>> read;
+    for (size_t from = 0; from < rows.size(); from += kPerStatement) {
+        const size_t count = std::min(kPerStatement, rows.size() - from);
+        QStringList values;
+        for (size_t i = 0; i < count; ++i)
+            values << QString::number(rows[from + i]);
+        const QString sql =
+            QStringLiteral("SELECT rowid, %1, dir FROM info WHERE rowid IN (%2)")
+                .arg(ContactFields::columnList(), QStringLiteral("?,").repeated(qsizetype(count)).chopped(1));
+        const DataResult done = m_connection.query(sql, values, [&read](sqlite3_stmt* statement) {
+            read.insert(sqlite3_column_int64(statement, 0),
+                        {fieldsAt(statement, 1), DataConnection::columnText(statement, 1 + ContactFields::kCount)});
         });
-        if (!read)
-            return read;
+        if (!done)
+            return done;
     }
+    for (const qint64 row : rows)
+        if (const auto found = read.constFind(row); found != read.constEnd())
+            visit(row, found->first, found->second);
     return {};
 }
 

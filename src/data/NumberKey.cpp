@@ -1,5 +1,7 @@
 #include "NumberKey.h"
 
+#include <string_view>
+
 namespace
 {
 
@@ -43,46 +45,47 @@ std::string NumberKey::of(QStringView number) const
         else if (ch == u'+' && digits.empty())
             international = true;
     }
-    return finish(std::move(digits), international);
+    finish(digits, 0, international);
+    return digits;
 }
 
-std::string NumberKey::ofUtf8(const char* number, int size) const
+void NumberKey::appendUtf8(const char* number, int size, std::string& out) const
 {
-    std::string digits;
-    digits.reserve(size_t(size));
+    const size_t start = out.size();
     bool international = false;
     const auto* bytes = reinterpret_cast<const unsigned char*>(number);
     for (int i = 0; i < size; ++i) {
         const unsigned char b = bytes[i];
         if (b >= '0' && b <= '9') {
-            digits += char(b);
-        } else if (b == '+' && digits.empty()) {
+            out += char(b);
+        } else if (b == '+' && out.size() == start) {
             international = true;
         } else if (i + 1 < size && b == 0xD9 && bytes[i + 1] >= 0xA0 && bytes[i + 1] <= 0xA9) {
-            digits += char('0' + (bytes[i + 1] - 0xA0)); // Arabic-Indic
+            out += char('0' + (bytes[i + 1] - 0xA0)); // Arabic-Indic
             ++i;
         } else if (i + 1 < size && b == 0xDB && bytes[i + 1] >= 0xB0 && bytes[i + 1] <= 0xB9) {
-            digits += char('0' + (bytes[i + 1] - 0xB0)); // Eastern Arabic-Indic
+            out += char('0' + (bytes[i + 1] - 0xB0)); // Eastern Arabic-Indic
             ++i;
         }
     }
-    return finish(std::move(digits), international);
+    finish(out, start, international);
 }
 
-std::string NumberKey::finish(std::string digits, bool international) const
+void NumberKey::finish(std::string& digits, size_t start, bool international) const
 {
-    if (!international && digits.size() > 2 && digits.starts_with("00")) {
+    const std::string_view number = std::string_view(digits).substr(start);
+    if (!international && number.size() > 2 && number.starts_with("00")) {
         international = true;
-        digits.erase(0, 2);
+        digits.erase(start, 2);
     }
+    const std::string_view rest = std::string_view(digits).substr(start);
     if (international) {
-        if (!m_countryCode.empty() && digits.starts_with(m_countryCode))
-            digits.erase(0, m_countryCode.size());
-        return digits;
+        if (!m_countryCode.empty() && rest.starts_with(m_countryCode))
+            digits.erase(start, m_countryCode.size());
+        return;
     }
-    if (!m_trunkPrefix.empty() && digits.starts_with(m_trunkPrefix))
-        digits.erase(0, m_trunkPrefix.size());
-    return digits;
+    if (!m_trunkPrefix.empty() && rest.starts_with(m_trunkPrefix))
+        digits.erase(start, m_trunkPrefix.size());
 }
 
 bool NumberKey::looksLikeNumber(QStringView text, int minDigits)

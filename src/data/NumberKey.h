@@ -18,14 +18,15 @@ public:
 
     // The key of a number as typed or stored; empty when it holds no digit.
     std::string of(QStringView number) const;
-    // The same for a number as the book stores it, in UTF-8.
-    std::string ofUtf8(const char* number, int size) const;
+    // The same for a number as the book stores it, in UTF-8, appended to out.
+    void appendUtf8(const char* number, int size, std::string& out) const;
     // Whether text reads as (a part of) a telephone number: digits with the marks people write
     // between them, and at least minDigits digits.
     static bool looksLikeNumber(QStringView text, int minDigits);
 
 private:
-    std::string finish(std::string digits, bool international) const;
+    // Leaves out of digits, from start on, the country code or trunk prefix written before the number.
+    void finish(std::string& digits, size_t start, bool international) const;
 
     std::string m_countryCode;
     std::string m_trunkPrefix;
