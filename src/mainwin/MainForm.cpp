@@ -5,6 +5,7 @@
 #include "BookPasswordDialog.h"
 #include "DataLocation.h"
 #include "Directory.h"
+#include "DirectoryStore.h"
 #include "FileChooser.h"
 #include "FocusColour.h"
 #include "MainMenus.h"
@@ -136,6 +137,16 @@ MainForm::MainForm() : m_menuSkin(new SkinHookMenu(this)), m_menus(new MainMenus
     for (QMenu* menu : m_menus->topLevelMenus())
         m_menuSkin->addMenu(menu);
     connectMenus();
+    // A locked directory's contacts are the open directory's only: undo steps touching another stay hidden.
+    m_undo.setClosedCheck([this](const QString& code) {
+        if (m_viewState == ViewState::Contacts && m_currentDirectory->text() == code)
+            return false;
+        Directory directory;
+        // A book that cannot be read shows no step.
+        if (!DirectoryStore(SharedData::connection()).find(code, directory))
+            return true;
+        return directory.isLocked();
+    });
     m_undoCommands =
         new UndoCommands(*this, m_undo, *m_menus, m_toolbar->button(toolbarPosition(ToolbarCommand::Undo)));
 
@@ -494,6 +505,7 @@ bool MainForm::StartConnect()
     // belong to another file.
     m_viewState = ViewState::Directories;
     m_listFrame->setCaption(QString());
+    m_undo.refresh();
     return true;
 }
 
@@ -561,6 +573,7 @@ void MainForm::showListPane()
 
 void MainForm::refreshAfterWrite(BookChange change, qint64 writtenRow)
 {
+    m_undo.refresh(); // a lock may have changed
     switch (change) {
     case BookChange::Contacts:
         if (writtenRow >= 0) {
@@ -670,6 +683,7 @@ void MainForm::Opendir()
     PassedOver::note(SharedData::contacts().setFilter(RecordFilter()), Q_FUNC_INFO);
     fill_list();
     statis();
+    m_undo.refresh();
 }
 
 void MainForm::GoBack()
@@ -685,6 +699,7 @@ void MainForm::GoBack()
     writeCount(2, SharedData::directories(), StatusTexts::directoryCount);
     writeStatus(3, QString());
     m_listFrame->setCaption(QString());
+    m_undo.refresh();
 }
 
 void MainForm::directoryListMouseUp(Qt::MouseButton button, const QPoint& globalPos)
@@ -897,6 +912,7 @@ void MainForm::closeListPane()
     m_viewState = ViewState::Directories;
     writeStatus(2, QString());
     writeStatus(3, QString());
+    m_undo.refresh();
 }
 
 void MainForm::viewmdorClick()
@@ -1057,6 +1073,7 @@ void MainForm::takeInOutsideChanges()
     m_outsideCommits = outside;
     if (first)
         return;
+    m_undo.refresh(); // another program may have locked a directory
     auto reselect = [](RecordListView* list, const QString& name) {
         for (int row = 0; row < list->count(); ++row)
             if (list->itemText(row) == name) {
