@@ -24,7 +24,7 @@ PasswordFile PasswordFile::read(const QString& path)
     case BoundedFileRead::Outcome::Read:
         break;
     }
-    if ((read.mode & (S_IRWXG | S_IRWXO)) != 0)
+    if ((read.mode & (S_IRGRP | S_IROTH)) != 0)
         file.warning =
             QStringLiteral("تنبيه: ملف كلمة المرور %1 يقرؤه غير صاحبه , اجعله له وحده (chmod 600 %1)").arg(path);
     file.password = QString::fromUtf8(read.bytes);
