@@ -1,24 +1,24 @@
 #include "BatchCommands.h"
 #include "KeptOrderWrite.h"
+#include "PasswordFile.h"
 
 #include "AddressBookFinder.h"
 #include "BookAddress.h"
-#include "BookFiles.h"
 #include "BookSync.h"
 #include "CardDavClient.h"
 #include "ContactExporter.h"
 #include "ContactFileReader.h"
 #include "ContactImporter.h"
 #include "DirectoryStore.h"
+#include "OutsideText.h"
 #include "PassedOver.h"
+#include "SafeFileWrite.h"
 #include "Schema.h"
 #include "SecretStore.h"
 #include "SharedData.h"
 #include "SyncStore.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QUrl>
 
 #include <cstdio>
@@ -27,11 +27,15 @@ namespace
 {
 
 constexpr int kMaxDirectoryName = 40;
-constexpr qint64 kMaxImportBytes = ContactFileReader::kMaxBytes;
 
+// Only the line ends the program writes reach the terminal: a name a server or a file gave (or an
+// older row still holds) may carry escape sequences or direction controls, which are dropped.
 void print(std::FILE* stream, const QString& text)
 {
-    const QByteArray bytes = (text + QLatin1Char('\n')).toUtf8();
+    QStringList lines = text.split(QLatin1Char('\n'));
+    for (QString& line : lines)
+        line = OutsideText::printable(line);
+    const QByteArray bytes = (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
     std::fflush(stream);
 }
@@ -66,7 +70,7 @@ Directory findOrAddDirectory(const QString& name, QString& reason)
 // when it may be used (name then holds it), else why not.
 QString directoryName(const QString& typed, QString& name)
 {
-    name = typed.trimmed();
+    name = OutsideText::oneLine(typed).trimmed();
     if (name.isEmpty())
         return QStringLiteral("اسم الدليل فارغ");
     if (name.size() > kMaxDirectoryName)
@@ -74,43 +78,22 @@ QString directoryName(const QString& typed, QString& name)
     return QString();
 }
 
-// The password a file holds, without its line end; false with the file's error when it cannot be read.
-bool readPasswordFile(const QString& path, QString& password, QString& error)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = file.errorString();
-        return false;
-    }
-    password = QString::fromUtf8(file.readAll());
-    while (password.endsWith(QLatin1Char('\n')) || password.endsWith(QLatin1Char('\r')))
-        password.chop(1);
-    return true;
-}
-
 // A locked directory opens only with its password, read from the given file (one line).
-QString refusedPassword(const Directory& directory, const QString& name, const QString& passwordFile)
+QString refusedPassword(const Directory& directory, const QString& name, const PasswordFile& passwordFile)
 {
     if (!directory.exists() || !directory.isLocked())
         return QString();
-    if (passwordFile.isEmpty())
+    if (!passwordFile.given)
         return QStringLiteral("الدليل \"%1\" مقفل برمز حماية: استخدم --password-file").arg(name);
-    QString typed, error;
-    if (!readPasswordFile(passwordFile, typed, error))
-        return QStringLiteral("لا يمكن قراءة ملف رمز الحماية: %1").arg(error);
-    return typed == directory.pass ? QString() : QStringLiteral("رمز الحماية غير صحيح");
+    return passwordFile.password == directory.pass ? QString() : QStringLiteral("رمز الحماية غير صحيح");
 }
 
 // Opens the book with the master password of the given file, or with the standard key. Empty
 // when open, else why not.
-QString openBook(const QString& bookPasswordFile)
+QString openBook(const PasswordFile& bookPasswordFile)
 {
-    if (!bookPasswordFile.isEmpty()) {
-        QString key, error;
-        if (!readPasswordFile(bookPasswordFile, key, error))
-            return QStringLiteral("لا يمكن قراءة ملف كلمة مرور الدفتر: %1").arg(error);
-        SharedData::setBookKey(key);
-    }
+    if (bookPasswordFile.given)
+        SharedData::setBookKey(bookPasswordFile.password);
     DataResult opened = OpenDatabase();
     // A password file given for a book that is not protected (any more) does no harm.
     if (!opened && opened.notADatabase && SharedData::bookProtected()) {
@@ -120,7 +103,7 @@ QString openBook(const QString& bookPasswordFile)
     }
     if (opened)
         return QString();
-    if (opened.notADatabase && bookPasswordFile.isEmpty())
+    if (opened.notADatabase && !bookPasswordFile.given)
         return QStringLiteral("الدفتر %1 محمى بكلمة مرور (أو تالف): استخدم --book-password-file")
             .arg(SharedData::databasePath());
     if (opened.notADatabase)
@@ -132,35 +115,36 @@ QString openBook(const QString& bookPasswordFile)
 
 int BatchCommands::run(const CommandLine::Request& request)
 {
-    if (const QString refused = openBook(request.bookPasswordFile); !refused.isEmpty())
+    // Each password file is read once, before anything else: one that cannot serve stops the
+    // command at once.
+    const PasswordFile passwordFile = PasswordFile::read(request.passwordFile);
+    const PasswordFile bookPasswordFile = PasswordFile::read(request.bookPasswordFile);
+    for (const PasswordFile* file : {&passwordFile, &bookPasswordFile}) {
+        if (!file->refused.isEmpty())
+            return fail(file->refused);
+        if (!file->warning.isEmpty())
+            print(stderr, QStringLiteral("qavtelephone: ") + file->warning);
+    }
+    if (const QString refused = openBook(bookPasswordFile); !refused.isEmpty())
         return fail(refused);
     using Action = CommandLine::Request::Action;
     switch (request.action) {
     case Action::Import:
-        return importFile(request);
+        return importFile(request, passwordFile);
     case Action::Link:
-        return linkDirectory(request);
+        return linkDirectory(request, passwordFile);
     case Action::Sync:
-        return syncBook(request);
+        return syncBook(request, passwordFile);
     default:
-        return exportDirectory(request);
+        return exportDirectory(request, passwordFile);
     }
 }
 
-int BatchCommands::importFile(const CommandLine::Request& request)
+int BatchCommands::importFile(const CommandLine::Request& request, const PasswordFile& passwordFile)
 {
-    // Only a regular file of a sane size is read whole: not a device that never ends.
-    const QFileInfo info(request.file);
-    if (info.exists() && !info.isFile())
-        return fail(QStringLiteral("%1 ليس ملفا عاديا , لم يتغير شىء").arg(request.file));
-    if (info.size() > kMaxImportBytes)
-        return fail(QStringLiteral("الملف %1 أكبر من 256 ميجابايت , لم يتغير شىء").arg(request.file));
-    QFile file(request.file);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("تعذر فتح الملف %1: %2").arg(request.file, file.errorString()));
-    const QByteArray bytes = file.read(kMaxImportBytes + 1);
-    if (bytes.size() > kMaxImportBytes)
-        return fail(QStringLiteral("الملف %1 أكبر من 256 ميجابايت , لم يتغير شىء").arg(request.file));
+    QByteArray bytes;
+    if (const QString refused = ContactFileReader::load(request.file, bytes); !refused.isEmpty())
+        return fail(refused);
     ContactFileContents contents;
     if (!ContactFileReader::readGuessingColumns(request.file, bytes, contents))
         return fail(QStringLiteral("الملف %1 ليس ملف جهات اتصال (vCard أو CSV) , لم يتغير شىء").arg(request.file));
@@ -169,7 +153,7 @@ int BatchCommands::importFile(const CommandLine::Request& request)
     if (const QString refused = directoryName(request.directory, name); !refused.isEmpty())
         return fail(refused);
     const Directory directory = findDirectory(name);
-    if (const QString refused = refusedPassword(directory, name, request.passwordFile); !refused.isEmpty())
+    if (const QString refused = refusedPassword(directory, name, passwordFile); !refused.isEmpty())
         return fail(refused);
     // A directory that is not there yet is made in the import's own transaction.
     KeptOrderWrite keptOrder(SharedData::contacts());
@@ -183,29 +167,31 @@ int BatchCommands::importFile(const CommandLine::Request& request)
     return 0;
 }
 
-int BatchCommands::exportDirectory(const CommandLine::Request& request)
+int BatchCommands::exportDirectory(const CommandLine::Request& request, const PasswordFile& passwordFile)
 {
     const Directory directory = findDirectory(request.directory.trimmed());
     if (directory.code.isEmpty())
         return fail(QStringLiteral("لا يوجد دليل باسم \"%1\"").arg(request.directory));
-    if (const QString refused = refusedPassword(directory, request.directory, request.passwordFile); !refused.isEmpty())
+    if (const QString refused = refusedPassword(directory, request.directory, passwordFile); !refused.isEmpty())
         return fail(refused);
-    if (BookFiles::isBookFile(request.file, SharedData::databasePath()))
-        return fail(QStringLiteral("لا يصدر إلى %1: هذا ملف دفتر الهاتف نفسه").arg(request.file));
+    // Never over the book, never through a symbolic link: refused before anything is read.
+    if (const SafeFileWrite::Refusal refused = SafeFileWrite::refusal(request.file, SharedData::databasePath());
+        refused != SafeFileWrite::Refusal::None)
+        return fail(QStringLiteral("لا يصدر إلى %1: %2").arg(request.file, SafeFileWrite::reason(refused)));
     using Format = ContactExporter::Format;
     const Format formats[] = {Format::VCard4, Format::VCard3, Format::Csv, Format::GoogleCsv, Format::OutlookCsv};
     const Format format = formats[CommandLine::exportFormats().indexOf(request.format)];
     const auto contacts = ContactExporter::directoryContacts(SharedData::connection(), directory.code);
     // Written whole or not at all: an older file of that name survives a failed export.
-    QSaveFile file(request.file);
-    if (!file.open(QIODevice::WriteOnly) || !BookFiles::makePrivate(file) ||
-        file.write(ContactExporter::encode(contacts, format)) < 0 || !file.commit())
-        return fail(QStringLiteral("تعذر حفظ الملف %1: %2").arg(request.file, file.errorString()));
+    if (const DataResult saved =
+            SafeFileWrite::write(request.file, ContactExporter::encode(contacts, format), SharedData::databasePath());
+        !saved)
+        return fail(QStringLiteral("تعذر حفظ الملف %1: %2").arg(request.file, saved.error));
     print(stdout, QStringLiteral("تم تصدير %1 من جهات الاتصال إلى الملف %2").arg(contacts.size()).arg(request.file));
     return 0;
 }
 
-int BatchCommands::linkDirectory(const CommandLine::Request& request)
+int BatchCommands::linkDirectory(const CommandLine::Request& request, const PasswordFile& passwordFile)
 {
     // The directory is made when missing, as an import does.
     QString reason, name;
@@ -232,12 +218,7 @@ int BatchCommands::linkDirectory(const CommandLine::Request& request)
     const QUrl server = book.adjusted(QUrl::RemovePath);
     // With the password the address is checked: a book is linked as it is; the server or the
     // user's home gets a new book named after the directory.
-    QString password = typed.password();
-    if (!request.passwordFile.isEmpty()) {
-        QString error;
-        if (!readPasswordFile(request.passwordFile, password, error))
-            return fail(QStringLiteral("لا يمكن قراءة ملف كلمة المرور: %1").arg(error));
-    }
+    const QString password = passwordFile.given ? passwordFile.password : typed.password();
     if (!password.isEmpty()) {
         CardDavClient client(user, password);
         AddressBookFinder finder(client);
@@ -262,7 +243,7 @@ int BatchCommands::linkDirectory(const CommandLine::Request& request)
     return 0;
 }
 
-int BatchCommands::syncBook(const CommandLine::Request& request)
+int BatchCommands::syncBook(const CommandLine::Request& request, const PasswordFile& passwordFile)
 {
     std::vector<SyncLink> links = SyncStore(SharedData::connection()).links();
     if (links.empty())
@@ -277,22 +258,17 @@ int BatchCommands::syncBook(const CommandLine::Request& request)
         if (BookAddress::insecure(QUrl(link.book)) && !request.allowInsecureHttp)
             return fail(QStringLiteral("العنوان %1 غير مشفر (http): استخدم --allow-insecure-http").arg(link.book));
     // One password file is one account's password: with several accounts, name the directory.
-    if (!request.passwordFile.isEmpty())
+    if (passwordFile.given)
         for (const SyncLink& link : links)
             if (link.user != links.front().user ||
                 !CardDavClient::sameOrigin(QUrl(link.book), QUrl(links.front().book)))
                 return fail(QStringLiteral("الأدلة المربوطة على أكثر من حساب: حدد الدليل مع --sync ليستخدم ملف كلمة "
                                            "المرور لحسابه وحده"));
-    QString filePassword;
-    if (!request.passwordFile.isEmpty()) {
-        if (QString error; !readPasswordFile(request.passwordFile, filePassword, error))
-            return fail(QStringLiteral("لا يمكن قراءة ملف كلمة المرور: %1").arg(error));
-    }
     KeptOrderWrite keptOrder(SharedData::contacts());
     const SyncSummary summary = BookSync::run(SharedData::connection(), links, [&](const SyncLink& link) {
         std::optional<QString> password;
-        if (!request.passwordFile.isEmpty())
-            password = filePassword;
+        if (passwordFile.given)
+            password = passwordFile.password;
         else if (QString stored; SecretStore::instance().read(SecretStore::account(link.user, link.book), stored))
             password = stored;
         return password;

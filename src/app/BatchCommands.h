@@ -2,6 +2,8 @@
 
 #include "CommandLine.h"
 
+struct PasswordFile;
+
 // Import, export, linking and syncing without a window, for scripts: the summary on standard output and exit
 // status 0, or a one-line reason on standard error and status 1. Never a message box.
 class BatchCommands
@@ -10,8 +12,8 @@ public:
     static int run(const CommandLine::Request& request);
 
 private:
-    static int importFile(const CommandLine::Request& request);
-    static int exportDirectory(const CommandLine::Request& request);
-    static int linkDirectory(const CommandLine::Request& request);
-    static int syncBook(const CommandLine::Request& request);
+    static int importFile(const CommandLine::Request& request, const PasswordFile& passwordFile);
+    static int exportDirectory(const CommandLine::Request& request, const PasswordFile& passwordFile);
+    static int linkDirectory(const CommandLine::Request& request, const PasswordFile& passwordFile);
+    static int syncBook(const CommandLine::Request& request, const PasswordFile& passwordFile);
 };

@@ -1,4 +1,5 @@
 #include "CommandLine.h"
+#include "OutsideText.h"
 
 #include <QCommandLineParser>
 #include <QUrl>
@@ -92,7 +93,8 @@ CommandLine::Request CommandLine::handle(const QStringList& arguments)
                                                     QStringLiteral("display"), QStringLiteral("qwindowgeometry")},
                                         QString(), QStringLiteral("value")));
     auto wrong = [](const QString& reason) {
-        print(stderr, QStringLiteral("qavtelephone: %1\n\n").arg(reason) + helpText());
+        // The reason may quote what was typed: shown without its control characters.
+        print(stderr, QStringLiteral("qavtelephone: %1\n\n").arg(OutsideText::printable(reason)) + helpText());
         return Request{Request::Action::Done, kWrongCommandLine};
     };
     if (!parser.parse(arguments))

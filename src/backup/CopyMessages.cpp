@@ -2,6 +2,10 @@
 
 QString CopyMessages::reason(const QString& systemError)
 {
+    // A reason the program gave in its own words (a refused target) is said as it is.
+    for (const QChar c : systemError)
+        if (c.script() == QChar::Script_Arabic)
+            return systemError;
     const QString e = systemError.toLower();
     if (e.contains(QLatin1String("permission")) || e.contains(QLatin1String("read-only")) ||
         e.contains(QLatin1String("access")))

@@ -55,6 +55,17 @@ DataResult whileNameFree(const QString& name, const std::function<DataResult(Con
     return transaction.commit();
 }
 
+// The directories the trash entries of ids were deleted from.
+QStringList trashedFrom(const std::vector<qint64>& ids)
+{
+    QStringList directories;
+    TrashStore trash(SharedData::connection());
+    for (const qint64 id : ids)
+        if (QString dir; trash.dirOf(id, dir).ok && !dir.isEmpty() && !directories.contains(dir))
+            directories << dir;
+    return directories;
+}
+
 } // namespace
 
 UndoHistory::Change ContactChanges::added(const ContactFields& contact, const QString& dir)
@@ -66,7 +77,8 @@ UndoHistory::Change ContactChanges::added(const ContactFields& contact, const QS
             },
             [contact, dir] {
                 return whileNameFree(contact.name, [&](ContactStore& store) { return store.insert(contact, dir); });
-            }};
+            },
+            {dir}};
 }
 
 UndoHistory::Change ContactChanges::edited(const ContactFields& before, const QString& dirBefore,
@@ -87,7 +99,7 @@ UndoHistory::Change ContactChanges::edited(const ContactFields& before, const QS
         });
     };
     return {QStringLiteral("تعديل ") + quoted(before.name), [=] { return rewrite(after, dirAfter, before, dirBefore); },
-            [=] { return rewrite(before, dirBefore, after, dirAfter); }};
+            [=] { return rewrite(before, dirBefore, after, dirAfter); }, QStringList{dirBefore, dirAfter}};
 }
 
 UndoHistory::Change ContactChanges::deleted(const QString& name, qint64 trashId)
@@ -101,7 +113,7 @@ UndoHistory::Change ContactChanges::deleted(const QString& name, qint64 trashId)
                 const DataResult restored = TrashStore(SharedData::connection()).restore(*id, QString());
                 return restored ? restored : UndoHistory::changedSince();
             },
-            [id, name] { return TrashStore(SharedData::connection()).moveIn(name, id.get()); }};
+            [id, name] { return TrashStore(SharedData::connection()).moveIn(name, id.get()); }, trashedFrom({trashId})};
 }
 
 UndoHistory::Change ContactChanges::deletedTogether(const QStringList& names, const std::vector<qint64>& trashIds)
@@ -214,7 +226,7 @@ UndoHistory::Change ContactChanges::imported(const std::vector<ContactFields>& c
         }
         return transaction.commit();
     };
-    return {what, takeBack, makeAgain};
+    return {what, takeBack, makeAgain, {dir}};
 }
 
 UndoHistory::Change ContactChanges::moved(const ContactFields& contact, const QString& from, const QString& to)
@@ -227,7 +239,8 @@ UndoHistory::Change ContactChanges::moved(const ContactFields& contact, const QS
             [=] {
                 return whileUnchanged(contact, from,
                                       [&](ContactStore& store) { return store.moveByName(contact.name, to); });
-            }};
+            },
+            QStringList{from, to}};
 }
 
 UndoHistory::Change ContactChanges::merged(const ContactFields& keptBefore, const ContactFields& merged,
@@ -235,6 +248,13 @@ UndoHistory::Change ContactChanges::merged(const ContactFields& keptBefore, cons
                                            const std::vector<qint64>& trashIds)
 {
     auto ids = std::make_shared<std::vector<qint64>>(trashIds);
+    // Where the kept contact is, and where the others were taken from.
+    QStringList directories = trashedFrom(trashIds);
+    ContactFields kept;
+    QString keptDir;
+    bool found = false;
+    if (ContactStore(SharedData::connection()).readByName(merged.name, kept, keptDir, found).ok && found)
+        directories << keptDir;
     return {QStringLiteral("دمج ") + quoted(keptBefore.name),
             [=] {
                 const DataResult undone = ContactMerge::undo(SharedData::connection(), keptBefore, merged, *ids);
@@ -247,5 +267,6 @@ UndoHistory::Change ContactChanges::merged(const ContactFields& keptBefore, cons
                     return UndoHistory::changedSince();
                 *ids = again;
                 return done;
-            }};
+            },
+            directories};
 }

@@ -2,6 +2,7 @@
 
 #include "MessageBox.h"
 #include "MsgBoxHook.h"
+#include "OutsideText.h"
 
 #include <QClipboard>
 #include <QDesktopServices>
@@ -29,7 +30,30 @@ QUrl ContactLinks::telUrl(const QString& number)
         else if (c == QLatin1Char('+') || c == QLatin1Char('*') || c == QLatin1Char('#'))
             dialled += c;
     }
-    return QUrl(QStringLiteral("tel:") + dialled);
+    // Built, not pasted together: a '#' (a code's end) is part of the number, not a fragment.
+    QUrl url;
+    url.setScheme(QStringLiteral("tel"));
+    url.setPath(dialled, QUrl::DecodedMode);
+    return url;
+}
+
+QUrl ContactLinks::mailUrl(const QString& address)
+{
+    const QString trimmed = address.trimmed();
+    // One address and nothing else: a '?' or '&' would add headers (cc, bcc, body) or an
+    // attachment, a ',' or ';' more recipients; such a value opens nothing.
+    static const QString kNotInAnAddress = QStringLiteral("?&,;<>\"()[]\\:%/ ");
+    if (trimmed.count(QLatin1Char('@')) != 1 || trimmed.startsWith(QLatin1Char('@')) ||
+        trimmed.endsWith(QLatin1Char('@')))
+        return QUrl();
+    for (const QChar c : trimmed)
+        if (kNotInAnAddress.contains(c) || c.category() == QChar::Other_Control ||
+            c.category() == QChar::Other_Format || c.isSpace())
+            return QUrl();
+    QUrl url;
+    url.setScheme(QStringLiteral("mailto"));
+    url.setPath(trimmed, QUrl::DecodedMode);
+    return url;
 }
 
 void ContactLinks::open(QWidget* parent, const QUrl& url, bool& told, const QString& noHandler)
@@ -54,8 +78,16 @@ void ContactLinks::mail(QWidget* parent, const QString& address)
 {
     if (address.trimmed().isEmpty())
         return;
-    open(parent, QUrl(QStringLiteral("mailto:") + address.trimmed()), g_toldNoMail,
-         QStringLiteral("لا يوجد على هذا الجهاز برنامج لإرسال البريد (mailto:)"));
+    const QUrl url = mailUrl(address);
+    if (url.isEmpty()) {
+        SetMsgBoxHook(parent);
+        MessageBox::show(QStringLiteral("«%1» ليس عنوان بريد واحدا صحيحا , لم يفتح برنامج البريد")
+                             .arg(OutsideText::oneLine(address.trimmed())),
+                         MessageBox::Arabic | MessageBox::Information, QStringLiteral("QAV Telephone"));
+        RemoveMsgBoxHook();
+        return;
+    }
+    open(parent, url, g_toldNoMail, QStringLiteral("لا يوجد على هذا الجهاز برنامج لإرسال البريد (mailto:)"));
 }
 
 void ContactLinks::copyNumber(const QString& number)

@@ -13,6 +13,9 @@ class ContactLinks
 public:
     // tel: with the number as dialled: digits and + * # only.
     static QUrl telUrl(const QString& number);
+    // mailto: with exactly one address; empty for a value that would say more (headers, an
+    // attachment, other recipients) or is no address.
+    static QUrl mailUrl(const QString& address);
     static void call(QWidget* parent, const QString& number);
     static void mail(QWidget* parent, const QString& address);
     static void copyNumber(const QString& number);

@@ -1,14 +1,15 @@
 #include "ContactQrWindow.h"
 
-#include "BookFiles.h"
 #include "FileChooser.h"
 #include "MessageBox.h"
 #include "MsgBoxHook.h"
 #include "QrCode.h"
+#include "SafeFileWrite.h"
 #include "SharedData.h"
 #include "SkinButton.h"
 #include "VCardWriter.h"
 
+#include <QBuffer>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPixmap>
@@ -103,9 +104,15 @@ void ContactQrWindow::saveImage()
     if (!path.endsWith(QLatin1String(".png"), Qt::CaseInsensitive))
         path += QLatin1String(".png");
     QString failure;
-    if (BookFiles::isBookFile(path, SharedData::databasePath()))
-        failure = QStringLiteral("لم يتم حفظ الصورة: هذا ملف دفتر الهاتف نفسه , اختر اسما آخر");
-    else if (!m_image.save(path, "PNG"))
+    // The image holds a contact: like every saved file it is its owner's alone (0600), never
+    // written through a link nor over the book, and whole or not at all.
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (const SafeFileWrite::Refusal refused = SafeFileWrite::refusal(path, SharedData::databasePath());
+        refused != SafeFileWrite::Refusal::None)
+        failure = QStringLiteral("لم يتم حفظ الصورة: ") + SafeFileWrite::reason(refused);
+    else if (!buffer.open(QIODevice::WriteOnly) || !m_image.save(&buffer, "PNG") ||
+             !SafeFileWrite::write(path, png, SharedData::databasePath()))
         failure = QStringLiteral("لم يتم حفظ الصورة: لا يمكن الكتابة فى هذا المكان أو لا توجد مساحة كافية على القرص");
     if (failure.isEmpty())
         return;

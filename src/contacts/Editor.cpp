@@ -10,6 +10,7 @@
 #include "MainForm.h"
 #include "MessageBox.h"
 #include "MsgBoxHook.h"
+#include "OutsideText.h"
 #include "PassedOver.h"
 #include "SharedData.h"
 #include "SkinButton.h"
@@ -279,7 +280,8 @@ void Editor::telephoneMenu(QLineEdit* box, const QPoint& globalPos)
 
 void Editor::save()
 {
-    if (tname->text().trimmed().isEmpty()) {
+    // Pasted text is outside text: control characters and direction controls never reach the book.
+    if (OutsideText::oneLine(tname->text()).trimmed().isEmpty()) {
         SetMsgBoxHook(this);
         MessageBox::show(QStringLiteral("من فضلك أدخل الاسم"), MessageBox::Arabic | MessageBox::Information,
                          QStringLiteral("انتبه"));
@@ -292,9 +294,9 @@ void Editor::save()
     // One Unicode spelling of each letter (NFC): a name typed with its marks in another order, or
     // a letter and its mark apart, is the same name as the one that looks the same.
     auto typed = [](const QString& text) { return text.normalized(QString::NormalizationForm_C); };
-    const ContactFields contact{typed(tname->text()), typed(hometel->text()), typed(jobtel->text()),
-                                typed(mobil->text()), typed(fax->text()),     typed(address->text()),
-                                typed(email->text()), typed(org->text()),     typed(moreinfo->toPlainText())};
+    const ContactFields contact = OutsideText::contact(
+        {typed(tname->text()), typed(hometel->text()), typed(jobtel->text()), typed(mobil->text()), typed(fax->text()),
+         typed(address->text()), typed(email->text()), typed(org->text()), typed(moreinfo->toPlainText())});
     qint64 row = -1;
     // What the edit replaces, so that it can be taken back.
     ContactFields before;

@@ -1,7 +1,6 @@
 #include "InterchangeCommands.h"
 #include "KeptOrderWrite.h"
 
-#include "BookFiles.h"
 #include "ContactChanges.h"
 #include "ContactExporter.h"
 #include "ContactFileReader.h"
@@ -13,7 +12,9 @@
 #include "FileChooser.h"
 #include "MainForm.h"
 #include "MessageBox.h"
+#include "OutsideText.h"
 #include "PassedOver.h"
+#include "SafeFileWrite.h"
 #include "SharedData.h"
 #include "SkinTextBox.h"
 #include "TextDecoding.h"
@@ -25,7 +26,6 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QProgressDialog>
-#include <QSaveFile>
 
 namespace
 {
@@ -96,20 +96,9 @@ void InterchangeCommands::importContacts(MainForm& form)
 // The contacts a file holds, after the CSV questions; false (the user told why) when there are none to take.
 bool InterchangeCommands::readFile(const QString& path, ContactFileContents& contents)
 {
-    // Only a regular file of a sane size is read whole: not a device that never ends.
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile()) {
-        tell(QStringLiteral("الملف ليس ملف جهات اتصال (vCard أو CSV) , لم يتغير شىء"), MessageBox::Critical);
-        return false;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        tell(QStringLiteral("تعذر فتح الملف: ") + file.errorString(), MessageBox::Critical);
-        return false;
-    }
-    const QByteArray bytes = file.read(ContactFileReader::kMaxBytes + 1);
-    if (bytes.size() > ContactFileReader::kMaxBytes) {
-        tell(QStringLiteral("الملف أكبر من 256 ميجابايت , لم يتغير شىء"), MessageBox::Critical);
+    QByteArray bytes;
+    if (const QString refused = ContactFileReader::load(path, bytes); !refused.isEmpty()) {
+        tell(refused, MessageBox::Critical);
         return false;
     }
     switch (ContactFileReader::kindOf(path, bytes)) {
@@ -182,7 +171,7 @@ void InterchangeCommands::importIntoNewDirectory(MainForm& form)
     if (path.isEmpty() || !readFile(path, contents))
         return;
     // The directory is named after the file, as a directory name may be: trimmed, 40 characters at most.
-    QString name = QFileInfo(path).completeBaseName().simplified().left(40).trimmed();
+    QString name = OutsideText::oneLine(QFileInfo(path).completeBaseName()).simplified().left(40).trimmed();
     if (name.isEmpty())
         name = QStringLiteral("جهات مستوردة");
     runImport(form, contents, QString(), name);
@@ -218,16 +207,21 @@ void InterchangeCommands::exportDirectory(MainForm& form)
         format = Format::Csv;
     if (QFileInfo(target).suffix().isEmpty())
         target += format <= Format::VCard3 ? QStringLiteral(".vcf") : QStringLiteral(".csv");
-    if (BookFiles::isBookFile(target, SharedData::databasePath())) {
+    // Never over the book, never through a symbolic link.
+    if (const SafeFileWrite::Refusal refused = SafeFileWrite::refusal(target, SharedData::databasePath());
+        refused == SafeFileWrite::Refusal::Book) {
         tell(QStringLiteral("لا يمكن الحفظ فى ملف دفتر الهاتف نفسه , اختر اسما آخر"), MessageBox::Critical);
+        return;
+    } else if (refused != SafeFileWrite::Refusal::None) {
+        tell(QStringLiteral("لم يتم الحفظ: ") + SafeFileWrite::reason(refused), MessageBox::Critical);
         return;
     }
     const auto contacts = exportedContacts(form);
     // Written whole or not at all: an older file of that name survives a failed export.
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly) || !BookFiles::makePrivate(file) ||
-        file.write(ContactExporter::encode(contacts, format)) < 0 || !file.commit()) {
-        tell(QStringLiteral("تعذر حفظ الملف: ") + file.errorString(), MessageBox::Critical);
+    if (const DataResult saved =
+            SafeFileWrite::write(target, ContactExporter::encode(contacts, format), SharedData::databasePath());
+        !saved) {
+        tell(QStringLiteral("تعذر حفظ الملف: ") + saved.error, MessageBox::Critical);
         return;
     }
     // The path reads left to right, kept apart from the sentence around it.

@@ -1,7 +1,7 @@
 #include "DatabaseFileCopy.h"
 
-#include "BookFiles.h"
 #include "PassedOver.h"
+#include "SafeFileWrite.h"
 #include "Schema.h"
 #include "StoredOrder.h"
 #include "Transaction.h"
@@ -77,8 +77,10 @@ DataResult DatabaseFileCopy::backup(DataConnection& connection, const QString& f
     if (!QFileInfo(folder).isDir())
         return failure(QStringLiteral("not a folder: %1").arg(folder));
     const QString target = QDir(folder).filePath(QLatin1String(kBackupName));
-    if (BookFiles::isBookFile(target, connection.path()))
-        return failure(QStringLiteral("the backup would overwrite the book itself: %1").arg(target));
+    // Never over the book, never through a link: refused before a byte is copied.
+    if (const SafeFileWrite::Refusal refused = SafeFileWrite::refusal(target, connection.path());
+        refused != SafeFileWrite::Refusal::None)
+        return failure(SafeFileWrite::reason(refused));
     // A read transaction holds a shared lock: writers elsewhere wait until the copy is done.
     Transaction reading(connection, Transaction::Kind::Deferred);
     if (!reading.begun())
@@ -91,10 +93,9 @@ DataResult DatabaseFileCopy::backup(DataConnection& connection, const QString& f
     PassedOver::note(reading.commit(), Q_FUNC_INFO);
     if (!copied)
         return copied;
-    if (DataResult moved = moveOver(temporary, target); !moved) {
-        QFile::remove(temporary);
+    // Checked again on the file in place just before the rename, which replaces a link, never its target.
+    if (DataResult moved = SafeFileWrite::putInPlace(temporary, target, connection.path()); !moved)
         return moved;
-    }
     // A restore of this backup then opens its directories as fast as the book did.
     StoredOrder::passOn(connection.path(), target);
     return {};

@@ -1,11 +1,10 @@
 #include "StoredOrder.h"
 
-#include "BookFiles.h"
+#include "SafeFileWrite.h"
 #include "VarInt.h"
 
 #include <QCryptographicHash>
 #include <QFile>
-#include <QSaveFile>
 
 #include <sqlite3.h>
 
@@ -104,9 +103,8 @@ QByteArray fingerprintOf(QByteArrayView first, qint64 size)
 
 bool keepFingerprint(const QString& databasePath, const QByteArray& print)
 {
-    QSaveFile out(StoredOrder::fingerprintPath(databasePath));
-    return out.open(QIODevice::WriteOnly) && BookFiles::makePrivate(out) && out.write(print) == print.size() &&
-           out.commit();
+    // Beside a backup as beside the book: never through a link, its owner's alone.
+    return SafeFileWrite::write(StoredOrder::fingerprintPath(databasePath), print, QString()).ok;
 }
 
 QByteArray keptFingerprint(const QString& databasePath)

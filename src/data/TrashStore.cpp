@@ -88,6 +88,14 @@ DataResult TrashStore::list(QList<Trashed>& out)
         });
 }
 
+DataResult TrashStore::dirOf(qint64 id, QString& dir)
+{
+    dir.clear();
+    if (DataResult made = createTable(); !made)
+        return made;
+    return m_connection.scalar(QStringLiteral("SELECT dir FROM qav_trash WHERE id = ?"), {QString::number(id)}, dir);
+}
+
 DataResult TrashStore::restore(qint64 id, const QString& dir, qint64* row)
 {
     Transaction transaction(m_connection);

@@ -33,6 +33,8 @@ public:
     DataResult moveInWithin(const QString& name, qint64* id = nullptr);
     // What the trash holds, the latest first; what is older than 30 days goes first.
     DataResult list(QList<Trashed>& out);
+    // The code of the directory the entry id was deleted from; empty when there is no such entry.
+    DataResult dirOf(qint64 id, QString& dir);
     // Puts one back into dir (its own directory when dir is empty), in one transaction; fails
     // (nothing changed) when its name is taken again, or the directory does not exist. row is
     // the row it got.

@@ -7,6 +7,7 @@
 #include "MainForm.h"
 #include "MessageBox.h"
 #include "MsgBoxHook.h"
+#include "OutsideText.h"
 #include "PassedOver.h"
 #include "SharedData.h"
 #include "SkinButton.h"
@@ -54,11 +55,13 @@ bool DirEdit::nameTaken(const QString& name) const
 void DirEdit::save()
 {
     // A name of blanks only would become an empty, unreadable entry: it is refused as empty.
-    if (dir_name->text().trimmed().isEmpty()) {
+    // Pasted control characters and direction controls never reach the book.
+    const QString typed = OutsideText::oneLine(dir_name->text());
+    if (typed.trimmed().isEmpty()) {
         warn(QStringLiteral("من فضلك أدخل اسم الدليل"));
         return;
     }
-    const QString name = mode == Mode::Add ? dir_name->text().trimmed() : dir_name->text();
+    const QString name = mode == Mode::Add ? typed.trimmed() : typed;
     if (nameTaken(name)) {
         warn(QStringLiteral("يوجد دليل آخر بهذا الاسم , من فضلك اختر اسما آخر"));
         return;

@@ -4,24 +4,23 @@
 #include "TextDecoding.h"
 #include "VCardReader.h"
 
+#include "BoundedFileRead.h"
+#include "OutsideText.h"
+
 namespace
 {
 
-// What is stored is text a person can read: no control characters but tabs and line ends (a NUL
-// anywhere cuts the value for other readers), and one Unicode spelling of each letter (NFC), so
-// two names that look the same are the same.
+// What is stored is text a person can read: without the characters OutsideText drops (a NUL
+// anywhere cuts the value for other readers, an escape steers a terminal), and in one Unicode
+// spelling of each letter (NFC), so two names that look the same are the same.
 void clean(ContactFileContents& contents)
 {
-    for (ContactFields& contact : contents.contacts)
+    for (ContactFields& contact : contents.contacts) {
+        contact = OutsideText::contact(contact);
         for (QString* value : {&contact.name, &contact.hometel, &contact.jobtel, &contact.mobil, &contact.fax,
-                               &contact.address, &contact.email, &contact.org, &contact.moreinfo}) {
-            value->removeIf([](QChar ch) {
-                return (ch.unicode() < 0x20 && ch != QLatin1Char('\t') && ch != QLatin1Char('\n') &&
-                        ch != QLatin1Char('\r')) ||
-                       ch.unicode() == 0x7F;
-            });
+                               &contact.address, &contact.email, &contact.org, &contact.moreinfo})
             *value = value->normalized(QString::NormalizationForm_C);
-        }
+    }
 }
 
 } // namespace
@@ -75,4 +74,21 @@ ContactFileContents ContactFileReader::readCsv(const QList<QStringList>& rows, c
         contents.contacts.push_back(mapping.contact(rows[i], &contents.movedToNotes));
     clean(contents);
     return contents;
+}
+
+QString ContactFileReader::load(const QString& path, QByteArray& bytes)
+{
+    BoundedFileRead::Result read = BoundedFileRead::read(path, kMaxFileBytes);
+    switch (read.outcome) {
+    case BoundedFileRead::Outcome::Read:
+        bytes = std::move(read.bytes);
+        return QString();
+    case BoundedFileRead::Outcome::CannotOpen:
+        return QStringLiteral("تعذر فتح الملف %1: %2").arg(path, read.error);
+    case BoundedFileRead::Outcome::NotRegular:
+        return QStringLiteral("%1 ليس ملفا عاديا , لم يتغير شىء").arg(path);
+    case BoundedFileRead::Outcome::TooLarge:
+        break;
+    }
+    return QStringLiteral("الملف %1 أكبر من 256 ميجابايت , لم يتغير شىء").arg(path);
 }

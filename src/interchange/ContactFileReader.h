@@ -23,8 +23,12 @@ class ContactFileReader
 {
 public:
     enum class Kind { VCard, Csv, None };
-    // The largest file an import reads whole; no address book is near it.
-    static constexpr qint64 kMaxBytes = 256 * 1024 * 1024;
+    static constexpr qint64 kMaxFileBytes = 256 * 1024 * 1024;
+
+    // The bytes of the file a user chose to import, read whole only when it is a regular file
+    // (a link to one is followed) of at most 256 MB: a device that never ends, a pipe or a
+    // folder is refused before a byte is read. Empty when read, else why not, in Arabic.
+    static QString load(const QString& path, QByteArray& bytes);
     static Kind kindOf(const QString& path, const QByteArray& bytes);
 
     static ContactFileContents readVCard(const QByteArray& bytes);

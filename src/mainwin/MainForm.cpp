@@ -143,6 +143,16 @@ MainForm::MainForm() : m_menuSkin(new SkinHookMenu(this)), m_menus(new MainMenus
         m_menuSkin->addMenu(menu);
     connectMenus();
     addKeys();
+    // A locked directory's contacts are the open directory's only: undo steps touching another stay hidden.
+    m_undo.setClosedCheck([this](const QString& code) {
+        if (m_viewState == ViewState::Contacts && m_currentDirectory->text() == code)
+            return false;
+        Directory directory;
+        // A book that cannot be read shows no step.
+        if (!DirectoryStore(SharedData::connection()).find(code, directory))
+            return true;
+        return directory.isLocked();
+    });
     m_undoCommands =
         new UndoCommands(*this, m_undo, *m_menus, m_toolbar->button(toolbarPosition(ToolbarCommand::Undo)));
 
@@ -526,6 +536,7 @@ bool MainForm::StartConnect()
     // belong to another file.
     m_viewState = ViewState::Directories;
     m_listFrame->setCaption(QString());
+    m_undo.refresh();
     return true;
 }
 
@@ -620,6 +631,7 @@ void MainForm::showListPane()
 
 void MainForm::refreshAfterWrite(BookChange change, qint64 writtenRow)
 {
+    m_undo.refresh(); // a lock may have changed
     switch (change) {
     case BookChange::Contacts:
         if (writtenRow >= 0) {
@@ -776,6 +788,7 @@ void MainForm::Opendir()
     PassedOver::note(SharedData::contacts().setFilter(RecordFilter()), Q_FUNC_INFO);
     fill_list();
     statis();
+    m_undo.refresh();
 }
 
 void MainForm::GoBack()
@@ -791,6 +804,7 @@ void MainForm::GoBack()
     writeCount(2, SharedData::directories(), StatusTexts::directoryCount);
     writeStatus(3, QString());
     m_listFrame->setCaption(QString());
+    m_undo.refresh();
 }
 
 void MainForm::directoryListMouseUp(Qt::MouseButton button, const QPoint& globalPos)
@@ -1013,6 +1027,7 @@ void MainForm::closeListPane()
     m_viewState = ViewState::Directories;
     writeStatus(2, QString());
     writeStatus(3, QString());
+    m_undo.refresh();
 }
 
 void MainForm::viewmdorClick()
@@ -1178,6 +1193,7 @@ void MainForm::takeInOutsideChanges()
     m_outsideCommits = outside;
     if (first)
         return;
+    m_undo.refresh(); // another program may have locked a directory
     auto reselect = [](RecordListView* list, const QString& name) {
         for (int row = 0; row < list->count(); ++row)
             if (list->itemText(row) == name) {

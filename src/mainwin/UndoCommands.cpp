@@ -43,7 +43,10 @@ UndoCommands::UndoCommands(MainForm& form, UndoHistory& history, MainMenus& menu
 
 void UndoCommands::takeStep(const DataResult& step)
 {
-    if (!step)
+    if (UndoHistory::isClosed(step))
+        MessageBox::show(QStringLiteral("لا يمكن ذلك: هذا التعديل يخص دليلا مقفلا , افتح الدليل أولا"),
+                         MessageBox::RtlReading | MessageBox::Exclamation, QStringLiteral("انتبه"));
+    else if (!step)
         MessageBox::show(UndoHistory::isChangedSince(step)
                              ? QStringLiteral("لا يمكن ذلك: تغيرت البيانات بعد هذا التعديل (ربما من برنامج آخر) , "
                                               "لم يتغير شىء")

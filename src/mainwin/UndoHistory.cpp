@@ -1,8 +1,11 @@
 #include "UndoHistory.h"
 
+#include <algorithm>
+
 namespace
 {
 const QString kChangedSince = QStringLiteral("changed since");
+const QString kClosed = QStringLiteral("directory closed");
 } // namespace
 
 void UndoHistory::record(Change change)
@@ -16,12 +19,12 @@ void UndoHistory::record(Change change)
 
 QString UndoHistory::undoText() const
 {
-    return m_done.empty() ? QStringLiteral("تراجع") : QStringLiteral("تراجع عن ") + m_done.back().description;
+    return canUndo() ? QStringLiteral("تراجع عن ") + m_done.back().description : QStringLiteral("تراجع");
 }
 
 QString UndoHistory::redoText() const
 {
-    return m_undone.empty() ? QStringLiteral("إعادة") : QStringLiteral("إعادة ") + m_undone.back().description;
+    return canRedo() ? QStringLiteral("إعادة ") + m_undone.back().description : QStringLiteral("إعادة");
 }
 
 // Takes the latest change of from, runs its undo or redo, and moves it to to when it went through.
@@ -29,6 +32,8 @@ DataResult UndoHistory::step(std::deque<Change>& from, std::deque<Change>& to, b
 {
     if (from.empty())
         return {};
+    if (!isOpen(from.back()))
+        return DataResult{false, kClosed};
     DataResult result = forward ? from.back().redo() : from.back().undo();
     if (result) {
         to.push_back(std::move(from.back()));
@@ -51,6 +56,19 @@ DataResult UndoHistory::redo()
 DataResult UndoHistory::changedSince()
 {
     return DataResult{false, kChangedSince};
+}
+
+bool UndoHistory::isOpen(const Change& change) const
+{
+    if (!m_closed)
+        return true;
+    return std::none_of(change.directories.begin(), change.directories.end(),
+                        [this](const QString& code) { return !code.isEmpty() && m_closed(code); });
+}
+
+bool UndoHistory::isClosed(const DataResult& result)
+{
+    return !result.ok && result.error == kClosed;
 }
 
 bool UndoHistory::isChangedSince(const DataResult& result)

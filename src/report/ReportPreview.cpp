@@ -1,11 +1,11 @@
 #include "ReportPreview.h"
 
 #include "AppLook.h"
-#include "BookFiles.h"
 #include "DirectoryReport.h"
 #include "FileChooser.h"
 #include "MainForm.h"
 #include "MessageBox.h"
+#include "SafeFileWrite.h"
 #include "SharedData.h"
 
 #include <QAction>
@@ -20,30 +20,27 @@
 #include <QTemporaryFile>
 #include <QToolBar>
 
-#include <filesystem>
-#include <system_error>
-
 bool ReportPreview::savePdf(DirectoryReport& report, const QString& path)
 {
     // Written beside the target and put in its place only once complete: a folder that cannot
     // be written or a disk that fills up never leaves half a file, nor destroys an older one.
-    QTemporaryFile staging(QFileInfo(path).absolutePath() + QStringLiteral("/.qav-pdf-XXXXXX"));
-    if (!staging.open())
+    QString error;
+    const QString staging = SafeFileWrite::temporaryIn(QFileInfo(path).absolutePath(), error);
+    if (staging.isEmpty())
         return false;
-    staging.close();
-    QPrinter pdf(QPrinter::HighResolution);
-    pdf.setOutputFormat(QPrinter::PdfFormat);
-    pdf.setOutputFileName(staging.fileName());
-    pdf.setDocName(report.directoryName);
-    if (!report.print(pdf) || !endsLikeAPdf(staging.fileName()))
+    bool printed = false;
+    {
+        QPrinter pdf(QPrinter::HighResolution);
+        pdf.setOutputFormat(QPrinter::PdfFormat);
+        pdf.setOutputFileName(staging);
+        pdf.setDocName(report.directoryName);
+        printed = report.print(pdf);
+    }
+    if (!printed || !endsLikeAPdf(staging)) {
+        QFile::remove(staging);
         return false;
-    std::error_code error;
-    std::filesystem::rename(QFile::encodeName(staging.fileName()).toStdString(), QFile::encodeName(path).toStdString(),
-                            error);
-    if (error)
-        return false;
-    staging.setAutoRemove(false);
-    return true;
+    }
+    return SafeFileWrite::putInPlace(staging, path, SharedData::databasePath()).ok;
 }
 
 bool ReportPreview::endsLikeAPdf(const QString& path)
@@ -97,8 +94,9 @@ void ReportPreview::run(MainForm& form)
                 return;
             if (!path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
                 path += QLatin1String(".pdf");
-            if (BookFiles::isBookFile(path, SharedData::databasePath()))
-                MessageBox::show(QStringLiteral("لم يتم حفظ الملف: هذا ملف دفتر الهاتف نفسه , اختر اسما آخر"),
+            if (const SafeFileWrite::Refusal refused = SafeFileWrite::refusal(path, SharedData::databasePath());
+                refused != SafeFileWrite::Refusal::None)
+                MessageBox::show(QStringLiteral("لم يتم حفظ الملف: ") + SafeFileWrite::reason(refused),
                                  MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
             else if (!savePdf(report, path))
                 MessageBox::show(

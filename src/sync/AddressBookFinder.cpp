@@ -1,6 +1,7 @@
 #include "AddressBookFinder.h"
 
 #include "Multistatus.h"
+#include "OutsideText.h"
 #include "ServerMessages.h"
 
 #include <QUuid>
@@ -96,8 +97,10 @@ bool AddressBookFinder::find(const QString& typed, std::vector<AddressBook>& boo
         const QUrl url = withSlash(m_home.resolved(QUrl(response.href)));
         if (!response.isAddressBook || (!books.empty() && books.front().url == url))
             continue;
-        books.push_back({url, response.displayName.isEmpty() ? url.path().section(QLatin1Char('/'), -2, -2)
-                                                             : response.displayName});
+        // A name the server gave, even one taken from its path, is outside text.
+        books.push_back({url, response.displayName.isEmpty()
+                                  ? OutsideText::oneLine(url.path().section(QLatin1Char('/'), -2, -2))
+                                  : response.displayName});
     }
     return true;
 }

@@ -1,5 +1,6 @@
 #include "CardMerge.h"
 
+#include "OutsideText.h"
 #include "VCardReader.h"
 #include "VCardWriter.h"
 
@@ -113,7 +114,8 @@ ContactFields CardMerge::read(const QByteArray& card)
     VCardReader reader;
     if (!reader.read(card) || reader.contacts().empty())
         return {};
-    return reader.contacts().front();
+    // A server's card is outside text: nothing in it may steer a terminal or turn a name around.
+    return OutsideText::contact(reader.contacts().front());
 }
 
 QString CardMerge::uid(const QByteArray& card)

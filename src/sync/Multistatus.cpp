@@ -1,5 +1,7 @@
 #include "Multistatus.h"
 
+#include "OutsideText.h"
+
 #include <QXmlStreamReader>
 
 namespace
@@ -106,7 +108,7 @@ Multistatus Multistatus::parse(const QByteArray& bytes)
             } else if (dav && name == QLatin1String("getlastmodified")) {
                 found.lastModified = xml.readElementText().trimmed();
             } else if (dav && name == QLatin1String("displayname")) {
-                found.displayName = xml.readElementText().trimmed();
+                found.displayName = OutsideText::oneLine(xml.readElementText()).trimmed();
             } else if (cardDav && name == QLatin1String("addressbook")) {
                 found.isAddressBook = true;
             } else if (dav && name == QLatin1String("current-user-principal")) {

@@ -1,5 +1,6 @@
 #include "SyncSummary.h"
 
+#include "OutsideText.h"
 #include "ServerMessages.h"
 
 QString SyncSummary::error() const
@@ -51,20 +52,24 @@ QString SyncSummary::text() const
         lines << error() << QStringLiteral("لم يفقد شىء , ستكمل المزامنة التالية العمل");
     else
         lines << QStringLiteral("تمت المزامنة");
+    // The names come from servers, or from rows kept before such text was cleaned: one line each, as shown.
     lines << QStringLiteral("تم استلام: %1").arg(received) << QStringLiteral("تم إرسال: %1").arg(sent)
           << QStringLiteral("تم حذف: %1").arg(deleted) << QStringLiteral("تعارضات: %1").arg(conflicts.size());
     for (const auto& [name, copy] : conflicts)
-        lines << QStringLiteral("  \"%1\": أخذت نسخة الخادم مكانها وحفظت النسخة المحلية باسم \"%2\"").arg(name, copy);
+        lines << QStringLiteral("  \"%1\": أخذت نسخة الخادم مكانها وحفظت النسخة المحلية باسم \"%2\"")
+                     .arg(OutsideText::oneLine(name), OutsideText::oneLine(copy));
     lines << QStringLiteral("أسماء تم تغييرها: %1").arg(renamed.size());
     for (const auto& [from, to] : renamed)
-        lines << QStringLiteral("  \"%1\" موجود بالفعل , تم حفظه باسم \"%2\"").arg(from, to);
+        lines << QStringLiteral("  \"%1\" موجود بالفعل , تم حفظه باسم \"%2\"")
+                     .arg(OutsideText::oneLine(from), OutsideText::oneLine(to));
     if (readOnly)
         lines << QStringLiteral("دفتر العناوين للقراءة فقط: تم استلام ما فيه , ولم ترسل إليه التغييرات المحلية");
     if (!refused.isEmpty()) {
         lines << QStringLiteral("رفض الخادم: %1").arg(refused.size());
         for (const Refusal& refusal : refused)
             lines << QStringLiteral("  \"%1\": %2")
-                         .arg(refusal.name, ServerMessages::failure(refusal.answer, refusal.answer.url));
+                         .arg(OutsideText::oneLine(refusal.name),
+                              ServerMessages::failure(refusal.answer, refusal.answer.url));
     }
     if (unreadable > 0)
         lines << QStringLiteral("بطاقات غير مفهومة على الخادم لم تستلم: %1").arg(unreadable);

@@ -10,10 +10,13 @@
 #include "RecordQuery.h"
 #include "Recordset.h"
 #include "StoredOrder.h"
+#include <QDir>
 #include <QFile>
 #include <QProcess>
+
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sys/stat.h>
 
 class TestBatch : public QObject
 {
@@ -26,6 +29,8 @@ private slots:
     void wrongUseIsRefused();
     void theBookIsNeverTheTargetNorHalfWritten();
     void badInputGetsAClearNo();
+    void passwordFilesAreSmallRegularFilesReadOnce();
+    void nothingTypedOrImportedSteersTheTerminal();
 
 private:
     ProgramRun run(const QStringList& arguments);
@@ -236,6 +241,27 @@ void TestBatch::theBookIsNeverTheTargetNorHalfWritten()
     }
     QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM info")), contacts); // the book still opens, whole
 
+    // A symbolic link as the target is refused: the file it points to keeps every byte, and the
+    // folder holds no half-written temporary file.
+    const QString victim = file(QStringLiteral("victim.txt"), "keep me\n");
+    const QString trap = m_folder->filePath(QStringLiteral("trap.vcf"));
+    QVERIFY(QFile::link(victim, trap));
+    const QStringList before = QDir(m_folder->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    const ProgramRun linked = run({QStringLiteral("--export"), QStringLiteral("العائلة"), trap});
+    QCOMPARE(linked.status, 1);
+    QCOMPARE(linked.err.count(QLatin1Char('\n')), 1);
+    QVERIFY2(linked.err.contains(QStringLiteral("رابط رمزى")), qPrintable(linked.err));
+    QFile kept(victim);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("keep me\n"));
+    QVERIFY(QFileInfo(trap).isSymLink());
+    QCOMPARE(QDir(m_folder->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
+    // An export over an older file of its own replaces it whole, private whatever the old bits.
+    const QString older = file(QStringLiteral("older.vcf"), "old");
+    QFile::setPermissions(older, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther | QFile::ReadGroup);
+    QCOMPARE(run({QStringLiteral("--export"), QStringLiteral("العائلة"), older}).status, 0);
+    QCOMPARE(QFileInfo(older).permissions(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+
     // A device that never ends is no file to read whole.
     const ProgramRun endless =
         run({QStringLiteral("--import"), QStringLiteral("/dev/zero"), QStringLiteral("--into"), QStringLiteral("صفر")});
@@ -297,6 +323,93 @@ void TestBatch::badInputGetsAClearNo()
              QStringLiteral("1"));
     QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM info WHERE name = ?"), {QStringLiteral("élodie")}),
              QStringLiteral("1"));
+}
+
+void TestBatch::passwordFilesAreSmallRegularFilesReadOnce()
+{
+    const QString pipe = m_folder->filePath(QStringLiteral("pipe"));
+    QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+    QVERIFY(QFile::link(QStringLiteral("/dev/zero"), m_folder->filePath(QStringLiteral("zero-link"))));
+    const QString large = file(QStringLiteral("large"), QByteArray(4097, 'p'));
+    const QString book = m_folder->filePath(QStringLiteral("Kib.bin"));
+    const QByteArray bookBefore = [&] {
+        QFile read(book);
+        return read.open(QIODevice::ReadOnly) ? read.readAll() : QByteArray();
+    }();
+    // What never ends, never closes or is no file at all is refused at once (a pipe nobody
+    // writes to would otherwise wait for ever, /dev/zero fill the memory), with one line.
+    for (const QString& option : {QStringLiteral("--book-password-file"), QStringLiteral("--password-file")})
+        for (const QString& hostile : {QStringLiteral("/dev/zero"), m_folder->filePath(QStringLiteral("zero-link")),
+                                       m_folder->path(), pipe, large}) {
+            const ProgramRun refused = run({QStringLiteral("--import"), QStringLiteral(QAV_SAMPLES "/phone.vcf"),
+                                            QStringLiteral("--into"), QStringLiteral("جديد"), option, hostile});
+            QVERIFY2(refused.status == 1, qPrintable(hostile + QLatin1Char(' ') + refused.err));
+            QCOMPARE(refused.err.count(QLatin1Char('\n')), 1);
+            QVERIFY2(refused.err.contains(hostile), qPrintable(refused.err));
+        }
+    QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM dirg")), QStringLiteral("0"));
+    QFile after(book);
+    QVERIFY(after.open(QIODevice::ReadOnly));
+    QCOMPARE(after.readAll(), bookBefore);
+
+    // A password file others may read still works, with a warning; one of the owner's alone, silently.
+    {
+        DataConnection writer;
+        QVERIFY(writer.open(book, QString::fromLatin1(Schema::kPassword)).ok);
+        QVERIFY(writer.execute(QStringLiteral("INSERT INTO dirg (dirname, pass) VALUES ('خاص', 'Key1')")).ok);
+    }
+    const QString exact = file(QStringLiteral("exact"), QByteArray("Key1\n"));
+    const QStringList exportLocked{QStringLiteral("--export"), QStringLiteral("خاص"),
+                                   m_folder->filePath(QStringLiteral("out.vcf")), QStringLiteral("--password-file"),
+                                   exact};
+    QFile::setPermissions(exact, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    const ProgramRun shared = run(exportLocked);
+    QVERIFY2(shared.status == 0, qPrintable(shared.err));
+    QVERIFY2(shared.err.contains(QStringLiteral("chmod 600")), qPrintable(shared.err));
+    QFile::setPermissions(exact, QFile::ReadOwner | QFile::WriteOwner);
+    const ProgramRun own = run(exportLocked);
+    QVERIFY2(own.status == 0 && own.err.isEmpty(), qPrintable(own.err));
+    // Exactly 4 KB is still a password file.
+    QFile::resize(large, 4096);
+    QFile::setPermissions(large, QFile::ReadOwner | QFile::WriteOwner);
+    const ProgramRun wrong = run(exportLocked.mid(0, 4) + QStringList{large});
+    QCOMPARE(wrong.status, 1);
+    QVERIFY2(wrong.err.contains(QStringLiteral("رمز الحماية غير صحيح")), qPrintable(wrong.err));
+}
+
+void TestBatch::nothingTypedOrImportedSteersTheTerminal()
+{
+    // A card whose name would retitle and recolour the terminal, and one turned around by a
+    // direction override; the marks Arabic needs stay.
+    const QByteArray cards = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Evil\x1b]0;pwned\x07\x1b[1;31mRED\r\n"
+                             "TEL:1\r\nNOTE:line one\\nline\x1b[2J two\r\nEND:VCARD\r\n"
+                             "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Mona \xe2\x80\xae"
+                             "gpj.exe\xc2\x9b\r\nTEL:2\r\nEND:VCARD\r\n"
+                             "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:\xe2\x80\x8f"
+                             "سارة\xd8\x9c\r\nTEL:3\r\nEND:VCARD\r\n";
+    const ProgramRun imported = run({QStringLiteral("--import"), file(QStringLiteral("evil.vcf"), cards),
+                                     QStringLiteral("--into"), QStringLiteral("Dir\x1b[31m\u202E")});
+    QVERIFY2(imported.status == 0, qPrintable(imported.err));
+    QCOMPARE(scalar(QStringLiteral("SELECT group_concat(name, '|') FROM (SELECT name FROM info ORDER BY rowid)")),
+             QStringLiteral("Evil]0;pwned[1;31mRED|Mona gpj.exe|\u200Fسارة\u061C"));
+    QCOMPARE(scalar(QStringLiteral("SELECT moreinfo FROM info WHERE name LIKE 'Evil%'")),
+             QStringLiteral("line one\nline[2J two"));
+    QCOMPARE(scalar(QStringLiteral("SELECT dirname FROM dirg")), QStringLiteral("Dir[31m"));
+
+    // What the command line prints quotes what was typed, without a control character in it.
+    const ProgramRun unknown = run(
+        {QStringLiteral("--export"), QStringLiteral("\x1b]0;pwned\x07"), m_folder->filePath(QStringLiteral("x.vcf"))});
+    QCOMPARE(unknown.status, 1);
+    const ProgramRun wrongOption = run({QStringLiteral("--\x1b[31mred")});
+    QCOMPARE(wrongOption.status, 2);
+    for (const ProgramRun* printed : {&imported, &unknown, &wrongOption})
+        for (const QString& text : {printed->out, printed->err})
+            for (const QChar c : text)
+                QVERIFY2(
+                    c == QLatin1Char('\n') ||
+                        (c.unicode() >= 0x20 && !(c.unicode() >= 0x7F && c.unicode() <= 0x9F) && c.unicode() != 0x202E),
+                    qPrintable(text));
+    QVERIFY(unknown.err.contains(QStringLiteral("]0;pwned")));
 }
 
 QTEST_MAIN(TestBatch)

@@ -137,6 +137,32 @@ void TestBackup::secondBackupOverwritesTheFirst()
     (void)SharedData::connection().execute(QStringLiteral("INSERT INTO dirg (dirname, pass) VALUES ('new', '0')"));
     QVERIFY(DatabaseFileCopy::backup(SharedData::connection(), m_target.path()).ok);
     QCOMPARE(contents(m_target.filePath(QStringLiteral("ZK-Data.bak"))), contents(m_db->path()));
+
+    // A backup name, or the name of the file kept beside it, that is a symbolic link is never
+    // written through: another user's link in a shared folder cannot aim the copy elsewhere.
+    const QString victim = m_target.filePath(QStringLiteral("victim"));
+    writeFile(victim, "keep me");
+    const QString backup = m_target.filePath(QStringLiteral("ZK-Data.bak"));
+    QVERIFY(QFile::remove(backup) && QFile::link(victim, backup));
+    const DataResult refused = DatabaseFileCopy::backup(SharedData::connection(), m_target.path());
+    QVERIFY(!refused.ok);
+    QVERIFY2(refused.error.contains(QStringLiteral("رابط رمزى")), qPrintable(refused.error));
+    QCOMPARE(contents(victim), QByteArray("keep me"));
+    QVERIFY(QFileInfo(backup).isSymLink());
+    QVERIFY(QFile::remove(backup));
+    // With a kept order, a fingerprint goes beside the backup; a link in its place is left alone.
+    QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("العائلة")));
+    m_form->openSelectedDirectory();
+    QVERIFY(SharedData::contacts().keepOrder());
+    QVERIFY(DatabaseFileCopy::backup(SharedData::connection(), m_target.path()).ok);
+    QVERIFY(QFileInfo(backup + QStringLiteral("-order")).isFile());
+    QVERIFY(QFile::remove(backup + QStringLiteral("-order")));
+    QVERIFY(QFile::link(victim, backup + QStringLiteral("-order")));
+    QVERIFY(DatabaseFileCopy::backup(SharedData::connection(), m_target.path()).ok);
+    QCOMPARE(contents(victim), QByteArray("keep me"));
+    QCOMPARE(QFileInfo(backup).permissions(),
+             QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+    QCOMPARE(QDir(m_target.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 3);
 }
 
 void TestBackup::browseShowsTheFolderWithASeparatorAndCancelGivesHome()

@@ -40,6 +40,7 @@ private slots:
     void theContactMenuCallsMailsAndCopies();
     void theViewWindowCallsOnADoubleClick();
     void withoutAHandlerTheUserIsToldOnce();
+    void aStoredValueCannotAddHeadersOrAttachments();
 
 private:
     void popUpContactMenu();
@@ -140,6 +141,38 @@ void TestContactLinks::withoutAHandlerTheUserIsToldOnce()
     QVERIFY(m_boxes->last().text.startsWith(QStringLiteral("لا يوجد على هذا الجهاز برنامج للاتصال")));
     call->actions()[0]->trigger();
     QCOMPARE(m_boxes->count(), before + 1);
+}
+
+void TestContactLinks::aStoredValueCannotAddHeadersOrAttachments()
+{
+    // An imported or synced e-mail value that would attach a file, add recipients or headers
+    // opens no mail program: the user is told, and nothing reaches the handler.
+    for (const QString& hostile : {QStringLiteral("a@b.c?attach=/etc/passwd&body=x"),
+                                   QStringLiteral("a@b.c&attach=/etc/passwd"), QStringLiteral("a@b.c,evil@x.org"),
+                                   QStringLiteral("a@b.c%3Fattach=/etc/passwd"), QStringLiteral("a@b.c?cc=evil@x.org"),
+                                   QStringLiteral("a@b.c\nBcc: evil@x.org"), QStringLiteral("no-at-sign")}) {
+        QVERIFY2(ContactLinks::mailUrl(hostile).isEmpty(), qPrintable(hostile));
+        QVERIFY(
+            m_db->reader()
+                .execute(QStringLiteral("UPDATE info SET email = ? WHERE name = ?"), {hostile, QStringLiteral("هدى")})
+                .ok);
+        m_form->takeInOutsideChanges();
+        controls(*m_form).infolist->selectRow(0);
+        const int told = int(m_boxes->count());
+        popUpContactMenu();
+        QMenu* mail = controls(*m_form).menus->menu(QStringLiteral("sendmail"));
+        if (QAction* item = mail->actions().value(0)) {
+            item->trigger();
+            QCOMPARE(int(m_boxes->count()), told + 1);
+        }
+        QVERIFY(m_catcher.opened.isEmpty());
+    }
+    // A plain address is one address, and a number's '#' stays in the number, not a fragment.
+    QCOMPARE(ContactLinks::mailUrl(QStringLiteral(" huda@example.org ")).toString(),
+             QStringLiteral("mailto:huda@example.org"));
+    const QUrl code = ContactLinks::telUrl(QStringLiteral("*100#"));
+    QCOMPARE(code.path(), QStringLiteral("*100#"));
+    QVERIFY(!code.hasFragment());
 }
 
 QTEST_MAIN(TestContactLinks)

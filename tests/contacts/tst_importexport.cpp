@@ -29,6 +29,8 @@
 #include <QTableWidget>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 class TestImportExport : public QObject, public WindowTestFixture
 {
     Q_OBJECT
@@ -157,12 +159,17 @@ void TestImportExport::binaryFileIsRefusedWithNothingChanged()
     controls(*m_form).menus->importcontacts->trigger();
     QCOMPARE(m_boxes->last().title, QStringLiteral("خطأ"));
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info")), QStringLiteral("1"));
-    // A device that never ends is not read at all.
-    const int shown = m_boxes->count();
-    m_chooser->answer(QStringLiteral("/dev/zero"));
-    controls(*m_form).menus->importcontacts->trigger();
-    QCOMPARE(m_boxes->count(), shown + 1);
-    QCOMPARE(m_boxes->last().title, QStringLiteral("خطأ"));
+    // Not read whole as the command line would not: a device that never ends, a pipe nobody
+    // writes to (which would hang the window) and a folder are refused before a byte is read.
+    const QString pipe = m_db->folder() + QStringLiteral("/pipe.vcf");
+    QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+    for (const QString& path : {QStringLiteral("/dev/zero"), pipe, m_db->folder()}) {
+        m_chooser->answer(path);
+        controls(*m_form).menus->importcontacts->trigger();
+        QCOMPARE(m_boxes->last().title, QStringLiteral("خطأ"));
+        QVERIFY2(m_boxes->last().text.contains(QStringLiteral("ليس ملفا عاديا")), qPrintable(m_boxes->last().text));
+    }
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info")), QStringLiteral("1"));
 }
 
 void TestImportExport::csvImportGoesThroughTheMappingDialog()
@@ -244,6 +251,19 @@ void TestImportExport::exportWritesTheWholeDirectory()
     QCOMPARE(
         m_boxes->last().text,
         QStringLiteral("تم تصدير 2 من جهات الاتصال إلى الملف\n\u2066%1\u2069").arg(QDir::toNativeSeparators(path)));
+    QCOMPARE(file.permissions(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+
+    // A symbolic link as the target is refused: the file it points to is not touched.
+    const QString victim = write(QStringLiteral("victim.txt"), "keep me");
+    const QString trap = m_db->folder() + QStringLiteral("/trap.vcf");
+    QVERIFY(QFile::link(victim, trap));
+    m_chooser->answer(trap);
+    controls(*m_form).menus->exportdir->trigger();
+    QCOMPARE(m_boxes->last().title, QStringLiteral("خطأ"));
+    QVERIFY2(m_boxes->last().text.contains(QStringLiteral("رابط رمزى")), qPrintable(m_boxes->last().text));
+    QFile kept(victim);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("keep me"));
 }
 
 QTEST_MAIN(TestImportExport)

@@ -124,6 +124,21 @@ void TestQrCode::aPhoneReadsTheContactFromTheSavedImage()
           QStringLiteral("NOTE:عيد ميلادها ٣ مايو"), QStringLiteral("ADR;TYPE=HOME:;;١٢ شارع النيل، الجيزة;")})
         QVERIFY2(card.contains(line), qPrintable(line + QStringLiteral(" not in ") + card));
     QVERIFY(card.endsWith(QStringLiteral("END:VCARD\r\n")));
+    // The image holds the contact: its owner's alone, as every file the program saves.
+    QCOMPARE(QFileInfo(png).permissions(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+
+    // A link where the image would go is refused: the file it points to keeps every byte.
+    QFile victim(m_images.filePath(QStringLiteral("victim")));
+    QVERIFY(victim.open(QIODevice::WriteOnly) && victim.write("keep me") == 7);
+    victim.close();
+    QVERIFY(QFile::remove(png) && QFile::link(victim.fileName(), png));
+    QString ignored;
+    QVERIFY(!shareAndSave(QStringLiteral("سارة محمود"), ignored).isEmpty());
+    QCOMPARE(m_boxes->last().title, QStringLiteral("خطأ"));
+    QVERIFY2(m_boxes->last().text.contains(QStringLiteral("رابط رمزى")), qPrintable(m_boxes->last().text));
+    QVERIFY(victim.open(QIODevice::ReadOnly));
+    QCOMPARE(victim.readAll(), QByteArray("keep me"));
+    QVERIFY(QFile::remove(png));
 }
 
 void TestQrCode::whatDoesNotFitIsLeftOutAndNamed()

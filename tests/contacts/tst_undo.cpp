@@ -2,6 +2,7 @@
 // add, an edit and a move are undone and redone, and a step that another writer's change is in
 // the way of says so and changes nothing.
 #include "DirEdit.h"
+#include "DirPass.h"
 #include "Editor.h"
 #include "InterchangeCommands.h"
 #include "MainForm.h"
@@ -14,6 +15,7 @@
 #include "RecordListView.h"
 #include "ScriptedFileChooser.h"
 #include "ScriptedMessageBox.h"
+#include "SharedData.h"
 #include "SkinButton.h"
 #include "SkinFrame.h"
 #include "SkinStatusBar.h"
@@ -46,6 +48,7 @@ private slots:
     void aWholeImportIsTakenBackAtOnce();
     void aStepLeavesTheListsAndCountsAsTheWindowShowsThem();
     void contactsChosenTogetherGoAndComeBackAsOneStep();
+    void aLockedDirectorysStepsWaitUntilItIsOpen();
 
 private:
     QAction* undo() { return m_form->findChild<QAction*>(QStringLiteral("undo")); }
@@ -353,6 +356,60 @@ void TestUndo::contactsChosenTogetherGoAndComeBackAsOneStep()
     undo()->trigger();
     QCOMPARE(m_db->scalar(everyone), before);
     QCOMPARE(window.infolist->count(), 3);
+void TestUndo::aLockedDirectorysStepsWaitUntilItIsOpen()
+{
+    const QString locked = m_db->addDirectory(QStringLiteral("سري"), QStringLiteral("Key1"));
+    m_db->addContact(QStringLiteral("خفي"), locked, {QStringLiteral("0999")});
+    m_form->GoBack();
+    (void)SharedData::directories().requery();
+    m_form->fill_dir_list();
+    auto openLocked = [&] {
+        QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("سري")));
+        ModalDriver::whenModal([](QWidget* modal) {
+            auto* prompt = qobject_cast<DirPass*>(modal);
+            QVERIFY(prompt);
+            prompt->tpass->setText(QStringLiteral("Key1"));
+            prompt->command1->click();
+        });
+        m_form->openSelectedDirectory();
+        QCOMPARE(m_form->currentDirectory(), locked);
+    };
+    openLocked();
+    controls(*m_form).infolist->selectRow(0);
+    const QString before = row(QStringLiteral("خفي"));
+    m_boxes->answer(MessageBox::Yes);
+    controls(*m_form).menus->cmdel->trigger();
+    QCOMPARE(undo()->text(), QStringLiteral("تراجع عن حذف «خفي»"));
+
+    // Closed again: the menu, the toolbar's tip and the screen reader name no contact of it,
+    // and neither Ctrl+Z nor the toolbar nor the history itself takes the step without the password.
+    m_form->GoBack();
+    QToolButton* button = controls(*m_form).SkinToolBar1->button(toolbarPosition(ToolbarCommand::Undo));
+    QCOMPARE(undo()->text(), QStringLiteral("تراجع"));
+    QVERIFY(!undo()->isEnabled() && !button->isEnabled());
+    QVERIFY(!button->toolTip().contains(QStringLiteral("خفي")));
+    QVERIFY(!button->accessibleDescription().contains(QStringLiteral("خفي")));
+    QTest::keyClick(static_cast<QWidget*>(controls(*m_form).infodirlist->activeView()), Qt::Key_Z, Qt::ControlModifier);
+    m_form->toolbarButtonPressed(toolbarPosition(ToolbarCommand::Undo));
+    QVERIFY(UndoHistory::isClosed(m_form->undoHistory().undo()));
+    QCOMPARE(row(QStringLiteral("خفي")), QString());
+    // Another directory open is no key to it either.
+    QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("العمل")));
+    m_form->openSelectedDirectory();
+    QCOMPARE(undo()->text(), QStringLiteral("تراجع"));
+    m_form->GoBack();
+
+    // Open with its password, the step is there again and is taken back.
+    openLocked();
+    QCOMPARE(undo()->text(), QStringLiteral("تراجع عن حذف «خفي»"));
+    undo()->trigger();
+    QCOMPARE(row(QStringLiteral("خفي")), before);
+    QCOMPARE(redo()->text(), QStringLiteral("إعادة حذف «خفي»"));
+    m_form->GoBack();
+    QCOMPARE(redo()->text(), QStringLiteral("إعادة"));
+    QVERIFY(!redo()->isEnabled());
+    QVERIFY(UndoHistory::isClosed(m_form->undoHistory().redo()));
+    QCOMPARE(row(QStringLiteral("خفي")), before);
 }
 
 QTEST_MAIN(TestUndo)

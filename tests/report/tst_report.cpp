@@ -332,6 +332,19 @@ void TestReport::thePreviewsPdfNeverHarmsAnOlderFileOrTheBook()
         QVERIFY(written.open(QIODevice::ReadOnly));
         const QByteArray report = written.readAll();
         QVERIFY(report.startsWith("%PDF") && report.size() > olderBytes.size());
+        QCOMPARE(written.permissions(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+        // A link to any other file is refused as well: what it points to keeps every byte.
+        const QString other = m_out.filePath(QStringLiteral("notes.txt"));
+        QFile notes(other);
+        QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write("mine") == 4);
+        notes.close();
+        QVERIFY(QFile::link(other, m_out.filePath(QStringLiteral("notes.pdf"))));
+        m_chooser->answer(m_out.filePath(QStringLiteral("notes.pdf")));
+        pdf->trigger();
+        QCOMPARE(m_boxes->count(), 3);
+        QVERIFY2(m_boxes->last().text.contains(QStringLiteral("رابط رمزى")), qPrintable(m_boxes->last().text));
+        QVERIFY(notes.open(QIODevice::ReadOnly));
+        QCOMPARE(notes.readAll(), QByteArray("mine"));
         modal->close();
     });
     m_form->toolbarButtonPressed(toolbarPosition(ToolbarCommand::Print));

@@ -337,6 +337,7 @@ void TestSync::theCommandLineLinksAndSyncs()
     QVERIFY(password.open(QIODevice::WriteOnly));
     password.write(RadicaleServer::kPassword.toUtf8() + '\n');
     password.close();
+    password.setPermissions(QFile::ReadOwner | QFile::WriteOwner); // as a password file should be: no warning
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("none-there")); // a window would fail
     environment.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
@@ -379,6 +380,7 @@ void TestSync::theCommandLineLinksAndSyncs()
     QVERIFY(wrong.open(QIODevice::WriteOnly));
     wrong.write("nope");
     wrong.close();
+    wrong.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
     const ProgramRun refused = run({QStringLiteral("--sync"), QStringLiteral("--password-file"), wrong.fileName()});
     QCOMPARE(refused.status, 1);
     QCOMPARE(refused.err.count(QLatin1Char('\n')), 1);

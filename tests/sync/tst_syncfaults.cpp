@@ -54,6 +54,7 @@ private slots:
     void addressesSpelledTwoWaysAndMovedCards();
     void changesToDifferentFieldsMergeWithoutACopy();
     void aRefusedCardDoesNotStopTheRest();
+    void aCardNameCannotSteerTheTerminalNorTurnTheList();
     void aReadOnlyBookIsSyncedOneWay();
     void thePasswordGoesOnlyToTheLinkedServer();
     void aLockedDirectoryNeverLeavesTheMachine();
@@ -372,6 +373,31 @@ void TestSyncFaults::aRefusedCardDoesNotStopTheRest()
     QVERIFY(summary.text().contains(QStringLiteral("\"Refused Name\"")));
     QVERIFY(!summary.text().contains(QStringLiteral("كلمة المرور")));
     QCOMPARE(m_server->cards().size(), 2);
+    QCOMPARE(a.contacts().size(), 3);
+}
+
+void TestSyncFaults::aCardNameCannotSteerTheTerminalNorTurnTheList()
+{
+    // Escape sequences would retitle and recolour the terminal of whoever runs --sync (XML
+    // carries no such character, a quoted-printable value does); a direction override shows
+    // "gpj.exe" as "exe.jpg". The mark Arabic needs stays.
+    QVERIFY(m_server->put(QStringLiteral("evil.vcf"),
+                          "BEGIN:VCARD\r\nVERSION:2.1\r\nUID:e\r\nFN;ENCODING=QUOTED-PRINTABLE:"
+                          "Evil=1B]0;pwned=07=1B[1;31mRED\r\nTEL;CELL:1\r\nEND:VCARD\r\n"));
+    QVERIFY(m_server->put(QStringLiteral("mona.vcf"),
+                          card(QStringLiteral("m"), QStringLiteral("Mona \u202Egpj.exe\u0085"), QStringLiteral("2"))));
+    QVERIFY(m_server->put(QStringLiteral("sara.vcf"),
+                          card(QStringLiteral("s"), QStringLiteral("\u200Fسارة"), QStringLiteral("3"))));
+    LinkedBook& a = *newBook();
+    const SyncSummary first = a.sync();
+    QVERIFY2(first.completed(), qPrintable(first.error()));
+    QCOMPARE(a.contacts().keys(), (QStringList{QStringLiteral("Evil]0;pwned[1;31mRED"), QStringLiteral("Mona gpj.exe"),
+                                               QStringLiteral("\u200Fسارة")}));
+    // What was kept is what the server's card says once cleaned: nothing goes back, nothing is copied.
+    const SyncSummary second = a.sync();
+    QVERIFY2(second.completed(), qPrintable(second.error()));
+    QCOMPARE(second.sent, 0);
+    QCOMPARE(second.received, 0);
     QCOMPARE(a.contacts().size(), 3);
 }
 
