@@ -120,7 +120,7 @@ DataResult AddressQuery::run(DataConnection& connection, const QString& query, Q
         bool bySound;
     };
     QList<Kept> kept;
-    const DataResult read =
+    DataResult read =
         ContactStore(connection).readRows(rows, [&](qint64 row, const ContactFields& contact, const QString& dir) {
             const Directory directory = directoryOfCode.value(dir);
             if (!directory.exists() || directory.isLocked())

@@ -29,6 +29,8 @@ namespace
 
 constexpr int kMaxDirectoryName = 40;
 constexpr qint64 kMaxImportBytes = ContactFileReader::kMaxBytes;
+// A password file is read this far and no further: /dev/zero given by mistake is no password.
+constexpr qint64 kMaxPasswordBytes = 64 * 1024;
 
 void print(std::FILE* stream, const QString& text)
 {
@@ -83,7 +85,12 @@ bool readPasswordFile(const QString& path, QString& password, QString& error)
         error = file.errorString();
         return false;
     }
-    password = QString::fromUtf8(file.readAll());
+    const QByteArray bytes = file.read(kMaxPasswordBytes + 1);
+    if (bytes.size() > kMaxPasswordBytes) {
+        error = QStringLiteral("الملف أطول من أن يكون كلمة مرور");
+        return false;
+    }
+    password = QString::fromUtf8(bytes);
     while (password.endsWith(QLatin1Char('\n')) || password.endsWith(QLatin1Char('\r')))
         password.chop(1);
     return true;

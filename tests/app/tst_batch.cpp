@@ -365,6 +365,10 @@ void TestBatch::mailProgramsAskForAddresses()
     QCOMPARE(refused.status, 1);
     QVERIFY(refused.out.isEmpty() && refused.err.count(QLatin1Char('\n')) == 1);
     QVERIFY2(refused.err.contains(QStringLiteral("--book-password-file")), qPrintable(refused.err));
+    // A device that never ends is no password file.
+    const ProgramRun endless =
+        query({QStringLiteral("mohamed"), QStringLiteral("--book-password-file"), QStringLiteral("/dev/zero")});
+    QVERIFY(endless.status == 1 && endless.err.count(QLatin1Char('\n')) == 1);
     const ProgramRun opened = query({QStringLiteral("mohamed"), QStringLiteral("--book-password-file"),
                                      file(QStringLiteral("right"), "كلمة سر طويلة\n")});
     QCOMPARE(opened.out, byName.out);
