@@ -1,4 +1,5 @@
 #include "BatchCommands.h"
+#include "AddressQuery.h"
 #include "KeptOrderWrite.h"
 #include "PasswordFile.h"
 
@@ -125,9 +126,12 @@ int BatchCommands::run(const CommandLine::Request& request)
         if (!file->warning.isEmpty())
             print(stderr, QStringLiteral("qavtelephone: ") + file->warning);
     }
+    using Action = CommandLine::Request::Action;
+    // A mail program asking for an address never makes a book that is not there.
+    if (request.action == Action::Query && !QFileInfo::exists(SharedData::databasePath()))
+        return fail(QStringLiteral("لا يوجد دفتر هاتف بعد فى %1").arg(SharedData::databasePath()));
     if (const QString refused = openBook(bookPasswordFile); !refused.isEmpty())
         return fail(refused);
-    using Action = CommandLine::Request::Action;
     switch (request.action) {
     case Action::Import:
         return importFile(request, passwordFile);
@@ -135,6 +139,8 @@ int BatchCommands::run(const CommandLine::Request& request)
         return linkDirectory(request, passwordFile);
     case Action::Sync:
         return syncBook(request, passwordFile);
+    case Action::Query:
+        return queryAddresses(request);
     default:
         return exportDirectory(request, passwordFile);
     }
@@ -278,4 +284,23 @@ int BatchCommands::syncBook(const CommandLine::Request& request, const PasswordF
         return fail(QStringLiteral("لم تكتمل المزامنة: %1").arg(summary.cancelled ? summary.text() : summary.error()));
     print(stdout, summary.text());
     return 0;
+}
+
+int BatchCommands::queryAddresses(const CommandLine::Request& request)
+{
+    QList<AddressQuery::Line> lines;
+    if (const DataResult read = AddressQuery::run(SharedData::connection(), request.query, lines); !read)
+        return fail(QStringLiteral("تعذرت قراءة جهات الاتصال من قاعدة البيانات: %1").arg(read.error));
+    // The first line is the message a mail program shows; it stays out of the tab-separated answer.
+    QString answer;
+    if (request.format != QLatin1String("tsv"))
+        answer += AddressQuery::summary(lines.size()) + QLatin1Char('\n');
+    for (const AddressQuery::Line& line : std::as_const(lines))
+        answer += line.address + QLatin1Char('\t') + line.name + QLatin1Char('\t') + line.directory + QLatin1Char('\n');
+    // Nothing found is no failure to explain on standard error (a mail program would paint it over
+    // its screen): the first line says it, and the status.
+    answer.chop(1);
+    if (!answer.isEmpty())
+        print(stdout, answer);
+    return lines.isEmpty() ? 1 : 0;
 }

@@ -4,8 +4,8 @@
 
 struct PasswordFile;
 
-// Import, export, linking and syncing without a window, for scripts: the summary on standard output and exit
-// status 0, or a one-line reason on standard error and status 1. Never a message box.
+// Import, export, linking, syncing and the mail programs' query without a window, for scripts: the summary on standard
+// output and exit status 0, or a one-line reason on standard error and status 1. Never a message box.
 class BatchCommands
 {
 public:
@@ -16,4 +16,5 @@ private:
     static int exportDirectory(const CommandLine::Request& request, const PasswordFile& passwordFile);
     static int linkDirectory(const CommandLine::Request& request, const PasswordFile& passwordFile);
     static int syncBook(const CommandLine::Request& request, const PasswordFile& passwordFile);
+    static int queryAddresses(const CommandLine::Request& request);
 };

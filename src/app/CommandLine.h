@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-// The program's command line. Help and the version are printed at once; import, export, link and sync run
+// The program's command line. Help and the version are printed at once; import, export, link, sync and query run
 // without a window; anything the program does not know is refused with the help text. None of
 // it needs a display.
 class CommandLine
@@ -12,11 +12,12 @@ public:
     static constexpr int kWrongCommandLine = 2;
 
     struct Request {
-        enum class Action { Window, Done, Import, Export, Link, Sync } action = Action::Window;
+        enum class Action { Window, Done, Import, Export, Link, Sync, Query } action = Action::Window;
         int status = 0;                 // Done: the exit status
         QString file{};                 // the file imported from or exported to
         QString directory{};            // the directory imported into or exported
-        QString format{};               // export: vcard4, vcard3, csv, google-csv or outlook-csv
+        QString format{};               // export: vcard4, vcard3, csv, google-csv or outlook-csv; query: mutt or tsv
+        QString query{};                // query: the text looked for in names and e-mail addresses
         QString passwordFile{};         // a locked directory's password (the server's for --sync), in a file
         QString bookPasswordFile{};     // a protected book's master password, in a file
         QString url{};                  // link: the address book's URL

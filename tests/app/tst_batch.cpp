@@ -31,6 +31,7 @@ private slots:
     void badInputGetsAClearNo();
     void passwordFilesAreSmallRegularFilesReadOnce();
     void nothingTypedOrImportedSteersTheTerminal();
+    void mailProgramsAskForAddresses();
 
 private:
     ProgramRun run(const QStringList& arguments);
@@ -410,6 +411,78 @@ void TestBatch::nothingTypedOrImportedSteersTheTerminal()
                         (c.unicode() >= 0x20 && !(c.unicode() >= 0x7F && c.unicode() <= 0x9F) && c.unicode() != 0x202E),
                     qPrintable(text));
     QVERIFY(unknown.err.contains(QStringLiteral("]0;pwned")));
+void TestBatch::mailProgramsAskForAddresses()
+{
+    const QString book = m_folder->filePath(QStringLiteral("Kib.bin"));
+    {
+        DataConnection writer;
+        QVERIFY(writer.open(book, QString::fromLatin1(Schema::kPassword)).ok);
+        QVERIFY(
+            writer.execute(QStringLiteral("INSERT INTO dirg (dirname, pass) VALUES ('أصدقاء', '0'), ('سري', 'Key1')")));
+        const QString add = QStringLiteral("INSERT INTO info (name, email, moreinfo, dir) VALUES "
+                                           "(?, ?, ?, (SELECT code FROM dirg WHERE dirname = ?))");
+        const QList<QStringList> contacts = {
+            {QStringLiteral("محمد علي"), QStringLiteral("m.ali@example.org; <mo@work.example>"), QString(),
+             QStringLiteral("أصدقاء")},
+            {QStringLiteral("محمد حسن"), QStringLiteral("secret@example.org"), QString(), QStringLiteral("سري")},
+            {QStringLiteral("Mohamed Nomail"), QString(), QString(), QStringLiteral("أصدقاء")},
+            // A name from anywhere: a direction override, an escape and a line break in it.
+            {QStringLiteral("ليلى\u202E\x1b[31m\nx"), QStringLiteral("laila@example.com"),
+             QStringLiteral("m.ali@example.org"), QStringLiteral("أصدقاء")}};
+        for (const QStringList& contact : contacts)
+            QVERIFY(writer.execute(add, contact));
+    }
+    auto query = [&](const QStringList& more) { return run(QStringList{QStringLiteral("--query")} + more); };
+    auto printable = [](const ProgramRun& answer) {
+        for (const QString& line : answer.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            for (const QChar c : line)
+                if (c != QLatin1Char('\t') &&
+                    (c.category() == QChar::Other_Format || c.category() == QChar::Other_Control))
+                    return false;
+        return true;
+    };
+
+    // Typed in Latin, the Arabic name is found by sound; one line per address, the locked
+    // directory's namesake and the contact without an address left out.
+    const ProgramRun byName = query({QStringLiteral("mohamed")});
+    QVERIFY2(byName.status == 0, qPrintable(byName.err));
+    QCOMPARE(byName.out, QStringLiteral("QAV Telephone: عنوانان\n"
+                                        "m.ali@example.org\tمحمد علي\tأصدقاء\n"
+                                        "mo@work.example\tمحمد علي\tأصدقاء\n"));
+    // An address fragment finds that address alone; a hit in the notes is no address; tsv has no
+    // first line; the name comes out on one line, its controls left out.
+    QCOMPARE(query({QStringLiteral("WORK.example"), QStringLiteral("--format"), QStringLiteral("tsv")}).out,
+             QStringLiteral("mo@work.example\tمحمد علي\tأصدقاء\n"));
+    const ProgramRun laila = query({QStringLiteral("laila"), QStringLiteral("--format=tsv")});
+    QCOMPARE(laila.out, QStringLiteral("laila@example.com\tليلى[31m x\tأصدقاء\n"));
+    const ProgramRun fragment = query({QStringLiteral("example.org")});
+    QVERIFY(fragment.status == 0 && fragment.out.count(QLatin1Char('\n')) == 2 && printable(fragment));
+    QVERIFY(!fragment.out.contains(QStringLiteral("secret")) && printable(laila));
+    // Nothing found: exit 1, the mail program's message alone, nothing on standard error.
+    const ProgramRun none = query({QStringLiteral("nobody@nowhere")});
+    QCOMPARE(none.status, 1);
+    QVERIFY(none.out.startsWith(QStringLiteral("QAV Telephone: ")) && none.out.count(QLatin1Char('\n')) == 1);
+    QVERIFY(none.err.isEmpty());
+    QCOMPARE(query({QStringLiteral("  ")}).status, 2);
+    QCOMPARE(query({QStringLiteral("ali"), QStringLiteral("--password-file"), QStringLiteral("p")}).status, 2);
+
+    // A protected book answers only with its password.
+    {
+        DataConnection owner;
+        QVERIFY(owner.open(book, QString::fromLatin1(Schema::kPassword)).ok);
+        QVERIFY(BookRekey::run(owner, QStringLiteral("كلمة سر طويلة")).ok);
+    }
+    const ProgramRun refused = query({QStringLiteral("mohamed")});
+    QCOMPARE(refused.status, 1);
+    QVERIFY(refused.out.isEmpty() && refused.err.count(QLatin1Char('\n')) == 1);
+    QVERIFY2(refused.err.contains(QStringLiteral("--book-password-file")), qPrintable(refused.err));
+    // A device that never ends is no password file.
+    const ProgramRun endless =
+        query({QStringLiteral("mohamed"), QStringLiteral("--book-password-file"), QStringLiteral("/dev/zero")});
+    QVERIFY(endless.status == 1 && endless.err.count(QLatin1Char('\n')) == 1);
+    const ProgramRun opened = query({QStringLiteral("mohamed"), QStringLiteral("--book-password-file"),
+                                     file(QStringLiteral("right"), "كلمة سر طويلة\n")});
+    QCOMPARE(opened.out, byName.out);
 }
 
 QTEST_MAIN(TestBatch)
