@@ -44,7 +44,8 @@ bool run(sqlite3* db, const char* sql)
 } // namespace
 
 struct BookSearchIndex::Half {
-    std::vector<Hit> exact, bySound;
+    std::vector<Hit> exact, bySound; // the first ones found, up to the limit
+    qsizetype exactCount = 0, bySoundCount = 0;
     std::string scratch, soundScratch;
 };
 
@@ -194,7 +195,6 @@ BookSearchIndex::Found BookSearchIndex::find(const QString& query, qsizetype lim
     auto work = [&](size_t from, size_t to, Half& half) {
         for (size_t b = from; b < to; ++b) {
             const Block& block = m_blocks[b];
-            const size_t exactBefore = half.exact.size();
             std::vector<std::pair<size_t, Field>> places;
             if (const std::string* texts = textsOf(block.texts, half.scratch))
                 findIn(block, *texts, text, kTextFields, places);
@@ -204,30 +204,35 @@ BookSearchIndex::Found BookSearchIndex::find(const QString& query, qsizetype lim
             // Each row once, in the block's order, with the first field that matched.
             std::stable_sort(places.begin(), places.end(),
                              [](const auto& a, const auto& b) { return a.first < b.first; });
-            size_t last = size_t(-1);
+            // Hits beyond the limit are counted, not kept.
+            std::vector<size_t> exactRows;
             for (const auto& [row, field] : places) {
-                if (row == last || row >= block.rows.size())
+                if ((!exactRows.empty() && row == exactRows.back()) || row >= block.rows.size())
                     continue;
-                last = row;
-                half.exact.push_back({block.rows[row], field, false});
+                exactRows.push_back(row);
+                if (qsizetype(half.exact.size()) < limit)
+                    half.exact.push_back({block.rows[row], field, false});
             }
+            half.exactCount += qsizetype(exactRows.size());
             if (!bySound)
                 continue;
             const std::string* keys = textsOf(block.soundKeys, half.soundScratch);
             if (!keys)
                 continue;
             // Every row's key in turn, leaving out the rows found exactly.
-            size_t exactNext = exactBefore;
+            auto exactNext = exactRows.begin();
             const char* key = keys->data();
             const char* end = key + keys->size();
             for (size_t row = 0; row < block.rows.size() && key < end; ++row) {
                 const char* keyEnd = static_cast<const char*>(std::memchr(key, kFieldEnd, size_t(end - key)));
                 if (!keyEnd)
                     break;
-                if (exactNext < half.exact.size() && half.exact[exactNext].row == block.rows[row]) {
+                if (exactNext != exactRows.end() && *exactNext == row) {
                     ++exactNext;
                 } else if (keyEnd > key && SoundKey::matches(sound, QByteArrayView(key, keyEnd - key))) {
-                    half.bySound.push_back({block.rows[row], Name, true});
+                    ++half.bySoundCount;
+                    if (qsizetype(half.bySound.size()) < limit)
+                        half.bySound.push_back({block.rows[row], Name, true});
                 }
                 key = keyEnd + 1;
             }
@@ -241,8 +246,7 @@ BookSearchIndex::Found BookSearchIndex::find(const QString& query, qsizetype lim
     } else {
         work(0, blocks, halves[0]);
     }
-    found.total = qsizetype(halves[0].exact.size() + halves[1].exact.size() + halves[0].bySound.size() +
-                            halves[1].bySound.size());
+    found.total = halves[0].exactCount + halves[1].exactCount + halves[0].bySoundCount + halves[1].bySoundCount;
     for (const std::vector<Hit>* part : {&halves[0].exact, &halves[1].exact, &halves[0].bySound, &halves[1].bySound})
         for (const Hit& hit : *part) {
             if (qsizetype(found.hits.size()) >= limit)
