@@ -27,5 +27,11 @@ struct Multistatus {
     QString syncToken;
     bool valid = false;
 
+    // A listing deeper or longer than any server writes is refused (valid false) as soon as it
+    // goes beyond: the reader keeps one entry per open element, and a response per response.
+    static constexpr int kMaxDepth = 64;
+    static constexpr size_t kMaxResponses = 200000;
+    static constexpr qsizetype kMaxHrefsWithin = 1000; // principals or home sets of one response
+
     static Multistatus parse(const QByteArray& xml);
 };

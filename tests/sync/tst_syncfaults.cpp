@@ -117,6 +117,18 @@ void TestSyncFaults::anAnswerThatDidNotArriveWholeChangesNothing_data()
     QTest::newRow("listing as an HTML page")
         << with(FaultyDavServer::fault(QStringLiteral("PROPFIND1"), QStringLiteral("html")), true)
         << QStringLiteral("ليس ما طلب منه");
+    // Bounded in every dimension: a listing nested far deeper than any server writes, in an answer
+    // well under the size cap, and a listing whose parts never end, each part of fresh large cards.
+    QTest::newRow("listing nested two million deep")
+        << with(FaultyDavServer::fault(QStringLiteral("PROPFIND1"), QStringLiteral("deep"),
+                                       {{QStringLiteral("depth"), 2000000}}),
+                true)
+        << QStringLiteral("ليس ما طلب منه");
+    QTest::newRow("changes in parts of large cards without end")
+        << with(FaultyDavServer::fault(
+               changes, QStringLiteral("flood"),
+               {{QStringLiteral("cards"), 200}, {QStringLiteral("kilobytes"), 64}, {QStringLiteral("times"), 1000}}))
+        << QStringLiteral("أكثر من 256 ميجابايت");
     QTest::newRow("cards cut at 70 %") << with(FaultyDavServer::fault(QStringLiteral("REPORT:addressbook-multiget"),
                                                                       QStringLiteral("cut"),
                                                                       {{QStringLiteral("fraction"), 0.7}}),
