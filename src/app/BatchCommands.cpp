@@ -289,14 +289,17 @@ int BatchCommands::syncBook(const CommandLine::Request& request)
             return fail(QStringLiteral("لا يمكن قراءة ملف كلمة المرور: %1").arg(error));
     }
     KeptOrderWrite keptOrder(SharedData::contacts());
-    const SyncSummary summary = BookSync::run(SharedData::connection(), links, [&](const SyncLink& link) {
-        std::optional<QString> password;
-        if (!request.passwordFile.isEmpty())
-            password = filePassword;
-        else if (QString stored; SecretStore::instance().read(SecretStore::account(link.user, link.book), stored))
-            password = stored;
-        return password;
-    });
+    const SyncSummary summary = BookSync::run(
+        SharedData::connection(), links,
+        [&](const SyncLink& link) {
+            std::optional<QString> password;
+            if (!request.passwordFile.isEmpty())
+                password = filePassword;
+            else if (QString stored; SecretStore::instance().readFor(link.user, link.book, stored))
+                password = stored;
+            return password;
+        },
+        [&](const SyncLink&) { return request.allowInsecureHttp; });
     keptOrder.done(summary.writtenRows, true);
     if (!summary.completed())
         return fail(QStringLiteral("لم تكتمل المزامنة: %1").arg(summary.cancelled ? summary.text() : summary.error()));

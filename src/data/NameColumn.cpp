@@ -69,7 +69,7 @@ QByteArray NameColumn::toBytes() const
 
 qsizetype NameColumn::mostUnpackedFrom(qsizetype blockSize)
 {
-    constexpr qsizetype kFloor = 16 * 1024 * 1024, kCeiling = qsizetype(1) << 30;
+    constexpr qsizetype kFloor = 16 * 1024 * 1024, kCeiling = 256 * 1024 * 1024;
     return std::min(kCeiling, kFloor + 32 * std::min(blockSize, kCeiling));
 }
 
