@@ -15,6 +15,48 @@ int statusCode(const QString& line)
     return parts.size() >= 2 ? parts[1].toInt() : 0;
 }
 
+// QXmlStreamReader compares each attribute of an element with every other one: an element with
+// millions of them would take many minutes. They are counted first, outside comments and CDATA
+// sections (whose text may hold anything) and outside quoted values.
+bool attributesBounded(const QByteArray& bytes)
+{
+    const QByteArrayView xml(bytes);
+    qsizetype at = 0;
+    while (at < xml.size()) {
+        const qsizetype open = xml.indexOf('<', at);
+        if (open < 0)
+            return true;
+        const QByteArrayView rest = xml.sliced(open);
+        if (rest.startsWith("<![CDATA[") || rest.startsWith("<!--")) {
+            const bool cdata = rest.startsWith("<![CDATA[");
+            const qsizetype end = xml.indexOf(cdata ? QByteArrayView("]]>") : QByteArrayView("-->"), open);
+            if (end < 0)
+                return true; // the reader finds it unclosed
+            at = end + 3;
+            continue;
+        }
+        int attributes = 0;
+        char quote = 0;
+        qsizetype close = open + 1;
+        for (; close < xml.size(); ++close) {
+            const char c = xml[close];
+            if (quote) {
+                if (c == quote)
+                    quote = 0;
+            } else if (c == '"' || c == '\'') {
+                quote = c;
+            } else if (c == '=') {
+                if (++attributes > Multistatus::kMaxAttributes)
+                    return false;
+            } else if (c == '>') {
+                break;
+            }
+        }
+        at = close + 1;
+    }
+    return true;
+}
+
 void refuseTooDeep(QXmlStreamReader& xml)
 {
     xml.raiseError(QStringLiteral("nested too deeply"));
@@ -67,6 +109,8 @@ bool writePrivilegeWithin(QXmlStreamReader& xml, int depth)
 Multistatus Multistatus::parse(const QByteArray& bytes)
 {
     Multistatus result;
+    if (!attributesBounded(bytes))
+        return result;
     QXmlStreamReader xml(bytes);
     Response* current = nullptr;
     // The properties of one propstat count only when that propstat says 200.

@@ -32,6 +32,7 @@ struct Multistatus {
     static constexpr int kMaxDepth = 64;
     static constexpr size_t kMaxResponses = 200000;
     static constexpr qsizetype kMaxHrefsWithin = 1000; // principals or home sets of one response
+    static constexpr int kMaxAttributes = 256;         // of one element, namespace declarations included
 
     static Multistatus parse(const QByteArray& xml);
 };

@@ -16,7 +16,8 @@ Request kinds: PROPFIND0, PROPFIND1, REPORT:sync-collection, REPORT:addressbook-
 REPORT:addressbook-multiget, GET, PUT, DELETE. Fault kinds: cut (the announced length, a part of the
 body, then the connection closes), stall (headers, then silence), html (200 with an HTML page),
 status (the given status with an HTML page), huge (a body of "megabytes" MB), redirect (301 to
-"target"), deep (a listing whose one response holds "depth" nested elements), flood (a part of a
+"target"), deep (a listing whose one response holds "depth" nested elements), attributes (a listing
+whose one response has "count" attributes), flood (a part of a
 listing: "cards" new cards of "kilobytes" KB each, then a 507 and a new token, every time it is asked). A second port records every request it gets, with its Authorization header, so a test
 can see where a password went.
 
@@ -141,6 +142,11 @@ class Handler(BaseHTTPRequestHandler):
                 status, content_type = 207, "application/xml; charset=utf-8"
                 body = multistatus("<D:response><D:href>%s</D:href>%s%s<D:status>HTTP/1.1 200 OK</D:status>"
                                    "</D:response>" % (href_of(""), "<D:prop>" * depth, "</D:prop>" * depth))
+            elif fault["kind"] == "attributes":
+                attributes = " ".join('a%d=""' % i for i in range(fault.get("count", 1000000)))
+                status, content_type = 207, "application/xml; charset=utf-8"
+                body = multistatus("<D:response %s><D:href>%s</D:href><D:status>HTTP/1.1 200 OK</D:status>"
+                                   "</D:response>" % (attributes, href_of("")))
             elif fault["kind"] == "flood":
                 fault["served"] = fault.get("served", 0) + 1
                 note = "x" * (fault.get("kilobytes", 64) * 1024)

@@ -137,11 +137,17 @@ void TestSyncFaults::anAnswerThatDidNotArriveWholeChangesNothing_data()
     QTest::newRow("listing as an HTML page")
         << with(FaultyDavServer::fault(QStringLiteral("PROPFIND1"), QStringLiteral("html")), true)
         << QStringLiteral("ليس ما طلب منه");
-    // Bounded in every dimension: a listing nested far deeper than any server writes, in an answer
-    // well under the size cap, and a listing whose parts never end, each part of fresh large cards.
+    // Bounded in every dimension: a listing nested far deeper than any server writes, or with more
+    // attributes on one element (each compared with every other), in answers well under the size
+    // cap, and a listing whose parts never end, each part of fresh large cards.
     QTest::newRow("listing nested two million deep")
         << with(FaultyDavServer::fault(QStringLiteral("PROPFIND1"), QStringLiteral("deep"),
                                        {{QStringLiteral("depth"), 2000000}}),
+                true)
+        << QStringLiteral("ليس ما طلب منه");
+    QTest::newRow("listing with a million attributes on one element")
+        << with(FaultyDavServer::fault(QStringLiteral("PROPFIND1"), QStringLiteral("attributes"),
+                                       {{QStringLiteral("count"), 1000000}}),
                 true)
         << QStringLiteral("ليس ما طلب منه");
     QTest::newRow("changes in parts of large cards without end")
