@@ -7,9 +7,9 @@ SECONDS_EACH=${1:-30}
 scripts/install-deps.sh
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQAV_FUZZ=ON -DQAV_TESTS=OFF \
       -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-cmake --build build-fuzz --target fuzz_vcard fuzz_csv fuzz_filter fuzz_dbfile fuzz_multistatus fuzz_cardmerge >/dev/null
+cmake --build build-fuzz --target fuzz_vcard fuzz_csv fuzz_filter fuzz_dbfile fuzz_multistatus fuzz_cardmerge fuzz_storedrows >/dev/null
 status=0
-for target in vcard csv filter dbfile multistatus cardmerge; do
+for target in vcard csv filter dbfile multistatus cardmerge storedrows; do
     work=build-fuzz/corpus-$target
     mkdir -p "$work"
     echo "fuzz_$target: ${SECONDS_EACH}s"

@@ -271,14 +271,17 @@ int BatchCommands::syncBook(const CommandLine::Request& request, const PasswordF
                 return fail(QStringLiteral("الأدلة المربوطة على أكثر من حساب: حدد الدليل مع --sync ليستخدم ملف كلمة "
                                            "المرور لحسابه وحده"));
     KeptOrderWrite keptOrder(SharedData::contacts());
-    const SyncSummary summary = BookSync::run(SharedData::connection(), links, [&](const SyncLink& link) {
-        std::optional<QString> password;
-        if (passwordFile.given)
-            password = passwordFile.password;
-        else if (QString stored; SecretStore::instance().read(SecretStore::account(link.user, link.book), stored))
-            password = stored;
-        return password;
-    });
+    const SyncSummary summary = BookSync::run(
+        SharedData::connection(), links,
+        [&](const SyncLink& link) {
+            std::optional<QString> password;
+            if (passwordFile.given)
+                password = passwordFile.password;
+            else if (QString stored; SecretStore::instance().readFor(link.user, link.book, stored))
+                password = stored;
+            return password;
+        },
+        [&](const SyncLink&) { return request.allowInsecureHttp; });
     keptOrder.done(summary.writtenRows, true);
     if (!summary.completed())
         return fail(QStringLiteral("لم تكتمل المزامنة: %1").arg(summary.cancelled ? summary.text() : summary.error()));

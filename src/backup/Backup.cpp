@@ -6,6 +6,7 @@
 #include "FileChooser.h"
 #include "MessageBox.h"
 #include "MsgBoxHook.h"
+#include "Preferences.h"
 #include "Recordset.h"
 #include "SharedData.h"
 #include "SkinButton.h"
@@ -66,6 +67,8 @@ void Backup::save()
                          MessageBox::Arabic | MessageBox::Critical, QStringLiteral("خطأ"));
         return;
     }
+    // Where a copy under the book's key now lies: named when the key changes later.
+    Preferences::setLastBackupFolder(QDir::fromNativeSeparators(pathoutput->text()));
     SetMsgBoxHook(this);
     MessageBox::show(QStringLiteral("تم الحفظ بنجاح"), MessageBox::Arabic | MessageBox::Information,
                      QStringLiteral("QAV Telephone"));

@@ -1,5 +1,6 @@
 #include "BookRekey.h"
 
+#include "DatabaseFileCopy.h"
 #include "PassedOver.h"
 #include "Schema.h"
 #include "Transaction.h"
@@ -157,6 +158,26 @@ DataResult BookRekey::run(DataConnection& connection, const QString& newKey, con
     holding.rollback();
     connection.close();
     return connection.open(book, newKey);
+}
+
+BookRekey::Previous BookRekey::secureThePrevious(const QString& bookPath, const QString& oldKey, const QString& newKey)
+{
+    const QString path = bookPath + QLatin1String(DatabaseFileCopy::kPreviousSuffix);
+    const QFileInfo previous(path);
+    if (!previous.exists() && !previous.isSymLink())
+        return Previous::None;
+    // Only a file of our own making is rewritten: a link is removed itself, never followed.
+    if (previous.isFile() && !previous.isSymLink()) {
+        for (const QString& key : {oldKey, QString::fromLatin1(Schema::kPassword)}) {
+            DataConnection copy;
+            if (!copy.open(path, key).ok)
+                continue;
+            if (run(copy, newKey).ok)
+                return Previous::Rekeyed;
+            break;
+        }
+    }
+    return QFile::remove(path) ? Previous::Removed : Previous::Left;
 }
 
 void BookRekey::removeLeftovers(const QString& bookPath)

@@ -20,4 +20,10 @@ public:
 
     // Left over when a kill came before the rename: a partial copy, never the book.
     static void removeLeftovers(const QString& bookPath);
+
+    // The book the last restore replaced, kept beside it (Kib.bin.previous), once the book took a
+    // master password: put under the new key too when the old key or the standard one opens it,
+    // else deleted, since whoever has its key would read it. What was done, to tell the user.
+    enum class Previous { None, Rekeyed, Removed, Left };
+    static Previous secureThePrevious(const QString& bookPath, const QString& oldKey, const QString& newKey);
 };

@@ -67,10 +67,19 @@ QByteArray NameColumn::toBytes() const
     return block;
 }
 
+qsizetype NameColumn::mostUnpackedFrom(qsizetype blockSize)
+{
+    constexpr qsizetype kFloor = 16 * 1024 * 1024, kCeiling = 256 * 1024 * 1024;
+    return std::min(kCeiling, kFloor + 32 * std::min(blockSize, kCeiling));
+}
+
 bool NameColumn::fromBytes(QByteArrayView block, qsizetype count, NameColumn& out)
 {
-    if (count < 0)
+    // Each text takes two bytes at least; a block written from real texts never unfolds to more
+    // than mostUnpackedFrom(), while texts that repeat their long neighbour could reach gigabytes.
+    if (count < 0 || count > block.size() / 2)
         return false;
+    const qsizetype most = mostUnpackedFrom(block.size());
     qsizetype total = 0, at = 0, previousLength = 0;
     for (qsizetype i = 0; i < count; ++i) {
         quint64 shared = 0, rest = 0;
@@ -80,6 +89,8 @@ bool NameColumn::fromBytes(QByteArrayView block, qsizetype count, NameColumn& ou
         at += qsizetype(rest);
         previousLength = qsizetype(shared + rest);
         total += previousLength;
+        if (total > most)
+            return false;
     }
     if (at != block.size())
         return false;

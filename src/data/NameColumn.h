@@ -44,6 +44,8 @@ public:
     // when first asked for, so a list opens without waiting for them.
     QByteArray toBytes() const;
     static bool fromBytes(QByteArrayView block, qsizetype count, NameColumn& out);
+    // The most bytes a block of blockSize may unfold to (a few times it, and 16 MB at least).
+    static qsizetype mostUnpackedFrom(qsizetype blockSize);
 
 private:
     void unpack() const;

@@ -1,5 +1,6 @@
 #include "NotDuplicateStore.h"
 
+#include "StoredRow.h"
 #include "Transaction.h"
 
 #include <sqlite3.h>
@@ -44,6 +45,7 @@ DataResult NotDuplicateStore::list(QList<QPair<QString, QString>>& out)
         return {};
     return m_connection.query(
         QStringLiteral("SELECT first, second FROM qav_not_duplicate"), {}, [&out](sqlite3_stmt* statement) {
-            out.append({DataConnection::columnText(statement, 0), DataConnection::columnText(statement, 1)});
+            if (StoredRow::fits(statement, 0, 2))
+                out.append({DataConnection::columnText(statement, 0), DataConnection::columnText(statement, 1)});
         });
 }

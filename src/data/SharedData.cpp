@@ -2,6 +2,7 @@
 
 #include "DataLocation.h"
 #include "Schema.h"
+#include "SecretMemory.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -75,7 +76,12 @@ QString SharedData::bookKey()
 
 void SharedData::setBookKey(const QString& key)
 {
-    currentKey() = key;
+    // The key is held here alone: the one it replaces is overwritten, not left for the heap.
+    QString& held = currentKey();
+    if (held.constData() != key.constData())
+        SecretMemory::wipe(held);
+    held = QString(key.constData(), key.size()); // a buffer of its own, which no other holder keeps
+    SecretMemory::guardProcess(held != QLatin1String(Schema::kPassword));
 }
 
 bool SharedData::bookProtected()

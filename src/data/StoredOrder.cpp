@@ -24,21 +24,26 @@ bool usesRollbackJournal(DataConnection& connection)
            mode.compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0;
 }
 
-// Each id as its difference from the one before.
+// Each id as its difference from the one before, taken modulo 2^64: row ids may lie at both ends
+// of their range.
 QByteArray idsToBytes(const std::vector<qint64>& ids)
 {
     QByteArray bytes;
     bytes.reserve(3 * qsizetype(ids.size()));
     qint64 previous = 0;
     for (qint64 id : ids) {
-        VarInt::put(bytes, VarInt::fromSigned(id - previous));
+        VarInt::put(bytes, VarInt::fromSigned(qint64(quint64(id) - quint64(previous))));
         previous = id;
     }
     return bytes;
 }
 
+// Every id takes at least one byte: a count the bytes cannot hold is refused before any room is
+// made for it.
 bool idsFromBytes(QByteArrayView bytes, qint64 count, std::vector<qint64>& ids)
 {
+    if (count < 0 || count > bytes.size())
+        return false;
     ids.reserve(size_t(NameColumn::withRoomToGrow(count)));
     qsizetype at = 0;
     qint64 previous = 0;
@@ -46,7 +51,7 @@ bool idsFromBytes(QByteArrayView bytes, qint64 count, std::vector<qint64>& ids)
         quint64 step = 0;
         if (!VarInt::take(bytes, at, step))
             return false;
-        previous += VarInt::toSigned(step);
+        previous = qint64(quint64(previous) + quint64(VarInt::toSigned(step)));
         ids.push_back(previous);
     }
     return at == bytes.size();
@@ -79,17 +84,19 @@ bool writeRows(sqlite3* db, const QString& source, const NameOrder::Ordered& row
     return written;
 }
 
+// A row that is not exactly as save() writes it (a count that lies, a blob that is text, names
+// that unfold to more than they could) is no order: the rows are read and sorted as usual.
 std::shared_ptr<NameOrder::Ordered> readRows(DataConnection& connection, const QString& source)
 {
-    auto rows = std::make_shared<NameOrder::Ordered>();
-    bool read = false;
-    (void)connection.query(QStringLiteral("SELECT count, ids, names FROM qav_name_order WHERE source = ?"), {source},
-                           [&](sqlite3_stmt* stmt) {
-                               const qint64 count = sqlite3_column_int64(stmt, 0);
-                               read = count >= 0 && idsFromBytes(blob(stmt, 1), count, rows->ids) &&
-                                      NameColumn::fromBytes(blob(stmt, 2), count, rows->texts);
-                           });
-    return read ? rows : nullptr;
+    std::shared_ptr<NameOrder::Ordered> rows;
+    (void)connection.query(
+        QStringLiteral("SELECT count, ids, names FROM qav_name_order WHERE source = ?"), {source},
+        [&](sqlite3_stmt* stmt) {
+            auto read = std::make_shared<NameOrder::Ordered>();
+            if (StoredOrder::fromRow(sqlite3_column_int64(stmt, 0), blob(stmt, 1), blob(stmt, 2), *read))
+                rows = std::move(read);
+        });
+    return rows;
 }
 
 // A file's fingerprint: its first page and its size.
@@ -107,10 +114,16 @@ bool keepFingerprint(const QString& databasePath, const QByteArray& print)
     return SafeFileWrite::write(StoredOrder::fingerprintPath(databasePath), print, QString()).ok;
 }
 
+// A fingerprint is 64 hex digits: whatever else lies there (a link to a device, a huge file) is
+// read no further than that and believed for no file.
 QByteArray keptFingerprint(const QString& databasePath)
 {
+    constexpr qint64 kDigits = 64;
     QFile known(StoredOrder::fingerprintPath(databasePath));
-    return known.open(QIODevice::ReadOnly) ? known.readAll() : QByteArray();
+    if (!known.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray print = known.read(kDigits + 1);
+    return print.size() == kDigits ? print : QByteArray();
 }
 
 // An order is kept under the collation rules it was sorted with: under other rules it is not found.
@@ -196,6 +209,15 @@ bool StoredOrder::standsAsKept(DataConnection& connection, const QString& source
                    .ok &&
                kept == QLatin1String("1");
     });
+}
+
+bool StoredOrder::fromRow(qint64 count, QByteArrayView ids, QByteArrayView names, NameOrder::Ordered& out)
+{
+    NameOrder::Ordered read;
+    if (!idsFromBytes(ids, count, read.ids) || !NameColumn::fromBytes(names, count, read.texts))
+        return false;
+    out = std::move(read);
+    return true;
 }
 
 StoredOrder::Loaded StoredOrder::load(DataConnection& connection, const QString& source)

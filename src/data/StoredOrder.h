@@ -35,6 +35,10 @@ public:
     // as they are now, where most are as they were. Its stamp is 0.
     static Loaded loadHint(DataConnection& connection, const QString& source);
 
+    // One kept row as save() wrote it: count ids and count names. False, out untouched, for a row
+    // that is not exactly that; its sizes are checked before any room is made for it.
+    static bool fromRow(qint64 count, QByteArrayView ids, QByteArrayView names, NameOrder::Ordered& out);
+
     static QString fingerprintPath(const QString& databasePath);
     // A whole-file copy keeps the order kept in it: the order believed for the file at from is
     // believed for the file at to while to holds the very bytes it was kept for. Neither file

@@ -2,6 +2,7 @@
 
 #include "ContactStore.h"
 #include "DirectoryStore.h"
+#include "StoredRow.h"
 #include "Transaction.h"
 
 #include <sqlite3.h>
@@ -77,6 +78,9 @@ DataResult TrashStore::list(QList<Trashed>& out)
         QStringLiteral("SELECT id, %1, dir, dirname, lockpass, deleted FROM qav_trash ORDER BY deleted DESC, id DESC")
             .arg(ContactFields::columnList()),
         {}, [&out](sqlite3_stmt* statement) {
+            // A row no deletion could have made is not offered back.
+            if (!StoredRow::fits(statement, 1, 13))
+                return;
             Trashed item;
             item.id = sqlite3_column_int64(statement, 0);
             item.contact = ContactStore::fieldsAt(statement, 1);
@@ -116,6 +120,8 @@ DataResult TrashStore::restoreWithin(qint64 id, const QString& dir, qint64* row)
     DataResult read = m_connection.query(
         QStringLiteral("SELECT %1, dir FROM qav_trash WHERE id = ?").arg(ContactFields::columnList()),
         {QString::number(id)}, [&](sqlite3_stmt* statement) {
+            if (!StoredRow::fits(statement, 0, ContactFields::kCount + 1))
+                return;
             contact = ContactStore::fieldsAt(statement, 0);
             if (into.isEmpty())
                 into = DataConnection::columnText(statement, ContactFields::kCount);
@@ -215,6 +221,17 @@ DataResult TrashStore::empty()
     if (DataResult made = createTable(); !made)
         return made;
     return m_connection.execute(QStringLiteral("DELETE FROM qav_trash"));
+}
+
+DataResult TrashStore::relock(const QString& dir, const QString& pass)
+{
+    bool exists = false;
+    if (DataResult looked = m_connection.query(
+            QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'qav_trash'"), {},
+            [&exists](sqlite3_stmt*) { exists = true; });
+        !looked || !exists)
+        return looked;
+    return m_connection.execute(QStringLiteral("UPDATE qav_trash SET lockpass = ? WHERE dir = ?"), {pass, dir});
 }
 
 bool TrashStore::isNameTaken(const DataResult& result)

@@ -54,6 +54,10 @@ public:
                                        QString& code, QList<qint64>* passedOver = nullptr);
     // Deletes for good.
     DataResult empty();
+    // The directory's lock changed (pass "0": removed): what the trash holds of it takes the new
+    // one, so the book keeps no password that no longer guards anything. Inside the caller's
+    // transaction.
+    DataResult relock(const QString& dir, const QString& pass);
 
     // The failure restore gives when the name is taken by another contact now.
     static bool isNameTaken(const DataResult& result);

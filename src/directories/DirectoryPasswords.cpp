@@ -5,6 +5,8 @@
 #include "MessageBox.h"
 #include "PassedOver.h"
 #include "SharedData.h"
+#include "Transaction.h"
+#include "TrashStore.h"
 
 void DirectoryPasswords::warn(const QString& text)
 {
@@ -14,7 +16,11 @@ void DirectoryPasswords::warn(const QString& text)
 bool DirectoryPasswords::write(MainForm& form, const QString& pass)
 {
     const Directory selected{form.selectedDirectoryCode(), form.selectedDirectoryName(), QString()};
-    if (!DirectoryStore(SharedData::connection()).setPassword(selected, pass)) {
+    // The lock and what the trash holds of the directory change together.
+    DataConnection& connection = SharedData::connection();
+    Transaction transaction(connection);
+    if (!transaction.begun() || !DirectoryStore(connection).setPassword(selected, pass) ||
+        !TrashStore(connection).relock(selected.code, pass) || !transaction.commit()) {
         // Never report a lock or an unlock that did not happen.
         MessageBox::show(QStringLiteral("عفوا .. لم يتم حفظ رمز الحماية , حدث خطأ فى قاعدة البيانات"),
                          MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));

@@ -15,6 +15,7 @@
 #include "Units.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QSpinBox>
 
 namespace
@@ -36,8 +37,9 @@ BookProtectionWindow::BookProtectionWindow(MainForm& main)
     SkinLabel* about = addLabel(
         m_protected ? QStringLiteral("الدفتر محمى بكلمة مرور: لا يفتحه أحد بدونها. يمكنك تغييرها أو إزالة الحماية "
                                      "ليعود الدفتر مقروءا بالمفتاح المعتاد للبرامج الأخرى.")
-                    : QStringLiteral("كلمة المرور تشفر الدفتر كله ونسخه الاحتياطية: لا يفتحه أحد بدونها , ولا تقرؤه "
-                                     "البرامج الأخرى إلا بها. لا يمكن استرجاع الدفتر إن نسيتها."),
+                    : QStringLiteral("كلمة المرور تشفر الدفتر كله ونسخه الاحتياطية من الآن: لا يفتحه أحد بدونها , ولا "
+                                     "تقرؤه البرامج الأخرى إلا بها. النسخ الاحتياطية السابقة تبقى مقروءة بالمفتاح "
+                                     "المعتاد. لا يمكن استرجاع الدفتر إن نسيتها."),
         240, 160, 6000, 900);
     about->setWordWrap(true);
     int top = 1140;
@@ -114,6 +116,37 @@ void BookProtectionWindow::save()
         accept();
 }
 
+// What stays readable under the key the book had: the copy the last restore kept beside it is
+// re-keyed or deleted here, and older backups, which the program cannot reach, are named.
+QString BookProtectionWindow::underTheOldKey(BookRekey::Previous previous) const
+{
+    QStringList lines;
+    const QString kept = QStringLiteral("Kib.bin.previous");
+    switch (previous) {
+    case BookRekey::Previous::None:
+        break;
+    case BookRekey::Previous::Rekeyed:
+        lines << QStringLiteral("نسخة الدفتر التى حفظها آخر استرجاع (%1) شفرت هى أيضا بكلمة المرور الجديدة.").arg(kept);
+        break;
+    case BookRekey::Previous::Removed:
+        lines << QStringLiteral("حذفت نسخة الدفتر التى حفظها آخر استرجاع (%1): كانت مقروءة بمفتاح آخر.").arg(kept);
+        break;
+    case BookRekey::Previous::Left:
+        lines << QStringLiteral("تعذر حذف نسخة الدفتر التى حفظها آخر استرجاع (%1) وهى مقروءة بالمفتاح القديم: "
+                                "احذفها بنفسك من مجلد الدفتر.")
+                     .arg(kept);
+        break;
+    }
+    const QString folder = Preferences::lastBackupFolder();
+    lines << (folder.isEmpty()
+                  ? QStringLiteral("النسخ الاحتياطية التى أخذت قبل ذلك تبقى مقروءة بالمفتاح القديم: احذفها أو خذ "
+                                   "نسخة جديدة مكانها.")
+                  : QStringLiteral("النسخ الاحتياطية التى أخذت قبل ذلك (آخرها فى المجلد %1) تبقى مقروءة بالمفتاح "
+                                   "القديم: احذفها أو خذ نسخة جديدة مكانها.")
+                        .arg(QDir::toNativeSeparators(folder)));
+    return lines.join(QLatin1Char('\n'));
+}
+
 void BookProtectionWindow::remove()
 {
     if (!currentPasswordRight())
@@ -128,7 +161,13 @@ bool BookProtectionWindow::rekey(const QString& key, const QString& doneMessage)
     CloseContactRecordset();
     CloseDirectoryRecordset();
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QString oldKey = SharedData::bookKey();
     const DataResult done = BookRekey::run(SharedData::connection(), key);
+    // Under a master password nothing beside the book stays readable with the key it had.
+    const bool nowProtected = key != QLatin1String(Schema::kPassword);
+    const BookRekey::Previous previous = done && nowProtected
+                                             ? BookRekey::secureThePrevious(SharedData::databasePath(), oldKey, key)
+                                             : BookRekey::Previous::None;
     QApplication::restoreOverrideCursor();
     if (done)
         SharedData::setBookKey(key);
@@ -143,7 +182,8 @@ bool BookProtectionWindow::rekey(const QString& key, const QString& doneMessage)
         return false;
     SetMsgBoxHook(this);
     if (done)
-        MessageBox::show(doneMessage, MessageBox::Arabic | MessageBox::Information, QStringLiteral("QAV Telephone"));
+        MessageBox::show(nowProtected ? doneMessage + QLatin1Char('\n') + underTheOldKey(previous) : doneMessage,
+                         MessageBox::Arabic | MessageBox::Information, QStringLiteral("QAV Telephone"));
     else
         MessageBox::show(QStringLiteral("تعذر تغيير حماية الدفتر , لم يتغير شىء: %1").arg(done.error),
                          MessageBox::Arabic | MessageBox::Critical, QStringLiteral("خطأ"));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BookRekey.h"
 #include "SmallDialog.h"
 
 class MainForm;
@@ -27,6 +28,7 @@ private:
     bool currentPasswordRight();
     // Re-keys the book and opens it again; says what happened, in Arabic.
     bool rekey(const QString& key, const QString& doneMessage);
+    QString underTheOldKey(BookRekey::Previous previous) const;
     void warn(const QString& text, SkinTextBox* focus);
 
     MainForm& m_main;

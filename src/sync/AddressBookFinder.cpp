@@ -34,6 +34,21 @@ QUrl AddressBookFinder::serverUrl(const QString& typed)
     return url;
 }
 
+QString AddressBookFinder::elsewhereMessage(const QUrl& book, const QUrl& server)
+{
+    return QStringLiteral("دفتر العناوين %1 على عنوان غير الخادم %2 , لم يقبل ولم ترسل إليه كلمة المرور")
+        .arg(book.toDisplayString(QUrl::RemoveUserInfo), server.toDisplayString(QUrl::RemoveUserInfo));
+}
+
+// The user's principal and home, where the server names them, lie on the server typed.
+bool AddressBookFinder::onServer(const QUrl& url, const QUrl& server)
+{
+    if (CardDavClient::sameOrigin(url, server))
+        return true;
+    m_error = elsewhereMessage(url, server);
+    return false;
+}
+
 bool AddressBookFinder::ask(const QUrl& url, int depth, const QByteArray& properties, Multistatus& listing)
 {
     const DavResponse answer = m_client.propfind(url, depth, propfind(properties));
@@ -67,6 +82,7 @@ QUrl AddressBookFinder::wellKnown(const QUrl& server)
 bool AddressBookFinder::find(const QString& typed, std::vector<AddressBook>& books)
 {
     books.clear();
+    m_elsewhere.clear();
     m_error.clear();
     const QUrl server = serverUrl(typed);
     m_client.setOrigin(server);
@@ -84,19 +100,23 @@ bool AddressBookFinder::find(const QString& typed, std::vector<AddressBook>& boo
     QUrl principal = start;
     if (!answer.responses.empty() && !answer.responses.front().principalHrefs.isEmpty())
         principal = start.resolved(QUrl(answer.responses.front().principalHrefs.front()));
-    if (!ask(principal, 0, "<c:addressbook-home-set/>", answer))
+    if (!onServer(principal, server) || !ask(principal, 0, "<c:addressbook-home-set/>", answer))
         return false;
     m_home = principal;
     if (!answer.responses.empty() && !answer.responses.front().homeSetHrefs.isEmpty())
         m_home = principal.resolved(QUrl(answer.responses.front().homeSetHrefs.front()));
     m_home = withSlash(m_home);
 
-    if (!ask(m_home, 1, "<d:resourcetype/><d:displayname/>", answer))
+    if (!onServer(m_home, server) || !ask(m_home, 1, "<d:resourcetype/><d:displayname/>", answer))
         return false;
     for (const Multistatus::Response& response : answer.responses) {
         const QUrl url = withSlash(m_home.resolved(QUrl(response.href)));
         if (!response.isAddressBook || (!books.empty() && books.front().url == url))
             continue;
+        if (!CardDavClient::sameOrigin(url, server)) {
+            m_elsewhere.push_back(url);
+            continue;
+        }
         // A name the server gave, even one taken from its path, is outside text.
         books.push_back({url, response.displayName.isEmpty()
                                   ? OutsideText::oneLine(url.path().section(QLatin1Char('/'), -2, -2))

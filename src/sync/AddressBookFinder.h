@@ -26,15 +26,22 @@ public:
 
     QString error() const { return m_error; }
     QUrl home() const { return m_home; }
+    // Books the server listed on another origin (scheme, host or port) than the address typed:
+    // left out of the books found, and never asked anything with the password.
+    const std::vector<QUrl>& elsewhere() const { return m_elsewhere; }
+    // What to tell the user of a book on another origin than server.
+    static QString elsewhereMessage(const QUrl& book, const QUrl& server);
 
     // "example.org" → "https://example.org/"; an address with a scheme stays as it is.
     static QUrl serverUrl(const QString& typed);
 
 private:
     bool ask(const QUrl& url, int depth, const QByteArray& properties, Multistatus& listing);
+    bool onServer(const QUrl& url, const QUrl& server);
     QUrl wellKnown(const QUrl& server);
 
     CardDavClient& m_client;
     QUrl m_home;
     QString m_error;
+    std::vector<QUrl> m_elsewhere;
 };

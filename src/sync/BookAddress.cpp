@@ -25,6 +25,14 @@ QString BookAddress::canonicalPath(const QUrl& url)
     return canonical.path(QUrl::FullyEncoded);
 }
 
+QString BookAddress::origin(const QUrl& url)
+{
+    const QString scheme = url.scheme().toLower();
+    return QStringLiteral("%1://%2:%3")
+        .arg(scheme, url.host().toLower())
+        .arg(url.port(scheme == QLatin1String("https") ? 443 : 80));
+}
+
 QString BookAddress::key(const QUrl& url)
 {
     QString path = canonicalPath(url);

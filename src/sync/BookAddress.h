@@ -14,6 +14,8 @@ public:
     // An address's path as the server means it: percent-decoded, then encoded one way ("%40" and
     // "@" alike).
     static QString canonicalPath(const QUrl& url);
+    // scheme://host:port, the port always written: what a password and an agreement belong to.
+    static QString origin(const QUrl& url);
     // A book's address, compared as the server means it (case of scheme and host, a final slash, "%40" for "@").
     static QString key(const QUrl& url);
 };

@@ -1,16 +1,27 @@
 #include "BookSync.h"
 
+#include "BookAddress.h"
 #include "CardDavClient.h"
 #include "DuplicateFinder.h"
 
 #include <QUrl>
 
 SyncSummary BookSync::run(DataConnection& connection, const std::vector<SyncLink>& links,
-                          const PasswordSource& password, const DirectorySync::Progress& progress, int timeoutMs,
+                          const PasswordSource& password, const PlainHttpAgreed& plainHttpAgreed,
+                          const DirectorySync::Progress& progress, int timeoutMs,
                           const std::function<bool()>& cancelRequested)
 {
     SyncSummary total;
     for (const SyncLink& link : links) {
+        // Checked at every sync: a link may have become http since it was made (a restored
+        // backup, another program's edit of the book).
+        if (BookAddress::insecure(QUrl(link.book)) && !(plainHttpAgreed && plainHttpAgreed(link))) {
+            if (total.stop == SyncSummary::Stop::None) {
+                total.stop = SyncSummary::Stop::PlainHttp;
+                total.book = QUrl(link.book);
+            }
+            continue;
+        }
         const std::optional<QString> secret = password(link);
         if (!secret) {
             if (total.stop == SyncSummary::Stop::None) {

@@ -1,5 +1,7 @@
 #include "CardDavClient.h"
 
+#include "SecretMemory.h"
+
 #include <QAuthenticator>
 #include <QEventLoop>
 #include <QNetworkReply>
@@ -17,7 +19,8 @@ bool transferBroke(QNetworkReply::NetworkError error)
 }
 } // namespace
 
-CardDavClient::CardDavClient(const QString& user, const QString& password) : m_user(user), m_password(password)
+CardDavClient::CardDavClient(const QString& user, const QString& password)
+    : m_user(user), m_password(password.constData(), password.size())
 {
     QObject::connect(&m_network, &QNetworkAccessManager::authenticationRequired, &m_network,
                      [this](QNetworkReply* reply, QAuthenticator* authenticator) {
@@ -28,6 +31,11 @@ CardDavClient::CardDavClient(const QString& user, const QString& password) : m_u
                          authenticator->setUser(m_user);
                          authenticator->setPassword(m_password);
                      });
+}
+
+CardDavClient::~CardDavClient()
+{
+    SecretMemory::wipe(m_password);
 }
 
 void CardDavClient::setOrigin(const QUrl& url)

@@ -21,6 +21,10 @@ class CardDavClient
 {
 public:
     CardDavClient(const QString& user, const QString& password);
+    // The password's own copy is overwritten.
+    ~CardDavClient();
+    CardDavClient(const CardDavClient&) = delete;
+    CardDavClient& operator=(const CardDavClient&) = delete;
 
     // Answers come whole and parsed as a multistatus, else with a failure.
     DavResponse propfind(const QUrl& url, int depth, const QByteArray& body);

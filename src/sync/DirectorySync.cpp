@@ -188,6 +188,20 @@ void DirectorySync::startOver(ServerChanges& changes)
     changes = std::move(fresh);
 }
 
+// Counts what a response leaves in changes (its address twice: listed and changed, its tag, its
+// card, and the room each takes); past kMaxServerBytes the sync stops and nothing is used.
+bool DirectorySync::keep(ServerChanges& changes, const Multistatus::Response& response)
+{
+    constexpr qint64 kRoomEach = 256;
+    changes.kept += kRoomEach + 4 * response.href.size() + response.etag.size() + 3 * response.addressData.size();
+    if (changes.kept <= kMaxServerBytes)
+        return true;
+    m_summary.stop = SyncSummary::Stop::TooMuch;
+    m_summary.book = QUrl(m_link.book);
+    m_summary.detail = QString::number(kMaxServerBytes / (1024 * 1024));
+    return false;
+}
+
 DirectorySync::Outcome DirectorySync::fetchAllCards(ServerChanges& changes)
 {
     const DavResponse answer = m_client.report(QUrl(m_link.book), 1, DavRequests::allCards());
@@ -210,6 +224,8 @@ DirectorySync::Outcome DirectorySync::fetchAllCards(ServerChanges& changes)
         const QString href = normalized(response.href);
         if (href == m_bookPath || href.endsWith(QLatin1Char('/')) || response.status >= 300)
             continue;
+        if (!keep(changes, response))
+            return Outcome::Stopped;
         changes.listed.insert(href);
         changes.changed.push_back({href, response.etag, response.addressData.toUtf8()});
     }
@@ -253,6 +269,8 @@ DirectorySync::Outcome DirectorySync::fetchWithSyncCollection(const QString& tok
                 truncated |= response.status == 507;
                 continue;
             }
+            if (!keep(changes, response))
+                return Outcome::Stopped;
             if (response.status == 404 || response.status == 410) {
                 changes.removed.insert(href);
                 changes.listed.erase(href);
@@ -292,6 +310,8 @@ bool DirectorySync::fetchWithEtags(ServerChanges& changes)
         const QString href = normalized(response.href);
         if (href == m_bookPath || href.endsWith(QLatin1Char('/')) || response.status >= 300)
             continue;
+        if (!keep(changes, response))
+            return false;
         // A listing has every card; only the changed ones (and those without an ETag) are read in full.
         changes.listed.insert(href);
         const auto known = m_cards.find(href);
@@ -333,6 +353,8 @@ bool DirectorySync::fetchCards(ServerChanges& changes)
                 answer.failure = DavResponse::Failure::Unreadable;
                 return stop(answer);
             }
+            if (!keep(changes, *it->second))
+                return false;
             card.etag = it->second->etag;
             card.vcard = it->second->addressData.toUtf8();
         }

@@ -31,6 +31,9 @@ public:
     static constexpr int kCardsPerRequest = 200;
     static constexpr size_t kBulkCards = 1000;
     static constexpr int kMaxListingPages = 10000;
+    // What one sync keeps of all the server's answers together (cards, their addresses and tags):
+    // each answer has its own cap, and a listing of many pages, or many pages of cards, has this.
+    static constexpr qint64 kMaxServerBytes = 256 * 1024 * 1024;
 
     // A card's address as the server means it: percent-decoded, then encoded one way.
     static QString normalized(const QString& href);
@@ -52,6 +55,7 @@ private:
         QString modified;      // the book's last change, as the server dates it
         QString checked;       // the server's clock when it was asked
         bool complete = false; // every card is listed: a known card that is not was removed
+        qint64 kept = 0;       // bytes taken from the server's answers so far
     };
     enum class Outcome { Got, Stopped, Unsupported, TokenRefused };
 
@@ -61,6 +65,7 @@ private:
     bool fetchChanges(ServerChanges& changes);
     Outcome fetchAllCards(ServerChanges& changes);
     static void startOver(ServerChanges& changes);
+    bool keep(ServerChanges& changes, const Multistatus::Response& response);
     Outcome fetchWithSyncCollection(const QString& token, ServerChanges& changes);
     bool fetchWithEtags(ServerChanges& changes);
     bool fetchCards(ServerChanges& changes);

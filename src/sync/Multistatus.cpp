@@ -17,18 +17,67 @@ int statusCode(const QString& line)
     return parts.size() >= 2 ? parts[1].toInt() : 0;
 }
 
-// Reads the hrefs inside the element the reader stands on, up to its end.
-QList<QString> hrefsWithin(QXmlStreamReader& xml)
+// QXmlStreamReader compares each attribute of an element with every other one: an element with
+// millions of them would take many minutes. They are counted first, outside comments and CDATA
+// sections (whose text may hold anything) and outside quoted values.
+bool attributesBounded(const QByteArray& bytes)
+{
+    const QByteArrayView xml(bytes);
+    qsizetype at = 0;
+    while (at < xml.size()) {
+        const qsizetype open = xml.indexOf('<', at);
+        if (open < 0)
+            return true;
+        const QByteArrayView rest = xml.sliced(open);
+        if (rest.startsWith("<![CDATA[") || rest.startsWith("<!--")) {
+            const bool cdata = rest.startsWith("<![CDATA[");
+            const qsizetype end = xml.indexOf(cdata ? QByteArrayView("]]>") : QByteArrayView("-->"), open);
+            if (end < 0)
+                return true; // the reader finds it unclosed
+            at = end + 3;
+            continue;
+        }
+        int attributes = 0;
+        char quote = 0;
+        qsizetype close = open + 1;
+        for (; close < xml.size(); ++close) {
+            const char c = xml[close];
+            if (quote) {
+                if (c == quote)
+                    quote = 0;
+            } else if (c == '"' || c == '\'') {
+                quote = c;
+            } else if (c == '=') {
+                if (++attributes > Multistatus::kMaxAttributes)
+                    return false;
+            } else if (c == '>') {
+                break;
+            }
+        }
+        at = close + 1;
+    }
+    return true;
+}
+
+void refuseTooDeep(QXmlStreamReader& xml)
+{
+    xml.raiseError(QStringLiteral("nested too deeply"));
+}
+
+// Reads the hrefs inside the element the reader stands on, at depth, up to its end.
+QList<QString> hrefsWithin(QXmlStreamReader& xml, int depth)
 {
     QList<QString> hrefs;
-    int depth = 1;
-    while (depth > 0 && !xml.atEnd()) {
+    const int outside = depth - 1;
+    while (depth > outside && !xml.atEnd()) {
         const QXmlStreamReader::TokenType token = xml.readNext();
         if (token == QXmlStreamReader::StartElement) {
-            if (xml.name() == QLatin1String("href"))
+            if (xml.name() == QLatin1String("href") && hrefs.size() == Multistatus::kMaxHrefsWithin)
+                xml.raiseError(QStringLiteral("too many hrefs"));
+            else if (xml.name() == QLatin1String("href"))
                 hrefs.append(xml.readElementText().trimmed());
-            else
-                ++depth;
+            else if (++depth > Multistatus::kMaxDepth)
+                refuseTooDeep(xml);
         } else if (token == QXmlStreamReader::EndElement) {
             --depth;
         }
@@ -36,15 +85,16 @@ QList<QString> hrefsWithin(QXmlStreamReader& xml)
     return hrefs;
 }
 
-// Whether a current-user-privilege-set the reader stands on lets the user change cards.
-bool writePrivilegeWithin(QXmlStreamReader& xml)
+// Whether a current-user-privilege-set the reader stands on, at depth, lets the user change cards.
+bool writePrivilegeWithin(QXmlStreamReader& xml, int depth)
 {
     bool write = false;
-    int depth = 1;
-    while (depth > 0 && !xml.atEnd()) {
+    const int outside = depth - 1;
+    while (depth > outside && !xml.atEnd()) {
         const QXmlStreamReader::TokenType token = xml.readNext();
         if (token == QXmlStreamReader::StartElement) {
-            ++depth;
+            if (++depth > Multistatus::kMaxDepth)
+                refuseTooDeep(xml);
             const QStringView name = xml.name();
             write |= xml.namespaceUri() == kDav &&
                      (name == QLatin1String("write") || name == QLatin1String("write-content") ||
@@ -61,6 +111,8 @@ bool writePrivilegeWithin(QXmlStreamReader& xml)
 Multistatus Multistatus::parse(const QByteArray& bytes)
 {
     Multistatus result;
+    if (!attributesBounded(bytes))
+        return result;
     QXmlStreamReader xml(bytes);
     Response* current = nullptr;
     // The properties of one propstat count only when that propstat says 200.
@@ -70,16 +122,27 @@ Multistatus Multistatus::parse(const QByteArray& bytes)
     bool anyFound = false;
     int lastPropstatStatus = 0;
     bool closed = false;
+    // Elements open around the reader. One read whole at its start (its text, or the hrefs in it)
+    // is closed again at once.
+    int depth = 0;
 
     while (!xml.atEnd()) {
         const QXmlStreamReader::TokenType token = xml.readNext();
         if (token == QXmlStreamReader::StartElement) {
+            if (++depth > kMaxDepth) {
+                refuseTooDeep(xml);
+                break;
+            }
             const QStringView name = xml.name();
             const bool dav = xml.namespaceUri() == kDav;
             const bool cardDav = xml.namespaceUri() == kCardDav;
             if (dav && name == QLatin1String("multistatus")) {
                 result.valid = true;
             } else if (dav && name == QLatin1String("response")) {
+                if (result.responses.size() == kMaxResponses) {
+                    xml.raiseError(QStringLiteral("too many responses"));
+                    break;
+                }
                 result.responses.emplace_back();
                 current = &result.responses.back();
                 current->status = 0;
@@ -112,16 +175,19 @@ Multistatus Multistatus::parse(const QByteArray& bytes)
             } else if (cardDav && name == QLatin1String("addressbook")) {
                 found.isAddressBook = true;
             } else if (dav && name == QLatin1String("current-user-principal")) {
-                found.principalHrefs = hrefsWithin(xml);
+                found.principalHrefs = hrefsWithin(xml, depth);
             } else if (cardDav && name == QLatin1String("addressbook-home-set")) {
-                found.homeSetHrefs = hrefsWithin(xml);
+                found.homeSetHrefs = hrefsWithin(xml, depth);
             } else if (dav && name == QLatin1String("sync-collection")) {
                 found.supportsSyncCollection = true;
             } else if (dav && name == QLatin1String("current-user-privilege-set")) {
                 found.privilegesListed = true;
-                found.canWrite = writePrivilegeWithin(xml);
+                found.canWrite = writePrivilegeWithin(xml, depth);
             }
+            if (xml.tokenType() == QXmlStreamReader::EndElement)
+                --depth;
         } else if (token == QXmlStreamReader::EndElement) {
+            --depth;
             if (xml.namespaceUri() != kDav)
                 continue;
             if (xml.name() == QLatin1String("multistatus"))

@@ -27,5 +27,12 @@ struct Multistatus {
     QString syncToken;
     bool valid = false;
 
+    // A listing deeper or longer than any server writes is refused (valid false) as soon as it
+    // goes beyond: the reader keeps one entry per open element, and a response per response.
+    static constexpr int kMaxDepth = 64;
+    static constexpr size_t kMaxResponses = 200000;
+    static constexpr qsizetype kMaxHrefsWithin = 1000; // principals or home sets of one response
+    static constexpr int kMaxAttributes = 256;         // of one element, namespace declarations included
+
     static Multistatus parse(const QByteArray& xml);
 };

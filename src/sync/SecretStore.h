@@ -16,6 +16,12 @@ public:
     static SecretStore& instance();
     static void setInstance(SecretStore* store); // nullptr: the desktop's again
 
-    // The key a password is kept under: user and server.
+    // The key a password is kept under: the user and the book's origin (scheme, host and port), so
+    // that a password given to a server over https is never offered to plain http on that host.
     static QString account(const QString& user, const QString& book);
+    // The password kept for the user at the book's origin. An https book also takes up an entry
+    // of the earlier form (user and host alone, whatever the scheme it was typed for: over https
+    // it goes nowhere it should not) and keeps it under its own key from then on; plain http never
+    // does, since that entry may be an https password.
+    bool readFor(const QString& user, const QString& book, QString& password);
 };

@@ -2,8 +2,10 @@
 
 #include "BookAddress.h"
 #include "ContactStore.h"
+#include "DavResponse.h"
 #include "DirectoryStore.h"
 #include "PassedOver.h"
+#include "StoredRow.h"
 
 #include <sqlite3.h>
 
@@ -68,6 +70,8 @@ std::vector<SyncLink> SyncStore::links()
                                           "FROM qav_sync_link"),
                            {},
                            [&byDirectory](sqlite3_stmt* row) {
+                               if (!StoredRow::fits(row, 0, 8))
+                                   return;
                                SyncLink link = linkFrom(row);
                                byDirectory.emplace(link.dir, link);
                            }),
@@ -90,7 +94,11 @@ std::optional<SyncLink> SyncStore::link(const QString& dir)
         m_connection.query(QStringLiteral("SELECT dir, server, user, book, token, modified, checked, digest "
                                           "FROM qav_sync_link "
                                           "WHERE dir = ?"),
-                           {dir}, [&found](sqlite3_stmt* row) { found = linkFrom(row); }),
+                           {dir},
+                           [&found](sqlite3_stmt* row) {
+                               if (StoredRow::fits(row, 0, 8))
+                                   found = linkFrom(row);
+                           }),
         Q_FUNC_INFO);
     return found;
 }
@@ -151,6 +159,10 @@ std::map<QString, SyncCardState> SyncStore::cards(const QString& dir)
                            "org, moreinfo FROM qav_sync_card WHERE dir = ?"),
             {dir},
             [&found](sqlite3_stmt* row) {
+                // A state that is not as a sync leaves it is forgotten: the card is then met as
+                // one never agreed on.
+                if (!StoredRow::fits(row, 0, 12))
+                    return;
                 SyncCardState state;
                 state.href = DataConnection::columnText(row, 0);
                 state.etag = DataConnection::columnText(row, 1).toUtf8();
@@ -177,11 +189,16 @@ DataResult SyncStore::saveDigest(const QString& dir, const QString& digest)
 
 QByteArray SyncStore::serverCard(const QString& dir, const QString& href)
 {
-    QString card;
-    PassedOver::note(m_connection.scalar(QStringLiteral("SELECT vcard FROM qav_sync_card WHERE dir = ? AND href = ?"),
-                                         {dir, href}, card),
+    // No answer is larger than DavResponse::kMaxBodyBytes, so no card kept from one is either.
+    QByteArray card;
+    PassedOver::note(m_connection.query(QStringLiteral("SELECT vcard FROM qav_sync_card WHERE dir = ? AND href = ?"),
+                                        {dir, href},
+                                        [&card](sqlite3_stmt* row) {
+                                            if (StoredRow::fits(row, 0, 1, DavResponse::kMaxBodyBytes))
+                                                card = DataConnection::columnText(row, 0).toUtf8();
+                                        }),
                      Q_FUNC_INFO);
-    return card.toUtf8();
+    return card;
 }
 
 DataResult SyncStore::saveCard(const QString& dir, const SyncCardState& state, const QByteArray& serverCard)

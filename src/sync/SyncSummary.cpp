@@ -16,6 +16,14 @@ QString SyncSummary::error() const
         return QStringLiteral("تعذر حفظ ما جاء من الخادم في قاعدة البيانات: %1").arg(detail);
     case Stop::EndlessListing:
         return QStringLiteral("لم تنته قائمة التغييرات التى أرسلها الخادم %1").arg(book.host());
+    case Stop::TooMuch:
+        return QStringLiteral("أرسل الخادم %1 في هذه المزامنة أكثر من %2 ميجابايت من البطاقات , لم يستخدم منها شيء")
+            .arg(book.host())
+            .arg(detail);
+    case Stop::PlainHttp:
+        return QStringLiteral("العنوان %1 غير مشفر (http) ولم توافق على ذلك على هذا الجهاز: لم يزامن الدليل ولم ترسل "
+                              "كلمة المرور. اربطه من جديد من نافذة المزامنة إن كنت تثق بالشبكة")
+            .arg(book.toDisplayString(QUrl::RemoveUserInfo));
     case Stop::NoPassword:
         return QStringLiteral("لا توجد كلمة مرور للمستخدم \"%1\" على الخادم %2").arg(detail, book.host());
     }

@@ -21,6 +21,8 @@ struct SyncSummary {
         Storage,        // the book could not take the server's changes; detail: the database's words
         EndlessListing, // the server's list of changes never ended
         NoPassword,     // no password for the account; detail: the user name
+        TooMuch,        // the server sent more cards, in all its answers, than one sync keeps
+        PlainHttp,      // a link over plain http to another machine that the user did not agree to
     };
     // A contact the server would not take, and its answer.
     struct Refusal {

@@ -2,6 +2,8 @@
 
 #include "SettingsStore.h"
 
+#include <QStringList>
+
 #include <algorithm>
 
 namespace
@@ -82,6 +84,32 @@ void Preferences::setAutoSync(bool on, int minutes)
 {
     write(QStringLiteral("Sync"), QStringLiteral("Auto"), on ? QStringLiteral("1") : QStringLiteral("0"));
     write(QStringLiteral("Sync"), QStringLiteral("Minutes"), QString::number(minutes));
+}
+
+bool Preferences::plainHttpAgreed(const QString& origin)
+{
+    return read(QStringLiteral("Sync"), QStringLiteral("PlainHttp"), QString())
+        .split(QLatin1Char(' '), Qt::SkipEmptyParts)
+        .contains(origin);
+}
+
+void Preferences::agreePlainHttp(const QString& origin)
+{
+    if (plainHttpAgreed(origin) || origin.contains(QLatin1Char(' ')))
+        return;
+    const QString agreed = read(QStringLiteral("Sync"), QStringLiteral("PlainHttp"), QString());
+    write(QStringLiteral("Sync"), QStringLiteral("PlainHttp"),
+          agreed.isEmpty() ? origin : agreed + QLatin1Char(' ') + origin);
+}
+
+QString Preferences::lastBackupFolder()
+{
+    return read(QStringLiteral("Backup"), QStringLiteral("LastFolder"), QString());
+}
+
+void Preferences::setLastBackupFolder(const QString& folder)
+{
+    write(QStringLiteral("Backup"), QStringLiteral("LastFolder"), folder);
 }
 
 int Preferences::lockMinutes()

@@ -23,6 +23,14 @@ public:
     static bool autoSync();
     static int autoSyncMinutes();
     static void setAutoSync(bool on, int minutes);
+    // Servers (scheme://host:port) the user agreed to sync with over plain http. Kept here, not
+    // in the book: a restored backup or another program's edit of the book cannot agree for them.
+    static bool plainHttpAgreed(const QString& origin);
+    static void agreePlainHttp(const QString& origin);
+
+    // The folder the last backup went to, empty when none was made since this was kept.
+    static QString lastBackupFolder();
+    static void setLastBackupFolder(const QString& folder);
 
     // Minutes without input before a protected book locks; 0 never.
     // "البحث بالنطق": a name search also finds names that sound alike in either script.

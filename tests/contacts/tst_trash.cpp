@@ -1,6 +1,8 @@
 // The trash: a deleted contact is kept (out of the contacts table) and comes back byte for byte;
 // a name taken meanwhile, a directory gone or locked, emptying and the 30 days are all handled.
 #include "DirPass.h"
+#include "Directory.h"
+#include "DirectoryPasswords.h"
 #include "MainForm.h"
 #include "MainMenus.h"
 #include "MainWindowControls.h"
@@ -179,6 +181,15 @@ void TestTrash::aTakenNameAGoneDirectoryAndALockedOne()
         QCOMPARE(window->list->topLevelItemCount(), 1);
     });
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info WHERE name = 'سر'")), QStringLiteral("0"));
+
+    // The lock changed, then removed: the trash keeps no password that no longer guards anything.
+    m_form->GoBack();
+    QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("خاص")));
+    QVERIFY(DirectoryPasswords::write(*m_form, QStringLiteral("5678")));
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT group_concat(lockpass) FROM qav_trash")), QStringLiteral("5678"));
+    QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("خاص")));
+    QVERIFY(DirectoryPasswords::write(*m_form, Directory::unlocked()));
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT group_concat(lockpass) FROM qav_trash")), Directory::unlocked());
 }
 
 void TestTrash::emptyingAndThirtyDays()

@@ -1,8 +1,16 @@
 // The encrypted file: opening with and without the password, and the statements that write it.
 #include "DataConnection.h"
+#include "NameColumn.h"
+#include "NotDuplicateStore.h"
+#include "Recordset.h"
 #include "Schema.h"
+#include "StoredOrder.h"
+#include "SyncStore.h"
 #include "TestDatabase.h"
+#include "TrashStore.h"
+#include "VarInt.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QtTest>
 
@@ -22,6 +30,7 @@ private slots:
     void emptyValuesAreStoredAsEmptyText();
     void missingIndexesAreAddedOnOpen();
     void commitsReachTheFileBeforeReturning();
+    void craftedRowsOfTheProgramsOwnTablesAreLeftOut();
 };
 
 void TestDataConnection::keyedFileOpensOnlyWithThePassword()
@@ -200,6 +209,136 @@ void TestDataConnection::commitsReachTheFileBeforeReturning()
     QString count;
     QVERIFY(other.scalar(QStringLiteral("SELECT count(*) FROM dirg"), {}, count).ok);
     QCOMPARE(count, QStringLiteral("1"));
+}
+
+// Anyone with the published key can write the program's own tables, and a restored backup brings
+// whatever they hold: a row that lies about its size is left out (the kept order rebuilt), never
+// believed, and the program still starts.
+void TestDataConnection::craftedRowsOfTheProgramsOwnTablesAreLeftOut()
+{
+    TestDatabase db;
+    const QString d = db.addDirectory(QStringLiteral("d"));
+    const QStringList sorted{QStringLiteral("أحمد"), QStringLiteral("سارة"), QStringLiteral("محمد")};
+    for (const QString& name : {sorted[2], sorted[0], sorted[1]})
+        db.addContact(name, d);
+    const QString key = QString::fromLatin1(Schema::kPassword);
+    auto namesShown = [&] {
+        DataConnection connection;
+        [&] { QVERIFY(connection.open(db.path(), key).ok); }();
+        Recordset list(&connection);
+        QStringList names;
+        if (list.openContacts(d).ok)
+            for (qsizetype i = 0; i < list.recordCount(); ++i)
+                names << list.snapshot()->value(i, 0);
+        return names;
+    };
+    QString source;
+    {
+        DataConnection connection;
+        QVERIFY(connection.open(db.path(), key).ok);
+        Recordset list(&connection);
+        QVERIFY(list.openContacts(d).ok);
+        QCOMPARE(list.snapshot()->value(0, 0), sorted[0]);
+        QVERIFY(list.keepOrder());
+        source = list.source();
+    }
+    // The row written as the program would have, with the fingerprint that makes it believed.
+    auto craft = [&](qint64 count, const QByteArray& ids, const QByteArray& names) {
+        {
+            DataConnection connection;
+            QVERIFY(connection.open(db.path(), key).ok);
+            sqlite3_stmt* update = nullptr;
+            QCOMPARE(sqlite3_prepare_v2(connection.handle(), "UPDATE qav_name_order SET count = ?, ids = ?, names = ?",
+                                        -1, &update, nullptr),
+                     SQLITE_OK);
+            sqlite3_bind_int64(update, 1, count);
+            sqlite3_bind_blob(update, 2, ids.constData(), int(ids.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_blob(update, 3, names.constData(), int(names.size()), SQLITE_TRANSIENT);
+            QCOMPARE(sqlite3_step(update), SQLITE_DONE);
+            sqlite3_finalize(update);
+            QCOMPARE(connection.changes(), 1);
+        }
+        QFile file(db.path());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCryptographicHash print(QCryptographicHash::Sha256);
+        print.addData(file.read(4096));
+        print.addData(QByteArray::number(file.size()));
+        QFile kept(StoredOrder::fingerprintPath(db.path()));
+        QVERIFY(kept.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        kept.write(print.result().toHex());
+    };
+    auto believed = [&] {
+        DataConnection connection;
+        return connection.open(db.path(), key).ok && StoredOrder::load(connection, source).rows != nullptr;
+    };
+    NameColumn abc;
+    for (const char* name : {"a", "b", "c"})
+        abc.append(name);
+    const QByteArray threeNames = abc.toBytes();
+    const QByteArray threeIds(3, '\x02'); // 1, 2, 3: each one more than the one before
+    craft(3, threeIds, threeNames);
+    QVERIFY(believed()); // the forgery itself is sound: the rows show in its order
+    QCOMPARE(namesShown(), QStringList({sorted[2], sorted[0], sorted[1]}));
+
+    QByteArray ids(100001, '\x00');
+    QByteArray unfolding;
+    VarInt::put(unfolding, 0);
+    VarInt::put(unfolding, 500000);
+    unfolding += QByteArray(500000, 'x');
+    for (int i = 0; i < 100000; ++i) { // each the whole of the one before: 50 GB from 900 KB
+        VarInt::put(unfolding, 500000);
+        VarInt::put(unfolding, 0);
+    }
+    const QList<std::tuple<const char*, qint64, QByteArray, QByteArray>> crafted{
+        {"a count of 2^60", qint64(1) << 60, threeIds, threeNames},
+        {"a count below zero", -1, {}, {}},
+        {"a count one more than the rows", 4, threeIds + '\x02', threeNames},
+        {"a name longer than its blob", 3, threeIds, threeNames.chopped(1)},
+        {"names that unfold to 50 GB", 100001, ids, unfolding}};
+    for (const auto& [what, count, idBytes, nameBytes] : crafted) {
+        craft(count, idBytes, nameBytes);
+        QVERIFY2(!believed(), what);
+        QVERIFY2(namesShown() == sorted, what); // read and sorted again, as if none were kept
+    }
+    // A fingerprint that is a device: read no further than a fingerprint's length.
+    QVERIFY(QFile::remove(StoredOrder::fingerprintPath(db.path())));
+    QVERIFY(QFile::link(QStringLiteral("/dev/zero"), StoredOrder::fingerprintPath(db.path())));
+    QVERIFY(!believed());
+    QCOMPARE(namesShown(), sorted);
+
+    // A trash entry, a card's state, a not-duplicate pair: one field beyond any that is typed or
+    // imported leaves that row out, and the rest are read as usual.
+    DataConnection connection;
+    QVERIFY(connection.open(db.path(), key).ok);
+    QVERIFY(SyncStore(connection).createTables().ok);
+    QVERIFY(NotDuplicateStore(connection).remember({{QStringLiteral("a"), QStringLiteral("b")}}).ok);
+    TrashStore trash(connection);
+    QVERIFY(trash.moveIn(sorted[0]).ok);
+    const QString huge = QStringLiteral("replace(hex(zeroblob(9000000)), '0', 'x')");
+    QVERIFY(connection
+                .execute(QStringLiteral("INSERT INTO qav_trash (name, moreinfo, dir, dirname, deleted) "
+                                        "SELECT 'big', %1, dir, dirname, deleted FROM qav_trash")
+                             .arg(huge))
+                .ok);
+    const qint64 big = connection.lastInsertRowId();
+    QList<TrashStore::Trashed> items;
+    QVERIFY(trash.list(items).ok);
+    QCOMPARE(items.size(), 1);
+    QCOMPARE(items.first().contact.name, sorted[0]);
+    QVERIFY(!trash.restore(big, d).ok);
+    QVERIFY(connection.execute(QStringLiteral("INSERT INTO qav_not_duplicate SELECT 'c', %1").arg(huge)).ok);
+    QList<QPair<QString, QString>> pairs;
+    QVERIFY(NotDuplicateStore(connection).list(pairs).ok);
+    QCOMPARE(pairs.size(), 1);
+    QVERIFY(connection
+                .execute(QStringLiteral("INSERT INTO qav_sync_card (dir, href, etag) VALUES (?, '/b/1.vcf', 'e'), "
+                                        "(?, '/b/2.vcf', %1)")
+                             .arg(huge),
+                         {d, d})
+                .ok);
+    const auto cards = SyncStore(connection).cards(d);
+    QCOMPARE(cards.size(), size_t(1));
+    QCOMPARE(cards.begin()->first, QStringLiteral("/b/1.vcf"));
 }
 
 QTEST_GUILESS_MAIN(TestDataConnection)

@@ -11,6 +11,7 @@
 #include "MainWindowControls.h"
 #include "MainWindowUser.h"
 #include "ModalDriver.h"
+#include "Preferences.h"
 #include "RecordListView.h"
 #include "Schema.h"
 #include "SharedData.h"
@@ -25,6 +26,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QtTest>
+
+#include <sys/prctl.h>
 
 namespace
 {
@@ -202,6 +205,10 @@ void TestProtection::givingUpAtThePasswordEndsWithTheFileUntouched()
 
 void TestProtection::theToolsWindowProtectsChangesAndRemoves()
 {
+    // A restore once left the book it replaced beside it, and a backup went to a folder.
+    const QString previous = m_db->path() + QStringLiteral(".previous");
+    QVERIFY(QFile::copy(m_db->path(), previous));
+    Preferences::setLastBackupFolder(m_db->folder() + QStringLiteral("/نسخ"));
     m_form = MainWindowUser::start();
     QAction* item = controls(*m_form).menus->item(QStringLiteral("protectbook"));
     QVERIFY(item);
@@ -228,6 +235,13 @@ void TestProtection::theToolsWindowProtectsChangesAndRemoves()
     QVERIFY(SharedData::bookProtected());
     QVERIFY(shellCount(m_db->path(), kStandard).contains(QStringLiteral("not a database")));
     QCOMPARE(shellCount(m_db->path(), kMaster), QStringLiteral("50"));
+    // Nothing beside the book stays readable with the published key, and the window says what
+    // elsewhere does; while the password is held the process leaves no core dump.
+    QVERIFY(shellCount(previous, kStandard).contains(QStringLiteral("not a database")));
+    QCOMPARE(shellCount(previous, kMaster), QStringLiteral("50"));
+    QVERIFY(m_boxes->last().text.contains(QStringLiteral("(Kib.bin.previous) شفرت هى أيضا")));
+    QVERIFY(m_boxes->last().text.contains(m_db->folder() + QStringLiteral("/نسخ")));
+    QCOMPARE(prctl(PR_GET_DUMPABLE, 0, 0, 0, 0), 0);
     // The window goes on with the book under its new key.
     QCOMPARE(controls(*m_form).infodirlist->count(), 1);
     QVERIFY(SharedData::connection().execute(QStringLiteral("INSERT INTO dirg (dirname, pass) VALUES ('ب', '0')")).ok);
@@ -245,6 +259,7 @@ void TestProtection::theToolsWindowProtectsChangesAndRemoves()
     item->trigger();
     QVERIFY(m_boxes->last().text.startsWith(QStringLiteral("تمت إزالة الحماية")));
     QVERIFY(!SharedData::bookProtected());
+    QCOMPARE(prctl(PR_GET_DUMPABLE, 0, 0, 0, 0), 1);
     QCOMPARE(shellCount(m_db->path(), kStandard), QStringLiteral("50"));
     QCOMPARE(controls(*m_form).infodirlist->count(), 2);
 }

@@ -22,7 +22,7 @@ SyncSummary LinkedBook::sync(const DirectorySync::Progress& progress, int timeou
     const auto links = SyncStore(m_db.reader()).links();
     const QString password = m_password;
     return BookSync::run(
-        m_db.reader(), links, [password](const SyncLink&) { return std::optional<QString>(password); }, progress,
+        m_db.reader(), links, [password](const SyncLink&) { return std::optional<QString>(password); }, {}, progress,
         timeoutMs);
 }
 

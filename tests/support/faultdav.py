@@ -7,13 +7,18 @@ kind of request and a number of times:
 
     {"faults": [{"on": "REPORT:sync-collection", "kind": "cut", "fraction": 0.5, "times": 1}, ...],
      "page": 0, "weak": false, "noEtagOnPut": false, "digest": false, "readOnly": false,
-     "encodeAt": false, "forbid": "", "noSyncCollection": false}
+     "encodeAt": false, "forbid": "", "noSyncCollection": false, "elsewhere": "", "principal": ""}
+
+"elsewhere" lists one more address book, at that absolute address, beside the book's cards;
+"principal" names that address as the user's principal.
 
 Request kinds: PROPFIND0, PROPFIND1, REPORT:sync-collection, REPORT:addressbook-query,
 REPORT:addressbook-multiget, GET, PUT, DELETE. Fault kinds: cut (the announced length, a part of the
 body, then the connection closes), stall (headers, then silence), html (200 with an HTML page),
 status (the given status with an HTML page), huge (a body of "megabytes" MB), redirect (301 to
-"target"). A second port records every request it gets, with its Authorization header, so a test
+"target"), deep (a listing whose one response holds "depth" nested elements), attributes (a listing
+whose one response has "count" attributes), flood (a part of a
+listing: "cards" new cards of "kilobytes" KB each, then a 507 and a new token, every time it is asked). A second port records every request it gets, with its Authorization header, so a test
 can see where a password went.
 
 Control: GET /_control/cards lists the cards as {href: card}; POST /_control/put {"name", "card"}
@@ -132,6 +137,30 @@ class Handler(BaseHTTPRequestHandler):
                 self.send_header("Content-Length", "0")
                 self.end_headers()
                 return
+            elif fault["kind"] == "deep":
+                depth = fault.get("depth", 1000000)
+                status, content_type = 207, "application/xml; charset=utf-8"
+                body = multistatus("<D:response><D:href>%s</D:href>%s%s<D:status>HTTP/1.1 200 OK</D:status>"
+                                   "</D:response>" % (href_of(""), "<D:prop>" * depth, "</D:prop>" * depth))
+            elif fault["kind"] == "attributes":
+                attributes = " ".join('a%d=""' % i for i in range(fault.get("count", 1000000)))
+                status, content_type = 207, "application/xml; charset=utf-8"
+                body = multistatus("<D:response %s><D:href>%s</D:href><D:status>HTTP/1.1 200 OK</D:status>"
+                                   "</D:response>" % (attributes, href_of("")))
+            elif fault["kind"] == "flood":
+                fault["served"] = fault.get("served", 0) + 1
+                note = "x" * (fault.get("kilobytes", 64) * 1024)
+                inner = ""
+                for i in range(fault.get("cards", 200)):
+                    name = "flood-%d-%d.vcf" % (fault["served"], i)
+                    card = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:%s\r\nNOTE:%s\r\nEND:VCARD\r\n" % (name, note)
+                    inner += ("<D:response><D:href>%s</D:href><D:propstat><D:prop><D:getetag>\"%s\"</D:getetag>"
+                              "<C:address-data>%s</C:address-data></D:prop><D:status>HTTP/1.1 200 OK</D:status>"
+                              "</D:propstat></D:response>" % (href_of(name), name, card))
+                inner += ("<D:response><D:href>%s</D:href><D:status>HTTP/1.1 507 Insufficient Storage</D:status>"
+                          "</D:response>" % href_of(""))
+                status, content_type = 207, "application/xml; charset=utf-8"
+                body = multistatus(inner, "tok-%d" % (10**9 + fault["served"]))
             elif fault["kind"] == "huge":
                 size = fault.get("megabytes", 100) * 1024 * 1024
                 self.send_response(207)
@@ -252,13 +281,20 @@ class Handler(BaseHTTPRequestHandler):
         if not STATE.settings.get("readOnly"):
             privileges += "<D:privilege><D:write/></D:privilege>"
         modified = time.strftime("%a, %d %b %Y %H:%M:%S GMT", time.gmtime(STATE.modified))
+        principal = STATE.settings.get("principal")
+        principal = ("<D:current-user-principal><D:href>%s</D:href></D:current-user-principal>" % xml_escape(principal)
+                     if principal else "")
         inner = ("<D:response><D:href>%s</D:href><D:propstat><D:prop><D:getlastmodified>%s</D:getlastmodified>"
-                 "<D:current-user-privilege-set>%s</D:current-user-privilege-set>"
+                 "<D:current-user-privilege-set>%s</D:current-user-privilege-set>%s"
                  "<D:resourcetype><D:collection/><C:addressbook/></D:resourcetype></D:prop>"
                  "<D:status>HTTP/1.1 200 OK</D:status></D:propstat></D:response>"
-                 % (href_of(""), modified, privileges))
+                 % (href_of(""), modified, privileges, principal))
         if depth == "1":
             inner += "".join(card_response(name, False) for name in sorted(STATE.cards))
+            if STATE.settings.get("elsewhere"):
+                inner += ("<D:response><D:href>%s</D:href><D:propstat><D:prop><D:resourcetype><D:collection/>"
+                          "<C:addressbook/></D:resourcetype></D:prop><D:status>HTTP/1.1 200 OK</D:status>"
+                          "</D:propstat></D:response>" % xml_escape(STATE.settings["elsewhere"]))
         self.answer(207, multistatus(inner), kind=kind)
 
     def report(self, body):

@@ -6,6 +6,7 @@
 #include "CardDavClient.h"
 #include "FaultyDavServer.h"
 #include "LinkedBook.h"
+#include "SecretStore.h"
 
 #include <QtTest>
 
@@ -26,6 +27,24 @@ QByteArray card(const QString& uid, const QString& name, const QString& number)
         .arg(uid, name, number)
         .toUtf8();
 }
+
+// A secret store in memory, as the desktop's would hold the entries.
+class MemorySecretStore : public SecretStore
+{
+public:
+    QMap<QString, QString> entries;
+    bool read(const QString& account, QString& password) override
+    {
+        password = entries.value(account);
+        return entries.contains(account);
+    }
+    bool write(const QString& account, const QString& password) override
+    {
+        entries.insert(account, password);
+        return true;
+    }
+    void forget(const QString& account) override { entries.remove(account); }
+};
 
 bool hasCopies(const Contacts& contacts)
 {
@@ -57,6 +76,7 @@ private slots:
     void aCardNameCannotSteerTheTerminalNorTurnTheList();
     void aReadOnlyBookIsSyncedOneWay();
     void thePasswordGoesOnlyToTheLinkedServer();
+    void aKeptPasswordBelongsToItsWholeOrigin();
     void aLockedDirectoryNeverLeavesTheMachine();
 
 private:
@@ -118,6 +138,24 @@ void TestSyncFaults::anAnswerThatDidNotArriveWholeChangesNothing_data()
     QTest::newRow("listing as an HTML page")
         << with(FaultyDavServer::fault(QStringLiteral("PROPFIND1"), QStringLiteral("html")), true)
         << QStringLiteral("ليس ما طلب منه");
+    // Bounded in every dimension: a listing nested far deeper than any server writes, or with more
+    // attributes on one element (each compared with every other), in answers well under the size
+    // cap, and a listing whose parts never end, each part of fresh large cards.
+    QTest::newRow("listing nested two million deep")
+        << with(FaultyDavServer::fault(QStringLiteral("PROPFIND1"), QStringLiteral("deep"),
+                                       {{QStringLiteral("depth"), 2000000}}),
+                true)
+        << QStringLiteral("ليس ما طلب منه");
+    QTest::newRow("listing with a million attributes on one element")
+        << with(FaultyDavServer::fault(QStringLiteral("PROPFIND1"), QStringLiteral("attributes"),
+                                       {{QStringLiteral("count"), 1000000}}),
+                true)
+        << QStringLiteral("ليس ما طلب منه");
+    QTest::newRow("changes in parts of large cards without end")
+        << with(FaultyDavServer::fault(
+               changes, QStringLiteral("flood"),
+               {{QStringLiteral("cards"), 200}, {QStringLiteral("kilobytes"), 64}, {QStringLiteral("times"), 1000}}))
+        << QStringLiteral("أكثر من 256 ميجابايت");
     QTest::newRow("cards cut at 70 %") << with(FaultyDavServer::fault(QStringLiteral("REPORT:addressbook-multiget"),
                                                                       QStringLiteral("cut"),
                                                                       {{QStringLiteral("fraction"), 0.7}}),
@@ -444,7 +482,67 @@ void TestSyncFaults::thePasswordGoesOnlyToTheLinkedServer()
     QVERIFY(!finder.find(m_server->book().adjusted(QUrl::RemovePath).toString() + QLatin1Char('/'), books));
     QVERIFY2(finder.error().contains(QString::number(m_server->recorder().port())), qPrintable(finder.error()));
     QVERIFY(client.get(QUrl(elsewhere + QStringLiteral("card.vcf"))).failure == DavResponse::Failure::OtherOrigin);
+
+    // A book the server lists on another origin is left out and named beside the server; a
+    // principal there ends the search. Neither is asked anything.
+    auto namesBoth = [&](const QString& message) {
+        return message.contains(QString::number(m_server->recorder().port())) &&
+               message.contains(QString::number(m_server->book().port()));
+    };
+    QVERIFY(m_server->configure({{QStringLiteral("elsewhere"), elsewhere}}));
+    QVERIFY2(finder.find(m_server->book().toString(), books), qPrintable(finder.error()));
+    QCOMPARE(books.size(), size_t(1));
+    QCOMPARE(books.front().url, m_server->book());
+    QCOMPARE(finder.elsewhere().size(), size_t(1));
+    QVERIFY(namesBoth(AddressBookFinder::elsewhereMessage(finder.elsewhere().front(), m_server->book())));
+    QVERIFY(m_server->configure({{QStringLiteral("principal"), elsewhere}}));
+    QVERIFY(!finder.find(m_server->book().toString(), books));
+    QVERIFY2(namesBoth(finder.error()), qPrintable(finder.error()));
     QCOMPARE(m_server->recorded().size(), 0);
+    QVERIFY(m_server->configure({}));
+
+    // A link that became plain http to another machine (a restored backup, another program's
+    // edit) is not synced at any sync, and its password is not even looked up.
+    QVERIFY(a.connection()
+                .execute(QStringLiteral("UPDATE qav_sync_link SET book = 'http://192.0.2.1/dav/book/' WHERE dir = ?"),
+                         {a.directory()})
+                .ok);
+    int asked = 0;
+    const SyncSummary plain = BookSync::run(
+        a.connection(), SyncStore(a.connection()).links(),
+        [&asked](const SyncLink&) {
+            ++asked;
+            return std::optional<QString>(FaultyDavServer::kPassword);
+        },
+        [](const SyncLink&) { return false; });
+    QVERIFY(!plain.completed());
+    QCOMPARE(plain.stop, SyncSummary::Stop::PlainHttp);
+    QVERIFY2(plain.error().contains(QStringLiteral("http://192.0.2.1/dav/book/")), qPrintable(plain.error()));
+    QCOMPARE(asked, 0);
+}
+
+// An https password is never offered to plain http on the same host, nor to another port; an
+// entry of the earlier form (user@host) is taken up by https only, and moved under its own key.
+void TestSyncFaults::aKeptPasswordBelongsToItsWholeOrigin()
+{
+    MemorySecretStore store;
+    const QString https = QStringLiteral("https://dav.example.org/alice/book/");
+    const QString http = QStringLiteral("http://dav.example.org/alice/book/");
+    QVERIFY(store.write(SecretStore::account(QStringLiteral("alice"), https), QStringLiteral("tls-only")));
+    QString password;
+    QVERIFY(!store.readFor(QStringLiteral("alice"), http, password));
+    QVERIFY(!store.readFor(QStringLiteral("alice"), QStringLiteral("https://dav.example.org:8443/b/"), password));
+    QVERIFY(!store.readFor(QStringLiteral("bob"), https, password));
+    QVERIFY(store.readFor(QStringLiteral("alice"), QStringLiteral("HTTPS://DAV.example.org:443/other/"), password));
+    QCOMPARE(password, QStringLiteral("tls-only"));
+
+    store.entries.clear();
+    store.entries.insert(QStringLiteral("alice@dav.example.org"), QStringLiteral("earlier"));
+    QVERIFY(!store.readFor(QStringLiteral("alice"), http, password));
+    QVERIFY(store.readFor(QStringLiteral("alice"), https, password));
+    QCOMPARE(password, QStringLiteral("earlier"));
+    QCOMPARE(store.entries.keys(), QStringList{SecretStore::account(QStringLiteral("alice"), https)});
+    QVERIFY(!store.readFor(QStringLiteral("alice"), http, password));
 }
 
 void TestSyncFaults::aLockedDirectoryNeverLeavesTheMachine()

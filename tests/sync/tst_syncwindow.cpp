@@ -32,7 +32,8 @@ class NoSecretStore : public SecretStore
 public:
     bool read(const QString&, QString&) override { return false; }
     bool write(const QString&, const QString&) override { return false; }
-    void forget(const QString&) override {}
+    void forget(const QString& account) override { forgotten << account; }
+    QStringList forgotten;
 };
 
 } // namespace
@@ -46,6 +47,8 @@ private slots:
     void cleanup();
     void linkFromTheToolsMenuAndSync();
     void anUnreachableServerIsToldAndTheBookStaysUsable();
+    void plainHttpIsAskedBeforeAnythingIsSentAndAtEverySync();
+    void unlinkingTheLastLinkOfAnAccountForgetsItsPassword();
 
 private:
     std::unique_ptr<RadicaleServer> m_server;
@@ -166,6 +169,70 @@ void TestSyncWindow::anUnreachableServerIsToldAndTheBookStaysUsable()
     QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("العائلة")));
     m_form->openSelectedDirectory();
     QCOMPARE(controls(*m_form).infolist->count(), 1);
+}
+
+// Plain http to another machine: asked before the search sends anything (No keeps everything
+// here), and a link that became http since is not synced (the timer and start-up call the same).
+void TestSyncWindow::plainHttpIsAskedBeforeAnythingIsSentAndAtEverySync()
+{
+    const QString plain = QStringLiteral("http://192.0.2.1/dav/");
+    QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("العائلة")));
+    ModalDriver::whenModal(
+        [&](QWidget* modal) {
+            auto* window = qobject_cast<SyncWindow*>(modal);
+            QVERIFY(window);
+            window->server->setText(plain);
+            window->user->setText(RadicaleServer::kUser);
+            window->password->setText(RadicaleServer::kPassword);
+            m_boxes->clear();
+            m_boxes->answer(MessageBox::No);
+            window->findBooks->click();
+            // One box, the question, and nothing after it: no request went out to fail.
+            QCOMPARE(m_boxes->count(), 1);
+            QVERIFY(m_boxes->last().text.contains(QStringLiteral("غير مشفر (http)")));
+            QVERIFY(m_boxes->last().flags & MessageBox::DefaultButton2);
+            QCOMPARE(window->books->count(), 0);
+            window->accept();
+        },
+        30000);
+    controls(*m_form).menus->sync->trigger();
+
+    // A link another program turned to plain http: no password asked for, nothing sent, said so.
+    QVERIFY(SyncStore(SharedData::connection())
+                .saveLink({m_family, plain, RadicaleServer::kUser, plain + QStringLiteral("book/"), {}}));
+    SyncCommands::syncAll(*m_form);
+    QCOMPARE(m_prompts, 0);
+    QVERIFY2(m_boxes->last().text.contains(QStringLiteral("غير مشفر (http) ولم توافق")),
+             qPrintable(m_boxes->last().text));
+    QVERIFY(m_boxes->last().text.contains(QStringLiteral("لم يفقد شىء")));
+}
+
+void TestSyncWindow::unlinkingTheLastLinkOfAnAccountForgetsItsPassword()
+{
+    const QString work = m_db->addDirectory(QStringLiteral("العمل"));
+    const QString server = m_server->serverUrl().toString();
+    const QString account = SecretStore::account(RadicaleServer::kUser, server + QStringLiteral("a/"));
+    SyncStore store(SharedData::connection());
+    QVERIFY(store.saveLink({m_family, server, RadicaleServer::kUser, server + QStringLiteral("a/"), {}}));
+    QVERIFY(store.saveLink({work, server, RadicaleServer::kUser, server + QStringLiteral("b/"), {}}));
+    m_secrets.forgotten.clear();
+    auto unlink = [&](const QString& name) {
+        ModalDriver::whenModal(
+            [&](QWidget* modal) {
+                auto* window = qobject_cast<SyncWindow*>(modal);
+                QVERIFY(window);
+                window->directory->setCurrentIndex(window->directory->findText(name));
+                window->unlinkButton->click();
+                QCOMPARE(window->linkState->text(), QStringLiteral("غير مربوط بدفتر عناوين"));
+                window->accept();
+            },
+            30000);
+        controls(*m_form).menus->sync->trigger();
+    };
+    unlink(QStringLiteral("العائلة"));
+    QVERIFY(m_secrets.forgotten.isEmpty()); // the other directory still syncs with it
+    unlink(QStringLiteral("العمل"));
+    QCOMPARE(m_secrets.forgotten, QStringList{account});
 }
 
 QTEST_MAIN(TestSyncWindow)

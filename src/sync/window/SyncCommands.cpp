@@ -1,10 +1,12 @@
 #include "SyncCommands.h"
 #include "KeptOrderWrite.h"
 
+#include "BookAddress.h"
 #include "BookSync.h"
 #include "MainForm.h"
 #include "MessageBox.h"
 #include "Preferences.h"
+#include "SecretMemory.h"
 #include "SecretStore.h"
 #include "SharedData.h"
 #include "SyncStore.h"
@@ -72,14 +74,23 @@ void SyncCommands::rememberPassword(const QString& account, const QString& passw
     remembered().insert(account, password);
 }
 
-std::optional<QString> SyncCommands::password(const QString& account, const QString& user)
+void SyncCommands::forgetPassword(const QString& account)
 {
+    if (const auto held = remembered().find(account); held != remembered().end()) {
+        SecretMemory::wipe(*held);
+        remembered().erase(held);
+    }
+}
+
+std::optional<QString> SyncCommands::password(const QString& user, const QString& book)
+{
+    const QString account = SecretStore::account(user, book);
     if (remembered().contains(account))
         return remembered().value(account);
-    if (QString stored; SecretStore::instance().read(account, stored))
+    if (QString stored; SecretStore::instance().readFor(user, book, stored))
         return stored;
     // No secret store runs, or it has nothing: ask, and keep the answer in memory only.
-    std::optional<QString> typed = prompt()(user, account.section(QLatin1Char('@'), -1));
+    std::optional<QString> typed = prompt()(user, QUrl(book).host());
     if (typed)
         rememberPassword(account, *typed);
     return typed;
@@ -108,8 +119,8 @@ void SyncCommands::syncAll(MainForm& form, bool quiet)
     progress.setAutoClose(false);
     KeptOrderWrite keptOrder(SharedData::contacts());
     const SyncSummary summary = BookSync::run(
-        SharedData::connection(), links,
-        [](const SyncLink& link) { return password(SecretStore::account(link.user, link.book), link.user); },
+        SharedData::connection(), links, [](const SyncLink& link) { return password(link.user, link.book); },
+        [](const SyncLink& link) { return Preferences::plainHttpAgreed(BookAddress::origin(QUrl(link.book))); },
         [&progress](int done, int total) {
             progress.setMaximum(std::max(total, 1));
             progress.setValue(std::min(done, std::max(total, 1)));

@@ -24,8 +24,9 @@ public:
 
     // A password typed for an account lives in memory for the rest of the session.
     static void rememberPassword(const QString& account, const QString& password);
-    // The password for an account: remembered, from the secret store, or asked for.
-    static std::optional<QString> password(const QString& account, const QString& user);
+    static void forgetPassword(const QString& account);
+    // The password of the user at the book's server: remembered, from the secret store, or asked for.
+    static std::optional<QString> password(const QString& user, const QString& book);
 
     // Asks the user for a server password; tests answer it.
     using PasswordPrompt = std::function<std::optional<QString>(const QString& user, const QString& host)>;

@@ -7,6 +7,7 @@
 #include "MainForm.h"
 #include "MessageBox.h"
 #include "PassedOver.h"
+#include "Preferences.h"
 #include "SecretStore.h"
 #include "SharedData.h"
 #include "SkinButton.h"
@@ -22,6 +23,8 @@
 #include <QListWidget>
 #include <QSpinBox>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include <sqlite3.h>
 
@@ -179,17 +182,21 @@ void SyncWindow::takeCredentialsFromAddress()
     server->setText(BookAddress::withoutCredentials(typed).toString());
 }
 
-// Plain http to another machine is asked about once, when the directory is linked.
+// Plain http to another machine is asked about before anything that could carry the password
+// goes there; the answer Yes is kept for that server on this machine, and every sync asks it.
 bool SyncWindow::insecureAllowed(const QUrl& url)
 {
-    if (!BookAddress::insecure(url))
+    if (!BookAddress::insecure(url) || Preferences::plainHttpAgreed(BookAddress::origin(url)))
         return true;
-    return MessageBox::show(QStringLiteral("العنوان %1 غير مشفر (http): كلمة المرور وجهات الاتصال ترسل عبر الشبكة "
-                                           "مقروءة لكل من يراها. هل تريد المتابعة؟")
-                                .arg(url.toDisplayString()),
-                            MessageBox::Arabic | MessageBox::YesNo | MessageBox::Exclamation |
-                                MessageBox::DefaultButton2,
-                            kTitle) == MessageBox::Yes;
+    const bool agreed =
+        MessageBox::show(QStringLiteral("العنوان %1 غير مشفر (http): كلمة المرور وجهات الاتصال ترسل عبر الشبكة "
+                                        "مقروءة لكل من يراها. هل تريد المتابعة؟")
+                             .arg(url.toDisplayString(QUrl::RemoveUserInfo)),
+                         MessageBox::Arabic | MessageBox::YesNo | MessageBox::Exclamation | MessageBox::DefaultButton2,
+                         kTitle) == MessageBox::Yes;
+    if (agreed)
+        Preferences::agreePlainHttp(BookAddress::origin(url));
+    return agreed;
 }
 
 void SyncWindow::findAddressBooks()
@@ -199,6 +206,8 @@ void SyncWindow::findAddressBooks()
         tell(QStringLiteral("اكتب عنوان الخادم واسم المستخدم"), true);
         return;
     }
+    if (!insecureAllowed(AddressBookFinder::serverUrl(server->text())))
+        return;
     CardDavClient client(user->text().trimmed(), password->text());
     client.setTimeout(30000);
     AddressBookFinder finder(client);
@@ -220,6 +229,12 @@ void SyncWindow::findAddressBooks()
         item->setToolTip(book.url.toString());
     }
     books->setCurrentRow(found.empty() ? 0 : 1);
+    if (!finder.elsewhere().empty()) {
+        QStringList refused;
+        for (const QUrl& book : finder.elsewhere())
+            refused << AddressBookFinder::elsewhereMessage(book, AddressBookFinder::serverUrl(server->text()));
+        tell(refused.join(QLatin1Char('\n')), true);
+    }
 }
 
 void SyncWindow::linkDirectory()
@@ -232,6 +247,13 @@ void SyncWindow::linkDirectory()
     }
     const QString account = user->text().trimmed();
     QString book = chosen->data(kUrlRole).toString();
+    // The server's address may have been changed since the books were found: a book links only
+    // on the server shown.
+    const QUrl typed = AddressBookFinder::serverUrl(server->text());
+    if (!CardDavClient::sameOrigin(QUrl(book), typed)) {
+        tell(AddressBookFinder::elsewhereMessage(QUrl(book), typed), true);
+        return;
+    }
     if (!insecureAllowed(QUrl(book)))
         return;
     if (const std::optional<QString> other = SyncStore(SharedData::connection()).otherDirectoryOf(book, selectedCode());
@@ -268,9 +290,21 @@ void SyncWindow::linkDirectory()
 
 void SyncWindow::unlinkDirectory()
 {
-    if (DataResult removed = SyncStore(SharedData::connection()).removeLink(selectedCode()); !removed) {
+    SyncStore store(SharedData::connection());
+    const std::optional<SyncLink> before = store.link(selectedCode());
+    if (DataResult removed = store.removeLink(selectedCode()); !removed) {
         tell(QStringLiteral("تعذر إلغاء الربط: %1").arg(removed.error), true);
         return;
+    }
+    // The account's password goes with its last link, from the secret store and from memory.
+    if (before) {
+        const QString key = SecretStore::account(before->user, before->book);
+        const std::vector<SyncLink> others = store.links();
+        if (std::none_of(others.begin(), others.end(),
+                         [&](const SyncLink& other) { return SecretStore::account(other.user, other.book) == key; })) {
+            SecretStore::instance().forget(key);
+            SyncCommands::forgetPassword(key);
+        }
     }
     SyncCommands::showLinks(m_form);
     showLinkState();
