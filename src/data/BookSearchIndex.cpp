@@ -131,8 +131,8 @@ DataResult BookSearchIndex::readRange(DataConnection& connection, qint64 from, q
     std::string sounds;
     std::string folded;
     QHash<QByteArray, QByteArray> wordSounds;
-    auto keep = [this](std::string& into, const std::string& from) {
-        into = m_packed ? PackedText::pack(from) : from;
+    auto keep = [this](std::string& into, const std::string& made) {
+        into = m_packed ? PackedText::pack(made) : made;
         into.shrink_to_fit();
     };
     auto close = [&] {
@@ -193,8 +193,8 @@ BookSearchIndex::Found BookSearchIndex::find(const QString& query, qsizetype lim
 
     Half halves[2];
     auto work = [&](size_t from, size_t to, Half& half) {
-        for (size_t b = from; b < to; ++b) {
-            const Block& block = m_blocks[b];
+        for (size_t index = from; index < to; ++index) {
+            const Block& block = m_blocks[index];
             std::vector<std::pair<size_t, Field>> places;
             if (const std::string* texts = textsOf(block.texts, half.scratch))
                 findIn(block, *texts, text, kTextFields, places);

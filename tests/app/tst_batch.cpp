@@ -411,6 +411,8 @@ void TestBatch::nothingTypedOrImportedSteersTheTerminal()
                         (c.unicode() >= 0x20 && !(c.unicode() >= 0x7F && c.unicode() <= 0x9F) && c.unicode() != 0x202E),
                     qPrintable(text));
     QVERIFY(unknown.err.contains(QStringLiteral("]0;pwned")));
+}
+
 void TestBatch::mailProgramsAskForAddresses()
 {
     const QString book = m_folder->filePath(QStringLiteral("Kib.bin"));
