@@ -3,10 +3,9 @@
 #include "MessageBox.h"
 #include "MsgBoxHook.h"
 #include "OutsideText.h"
+#include "ProgramClipboard.h"
 
-#include <QClipboard>
 #include <QDesktopServices>
-#include <QGuiApplication>
 #include <QMenu>
 
 namespace
@@ -92,7 +91,7 @@ void ContactLinks::mail(QWidget* parent, const QString& address)
 
 void ContactLinks::copyNumber(const QString& number)
 {
-    QGuiApplication::clipboard()->setText(number.trimmed());
+    ProgramClipboard::setText(number.trimmed());
 }
 
 QList<QPair<QString, QString>> ContactLinks::numbers(const QStringList& columns)

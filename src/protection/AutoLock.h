@@ -7,9 +7,10 @@
 
 #include <vector>
 
-// Locks the window of a protected book after some minutes without input, or when the desktop's
-// screen locks: every window's contents are hidden (open windows keep what was typed in them,
-// unsaved and unwritten) until the master password is given again.
+// Locks a protected book after some minutes without input, or when the desktop's screen locks:
+// until the master password is given again no window of the program shows anything of the book
+// (titles included), a number the program copied leaves the clipboard, and no shortcut or timer
+// acts. Open windows keep what was typed in them, unsaved and unwritten.
 class AutoLock : public QObject
 {
     Q_OBJECT
@@ -34,7 +35,21 @@ private:
     void restartIdleTimer();
     Q_SLOT void screenSaverChanged(bool active);
 
+    void concealWindows();
+    void revealWindows();
+
+    // A window as it was before the lock: hidden whole, or (a modal one, whose loop hiding would
+    // end) left up, empty and under a neutral title.
+    struct Concealed {
+        QPointer<QWidget> window;
+        QString title;
+        QString accessibleName;
+        bool hiddenWhole = false;
+    };
+
     QTimer m_idle;
     bool m_locked = false;
-    std::vector<QPointer<QWidget>> m_hidden;
+    std::vector<Concealed> m_windows;
+    std::vector<QPointer<QWidget>> m_hidden; // the contents of the windows left up
+    QPointer<QWidget> m_active;
 };

@@ -5,6 +5,7 @@
 #include "BookPasswordDialog.h"
 #include "BookProtectionWindow.h"
 #include "BookRekey.h"
+#include "BookSearchWindow.h"
 #include "Editor.h"
 #include "MainForm.h"
 #include "MainMenus.h"
@@ -22,9 +23,13 @@
 #include "WindowTestFixture.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QListView>
+#include <QMenu>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QtTest>
 
 #include <sys/prctl.h>
@@ -78,9 +83,12 @@ private slots:
     void givingUpAtThePasswordEndsWithTheFileUntouched();
     void theToolsWindowProtectsChangesAndRemoves();
     void aLockHidesEveryContactAndKeepsWhatWasTyped();
+    void aLockLeavesNoNameInAnyWindowNoCopiedNumberAndNoKeyActing();
 
 private:
     void protectBook();
+    int contactsInBook();
+    QList<QMenu*> m_popups;
 };
 
 void TestProtection::initTestCase()
@@ -110,6 +118,16 @@ void TestProtection::protectBook()
     DataConnection owner;
     QVERIFY(owner.open(m_db->path(), kStandard).ok);
     QVERIFY(BookRekey::run(owner, kMaster).ok);
+}
+
+int TestProtection::contactsInBook()
+{
+    DataConnection look;
+    QString count;
+    if (!look.open(m_db->path(), kMaster, DataConnection::Access::ReadOnly).ok ||
+        !look.scalar(QStringLiteral("SELECT count(*) FROM info"), {}, count).ok)
+        return -1;
+    return count.toInt();
 }
 
 void TestProtection::rekeyingKeepsEveryContactAndOnlyTheNewKeyOpens()
@@ -326,6 +344,115 @@ void TestProtection::aLockHidesEveryContactAndKeepsWhatWasTyped()
     });
     m_form->CmdADD_Click();
     QVERIFY(typedThrough);
+}
+
+void TestProtection::aLockLeavesNoNameInAnyWindowNoCopiedNumberAndNoKeyActing()
+{
+    protectBook();
+    ModalDriver::whenModal([](QWidget* modal) {
+        auto* prompt = qobject_cast<BookPasswordDialog*>(modal);
+        prompt->tpassword->setText(kMaster);
+        prompt->cmdOpen->click();
+    });
+    m_form = MainWindowUser::start(&m_popups);
+    QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("العائلة")));
+    m_form->openSelectedDirectory();
+    RecordListView* contacts = controls(*m_form).infolist;
+    auto copyFirstNumber = [&] {
+        QTest::mouseRelease(contacts->listView()->viewport(), Qt::RightButton, {}, QPoint(5, 5));
+        QMenu* copy = controls(*m_form).menus->menu(QStringLiteral("copynumber"));
+        QVERIFY(copy && !copy->actions().isEmpty());
+        copy->actions().constFirst()->trigger();
+    };
+
+    // A step to take back, a number on the clipboard, the book's search window and a window
+    // titled with a contact's name.
+    contacts->selectRow(1);
+    m_boxes->answer(MessageBox::Yes);
+    controls(*m_form).menus->cmdel->trigger();
+    QCOMPARE(contactsInBook(), 49);
+    contacts->selectRow(0);
+    copyFirstNumber();
+    const QString name = m_form->selectedContact().value(0);
+    const QString number = m_form->selectedContact().value(1);
+    QVERIFY(name.startsWith(QStringLiteral("جهة")) && !number.isEmpty());
+    QCOMPARE(QGuiApplication::clipboard()->text(), number);
+    m_form->findChild<QAction*>(QStringLiteral("keysearchbook"))->trigger();
+    auto* search = m_form->findChild<BookSearchWindow*>(QStringLiteral("booksearch"));
+    QVERIFY(search && search->isVisible());
+    search->searchBox->setText(name);
+
+    bool locked = false;
+    ModalDriver::whenModal([&](QWidget* qr) {
+        const QString title = qr->windowTitle();
+        QVERIFY(title.contains(name));
+        QList<QWidget*> shown;
+        for (QWidget* part : qr->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (part->isVisible())
+                shown << part;
+        QVERIFY(!shown.isEmpty());
+        ModalDriver::whenModal([&](QWidget* lockPrompt) {
+            auto* prompt = qobject_cast<BookPasswordDialog*>(lockPrompt);
+            QVERIFY(prompt);
+            locked = true;
+            // A failed check below still unlocks, so the test ends instead of asking for ever.
+            const auto unlock = qScopeGuard([prompt] {
+                prompt->tpassword->setText(kMaster);
+                prompt->cmdOpen->click();
+            });
+            // Whatever stays up is empty and names nobody.
+            for (QWidget* window : QApplication::topLevelWidgets()) {
+                if (!window->isVisible() || window == prompt)
+                    continue;
+                QVERIFY2(!window->windowTitle().contains(QStringLiteral("جهة")), qPrintable(window->windowTitle()));
+                QVERIFY(!window->accessibleName().contains(QStringLiteral("جهة")));
+                for (const QWidget* part : window->findChildren<QWidget*>())
+                    QVERIFY2(!part->isVisible(), qPrintable(part->objectName()));
+            }
+            QVERIFY(!m_form->isVisible() && !search->isVisible());
+            QCOMPARE(QGuiApplication::clipboard()->text(), QString());
+            // The window's keys act on nothing behind the lock.
+            QTest::keyClick(static_cast<QWidget*>(contacts->activeView()), Qt::Key_Z, Qt::ControlModifier);
+            QTest::keyClick(m_form.get(), Qt::Key_Z, Qt::ControlModifier);
+            QTest::keyClick(search->searchBox, Qt::Key_F, Qt::ControlModifier);
+            QCOMPARE(contactsInBook(), 49);
+        });
+        AutoLock::instance().lockNow();
+        // The password brings every window back as it was.
+        QCOMPARE(qr->windowTitle(), title);
+        for (const QWidget* part : shown)
+            QVERIFY(part->isVisible());
+        QVERIFY(m_form->isVisible() && search->isVisible() && contacts->isVisible());
+        QVERIFY(search->searchBox->isVisible());
+        QCOMPARE(search->searchBox->text(), name);
+        qr->close();
+    });
+    controls(*m_form).menus->item(QStringLiteral("shareqr"))->trigger();
+    QVERIFY(locked);
+    QVERIFY(!AutoLock::instance().isLocked());
+    QVERIFY(QGuiApplication::quitOnLastWindowClosed());
+
+    // The keys work again once the password was given.
+    search->close();
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    QTest::keyClick(static_cast<QWidget*>(contacts->activeView()), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(contactsInBook(), 50);
+
+    // What the user copied elsewhere after the program's copy is theirs: the lock leaves it.
+    copyFirstNumber();
+    QGuiApplication::clipboard()->setText(QStringLiteral("نص من برنامج آخر"));
+    ModalDriver::whenModal([](QWidget* modal) {
+        auto* prompt = qobject_cast<BookPasswordDialog*>(modal);
+        QVERIFY(prompt);
+        const auto unlock = qScopeGuard([prompt] {
+            prompt->tpassword->setText(kMaster);
+            prompt->cmdOpen->click();
+        });
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("نص من برنامج آخر"));
+    });
+    AutoLock::instance().lockNow();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("نص من برنامج آخر"));
 }
 
 QTEST_MAIN(TestProtection)

@@ -3,6 +3,7 @@
 
 #include "BookAddress.h"
 #include "BookSync.h"
+#include "LockState.h"
 #include "MainForm.h"
 #include "MessageBox.h"
 #include "Preferences.h"
@@ -172,9 +173,17 @@ void SyncCommands::applySchedule(MainForm& form, bool atStartUp)
         timer = new QTimer(&form);
         QPointer<MainForm> window(&form);
         QObject::connect(timer, &QTimer::timeout, &form, [window] {
-            // Never under another window the user is working in: the next tick tries again.
-            if (window && !QApplication::activeModalWidget())
-                syncAll(*window, true);
+            // Behind the lock nothing runs: one sync waits for the password, whatever the ticks.
+            static bool waiting = false;
+            if (waiting || !window)
+                return;
+            waiting = true;
+            LockState::whenUnlocked(window, [window] {
+                waiting = false;
+                // Never under another window the user is working in: the next tick tries again.
+                if (window && !QApplication::activeModalWidget())
+                    syncAll(*window, true);
+            });
         });
         QObject::connect(&form, &QObject::destroyed, [] { scheduleTimer() = nullptr; });
     }
@@ -183,7 +192,10 @@ void SyncCommands::applySchedule(MainForm& form, bool atStartUp)
         QPointer<MainForm> window(&form);
         QTimer::singleShot(0, &form, [window] {
             if (window)
-                syncAll(*window, true);
+                LockState::whenUnlocked(window, [window] {
+                    if (window)
+                        syncAll(*window, true);
+                });
         });
     }
 }
