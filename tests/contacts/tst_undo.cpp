@@ -356,6 +356,8 @@ void TestUndo::contactsChosenTogetherGoAndComeBackAsOneStep()
     undo()->trigger();
     QCOMPARE(m_db->scalar(everyone), before);
     QCOMPARE(window.infolist->count(), 3);
+}
+
 void TestUndo::aLockedDirectorysStepsWaitUntilItIsOpen()
 {
     const QString locked = m_db->addDirectory(QStringLiteral("سري"), QStringLiteral("Key1"));
