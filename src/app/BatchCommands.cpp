@@ -33,9 +33,15 @@ constexpr int kMaxDirectoryName = 40;
 // older row still holds) may carry escape sequences or direction controls, which are dropped.
 void print(std::FILE* stream, const QString& text)
 {
+    // Line ends and tabs are the program's own (a query's columns); anything else that steers a
+    // terminal is taken out, whatever the book or a server put there.
     QStringList lines = text.split(QLatin1Char('\n'));
-    for (QString& line : lines)
-        line = OutsideText::printable(line);
+    for (QString& line : lines) {
+        QStringList columns = line.split(QLatin1Char('\t'));
+        for (QString& column : columns)
+            column = OutsideText::printable(column);
+        line = columns.join(QLatin1Char('\t'));
+    }
     const QByteArray bytes = (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
     std::fflush(stream);

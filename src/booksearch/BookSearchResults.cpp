@@ -1,5 +1,7 @@
 #include "BookSearchResults.h"
 
+#include "FieldCaptions.h"
+
 #include <QBrush>
 #include <QColor>
 #include <QFont>
@@ -7,32 +9,13 @@
 namespace
 {
 
-// The editor's captions, one word per field wherever the program names it.
+// The editor's names of the fields.
 QString fieldCaption(BookSearchIndex::Field field)
 {
-    switch (field) {
-    case BookSearchIndex::Name:
-        return QStringLiteral("الاسم");
-    case BookSearchIndex::HomeTel:
-        return QStringLiteral("ت/ منزل");
-    case BookSearchIndex::JobTel:
-        return QStringLiteral("ت/عمل");
-    case BookSearchIndex::Mobile:
-        return QStringLiteral("موبايل");
-    case BookSearchIndex::Fax:
-        return QStringLiteral("فاكس");
-    case BookSearchIndex::Address:
-        return QStringLiteral("العنوان");
-    case BookSearchIndex::Email:
-        return QStringLiteral("بريد الكترونى");
-    case BookSearchIndex::Org:
-        return QStringLiteral("العمل");
-    case BookSearchIndex::Notes:
-        return QStringLiteral("بيانات إضافية");
-    case BookSearchIndex::kFieldCount:
-        break;
-    }
-    return {};
+    using C = FieldCaptions;
+    static const QString captions[] = {C::name(),    C::hometel(), C::jobtel(), C::mobil(),   C::fax(),
+                                       C::address(), C::email(),   C::org(),    C::moreinfo()};
+    return field < BookSearchIndex::kFieldCount ? captions[field] : QString();
 }
 
 // The field a column shows, or kFieldCount for the directory and "found in" columns.
