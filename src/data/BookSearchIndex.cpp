@@ -145,7 +145,7 @@ DataResult BookSearchIndex::readRange(DataConnection& connection, qint64 from, q
         numbers.clear();
         sounds.clear();
     };
-    const DataResult read = connection.query(
+    DataResult read = connection.query(
         QStringLiteral("SELECT info.rowid, info.name, info.hometel, info.jobtel, info.mobil, info.fax, "
                        "info.address, info.email, info.org, info.moreinfo FROM info JOIN dirg ON dirg.code = info.dir "
                        "WHERE dirg.pass = ? AND info.rowid BETWEEN ? AND ?"),

@@ -157,7 +157,7 @@ DataResult ContactStore::readRows(const std::vector<qint64>& rows, const RowVisi
         const QString sql =
             QStringLiteral("SELECT rowid, %1, dir FROM info WHERE rowid IN (%2)")
                 .arg(ContactFields::columnList(), QStringLiteral("?,").repeated(qsizetype(count)).chopped(1));
-        const DataResult done = m_connection.query(sql, values, [&read](sqlite3_stmt* statement) {
+        DataResult done = m_connection.query(sql, values, [&read](sqlite3_stmt* statement) {
             read.insert(sqlite3_column_int64(statement, 0),
                         {fieldsAt(statement, 1), DataConnection::columnText(statement, 1 + ContactFields::kCount)});
         });

@@ -95,7 +95,7 @@ DataResult DirectoryStore::unlocked(QList<Directory>& out)
 DataResult DirectoryStore::any(bool& found)
 {
     QString first;
-    const DataResult read = m_connection.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM dirg)"), {}, first);
+    DataResult read = m_connection.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM dirg)"), {}, first);
     found = read && first == QLatin1String("1");
     return read;
 }

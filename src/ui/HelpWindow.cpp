@@ -42,7 +42,7 @@ HelpWindow::HelpWindow() : SmallDialog(QStringLiteral("حول البرنامج")
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::accept);
     keysButton = addButton(QStringLiteral("مفاتيح الاختصار"), 1560, 4320, 2400, 390);
     keysButton->setObjectName(QStringLiteral("keys"));
-    connect(keysButton, &QPushButton::clicked, this, [this] {
+    connect(keysButton, &QPushButton::clicked, this, [] {
         MessageBox::show(keysText(), MessageBox::RtlReading | MessageBox::Information,
                          QStringLiteral("مفاتيح الاختصار"));
     });
