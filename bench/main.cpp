@@ -133,7 +133,7 @@ int main(int argc, char** argv)
         std::vector<ContactFields> contacts;
         for (int i = 0; i < 100; ++i)
             contacts.push_back({QStringLiteral("Imported %1").arg(i), QStringLiteral("0100%1").arg(i)});
-        const quint64 before = SharedData::connection().changeStamp();
+        const ChangeStamp before = SharedData::connection().changeStamp();
         QElapsedTimer importTimer;
         importTimer.start();
         const ImportSummary summary = ContactImporter::run(SharedData::connection(), contacts, code);

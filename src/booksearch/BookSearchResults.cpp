@@ -22,7 +22,7 @@ QString fieldCaption(BookSearchIndex::Field field)
 BookSearchIndex::Field fieldOf(int column)
 {
     switch (column) {
-    case BookSearchResults::NameColumn:
+    case BookSearchResults::TextColumn:
         return BookSearchIndex::Name;
     case BookSearchResults::MobileColumn:
         return BookSearchIndex::Mobile;
@@ -80,7 +80,7 @@ QString BookSearchResults::text(const Contact& contact, int column) const
     if (contact.bySound)
         return QStringLiteral("تطابق بالنطق");
     // Found in a field no column shows: which, and its text.
-    for (int shown = NameColumn; shown <= EmailColumn; ++shown)
+    for (int shown = TextColumn; shown <= EmailColumn; ++shown)
         if (fieldOf(shown) == contact.field)
             return {};
     return fieldCaption(contact.field) + QStringLiteral(": ") + shortLine(contact.columns.value(contact.field));
@@ -89,7 +89,7 @@ QString BookSearchResults::text(const Contact& contact, int column) const
 bool BookSearchResults::marked(const Contact& contact, int column) const
 {
     if (contact.bySound)
-        return column == NameColumn;
+        return column == TextColumn;
     return fieldOf(column) == contact.field || (column == FoundInColumn && !text(contact, column).isEmpty());
 }
 

@@ -12,7 +12,7 @@ class BookSearchResults : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    enum Column { NameColumn, MobileColumn, HomeColumn, WorkColumn, EmailColumn, DirectoryColumn, FoundInColumn };
+    enum Column { TextColumn, MobileColumn, HomeColumn, WorkColumn, EmailColumn, DirectoryColumn, FoundInColumn };
     struct Contact {
         QStringList columns; // the nine fields, then the directory's code
         QString directory;   // its name

@@ -39,7 +39,7 @@ public:
     // Reads the book through connection (a large book in two halves, the second on a connection
     // of its own, under one read lock).
     DataResult load(DataConnection& connection);
-    quint64 stamp() const { return m_stamp; }
+    ChangeStamp stamp() const { return m_stamp; }
     bool loaded() const { return m_loaded; }
     qsizetype size() const { return m_rowCount; }
     // The bytes it keeps, for the bench.
@@ -76,7 +76,7 @@ private:
     NumberKey m_numbers;
     std::vector<Block> m_blocks;
     qsizetype m_rowCount = 0;
-    quint64 m_stamp = 0;
+    ChangeStamp m_stamp;
     bool m_loaded = false;
     bool m_packed = false; // a large book's blocks are kept compressed
 };

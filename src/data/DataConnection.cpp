@@ -217,13 +217,14 @@ qint64 DataConnection::lastInsertRowId() const
     return m_db ? sqlite3_last_insert_rowid(m_db) : -1;
 }
 
-quint64 DataConnection::changeStamp()
+ChangeStamp DataConnection::changeStamp()
 {
-    // data_version moves when another connection commits; our own writes are counted here.
+    // data_version moves when another connection commits; our own writes are counted here. A
+    // stamp that cannot be read is new every time, so nothing is believed on it.
     QString others;
     if (!scalar(QStringLiteral("PRAGMA data_version"), {}, others))
-        return ++m_ownChanges;
-    return (others.toULongLong() << 32) + m_ownChanges;
+        return {0, ++m_ownChanges};
+    return {others.toULongLong(), m_ownChanges};
 }
 
 DataResult DataConnection::query(const QString& sql, const QStringList& values, const RowCallback& onRow)

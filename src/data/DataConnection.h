@@ -20,6 +20,19 @@ struct [[nodiscard]] DataResult {
     explicit operator bool() const { return ok; }
 };
 
+// Where the file stands: how many commits other connections made (SQLite's data_version) and how
+// many statements that may write this connection ran. Whatever was built at another stamp is stale.
+struct ChangeStamp {
+    // No connection gives this count, so a default stamp is never current.
+    static constexpr quint64 kNever = ~quint64(0);
+    quint64 others = kNever;
+    quint64 own = 0;
+    friend bool operator==(const ChangeStamp&, const ChangeStamp&) = default;
+    // Where the file stands after exactly one more statement of this connection.
+    ChangeStamp afterOneOwnWrite() const { return {others, own + 1}; }
+    bool sameOthersAs(const ChangeStamp& other) const { return others == other.others; }
+};
+
 // One open, keyed connection to the encrypted database file. Every value a caller hands in is
 // bound as a parameter; no value ever becomes part of the SQL text.
 class DataConnection
@@ -72,9 +85,9 @@ public:
     // Only the program's own connection tells the user; checks of other files stay quiet.
     void setReportsDamage(bool reports) { m_reportsDamage = reports; }
 
-    // Changes whenever this or another connection committed a change to the file since the
-    // last call; lets readers keep what they built while nothing changed.
-    quint64 changeStamp();
+    // Moves whenever this or another connection committed a change to the file since the last
+    // call; lets readers keep what they built while nothing changed.
+    ChangeStamp changeStamp();
 
     static QString columnText(sqlite3_stmt* stmt, int column);
 

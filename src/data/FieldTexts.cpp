@@ -4,17 +4,17 @@
 
 #include <algorithm>
 
-FieldTexts::FieldTexts(std::vector<Part> parts) : m_parts(std::move(parts)) {}
+FieldTexts::FieldTexts(std::vector<Pass> passes) : m_passes(std::move(passes)) {}
 
 qsizetype FieldTexts::size() const
 {
     qsizetype count = 0;
-    for (const Part& part : m_parts)
-        count += qsizetype(part.places.size());
+    for (const Pass& pass : m_passes)
+        count += qsizetype(pass.places.size());
     return count;
 }
 
-std::vector<qsizetype> FieldTexts::indexesWhere(const NameColumn& texts, const Match& matches)
+std::vector<qsizetype> FieldTexts::indexesWhere(const TextColumn& texts, const Match& matches)
 {
     texts.layOut();
     std::vector<qsizetype> halves[2];
@@ -31,22 +31,22 @@ std::vector<qsizetype> FieldTexts::indexesWhere(const NameColumn& texts, const M
 std::vector<qsizetype> FieldTexts::placesWhere(const Match& matches) const
 {
     std::vector<qsizetype> found;
-    for (const Part& part : m_parts)
-        for (const qsizetype index : indexesWhere(part.texts, matches))
-            found.push_back(part.places[size_t(index)]);
+    for (const Pass& pass : m_passes)
+        for (const qsizetype index : indexesWhere(pass.texts, matches))
+            found.push_back(pass.places[size_t(index)]);
     std::sort(found.begin(), found.end());
     return found;
 }
 
 void FieldTexts::erasePlace(qsizetype place)
 {
-    for (Part& part : m_parts) {
-        const auto at = std::find(part.places.begin(), part.places.end(), place);
-        if (at != part.places.end()) {
-            part.texts.erase(at - part.places.begin());
-            part.places.erase(at);
+    for (Pass& pass : m_passes) {
+        const auto at = std::find(pass.places.begin(), pass.places.end(), place);
+        if (at != pass.places.end()) {
+            pass.texts.erase(at - pass.places.begin());
+            pass.places.erase(at);
         }
-        for (qint32& other : part.places)
+        for (qint32& other : pass.places)
             if (other > place)
                 --other;
     }
@@ -54,12 +54,12 @@ void FieldTexts::erasePlace(qsizetype place)
 
 void FieldTexts::insertPlace(qsizetype place, QByteArrayView text)
 {
-    if (m_parts.empty())
-        m_parts.emplace_back();
-    for (Part& part : m_parts)
-        for (qint32& at : part.places)
+    if (m_passes.empty())
+        m_passes.emplace_back();
+    for (Pass& pass : m_passes)
+        for (qint32& at : pass.places)
             if (at >= place)
                 ++at;
-    m_parts.back().places.push_back(qint32(place));
-    m_parts.back().texts.append(text);
+    m_passes.back().places.push_back(qint32(place));
+    m_passes.back().texts.append(text);
 }

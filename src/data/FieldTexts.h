@@ -1,6 +1,6 @@
 #pragma once
 
-#include "NameColumn.h"
+#include "TextColumn.h"
 
 #include <functional>
 #include <string>
@@ -14,13 +14,13 @@ class FieldTexts
 public:
     // Texts read in one pass, and where each row stands in the order (four bytes: an order in
     // memory is far shorter than that counts).
-    struct Part {
+    struct Pass {
         std::vector<qint32> places;
-        NameColumn texts;
+        TextColumn texts;
     };
 
     FieldTexts() = default;
-    explicit FieldTexts(std::vector<Part> parts);
+    explicit FieldTexts(std::vector<Pass> passes);
 
     qsizetype size() const;
 
@@ -28,12 +28,12 @@ public:
     using Match = std::function<bool(QByteArrayView text, std::string& scratch)>;
     std::vector<qsizetype> placesWhere(const Match& matches) const;
     // The indexes, in order, of the texts that match: a large column in two halves at once.
-    static std::vector<qsizetype> indexesWhere(const NameColumn& texts, const Match& matches);
+    static std::vector<qsizetype> indexesWhere(const TextColumn& texts, const Match& matches);
 
     // Kept in step with the order: the row at place leaves it, or a row comes in at place.
     void erasePlace(qsizetype place);
     void insertPlace(qsizetype place, QByteArrayView text);
 
 private:
-    std::vector<Part> m_parts;
+    std::vector<Pass> m_passes;
 };

@@ -17,5 +17,5 @@ public:
 
 private:
     Recordset& m_contacts;
-    quint64 m_before = 0;
+    ChangeStamp m_before;
 };

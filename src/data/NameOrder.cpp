@@ -53,7 +53,7 @@ class PackedKeys
 {
 public:
     // Keys texts [from, to) and points refs[from, to) at them.
-    void make(UCollator* collator, const NameColumn& texts, qsizetype from, qsizetype to, std::vector<KeyRef>& refs)
+    void make(UCollator* collator, const TextColumn& texts, qsizetype from, qsizetype to, std::vector<KeyRef>& refs)
     {
         // Room for most keys at once: pages reserved and never written take no memory.
         m_bytes.reserve(size_t(to - from) * 64);
@@ -89,7 +89,7 @@ int compareKeys(const uint8_t* a, quint32 aLength, const uint8_t* b, quint32 bLe
 
 } // namespace
 
-std::vector<qsizetype> NameOrder::sortedIndexes(const NameColumn& texts) const
+std::vector<qsizetype> NameOrder::sortedIndexes(const TextColumn& texts) const
 {
     const qsizetype count = texts.size();
     std::vector<qsizetype> order(static_cast<size_t>(count));
@@ -138,7 +138,7 @@ bool NameOrder::lessThan(const QString& a, const QString& b) const
     return byKey != 0 ? byKey < 0 : a < b;
 }
 
-qsizetype NameOrder::placeOf(const QString& text, const NameColumn& texts, qsizetype from) const
+qsizetype NameOrder::placeOf(const QString& text, const TextColumn& texts, qsizetype from) const
 {
     qsizetype low = from, high = texts.size();
     while (low < high) {
@@ -151,11 +151,11 @@ qsizetype NameOrder::placeOf(const QString& text, const NameColumn& texts, qsize
     return low;
 }
 
-NameOrder::Ordered NameOrder::order(const std::vector<qint64>& ids, const NameColumn& texts) const
+NameOrder::Ordered NameOrder::order(const std::vector<qint64>& ids, const TextColumn& texts) const
 {
     const std::vector<qsizetype> sorted = sortedIndexes(texts);
     Ordered result;
-    result.ids.reserve(size_t(NameColumn::withRoomToGrow(qsizetype(ids.size()))));
+    result.ids.reserve(size_t(TextColumn::withRoomToGrow(qsizetype(ids.size()))));
     result.texts.reserve(texts.size(), texts.byteSize());
     for (qsizetype index : sorted) {
         result.ids.push_back(ids[size_t(index)]);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "NameColumn.h"
+#include "TextColumn.h"
 
 #include <QCollator>
 #include <QString>
@@ -17,19 +17,19 @@ public:
 
     // Returns the permutation of indexes that puts texts in order. Equal folded texts keep a
     // stable, binary tie-break so that the order never depends on the storage order.
-    std::vector<qsizetype> sortedIndexes(const NameColumn& texts) const;
+    std::vector<qsizetype> sortedIndexes(const TextColumn& texts) const;
 
     bool lessThan(const QString& a, const QString& b) const;
     // Where text goes in texts, which are in order: after every text from `from` on that does
     // not sort after it.
-    qsizetype placeOf(const QString& text, const NameColumn& texts, qsizetype from = 0) const;
+    qsizetype placeOf(const QString& text, const TextColumn& texts, qsizetype from = 0) const;
 
     // (id, text) rows in order; an order known before a change is mended by OrderMend.
     struct Ordered {
         std::vector<qint64> ids;
-        NameColumn texts;
+        TextColumn texts;
     };
-    Ordered order(const std::vector<qint64>& ids, const NameColumn& texts) const;
+    Ordered order(const std::vector<qint64>& ids, const TextColumn& texts) const;
 
     // The collation rules' own version (ICU's, for the locale names are sorted in): an order kept
     // under other rules is no order now.

@@ -27,7 +27,7 @@ NameOrder::Ordered OrderMend::result()
     m_previousPlace.reset();
     const qsizetype before = qsizetype(m_previous.ids.size());
     NameOrder::Ordered merged;
-    merged.ids.reserve(size_t(NameColumn::withRoomToGrow(qsizetype(m_taken))));
+    merged.ids.reserve(size_t(TextColumn::withRoomToGrow(qsizetype(m_taken))));
     merged.texts.reserve(qsizetype(m_taken), m_previous.texts.byteSize() + m_changedTexts.byteSize());
     auto takeUnchangedBefore = [&](qsizetype& from, qsizetype until) {
         for (; from < until; ++from) {
@@ -49,7 +49,7 @@ NameOrder::Ordered OrderMend::result()
     }
     const NameOrder::Ordered changed = m_order.order(m_changedIds, m_changedTexts);
     std::vector<qint64>().swap(m_changedIds);
-    m_changedTexts = NameColumn();
+    m_changedTexts = TextColumn();
     // The previous order is sorted, so a changed row's place among all its rows is its place
     // among the unchanged ones.
     qsizetype from = 0;

@@ -26,6 +26,6 @@ private:
     std::optional<PlaceById> m_previousPlace; // let go of once every row is taken
     std::vector<bool> m_unchanged;            // by place in the previous order
     std::vector<qint64> m_changedIds;
-    NameColumn m_changedTexts;
+    TextColumn m_changedTexts;
     size_t m_taken = 0;
 };

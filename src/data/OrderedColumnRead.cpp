@@ -12,17 +12,17 @@ namespace
 
 // Below this many rows a second connection costs more to open (its key is derived anew) than it
 // saves.
-constexpr qsizetype kSplitFrom = 150000;
+constexpr qsizetype kSecondConnectionFrom = 150000;
 
 // After this many rows a part judges whether the whole column would fit in the bytes it may keep.
 constexpr size_t kJudgedAfter = 1024;
 
-// One part of the rows read: how many, where the matching ones stand in the order, and every text
+// The share of the rows one connection reads: how many, where the matching ones stand in the order, and every text
 // with its place while they fit in the bytes this part may keep.
-struct Part {
+struct Share {
     size_t rows = 0;
     std::vector<qsizetype> found;
-    FieldTexts::Part kept;
+    FieldTexts::Pass kept;
     bool keeping = true;
     bool ok = false;
 };
@@ -63,9 +63,9 @@ Stretches stretchesOf(const PlaceById& placeOf, qsizetype breakAt)
 // through their stretches; a part whose rows are scattered one by one is fetched by id in one
 // statement, still in the file's order: going by the directory's index instead reads every page
 // several times over.
-Part readPart(DataConnection& connection, const RecordQuery& query, const QString& column, const PlaceById& placeOf,
-              Stretches::const_iterator from, Stretches::const_iterator to, const FieldTexts::Match& matches,
-              qsizetype keepUpTo)
+Share readShare(DataConnection& connection, const RecordQuery& query, const QString& column, const PlaceById& placeOf,
+                Stretches::const_iterator from, Stretches::const_iterator to, const FieldTexts::Match& matches,
+                qsizetype keepUpTo)
 {
     qsizetype expected = 0;
     for (auto stretch = from; stretch != to; ++stretch)
@@ -83,7 +83,7 @@ Part readPart(DataConnection& connection, const RecordQuery& query, const QStrin
     std::vector<Stretch> statements(from, to);
     if (scattered && from != to)
         statements = {{from->above, (to - 1)->upTo, expected}};
-    Part part;
+    Share part;
     std::string scratch;
     auto take = [&](sqlite3_stmt* stmt) {
         const qsizetype place = placeOf.of(sqlite3_column_int64(stmt, 0));
@@ -106,7 +106,7 @@ Part readPart(DataConnection& connection, const RecordQuery& query, const QStrin
         }
         if (part.rows == kJudgedAfter) { // room for them all at once, as judged
             part.kept.texts.reserve(expected, bytes * expected / qsizetype(part.rows));
-            part.kept.places.reserve(size_t(NameColumn::withRoomToGrow(expected)));
+            part.kept.places.reserve(size_t(TextColumn::withRoomToGrow(expected)));
         }
         part.kept.places.push_back(qint32(place));
         part.kept.texts.append(text);
@@ -125,7 +125,7 @@ Part readPart(DataConnection& connection, const RecordQuery& query, const QStrin
 } // namespace
 
 bool OrderedColumnRead::read(DataConnection& connection, const RecordQuery& query, const QString& column,
-                             const std::vector<qint64>& ids, quint64 stamp, const FieldTexts::Match& matches,
+                             const std::vector<qint64>& ids, ChangeStamp stamp, const FieldTexts::Match& matches,
                              qsizetype keepUpTo, Found& out)
 {
     const PlaceById placeOf(ids);
@@ -146,14 +146,14 @@ bool OrderedColumnRead::read(DataConnection& connection, const RecordQuery& quer
         unlock();
         return false;
     }
-    std::vector<Part> parts;
+    std::vector<Share> parts;
     const qsizetype count = placeOf.count();
     if (count == 0) {
         unlock();
         out = {{}, FieldTexts()};
         return true;
     }
-    const bool split = ownLock && count >= kSplitFrom;
+    const bool split = ownLock && count >= kSecondConnectionFrom;
     const Stretches stretches = stretchesOf(placeOf, split ? count / 2 : -1);
     DataConnection helper;
     if (split && connection.openReaderBeside(helper)) {
@@ -166,19 +166,20 @@ bool OrderedColumnRead::read(DataConnection& connection, const RecordQuery& quer
                 rank += stretch.rows;
                 return second;
             });
-        Part high;
+        Share high;
         auto readHigh = [&](DataConnection& on) {
-            return readPart(on, query, column, placeOf, middle, stretches.end(), matches, keepUpTo / 2);
+            return readShare(on, query, column, placeOf, middle, stretches.end(), matches, keepUpTo / 2);
         };
         std::thread second([&] { high = readHigh(helper); });
-        parts.push_back(readPart(connection, query, column, placeOf, stretches.begin(), middle, matches, keepUpTo / 2));
+        parts.push_back(
+            readShare(connection, query, column, placeOf, stretches.begin(), middle, matches, keepUpTo / 2));
         second.join();
         if (!high.ok)
             high = readHigh(connection);
         parts.push_back(std::move(high));
     } else {
         parts.push_back(
-            readPart(connection, query, column, placeOf, stretches.begin(), stretches.end(), matches, keepUpTo));
+            readShare(connection, query, column, placeOf, stretches.begin(), stretches.end(), matches, keepUpTo));
     }
     unlock();
 
@@ -187,8 +188,8 @@ bool OrderedColumnRead::read(DataConnection& connection, const RecordQuery& quer
     size_t read = 0;
     bool keptAll = true;
     out = {};
-    std::vector<FieldTexts::Part> kept;
-    for (Part& part : parts) {
+    std::vector<FieldTexts::Pass> kept;
+    for (Share& part : parts) {
         if (!part.ok)
             return false;
         read += part.rows;

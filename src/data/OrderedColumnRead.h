@@ -26,6 +26,6 @@ public:
     // each text as it comes. False when the file no longer holds exactly those rows, or changed
     // since stamp.
     static bool read(DataConnection& connection, const RecordQuery& query, const QString& column,
-                     const std::vector<qint64>& ids, quint64 stamp, const FieldTexts::Match& matches,
+                     const std::vector<qint64>& ids, ChangeStamp stamp, const FieldTexts::Match& matches,
                      qsizetype keepUpTo, Found& out);
 };

@@ -157,7 +157,7 @@ void Recordset::materialize()
     QStringList values;
     const QString sql =
         QStringLiteral("SELECT rowid, %1 FROM %2").arg(m_query->orderColumn(), m_query->table()) + whereClause(values);
-    const quint64 readAt = m_connection->changeStamp();
+    const ChangeStamp readAt = m_connection->changeStamp();
     static const NameOrder order;
     std::shared_ptr<NameOrder::Ordered> ordered;
     auto textOf = [](sqlite3_stmt* stmt) {
@@ -175,7 +175,7 @@ void Recordset::materialize()
             ordered = std::make_shared<NameOrder::Ordered>(mend.result());
     } else {
         std::vector<qint64> ids;
-        NameColumn keys;
+        TextColumn keys;
         // Room for them all at once, as counted (growing step by step would hold them twice for a moment).
         if (m_count) {
             ids.reserve(size_t(*m_count));
@@ -258,7 +258,7 @@ bool Recordset::filterOrderedTexts()
 // matched as it comes, at each search.
 bool Recordset::placesInColumn(const QString& column, const FieldTexts::Match& matches, std::vector<qsizetype>& places)
 {
-    const quint64 stamp = m_connection->changeStamp();
+    const ChangeStamp stamp = m_connection->changeStamp();
     if (m_columnCache.column == column && m_columnCache.source == m_orderCache.source && m_columnCache.stamp == stamp) {
         places = m_columnCache.texts.placesWhere(matches);
         return true;
@@ -286,11 +286,11 @@ void Recordset::addSoundHits(std::vector<qint64>& ids)
     if (SoundKey::consonants(wanted) == 0)
         return;
     const NameOrder::Ordered& rows = *m_orderCache.rows;
-    NameColumn& sounds = m_orderCache.sounds;
+    TextColumn& sounds = m_orderCache.sounds;
     if (sounds.size() != rows.texts.size()) {
         // Made in two halves at once, as the names are sorted.
         rows.texts.layOut();
-        NameColumn halves[2];
+        TextColumn halves[2];
         TwoHalves::run(rows.texts.size(), [&](qsizetype from, qsizetype to, int half) {
             halves[half].reserve(to - from, (to - from) * 12);
             for (qsizetype i = from; i < to; ++i)
@@ -315,7 +315,7 @@ void Recordset::adoptStoredOrder()
 {
     StoredOrder::Loaded stored = StoredOrder::load(*m_connection, m_query->text());
     // Changed since: most rows are still where they were, so the old order is a head start
-    // (stamp 0 is never current: the rows are read again and only the changed ones placed anew).
+    // (a hint's stamp is never current: the rows are read again and only the changed ones placed anew).
     if (!stored.rows)
         stored = StoredOrder::loadHint(*m_connection, m_query->text());
     if (stored.rows)
@@ -372,7 +372,7 @@ bool Recordset::orderCacheIsCurrent()
 bool Recordset::takeInWrittenRow(qint64 rowid)
 {
     // Exactly one statement of this program since the order was read, and no other writer.
-    if (!knowsOrderOfQuery() || m_connection->changeStamp() != m_orderCache.stamp + 1)
+    if (!knowsOrderOfQuery() || m_connection->changeStamp() != m_orderCache.stamp.afterOneOwnWrite())
         return false; // the order stays known for the merge of the next full read
     const QString where = m_query->whereColumn().isEmpty() ? QStringLiteral("''") : m_query->whereColumn();
     const qsizetype known = m_orderCache.rows->texts.size();
@@ -405,7 +405,7 @@ bool Recordset::takeInWrittenRow(qint64 rowid)
         m_rows.reset();
     ownOrder();
     NameOrder::Ordered& rows = *m_orderCache.rows;
-    NameColumn& sounds = m_orderCache.sounds;
+    TextColumn& sounds = m_orderCache.sounds;
     const bool soundsKept = sounds.size() == rows.texts.size();
     if (!m_orderCache.idCeiling)
         m_orderCache.idCeiling = rows.ids.empty() ? 0 : *std::max_element(rows.ids.begin(), rows.ids.end());
@@ -439,14 +439,14 @@ bool Recordset::takeInWrittenRow(qint64 rowid)
     return true;
 }
 
-bool Recordset::takeInWrittenRows(const std::vector<qint64>& rows, quint64 stampBefore)
+bool Recordset::takeInWrittenRows(const std::vector<qint64>& rows, ChangeStamp stampBefore)
 {
     // The directory the order is of need not be open: it is the one shown last.
     if (!m_orderCache.rows || !m_orderCache.query || m_orderCache.stamp != stampBefore)
         return false;
     const RecordQuery& query = *m_orderCache.query;
-    const quint64 now = m_connection->changeStamp();
-    if ((now >> 32) != (stampBefore >> 32)) // another connection committed meanwhile
+    const ChangeStamp now = m_connection->changeStamp();
+    if (!now.sameOthersAs(stampBefore)) // another connection committed meanwhile
         return false;
     if (rows.empty()) { // a sync that brought nothing: the order stands as it was
         m_orderCache.stamp = now;
@@ -517,11 +517,11 @@ bool Recordset::takeInWrittenRows(const std::vector<qint64>& rows, quint64 stamp
     if (!query.whereColumn().isEmpty())
         values << query.whereValue();
     if (!m_connection->scalar(countSql, values, counted) || counted.toLongLong() != qint64(mended->ids.size())) {
-        m_orderCache.stamp = 0; // read again from the file next time
+        m_orderCache.stamp = {}; // read again from the file next time
         return false;
     }
     m_orderCache.rows = std::move(mended);
-    m_orderCache.sounds = NameColumn();
+    m_orderCache.sounds = TextColumn();
     m_orderCache.idCeiling.reset();
     m_orderCache.stamp = now;
     return true;

@@ -66,7 +66,7 @@ public:
     // sync): the known order is mended with those rows alone, so the next opening reads nothing
     // again. False (and the order read again next time) when the order was not current at
     // stampBefore, another program wrote meanwhile, or the mended order miscounts the rows.
-    bool takeInWrittenRows(const std::vector<qint64>& rows, quint64 stampBefore);
+    bool takeInWrittenRows(const std::vector<qint64>& rows, ChangeStamp stampBefore);
 
     // Keeps the last whole order read in the book for the next session (see StoredOrder); true
     // when it is kept.
@@ -101,17 +101,17 @@ private:
     qsizetype m_position = 0;
     bool m_failed = false;
     // The change stamp of the file when the rows were last built.
-    quint64 m_builtAt = 0;
+    ChangeStamp m_builtAt;
     // The last unfiltered order built for a query, reused when its rows are built again.
     // stamp: the file's change stamp the order was read at.
     struct OrderCache {
         QString source;
         std::optional<RecordQuery> query; // the query source is the text of
         std::shared_ptr<NameOrder::Ordered> rows;
-        quint64 stamp = 0;
+        ChangeStamp stamp;
         // The sound key of each text, made at the first search by sound and kept in step with
         // the texts after that.
-        NameColumn sounds;
+        TextColumn sounds;
         // No id in the order lies above it (found at the first save, kept after): a row added
         // since lies above, so it is not looked for among half a million.
         std::optional<qint64> idCeiling;
@@ -120,7 +120,7 @@ private:
     struct ColumnCache {
         QString column;
         QString source;
-        quint64 stamp = 0;
+        ChangeStamp stamp;
         FieldTexts texts;
     } m_columnCache;
     RowSet::RowIds orderIds() const;

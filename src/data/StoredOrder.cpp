@@ -44,7 +44,7 @@ bool idsFromBytes(QByteArrayView bytes, qint64 count, std::vector<qint64>& ids)
 {
     if (count < 0 || count > bytes.size())
         return false;
-    ids.reserve(size_t(NameColumn::withRoomToGrow(count)));
+    ids.reserve(size_t(TextColumn::withRoomToGrow(count)));
     qsizetype at = 0;
     qint64 previous = 0;
     for (qint64 i = 0; i < count; ++i) {
@@ -169,7 +169,8 @@ QByteArray StoredOrder::fingerprint(sqlite3* db)
     return fingerprintOf(first, size);
 }
 
-bool StoredOrder::save(DataConnection& connection, const QString& source, const NameOrder::Ordered& rows, quint64 stamp)
+bool StoredOrder::save(DataConnection& connection, const QString& source, const NameOrder::Ordered& rows,
+                       ChangeStamp stamp)
 {
     sqlite3* db = connection.handle();
     if (!db || !usesRollbackJournal(connection))
@@ -214,7 +215,7 @@ bool StoredOrder::standsAsKept(DataConnection& connection, const QString& source
 bool StoredOrder::fromRow(qint64 count, QByteArrayView ids, QByteArrayView names, NameOrder::Ordered& out)
 {
     NameOrder::Ordered read;
-    if (!idsFromBytes(ids, count, read.ids) || !NameColumn::fromBytes(names, count, read.texts))
+    if (!idsFromBytes(ids, count, read.ids) || !TextColumn::fromBytes(names, count, read.texts))
         return false;
     out = std::move(read);
     return true;

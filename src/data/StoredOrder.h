@@ -22,17 +22,18 @@ class StoredOrder
 public:
     struct Loaded {
         std::shared_ptr<NameOrder::Ordered> rows;
-        quint64 stamp = 0; // the connection's change stamp the rows are true at
+        ChangeStamp stamp; // where the file stood when the rows were true; none for a hint
     };
 
     // Keeps rows as the order of source when the file still stands at stamp. False when anyone
     // changed the file since, or it cannot be written; the file then holds no order to believe.
-    static bool save(DataConnection& connection, const QString& source, const NameOrder::Ordered& rows, quint64 stamp);
+    static bool save(DataConnection& connection, const QString& source, const NameOrder::Ordered& rows,
+                     ChangeStamp stamp);
     // The kept order of source, when the file is as the program left it.
     static Loaded load(DataConnection& connection, const QString& source);
     // The kept order of source even when the file changed since (another program wrote, or
     // this one without keeping it): not to be believed, only a head start for ordering the rows
-    // as they are now, where most are as they were. Its stamp is 0.
+    // as they are now, where most are as they were. Its stamp is never current.
     static Loaded loadHint(DataConnection& connection, const QString& source);
 
     // One kept row as save() wrote it: count ids and count names. False, out untouched, for a row

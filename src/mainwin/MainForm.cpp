@@ -1185,8 +1185,7 @@ void MainForm::changeEvent(QEvent* event)
 
 void MainForm::takeInOutsideChanges()
 {
-    // The upper half of the stamp counts other connections' commits; the lower, our own.
-    const quint64 outside = SharedData::connection().changeStamp() >> 32;
+    const quint64 outside = SharedData::connection().changeStamp().others;
     const bool first = m_outsideCommits == 0;
     if (outside == m_outsideCommits)
         return;

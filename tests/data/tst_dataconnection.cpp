@@ -1,6 +1,6 @@
 // The encrypted file: opening with and without the password, and the statements that write it.
 #include "DataConnection.h"
-#include "NameColumn.h"
+#include "TextColumn.h"
 #include "NotDuplicateStore.h"
 #include "Recordset.h"
 #include "Schema.h"
@@ -271,7 +271,7 @@ void TestDataConnection::craftedRowsOfTheProgramsOwnTablesAreLeftOut()
         DataConnection connection;
         return connection.open(db.path(), key).ok && StoredOrder::load(connection, source).rows != nullptr;
     };
-    NameColumn abc;
+    TextColumn abc;
     for (const char* name : {"a", "b", "c"})
         abc.append(name);
     const QByteArray threeNames = abc.toBytes();

@@ -419,7 +419,7 @@ void TestRecordset::orderStaysRightAfterAddsRenamesAndDeletes()
     // Many rows at once (an import, a sync), while the directory is not even open: adds, a
     // rename, a move out and a delete, taken in; the next opening is as a fresh read.
     contacts.close();
-    quint64 before = connection.changeStamp();
+    ChangeStamp before = connection.changeStamp();
     std::vector<qint64> written;
     for (const QString& name : {QStringLiteral("ccc2"), QStringLiteral("أحمد جديد"), QStringLiteral("zzzz")}) {
         QVERIFY(connection.execute(QStringLiteral("INSERT INTO info (name, dir) VALUES (?, ?)"), {name, d}).ok);
@@ -602,7 +602,7 @@ void TestRecordset::aLargeDirectorySortsAsASmallOneDoes()
 
     const QStringList first{QStringLiteral("أحمد"), QStringLiteral("Zoë"),  QStringLiteral("إيمان"),
                             QStringLiteral("adam"), QStringLiteral("ليلى"), QStringLiteral("Omar")};
-    NameColumn texts;
+    TextColumn texts;
     for (int i = 0; i < 30000; ++i) // the halves hold different names: the merge has to interleave them
         texts.append(QStringLiteral("%1 %2").arg(first.at((i * 7) % first.size())).arg((i * 7919) % 30011).toUtf8());
     NameOrder order;

@@ -8,7 +8,7 @@
 
 // Many short texts kept as UTF-8 end to end in one buffer: half a million names take a few
 // megabytes instead of one heap block and string header each.
-class NameColumn
+class TextColumn
 {
 public:
     qsizetype size() const { return m_packed.isEmpty() ? qsizetype(m_ends.size()) : m_packedCount; }
@@ -43,7 +43,7 @@ public:
     // exactly count texts. A column read back is only checked at once: its texts are laid out
     // when first asked for, so a list opens without waiting for them.
     QByteArray toBytes() const;
-    static bool fromBytes(QByteArrayView block, qsizetype count, NameColumn& out);
+    static bool fromBytes(QByteArrayView block, qsizetype count, TextColumn& out);
     // The most bytes a block of blockSize may unfold to (a few times it, and 16 MB at least).
     static qsizetype mostUnpackedFrom(qsizetype blockSize);
 

@@ -1,11 +1,11 @@
-#include "NameColumn.h"
+#include "TextColumn.h"
 #include "VarInt.h"
 
 #include <algorithm>
 #include <cstring>
 #include <utility>
 
-void NameColumn::reserve(qsizetype count, qsizetype bytes)
+void TextColumn::reserve(qsizetype count, qsizetype bytes)
 {
     if (!m_packed.isEmpty())
         unpack();
@@ -13,7 +13,7 @@ void NameColumn::reserve(qsizetype count, qsizetype bytes)
     m_bytes.reserve(withRoomToGrow(bytes));
 }
 
-void NameColumn::append(QByteArrayView text)
+void TextColumn::append(QByteArrayView text)
 {
     if (!m_packed.isEmpty())
         unpack();
@@ -21,7 +21,7 @@ void NameColumn::append(QByteArrayView text)
     m_ends.push_back(m_bytes.size());
 }
 
-void NameColumn::insert(qsizetype index, QByteArrayView text)
+void TextColumn::insert(qsizetype index, QByteArrayView text)
 {
     if (!m_packed.isEmpty())
         unpack();
@@ -32,7 +32,7 @@ void NameColumn::insert(qsizetype index, QByteArrayView text)
         m_ends[i] += text.size();
 }
 
-void NameColumn::erase(qsizetype index)
+void TextColumn::erase(qsizetype index)
 {
     if (!m_packed.isEmpty())
         unpack();
@@ -46,7 +46,7 @@ void NameColumn::erase(qsizetype index)
 
 // Texts in order share much with the one before them: each is stored as how many bytes it
 // shares with the previous text, then the rest with its length.
-QByteArray NameColumn::toBytes() const
+QByteArray TextColumn::toBytes() const
 {
     if (!m_packed.isEmpty())
         return m_packed;
@@ -67,13 +67,13 @@ QByteArray NameColumn::toBytes() const
     return block;
 }
 
-qsizetype NameColumn::mostUnpackedFrom(qsizetype blockSize)
+qsizetype TextColumn::mostUnpackedFrom(qsizetype blockSize)
 {
     constexpr qsizetype kFloor = 16 * 1024 * 1024, kCeiling = 256 * 1024 * 1024;
     return std::min(kCeiling, kFloor + 32 * std::min(blockSize, kCeiling));
 }
 
-bool NameColumn::fromBytes(QByteArrayView block, qsizetype count, NameColumn& out)
+bool TextColumn::fromBytes(QByteArrayView block, qsizetype count, TextColumn& out)
 {
     // Each text takes two bytes at least; a block written from real texts never unfolds to more
     // than mostUnpackedFrom(), while texts that repeat their long neighbour could reach gigabytes.
@@ -94,7 +94,7 @@ bool NameColumn::fromBytes(QByteArrayView block, qsizetype count, NameColumn& ou
     }
     if (at != block.size())
         return false;
-    NameColumn column;
+    TextColumn column;
     if (count > 0) {
         column.m_packed = block.toByteArray();
         column.m_packedCount = count;
@@ -105,7 +105,7 @@ bool NameColumn::fromBytes(QByteArrayView block, qsizetype count, NameColumn& ou
 }
 
 // Lays out a column fromBytes() has checked: every length is known to fit.
-void NameColumn::unpack() const
+void TextColumn::unpack() const
 {
     const QByteArray block = std::exchange(m_packed, QByteArray());
     m_bytes.reserve(withRoomToGrow(m_packedSize));
