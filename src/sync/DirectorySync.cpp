@@ -57,11 +57,12 @@ SyncSummary DirectorySync::run(const Progress& progress)
         PassedOver::note(m_store.saveDigest(m_link.dir, QString()), Q_FUNC_INFO);
         return m_summary;
     }
-    // Both sides alike now: the next sync can see from a digest that nothing changed here.
-    // Every push went through, so each card's agreed values are its contact's (each push recorded them).
+    // Both sides alike now: the next sync can see from a digest that nothing changed here. Each
+    // push that went through recorded its contact's values as agreed; a change left for later (its
+    // card kept changing there) keeps the directory unlike, so the next sync sends it.
     const bool alike = pushLocalChanges() && m_summary.completed() && m_summary.refused.isEmpty() &&
                        m_dataError.isEmpty() && m_cards.linkedCount() == m_local.size() &&
-                       m_cards.cards().size() == m_local.size();
+                       m_cards.cards().size() == m_local.size() && nothingToSend();
     PassedOver::note(m_store.saveDigest(m_link.dir, alike ? m_store.directoryDigest(m_link.dir) : QString()),
                      Q_FUNC_INFO);
     return m_summary;
@@ -295,6 +296,12 @@ bool DirectorySync::pushDeletion(const QString& href)
         return false;
     }
     return m_dataError.isEmpty();
+}
+
+bool DirectorySync::nothingToSend() const
+{
+    const SyncPlan::Pushes left = SyncPlan::localSide(m_cards.agreed(), m_local);
+    return left.changed.empty() && left.deleted.empty() && left.added.empty();
 }
 
 bool DirectorySync::pushNew(qint64 row)

@@ -39,6 +39,7 @@ private:
     bool pushChange(const QString& href);
     bool pushDeletion(const QString& href);
     bool pushNew(qint64 row);
+    bool nothingToSend() const;
     bool noteSent(const QString& href, qint64 row, const QByteArray& card, const DavResponse& answer);
     bool takeServerVersion(const QString& href, const DavResponse& fresh);
     void noteRefused(const QString& name, const DavResponse& answer);
