@@ -118,7 +118,7 @@ DataResult CardLedger::store(const QString& href, const QByteArray& etag, qint64
                              const ContactFields& agreedFields)
 {
     SyncCardState state{href, etag, row, agreedFields};
-    const DataResult saved = m_store.saveCard(m_dir, state, vcard);
+    DataResult saved = m_store.saveCard(m_dir, state, vcard);
     m_cards[href] = state;
     if (row != 0)
         link(href, row);
@@ -127,7 +127,7 @@ DataResult CardLedger::store(const QString& href, const QByteArray& etag, qint64
 
 DataResult CardLedger::forget(const QString& href)
 {
-    const DataResult removed = m_store.removeCard(m_dir, href);
+    DataResult removed = m_store.removeCard(m_dir, href);
     m_linked.erase(rowOf(href));
     m_cards.erase(href);
     m_rows.erase(href);
@@ -136,7 +136,7 @@ DataResult CardLedger::forget(const QString& href)
 
 DataResult CardLedger::move(const QString& from, const QString& to)
 {
-    const DataResult renamed = m_store.renameCard(m_dir, from, to);
+    DataResult renamed = m_store.renameCard(m_dir, from, to);
     SyncCardState state = m_cards[from];
     state.href = to;
     const qint64 row = rowOf(from);

@@ -17,7 +17,6 @@ ConditionalWrite::ConditionalWrite(CardDavClient& client, QUrl url) : m_client(c
 
 ConditionalWrite::Result ConditionalWrite::run(const NextRequest& next, const TakeFresh& takeFresh)
 {
-    const Result kBookFailed{Answer::Stop, {}, {}, true};
     for (int attempt = 0; attempt < kTries; ++attempt) {
         const Request request = next();
         if (request.kind == Request::Kind::Nothing)
@@ -30,7 +29,7 @@ ConditionalWrite::Result ConditionalWrite::run(const NextRequest& next, const Ta
                 return *ended;
             if (CardMerge::read(fresh.body) != request.agreed) {
                 if (!takeFresh(fresh))
-                    return kBookFailed;
+                    return {.answer = Answer::Stop, .bookFailed = true};
                 continue;
             }
             ifMatch = strong(fresh.etag());
@@ -46,7 +45,7 @@ ConditionalWrite::Result ConditionalWrite::run(const NextRequest& next, const Ta
             if (const std::optional<Result> ended = unusable(fresh))
                 return *ended;
             if (!takeFresh(fresh))
-                return kBookFailed;
+                return {.answer = Answer::Stop, .bookFailed = true};
             continue;
         }
         case DavResponse::Kind::Gone:
