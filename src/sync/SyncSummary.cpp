@@ -30,6 +30,19 @@ QString SyncSummary::error() const
     return QString();
 }
 
+void SyncSummary::stopAt(const DavResponse& stopping, const QUrl& at)
+{
+    if (stopping.failure == DavResponse::Failure::Cancelled) {
+        cancelled = true;
+        return;
+    }
+    stop = Stop::Server;
+    answer = stopping;
+    answer.body.clear();
+    answer.listing.reset();
+    book = at;
+}
+
 void SyncSummary::add(const SyncSummary& other)
 {
     received += other.received;

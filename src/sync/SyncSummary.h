@@ -52,6 +52,9 @@ struct SyncSummary {
     int likelyDuplicates = 0;
 
     bool completed() const { return stop == Stop::None && !cancelled; }
+    // The server's answer to a request about book stopped the sync (or the user cancelled it);
+    // the answer is kept without its body.
+    void stopAt(const DavResponse& stopping, const QUrl& at);
     // Why the sync stopped, in Arabic; empty when it completed.
     QString error() const;
     void add(const SyncSummary& other);

@@ -15,7 +15,8 @@ kind of request and a number of times:
 Request kinds: PROPFIND0, PROPFIND1, REPORT:sync-collection, REPORT:addressbook-query,
 REPORT:addressbook-multiget, GET, PUT, DELETE. Fault kinds: cut (the announced length, a part of the
 body, then the connection closes), stall (headers, then silence), html (200 with an HTML page),
-status (the given status with an HTML page), huge (a body of "megabytes" MB), redirect (301 to
+status (the given status with an HTML page, the request carried out), refuse (PUT and DELETE only:
+the given status, the request not carried out), huge (a body of "megabytes" MB), redirect (301 to
 "target"), deep (a listing whose one response holds "depth" nested elements), attributes (a listing
 whose one response has "count" attributes), flood (a part of a
 listing: "cards" new cards of "kilobytes" KB each, then a 507 and a new token, every time it is asked). A second port records every request it gets, with its Authorization header, so a test
@@ -63,9 +64,10 @@ class State:
         self.log.append((self.seq, name, card is None))
         self.modified = time.time()
 
-    def fault_for(self, kind):
+    def fault_for(self, kind, refusal=False):
         for fault in self.faults:
-            if fault.get("on") == kind and fault.get("times", 1) != 0:
+            if (fault.get("on") == kind and (fault.get("kind") == "refuse") == refusal
+                    and fault.get("times", 1) != 0):
                 fault["times"] = fault.get("times", 1) - 1
                 return fault
         return None
@@ -259,7 +261,10 @@ class Handler(BaseHTTPRequestHandler):
         path = urllib.parse.unquote(urllib.parse.urlsplit(self.path).path)
         self.deferred, self.pending = True, (405, b"", "text/plain", None, None)
         with STATE.lock:
-            if self.command == "PROPFIND":
+            refusal = STATE.fault_for(self.command, True) if self.command in ("PUT", "DELETE") else None
+            if refusal:
+                self.pending = (refusal["status"], b"", "text/plain", None, None)
+            elif self.command == "PROPFIND":
                 self.propfind(path)
             elif self.command == "REPORT":
                 self.report(body)

@@ -70,6 +70,7 @@ private slots:
     void aServerWithoutSyncCollectionIsListedEveryTime();
     void editsAndDeletionsWithoutStrongEtags_data();
     void editsAndDeletionsWithoutStrongEtags();
+    void aWriteHeldToTheAgreedVersionAnswersEachWay();
     void addressesSpelledTwoWaysAndMovedCards();
     void changesToDifferentFieldsMergeWithoutACopy();
     void aRefusedCardDoesNotStopTheRest();
@@ -342,6 +343,121 @@ void TestSyncFaults::editsAndDeletionsWithoutStrongEtags()
     QVERIFY(b.sync().completed());
     QCOMPARE(b.contacts(), a.contacts());
     QCOMPARE(b.contacts().value(QStringLiteral("Omar")).value(2), QStringLiteral("111"));
+}
+
+void TestSyncFaults::aWriteHeldToTheAgreedVersionAnswersEachWay()
+{
+    LinkedBook& a = *newBook();
+    const QStringList names{QStringLiteral("Adel"), QStringLiteral("Basma"), QStringLiteral("Camil"),
+                            QStringLiteral("Dina"), QStringLiteral("Emad"),  QStringLiteral("Farid")};
+    for (int i = 0; i < names.size(); ++i)
+        a.add(names[i], mobile(QString::number(i + 1)));
+    QVERIFY(a.sync().completed());
+    auto fileOf = [this](const QString& name) {
+        const QMap<QString, QString> cards = m_server->cards();
+        for (auto it = cards.begin(); it != cards.end(); ++it)
+            if (it.value().contains(QStringLiteral("FN:") + name + QStringLiteral("\r")))
+                return it.key().section(QLatin1Char('/'), -1);
+        return QString();
+    };
+    auto onServer = [this, &fileOf](const QString& name) {
+        return m_server->cards().value(m_server->book().path() + fileOf(name));
+    };
+    auto refuse = [](const QString& on, int status, int times) {
+        return FaultyDavServer::fault(on, QStringLiteral("refuse"),
+                                      {{QStringLiteral("status"), status}, {QStringLiteral("times"), times}});
+    };
+
+    // A 412 whose card still holds what was agreed is only a new ETag: the change and the deletion go again.
+    QVERIFY(m_server->configure({{QStringLiteral("faults"), QJsonArray{refuse(QStringLiteral("PUT"), 412, 1),
+                                                                       refuse(QStringLiteral("DELETE"), 412, 1)}}}));
+    a.set(QStringLiteral("Basma"), QStringLiteral("org"), QStringLiteral("org of Basma"));
+    a.remove(QStringLiteral("Adel"));
+    const SyncSummary renewed = a.sync();
+    QVERIFY2(renewed.completed(), qPrintable(renewed.error()));
+    QCOMPARE(renewed.sent, 1);
+    QCOMPARE(renewed.deleted, 1);
+    QCOMPARE(renewed.conflicts.size(), 0);
+    QVERIFY(onServer(QStringLiteral("Basma")).contains(QStringLiteral("org of Basma")));
+    QCOMPARE(m_server->cards().size(), 5);
+
+    // A card that keeps answering 412 is tried a few times, then left as it is there; the change
+    // waits here, and goes out with the next sync even when the book's date says nothing changed
+    // there since.
+    QVERIFY(m_server->configure({{QStringLiteral("faults"), QJsonArray{refuse(QStringLiteral("PUT"), 412, 100)}}}));
+    a.set(QStringLiteral("Camil"), QStringLiteral("org"), QStringLiteral("org of Camil"));
+    QTest::qWait(2200);
+    const SyncSummary endless = a.sync();
+    QVERIFY2(endless.completed(), qPrintable(endless.error()));
+    QCOMPARE(endless.sent, 0);
+    QVERIFY(!onServer(QStringLiteral("Camil")).contains(QStringLiteral("org of Camil")));
+    QVERIFY(m_server->configure({}));
+    const SyncSummary waited = a.sync();
+    QVERIFY2(waited.completed(), qPrintable(waited.error()));
+    QCOMPARE(waited.sent, 1);
+    QVERIFY(onServer(QStringLiteral("Camil")).contains(QStringLiteral("org of Camil")));
+    QCOMPARE(m_server->cards().size(), 5);
+
+    // Refused: said with the contact's name, the rest goes on, and nothing is lost here.
+    QVERIFY(m_server->configure({{QStringLiteral("faults"), QJsonArray{refuse(QStringLiteral("PUT"), 403, 1),
+                                                                       refuse(QStringLiteral("DELETE"), 403, 1)}}}));
+    a.set(QStringLiteral("Dina"), QStringLiteral("org"), QStringLiteral("org of Dina"));
+    a.remove(QStringLiteral("Basma"));
+    const SyncSummary refused = a.sync();
+    QVERIFY2(refused.completed(), qPrintable(refused.error()));
+    QCOMPARE(refused.refused.size(), 2);
+    QVERIFY(refused.text().contains(QStringLiteral("\"Dina\"")));
+    QVERIFY(refused.text().contains(QStringLiteral("\"Basma\"")));
+    QCOMPARE(m_server->cards().size(), 5);
+    const SyncSummary retried = a.sync();
+    QVERIFY2(retried.completed(), qPrintable(retried.error()));
+    QCOMPARE(retried.sent, 1);
+    QCOMPARE(retried.deleted, 1);
+    QCOMPARE(m_server->cards().size(), 4);
+
+    // Another client, between the listing and the writes: deletes the card of a contact edited
+    // here (it goes back as a new card), edits the card of one deleted here (it comes back), and
+    // deletes one deleted here too.
+    a.set(QStringLiteral("Dina"), QStringLiteral("mobil"), QStringLiteral("44"));
+    a.remove(QStringLiteral("Camil"));
+    a.remove(QStringLiteral("Emad"));
+    const QString camil = fileOf(QStringLiteral("Camil"));
+    const QByteArray camilThere =
+        onServer(QStringLiteral("Camil")).toUtf8().replace("TEL;TYPE=CELL:", "TEL;TYPE=CELL:9");
+    bool otherWrote = false;
+    const SyncSummary raced = a.sync([&](int, int) {
+        if (!otherWrote) {
+            otherWrote = m_server->remove(fileOf(QStringLiteral("Dina"))) && m_server->put(camil, camilThere) &&
+                         m_server->remove(fileOf(QStringLiteral("Emad")));
+        }
+        return true;
+    });
+    QVERIFY(otherWrote);
+    QVERIFY2(raced.completed(), qPrintable(raced.error()));
+    QCOMPARE(raced.deleted, 0);
+    QCOMPARE(raced.sent, 1);
+    QCOMPARE(a.contacts().keys(),
+             (QStringList{QStringLiteral("Camil"), QStringLiteral("Dina"), QStringLiteral("Farid")}));
+    QCOMPARE(a.contacts().value(QStringLiteral("Camil")).value(2), QStringLiteral("93"));
+    QCOMPARE(m_server->cards().size(), 3);
+    QVERIFY(onServer(QStringLiteral("Dina")).contains(QStringLiteral("44")));
+
+    // The server fails a deletion: the sync says so, and the next one finishes it.
+    QVERIFY(m_server->configure({{QStringLiteral("faults"), QJsonArray{refuse(QStringLiteral("DELETE"), 503, 1)}}}));
+    a.remove(QStringLiteral("Dina"));
+    const SyncSummary failed = a.sync();
+    QVERIFY(!failed.completed());
+    QVERIFY(failed.text().contains(QStringLiteral("لم يفقد شىء")));
+    QCOMPARE(m_server->cards().size(), 3);
+    QVERIFY(m_server->configure({}));
+    const SyncSummary finished = a.sync();
+    QVERIFY2(finished.completed(), qPrintable(finished.error()));
+    QCOMPARE(finished.deleted, 1);
+    QCOMPARE(m_server->cards().size(), 2);
+
+    LinkedBook& b = *newBook();
+    QVERIFY(b.sync().completed());
+    QCOMPARE(b.contacts(), a.contacts());
 }
 
 void TestSyncFaults::addressesSpelledTwoWaysAndMovedCards()
