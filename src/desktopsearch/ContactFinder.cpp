@@ -45,19 +45,26 @@ QStringList ContactFinder::find(const QStringList& terms)
             words << term.trimmed();
     if (!connection || words.isEmpty() || !keepIndexCurrent(*connection))
         return {};
-    // The first term gives the order (its exact hits, then the names that sound like it); each
-    // further term keeps only the contacts it finds too.
-    const qsizetype all = std::numeric_limits<qsizetype>::max();
-    const BookSearchIndex::Found first = m_index->find(words.constFirst(), words.size() == 1 ? kMostResults : all);
+    // The words as typed, one after the other, is one pass over the book and the likelier
+    // meaning; only when that finds nothing is each word looked for on its own.
+    BookSearchIndex::Found first = m_index->find(words.join(QLatin1Char(' ')), kMostResults);
     QSet<qint64> kept;
     for (const BookSearchIndex::Hit& hit : first.hits)
         kept.insert(hit.row);
-    for (qsizetype i = 1; i < words.size() && !kept.isEmpty(); ++i) {
-        QSet<qint64> alsoFound;
-        for (const BookSearchIndex::Hit& hit : m_index->find(words.at(i), all).hits)
-            if (kept.contains(hit.row))
-                alsoFound.insert(hit.row);
-        kept = alsoFound;
+    if (kept.isEmpty() && words.size() > 1) {
+        // The first word gives the order (its exact hits, then the names that sound like it);
+        // each further word keeps only the contacts it finds too.
+        const qsizetype all = std::numeric_limits<qsizetype>::max();
+        first = m_index->find(words.constFirst(), all);
+        for (const BookSearchIndex::Hit& hit : first.hits)
+            kept.insert(hit.row);
+        for (qsizetype i = 1; i < words.size() && !kept.isEmpty(); ++i) {
+            QSet<qint64> alsoFound;
+            for (const BookSearchIndex::Hit& hit : m_index->find(words.at(i), all).hits)
+                if (kept.contains(hit.row))
+                    alsoFound.insert(hit.row);
+            kept = alsoFound;
+        }
     }
     QStringList ids;
     for (const BookSearchIndex::Hit& hit : first.hits) {

@@ -154,6 +154,7 @@ void TestDesktopSearch::bothDesktopsFindOnlyUnlockedContacts()
     // sound, never the locked directory's Mohamed; every term must be held.
     QCOMPARE(initialResults({QStringLiteral("mohamed")}), QStringList{row});
     QCOMPARE(initialResults({QStringLiteral("محمد"), QStringLiteral("علي")}), QStringList{row});
+    QCOMPARE(initialResults({QStringLiteral("علي"), QStringLiteral("محمد")}), QStringList{row});
     QCOMPARE(initialResults({QStringLiteral("محمد"), QStringLiteral("locked")}), QStringList());
     QCOMPARE(initialResults({QStringLiteral("777")}), QStringList());
     const QList<QVariantMap> found = metas({row});
