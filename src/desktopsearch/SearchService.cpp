@@ -6,7 +6,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMetaType>
 
-SearchService::SearchService(ContactFinder::Book book, SearchActions actions, QObject* parent)
+SearchService::SearchService(ContactFinder::Book book, const SearchActions& actions, QObject* parent)
     : QObject(parent), m_finder(std::move(book))
 {
     new GnomeSearchProvider(m_finder, actions, this);

@@ -14,7 +14,7 @@ class SearchService : public QObject
 public:
     static constexpr char kBusName[] = "org.qav.telephone";
 
-    SearchService(ContactFinder::Book book, SearchActions actions, QObject* parent = nullptr);
+    SearchService(ContactFinder::Book book, const SearchActions& actions, QObject* parent = nullptr);
 
     // Puts both interfaces on the bus; false when they could not be put there.
     bool addTo(QDBusConnection bus);
