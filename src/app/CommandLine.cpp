@@ -2,6 +2,7 @@
 #include "OutsideText.h"
 
 #include <QCommandLineParser>
+#include <QRegularExpression>
 #include <QUrl>
 
 #include <cstdio>
@@ -55,6 +56,12 @@ QString CommandLine::helpText()
         "                                  العنوان<TAB>الاسم<TAB>الدليل. مع tsv لا يطبع سطر الرسالة.\n"
         "                                  لا تقرأ الأدلة المقفلة. الخروج 0 مع نتائج , 1 بدونها\n"
         "                                  مثال فى muttrc: set query_command = \"qavtelephone --query '%s'\"\n"
+        "  --search-provider               يقدم جهات الاتصال لمربع البحث فى سطح المكتب (GNOME و KDE) على ناقل الجلسة\n"
+        "                                  D-Bus , بدون نافذة ; يشغله سطح المكتب عند الحاجة. لا يبحث فى الأدلة "
+        "المقفلة\n"
+        "                                  ولا فى دفتر محمى بكلمة مرور إلا والنافذة مفتوحة\n"
+        "  --show-contact ID               (داخلى) يفتح النافذة على جهة الاتصال التى اختيرت فى بحث سطح المكتب\n"
+        "  --search-book=TEXT              (داخلى) يفتح البحث فى الدفتر كله وفيه النص TEXT\n"
         "  --password-file FILE            رمز حماية الدليل المقفل , مكتوبا فى ملف\n"
         "                                  (مع --link و --sync: كلمة مرور الخادم , وإلا تؤخذ من خزنة كلمات المرور)\n"
         "  --book-password-file FILE       كلمة مرور الدفتر المحمى , مكتوبة فى ملف (لازمة مع كل الخيارات السابقة\n"
@@ -91,8 +98,11 @@ CommandLine::Request CommandLine::handle(const QStringList& arguments)
     const QCommandLineOption insecure(QStringLiteral("allow-insecure-http"));
     const QCommandLineOption bookPasswordFile(QStringLiteral("book-password-file"), QString(), QStringLiteral("file"));
     const QCommandLineOption query(QStringLiteral("query"), QString(), QStringLiteral("text"));
+    const QCommandLineOption searchProvider(QStringLiteral("search-provider"));
+    const QCommandLineOption showContact(QStringLiteral("show-contact"), QString(), QStringLiteral("id"));
+    const QCommandLineOption searchBook(QStringLiteral("search-book"), QString(), QStringLiteral("text"));
     parser.addOptions({help, version, importFrom, into, exportOf, format, passwordFile, link, user, sync, insecure,
-                       bookPasswordFile, query});
+                       bookPasswordFile, query, searchProvider, showContact, searchBook});
     // Qt adds options of its own (-platform, -style ...) when the application starts; they are
     // left for it.
     parser.addOption(QCommandLineOption(QStringList{QStringLiteral("platform"), QStringLiteral("style"),
@@ -114,6 +124,25 @@ CommandLine::Request CommandLine::handle(const QStringList& arguments)
         return {Request::Action::Done, 0};
     }
     const QStringList positional = parser.positionalArguments();
+    // The desktop's search: the service alone, or the window opened on what was chosen there.
+    const bool desktopSearch = parser.isSet(searchProvider) || parser.isSet(showContact) || parser.isSet(searchBook);
+    if (desktopSearch) {
+        static const QRegularExpression rowId(QStringLiteral("^[1-9][0-9]{0,17}$"));
+        const int given =
+            int(parser.isSet(searchProvider)) + int(parser.isSet(showContact)) + int(parser.isSet(searchBook));
+        const bool others = !positional.isEmpty() || parser.isSet(importFrom) || parser.isSet(into) ||
+                            parser.isSet(exportOf) || parser.isSet(format) || parser.isSet(passwordFile) ||
+                            parser.isSet(link) || parser.isSet(user) || parser.isSet(sync) || parser.isSet(insecure) ||
+                            parser.isSet(bookPasswordFile) || parser.isSet(query);
+        if (given != 1 || others || (parser.isSet(showContact) && !rowId.match(parser.value(showContact)).hasMatch()))
+            return wrong(QStringLiteral("--search-provider و --show-contact و --search-book تستخدم وحدها"));
+        Request request;
+        if (parser.isSet(searchProvider))
+            request.action = Request::Action::SearchProvider;
+        request.showContact = parser.value(showContact);
+        request.searchBook = OutsideText::oneLine(parser.value(searchBook)).trimmed();
+        return request;
+    }
     Request request;
     request.passwordFile = parser.value(passwordFile);
     request.allowInsecureHttp = parser.isSet(insecure);

@@ -3,16 +3,16 @@
 #include <QString>
 #include <QStringList>
 
-// The program's command line. Help and the version are printed at once; import, export, link, sync and query run
-// without a window; anything the program does not know is refused with the help text. None of
-// it needs a display.
+// The program's command line. Help and the version are printed at once; import, export, link, sync, query and
+// the desktop's search service run without a window; anything the program does not know is refused with the help text.
+// None of it needs a display.
 class CommandLine
 {
 public:
     static constexpr int kWrongCommandLine = 2;
 
     struct Request {
-        enum class Action { Window, Done, Import, Export, Link, Sync, Query } action = Action::Window;
+        enum class Action { Window, Done, Import, Export, Link, Sync, Query, SearchProvider } action = Action::Window;
         int status = 0;                 // Done: the exit status
         QString file{};                 // the file imported from or exported to
         QString directory{};            // the directory imported into or exported
@@ -23,6 +23,8 @@ public:
         QString url{};                  // link: the address book's URL
         QString user{};                 // link: the user name on the server
         bool allowInsecureHttp = false; // link, sync: plain http to another machine is allowed
+        QString showContact{};          // window: the contact (its id) the desktop's search chose
+        QString searchBook{};           // window: the text the desktop's search passes on
     };
 
     // Parses the arguments (the program's name first). Help, the version and a wrong command

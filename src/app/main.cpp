@@ -7,6 +7,9 @@
 #include "PhoneMatch.h"
 #include "Preferences.h"
 #include "QtTranslations.h"
+#include "SharedData.h"
+#include "StandaloneSearch.h"
+#include "WindowSearchService.h"
 
 #include <QApplication>
 #include <QLoggingCategory>
@@ -29,6 +32,8 @@ int main(int argc, char** argv)
         QCoreApplication::setOrganizationName(QStringLiteral("QAV"));
         QCoreApplication::setApplicationName(QStringLiteral("QAV Telephone"));
         PhoneMatch::setPreferredRegion(Preferences::phoneRegion());
+        if (request.action == CommandLine::Request::Action::SearchProvider)
+            return StandaloneSearch::run(SharedData::databasePath(), QCoreApplication::applicationFilePath());
         return BatchCommands::run(request);
     }
 
@@ -47,5 +52,6 @@ int main(int argc, char** argv)
         return form.leftAtBookPassword() ? 0 : 1;
     form.show();
     CommandWiring::started(form);
+    WindowSearchService::start(form, request);
     return app.exec();
 }

@@ -2,9 +2,12 @@
 // software centres apply to it, Qt's dialogs in Arabic, and where an installed program keeps
 // the book.
 #include "DataLocation.h"
+#include "GnomeSearchProvider.h"
+#include "KRunnerProvider.h"
 #include "ProgramRun.h"
 #include "QtTranslations.h"
 #include "Schema.h"
+#include "SearchService.h"
 
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -69,11 +72,32 @@ void TestInstallation::installedTreeIsCompleteAndValid()
         QStringLiteral("share/man/man1/qavtelephone.1.gz"),
         QStringLiteral("share/doc/qavtelephone/changelog.gz"),
         QStringLiteral("share/doc/qavtelephone/copyright"),
+        QStringLiteral("share/dbus-1/services/org.qav.telephone.service"),
+        QStringLiteral("share/gnome-shell/search-providers/org.qav.telephone.search-provider.ini"),
+        QStringLiteral("share/krunner/dbusplugins/org.qav.telephone.desktop"),
     };
     for (const QString& file : expected)
         QVERIFY2(QFileInfo(m_prefix.filePath(file)).size() > 0, qPrintable(file));
     QCOMPARE(QImage(m_prefix.filePath(QStringLiteral("share/icons/hicolor/48x48/apps/org.qav.telephone.png"))).size(),
              QSize(48, 48));
+    // The desktop finds the search service by these: the bus starts the installed program by its
+    // name, GNOME Shell and krunner ask at the paths it serves.
+    const auto text = [this](const QString& file) {
+        QFile read(m_prefix.filePath(file));
+        return read.open(QIODevice::ReadOnly) ? QString::fromUtf8(read.readAll()) : QString();
+    };
+    const QString busName = QString::fromLatin1(SearchService::kBusName);
+    QCOMPARE(text(expected.at(10)),
+             QStringLiteral("[D-BUS Service]\nName=%1\nExec=%2 --search-provider\n").arg(busName, m_program));
+    const QString gnome = text(expected.at(11));
+    for (const QString& line :
+         {QStringLiteral("BusName=") + busName, QStringLiteral("ObjectPath=") + GnomeSearchProvider::kPath,
+          QStringLiteral("DesktopId=org.qav.telephone.desktop"), QStringLiteral("Version=2")})
+        QVERIFY2(gnome.contains(line + QLatin1Char('\n')), qPrintable(line));
+    const QString runner = text(expected.at(12));
+    for (const QString& line : {QStringLiteral("X-Plasma-DBusRunner-Service=") + busName,
+                                QStringLiteral("X-Plasma-DBusRunner-Path=") + KRunnerProvider::kPath})
+        QVERIFY2(runner.contains(line + QLatin1Char('\n')), qPrintable(line));
 
     const QString desktopValidator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
     const QString appstream = QStandardPaths::findExecutable(QStringLiteral("appstreamcli"));

@@ -6,6 +6,7 @@
 #include "LockState.h"
 #include "MainForm.h"
 #include "MessageBox.h"
+#include "Notifier.h"
 #include "Preferences.h"
 #include "SecretMemory.h"
 #include "SecretStore.h"
@@ -140,6 +141,10 @@ void SyncCommands::syncAll(MainForm& form, bool quiet)
                               !summary.renamed.isEmpty() || summary.likelyDuplicates > 0;
     failureTold = !summary.completed();
     if (quiet && !worthTelling)
+        return;
+    // A timed sync that failed goes to the desktop's notifications, not into a box over the
+    // user's work; only a desktop without them gets the box.
+    if (quiet && !summary.completed() && Notifier::notify(QStringLiteral("تعذرت المزامنة"), summary.text()))
         return;
     MessageBox::show(summary.text(),
                      MessageBox::Arabic | (summary.completed() ? MessageBox::Information : MessageBox::Exclamation),
