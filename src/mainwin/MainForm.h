@@ -168,6 +168,10 @@ public:
     // Shows a popup menu; tests replace it to see which menu would have popped up.
     std::function<void(QMenu*, const QPoint&)> popup;
 
+signals:
+    // A directory was deleted: what was kept for it elsewhere (a server's password) may go.
+    void directoryDeleted(const QString& code);
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
