@@ -15,6 +15,7 @@
 #include "RecordListModel.h"
 #include "RecordListView.h"
 #include "SearchFieldMenu.h"
+#include "SecretMemory.h"
 #include "SharedData.h"
 #include "SkinButton.h"
 #include "SkinFrame.h"
@@ -444,7 +445,7 @@ bool MainForm::openBook()
     DataResult opened = OpenDatabase();
     if (opened || !opened.notADatabase || !BookFiles::mayBeEncryptedBook(SharedData::databasePath()))
         return opened.ok;
-    const std::optional<QString> key =
+    std::optional<QString> key =
         BookPasswordDialog::ask(QStringLiteral("هذا الدفتر محمى بكلمة مرور. اكتب كلمة المرور لفتحه."),
                                 QStringLiteral("خروج"), [](const QString& password) {
                                     SharedData::setBookKey(password);
@@ -454,6 +455,7 @@ bool MainForm::openBook()
         m_leftAtBookPassword = true;
         return false;
     }
+    SecretMemory::wipe(*key); // the book holds its own copy
     return true;
 }
 
