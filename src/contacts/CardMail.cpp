@@ -40,7 +40,7 @@ void tell(const QString& text, int icon = MessageBox::Information)
 QString attachmentRoot()
 {
     const QString root = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    const QString folder = root.isEmpty() ? QDir::tempPath() : root;
+    QString folder = root.isEmpty() ? QDir::tempPath() : root;
     const QDateTime dayAgo = QDateTime::currentDateTime().addDays(-1);
     const QFileInfoList earlier = QDir(folder).entryInfoList({kFolderPrefix + QLatin1Char('*')},
                                                              QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks);
