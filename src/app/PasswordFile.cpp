@@ -1,8 +1,14 @@
 #include "PasswordFile.h"
 
 #include "BoundedFileRead.h"
+#include "SecretMemory.h"
 
 #include <sys/stat.h>
+
+PasswordFile::~PasswordFile()
+{
+    SecretMemory::wipe(password);
+}
 
 PasswordFile PasswordFile::read(const QString& path)
 {
@@ -10,7 +16,7 @@ PasswordFile PasswordFile::read(const QString& path)
     if (path.isEmpty())
         return file;
     file.given = true;
-    const BoundedFileRead::Result read = BoundedFileRead::read(path, kMaxBytes);
+    BoundedFileRead::Result read = BoundedFileRead::read(path, kMaxBytes);
     switch (read.outcome) {
     case BoundedFileRead::Outcome::CannotOpen:
         file.refused = QStringLiteral("لا يمكن قراءة ملف كلمة المرور %1: %2").arg(path, read.error);
@@ -28,6 +34,7 @@ PasswordFile PasswordFile::read(const QString& path)
         file.warning =
             QStringLiteral("تنبيه: ملف كلمة المرور %1 يقرؤه غير صاحبه , اجعله له وحده (chmod 600 %1)").arg(path);
     file.password = QString::fromUtf8(read.bytes);
+    SecretMemory::wipe(read.bytes); // the password lives on in file.password alone
     while (file.password.endsWith(QLatin1Char('\n')) || file.password.endsWith(QLatin1Char('\r')))
         file.password.chop(1);
     return file;

@@ -13,4 +13,12 @@ struct PasswordFile {
     QString warning{};  // a file that others may read: said on standard error, then used
 
     static PasswordFile read(const QString& path);
+
+    // Copies share the password's characters; the last one to go overwrites them.
+    PasswordFile() = default;
+    PasswordFile(const PasswordFile&) = default;
+    PasswordFile(PasswordFile&&) = default;
+    PasswordFile& operator=(const PasswordFile&) = default;
+    PasswordFile& operator=(PasswordFile&&) = default;
+    ~PasswordFile();
 };

@@ -10,6 +10,7 @@
 #include "MessageBox.h"
 #include "MsgBoxHook.h"
 #include "Schema.h"
+#include "SecretMemory.h"
 #include "SharedData.h"
 #include "SkinButton.h"
 #include "SkinFrame.h"
@@ -18,6 +19,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QScopeGuard>
 
 namespace
 {
@@ -86,7 +88,12 @@ void UpdateWindow::restore()
     QApplication::setOverrideCursor(Qt::WaitCursor);
     setWindowTitle(kCaption + QStringLiteral(" ") + QStringLiteral("(جارى النسخ ...)"));
     const QString source = QDir::fromNativeSeparators(txtFileName->text());
-    const std::optional<QString> key = backupKey(source);
+    std::optional<QString> key = backupKey(source);
+    // A password typed for the backup is overwritten here once the book holds its own copy.
+    const auto wipeKey = qScopeGuard([&key] {
+        if (key)
+            SecretMemory::wipe(*key);
+    });
     if (!key) {
         QApplication::restoreOverrideCursor();
         setWindowTitle(kCaption);

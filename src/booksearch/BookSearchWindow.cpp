@@ -13,6 +13,7 @@
 #include "PhoneMatch.h"
 #include "Preferences.h"
 #include "SharedData.h"
+#include "UndoHistory.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -24,6 +25,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
+#include <QSet>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -110,6 +112,12 @@ BookSearchWindow::BookSearchWindow(MainForm& main)
         menu.exec(results->viewport()->mapToGlobal(point));
     });
     connect(openAtStart, &QCheckBox::toggled, this, &Preferences::setBookSearchAtStart);
+    // The window stays open beside the main one: a directory locked there (or by another
+    // program) takes its contacts off this list at once, not at the next keystroke.
+    connect(&main.undoHistory(), &UndoHistory::changed, this, [this] {
+        if (isVisible() && listsLockedContacts())
+            search();
+    });
 
     const QRect screen = main.screen() ? main.screen()->availableGeometry() : QRect(0, 0, 1024, 768);
     resize(std::min(980, screen.width() - 40), std::min(620, screen.height() - 80));
@@ -198,7 +206,29 @@ QStringList BookSearchWindow::chosenColumns() const
     const QModelIndex current = results->currentIndex();
     if (!current.isValid() || current.row() >= m_model->rowCount())
         return {};
-    return m_model->contact(current.row()).columns;
+    const QStringList& columns = m_model->contact(current.row()).columns;
+    // Looked at again as it is acted on: its directory may have been locked since it was listed.
+    Directory directory;
+    if (!DirectoryStore(SharedData::connection()).find(columns.value(9), directory) || !directory.exists() ||
+        directory.isLocked())
+        return {};
+    return columns;
+}
+
+bool BookSearchWindow::listsLockedContacts() const
+{
+    if (m_model->rowCount() == 0)
+        return false;
+    QList<Directory> unlocked;
+    if (!DirectoryStore(SharedData::connection()).unlocked(unlocked))
+        return true;
+    QSet<QString> codes;
+    for (const Directory& directory : std::as_const(unlocked))
+        codes.insert(directory.code);
+    for (int row = 0; row < m_model->rowCount(); ++row)
+        if (!codes.contains(m_model->contact(row).columns.value(9)))
+            return true;
+    return false;
 }
 
 void BookSearchWindow::viewChosen()
@@ -206,13 +236,18 @@ void BookSearchWindow::viewChosen()
     const QStringList columns = chosenColumns();
     if (!columns.isEmpty())
         ContactCommands::edit(m_main, columns, true, this);
+    else if (listsLockedContacts())
+        search();
 }
 
 void BookSearchWindow::fillContactMenu(QMenu* menu)
 {
     const QStringList columns = chosenColumns();
-    if (columns.isEmpty())
+    if (columns.isEmpty()) {
+        if (listsLockedContacts())
+            search();
         return;
+    }
     auto add = [menu](const char* name, const QString& caption, auto act) {
         QAction* action = menu->addAction(caption, act);
         action->setObjectName(QLatin1String(name));

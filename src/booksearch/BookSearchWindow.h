@@ -48,6 +48,8 @@ protected:
 private:
     void viewChosen();
     QStringList chosenColumns() const;
+    // Whether a listed contact's directory was locked (or deleted) since the search.
+    bool listsLockedContacts() const;
     void keepIndexCurrent();
 
     MainForm& m_main;

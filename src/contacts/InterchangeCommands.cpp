@@ -1,6 +1,7 @@
 #include "InterchangeCommands.h"
 #include "KeptOrderWrite.h"
 
+#include "CardMail.h"
 #include "ContactChanges.h"
 #include "ContactExporter.h"
 #include "ContactFileReader.h"
@@ -68,6 +69,7 @@ void InterchangeCommands::install(MainForm& form)
     form.setCommand(MainCommand::ExportDirectory, &InterchangeCommands::exportDirectory);
     form.addContactCommand(QStringLiteral("exportchosen"), QStringLiteral("تصدير المختار..."),
                            &InterchangeCommands::exportDirectory);
+    form.addContactCommand(QStringLiteral("sendcard"), QStringLiteral("إرسال كبطاقة بالبريد..."), &CardMail::send);
 }
 
 void InterchangeCommands::importContacts(MainForm& form)

@@ -18,6 +18,18 @@ void SecretMemory::wipe(QString& text)
     text.clear();
 }
 
+void SecretMemory::wipe(QByteArray& bytes)
+{
+    if (!bytes.isDetached()) {
+        bytes.clear();
+        return;
+    }
+    volatile char* characters = bytes.data();
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        characters[i] = 0;
+    bytes.clear();
+}
+
 void SecretMemory::guardProcess(bool on)
 {
     static bool guarded = false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 // What the process does with a secret it holds: the master password and server passwords are
@@ -11,6 +12,7 @@ public:
     // Overwrites text's characters where they lie when text is their only holder (a copy that
     // shares them keeps them: the caller wipes each holder), then empties it.
     static void wipe(QString& text);
+    static void wipe(QByteArray& bytes);
 
     // On: no core dump of this process and no attaching by others of the same user (the kernel's
     // "dumpable" flag); off: as the process started. A crash then leaves no dump to debug from.

@@ -44,9 +44,10 @@ void DirectoryDelete::run(MainForm& form)
         return;
     // By name and code, so that a namesake never goes with it, and only while it is empty.
     const QString pass = form.selectedDirectoryPass();
-    if (DirectoryStore(SharedData::connection()).removeIfEmpty({code, name, QString()}))
+    if (DirectoryStore(SharedData::connection()).removeIfEmpty({code, name, QString()})) {
         form.undoHistory().record(DirectoryChanges::deleted(name, code, pass));
-    else
+        emit form.directoryDeleted(code);
+    } else
         MessageBox::show(kNotDeleted, MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
     form.refreshAfterWrite(BookChange::DirectoriesAddedOrRemoved);
 }
@@ -79,9 +80,10 @@ void DirectoryDelete::runWithContacts(MainForm& form)
                                               .arg(TrashStore::kKeptDays)))
         return;
     QList<qint64> trashed;
-    if (TrashStore(SharedData::connection()).moveDirectoryIn(directory, trashed))
+    if (TrashStore(SharedData::connection()).moveDirectoryIn(directory, trashed)) {
         form.undoHistory().record(DirectoryChanges::deletedWithContacts(directory, trashed));
-    else
+        emit form.directoryDeleted(directory.code);
+    } else
         MessageBox::show(kNotDeleted, MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
     form.refreshAfterWrite(BookChange::DirectoriesAddedOrRemoved);
 }

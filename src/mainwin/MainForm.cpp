@@ -15,6 +15,7 @@
 #include "RecordListModel.h"
 #include "RecordListView.h"
 #include "SearchFieldMenu.h"
+#include "SecretMemory.h"
 #include "SharedData.h"
 #include "SkinButton.h"
 #include "SkinFrame.h"
@@ -144,15 +145,7 @@ MainForm::MainForm() : m_menuSkin(new SkinHookMenu(this)), m_menus(new MainMenus
     connectMenus();
     addKeys();
     // A locked directory's contacts are the open directory's only: undo steps touching another stay hidden.
-    m_undo.setClosedCheck([this](const QString& code) {
-        if (m_viewState == ViewState::Contacts && m_currentDirectory->text() == code)
-            return false;
-        Directory directory;
-        // A book that cannot be read shows no step.
-        if (!DirectoryStore(SharedData::connection()).find(code, directory))
-            return true;
-        return directory.isLocked();
-    });
+    m_undo.setClosedCheck([this](const QString& code) { return directoryClosed(code); });
     m_undoCommands =
         new UndoCommands(*this, m_undo, *m_menus, m_toolbar->button(toolbarPosition(ToolbarCommand::Undo)));
 
@@ -452,7 +445,7 @@ bool MainForm::openBook()
     DataResult opened = OpenDatabase();
     if (opened || !opened.notADatabase || !BookFiles::mayBeEncryptedBook(SharedData::databasePath()))
         return opened.ok;
-    const std::optional<QString> key =
+    std::optional<QString> key =
         BookPasswordDialog::ask(QStringLiteral("هذا الدفتر محمى بكلمة مرور. اكتب كلمة المرور لفتحه."),
                                 QStringLiteral("خروج"), [](const QString& password) {
                                     SharedData::setBookKey(password);
@@ -462,6 +455,7 @@ bool MainForm::openBook()
         m_leftAtBookPassword = true;
         return false;
     }
+    SecretMemory::wipe(*key); // the book holds its own copy
     return true;
 }
 
@@ -595,6 +589,9 @@ QString MainForm::openDirectoryName() const
 
 QStringList MainForm::selectedContact() const
 {
+    // The hidden list keeps the contacts of the directory closed last: they are nobody's to act on.
+    if (m_viewState != ViewState::Contacts)
+        return {};
     const int row = m_contactList->count() > 0 ? m_contactList->selectedRow() : -1;
     QStringList columns;
     if (row >= 0)
@@ -603,10 +600,21 @@ QStringList MainForm::selectedContact() const
     return columns;
 }
 
+bool MainForm::directoryClosed(const QString& code) const
+{
+    if (m_viewState == ViewState::Contacts && m_currentDirectory->text() == code)
+        return false;
+    Directory directory;
+    // A book that cannot be read shows nothing.
+    if (!DirectoryStore(SharedData::connection()).find(code, directory))
+        return true;
+    return directory.isLocked();
+}
+
 QList<QStringList> MainForm::chosenContacts() const
 {
     QList<QStringList> chosen;
-    if (m_contactList->count() == 0)
+    if (m_viewState != ViewState::Contacts || m_contactList->count() == 0)
         return chosen;
     for (const int row : m_contactList->selectedRows()) {
         QStringList columns;

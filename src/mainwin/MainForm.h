@@ -121,11 +121,15 @@ public:
     QString selectedDirectoryName() const;
     QString selectedDirectoryCode() const;
     QString selectedDirectoryPass() const;
-    // The selected contact's columns as listed (name ... dir); empty when none is selected.
+    // The selected contact's columns as listed (name ... dir); empty when none is selected, or
+    // no directory is open.
     QStringList selectedContact() const;
     // Every contact chosen in the list (Ctrl- and Shift-click choose several), each as its
     // columns; the selected one alone when only one is chosen.
     QList<QStringList> chosenContacts() const;
+    // Whether a directory's contacts are out of reach now: it is locked and not the one open
+    // (or the book cannot tell). Nothing names, shows or sends them then.
+    bool directoryClosed(const QString& code) const;
     bool listPaneShown() const;
     void showListPane();
     // The one way a command tells the window that it wrote to the book. A command that wrote one
@@ -163,6 +167,10 @@ public:
 
     // Shows a popup menu; tests replace it to see which menu would have popped up.
     std::function<void(QMenu*, const QPoint&)> popup;
+
+signals:
+    // A directory was deleted: what was kept for it elsewhere (a server's password) may go.
+    void directoryDeleted(const QString& code);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

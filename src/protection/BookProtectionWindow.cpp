@@ -7,6 +7,7 @@
 #include "MsgBoxHook.h"
 #include "Preferences.h"
 #include "Schema.h"
+#include "SecretMemory.h"
 #include "SharedData.h"
 #include "SkinButton.h"
 #include "SkinLabel.h"
@@ -16,6 +17,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QScopeGuard>
 #include <QSpinBox>
 
 namespace
@@ -103,7 +105,9 @@ void BookProtectionWindow::save()
 {
     if (!currentPasswordRight())
         return;
-    const QString key = tnew->text();
+    QString key = tnew->text();
+    // Once the book has it, the typed password is overwritten wherever this window held it.
+    const auto wipeKey = qScopeGuard([&key] { SecretMemory::wipe(key); });
     if (key.size() < kShortestPassword)
         return warn(QStringLiteral("يجب ألا تقل كلمة المرور عن 8 حروف أو أرقام"), tnew);
     if (key != tconfirm->text())
@@ -161,7 +165,9 @@ bool BookProtectionWindow::rekey(const QString& key, const QString& doneMessage)
     CloseContactRecordset();
     CloseDirectoryRecordset();
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString oldKey = SharedData::bookKey();
+    QString oldKey = SharedData::bookKey();
+    // The key the book had goes with this copy, its last holder once the new one is in place.
+    const auto wipeOldKey = qScopeGuard([&oldKey] { SecretMemory::wipe(oldKey); });
     const DataResult done = BookRekey::run(SharedData::connection(), key);
     // Under a master password nothing beside the book stays readable with the key it had.
     const bool nowProtected = key != QLatin1String(Schema::kPassword);

@@ -131,6 +131,27 @@ void TestBookSearch::namesBySoundAndEveryFieldButNeverALockedDirectory()
     QVERIFY(m_db->reader().execute(QStringLiteral("UPDATE dirg SET pass = '1' WHERE code = ?"), {m_family}).ok);
     QVERIFY(m_db->reader().execute(QStringLiteral("UPDATE dirg SET pass = '0' WHERE code = ?"), {m_secret}).ok);
     QCOMPARE(namesFoundFor(window, QStringLiteral("محم")), QStringList{QStringLiteral("محمود السرى")});
+
+    // Listed, then locked: what was chosen is neither viewed nor offered, and leaves the list.
+    window->results->setCurrentIndex(window->model()->index(0, 0));
+    const auto lockSecret = [this](const char* pass) {
+        QVERIFY(m_db->reader()
+                    .execute(QStringLiteral("UPDATE dirg SET pass = ? WHERE code = ?"), {QLatin1String(pass), m_secret})
+                    .ok);
+    };
+    lockSecret("2");
+    QMenu menu;
+    window->fillContactMenu(&menu);
+    QVERIFY(menu.actions().isEmpty());
+    QCOMPARE(window->model()->rowCount(), 0);
+    // Once the main window sees the lock (as when it becomes active), the list drops it untouched.
+    lockSecret("0");
+    m_form->takeInOutsideChanges();
+    QCOMPARE(namesFoundFor(window, QStringLiteral("محم")), QStringList{QStringLiteral("محمود السرى")});
+    lockSecret("3");
+    m_form->takeInOutsideChanges();
+    QCOMPARE(window->model()->rowCount(), 0);
+    QCOMPARE(window->summary->text(), QStringLiteral("لا توجد نتائج"));
 }
 
 void TestBookSearch::aFoundContactIsViewedOrShownInItsDirectory()

@@ -8,15 +8,18 @@
 #include "MainWindowUser.h"
 #include "ModalDriver.h"
 #include "RecordListView.h"
+#include "VCardReader.h"
 #include "WindowTestFixture.h"
 
 #include <QAbstractItemView>
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QDir>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QtTest>
 
 // Stands for the desktop's tel: and mailto: handlers.
@@ -41,6 +44,7 @@ private slots:
     void theViewWindowCallsOnADoubleClick();
     void withoutAHandlerTheUserIsToldOnce();
     void aStoredValueCannotAddHeadersOrAttachments();
+    void aCardGoesToTheComposerOrIsSavedInstead();
 
 private:
     void popUpContactMenu();
@@ -173,6 +177,123 @@ void TestContactLinks::aStoredValueCannotAddHeadersOrAttachments()
     const QUrl code = ContactLinks::telUrl(QStringLiteral("*100#"));
     QCOMPARE(code.path(), QStringLiteral("*100#"));
     QVERIFY(!code.hasFragment());
+}
+
+void TestContactLinks::aCardGoesToTheComposerOrIsSavedInstead()
+{
+    // A stand-in for the desktop's composer, first on the path: it keeps its arguments and a
+    // copy of the file it was given, and answers as told.
+    const QString bin = m_db->folder() + QStringLiteral("/bin");
+    const QString runtime = m_db->folder() + QStringLiteral("/runtime");
+    const QString seen = m_db->folder() + QStringLiteral("/seen");
+    QVERIFY(QDir().mkpath(bin) && QDir().mkpath(runtime) && QDir().mkpath(seen));
+    QFile(runtime).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const auto composer = [&](int exitCode) {
+        QFile script(bin + QStringLiteral("/xdg-email"));
+        QVERIFY(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        script.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > '%1/args'\ncp \"$2\" '%1/card'\n"
+                                    "stat -c %a \"$2\" \"$(dirname \"$2\")\" > '%1/modes'\nexit %2\n")
+                         .arg(seen)
+                         .arg(exitCode)
+                         .toUtf8());
+        script.close();
+        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    };
+    const QByteArray path = qgetenv("PATH");
+    const QByteArray runtimeBefore = qgetenv("XDG_RUNTIME_DIR");
+    const auto restore = qScopeGuard([&] {
+        qputenv("PATH", path);
+        qputenv("XDG_RUNTIME_DIR", runtimeBefore);
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    });
+    qputenv("PATH", QFile::encodeName(bin) + ':' + path);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &m_catcher, "open");
+    const auto read = [](const QString& file) {
+        QFile in(file);
+        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+    };
+    const auto namesIn = [](const QByteArray& card) {
+        VCardReader reader;
+        QStringList names;
+        if (reader.read(card))
+            for (const ContactFields& contact : reader.contacts())
+                names << contact.name;
+        return names;
+    };
+    QAction* send = controls(*m_form).menus->item(QStringLiteral("sendcard"));
+    QVERIFY(send);
+    QCOMPARE(send->text(), QStringLiteral("إرسال كبطاقة بالبريد..."));
+
+    // Two contacts chosen together: one file, both cards, in a folder of the user's alone.
+    const QString hostile = QStringLiteral("../\u202Egpj.exe\nZaki");
+    m_db->addContact(hostile, m_db->scalar(QStringLiteral("SELECT code FROM dirg")));
+    m_form->takeInOutsideChanges();
+    MainWindowControls window(*m_form);
+    QCOMPARE(window.infolist->count(), 2);
+    QAbstractItemView* view = window.infolist->activeView();
+    window.infolist->selectRow(0);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      view->visualRect(view->model()->index(1, 0)).center());
+    QCOMPARE(m_form->chosenContacts().size(), 2);
+    composer(0);
+    send->trigger();
+    QStringList args = QString::fromUtf8(read(seen + QStringLiteral("/args"))).split(QLatin1Char('\n'));
+    QCOMPARE(args.value(0), QStringLiteral("--attach"));
+    QVERIFY2(args.value(1).startsWith(runtime + QStringLiteral("/qav-card-")), qPrintable(args.value(1)));
+    QVERIFY(args.value(1).endsWith(QStringLiteral("/جهات اتصال.vcf")));
+    QCOMPARE(args.size(), 3); // the two arguments, then the last line's end
+    QCOMPARE(read(seen + QStringLiteral("/modes")), QByteArray("600\n700\n"));
+    QCOMPARE(namesIn(read(seen + QStringLiteral("/card"))), (QStringList{hostile, QStringLiteral("هدى")}));
+    // The file stays for the composer, which reads it when the message goes.
+    QVERIFY(QFile::exists(args.value(1)));
+    QVERIFY(m_chooser->asked().isEmpty());
+
+    // A name from outside makes one harmless file name: no folder, no reversed extension.
+    window.infolist->selectRow(0);
+    QCOMPARE(m_form->chosenContacts().size(), 1);
+    send->trigger();
+    args = QString::fromUtf8(read(seen + QStringLiteral("/args"))).split(QLatin1Char('\n'));
+    const QFileInfo one(args.value(1));
+    QVERIFY2(one.dir().dirName().startsWith(QStringLiteral("qav-card-")) &&
+                 one.dir().absolutePath().startsWith(runtime),
+             qPrintable(args.value(1)));
+    QVERIFY2(!one.fileName().contains(QChar(0x202E)) && one.fileName().endsWith(QStringLiteral("Zaki.vcf")),
+             qPrintable(one.fileName()));
+    QCOMPARE(namesIn(read(seen + QStringLiteral("/card"))), QStringList{hostile});
+
+    // The composer fails: the user saves the card where they choose, and its folder opens.
+    composer(3);
+    window.infolist->selectRow(1);
+    const int folders = int(QDir(runtime).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
+    const QString saved = m_db->folder() + QStringLiteral("/huda.vcf");
+    m_chooser->answer(saved);
+    send->trigger();
+    QCOMPARE(m_chooser->asked().size(), 1);
+    QVERIFY(m_chooser->asked().last().title.startsWith(QStringLiteral("لم يفتح برنامج البريد")));
+    QCOMPARE(namesIn(read(saved)), QStringList{QStringLiteral("هدى")});
+    QCOMPARE(QFile(saved).permissions() & (QFile::ReadOther | QFile::ReadGroup), QFile::Permissions());
+    QCOMPARE(m_catcher.opened.last(), QUrl::fromLocalFile(m_db->folder()));
+    // The copy the composer did not take is not left behind.
+    QCOMPARE(int(QDir(runtime).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size()), folders);
+
+    // No composer on the path at all: the same, and cancelling the chooser writes nothing.
+    qputenv("PATH", QFile::encodeName(seen));
+    QFile::remove(seen + QStringLiteral("/args"));
+    m_chooser->answer(QString());
+    send->trigger();
+    QCOMPARE(m_chooser->asked().size(), 2);
+    QVERIFY(!QFile::exists(seen + QStringLiteral("/args")));
+    QCOMPARE(int(QDir(runtime).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size()), folders);
+
+    // Its directory locked and closed, the list's contacts are sent nowhere.
+    qputenv("PATH", QFile::encodeName(bin) + ':' + path);
+    composer(0);
+    QVERIFY(m_db->reader().execute(QStringLiteral("UPDATE dirg SET pass = 'Key1'")).ok);
+    m_form->GoBack();
+    send->trigger();
+    QVERIFY(!QFile::exists(seen + QStringLiteral("/args")));
+    QCOMPARE(m_chooser->asked().size(), 2);
 }
 
 QTEST_MAIN(TestContactLinks)

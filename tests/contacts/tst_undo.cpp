@@ -412,6 +412,17 @@ void TestUndo::aLockedDirectorysStepsWaitUntilItIsOpen()
     QVERIFY(!redo()->isEnabled());
     QVERIFY(UndoHistory::isClosed(m_form->undoHistory().redo()));
     QCOMPARE(row(QStringLiteral("خفي")), before);
+
+    // The hidden contact list still holds what it showed: no command reads it from there.
+    controls(*m_form).infolist->selectRow(0);
+    QVERIFY(m_form->selectedContact().isEmpty() && m_form->chosenContacts().isEmpty());
+    const int told = m_boxes->count();
+    for (const char* name : {"shareqr", "exportchosen", "sendcard", "cmedit", "cmdet", "cmdel", "movemag"})
+        controls(*m_form).menus->item(QLatin1String(name))->trigger();
+    QCOMPARE(ModalDriver::takeUnanswered(), 0);
+    QCOMPARE(m_boxes->count(), told);
+    QVERIFY(m_chooser->asked().isEmpty());
+    QCOMPARE(row(QStringLiteral("خفي")), before);
 }
 
 QTEST_MAIN(TestUndo)

@@ -1,5 +1,6 @@
 // The sync window from the Tools menu, as the user meets it, against a real Radicale.
 #include "CardDavClient.h"
+#include "DirectoryStore.h"
 #include "MainMenus.h"
 #include "MainWindowControls.h"
 #include "MainWindowUser.h"
@@ -229,10 +230,37 @@ void TestSyncWindow::unlinkingTheLastLinkOfAnAccountForgetsItsPassword()
             30000);
         controls(*m_form).menus->sync->trigger();
     };
+    // A deleted directory's link stays behind (taking the deletion back links it again) but
+    // keeps no password alive.
+    const QString friends = m_db->addDirectory(QStringLiteral("الأصدقاء"));
+    QVERIFY(store.saveLink({friends, server, RadicaleServer::kUser, server + QStringLiteral("c/"), {}}));
+    auto remove = [&](const QString& name) {
+        m_form->refreshAfterWrite(BookChange::DirectoriesAddedOrRemoved);
+        QVERIFY(MainWindowUser::clickDirectory(*m_form, name));
+        m_boxes->answer(MessageBox::Yes);
+        controls(*m_form).menus->dirmnudel->trigger();
+        Directory left;
+        QVERIFY(DirectoryStore(SharedData::connection()).findByName(name, left));
+        QVERIFY(!left.exists());
+    };
+    remove(QStringLiteral("الأصدقاء"));
+    QVERIFY(m_secrets.forgotten.isEmpty()); // two directories still sync with it
     unlink(QStringLiteral("العائلة"));
     QVERIFY(m_secrets.forgotten.isEmpty()); // the other directory still syncs with it
     unlink(QStringLiteral("العمل"));
     QCOMPARE(m_secrets.forgotten, QStringList{account});
+
+    // Deleting the last directory of an account forgets its password, from memory too.
+    const QString club = m_db->addDirectory(QStringLiteral("النادي"));
+    const QString otherBook = server + QStringLiteral("d/");
+    QVERIFY(store.saveLink({club, server, QStringLiteral("other"), otherBook, {}}));
+    SyncCommands::rememberPassword(SecretStore::account(QStringLiteral("other"), otherBook), QStringLiteral("typed"));
+    remove(QStringLiteral("النادي"));
+    QCOMPARE(m_secrets.forgotten, (QStringList{account, SecretStore::account(QStringLiteral("other"), otherBook)}));
+    m_prompts = 0;
+    QCOMPARE(SyncCommands::password(QStringLiteral("other"), otherBook),
+             std::optional<QString>(RadicaleServer::kPassword));
+    QCOMPARE(m_prompts, 1); // asked again: nothing was kept
 }
 
 QTEST_MAIN(TestSyncWindow)

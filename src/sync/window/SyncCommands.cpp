@@ -3,6 +3,7 @@
 
 #include "BookAddress.h"
 #include "BookSync.h"
+#include "DirectoryStore.h"
 #include "LockState.h"
 #include "MainForm.h"
 #include "MessageBox.h"
@@ -63,6 +64,12 @@ QTimer*& scheduleTimer()
 void SyncCommands::install(MainForm& form)
 {
     form.setCommand(MainCommand::Sync, &SyncCommands::openWindow);
+    // The link stays with a deleted directory, so that taking the deletion back links it again;
+    // its password does not.
+    QObject::connect(&form, &MainForm::directoryDeleted, &form, [](const QString& code) {
+        if (const std::optional<SyncLink> link = SyncStore(SharedData::connection()).link(code))
+            forgetUnlessUsed(*link);
+    });
 }
 
 void SyncCommands::openWindow(MainForm& form)
@@ -82,6 +89,22 @@ void SyncCommands::forgetPassword(const QString& account)
         SecretMemory::wipe(*held);
         remembered().erase(held);
     }
+}
+
+void SyncCommands::forgetUnlessUsed(const SyncLink& link)
+{
+    const QString key = SecretStore::account(link.user, link.book);
+    DirectoryStore directories(SharedData::connection());
+    for (const SyncLink& other : SyncStore(SharedData::connection()).links()) {
+        if (other.dir == link.dir || SecretStore::account(other.user, other.book) != key)
+            continue;
+        // A link left behind by a deleted directory uses nothing; a book that cannot tell keeps it.
+        Directory directory;
+        if (!directories.find(other.dir, directory) || directory.exists())
+            return;
+    }
+    SecretStore::instance().forget(key);
+    forgetPassword(key);
 }
 
 std::optional<QString> SyncCommands::password(const QString& user, const QString& book)

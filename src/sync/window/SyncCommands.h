@@ -6,6 +6,7 @@
 #include <optional>
 
 class MainForm;
+struct SyncLink;
 class QTimer;
 
 // The sync commands of the main window: the "مزامنة..." window, a sync of every linked
@@ -25,6 +26,9 @@ public:
     // A password typed for an account lives in memory for the rest of the session.
     static void rememberPassword(const QString& account, const QString& password);
     static void forgetPassword(const QString& account);
+    // The link's directory was unlinked or deleted: its account's password goes from the secret
+    // store and from memory, unless another directory that still exists syncs with that account.
+    static void forgetUnlessUsed(const SyncLink& link);
     // The password of the user at the book's server: remembered, from the secret store, or asked for.
     static std::optional<QString> password(const QString& user, const QString& book);
 

@@ -297,15 +297,8 @@ void SyncWindow::unlinkDirectory()
         return;
     }
     // The account's password goes with its last link, from the secret store and from memory.
-    if (before) {
-        const QString key = SecretStore::account(before->user, before->book);
-        const std::vector<SyncLink> others = store.links();
-        if (std::none_of(others.begin(), others.end(),
-                         [&](const SyncLink& other) { return SecretStore::account(other.user, other.book) == key; })) {
-            SecretStore::instance().forget(key);
-            SyncCommands::forgetPassword(key);
-        }
-    }
+    if (before)
+        SyncCommands::forgetUnlessUsed(*before);
     SyncCommands::showLinks(m_form);
     showLinkState();
 }
