@@ -145,7 +145,8 @@ bool InterchangeCommands::runImport(MainForm& form, const ContactFileContents& c
         return false;
     }
     if (!summary.written.empty())
-        form.undoHistory().record(ContactChanges::imported(summary.written, summary.directory, newDirectory));
+        form.undoHistory().record(
+            ContactChanges::imported(summary.written, summary.directory, newDirectory, summary.writtenMore));
     // The directory shown last opens again without reading every name.
     keptOrder.done(summary.rows, false);
     // Into the open directory its list follows; anywhere else the counts and lists all do (the

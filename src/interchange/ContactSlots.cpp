@@ -87,6 +87,9 @@ bool ContactSlots::toMore(ContactValue::Kind kind, const QString& label, const Q
     if (!m_more)
         return false;
     m_more->push_back({kind, label.trimmed(), value, QString()});
+    m_held.insert(value);
+    if (kind == ContactValue::Kind::Address)
+        m_held.insert(m_more->back().oneLine());
     return true;
 }
 
@@ -96,19 +99,13 @@ bool ContactSlots::holds(const QString& value) const
     for (const QString* slot : {&c.hometel, &c.jobtel, &c.mobil, &c.fax, &c.email, &c.address, &c.org})
         if (*slot == value)
             return true;
-    for (const QString& line : m_overflow)
-        if (line.endsWith(QStringLiteral(": ") + value))
-            return true;
-    if (m_more)
-        for (const ContactValue& more : *m_more)
-            if (more.value == value || (more.kind == ContactValue::Kind::Address && more.oneLine() == value))
-                return true;
-    return false;
+    return m_held.contains(value);
 }
 
 void ContactSlots::overflow(const QString& label, const QString& value)
 {
     m_overflow << label.trimmed() + QStringLiteral(": ") + value;
+    m_held.insert(value);
 }
 
 void ContactSlots::addPhone(const QString& number, PhoneKind kind, const QString& label)

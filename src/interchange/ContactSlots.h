@@ -3,6 +3,7 @@
 #include "ContactFields.h"
 #include "ContactValue.h"
 
+#include <QSet>
 #include <QStringList>
 
 #include <vector>
@@ -60,4 +61,7 @@ private:
     MoreValues* m_more;
     std::vector<Phone> m_phones;
     QStringList m_overflow;
+    // Every value put into the notes or the more values (an address also by its line): a card
+    // with thousands of numbers is read in one pass, not compared with itself.
+    QSet<QString> m_held;
 };
