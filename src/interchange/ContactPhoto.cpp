@@ -38,7 +38,7 @@ QString ContactPhoto::fromBytes(const QByteArray& bytes)
 
 QByteArray ContactPhoto::bytesOf(const QString& kept, QByteArray* type)
 {
-    const QByteArray bytes = QByteArray::fromBase64(kept.toLatin1());
+    QByteArray bytes = QByteArray::fromBase64(kept.toLatin1());
     if (type)
         *type = bytes.startsWith("\x89PNG") ? QByteArrayLiteral("PNG") : QByteArrayLiteral("JPEG");
     return bytes;
