@@ -193,10 +193,11 @@ int BatchCommands::exportDirectory(const CommandLine::Request& request, const Pa
     using Format = ContactExporter::Format;
     const Format formats[] = {Format::VCard4, Format::VCard3, Format::Csv, Format::GoogleCsv, Format::OutlookCsv};
     const Format format = formats[CommandLine::exportFormats().indexOf(request.format)];
-    const auto contacts = ContactExporter::directoryContacts(SharedData::connection(), directory.code);
+    std::vector<MoreValues> more;
+    const auto contacts = ContactExporter::directoryContacts(SharedData::connection(), directory.code, &more);
     // Written whole or not at all: an older file of that name survives a failed export.
-    if (const DataResult saved =
-            SafeFileWrite::write(request.file, ContactExporter::encode(contacts, format), SharedData::databasePath());
+    if (const DataResult saved = SafeFileWrite::write(request.file, ContactExporter::encode(contacts, format, more),
+                                                      SharedData::databasePath());
         !saved)
         return fail(QStringLiteral("تعذر حفظ الملف %1: %2").arg(request.file, saved.error));
     print(stdout, QStringLiteral("تم تصدير %1 من جهات الاتصال إلى الملف %2").arg(contacts.size()).arg(request.file));

@@ -2,6 +2,7 @@
 
 #include "ContactMerge.h"
 #include "ContactStore.h"
+#include "ContactValueStore.h"
 #include "DirectoryStore.h"
 #include "SharedData.h"
 #include "Transaction.h"
@@ -178,9 +179,10 @@ UndoHistory::Change ContactChanges::movedTogether(const std::vector<ContactField
 }
 
 UndoHistory::Change ContactChanges::imported(const std::vector<ContactFields>& contacts, const QString& dir,
-                                             const QString& newDirectory)
+                                             const QString& newDirectory, const std::vector<MoreValues>& more)
 {
     auto added = std::make_shared<const std::vector<ContactFields>>(contacts);
+    auto addedMore = std::make_shared<const std::vector<MoreValues>>(more);
     auto code = std::make_shared<QString>(dir);
     const QString what = QStringLiteral("استيراد %1 من جهات الاتصال").arg(contacts.size());
     auto takeBack = [added, code, newDirectory]() -> DataResult {
@@ -206,7 +208,7 @@ UndoHistory::Change ContactChanges::imported(const std::vector<ContactFields>& c
                 return gone;
         return transaction.commit();
     };
-    auto makeAgain = [added, code, newDirectory]() -> DataResult {
+    auto makeAgain = [added, addedMore, code, newDirectory]() -> DataResult {
         DataConnection& connection = SharedData::connection();
         Transaction transaction(connection);
         if (!transaction.begun())
@@ -215,14 +217,19 @@ UndoHistory::Change ContactChanges::imported(const std::vector<ContactFields>& c
             if (DataResult made = DirectoryStore(connection).add(newDirectory, code.get()); !made)
                 return UndoHistory::changedSince();
         ContactStore store(connection);
-        for (const ContactFields& contact : *added) {
+        ContactValueStore values(connection);
+        for (size_t i = 0; i < added->size(); ++i) {
+            const ContactFields& contact = (*added)[i];
             qint64 row = 0;
             if (DataResult looked = store.findByName(contact.name, row); !looked)
                 return looked;
             if (row != 0)
                 return UndoHistory::changedSince();
-            if (DataResult inserted = store.insert(contact, *code); !inserted)
+            if (DataResult inserted = store.insert(contact, *code, &row); !inserted)
                 return inserted;
+            if (i < addedMore->size())
+                if (DataResult kept = values.replaceWithin(row, contact.name, (*addedMore)[i]); !kept)
+                    return kept;
         }
         return transaction.commit();
     };

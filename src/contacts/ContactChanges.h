@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ContactFields.h"
+#include "ContactValue.h"
 #include "UndoHistory.h"
 
 #include <vector>
@@ -24,7 +25,8 @@ public:
     // trash (renewed by each redo).
     static UndoHistory::Change merged(const ContactFields& keptBefore, const ContactFields& merged,
                                       const std::vector<ContactFields>& others, const std::vector<qint64>& trashIds);
-    // A whole import at once: every contact it added (and the directory it made, while empty).
+    // A whole import at once: every contact it added (and the directory it made, while empty);
+    // made again, each gets its more values back.
     static UndoHistory::Change imported(const std::vector<ContactFields>& contacts, const QString& dir,
-                                        const QString& newDirectory);
+                                        const QString& newDirectory, const std::vector<MoreValues>& more = {});
 };

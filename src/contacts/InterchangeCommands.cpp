@@ -6,6 +6,7 @@
 #include "ContactExporter.h"
 #include "ContactFileReader.h"
 #include "ContactImporter.h"
+#include "ContactValueStore.h"
 #include "CsvMappingDialog.h"
 #include "CsvTable.h"
 #include "DirPass.h"
@@ -146,7 +147,8 @@ bool InterchangeCommands::runImport(MainForm& form, const ContactFileContents& c
         return false;
     }
     if (!summary.written.empty())
-        form.undoHistory().record(ContactChanges::imported(summary.written, summary.directory, newDirectory));
+        form.undoHistory().record(
+            ContactChanges::imported(summary.written, summary.directory, newDirectory, summary.writtenMore));
     // The directory shown last opens again without reading every name.
     keptOrder.done(summary.rows, false);
     // Into the open directory its list follows; anywhere else the counts and lists all do (the
@@ -179,15 +181,21 @@ void InterchangeCommands::importIntoNewDirectory(MainForm& form)
     runImport(form, contents, QString(), name);
 }
 
-std::vector<ContactFields> InterchangeCommands::exportedContacts(MainForm& form)
+std::vector<ContactFields> InterchangeCommands::exportedContacts(MainForm& form, std::vector<MoreValues>& more)
 {
     // The contacts chosen together, or else the whole open directory.
     const QList<QStringList> chosen = form.chosenContacts();
     if (chosen.size() <= 1)
-        return ContactExporter::directoryContacts(SharedData::connection(), form.currentDirectory());
+        return ContactExporter::directoryContacts(SharedData::connection(), form.currentDirectory(), &more);
     std::vector<ContactFields> contacts;
-    for (const QStringList& columns : chosen)
+    more.clear();
+    ContactValueStore values(SharedData::connection());
+    for (const QStringList& columns : chosen) {
         contacts.push_back(ContactFields::fromRow(columns));
+        MoreValues its;
+        PassedOver::note(values.readByName(contacts.back().name, its), Q_FUNC_INFO);
+        more.push_back(its);
+    }
     return contacts;
 }
 
@@ -218,10 +226,11 @@ void InterchangeCommands::exportDirectory(MainForm& form)
         tell(QStringLiteral("لم يتم الحفظ: ") + SafeFileWrite::reason(refused), MessageBox::Critical);
         return;
     }
-    const auto contacts = exportedContacts(form);
+    std::vector<MoreValues> more;
+    const auto contacts = exportedContacts(form, more);
     // Written whole or not at all: an older file of that name survives a failed export.
     if (const DataResult saved =
-            SafeFileWrite::write(target, ContactExporter::encode(contacts, format), SharedData::databasePath());
+            SafeFileWrite::write(target, ContactExporter::encode(contacts, format, more), SharedData::databasePath());
         !saved) {
         tell(QStringLiteral("تعذر حفظ الملف: ") + saved.error, MessageBox::Critical);
         return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ContactFields.h"
+#include "ContactValue.h"
 
 #include <QString>
 
@@ -25,7 +26,8 @@ public:
     static void importIntoNewDirectory(MainForm& form);
 
 private:
-    static std::vector<ContactFields> exportedContacts(MainForm& form);
+    // more gets each contact's values beyond the nine fields, in the same order.
+    static std::vector<ContactFields> exportedContacts(MainForm& form, std::vector<MoreValues>& more);
     static bool readFile(const QString& path, ContactFileContents& contents);
     static bool runImport(MainForm& form, const ContactFileContents& contents, const QString& code,
                           const QString& newDirectory);

@@ -1,5 +1,9 @@
 #include "ContactStore.h"
 
+#include "ContactValueStore.h"
+
+#include "PassedOver.h"
+
 #include <QCryptographicHash>
 #include <QHash>
 
@@ -42,37 +46,79 @@ DataResult ContactStore::updateByName(const QString& key, const ContactFields& c
 {
     QStringList values = contact.row(dir);
     values << key;
-    return exactlyOneChanged(
-        m_connection.execute(QStringLiteral("UPDATE info SET name = ?, hometel = ?, jobtel = ?, mobil = ?, fax = ?, "
-                                            "address = ?, email = ?, org = ?, moreinfo = ?, dir = ? WHERE name = ?"),
-                             values),
-        QStringLiteral("named %1").arg(key));
+    return keepingValues(key == contact.name ? 0 : rowOf(key), contact.name, [&] {
+        return exactlyOneChanged(
+            m_connection.execute(QStringLiteral("UPDATE info SET name = ?, hometel = ?, jobtel = ?, mobil = ?, "
+                                                "fax = ?, address = ?, email = ?, org = ?, moreinfo = ?, dir = ? "
+                                                "WHERE name = ?"),
+                                 values),
+            QStringLiteral("named %1").arg(key));
+    });
 }
 
 DataResult ContactStore::update(qint64 row, const ContactFields& contact)
 {
     QStringList values = contact.row(QString()).mid(0, ContactFields::kCount);
     values << QString::number(row);
-    return m_connection.execute(QStringLiteral("UPDATE info SET name = ?, hometel = ?, jobtel = ?, mobil = ?, fax = ?, "
-                                               "address = ?, email = ?, org = ?, moreinfo = ? WHERE rowid = ?"),
-                                values);
+    return keepingValues(row, contact.name, [&] {
+        return m_connection.execute(QStringLiteral("UPDATE info SET name = ?, hometel = ?, jobtel = ?, mobil = ?, "
+                                                   "fax = ?, address = ?, email = ?, org = ?, moreinfo = ? "
+                                                   "WHERE rowid = ?"),
+                                    values);
+    });
+}
+
+qint64 ContactStore::rowOf(const QString& name)
+{
+    qint64 row = 0;
+    PassedOver::note(findByName(name, row), Q_FUNC_INFO);
+    return row;
+}
+
+DataResult ContactStore::keepingValues(qint64 row, const QString& name, const std::function<DataResult()>& write)
+{
+    // A contact renamed takes its more values along, in the same step: both or neither.
+    if (row == 0 || !ContactValueStore(m_connection).inUse())
+        return write();
+    if (DataResult saved = m_connection.execute(QStringLiteral("SAVEPOINT qav_contact_write")); !saved)
+        return saved;
+    DataResult done = ContactValueStore(m_connection).renameWithin(row, name);
+    if (done)
+        done = write();
+    if (!done) {
+        PassedOver::note(m_connection.execute(QStringLiteral("ROLLBACK TO qav_contact_write")), Q_FUNC_INFO);
+        PassedOver::note(m_connection.execute(QStringLiteral("RELEASE qav_contact_write")), Q_FUNC_INFO);
+        return done;
+    }
+    return m_connection.execute(QStringLiteral("RELEASE qav_contact_write"));
 }
 
 DataResult ContactStore::removeByName(const QString& name)
 {
-    return exactlyOneChanged(m_connection.execute(QStringLiteral("DELETE FROM info WHERE name = ?"), {name}),
-                             QStringLiteral("named %1").arg(name));
+    const qint64 row = rowOf(name);
+    DataResult removed =
+        exactlyOneChanged(m_connection.execute(QStringLiteral("DELETE FROM info WHERE name = ?"), {name}),
+                          QStringLiteral("named %1").arg(name));
+    if (removed && row != 0)
+        PassedOver::note(ContactValueStore(m_connection).forget(row), Q_FUNC_INFO);
+    return removed;
 }
 
 DataResult ContactStore::remove(qint64 row, const QString& dir)
 {
-    return m_connection.execute(QStringLiteral("DELETE FROM info WHERE rowid = ? AND dir = ?"),
-                                {QString::number(row), dir});
+    DataResult removed = m_connection.execute(QStringLiteral("DELETE FROM info WHERE rowid = ? AND dir = ?"),
+                                              {QString::number(row), dir});
+    if (removed && m_connection.changes() == 1)
+        PassedOver::note(ContactValueStore(m_connection).forget(row), Q_FUNC_INFO);
+    return removed;
 }
 
 DataResult ContactStore::removeAllIn(const QString& dir)
 {
-    return m_connection.execute(QStringLiteral("DELETE FROM info WHERE dir = ?"), {dir});
+    DataResult removed = m_connection.execute(QStringLiteral("DELETE FROM info WHERE dir = ?"), {dir});
+    if (removed && m_connection.changes() > 0)
+        PassedOver::note(ContactValueStore(m_connection).removeOrphans(), Q_FUNC_INFO);
+    return removed;
 }
 
 DataResult ContactStore::moveByName(const QString& name, const QString& dir)

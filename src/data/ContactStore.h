@@ -57,6 +57,10 @@ public:
 
 private:
     DataResult exactlyOneChanged(const DataResult& written, const QString& what);
+    qint64 rowOf(const QString& name);
+    // Runs write; when row is given, the contact there is being called name and its more values
+    // follow it in the same step.
+    DataResult keepingValues(qint64 row, const QString& name, const std::function<DataResult()>& write);
 
     DataConnection& m_connection;
 };

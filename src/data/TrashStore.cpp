@@ -1,6 +1,7 @@
 #include "TrashStore.h"
 
 #include "ContactStore.h"
+#include "ContactValueStore.h"
 #include "DirectoryStore.h"
 #include "StoredRow.h"
 #include "Transaction.h"
@@ -59,8 +60,11 @@ DataResult TrashStore::moveInWithin(const QString& name, qint64* id)
                                  values);
         !kept)
         return kept;
+    const qint64 made = m_connection.lastInsertRowId();
     if (id)
-        *id = m_connection.lastInsertRowId();
+        *id = made;
+    if (DataResult copied = ContactValueStore(m_connection).copyToTrashWithin(name, made); !copied)
+        return copied;
     return contacts.removeByName(name);
 }
 
@@ -73,6 +77,8 @@ DataResult TrashStore::list(QList<Trashed>& out)
     if (DataResult purged =
             m_connection.execute(QStringLiteral("DELETE FROM qav_trash WHERE deleted < ?"), {QString::number(oldest)});
         !purged)
+        return purged;
+    if (DataResult purged = ContactValueStore(m_connection).removeTrashOrphans(); !purged)
         return purged;
     return m_connection.query(
         QStringLiteral("SELECT id, %1, dir, dirname, lockpass, deleted FROM qav_trash ORDER BY deleted DESC, id DESC")
@@ -142,8 +148,13 @@ DataResult TrashStore::restoreWithin(qint64 id, const QString& dir, qint64* row)
         return looked;
     if (!target.exists())
         return DataResult{false, QStringLiteral("no directory %1").arg(into)};
-    if (DataResult added = contacts.insert(contact, into, row); !added)
+    qint64 made = 0;
+    if (DataResult added = contacts.insert(contact, into, &made); !added)
         return added;
+    if (row)
+        *row = made;
+    if (DataResult values = ContactValueStore(m_connection).restoreFromTrashWithin(id, made, contact.name); !values)
+        return values;
     return m_connection.execute(QStringLiteral("DELETE FROM qav_trash WHERE id = ?"), {QString::number(id)});
 }
 
@@ -173,6 +184,8 @@ DataResult TrashStore::moveDirectoryIn(const Directory& directory, QList<qint64>
             {current.name, current.pass, QString::number(QDateTime::currentSecsSinceEpoch()), current.code});
         !kept)
         return kept;
+    if (DataResult values = ContactValueStore(m_connection).copyDirectoryToTrashWithin(current.code, before); !values)
+        return values;
     if (DataResult removed = ContactStore(m_connection).removeAllIn(current.code); !removed)
         return removed;
     if (DataResult gone = DirectoryStore(m_connection).removeIfEmpty(current); !gone)
@@ -220,7 +233,9 @@ DataResult TrashStore::empty()
 {
     if (DataResult made = createTable(); !made)
         return made;
-    return m_connection.execute(QStringLiteral("DELETE FROM qav_trash"));
+    if (DataResult emptied = m_connection.execute(QStringLiteral("DELETE FROM qav_trash")); !emptied)
+        return emptied;
+    return ContactValueStore(m_connection).removeTrashOrphans();
 }
 
 DataResult TrashStore::relock(const QString& dir, const QString& pass)

@@ -1,12 +1,15 @@
 #include "ContactExporter.h"
 
+#include "ContactValueStore.h"
 #include "CsvMapping.h"
 #include "CsvTable.h"
+#include "PassedOver.h"
 #include "PersonName.h"
 #include "Recordset.h"
 #include "VCardWriter.h"
 
-std::vector<ContactFields> ContactExporter::directoryContacts(DataConnection& connection, const QString& dir)
+std::vector<ContactFields> ContactExporter::directoryContacts(DataConnection& connection, const QString& dir,
+                                                              std::vector<MoreValues>* more)
 {
     std::vector<ContactFields> contacts;
     Recordset rows(&connection);
@@ -17,10 +20,19 @@ std::vector<ContactFields> ContactExporter::directoryContacts(DataConnection& co
         return contacts;
     for (qsizetype i = 0; i < snapshot->size(); ++i)
         contacts.push_back(ContactFields::fromRow(snapshot->record(i)));
+    if (more) {
+        // Read for the whole directory at once, only when an export asks for them.
+        QHash<QString, MoreValues> byName;
+        PassedOver::note(ContactValueStore(connection).readDirectory(dir, byName), Q_FUNC_INFO);
+        more->clear();
+        for (const ContactFields& c : contacts)
+            more->push_back(byName.value(c.name));
+    }
     return contacts;
 }
 
-QByteArray ContactExporter::encode(const std::vector<ContactFields>& contacts, Format format)
+QByteArray ContactExporter::encode(const std::vector<ContactFields>& contacts, Format format,
+                                   const std::vector<MoreValues>& more)
 {
     if (format == Format::Csv) {
         QList<QStringList> rows{CsvMapping::ownHeaders()};
@@ -74,7 +86,7 @@ QByteArray ContactExporter::encode(const std::vector<ContactFields>& contacts, F
     }
     const VCardWriter writer(format == Format::VCard3 ? 3 : 4);
     QByteArray out;
-    for (const ContactFields& c : contacts)
-        out += writer.card(c);
+    for (size_t i = 0; i < contacts.size(); ++i)
+        out += writer.card(contacts[i], i < more.size() ? more[i] : MoreValues());
     return out;
 }

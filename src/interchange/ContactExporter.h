@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ContactFields.h"
+#include "ContactValue.h"
 
 #include <QByteArray>
 #include <QString>
@@ -15,6 +16,10 @@ class ContactExporter
 public:
     // Csv is this program's own layout; GoogleCsv and OutlookCsv use those programs' headers.
     enum class Format { VCard4, VCard3, Csv, GoogleCsv, OutlookCsv };
-    static std::vector<ContactFields> directoryContacts(DataConnection& connection, const QString& dir);
-    static QByteArray encode(const std::vector<ContactFields>& contacts, Format format);
+    // more, when given, gets each contact's values beyond the nine fields, in the same order.
+    static std::vector<ContactFields> directoryContacts(DataConnection& connection, const QString& dir,
+                                                        std::vector<MoreValues>* more = nullptr);
+    // more: the contacts' more values in their order (vCard writes them; missing ones are none).
+    static QByteArray encode(const std::vector<ContactFields>& contacts, Format format,
+                             const std::vector<MoreValues>& more = {});
 };

@@ -21,6 +21,12 @@ void clean(ContactFileContents& contents)
                                &contact.address, &contact.email, &contact.org, &contact.moreinfo})
             *value = value->normalized(QString::NormalizationForm_C);
     }
+    for (MoreValues& values : contents.more)
+        for (ContactValue& v : values) {
+            v.label = OutsideText::oneLine(v.label).normalized(QString::NormalizationForm_C);
+            if (v.kind != ContactValue::Kind::Photo)
+                v.value = OutsideText::oneLine(v.value).normalized(QString::NormalizationForm_C);
+        }
 }
 
 } // namespace
@@ -40,8 +46,10 @@ ContactFileReader::Kind ContactFileReader::kindOf(const QString& path, const QBy
 ContactFileContents ContactFileReader::readVCard(const QByteArray& bytes)
 {
     VCardReader reader;
+    reader.keepMoreValues(true);
     reader.read(bytes);
-    ContactFileContents contents{reader.contacts(), reader.movedToNotes(), reader.incompleteCards()};
+    ContactFileContents contents{reader.contacts(), reader.moreValues(), reader.movedToNotes(),
+                                 reader.incompleteCards()};
     clean(contents);
     return contents;
 }

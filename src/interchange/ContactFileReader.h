@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ContactFields.h"
+#include "ContactValue.h"
 #include "CsvMapping.h"
 
 #include <QByteArray>
@@ -13,6 +14,9 @@
 // What a contact file held, ready to import, with what an import summary tells about it.
 struct ContactFileContents {
     std::vector<ContactFields> contacts;
+    // Each contact's values beyond the nine fields, in the order of contacts; empty when the
+    // file's layout has none.
+    std::vector<MoreValues> more;
     int movedToNotes = 0;
     int incomplete = 0;
 };

@@ -1,6 +1,7 @@
 #include "ContactImporter.h"
 
 #include "ContactStore.h"
+#include "ContactValueStore.h"
 #include "Directory.h"
 #include "DirectoryStore.h"
 #include "DuplicateFinder.h"
@@ -46,10 +47,11 @@ QString ImportSummary::text() const
 // write failed (after an I/O error SQLite may already have rolled the transaction back, so not
 // one more row may follow on its own).
 bool ContactImporter::insertAll(DataConnection& connection, const std::vector<ContactFields>& contacts,
-                                const QString& dir, const std::function<bool(int, int)>& progress,
-                                ImportSummary& summary)
+                                const std::vector<MoreValues>& more, const QString& dir,
+                                const std::function<bool(int, int)>& progress, ImportSummary& summary)
 {
     ContactStore store(connection);
+    ContactValueStore values(connection);
     QSet<QString> seen;
     const int total = int(contacts.size());
     for (int i = 0; i < total; ++i) {
@@ -63,8 +65,11 @@ bool ContactImporter::insertAll(DataConnection& connection, const std::vector<Co
             continue;
         }
         // A value that cannot be stored exactly (half a character) leaves its contact out, not the import.
-        const QStringList values = contact.row(dir);
-        if (std::any_of(values.begin(), values.end(), [](const QString& value) { return !value.isValidUtf16(); })) {
+        const MoreValues& itsMore = size_t(i) < more.size() ? more[size_t(i)] : MoreValues();
+        QStringList texts = contact.row(dir);
+        for (const ContactValue& value : itsMore)
+            texts << value.label << value.value;
+        if (std::any_of(texts.begin(), texts.end(), [](const QString& value) { return !value.isValidUtf16(); })) {
             summary.skipped << qMakePair(contact.name, QStringLiteral("يحتوى على نص غير صالح"));
             continue;
         }
@@ -82,8 +87,13 @@ bool ContactImporter::insertAll(DataConnection& connection, const std::vector<Co
             summary.error = added.error;
             return false;
         }
+        if (DataResult kept = values.replaceWithin(row, contact.name, itsMore); !kept) {
+            summary.error = kept.error;
+            return false;
+        }
         seen.insert(contact.name);
         summary.written.push_back(contact);
+        summary.writtenMore.push_back(itsMore);
         summary.rows.push_back(row);
         ++summary.added;
     }
@@ -99,8 +109,8 @@ namespace
 
 // One transaction from the directory (when new) to the last contact: all of it, or nothing.
 ImportSummary ContactImporter::inTransaction(DataConnection& connection, const std::vector<ContactFields>& contacts,
-                                             const QString& dir, const QString& newDirectory,
-                                             const std::function<bool(int, int)>& progress)
+                                             const std::vector<MoreValues>& more, const QString& dir,
+                                             const QString& newDirectory, const std::function<bool(int, int)>& progress)
 {
     ImportSummary summary;
     Transaction transaction(connection);
@@ -125,7 +135,7 @@ ImportSummary ContactImporter::inTransaction(DataConnection& connection, const s
         }
         summary.directoryName = target.name;
     }
-    bool done = insertAll(connection, contacts, code, progress, summary);
+    bool done = insertAll(connection, contacts, more, code, progress, summary);
     if (done)
         if (DataResult committed = transaction.commit(); !committed) {
             summary.error = committed.error;
@@ -136,6 +146,7 @@ ImportSummary ContactImporter::inTransaction(DataConnection& connection, const s
         summary.added = 0;
         summary.directoryName.clear();
         summary.written.clear();
+        summary.writtenMore.clear();
         summary.rows.clear();
         return summary;
     }
@@ -147,13 +158,13 @@ ImportSummary ContactImporter::inTransaction(DataConnection& connection, const s
 ImportSummary ContactImporter::run(DataConnection& connection, const std::vector<ContactFields>& contacts,
                                    const QString& dir, const std::function<bool(int, int)>& progress)
 {
-    return inTransaction(connection, contacts, dir, QString(), progress);
+    return inTransaction(connection, contacts, {}, dir, QString(), progress);
 }
 
 ImportSummary ContactImporter::intoNewDirectory(DataConnection& connection, const ContactFileContents& contents,
                                                 const QString& name, const std::function<bool(int, int)>& progress)
 {
-    ImportSummary summary = inTransaction(connection, contents.contacts, QString(), name, progress);
+    ImportSummary summary = inTransaction(connection, contents.contacts, contents.more, QString(), name, progress);
     summary.movedToNotes = contents.movedToNotes;
     summary.incomplete = contents.incomplete;
     return summary;
@@ -162,7 +173,7 @@ ImportSummary ContactImporter::intoNewDirectory(DataConnection& connection, cons
 ImportSummary ContactImporter::run(DataConnection& connection, const ContactFileContents& contents, const QString& dir,
                                    const std::function<bool(int, int)>& progress)
 {
-    ImportSummary summary = run(connection, contents.contacts, dir, progress);
+    ImportSummary summary = inTransaction(connection, contents.contacts, contents.more, dir, QString(), progress);
     summary.movedToNotes = contents.movedToNotes;
     summary.incomplete = contents.incomplete;
     return summary;

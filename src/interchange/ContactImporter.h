@@ -20,10 +20,11 @@ struct ImportSummary {
     QList<QPair<QString, QString>> skipped; // name, reason
     bool cancelled = false;
     QString error;
-    QString directory;                    // the code of the directory the contacts went into
-    QString directoryName;                // and its name, which the text names
-    std::vector<ContactFields> written{}; // the contacts added, as stored
-    std::vector<qint64> rows{};           // and the rows they took
+    QString directory;                     // the code of the directory the contacts went into
+    QString directoryName;                 // and its name, which the text names
+    std::vector<ContactFields> written{};  // the contacts added, as stored
+    std::vector<MoreValues> writtenMore{}; // and their more values, when the file had any
+    std::vector<qint64> rows{};            // and the rows they took
     // Added, though likely one person with a contact already there; -1 when the book was too
     // large to look through at once.
     int likelyDuplicates = 0;
@@ -50,8 +51,9 @@ public:
 
 private:
     static ImportSummary inTransaction(DataConnection& connection, const std::vector<ContactFields>& contacts,
-                                       const QString& dir, const QString& newDirectory,
-                                       const std::function<bool(int, int)>& progress);
-    static bool insertAll(DataConnection& connection, const std::vector<ContactFields>& contacts, const QString& dir,
+                                       const std::vector<MoreValues>& more, const QString& dir,
+                                       const QString& newDirectory, const std::function<bool(int, int)>& progress);
+    static bool insertAll(DataConnection& connection, const std::vector<ContactFields>& contacts,
+                          const std::vector<MoreValues>& more, const QString& dir,
                           const std::function<bool(int, int)>& progress, ImportSummary& summary);
 };

@@ -64,21 +64,48 @@ QString ContactSlots::kindLabel(PhoneKind kind)
     return QStringLiteral("تليفون");
 }
 
+QString ContactSlots::kindWord(PhoneKind kind)
+{
+    switch (kind) {
+    case PhoneKind::Home:
+        return QStringLiteral("home");
+    case PhoneKind::Work:
+        return QStringLiteral("work");
+    case PhoneKind::Mobile:
+        return QStringLiteral("mobile");
+    case PhoneKind::Fax:
+        return QStringLiteral("fax");
+    case PhoneKind::Unknown:
+    case PhoneKind::Other:
+        break;
+    }
+    return QStringLiteral("other");
+}
+
+bool ContactSlots::toMore(ContactValue::Kind kind, const QString& label, const QString& value)
+{
+    if (!m_more)
+        return false;
+    m_more->push_back({kind, label.trimmed(), value, QString()});
+    m_held.insert(value);
+    if (kind == ContactValue::Kind::Address)
+        m_held.insert(m_more->back().oneLine());
+    return true;
+}
+
 bool ContactSlots::holds(const QString& value) const
 {
     const ContactFields& c = m_contact;
     for (const QString* slot : {&c.hometel, &c.jobtel, &c.mobil, &c.fax, &c.email, &c.address, &c.org})
         if (*slot == value)
             return true;
-    for (const QString& line : m_overflow)
-        if (line.endsWith(QStringLiteral(": ") + value))
-            return true;
-    return false;
+    return m_held.contains(value);
 }
 
 void ContactSlots::overflow(const QString& label, const QString& value)
 {
     m_overflow << label.trimmed() + QStringLiteral(": ") + value;
+    m_held.insert(value);
 }
 
 void ContactSlots::addPhone(const QString& number, PhoneKind kind, const QString& label)
@@ -111,11 +138,17 @@ void ContactSlots::placeElsewhere(const Phone& phone)
         return;
     // A voice number takes any free voice slot; a fax is never put where people would call it.
     ContactFields& c = m_contact;
-    if (phone.kind != PhoneKind::Fax)
+    // Where more values are kept, a number of a known kind stays with its kind there instead.
+    if (phone.kind != PhoneKind::Fax && (!m_more || phone.kind == PhoneKind::Unknown))
         for (QString* slot : {&c.hometel, &c.mobil, &c.jobtel})
             if (fill(*slot, phone.number))
                 return;
-    overflow(phone.label.isEmpty() ? kindLabel(phone.kind) : phone.label, phone.number);
+    // A label of the file's own is kept as it is; the usual ones become the kind's word.
+    QString label = phone.label;
+    if (label.isEmpty() || kindWord(kindOf({label})) == label.toLower())
+        label = kindWord(phone.kind);
+    if (!toMore(ContactValue::Kind::Phone, label, phone.number))
+        overflow(phone.label.isEmpty() ? kindLabel(phone.kind) : phone.label, phone.number);
 }
 
 void ContactSlots::addToOneSlot(QString& slot, const QString& value, const QString& label, const QString& fieldName)
@@ -127,15 +160,22 @@ void ContactSlots::addToOneSlot(QString& slot, const QString& value, const QStri
 
 void ContactSlots::addEmail(const QString& address, const QString& label)
 {
-    addToOneSlot(m_contact.email, address.trimmed(), label, QStringLiteral("بريد الكترونى"));
+    const QString value = address.trimmed();
+    if (value.isEmpty() || holds(value) || fill(m_contact.email, value) ||
+        toMore(ContactValue::Kind::Email, label, value))
+        return;
+    overflow(label.isEmpty() ? QStringLiteral("بريد الكترونى") : label, value);
 }
 
-void ContactSlots::addAddress(const QString& address, const QString& label)
+void ContactSlots::addAddress(const QString& address, const QString& label, const QString& parts)
 {
     // An address takes one line here; the lines of a formatted address are joined.
     static const QRegularExpression lineBreaks(QStringLiteral("\\s*[\\r\\n]+\\s*"));
-    addToOneSlot(m_contact.address, address.trimmed().replace(lineBreaks, QStringLiteral(", ")), label,
-                 QStringLiteral("العنوان"));
+    const QString line = address.trimmed().replace(lineBreaks, QStringLiteral(", "));
+    if (line.isEmpty() || holds(line) || fill(m_contact.address, line) ||
+        toMore(ContactValue::Kind::Address, label, parts.isEmpty() ? ContactValue::joinParts({{}, {}, line}) : parts))
+        return;
+    overflow(label.isEmpty() ? QStringLiteral("العنوان") : label, line);
 }
 
 void ContactSlots::addOrganisation(const QString& organisation, const QString& label)

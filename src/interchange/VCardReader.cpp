@@ -1,9 +1,13 @@
 #include "VCardReader.h"
 
+#include "ContactPhoto.h"
 #include "ContactSlots.h"
+#include "HijriCalendar.h"
 #include "TextDecoding.h"
 
 #include <QRegularExpression>
+
+#include <algorithm>
 
 namespace
 {
@@ -43,6 +47,40 @@ QString plainLabel(QString label)
     return label.trimmed();
 }
 
+// A date as vCard writes it (19800713, 1980-07-13, --0713, --07-13, with or without a time) as
+// yyyy-mm-dd or --mm-dd; empty when it is none.
+QString isoDate(const QString& text)
+{
+    static const QRegularExpression full(QStringLiteral(R"(^(\d{4})-?(\d{2})-?(\d{2})(T.*)?$)"));
+    static const QRegularExpression yearless(QStringLiteral(R"(^--(\d{2})-?(\d{2})$)"));
+    const QString trimmed = text.trimmed();
+    if (const auto m = full.match(trimmed); m.hasMatch()) {
+        const QDate date(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+        return date.isValid() ? date.toString(Qt::ISODate) : QString();
+    }
+    if (const auto m = yearless.match(trimmed); m.hasMatch()) {
+        // The 29th of February stands for a leap year's.
+        if (!QDate(2000, m.captured(1).toInt(), m.captured(2).toInt()).isValid())
+            return QString();
+        return QStringLiteral("--%1-%2").arg(m.captured(1), m.captured(2));
+    }
+    return QString();
+}
+
+// A Hijri date this program wrote beside the Gregorian one (yyyy-mm-dd or --mm-dd); empty when
+// it is no Hijri day.
+QString hijriDate(const QString& text)
+{
+    static const QRegularExpression form(QStringLiteral(R"(^(\d{4}|-)-(\d{2})-(\d{2})$)"));
+    const auto m = form.match(text.trimmed());
+    if (!m.hasMatch())
+        return QString();
+    const int month = m.captured(2).toInt(), day = m.captured(3).toInt();
+    if (m.captured(1) == QLatin1String("-"))
+        return month >= 1 && month <= 12 && day >= 1 && day <= 30 ? text.trimmed() : QString();
+    return HijriCalendar::toGregorian(m.captured(1).toInt(), month, day).isValid() ? text.trimmed() : QString();
+}
+
 bool isBeginOrEnd(const QByteArray& name, const QByteArray& value, const char* which)
 {
     return name == which && value.trimmed().toUpper() == "VCARD";
@@ -75,7 +113,8 @@ std::vector<QByteArray> VCardReader::logicalLines(const QByteArray& input)
         } else if (!lines.empty() && folded) {
             lines.back() += physical.mid(1);
         } else if (inBase64 && !physical.isEmpty() && !physical.contains(':')) {
-            continue; // the picture data of a 2.1 card, one line after the other
+            lines.back() += physical.trimmed(); // the picture data of a 2.1 card, one line after the other
+            continue;
         } else {
             if (physical.trimmed().isEmpty()) {
                 inBase64 = false;
@@ -135,6 +174,8 @@ VCardReader::Property VCardReader::parse(const QByteArray& line)
         } else if (key == "TYPE") {
             for (const QByteArray& type : value.split(','))
                 property.params << type.trimmed().toUpper();
+        } else {
+            property.named.insert(key, value.trimmed());
         }
     }
     property.rawValue = line.mid(colon + 1);
@@ -189,12 +230,40 @@ QString VCardReader::unescape(const QString& text, const QByteArray& version)
     return out;
 }
 
+QString VCardReader::photoOf(const Property& property, const QString& text)
+{
+    // Only pictures the card carries; one given as an address is never fetched.
+    QByteArray data;
+    if (property.base64) {
+        data = property.rawValue;
+    } else if (text.trimmed().startsWith(QLatin1String("data:"), Qt::CaseInsensitive)) {
+        const QString uri = text.trimmed();
+        const qsizetype comma = uri.indexOf(QLatin1Char(','));
+        if (comma < 0 || !uri.left(comma).endsWith(QLatin1String(";base64"), Qt::CaseInsensitive))
+            return QString();
+        data = uri.mid(comma + 1).toLatin1();
+    } else {
+        return QString();
+    }
+    data.replace(' ', "").replace('\t', "");
+    return ContactPhoto::fromBytes(QByteArray::fromBase64(data));
+}
+
 void VCardReader::apply(const Property& property, Card& card) const
 {
+    const QByteArray& name = property.name;
+    if (name == "PHOTO" && m_keepMore) {
+        const bool hasPhoto = std::any_of(card.more.begin(), card.more.end(),
+                                          [](const ContactValue& v) { return v.kind == ContactValue::Kind::Photo; });
+        if (!hasPhoto)
+            if (const QString photo = photoOf(property, property.base64 ? QString() : value(property));
+                !photo.isEmpty())
+                card.more.push_back({ContactValue::Kind::Photo, QString(), photo, QString()});
+        return;
+    }
     if (property.base64)
         return;
     const QString text = value(property);
-    const QByteArray& name = property.name;
     ContactFields& contact = card.contact;
     if (name == "VERSION") {
         card.version = text.trimmed().toLatin1();
@@ -209,6 +278,9 @@ void VCardReader::apply(const Property& property, Card& card) const
                 spoken << unescape(parts[i], card.version).trimmed();
         card.structuredName = spoken.join(QLatin1Char(' '));
     } else if (name == "TEL" || name == "EMAIL" || name == "ADR" || name == "ORG") {
+        card.pending.push_back({property, text});
+    } else if (m_keepMore && (name == "URL" || name == "BDAY" || name == "ANNIVERSARY" || name == "X-ANNIVERSARY" ||
+                              name == "X-ABDATE")) {
         card.pending.push_back({property, text});
     } else if (name == "X-ABLABEL") {
         card.groupLabels.insert(property.group, plainLabel(unescape(text, card.version)));
@@ -225,7 +297,7 @@ void VCardReader::finish(Card& card)
     ContactFields& contact = card.contact;
     if (contact.name.trimmed().isEmpty())
         contact.name = card.structuredName;
-    ContactSlots placed(contact);
+    ContactSlots placed(contact, m_keepMore ? &card.more : nullptr);
     for (const Pending& item : card.pending) {
         const Property& p = item.property;
         const QString label = card.groupLabels.value(p.group);
@@ -237,12 +309,14 @@ void VCardReader::finish(Card& card)
             const ContactSlots::PhoneKind kind = ContactSlots::kindOf(QStringList(types) << label);
             // A kind without a field of its own is named as the card names it ("pager").
             QString shownLabel = label;
-            if (shownLabel.isEmpty())
-                shownLabel = kind == ContactSlots::PhoneKind::Other ? types.join(QLatin1Char(',')).toLower()
-                                                                    : ContactSlots::kindLabel(kind);
+            if (shownLabel.isEmpty() && kind == ContactSlots::PhoneKind::Other)
+                shownLabel = types.join(QLatin1Char(',')).toLower();
             placed.addPhone(number, kind, shownLabel);
         } else if (p.name == "EMAIL") {
-            placed.addEmail(unescape(item.text, card.version), label);
+            const QString kind = p.params.contains("WORK")   ? QStringLiteral("work")
+                                 : p.params.contains("HOME") ? QStringLiteral("home")
+                                                             : QString();
+            placed.addEmail(unescape(item.text, card.version), label.isEmpty() && m_keepMore ? kind : label);
         } else if (p.name == "ADR") {
             // PO box;extended;street;locality;region;postal code;country, read street first.
             const QStringList parts = components(item.text);
@@ -251,15 +325,23 @@ void VCardReader::finish(Card& card)
                 if (const QString part = unescape(parts.value(i), card.version).trimmed(); !part.isEmpty())
                     shown << part;
             const bool work = p.params.contains("WORK");
-            placed.addAddress(shown.join(QStringLiteral(", ")), !label.isEmpty() ? label
-                                                                : work ? QStringLiteral("عنوان العمل")
-                                                                       : QString());
+            QStringList kept;
+            for (int i = 0; i < 7; ++i)
+                kept << unescape(parts.value(i), card.version).trimmed();
+            QString shownLabel = label;
+            if (shownLabel.isEmpty() && work)
+                shownLabel = m_keepMore ? QStringLiteral("work") : QStringLiteral("عنوان العمل");
+            else if (shownLabel.isEmpty() && m_keepMore && p.params.contains("HOME"))
+                shownLabel = QStringLiteral("home");
+            placed.addAddress(shown.join(QStringLiteral(", ")), shownLabel, ContactValue::joinParts(kept));
         } else if (p.name == "ORG") {
             QStringList parts;
             for (const QString& part : components(item.text))
                 if (const QString unit = unescape(part, card.version).trimmed(); !unit.isEmpty())
                     parts << unit;
             placed.addOrganisation(parts.join(QStringLiteral(", ")), label);
+        } else {
+            placeMore(item, label, card);
         }
     }
     placed.finish();
@@ -276,11 +358,47 @@ void VCardReader::finish(Card& card)
         contact.moreinfo = notes;
     }
     m_contacts.push_back(contact);
+    if (m_keepMore) {
+        // Numbers first, then e-mails, addresses, web pages, dates and the photo, each kind in
+        // the card's order.
+        std::stable_sort(card.more.begin(), card.more.end(),
+                         [](const ContactValue& a, const ContactValue& b) { return a.kind < b.kind; });
+        m_more.push_back(card.more);
+    }
+}
+
+void VCardReader::placeMore(const Pending& item, const QString& label, Card& card) const
+{
+    const Property& p = item.property;
+    const QString text = unescape(item.text, card.version).trimmed();
+    if (text.isEmpty())
+        return;
+    if (p.name == "URL") {
+        card.more.push_back({ContactValue::Kind::Web, label, text, QString()});
+        return;
+    }
+    QString date = isoDate(text);
+    if (date.isEmpty())
+        return;
+    QString calendar = QLatin1String(ContactValue::kGregorian);
+    if (const QString hijri = hijriDate(QString::fromLatin1(p.named.value("X-QAV-HIJRI"))); !hijri.isEmpty()) {
+        date = hijri;
+        calendar = QLatin1String(ContactValue::kHijri);
+    }
+    // Apple's dates carry their kind in a label; one of no label is taken for an anniversary.
+    QString kind = label;
+    if (p.name == "BDAY")
+        kind = QStringLiteral("birthday");
+    else if (p.name != "X-ABDATE" || label.isEmpty() ||
+             label.compare(QLatin1String("anniversary"), Qt::CaseInsensitive) == 0)
+        kind = QStringLiteral("anniversary");
+    card.more.push_back({ContactValue::Kind::Date, kind, date, calendar});
 }
 
 bool VCardReader::read(const QByteArray& input)
 {
     m_contacts.clear();
+    m_more.clear();
     m_movedToNotes = 0;
     m_incomplete = 0;
     // The file's encoding is decided once; UTF-16 is read as the UTF-8 it holds.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ContactFields.h"
+#include "ContactValue.h"
 
 #include <QByteArray>
 
@@ -10,11 +11,15 @@ class VCardWriter
 {
 public:
     explicit VCardWriter(int version = 4) : m_version(version == 3 ? 3 : 4) {}
-    QByteArray card(const ContactFields& contact) const;
+    // more: the contact's values beyond the nine fields, each written as its own property.
+    QByteArray card(const ContactFields& contact, const MoreValues& more = {}) const;
 
     static QString escape(const QString& text);
 
 private:
     static void line(QByteArray& out, const QString& text);
+    void writeMore(QByteArray& out, const MoreValues& more) const;
+    // A date's value as this version writes it, with the Hijri date beside it as a parameter.
+    QString dateProperty(const QString& name, const ContactValue& date) const;
     int m_version;
 };

@@ -31,8 +31,18 @@ DavResponse::Kind DavResponse::kind() const
 
 bool DavResponse::wholeCard(const QByteArray& card)
 {
-    const QByteArray text = card.trimmed().toUpper();
-    return text.startsWith("BEGIN:VCARD") && text.endsWith("END:VCARD");
+    // BEGIN and END may carry a group ("home.BEGIN:VCARD") and come in any case.
+    auto is = [](const QByteArray& line, const char* name) {
+        const QByteArray upper = line.trimmed().toUpper();
+        const qsizetype colon = upper.indexOf(':');
+        QByteArray head = upper.left(colon).trimmed();
+        if (const qsizetype dot = head.lastIndexOf('.'); dot >= 0)
+            head = head.mid(dot + 1);
+        return colon > 0 && head == name && upper.mid(colon + 1).trimmed() == "VCARD";
+    };
+    const QByteArray text = card.trimmed();
+    const qsizetype firstEnd = text.indexOf('\n');
+    return firstEnd > 0 && is(text.left(firstEnd), "BEGIN") && is(text.mid(text.lastIndexOf('\n') + 1), "END");
 }
 
 bool DavResponse::checkLength()

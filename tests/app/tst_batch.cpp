@@ -1,6 +1,8 @@
 // Import and export from the command line, as a script uses them: no window, a summary on
 // standard output, exit status 0, 1 with a one-line reason, or 2 for a wrong command line.
 #include "BookRekey.h"
+#include "ContactFileReader.h"
+#include "ContactPhoto.h"
 #include "DataConnection.h"
 #include "FileSizeLimit.h"
 #include "ProgramRun.h"
@@ -10,8 +12,10 @@
 #include "RecordQuery.h"
 #include "Recordset.h"
 #include "StoredOrder.h"
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 
 #include <QTemporaryDir>
@@ -24,6 +28,7 @@ class TestBatch : public QObject
 private slots:
     void init();
     void importIntoANewDirectoryThenExport();
+    void aPhonesCardComesBackWhole();
     void aLockedDirectoryNeedsItsPasswordFile();
     void aProtectedBookNeedsItsPasswordInAFile();
     void wrongUseIsRefused();
@@ -213,6 +218,96 @@ void TestBatch::wrongUseIsRefused()
                                     QStringLiteral("--into"), QStringLiteral("د")});
     QCOMPARE(missing.status, 1);
     QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM dirg")), QStringLiteral("0")); // nothing made for nothing
+}
+
+void TestBatch::aPhonesCardComesBackWhole()
+{
+    // A phone's card: three mobiles, two work numbers, a fax, three e-mails, two addresses, a
+    // web page, a birthday and a photo far larger than is kept; and a card with a Hijri birthday.
+    QImage picture(1600, 1200, QImage::Format_RGB32);
+    picture.fill(Qt::darkCyan);
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    QVERIFY(picture.save(&buffer, "JPEG", 100));
+    QByteArray photoLines;
+    const QByteArray base64 = jpeg.toBase64();
+    for (qsizetype i = 0; i < base64.size(); i += 74)
+        photoLines += " " + base64.mid(i, 74) + "\r\n";
+    const QByteArray card =
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Hoda Kamel\r\nN:Kamel;Hoda;;;\r\n"
+        "TEL;TYPE=CELL:0100 111\r\nTEL;TYPE=CELL:0100 222\r\nTEL;TYPE=CELL,PREF:0100 333\r\n"
+        "TEL;TYPE=WORK,VOICE:02 2444\r\nTEL;TYPE=WORK:02 2555\r\nTEL;TYPE=WORK,FAX:02 2666\r\n"
+        "EMAIL;TYPE=INTERNET,HOME:hoda@home.example\r\nEMAIL;TYPE=INTERNET,WORK:hoda@work.example\r\n"
+        "item1.EMAIL;TYPE=INTERNET:hoda@club.example\r\nitem1.X-ABLabel:النادي\r\n"
+        "ADR;TYPE=HOME:;;1 Nile St;Cairo;;11511;Egypt\r\n"
+        "ADR;TYPE=WORK:;Floor 3\\; Suite 2;9 Tahrir Sq;Cairo;;;Egypt\r\n"
+        "URL:https://hoda.example/about?a=1&b=2\r\nBDAY:1985-03-09\r\n"
+        "PHOTO;ENCODING=b;TYPE=JPEG:\r\n" +
+        photoLines +
+        "NOTE:صديقة\r\nEND:VCARD\r\n"
+        "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:عمر\r\nBDAY;X-QAV-HIJRI=1435-09-15:20140712\r\n"
+        "PHOTO;VALUE=uri:http://127.0.0.1:9/never-fetched.jpg\r\nEND:VCARD\r\n";
+    const ContactFileContents original = ContactFileReader::readVCard(card);
+    QCOMPARE(original.contacts.size(), size_t(2));
+    const ContactFields& hoda = original.contacts[0];
+    QCOMPARE(hoda.mobil, QStringLiteral("0100 111"));
+    QCOMPARE(hoda.jobtel, QStringLiteral("02 2444"));
+    QCOMPARE(hoda.fax, QStringLiteral("02 2666"));
+    QCOMPARE(hoda.hometel, QString()); // a second mobile is a mobile, not a home number
+    QCOMPARE(hoda.email, QStringLiteral("hoda@home.example"));
+    QCOMPARE(hoda.address, QStringLiteral("1 Nile St, Cairo, 11511, Egypt"));
+    QCOMPARE(hoda.moreinfo, QStringLiteral("صديقة")); // the notes hold only notes
+    QCOMPARE(original.movedToNotes, 0);
+    using K = ContactValue::Kind;
+    const MoreValues& more = original.more[0];
+    QCOMPARE(more.size(), size_t(9));
+    QCOMPARE(more.back().kind, K::Photo);
+    const QImage kept = QImage::fromData(ContactPhoto::bytesOf(more.back().value));
+    QCOMPARE(kept.size(), QSize(512, 384));
+    QVERIFY(more.back().value.size() < 400 * 1024);
+    const QStringList expected{QStringLiteral("mobile 0100 222"),
+                               QStringLiteral("mobile 0100 333"),
+                               QStringLiteral("work 02 2555"),
+                               QStringLiteral("work hoda@work.example"),
+                               QStringLiteral("النادي hoda@club.example"),
+                               QStringLiteral("work 9 Tahrir Sq, Floor 3; Suite 2, Cairo, Egypt"),
+                               QStringLiteral(" https://hoda.example/about?a=1&b=2"),
+                               QStringLiteral("birthday 1985-03-09 gregorian")};
+    QStringList read;
+    for (size_t i = 0; i + 1 < more.size(); ++i)
+        read << (more[i].label + QLatin1Char(' ') + (more[i].kind == K::Address ? more[i].oneLine() : more[i].value) +
+                 QLatin1Char(' ') + more[i].calendar)
+                    .chopped(more[i].calendar.isEmpty() ? 1 : 0);
+    QCOMPARE(read, expected);
+    // 15 Ramadan 1435 was 12 July 2014; read back as the Hijri date; an address is never fetched.
+    QCOMPARE(original.more[1].size(), size_t(1));
+    QCOMPARE(original.more[1][0], (ContactValue{K::Date, QStringLiteral("birthday"), QStringLiteral("1435-09-15"),
+                                                QLatin1String(ContactValue::kHijri)}));
+
+    // Through the command line's import and export, in both vCard versions: every value comes
+    // back in its own place, nothing in the notes.
+    const ProgramRun imported = run({QStringLiteral("--import"), file(QStringLiteral("phone.vcf"), card),
+                                     QStringLiteral("--into"), QStringLiteral("هاتف")});
+    QVERIFY2(imported.status == 0, qPrintable(imported.err));
+    for (const char* format : {"vcard4", "vcard3"}) {
+        const QString target = m_folder->filePath(QStringLiteral("out-%1.vcf").arg(QLatin1String(format)));
+        const ProgramRun exported = run({QStringLiteral("--export"), QStringLiteral("هاتف"), target,
+                                         QStringLiteral("--format"), QLatin1String(format)});
+        QVERIFY2(exported.status == 0, qPrintable(exported.err));
+        QFile written(target);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        const QByteArray bytes = written.readAll();
+        QVERIFY2(!bytes.contains("NOTE:\r\n") && bytes.contains("BDAY:"), bytes.left(2000).constData());
+        QVERIFY(bytes.contains(format == QByteArray("vcard4") ? "BDAY;X-QAV-HIJRI=1435-09-15:20140712"
+                                                              : "BDAY;X-QAV-HIJRI=1435-09-15:2014-07-12"));
+        const ContactFileContents again = ContactFileReader::readVCard(bytes);
+        QCOMPARE(again.contacts.size(), size_t(2));
+        const size_t h = again.contacts[0].name == hoda.name ? 0 : 1;
+        QVERIFY(again.contacts[h] == hoda);
+        QVERIFY(again.more[h] == more);
+        QVERIFY(again.more[1 - h] == original.more[1]);
+    }
 }
 
 QString TestBatch::file(const QString& name, const QByteArray& bytes)

@@ -1,4 +1,6 @@
 // The encrypted file: opening with and without the password, and the statements that write it.
+#include "ContactStore.h"
+#include "ContactValueStore.h"
 #include "DataConnection.h"
 #include "TextColumn.h"
 #include "NotDuplicateStore.h"
@@ -31,6 +33,7 @@ private slots:
     void missingIndexesAreAddedOnOpen();
     void commitsReachTheFileBeforeReturning();
     void craftedRowsOfTheProgramsOwnTablesAreLeftOut();
+    void moreValuesStayWithTheirContactOnly();
 };
 
 void TestDataConnection::keyedFileOpensOnlyWithThePassword()
@@ -339,6 +342,85 @@ void TestDataConnection::craftedRowsOfTheProgramsOwnTablesAreLeftOut()
     const auto cards = SyncStore(connection).cards(d);
     QCOMPARE(cards.size(), size_t(1));
     QCOMPARE(cards.begin()->first, QStringLiteral("/b/1.vcf"));
+}
+
+void TestDataConnection::moreValuesStayWithTheirContactOnly()
+{
+    TestDatabase db;
+    const QString d = db.addDirectory(QStringLiteral("d"));
+    const QString other = db.addDirectory(QStringLiteral("other"));
+    DataConnection connection;
+    QVERIFY(connection.open(db.path(), QString::fromLatin1(Schema::kPassword)).ok);
+    ContactStore contacts(connection);
+    ContactValueStore values(connection);
+    using K = ContactValue::Kind;
+    const MoreValues more{
+        {K::Phone, QStringLiteral("mobile"), QStringLiteral("0100 2")},
+        {K::Email, QString(), QStringLiteral("'); DROP TABLE info; --@x.org")},
+        {K::Address, QStringLiteral("work"),
+         ContactValue::joinParts({{}, {}, QStringLiteral("شارع ٩; مدخل \\ب"), QStringLiteral("القاهرة")})},
+        {K::Date, QStringLiteral("birthday"), QStringLiteral("1435-09-15"), QLatin1String(ContactValue::kHijri)}};
+    qint64 row = 0;
+    QVERIFY(contacts.insert({QStringLiteral("سارة")}, d, &row).ok);
+    QVERIFY(values.replaceWithin(row, QStringLiteral("سارة"), more).ok);
+    MoreValues read;
+    QVERIFY(values.readByName(QStringLiteral("سارة"), read).ok);
+    QVERIFY(read == more);
+    QCOMPARE(read[2].parts().at(2), QStringLiteral("شارع ٩; مدخل \\ب"));
+    QCOMPARE(read[2].oneLine(), QStringLiteral("شارع ٩; مدخل \\ب, القاهرة"));
+    QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM info")), QStringLiteral("1"));
+
+    // Renamed, moved and edited, the values follow.
+    QVERIFY(contacts.updateByName(QStringLiteral("سارة"), {QStringLiteral("سارة علي"), QStringLiteral("1")}, other).ok);
+    QVERIFY(values.readByName(QStringLiteral("سارة علي"), read).ok);
+    QVERIFY(read == more);
+    QVERIFY(contacts.update(row, {QStringLiteral("سارة ع")}).ok);
+    QVERIFY(values.readByName(QStringLiteral("سارة ع"), read).ok);
+    QCOMPARE(read.size(), more.size());
+
+    // Deleted and put back through the trash, nothing is lost.
+    TrashStore trash(connection);
+    qint64 id = 0;
+    QVERIFY(trash.moveIn(QStringLiteral("سارة ع"), &id).ok);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM qav_contact_value")), QStringLiteral("0"));
+    qint64 back = 0;
+    QVERIFY(trash.restore(id, QString(), &back).ok);
+    QVERIFY(values.readByName(QStringLiteral("سارة ع"), read).ok);
+    QVERIFY(read == more);
+    // A whole directory too.
+    QList<qint64> ids;
+    QVERIFY(trash.moveDirectoryIn({other, QStringLiteral("other"), QStringLiteral("0")}, ids).ok);
+    QString code;
+    QVERIFY(trash.restoreIntoNewDirectory(ids, QStringLiteral("again"), QStringLiteral("0"), code).ok);
+    QVERIFY(values.readByName(QStringLiteral("سارة ع"), read).ok);
+    QVERIFY(read == more);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM qav_trash_value")), QStringLiteral("0"));
+
+    // Another program deletes the contact and its row number goes to a new one: the old values
+    // are never shown on it, and go when it is written.
+    QVERIFY(contacts.findByName(QStringLiteral("سارة ع"), row).ok);
+    QVERIFY(db.reader().execute(QStringLiteral("DELETE FROM info")).ok);
+    QVERIFY(db.reader()
+                .execute(QStringLiteral("INSERT INTO info (rowid, name, dir) VALUES (?, 'x', ?)"),
+                         {QString::number(row), d})
+                .ok);
+    QVERIFY(values.readByName(QStringLiteral("x"), read).ok);
+    QVERIFY(read.empty());
+    QHash<QString, MoreValues> all;
+    QVERIFY(values.readDirectory(d, all).ok);
+    QVERIFY(all.isEmpty());
+    QVERIFY(contacts.update(row, {QStringLiteral("x"), QStringLiteral("2")}).ok);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM qav_contact_value")), QStringLiteral("0"));
+
+    // A stored row no write of this program makes (an unknown kind, a photo of 3 MB) is left out.
+    QVERIFY(values.replaceWithin(row, QStringLiteral("x"), more).ok);
+    QVERIFY(db.reader()
+                .execute(QStringLiteral("INSERT INTO qav_contact_value VALUES (?, 'x', 'skull', '', 'v', '', 9), "
+                                        "(?, 'x', 'photo', '', ?, '', 10)"),
+                         {QString::number(row), QString::number(row), QString(3 * 1024 * 1024, QLatin1Char('A'))})
+                .ok);
+    QVERIFY(values.readByName(QStringLiteral("x"), read).ok);
+    QVERIFY(read == more);
 }
 
 QTEST_GUILESS_MAIN(TestDataConnection)

@@ -1,6 +1,7 @@
 // A local edit written back into the server's card: the change goes to the property it was read
 // from, keeps that property's parameters and label, and leaves everything else as it was.
 #include "CardMerge.h"
+#include "DavResponse.h"
 
 #include <QtTest>
 
@@ -10,6 +11,7 @@ class TestCardMerge : public QObject
 private slots:
     void anEditReplacesThePropertyItCameFrom();
     void parametersAndLabelsStay();
+    void aGroupedCardInAnyCaseIsRead();
 };
 
 void TestCardMerge::anEditReplacesThePropertyItCameFrom()
@@ -58,6 +60,28 @@ void TestCardMerge::parametersAndLabelsStay()
     const QByteArray removed = CardMerge::merge(card, synced, local);
     QVERIFY2(!removed.contains("item1."), removed.constData());
     QVERIFY(removed.contains("item2.X-ABLabel"));
+}
+
+void TestCardMerge::aGroupedCardInAnyCaseIsRead()
+{
+    // A group on BEGIN and END, and property names in lower case, as the standard allows.
+    const QByteArray card = "home.begin:vcard\r\nhome.version:3.0\r\nhome.uid:u\r\nhome.fn:Sam\r\n"
+                            "home.tel;type=cell:0100\r\nhome.Email:sam@example.org\r\nhome.END:VCARD\r\n";
+    QVERIFY(DavResponse::wholeCard(card));
+    QVERIFY(DavResponse::wholeCard("Begin : VCard\nFN:x\nend:vcard"));
+    QVERIFY(!DavResponse::wholeCard("BEGIN:VCARDS\nFN:x\nEND:VCARD"));
+    QVERIFY(!DavResponse::wholeCard("home.BEGIN:VCARD\nFN:x\n"));
+    QVERIFY(!DavResponse::wholeCard("BEGIN:VCARD"));
+    const ContactFields synced = CardMerge::read(card);
+    QCOMPARE(synced.name, QStringLiteral("Sam"));
+    QCOMPARE(synced.mobil, QStringLiteral("0100"));
+    QCOMPARE(synced.email, QStringLiteral("sam@example.org"));
+    ContactFields local = synced;
+    local.hometel = QStringLiteral("022");
+    const QByteArray merged = CardMerge::merge(card, synced, local);
+    QVERIFY2(merged.endsWith("home.END:VCARD\r\n"), merged.constData());
+    QVERIFY(DavResponse::wholeCard(merged));
+    QCOMPARE(CardMerge::read(merged), local);
 }
 
 QTEST_GUILESS_MAIN(TestCardMerge)

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QDate>
+
+// Converts dates between the Gregorian and the Hijri (Umm al-Qura) calendars through ICU.
+class HijriCalendar
+{
+public:
+    // The Gregorian day of a Hijri date; invalid when there is no such Hijri day.
+    static QDate toGregorian(int year, int month, int day);
+    // The Hijri year, month and day of a Gregorian date; false when it cannot be converted.
+    static bool fromGregorian(const QDate& date, int& year, int& month, int& day);
+};
