@@ -4,8 +4,8 @@
 #include <QStringList>
 
 // The program's command line. Help and the version are printed at once; import, export, link, sync and query run
-// without a window; anything the program does not know is refused with the help text. None of
-// it needs a display.
+// without a window; bare file names open the window and import them there; anything the program
+// does not know is refused with the help text. None of it needs a display.
 class CommandLine
 {
 public:
@@ -23,6 +23,7 @@ public:
         QString url{};                  // link: the address book's URL
         QString user{};                 // link: the user name on the server
         bool allowInsecureHttp = false; // link, sync: plain http to another machine is allowed
+        QStringList files{};            // window: files to import once it shows, as absolute paths
     };
 
     // Parses the arguments (the program's name first). Help, the version and a wrong command

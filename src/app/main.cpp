@@ -7,6 +7,8 @@
 #include "PhoneMatch.h"
 #include "Preferences.h"
 #include "QtTranslations.h"
+#include "RunningCopy.h"
+#include "SharedData.h"
 
 #include <QApplication>
 #include <QLoggingCategory>
@@ -40,6 +42,11 @@ int main(int argc, char** argv)
     AppLook::apply(app);
     PhoneMatch::setPreferredRegion(Preferences::phoneRegion());
 
+    // A copy of the program already open on this book takes the files and comes forward instead.
+    RunningCopy running(SharedData::databasePath());
+    if (running.handOver(request.files))
+        return 0;
+
     MainForm form;
     CommandWiring::install(form);
     // Without a readable database the program ends here, before the window is ever shown.
@@ -47,5 +54,10 @@ int main(int argc, char** argv)
         return form.leftAtBookPassword() ? 0 : 1;
     form.show();
     CommandWiring::started(form);
+    QObject::connect(&running, &RunningCopy::showRequested, &form, &MainForm::showYourself);
+    QObject::connect(&running, &RunningCopy::filesReceived, &form,
+                     [&form](const QStringList& files) { form.importFiles(files); });
+    running.listen();
+    form.importFiles(request.files);
     return app.exec();
 }
