@@ -238,8 +238,12 @@ void RecordListView::dragEvent(QEvent* event, QAbstractItemView* view)
     auto* drop = static_cast<QDropEvent*>(event);
     const QModelIndex at = view->indexAt(drop->position().toPoint());
     const int row = at.isValid() ? at.row() : -1;
-    // Whether it may land is asked over each item; a drop where it may not is refused.
-    if (!m_dropAccepts(drop->mimeData(), row)) {
+    // The list takes a drag in when it may land on any of its items: only then do its moves and
+    // its drop come here. Whether it may land is then asked over each item.
+    bool takes = m_dropAccepts(drop->mimeData(), row);
+    for (int other = 0; !takes && event->type() == QEvent::DragEnter && other < count(); ++other)
+        takes = m_dropAccepts(drop->mimeData(), other);
+    if (!takes) {
         drop->ignore();
         return;
     }

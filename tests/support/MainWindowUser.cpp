@@ -52,13 +52,21 @@ bool MainWindowUser::dropOnDirectory(MainForm& form, const QString& name, const 
         QAbstractItemView* view = list->activeView();
         view->doItemsLayout();
         QApplication::processEvents();
-        const QPointF at = view->visualRect(list->model()->index(row, 0)).center();
+        // As a drag comes in: it enters the list, moves over the item, and is let go there.
+        const QPoint at = view->visualRect(list->model()->index(row, 0)).center();
         const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
-        QDragMoveEvent over(at.toPoint(), actions, &data, Qt::LeftButton, {});
-        QApplication::sendEvent(view->viewport(), &over);
-        if (!over.isAccepted())
+        QDragEnterEvent enter(at, actions, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(view->viewport(), &enter);
+        if (!enter.isAccepted())
             return false;
-        QDropEvent drop(at, actions, &data, Qt::LeftButton, {});
+        QDragMoveEvent over(at, actions, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(view->viewport(), &over);
+        if (!over.isAccepted()) {
+            QDragLeaveEvent leave;
+            QApplication::sendEvent(view->viewport(), &leave);
+            return false;
+        }
+        QDropEvent drop(QPointF(at), actions, &data, Qt::LeftButton, {});
         QApplication::sendEvent(view->viewport(), &drop);
         return drop.isAccepted();
     }
