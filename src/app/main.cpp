@@ -34,6 +34,16 @@ int main(int argc, char** argv)
         return BatchCommands::run(request);
     }
 
+    {
+        // A copy of the program already open on this book takes the files and comes forward
+        // instead; handing them over needs no display.
+        QCoreApplication handing(argc, argv);
+        QCoreApplication::setOrganizationName(QStringLiteral("QAV"));
+        QCoreApplication::setApplicationName(QStringLiteral("QAV Telephone"));
+        if (RunningCopy(SharedData::databasePath()).handOver(request.files))
+            return 0;
+    }
+
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("QAV"));
     QApplication::setApplicationName(QStringLiteral("QAV Telephone"));
@@ -42,11 +52,6 @@ int main(int argc, char** argv)
     AppLook::apply(app);
     PhoneMatch::setPreferredRegion(Preferences::phoneRegion());
 
-    // A copy of the program already open on this book takes the files and comes forward instead.
-    RunningCopy running(SharedData::databasePath());
-    if (running.handOver(request.files))
-        return 0;
-
     MainForm form;
     CommandWiring::install(form);
     // Without a readable database the program ends here, before the window is ever shown.
@@ -54,6 +59,7 @@ int main(int argc, char** argv)
         return form.leftAtBookPassword() ? 0 : 1;
     form.show();
     CommandWiring::started(form);
+    RunningCopy running(SharedData::databasePath());
     QObject::connect(&running, &RunningCopy::showRequested, &form, &MainForm::showYourself);
     QObject::connect(&running, &RunningCopy::filesReceived, &form,
                      [&form](const QStringList& files) { form.importFiles(files); });
