@@ -49,7 +49,7 @@ RunningCopy::RunningCopy(const QString& bookPath, QObject* parent) : QObject(par
 
 QString RunningCopy::privateFolder()
 {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (isPrivateFolder(runtime))
         return runtime;
     // Without one, a folder of the program's own in Qt's runtime location, made for the user alone.
