@@ -2,6 +2,7 @@
 #include "OutsideText.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QUrl>
 
@@ -36,8 +37,10 @@ QString firstWrong(const QStringList& arguments, const QCommandLineParser& parse
 QString CommandLine::helpText()
 {
     return QStringLiteral(
-        "الاستخدام: qavtelephone [خيار]\n"
+        "الاستخدام: qavtelephone [خيار] أو qavtelephone [FILE...]\n"
         "QAV Telephone: دليل الهاتف الشخصى. بدون خيارات يفتح نافذة البرنامج على ملف البيانات Kib.bin.\n"
+        "مع ملفات vCard أو CSV تفتح النافذة وتسأل إلى أى دليل يستورد كل ملف ; وإن كانت مفتوحة من قبل\n"
+        "على نفس الملف Kib.bin تظهر هى وتستلم الملفات.\n"
         "\n"
         "الخيارات:\n"
         "  -h, --help                      يعرض هذه المساعدة\n"
@@ -196,10 +199,14 @@ CommandLine::Request CommandLine::handle(const QStringList& arguments)
         request.directory = positional.value(0);
         return request;
     }
-    if (!positional.isEmpty())
-        return wrong(QStringLiteral("خيار غير معروف: %1").arg(firstWrong(arguments, parser)));
     if (parser.isSet(into) || parser.isSet(format) || parser.isSet(passwordFile) || parser.isSet(user) ||
         parser.isSet(insecure) || parser.isSet(bookPasswordFile))
         return wrong(QStringLiteral("هذا الخيار يستخدم مع --import أو --export أو --link أو --sync أو --query فقط"));
+    // Files to open with the window (a file manager's "open with", the menu entry's %F): made
+    // absolute now, since the window may be another copy started elsewhere.
+    for (const QString& file : positional) {
+        const QUrl url(file);
+        request.files << QFileInfo(url.isLocalFile() ? url.toLocalFile() : file).absoluteFilePath();
+    }
     return request;
 }

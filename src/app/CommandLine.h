@@ -4,8 +4,8 @@
 #include <QStringList>
 
 // The program's command line. Help and the version are printed at once; import, export, link, sync, query and
-// the desktop's search service run without a window; anything the program does not know is refused with the help text.
-// None of it needs a display.
+// the desktop's search service run without a window; bare file names open the window and import them there;
+// anything the program does not know is refused with the help text. None of it needs a display.
 class CommandLine
 {
 public:
@@ -25,6 +25,7 @@ public:
         bool allowInsecureHttp = false; // link, sync: plain http to another machine is allowed
         QString showContact{};          // window: the contact (its id) the desktop's search chose
         QString searchBook{};           // window: the text the desktop's search passes on
+        QStringList files{};            // window: files to import once it shows, as absolute paths
     };
 
     // Parses the arguments (the program's name first). Help, the version and a wrong command

@@ -7,6 +7,7 @@
 #include "PhoneMatch.h"
 #include "Preferences.h"
 #include "QtTranslations.h"
+#include "RunningCopy.h"
 #include "SharedData.h"
 #include "StandaloneSearch.h"
 #include "WindowSearchService.h"
@@ -37,6 +38,16 @@ int main(int argc, char** argv)
         return BatchCommands::run(request);
     }
 
+    {
+        // A copy of the program already open on this book takes the files and comes forward
+        // instead; handing them over needs no display.
+        QCoreApplication handing(argc, argv);
+        QCoreApplication::setOrganizationName(QStringLiteral("QAV"));
+        QCoreApplication::setApplicationName(QStringLiteral("QAV Telephone"));
+        if (RunningCopy(SharedData::databasePath()).handOver(request.files))
+            return 0;
+    }
+
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("QAV"));
     QApplication::setApplicationName(QStringLiteral("QAV Telephone"));
@@ -53,5 +64,11 @@ int main(int argc, char** argv)
     form.show();
     CommandWiring::started(form);
     WindowSearchService::start(form, request);
+    RunningCopy running(SharedData::databasePath());
+    QObject::connect(&running, &RunningCopy::showRequested, &form, &MainForm::showYourself);
+    QObject::connect(&running, &RunningCopy::filesReceived, &form,
+                     [&form](const QStringList& files) { form.importFiles(files); });
+    running.listen();
+    form.importFiles(request.files);
     return app.exec();
 }

@@ -32,6 +32,7 @@ void ContactCommands::install(MainForm& form)
         MoveDir window(f);
         window.exec();
     });
+    form.setContactDrop(&MoveDir::moveDropped);
     form.addContactMenu(QStringLiteral("callnumber"), QStringLiteral("اتصال"),
                         [](MainForm& f, QMenu* menu, const QStringList& c) { ContactLinks::fillCalls(menu, c, &f); });
     form.addContactMenu(QStringLiteral("sendmail"), QStringLiteral("إرسال بريد"),

@@ -3,6 +3,7 @@
 
 #include "CardMail.h"
 #include "ContactChanges.h"
+#include "ContactDrag.h"
 #include "ContactExporter.h"
 #include "ContactFileReader.h"
 #include "ContactImporter.h"
@@ -11,10 +12,11 @@
 #include "CsvTable.h"
 #include "DirPass.h"
 #include "Directory.h"
+#include "DirectoryStore.h"
 #include "FileChooser.h"
+#include "ImportTargetWindow.h"
 #include "MainForm.h"
 #include "MessageBox.h"
-#include "OutsideText.h"
 #include "PassedOver.h"
 #include "SafeFileWrite.h"
 #include "SharedData.h"
@@ -68,6 +70,8 @@ void InterchangeCommands::install(MainForm& form)
     form.setCommand(MainCommand::ImportContacts, &InterchangeCommands::importContacts);
     form.setCommand(MainCommand::ImportIntoNewDirectory, &InterchangeCommands::importIntoNewDirectory);
     form.setCommand(MainCommand::ExportDirectory, &InterchangeCommands::exportDirectory);
+    form.setFileImport(&InterchangeCommands::importFiles);
+    form.setContactDrag([](MainForm&, const QList<QStringList>& contacts) { return ContactDrag::make(contacts); });
     form.addContactCommand(QStringLiteral("exportchosen"), QStringLiteral("تصدير المختار..."),
                            &InterchangeCommands::exportDirectory);
     form.addContactCommand(QStringLiteral("sendcard"), QStringLiteral("إرسال كبطاقة بالبريد..."), &CardMail::send);
@@ -100,21 +104,48 @@ void InterchangeCommands::importContacts(MainForm& form)
 bool InterchangeCommands::readFile(const QString& path, ContactFileContents& contents)
 {
     QByteArray bytes;
+    bool csv = false;
+    return loadFile(path, bytes, csv) && decode(bytes, csv, contents);
+}
+
+// The file's bytes when it is a vCard or CSV file; otherwise the user is told why not.
+bool InterchangeCommands::loadFile(const QString& path, QByteArray& bytes, bool& csv)
+{
     if (const QString refused = ContactFileReader::load(path, bytes); !refused.isEmpty()) {
         tell(refused, MessageBox::Critical);
         return false;
     }
-    switch (ContactFileReader::kindOf(path, bytes)) {
-    case ContactFileReader::Kind::VCard:
-        contents = ContactFileReader::readVCard(bytes);
-        return true;
-    case ContactFileReader::Kind::Csv:
-        return csvContacts(bytes, contents);
-    case ContactFileReader::Kind::None:
-        break;
+    const ContactFileReader::Kind kind = ContactFileReader::kindOf(path, bytes);
+    if (kind == ContactFileReader::Kind::None) {
+        tell(QStringLiteral("الملف ليس ملف جهات اتصال (vCard أو CSV) , لم يتغير شىء"), MessageBox::Critical);
+        return false;
     }
-    tell(QStringLiteral("الملف ليس ملف جهات اتصال (vCard أو CSV) , لم يتغير شىء"), MessageBox::Critical);
-    return false;
+    csv = kind == ContactFileReader::Kind::Csv;
+    return true;
+}
+
+bool InterchangeCommands::decode(const QByteArray& bytes, bool csv, ContactFileContents& contents)
+{
+    if (csv)
+        return csvContacts(bytes, contents);
+    contents = ContactFileReader::readVCard(bytes);
+    return true;
+}
+
+// A locked directory takes contacts only from someone who knows its password.
+bool InterchangeCommands::mayImportInto(MainForm& form, const QString& code)
+{
+    Directory directory;
+    if (!DirectoryStore(SharedData::connection()).find(code, directory).ok || !directory.exists()) {
+        tell(QStringLiteral("الدليل غير موجود , لم يتغير شىء"), MessageBox::Critical);
+        return false;
+    }
+    if (!directory.isLocked() || (form.viewState() == ViewState::Contacts && form.currentDirectory() == code))
+        return true;
+    DirPass prompt(form);
+    prompt.pass = directory.pass;
+    prompt.verifyOnly = true;
+    return prompt.exec() == QDialog::Accepted;
 }
 
 // Runs the import with a progress window the user can cancel; tells what happened. True when
@@ -174,11 +205,33 @@ void InterchangeCommands::importIntoNewDirectory(MainForm& form)
     ContactFileContents contents;
     if (path.isEmpty() || !readFile(path, contents))
         return;
-    // The directory is named after the file, as a directory name may be: trimmed, 40 characters at most.
-    QString name = OutsideText::oneLine(QFileInfo(path).completeBaseName()).simplified().left(40).trimmed();
-    if (name.isEmpty())
-        name = QStringLiteral("جهات مستوردة");
-    runImport(form, contents, QString(), name);
+    runImport(form, contents, QString(), ImportTargetWindow::directoryNameFor(path));
+}
+
+void InterchangeCommands::importFiles(MainForm& form, const QStringList& paths, const QString& code)
+{
+    if (!code.isEmpty() && !mayImportInto(form, code))
+        return;
+    for (const QString& path : paths) {
+        // A file that is not contacts is refused before any question about it.
+        QByteArray bytes;
+        bool csv = false;
+        if (!loadFile(path, bytes, csv))
+            continue;
+        QString into = code;
+        QString newDirectory;
+        if (into.isEmpty()) {
+            ImportTargetWindow where(form, path);
+            if (where.exec() != QDialog::Accepted)
+                continue;
+            into = where.directoryCode();
+            if (into.isEmpty())
+                newDirectory = where.newDirectoryName();
+        }
+        ContactFileContents contents;
+        if (decode(bytes, csv, contents))
+            runImport(form, contents, into, newDirectory);
+    }
 }
 
 std::vector<ContactFields> InterchangeCommands::exportedContacts(MainForm& form, std::vector<MoreValues>& more)

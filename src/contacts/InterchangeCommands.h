@@ -4,6 +4,7 @@
 #include "ContactValue.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -24,11 +25,17 @@ public:
     static void importFile(MainForm& form, const QString& path, const QString& code);
     // Import from a chosen file into a new directory named after it (an empty book's first step).
     static void importIntoNewDirectory(MainForm& form);
+    // Files opened with the program or dropped on its window: each is imported into directory
+    // code, or, when code is "", where the user says for that file.
+    static void importFiles(MainForm& form, const QStringList& paths, const QString& code);
 
 private:
     // more gets each contact's values beyond the nine fields, in the same order.
     static std::vector<ContactFields> exportedContacts(MainForm& form, std::vector<MoreValues>& more);
     static bool readFile(const QString& path, ContactFileContents& contents);
+    static bool loadFile(const QString& path, QByteArray& bytes, bool& csv);
+    static bool decode(const QByteArray& bytes, bool csv, ContactFileContents& contents);
+    static bool mayImportInto(MainForm& form, const QString& code);
     static bool runImport(MainForm& form, const ContactFileContents& contents, const QString& code,
                           const QString& newDirectory);
 };

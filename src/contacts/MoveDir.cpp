@@ -3,8 +3,11 @@
 #include "AppLook.h"
 #include "ContactChanges.h"
 #include "ContactStore.h"
+#include "Directory.h"
+#include "DirectoryStore.h"
 #include "MainForm.h"
 #include "MessageBox.h"
+#include "OutsideText.h"
 #include "PassedOver.h"
 #include "RecordListView.h"
 #include "SharedData.h"
@@ -98,6 +101,15 @@ void MoveDir::move()
 
 void MoveDir::moveSeveral()
 {
+    if (!moveNamed(m_main, m_names, dir->text()))
+        MessageBox::show(QStringLiteral("عفوا .. لم يتم نقل البيانات , حدث خطأ فى قاعدة البيانات"),
+                         MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
+    accept();
+    m_main.refreshAfterWrite(BookChange::Contacts);
+}
+
+DataResult MoveDir::moveNamed(MainForm& main, const QStringList& names, const QString& to)
+{
     // Every chosen contact into the directory, in one transaction, or none.
     DataConnection& connection = SharedData::connection();
     ContactStore store(connection);
@@ -107,7 +119,7 @@ void MoveDir::moveSeveral()
     {
         Transaction transaction(connection);
         moved = transaction.begun();
-        for (const QString& name : m_names) {
+        for (const QString& name : names) {
             if (!moved)
                 break;
             ContactFields contact;
@@ -117,7 +129,7 @@ void MoveDir::moveSeveral()
             if (moved && !known)
                 moved = DataResult{false, QStringLiteral("gone")};
             if (moved)
-                moved = store.moveByName(name, dir->text());
+                moved = store.moveByName(name, to);
             contacts.push_back(contact);
             from << dirBefore;
         }
@@ -125,10 +137,32 @@ void MoveDir::moveSeveral()
             moved = transaction.commit();
     }
     if (moved)
-        m_main.undoHistory().record(ContactChanges::movedTogether(contacts, from, dir->text()));
-    else
+        main.undoHistory().record(ContactChanges::movedTogether(contacts, from, to));
+    return moved;
+}
+
+void MoveDir::moveDropped(MainForm& main, const QStringList& names, const QString& code)
+{
+    // Only into a directory that still exists, so a contact can never point nowhere.
+    Directory target;
+    if (!DirectoryStore(SharedData::connection()).find(code, target).ok || !target.exists()) {
+        MessageBox::show(QStringLiteral("عفوا .. لم يتم نقل البيانات , الدليل غير موجود"),
+                         MessageBox::Arabic | MessageBox::Critical, QStringLiteral("خطأ"));
+        main.refreshAfterWrite(BookChange::Anything);
+        return;
+    }
+    // A drop is easily made by mistake: nothing moves before the user says so.
+    const QString where = OutsideText::oneLine(target.name);
+    const QString question =
+        names.size() == 1
+            ? QStringLiteral("هل تريد نقل \u2068%1\u2069 إلى الدليل \u2068%2\u2069 ؟")
+                  .arg(OutsideText::oneLine(names.constFirst()), where)
+            : QStringLiteral("هل تريد نقل %1 من جهات الاتصال إلى الدليل \u2068%2\u2069 ؟").arg(names.size()).arg(where);
+    if (MessageBox::show(question, MessageBox::Arabic | MessageBox::YesNo | MessageBox::Question,
+                         QStringLiteral("نقل")) != MessageBox::Yes)
+        return;
+    if (!moveNamed(main, names, code))
         MessageBox::show(QStringLiteral("عفوا .. لم يتم نقل البيانات , حدث خطأ فى قاعدة البيانات"),
                          MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
-    accept();
-    m_main.refreshAfterWrite(BookChange::Contacts);
+    main.refreshAfterWrite(BookChange::Anything);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DataConnection.h"
 #include "SmallDialog.h"
 
 class MainForm;
@@ -23,8 +24,13 @@ public:
     void filllist();
     void move();
 
+    // Contacts dropped on directory code in the main window's list: asked first, then moved as
+    // the window moves several, all or none, with one undo.
+    static void moveDropped(MainForm& main, const QStringList& names, const QString& code);
+
 private:
     void moveSeveral();
+    static DataResult moveNamed(MainForm& main, const QStringList& names, const QString& to);
 
     MainForm& m_main;
     QString m_name;

@@ -6,6 +6,7 @@
 #include "DataLocation.h"
 #include "Directory.h"
 #include "DirectoryStore.h"
+#include "DragAndDrop.h"
 #include "FileChooser.h"
 #include "FocusColour.h"
 #include "MainMenus.h"
@@ -40,9 +41,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QProcess>
 #include <QScreen>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -59,6 +62,8 @@ constexpr int kListHeightCut = 350;
 constexpr int kFirstColumnCut = 280;
 constexpr int kTopBarHeight = 975;
 constexpr QSize kSmallestWindow(800, 600);
+// How often files handed over look again whether the window that waited for an answer closed.
+constexpr int kWaitForAnswerMs = 300;
 
 } // namespace
 
@@ -270,6 +275,7 @@ void MainForm::buildLists()
             GoBack();
     });
     connect(m_contactList, &RecordListView::mouseReleased, this, &MainForm::contactListMouseUp);
+    m_dragAndDrop = new DragAndDrop(*this, m_directoryList, m_contactList, m_toolbar);
 }
 
 void MainForm::buildStatusBars()
@@ -467,6 +473,59 @@ void MainForm::setCommand(MainCommand command, std::function<void(MainForm&)> ru
 void MainForm::setPasswordPrompt(std::function<void(MainForm&, const QString& pass)> ask)
 {
     m_askPassword = std::move(ask);
+}
+
+void MainForm::importFiles(const QStringList& paths, const QString& code)
+{
+    if (paths.isEmpty())
+        return;
+    m_filesToImport.append({paths, code});
+    QTimer::singleShot(0, this, &MainForm::importWaitingFiles);
+}
+
+void MainForm::importWaitingFiles()
+{
+    // One import at a time, and none over another window that waits for an answer: they come
+    // back once it closed.
+    if (m_importingFiles || QApplication::activeModalWidget() != nullptr) {
+        if (!m_filesToImport.isEmpty())
+            QTimer::singleShot(kWaitForAnswerMs, this, &MainForm::importWaitingFiles);
+        return;
+    }
+    m_importingFiles = true;
+    while (!m_filesToImport.isEmpty()) {
+        const auto [paths, code] = m_filesToImport.takeFirst();
+        if (m_fileImport)
+            m_fileImport(*this, paths, code);
+    }
+    m_importingFiles = false;
+}
+
+void MainForm::dropContacts(const QStringList& names, const QString& code)
+{
+    if (m_contactDrop && !names.isEmpty() && !code.isEmpty())
+        m_contactDrop(*this, names, code);
+}
+
+QMimeData* MainForm::contactDragData(const QList<QStringList>& contacts)
+{
+    QMimeData* mime = m_contactDrag ? m_contactDrag(*this, contacts) : new QMimeData;
+    if (mime == nullptr)
+        return nullptr;
+    QStringList names;
+    for (const QStringList& columns : contacts)
+        names << columns.value(0);
+    DragAndDrop::addContacts(mime, currentDirectory(), names);
+    return mime;
+}
+
+void MainForm::showYourself()
+{
+    if (isMinimized())
+        showNormal();
+    show();
+    raise();
+    activateWindow();
 }
 
 void MainForm::run(MainCommand command)

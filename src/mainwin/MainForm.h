@@ -10,7 +10,9 @@
 
 #include <functional>
 
+class DragAndDrop;
 class QLabel;
+class QMimeData;
 class QLineEdit;
 class QMenu;
 class MainMenus;
@@ -165,6 +167,24 @@ public:
     // And how the password of a locked directory being opened is asked.
     void setPasswordPrompt(std::function<void(MainForm&, const QString& pass)> ask);
 
+    // ---- Files and contacts from outside the window, and dragged out of it ------------------
+    // Files handed to the window (opened with the program, dropped on it, sent by a second
+    // start) go into directory code, or where the user says for each when code is "". They wait
+    // while another window waits for an answer.
+    using FileImport = std::function<void(MainForm&, const QStringList& paths, const QString& code)>;
+    void setFileImport(FileImport run) { m_fileImport = std::move(run); }
+    void importFiles(const QStringList& paths, const QString& code = QString());
+    // Contacts of the open directory dropped on another directory of the list.
+    using ContactDrop = std::function<void(MainForm&, const QStringList& names, const QString& code)>;
+    void setContactDrop(ContactDrop run) { m_contactDrop = std::move(run); }
+    void dropContacts(const QStringList& names, const QString& code);
+    // What contacts dragged out of the list carry for other programs.
+    using ContactDrag = std::function<QMimeData*(MainForm&, const QList<QStringList>& contacts)>;
+    void setContactDrag(ContactDrag make) { m_contactDrag = std::move(make); }
+    QMimeData* contactDragData(const QList<QStringList>& contacts);
+    // Another start of the program asked for this window.
+    void showYourself();
+
     // Shows a popup menu; tests replace it to see which menu would have popped up.
     std::function<void(QMenu*, const QPoint&)> popup;
 
@@ -202,6 +222,7 @@ private:
     void contactListMouseUp(Qt::MouseButton button, const QPoint& globalPos);
     void linkFromWelcome();
     void run(MainCommand command);
+    void importWaitingFiles();
 
     ViewState m_viewState = ViewState::Directories;
     bool m_soundOn = false;
@@ -238,4 +259,10 @@ private:
     QList<QPair<QMenu*, ContactMenuFill>> m_contactMenus;
     QHash<MainCommand, std::function<void(MainForm&)>> m_commands;
     std::function<void(MainForm&, const QString& pass)> m_askPassword;
+    DragAndDrop* m_dragAndDrop = nullptr;
+    FileImport m_fileImport;
+    ContactDrop m_contactDrop;
+    ContactDrag m_contactDrag;
+    QList<QPair<QStringList, QString>> m_filesToImport; // paths and the directory, in the order handed over
+    bool m_importingFiles = false;
 };

@@ -3,11 +3,14 @@
 #include "RecordListModel.h"
 #include "Units.h"
 
+#include <QDrag>
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QStackedWidget>
 #include <QTreeView>
@@ -24,12 +27,20 @@ namespace
 template <typename View> class ReportingView : public View
 {
 public:
-    ReportingView(QWidget* parent, std::function<void(QEvent*)> report, std::function<void()> beforeKey)
-        : View(parent), m_report(std::move(report)), m_beforeKey(std::move(beforeKey))
+    ReportingView(QWidget* parent, std::function<void(QEvent*)> report, std::function<void()> beforeKey,
+                  std::function<void()> drag)
+        : View(parent), m_report(std::move(report)), m_beforeKey(std::move(beforeKey)), m_drag(std::move(drag))
     {
     }
 
 protected:
+    // Drags and drops are the list's, which knows what its items stand for; the view's own
+    // handling would ask the model.
+    void startDrag(Qt::DropActions /*supported*/) override { m_drag(); }
+    void dragEnterEvent(QDragEnterEvent* event) override { m_report(event); }
+    void dragMoveEvent(QDragMoveEvent* event) override { m_report(event); }
+    void dragLeaveEvent(QDragLeaveEvent* event) override { m_report(event); }
+    void dropEvent(QDropEvent* event) override { m_report(event); }
     void keyPressEvent(QKeyEvent* event) override
     {
         m_beforeKey();
@@ -69,6 +80,7 @@ protected:
 private:
     std::function<void(QEvent*)> m_report;
     std::function<void()> m_beforeKey;
+    std::function<void()> m_drag;
     QPersistentModelIndex m_anchor; // the row a Shift-click chooses from
     bool m_choseRange = false;
 };
@@ -78,9 +90,11 @@ private:
 RecordListView::RecordListView(QWidget* parent)
     : QWidget(parent), m_model(new RecordListModel(this)), m_stack(new QStackedWidget(this)),
       m_list(new ReportingView<QListView>(
-          this, [this](QEvent* e) { viewEvent(e); }, [this] { m_rowBeforeKey = selectedRow(); })),
+          this, [this](QEvent* e) { viewEvent(e); }, [this] { m_rowBeforeKey = selectedRow(); },
+          [this] { startDrag(); })),
       m_report(new ReportingView<QTreeView>(
-          this, [this](QEvent* e) { viewEvent(e); }, [this] { m_rowBeforeKey = selectedRow(); }))
+          this, [this](QEvent* e) { viewEvent(e); }, [this] { m_rowBeforeKey = selectedRow(); },
+          [this] { startDrag(); }))
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -176,8 +190,71 @@ void RecordListView::viewEvent(QEvent* event)
         emit mouseReleased(mouse->button(), mouse->globalPosition().toPoint());
         break;
     }
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::DragLeave:
+    case QEvent::Drop:
+        dragEvent(event, activeView());
+        break;
     default:
         break;
+    }
+}
+
+void RecordListView::setDragSource(std::function<QMimeData*(const QList<int>& rows)> make)
+{
+    m_dragSource = std::move(make);
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(m_list), static_cast<QAbstractItemView*>(m_report)})
+        view->setDragEnabled(bool(m_dragSource));
+}
+
+void RecordListView::setDropTarget(DropCheck accepts, std::function<void(const QMimeData* data, int row)> dropped)
+{
+    m_dropAccepts = std::move(accepts);
+    m_dropped = std::move(dropped);
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(m_list), static_cast<QAbstractItemView*>(m_report)})
+        view->viewport()->setAcceptDrops(bool(m_dropAccepts));
+}
+
+void RecordListView::startDrag()
+{
+    const QList<int> rows = selectedRows();
+    if (!m_dragSource || rows.isEmpty())
+        return;
+    QMimeData* mime = m_dragSource(rows);
+    if (mime == nullptr)
+        return;
+    auto* drag = new QDrag(this);
+    drag->setMimeData(mime);
+    drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
+}
+
+void RecordListView::dragEvent(QEvent* event, QAbstractItemView* view)
+{
+    if (event->type() == QEvent::DragLeave || !m_dropAccepts) {
+        event->ignore();
+        return;
+    }
+    auto* drop = static_cast<QDropEvent*>(event);
+    const QModelIndex at = view->indexAt(drop->position().toPoint());
+    const int row = at.isValid() ? at.row() : -1;
+    // The list takes a drag in when it may land on any of its items: only then do its moves and
+    // its drop come here. Whether it may land is then asked over each item.
+    bool takes = m_dropAccepts(drop->mimeData(), row);
+    for (int other = 0; !takes && event->type() == QEvent::DragEnter && other < count(); ++other)
+        takes = m_dropAccepts(drop->mimeData(), other);
+    if (!takes) {
+        drop->ignore();
+        return;
+    }
+    drop->acceptProposedAction();
+    if (event->type() == QEvent::Drop && m_dropped) {
+        // The item dropped on becomes the list's choice, as a click would make it.
+        if (row >= 0) {
+            selectRow(row);
+            emit itemClicked(row);
+        }
+        m_dropped(drop->mimeData(), row);
     }
 }
 

@@ -3,9 +3,11 @@
 #include <QPixmap>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 class QLabel;
+class QMimeData;
 class QListView;
 class QTreeView;
 class QStackedWidget;
@@ -60,6 +62,13 @@ public:
     void setBackgroundPicture(const QPixmap& picture);
     bool hasBackgroundPicture() const { return !m_picture.isNull(); }
 
+    // Dragging chosen items out: make turns the rows into what the drag carries (nullptr: no drag).
+    void setDragSource(std::function<QMimeData*(const QList<int>& rows)> make);
+    // Dropping on the list: accepts says whether data may land on the item at row (-1: on no
+    // item), dropped takes it there.
+    using DropCheck = std::function<bool(const QMimeData* data, int row)>;
+    void setDropTarget(DropCheck accepts, std::function<void(const QMimeData* data, int row)> dropped);
+
     QAbstractItemView* activeView() const;
     QListView* listView() const { return m_list; }
     QTreeView* reportView() const { return m_report; }
@@ -79,6 +88,8 @@ private:
     void viewEvent(QEvent* event);
     void watch(QAbstractItemView* view);
     void applyColumnWidths();
+    void dragEvent(QEvent* event, QAbstractItemView* view);
+    void startDrag();
 
     RecordListModel* m_model;
     QStackedWidget* m_stack;
@@ -91,4 +102,7 @@ private:
     int m_view = List;
     bool m_selectFirst = true;
     int m_rowBeforeKey = -1; // the selected item as a key press began
+    std::function<QMimeData*(const QList<int>& rows)> m_dragSource;
+    DropCheck m_dropAccepts;
+    std::function<void(const QMimeData* data, int row)> m_dropped;
 };

@@ -6,6 +6,7 @@
 #include "DataConnection.h"
 #include "FileSizeLimit.h"
 #include "ProgramRun.h"
+#include "RunningCopy.h"
 #include "Schema.h"
 
 #include "NameOrder.h"
@@ -16,11 +17,16 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QLocalSocket>
 #include <QProcess>
+#include <QSignalSpy>
 
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 class TestBatch : public QObject
 {
@@ -37,6 +43,8 @@ private slots:
     void passwordFilesAreSmallRegularFilesReadOnce();
     void nothingTypedOrImportedSteersTheTerminal();
     void mailProgramsAskForAddresses();
+    void aSecondStartOnTheSameBookHandsItsFilesOver();
+    void theRunningCopyTakesOnlyItsFewLines();
 
 private:
     ProgramRun run(const QStringList& arguments);
@@ -580,6 +588,92 @@ void TestBatch::mailProgramsAskForAddresses()
     const ProgramRun opened = query({QStringLiteral("mohamed"), QStringLiteral("--book-password-file"),
                                      file(QStringLiteral("right"), "كلمة سر طويلة\n")});
     QCOMPARE(opened.out, byName.out);
+}
+
+void TestBatch::aSecondStartOnTheSameBookHandsItsFilesOver()
+{
+    // A runtime folder of the test's own: the user's running copy is never reached.
+    QTemporaryDir runtime;
+    QVERIFY(::chmod(QFile::encodeName(runtime.path()).constData(), 0700) == 0);
+    const QByteArray runtimeBefore = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    RunningCopy running(m_folder->filePath(QStringLiteral("Kib.bin")));
+    QVERIFY(running.listen());
+    struct stat info {
+    };
+    QVERIFY(::stat(QFile::encodeName(running.socketPath()).constData(), &info) == 0);
+    QCOMPARE(info.st_mode & 077, 0u); // nobody else may even connect
+    QSignalSpy shown(&running, &RunningCopy::showRequested);
+    QSignalSpy handed(&running, &RunningCopy::filesReceived);
+
+    // Started again in its folder with two files, one named with a line end: it hands them over,
+    // by absolute path, and ends; a window would fail on this display.
+    QProcess second;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("none-there"));
+    environment.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    second.setProcessEnvironment(environment);
+    second.setWorkingDirectory(m_folder->path());
+    second.start(m_folder->filePath(QStringLiteral("qavtelephone")),
+                 {QStringLiteral("in.vcf"), QStringLiteral("the trend\nend")});
+    QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, 60000);
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.exitCode(), 0);
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(handed.size(), 1);
+    QCOMPARE(handed.at(0).at(0).toStringList(), (QStringList{m_folder->filePath(QStringLiteral("in.vcf")),
+                                                             m_folder->filePath(QStringLiteral("the trend\nend"))}));
+
+    // The same book reached through a link is the same copy; another portable folder's book is not.
+    const QString link = runtime.filePath(QStringLiteral("link"));
+    QVERIFY(QFile::link(m_folder->path(), link));
+    QCOMPARE(RunningCopy(link + QStringLiteral("/Kib.bin")).socketPath(), running.socketPath());
+    QTemporaryDir other;
+    QVERIFY(RunningCopy(other.filePath(QStringLiteral("Kib.bin"))).socketPath() != running.socketPath());
+    qputenv("XDG_RUNTIME_DIR", runtimeBefore);
+}
+
+void TestBatch::theRunningCopyTakesOnlyItsFewLines()
+{
+    bool show = false;
+    QStringList files;
+    QVERIFY(RunningCopy::parse("show\nimport /a%0Ab/end\nend\n", show, files));
+    QVERIFY(show);
+    QCOMPARE(files, QStringList{QStringLiteral("/a\nb/end")});
+    for (const QByteArray& refused :
+         {QByteArray("show\nimport relative.vcf\nend\n"), QByteArray("show\nrm -rf /\nend\n"),
+          QByteArray("show\nimport /a%00b\nend\n"), QByteArray("show\nimport /%FF%FE\nend\n"),
+          QByteArray("show\nend\nimport /x\nend\n"), QByteArray("show\nimport /x\n"),
+          QByteArray("show\n") + QByteArray(RunningCopy::kLongestMessage, 'x') + QByteArray("\nend\n")})
+        QVERIFY2(!RunningCopy::parse(refused, show, files), refused.left(40).constData());
+
+    QTemporaryDir runtime;
+    QVERIFY(::chmod(QFile::encodeName(runtime.path()).constData(), 0700) == 0);
+    const QByteArray runtimeBefore = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    RunningCopy running(m_folder->filePath(QStringLiteral("Kib.bin")));
+    // A copy that crashed left its socket behind: nobody takes the files, and the next copy listens.
+    const int stale = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray path = QFile::encodeName(running.socketPath());
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    QVERIFY(::bind(stale, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0);
+    ::close(stale);
+    QVERIFY(!running.handOver({QStringLiteral("/x.vcf")}));
+    QVERIFY(running.listen());
+    // Anything but its lines is dropped unanswered, with nothing done.
+    QSignalSpy shown(&running, &RunningCopy::showRequested);
+    QSignalSpy handed(&running, &RunningCopy::filesReceived);
+    QLocalSocket caller;
+    caller.connectToServer(running.socketPath());
+    QVERIFY(caller.waitForConnected(5000));
+    caller.write("show\nimport ../../etc/passwd\nend\n");
+    QTRY_COMPARE_WITH_TIMEOUT(caller.state(), QLocalSocket::UnconnectedState, 10000);
+    QCOMPARE(caller.readAll(), QByteArray());
+    QCOMPARE(shown.size() + handed.size(), 0);
+    qputenv("XDG_RUNTIME_DIR", runtimeBefore);
 }
 
 QTEST_MAIN(TestBatch)

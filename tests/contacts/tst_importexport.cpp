@@ -2,6 +2,7 @@
 #include "AppLook.h"
 #include "CsvMappingDialog.h"
 #include "DirPass.h"
+#include "ImportTargetWindow.h"
 #include "InterchangeCommands.h"
 #include "MainForm.h"
 #include "MainMenus.h"
@@ -24,7 +25,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QListWidget>
 #include <QMenu>
+#include <QMimeData>
 #include <QStringEncoder>
 #include <QTableWidget>
 #include <QtTest>
@@ -46,6 +49,8 @@ private slots:
     void csvImportGoesThroughTheMappingDialog();
     void csvEncodingIsChosenWithAPreview();
     void exportWritesTheWholeDirectory();
+    void filesHandedToTheWindowAskWhereThenImport();
+    void filesDroppedOnADirectoryGoThere();
 
 private:
     QString write(const QString& name, const QByteArray& bytes);
@@ -264,6 +269,94 @@ void TestImportExport::exportWritesTheWholeDirectory()
     QFile kept(victim);
     QVERIFY(kept.open(QIODevice::ReadOnly));
     QCOMPARE(kept.readAll(), QByteArray("keep me"));
+}
+
+void TestImportExport::filesHandedToTheWindowAskWhereThenImport()
+{
+    // Opened with the program (or sent by a second start) while a directory is open.
+    m_db->addDirectory(QStringLiteral("سري"), QStringLiteral("Key1"));
+    const QString work = m_db->addDirectory(QStringLiteral("العمل"));
+    (void)SharedData::directories().requery();
+    m_form->fill_dir_list();
+    QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("العمل")));
+    m_form->openSelectedDirectory();
+    const QString junk = write(QStringLiteral("photo.vcf"), QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
+    const QString cards =
+        write(QStringLiteral("friends \u202egpj.vcf"), "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Nadia\r\nEND:VCARD\r\n"
+                                                       "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Omar\r\nEND:VCARD\r\n");
+    QStringList offered;
+    // The file that is not contacts is refused before any question; the other asks where.
+    ModalDriver::whenModal([&offered](QWidget* modal) {
+        auto* where = qobject_cast<ImportTargetWindow*>(modal);
+        QVERIFY(where);
+        for (int row = 0; row < where->choices->count(); ++row)
+            offered << where->choices->item(row)->text();
+        where->CmdImport->click(); // the first choice, the open directory
+    });
+    m_form->importFiles({junk, cards});
+    QTRY_COMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info WHERE dir = ?"), {work}), QStringLiteral("2"));
+    QCOMPARE(ModalDriver::takeUnanswered(), 0);
+    // The open directory first, the locked one never, a new one named after the file last,
+    // without the file name's direction override.
+    QCOMPARE(offered, (QStringList{QStringLiteral("العمل"), QStringLiteral("العائلة"),
+                                   QStringLiteral("دليل جديد باسم الملف: \u2068friends gpj\u2069")}));
+    QCOMPARE(m_boxes->shown().first().text, QStringLiteral("الملف ليس ملف جهات اتصال (vCard أو CSV) , لم يتغير شىء"));
+    QCOMPARE(controls(*m_form).infolist->count(), 2);
+    // Another file, into the new directory: it is made, and the undo takes the whole file back.
+    const QString more = write(QStringLiteral("الجيران.vcf"), "BEGIN:VCARD\r\nFN:Rami\r\nEND:VCARD\r\n"
+                                                              "BEGIN:VCARD\r\nFN:Sami\r\nEND:VCARD\r\n");
+    ModalDriver::whenModal([](QWidget* modal) {
+        auto* where = qobject_cast<ImportTargetWindow*>(modal);
+        QVERIFY(where);
+        where->choices->setCurrentRow(where->choices->count() - 1);
+        where->CmdImport->click();
+    });
+    m_form->importFiles({more});
+    QTRY_COMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM dirg WHERE dirname = 'الجيران'")),
+                 QStringLiteral("1"));
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info")), QStringLiteral("5"));
+    QVERIFY(m_form->undoHistory().undo().ok);
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info")), QStringLiteral("3"));
+    // Cancelled, nothing happens.
+    bool asked = false;
+    ModalDriver::whenModal([&asked](QWidget* modal) {
+        asked = true;
+        qobject_cast<ImportTargetWindow*>(modal)->cmdCancel->click();
+    });
+    m_form->importFiles({cards});
+    QTRY_VERIFY(asked);
+    QTest::qWait(50);
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info")), QStringLiteral("3"));
+}
+
+void TestImportExport::filesDroppedOnADirectoryGoThere()
+{
+    const QString locked = m_db->addDirectory(QStringLiteral("سري"), QStringLiteral("Key1"));
+    (void)SharedData::directories().requery();
+    m_form->fill_dir_list();
+    const QString cards = write(QStringLiteral("in.vcf"), "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Nadia\r\nEND:VCARD\r\n");
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(cards)});
+    // Straight into the directory it was dropped on: no question where.
+    QVERIFY(MainWindowUser::dropOnDirectory(*m_form, QStringLiteral("العائلة"), files));
+    QTRY_COMPARE(m_db->scalar(QStringLiteral("SELECT dir FROM info WHERE name = 'Nadia'")), m_family);
+    // A locked directory asks its password first; a wrong one imports nothing.
+    bool asked = false;
+    ModalDriver::whenModal([&asked](QWidget* modal) {
+        auto* prompt = qobject_cast<DirPass*>(modal);
+        QVERIFY(prompt);
+        asked = true;
+        prompt->tpass->setText(QStringLiteral("wrong"));
+        prompt->command1->click();
+    });
+    QVERIFY(MainWindowUser::dropOnDirectory(*m_form, QStringLiteral("سري"), files));
+    QTRY_VERIFY(asked);
+    QTest::qWait(50);
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info WHERE dir = ?"), {locked}), QStringLiteral("0"));
+    // Text that is no file is not taken.
+    QMimeData text;
+    text.setText(cards);
+    QVERIFY(!MainWindowUser::dropOnDirectory(*m_form, QStringLiteral("العائلة"), text));
 }
 
 QTEST_MAIN(TestImportExport)

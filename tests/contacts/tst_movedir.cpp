@@ -1,5 +1,7 @@
 // Moving a contact to another directory through the move window.
 #include "AppLook.h"
+#include "ContactDrag.h"
+#include "DragAndDrop.h"
 #include "MainForm.h"
 #include "MainMenus.h"
 #include "MainWindowControls.h"
@@ -19,8 +21,14 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QDataStream>
+#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 class TestMoveDir : public QObject, public WindowTestFixture
 {
@@ -37,6 +45,7 @@ private slots:
     void closeChangesNothing();
     void onlyDirectoryGivesAnEmptyList();
     void directoryGoneMeanwhileIsReported();
+    void contactsDraggedOutCarryACardAndDroppedOnADirectoryMove();
 
 private:
     void clickRow(MoveDir* window, const QString& name);
@@ -196,6 +205,52 @@ void TestMoveDir::directoryGoneMeanwhileIsReported()
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT dir FROM info WHERE name = ?"), {QStringLiteral("O'Hara")}), m_family);
     QCOMPARE(m_boxes->last().title, QStringLiteral("خطأ"));
     QCOMPARE(controls(*m_form).infolist->count(), 2);
+}
+
+void TestMoveDir::contactsDraggedOutCarryACardAndDroppedOnADirectoryMove()
+{
+    controls(*m_form).infolist->activeView()->selectAll();
+    const std::unique_ptr<QMimeData> dragged(m_form->contactDragData(m_form->chosenContacts()));
+    QVERIFY(dragged);
+    // For other programs: the cards, and the same bytes in a file only the user can read.
+    const QByteArray card = dragged->data(QStringLiteral("text/vcard"));
+    QVERIFY(card.contains("FN:O'Hara") && card.contains("FN:\xd9\x87\xd8\xaf\xd9\x89"));
+    QCOMPARE(dragged->urls().size(), 1);
+    const QString path = dragged->urls().constFirst().toLocalFile();
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), card);
+    QCOMPARE(QFileInfo(path).fileName(), QStringLiteral("جهات اتصال.vcf"));
+    struct stat info {
+    };
+    QVERIFY(::stat(QFile::encodeName(path).constData(), &info) == 0);
+    QCOMPARE(info.st_mode & 0777, 0600u);
+    QVERIFY(::stat(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), &info) == 0);
+    QCOMPARE(info.st_mode & 0777, 0700u);
+    QCOMPARE(ContactDrag::fileName({{QStringLiteral("../.\u202eevil/x")}}), QStringLiteral("_.evil_x.vcf"));
+
+    m_form->GoBack();
+    // Never onto their own directory, and never what only claims to come from this window.
+    QVERIFY(!MainWindowUser::dropOnDirectory(*m_form, QStringLiteral("العائلة"), *dragged));
+    QMimeData forged;
+    QByteArray bytes;
+    QDataStream(&bytes, QIODevice::WriteOnly)
+        << QCoreApplication::applicationPid() + 1 << m_family << QStringList{QStringLiteral("هدى")};
+    forged.setData(QString::fromLatin1(DragAndDrop::kContactsFormat), bytes);
+    QVERIFY(!MainWindowUser::dropOnDirectory(*m_form, QStringLiteral("العمل"), forged));
+    // Said no to, nothing moves.
+    m_boxes->clear();
+    m_boxes->answer(MessageBox::No);
+    QVERIFY(MainWindowUser::dropOnDirectory(*m_form, QStringLiteral("العمل"), *dragged));
+    QTRY_COMPARE(m_boxes->count(), 1);
+    QCOMPARE(m_boxes->last().text, QStringLiteral("هل تريد نقل 2 من جهات الاتصال إلى الدليل \u2068العمل\u2069 ؟"));
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info WHERE dir = ?"), {m_family}), QStringLiteral("2"));
+    // Said yes to, both move in one step that one undo takes back.
+    QVERIFY(MainWindowUser::dropOnDirectory(*m_form, QStringLiteral("العمل"), *dragged));
+    QTRY_COMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info WHERE dir = ?"), {m_work}),
+                 QStringLiteral("2"));
+    QVERIFY(m_form->undoHistory().undo().ok);
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info WHERE dir = ?"), {m_family}), QStringLiteral("2"));
 }
 
 QTEST_MAIN(TestMoveDir)
