@@ -204,9 +204,13 @@ CommandLine::Request CommandLine::handle(const QStringList& arguments)
         return wrong(QStringLiteral("هذا الخيار يستخدم مع --import أو --export أو --link أو --sync أو --query فقط"));
     // Files to open with the window (a file manager's "open with", the menu entry's %F): made
     // absolute now, since the window may be another copy started elsewhere.
+    // A word that names no file is a mistyped command, refused before any window opens.
     for (const QString& file : positional) {
         const QUrl url(file);
-        request.files << QFileInfo(url.isLocalFile() ? url.toLocalFile() : file).absoluteFilePath();
+        const QFileInfo named(url.isLocalFile() ? url.toLocalFile() : file);
+        if (!named.exists())
+            return wrong(QStringLiteral("لا يوجد ملف بهذا الاسم: %1").arg(file));
+        request.files << named.absoluteFilePath();
     }
     return request;
 }

@@ -143,12 +143,17 @@ void TestInstallation::installedProgramStartsANewBookInTheUserDataFolder()
     program.setProcessEnvironment(user);
     program.start(m_program, {});
     const QString book = home.filePath(QStringLiteral("data/QAV/QAV Telephone/Kib.bin"));
-    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(book), 30000);
+    // The book is made in one transaction: it opens once the program has finished making it.
+    DataConnection connection;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        QFileInfo::exists(book) &&
+            connection.open(book, QString::fromLatin1(Schema::kPassword), DataConnection::Access::ReadOnly).ok,
+        30000);
+    connection.close();
     QTest::qWait(500);
     QCOMPARE(program.state(), QProcess::Running); // the window is up, on the new book
     program.kill();
     program.waitForFinished();
-    DataConnection connection;
     QVERIFY(connection.open(book, QString::fromLatin1(Schema::kPassword), DataConnection::Access::ReadOnly).ok);
     QVERIFY(!QFileInfo::exists(m_prefix.filePath(QStringLiteral("bin/Kib.bin"))));
 }
