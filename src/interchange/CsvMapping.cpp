@@ -328,7 +328,7 @@ QString plainLabel(QString label)
 // A more value's label: the usual words as this program keeps them ("Work" is "work").
 QString moreLabel(const QString& label)
 {
-    const QString lower = label.toLower();
+    QString lower = label.toLower();
     for (const char* word : {"home", "work", "other", "mobile", "fax", "birthday", "anniversary"})
         if (lower == QLatin1String(word))
             return lower;
@@ -537,8 +537,9 @@ ContactFields CsvMapping::contact(const QStringList& row, int* movedToNotes, Mor
         case Event:
             for (const QString& text : values(cell)) {
                 ContactValue date{ContactValue::Kind::Date, QStringLiteral("birthday"), {}, {}};
+                // A group's date has its kind in the group's label; Outlook's "Anniversary" in its header.
                 if (targets[i] == Event)
-                    date.label = moreLabel(groupLabel.isEmpty() ? column.label : groupLabel);
+                    date.label = moreLabel(!column.group.isEmpty() ? groupLabel : column.label);
                 if (more && parseDate(text, date.value, date.calendar))
                     dates.push_back(date);
                 else if (text != QLatin1String("0/0/00"))

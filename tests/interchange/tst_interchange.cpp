@@ -269,6 +269,16 @@ void TestInterchange::commonHeadersAreRecognised()
     QCOMPARE(o, (ContactFields{QStringLiteral("Mona Zaki"), QStringLiteral("2"), QStringLiteral("1"),
                                QStringLiteral("3"), QStringLiteral("4"), QStringLiteral("St"), QStringLiteral("m@z"),
                                QStringLiteral("Co"), QString()}));
+    // Dates as Outlook writes them: its day, its "no date", and a day no calendar has, kept in the notes.
+    MoreValues dates;
+    const ContactFields d = CsvMapping::guess({QStringLiteral("Name"), QStringLiteral("Birthday"),
+                                               QStringLiteral("Anniversary"), QStringLiteral("Birthday 2")})
+                                .contact({QStringLiteral("Dina"), QStringLiteral("7/13/1990"), QStringLiteral("0/0/00"),
+                                          QStringLiteral("2014-02-30")},
+                                         nullptr, &dates);
+    QCOMPARE(dates, (MoreValues{{ContactValue::Kind::Date, QStringLiteral("birthday"), QStringLiteral("1990-07-13"),
+                                 ContactValue::kGregorian}}));
+    QCOMPARE(d.moreinfo, QStringLiteral("Birthday 2: 2014-02-30"));
 
     const QStringList thunderbird = {QStringLiteral("First Name"),   QStringLiteral("Last Name"),
                                      QStringLiteral("Display Name"), QStringLiteral("Primary Email"),
