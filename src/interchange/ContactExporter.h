@@ -19,7 +19,7 @@ public:
     // more, when given, gets each contact's values beyond the nine fields, in the same order.
     static std::vector<ContactFields> directoryContacts(DataConnection& connection, const QString& dir,
                                                         std::vector<MoreValues>* more = nullptr);
-    // more: the contacts' more values in their order (vCard writes them; missing ones are none).
+    // more: the contacts' more values in their order (missing ones are none); CSV writes all but the photo.
     static QByteArray encode(const std::vector<ContactFields>& contacts, Format format,
                              const std::vector<MoreValues>& more = {});
 };

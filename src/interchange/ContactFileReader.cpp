@@ -78,8 +78,11 @@ bool ContactFileReader::readGuessingColumns(const QString& path, const QByteArra
 ContactFileContents ContactFileReader::readCsv(const QList<QStringList>& rows, const CsvMapping& mapping)
 {
     ContactFileContents contents;
-    for (qsizetype i = 1; i < rows.size(); ++i)
-        contents.contacts.push_back(mapping.contact(rows[i], &contents.movedToNotes));
+    for (qsizetype i = 1; i < rows.size(); ++i) {
+        MoreValues more;
+        contents.contacts.push_back(mapping.contact(rows[i], &contents.movedToNotes, &more));
+        contents.more.push_back(std::move(more));
+    }
     clean(contents);
     return contents;
 }

@@ -2,6 +2,7 @@
 
 #include "ContactSlots.h"
 #include "FieldCaptions.h"
+#include "HijriCalendar.h"
 
 #include <QHash>
 #include <QMap>
@@ -85,6 +86,13 @@ const QHash<QString, T>& singleHeaders()
             {"organisation", T::Org},
             {"notes", T::MoreInfo},
             {"note", T::MoreInfo},
+            {"mobile phone 2", T::Mobil},
+            {"birthday", T::Birthday},
+            {"anniversary", T::Event},
+            {"web page", T::Website},
+            {"personal web page", T::Website},
+            {"website", T::Website},
+            {"web site", T::Website},
         };
         for (const auto& [name, target] : others)
             h.insert(QString::fromLatin1(name), target);
@@ -194,6 +202,11 @@ const QHash<QString, T>& arabicHeaders()
             {u"بيانات إضافية", T::MoreInfo},
             {u"هاتف آخر", T::OtherPhone},
             {u"تليفون آخر", T::OtherPhone},
+            {u"تاريخ الميلاد", T::Birthday},
+            {u"عيد الميلاد", T::Birthday},
+            {u"الموقع", T::Website},
+            {u"الموقع الإلكتروني", T::Website},
+            {u"صفحة الويب", T::Website},
         };
         for (const auto& [name, target] : known)
             h.insert(arabicKey(QString::fromUtf16(name)), target);
@@ -226,11 +239,31 @@ int addressPlace(const QString& part)
     return 0;
 }
 
+// The words of our own layout's groups, as Google spells them.
+const std::pair<const char16_t*, const char*> kOwnGroupKinds[] = {
+    {u"تليفون", "phone"}, {u"بريد", "e-mail"}, {u"عنوان", "address"}, {u"موقع", "website"}, {u"مناسبة", "event"}};
+
+// Our own layout's "تليفون 2 - النوع" / "عنوان 2 - القيمة" in Google's words.
+QString ownGroupInGoogleWords(const QString& k)
+{
+    static const QRegularExpression own(QStringLiteral(R"(^(\S+) (\d+) - (النوع|القيمة)$)"));
+    const QRegularExpressionMatch m = own.match(k);
+    if (!m.hasMatch())
+        return k;
+    for (const auto& [arabic, english] : kOwnGroupKinds)
+        if (m.captured(1) == QString::fromUtf16(arabic)) {
+            const bool label = m.captured(3) == QStringLiteral("النوع");
+            const char* field = label ? "label" : qstrcmp(english, "address") == 0 ? "formatted" : "value";
+            return QStringLiteral("%1 %2 - %3").arg(QLatin1String(english), m.captured(2), QLatin1String(field));
+        }
+    return k;
+}
+
 // Google's numbered groups: "Phone 1 - Label", "E-mail 2 - Value", "Address 1 - City" ...
 bool guessGrouped(const QString& k, T& target, CsvMapping::Column& column)
 {
     static const QRegularExpression grouped(
-        QStringLiteral(R"(^(e-mail|email|phone|address|organization) (\d+) - (.+)$)"));
+        QStringLiteral(R"(^(e-mail|email|phone|address|organization|website|event) (\d+) - (.+)$)"));
     const QRegularExpressionMatch m = grouped.match(k);
     if (!m.hasMatch())
         return false;
@@ -245,6 +278,10 @@ bool guessGrouped(const QString& k, T& target, CsvMapping::Column& column)
         target = field == QLatin1String("value") ? T::Email : T::Ignore;
     else if (kind == QLatin1String("organization"))
         target = field == QLatin1String("name") ? T::Org : T::Ignore;
+    else if (kind == QLatin1String("website"))
+        target = field == QLatin1String("value") ? T::Website : T::Ignore;
+    else if (kind == QLatin1String("event"))
+        target = field == QLatin1String("value") ? T::Event : T::Ignore;
     else if (field == QLatin1String("formatted"))
         target = T::Address;
     else if ((column.part = addressPlace(field)) > 0)
@@ -288,6 +325,60 @@ QString plainLabel(QString label)
     return label;
 }
 
+// A more value's label: the usual words as this program keeps them ("Work" is "work").
+QString moreLabel(const QString& label)
+{
+    QString lower = label.toLower();
+    for (const char* word : {"home", "work", "other", "mobile", "fax", "birthday", "anniversary"})
+        if (lower == QLatin1String(word))
+            return lower;
+    return label;
+}
+
+// A date as address books write it in a CSV cell (1980-07-13, 19800713, --07-13, Outlook's
+// 7/13/1980), as yyyy-mm-dd or --mm-dd with its calendar; our own layout marks a Hijri date
+// with "هـ" after it. False for a cell that is no date (Outlook's "0/0/00" among them).
+bool parseDate(const QString& cell, QString& date, QString& calendar)
+{
+    static const QRegularExpression iso(QStringLiteral(R"(^(\d{4})-?(\d{2})-?(\d{2})(?:T.*)?$)"));
+    static const QRegularExpression yearless(QStringLiteral(R"(^--(\d{2})-?(\d{2})$)"));
+    static const QRegularExpression us(QStringLiteral(R"(^(\d{1,2})/(\d{1,2})/(\d{4})$)"));
+    QString text = cell.trimmed();
+    calendar = QString::fromLatin1(ContactValue::kGregorian);
+    const QString hijriMark = QStringLiteral(" هـ");
+    const bool hijri = text.endsWith(hijriMark);
+    if (hijri) {
+        text.chop(hijriMark.size());
+        calendar = QString::fromLatin1(ContactValue::kHijri);
+    }
+    int year = 0, month = 0, day = 0;
+    if (const auto m = iso.match(text); m.hasMatch()) {
+        year = m.captured(1).toInt(), month = m.captured(2).toInt(), day = m.captured(3).toInt();
+    } else if (const auto y = yearless.match(text); y.hasMatch()) {
+        month = y.captured(1).toInt(), day = y.captured(2).toInt();
+        // Without a year: any day a month of its calendar can have (the 29th of February too).
+        const bool valid =
+            hijri ? month >= 1 && month <= 12 && day >= 1 && day <= 30 : QDate(2000, month, day).isValid();
+        if (!valid)
+            return false;
+        date = QStringLiteral("--%1-%2").arg(month, 2, 10, QLatin1Char('0')).arg(day, 2, 10, QLatin1Char('0'));
+        return true;
+    } else if (const auto u = us.match(text); u.hasMatch() && !hijri) {
+        year = u.captured(3).toInt(), month = u.captured(1).toInt(), day = u.captured(2).toInt();
+    } else {
+        return false;
+    }
+    const bool valid =
+        hijri ? HijriCalendar::toGregorian(year, month, day).isValid() : QDate(year, month, day).isValid();
+    if (!valid)
+        return false;
+    date = QStringLiteral("%1-%2-%3")
+               .arg(year, 4, 10, QLatin1Char('0'))
+               .arg(month, 2, 10, QLatin1Char('0'))
+               .arg(day, 2, 10, QLatin1Char('0'));
+    return true;
+}
+
 } // namespace
 
 QStringList CsvMapping::ownHeaders()
@@ -303,6 +394,18 @@ QStringList CsvMapping::ownHeaders()
             QStringLiteral("بيانات إضافية")};
 }
 
+QString CsvMapping::ownGroupHeader(ContactValue::Kind kind, int number, bool label)
+{
+    const int index = kind == ContactValue::Kind::Phone     ? 0
+                      : kind == ContactValue::Kind::Email   ? 1
+                      : kind == ContactValue::Kind::Address ? 2
+                      : kind == ContactValue::Kind::Web     ? 3
+                                                            : 4;
+    return QStringLiteral("%1 %2 - %3")
+        .arg(QString::fromUtf16(kOwnGroupKinds[index].first), QString::number(number),
+             label ? QStringLiteral("النوع") : QStringLiteral("القيمة"));
+}
+
 QStringList CsvMapping::targetNames()
 {
     return {QStringLiteral("(تجاهل)"),     FieldCaptions::name(),
@@ -313,19 +416,24 @@ QStringList CsvMapping::targetNames()
             FieldCaptions::email(),        FieldCaptions::org(),
             FieldCaptions::moreinfo(),     QStringLiteral("تليفون حسب النوع"),
             QStringLiteral("تليفون آخر"),  QStringLiteral("جزء من العنوان"),
-            QStringLiteral("نوع القيمة")};
+            QStringLiteral("نوع القيمة"),  QStringLiteral("تاريخ الميلاد"),
+            QStringLiteral("الموقع"),      QStringLiteral("مناسبة")};
 }
 
 CsvMapping CsvMapping::guess(const QStringList& headers)
 {
     CsvMapping mapping;
     for (const QString& header : headers) {
-        const QString k = key(header);
+        const QString k = ownGroupInGoogleWords(key(header));
         Column column;
         column.label = header.trimmed();
         Target target = Ignore;
         if (!guessGrouped(k, target, column) && !guessAddressPart(k, target, column))
             target = singleHeaders().value(k, arabicHeaders().value(arabicKey(k), Ignore));
+        // Outlook numbers the further columns of a kind: "Mobile Phone 3", "E-mail 4 Address".
+        static const QRegularExpression counted(QStringLiteral(R"(^(.+?) \d+( address)?$)"));
+        if (const QRegularExpressionMatch m = counted.match(k); target == Ignore && m.hasMatch())
+            target = singleHeaders().value(m.captured(1) + m.captured(2), Ignore);
         if (target == Address && column.group.isEmpty())
             column.group = k;
         // A name, a name part or the notes twice: the first column wins.
@@ -344,10 +452,12 @@ bool CsvMapping::hasNameSource() const
     return targets.contains(Name) || targets.contains(FirstName) || targets.contains(LastName);
 }
 
-ContactFields CsvMapping::contact(const QStringList& row, int* movedToNotes) const
+ContactFields CsvMapping::contact(const QStringList& row, int* movedToNotes, MoreValues* more) const
 {
     ContactFields c;
-    ContactSlots placed(c);
+    ContactSlots placed(c, more);
+    MoreValues dates;
+    QStringList notDates;
     QString first, middle, last;
     QHash<QString, QString> labels;
     for (int i = 0; i < targets.size() && i < row.size(); ++i)
@@ -386,8 +496,9 @@ ContactFields CsvMapping::contact(const QStringList& row, int* movedToNotes) con
                               : targets[i] == JobTel ? Kind::Work
                               : targets[i] == Mobil  ? Kind::Mobile
                                                      : Kind::Fax;
+            // Among the more values the kind is the label, not the header ("Mobile Phone 2").
             for (const QString& number : values(cell))
-                placed.addPhone(number, kind, column.label);
+                placed.addPhone(number, kind, more ? QString() : column.label);
             break;
         }
         case PhoneByType: {
@@ -399,14 +510,41 @@ ContactFields CsvMapping::contact(const QStringList& row, int* movedToNotes) con
             }
             break;
         }
-        case OtherPhone:
+        case OtherPhone: {
+            static const QRegularExpression otherPhone(QStringLiteral(R"(^other phone(?: \d+)?$)"),
+                                                       QRegularExpression::CaseInsensitiveOption);
+            const QString label =
+                more && otherPhone.match(column.label).hasMatch() ? QStringLiteral("other") : column.label;
             for (const QString& number : values(cell))
-                placed.addPhone(number, ContactSlots::kindOf({column.label}), column.label);
+                placed.addPhone(number, ContactSlots::kindOf({column.label}), label);
             break;
+        }
         case Email:
             for (const QString& address : values(cell))
                 placed.addEmail(address, groupLabel.isEmpty() ? QString()
-                                                              : QStringLiteral("بريد الكترونى (%1)").arg(groupLabel));
+                                         : more               ? moreLabel(groupLabel)
+                                                : QStringLiteral("بريد الكترونى (%1)").arg(groupLabel));
+            break;
+        case Website:
+            for (const QString& page : values(cell)) {
+                if (more)
+                    more->push_back({ContactValue::Kind::Web, moreLabel(groupLabel), page, QString()});
+                else
+                    notDates << QStringLiteral("%1: %2").arg(column.label, page);
+            }
+            break;
+        case Birthday:
+        case Event:
+            for (const QString& text : values(cell)) {
+                ContactValue date{ContactValue::Kind::Date, QStringLiteral("birthday"), {}, {}};
+                // A group's date has its kind in the group's label; Outlook's "Anniversary" in its header.
+                if (targets[i] == Event)
+                    date.label = moreLabel(!column.group.isEmpty() ? groupLabel : column.label);
+                if (more && parseDate(text, date.value, date.calendar))
+                    dates.push_back(date);
+                else if (text != QLatin1String("0/0/00"))
+                    notDates << QStringLiteral("%1: %2").arg(column.label, text);
+            }
             break;
         case Org:
             placed.addOrganisation(cell);
@@ -421,9 +559,13 @@ ContactFields CsvMapping::contact(const QStringList& row, int* movedToNotes) con
             if (!addressGroups.contains(group))
                 addressGroups << group;
             if (!groupLabel.isEmpty())
-                addressLabels.insert(group, QStringLiteral("العنوان (%1)").arg(groupLabel));
+                addressLabels.insert(group,
+                                     more ? moreLabel(groupLabel) : QStringLiteral("العنوان (%1)").arg(groupLabel));
             else if (!column.label.isEmpty() && targets[i] == AddressPart)
-                addressLabels.insert(group, column.label);
+                addressLabels.insert(group, more && column.group != QLatin1String("home")
+                                                ? (column.group == QLatin1String("other") ? QStringLiteral("other")
+                                                                                          : QStringLiteral("work"))
+                                                : column.label);
             if (targets[i] == Address)
                 formatted.insert(group, cell);
             else
@@ -458,7 +600,18 @@ ContactFields CsvMapping::contact(const QStringList& row, int* movedToNotes) con
         c.name = spoken.join(QLatin1Char(' '));
     }
     placed.finish();
+    if (more) {
+        more->insert(more->end(), dates.begin(), dates.end());
+        // Numbers are placed last of all; each kind keeps the order of its columns.
+        std::stable_sort(more->begin(), more->end(),
+                         [](const ContactValue& a, const ContactValue& b) { return a.kind < b.kind; });
+    }
+    if (!notDates.isEmpty()) {
+        // What cannot be kept as a value of its own is kept where the user will find it.
+        const QString lines = notDates.join(QLatin1Char('\n'));
+        c.moreinfo = c.moreinfo.isEmpty() ? lines : c.moreinfo + QLatin1Char('\n') + lines;
+    }
     if (movedToNotes)
-        *movedToNotes += placed.movedToNotes();
+        *movedToNotes += placed.movedToNotes() + int(notDates.size());
     return c;
 }

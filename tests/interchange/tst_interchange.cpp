@@ -1,5 +1,6 @@
 // Reading and writing other address books' files: vCard and CSV, and the import itself.
 #include "ContactExporter.h"
+#include "ContactFileReader.h"
 #include "ContactImporter.h"
 #include "CsvMapping.h"
 #include "CsvTable.h"
@@ -147,6 +148,54 @@ void TestInterchange::csvRoundTripKeepsEveryField()
     QCOMPARE(rows.size(), 3);
     for (int i = 0; i < 2; ++i)
         QVERIFY(mapping.contact(rows[i + 1]) == contacts[size_t(i)]);
+
+    // A phone's card: every value beyond the nine fields comes back as its own value in each
+    // layout, none in the notes; ours keeps labels and a Hijri date's calendar too.
+    using K = ContactValue::Kind;
+    const ContactFields card{QStringLiteral("Sara Nabil"), QStringLiteral("0233"), QStringLiteral("0244"),
+                             QStringLiteral("0100"),       QStringLiteral("0255"), QStringLiteral("12 Nile St"),
+                             QStringLiteral("s@a.eg"),     QStringLiteral("Co"),   QStringLiteral("a note")};
+    const MoreValues values{
+        {K::Phone, QStringLiteral("mobile"), QStringLiteral("0101"), {}},
+        {K::Phone, QStringLiteral("mobile"), QStringLiteral("0102"), {}},
+        {K::Phone, QStringLiteral("work"), QStringLiteral("0245"), {}},
+        {K::Phone, QStringLiteral("fax"), QStringLiteral("0256"), {}},
+        {K::Email, QStringLiteral("work"), QStringLiteral("s@work.eg"), {}},
+        {K::Email, {}, QStringLiteral("s@b.eg"), {}},
+        {K::Address, QStringLiteral("work"), ContactValue::joinParts({{}, {}, QStringLiteral("1 Tahrir, \"B\"")}), {}},
+        {K::Web, {}, QStringLiteral("https://s.eg"), {}},
+        {K::Date, QStringLiteral("birthday"), QStringLiteral("1990-07-13"), ContactValue::kGregorian},
+        {K::Date, QStringLiteral("anniversary"), QStringLiteral("1435-09-15"), ContactValue::kHijri},
+        {K::Photo, {}, QStringLiteral("iVBORw0KGgo="), {}}};
+    const ContactFields plain{QStringLiteral("Ali"), {}, {}, QStringLiteral("0111"), {}, {}, {}, {}, {}};
+    for (const auto format :
+         {ContactExporter::Format::Csv, ContactExporter::Format::GoogleCsv, ContactExporter::Format::OutlookCsv}) {
+        const QList<QStringList> table = CsvTable::read(ContactExporter::encode({card, plain}, format, {values}));
+        const ContactFileContents read = ContactFileReader::readCsv(table, CsvMapping::guess(table.first()));
+        QCOMPARE(read.movedToNotes, 0);
+        QCOMPARE(read.contacts.size(), size_t(2));
+        QCOMPARE(read.contacts[1].mobil, plain.mobil); // its empty cells of more values add nothing
+        QVERIFY(read.more[1].empty());
+        ContactFields expected = card;
+        if (format != ContactExporter::Format::Csv) // their layouts split the name
+            expected.name = read.contacts[0].name;
+        QVERIFY(read.contacts[0] == expected);
+        MoreValues kept(values.begin(), values.end() - 1); // the photo stays with vCard
+        if (format == ContactExporter::Format::Csv) {
+            QCOMPARE(read.more[0], kept);
+            continue;
+        }
+        // The other programs read the Gregorian day of a Hijri date.
+        kept[9] = {K::Date, QStringLiteral("anniversary"), QStringLiteral("2014-07-12"), ContactValue::kGregorian};
+        QCOMPARE(read.more[0].size(), kept.size());
+        for (const ContactValue& v : kept) {
+            const bool found = std::any_of(read.more[0].begin(), read.more[0].end(), [&v](const ContactValue& r) {
+                return r.kind == v.kind && r.value == v.value && r.calendar == v.calendar &&
+                       (v.kind == K::Email || v.kind == K::Web || r.label == v.label);
+            });
+            QVERIFY2(found, qPrintable(v.value));
+        }
+    }
 }
 
 void TestInterchange::csvDelimitersAndEncodings()
@@ -220,6 +269,16 @@ void TestInterchange::commonHeadersAreRecognised()
     QCOMPARE(o, (ContactFields{QStringLiteral("Mona Zaki"), QStringLiteral("2"), QStringLiteral("1"),
                                QStringLiteral("3"), QStringLiteral("4"), QStringLiteral("St"), QStringLiteral("m@z"),
                                QStringLiteral("Co"), QString()}));
+    // Dates as Outlook writes them: its day, its "no date", and a day no calendar has, kept in the notes.
+    MoreValues dates;
+    const ContactFields d = CsvMapping::guess({QStringLiteral("Name"), QStringLiteral("Birthday"),
+                                               QStringLiteral("Anniversary"), QStringLiteral("Birthday 2")})
+                                .contact({QStringLiteral("Dina"), QStringLiteral("7/13/1990"), QStringLiteral("0/0/00"),
+                                          QStringLiteral("2014-02-30")},
+                                         nullptr, &dates);
+    QCOMPARE(dates, (MoreValues{{ContactValue::Kind::Date, QStringLiteral("birthday"), QStringLiteral("1990-07-13"),
+                                 ContactValue::kGregorian}}));
+    QCOMPARE(d.moreinfo, QStringLiteral("Birthday 2: 2014-02-30"));
 
     const QStringList thunderbird = {QStringLiteral("First Name"),   QStringLiteral("Last Name"),
                                      QStringLiteral("Display Name"), QStringLiteral("Primary Email"),
@@ -244,7 +303,7 @@ void TestInterchange::commonHeadersAreRecognised()
         {u"ايميل", T::Email},         {u"العمل", T::Org},
         {u"الشركه", T::Org},          {u"جهة عمل", T::Org},
         {u"العنوان", T::Address},     {u"ملاحظات", T::MoreInfo},
-        {u"المُلاحظات", T::MoreInfo},  {u"تاريخ الميلاد", T::Ignore},
+        {u"المُلاحظات", T::MoreInfo},  {u"تاريخ الميلاد", T::Birthday},
         {u"الرقم", T::Ignore},
     };
     for (const auto& [header, target] : arabic) {
