@@ -1,6 +1,7 @@
 #include "MoreValueTexts.h"
 
 #include "HijriCalendar.h"
+#include "OutsideText.h"
 
 #include <QLocale>
 #include <QRegularExpression>
@@ -133,7 +134,7 @@ QString MoreValueTexts::labelCaption(ContactValue::Kind kind, const QString& lab
 
 QString MoreValueTexts::caption(const ContactValue& value)
 {
-    const QString own = labelCaption(value.kind, value.label).simplified();
+    QString own = OutsideText::oneLine(labelCaption(value.kind, value.label)).simplified();
     if (own.isEmpty())
         return kindCaption(value.kind);
     if (value.kind == ContactValue::Kind::Phone || value.kind == ContactValue::Kind::Date)

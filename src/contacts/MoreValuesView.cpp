@@ -3,6 +3,7 @@
 #include "ContactLinks.h"
 #include "ContactPhoto.h"
 #include "MoreValueTexts.h"
+#include "OutsideText.h"
 
 #include <QDesktopServices>
 #include <QHBoxLayout>
@@ -43,7 +44,8 @@ MoreValuesView::MoreValuesView(const MoreValues& values, QWidget* parent) : QWid
             picture.loadFromData(ContactPhoto::bytesOf(value.value));
             continue;
         }
-        const QString text = MoreValueTexts::shown(value);
+        // Whatever a card brought in: no control or direction character turns the line around.
+        const QString text = OutsideText::oneLine(MoreValueTexts::shown(value));
         const bool latin = value.kind == ContactValue::Kind::Phone || value.kind == ContactValue::Kind::Email ||
                            value.kind == ContactValue::Kind::Web;
         auto* item = new QListWidgetItem(MoreValueTexts::caption(value) + QStringLiteral(": ") +

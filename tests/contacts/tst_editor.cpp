@@ -4,6 +4,7 @@
 #include "ContactStore.h"
 #include "ContactValueStore.h"
 #include "Editor.h"
+#include "FileChooser.h"
 #include "MainForm.h"
 #include "MainMenus.h"
 #include "MainWindowControls.h"
@@ -118,10 +119,22 @@ void TestEditor::addStoresIntoTheOpenDirectory()
         QVERIFY(editor->CmdSave->isVisible());
         typeChars(editor->tname, QStringLiteral("أمل"));
         typeChars(editor->mobil, QStringLiteral("0100"));
+        // A new contact gets its more values with it.
+        ModalDriver::whenModal([&](QWidget* inner) {
+            auto* window = qobject_cast<MoreValuesWindow*>(inner);
+            window->cmdAdd->click();
+            window->table->item(0, MoreValuesWindow::ValueColumn)->setText(QStringLiteral("0109"));
+            window->cmdOk->click();
+        });
+        editor->cmdMore->click();
         editor->CmdSave->click();
     });
     controls(*m_form).SkinToolBar1->button(toolbarPosition(ToolbarCommand::Add))->click();
     QVERIFY(seen);
+    MoreValues more;
+    QVERIFY(ContactValueStore(SharedData::connection()).readByName(QStringLiteral("أمل"), more).ok);
+    QCOMPARE(more,
+             (MoreValues{{ContactValue::Kind::Phone, QStringLiteral("mobile"), QStringLiteral("0109"), QString()}}));
     QCOMPARE(
         m_db->scalar(QStringLiteral("SELECT dir || '|' || mobil FROM info WHERE name = ?"), {QStringLiteral("أمل")}),
         m_family + QStringLiteral("|0100"));
@@ -555,10 +568,16 @@ void TestEditor::moreValuesAreShownAndEditedBesideTheFields()
         QVERIFY(done);
     };
     edit(
-        [](MoreValuesWindow* window) {
+        [&](MoreValuesWindow* window) {
             window->table->item(0, MoreValuesWindow::ValueColumn)->setText(QStringLiteral("999"));
             window->table->setCurrentCell(2, MoreValuesWindow::ValueColumn);
             window->cmdRemove->click();
+            // A device is no picture: the user is told, the photo stays.
+            FileChooser::setPresenter([](const FileChooserRequest&) { return QStringLiteral("/dev/zero"); });
+            window->cmdPhoto->click();
+            FileChooser::setPresenter({});
+            QCOMPARE(m_boxes->last().title, QStringLiteral("خطأ"));
+            QVERIFY(window->cmdNoPhoto->isEnabled());
             window->cmdNoPhoto->click();
             window->cmdCancel->click();
         },
