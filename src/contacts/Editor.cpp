@@ -171,8 +171,10 @@ void Editor::loadContact(const QStringList& columns)
     key = columns.value(0);
     more.clear();
     moreChanged = false;
+    moreBefore.clear();
     // A book whose values cannot be read shows the nine fields; a save then leaves the values alone.
     PassedOver::note(ContactValueStore(SharedData::connection()).readByName(key, more), Q_FUNC_INFO);
+    moreBefore = more;
 }
 
 void Editor::editMoreValues()
@@ -362,7 +364,9 @@ void Editor::save()
     if (written && mode == Mode::Add)
         m_main.undoHistory().record(ContactChanges::added(contact, dir->text()));
     else if (written && known)
-        m_main.undoHistory().record(ContactChanges::edited(before, dirBefore, contact, dir->text()));
+        m_main.undoHistory().record(
+            ContactChanges::edited(before, dirBefore, contact, dir->text(),
+                                   moreChanged ? std::optional(std::pair(moreBefore, more)) : std::nullopt));
     if (!written) {
         // A duplicate name in any directory, or any database failure: nothing is lost, the
         // window stays open with everything typed.

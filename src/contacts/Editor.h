@@ -59,6 +59,7 @@ public:
     // The values beyond the nine fields: read with the contact, written with its save.
     MoreValues more;
     bool moreChanged = false;
+    MoreValues moreBefore; // as read, for the undo
     void editMoreValues();
 
     void save();

@@ -634,4 +634,9 @@ void TestEditor::moreValuesAreShownAndEditedBesideTheFields()
     // The nine fields are as they were.
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT mobil || email FROM info WHERE name = ?"), {QStringLiteral("هدى")}),
              QStringLiteral("333h@x.org"));
+    // Undo gives the values back as they were, redo as saved.
+    QVERIFY(m_form->undoHistory().undo().ok);
+    QCOMPARE(readBack(), stored);
+    QVERIFY(m_form->undoHistory().redo().ok);
+    QCOMPARE(readBack(), saved);
 }
