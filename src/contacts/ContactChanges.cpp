@@ -83,11 +83,12 @@ UndoHistory::Change ContactChanges::added(const ContactFields& contact, const QS
 }
 
 UndoHistory::Change ContactChanges::edited(const ContactFields& before, const QString& dirBefore,
-                                           const ContactFields& after, const QString& dirAfter)
+                                           const ContactFields& after, const QString& dirAfter,
+                                           const std::optional<std::pair<MoreValues, MoreValues>>& values)
 {
     // Back to the old name needs that name free, unless it is the contact's own.
-    auto rewrite = [](const ContactFields& from, const QString& fromDir, const ContactFields& to,
-                      const QString& toDir) {
+    auto rewrite = [](const ContactFields& from, const QString& fromDir, const ContactFields& to, const QString& toDir,
+                      const std::optional<MoreValues>& toMore) {
         return whileUnchanged(from, fromDir, [&](ContactStore& store) -> DataResult {
             qint64 other = 0;
             if (to.name != from.name) {
@@ -96,11 +97,24 @@ UndoHistory::Change ContactChanges::edited(const ContactFields& before, const QS
                 if (other != 0)
                     return UndoHistory::changedSince();
             }
-            return store.updateByName(from.name, to, toDir);
+            DataResult written = store.updateByName(from.name, to, toDir);
+            qint64 row = 0;
+            if (written && toMore)
+                written = store.findByName(to.name, row);
+            if (written && toMore && row != 0)
+                written = ContactValueStore(SharedData::connection()).replaceWithin(row, to.name, *toMore);
+            return written;
         });
     };
-    return {QStringLiteral("تعديل ") + quoted(before.name), [=] { return rewrite(after, dirAfter, before, dirBefore); },
-            [=] { return rewrite(before, dirBefore, after, dirAfter); }, QStringList{dirBefore, dirAfter}};
+    std::optional<MoreValues> moreBefore;
+    std::optional<MoreValues> moreAfter;
+    if (values) {
+        moreBefore = values->first;
+        moreAfter = values->second;
+    }
+    return {QStringLiteral("تعديل ") + quoted(before.name),
+            [=] { return rewrite(after, dirAfter, before, dirBefore, moreBefore); },
+            [=] { return rewrite(before, dirBefore, after, dirAfter, moreAfter); }, QStringList{dirBefore, dirAfter}};
 }
 
 UndoHistory::Change ContactChanges::deleted(const QString& name, qint64 trashId)

@@ -4,6 +4,8 @@
 #include "ContactValue.h"
 #include "UndoHistory.h"
 
+#include <optional>
+#include <utility>
 #include <vector>
 
 // The contact changes the user can take back, each as its undo and redo steps. A step writes
@@ -13,8 +15,10 @@ class ContactChanges
 {
 public:
     static UndoHistory::Change added(const ContactFields& contact, const QString& dir);
+    // With values, the more values of the contact go back and forth with its fields.
     static UndoHistory::Change edited(const ContactFields& before, const QString& dirBefore, const ContactFields& after,
-                                      const QString& dirAfter);
+                                      const QString& dirAfter,
+                                      const std::optional<std::pair<MoreValues, MoreValues>>& values = std::nullopt);
     static UndoHistory::Change deleted(const QString& name, qint64 trashId);
     static UndoHistory::Change moved(const ContactFields& contact, const QString& from, const QString& to);
     // Several contacts chosen together, deleted (to the trash) or moved as one step.

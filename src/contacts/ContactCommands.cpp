@@ -88,6 +88,8 @@ void ContactCommands::edit(MainForm& form, const QStringList& columns, bool read
     }
     // The values come from the list as shown, not from the database again.
     editor.loadContact(columns);
+    if (readOnly)
+        editor.showMoreValues();
     editor.mode = Editor::Mode::Edit;
     editor.setWindowTitle(QStringLiteral("تفاصيل"));
     editor.exec();

@@ -4,17 +4,21 @@
 #include "ContactChanges.h"
 #include "ContactLinks.h"
 #include "ContactStore.h"
+#include "ContactValueStore.h"
 #include "FieldCaptions.h"
 #include "FocusColour.h"
 #include "LimitedTextEdit.h"
 #include "MainForm.h"
 #include "MessageBox.h"
+#include "MoreValuesView.h"
+#include "MoreValuesWindow.h"
 #include "MsgBoxHook.h"
 #include "OutsideText.h"
 #include "PassedOver.h"
 #include "SharedData.h"
 #include "SkinButton.h"
 #include "SkinTab.h"
+#include "Transaction.h"
 #include "TypingLimit.h"
 #include "Units.h"
 
@@ -103,6 +107,10 @@ Editor::Editor(MainForm& main) : m_main(main)
     CmdSave->setGeometry(Units::rect(1560, 5160, 1095, 390));
     cmdCancel = new SkinButton(QStringLiteral("إغلاق"), SkinTab1);
     cmdCancel->setGeometry(Units::rect(240, 5160, 1095, 390));
+    cmdMore = new SkinButton(QStringLiteral("قيم أخرى..."), SkinTab1);
+    cmdMore->setObjectName(QStringLiteral("cmdMore"));
+    cmdMore->setGeometry(Units::rect(4560, 5160, 1455, 390));
+    connect(cmdMore, &QPushButton::clicked, this, &Editor::editMoreValues);
     connect(CmdSave, &QPushButton::clicked, this, &Editor::save);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -115,6 +123,7 @@ Editor::Editor(MainForm& main) : m_main(main)
     }
     setTabOrder(previous, CmdSave);
     setTabOrder(CmdSave, cmdCancel);
+    setTabOrder(cmdCancel, cmdMore);
     tname->setFocus();
 
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -160,6 +169,33 @@ void Editor::loadContact(const QStringList& columns)
     moreinfo->setPlainText(columns.value(8));
     dir->setText(columns.value(9));
     key = columns.value(0);
+    more.clear();
+    moreChanged = false;
+    moreBefore.clear();
+    // A book whose values cannot be read shows the nine fields; a save then leaves the values alone.
+    PassedOver::note(ContactValueStore(SharedData::connection()).readByName(key, more), Q_FUNC_INFO);
+    moreBefore = more;
+}
+
+void Editor::editMoreValues()
+{
+    MoreValuesWindow window(more, this);
+    if (window.exec() != QDialog::Accepted)
+        return;
+    more = window.values();
+    moreChanged = true;
+}
+
+void Editor::showMoreValues()
+{
+    cmdMore->hide();
+    if (more.empty())
+        return;
+    // Below everything the window holds already, so nothing of it moves.
+    auto* view = new MoreValuesView(more, this);
+    const int height = Units::px(1500);
+    view->setGeometry(Units::px(240), this->height(), width() - Units::px(480), height - Units::px(120));
+    setFixedSize(width(), this->height() + height);
 }
 
 std::vector<QWidget*> Editor::visibleFields() const
@@ -305,14 +341,32 @@ void Editor::save()
     if (mode == Mode::Edit)
         PassedOver::note(store.readByName(key, before, dirBefore, known), Q_FUNC_INFO);
     // An edit of a contact deleted or renamed meanwhile saves nothing, and the user must know.
-    if (mode == Mode::Edit)
-        written = store.updateByName(key, contact, dir->text());
-    else
-        written = store.insert(contact, dir->text(), &row);
+    // The contact and its more values together, or neither.
+    {
+        Transaction transaction(SharedData::connection());
+        written = transaction.begun();
+        if (written && mode == Mode::Edit)
+            written = store.updateByName(key, contact, dir->text());
+        else if (written)
+            written = store.insert(contact, dir->text(), &row);
+        if (written && moreChanged) {
+            qint64 at = row;
+            if (mode == Mode::Edit)
+                written = store.findByName(contact.name, at);
+            if (written && at <= 0)
+                written = DataResult{false, QStringLiteral("no row for %1").arg(contact.name)};
+            if (written)
+                written = ContactValueStore(SharedData::connection()).replaceWithin(at, contact.name, more);
+        }
+        if (written)
+            written = transaction.commit();
+    }
     if (written && mode == Mode::Add)
         m_main.undoHistory().record(ContactChanges::added(contact, dir->text()));
     else if (written && known)
-        m_main.undoHistory().record(ContactChanges::edited(before, dirBefore, contact, dir->text()));
+        m_main.undoHistory().record(
+            ContactChanges::edited(before, dirBefore, contact, dir->text(),
+                                   moreChanged ? std::optional(std::pair(moreBefore, more)) : std::nullopt));
     if (!written) {
         // A duplicate name in any directory, or any database failure: nothing is lost, the
         // window stays open with everything typed.

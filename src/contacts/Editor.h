@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ContactValue.h"
 #include "LimitedTextEdit.h"
 
 #include <QDialog>
@@ -40,6 +41,7 @@ public:
     QLineEdit* dir; // hidden: the code of the contact's directory
     SkinButton* CmdSave;
     SkinButton* cmdCancel;
+    SkinButton* cmdMore; // the values beyond the nine fields, in a window of their own
     SkinTab* SkinTab1;
 
     static constexpr int kMoreInfoLimit = 3000;
@@ -51,6 +53,14 @@ public:
     // The nine visible fields, in the order the View command makes them read-only.
     std::vector<QWidget*> visibleFields() const;
     void setFieldsReadOnly(bool readOnly);
+    // The view window: the more values shown under the fields, the window grown to hold them.
+    void showMoreValues();
+
+    // The values beyond the nine fields: read with the contact, written with its save.
+    MoreValues more;
+    bool moreChanged = false;
+    MoreValues moreBefore; // as read, for the undo
+    void editMoreValues();
 
     void save();
 

@@ -1,13 +1,18 @@
 // Calling a number and writing to an address through the desktop's handlers, and copying a
 // number: from the contact menu and the view window; without a handler the user hears it once.
 #include "ContactLinks.h"
+#include "ContactStore.h"
+#include "ContactValueStore.h"
 #include "Editor.h"
 #include "MainForm.h"
 #include "MainMenus.h"
 #include "MainWindowControls.h"
 #include "MainWindowUser.h"
 #include "ModalDriver.h"
+#include "MoreValuesView.h"
 #include "RecordListView.h"
+#include "SharedData.h"
+#include "Transaction.h"
 #include "VCardReader.h"
 #include "WindowTestFixture.h"
 
@@ -18,6 +23,7 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QListView>
+#include <QListWidget>
 #include <QMenu>
 #include <QScopeGuard>
 #include <QtTest>
@@ -118,19 +124,56 @@ void TestContactLinks::theContactMenuCallsMailsAndCopies()
 
 void TestContactLinks::theViewWindowCallsOnADoubleClick()
 {
+    // The values beyond the nine fields call and write as the fields do; a web page opens only
+    // when it is one, never a file or a script a card brought in.
+    const MoreValues more{
+        {ContactValue::Kind::Phone, QStringLiteral("work"), QStringLiteral("+20 ٢٢ 555"), QString()},
+        {ContactValue::Kind::Email, QString(), QStringLiteral("b@example.org?bcc=all@example.org"), QString()},
+        {ContactValue::Kind::Email, QString(), QStringLiteral("b@example.org"), QString()},
+        {ContactValue::Kind::Web, QString(), QStringLiteral("file:///etc/passwd"), QString()},
+        {ContactValue::Kind::Web, QString(), QStringLiteral("javascript:alert(1)"), QString()},
+        {ContactValue::Kind::Web, QString(), QStringLiteral("example.org/huda"), QString()}};
+    {
+        DataConnection& connection = SharedData::connection();
+        Transaction transaction(connection);
+        qint64 row = 0;
+        QVERIFY(ContactStore(connection).findByName(QStringLiteral("هدى"), row).ok && row > 0);
+        QVERIFY(ContactValueStore(connection).replaceWithin(row, QStringLiteral("هدى"), more).ok);
+        QVERIFY(transaction.commit().ok);
+    }
+    const QStringList schemes{QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("file"),
+                              QStringLiteral("javascript")};
+    for (const QString& scheme : schemes)
+        QDesktopServices::setUrlHandler(scheme, &m_catcher, "open");
+    const auto restore = qScopeGuard([&] {
+        for (const QString& scheme : schemes)
+            QDesktopServices::unsetUrlHandler(scheme);
+    });
     bool viewed = false;
     ModalDriver::whenModal([&](QWidget* modal) {
         auto* editor = qobject_cast<Editor*>(modal);
         QVERIFY(editor);
         QTest::mouseDClick(editor->mobil, Qt::LeftButton);
         QTest::mouseDClick(editor->email, Qt::LeftButton);
+        auto* view = editor->findChild<MoreValuesView*>();
+        QVERIFY(view);
+        QCOMPARE(view->list->count(), int(more.size()));
+        // A real double-click: press and release, then the second press.
+        for (int i = 0; i < view->list->count(); ++i) {
+            const QPoint at = view->list->visualItemRect(view->list->item(i)).center();
+            QTest::mouseClick(view->list->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseDClick(view->list->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseRelease(view->list->viewport(), Qt::LeftButton, {}, at);
+        }
         viewed = true;
         editor->reject();
     });
     m_form->viewContact();
     QVERIFY(viewed);
     QCOMPARE(m_catcher.opened,
-             (QList<QUrl>{QUrl(QStringLiteral("tel:+2010012345")), QUrl(QStringLiteral("mailto:huda@example.org"))}));
+             (QList<QUrl>{QUrl(QStringLiteral("tel:+2010012345")), QUrl(QStringLiteral("mailto:huda@example.org")),
+                          QUrl(QStringLiteral("tel:+2022555")), QUrl(QStringLiteral("mailto:b@example.org")),
+                          QUrl(QStringLiteral("http://example.org/huda"))}));
 }
 
 void TestContactLinks::withoutAHandlerTheUserIsToldOnce()

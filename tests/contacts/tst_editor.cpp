@@ -1,11 +1,17 @@
 // The contact editor and the add, view, edit and delete commands, driven as the user does.
 #include "AppLook.h"
+#include "ContactPhoto.h"
+#include "ContactStore.h"
+#include "ContactValueStore.h"
 #include "Editor.h"
+#include "FileChooser.h"
 #include "MainForm.h"
 #include "MainMenus.h"
 #include "MainWindowControls.h"
 #include "MainWindowUser.h"
 #include "ModalDriver.h"
+#include "MoreValuesView.h"
+#include "MoreValuesWindow.h"
 #include "RecordListView.h"
 #include "ScriptedMessageBox.h"
 #include "SharedData.h"
@@ -15,14 +21,21 @@
 #include "SoundPlayer.h"
 #include "TestDatabase.h"
 #include "ToolbarCommand.h"
+#include "Transaction.h"
 #include "WindowTestFixture.h"
 
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
+#include <QComboBox>
+#include <QImage>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
+#include <QTableWidget>
 #include <QToolButton>
 #include <QtTest>
 
@@ -61,6 +74,7 @@ private slots:
     void limitsOfTheFields();
     void longStoredValuesSaveByteForByte();
     void nothingSelectedOrGoneKeepsWhatIsTyped();
+    void moreValuesAreShownAndEditedBesideTheFields();
 
 private:
     QString m_family;
@@ -105,10 +119,22 @@ void TestEditor::addStoresIntoTheOpenDirectory()
         QVERIFY(editor->CmdSave->isVisible());
         typeChars(editor->tname, QStringLiteral("أمل"));
         typeChars(editor->mobil, QStringLiteral("0100"));
+        // A new contact gets its more values with it.
+        ModalDriver::whenModal([&](QWidget* inner) {
+            auto* window = qobject_cast<MoreValuesWindow*>(inner);
+            window->cmdAdd->click();
+            window->table->item(0, MoreValuesWindow::ValueColumn)->setText(QStringLiteral("0109"));
+            window->cmdOk->click();
+        });
+        editor->cmdMore->click();
         editor->CmdSave->click();
     });
     controls(*m_form).SkinToolBar1->button(toolbarPosition(ToolbarCommand::Add))->click();
     QVERIFY(seen);
+    MoreValues more;
+    QVERIFY(ContactValueStore(SharedData::connection()).readByName(QStringLiteral("أمل"), more).ok);
+    QCOMPARE(more,
+             (MoreValues{{ContactValue::Kind::Phone, QStringLiteral("mobile"), QStringLiteral("0109"), QString()}}));
     QCOMPARE(
         m_db->scalar(QStringLiteral("SELECT dir || '|' || mobil FROM info WHERE name = ?"), {QStringLiteral("أمل")}),
         m_family + QStringLiteral("|0100"));
@@ -466,3 +492,151 @@ void TestEditor::nothingSelectedOrGoneKeepsWhatIsTyped()
 
 QTEST_MAIN(TestEditor)
 #include "tst_editor.moc"
+
+void TestEditor::moreValuesAreShownAndEditedBesideTheFields()
+{
+    // A card from a phone: a second mobile, a work e-mail, a birthday kept in the Hijri calendar
+    // and a photo.
+    QImage picture(40, 30, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    QByteArray png;
+    QBuffer buffer(&png);
+    QVERIFY(buffer.open(QIODevice::WriteOnly) && picture.save(&buffer, "PNG"));
+    const MoreValues stored{{ContactValue::Kind::Phone, QStringLiteral("mobile"), QStringLiteral("0101"), QString()},
+                            {ContactValue::Kind::Email, QStringLiteral("work"), QStringLiteral("w@x.org"), QString()},
+                            {ContactValue::Kind::Date, QStringLiteral("birthday"), QStringLiteral("1435-09-15"),
+                             QString::fromLatin1(ContactValue::kHijri)},
+                            {ContactValue::Kind::Photo, QString(), ContactPhoto::fromBytes(png), QString()}};
+    {
+        DataConnection& connection = SharedData::connection();
+        Transaction transaction(connection);
+        qint64 row = 0;
+        QVERIFY(ContactStore(connection).findByName(QStringLiteral("هدى"), row).ok && row > 0);
+        QVERIFY(ContactValueStore(connection).replaceWithin(row, QStringLiteral("هدى"), stored).ok);
+        QVERIFY(transaction.commit().ok);
+    }
+    auto readBack = [] {
+        MoreValues values;
+        [&] { QVERIFY(ContactValueStore(SharedData::connection()).readByName(QStringLiteral("هدى"), values).ok); }();
+        return values;
+    };
+
+    // The view: the fields where they always are, the values under them, the photo beside.
+    bool viewed = false;
+    ModalDriver::whenModal([&](QWidget* modal) {
+        auto* editor = qobject_cast<Editor*>(modal);
+        Editor plain(*m_form);
+        QCOMPARE(editor->email->geometry(), plain.email->geometry());
+        QCOMPARE(editor->moreinfo->geometry(), plain.moreinfo->geometry());
+        auto* view = editor->findChild<MoreValuesView*>();
+        QVERIFY(view && view->isVisible());
+        QVERIFY(view->geometry().top() >= plain.height());
+        QVERIFY(!editor->cmdMore->isVisible());
+        QCOMPARE(view->list->count(), 3);
+        QCOMPARE(view->list->item(0)->text(), QStringLiteral("جوال: \u20660101\u2069"));
+        QCOMPARE(view->list->item(1)->text(), QStringLiteral("بريد إلكتروني (work): \u2066w@x.org\u2069"));
+        QCOMPARE(view->list->item(2)->text(), QStringLiteral("تاريخ الميلاد: ١٥ رمضان ١٤٣٥ هـ — ١٢ يوليو ٢٠١٤"));
+        QVERIFY(view->photo->isVisible() && !view->photo->pixmap().isNull());
+        viewed = true;
+        editor->reject();
+    });
+    QTest::keyClick(controls(*m_form).infolist->activeView(), Qt::Key_Return);
+    QVERIFY(viewed);
+
+    // The values' window: Cancel gives back nothing of what was done there, an editor closed
+    // without saving writes nothing, and a date that is no day of its calendar is refused.
+    auto edit = [&](const std::function<void(MoreValuesWindow*)>& inWindow, bool saveAfter) {
+        bool done = false;
+        ModalDriver::whenModal([&](QWidget* modal) {
+            auto* editor = qobject_cast<Editor*>(modal);
+            QCOMPARE(editor->more, stored);
+            QVERIFY(editor->cmdMore->isVisible());
+            ModalDriver::whenModal([&](QWidget* inner) {
+                auto* window = qobject_cast<MoreValuesWindow*>(inner);
+                QVERIFY(window);
+                QCOMPARE(window->table->rowCount(), 3);
+                inWindow(window);
+                done = true;
+            });
+            editor->cmdMore->click();
+            if (saveAfter)
+                editor->CmdSave->click();
+            else
+                editor->reject();
+        });
+        controls(*m_form).menus->cmedit->trigger();
+        QVERIFY(done);
+    };
+    edit(
+        [&](MoreValuesWindow* window) {
+            window->table->item(0, MoreValuesWindow::ValueColumn)->setText(QStringLiteral("999"));
+            window->table->setCurrentCell(2, MoreValuesWindow::ValueColumn);
+            window->cmdRemove->click();
+            // A device is no picture: the user is told, the photo stays.
+            FileChooser::setPresenter([](const FileChooserRequest&) { return QStringLiteral("/dev/zero"); });
+            window->cmdPhoto->click();
+            FileChooser::setPresenter({});
+            QCOMPARE(m_boxes->last().title, QStringLiteral("خطأ"));
+            QVERIFY(window->cmdNoPhoto->isEnabled());
+            window->cmdNoPhoto->click();
+            window->cmdCancel->click();
+        },
+        true);
+    QCOMPARE(readBack(), stored);
+    edit(
+        [](MoreValuesWindow* window) {
+            window->table->item(0, MoreValuesWindow::ValueColumn)->setText(QStringLiteral("999"));
+            window->cmdOk->click();
+        },
+        false);
+    QCOMPARE(readBack(), stored);
+
+    edit(
+        [&](MoreValuesWindow* window) {
+            // Arabic-Indic digits are kept as 0-9; the e-mail goes first.
+            window->table->item(0, MoreValuesWindow::ValueColumn)->setText(QStringLiteral("٠١٠٢"));
+            window->table->setCurrentCell(1, MoreValuesWindow::ValueColumn);
+            window->cmdUp->click();
+            // The birthday entered again, as a Gregorian day.
+            auto* calendar = qobject_cast<QComboBox*>(window->table->cellWidget(2, MoreValuesWindow::CalendarColumn));
+            QVERIFY(calendar);
+            QCOMPARE(calendar->currentText(), QStringLiteral("هجري"));
+            calendar->setCurrentIndex(0);
+            emit calendar->activated(0);
+            window->table->item(2, MoreValuesWindow::ValueColumn)->setText(QStringLiteral("2014-02-30"));
+            const int boxes = m_boxes->count();
+            window->cmdOk->click();
+            QCOMPARE(m_boxes->count(), boxes + 1);
+            QCOMPARE(m_boxes->last().title, QStringLiteral("خطأ"));
+            QVERIFY(window->isVisible());
+            window->table->item(2, MoreValuesWindow::ValueColumn)->setText(QStringLiteral("2014-07-12"));
+            // A value of the user's own kind and label.
+            window->cmdAdd->click();
+            auto* kind = qobject_cast<QComboBox*>(window->table->cellWidget(3, MoreValuesWindow::KindColumn));
+            kind->setCurrentIndex(kind->findText(QStringLiteral("صفحة ويب")));
+            emit kind->activated(kind->currentIndex());
+            window->table->item(3, MoreValuesWindow::ValueColumn)->setText(QStringLiteral("https://example.org"));
+            qobject_cast<QComboBox*>(window->table->cellWidget(3, MoreValuesWindow::LabelColumn))
+                ->setEditText(QStringLiteral("المدونة"));
+            window->cmdOk->click();
+        },
+        true);
+    const MoreValues saved = readBack();
+    QCOMPARE(saved.size(), size_t(5));
+    QCOMPARE(saved[0].value, QStringLiteral("w@x.org"));
+    QCOMPARE(saved[1].value, QStringLiteral("0102"));
+    QCOMPARE(saved[2].value, QStringLiteral("2014-07-12"));
+    QCOMPARE(saved[2].calendar, QString::fromLatin1(ContactValue::kGregorian));
+    QCOMPARE(saved[3].kind, ContactValue::Kind::Photo);
+    QCOMPARE(saved[3].value, stored[3].value);
+    QCOMPARE(saved[4], (ContactValue{ContactValue::Kind::Web, QStringLiteral("المدونة"),
+                                     QStringLiteral("https://example.org"), QString()}));
+    // The nine fields are as they were.
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT mobil || email FROM info WHERE name = ?"), {QStringLiteral("هدى")}),
+             QStringLiteral("333h@x.org"));
+    // Undo gives the values back as they were, redo as saved.
+    QVERIFY(m_form->undoHistory().undo().ok);
+    QCOMPARE(readBack(), stored);
+    QVERIFY(m_form->undoHistory().redo().ok);
+    QCOMPARE(readBack(), saved);
+}
