@@ -6,9 +6,11 @@
 #include "MainForm.h"
 #include "MessageBox.h"
 #include "MsgBoxHook.h"
+#include "Preferences.h"
 #include "SharedData.h"
 #include "SkinButton.h"
 
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -51,6 +53,9 @@ OccasionsWindow::OccasionsWindow(MainForm& main, const QDate& today) : m_main(ma
     list->setRootIsDecorated(false);
     list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     summary = new QLabel(this);
+    remindAtStart = new QCheckBox(QStringLiteral("التذكير بالمناسبات عند البدء"), this);
+    remindAtStart->setChecked(Preferences::remindOccasions());
+    connect(remindAtStart, &QCheckBox::toggled, this, &Preferences::setRemindOccasions);
     cmdClose = new SkinButton(QStringLiteral("إغلاق"), this);
     connect(cmdClose, &QPushButton::clicked, this, &QDialog::accept);
     connect(list, &QTreeWidget::itemActivated, this, &OccasionsWindow::showChosen);
@@ -60,6 +65,7 @@ OccasionsWindow::OccasionsWindow(MainForm& main, const QDate& today) : m_main(ma
     buttons->addWidget(cmdClose);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(list);
+    layout->addWidget(remindAtStart);
     layout->addLayout(buttons);
     resize(720, 420);
     fill(today);

@@ -5,6 +5,7 @@
 #include <QDialog>
 
 class MainForm;
+class QCheckBox;
 class QLabel;
 class QTreeWidget;
 class SkinButton;
@@ -21,6 +22,7 @@ public:
 
     QTreeWidget* list;
     QLabel* summary;
+    QCheckBox* remindAtStart;
     SkinButton* cmdClose;
 
 private:

@@ -8,11 +8,14 @@
 #include "MainWindowControls.h"
 #include "MainWindowUser.h"
 #include "ModalDriver.h"
+#include "OccasionReminder.h"
 #include "OccasionsWindow.h"
+#include "Preferences.h"
 #include "SkinButton.h"
 #include "WindowTestFixture.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
 #include <QTreeWidget>
 #include <QtTest>
@@ -106,6 +109,10 @@ void TestOccasions::theNextDaysNearestFirstFromOpenDirectories()
         list->setCurrentItem(list->topLevelItem(2));
         emit list->itemActivated(list->topLevelItem(2), 0);
         QVERIFY(viewed);
+        // The start-up reminder is on until the user turns it off here.
+        QVERIFY(window->remindAtStart->isChecked());
+        window->remindAtStart->click();
+        QVERIFY(!Preferences::remindOccasions());
         window->cmdClose->click();
     });
     QAction* item = controls(*m_form).menus->item(QStringLiteral("occasions"));
@@ -113,6 +120,13 @@ void TestOccasions::theNextDaysNearestFirstFromOpenDirectories()
     item->trigger();
     QVERIFY(shown);
     QCOMPARE(ModalDriver::takeUnanswered(), 0);
+    QVERIFY(!OccasionReminder::remind(today));
+
+    // The reminder tells today's and tomorrow's only, from the open directories.
+    QCOMPARE(OccasionReminder::text(today), QStringLiteral("اليوم: ذكرى سنوية «سعيد»"));
+    QCOMPARE(OccasionReminder::text(inThree.addDays(-1)),
+             QStringLiteral("غدا: عيد ميلاد «أمل» (%1)")
+                 .arg(QLocale(QLocale::Arabic, QLocale::Egypt).toString(inThree.year() - 1992)));
 }
 
 void TestOccasions::aDateThatIsNotInEveryYearStillComesRound()
