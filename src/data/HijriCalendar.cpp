@@ -79,7 +79,7 @@ QString HijriCalendar::bothCalendars(const QDate& date, const QLocale& locale)
         return {};
     QLocale digits = locale;
     digits.setNumberOptions(QLocale::OmitGroupSeparator);
-    const QString gregorian =
+    QString gregorian =
         QStringLiteral("%1 %2 %3")
             .arg(digits.toString(date.day()), gregorianMonths.at(date.month() - 1), digits.toString(date.year()));
     int year = 0, month = 0, day = 0;

@@ -176,14 +176,14 @@ std::vector<DuplicateFinder::Group> DuplicateFinder::find(const std::vector<Cont
         for (const auto field : kNumbers)
             numbers[size_t(i)].push_back(contacts[size_t(i)].*field);
         if (!keys[size_t(i)].email.isEmpty())
-            emails.push_back({keys[size_t(i)].email, i});
+            emails.emplace_back(keys[size_t(i)].email, i);
         if (size_t(i) >= more.size())
             continue;
         for (const ContactValue& value : more[size_t(i)]) {
             if (value.kind == ContactValue::Kind::Phone)
                 numbers[size_t(i)].push_back(value.value);
             else if (value.kind == ContactValue::Kind::Email && !plainEmail(value.value).isEmpty())
-                emails.push_back({plainEmail(value.value), i});
+                emails.emplace_back(plainEmail(value.value), i);
         }
     }
 
