@@ -9,10 +9,13 @@
 #include "HelpWindow.h"
 #include "InterchangeCommands.h"
 #include "MainForm.h"
+#include "OccasionReminder.h"
 #include "Preferences.h"
 #include "ReportPreview.h"
 #include "SharedData.h"
 #include "SyncCommands.h"
+
+#include <QTimer>
 
 // Each feature gives the main window its own commands; what is left here has one line each.
 void CommandWiring::install(MainForm& form)
@@ -43,4 +46,6 @@ void CommandWiring::started(MainForm& form)
     SyncCommands::applySchedule(form, true);
     if (Preferences::bookSearchAtStart())
         BookSearchWindow::showFor(form);
+    // After the window is up: the desktop may take a moment to answer.
+    QTimer::singleShot(0, &form, [] { OccasionReminder::remind(); });
 }

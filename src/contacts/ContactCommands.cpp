@@ -10,6 +10,7 @@
 #include "MainForm.h"
 #include "MessageBox.h"
 #include "MoveDir.h"
+#include "OccasionsWindow.h"
 #include "PassedOver.h"
 #include "SharedData.h"
 #include "SkinButton.h"
@@ -47,6 +48,10 @@ void ContactCommands::install(MainForm& form)
     });
     form.addToolsCommand(QStringLiteral("duplicates"), QStringLiteral("البحث عن المكررات"), [](MainForm& f) {
         DuplicatesWindow window(f);
+        window.exec();
+    });
+    form.addToolsCommand(QStringLiteral("occasions"), QStringLiteral("المناسبات القادمة"), [](MainForm& f) {
+        OccasionsWindow window(f);
         window.exec();
     });
 }

@@ -3,6 +3,7 @@
 #include "ContactChanges.h"
 #include "ContactMerge.h"
 #include "ContactStore.h"
+#include "ContactValueStore.h"
 #include "DirectoryStore.h"
 #include "MainForm.h"
 #include "MessageBox.h"
@@ -117,6 +118,7 @@ void DuplicatesWindow::tell(const QString& text, bool failure)
 bool DuplicatesWindow::readBook()
 {
     m_contacts.clear();
+    m_more.clear();
     m_directoryOf.clear();
     m_directoryNames.clear();
     DataConnection& connection = SharedData::connection();
@@ -130,13 +132,19 @@ bool DuplicatesWindow::readBook()
             directories << openDirectory;
     }
     ContactStore contacts(connection);
+    ContactValueStore values(connection);
     for (const Directory& directory : std::as_const(directories)) {
         if (!read)
             break;
         const int index = int(m_directoryNames.size());
         m_directoryNames << directory.name;
+        QHash<QString, MoreValues> more;
+        read = values.readDirectory(directory.code, more);
+        if (!read)
+            break;
         read = contacts.readNamesAndNumbers(directory.code, [&](qint64, const ContactFields& contact) {
             m_contacts.push_back(contact);
+            m_more.push_back(more.take(contact.name));
             m_directoryOf.push_back(index);
         });
     }
@@ -170,7 +178,7 @@ void DuplicatesWindow::search()
         notKeys.insert(DuplicateFinder::pairKey(a, b));
     DuplicateFinder finder(region->currentText());
     finder.setNotDuplicates(notKeys);
-    m_groups = finder.find(m_contacts);
+    m_groups = finder.find(m_contacts, m_more);
     for (const DuplicateFinder::Group& group : m_groups) {
         QStringList names;
         for (const int member : group.members)

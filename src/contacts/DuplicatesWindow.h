@@ -48,6 +48,7 @@ private:
     MainForm& m_main;
     // Names, numbers and e-mails only (what the search compares), and each one's directory.
     std::vector<ContactFields> m_contacts;
+    std::vector<MoreValues> m_more; // each contact's other numbers and e-mails
     std::vector<int> m_directoryOf;
     QStringList m_directoryNames;
     std::vector<DuplicateFinder::Group> m_groups;

@@ -1,5 +1,6 @@
 #include "ContactValueStore.h"
 
+#include "Directory.h"
 #include "StoredRow.h"
 
 #include <sqlite3.h>
@@ -91,6 +92,24 @@ DataResult ContactValueStore::readDirectory(const QString& dir, QHash<QString, M
                               {dir}, [&out](sqlite3_stmt* statement) {
                                   if (const auto value = valueAt(statement, 1))
                                       out[DataConnection::columnText(statement, 0)].push_back(*value);
+                              });
+}
+
+DataResult ContactValueStore::readUnlockedDates(std::vector<NamedDate>& out)
+{
+    out.clear();
+    if (!hasTable("qav_contact_value"))
+        return {};
+    return m_connection.query(QStringLiteral("SELECT i.name, i.dir, v.kind, v.label, v.value, v.calendar "
+                                             "FROM qav_contact_value v "
+                                             "JOIN info i ON i.rowid = v.contact AND i.name = v.name "
+                                             "JOIN dirg d ON d.code = i.dir "
+                                             "WHERE v.kind = ? AND d.pass = ? ORDER BY v.contact, v.position"),
+                              {ContactValue::kindName(ContactValue::Kind::Date), Directory::unlocked()},
+                              [&out](sqlite3_stmt* statement) {
+                                  if (const auto value = valueAt(statement, 2))
+                                      out.push_back({DataConnection::columnText(statement, 0),
+                                                     DataConnection::columnText(statement, 1), *value});
                               });
 }
 

@@ -24,6 +24,14 @@ public:
     DataResult readByName(const QString& name, MoreValues& out);
     // Every contact of the directory that has more values, by name.
     DataResult readDirectory(const QString& dir, QHash<QString, MoreValues>& out);
+
+    // A contact's date, with whose it is.
+    struct NamedDate {
+        QString name{}, dir{};
+        ContactValue date{};
+    };
+    // The dates of every contact in a directory without a password, in one pass over the values.
+    DataResult readUnlockedDates(std::vector<NamedDate>& out);
     // Puts values in place of what the contact at row, called name, had; inside the caller's
     // transaction.
     DataResult replaceWithin(qint64 row, const QString& name, const MoreValues& values);

@@ -1,5 +1,7 @@
 #include "HijriCalendar.h"
 
+#include <QStringList>
+
 #include <unicode/calendar.h>
 #include <unicode/gregocal.h>
 #include <unicode/locid.h>
@@ -60,4 +62,29 @@ bool HijriCalendar::fromGregorian(const QDate& date, int& year, int& month, int&
     month = hijri->get(UCAL_MONTH, status) + 1;
     day = hijri->get(UCAL_DATE, status);
     return U_SUCCESS(status);
+}
+
+QString HijriCalendar::bothCalendars(const QDate& date, const QLocale& locale)
+{
+    static const QStringList hijriMonths{
+        QStringLiteral("محرم"),       QStringLiteral("صفر"),          QStringLiteral("ربيع الأول"),
+        QStringLiteral("ربيع الآخر"), QStringLiteral("جمادى الأولى"), QStringLiteral("جمادى الآخرة"),
+        QStringLiteral("رجب"),        QStringLiteral("شعبان"),        QStringLiteral("رمضان"),
+        QStringLiteral("شوال"),       QStringLiteral("ذو القعدة"),    QStringLiteral("ذو الحجة")};
+    static const QStringList gregorianMonths{
+        QStringLiteral("يناير"),  QStringLiteral("فبراير"), QStringLiteral("مارس"),   QStringLiteral("أبريل"),
+        QStringLiteral("مايو"),   QStringLiteral("يونيو"),  QStringLiteral("يوليو"),  QStringLiteral("أغسطس"),
+        QStringLiteral("سبتمبر"), QStringLiteral("أكتوبر"), QStringLiteral("نوفمبر"), QStringLiteral("ديسمبر")};
+    if (!date.isValid())
+        return {};
+    QLocale digits = locale;
+    digits.setNumberOptions(QLocale::OmitGroupSeparator);
+    QString gregorian =
+        QStringLiteral("%1 %2 %3")
+            .arg(digits.toString(date.day()), gregorianMonths.at(date.month() - 1), digits.toString(date.year()));
+    int year = 0, month = 0, day = 0;
+    if (!fromGregorian(date, year, month, day) || month < 1 || month > 12)
+        return gregorian;
+    return QStringLiteral("%1 %2 %3 هـ — %4")
+        .arg(digits.toString(day), hijriMonths.at(month - 1), digits.toString(year), gregorian);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QLocale>
 
 // Converts dates between the Gregorian and the Hijri (Umm al-Qura) calendars through ICU.
 class HijriCalendar
@@ -10,4 +11,7 @@ public:
     static QDate toGregorian(int year, int month, int day);
     // The Hijri year, month and day of a Gregorian date; false when it cannot be converted.
     static bool fromGregorian(const QDate& date, int& year, int& month, int& day);
+    // The day in both calendars, Hijri first ("15 رمضان 1435 هـ — 12 يوليو 2014"), its digits as
+    // locale writes them; the Gregorian alone when the day has no Hijri date.
+    static QString bothCalendars(const QDate& date, const QLocale& locale = QLocale());
 };

@@ -99,10 +99,6 @@ struct MatchKeys {
         if (SoundKey::consonants(soundKey) > 0)
             sound = soundBucket(soundKey, contact.name);
     }
-    bool hasNumber() const
-    {
-        return std::any_of(tails.begin(), tails.end(), [](qint64 tail) { return tail >= 0; });
-    }
 };
 
 // Hands over the indexes of each set of equal, non-empty keys: sorted by hash, hash twins told
@@ -158,7 +154,8 @@ QString DuplicateFinder::reasonText(Reason reason)
     return QStringLiteral("اسمان متشابهان فى النطق");
 }
 
-std::vector<DuplicateFinder::Group> DuplicateFinder::find(const std::vector<ContactFields>& contacts) const
+std::vector<DuplicateFinder::Group> DuplicateFinder::find(const std::vector<ContactFields>& contacts,
+                                                          const std::vector<MoreValues>& more) const
 {
     const int count = int(contacts.size());
     Groups groups(contacts.size());
@@ -172,6 +169,24 @@ std::vector<DuplicateFinder::Group> DuplicateFinder::find(const std::vector<Cont
     for (const ContactFields& contact : contacts)
         keys.emplace_back(contact);
 
+    // Every number and e-mail of each contact: the fields first, then its more values.
+    std::vector<std::vector<QString>> numbers(contacts.size());
+    std::vector<std::pair<QString, int>> emails;
+    for (int i = 0; i < count; ++i) {
+        for (const auto field : kNumbers)
+            numbers[size_t(i)].push_back(contacts[size_t(i)].*field);
+        if (!keys[size_t(i)].email.isEmpty())
+            emails.emplace_back(keys[size_t(i)].email, i);
+        if (size_t(i) >= more.size())
+            continue;
+        for (const ContactValue& value : more[size_t(i)]) {
+            if (value.kind == ContactValue::Kind::Phone)
+                numbers[size_t(i)].push_back(value.value);
+            else if (value.kind == ContactValue::Kind::Email && !plainEmail(value.value).isEmpty())
+                emails.emplace_back(plainEmail(value.value), i);
+        }
+    }
+
     // The same number: only numbers with the same last digits are read in full.
     struct Tail {
         qint64 tail;
@@ -179,34 +194,41 @@ std::vector<DuplicateFinder::Group> DuplicateFinder::find(const std::vector<Cont
         int field;
     };
     std::vector<Tail> tails;
+    std::vector<bool> hasNumber(contacts.size(), false);
     tails.reserve(contacts.size() * 3);
     for (int i = 0; i < count; ++i)
-        for (int field = 0; field < 4; ++field)
-            if (const qint64 tail = keys[size_t(i)].tails[size_t(field)]; tail >= 0)
+        for (int field = 0; field < int(numbers[size_t(i)].size()); ++field) {
+            const qint64 tail = field < 4 ? keys[size_t(i)].tails[size_t(field)]
+                                          : PhoneMatch::tailNumber(numbers[size_t(i)][size_t(field)]);
+            if (tail >= 0) {
                 tails.push_back({tail, i, field});
+                hasNumber[size_t(i)] = true;
+            }
+        }
     std::sort(tails.begin(), tails.end(), [](const Tail& x, const Tail& y) { return x.tail < y.tail; });
     auto shareANumber = [&](int a, int b) {
-        for (const auto fa : kNumbers)
-            for (const auto fb : kNumbers)
-                if (phones.same(contacts[size_t(a)].*fa, contacts[size_t(b)].*fb))
+        for (const QString& na : numbers[size_t(a)])
+            for (const QString& nb : numbers[size_t(b)])
+                if (phones.same(na, nb))
                     return true;
         return false;
     };
     for (size_t x = 0; x < tails.size(); ++x)
         for (size_t y = x + 1; y < tails.size() && tails[y].tail == tails[x].tail; ++y) {
-            const QString& first = contacts[size_t(tails[x].contact)].*kNumbers[tails[x].field];
+            const QString& first = numbers[size_t(tails[x].contact)][size_t(tails[x].field)];
             if (allowed(tails[x].contact, tails[y].contact) &&
-                phones.same(first, contacts[size_t(tails[y].contact)].*kNumbers[tails[y].field]))
+                phones.same(first, numbers[size_t(tails[y].contact)][size_t(tails[y].field)]))
                 groups.join(tails[x].contact, tails[y].contact, Reason::SameNumber, first);
         }
 
     // The same e-mail address, whatever its case.
     forEachSameKey(
-        keys.size(), [&keys](size_t i) -> const QString& { return keys[i].email; },
+        emails.size(), [&emails](size_t i) -> const QString& { return emails[i].first; },
         [&](const std::vector<int>& same) {
+            const int a = emails[size_t(same[0])].second;
             for (size_t x = 1; x < same.size(); ++x)
-                if (allowed(same[0], same[x]))
-                    groups.join(same[0], same[x], Reason::SameEmail, contacts[size_t(same[0])].email.trimmed());
+                if (allowed(a, emails[size_t(same[x])].second))
+                    groups.join(a, emails[size_t(same[x])].second, Reason::SameEmail, emails[size_t(same[0])].first);
         });
 
     // Names: not when the two plainly are two people.
@@ -215,7 +237,7 @@ std::vector<DuplicateFinder::Group> DuplicateFinder::find(const std::vector<Cont
         const QString& emailB = keys[size_t(b)].email;
         if (!emailA.isEmpty() && !emailB.isEmpty() && emailA != emailB)
             return true;
-        return keys[size_t(a)].hasNumber() && keys[size_t(b)].hasNumber() && !shareANumber(a, b);
+        return hasNumber[size_t(a)] && hasNumber[size_t(b)] && !shareANumber(a, b);
     };
     forEachSameKey(
         keys.size(), [&keys](size_t i) -> const QString& { return keys[i].folded; },

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ContactFields.h"
+#include "ContactValue.h"
 #include "DataConnection.h"
 
 #include <QSet>
@@ -31,7 +32,8 @@ public:
     void setNotDuplicates(const QSet<QString>& pairKeys) { m_notDuplicates = pairKeys; }
     static QString pairKey(const QString& a, const QString& b);
 
-    std::vector<Group> find(const std::vector<ContactFields>& contacts) const;
+    // more[i], when given, holds contact i's more values: its other numbers and e-mails count too.
+    std::vector<Group> find(const std::vector<ContactFields>& contacts, const std::vector<MoreValues>& more = {}) const;
 
     // How many of added are likely one person with a contact of the book. The book's contacts are
     // handed over one by one by readBook (false: it could not read them, and 0 is counted); only

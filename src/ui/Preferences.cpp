@@ -144,6 +144,17 @@ void Preferences::setBookSearchAtStart(bool on)
     write(QStringLiteral("Search"), QStringLiteral("WholeBookAtStart"), on ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
+bool Preferences::remindOccasions()
+{
+    return read(QStringLiteral("Occasions"), QStringLiteral("RemindAtStart"), QStringLiteral("1")).trimmed() !=
+           QLatin1String("0");
+}
+
+void Preferences::setRemindOccasions(bool on)
+{
+    write(QStringLiteral("Occasions"), QStringLiteral("RemindAtStart"), on ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
 QString Preferences::phoneRegion()
 {
     return read(QStringLiteral("Duplicates"), QStringLiteral("Region"), QString()).trimmed().toUpper();

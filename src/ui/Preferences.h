@@ -40,6 +40,10 @@ public:
     static bool bookSearchAtStart();
     static void setBookSearchAtStart(bool on);
 
+    // "التذكير بالمناسبات عند البدء": today's and tomorrow's occasions told as the program starts.
+    static bool remindOccasions();
+    static void setRemindOccasions(bool on);
+
     // The region (two letters) numbers without a country code are read as, when looking for
     // duplicates; empty until the user picks one.
     static QString phoneRegion();

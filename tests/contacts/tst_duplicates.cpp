@@ -1,5 +1,7 @@
 // The duplicates window over a real book: a merge keeps every number and address, goes to the
 // trash, and leaves unrelated contacts alone; a pair said to be two people is not offered again.
+#include "ContactStore.h"
+#include "ContactValueStore.h"
 #include "DuplicatesWindow.h"
 #include "MainForm.h"
 #include "MainMenus.h"
@@ -142,6 +144,25 @@ void TestDuplicates::notADuplicateIsRememberedAndLockedDirectoriesStayOut()
     m_db->addContact(QStringLiteral("Sarah"), locked, {QStringLiteral("0225556666")});
     inWindow([&](DuplicatesWindow* window) { QCOMPARE(window->groups->count(), 0); });
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM info")), QStringLiteral("4"));
+
+    // Two people who share nothing but a second number, or a second e-mail, are offered as well.
+    m_db->addContact(QStringLiteral("Ali"), m_family, {QStringLiteral("0226667777")});
+    m_db->addContact(QStringLiteral("Hassan"), m_work, {QStringLiteral("0228889999")});
+    m_db->addContact(QStringLiteral("Kamal"), m_family, {{}, {}, {}, {}, {}, QStringLiteral("K@Example.org")});
+    m_db->addContact(QStringLiteral("Bob"), m_work, {QStringLiteral("0221112222")});
+    auto giveMore = [this](const QString& name, const ContactValue& value) {
+        qint64 at = 0;
+        QVERIFY(ContactStore(m_db->reader()).findByName(name, at));
+        QVERIFY(ContactValueStore(m_db->reader()).replaceWithin(at, name, {value}));
+    };
+    giveMore(QStringLiteral("Hassan"),
+             {ContactValue::Kind::Phone, QStringLiteral("mobile"), QStringLiteral("02 2666 7777")});
+    giveMore(QStringLiteral("Bob"), {ContactValue::Kind::Email, {}, QStringLiteral("k@example.org")});
+    inWindow([&](DuplicatesWindow* window) {
+        QCOMPARE(window->groups->count(), 2);
+        QVERIFY(window->groups->item(0)->text().startsWith(QStringLiteral("نفس رقم التليفون")));
+        QVERIFY(window->groups->item(1)->text().startsWith(QStringLiteral("نفس البريد الالكترونى")));
+    });
 }
 
 QTEST_MAIN(TestDuplicates)
