@@ -16,23 +16,10 @@ const QLocale& arabic()
     return locale;
 }
 
-QString hijriMonth(int month)
-{
-    static const char16_t* const names[] = {u"محرم",         u"صفر",          u"ربيع الأول", u"ربيع الآخر",
-                                            u"جمادى الأولى", u"جمادى الآخرة", u"رجب",        u"شعبان",
-                                            u"رمضان",        u"شوال",         u"ذو القعدة",  u"ذو الحجة"};
-    return month >= 1 && month <= 12 ? QString::fromUtf16(names[month - 1]) : QString();
-}
-
-QString gregorianMonth(int month)
-{
-    return arabic().monthName(month, QLocale::LongFormat);
-}
-
 // "١٥ رمضان ١٤٣٥ هـ" or, without a year, "١٥ رمضان".
 QString hijriText(int year, int month, int day)
 {
-    QString text = arabic().toString(day) + QLatin1Char(' ') + hijriMonth(month);
+    QString text = arabic().toString(day) + QLatin1Char(' ') + HijriCalendar::hijriMonthName(month);
     if (year > 0)
         text += QLatin1Char(' ') + arabic().toString(year).remove(arabic().groupSeparator()) + QStringLiteral(" هـ");
     return text;
@@ -40,7 +27,7 @@ QString hijriText(int year, int month, int day)
 
 QString gregorianText(int year, int month, int day)
 {
-    QString text = arabic().toString(day) + QLatin1Char(' ') + gregorianMonth(month);
+    QString text = arabic().toString(day) + QLatin1Char(' ') + HijriCalendar::gregorianMonthName(month);
     if (year > 0)
         text += QLatin1Char(' ') + arabic().toString(year).remove(arabic().groupSeparator());
     return text;

@@ -64,27 +64,37 @@ bool HijriCalendar::fromGregorian(const QDate& date, int& year, int& month, int&
     return U_SUCCESS(status);
 }
 
-QString HijriCalendar::bothCalendars(const QDate& date, const QLocale& locale)
+QString HijriCalendar::hijriMonthName(int month)
 {
-    static const QStringList hijriMonths{
+    static const QStringList names{
         QStringLiteral("محرم"),       QStringLiteral("صفر"),          QStringLiteral("ربيع الأول"),
         QStringLiteral("ربيع الآخر"), QStringLiteral("جمادى الأولى"), QStringLiteral("جمادى الآخرة"),
         QStringLiteral("رجب"),        QStringLiteral("شعبان"),        QStringLiteral("رمضان"),
         QStringLiteral("شوال"),       QStringLiteral("ذو القعدة"),    QStringLiteral("ذو الحجة")};
-    static const QStringList gregorianMonths{
-        QStringLiteral("يناير"),  QStringLiteral("فبراير"), QStringLiteral("مارس"),   QStringLiteral("أبريل"),
-        QStringLiteral("مايو"),   QStringLiteral("يونيو"),  QStringLiteral("يوليو"),  QStringLiteral("أغسطس"),
-        QStringLiteral("سبتمبر"), QStringLiteral("أكتوبر"), QStringLiteral("نوفمبر"), QStringLiteral("ديسمبر")};
+    return names.value(month - 1);
+}
+
+QString HijriCalendar::gregorianMonthName(int month)
+{
+    static const QStringList names{QStringLiteral("يناير"),  QStringLiteral("فبراير"), QStringLiteral("مارس"),
+                                   QStringLiteral("أبريل"),  QStringLiteral("مايو"),   QStringLiteral("يونيو"),
+                                   QStringLiteral("يوليو"),  QStringLiteral("أغسطس"),  QStringLiteral("سبتمبر"),
+                                   QStringLiteral("أكتوبر"), QStringLiteral("نوفمبر"), QStringLiteral("ديسمبر")};
+    return names.value(month - 1);
+}
+
+QString HijriCalendar::bothCalendars(const QDate& date, const QLocale& locale)
+{
     if (!date.isValid())
         return {};
     QLocale digits = locale;
     digits.setNumberOptions(QLocale::OmitGroupSeparator);
     QString gregorian =
         QStringLiteral("%1 %2 %3")
-            .arg(digits.toString(date.day()), gregorianMonths.at(date.month() - 1), digits.toString(date.year()));
+            .arg(digits.toString(date.day()), gregorianMonthName(date.month()), digits.toString(date.year()));
     int year = 0, month = 0, day = 0;
     if (!fromGregorian(date, year, month, day) || month < 1 || month > 12)
         return gregorian;
     return QStringLiteral("%1 %2 %3 هـ — %4")
-        .arg(digits.toString(day), hijriMonths.at(month - 1), digits.toString(year), gregorian);
+        .arg(digits.toString(day), hijriMonthName(month), digits.toString(year), gregorian);
 }

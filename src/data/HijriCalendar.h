@@ -14,4 +14,7 @@ public:
     // The day in both calendars, Hijri first ("15 رمضان 1435 هـ — 12 يوليو 2014"), its digits as
     // locale writes them; the Gregorian alone when the day has no Hijri date.
     static QString bothCalendars(const QDate& date, const QLocale& locale = QLocale());
+    // The Arabic names of the months, 1 to 12; empty for any other number.
+    static QString hijriMonthName(int month);
+    static QString gregorianMonthName(int month);
 };
