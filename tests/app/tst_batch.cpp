@@ -610,6 +610,10 @@ void TestBatch::aSecondStartOnTheSameBookHandsItsFilesOver()
 
     // Started again in its folder with two files, one named with a line end: it hands them over,
     // by absolute path, and ends; a window would fail on this display.
+    for (const QString& name : {QStringLiteral("in.vcf"), QStringLiteral("the trend\nend")}) {
+        QFile handedFile(m_folder->filePath(name));
+        QVERIFY(handedFile.open(QIODevice::WriteOnly));
+    }
     QProcess second;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("none-there"));

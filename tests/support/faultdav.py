@@ -103,6 +103,18 @@ def gone_response(name):
     return "<D:response><D:href>%s</D:href><D:status>HTTP/1.1 404 Not Found</D:status></D:response>" % href_of(name)
 
 
+def hostile_listing(fault):
+    """The listing of a "deep" or "attributes" fault: large, so made when the fault is set rather than
+    while a client waits for its answer."""
+    if fault["kind"] == "deep":
+        depth = fault.get("depth", 1000000)
+        return multistatus("<D:response><D:href>%s</D:href>%s%s<D:status>HTTP/1.1 200 OK</D:status>"
+                           "</D:response>" % (href_of(""), "<D:prop>" * depth, "</D:prop>" * depth))
+    attributes = " ".join('a%d=""' % i for i in range(fault.get("count", 1000000)))
+    return multistatus("<D:response %s><D:href>%s</D:href><D:status>HTTP/1.1 200 OK</D:status>"
+                       "</D:response>" % (attributes, href_of("")))
+
+
 def multistatus(inner, token=None):
     tail = "<D:sync-token>%s</D:sync-token>" % token if token is not None else ""
     return ('<?xml version="1.0" encoding="utf-8"?><D:multistatus xmlns:D="DAV:" '
@@ -139,16 +151,9 @@ class Handler(BaseHTTPRequestHandler):
                 self.send_header("Content-Length", "0")
                 self.end_headers()
                 return
-            elif fault["kind"] == "deep":
-                depth = fault.get("depth", 1000000)
+            elif fault["kind"] in ("deep", "attributes"):
                 status, content_type = 207, "application/xml; charset=utf-8"
-                body = multistatus("<D:response><D:href>%s</D:href>%s%s<D:status>HTTP/1.1 200 OK</D:status>"
-                                   "</D:response>" % (href_of(""), "<D:prop>" * depth, "</D:prop>" * depth))
-            elif fault["kind"] == "attributes":
-                attributes = " ".join('a%d=""' % i for i in range(fault.get("count", 1000000)))
-                status, content_type = 207, "application/xml; charset=utf-8"
-                body = multistatus("<D:response %s><D:href>%s</D:href><D:status>HTTP/1.1 200 OK</D:status>"
-                                   "</D:response>" % (attributes, href_of("")))
+                body = fault.get("prebuilt") or hostile_listing(fault)
             elif fault["kind"] == "flood":
                 fault["served"] = fault.get("served", 0) + 1
                 note = "x" * (fault.get("kilobytes", 64) * 1024)
@@ -229,6 +234,9 @@ class Handler(BaseHTTPRequestHandler):
         with STATE.lock:
             if path == "/_control/faults":
                 STATE.faults = data.pop("faults", [])
+                for fault in STATE.faults:
+                    if fault.get("kind") in ("deep", "attributes"):
+                        fault["prebuilt"] = hostile_listing(fault)
                 STATE.settings = data
                 reply = {}
             elif path == "/_control/cards":
