@@ -2,6 +2,7 @@
 
 #include "ContactExporter.h"
 #include "FileChooser.h"
+#include "InterchangeCommands.h"
 #include "MainForm.h"
 #include "MessageBox.h"
 #include "OutsideText.h"
@@ -147,14 +148,8 @@ void CardMail::saveInstead(MainForm& form, const QByteArray& card, const QString
         return;
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".vcf");
-    if (const SafeFileWrite::Refusal refused = SafeFileWrite::refusal(path, SharedData::databasePath());
-        refused == SafeFileWrite::Refusal::Book) {
-        tell(QStringLiteral("لا يمكن الحفظ فى ملف دفتر الهاتف نفسه , اختر اسما آخر"), MessageBox::Critical);
+    if (InterchangeCommands::refusesSaveTarget(path))
         return;
-    } else if (refused != SafeFileWrite::Refusal::None) {
-        tell(QStringLiteral("لم يتم الحفظ: ") + SafeFileWrite::reason(refused), MessageBox::Critical);
-        return;
-    }
     if (const DataResult saved = SafeFileWrite::write(path, card, SharedData::databasePath()); !saved) {
         tell(QStringLiteral("تعذر حفظ الملف: ") + saved.error, MessageBox::Critical);
         return;

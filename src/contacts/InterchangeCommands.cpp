@@ -271,14 +271,8 @@ void InterchangeCommands::exportDirectory(MainForm& form)
     if (QFileInfo(target).suffix().isEmpty())
         target += format <= Format::VCard3 ? QStringLiteral(".vcf") : QStringLiteral(".csv");
     // Never over the book, never through a symbolic link.
-    if (const SafeFileWrite::Refusal refused = SafeFileWrite::refusal(target, SharedData::databasePath());
-        refused == SafeFileWrite::Refusal::Book) {
-        tell(QStringLiteral("لا يمكن الحفظ فى ملف دفتر الهاتف نفسه , اختر اسما آخر"), MessageBox::Critical);
+    if (refusesSaveTarget(target))
         return;
-    } else if (refused != SafeFileWrite::Refusal::None) {
-        tell(QStringLiteral("لم يتم الحفظ: ") + SafeFileWrite::reason(refused), MessageBox::Critical);
-        return;
-    }
     std::vector<MoreValues> more;
     const auto contacts = exportedContacts(form, more);
     // Written whole or not at all: an older file of that name survives a failed export.
@@ -291,4 +285,14 @@ void InterchangeCommands::exportDirectory(MainForm& form)
     // The path reads left to right, kept apart from the sentence around it.
     tell(QStringLiteral("تم تصدير %1 من جهات الاتصال إلى الملف\n\u2066%2\u2069")
              .arg(QString::number(contacts.size()), QDir::toNativeSeparators(target)));
+}
+
+bool InterchangeCommands::refusesSaveTarget(const QString& path)
+{
+    const SafeFileWrite::Refusal refused = SafeFileWrite::refusal(path, SharedData::databasePath());
+    if (refused == SafeFileWrite::Refusal::Book)
+        tell(QStringLiteral("لا يمكن الحفظ فى ملف دفتر الهاتف نفسه , اختر اسما آخر"), MessageBox::Critical);
+    else if (refused != SafeFileWrite::Refusal::None)
+        tell(QStringLiteral("لم يتم الحفظ: ") + SafeFileWrite::reason(refused), MessageBox::Critical);
+    return refused != SafeFileWrite::Refusal::None;
 }

@@ -28,6 +28,8 @@ public:
     // Files opened with the program or dropped on its window: each is imported into directory
     // code, or, when code is "", where the user says for that file.
     static void importFiles(MainForm& form, const QStringList& paths, const QString& code);
+    // A file the program may not write (the book itself, a symbolic link): the user is told why.
+    static bool refusesSaveTarget(const QString& path);
 
 private:
     // more gets each contact's values beyond the nine fields, in the same order.
