@@ -10,6 +10,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <thread>
 
@@ -175,7 +176,7 @@ DataResult BookSearchIndex::readRange(DataConnection& connection, qint64 from, q
     return read;
 }
 
-BookSearchIndex::Found BookSearchIndex::find(const QString& query, qsizetype limit) const
+BookSearchIndex::Found BookSearchIndex::find(const QString& query, qsizetype limit, Count count) const
 {
     Found found;
     const QString trimmed = query.trimmed();
@@ -192,8 +193,12 @@ BookSearchIndex::Found BookSearchIndex::find(const QString& query, qsizetype lim
     const bool bySound = SoundKey::consonants(sound) >= 2;
 
     Half halves[2];
+    // Once the first half holds limit exact hits, nothing the rest finds is listed.
+    std::atomic<bool> firstHalfFull = false;
     auto work = [&](size_t from, size_t to, Half& half) {
         for (size_t index = from; index < to; ++index) {
+            if (count == Count::UpToLimit && (qsizetype(half.exact.size()) >= limit || firstHalfFull.load()))
+                break;
             const Block& block = m_blocks[index];
             std::vector<std::pair<size_t, Field>> places;
             if (const std::string* texts = textsOf(block.texts, half.scratch))
@@ -214,6 +219,8 @@ BookSearchIndex::Found BookSearchIndex::find(const QString& query, qsizetype lim
                     half.exact.push_back({block.rows[row], field, false});
             }
             half.exactCount += qsizetype(exactRows.size());
+            if (&half == &halves[0] && qsizetype(half.exact.size()) >= limit)
+                firstHalfFull = true;
             if (!bySound)
                 continue;
             const std::string* keys = textsOf(block.soundKeys, half.soundScratch);

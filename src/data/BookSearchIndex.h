@@ -33,6 +33,9 @@ public:
         std::vector<Hit> hits; // exact hits first, then the names that sound like the query
         qsizetype total = 0;   // all of them, where hits stops at the limit asked for
     };
+    // Whether every hit is counted, or the search may stop once limit exact hits are found (the
+    // total then counts only as far as it went).
+    enum class Count { All, UpToLimit };
 
     explicit BookSearchIndex(const NumberKey& numbers);
 
@@ -46,8 +49,8 @@ public:
     qsizetype byteSize() const;
 
     // Contacts with a field containing query, and, for a name-like query, names that sound like
-    // it (Mohamed finds محمد); at most limit hits are returned, all are counted.
-    Found find(const QString& query, qsizetype limit) const;
+    // it (Mohamed finds محمد); at most limit hits are returned, all are counted unless asked not to.
+    Found find(const QString& query, qsizetype limit, Count count = Count::All) const;
 
     static constexpr qsizetype kRowsPerBlock = 4096;
 

@@ -47,7 +47,8 @@ QStringList ContactFinder::find(const QStringList& terms)
         return {};
     // The words as typed, one after the other, is one pass over the book and the likelier
     // meaning; only when that finds nothing is each word looked for on its own.
-    BookSearchIndex::Found first = m_index->find(words.join(QLatin1Char(' ')), kMostResults);
+    BookSearchIndex::Found first =
+        m_index->find(words.join(QLatin1Char(' ')), kMostResults, BookSearchIndex::Count::UpToLimit);
     QSet<qint64> kept;
     for (const BookSearchIndex::Hit& hit : first.hits)
         kept.insert(hit.row);

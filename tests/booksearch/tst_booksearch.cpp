@@ -1,6 +1,7 @@
 // The search through the whole book, as a user types into it: a number written any way finds
 // the number, a Latin spelling finds the Arabic name, every field is searched, a locked
 // directory's contacts never appear, and a found contact opens where the user wants it.
+#include "BookSearchIndex.h"
 #include "BookSearchResults.h"
 #include "BookSearchWindow.h"
 #include "Editor.h"
@@ -8,6 +9,7 @@
 #include "MainWindowControls.h"
 #include "MainWindowUser.h"
 #include "ModalDriver.h"
+#include "PhoneMatch.h"
 #include "Preferences.h"
 #include "RecordListView.h"
 #include "WindowTestFixture.h"
@@ -30,6 +32,7 @@ private slots:
     void aNumberWrittenAnyWayFindsTheNumber();
     void namesBySoundAndEveryFieldButNeverALockedDirectory();
     void aFoundContactIsViewedOrShownInItsDirectory();
+    void aSearchStoppedAtItsLimitListsWhatAFullOneListsFirst();
 
 private:
     BookSearchWindow* openWithCtrlF();
@@ -194,3 +197,31 @@ void TestBookSearch::aFoundContactIsViewedOrShownInItsDirectory()
 
 QTEST_MAIN(TestBookSearch)
 #include "tst_booksearch.moc"
+
+void TestBookSearch::aSearchStoppedAtItsLimitListsWhatAFullOneListsFirst()
+{
+    // A large book is searched in two halves at once; the desktop's search stops at its limit.
+    // It must still list exactly what a full search lists first: the first half's hits, then
+    // the second's, then the names by sound.
+    DataConnection& db = m_db->reader();
+    QVERIFY(db.execute(QStringLiteral("BEGIN")));
+    for (int i = 0; i < 25000; ++i)
+        QVERIFY(db.execute(QStringLiteral("INSERT INTO info (name, mobil, dir) VALUES (?, ?, ?)"),
+                           {QStringLiteral("Zoë %1 %2").arg(i).arg(i >= 24990 ? QStringLiteral("نادر") : QString()),
+                            QStringLiteral("0100%1").arg(i, 7, 10, QLatin1Char('0')), m_family}));
+    QVERIFY(db.execute(QStringLiteral("COMMIT")));
+    BookSearchIndex index(PhoneMatch::numberKey(QStringLiteral("EG")));
+    QVERIFY(index.load(db));
+    auto rows = [](const BookSearchIndex::Found& found) {
+        QList<qint64> out;
+        for (const BookSearchIndex::Hit& hit : found.hits)
+            out << hit.row;
+        return out;
+    };
+    for (const QString& query : {QStringLiteral("Zoë"), QStringLiteral("نادر"), QStringLiteral("2499"),
+                                 QStringLiteral("0100 0024"), QStringLiteral("Mohamed"), QStringLiteral("محمد")}) {
+        const QList<qint64> all = rows(index.find(query, 20));
+        QCOMPARE(rows(index.find(query, 20, BookSearchIndex::Count::UpToLimit)), all);
+        QVERIFY2(!all.isEmpty(), qPrintable(query));
+    }
+}
