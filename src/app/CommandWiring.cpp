@@ -9,6 +9,7 @@
 #include "HelpWindow.h"
 #include "InterchangeCommands.h"
 #include "MainForm.h"
+#include "NoteValuesMove.h"
 #include "OccasionReminder.h"
 #include "Preferences.h"
 #include "ReportPreview.h"
@@ -28,6 +29,7 @@ void CommandWiring::install(MainForm& form)
     ContactCommands::install(form);
     BookSearchWindow::install(form);
     InterchangeCommands::install(form);
+    NoteValuesMove::install(form);
     BackupCommands::install(form);
     SyncCommands::install(form);
     form.setCommand(MainCommand::Print, &ReportPreview::run);

@@ -117,6 +117,45 @@ UndoHistory::Change ContactChanges::edited(const ContactFields& before, const QS
             [=] { return rewrite(before, dirBefore, after, dirAfter, moreAfter); }, QStringList{dirBefore, dirAfter}};
 }
 
+DataResult ContactChanges::writeInPlace(const std::vector<InPlaceEdit>& edits, bool forward)
+{
+    DataConnection& connection = SharedData::connection();
+    Transaction transaction(connection);
+    if (!transaction.begun())
+        return transaction.begun();
+    ContactStore store(connection);
+    ContactValueStore values(connection);
+    for (const InPlaceEdit& edit : edits) {
+        const ContactFields& from = forward ? edit.before : edit.after;
+        const ContactFields& to = forward ? edit.after : edit.before;
+        bool same = false;
+        QString nowDir;
+        if (DataResult read = store.isAsRead(from, same, nowDir); !read)
+            return read;
+        qint64 row = 0;
+        if (DataResult found = store.findByName(from.name, row); !found)
+            return found;
+        if (!same || nowDir != edit.dir || row == 0)
+            return UndoHistory::changedSince();
+        if (DataResult written = store.updateByName(from.name, to, edit.dir); !written)
+            return written;
+        if (DataResult written = values.replaceWithin(row, to.name, forward ? edit.moreAfter : edit.moreBefore);
+            !written)
+            return written;
+    }
+    return transaction.commit();
+}
+
+UndoHistory::Change ContactChanges::editedTogether(const QString& caption, const std::vector<InPlaceEdit>& edits)
+{
+    QStringList dirs;
+    for (const InPlaceEdit& edit : edits)
+        if (!dirs.contains(edit.dir))
+            dirs << edit.dir;
+    return {caption, [edits] { return writeInPlace(edits, false); }, [edits] { return writeInPlace(edits, true); },
+            dirs};
+}
+
 UndoHistory::Change ContactChanges::deleted(const QString& name, qint64 trashId)
 {
     // Each redo puts it in the trash again under a new id, which the next undo takes back.

@@ -19,6 +19,17 @@ public:
     static UndoHistory::Change edited(const ContactFields& before, const QString& dirBefore, const ContactFields& after,
                                       const QString& dirAfter,
                                       const std::optional<std::pair<MoreValues, MoreValues>>& values = std::nullopt);
+    // Several contacts edited in place together (their names and directories stay), each with
+    // its more values, as one step.
+    struct InPlaceEdit {
+        ContactFields before, after;
+        QString dir;
+        MoreValues moreBefore, moreAfter;
+    };
+    static UndoHistory::Change editedTogether(const QString& caption, const std::vector<InPlaceEdit>& edits);
+    // Writes each contact from its before to its after state (or back), in one transaction; false
+    // when one of them is no longer as expected.
+    static DataResult writeInPlace(const std::vector<InPlaceEdit>& edits, bool forward);
     static UndoHistory::Change deleted(const QString& name, qint64 trashId);
     static UndoHistory::Change moved(const ContactFields& contact, const QString& from, const QString& to);
     // Several contacts chosen together, deleted (to the trash) or moved as one step.

@@ -356,6 +356,45 @@ void TestUndo::contactsChosenTogetherGoAndComeBackAsOneStep()
     undo()->trigger();
     QCOMPARE(m_db->scalar(everyone), before);
     QCOMPARE(window.infolist->count(), 3);
+
+    // What an earlier import wrote into the notes moves to the values of both, as one step; the
+    // user's own lines, a line not plainly of its label's kind and a number held already stay.
+    QVERIFY(m_db->reader()
+                .execute(QStringLiteral("UPDATE info SET mobil = '0100 555 1212', moreinfo = ? WHERE name = ?"),
+                         {QStringLiteral("يتصل مساء\nموبايل: 0111 222 3333\nموبايل: بعد العصر\n"
+                                         "بريد الكترونى: amal@example.org\nعنوان العمل: 5 شارع النيل\n"
+                                         "ت/عمل: +20 100 555 1212"),
+                          QStringLiteral("أمل")})
+                .ok);
+    QVERIFY(m_db->reader()
+                .execute(QStringLiteral("UPDATE info SET moreinfo = ? WHERE name = ?"),
+                         {QStringLiteral("فاكس: ٠٢ ٢٣٤٥ ٦٧٨٩\nبريد الكترونى: x\u202e@y.z"), QStringLiteral("يوسف")})
+                .ok);
+    m_form->refreshAfterWrite(BookChange::Contacts);
+    const QString notes =
+        QStringLiteral("SELECT group_concat(name || ':' || moreinfo, '|') FROM (SELECT * FROM info ORDER BY name)");
+    const QString asImported = m_db->scalar(notes);
+    window.infolist->selectRow(0);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      view->visualRect(view->model()->index(2, 0)).center());
+    QCOMPARE(m_form->chosenContacts().size(), 2);
+    m_boxes->answer(MessageBox::Yes);
+    window.menus->item(QStringLiteral("notevalues"))->trigger();
+    QVERIFY2(m_boxes->last().text.contains(QStringLiteral("4 من الأرقام والعناوين من ملاحظات 2")),
+             qPrintable(m_boxes->last().text));
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT moreinfo FROM info WHERE name = ?"), {QStringLiteral("أمل")}),
+             QStringLiteral("يتصل مساء\nموبايل: بعد العصر"));
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT moreinfo FROM info WHERE name = ?"), {QStringLiteral("يوسف")}),
+             QStringLiteral("بريد الكترونى: x\u202e@y.z"));
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT group_concat(kind || ',' || label || ',' || value, '|') FROM "
+                                         "(SELECT * FROM qav_contact_value WHERE name = ? ORDER BY position)"),
+                          {QStringLiteral("أمل")}),
+             QStringLiteral("tel,mobile,0111 222 3333|email,,amal@example.org|adr,work,;;5 شارع النيل;;;;"));
+    undo()->trigger();
+    QCOMPARE(m_db->scalar(notes), asImported);
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM qav_contact_value")), QStringLiteral("0"));
+    redo()->trigger();
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM qav_contact_value")), QStringLiteral("4"));
 }
 
 void TestUndo::aLockedDirectorysStepsWaitUntilItIsOpen()
@@ -417,7 +456,8 @@ void TestUndo::aLockedDirectorysStepsWaitUntilItIsOpen()
     controls(*m_form).infolist->selectRow(0);
     QVERIFY(m_form->selectedContact().isEmpty() && m_form->chosenContacts().isEmpty());
     const int told = m_boxes->count();
-    for (const char* name : {"shareqr", "exportchosen", "sendcard", "cmedit", "cmdet", "cmdel", "movemag"})
+    for (const char* name :
+         {"shareqr", "exportchosen", "sendcard", "notevalues", "cmedit", "cmdet", "cmdel", "movemag"})
         controls(*m_form).menus->item(QLatin1String(name))->trigger();
     QCOMPARE(ModalDriver::takeUnanswered(), 0);
     QCOMPARE(m_boxes->count(), told);
