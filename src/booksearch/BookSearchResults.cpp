@@ -79,6 +79,8 @@ QString BookSearchResults::text(const Contact& contact, int column) const
         return contact.directory;
     if (contact.bySound)
         return QStringLiteral("تطابق بالنطق");
+    if (contact.field == BookSearchIndex::MoreValue)
+        return shortLine(contact.moreValue);
     // Found in a field no column shows: which, and its text.
     for (int shown = TextColumn; shown <= EmailColumn; ++shown)
         if (fieldOf(shown) == contact.field)

@@ -18,6 +18,7 @@ public:
         QString directory;   // its name
         BookSearchIndex::Field field = BookSearchIndex::Name;
         bool bySound = false;
+        QString moreValue{}; // found in a more value: its caption and text
     };
 
     using QAbstractTableModel::QAbstractTableModel;

@@ -5,10 +5,12 @@
 #include "ContactCommands.h"
 #include "ContactLinks.h"
 #include "ContactStore.h"
+#include "ContactValueStore.h"
 #include "DirectoryStore.h"
 #include "FocusColour.h"
 #include "MainForm.h"
 #include "MessageBox.h"
+#include "MoreValueTexts.h"
 #include "PassedOver.h"
 #include "PhoneMatch.h"
 #include "Preferences.h"
@@ -145,6 +147,18 @@ void BookSearchWindow::keepIndexCurrent()
                          MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
 }
 
+// The more value of the contact called name that query finds, as the "found in" column shows it.
+QString BookSearchWindow::foundMoreValue(const QString& name, const QString& query) const
+{
+    MoreValues values;
+    PassedOver::note(ContactValueStore(SharedData::connection()).readByName(name, values), Q_FUNC_INFO);
+    const qsizetype at = m_index.firstMatching(values, query);
+    if (at < 0)
+        return {};
+    const ContactValue& value = values[size_t(at)];
+    return MoreValueTexts::caption(value) + QStringLiteral(": ") + MoreValueTexts::shown(value);
+}
+
 void BookSearchWindow::search()
 {
     const QString query = searchBox->text();
@@ -178,7 +192,10 @@ void BookSearchWindow::search()
                                        if (!directory.exists() || directory.isLocked())
                                            return;
                                        const BookSearchIndex::Hit* hit = hitOfRow.value(row);
-                                       contacts.append({fields.row(dir), directory.name, hit->field, hit->bySound});
+                                       contacts.append({fields.row(dir), directory.name, hit->field, hit->bySound,
+                                                        hit->field == BookSearchIndex::MoreValue
+                                                            ? foundMoreValue(fields.name, query)
+                                                            : QString()});
                                    }),
                      Q_FUNC_INFO);
     // Exact hits first, then those that sound alike; each by name as the lists sort them.

@@ -46,6 +46,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    QString foundMoreValue(const QString& name, const QString& query) const;
     void viewChosen();
     QStringList chosenColumns() const;
     // Whether a listed contact's directory was locked (or deleted) since the search.

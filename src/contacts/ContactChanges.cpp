@@ -69,15 +69,20 @@ QStringList trashedFrom(const std::vector<qint64>& ids)
 
 } // namespace
 
-UndoHistory::Change ContactChanges::added(const ContactFields& contact, const QString& dir)
+UndoHistory::Change ContactChanges::added(const ContactFields& contact, const QString& dir, const MoreValues& more)
 {
     return {QStringLiteral("إضافة ") + quoted(contact.name),
             [contact, dir] {
                 return whileUnchanged(contact, dir,
                                       [&](ContactStore& store) { return store.removeByName(contact.name); });
             },
-            [contact, dir] {
-                return whileNameFree(contact.name, [&](ContactStore& store) { return store.insert(contact, dir); });
+            [contact, dir, more] {
+                return whileNameFree(contact.name, [&](ContactStore& store) -> DataResult {
+                    qint64 row = 0;
+                    if (DataResult inserted = store.insert(contact, dir, &row); !inserted)
+                        return inserted;
+                    return ContactValueStore(SharedData::connection()).replaceWithin(row, contact.name, more);
+                });
             },
             {dir}};
 }
@@ -303,7 +308,7 @@ UndoHistory::Change ContactChanges::moved(const ContactFields& contact, const QS
             QStringList{from, to}};
 }
 
-UndoHistory::Change ContactChanges::merged(const ContactFields& keptBefore, const ContactFields& merged,
+UndoHistory::Change ContactChanges::merged(const ContactMerge::Whole& keptBefore, const ContactMerge::Whole& merged,
                                            const std::vector<ContactFields>& others,
                                            const std::vector<qint64>& trashIds)
 {
@@ -313,9 +318,9 @@ UndoHistory::Change ContactChanges::merged(const ContactFields& keptBefore, cons
     ContactFields kept;
     QString keptDir;
     bool found = false;
-    if (ContactStore(SharedData::connection()).readByName(merged.name, kept, keptDir, found).ok && found)
+    if (ContactStore(SharedData::connection()).readByName(merged.fields.name, kept, keptDir, found).ok && found)
         directories << keptDir;
-    return {QStringLiteral("دمج ") + quoted(keptBefore.name),
+    return {QStringLiteral("دمج ") + quoted(keptBefore.fields.name),
             [=] {
                 const DataResult undone = ContactMerge::undo(SharedData::connection(), keptBefore, merged, *ids);
                 return undone ? undone : UndoHistory::changedSince();

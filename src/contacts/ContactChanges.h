@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ContactFields.h"
+#include "ContactMerge.h"
 #include "ContactValue.h"
 #include "UndoHistory.h"
 
@@ -14,7 +15,8 @@
 class ContactChanges
 {
 public:
-    static UndoHistory::Change added(const ContactFields& contact, const QString& dir);
+    // Made again, it gets more back.
+    static UndoHistory::Change added(const ContactFields& contact, const QString& dir, const MoreValues& more = {});
     // With values, the more values of the contact go back and forth with its fields.
     static UndoHistory::Change edited(const ContactFields& before, const QString& dirBefore, const ContactFields& after,
                                       const QString& dirAfter,
@@ -38,7 +40,7 @@ public:
                                              const QString& to);
     // A merge: the kept contact as it was and as merged, the others from where they went in the
     // trash (renewed by each redo).
-    static UndoHistory::Change merged(const ContactFields& keptBefore, const ContactFields& merged,
+    static UndoHistory::Change merged(const ContactMerge::Whole& keptBefore, const ContactMerge::Whole& merged,
                                       const std::vector<ContactFields>& others, const std::vector<qint64>& trashIds);
     // A whole import at once: every contact it added (and the directory it made, while empty);
     // made again, each gets its more values back.

@@ -4,6 +4,7 @@
 #include "ContactLinks.h"
 #include "ContactQrWindow.h"
 #include "ContactStore.h"
+#include "ContactValueStore.h"
 #include "DeleteQuestion.h"
 #include "DuplicatesWindow.h"
 #include "Editor.h"
@@ -87,7 +88,7 @@ void ContactCommands::edit(MainForm& form, const QStringList& columns, bool read
         share->setObjectName(QStringLiteral("shareqr"));
         share->setGeometry(editor.CmdSave->geometry().adjusted(0, 0, editor.CmdSave->width() / 2, 0));
         QObject::connect(share, &QPushButton::clicked, &editor, [&editor, columns] {
-            ContactQrWindow window(ContactFields::fromRow(columns), &editor);
+            ContactQrWindow window(ContactFields::fromRow(columns), editor.more, &editor);
             window.exec();
         });
     }
@@ -111,7 +112,10 @@ void ContactCommands::shareByQrCode(MainForm& form)
 void ContactCommands::shareByQrCode(QWidget* parent, const QStringList& columns)
 {
     // The list's columns are the table's: the nine fields, then the directory.
-    ContactQrWindow window(ContactFields::fromRow(columns), parent);
+    const ContactFields contact = ContactFields::fromRow(columns);
+    MoreValues more;
+    PassedOver::note(ContactValueStore(SharedData::connection()).readByName(contact.name, more), Q_FUNC_INFO);
+    ContactQrWindow window(contact, more, parent);
     window.exec();
 }
 

@@ -34,32 +34,71 @@ constexpr Optional kGivenUp[] = {
     {&ContactFields::org, "المؤسسة"},
     {&ContactFields::email, "البريد الالكترونى"},
 };
+
+bool fits(const QByteArray& card)
+{
+    return !QrCode::encode(card, kLargestReadableVersion).isEmpty();
+}
+
+// The more values a card may carry, in the order they are kept: numbers, e-mails, addresses, web
+// pages, dates. A photo would fill a code by itself.
+MoreValues carried(const MoreValues& more)
+{
+    MoreValues values;
+    for (const ContactValue::Kind kind :
+         {ContactValue::Kind::Phone, ContactValue::Kind::Email, ContactValue::Kind::Address, ContactValue::Kind::Web,
+          ContactValue::Kind::Date})
+        for (const ContactValue& value : more)
+            if (value.kind == kind)
+                values.push_back(value);
+    return values;
+}
 } // namespace
 
-QByteArray ContactQrWindow::fittingCard(const ContactFields& contact, QStringList& leftOut)
+QByteArray ContactQrWindow::fittingCard(const ContactFields& contact, const MoreValues& more, QStringList& leftOut)
 {
     leftOut.clear();
     ContactFields card = contact;
     const VCardWriter writer(3);
-    QByteArray bytes = writer.card(card);
+    // The nine fields first: an optional one is given up only while they alone do not fit.
     for (const Optional& optional : kGivenUp) {
-        if (!QrCode::encode(bytes, kLargestReadableVersion).isEmpty())
-            return bytes;
+        if (fits(writer.card(card)))
+            break;
         if ((card.*optional.field).isEmpty())
             continue;
         (card.*optional.field).clear();
         leftOut << QString::fromUtf8(optional.name);
-        bytes = writer.card(card);
     }
-    return QrCode::encode(bytes, kLargestReadableVersion).isEmpty() ? QByteArray() : bytes;
+    if (!fits(writer.card(card)))
+        return {};
+    // Then as many more values as fit beside them, found by halves: a card of hundreds of numbers
+    // is encoded a few times, not once per number.
+    const MoreValues values = carried(more);
+    auto firstOnes = [&values](size_t count) { return MoreValues(values.begin(), values.begin() + qsizetype(count)); };
+    size_t fitting = 0;
+    if (fits(writer.card(card, values))) {
+        fitting = values.size();
+    } else {
+        size_t tooMany = values.size();
+        while (tooMany - fitting > 1) {
+            const size_t middle = fitting + (tooMany - fitting) / 2;
+            if (fits(writer.card(card, firstOnes(middle))))
+                fitting = middle;
+            else
+                tooMany = middle;
+        }
+        leftOut << QStringLiteral("%1 من القيم الأخرى").arg(values.size() - fitting);
+    }
+    return writer.card(card, firstOnes(fitting));
 }
 
-ContactQrWindow::ContactQrWindow(const ContactFields& contact, QWidget* parent) : QDialog(parent), m_name(contact.name)
+ContactQrWindow::ContactQrWindow(const ContactFields& contact, const MoreValues& more, QWidget* parent)
+    : QDialog(parent), m_name(contact.name)
 {
     setWindowTitle(QStringLiteral("مشاركة برمز QR: ") + contact.name);
     setLayoutDirection(Qt::RightToLeft);
     QStringList leftOut;
-    const QByteArray card = fittingCard(contact, leftOut);
+    const QByteArray card = fittingCard(contact, more, leftOut);
     const QrCode::Modules modules = QrCode::encode(card, kLargestReadableVersion);
     m_image = QrCode::image(modules, kSavedModulePixels);
 

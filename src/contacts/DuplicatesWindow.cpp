@@ -153,13 +153,15 @@ bool DuplicatesWindow::readBook()
     return read.ok;
 }
 
-bool DuplicatesWindow::readWhole(int member, ContactFields& contact)
+bool DuplicatesWindow::readWhole(int member, ContactFields& contact, MoreValues* more)
 {
     QString dir;
     bool found = false;
     const DataResult read =
         ContactStore(SharedData::connection()).readByName(m_contacts[size_t(member)].name, contact, dir, found);
-    return read && found;
+    if (!read || !found)
+        return false;
+    return !more || ContactValueStore(SharedData::connection()).readByName(contact.name, *more).ok;
 }
 
 void DuplicatesWindow::search()
@@ -231,24 +233,27 @@ void DuplicatesWindow::mergeGroup()
     const DuplicateFinder::Group& group = m_groups[size_t(index)];
     // Every field, as the book holds it now; the merge checks again, in its transaction, that
     // none changed before it writes.
-    ContactFields keptContact;
-    std::vector<ContactFields> others;
-    bool whole = readWhole(group.members[size_t(kept->currentIndex())], keptContact);
+    ContactMerge::Whole keptContact;
+    std::vector<ContactMerge::Whole> others;
+    std::vector<ContactFields> othersFields;
+    bool whole = readWhole(group.members[size_t(kept->currentIndex())], keptContact.fields, &keptContact.more);
     for (const int member : group.members) {
-        ContactFields other;
+        ContactMerge::Whole other;
         if (member == group.members[size_t(kept->currentIndex())])
             continue;
-        whole = whole && readWhole(member, other);
+        whole = whole && readWhole(member, other.fields, &other.more);
         others.push_back(other);
+        othersFields.push_back(other.fields);
     }
     if (!whole) {
         tell(QStringLiteral("تعذر الدمج ولم يتغير شىء: حذف برنامج آخر بعض هذه البيانات، ابحث مرة أخرى."), true);
         search();
         return;
     }
-    const ContactFields merged = ContactMerge::merged(keptContact, others);
+    const ContactMerge::Whole merged = ContactMerge::merged(keptContact, others, region->currentText());
     std::vector<qint64> trashIds;
-    const DataResult written = ContactMerge::apply(SharedData::connection(), keptContact, merged, others, &trashIds);
+    const DataResult written =
+        ContactMerge::apply(SharedData::connection(), keptContact, merged, othersFields, &trashIds);
     if (!written) {
         tell(QStringLiteral("تعذر الدمج ولم يتغير شىء: ") + written.error +
                  QStringLiteral("\nربما غير برنامج آخر هذه البيانات، ابحث مرة أخرى."),
@@ -256,10 +261,10 @@ void DuplicatesWindow::mergeGroup()
         search();
         return;
     }
-    m_main.undoHistory().record(ContactChanges::merged(keptContact, merged, others, trashIds));
+    m_main.undoHistory().record(ContactChanges::merged(keptContact, merged, othersFields, trashIds));
     // The merged contacts may lie in any directory, the open one or not: every list and count.
     m_main.refreshAfterWrite(BookChange::Anything);
-    tell(QStringLiteral("تم الدمج فى «%1»، وذهب %2 إلى سلة المحذوفات.").arg(keptContact.name).arg(others.size()),
+    tell(QStringLiteral("تم الدمج فى «%1»، وذهب %2 إلى سلة المحذوفات.").arg(keptContact.fields.name).arg(others.size()),
          false);
     search();
 }

@@ -42,8 +42,9 @@ private:
     void markNotDuplicate();
     void tell(const QString& text, bool failure);
     bool readBook();
-    // A member of a group with every field, as the book holds it now; false when it is gone.
-    bool readWhole(int member, ContactFields& contact);
+    // A member of a group with every field (and its more values when asked), as the book holds it
+    // now; false when it is gone.
+    bool readWhole(int member, ContactFields& contact, MoreValues* more = nullptr);
 
     MainForm& m_main;
     // Names, numbers and e-mails only (what the search compares), and each one's directory.

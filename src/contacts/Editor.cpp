@@ -362,7 +362,7 @@ void Editor::save()
             written = transaction.commit();
     }
     if (written && mode == Mode::Add)
-        m_main.undoHistory().record(ContactChanges::added(contact, dir->text()));
+        m_main.undoHistory().record(ContactChanges::added(contact, dir->text(), moreChanged ? more : MoreValues()));
     else if (written && known)
         m_main.undoHistory().record(
             ContactChanges::edited(before, dirBefore, contact, dir->text(),

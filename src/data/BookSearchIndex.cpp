@@ -1,8 +1,10 @@
 #include "BookSearchIndex.h"
 
+#include "ContactValueStore.h"
 #include "Directory.h"
 #include "PackedText.h"
 #include "SoundKey.h"
+#include "StoredRow.h"
 #include "TextFold.h"
 
 #include <QHash>
@@ -23,11 +25,18 @@ bool isNumberField(int field)
 }
 
 // The fields of each row in a block's texts and in its numbers, in their order there.
-const std::vector<BookSearchIndex::Field> kTextFields = {BookSearchIndex::Name, BookSearchIndex::Address,
+const std::vector<BookSearchIndex::Field> kTextFields = {BookSearchIndex::Name,  BookSearchIndex::Address,
                                                          BookSearchIndex::Email, BookSearchIndex::Org,
-                                                         BookSearchIndex::Notes};
+                                                         BookSearchIndex::Notes, BookSearchIndex::MoreValue};
 const std::vector<BookSearchIndex::Field> kNumberFields = {BookSearchIndex::HomeTel, BookSearchIndex::JobTel,
-                                                           BookSearchIndex::Mobile, BookSearchIndex::Fax};
+                                                           BookSearchIndex::Mobile, BookSearchIndex::Fax,
+                                                           BookSearchIndex::MoreValue};
+
+// The text of a more value that is searched: an address as it reads on one line.
+QString searchedText(const ContactValue& value)
+{
+    return value.kind == ContactValue::Kind::Address ? value.oneLine() : value.value;
+}
 
 // Below this many rows a second connection costs more (its key is derived anew) than it saves.
 constexpr qint64 kTwoConnectionsFrom = 150000;
@@ -146,6 +155,9 @@ DataResult BookSearchIndex::readRange(DataConnection& connection, qint64 from, q
         numbers.clear();
         sounds.clear();
     };
+    std::unordered_map<qint64, RowMore> more;
+    if (DataResult values = readMoreValues(connection, from, to, more); !values)
+        return values;
     DataResult read = connection.query(
         QStringLiteral("SELECT info.rowid, info.name, info.hometel, info.jobtel, info.mobil, info.fax, "
                        "info.address, info.email, info.org, info.moreinfo FROM info JOIN dirg ON dirg.code = info.dir "
@@ -166,6 +178,12 @@ DataResult BookSearchIndex::readRange(DataConnection& connection, qint64 from, q
                 }
                 into += kFieldEnd;
             }
+            if (const auto values = more.find(block.rows.back()); values != more.end()) {
+                texts += values->second.texts;
+                numbers += values->second.numbers;
+            }
+            texts += kFieldEnd;
+            numbers += kFieldEnd;
             const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(statement, 1));
             appendSound(QByteArrayView(name, sqlite3_column_bytes(statement, 1)), wordSounds, sounds);
             if (qsizetype(block.rows.size()) == kRowsPerBlock)
@@ -174,6 +192,64 @@ DataResult BookSearchIndex::readRange(DataConnection& connection, qint64 from, q
     if (!block.rows.empty())
         close();
     return read;
+}
+
+DataResult BookSearchIndex::readMoreValues(DataConnection& connection, qint64 from, qint64 to,
+                                           std::unordered_map<qint64, RowMore>& out) const
+{
+    if (!ContactValueStore(connection).inUse())
+        return {};
+    std::string folded;
+    return connection.query(
+        QStringLiteral("SELECT v.contact, v.kind, v.value FROM qav_contact_value v "
+                       "JOIN info i ON i.rowid = v.contact AND i.name = v.name JOIN dirg d ON d.code = i.dir "
+                       "WHERE d.pass = ? AND v.contact BETWEEN ? AND ? AND v.kind IN (?, ?, ?, ?)"),
+        {Directory::unlocked(), QString::number(from), QString::number(to),
+         ContactValue::kindName(ContactValue::Kind::Phone), ContactValue::kindName(ContactValue::Kind::Email),
+         ContactValue::kindName(ContactValue::Kind::Address), ContactValue::kindName(ContactValue::Kind::Web)},
+        [&](sqlite3_stmt* statement) {
+            const auto kind = ContactValue::kindNamed(DataConnection::columnText(statement, 1));
+            if (!kind || sqlite3_column_bytes(statement, 2) > StoredRow::kMostFieldBytes)
+                return;
+            RowMore& row = out[sqlite3_column_int64(statement, 0)];
+            const ContactValue value{*kind, {}, DataConnection::columnText(statement, 2)};
+            const QByteArray text = searchedText(value).toUtf8();
+            if (*kind == ContactValue::Kind::Phone) {
+                m_numbers.appendUtf8(text.constData(), int(text.size()), row.numbers);
+                row.numbers += kValueEnd;
+                return;
+            }
+            TextFold::foldAnyUtf8(text.constData(), int(text.size()), folded);
+            std::erase(folded, kFieldEnd);
+            std::erase(folded, kValueEnd);
+            row.texts += folded;
+            row.texts += kValueEnd;
+        });
+}
+
+qsizetype BookSearchIndex::firstMatching(const MoreValues& values, const QString& query) const
+{
+    const QString trimmed = query.trimmed();
+    if (trimmed.isEmpty())
+        return -1;
+    std::string text;
+    const QByteArray utf8 = trimmed.toUtf8();
+    TextFold::foldAnyUtf8(utf8.constData(), int(utf8.size()), text);
+    const std::string digits = NumberKey::looksLikeNumber(trimmed, 3) ? m_numbers.of(trimmed) : std::string();
+    std::string folded;
+    for (size_t i = 0; i < values.size(); ++i) {
+        const ContactValue& value = values[i];
+        if (value.kind == ContactValue::Kind::Phone) {
+            if (!digits.empty() && m_numbers.of(value.value).find(digits) != std::string::npos)
+                return qsizetype(i);
+        } else if (value.kind != ContactValue::Kind::Date && value.kind != ContactValue::Kind::Photo) {
+            const QByteArray shown = searchedText(value).toUtf8();
+            TextFold::foldAnyUtf8(shown.constData(), int(shown.size()), folded);
+            if (!text.empty() && folded.find(text) != std::string::npos)
+                return qsizetype(i);
+        }
+    }
+    return -1;
 }
 
 BookSearchIndex::Found BookSearchIndex::find(const QString& query, qsizetype limit, Count count) const
@@ -186,6 +262,7 @@ BookSearchIndex::Found BookSearchIndex::find(const QString& query, qsizetype lim
     const QByteArray utf8 = trimmed.toUtf8();
     TextFold::foldAnyUtf8(utf8.constData(), int(utf8.size()), text);
     std::erase(text, kFieldEnd);
+    std::erase(text, kValueEnd);
     const bool number = NumberKey::looksLikeNumber(trimmed, 3);
     const std::string digits = number ? m_numbers.of(trimmed) : std::string();
     // A name is looked for by sound too, never a number.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ContactValue.h"
 #include "DataConnection.h"
 #include "NumberKey.h"
 
@@ -9,11 +10,13 @@
 #include <QString>
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // Every contact of the unlocked directories, folded once for a search through all of their
 // fields at each keystroke: the name and the other texts as TextFold reads them, the four
-// numbers as NumberKey's digits. A contact of a locked directory is never read into it.
+// numbers as NumberKey's digits, and so its more values (numbers, e-mails, addresses, web
+// pages). A contact of a locked directory is never read into it, nor are its values.
 //
 // Invariant: it holds exactly the rows of "select rowid, the nine fields from info join dirg on
 // dirg.code = info.dir where dirg.pass = '0'" as the book stood at stamp(); a book that changed
@@ -23,7 +26,8 @@ class BookSearchIndex
 {
 public:
     // The contact table's first nine columns, in their order.
-    enum Field { Name, HomeTel, JobTel, Mobile, Fax, Address, Email, Org, Notes, kFieldCount };
+    // MoreValue: one of the contact's more values (numbers, e-mails, addresses, web pages).
+    enum Field { Name, HomeTel, JobTel, Mobile, Fax, Address, Email, Org, Notes, kFieldCount, MoreValue };
     struct Hit {
         qint64 row = 0;
         Field field = Name; // the first field that matched
@@ -52,20 +56,32 @@ public:
     // it (Mohamed finds محمد); at most limit hits are returned, all are counted unless asked not to.
     Found find(const QString& query, qsizetype limit, Count count = Count::All) const;
 
+    // The first of values that the query finds, as find() compares them; -1 for none.
+    qsizetype firstMatching(const MoreValues& values, const QString& query) const;
+
     static constexpr qsizetype kRowsPerBlock = 4096;
 
 private:
     struct Block {
         std::vector<qint64> rows;
-        // Each row's name, address, e-mail, organisation and notes, each ended by kFieldEnd;
+        // Each row's name, address, e-mail, organisation, notes and more values, each ended by kFieldEnd;
         // packed in a large book. A number is never looked for among texts, nor a text among
         // numbers.
         std::string texts;
-        std::string numbers;   // each row's four numbers as NumberKey digits, each ended by kFieldEnd
+        // each row's four numbers and its more numbers as NumberKey digits, each ended by kFieldEnd
+        std::string numbers;
         std::string soundKeys; // each row's name as it sounds, ended by kFieldEnd
     };
     struct Half;
     static constexpr char kFieldEnd = '\x1f';
+    // Between two more values of a row, so that no match runs across them.
+    static constexpr char kValueEnd = '\x1e';
+    // Each row's more values that are searched, as the row's last text and number fields.
+    struct RowMore {
+        std::string texts, numbers;
+    };
+    DataResult readMoreValues(DataConnection& connection, qint64 from, qint64 to,
+                              std::unordered_map<qint64, RowMore>& out) const;
 
     DataResult readRange(DataConnection& connection, qint64 from, qint64 to, std::vector<Block>& blocks) const;
     // The block's texts as they are searched: unpacked into scratch, or the block's own.

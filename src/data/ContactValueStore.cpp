@@ -54,6 +54,8 @@ DataResult ContactValueStore::createTables()
                                                      ");\n"
                                                      "CREATE INDEX IF NOT EXISTS qav_contact_value_contact "
                                                      "ON qav_contact_value(contact);\n"
+                                                     "CREATE INDEX IF NOT EXISTS qav_contact_value_kind "
+                                                     "ON qav_contact_value(kind, label);\n"
                                                      "CREATE TABLE IF NOT EXISTS qav_trash_value (\n"
                                                      "  id       INTEGER NOT NULL,\n"
                                                      "  kind     TEXT NOT NULL,\n"

@@ -1,5 +1,6 @@
 #include "Recordset.h"
 
+#include "MoreValueFilter.h"
 #include "NameOrder.h"
 #include "OrderMend.h"
 #include "OrderedColumnRead.h"
@@ -14,6 +15,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <iterator>
 #include <unordered_set>
 
 namespace
@@ -99,8 +101,11 @@ QString Recordset::whereClause(QStringList& values) const
         values << m_query->whereValue();
     }
     if (!m_filter.isEmpty()) {
-        conditions << m_filter.sqlCondition();
         values << m_filter.sqlValue();
+        if (const MoreValueFilter more(*m_connection, *m_query, m_filter); more.applies())
+            conditions << QStringLiteral("(%1 OR %2)").arg(m_filter.sqlCondition(), more.sqlCondition(values));
+        else
+            conditions << m_filter.sqlCondition();
     }
     return conditions.isEmpty() ? QString() : QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
 }
@@ -236,7 +241,7 @@ bool Recordset::filterOrderedTexts()
             ids.push_back(rows.ids[size_t(index)]);
     } else {
         std::vector<qsizetype> places;
-        if (!placesInColumn(m_filter.column(), matches, places))
+        if (!placesInColumn(m_filter.column(), matches, places) || !addMoreValuePlaces(places))
             return false;
         ids.reserve(places.size());
         for (const qsizetype place : places)
@@ -275,6 +280,33 @@ bool Recordset::placesInColumn(const QString& column, const FieldTexts::Match& m
     places = std::move(found.places);
     if (found.texts)
         m_columnCache = {column, m_orderCache.source, stamp, std::move(*found.texts)};
+    return true;
+}
+
+// The places of the rows the search finds by a more value too, merged into those the field found:
+// one query over the values, then one pass over the order's row ids only when it found any.
+bool Recordset::addMoreValuePlaces(std::vector<qsizetype>& places)
+{
+    const MoreValueFilter more(*m_connection, *m_query, m_filter);
+    if (!more.applies())
+        return true;
+    std::vector<qint64> found;
+    if (DataResult read = more.rows(found); !read) {
+        PassedOver::note(read, Q_FUNC_INFO);
+        return false;
+    }
+    if (found.empty())
+        return true;
+    const std::unordered_set<qint64> wanted(found.begin(), found.end());
+    const std::vector<qint64>& ids = m_orderCache.rows->ids;
+    std::vector<qsizetype> extra;
+    for (size_t place = 0; place < ids.size(); ++place)
+        if (wanted.count(ids[place]) != 0)
+            extra.push_back(qsizetype(place));
+    std::vector<qsizetype> both;
+    both.reserve(places.size() + extra.size());
+    std::set_union(places.begin(), places.end(), extra.begin(), extra.end(), std::back_inserter(both));
+    places = std::move(both);
     return true;
 }
 

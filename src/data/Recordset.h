@@ -90,6 +90,7 @@ private:
     bool filterOrderedTexts();
     bool placesInColumn(const QString& column, const FieldTexts::Match& matches, std::vector<qsizetype>& places);
     void addSoundHits(std::vector<qint64>& ids);
+    bool addMoreValuePlaces(std::vector<qsizetype>& places);
 
     DataConnection* m_connection;
     std::optional<RecordQuery> m_query;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ContactFields.h"
+#include "ContactValue.h"
 #include "DataConnection.h"
 
 #include <QStringList>
@@ -8,21 +9,31 @@
 #include <vector>
 
 // Merges contacts that are one person into the one the user keeps, losing nothing: every value
-// of the others goes to the kept contact's free field of the same kind, or else to its notes as
-// "label: value", by the rules an import follows; their names and notes go to the notes too.
+// of the others goes to the kept contact's free field of the same kind, or else becomes one of
+// its more values with its kind and label. A value it already holds is not added twice (numbers
+// compared as numbers, e-mails in any case). Only what has no kind of its own goes to the notes:
+// the others' names, a second organisation and their notes.
 class ContactMerge
 {
 public:
-    static ContactFields merged(const ContactFields& kept, const std::vector<ContactFields>& others);
+    // A contact with its more values.
+    struct Whole {
+        ContactFields fields{};
+        MoreValues more{};
+        bool operator==(const Whole&) const = default;
+    };
 
-    // In one transaction: the contact named keptName rewritten as merged (its directory kept),
-    // the others moved into the trash. Fails, changing nothing, when any of them was changed or
-    // removed meanwhile by another writer (expected holds them as they were read). trashIds: where
-    // the others went in the trash.
-    static DataResult apply(DataConnection& connection, const ContactFields& keptAsRead, const ContactFields& merged,
+    // region: how numbers without a country code are read, as the duplicates window reads them.
+    static Whole merged(const Whole& kept, const std::vector<Whole>& others, const QString& region);
+
+    // In one transaction: the contact named keptAsRead's name rewritten as merged (its directory
+    // kept), the others moved into the trash with their more values. Fails, changing nothing, when
+    // any of them was changed or removed meanwhile by another writer (the kept one with its more
+    // values as read). trashIds: where the others went in the trash.
+    static DataResult apply(DataConnection& connection, const Whole& keptAsRead, const Whole& merged,
                             const std::vector<ContactFields>& othersAsRead, std::vector<qint64>* trashIds = nullptr);
     // Takes a merge back in one transaction while the kept contact is still as merged: its old
-    // values again, the others out of the trash into their directories.
-    static DataResult undo(DataConnection& connection, const ContactFields& keptBefore, const ContactFields& merged,
+    // values again, the others out of the trash into their directories with their own more values.
+    static DataResult undo(DataConnection& connection, const Whole& keptBefore, const Whole& merged,
                            const std::vector<qint64>& trashIds);
 };

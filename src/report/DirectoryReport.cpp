@@ -1,5 +1,7 @@
 #include "DirectoryReport.h"
 
+#include "ContactValueStore.h"
+#include "MoreValueTexts.h"
 #include "Recordset.h"
 #include "SharedData.h"
 #include "Units.h"
@@ -162,8 +164,56 @@ QString DirectoryReport::dateLine(const QDateTime& when)
 
 bool DirectoryReport::load(const QString& code)
 {
+    m_code = code;
+    m_more.clear();
     m_rows = std::make_shared<Recordset>(&SharedData::connection());
-    return m_rows->openContacts(code).ok;
+    const bool opened = m_rows->openContacts(code).ok;
+    return m_withMore ? printMoreValues(true) && opened : opened;
+}
+
+bool DirectoryReport::printMoreValues(bool on)
+{
+    m_withMore = on;
+    m_more.clear();
+    if (!on || m_code.isEmpty())
+        return true;
+    QHash<QString, MoreValues> read;
+    if (!ContactValueStore(SharedData::connection()).readDirectory(m_code, read)) {
+        m_withMore = false;
+        return false;
+    }
+    for (auto it = read.begin(); it != read.end(); ++it) {
+        MoreValues printed;
+        for (const ContactValue& value : it.value())
+            if (value.kind != ContactValue::Kind::Photo)
+                printed.push_back(value);
+        if (!printed.empty())
+            m_more.insert(it.key(), printed);
+    }
+    return true;
+}
+
+const MoreValues* DirectoryReport::moreOf(qsizetype row) const
+{
+    if (m_more.isEmpty())
+        return nullptr;
+    const auto rows = m_rows->snapshot();
+    const auto found = m_more.constFind(rows->value(row, rows->columnIndex(QStringLiteral("name"))));
+    return found == m_more.constEnd() ? nullptr : &found.value();
+}
+
+std::vector<DirectoryReport::Line> DirectoryReport::lines() const
+{
+    std::vector<Line> out;
+    const qsizetype rows = rowCount();
+    out.reserve(size_t(rows));
+    for (qsizetype row = 0; row < rows; ++row) {
+        out.push_back({row, -1});
+        if (const MoreValues* more = moreOf(row))
+            for (qsizetype value = 0; value < qsizetype(more->size()); ++value)
+                out.push_back({row, value});
+    }
+    return out;
 }
 
 qsizetype DirectoryReport::rowCount() const
@@ -176,7 +226,7 @@ int DirectoryReport::pageCount(QPrinter& printer)
 {
     prepare(printer);
     const PageRows fit = rowsPerPage(printer);
-    const qsizetype rows = rowCount();
+    const auto rows = qsizetype(lines().size());
     if (rows <= fit.first)
         return 1;
     return 1 + int((rows - fit.first + fit.later - 1) / fit.later);
@@ -231,6 +281,25 @@ void DirectoryReport::paintRow(QPainter& painter, int top, qsizetype row) const
     }
 }
 
+// A more value on a line of its own under its contact, from the name column leftwards: its caption,
+// then its text, each isolated so that neither a number nor a label's direction marks turn the
+// line around.
+void DirectoryReport::paintMoreValue(QPainter& painter, int top, const ContactValue& value) const
+{
+    const Column& name = kColumns[0];
+    const QRect box(0, top, name.left + name.fieldWidth - 300, 300);
+    painter.setFont(reportFont(170));
+    painter.setPen(QColor(0xC0, 0xC0, 0xC0));
+    painter.drawLine(box.bottomLeft(), box.bottomRight());
+    painter.setPen(Qt::black);
+    const bool leftToRight = value.kind == ContactValue::Kind::Phone || value.kind == ContactValue::Kind::Email ||
+                             value.kind == ContactValue::Kind::Web;
+    const QString text = MoreValueTexts::shown(value).simplified();
+    drawTextCell(painter, box,
+                 QChar(0x2068) + MoreValueTexts::caption(value) + QChar(0x2069) + QStringLiteral(": ") +
+                     (leftToRight ? QChar(0x2066) : QChar(0x2068)) + text + QChar(0x2069));
+}
+
 bool DirectoryReport::print(QPrinter& printer)
 {
     prepare(printer);
@@ -245,7 +314,8 @@ bool DirectoryReport::print(QPrinter& printer)
     painter.setViewport(viewport);
     painter.setLayoutDirection(Qt::RightToLeft);
 
-    const qsizetype rows = rowCount();
+    const std::vector<Line> all = lines();
+    const auto rows = qsizetype(all.size());
     qsizetype next = 0;
     bool firstPage = true;
     do {
@@ -259,8 +329,13 @@ bool DirectoryReport::print(QPrinter& printer)
         paintPageHeader(painter, top);
         top += kPageHeaderHeight;
         const int capacity = firstPage ? fit.first : fit.later;
-        for (int i = 0; i < capacity && next < rows; ++i, ++next, top += kRowHeight)
-            paintRow(painter, top, next);
+        for (int i = 0; i < capacity && next < rows; ++i, ++next, top += kRowHeight) {
+            const Line& line = all[size_t(next)];
+            if (line.value < 0)
+                paintRow(painter, top, line.row);
+            else if (const MoreValues* more = moreOf(line.row))
+                paintMoreValue(painter, top, (*more)[size_t(line.value)]);
+        }
         firstPage = false;
     } while (next < rows);
     return painter.end();

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "ContactValue.h"
+
 #include <QDateTime>
+#include <QHash>
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 class QPainter;
 class QPrinter;
@@ -24,6 +28,10 @@ public:
     // Reads the contacts of directory code through its own recordset.
     bool load(const QString& code);
     qsizetype rowCount() const;
+    // Whether each contact's more values (not the photo) are printed under it, one a line; they
+    // are read from the book when turned on. False when they could not be read (then they are not
+    // printed).
+    bool printMoreValues(bool on);
 
     // Lays the report out on the printer's pages (it is set to landscape first).
     // False when the printer (or the PDF file) could not be written.
@@ -37,6 +45,18 @@ private:
     void paintReportHeader(QPainter& painter) const;
     void paintPageHeader(QPainter& painter, int top) const;
     void paintRow(QPainter& painter, int top, qsizetype row) const;
+    void paintMoreValue(QPainter& painter, int top, const ContactValue& value) const;
+
+    // The report's lines: a contact's row (value -1), or one of its more values under it.
+    struct Line {
+        qsizetype row = 0;
+        qsizetype value = -1;
+    };
+    std::vector<Line> lines() const;
+    const MoreValues* moreOf(qsizetype row) const;
 
     std::shared_ptr<Recordset> m_rows;
+    QString m_code;
+    bool m_withMore = false;
+    QHash<QString, MoreValues> m_more; // by contact name, the photo left out
 };

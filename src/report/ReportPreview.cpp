@@ -17,6 +17,7 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QTemporaryFile>
 #include <QToolBar>
 
@@ -84,6 +85,20 @@ void ReportPreview::run(MainForm& form)
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
                      [&report](QPrinter* target) { report.print(*target); });
     if (auto* bar = dialog.findChild<QToolBar*>()) {
+        // Off unless asked for: each contact's other numbers, e-mails and addresses under it.
+        QAction* more = bar->addAction(QStringLiteral("طباعة القيم الأخرى"));
+        more->setObjectName(QStringLiteral("withmore"));
+        more->setCheckable(true);
+        QObject::connect(more, &QAction::toggled, &dialog, [&dialog, &report, more](bool on) {
+            if (!report.printMoreValues(on)) {
+                const QSignalBlocker quiet(more);
+                more->setChecked(false);
+                MessageBox::show(QStringLiteral("تعذر قراءة القيم الأخرى، فلن تطبع."),
+                                 MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
+            }
+            if (auto* preview = dialog.findChild<QPrintPreviewWidget*>())
+                preview->updatePreview();
+        });
         QAction* pdf = bar->addAction(AppLook::icon(QStringLiteral("print")), QStringLiteral("حفظ كملف PDF"));
         pdf->setObjectName(QStringLiteral("savepdf"));
         QObject::connect(pdf, &QAction::triggered, &dialog, [&dialog, &report] {

@@ -4,6 +4,8 @@
 #include "BookSearchIndex.h"
 #include "BookSearchResults.h"
 #include "BookSearchWindow.h"
+#include "ContactStore.h"
+#include "ContactValueStore.h"
 #include "Editor.h"
 #include "MainForm.h"
 #include "MainWindowControls.h"
@@ -63,6 +65,24 @@ void TestBookSearch::init()
                       {},
                       QStringLiteral("تقابلنا فى المؤتمر")});
     m_db->addContact(QStringLiteral("محمود السرى"), m_secret, {{}, {}, QStringLiteral("01005551212")});
+    // More values: Sara's own, one of the locked directory, one another program left at a row of
+    // a name that is gone.
+    using Kind = ContactValue::Kind;
+    auto giveMore = [this](const QString& name, const MoreValues& values) {
+        qint64 at = 0;
+        QVERIFY(ContactStore(m_db->reader()).findByName(name, at));
+        QVERIFY(ContactValueStore(m_db->reader()).replaceWithin(at, name, values));
+    };
+    giveMore(QStringLiteral("سارة"), {{Kind::Phone, QStringLiteral("mobile"), QStringLiteral("0111 333 4444")},
+                                      {Kind::Email, QStringLiteral("work"), QStringLiteral("Sara.Work@example.org")},
+                                      {Kind::Address, QStringLiteral("work"),
+                                       ContactValue::joinParts({{}, {}, QStringLiteral("شارع التحرير")})},
+                                      {Kind::Web, {}, QStringLiteral("https://sara.example/\u202Eblog")}});
+    giveMore(QStringLiteral("محمود السرى"), {{Kind::Phone, QStringLiteral("mobile"), QStringLiteral("0155 666 7777")}});
+    QVERIFY(m_db->reader()
+                .execute(QStringLiteral("INSERT INTO qav_contact_value (contact, name, kind, label, value) "
+                                        "VALUES (9999, 'محمد علي', 'tel', 'mobile', '0177 888 9999')"))
+                .ok);
     m_form = MainWindowUser::start();
 }
 
@@ -124,6 +144,20 @@ void TestBookSearch::namesBySoundAndEveryFieldButNeverALockedDirectory()
                 .toString()
                 .contains(QStringLiteral("المؤتمر")));
     QCOMPARE(namesFoundFor(window, QStringLiteral("MO@EXAMPLE")), QStringList{QStringLiteral("محمد علي")});
+
+    // A more value: a second mobile written another way, a second e-mail, an address, a web page;
+    // "found in" says which.
+    const QStringList sara{QStringLiteral("سارة")};
+    for (const QString& typed : {QStringLiteral("+20 111 333 4444"), QStringLiteral("sara.work"),
+                                 QStringLiteral("التحرير"), QStringLiteral("sara.example")})
+        QVERIFY2(namesFoundFor(window, typed) == sara, qPrintable(typed));
+    QCOMPARE(namesFoundFor(window, QStringLiteral("01113334444")), sara);
+    const QString foundIn = window->model()->index(0, BookSearchResults::FoundInColumn).data().toString();
+    QVERIFY2(foundIn.endsWith(QStringLiteral(": 0111 333 4444")), qPrintable(foundIn));
+    QVERIFY(window->model()->index(0, BookSearchResults::FoundInColumn).data(Qt::FontRole).value<QFont>().bold());
+    // Never a value of a contact that is gone, nor of a locked directory's.
+    QVERIFY(namesFoundFor(window, QStringLiteral("0177 888 9999")).isEmpty());
+    QVERIFY(namesFoundFor(window, QStringLiteral("0155 666 7777")).isEmpty());
 
     // The locked directory: not by its name, not by its number, not even counted.
     QVERIFY(namesFoundFor(window, QStringLiteral("السرى")).isEmpty());

@@ -1,5 +1,7 @@
 // The trash: a deleted contact is kept (out of the contacts table) and comes back byte for byte;
 // a name taken meanwhile, a directory gone or locked, emptying and the 30 days are all handled.
+#include "ContactStore.h"
+#include "ContactValueStore.h"
 #include "DirPass.h"
 #include "Directory.h"
 #include "DirectoryPasswords.h"
@@ -45,6 +47,17 @@ private:
     QString m_work;
 };
 
+namespace
+{
+
+// A contact's more values as it reads them (those of its row and name, in order), for a query on info.
+const QString kMoreValues = QStringLiteral(
+    "coalesce((SELECT group_concat(quote(v.kind)||quote(v.label)||quote(v.value)||quote(v.calendar), ',') "
+    "FROM (SELECT * FROM qav_contact_value WHERE contact = info.rowid AND name = info.name ORDER BY position) v), "
+    "'')");
+
+} // namespace
+
 void TestTrash::initTestCase()
 {
     prepareApplication();
@@ -60,6 +73,19 @@ void TestTrash::init()
                       QStringLiteral("شارع النيل"), QStringLiteral("s@x.org"), QStringLiteral("مدرسة"),
                       QStringLiteral("سطر\nسطر 'اقتباس' \"مزدوج\"")});
     m_db->addContact(QStringLiteral("علي"), m_work, {QStringLiteral("0111")});
+    // More values, and one left by another program at a row of the same name that is gone.
+    qint64 at = 0;
+    QVERIFY(ContactStore(m_db->reader()).findByName(QStringLiteral("سارة"), at));
+    QVERIFY(
+        ContactValueStore(m_db->reader())
+            .replaceWithin(at, QStringLiteral("سارة"),
+                           {{ContactValue::Kind::Phone, QStringLiteral("mobile"), QStringLiteral("0112")},
+                            {ContactValue::Kind::Address, QStringLiteral("\u202Ework"), QStringLiteral(";;ش ١;;;;")}}));
+    QVERIFY(m_db->reader()
+                .execute(QStringLiteral("INSERT INTO qav_contact_value (contact, name, kind, value) "
+                                        "VALUES (?, 'سارة', 'tel', '0999')"),
+                         {QString::number(at + 1000)})
+                .ok);
     m_form = MainWindowUser::start();
 }
 
@@ -100,9 +126,11 @@ void TestTrash::inTrash(const std::function<void(TrashWindow*)>& action)
 void TestTrash::aDeletedContactComesBackByteForByte()
 {
     const QString row = QStringLiteral("SELECT quote(name)||quote(hometel)||quote(jobtel)||quote(mobil)||quote(fax)||"
-                                       "quote(address)||quote(email)||quote(org)||quote(moreinfo)||quote(dir) "
-                                       "FROM info WHERE name = ?");
+                                       "quote(address)||quote(email)||quote(org)||quote(moreinfo)||quote(dir)||%1 "
+                                       "FROM info WHERE name = ?")
+                            .arg(kMoreValues);
     const QString before = m_db->scalar(row, {QStringLiteral("سارة")});
+    QVERIFY(before.contains(QStringLiteral("'0112'")) && !before.contains(QStringLiteral("0999")));
     deleteContact(QStringLiteral("سارة"));
     inTrash([&](TrashWindow* window) {
         QCOMPARE(window->list->topLevelItemCount(), 1);
@@ -218,10 +246,12 @@ void TestTrash::emptyingAndThirtyDays()
 
 void TestTrash::aDirectoryDeletedWithItsContactsComesBack()
 {
-    const QString row = QStringLiteral("SELECT group_concat(quote(name)||quote(hometel)||quote(jobtel)||quote(mobil)||"
-                                       "quote(fax)||quote(address)||quote(email)||quote(org)||quote(moreinfo), '|') "
-                                       "FROM (SELECT * FROM info WHERE dir = (SELECT code FROM dirg WHERE dirname = "
-                                       "'العائلة' AND pass = '1234') ORDER BY name)");
+    const QString row =
+        QStringLiteral("SELECT group_concat(quote(name)||quote(hometel)||quote(jobtel)||quote(mobil)||"
+                       "quote(fax)||quote(address)||quote(email)||quote(org)||quote(moreinfo)||%1, '|') "
+                       "FROM (SELECT rowid, * FROM info WHERE dir = (SELECT code FROM dirg WHERE "
+                       "dirname = 'العائلة' AND pass = '1234') ORDER BY name) info")
+            .arg(kMoreValues);
     m_db->addContact(QStringLiteral("سمير"), m_family, {QStringLiteral("0155")});
     QVERIFY(m_db->reader().execute(QStringLiteral("UPDATE dirg SET pass = '1234' WHERE code = ?"), {m_family}).ok);
     const QString before = m_db->scalar(row);

@@ -1,6 +1,8 @@
 // Taking changes back and making them again: a deleted contact comes back byte for byte, an
 // add, an edit and a move are undone and redone, and a step that another writer's change is in
 // the way of says so and changes nothing.
+#include "ContactStore.h"
+#include "ContactValueStore.h"
 #include "DirEdit.h"
 #include "DirPass.h"
 #include "Editor.h"
@@ -78,6 +80,22 @@ void TestUndo::init()
                       QStringLiteral("s@x.org"),
                       {},
                       QStringLiteral("سطر\nسطر")});
+    // More values, one with a direction override, and rows another program left behind when it
+    // deleted contacts: one of the same name at another row, one at the row the next contact gets.
+    qint64 at = 0;
+    QVERIFY(ContactStore(m_db->reader()).findByName(QStringLiteral("سارة"), at));
+    QVERIFY(
+        ContactValueStore(m_db->reader())
+            .replaceWithin(at, QStringLiteral("سارة"),
+                           {{ContactValue::Kind::Phone, QStringLiteral("mobile"), QStringLiteral("0111 222")},
+                            {ContactValue::Kind::Email, QStringLiteral("\u202Ework"), QStringLiteral("s2@x.org")}}));
+    for (const qint64 orphan : {at + 1000, at + 1})
+        QVERIFY(
+            m_db->reader()
+                .execute(QStringLiteral("INSERT INTO qav_contact_value (contact, name, kind, value) "
+                                        "VALUES (?, ?, 'tel', '0999')"),
+                         {QString::number(orphan), orphan == at + 1 ? QStringLiteral("غائب") : QStringLiteral("سارة")})
+                .ok);
     m_form = MainWindowUser::start();
     QVERIFY(MainWindowUser::clickDirectory(*m_form, QStringLiteral("العائلة")));
     m_form->openSelectedDirectory();
@@ -91,8 +109,12 @@ void TestUndo::cleanup()
 
 QString TestUndo::row(const QString& name)
 {
+    // With its more values, as a contact reads them: those of its row and name, in their order.
     return m_db->scalar(QStringLiteral("SELECT quote(name)||quote(hometel)||quote(jobtel)||quote(mobil)||quote(fax)||"
-                                       "quote(address)||quote(email)||quote(org)||quote(moreinfo)||quote(dir) "
+                                       "quote(address)||quote(email)||quote(org)||quote(moreinfo)||quote(dir)||"
+                                       "coalesce((SELECT group_concat(quote(v.kind)||quote(v.label)||quote(v.value)||"
+                                       "quote(v.calendar), ',') FROM (SELECT * FROM qav_contact_value "
+                                       "WHERE contact = info.rowid AND name = info.name ORDER BY position) v), '') "
                                        "FROM info WHERE name = ?"),
                         {name});
 }
@@ -151,9 +173,26 @@ void TestUndo::anAddAnEditAndAMoveAreTakenBack()
         editor->CmdSave->click();
     });
     m_form->CmdADD_Click();
+    QVERIFY(!row(QStringLiteral("أمل")).contains(QStringLiteral("0999"))); // never another's values
     QCOMPARE(undo()->text(), QStringLiteral("تراجع عن إضافة «أمل»"));
     undo()->trigger();
     QCOMPARE(row(QStringLiteral("أمل")), QString());
+    // Added with more values: made again, it has them again.
+    ModalDriver::whenModal([](QWidget* modal) {
+        auto* editor = qobject_cast<Editor*>(modal);
+        editor->tname->setText(QStringLiteral("أمل"));
+        editor->more = {{ContactValue::Kind::Web, {}, QStringLiteral("https://amal.example")}};
+        editor->moreChanged = true;
+        editor->CmdSave->click();
+    });
+    m_form->CmdADD_Click();
+    const QString added = row(QStringLiteral("أمل"));
+    QVERIFY(added.contains(QStringLiteral("'https://amal.example'")));
+    undo()->trigger();
+    QCOMPARE(row(QStringLiteral("أمل")), QString());
+    redo()->trigger();
+    QCOMPARE(row(QStringLiteral("أمل")), added);
+    undo()->trigger();
     QCOMPARE(controls(*m_form).infolist->count(), 1);
 
     controls(*m_form).infolist->selectRow(0);
@@ -164,7 +203,7 @@ void TestUndo::anAddAnEditAndAMoveAreTakenBack()
         move->CmdSave->click();
     });
     controls(*m_form).menus->movemag->trigger();
-    QVERIFY(row(QStringLiteral("سارة")).endsWith(QLatin1Char('\'') + m_work + QLatin1Char('\'')));
+    QVERIFY(row(QStringLiteral("سارة")).contains(QLatin1Char('\'') + m_work + QStringLiteral("''tel'")));
     QCOMPARE(undo()->text(), QStringLiteral("تراجع عن نقل «سارة»"));
     undo()->trigger();
     QCOMPARE(row(QStringLiteral("سارة")), original);
@@ -318,6 +357,13 @@ void TestUndo::contactsChosenTogetherGoAndComeBackAsOneStep()
     QCOMPARE(window.infolist->count(), 3);
     const QString everyone = QStringLiteral("SELECT group_concat(name || ':' || dir, ',') FROM "
                                             "(SELECT name, dir FROM info ORDER BY name)");
+    auto everyoneWhole = [&] {
+        QString all;
+        for (const QString& name : {QStringLiteral("سارة"), QStringLiteral("أمل"), QStringLiteral("يوسف")})
+            all += row(name) + QLatin1Char('|');
+        return all;
+    };
+    const QString wholeBefore = everyoneWhole();
     const QString before = m_db->scalar(everyone);
     // Ctrl-click chooses a second contact beside the first.
     QAbstractItemView* view = window.infolist->activeView();
@@ -355,6 +401,7 @@ void TestUndo::contactsChosenTogetherGoAndComeBackAsOneStep()
     QCOMPARE(window.infolist->count(), 1);
     undo()->trigger();
     QCOMPARE(m_db->scalar(everyone), before);
+    QCOMPARE(everyoneWhole(), wholeBefore);
     QCOMPARE(window.infolist->count(), 3);
 
     // What an earlier import wrote into the notes moves to the values of both, as one step; the

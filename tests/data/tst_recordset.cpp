@@ -1,5 +1,6 @@
 // Recordsets as the windows use them: counts, filters, order, walking and snapshots.
 #include "ContactStore.h"
+#include "ContactValueStore.h"
 #include "DatabaseFileCopy.h"
 #include "NameOrder.h"
 #include "RecordFilter.h"
@@ -53,6 +54,21 @@ void TestRecordset::init()
     m_db->addContact(QStringLiteral("Star*Light"), m_family);
     m_db->addContact(QStringLiteral("under_score"), m_family);
     m_db->addContact(QStringLiteral("سارة"), m_work);
+    // A second mobile and a second e-mail; and a mobile another program left at a row of
+    // O'Neil's name that is gone.
+    auto giveMore = [this](const QString& name, const ContactValue& value) {
+        qint64 at = 0;
+        QVERIFY(ContactStore(m_db->reader()).findByName(name, at));
+        QVERIFY(ContactValueStore(m_db->reader()).replaceWithin(at, name, {value}));
+    };
+    giveMore(QStringLiteral("Star*Light"),
+             {ContactValue::Kind::Phone, QStringLiteral("mobile"), QStringLiteral("0100 777 8888")});
+    giveMore(QStringLiteral("under_score"),
+             {ContactValue::Kind::Email, QStringLiteral("work"), QStringLiteral("Under@Example.org")});
+    QVERIFY(m_db->reader()
+                .execute(QStringLiteral("INSERT INTO qav_contact_value (contact, name, kind, label, value) "
+                                        "VALUES (9999, 'O''Neil', 'tel', 'mobile', '0100 777 9999')"))
+                .ok);
     QVERIFY(OpenDatabase().ok);
 }
 
@@ -112,6 +128,14 @@ void TestRecordset::filterWildcardsAndCounts_data()
                                                       << "*a%r*" << 1;
     QTest::newRow("vowel marks on the typed side") << "name"
                                                    << "أَحْمَد" << 1;
+    QTest::newRow("a second mobile") << "mobil"
+                                     << "777 8888" << 1;
+    QTest::newRow("a second e-mail, in any case") << "email"
+                                                  << "under@example" << 1;
+    QTest::newRow("a mobile is not a home number") << "hometel"
+                                                   << "777" << 0;
+    QTest::newRow("never a value of a contact that is gone") << "mobil"
+                                                             << "9999" << 0;
 }
 
 void TestRecordset::filterWildcardsAndCounts()
@@ -271,6 +295,20 @@ void TestRecordset::requeryKeepsTheFilterAndSeesNewRows()
     QVERIFY(contacts.setFilter(school).ok);
     QCOMPARE(contacts.recordCount(), qsizetype(1));
     QCOMPARE(contacts.field(0), QStringLiteral("Zoe"));
+
+    // Every directory at once: a second mobile is found, but never in a directory with a password.
+    const QString locked = m_db->addDirectory(QStringLiteral("خاص"), QStringLiteral("secret"));
+    m_db->addContact(QStringLiteral("Hidden"), locked);
+    qint64 hidden = 0;
+    QVERIFY(ContactStore(m_db->reader()).findByName(QStringLiteral("Hidden"), hidden));
+    QVERIFY(
+        ContactValueStore(m_db->reader())
+            .replaceWithin(hidden, QStringLiteral("Hidden"),
+                           {{ContactValue::Kind::Phone, QStringLiteral("mobile"), QStringLiteral("0100 777 8880")}}));
+    QVERIFY(contacts.openAllContacts().ok);
+    QVERIFY(contacts.setFilter(RecordFilter::contains(QStringLiteral("mobil"), QStringLiteral("777 888"))).ok);
+    QCOMPARE(contacts.recordCount(), qsizetype(1));
+    QCOMPARE(contacts.field(0), QStringLiteral("Star*Light"));
 }
 
 void TestRecordset::snapshotsDoNotFollowLaterFilters()
