@@ -148,7 +148,7 @@ int main(int argc, char** argv)
     editor.moreinfo->setFocus(); // shows the focus colour of the notes box
     QApplication::processEvents();
     editor.grab().save(out + QStringLiteral("/editor.png"));
-    ContactQrWindow qr(ContactFields::fromRow(columns), &form);
+    ContactQrWindow qr(ContactFields::fromRow(columns), {}, &form);
     qr.show();
     QApplication::processEvents();
     qr.grab().save(out + QStringLiteral("/qrcode.png"));
