@@ -312,7 +312,7 @@ CardMerge::Read CardMerge::readAll(const QByteArray& card)
         clean(value);
         if (value.value.isEmpty())
             continue;
-        if (result.more.size() >= kMostValues ||
+        if (result.more.size() >= kMostValues || value.label.size() > kMostValueChars ||
             (value.kind != ContactValue::Kind::Photo && value.value.size() > kMostValueChars))
             ++result.leftOnCard;
         else

@@ -19,7 +19,7 @@ public:
     // More values beyond these stay on the server's card, untouched, and are not taken here: a
     // contact is for people to read, and a card of thousands of numbers is not one.
     static constexpr size_t kMostValues = 200;
-    static constexpr qsizetype kMostValueChars = 4096; // a photo aside
+    static constexpr qsizetype kMostValueChars = 4096; // a value's or a label's, a photo aside
 
     // What this program reads from a card: its fields and more values (empty when it holds none),
     // cleaned as outside text, and how many values it left on the card.

@@ -132,6 +132,9 @@ void TestCardMerge::aHostileCardIsTakenWithinBounds()
     const MoreValues label = CardMerge::readAll(labelled).more;
     QCOMPARE(label.size(), size_t(1)); // the birthday that is no date is left on the card
     QCOMPARE(label.front().label, QStringLiteral("evil[31m"));
+    // A label longer than the book keeps would come back as no value, and the next sync would take
+    // that for a deletion here: it is left on the card.
+    QCOMPARE(CardMerge::readAll(QByteArray(labelled).replace("evil", QByteArray(5000, 'l'))).leftOnCard, 1);
 
     QByteArray card = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Many\r\n";
     for (int i = 0; i < 10000; ++i)
