@@ -115,9 +115,9 @@ QByteArray CardLedger::serverCard(const QString& href)
 }
 
 DataResult CardLedger::store(const QString& href, const QByteArray& etag, qint64 row, const QByteArray& vcard,
-                             const ContactFields& agreedFields)
+                             const ContactFields& agreedFields, const MoreValues& agreedMore)
 {
-    SyncCardState state{href, etag, row, agreedFields};
+    SyncCardState state{href, etag, row, agreedFields, agreedMore};
     DataResult saved = m_store.saveCard(m_dir, state, vcard);
     m_cards[href] = state;
     if (row != 0)

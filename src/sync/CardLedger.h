@@ -38,7 +38,7 @@ public:
 
     // A card agreed on now (row 0: it has no contact here).
     DataResult store(const QString& href, const QByteArray& etag, qint64 row, const QByteArray& vcard,
-                     const ContactFields& agreedFields);
+                     const ContactFields& agreedFields, const MoreValues& agreedMore);
     DataResult forget(const QString& href);
     // The server moved a card to another address: what was agreed about it goes along.
     DataResult move(const QString& from, const QString& to);

@@ -4,10 +4,14 @@
 #include "VCardReader.h"
 #include "VCardWriter.h"
 
+#include <QHash>
 #include <QList>
+#include <QSet>
 
 #include <map>
+#include <optional>
 #include <set>
+#include <vector>
 
 namespace
 {
@@ -107,15 +111,224 @@ QByteArray withValue(const QByteArray& original, const QByteArray& own)
 
 using Field = QString ContactFields::*;
 
+// The properties more values are read from.
+bool holdsMore(const QByteArray& name)
+{
+    static const QList<QByteArray> kNames{"TEL",         "EMAIL",         "ADR",      "URL",  "BDAY",
+                                          "ANNIVERSARY", "X-ANNIVERSARY", "X-ABDATE", "PHOTO"};
+    return kNames.contains(name);
+}
+
+// A server's card is outside text: nothing in it may steer a terminal or turn a name around.
+void clean(ContactValue& value)
+{
+    value.label = OutsideText::oneLine(value.label);
+    if (value.kind != ContactValue::Kind::Photo)
+        value.value = OutsideText::oneLine(value.value);
+}
+
+// The lines of each group that say something about it ("item1.X-ABLabel:..."), by group.
+std::map<QByteArray, Lines> groupLabels(const Lines& lines)
+{
+    std::map<QByteArray, Lines> labels;
+    for (const QByteArray& line : lines)
+        if (const QByteArray group = groupOf(line); !group.isEmpty() && propertyName(line).startsWith("X-AB"))
+            labels[group].append(line);
+    return labels;
+}
+
+// What one property reads as when every field of its kind is taken: the more value it stands for.
+std::optional<ContactValue> valueOf(const QByteArray& versionLine, const QByteArray& line, const Lines& labels)
+{
+    QByteArray card = "BEGIN:VCARD\r\n" + versionLine +
+                      "FN:-\r\nTEL;TYPE=HOME:\x01"
+                      "1\r\nTEL;TYPE=WORK:\x01"
+                      "2\r\n"
+                      "TEL;TYPE=CELL:\x01"
+                      "3\r\nTEL;TYPE=FAX:\x01"
+                      "4\r\nEMAIL:\x01"
+                      "5\r\nADR:;;\x01"
+                      "6;;;;\r\n";
+    for (const QByteArray& label : labels)
+        card += label;
+    card += line;
+    card += "END:VCARD\r\n";
+    VCardReader reader;
+    reader.keepMoreValues(true);
+    if (!reader.read(card) || reader.moreValues().empty() || reader.moreValues().front().size() != 1)
+        return std::nullopt;
+    ContactValue value = reader.moreValues().front().front();
+    clean(value);
+    return value;
+}
+
+// Our own lines for one more value, as the writer words them in this card's version, in a group
+// of their own that no line of the card has.
+Lines ownLines(int version, const ContactValue& value, std::set<QByteArray>& groups)
+{
+    Lines lines;
+    QByteArray fresh;
+    for (QByteArray line : logicalLines(VCardWriter(version).card({}, {value}))) {
+        const QByteArray name = propertyName(line);
+        if (!holdsMore(name) && name != "X-ABLABEL")
+            continue;
+        if (const QByteArray group = groupOf(line); !group.isEmpty()) {
+            for (int number = 1; fresh.isEmpty(); ++number)
+                if (const QByteArray candidate = "ITEM" + QByteArray::number(number); !groups.count(candidate))
+                    fresh = candidate;
+            line = "item" + fresh.mid(4) + line.mid(group.size());
+        }
+        lines.append(line);
+    }
+    if (!fresh.isEmpty())
+        groups.insert(fresh);
+    return lines;
+}
+
+// The more values that changed since the last sync, put into the card: each synced value is the
+// last property that reads as it; a value kept stays as it is, an edited one takes its
+// property's place (keeping its group and parameters when the new value reads right so), a
+// removed one's property goes, and a new one goes before the card's end.
+void mergeMore(const Lines& lines, const MoreValues& synced, const MoreValues& local, int version,
+               std::set<qsizetype>& removed, std::map<qsizetype, Lines>& inPlace, Lines& added)
+{
+    QByteArray versionLine = "VERSION:3.0\r\n";
+    std::set<QByteArray> groups;
+    for (const QByteArray& line : lines) {
+        if (propertyName(line) == "VERSION")
+            versionLine = line.endsWith('\n') ? line : line + "\r\n";
+        if (const QByteArray group = groupOf(line); !group.isEmpty())
+            groups.insert(group);
+    }
+    // A number, e-mail or web page written plainly reads as its text: only a line whose text some
+    // synced value has is read through (a card of thousands of numbers is read once, not once each).
+    QSet<QString> plainValues;
+    for (const ContactValue& value : synced)
+        plainValues.insert(value.value);
+    auto mayBeSynced = [&plainValues](const QByteArray& line) {
+        const QByteArray name = propertyName(line);
+        if (name != "TEL" && name != "EMAIL" && name != "URL")
+            return true;
+        const qsizetype start = valueStart(line);
+        const QByteArray params = line.left(start).toUpper();
+        QByteArray value = line.mid(start);
+        value.replace("\r\n ", "").replace("\n ", "").replace("\r\n\t", "").replace("\n\t", "");
+        value = value.trimmed();
+        if (start < 0 || params.contains("ENCODING") || params.contains("CHARSET") || value.contains('\\') ||
+            value.toLower().startsWith("tel:"))
+            return true;
+        return plainValues.contains(QString::fromUtf8(value));
+    };
+    const std::map<QByteArray, Lines> labels = groupLabels(lines);
+    auto labelsOf = [&labels](const QByteArray& line) {
+        const auto found = labels.find(groupOf(line));
+        return found == labels.end() ? Lines() : found->second;
+    };
+    std::vector<std::optional<ContactValue>> lineValue(size_t(lines.size()));
+    QHash<QString, std::vector<qsizetype>> linesOf; // by value, in the card's order
+    auto keyOf = [](const ContactValue& value) {
+        return ContactValue::kindName(value.kind) + QChar(0) + value.label + QChar(0) + value.calendar + QChar(0) +
+               value.value;
+    };
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        if (!removed.count(i) && holdsMore(propertyName(lines[i])) && mayBeSynced(lines[i]))
+            if ((lineValue[size_t(i)] = valueOf(versionLine, lines[i], labelsOf(lines[i]))))
+                linesOf[keyOf(*lineValue[size_t(i)])].push_back(i);
+    // Fields take the first value of their kind, so a more value is the last line that reads as it.
+    std::vector<qsizetype> owner(synced.size(), -1);
+    for (size_t s = synced.size(); s-- > 0;)
+        if (const auto found = linesOf.find(keyOf(synced[s])); found != linesOf.end() && !found->empty()) {
+            owner[s] = found->back();
+            found->pop_back();
+        }
+
+    auto dropLabels = [&](qsizetype at) {
+        const QByteArray group = groupOf(lines[at]);
+        if (group.isEmpty())
+            return;
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            if (i != at && groupOf(lines[i]) == group && !propertyName(lines[i]).startsWith("X-AB"))
+                return; // the group still holds another property: its label stays
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            if (i != at && groupOf(lines[i]) == group)
+                removed.insert(i);
+    };
+    auto replace = [&](qsizetype at, const ContactValue& was, const ContactValue& now) {
+        const Lines own = ownLines(version, now, groups);
+        removed.insert(at);
+        const auto main =
+            std::find_if(own.begin(), own.end(), [](const QByteArray& line) { return holdsMore(propertyName(line)); });
+        if (was.label == now.label && main != own.end()) {
+            const QByteArray kept = withValue(lines[at], *main);
+            if (kept != *main && valueOf(versionLine, kept, labelsOf(lines[at])) == now) {
+                inPlace[at].append(kept);
+                return;
+            }
+        }
+        inPlace[at] += own;
+        dropLabels(at);
+    };
+
+    std::vector<bool> keptSynced(synced.size(), false), keptLocal(local.size(), false);
+    for (size_t l = 0; l < local.size(); ++l)
+        for (size_t s = 0; s < synced.size(); ++s)
+            if (!keptSynced[s] && synced[s] == local[l]) {
+                keptSynced[s] = keptLocal[l] = true;
+                break;
+            }
+    // What is left: a synced value became the local one of its kind (and label, where one has
+    // it) in their order; the rest were removed or added.
+    std::vector<std::optional<size_t>> from(local.size());
+    for (const bool sameLabel : {true, false})
+        for (size_t l = 0; l < local.size(); ++l)
+            for (size_t s = 0; s < synced.size() && !keptLocal[l]; ++s)
+                if (!keptSynced[s] && owner[s] >= 0 && synced[s].kind == local[l].kind &&
+                    (!sameLabel || synced[s].label == local[l].label)) {
+                    keptSynced[s] = keptLocal[l] = true;
+                    from[l] = s;
+                }
+    for (size_t l = 0; l < local.size(); ++l)
+        if (from[l])
+            replace(owner[*from[l]], synced[*from[l]], local[l]);
+        else if (!keptLocal[l])
+            added += ownLines(version, local[l], groups);
+    for (size_t s = 0; s < synced.size(); ++s)
+        if (!keptSynced[s] && owner[s] >= 0) {
+            removed.insert(owner[s]);
+            dropLabels(owner[s]);
+        }
+}
+
 } // namespace
+
+CardMerge::Read CardMerge::readAll(const QByteArray& card)
+{
+    VCardReader reader;
+    reader.keepMoreValues(true);
+    if (!reader.read(card) || reader.contacts().empty())
+        return {};
+    Read result{OutsideText::contact(reader.contacts().front())};
+    for (ContactValue value : reader.moreValues().front()) {
+        clean(value);
+        if (value.value.isEmpty())
+            continue;
+        if (result.more.size() >= kMostValues || value.label.size() > kMostValueChars ||
+            (value.kind != ContactValue::Kind::Photo && value.value.size() > kMostValueChars))
+            ++result.leftOnCard;
+        else
+            result.more.push_back(value);
+    }
+    return result;
+}
 
 ContactFields CardMerge::read(const QByteArray& card)
 {
-    VCardReader reader;
-    if (!reader.read(card) || reader.contacts().empty())
-        return {};
-    // A server's card is outside text: nothing in it may steer a terminal or turn a name around.
-    return OutsideText::contact(reader.contacts().front());
+    // A photo has no say in the fields: it is not decoded for them.
+    if (!card.contains("PHOTO") && !card.contains("photo"))
+        return readAll(card).fields;
+    Lines lines = logicalLines(card);
+    lines.removeIf([](const QByteArray& line) { return propertyName(line) == "PHOTO"; });
+    return readAll(joined(lines)).fields;
 }
 
 QString CardMerge::uid(const QByteArray& card)
@@ -129,7 +342,8 @@ QString CardMerge::uid(const QByteArray& card)
     return {};
 }
 
-QByteArray CardMerge::merge(const QByteArray& serverCard, const ContactFields& synced, const ContactFields& local)
+QByteArray CardMerge::merge(const QByteArray& serverCard, const ContactFields& synced, const ContactFields& local,
+                            const MoreValues& syncedMore, const MoreValues& localMore)
 {
     const Lines lines = logicalLines(serverCard);
     const ContactFields base = read(serverCard);
@@ -250,6 +464,9 @@ QByteArray CardMerge::merge(const QByteArray& serverCard, const ContactFields& s
         only.moreinfo = notes;
         place(removeNamed({"NOTE", "X-QAV-NOTE-LINE-ENDS"}), ownLines(version, only, {"NOTE", "X-QAV-NOTE-LINE-ENDS"}));
     }
+
+    if (syncedMore != localMore)
+        mergeMore(lines, syncedMore, localMore, version, removed, inPlace, added);
 
     // A label whose property is gone goes with it ("item1.X-ABLabel" of a removed "item1.TEL").
     std::set<QByteArray> groupsLeft, groupsRemoved;

@@ -27,7 +27,8 @@ ConditionalWrite::Result ConditionalWrite::run(const NextRequest& next, const Ta
             DavResponse fresh = m_client.get(m_url);
             if (const std::optional<Result> ended = unusable(fresh))
                 return *ended;
-            if (CardMerge::read(fresh.body) != request.agreed) {
+            if (const CardMerge::Read read = CardMerge::readAll(fresh.body);
+                read.fields != request.agreed || (request.agreedMore && read.more != *request.agreedMore)) {
                 if (!takeFresh(fresh))
                     return {.answer = Answer::Stop, .bookFailed = true};
                 continue;

@@ -2,6 +2,7 @@
 
 #include "CardDavClient.h"
 #include "ContactFields.h"
+#include "ContactValue.h"
 
 #include <functional>
 #include <optional>
@@ -32,9 +33,10 @@ public:
     struct Request {
         enum class Kind { Nothing, Put, Delete };
         Kind kind = Kind::Nothing;
-        QByteArray card{};      // Put: the card
-        QByteArray etag{};      // the agreed version's ETag
-        ContactFields agreed{}; // the agreed version's values
+        QByteArray card{};                      // Put: the card
+        QByteArray etag{};                      // the agreed version's ETag
+        ContactFields agreed{};                 // the agreed version's values
+        std::optional<MoreValues> agreedMore{}; // none: agreed on before more values were synced
     };
     using NextRequest = std::function<Request()>;
     // The server's version as read just now; false when the book could not take it in.

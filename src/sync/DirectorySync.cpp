@@ -2,10 +2,12 @@
 
 #include "CardMerge.h"
 #include "ConditionalWrite.h"
+#include "ContactValueStore.h"
 #include "DataConnection.h"
 #include "DirectoryStore.h"
 #include "PassedOver.h"
 #include "Transaction.h"
+#include "TrashStore.h"
 #include "VCardWriter.h"
 
 #include <QUuid>
@@ -16,9 +18,9 @@ namespace
 const QString kUnnamed = QStringLiteral("بدون اسم");
 
 // A new card: the writer's vCard 3.0 (the version every server takes) with the UID the server keys it by.
-QByteArray newCard(const ContactFields& fields, const QString& uid)
+QByteArray newCard(const ContactFields& fields, const MoreValues& more, const QString& uid)
 {
-    QByteArray card = VCardWriter(3).card(fields);
+    QByteArray card = VCardWriter(3).card(fields, more);
     const qsizetype afterVersion = card.indexOf("\r\n", card.indexOf("VERSION:")) + 2;
     card.insert(afterVersion, "UID:" + uid.toUtf8() + "\r\n");
     return card;
@@ -90,6 +92,7 @@ bool DirectorySync::applyServerChanges(ServerListing::Changes& changes)
             continue;
         }
         planned.changed.push_back({card.href, card.etag, card.fields, card.uid});
+        m_summary.valuesLeft += card.leftOnCard;
         cardAt.emplace(card.href, &card);
     }
     planned.removed = changes.removed;
@@ -145,31 +148,55 @@ void DirectorySync::carryOut(const SyncPlan::Step& planned, const ServerListing:
     using Action = SyncPlan::Action;
     ContactFields fields = planned.fields;
     qint64 row = planned.row;
-    switch (planned.action) {
+    Action action = planned.action;
+    // The more values are one more field: the side that changed them wins, and both sides'
+    // different changes are kept as a field's would be, the server's in place and ours beside it.
+    MoreValues more = card.more;
+    if (row != 0 && (action == Action::Update || action == Action::Merge || action == Action::Link)) {
+        const SyncCardState* known = m_cards.find(card.href);
+        const MoreValues agreed = known ? known->more.value_or(moreOf(row)) : MoreValues{};
+        const SyncPlan::MoreMerge merged = SyncPlan::mergeMore(agreed, moreOf(row), card.more);
+        if (merged.conflict) {
+            action = Action::KeepBoth;
+            fields = card.fields;
+        }
+        more = merged.more;
+    }
+    switch (action) {
     case Action::Insert:
         row = insertContact(fields);
+        if (row != 0)
+            setMore(row, more);
         ++m_summary.received;
         m_summary.added.push_back(fields.namesAndNumbers());
-        noteDataFailure(m_cards.store(card.href, card.etag, row, card.vcard, m_local[row]));
+        noteDataFailure(m_cards.store(card.href, card.etag, row, card.vcard, m_local[row], card.more));
         break;
     case Action::Update:
         updateContact(row, fields);
+        setMore(row, more);
         ++m_summary.received;
-        noteDataFailure(m_cards.store(card.href, card.etag, row, card.vcard, m_local[row]));
+        noteDataFailure(m_cards.store(card.href, card.etag, row, card.vcard, m_local[row], card.more));
         break;
     case Action::Merge:
         // Both sides' changes are here now; the card keeps the server's values as agreed, so ours go out next.
         updateContact(row, fields);
+        setMore(row, more);
         ++m_summary.received;
-        noteDataFailure(m_cards.store(card.href, card.etag, row, card.vcard, card.fields));
+        noteDataFailure(m_cards.store(card.href, card.etag, row, card.vcard, card.fields, card.more));
         break;
     case Action::KeepBoth:
-        keepBoth(row, card.fields);
+        keepBoth(row, card);
         ++m_summary.received;
-        noteDataFailure(m_cards.store(card.href, card.etag, row, card.vcard, m_local[row]));
+        noteDataFailure(m_cards.store(card.href, card.etag, row, card.vcard, m_local[row], card.more));
         break;
     case Action::Link:
-        noteDataFailure(m_cards.store(card.href, card.etag, row, card.vcard, card.fields));
+        // The fields are alike; the server's more values come in when only they changed there.
+        if (row != 0 && more != moreOf(row)) {
+            setMore(row, more);
+            m_summary.writtenRows.push_back(row);
+            ++m_summary.received;
+        }
+        noteDataFailure(m_cards.store(card.href, card.etag, row, card.vcard, card.fields, card.more));
         break;
     case Action::Delete:
         deleteContact(row);
@@ -187,22 +214,43 @@ void DirectorySync::carryOut(const SyncPlan::Step& planned, const ServerListing:
 }
 
 // Both sides changed one field differently: the server's version takes its place, the local one stays beside it.
-void DirectorySync::keepBoth(qint64 row, const ContactFields& server)
+void DirectorySync::keepBoth(qint64 row, const ServerListing::Card& server)
 {
     ContactFields copy = m_local[row];
+    const MoreValues copyMore = moreOf(row);
     const QString name = copy.name;
-    ContactFields incoming = server;
+    ContactFields incoming = server.fields;
     updateContact(row, incoming);
+    setMore(row, server.more);
     copy.name = uniqueName(QStringLiteral("%1 (نسخة محلية)").arg(name), 0);
-    insertContact(copy);
+    if (const qint64 copied = insertContact(copy); copied != 0)
+        setMore(copied, copyMore);
     m_summary.conflicts.append({name, copy.name});
 }
 
 // ---- local changes, to the server ------------------------------------------------------------
 
-bool DirectorySync::pushLocalChanges()
+// What the plan finds changed here, and the cards whose contact's more values alone changed.
+SyncPlan::Pushes DirectorySync::localChanges() const
 {
     SyncPlan::Pushes pushes = SyncPlan::localSide(m_cards.agreed(), m_local);
+    const std::set<QString> changed(pushes.changed.begin(), pushes.changed.end());
+    for (const auto& [href, state] : m_cards.cards())
+        if (!changed.count(href) && localOf(m_cards.rowOf(href)) && moreChangedHere(href))
+            pushes.changed.push_back(href);
+    return pushes;
+}
+
+bool DirectorySync::moreChangedHere(const QString& href) const
+{
+    const SyncCardState* state = m_cards.find(href);
+    // Agreed on before more values were synced: what the contact holds is taken as agreed.
+    return state && state->more && *state->more != moreOf(m_cards.rowOf(href));
+}
+
+bool DirectorySync::pushLocalChanges()
+{
+    SyncPlan::Pushes pushes = localChanges();
     m_done = 0;
     m_total = int(pushes.changed.size() + pushes.deleted.size() + pushes.added.size());
 
@@ -216,7 +264,7 @@ bool DirectorySync::pushLocalChanges()
             return false;
     // Contacts kept beside a server's version, or whose card was gone there, join the new ones.
     if (m_cards.cards().size() != cardsBefore || m_local.size() != contactsBefore)
-        pushes.added = SyncPlan::localSide(m_cards.agreed(), m_local).added;
+        pushes.added = localChanges().added;
     for (const qint64 row : pushes.added)
         if (!pushNew(row) || !stepDone())
             return false;
@@ -230,11 +278,13 @@ bool DirectorySync::pushChange(const QString& href)
     const auto next = [this, &href] {
         const SyncCardState* state = m_cards.find(href);
         const qint64 row = m_cards.rowOf(href);
-        if (!state || row == 0 || m_local[row] == state->fields)
+        if (!state || row == 0 || (m_local[row] == state->fields && !moreChangedHere(href)))
             return ConditionalWrite::Request{}; // nothing left to send after the server's version came in
-        return ConditionalWrite::Request{ConditionalWrite::Request::Kind::Put,
-                                         CardMerge::merge(m_cards.serverCard(href), state->fields, m_local[row]),
-                                         state->etag, state->fields};
+        const MoreValues agreedMore = state->more.value_or(moreOf(row));
+        return ConditionalWrite::Request{
+            ConditionalWrite::Request::Kind::Put,
+            CardMerge::merge(m_cards.serverCard(href), state->fields, m_local[row], agreedMore, moreOf(row)),
+            state->etag, state->fields, state->more};
     };
     const ConditionalWrite::Result written =
         ConditionalWrite(m_client, urlOf(href)).run(next, [this, &href](const DavResponse& fresh) {
@@ -271,7 +321,8 @@ bool DirectorySync::pushDeletion(const QString& href)
         const SyncCardState* state = m_cards.find(href);
         if (!state || localOf(m_cards.rowOf(href)))
             return ConditionalWrite::Request{}; // the server's version brought the contact back
-        return ConditionalWrite::Request{ConditionalWrite::Request::Kind::Delete, {}, state->etag, state->fields};
+        return ConditionalWrite::Request{
+            ConditionalWrite::Request::Kind::Delete, {}, state->etag, state->fields, state->more};
     };
     const ConditionalWrite::Result removed =
         ConditionalWrite(m_client, urlOf(href)).run(next, [this, &href](const DavResponse& fresh) {
@@ -300,7 +351,7 @@ bool DirectorySync::pushDeletion(const QString& href)
 
 bool DirectorySync::nothingToSend() const
 {
-    const SyncPlan::Pushes left = SyncPlan::localSide(m_cards.agreed(), m_local);
+    const SyncPlan::Pushes left = localChanges();
     return left.changed.empty() && left.deleted.empty() && left.added.empty();
 }
 
@@ -309,7 +360,7 @@ bool DirectorySync::pushNew(qint64 row)
     for (int attempt = 0; attempt < 2; ++attempt) {
         const QString uid = QUuid::createUuid().toString(QUuid::WithoutBraces);
         const QString href = m_server.bookPath() + uid + QStringLiteral(".vcf");
-        const QByteArray card = newCard(m_local[row], uid);
+        const QByteArray card = newCard(m_local[row], moreOf(row), uid);
         const DavResponse answer = m_client.put(urlOf(href), card, {});
         switch (answer.kind()) {
         case DavResponse::Kind::Done:
@@ -333,7 +384,7 @@ bool DirectorySync::noteSent(const QString& href, qint64 row, const QByteArray& 
 {
     ++m_summary.sent;
     if (!answer.etag().isEmpty()) {
-        noteDataFailure(m_cards.store(href, answer.etag(), row, card, m_local[row]));
+        noteDataFailure(m_cards.store(href, answer.etag(), row, card, m_local[row], moreOf(row)));
         return m_dataError.isEmpty();
     }
     const DavResponse stored = m_client.get(urlOf(href));
@@ -341,7 +392,7 @@ bool DirectorySync::noteSent(const QString& href, qint64 row, const QByteArray& 
         // Not noted: the next sync finds the card in the listing and pairs it with its contact.
         return stored.ok() || stop(stored);
     }
-    noteDataFailure(m_cards.store(href, stored.etag(), row, stored.body, m_local[row]));
+    noteDataFailure(m_cards.store(href, stored.etag(), row, stored.body, m_local[row], moreOf(row)));
     return m_dataError.isEmpty();
 }
 
@@ -349,11 +400,25 @@ bool DirectorySync::noteSent(const QString& href, qint64 row, const QByteArray& 
 // says (taken, merged field by field, or kept beside ours when both changed one field).
 bool DirectorySync::takeServerVersion(const QString& href, const DavResponse& fresh)
 {
-    ServerListing::Card card{href, fresh.etag(), fresh.body, CardMerge::read(fresh.body), CardMerge::uid(fresh.body)};
+    CardMerge::Read read = CardMerge::readAll(fresh.body);
+    ServerListing::Card card{
+        href, fresh.etag(), fresh.body, read.fields, read.more, read.leftOnCard, CardMerge::uid(fresh.body)};
+    m_summary.valuesLeft += card.leftOnCard;
     const SyncPlan::Step planned = SyncPlan::onServerCard({href, card.etag, card.fields, card.uid},
                                                           m_cards.agreedOf(href), localOf(m_cards.rowOf(href)));
-    carryOut(planned, card);
-    return m_dataError.isEmpty();
+    // The contact, its more values and the card's new agreed version: all or nothing.
+    Transaction transaction(m_connection);
+    noteDataFailure(transaction.begun());
+    if (m_dataError.isEmpty())
+        carryOut(planned, card);
+    if (m_dataError.isEmpty())
+        noteDataFailure(transaction.commit());
+    if (m_dataError.isEmpty())
+        return true;
+    transaction.rollback();
+    m_summary.stop = SyncSummary::Stop::Storage;
+    m_summary.detail = m_dataError;
+    return false;
 }
 
 void DirectorySync::noteRefused(const QString& name, const DavResponse& answer)
@@ -374,9 +439,37 @@ std::optional<ContactFields> DirectorySync::localOf(qint64 row) const
 void DirectorySync::loadLocal()
 {
     m_local.clear();
-    PassedOver::note(m_contacts.readDirectory(
-                         m_link.dir, [this](qint64 row, const ContactFields& contact) { m_local[row] = contact; }),
+    m_more.clear();
+    std::map<QString, qint64> rowByName;
+    PassedOver::note(m_contacts.readDirectory(m_link.dir,
+                                              [this, &rowByName](qint64 row, const ContactFields& contact) {
+                                                  m_local[row] = contact;
+                                                  rowByName[contact.name] = row;
+                                              }),
                      Q_FUNC_INFO);
+    QHash<QString, MoreValues> more;
+    PassedOver::note(ContactValueStore(m_connection).readDirectory(m_link.dir, more), Q_FUNC_INFO);
+    for (auto it = more.begin(); it != more.end(); ++it)
+        if (const auto named = rowByName.find(it.key()); named != rowByName.end())
+            m_more[named->second] = it.value();
+}
+
+const MoreValues& DirectorySync::moreOf(qint64 row) const
+{
+    static const MoreValues kNone;
+    const auto it = m_more.find(row);
+    return it == m_more.end() ? kNone : it->second;
+}
+
+void DirectorySync::setMore(qint64 row, const MoreValues& more)
+{
+    if (more == moreOf(row))
+        return;
+    noteDataFailure(ContactValueStore(m_connection).replaceWithin(row, m_local[row].name, more));
+    if (more.empty())
+        m_more.erase(row);
+    else
+        m_more[row] = more;
 }
 
 QString DirectorySync::uniqueName(const QString& wanted, qint64 except)
@@ -420,8 +513,16 @@ void DirectorySync::updateContact(qint64 row, ContactFields& fields)
 
 void DirectorySync::deleteContact(qint64 row)
 {
-    noteDataFailure(m_contacts.remove(row, m_link.dir));
+    // Deleted there: here it goes to the trash with its more values, as a contact deleted by hand
+    // does; a contact gone or moved away meanwhile is left as it is.
+    bool here = false;
+    noteDataFailure(m_contacts.readRows({row}, [&](qint64, const ContactFields& contact, const QString& dir) {
+        here = dir == m_link.dir && contact.name == m_local[row].name;
+    }));
+    if (here)
+        noteDataFailure(TrashStore(m_connection).moveInWithin(m_local[row].name));
     m_local.erase(row);
+    m_more.erase(row);
     m_summary.writtenRows.push_back(row);
 }
 

@@ -46,7 +46,13 @@ private:
 
     std::optional<ContactFields> localOf(qint64 row) const;
     void loadLocal();
-    void keepBoth(qint64 row, const ContactFields& server);
+    void keepBoth(qint64 row, const ServerListing::Card& server);
+    const MoreValues& moreOf(qint64 row) const;
+    // The contact's more values become these, inside the sync's transaction.
+    void setMore(qint64 row, const MoreValues& more);
+    SyncPlan::Pushes localChanges() const;
+    // Whether the card's contact changed its more values here since they were agreed.
+    bool moreChangedHere(const QString& href) const;
     qint64 insertContact(ContactFields& fields);
     void updateContact(qint64 row, ContactFields& fields);
     void deleteContact(qint64 row);
@@ -67,6 +73,7 @@ private:
     ServerListing m_server;
     CardLedger m_cards;
     std::map<qint64, ContactFields> m_local; // the directory's contacts by row
+    std::map<qint64, MoreValues> m_more;     // their more values, for those that have any
     Progress m_progress;
     int m_done = 0;
     int m_total = 0;

@@ -313,7 +313,10 @@ void ServerListing::readCards(std::vector<Card>& cards)
                     continue;
                 card.readable = DavResponse::wholeCard(card.vcard);
                 if (card.readable) {
-                    card.fields = CardMerge::read(card.vcard);
+                    CardMerge::Read read = CardMerge::readAll(card.vcard);
+                    card.fields = std::move(read.fields);
+                    card.more = std::move(read.more);
+                    card.leftOnCard = read.leftOnCard;
                     card.uid = CardMerge::uid(card.vcard);
                 }
             }

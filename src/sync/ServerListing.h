@@ -24,6 +24,8 @@ public:
         QByteArray etag{};
         QByteArray vcard{};
         ContactFields fields{}; // what this program reads from the card
+        MoreValues more{};
+        int leftOnCard = 0; // values beyond what a contact here takes
         QString uid{};
         bool readable = true;
     };

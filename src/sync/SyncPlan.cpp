@@ -25,6 +25,15 @@ SyncPlan::FieldMerge SyncPlan::mergeFields(const ContactFields& agreed, const Co
     return result;
 }
 
+SyncPlan::MoreMerge SyncPlan::mergeMore(const MoreValues& agreed, const MoreValues& local, const MoreValues& server)
+{
+    if (local == agreed || local == server)
+        return {server};
+    if (server == agreed)
+        return {local};
+    return {server, true};
+}
+
 SyncPlan::Step SyncPlan::onServerCard(const ServerCard& card, const std::optional<Agreed>& known,
                                       const std::optional<ContactFields>& local, qint64 twin)
 {

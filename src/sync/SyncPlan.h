@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ContactFields.h"
+#include "ContactValue.h"
 
 #include <QByteArray>
 #include <QString>
@@ -53,6 +54,14 @@ public:
         std::vector<QString ContactFields::*> conflicts;
     };
     static FieldMerge mergeFields(const ContactFields& agreed, const ContactFields& local, const ContactFields& server);
+    // A contact's more values, taken as one more field: the side that changed them since the
+    // last sync wins; both changed them differently is a conflict (then the server's stand, and
+    // ours are kept beside them, as for a field).
+    struct MoreMerge {
+        MoreValues more;
+        bool conflict = false;
+    };
+    static MoreMerge mergeMore(const MoreValues& agreed, const MoreValues& local, const MoreValues& server);
 
     // One card from the server: known is the agreed version (none: never seen), local the
     // contact's values here (none: deleted or moved away here), twin a contact not yet linked to

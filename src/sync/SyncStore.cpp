@@ -2,10 +2,16 @@
 
 #include "BookAddress.h"
 #include "ContactStore.h"
+#include "ContactValueStore.h"
 #include "DavResponse.h"
 #include "DirectoryStore.h"
 #include "PassedOver.h"
 #include "StoredRow.h"
+
+#include <QCryptographicHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <sqlite3.h>
 
@@ -20,6 +26,37 @@ SyncLink linkFrom(sqlite3_stmt* row)
                     DataConnection::columnText(row, 2), DataConnection::columnText(row, 3),
                     DataConnection::columnText(row, 4), DataConnection::columnText(row, 5),
                     DataConnection::columnText(row, 6), DataConnection::columnText(row, 7)};
+}
+
+// More values kept as one text per card: kind, label, value and calendar of each, in order.
+QString moreText(const MoreValues& more)
+{
+    QJsonArray values;
+    for (const ContactValue& value : more)
+        values.append(QJsonObject{{QStringLiteral("kind"), ContactValue::kindName(value.kind)},
+                                  {QStringLiteral("label"), value.label},
+                                  {QStringLiteral("value"), value.value},
+                                  {QStringLiteral("calendar"), value.calendar}});
+    return QString::fromUtf8(QJsonDocument(values).toJson(QJsonDocument::Compact));
+}
+
+// Nothing when the text is not as moreText writes it: the card is then taken as agreed on before.
+std::optional<MoreValues> moreOf(const QByteArray& text)
+{
+    const QJsonDocument document = QJsonDocument::fromJson(text);
+    if (!document.isArray())
+        return std::nullopt;
+    MoreValues more;
+    for (const auto& item : document.array()) {
+        const QJsonObject value = item.toObject();
+        const std::optional<ContactValue::Kind> kind =
+            ContactValue::kindNamed(value[QStringLiteral("kind")].toString());
+        if (!kind)
+            return std::nullopt;
+        more.push_back({*kind, value[QStringLiteral("label")].toString(), value[QStringLiteral("value")].toString(),
+                        value[QStringLiteral("calendar")].toString()});
+    }
+    return more;
 }
 
 } // namespace
@@ -53,7 +90,8 @@ DataResult SyncStore::createTables()
                                                      "  vcard   TEXT NOT NULL DEFAULT '',\n"
                                                      // The contact's values as last agreed with the server.
                                                      "  name TEXT, hometel TEXT, jobtel TEXT, mobil TEXT, fax TEXT,\n"
-                                                     "  address TEXT, email TEXT, org TEXT, moreinfo TEXT\n"
+                                                     "  address TEXT, email TEXT, org TEXT, moreinfo TEXT,\n"
+                                                     "  morevalues TEXT\n"
                                                      ");\n"
                                                      "CREATE UNIQUE INDEX IF NOT EXISTS qav_sync_card_key "
                                                      "ON qav_sync_card(dir, href);\n"));
@@ -148,6 +186,25 @@ DataResult SyncStore::saveLook(const QString& dir, const QString& token, const Q
         {token, modified, checked, dir});
 }
 
+bool SyncStore::hasMoreColumn()
+{
+    bool has = false;
+    PassedOver::note(m_connection.query(QStringLiteral("PRAGMA table_info(qav_sync_card)"), {},
+                                        [&has](sqlite3_stmt* row) {
+                                            has = has ||
+                                                  DataConnection::columnText(row, 1) == QLatin1String("morevalues");
+                                        }),
+                     Q_FUNC_INFO);
+    return has;
+}
+
+DataResult SyncStore::addMoreColumn()
+{
+    if (hasMoreColumn())
+        return {};
+    return m_connection.execute(QStringLiteral("ALTER TABLE qav_sync_card ADD COLUMN morevalues TEXT"));
+}
+
 std::map<QString, SyncCardState> SyncStore::cards(const QString& dir)
 {
     std::map<QString, SyncCardState> found;
@@ -156,7 +213,8 @@ std::map<QString, SyncCardState> SyncStore::cards(const QString& dir)
     PassedOver::note(
         m_connection.query(
             QStringLiteral("SELECT href, etag, contact, name, hometel, jobtel, mobil, fax, address, email, "
-                           "org, moreinfo FROM qav_sync_card WHERE dir = ?"),
+                           "org, moreinfo, %1 FROM qav_sync_card WHERE dir = ?")
+                .arg(hasMoreColumn() ? QStringLiteral("morevalues") : QStringLiteral("NULL")),
             {dir},
             [&found](sqlite3_stmt* row) {
                 // A state that is not as a sync leaves it is forgotten: the card is then met as
@@ -171,6 +229,8 @@ std::map<QString, SyncCardState> SyncStore::cards(const QString& dir)
                 for (int column = 3; column < 12; ++column)
                     values.append(DataConnection::columnText(row, column));
                 state.fields = ContactFields::fromRow(values);
+                if (sqlite3_column_type(row, 12) != SQLITE_NULL)
+                    state.more = moreOf(DataConnection::columnText(row, 12).toUtf8());
                 found.emplace(state.href, std::move(state));
             }),
         Q_FUNC_INFO);
@@ -179,7 +239,20 @@ std::map<QString, SyncCardState> SyncStore::cards(const QString& dir)
 
 QString SyncStore::directoryDigest(const QString& dir)
 {
-    return ContactStore(m_connection).digestOf(dir);
+    // A change of more values alone is a change too.
+    QString fields = ContactStore(m_connection).digestOf(dir);
+    QHash<QString, MoreValues> more;
+    if (fields.isEmpty() || !ContactValueStore(m_connection).readDirectory(dir, more))
+        return {};
+    if (more.isEmpty())
+        return fields;
+    QStringList names = more.keys();
+    names.sort();
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(fields.toLatin1());
+    for (const QString& name : names)
+        hash.addData(moreText(more.value(name)).toUtf8() + name.toUtf8() + '\n');
+    return QString::fromLatin1(hash.result().toHex());
 }
 
 DataResult SyncStore::saveDigest(const QString& dir, const QString& digest)
@@ -203,12 +276,19 @@ QByteArray SyncStore::serverCard(const QString& dir, const QString& href)
 
 DataResult SyncStore::saveCard(const QString& dir, const SyncCardState& state, const QByteArray& serverCard)
 {
-    return m_connection.execute(
-        QStringLiteral("INSERT OR REPLACE INTO qav_sync_card (dir, href, etag, contact, vcard, name, hometel, jobtel, "
-                       "mobil, fax, address, email, org, moreinfo) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-        QStringList{dir, state.href, QString::fromUtf8(state.etag), QString::number(state.contact),
-                    QString::fromUtf8(serverCard)} +
-            state.fields.row(QString()).mid(0, 9));
+    if (DataResult column = addMoreColumn(); !column)
+        return column;
+    if (DataResult saved = m_connection.execute(
+            QStringLiteral("INSERT OR REPLACE INTO qav_sync_card (dir, href, etag, contact, vcard, name, hometel, "
+                           "jobtel, mobil, fax, address, email, org, moreinfo) "
+                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+            QStringList{dir, state.href, QString::fromUtf8(state.etag), QString::number(state.contact),
+                        QString::fromUtf8(serverCard)} +
+                state.fields.row(QString()).mid(0, 9));
+        !saved || !state.more)
+        return saved;
+    return m_connection.execute(QStringLiteral("UPDATE qav_sync_card SET morevalues = ? WHERE dir = ? AND href = ?"),
+                                {moreText(*state.more), dir, state.href});
 }
 
 DataResult SyncStore::saveContactRow(const QString& dir, const QString& href, qint64 contact)

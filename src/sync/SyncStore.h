@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ContactFields.h"
+#include "ContactValue.h"
 #include "DataConnection.h"
 
 #include <QByteArray>
@@ -28,6 +29,8 @@ struct SyncCardState {
     QByteArray etag;
     qint64 contact = 0;   // the contact's row, as last seen
     ContactFields fields; // the contact's values as last agreed
+    // Its more values as last agreed; none for a card agreed on before they were synced.
+    std::optional<MoreValues> more{};
 };
 
 // The sync tables in "Kib.bin", beside the contacts: links and card states live in tables of
@@ -65,5 +68,8 @@ public:
 
 private:
     bool hasTables();
+    // Books linked before more values were synced have no column for them until a card is saved.
+    bool hasMoreColumn();
+    DataResult addMoreColumn();
     DataConnection& m_connection;
 };

@@ -1,5 +1,6 @@
 #include "SyncSummary.h"
 
+#include "CardMerge.h"
 #include "OutsideText.h"
 #include "ServerMessages.h"
 
@@ -54,6 +55,7 @@ void SyncSummary::add(const SyncSummary& other)
     renamed += other.renamed;
     refused += other.refused;
     unreadable += other.unreadable;
+    valuesLeft += other.valuesLeft;
     readOnly |= other.readOnly;
     if (stop == Stop::None && other.stop != Stop::None) {
         stop = other.stop;
@@ -94,6 +96,11 @@ QString SyncSummary::text() const
     }
     if (unreadable > 0)
         lines << QStringLiteral("بطاقات غير مفهومة على الخادم لم تستلم: %1").arg(unreadable);
+    if (valuesLeft > 0)
+        lines << QStringLiteral(
+                     "قيم أخرى بقيت فى البطاقات على الخادم ولم تضف هنا (أكثر من %1 لجهة واحدة أو قيمة طويلة جدا): %2")
+                     .arg(CardMerge::kMostValues)
+                     .arg(valuesLeft);
     if (likelyDuplicates > 0)
         lines << QStringLiteral("%1 ربما مكررة (لها فى الدفتر ما يشبهها؛ انظر «البحث عن المكررات» فى الأدوات)")
                      .arg(likelyDuplicates);

@@ -37,7 +37,9 @@ struct SyncSummary {
     QList<QPair<QString, QString>> conflicts;
     QList<QPair<QString, QString>> renamed; // the server's name, the name it was given here
     QList<Refusal> refused;
-    int unreadable = 0;    // cards that are not cards (read again next time)
+    int unreadable = 0; // cards that are not cards (read again next time)
+    // Values a card holds beyond what a contact here takes: they stay on the server's card.
+    int valuesLeft = 0;
     bool readOnly = false; // the user may not write to the book: it was synced one way, server to book
     Stop stop = Stop::None;
     DavResponse answer; // Server: the answer that stopped the sync, without its body

@@ -1,6 +1,9 @@
 #include "LinkedBook.h"
 
+#include "ContactStore.h"
+#include "ContactValueStore.h"
 #include "SyncStore.h"
+#include "Transaction.h"
 
 #include <QtTest>
 
@@ -66,6 +69,24 @@ LinkedBook::Contacts LinkedBook::contacts(bool linked)
     if (!read)
         qWarning("contacts could not be read");
     return found;
+}
+
+MoreValues LinkedBook::more(const QString& name)
+{
+    MoreValues values;
+    if (!ContactValueStore(m_db.reader()).readByName(name, values))
+        qWarning("more values could not be read");
+    return values;
+}
+
+void LinkedBook::setMore(const QString& name, const MoreValues& values)
+{
+    qint64 row = 0;
+    QVERIFY(ContactStore(m_db.reader()).findByName(name, row));
+    QVERIFY(row != 0);
+    Transaction transaction(m_db.reader());
+    QVERIFY(ContactValueStore(m_db.reader()).replaceWithin(row, name, values));
+    QVERIFY(transaction.commit());
 }
 
 int LinkedBook::count()

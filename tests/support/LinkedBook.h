@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BookSync.h"
+#include "ContactValue.h"
 #include "TestDatabase.h"
 
 #include <QMap>
@@ -25,6 +26,9 @@ public:
     void moveAway(const QString& name);
     void lock(const QString& password);
     Contacts contacts(bool linked = true);
+    // A contact's more values, and putting others in their place as the contact window does.
+    MoreValues more(const QString& name);
+    void setMore(const QString& name, const MoreValues& values);
     int count();
     DataConnection& connection() { return m_db.reader(); }
     TestDatabase& database() { return m_db; }

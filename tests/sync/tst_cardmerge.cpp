@@ -12,6 +12,8 @@ private slots:
     void anEditReplacesThePropertyItCameFrom();
     void parametersAndLabelsStay();
     void aGroupedCardInAnyCaseIsRead();
+    void moreValuesGoBackToTheirOwnProperties();
+    void aHostileCardIsTakenWithinBounds();
 };
 
 void TestCardMerge::anEditReplacesThePropertyItCameFrom()
@@ -82,6 +84,72 @@ void TestCardMerge::aGroupedCardInAnyCaseIsRead()
     QVERIFY2(merged.endsWith("home.END:VCARD\r\n"), merged.constData());
     QVERIFY(DavResponse::wholeCard(merged));
     QCOMPARE(CardMerge::read(merged), local);
+}
+
+void TestCardMerge::moreValuesGoBackToTheirOwnProperties()
+{
+    const QByteArray card = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Sam\r\nTEL;TYPE=CELL:0100\r\nTEL;TYPE=CELL:0111\r\n"
+                            "item1.TEL;TYPE=pref:0122\r\nitem1.X-ABLabel:boat\r\nEMAIL:a@x.example\r\n"
+                            "EMAIL;TYPE=WORK:b@x.example\r\nBDAY;X-QAV-HIJRI=1410-01-01:1989-08-03\r\n"
+                            "CATEGORIES:x\r\nEND:VCARD\r\n";
+    const CardMerge::Read synced = CardMerge::readAll(card);
+    QCOMPARE(synced.fields.mobil, QStringLiteral("0100"));
+    QVERIFY(synced.fields.moreinfo.isEmpty());
+    QCOMPARE(synced.more.size(), size_t(4));
+    QCOMPARE(synced.more[3].calendar, QString::fromLatin1(ContactValue::kHijri));
+
+    // The label's number edited, the second mobile removed, the work e-mail kept, a web page added:
+    // the group and its label stay, nothing else moves.
+    MoreValues local = synced.more;
+    local[1].value = QStringLiteral("0133");
+    local.erase(local.begin());
+    local.insert(local.begin() + 2,
+                 {ContactValue::Kind::Web, QString(), QStringLiteral("https://sam.example"), QString()});
+    const QByteArray merged = CardMerge::merge(card, synced.fields, synced.fields, synced.more, local);
+    QVERIFY2(merged.contains("item1.TEL;TYPE=pref:0133\r\nitem1.X-ABLabel:boat\r\n"), merged.constData());
+    QVERIFY(!merged.contains("0111") && !merged.contains("0122"));
+    QVERIFY(merged.contains("EMAIL;TYPE=WORK:b@x.example\r\nBDAY;X-QAV-HIJRI=1410-01-01:1989-08-03\r\nCATEGORIES:x\r\n"
+                            "URL:https://sam.example\r\nEND:VCARD"));
+    QCOMPARE(CardMerge::readAll(merged).more, local);
+    QCOMPARE(CardMerge::readAll(merged).fields, synced.fields);
+
+    // A new label for a value: it is written anew, in a group of its own, and the old label goes.
+    local = synced.more;
+    local[1].label = QStringLiteral("car");
+    const QByteArray relabelled = CardMerge::merge(card, synced.fields, synced.fields, synced.more, local);
+    QVERIFY2(!relabelled.contains("boat") && !relabelled.contains("item1."), relabelled.constData());
+    QCOMPARE(CardMerge::readAll(relabelled).more, local);
+}
+
+void TestCardMerge::aHostileCardIsTakenWithinBounds()
+{
+    // Ten thousand numbers, a label that would turn text around and steer a terminal, a birthday
+    // that is no date: the contact takes what it can hold, says how many values it left on the
+    // card, and a change here leaves the rest of the card as it was.
+    const QByteArray labelled = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:x\r\nEMAIL:a@x.example\r\nitem1.EMAIL:e@x.example\r\n"
+                                "item1.X-ABLabel:\xE2\x80\xAE"
+                                "evil\x1B[31m\r\nBDAY:not a date\r\nEND:VCARD\r\n";
+    const MoreValues label = CardMerge::readAll(labelled).more;
+    QCOMPARE(label.size(), size_t(1)); // the birthday that is no date is left on the card
+    QCOMPARE(label.front().label, QStringLiteral("evil[31m"));
+    // A label longer than the book keeps would come back as no value, and the next sync would take
+    // that for a deletion here: it is left on the card.
+    QCOMPARE(CardMerge::readAll(QByteArray(labelled).replace("evil", QByteArray(5000, 'l'))).leftOnCard, 1);
+
+    QByteArray card = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Many\r\n";
+    for (int i = 0; i < 10000; ++i)
+        card += "TEL;TYPE=CELL:" + QByteArray::number(100000 + i) + "\r\n";
+    card += "END:VCARD\r\n";
+    const CardMerge::Read read = CardMerge::readAll(card);
+    QCOMPARE(read.more.size(), CardMerge::kMostValues);
+    QCOMPARE(read.leftOnCard, int(10000 - 1 - CardMerge::kMostValues));
+
+    MoreValues local = read.more;
+    local[5].value = QStringLiteral("999");
+    const QByteArray merged = CardMerge::merge(card, read.fields, read.fields, read.more, local);
+    QByteArray expected = card;
+    expected.replace("TEL;TYPE=CELL:100006\r\n", "TEL;TYPE=CELL:999\r\n");
+    QCOMPARE(merged, expected);
 }
 
 QTEST_GUILESS_MAIN(TestCardMerge)
