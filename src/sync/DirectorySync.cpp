@@ -403,7 +403,6 @@ qint64 DirectorySync::insertContact(ContactFields& fields)
     if (!added)
         return 0;
     m_local[row] = fields;
-    m_summary.writtenRows.push_back(row);
     return row;
 }
 
@@ -415,14 +414,12 @@ void DirectorySync::updateContact(qint64 row, ContactFields& fields)
         m_summary.renamed.append({wanted, fields.name});
     noteDataFailure(m_contacts.update(row, fields));
     m_local[row] = fields;
-    m_summary.writtenRows.push_back(row);
 }
 
 void DirectorySync::deleteContact(qint64 row)
 {
     noteDataFailure(m_contacts.remove(row, m_link.dir));
     m_local.erase(row);
-    m_summary.writtenRows.push_back(row);
 }
 
 void DirectorySync::noteDataFailure(const DataResult& result)
