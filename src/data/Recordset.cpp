@@ -452,13 +452,14 @@ void Recordset::placeOneByOne(const std::vector<qsizetype>& gone, const std::vec
     NameOrder::Ordered& rows = *m_orderCache.rows;
     TextColumn& sounds = m_orderCache.sounds;
     const bool soundsKept = sounds.size() == rows.texts.size();
-    for (auto at = gone.rbegin(); at != gone.rend(); ++at) {
-        rows.texts.erase(*at);
+    for (size_t i = gone.size(); i-- > 0;) { // the last first: the places before it stay
+        const qsizetype at = gone[i];
+        rows.texts.erase(at);
         if (soundsKept)
-            sounds.erase(*at);
+            sounds.erase(at);
         if (columnKept)
-            m_columnCache.texts.erasePlace(*at);
-        rows.ids.erase(rows.ids.begin() + *at);
+            m_columnCache.texts.erasePlace(at);
+        rows.ids.erase(rows.ids.begin() + at);
     }
     static const NameOrder order;
     for (const WrittenRow& row : belonging) {
