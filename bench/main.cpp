@@ -129,18 +129,17 @@ int main(int argc, char** argv)
     if (mode == QLatin1String("check"))
         return check(run);
     if (mode == QLatin1String("after_import")) {
-        // As the import command does: the contacts go in, the order shown last is mended.
+        // As the import command does: the contacts go in; the order shown last is mended when the
+        // directory opens again.
         run.openDirectory(code);
         run.goBack();
         std::vector<ContactFields> contacts;
         for (int i = 0; i < 100; ++i)
             contacts.push_back({QStringLiteral("Imported %1").arg(i), QStringLiteral("0100%1").arg(i)});
-        const ChangeStamp before = SharedData::connection().changeStamp();
         QElapsedTimer importTimer;
         importTimer.start();
         const ImportSummary summary = ContactImporter::run(SharedData::connection(), contacts, code);
         const double imported = double(importTimer.nsecsElapsed()) / 1e6;
-        SharedData::contacts().takeInWrittenRows(summary.rows, before);
         const double open = run.openDirectory(code);
         std::printf("import_ms=%.2f open_after_import_ms=%.2f added=%d listed=%d\n", imported, open, summary.added,
                     controls(run.form()).infolist->count());

@@ -1,6 +1,5 @@
 #include "BatchCommands.h"
 #include "AddressQuery.h"
-#include "KeptOrderWrite.h"
 #include "PasswordFile.h"
 
 #include "AddressBookFinder.h"
@@ -168,13 +167,13 @@ int BatchCommands::importFile(const CommandLine::Request& request, const Passwor
     if (const QString refused = refusedPassword(directory, name, passwordFile); !refused.isEmpty())
         return fail(refused);
     // A directory that is not there yet is made in the import's own transaction.
-    KeptOrderWrite keptOrder(SharedData::contacts());
+    SharedData::takeUpKeptOrder();
     const ImportSummary summary = directory.code.isEmpty()
                                       ? ContactImporter::intoNewDirectory(SharedData::connection(), contents, name)
                                       : ContactImporter::run(SharedData::connection(), contents, directory.code);
     if (!summary.error.isEmpty())
         return fail(QStringLiteral("تعذر الاستيراد , لم يتغير شىء: %1").arg(summary.error));
-    keptOrder.done(summary.rows, true);
+    (void)SharedData::contacts().keepOrder();
     print(stdout, summary.text());
     return 0;
 }
@@ -211,7 +210,7 @@ int BatchCommands::linkDirectory(const CommandLine::Request& request, const Pass
     if (const QString refused = directoryName(request.directory, name); !refused.isEmpty())
         return fail(refused);
     // A link changes no contact: the order the last session kept stays true, and is kept again.
-    KeptOrderWrite keptOrder(SharedData::contacts());
+    SharedData::takeUpKeptOrder();
     const Directory directory = findOrAddDirectory(name, reason);
     if (directory.code.isEmpty())
         return fail(reason);
@@ -251,7 +250,7 @@ int BatchCommands::linkDirectory(const CommandLine::Request& request, const Pass
     SyncLink link{directory.code, server.toString(), user, book.toString(), QString()};
     if (DataResult saved = store.saveLink(link); !saved)
         return fail(QStringLiteral("تعذر حفظ الربط: %1").arg(saved.error));
-    keptOrder.done({}, true);
+    (void)SharedData::contacts().keepOrder();
     print(stdout, QStringLiteral("تم ربط الدليل \"%1\" بدفتر العناوين %2").arg(name, book.toString()));
     return 0;
 }
@@ -277,7 +276,7 @@ int BatchCommands::syncBook(const CommandLine::Request& request, const PasswordF
                 !CardDavClient::sameOrigin(QUrl(link.book), QUrl(links.front().book)))
                 return fail(QStringLiteral("الأدلة المربوطة على أكثر من حساب: حدد الدليل مع --sync ليستخدم ملف كلمة "
                                            "المرور لحسابه وحده"));
-    KeptOrderWrite keptOrder(SharedData::contacts());
+    SharedData::takeUpKeptOrder();
     const SyncSummary summary = BookSync::run(
         SharedData::connection(), links,
         [&](const SyncLink& link) {
@@ -289,7 +288,7 @@ int BatchCommands::syncBook(const CommandLine::Request& request, const PasswordF
             return password;
         },
         [&](const SyncLink&) { return request.allowInsecureHttp; });
-    keptOrder.done(summary.writtenRows, true);
+    (void)SharedData::contacts().keepOrder();
     if (!summary.completed())
         return fail(QStringLiteral("لم تكتمل المزامنة: %1").arg(summary.cancelled ? summary.text() : summary.error()));
     print(stdout, summary.text());

@@ -132,9 +132,6 @@ void ContactCommands::remove(MainForm& form)
     const QString& name = columns.constFirst();
     if (!DeleteQuestion::confirmed(&form, QStringLiteral("هل تريد بالتأكيد حذف بيانات: ") + name))
         return;
-    ContactStore store(SharedData::connection());
-    qint64 row = 0;
-    const bool known = store.findByName(name, row).ok && row != 0;
     // Into the trash, whence it can be restored for 30 days. A contact that stays (a database
     // error, or gone already) is never reported as deleted.
     qint64 trashId = 0;
@@ -144,7 +141,7 @@ void ContactCommands::remove(MainForm& form)
     else
         MessageBox::show(QStringLiteral("عفوا .. لم يتم حذف البيانات , حدث خطأ فى قاعدة البيانات"),
                          MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
-    form.refreshAfterWrite(BookChange::Contacts, known ? row : -1);
+    form.refreshAfterWrite(BookChange::Contacts);
 }
 
 void ContactCommands::removeSeveral(MainForm& form, const QList<QStringList>& chosen)

@@ -378,9 +378,6 @@ void Editor::save()
         RemoveMsgBoxHook();
         return;
     }
-    // The row just written, so that the list takes in that row alone.
-    if (mode == Mode::Edit && (!store.findByName(contact.name, row) || row == 0))
-        row = -1;
-    m_main.refreshAfterWrite(BookChange::Contacts, row);
+    m_main.refreshAfterWrite(BookChange::Contacts);
     accept();
 }

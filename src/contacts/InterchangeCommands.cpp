@@ -1,5 +1,4 @@
 #include "InterchangeCommands.h"
-#include "KeptOrderWrite.h"
 
 #include "CardMail.h"
 #include "ContactChanges.h"
@@ -163,7 +162,6 @@ bool InterchangeCommands::runImport(MainForm& form, const ContactFileContents& c
         QApplication::processEvents();
         return !progress.wasCanceled();
     };
-    KeptOrderWrite keptOrder(SharedData::contacts());
     const ImportSummary summary =
         newDirectory.isEmpty()
             ? ContactImporter::run(SharedData::connection(), contents, code, step)
@@ -180,8 +178,6 @@ bool InterchangeCommands::runImport(MainForm& form, const ContactFileContents& c
     if (!summary.written.empty())
         form.undoHistory().record(
             ContactChanges::imported(summary.written, summary.directory, newDirectory, summary.writtenMore));
-    // The directory shown last opens again without reading every name.
-    keptOrder.done(summary.rows, false);
     // Into the open directory its list follows; anywhere else the counts and lists all do (the
     // book's total, a new directory).
     if (newDirectory.isEmpty() && form.viewState() == ViewState::Contacts && form.currentDirectory() == code)

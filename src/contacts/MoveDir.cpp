@@ -94,9 +94,7 @@ void MoveDir::move()
         MessageBox::show(QStringLiteral("عفوا .. لم يتم نقل البيانات , حدث خطأ فى قاعدة البيانات"),
                          MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
     accept();
-    qint64 row = 0;
-    const bool found = moved && store.findByName(m_name, row).ok && row != 0;
-    m_main.refreshAfterWrite(BookChange::Contacts, found ? row : -1);
+    m_main.refreshAfterWrite(BookChange::Contacts);
 }
 
 void MoveDir::moveSeveral()

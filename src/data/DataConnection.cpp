@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 
+#include <cstring>
 #include <functional>
 
 namespace
@@ -38,6 +39,43 @@ void foldFunction(sqlite3_context* context, int, sqlite3_value** args)
 
 DataConnection::DataConnection() = default;
 
+// SQLite tells each row this connection inserts, updates or deletes, and each commit and
+// rollback: the rows of a transaction are kept when it commits and left out when it rolls back.
+void DataConnection::installHooks()
+{
+    sqlite3_update_hook(
+        m_db,
+        [](void* self, int operation, const char* database, const char* table, sqlite3_int64 rowid) {
+            auto* connection = static_cast<DataConnection*>(self);
+            ++connection->m_rowsTold;
+            if (std::strcmp(database, "main") == 0)
+                connection->m_changes.rowChanged(table, rowid, operation == SQLITE_INSERT);
+        },
+        this);
+    sqlite3_commit_hook(
+        m_db,
+        [](void* self) {
+            static_cast<DataConnection*>(self)->m_changes.committed();
+            return 0;
+        },
+        this);
+    sqlite3_rollback_hook(
+        m_db, [](void* self) { static_cast<DataConnection*>(self)->m_changes.rolledBack(); }, this);
+}
+
+// SQLite counts every row a statement changed, the ones it does not report to the update hook
+// included (a DELETE without WHERE empties the table at once): fewer reported than counted means
+// the log cannot tell which rows changed.
+template <typename Step> int DataConnection::watched(Step step)
+{
+    const int countedBefore = sqlite3_total_changes(m_db);
+    const quint64 toldBefore = m_rowsTold;
+    const int rc = step();
+    if (quint64(sqlite3_total_changes(m_db) - countedBefore) > m_rowsTold - toldBefore)
+        m_changes.lostTrack();
+    return rc;
+}
+
 DataConnection::~DataConnection()
 {
     close();
@@ -59,6 +97,8 @@ DataResult DataConnection::open(const QString& path, const QString& password, Ac
     m_db = db;
     m_path = path;
     m_password = password;
+    m_changes.restart();
+    installHooks();
 
     const QByteArray key = password.toUtf8();
     // The standard key keeps SQLCipher's default derivation untouched; a master password names its own.
@@ -133,6 +173,7 @@ void DataConnection::close()
     if (m_db) {
         sqlite3_close_v2(m_db);
         m_db = nullptr;
+        m_changes.restart();
     }
     m_password.clear();
 }
@@ -195,13 +236,12 @@ DataResult DataConnection::execute(const QString& sql, const QStringList& values
     Lease guard;
     if (DataResult prepared = prepare(sql, values, guard); !prepared)
         return prepared;
-    int rc = sqlite3_step(guard.stmt);
-    while (rc == SQLITE_ROW)
-        rc = sqlite3_step(guard.stmt);
-    // BEGIN and COMMIT of a read (a backup's) change nothing: only a statement that may write
-    // makes what was read before stale.
-    if (!sqlite3_stmt_readonly(guard.stmt))
-        ++m_ownChanges;
+    const int rc = watched([&guard] {
+        int stepped = sqlite3_step(guard.stmt);
+        while (stepped == SQLITE_ROW)
+            stepped = sqlite3_step(guard.stmt);
+        return stepped;
+    });
     if (rc != SQLITE_DONE)
         return lastError();
     return {};
@@ -222,9 +262,19 @@ ChangeStamp DataConnection::changeStamp()
     // data_version moves when another connection commits; our own writes are counted here. A
     // stamp that cannot be read is new every time, so nothing is believed on it.
     QString others;
-    if (!scalar(QStringLiteral("PRAGMA data_version"), {}, others))
-        return {0, ++m_ownChanges};
-    return {others.toULongLong(), m_ownChanges};
+    if (!scalar(QStringLiteral("PRAGMA data_version"), {}, others)) {
+        m_changes.lostTrack();
+        return {0, m_changes.point()};
+    }
+    return {others.toULongLong(), m_changes.point()};
+}
+
+ChangedRows DataConnection::changesSince(const ChangeStamp& stamp, const QString& table, size_t most)
+{
+    const ChangeStamp now = changeStamp();
+    if (now.others != stamp.others || now.others == 0)
+        return {};
+    return m_changes.since(stamp.own, table, most);
 }
 
 DataResult DataConnection::query(const QString& sql, const QStringList& values, const RowCallback& onRow)
@@ -257,10 +307,9 @@ DataResult DataConnection::executeScript(const QString& sql)
 {
     if (!m_db)
         return lastError();
-    ++m_ownChanges;
     char* message = nullptr;
     const QByteArray text = sql.toUtf8();
-    if (sqlite3_exec(m_db, text.constData(), nullptr, nullptr, &message) != SQLITE_OK) {
+    if (watched([&] { return sqlite3_exec(m_db, text.constData(), nullptr, nullptr, &message); }) != SQLITE_OK) {
         DataResult error = failure(QString::fromUtf8(message ? message : sqlite3_errmsg(m_db)));
         sqlite3_free(message);
         return error;

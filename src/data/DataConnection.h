@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ChangeLog.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -20,17 +22,15 @@ struct [[nodiscard]] DataResult {
     explicit operator bool() const { return ok; }
 };
 
-// Where the file stands: how many commits other connections made (SQLite's data_version) and how
-// many statements that may write this connection ran. Whatever was built at another stamp is stale.
+// Where the file stands: how many commits other connections made (SQLite's data_version) and the
+// point of this connection's own changes (its ChangeLog). Whatever was built at another stamp is
+// stale; changesSince() tells which rows to read again when only this connection wrote.
 struct ChangeStamp {
     // No connection gives this count, so a default stamp is never current.
     static constexpr quint64 kNever = ~quint64(0);
     quint64 others = kNever;
     quint64 own = 0;
     friend bool operator==(const ChangeStamp&, const ChangeStamp&) = default;
-    // Where the file stands after exactly one more statement of this connection.
-    ChangeStamp afterOneOwnWrite() const { return {others, own + 1}; }
-    bool sameOthersAs(const ChangeStamp& other) const { return others == other.others; }
 };
 
 // One open, keyed connection to the encrypted database file. Every value a caller hands in is
@@ -85,9 +85,13 @@ public:
     // Only the program's own connection tells the user; checks of other files stay quiet.
     void setReportsDamage(bool reports) { m_reportsDamage = reports; }
 
-    // Moves whenever this or another connection committed a change to the file since the last
-    // call; lets readers keep what they built while nothing changed.
+    // Moves whenever this or another connection changed the file since the last call; lets
+    // readers keep what they built while nothing changed.
     ChangeStamp changeStamp();
+    // The rows of table this connection changed since the file stood at stamp, as SQLite
+    // reported them. Not known when another connection committed meanwhile, when the rows are no
+    // longer held, or when more than most of them changed: then everything is read again.
+    ChangedRows changesSince(const ChangeStamp& stamp, const QString& table, size_t most);
 
     static QString columnText(sqlite3_stmt* stmt, int column);
 
@@ -103,6 +107,9 @@ public:
 
 private:
     DataResult lastError() const;
+    void installHooks();
+    // Runs one step of SQLite's, noting a change it made without telling its rows.
+    template <typename Step> int watched(Step step);
     DataResult prepare(const QString& sql, const QStringList& values, Lease& lease);
     void finalizeStatements();
 
@@ -119,6 +126,7 @@ private:
     sqlite3* m_db = nullptr;
     QString m_path;
     QString m_password;
-    quint64 m_ownChanges = 0;
+    ChangeLog m_changes;
+    quint64 m_rowsTold = 0; // rows the update hook reported, to find changes it did not
     bool m_reportsDamage = false;
 };

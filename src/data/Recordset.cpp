@@ -20,6 +20,8 @@
 
 namespace
 {
+// Up to this many rows changed, they are placed in the order one by one; more are merged in one pass.
+constexpr size_t kPlacedOneByOne = 16;
 // The most bytes of a field's texts kept for the next search in it: with the order's own names,
 // a large directory stays within a few tens of megabytes whatever field is searched.
 constexpr qsizetype kKeptFieldBytes = qsizetype(24) << 20;
@@ -199,7 +201,7 @@ void Recordset::materialize()
         return;
     }
     if (m_filter.isEmpty()) {
-        m_orderCache = {m_query->text(), m_query, ordered, readAt, {}, {}};
+        m_orderCache = {m_query->text(), m_query, ordered, readAt, {}};
         m_rows = std::make_shared<RowSet>(m_connection, m_query->table(), m_columns, orderIds());
     } else {
         m_rows = std::make_shared<RowSet>(m_connection, m_query->table(), m_columns, std::move(ordered->ids));
@@ -351,7 +353,7 @@ void Recordset::adoptStoredOrder()
     if (!stored.rows)
         stored = StoredOrder::loadHint(*m_connection, m_query->text());
     if (stored.rows)
-        m_orderCache = {m_query->text(), m_query, std::move(stored.rows), stored.stamp, {}, {}};
+        m_orderCache = {m_query->text(), m_query, std::move(stored.rows), stored.stamp, {}};
 }
 
 bool Recordset::adoptKeptOrder(const QList<RecordQuery>& candidates)
@@ -359,7 +361,7 @@ bool Recordset::adoptKeptOrder(const QList<RecordQuery>& candidates)
     for (const RecordQuery& query : candidates) {
         StoredOrder::Loaded stored = StoredOrder::load(*m_connection, query.text());
         if (stored.rows) {
-            m_orderCache = {query.text(), query, std::move(stored.rows), stored.stamp, {}, {}};
+            m_orderCache = {query.text(), query, std::move(stored.rows), stored.stamp, {}};
             return true;
         }
     }
@@ -368,7 +370,7 @@ bool Recordset::adoptKeptOrder(const QList<RecordQuery>& candidates)
 
 bool Recordset::keepOrder()
 {
-    return m_orderCache.rows &&
+    return orderIsCurrent() &&
            StoredOrder::save(*m_connection, m_orderCache.source, *m_orderCache.rows, m_orderCache.stamp);
 }
 
@@ -379,18 +381,6 @@ RowSet::RowIds Recordset::orderIds() const
     return RowSet::RowIds(m_orderCache.rows, &m_orderCache.rows->ids);
 }
 
-// Before the order changes in place: a list that still shows it holds it for its ids alone, and
-// keeps them as they were; the recordset moves on with a copy of the ids and the texts themselves.
-void Recordset::ownOrder()
-{
-    if (m_orderCache.rows.use_count() == 1)
-        return;
-    auto own = std::make_shared<NameOrder::Ordered>();
-    own->ids = m_orderCache.rows->ids;
-    own->texts = std::move(m_orderCache.rows->texts);
-    m_orderCache.rows = std::move(own);
-}
-
 bool Recordset::knowsOrderOfQuery() const
 {
     return m_query && m_orderCache.rows && m_orderCache.source == m_query->text();
@@ -398,165 +388,166 @@ bool Recordset::knowsOrderOfQuery() const
 
 bool Recordset::orderCacheIsCurrent()
 {
-    return knowsOrderOfQuery() && m_orderCache.stamp == m_connection->changeStamp();
+    return knowsOrderOfQuery() && orderIsCurrent();
 }
 
-bool Recordset::takeInWrittenRow(qint64 rowid)
+// The order is true of the file as it stands: nothing changed since, or only this program's own
+// writes, which are taken in now.
+bool Recordset::orderIsCurrent()
 {
-    // Exactly one statement of this program since the order was read, and no other writer.
-    if (!knowsOrderOfQuery() || m_connection->changeStamp() != m_orderCache.stamp.afterOneOwnWrite())
-        return false; // the order stays known for the merge of the next full read
-    const QString where = m_query->whereColumn().isEmpty() ? QStringLiteral("''") : m_query->whereColumn();
-    const qsizetype known = m_orderCache.rows->texts.size();
-    // The texts of the field searched last follow the row too, so the next search in it reads
+    if (!m_orderCache.rows || !m_orderCache.query)
+        return false;
+    return m_orderCache.stamp == m_connection->changeStamp() || takeInOwnChanges();
+}
+
+// The rows this program wrote since the order was true, as the connection's change log tells
+// them: each is read again and put at its place; the other rows keep theirs. False, the order
+// left as it was, when the log cannot tell (another program wrote, too many rows changed): the
+// rows are then read again whole and the order mended as they come (see materialize()).
+bool Recordset::takeInOwnChanges()
+{
+    const RecordQuery& query = *m_orderCache.query;
+    const NameOrder::Ordered& known = *m_orderCache.rows;
+    // Past an eighth of the rows a fresh sort is cheaper than placing them one by one.
+    const size_t most = known.ids.size() / 8 + 16;
+    const ChangedRows changed = m_connection->changesSince(m_orderCache.stamp, query.table(), most);
+    if (!changed.known)
+        return false;
+    // The texts of the field searched last follow the rows too, so the next search in it reads
     // nothing again.
     const bool columnKept = !m_columnCache.column.isEmpty() && m_columnCache.source == m_orderCache.source &&
-                            m_columnCache.stamp == m_orderCache.stamp && m_columnCache.texts.size() == known;
+                            m_columnCache.stamp == m_orderCache.stamp &&
+                            m_columnCache.texts.size() == known.texts.size();
     if (!columnKept)
         m_columnCache = {};
-    bool exists = false;
-    QString owner, text;
-    QByteArray columnText;
-    const DataResult read =
-        m_connection->query(QStringLiteral("SELECT %1, %2, %3 FROM %4 WHERE rowid = %5")
-                                .arg(where, m_query->orderColumn(),
-                                     columnKept ? m_columnCache.column : QStringLiteral("''"), m_query->table())
-                                .arg(rowid),
-                            {}, [&](sqlite3_stmt* stmt) {
-                                exists = true;
-                                owner = DataConnection::columnText(stmt, 0);
-                                text = DataConnection::columnText(stmt, 1);
-                                columnText = DataConnection::columnText(stmt, 2).toUtf8();
-                            });
-    if (!read)
-        return false;
-    // The recordset's own unfiltered rows share the order: it lets go of them, and shows the order
-    // as it stands after the row below.
-    const bool showsOrder = m_filter.isEmpty();
-    if (showsOrder)
-        m_rows.reset();
-    ownOrder();
+    std::vector<WrittenRow> belonging;
+    std::vector<qint64> ids = changed.added;
+    ids.insert(ids.end(), changed.changed.begin(), changed.changed.end());
+    const QString where = query.whereColumn().isEmpty() ? QStringLiteral("''") : query.whereColumn();
+    const QString column = columnKept ? m_columnCache.column : QStringLiteral("''");
+    // Read in chunks: a statement takes a limited number of values.
+    constexpr size_t kChunk = 500;
+    for (size_t from = 0; from < ids.size(); from += kChunk) {
+        const size_t to = std::min(ids.size(), from + kChunk);
+        QStringList marks;
+        QStringList values;
+        for (size_t i = from; i < to; ++i) {
+            marks << QStringLiteral("?");
+            values << QString::number(ids[i]);
+        }
+        const DataResult read = m_connection->query(
+            QStringLiteral("SELECT rowid, %1, %2, %3 FROM %4 WHERE rowid IN (%5)")
+                .arg(where, query.orderColumn(), column, query.table(), marks.join(QLatin1Char(','))),
+            values, [&](sqlite3_stmt* stmt) {
+                if (query.whereColumn().isEmpty() || DataConnection::columnText(stmt, 1) == query.whereValue())
+                    belonging.push_back({sqlite3_column_int64(stmt, 0), DataConnection::columnText(stmt, 2),
+                                         DataConnection::columnText(stmt, 3).toUtf8()});
+            });
+        if (!read)
+            return false;
+    }
+    // Where the changed rows stood: an added row stood nowhere, so it is not looked for.
+    std::vector<qsizetype> gone;
+    if (changed.changed.size() <= kPlacedOneByOne) {
+        for (const qint64 id : changed.changed)
+            if (const auto at = std::find(known.ids.begin(), known.ids.end(), id); at != known.ids.end())
+                gone.push_back(at - known.ids.begin());
+        std::sort(gone.begin(), gone.end());
+    } else {
+        for (size_t i = 0; i < known.ids.size(); ++i)
+            if (std::binary_search(changed.changed.begin(), changed.changed.end(), known.ids[i]))
+                gone.push_back(qsizetype(i));
+    }
+    if (gone.size() + belonging.size() <= kPlacedOneByOne) {
+        placeOneByOne(gone, belonging, columnKept);
+    } else {
+        mergeInto(gone, belonging);
+        m_columnCache = {};
+    }
+    m_orderCache.stamp = m_connection->changeStamp();
+    if (!m_columnCache.column.isEmpty())
+        m_columnCache.stamp = m_orderCache.stamp;
+    return true;
+}
+
+// A few rows, in place: each taken out of the order, then put back where it now belongs. A list
+// that still shows the order holds it for its ids, which stay as they were: the order moves on
+// with ids of its own (and its texts, which no list reads).
+void Recordset::placeOneByOne(const std::vector<qsizetype>& gone, const std::vector<WrittenRow>& belonging,
+                              bool columnKept)
+{
+    if (m_orderCache.rows.use_count() > 1) {
+        auto own = std::make_shared<NameOrder::Ordered>();
+        own->ids = m_orderCache.rows->ids;
+        own->texts = std::move(m_orderCache.rows->texts);
+        m_orderCache.rows = std::move(own);
+    }
     NameOrder::Ordered& rows = *m_orderCache.rows;
     TextColumn& sounds = m_orderCache.sounds;
     const bool soundsKept = sounds.size() == rows.texts.size();
-    if (!m_orderCache.idCeiling)
-        m_orderCache.idCeiling = rows.ids.empty() ? 0 : *std::max_element(rows.ids.begin(), rows.ids.end());
-    const auto old =
-        rowid > *m_orderCache.idCeiling ? rows.ids.end() : std::find(rows.ids.begin(), rows.ids.end(), rowid);
-    if (old != rows.ids.end()) {
-        const qsizetype at = old - rows.ids.begin();
+    for (size_t i = gone.size(); i-- > 0;) { // the last first: the places before it stay
+        const qsizetype at = gone[i];
         rows.texts.erase(at);
         if (soundsKept)
             sounds.erase(at);
         if (columnKept)
             m_columnCache.texts.erasePlace(at);
-        rows.ids.erase(old);
-    }
-    if (exists && (m_query->whereColumn().isEmpty() || owner == m_query->whereValue())) {
-        static const NameOrder order;
-        const qsizetype low = order.placeOf(text, rows.texts);
-        rows.ids.insert(rows.ids.begin() + low, rowid);
-        rows.texts.insert(low, text.toUtf8());
-        if (soundsKept)
-            sounds.insert(low, SoundKey::of(text));
-        if (columnKept)
-            m_columnCache.texts.insertPlace(low, columnText);
-        m_orderCache.idCeiling = std::max(*m_orderCache.idCeiling, rowid);
-    }
-    m_orderCache.stamp = m_connection->changeStamp();
-    if (columnKept)
-        m_columnCache.stamp = m_orderCache.stamp;
-    if (showsOrder)
-        (void)rebuild(); // the order is current again: shown as it stands, nothing read
-    return true;
-}
-
-bool Recordset::takeInWrittenRows(const std::vector<qint64>& rows, ChangeStamp stampBefore)
-{
-    // The directory the order is of need not be open: it is the one shown last.
-    if (!m_orderCache.rows || !m_orderCache.query || m_orderCache.stamp != stampBefore)
-        return false;
-    const RecordQuery& query = *m_orderCache.query;
-    const ChangeStamp now = m_connection->changeStamp();
-    if (!now.sameOthersAs(stampBefore)) // another connection committed meanwhile
-        return false;
-    if (rows.empty()) { // a sync that brought nothing: the order stands as it was
-        m_orderCache.stamp = now;
-        return true;
-    }
-    const QString where = query.whereColumn().isEmpty() ? QStringLiteral("''") : query.whereColumn();
-    std::unordered_set<qint64> touched(rows.begin(), rows.end());
-    std::vector<std::pair<qint64, QString>> belonging;
-    // Read in chunks: a statement takes a limited number of values.
-    constexpr size_t kChunk = 500;
-    const std::vector<qint64> unique(touched.begin(), touched.end());
-    for (size_t from = 0; from < unique.size(); from += kChunk) {
-        const size_t to = std::min(unique.size(), from + kChunk);
-        QStringList marks;
-        QStringList values;
-        for (size_t i = from; i < to; ++i) {
-            marks << QStringLiteral("?");
-            values << QString::number(unique[i]);
-        }
-        const DataResult read = m_connection->query(
-            QStringLiteral("SELECT rowid, %1, %2 FROM %3 WHERE rowid IN (%4)")
-                .arg(where, query.orderColumn(), query.table(), marks.join(QLatin1Char(','))),
-            values, [&](sqlite3_stmt* stmt) {
-                if (query.whereColumn().isEmpty() || DataConnection::columnText(stmt, 1) == query.whereValue())
-                    belonging.emplace_back(sqlite3_column_int64(stmt, 0), DataConnection::columnText(stmt, 2));
-            });
-        if (!read)
-            return false;
+        rows.ids.erase(rows.ids.begin() + at);
     }
     static const NameOrder order;
+    for (const WrittenRow& row : belonging) {
+        const qsizetype low = order.placeOf(row.text, rows.texts);
+        rows.ids.insert(rows.ids.begin() + low, row.id);
+        rows.texts.insert(low, row.text.toUtf8());
+        if (soundsKept)
+            sounds.insert(low, SoundKey::of(row.text));
+        if (columnKept)
+            m_columnCache.texts.insertPlace(low, row.columnText);
+    }
+}
+
+// Many rows: the order is made anew from the rows that stay, in their order, and the written
+// ones placed among them, in one pass.
+void Recordset::mergeInto(const std::vector<qsizetype>& gone, std::vector<WrittenRow>& belonging)
+{
+    static const NameOrder order;
     std::sort(belonging.begin(), belonging.end(),
-              [](const auto& a, const auto& b) { return order.lessThan(a.second, b.second); });
-    // The rows as known, without the written ones, then each written one at its place.
+              [](const WrittenRow& a, const WrittenRow& b) { return order.lessThan(a.text, b.text); });
     const NameOrder::Ordered& known = *m_orderCache.rows;
     NameOrder::Ordered kept;
-    kept.ids.reserve(known.ids.size() + belonging.size());
-    kept.texts.reserve(known.texts.size() + qsizetype(belonging.size()), 0);
-    for (size_t i = 0; i < known.ids.size(); ++i)
-        if (!touched.count(known.ids[i])) {
-            kept.ids.push_back(known.ids[i]);
-            kept.texts.append(known.texts.utf8(qsizetype(i)));
+    kept.ids.reserve(known.ids.size());
+    kept.texts.reserve(qsizetype(known.ids.size()), known.texts.byteSize());
+    size_t nextGone = 0;
+    for (size_t i = 0; i < known.ids.size(); ++i) {
+        if (nextGone < gone.size() && gone[nextGone] == qsizetype(i)) {
+            ++nextGone;
+            continue;
         }
+        kept.ids.push_back(known.ids[i]);
+        kept.texts.append(known.texts.utf8(qsizetype(i)));
+    }
     std::vector<qsizetype> places;
     places.reserve(belonging.size());
     qsizetype from = 0;
-    for (const auto& [id, text] : belonging)
-        places.push_back(from = order.placeOf(text, kept.texts, from));
+    for (const WrittenRow& row : belonging)
+        places.push_back(from = order.placeOf(row.text, kept.texts, from));
     auto mended = std::make_shared<NameOrder::Ordered>();
-    mended->ids.reserve(kept.ids.size() + belonging.size());
-    mended->texts.reserve(kept.texts.size() + qsizetype(belonging.size()), 0);
+    const size_t total = kept.ids.size() + belonging.size();
+    mended->ids.reserve(size_t(TextColumn::withRoomToGrow(qsizetype(total))));
+    mended->texts.reserve(qsizetype(total), kept.texts.byteSize() + qsizetype(belonging.size()) * 16);
     size_t next = 0;
     for (qsizetype i = 0; i <= qsizetype(kept.ids.size()); ++i) {
         for (; next < belonging.size() && places[next] == i; ++next) {
-            mended->ids.push_back(belonging[next].first);
-            mended->texts.append(belonging[next].second.toUtf8());
+            mended->ids.push_back(belonging[next].id);
+            mended->texts.append(belonging[next].text.toUtf8());
         }
         if (i < qsizetype(kept.ids.size())) {
             mended->ids.push_back(kept.ids[size_t(i)]);
             mended->texts.append(kept.texts.utf8(i));
         }
     }
-    // A last check that costs one count: anything else this program wrote meanwhile shows here.
-    QStringList values;
-    QString counted;
-    const QString countSql =
-        QStringLiteral("SELECT count(*) FROM %1").arg(query.table()) +
-        (query.whereColumn().isEmpty() ? QString() : QStringLiteral(" WHERE %1 = ?").arg(query.whereColumn()));
-    if (!query.whereColumn().isEmpty())
-        values << query.whereValue();
-    if (!m_connection->scalar(countSql, values, counted) || counted.toLongLong() != qint64(mended->ids.size())) {
-        m_orderCache.stamp = {}; // read again from the file next time
-        return false;
-    }
     m_orderCache.rows = std::move(mended);
     m_orderCache.sounds = TextColumn();
-    m_orderCache.idCeiling.reset();
-    m_orderCache.stamp = now;
-    return true;
 }
 
 qsizetype Recordset::recordCount()

@@ -55,26 +55,18 @@ public:
     QString field(int column);
     QString field(const QString& name);
 
-    // Takes in one row that this program has just added, changed or deleted with a single
-    // statement, without reading the whole order again: the row is taken out of the known order
-    // and, when it still belongs to the recordset, put back at its place. False (and nothing
-    // kept) when the order is not known or anything else changed the file meanwhile; the next
-    // requery then reads everything. Without a filter the recordset shows the row at once; a list
-    // still showing the rows before keeps them as they were.
-    bool takeInWrittenRow(qint64 rowid);
-    // The same for many rows this program wrote since the file stood at stampBefore (an import, a
-    // sync): the known order is mended with those rows alone, so the next opening reads nothing
-    // again. False (and the order read again next time) when the order was not current at
-    // stampBefore, another program wrote meanwhile, or the mended order miscounts the rows.
-    bool takeInWrittenRows(const std::vector<qint64>& rows, ChangeStamp stampBefore);
-
-    // Keeps the last whole order read in the book for the next session (see StoredOrder); true
-    // when it is kept.
+    // Keeps the last whole order read in the book for the next session (see StoredOrder), brought
+    // up to date with this program's writes first; true when it is kept.
     bool keepOrder();
-    // Takes up the order an earlier session kept, for whichever of candidates it is of, before
-    // this program writes (so that takeInWrittenRows can mend it); false when none stands.
+    // Takes up the order an earlier session kept, for whichever of candidates it is of, so that a
+    // process that writes without showing a list can keep it again; false when none stands.
     bool adoptKeptOrder(const QList<RecordQuery>& candidates);
     bool knowsAnOrder() const { return m_orderCache.rows != nullptr; }
+    // Whether the order last read (of the query open now or last) is true of the file as it
+    // stands, this program's own writes since taken in from the connection. False after another
+    // program's write, or more changes than placing them is worth: the next read then reads the
+    // rows again and mends the order as they come.
+    bool orderIsCurrent();
 
     // Adds a row with the given named values (the other columns take their defaults).
     DataResult addRecord(const QStringList& columns, const QStringList& values);
@@ -104,7 +96,9 @@ private:
     // The change stamp of the file when the rows were last built.
     ChangeStamp m_builtAt;
     // The last unfiltered order built for a query, reused when its rows are built again.
-    // stamp: the file's change stamp the order was read at.
+    // stamp: where the file stood when the order was last true of it. This program's own writes
+    // since are taken in from the connection's change log (takeInOwnChanges), another writer's by
+    // reading the rows again (OrderMend).
     struct OrderCache {
         QString source;
         std::optional<RecordQuery> query; // the query source is the text of
@@ -113,9 +107,6 @@ private:
         // The sound key of each text, made at the first search by sound and kept in step with
         // the texts after that.
         TextColumn sounds;
-        // No id in the order lies above it (found at the first save, kept after): a row added
-        // since lies above, so it is not looked for among half a million.
-        std::optional<qint64> idCeiling;
     } m_orderCache;
     // The texts of the column searched last, for the rows of the known order (see placesInColumn()).
     struct ColumnCache {
@@ -125,8 +116,15 @@ private:
         FieldTexts texts;
     } m_columnCache;
     RowSet::RowIds orderIds() const;
-    void ownOrder();
     bool knowsOrderOfQuery() const;
     void adoptStoredOrder();
     bool orderCacheIsCurrent();
+    bool takeInOwnChanges();
+    struct WrittenRow {
+        qint64 id;
+        QString text;
+        QByteArray columnText; // of the column searched last, when its texts are kept
+    };
+    void placeOneByOne(const std::vector<qsizetype>& gone, const std::vector<WrittenRow>& belonging, bool columnKept);
+    void mergeInto(const std::vector<qsizetype>& gone, std::vector<WrittenRow>& belonging);
 };

@@ -1,6 +1,7 @@
 #include "SharedData.h"
 
 #include "DataLocation.h"
+#include "DirectoryStore.h"
 #include "Schema.h"
 #include "SecretMemory.h"
 
@@ -87,6 +88,19 @@ void SharedData::setBookKey(const QString& key)
 bool SharedData::bookProtected()
 {
     return currentKey() != QLatin1String(Schema::kPassword);
+}
+
+void SharedData::takeUpKeptOrder()
+{
+    Recordset& list = contacts();
+    if (list.knowsAnOrder() || !connection().isOpen())
+        return;
+    QList<Directory> all;
+    QList<RecordQuery> candidates{RecordQuery::allContacts()};
+    if (DirectoryStore(connection()).all(all))
+        for (const Directory& directory : std::as_const(all))
+            candidates << RecordQuery::contactsOf(directory.code);
+    list.adoptKeptOrder(candidates);
 }
 
 DataResult OpenDatabase()

@@ -25,6 +25,11 @@ public:
     static QString bookKey();
     static void setBookKey(const QString& key);
     static bool bookProtected();
+
+    // For a process that writes without showing a list (the command line): takes up the order the
+    // last session kept, before the first write, so that contacts().keepOrder() keeps it again,
+    // mended with this process's writes, and the next session reads no name again.
+    static void takeUpKeptOrder();
 };
 
 // Opens the DataConnection on Kib.bin with the book's key. An installed program's book

@@ -182,18 +182,19 @@ bool StoredOrder::save(DataConnection& connection, const QString& source, const 
     // of the program wrote meanwhile) must not take away a valid one, and any commit makes the old
     // one stale by itself.
 
-    // Transactions go straight to SQLite, so the connection's stamp moves only for other writers.
     if (!run(db, "BEGIN IMMEDIATE"))
         return false;
     if (connection.changeStamp() != stamp || !writeRows(db, keyOf(source), rows) || !run(db, "COMMIT")) {
         run(db, "ROLLBACK");
         return false;
     }
-    // The fingerprint is read under a read lock, and only when nobody committed since our commit.
+    // Writing the order moved the connection's own stamp (no contact changed). The fingerprint is
+    // read under a read lock, and only when nobody committed since our commit.
+    const ChangeStamp written = connection.changeStamp();
     if (!run(db, "BEGIN"))
         return false;
     const QByteArray print =
-        connection.takeReadLock() && connection.changeStamp() == stamp ? fingerprint(db) : QByteArray();
+        connection.takeReadLock() && connection.changeStamp() == written ? fingerprint(db) : QByteArray();
     run(db, "COMMIT");
     if (print.isEmpty())
         return false;

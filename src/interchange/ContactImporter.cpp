@@ -94,7 +94,6 @@ bool ContactImporter::insertAll(DataConnection& connection, const std::vector<Co
         seen.insert(contact.name);
         summary.written.push_back(contact);
         summary.writtenMore.push_back(itsMore);
-        summary.rows.push_back(row);
         ++summary.added;
     }
     if (progress)
@@ -147,7 +146,6 @@ ImportSummary ContactImporter::inTransaction(DataConnection& connection, const s
         summary.directoryName.clear();
         summary.written.clear();
         summary.writtenMore.clear();
-        summary.rows.clear();
         return summary;
     }
     summary.directory = code;

@@ -24,7 +24,6 @@ struct ImportSummary {
     QString directoryName;                 // and its name, which the text names
     std::vector<ContactFields> written{};  // the contacts added, as stored
     std::vector<MoreValues> writtenMore{}; // and their more values, when the file had any
-    std::vector<qint64> rows{};            // and the rows they took
     // Added, though likely one person with a contact already there; -1 when the book was too
     // large to look through at once.
     int likelyDuplicates = 0;

@@ -696,18 +696,13 @@ void MainForm::showListPane()
     m_listPane->show();
 }
 
-void MainForm::refreshAfterWrite(BookChange change, qint64 writtenRow)
+void MainForm::refreshAfterWrite(BookChange change)
 {
     m_undo.refresh(); // a lock may have changed
     switch (change) {
     case BookChange::Contacts:
-        if (writtenRow >= 0) {
-            // The list lets go of the rows it shows first: they are the known order's own, which
-            // then moves in place instead of being copied.
-            m_contactList->clear();
-            SharedData::contacts().takeInWrittenRow(writtenRow);
-        }
-        // Refreshlist reads the recordset again without its filter (a search's filter would only
+        // The recordset learns from the connection which rows this program wrote, and takes
+        // those in alone. Refreshlist reads the recordset again without its filter (a search's filter would only
         // cost a pass over the directory first) and fills the list once, with the counts.
         Refreshlist();
         break;
@@ -900,6 +895,9 @@ void MainForm::fill_list()
 
 void MainForm::Refreshlist()
 {
+    // The list is filled anew: it lets go of the rows it shows first, so that the order they share
+    // takes in this program's writes where it stands instead of as a copy.
+    m_contactList->clear();
     PassedOver::note(SharedData::contacts().setFilter(RecordFilter()), Q_FUNC_INFO);
     statis();
     m_contactList->setBackgroundPicture(QPixmap());

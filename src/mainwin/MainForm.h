@@ -136,7 +136,7 @@ public:
     void showListPane();
     // The one way a command tells the window that it wrote to the book. A command that wrote one
     // contact with one statement names its row, so the list takes in that row alone.
-    void refreshAfterWrite(BookChange change, qint64 writtenRow = -1);
+    void refreshAfterWrite(BookChange change);
     // Another program (the stock shell, a second copy, a sync from the command line) committed
     // since the window last looked: the lists and counts are read again, the selection kept
     // where it still exists. Looked at whenever the window becomes active.

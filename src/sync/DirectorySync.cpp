@@ -193,7 +193,6 @@ void DirectorySync::carryOut(const SyncPlan::Step& planned, const ServerListing:
         // The fields are alike; the server's more values come in when only they changed there.
         if (row != 0 && more != moreOf(row)) {
             setMore(row, more);
-            m_summary.writtenRows.push_back(row);
             ++m_summary.received;
         }
         noteDataFailure(m_cards.store(card.href, card.etag, row, card.vcard, card.fields, card.more));
@@ -496,7 +495,6 @@ qint64 DirectorySync::insertContact(ContactFields& fields)
     if (!added)
         return 0;
     m_local[row] = fields;
-    m_summary.writtenRows.push_back(row);
     return row;
 }
 
@@ -508,7 +506,6 @@ void DirectorySync::updateContact(qint64 row, ContactFields& fields)
         m_summary.renamed.append({wanted, fields.name});
     noteDataFailure(m_contacts.update(row, fields));
     m_local[row] = fields;
-    m_summary.writtenRows.push_back(row);
 }
 
 void DirectorySync::deleteContact(qint64 row)
@@ -523,7 +520,6 @@ void DirectorySync::deleteContact(qint64 row)
         noteDataFailure(TrashStore(m_connection).moveInWithin(m_local[row].name));
     m_local.erase(row);
     m_more.erase(row);
-    m_summary.writtenRows.push_back(row);
 }
 
 void DirectorySync::noteDataFailure(const DataResult& result)

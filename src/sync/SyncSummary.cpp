@@ -47,7 +47,6 @@ void SyncSummary::stopAt(const DavResponse& stopping, const QUrl& at)
 void SyncSummary::add(const SyncSummary& other)
 {
     received += other.received;
-    writtenRows.insert(writtenRows.end(), other.writtenRows.begin(), other.writtenRows.end());
     added.insert(added.end(), other.added.begin(), other.added.end());
     sent += other.sent;
     deleted += other.deleted;

@@ -46,8 +46,6 @@ struct SyncSummary {
     QUrl book;          // the address book the stop concerns
     QString detail;
     bool cancelled = false;
-    // The contacts' rows the sync added, changed or deleted here, for the lists to take in.
-    std::vector<qint64> writtenRows{};
     // The contacts it added here (name, numbers and e-mail), and how many of them are likely
     // duplicates of contacts the book had (-1: the book is too large to look through at once).
     std::vector<ContactFields> added{};

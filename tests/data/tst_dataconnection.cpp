@@ -1,4 +1,5 @@
 // The encrypted file: opening with and without the password, and the statements that write it.
+#include "ChangeLog.h"
 #include "ContactStore.h"
 #include "ContactValueStore.h"
 #include "DataConnection.h"
@@ -9,6 +10,7 @@
 #include "SyncStore.h"
 #include "TestDatabase.h"
 #include "TextColumn.h"
+#include "Transaction.h"
 #include "TrashStore.h"
 #include "VarInt.h"
 
@@ -17,6 +19,8 @@
 #include <QtTest>
 
 #include <sqlite3.h>
+
+#include <algorithm>
 
 class TestDataConnection : public QObject
 {
@@ -34,6 +38,7 @@ private slots:
     void commitsReachTheFileBeforeReturning();
     void craftedRowsOfTheProgramsOwnTablesAreLeftOut();
     void moreValuesStayWithTheirContactOnly();
+    void everyWriteToContactsIsToldRowByRow();
 };
 
 void TestDataConnection::keyedFileOpensOnlyWithThePassword()
@@ -421,6 +426,155 @@ void TestDataConnection::moreValuesStayWithTheirContactOnly()
                 .ok);
     QVERIFY(values.readByName(QStringLiteral("x"), read).ok);
     QVERIFY(read == more);
+}
+
+// The lists take in this program's writes from the rows SQLite reports: every kind of write the
+// program makes to the contacts must be reported, a rolled back one must not, and whatever the
+// report cannot tell (another writer, a statement SQLite does not report row by row, too many
+// rows) must answer "not known", so that the rows are read again.
+void TestDataConnection::everyWriteToContactsIsToldRowByRow()
+{
+    TestDatabase db;
+    const QString home = db.addDirectory(QStringLiteral("home"));
+    const QString work = db.addDirectory(QStringLiteral("work"));
+    db.addContact(QStringLiteral("Before"), home);
+    DataConnection connection;
+    QVERIFY(connection.open(db.path(), QString::fromLatin1(Schema::kPassword)).ok);
+    ContactStore store(connection);
+    auto rowOf = [&store](const QString& name) {
+        qint64 row = 0;
+        (void)store.findByName(name, row);
+        return row;
+    };
+    const qint64 before = rowOf(QStringLiteral("Before"));
+    constexpr size_t kAny = 1000000;
+    // Each write, then what the log tells since just before it.
+    auto told = [&](const std::function<bool()>& write) {
+        const ChangeStamp stamp = connection.changeStamp();
+        const bool written = write();
+        ChangedRows rows = connection.changesSince(stamp, QStringLiteral("info"), kAny);
+        if (!written)
+            rows.known = false;
+        return rows;
+    };
+    qint64 added = 0;
+    ChangedRows rows = told([&] {
+        return store.insert(ContactFields{QStringLiteral("Added"), QStringLiteral("0100")}, home, &added).ok;
+    });
+    QVERIFY(rows.known);
+    QCOMPARE(rows.added, std::vector<qint64>{added});
+    QVERIFY(rows.changed.empty());
+    const std::vector<qint64> justAdded{added};
+    const std::vector<qint64> both =
+        before < added ? std::vector<qint64>{before, added} : std::vector<qint64>{added, before};
+    // A rename that takes the contact's more values along runs inside a savepoint.
+    QVERIFY(ContactValueStore(connection)
+                .replaceWithin(added, QStringLiteral("Added"),
+                               {ContactValue{ContactValue::Kind::Email, QString(), QStringLiteral("a@example.org")}})
+                .ok);
+    for (const auto& write : std::vector<std::function<bool()>>{
+             [&] {
+                 return store.updateByName(QStringLiteral("Added"), ContactFields{QStringLiteral("Renamed")}, home).ok;
+             },
+             [&] {
+                 return store.update(added, ContactFields{QStringLiteral("Renamed"), QStringLiteral("0200")}).ok;
+             },
+             [&] { return store.moveByName(QStringLiteral("Renamed"), work).ok; },
+             [&] { return store.removeByName(QStringLiteral("Renamed")).ok; }}) {
+        rows = told(write);
+        QVERIFY(rows.known);
+        QVERIFY(rows.added.empty());
+        QCOMPARE(rows.changed, justAdded);
+        if (rowOf(QStringLiteral("Renamed")) == 0)
+            QVERIFY(store.insert(ContactFields{QStringLiteral("Renamed")}, home, &added).ok);
+    }
+    // Into the trash and back, by row, and a whole directory at once.
+    const std::vector<qint64> again{added};
+    rows = told([&] { return TrashStore(connection).moveIn(QStringLiteral("Renamed")).ok; });
+    QVERIFY(rows.known);
+    QCOMPARE(rows.changed, again);
+    rows = told([&] { return store.remove(before, home).ok; });
+    QVERIFY(rows.known);
+    QCOMPARE(rows.changed, std::vector<qint64>{before});
+    QVERIFY(store.insert(ContactFields{QStringLiteral("One")}, home).ok);
+    QVERIFY(store.insert(ContactFields{QStringLiteral("Two")}, home).ok);
+    const std::vector<qint64> inHome{rowOf(QStringLiteral("One")), rowOf(QStringLiteral("Two"))};
+    rows = told([&] { return store.removeAllIn(home).ok; }); // every contact of the book
+    QVERIFY(rows.known);
+    QCOMPARE(rows.changed, inHome);
+    // Many writes in one transaction: each row once, as it was first changed.
+    const ChangeStamp beforeMany = connection.changeStamp();
+    {
+        Transaction many(connection);
+        QVERIFY(store.insert(ContactFields{QStringLiteral("Three")}, work).ok);
+        QVERIFY(store.updateByName(QStringLiteral("Three"), ContactFields{QStringLiteral("Three b")}, work).ok);
+        QVERIFY(many.commit().ok);
+    }
+    rows = connection.changesSince(beforeMany, QStringLiteral("info"), kAny);
+    QVERIFY(rows.known);
+    QCOMPARE(rows.added, std::vector<qint64>{rowOf(QStringLiteral("Three b"))});
+    QVERIFY(rows.changed.empty());
+    // Too many for the caller: not known.
+    QVERIFY(!connection.changesSince(beforeMany, QStringLiteral("info"), 0).known);
+
+    // A write rolled back is not told: nothing changed since before it.
+    const ChangeStamp beforeFailure = connection.changeStamp();
+    {
+        Transaction failing(connection);
+        QVERIFY(store.insert(ContactFields{QStringLiteral("Four")}, work).ok);
+        QVERIFY(!connection
+                     .execute(QStringLiteral("INSERT INTO info (rowid, name) VALUES (?, 'x')"),
+                              {QString::number(rowOf(QStringLiteral("Three b")))})
+                     .ok);
+    }
+    rows = connection.changesSince(beforeFailure, QStringLiteral("info"), kAny);
+    QVERIFY(rows.known);
+    QCOMPARE(rows.size(), size_t(0));
+    // Another table's rows are not the contacts'.
+    QVERIFY(connection.execute(QStringLiteral("UPDATE dirg SET dirname = 'job' WHERE code = ?"), {work}).ok);
+    QCOMPARE(connection.changesSince(beforeFailure, QStringLiteral("info"), kAny).size(), size_t(0));
+    QCOMPARE(connection.changesSince(beforeFailure, QStringLiteral("dirg"), kAny).changed.size(), size_t(1));
+
+    // What the log cannot tell: a statement SQLite does not report row by row, another writer.
+    ChangeStamp stamp = connection.changeStamp();
+    QVERIFY(connection.execute(QStringLiteral("DELETE FROM qav_trash")).ok);
+    QVERIFY(!connection.changesSince(stamp, QStringLiteral("info"), kAny).known);
+    stamp = connection.changeStamp();
+    QVERIFY(db.reader().execute(QStringLiteral("INSERT INTO info (name, dir) VALUES ('Theirs', ?)"), {work}).ok);
+    QVERIFY(!connection.changesSince(stamp, QStringLiteral("info"), kAny).known);
+    // A stamp of another opening of the file is never current.
+    stamp = connection.changeStamp();
+    connection.close();
+    QVERIFY(connection.open(db.path(), QString::fromLatin1(Schema::kPassword)).ok);
+    QVERIFY(connection.changeStamp() != stamp);
+    QVERIFY(!connection.changesSince(stamp, QStringLiteral("info"), kAny).known);
+
+    // The log holds a bounded number of rows: a transaction larger than that, and transactions
+    // that fell out of it, are not known.
+    ChangeLog log;
+    log.restart();
+    const quint64 start = log.point();
+    for (size_t i = 0; i <= ChangeLog::kMostRows; ++i)
+        log.rowChanged("info", qint64(i), true);
+    log.committed();
+    QVERIFY(!log.since(start, QStringLiteral("info"), kAny).known);
+    const quint64 small = log.point();
+    for (size_t i = 0; i < ChangeLog::kMostTransactions + 1; ++i) {
+        log.rowChanged("info", 7, false);
+        log.committed();
+    }
+    QVERIFY(!log.since(small, QStringLiteral("info"), kAny).known);
+    const quint64 recent = log.point();
+    log.rowChanged("info", 8, false);
+    log.committed();
+    QCOMPARE(log.since(recent, QStringLiteral("info"), kAny).changed, std::vector<qint64>{8});
+    // A point inside a transaction saw it half done.
+    log.rowChanged("info", 9, true);
+    const quint64 half = log.point();
+    log.rowChanged("info", 10, true);
+    log.rolledBack();
+    QVERIFY(!log.since(half, QStringLiteral("info"), kAny).known);
+    QCOMPARE(log.since(recent, QStringLiteral("info"), kAny).changed, std::vector<qint64>{8});
 }
 
 QTEST_GUILESS_MAIN(TestDataConnection)

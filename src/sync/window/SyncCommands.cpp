@@ -1,5 +1,4 @@
 #include "SyncCommands.h"
-#include "KeptOrderWrite.h"
 
 #include "BookAddress.h"
 #include "BookSync.h"
@@ -142,7 +141,6 @@ void SyncCommands::syncAll(MainForm& form, bool quiet)
     progress.setMinimumDuration(400);
     progress.setAutoReset(false);
     progress.setAutoClose(false);
-    KeptOrderWrite keptOrder(SharedData::contacts());
     const SyncSummary summary = BookSync::run(
         SharedData::connection(), links, [](const SyncLink& link) { return password(link.user, link.book); },
         [](const SyncLink& link) { return Preferences::plainHttpAgreed(BookAddress::origin(QUrl(link.book))); },
@@ -154,8 +152,6 @@ void SyncCommands::syncAll(MainForm& form, bool quiet)
         60000, [&progress] { return progress.wasCanceled(); });
     progress.close();
 
-    // The directory shown last opens again without reading every name.
-    keptOrder.done(summary.writtenRows, false);
     form.refreshAfterWrite(form.viewState() == ViewState::Contacts ? BookChange::Contacts
                                                                    : BookChange::DirectoriesAddedOrRemoved);
     // A timed sync tells a failure once, not every few minutes while the server stays away.
