@@ -2,6 +2,7 @@
 
 #include "BookSearchIndex.h"
 #include "ContactStore.h"
+#include "ContactValueStore.h"
 #include "Directory.h"
 #include "DirectoryStore.h"
 #include "NumberKey.h"
@@ -109,6 +110,9 @@ DataResult AddressQuery::run(DataConnection& connection, const QString& query, Q
     QHash<QString, Directory> directoryOfCode;
     for (const Directory& directory : directories)
         directoryOfCode.insert(directory.code, directory);
+    QHash<qint64, QStringList> moreEmails;
+    if (DataResult read = ContactValueStore(connection).readUnlockedEmails(moreEmails); !read)
+        return read;
 
     // The index finds a hit in any field and names the first; only the name and the e-mail count
     // here, and a name may sound like the query while another field holds it exactly.
@@ -125,7 +129,11 @@ DataResult AddressQuery::run(DataConnection& connection, const QString& query, Q
             const Directory directory = directoryOfCode.value(dir);
             if (!directory.exists() || directory.isLocked())
                 return;
-            const QStringList all = addresses(contact.email);
+            QStringList all = addresses(contact.email);
+            for (const QString& more : moreEmails.value(row))
+                for (const QString& address : addresses(more))
+                    if (!all.contains(address))
+                        all << address;
             if (all.isEmpty())
                 return;
             const QString foldedName = TextFold::fold(contact.name);
@@ -138,7 +146,7 @@ DataResult AddressQuery::run(DataConnection& connection, const QString& query, Q
                 // Only the addresses that hold the text, unless it spans the field's words.
                 chosen.removeIf([&](const QString& address) { return !TextFold::fold(address).contains(folded); });
                 if (chosen.isEmpty() && TextFold::fold(contact.email).contains(folded))
-                    chosen = all;
+                    chosen = addresses(contact.email);
             }
             const bool bySound = soundName && !TextFold::fold(contact.email).contains(folded);
             const QString name = printable(contact.name);

@@ -115,6 +115,21 @@ DataResult ContactValueStore::readUnlockedDates(std::vector<NamedDate>& out)
                               });
 }
 
+DataResult ContactValueStore::readUnlockedEmails(QHash<qint64, QStringList>& out)
+{
+    out.clear();
+    if (!hasTable("qav_contact_value"))
+        return {};
+    return m_connection.query(QStringLiteral("SELECT v.contact, v.value FROM qav_contact_value v "
+                                             "JOIN info i ON i.rowid = v.contact AND i.name = v.name "
+                                             "JOIN dirg d ON d.code = i.dir "
+                                             "WHERE v.kind = ? AND d.pass = ? ORDER BY v.contact, v.position"),
+                              {ContactValue::kindName(ContactValue::Kind::Email), Directory::unlocked()},
+                              [&out](sqlite3_stmt* statement) {
+                                  out[sqlite3_column_int64(statement, 0)] << DataConnection::columnText(statement, 1);
+                              });
+}
+
 DataResult ContactValueStore::replaceWithin(qint64 row, const QString& name, const MoreValues& values)
 {
     if (values.empty() && !hasTable("qav_contact_value"))

@@ -32,6 +32,9 @@ public:
     };
     // The dates of every contact in a directory without a password, in one pass over the values.
     DataResult readUnlockedDates(std::vector<NamedDate>& out);
+    // The more e-mail addresses of every contact in a directory without a password, by row, in
+    // the contact's order.
+    DataResult readUnlockedEmails(QHash<qint64, QStringList>& out);
     // Puts values in place of what the contact at row, called name, had; inside the caller's
     // transaction.
     DataResult replaceWithin(qint64 row, const QString& name, const MoreValues& values);

@@ -3,6 +3,7 @@
 #include "BookRekey.h"
 #include "ContactFileReader.h"
 #include "ContactPhoto.h"
+#include "ContactValueStore.h"
 #include "DataConnection.h"
 #include "FileSizeLimit.h"
 #include "ProgramRun.h"
@@ -538,6 +539,13 @@ void TestBatch::mailProgramsAskForAddresses()
              QStringLiteral("m.ali@example.org"), QStringLiteral("أصدقاء")}};
         for (const QStringList& contact : contacts)
             QVERIFY(writer.execute(add, contact));
+        // An e-mail among the more values is an address too, never a locked directory's.
+        const ContactValue second{ContactValue::Kind::Email, {}, QStringLiteral("second@example.net")};
+        for (const QString& name : {QStringLiteral("Mohamed Nomail"), QStringLiteral("محمد حسن")}) {
+            QString row;
+            QVERIFY(writer.scalar(QStringLiteral("SELECT rowid FROM info WHERE name = ?"), {name}, row));
+            QVERIFY(ContactValueStore(writer).replaceWithin(row.toLongLong(), name, {second}));
+        }
     }
     auto query = [&](const QStringList& more) { return run(QStringList{QStringLiteral("--query")} + more); };
     auto printable = [](const ProgramRun& answer) {
@@ -553,7 +561,8 @@ void TestBatch::mailProgramsAskForAddresses()
     // directory's namesake and the contact without an address left out.
     const ProgramRun byName = query({QStringLiteral("mohamed")});
     QVERIFY2(byName.status == 0, qPrintable(byName.err));
-    QCOMPARE(byName.out, QStringLiteral("QAV Telephone: عنوانان\n"
+    QCOMPARE(byName.out, QStringLiteral("QAV Telephone: 3 عناوين\n"
+                                        "second@example.net\tMohamed Nomail\tأصدقاء\n"
                                         "m.ali@example.org\tمحمد علي\tأصدقاء\n"
                                         "mo@work.example\tمحمد علي\tأصدقاء\n"));
     // An address fragment finds that address alone; a hit in the notes is no address; tsv has no
