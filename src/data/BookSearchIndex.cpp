@@ -2,6 +2,8 @@
 
 #include "ContactValueStore.h"
 #include "Directory.h"
+#include "NarrowText.h"
+#include "NeedleFinder.h"
 #include "PackedText.h"
 #include "SoundKey.h"
 #include "StoredRow.h"
@@ -174,7 +176,7 @@ DataResult BookSearchIndex::readRange(DataConnection& connection, qint64 from, q
                     TextFold::foldAnyUtf8(text, size, folded);
                     // The field mark never stands inside a field, so no match runs across two.
                     std::erase(folded, kFieldEnd);
-                    into += folded;
+                    NarrowText::append(folded, into);
                 }
                 into += kFieldEnd;
             }
@@ -222,7 +224,7 @@ DataResult BookSearchIndex::readMoreValues(DataConnection& connection, qint64 fr
             TextFold::foldAnyUtf8(text.constData(), int(text.size()), folded);
             std::erase(folded, kFieldEnd);
             std::erase(folded, kValueEnd);
-            row.texts += folded;
+            NarrowText::append(folded, row.texts);
             row.texts += kValueEnd;
         });
 }
@@ -258,16 +260,29 @@ BookSearchIndex::Found BookSearchIndex::find(const QString& query, qsizetype lim
     const QString trimmed = query.trimmed();
     if (trimmed.isEmpty() || !m_loaded)
         return found;
-    std::string text;
+    std::string folded;
     const QByteArray utf8 = trimmed.toUtf8();
-    TextFold::foldAnyUtf8(utf8.constData(), int(utf8.size()), text);
-    std::erase(text, kFieldEnd);
-    std::erase(text, kValueEnd);
+    TextFold::foldAnyUtf8(utf8.constData(), int(utf8.size()), folded);
+    std::erase(folded, kFieldEnd);
+    std::erase(folded, kValueEnd);
+    const std::string text = NarrowText::of(folded); // as the blocks keep their texts
     const bool number = NumberKey::looksLikeNumber(trimmed, 3);
     const std::string digits = number ? m_numbers.of(trimmed) : std::string();
     // A name is looked for by sound too, never a number.
     const QByteArray sound = number ? QByteArray() : SoundKey::of(trimmed);
     const bool bySound = SoundKey::consonants(sound) >= 2;
+    // The first block tells which bytes are rare in this book's texts and numbers.
+    NeedleFinder::ByteCounts textCounts{}, numberCounts{};
+    if (!m_blocks.empty()) {
+        std::string sample;
+        if (const std::string* texts = textsOf(m_blocks.front().texts, sample))
+            textCounts = NeedleFinder::countBytes(*texts);
+        if (!digits.empty())
+            if (const std::string* numbers = textsOf(m_blocks.front().numbers, sample))
+                numberCounts = NeedleFinder::countBytes(*numbers);
+    }
+    const NeedleFinder textFinder(text, textCounts);
+    const NeedleFinder digitFinder(digits, numberCounts);
 
     Half halves[2];
     // Once the first half holds limit exact hits, nothing the rest finds is listed.
@@ -279,10 +294,10 @@ BookSearchIndex::Found BookSearchIndex::find(const QString& query, qsizetype lim
             const Block& block = m_blocks[index];
             std::vector<std::pair<size_t, Field>> places;
             if (const std::string* texts = textsOf(block.texts, half.scratch))
-                findIn(block, *texts, text, kTextFields, places);
+                findIn(block, *texts, textFinder, kTextFields, places);
             if (!digits.empty())
                 if (const std::string* numbers = textsOf(block.numbers, half.scratch))
-                    findIn(block, *numbers, digits, kNumberFields, places);
+                    findIn(block, *numbers, digitFinder, kNumberFields, places);
             // Each row once, in the block's order, with the first field that matched.
             std::stable_sort(places.begin(), places.end(),
                              [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -347,11 +362,9 @@ const std::string* BookSearchIndex::textsOf(const std::string& kept, std::string
     return PackedText::unpack(kept, scratch) ? &scratch : nullptr;
 }
 
-void BookSearchIndex::findIn(const Block& block, const std::string& kept, const std::string& needle,
+void BookSearchIndex::findIn(const Block& block, const std::string& kept, const NeedleFinder& needle,
                              const std::vector<Field>& fields, std::vector<std::pair<size_t, Field>>& places)
 {
-    if (needle.empty())
-        return;
     // Every row has as many fields, each ended by the mark: counting marks tells row and field.
     const size_t perRow = fields.size();
     const char* base = kept.data();
@@ -359,10 +372,10 @@ void BookSearchIndex::findIn(const Block& block, const std::string& kept, const 
     size_t from = 0;
     size_t counted = 0; // marks before from
     while (from < size) {
-        const void* at = memmem(base + from, size - from, needle.data(), needle.size());
+        const char* at = needle.find(base + from, base + size);
         if (!at)
             return;
-        const auto offset = size_t(static_cast<const char*>(at) - base);
+        const auto offset = size_t(at - base);
         counted += size_t(std::count(base + from, base + offset, kFieldEnd));
         const size_t row = counted / perRow;
         if (row >= block.rows.size())

@@ -4,6 +4,8 @@
 #include "DataConnection.h"
 #include "NumberKey.h"
 
+class NeedleFinder;
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QHash>
@@ -14,9 +16,9 @@
 #include <vector>
 
 // Every contact of the unlocked directories, folded once for a search through all of their
-// fields at each keystroke: the name and the other texts as TextFold reads them, the four
-// numbers as NumberKey's digits, and so its more values (numbers, e-mails, addresses, web
-// pages). A contact of a locked directory is never read into it, nor are its values.
+// fields at each keystroke: the name and the other texts as TextFold reads them (written as
+// NarrowText, each Arabic letter one byte), the four numbers as NumberKey's digits, and so its
+// more values (numbers, e-mails, addresses, web pages). A contact of a locked directory is never read into it, nor are its values.
 //
 // Invariant: it holds exactly the rows of "select rowid, the nine fields from info join dirg on
 // dirg.code = info.dir where dirg.pass = '0'" as the book stood at stamp(); a book that changed
@@ -87,7 +89,7 @@ private:
     // The block's texts as they are searched: unpacked into scratch, or the block's own.
     const std::string* textsOf(const std::string& kept, std::string& scratch) const;
     // The rows of the block whose field of fields (each row's, in that order) holds needle.
-    static void findIn(const Block& block, const std::string& kept, const std::string& needle,
+    static void findIn(const Block& block, const std::string& kept, const NeedleFinder& needle,
                        const std::vector<Field>& fields, std::vector<std::pair<size_t, Field>>& places);
     // Appends the sound of name, then kFieldEnd.
     static void appendSound(QByteArrayView name, QHash<QByteArray, QByteArray>& wordSounds, std::string& keys);

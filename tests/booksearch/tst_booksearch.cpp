@@ -63,7 +63,7 @@ void TestBookSearch::init()
                       QStringLiteral("شارع النيل"),
                       {},
                       {},
-                      QStringLiteral("تقابلنا فى المؤتمر")});
+                      QStringLiteral("تقابلنا\tفى المؤتمر Жуков ★ پیام")});
     m_db->addContact(QStringLiteral("محمود السرى"), m_secret, {{}, {}, QStringLiteral("01005551212")});
     // More values: Sara's own, one of the locked directory, one another program left at a row of
     // a name that is gone.
@@ -144,6 +144,10 @@ void TestBookSearch::namesBySoundAndEveryFieldButNeverALockedDirectory()
                 .toString()
                 .contains(QStringLiteral("المؤتمر")));
     QCOMPARE(namesFoundFor(window, QStringLiteral("MO@EXAMPLE")), QStringList{QStringLiteral("محمد علي")});
+    // Letters of other scripts, and Arabic letters past the common ones, are found whole or in part.
+    for (const QString& typed : {QStringLiteral("Жуков"), QStringLiteral("уко"), QStringLiteral("★"),
+                                 QStringLiteral("پیام"), QStringLiteral("المؤتمر Жук")})
+        QVERIFY2(namesFoundFor(window, typed) == QStringList{QStringLiteral("سارة")}, qPrintable(typed));
 
     // A more value: a second mobile written another way, a second e-mail, an address, a web page;
     // "found in" says which.
