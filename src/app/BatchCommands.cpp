@@ -245,7 +245,8 @@ int BatchCommands::linkDirectory(const CommandLine::Request& request, const Pass
         }
     }
     SyncStore store(SharedData::connection());
-    if (const std::optional<QString> other = store.otherDirectoryOf(book.toString(), directory.code))
+    if (const std::optional<QString> other =
+            store.otherDirectoryOf(BookAddress::isBookAt(BookAddress::key(book)), directory.code))
         return fail(QStringLiteral("دفتر العناوين %1 مربوط بالفعل بالدليل \"%2\"").arg(book.toString(), *other));
     SyncLink link{directory.code, server.toString(), user, book.toString(), QString()};
     if (DataResult saved = store.saveLink(link); !saved)

@@ -15,7 +15,6 @@
 #include "SkinButton.h"
 #include "SkinFrame.h"
 #include "SkinTextBox.h"
-#include "StoredOrder.h"
 
 #include <QApplication>
 #include <QDir>
@@ -107,14 +106,13 @@ void UpdateWindow::restore()
         return;
     }
     SharedData::connection().close();
-    const DataResult replaced = DatabaseFileCopy::install(staged, SharedData::databasePath(), beforeRename);
+    const DataResult replaced = DatabaseFileCopy::install(source, staged, SharedData::databasePath(), beforeRename);
     if (!replaced) {
         // The old file is still in place: connect to it again.
         if (reconnect())
             fail(CopyMessages::reason(replaced.error));
         return;
     }
-    StoredOrder::passOn(source, SharedData::databasePath());
     const bool wasProtected = SharedData::bookProtected();
     SharedData::setBookKey(*key);
     QApplication::restoreOverrideCursor();

@@ -132,7 +132,7 @@ DataResult DatabaseFileCopy::stage(const QString& source, const QString& target,
     return {};
 }
 
-DataResult DatabaseFileCopy::install(const QString& staged, const QString& target,
+DataResult DatabaseFileCopy::install(const QString& source, const QString& staged, const QString& target,
                                      const std::function<bool()>& beforeRename)
 {
     // One safety copy of what is replaced, so a mistaken restore can be undone by hand.
@@ -156,5 +156,7 @@ DataResult DatabaseFileCopy::install(const QString& staged, const QString& targe
         QFile::remove(staged);
         return moved;
     }
+    // The very bytes of source: the order kept for it is believed for them.
+    StoredOrder::passOn(source, target);
     return {};
 }

@@ -28,9 +28,10 @@ public:
     // copy (the very bytes that will be put in place) verified. The source is only read.
     static DataResult stage(const QString& source, const QString& target, const QString& password, QString& staged);
     // The second half: the replaced file is kept as target + ".previous", then the staged file
-    // is renamed over target. beforeRename lets a test stop the work just before the rename
-    // (return false). On failure the staged file is removed and target is as it was.
-    static DataResult install(const QString& staged, const QString& target,
+    // (a copy of source) is renamed over target, with the name order kept for source. Neither
+    // file may be open in this process. beforeRename lets a test stop the work just before the
+    // rename (return false). On failure the staged file is removed and target is as it was.
+    static DataResult install(const QString& source, const QString& staged, const QString& target,
                               const std::function<bool()>& beforeRename = {});
 
     // A complete, flushed copy of source at a temporary path in targetFolder, with the

@@ -5,6 +5,7 @@
 #include "MessageBox.h"
 #include "PassedOver.h"
 #include "SharedData.h"
+#include "SyncStore.h"
 #include "Transaction.h"
 #include "TrashStore.h"
 
@@ -32,12 +33,5 @@ bool DirectoryPasswords::write(MainForm& form, const QString& pass)
 
 bool DirectoryPasswords::linkedToServer(const QString& code)
 {
-    // No sync tables yet: nothing is linked.
-    DataConnection& connection = SharedData::connection();
-    QString tables, linked;
-    return connection.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'qav_sync_link'"), {},
-                             tables) &&
-           tables == QLatin1String("1") &&
-           connection.scalar(QStringLiteral("SELECT count(*) FROM qav_sync_link WHERE dir = ?"), {code}, linked) &&
-           linked != QLatin1String("0");
+    return SyncStore(SharedData::connection()).link(code).has_value();
 }

@@ -44,3 +44,8 @@ QString BookAddress::key(const QUrl& url)
     canonical.setHost(canonical.host().toLower());
     return canonical.toString(QUrl::FullyEncoded);
 }
+
+std::function<bool(const QString&)> BookAddress::isBookAt(const QString& key)
+{
+    return [key](const QString& book) { return BookAddress::key(QUrl(book)) == key; };
+}

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QUrl>
 
+#include <functional>
+
 // What an address typed for a server or an address book may carry, and what it may not.
 class BookAddress
 {
@@ -18,4 +20,6 @@ public:
     static QString origin(const QUrl& url);
     // A book's address, compared as the server means it (case of scheme and host, a final slash, "%40" for "@").
     static QString key(const QUrl& url);
+    // Whether a book's address is the one at key (as key() writes it).
+    static std::function<bool(const QString& book)> isBookAt(const QString& key);
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Multistatus.h"
+#include "SyncStore.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -38,7 +39,7 @@ struct DavResponse {
         Failed,       // no usable answer at all (failure is set)
     };
 
-    static constexpr qint64 kMaxBodyBytes = 64 * 1024 * 1024;
+    static constexpr qint64 kMaxBodyBytes = SyncStore::kMostCardBytes; // the cards kept are no larger
 
     int status = 0;
     Failure failure = Failure::None;

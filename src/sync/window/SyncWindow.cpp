@@ -256,7 +256,9 @@ void SyncWindow::linkDirectory()
     }
     if (!insecureAllowed(QUrl(book)))
         return;
-    if (const std::optional<QString> other = SyncStore(SharedData::connection()).otherDirectoryOf(book, selectedCode());
+    if (const std::optional<QString> other =
+            SyncStore(SharedData::connection())
+                .otherDirectoryOf(BookAddress::isBookAt(BookAddress::key(QUrl(book))), selectedCode());
         other && !chosen->data(kNewBookRole).toBool()) {
         tell(QStringLiteral("دفتر العناوين هذا مربوط بالفعل بالدليل \"%1\"").arg(*other), true);
         return;

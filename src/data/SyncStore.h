@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <vector>
@@ -45,8 +46,10 @@ public:
     // No links (also when the tables were never made).
     std::vector<SyncLink> links();
     std::optional<SyncLink> link(const QString& dir);
-    // The name of another directory already linked to that book: two would undo each other's work.
-    std::optional<QString> otherDirectoryOf(const QString& book, const QString& dir);
+    // The name of another directory than dir already linked to a book isTheBook accepts (the
+    // sync compares addresses as the server means them): two would undo each other's work.
+    std::optional<QString> otherDirectoryOf(const std::function<bool(const QString& book)>& isTheBook,
+                                            const QString& dir);
     // Linking to another book forgets what was agreed with the former one.
     DataResult saveLink(const SyncLink& link);
     DataResult removeLink(const QString& dir);
@@ -65,6 +68,9 @@ public:
     // Thousands of new cards go in faster without the index on their addresses, which is then
     // built once, sorted; both inside the caller's transaction.
     DataResult setCardKey(bool on);
+
+    // The largest server card kept, as the largest answer the sync takes from a server.
+    static constexpr qint64 kMostCardBytes = 64 * 1024 * 1024;
 
 private:
     bool hasTables();

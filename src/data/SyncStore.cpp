@@ -1,9 +1,7 @@
 #include "SyncStore.h"
 
-#include "BookAddress.h"
 #include "ContactStore.h"
 #include "ContactValueStore.h"
-#include "DavResponse.h"
 #include "DirectoryStore.h"
 #include "PassedOver.h"
 #include "StoredRow.h"
@@ -141,12 +139,12 @@ std::optional<SyncLink> SyncStore::link(const QString& dir)
     return found;
 }
 
-std::optional<QString> SyncStore::otherDirectoryOf(const QString& book, const QString& dir)
+std::optional<QString> SyncStore::otherDirectoryOf(const std::function<bool(const QString&)>& isTheBook,
+                                                   const QString& dir)
 {
     const std::vector<SyncLink> all = links();
-    const auto linked = std::find_if(all.begin(), all.end(), [&](const SyncLink& other) {
-        return other.dir != dir && BookAddress::key(QUrl(other.book)) == BookAddress::key(QUrl(book));
-    });
+    const auto linked = std::find_if(all.begin(), all.end(),
+                                     [&](const SyncLink& other) { return other.dir != dir && isTheBook(other.book); });
     if (linked == all.end())
         return std::nullopt;
     Directory other;
@@ -262,12 +260,12 @@ DataResult SyncStore::saveDigest(const QString& dir, const QString& digest)
 
 QByteArray SyncStore::serverCard(const QString& dir, const QString& href)
 {
-    // No answer is larger than DavResponse::kMaxBodyBytes, so no card kept from one is either.
+    // No card kept is larger than the largest answer the sync takes.
     QByteArray card;
     PassedOver::note(m_connection.query(QStringLiteral("SELECT vcard FROM qav_sync_card WHERE dir = ? AND href = ?"),
                                         {dir, href},
                                         [&card](sqlite3_stmt* row) {
-                                            if (StoredRow::fits(row, 0, 1, DavResponse::kMaxBodyBytes))
+                                            if (StoredRow::fits(row, 0, 1, kMostCardBytes))
                                                 card = DataConnection::columnText(row, 0).toUtf8();
                                         }),
                      Q_FUNC_INFO);
