@@ -109,14 +109,17 @@ DataResult BookSearchIndex::load(DataConnection& connection)
     m_stamp = connection.changeStamp();
     const qint64 low = first.toLongLong();
     const qint64 high = last.toLongLong();
-    m_packed = high - low >= kPackedFrom;
+    // Row ids may lie anywhere from the lowest to the highest there is: the distance is taken
+    // without overflow.
+    const quint64 span = high >= low ? quint64(high) - quint64(low) : 0;
+    m_packed = span >= quint64(kPackedFrom);
     RangeRead lower, upper;
     DataConnection helper;
-    if (ownLock && high - low >= kTwoConnectionsFrom && connection.openReaderBeside(helper)) {
+    if (ownLock && span >= quint64(kTwoConnectionsFrom) && connection.openReaderBeside(helper)) {
         // A writer waiting for our lock keeps the second connection out: it gives up soon, and
         // the first reads that half too.
         sqlite3_busy_timeout(helper.handle(), 100);
-        const qint64 middle = low + (high - low) / 2;
+        const qint64 middle = low + qint64(span / 2);
         DataResult upperRead;
         std::thread second([&] { upperRead = readRange(helper, middle, high, m_rowsPerBlock, upper); });
         read = readRange(connection, low, middle - 1, m_rowsPerBlock, lower);
@@ -189,8 +192,8 @@ DataResult BookSearchIndex::bringUpToDate(DataConnection& connection)
         return load(connection);
     }
     // From the last, so that a block split in two leaves the indexes of those before it alone.
-    for (auto index = stale.rbegin(); index != stale.rend(); ++index)
-        if (DataResult read = readBlockAgain(connection, *index); !read) {
+    for (size_t i = stale.size(); i-- > 0;)
+        if (DataResult read = readBlockAgain(connection, stale[i]); !read) {
             unlock();
             // Half mended is worse than nothing: it is read whole next time.
             m_blocks.clear();

@@ -24,6 +24,7 @@
 #include <QTableView>
 #include <QtTest>
 
+#include <limits>
 #include <random>
 
 #include <sqlite3.h>
@@ -288,6 +289,7 @@ void TestBookSearch::anIndexMendedAfterWritesFindsWhatAFreshOneFinds()
     const QList<Kind> kinds{Kind::Phone, Kind::Email, Kind::Address, Kind::Web, Kind::Date};
     int made = 0;
     int mended = 0;
+    int odd = 0;
     QStringList failed; // statements of the test's own that failed
 
     auto rowsOf = [&](const QString& sql, const QStringList& values = {}) {
@@ -316,7 +318,10 @@ void TestBookSearch::anIndexMendedAfterWritesFindsWhatAFreshOneFinds()
         }
     };
 
-    for (const unsigned seed : {7U, 1234U, 99991U}) {
+    // The last seed also writes at row ids of its own; a book that spans all row ids is read in
+    // two halves, which takes longer: fewer rounds.
+    constexpr unsigned kOddRowIds = 99991U;
+    for (const unsigned seed : {7U, 1234U, kOddRowIds}) {
         std::mt19937 random(seed);
         auto pick = [&random](int count) { return int(random() % unsigned(std::max(count, 1))); };
         auto digits = [&](int count) {
@@ -337,6 +342,16 @@ void TestBookSearch::anIndexMendedAfterWritesFindsWhatAFreshOneFinds()
             case 0:
             case 1: {
                 const QString name = words.at(pick(int(words.size()))) + QStringLiteral(" %1").arg(++made);
+                if (seed == kOddRowIds && pick(3) == 0) {
+                    // At a row id of its own: below every other, far above, or the highest there
+                    // is (SQLite then gives the next rows row ids at random).
+                    const qint64 at =
+                        QList<qint64>{-made, (qint64(1) << 62) + made, std::numeric_limits<qint64>::max()}.at(odd++ %
+                                                                                                              3);
+                    run(to, QStringLiteral("INSERT OR IGNORE INTO info (rowid, name, mobil, dir) VALUES (?, ?, ?, ?)"),
+                        {QString::number(at), name, QStringLiteral("0100 ") + digits(7), unlocked.at(pick(2))});
+                    break;
+                }
                 run(to, QStringLiteral("INSERT INTO info (name, mobil, hometel, email, dir) VALUES (?, ?, ?, ?, ?)"),
                     {name, QStringLiteral("0100 ") + digits(7), pick(2) ? QStringLiteral("02 ") + digits(8) : QString(),
                      pick(2) ? QStringLiteral("x%1@example.net").arg(made) : QString(),
@@ -417,7 +432,7 @@ void TestBookSearch::anIndexMendedAfterWritesFindsWhatAFreshOneFinds()
         QVERIFY(db.execute(QStringLiteral("COMMIT")));
         BookSearchIndex index(numbers, 4);
         QVERIFY(index.load(db));
-        for (int round = 0; round < 40; ++round) {
+        for (int round = 0; round < (seed == kOddRowIds ? 20 : 40); ++round) {
             const QString when = QStringLiteral("seed %1 round %2").arg(seed).arg(round);
             const int writes = 1 + pick(4);
             const int way = pick(5);
@@ -457,19 +472,24 @@ void TestBookSearch::anIndexMendedAfterWritesFindsWhatAFreshOneFinds()
         }
 
         // A directory locked between two searches: its contacts are gone from the next one.
-        QVERIFY(db.execute(QStringLiteral("INSERT INTO info (name, dir) VALUES (?, ?)"),
-                           {QStringLiteral("منى العمل %1").arg(seed), work}));
+        const QString name = QStringLiteral("منى العمل %1").arg(seed);
+        QVERIFY(db.execute(QStringLiteral("INSERT INTO info (name, dir) VALUES (?, ?)"), {name, work}));
+        const qint64 inWork = db.lastInsertRowId();
+        const auto finds = [&](const BookSearchIndex& searched) {
+            const BookSearchIndex::Found found = searched.find(name, 100000);
+            return std::any_of(found.hits.begin(), found.hits.end(),
+                               [inWork](const BookSearchIndex::Hit& hit) { return hit.row == inWork; });
+        };
         QVERIFY(index.bringUpToDate(db));
-        QVERIFY(index.find(QStringLiteral("منى العمل"), 10).total > 0);
+        QVERIFY(finds(index));
         QVERIFY(db.execute(QStringLiteral("UPDATE dirg SET pass = '5' WHERE code = ?"), {work}));
         QVERIFY(index.bringUpToDate(db));
-        QCOMPARE(index.find(QStringLiteral("منى العمل"), 10).total, 0);
+        QVERIFY(!finds(index));
         same(index, QStringLiteral("locked"));
         QVERIFY(db.execute(QStringLiteral("UPDATE dirg SET pass = '0' WHERE code = ?"), {work}));
         QVERIFY(index.bringUpToDate(db));
-        QVERIFY(index.find(QStringLiteral("منى العمل"), 10).total > 0);
+        QVERIFY(finds(index));
     }
     // Most rounds were mended, not read whole.
-    qInfo("mended %d", mended);
     QVERIFY2(mended > 40, qPrintable(QString::number(mended)));
 }
