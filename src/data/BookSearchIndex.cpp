@@ -168,6 +168,11 @@ DataResult BookSearchIndex::bringUpToDate(DataConnection& connection)
     sqlite3* db = connection.handle();
     if (!db)
         return {false, QStringLiteral("database is not open")};
+    // The usual case at a keystroke, told without a transaction.
+    if (connection.changeStamp() == m_stamp) {
+        m_brought = Brought::Current;
+        return {};
+    }
     // Under one read lock, as load(): the stamp, the changes and the blocks read agree.
     const bool ownLock = sqlite3_get_autocommit(db) != 0;
     if (ownLock && !run(db, "BEGIN"))
