@@ -73,8 +73,10 @@ qsizetype BookSearchIndex::byteSize() const
                            block.rows.capacity() * sizeof(qint64));
     bytes += qsizetype(m_blockEnds.capacity() * sizeof(qint64));
     // A node and a bucket per more value.
-    bytes += qsizetype(m_valueContacts.size() * (2 * sizeof(qint64) + 2 * sizeof(void*)) +
-                       m_valueContacts.bucket_count() * sizeof(void*));
+    bytes += qsizetype(m_valueContacts.capacity() * sizeof(m_valueContacts.front()));
+    // A node and a bucket per value changed since.
+    bytes += qsizetype(m_valueContactsSince.size() * (4 * sizeof(qint64) + sizeof(void*)) +
+                       m_valueContactsSince.bucket_count() * sizeof(void*));
     return bytes;
 }
 
@@ -83,6 +85,7 @@ DataResult BookSearchIndex::load(DataConnection& connection)
     m_blocks.clear();
     m_blockEnds.clear();
     m_valueContacts.clear();
+    m_valueContactsSince.clear();
     m_rowCount = 0;
     m_loaded = false;
     m_brought = Brought::Read;
@@ -138,6 +141,8 @@ DataResult BookSearchIndex::load(DataConnection& connection)
         return read;
     take(lower);
     take(upper);
+    std::sort(m_valueContacts.begin(), m_valueContacts.end());
+    m_valueContacts.shrink_to_fit();
     // The first block stands from the lowest row id there can be, the last to the highest: a
     // row added before or after every row read belongs to one of them.
     if (m_blocks.empty()) {
@@ -157,8 +162,18 @@ void BookSearchIndex::take(RangeRead& read)
         m_blocks.push_back(std::move(read.blocks[i]));
         m_blockEnds.push_back(read.ends[i]);
     }
-    for (const auto& [value, contact] : read.values)
-        m_valueContacts[value] = contact;
+    m_valueContacts.insert(m_valueContacts.end(), read.values.begin(), read.values.end());
+}
+
+std::optional<qint64> BookSearchIndex::valueContact(qint64 value) const
+{
+    if (const auto since = m_valueContactsSince.find(value); since != m_valueContactsSince.end())
+        return since->second;
+    const auto found = std::lower_bound(m_valueContacts.begin(), m_valueContacts.end(),
+                                        std::pair<qint64, qint64>(value, std::numeric_limits<qint64>::min()));
+    if (found != m_valueContacts.end() && found->first == value)
+        return found->second;
+    return std::nullopt;
 }
 
 DataResult BookSearchIndex::bringUpToDate(DataConnection& connection)
@@ -204,6 +219,7 @@ DataResult BookSearchIndex::bringUpToDate(DataConnection& connection)
             m_blocks.clear();
             m_blockEnds.clear();
             m_valueContacts.clear();
+            m_valueContactsSince.clear();
             m_rowCount = 0;
             m_loaded = false;
             return read;
@@ -241,10 +257,9 @@ bool BookSearchIndex::staleBlocks(DataConnection& connection, std::vector<size_t
     for (const std::vector<qint64>* part : {&values.added, &values.changed})
         for (const qint64 value : *part) {
             // Forgotten here, and noted again if its contact's block, read again, holds it.
-            if (const auto held = m_valueContacts.find(value); held != m_valueContacts.end()) {
-                rows.push_back(held->second);
-                m_valueContacts.erase(held);
-            }
+            if (const std::optional<qint64> held = valueContact(value))
+                rows.push_back(*held);
+            m_valueContactsSince[value] = std::nullopt;
             const DataResult read = connection.query(
                 QStringLiteral("SELECT contact FROM qav_contact_value WHERE rowid = ?"), {QString::number(value)},
                 [&rows](sqlite3_stmt* statement) { rows.push_back(sqlite3_column_int64(statement, 0)); });
@@ -276,7 +291,7 @@ DataResult BookSearchIndex::readBlockAgain(DataConnection& connection, size_t in
     for (const Block& block : read.blocks)
         m_rowCount += qsizetype(block.rows.size());
     for (const auto& [value, contact] : read.values)
-        m_valueContacts[value] = contact;
+        m_valueContactsSince[value] = contact;
     if (read.blocks.empty()) {
         // No row left in its range: the next block takes the range over, or the one before
         // when it was the last; the only block stays, empty.

@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QString>
 
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -134,8 +135,11 @@ private:
     // The contact of every more value held, by the value's row id: an update or a deletion tells
     // only the value's row id, and the contact it was read for is then read again. It may name
     // values no longer held (harmless: one block read in vain), never misses one that is held.
-    // Empty while the book has no more values.
-    std::unordered_map<qint64, qint64> m_valueContacts;
+    // Empty while the book has no more values. As the full read found them, sorted by the
+    // value's row id (16 bytes a value), then what changed since (none: no longer held).
+    std::optional<qint64> valueContact(qint64 value) const;
+    std::vector<std::pair<qint64, qint64>> m_valueContacts;
+    std::unordered_map<qint64, std::optional<qint64>> m_valueContactsSince;
     Brought m_brought = Brought::Read;
     qsizetype m_rowCount = 0;
     ChangeStamp m_stamp;
