@@ -138,11 +138,8 @@ void BookSearchWindow::showEvent(QShowEvent* event)
 void BookSearchWindow::keepIndexCurrent()
 {
     // Any write since the index was read, this program's or another's, may have changed a
-    // contact or locked a directory: it is read again before anything of it is shown.
-    DataConnection& connection = SharedData::connection();
-    if (m_index.loaded() && m_index.stamp() == connection.changeStamp())
-        return;
-    if (const DataResult read = m_index.load(connection); !read)
+    // contact or locked a directory: it is brought up to date before anything of it is shown.
+    if (const DataResult read = m_index.bringUpToDate(SharedData::connection()); !read)
         MessageBox::show(QStringLiteral("تعذرت قراءة جهات الاتصال من قاعدة البيانات: ") + read.error,
                          MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
 }

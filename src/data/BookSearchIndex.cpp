@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <limits>
 #include <thread>
 
 namespace
@@ -61,7 +62,10 @@ struct BookSearchIndex::Half {
     std::string scratch, soundScratch;
 };
 
-BookSearchIndex::BookSearchIndex(const NumberKey& numbers) : m_numbers(numbers) {}
+BookSearchIndex::BookSearchIndex(const NumberKey& numbers, qsizetype rowsPerBlock)
+    : m_numbers(numbers), m_rowsPerBlock(std::max<qsizetype>(rowsPerBlock, 1))
+{
+}
 
 qsizetype BookSearchIndex::byteSize() const
 {
@@ -69,14 +73,24 @@ qsizetype BookSearchIndex::byteSize() const
     for (const Block& block : m_blocks)
         bytes += qsizetype(block.texts.capacity() + block.numbers.capacity() + block.soundKeys.capacity() +
                            block.rows.capacity() * sizeof(qint64));
+    bytes += qsizetype(m_blockEnds.capacity() * sizeof(qint64));
+    // A node and a bucket per more value.
+    bytes += qsizetype(m_valueContacts.capacity() * sizeof(m_valueContacts.front()));
+    // A node and a bucket per value changed since.
+    bytes += qsizetype(m_valueContactsSince.size() * (4 * sizeof(qint64) + sizeof(void*)) +
+                       m_valueContactsSince.bucket_count() * sizeof(void*));
     return bytes;
 }
 
 DataResult BookSearchIndex::load(DataConnection& connection)
 {
     m_blocks.clear();
+    m_blockEnds.clear();
+    m_valueContacts.clear();
+    m_valueContactsSince.clear();
     m_rowCount = 0;
     m_loaded = false;
+    m_brought = Brought::Read;
     sqlite3* db = connection.handle();
     if (!db)
         return {false, QStringLiteral("database is not open")};
@@ -100,42 +114,210 @@ DataResult BookSearchIndex::load(DataConnection& connection)
     m_stamp = connection.changeStamp();
     const qint64 low = first.toLongLong();
     const qint64 high = last.toLongLong();
-    m_packed = high - low >= kPackedFrom;
-    std::vector<Block> upper;
+    // Row ids may lie anywhere from the lowest to the highest there is: the distance is taken
+    // without overflow.
+    const quint64 span = high >= low ? quint64(high) - quint64(low) : 0;
+    m_packed = span >= quint64(kPackedFrom);
+    RangeRead lower, upper;
     DataConnection helper;
-    if (ownLock && high - low >= kTwoConnectionsFrom && connection.openReaderBeside(helper)) {
+    if (ownLock && span >= quint64(kTwoConnectionsFrom) && connection.openReaderBeside(helper)) {
         // A writer waiting for our lock keeps the second connection out: it gives up soon, and
         // the first reads that half too.
         sqlite3_busy_timeout(helper.handle(), 100);
-        const qint64 middle = low + (high - low) / 2;
+        const qint64 middle = low + qint64(span / 2);
         DataResult upperRead;
-        std::thread second([&] { upperRead = readRange(helper, middle, high, upper); });
-        read = readRange(connection, low, middle - 1, m_blocks);
+        std::thread second([&] { upperRead = readRange(helper, middle, high, m_rowsPerBlock, upper); });
+        read = readRange(connection, low, middle - 1, m_rowsPerBlock, lower);
         second.join();
         if (!upperRead) {
-            upper.clear();
-            upperRead = readRange(connection, middle, high, upper);
+            upper = RangeRead();
+            upperRead = readRange(connection, middle, high, m_rowsPerBlock, upper);
         }
         if (read)
             read = upperRead;
     } else {
-        read = readRange(connection, low, high, m_blocks);
+        read = readRange(connection, low, high, m_rowsPerBlock, lower);
     }
     unlock();
-    for (Block& block : upper)
-        m_blocks.push_back(std::move(block));
-    if (!read) {
-        m_blocks.clear();
+    if (!read)
         return read;
+    take(lower);
+    take(upper);
+    std::sort(m_valueContacts.begin(), m_valueContacts.end());
+    m_valueContacts.shrink_to_fit();
+    // The first block stands from the lowest row id there can be, the last to the highest: a
+    // row added before or after every row read belongs to one of them.
+    if (m_blocks.empty()) {
+        m_blocks.emplace_back();
+        m_blockEnds.push_back(0);
     }
+    m_blockEnds.back() = std::numeric_limits<qint64>::max();
     for (const Block& block : m_blocks)
         m_rowCount += qsizetype(block.rows.size());
     m_loaded = true;
     return read;
 }
 
-DataResult BookSearchIndex::readRange(DataConnection& connection, qint64 from, qint64 to,
-                                      std::vector<Block>& blocks) const
+void BookSearchIndex::take(RangeRead& read)
+{
+    for (size_t i = 0; i < read.blocks.size(); ++i) {
+        m_blocks.push_back(std::move(read.blocks[i]));
+        m_blockEnds.push_back(read.ends[i]);
+    }
+    m_valueContacts.insert(m_valueContacts.end(), read.values.begin(), read.values.end());
+}
+
+std::optional<qint64> BookSearchIndex::valueContact(qint64 value) const
+{
+    if (const auto since = m_valueContactsSince.find(value); since != m_valueContactsSince.end())
+        return since->second;
+    const auto found = std::lower_bound(m_valueContacts.begin(), m_valueContacts.end(),
+                                        std::pair<qint64, qint64>(value, std::numeric_limits<qint64>::min()));
+    if (found != m_valueContacts.end() && found->first == value)
+        return found->second;
+    return std::nullopt;
+}
+
+DataResult BookSearchIndex::bringUpToDate(DataConnection& connection)
+{
+    if (!m_loaded)
+        return load(connection);
+    sqlite3* db = connection.handle();
+    if (!db)
+        return {false, QStringLiteral("database is not open")};
+    // The usual case at a keystroke, told without a transaction.
+    if (connection.changeStamp() == m_stamp) {
+        m_brought = Brought::Current;
+        return {};
+    }
+    // Under one read lock, as load(): the stamp, the changes and the blocks read agree.
+    const bool ownLock = sqlite3_get_autocommit(db) != 0;
+    if (ownLock && !run(db, "BEGIN"))
+        return {false, QString::fromUtf8(sqlite3_errmsg(db))};
+    auto unlock = [&] {
+        if (ownLock)
+            run(db, "COMMIT");
+    };
+    if (!connection.takeReadLock()) {
+        unlock();
+        return load(connection);
+    }
+    const ChangeStamp now = connection.changeStamp();
+    if (now == m_stamp) {
+        unlock();
+        m_brought = Brought::Current;
+        return {};
+    }
+    std::vector<size_t> stale;
+    if (!staleBlocks(connection, stale)) {
+        unlock();
+        return load(connection);
+    }
+    // From the last, so that a block split in two leaves the indexes of those before it alone.
+    for (size_t i = stale.size(); i-- > 0;)
+        if (DataResult read = readBlockAgain(connection, stale[i]); !read) {
+            unlock();
+            // Half mended is worse than nothing: it is read whole next time.
+            m_blocks.clear();
+            m_blockEnds.clear();
+            m_valueContacts.clear();
+            m_valueContactsSince.clear();
+            m_rowCount = 0;
+            m_loaded = false;
+            return read;
+        }
+    unlock();
+    m_stamp = now;
+    m_brought = Brought::Mended;
+    return {};
+}
+
+size_t BookSearchIndex::blockOf(qint64 row) const
+{
+    // The last block stands to the highest row id, so there always is one.
+    return size_t(std::lower_bound(m_blockEnds.begin(), m_blockEnds.end(), row) - m_blockEnds.begin());
+}
+
+bool BookSearchIndex::staleBlocks(DataConnection& connection, std::vector<size_t>& stale)
+{
+    // A directory added, locked, unlocked or deleted brings in or takes out all of its contacts.
+    if (const ChangedRows directories = connection.changesSince(m_stamp, QStringLiteral("dirg"), 0);
+        !directories.known || directories.size() > 0)
+        return false;
+    // Past an eighth of the book a full read, in two halves at once, is the cheaper way.
+    const size_t most = size_t(m_rowCount) / 8 + 64;
+    const ChangedRows contacts = connection.changesSince(m_stamp, QStringLiteral("info"), most);
+    if (!contacts.known)
+        return false;
+    const ChangedRows values = connection.changesSince(m_stamp, QStringLiteral("qav_contact_value"), most);
+    if (!values.known)
+        return false;
+    std::vector<qint64> rows = contacts.added;
+    rows.insert(rows.end(), contacts.changed.begin(), contacts.changed.end());
+    // A more value stands in its contact's block: the contact it was read for, and the one it
+    // belongs to now (an update may have given it to another).
+    for (const std::vector<qint64>* part : {&values.added, &values.changed})
+        for (const qint64 value : *part) {
+            // Forgotten here, and noted again if its contact's block, read again, holds it.
+            if (const std::optional<qint64> held = valueContact(value))
+                rows.push_back(*held);
+            m_valueContactsSince[value] = std::nullopt;
+            const DataResult read = connection.query(
+                QStringLiteral("SELECT contact FROM qav_contact_value WHERE rowid = ?"), {QString::number(value)},
+                [&rows](sqlite3_stmt* statement) { rows.push_back(sqlite3_column_int64(statement, 0)); });
+            if (!read)
+                return false;
+        }
+    for (const qint64 row : rows)
+        stale.push_back(blockOf(row));
+    std::sort(stale.begin(), stale.end());
+    stale.erase(std::unique(stale.begin(), stale.end()), stale.end());
+    // Blocks are read one after the other, the whole book in two halves at once.
+    return stale.size() * 4 <= m_blocks.size();
+}
+
+DataResult BookSearchIndex::readBlockAgain(DataConnection& connection, size_t index)
+{
+    const qint64 from = index == 0 ? std::numeric_limits<qint64>::min() : m_blockEnds[index - 1] + 1;
+    const qint64 to = m_blockEnds[index];
+    // A block may grow to twice its rows before it is split; split, its parts are full blocks.
+    RangeRead read;
+    if (DataResult done = readRange(connection, from, to, m_rowsPerBlock * 2, read); !done)
+        return done;
+    if (read.blocks.size() > 1) {
+        read = RangeRead();
+        if (DataResult done = readRange(connection, from, to, m_rowsPerBlock, read); !done)
+            return done;
+    }
+    m_rowCount -= qsizetype(m_blocks[index].rows.size());
+    for (const Block& block : read.blocks)
+        m_rowCount += qsizetype(block.rows.size());
+    for (const auto& [value, contact] : read.values)
+        m_valueContactsSince[value] = contact;
+    if (read.blocks.empty()) {
+        // No row left in its range: the next block takes the range over, or the one before
+        // when it was the last; the only block stays, empty.
+        if (m_blocks.size() == 1) {
+            m_blocks.front() = Block();
+            return {};
+        }
+        if (index + 1 == m_blocks.size())
+            m_blockEnds[index - 1] = to;
+        m_blocks.erase(m_blocks.begin() + qsizetype(index));
+        m_blockEnds.erase(m_blockEnds.begin() + qsizetype(index));
+        return {};
+    }
+    read.ends.back() = to;
+    m_blocks[index] = std::move(read.blocks.front());
+    m_blockEnds[index] = read.ends.front();
+    m_blocks.insert(m_blocks.begin() + qsizetype(index) + 1, std::make_move_iterator(read.blocks.begin() + 1),
+                    std::make_move_iterator(read.blocks.end()));
+    m_blockEnds.insert(m_blockEnds.begin() + qsizetype(index) + 1, read.ends.begin() + 1, read.ends.end());
+    return {};
+}
+
+DataResult BookSearchIndex::readRange(DataConnection& connection, qint64 from, qint64 to, qsizetype rowsPerBlock,
+                                      RangeRead& read) const
 {
     Block block;
     std::string texts;
@@ -151,19 +333,22 @@ DataResult BookSearchIndex::readRange(DataConnection& connection, qint64 from, q
         keep(block.texts, texts);
         keep(block.numbers, numbers);
         keep(block.soundKeys, sounds);
-        blocks.push_back(std::move(block));
+        read.ends.push_back(block.rows.back());
+        read.blocks.push_back(std::move(block));
         block = Block();
         texts.clear();
         numbers.clear();
         sounds.clear();
     };
     std::unordered_map<qint64, RowMore> more;
-    if (DataResult values = readMoreValues(connection, from, to, more); !values)
+    const size_t blocksBefore = read.blocks.size();
+    if (DataResult values = readMoreValues(connection, from, to, more, read); !values)
         return values;
-    DataResult read = connection.query(
+    // In row id order, so that each block stands for a range of row ids.
+    DataResult rows = connection.query(
         QStringLiteral("SELECT info.rowid, info.name, info.hometel, info.jobtel, info.mobil, info.fax, "
                        "info.address, info.email, info.org, info.moreinfo FROM info JOIN dirg ON dirg.code = info.dir "
-                       "WHERE dirg.pass = ? AND info.rowid BETWEEN ? AND ?"),
+                       "WHERE dirg.pass = ? AND info.rowid BETWEEN ? AND ? ORDER BY info.rowid"),
         {Directory::unlocked(), QString::number(from), QString::number(to)}, [&](sqlite3_stmt* statement) {
             block.rows.push_back(sqlite3_column_int64(statement, 0));
             for (int field = 0; field < kFieldCount; ++field) {
@@ -188,22 +373,25 @@ DataResult BookSearchIndex::readRange(DataConnection& connection, qint64 from, q
             numbers += kFieldEnd;
             const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(statement, 1));
             appendSound(QByteArrayView(name, sqlite3_column_bytes(statement, 1)), wordSounds, sounds);
-            if (qsizetype(block.rows.size()) == kRowsPerBlock)
+            if (qsizetype(block.rows.size()) == rowsPerBlock)
                 close();
         });
     if (!block.rows.empty())
         close();
-    return read;
+    // The last block stands to the end of the range.
+    if (read.blocks.size() > blocksBefore)
+        read.ends.back() = to;
+    return rows;
 }
 
 DataResult BookSearchIndex::readMoreValues(DataConnection& connection, qint64 from, qint64 to,
-                                           std::unordered_map<qint64, RowMore>& out) const
+                                           std::unordered_map<qint64, RowMore>& out, RangeRead& read) const
 {
     if (!ContactValueStore(connection).inUse())
         return {};
     std::string folded;
     return connection.query(
-        QStringLiteral("SELECT v.contact, v.kind, v.value FROM qav_contact_value v "
+        QStringLiteral("SELECT v.contact, v.kind, v.value, v.rowid FROM qav_contact_value v "
                        "JOIN info i ON i.rowid = v.contact AND i.name = v.name JOIN dirg d ON d.code = i.dir "
                        "WHERE d.pass = ? AND v.contact BETWEEN ? AND ? AND v.kind IN (?, ?, ?, ?)"),
         {Directory::unlocked(), QString::number(from), QString::number(to),
@@ -213,7 +401,9 @@ DataResult BookSearchIndex::readMoreValues(DataConnection& connection, qint64 fr
             const auto kind = ContactValue::kindNamed(DataConnection::columnText(statement, 1));
             if (!kind || sqlite3_column_bytes(statement, 2) > StoredRow::kMostFieldBytes)
                 return;
-            RowMore& row = out[sqlite3_column_int64(statement, 0)];
+            const qint64 contact = sqlite3_column_int64(statement, 0);
+            read.values.emplace_back(sqlite3_column_int64(statement, 3), contact);
+            RowMore& row = out[contact];
             const ContactValue value{*kind, {}, DataConnection::columnText(statement, 2)};
             const QByteArray text = searchedText(value).toUtf8();
             if (*kind == ContactValue::Kind::Phone) {

@@ -11,6 +11,7 @@ class NeedleFinder;
 #include <QHash>
 #include <QString>
 
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -21,9 +22,19 @@ class NeedleFinder;
 // more values (numbers, e-mails, addresses, web pages). A contact of a locked directory is never read into it, nor are its values.
 //
 // Invariant: it holds exactly the rows of "select rowid, the nine fields from info join dirg on
-// dirg.code = info.dir where dirg.pass = '0'" as the book stood at stamp(); a book that changed
-// since is loaded again before it is searched (the window asks stamp()). The rows lie in blocks
-// of kRowsPerBlock, each block's fields compressed (PackedText) and unpacked as it is searched.
+// dirg.code = info.dir where dirg.pass = '0'" (and their searched more values) as the book stood
+// at stamp(). The rows lie in blocks of about kRowsPerBlock in row id order, each block's fields
+// compressed (PackedText) in a large book and unpacked as it is searched. Each block stands for a
+// range of row ids (the first from the lowest row id there can be, the last to the highest, none
+// left between): every row of that range that the query gives, and no other. So a row written
+// since is found in one block by its row id, and reading that block again (one bounded select of
+// its range, as the full read does) brings it up to date.
+//
+// bringUpToDate() is the one way callers keep it current: when the connection can tell which
+// contacts and more values it changed since stamp() (ChangeLog), only their blocks are read
+// again; when it cannot (another program wrote, a transaction was rolled back half way, too
+// many rows), when a directory was added, locked, unlocked, renamed or deleted, or when the
+// blocks to read are a large part of the book, everything is read again.
 class BookSearchIndex
 {
 public:
@@ -43,11 +54,18 @@ public:
     // total then counts only as far as it went).
     enum class Count { All, UpToLimit };
 
-    explicit BookSearchIndex(const NumberKey& numbers);
+    // rowsPerBlock: a test's small book is split into many blocks as a large one is.
+    explicit BookSearchIndex(const NumberKey& numbers, qsizetype rowsPerBlock = kRowsPerBlock);
 
     // Reads the book through connection (a large book in two halves, the second on a connection
     // of its own, under one read lock).
     DataResult load(DataConnection& connection);
+    // Brings it to the book as it stands now: nothing when nothing changed, the blocks of the
+    // rows this connection changed, or everything (see above). A failure leaves it unloaded.
+    DataResult bringUpToDate(DataConnection& connection);
+    // How the last bringUpToDate() went, for the tests and the bench.
+    enum class Brought { Current, Mended, Read };
+    Brought lastBrought() const { return m_brought; }
     ChangeStamp stamp() const { return m_stamp; }
     bool loaded() const { return m_loaded; }
     qsizetype size() const { return m_rowCount; }
@@ -82,10 +100,26 @@ private:
     struct RowMore {
         std::string texts, numbers;
     };
+    // What one read of a range of row ids gave: its blocks, the last row id each stands for, and
+    // each searched more value's row id with its contact's.
+    struct RangeRead {
+        std::vector<Block> blocks;
+        std::vector<qint64> ends;
+        std::vector<std::pair<qint64, qint64>> values;
+    };
     DataResult readMoreValues(DataConnection& connection, qint64 from, qint64 to,
-                              std::unordered_map<qint64, RowMore>& out) const;
-
-    DataResult readRange(DataConnection& connection, qint64 from, qint64 to, std::vector<Block>& blocks) const;
+                              std::unordered_map<qint64, RowMore>& out, RangeRead& read) const;
+    // Appends the rows of from..to in blocks of at most rowsPerBlock rows.
+    DataResult readRange(DataConnection& connection, qint64 from, qint64 to, qsizetype rowsPerBlock,
+                         RangeRead& read) const;
+    // The blocks that hold the rows this connection changed since stamp(), sorted; false when
+    // that cannot be told (everything is read again).
+    bool staleBlocks(DataConnection& connection, std::vector<size_t>& stale);
+    size_t blockOf(qint64 row) const;
+    // Reads block index again, splitting it when it grew past twice the rows of a block.
+    DataResult readBlockAgain(DataConnection& connection, size_t index);
+    // Keeps what a read of the whole book gave.
+    void take(RangeRead& read);
     // The block's texts as they are searched: unpacked into scratch, or the block's own.
     const std::string* textsOf(const std::string& kept, std::string& scratch) const;
     // The rows of the block whose field of fields (each row's, in that order) holds needle.
@@ -95,7 +129,20 @@ private:
     static void appendSound(QByteArrayView name, QHash<QByteArray, QByteArray>& wordSounds, std::string& keys);
 
     NumberKey m_numbers;
+    qsizetype m_rowsPerBlock;
     std::vector<Block> m_blocks;
+    // Parallel to m_blocks: the last row id each block stands for; it starts after the previous
+    // one's (the first at the lowest row id), the last one's is the highest row id.
+    std::vector<qint64> m_blockEnds;
+    // The contact of every more value held, by the value's row id: an update or a deletion tells
+    // only the value's row id, and the contact it was read for is then read again. It may name
+    // values no longer held (harmless: one block read in vain), never misses one that is held.
+    // Empty while the book has no more values. As the full read found them, sorted by the
+    // value's row id (16 bytes a value), then what changed since (none: no longer held).
+    std::optional<qint64> valueContact(qint64 value) const;
+    std::vector<std::pair<qint64, qint64>> m_valueContacts;
+    std::unordered_map<qint64, std::optional<qint64>> m_valueContactsSince;
+    Brought m_brought = Brought::Read;
     qsizetype m_rowCount = 0;
     ChangeStamp m_stamp;
     bool m_loaded = false;

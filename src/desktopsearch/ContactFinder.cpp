@@ -18,12 +18,10 @@ ContactFinder::~ContactFinder() = default;
 bool ContactFinder::keepIndexCurrent(DataConnection& connection)
 {
     // Any commit since it was read, this process's or another's, may have changed a contact or
-    // locked a directory: the index is read again before it answers.
+    // locked a directory: the index is brought up to date before it answers.
     if (!m_index)
         m_index = std::make_unique<BookSearchIndex>(PhoneMatch::numberKey(PhoneMatch::preferredRegion()));
-    if (m_index->loaded() && m_index->stamp() == connection.changeStamp())
-        return true;
-    if (m_index->load(connection))
+    if (m_index->bringUpToDate(connection))
         return true;
     // Half read is worse than nothing: a failed read answers nothing until the next try.
     m_index.reset();
