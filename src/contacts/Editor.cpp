@@ -2,10 +2,10 @@
 
 #include "AppLook.h"
 #include "ContactChanges.h"
+#include "ContactFields.h"
 #include "ContactLinks.h"
 #include "ContactStore.h"
 #include "ContactValueStore.h"
-#include "FieldCaptions.h"
 #include "FocusColour.h"
 #include "LimitedTextEdit.h"
 #include "MainForm.h"
@@ -76,28 +76,36 @@ Editor::Editor(MainForm& main) : m_main(main)
     SkinTab1 = new SkinTab(this);
     SkinTab1->setGeometry(Units::rect(0, kPanelTop, 7695, 6375));
 
-    tname = addLine(QStringLiteral("tname"), FieldCaptions::name(), 200, {240, 600, 5775, 375}, kRightLabels);
-    org = addLine(QStringLiteral("org"), FieldCaptions::org(), 200, {240, 1080, 5775, 375}, kRightLabels);
-    address = addLine(QStringLiteral("address"), FieldCaptions::address(), 200, {240, 1560, 5775, 375}, kRightLabels);
-    hometel = addLine(QStringLiteral("hometel"), FieldCaptions::hometel(), 20, {3840, 2040, 2175, 375}, kRightLabels);
-    jobtel = addLine(QStringLiteral("jobtel"), FieldCaptions::jobtel(), 20, {240, 2040, 2175, 375}, kLeftLabels);
-    mobil = addLine(QStringLiteral("mobil"), FieldCaptions::mobil(), 20, {3840, 2520, 2175, 375}, kRightLabels);
-    fax = addLine(QStringLiteral("fax"), FieldCaptions::fax(), 20, {240, 2520, 2175, 375}, kLeftLabels);
-    email = addLine(QStringLiteral("email"), FieldCaptions::email(), 200, {240, 3000, 5775, 375}, kRightLabels);
+    tname = addLine(QStringLiteral("tname"), ContactFields::caption(&ContactFields::name), 200, {240, 600, 5775, 375},
+                    kRightLabels);
+    org = addLine(QStringLiteral("org"), ContactFields::caption(&ContactFields::org), 200, {240, 1080, 5775, 375},
+                  kRightLabels);
+    address = addLine(QStringLiteral("address"), ContactFields::caption(&ContactFields::address), 200,
+                      {240, 1560, 5775, 375}, kRightLabels);
+    hometel = addLine(QStringLiteral("hometel"), ContactFields::caption(&ContactFields::hometel), 20,
+                      {3840, 2040, 2175, 375}, kRightLabels);
+    jobtel = addLine(QStringLiteral("jobtel"), ContactFields::caption(&ContactFields::jobtel), 20,
+                     {240, 2040, 2175, 375}, kLeftLabels);
+    mobil = addLine(QStringLiteral("mobil"), ContactFields::caption(&ContactFields::mobil), 20, {3840, 2520, 2175, 375},
+                    kRightLabels);
+    fax = addLine(QStringLiteral("fax"), ContactFields::caption(&ContactFields::fax), 20, {240, 2520, 2175, 375},
+                  kLeftLabels);
+    email = addLine(QStringLiteral("email"), ContactFields::caption(&ContactFields::email), 200, {240, 3000, 5775, 375},
+                    kRightLabels);
     QPalette blue = email->palette();
     blue.setColor(QPalette::Text, Units::bgr(0xFF0000));
     email->setPalette(blue);
 
     moreinfo = new LimitedTextEdit(kMoreInfoLimit, SkinTab1);
     moreinfo->setObjectName(QStringLiteral("moreinfo"));
-    moreinfo->setAccessibleName(FieldCaptions::moreinfo());
+    moreinfo->setAccessibleName(ContactFields::caption(&ContactFields::moreinfo));
     moreinfo->setFont(AppLook::arabicFont(11.25, true));
     moreinfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     moreinfo->setTabChangesFocus(true);
     moreinfo->setGeometry(Units::rect(240, 3480, 5775, 1455));
     moreinfo->document()->setDefaultTextOption(QTextOption(Qt::AlignRight | Qt::AlignAbsolute));
     FocusColour::install(moreinfo);
-    addLabelButton(FieldCaptions::moreinfo(), moreinfo, {kRightLabels, 3480, 1215, 1455});
+    addLabelButton(ContactFields::caption(&ContactFields::moreinfo), moreinfo, {kRightLabels, 3480, 1215, 1455});
 
     dir = new QLineEdit(this);
     dir->setObjectName(QStringLiteral("dir"));

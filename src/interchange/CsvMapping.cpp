@@ -1,7 +1,7 @@
 #include "CsvMapping.h"
 
+#include "ContactFields.h"
 #include "ContactSlots.h"
-#include "FieldCaptions.h"
 #include "HijriCalendar.h"
 
 #include <QHash>
@@ -408,16 +408,26 @@ QString CsvMapping::ownGroupHeader(ContactValue::Kind kind, int number, bool lab
 
 QStringList CsvMapping::targetNames()
 {
-    return {QStringLiteral("(تجاهل)"),     FieldCaptions::name(),
-            QStringLiteral("الاسم الأول"), QStringLiteral("الاسم الأوسط"),
-            QStringLiteral("اسم العائلة"), FieldCaptions::hometel(),
-            FieldCaptions::jobtel(),       FieldCaptions::mobil(),
-            FieldCaptions::fax(),          FieldCaptions::address(),
-            FieldCaptions::email(),        FieldCaptions::org(),
-            FieldCaptions::moreinfo(),     QStringLiteral("تليفون حسب النوع"),
-            QStringLiteral("تليفون آخر"),  QStringLiteral("جزء من العنوان"),
-            QStringLiteral("نوع القيمة"),  QStringLiteral("تاريخ الميلاد"),
-            QStringLiteral("الموقع"),      QStringLiteral("مناسبة")};
+    return {QStringLiteral("(تجاهل)"),
+            ContactFields::caption(&ContactFields::name),
+            QStringLiteral("الاسم الأول"),
+            QStringLiteral("الاسم الأوسط"),
+            QStringLiteral("اسم العائلة"),
+            ContactFields::caption(&ContactFields::hometel),
+            ContactFields::caption(&ContactFields::jobtel),
+            ContactFields::caption(&ContactFields::mobil),
+            ContactFields::caption(&ContactFields::fax),
+            ContactFields::caption(&ContactFields::address),
+            ContactFields::caption(&ContactFields::email),
+            ContactFields::caption(&ContactFields::org),
+            ContactFields::caption(&ContactFields::moreinfo),
+            QStringLiteral("تليفون حسب النوع"),
+            QStringLiteral("تليفون آخر"),
+            QStringLiteral("جزء من العنوان"),
+            QStringLiteral("نوع القيمة"),
+            QStringLiteral("تاريخ الميلاد"),
+            QStringLiteral("الموقع"),
+            QStringLiteral("مناسبة")};
 }
 
 CsvMapping CsvMapping::guess(const QStringList& headers)
