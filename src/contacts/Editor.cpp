@@ -64,6 +64,21 @@ QString digitsOf(const QString& text)
     return digits;
 }
 
+// The box that shows a one-line field; the notes have a box of their own.
+QLineEdit* lineFor(const Editor& editor, QString ContactFields::*field)
+{
+    const std::pair<QString ContactFields::*, QLineEdit*> boxes[] = {
+        {&ContactFields::name, editor.tname},    {&ContactFields::hometel, editor.hometel},
+        {&ContactFields::jobtel, editor.jobtel}, {&ContactFields::mobil, editor.mobil},
+        {&ContactFields::fax, editor.fax},       {&ContactFields::address, editor.address},
+        {&ContactFields::email, editor.email},   {&ContactFields::org, editor.org},
+    };
+    for (const auto& [member, box] : boxes)
+        if (member == field)
+            return box;
+    return nullptr;
+}
+
 } // namespace
 
 Editor::Editor(MainForm& main) : m_main(main)
@@ -171,11 +186,14 @@ SkinButton* Editor::addLabelButton(const QString& caption, QWidget* field, QRect
 
 void Editor::loadContact(const QStringList& columns)
 {
-    QLineEdit* boxes[] = {tname, hometel, jobtel, mobil, fax, address, email, org};
-    for (int i = 0; i < 8; ++i)
-        TypingLimit::load(boxes[i], columns.value(i));
-    moreinfo->setPlainText(columns.value(8));
-    dir->setText(columns.value(9));
+    for (int i = 0; i < ContactFields::kCount; ++i) {
+        const ContactField& field = ContactFields::kFields[size_t(i)];
+        if (field.isOneLine())
+            TypingLimit::load(lineFor(*this, field.member), columns.value(i));
+        else
+            moreinfo->setPlainText(columns.value(i));
+    }
+    dir->setText(columns.value(ContactFields::kCount));
     key = columns.value(0);
     more.clear();
     moreChanged = false;
@@ -208,6 +226,7 @@ void Editor::showMoreValues()
 
 std::vector<QWidget*> Editor::visibleFields() const
 {
+    // The window's own order, top to bottom as the boxes stand, not the table's.
     return {tname, org, address, hometel, jobtel, mobil, fax, email, moreinfo};
 }
 
@@ -232,7 +251,10 @@ QWidget* Editor::nextAfter(QWidget* field) const
 
 bool Editor::isTelephone(QObject* field) const
 {
-    return field == hometel || field == jobtel || field == mobil || field == fax;
+    for (const auto number : ContactFields::membersOf<ContactField::Kind::Number>())
+        if (field == lineFor(*this, number))
+            return true;
+    return false;
 }
 
 bool Editor::eventFilter(QObject* watched, QEvent* event)
@@ -338,9 +360,11 @@ void Editor::save()
     // One Unicode spelling of each letter (NFC): a name typed with its marks in another order, or
     // a letter and its mark apart, is the same name as the one that looks the same.
     auto typed = [](const QString& text) { return text.normalized(QString::NormalizationForm_C); };
-    const ContactFields contact = OutsideText::contact(
-        {typed(tname->text()), typed(hometel->text()), typed(jobtel->text()), typed(mobil->text()), typed(fax->text()),
-         typed(address->text()), typed(email->text()), typed(org->text()), typed(moreinfo->toPlainText())});
+    ContactFields typedIn;
+    for (const ContactField& field : ContactFields::kFields)
+        typedIn.*field.member =
+            typed(field.isOneLine() ? lineFor(*this, field.member)->text() : moreinfo->toPlainText());
+    const ContactFields contact = OutsideText::contact(typedIn);
     qint64 row = -1;
     // What the edit replaces, so that it can be taken back.
     ContactFields before;
