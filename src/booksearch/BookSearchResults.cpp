@@ -1,6 +1,6 @@
 #include "BookSearchResults.h"
 
-#include "FieldCaptions.h"
+#include "ContactFields.h"
 
 #include <QBrush>
 #include <QColor>
@@ -12,10 +12,9 @@ namespace
 // The editor's names of the fields.
 QString fieldCaption(BookSearchIndex::Field field)
 {
-    using C = FieldCaptions;
-    static const QString captions[] = {C::name(),    C::hometel(), C::jobtel(), C::mobil(),   C::fax(),
-                                       C::address(), C::email(),   C::org(),    C::moreinfo()};
-    return field < BookSearchIndex::kFieldCount ? captions[field] : QString();
+    // The index numbers the fields in the table's column order.
+    static_assert(int(BookSearchIndex::kFieldCount) == ContactFields::kCount);
+    return field < BookSearchIndex::kFieldCount ? ContactFields::kFields[size_t(field)].captionText() : QString();
 }
 
 // The field a column shows, or kFieldCount for the directory and "found in" columns.

@@ -1,5 +1,6 @@
 #include "ContactLinks.h"
 
+#include "ContactFields.h"
 #include "MessageBox.h"
 #include "MsgBoxHook.h"
 #include "OutsideText.h"
@@ -13,11 +14,19 @@ namespace
 bool g_toldNoCall = false;
 bool g_toldNoMail = false;
 
-// The list's columns of the four numbers, with the name the user reads for each.
-constexpr struct {
-    int column;
-    const char* kind;
-} kNumberColumns[] = {{3, "موبايل"}, {1, "ت/ منزل"}, {2, "ت/عمل"}, {4, "فاكس"}};
+// The numbers in the order they are offered: the mobile first, the fax last.
+constexpr QString ContactFields::*kOffered[] = {&ContactFields::mobil, &ContactFields::hometel, &ContactFields::jobtel,
+                                                &ContactFields::fax};
+static_assert(std::size(kOffered) == ContactFields::countOf(ContactField::Kind::Number));
+
+// The list's column of a field: the list holds the fields in the table's order.
+int listColumn(QString ContactFields::*member)
+{
+    for (int column = 0; column < ContactFields::kCount; ++column)
+        if (ContactFields::kFields[size_t(column)].member == member)
+            return column;
+    return -1;
+}
 } // namespace
 
 QUrl ContactLinks::telUrl(const QString& number)
@@ -97,9 +106,9 @@ void ContactLinks::copyNumber(const QString& number)
 QList<QPair<QString, QString>> ContactLinks::numbers(const QStringList& columns)
 {
     QList<QPair<QString, QString>> found;
-    for (const auto& [column, kind] : kNumberColumns)
-        if (!columns.value(column).trimmed().isEmpty())
-            found.append({QString::fromUtf8(kind), columns.value(column).trimmed()});
+    for (const auto member : kOffered)
+        if (const QString number = columns.value(listColumn(member)).trimmed(); !number.isEmpty())
+            found.append({ContactFields::caption(member), number});
     return found;
 }
 

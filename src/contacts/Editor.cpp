@@ -2,10 +2,10 @@
 
 #include "AppLook.h"
 #include "ContactChanges.h"
+#include "ContactFields.h"
 #include "ContactLinks.h"
 #include "ContactStore.h"
 #include "ContactValueStore.h"
-#include "FieldCaptions.h"
 #include "FocusColour.h"
 #include "LimitedTextEdit.h"
 #include "MainForm.h"
@@ -64,6 +64,21 @@ QString digitsOf(const QString& text)
     return digits;
 }
 
+// The box that shows a one-line field; the notes have a box of their own.
+QLineEdit* lineFor(const Editor& editor, QString ContactFields::*field)
+{
+    const std::pair<QString ContactFields::*, QLineEdit*> boxes[] = {
+        {&ContactFields::name, editor.tname},    {&ContactFields::hometel, editor.hometel},
+        {&ContactFields::jobtel, editor.jobtel}, {&ContactFields::mobil, editor.mobil},
+        {&ContactFields::fax, editor.fax},       {&ContactFields::address, editor.address},
+        {&ContactFields::email, editor.email},   {&ContactFields::org, editor.org},
+    };
+    for (const auto& [member, box] : boxes)
+        if (member == field)
+            return box;
+    return nullptr;
+}
+
 } // namespace
 
 Editor::Editor(MainForm& main) : m_main(main)
@@ -76,28 +91,36 @@ Editor::Editor(MainForm& main) : m_main(main)
     SkinTab1 = new SkinTab(this);
     SkinTab1->setGeometry(Units::rect(0, kPanelTop, 7695, 6375));
 
-    tname = addLine(QStringLiteral("tname"), FieldCaptions::name(), 200, {240, 600, 5775, 375}, kRightLabels);
-    org = addLine(QStringLiteral("org"), FieldCaptions::org(), 200, {240, 1080, 5775, 375}, kRightLabels);
-    address = addLine(QStringLiteral("address"), FieldCaptions::address(), 200, {240, 1560, 5775, 375}, kRightLabels);
-    hometel = addLine(QStringLiteral("hometel"), FieldCaptions::hometel(), 20, {3840, 2040, 2175, 375}, kRightLabels);
-    jobtel = addLine(QStringLiteral("jobtel"), FieldCaptions::jobtel(), 20, {240, 2040, 2175, 375}, kLeftLabels);
-    mobil = addLine(QStringLiteral("mobil"), FieldCaptions::mobil(), 20, {3840, 2520, 2175, 375}, kRightLabels);
-    fax = addLine(QStringLiteral("fax"), FieldCaptions::fax(), 20, {240, 2520, 2175, 375}, kLeftLabels);
-    email = addLine(QStringLiteral("email"), FieldCaptions::email(), 200, {240, 3000, 5775, 375}, kRightLabels);
+    tname = addLine(QStringLiteral("tname"), ContactFields::caption(&ContactFields::name), 200, {240, 600, 5775, 375},
+                    kRightLabels);
+    org = addLine(QStringLiteral("org"), ContactFields::caption(&ContactFields::org), 200, {240, 1080, 5775, 375},
+                  kRightLabels);
+    address = addLine(QStringLiteral("address"), ContactFields::caption(&ContactFields::address), 200,
+                      {240, 1560, 5775, 375}, kRightLabels);
+    hometel = addLine(QStringLiteral("hometel"), ContactFields::caption(&ContactFields::hometel), 20,
+                      {3840, 2040, 2175, 375}, kRightLabels);
+    jobtel = addLine(QStringLiteral("jobtel"), ContactFields::caption(&ContactFields::jobtel), 20,
+                     {240, 2040, 2175, 375}, kLeftLabels);
+    mobil = addLine(QStringLiteral("mobil"), ContactFields::caption(&ContactFields::mobil), 20, {3840, 2520, 2175, 375},
+                    kRightLabels);
+    fax = addLine(QStringLiteral("fax"), ContactFields::caption(&ContactFields::fax), 20, {240, 2520, 2175, 375},
+                  kLeftLabels);
+    email = addLine(QStringLiteral("email"), ContactFields::caption(&ContactFields::email), 200, {240, 3000, 5775, 375},
+                    kRightLabels);
     QPalette blue = email->palette();
     blue.setColor(QPalette::Text, Units::bgr(0xFF0000));
     email->setPalette(blue);
 
     moreinfo = new LimitedTextEdit(kMoreInfoLimit, SkinTab1);
     moreinfo->setObjectName(QStringLiteral("moreinfo"));
-    moreinfo->setAccessibleName(FieldCaptions::moreinfo());
+    moreinfo->setAccessibleName(ContactFields::caption(&ContactFields::moreinfo));
     moreinfo->setFont(AppLook::arabicFont(11.25, true));
     moreinfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     moreinfo->setTabChangesFocus(true);
     moreinfo->setGeometry(Units::rect(240, 3480, 5775, 1455));
     moreinfo->document()->setDefaultTextOption(QTextOption(Qt::AlignRight | Qt::AlignAbsolute));
     FocusColour::install(moreinfo);
-    addLabelButton(FieldCaptions::moreinfo(), moreinfo, {kRightLabels, 3480, 1215, 1455});
+    addLabelButton(ContactFields::caption(&ContactFields::moreinfo), moreinfo, {kRightLabels, 3480, 1215, 1455});
 
     dir = new QLineEdit(this);
     dir->setObjectName(QStringLiteral("dir"));
@@ -163,11 +186,14 @@ SkinButton* Editor::addLabelButton(const QString& caption, QWidget* field, QRect
 
 void Editor::loadContact(const QStringList& columns)
 {
-    QLineEdit* boxes[] = {tname, hometel, jobtel, mobil, fax, address, email, org};
-    for (int i = 0; i < 8; ++i)
-        TypingLimit::load(boxes[i], columns.value(i));
-    moreinfo->setPlainText(columns.value(8));
-    dir->setText(columns.value(9));
+    for (int i = 0; i < ContactFields::kCount; ++i) {
+        const ContactField& field = ContactFields::kFields[size_t(i)];
+        if (field.isOneLine())
+            TypingLimit::load(lineFor(*this, field.member), columns.value(i));
+        else
+            moreinfo->setPlainText(columns.value(i));
+    }
+    dir->setText(columns.value(ContactFields::kCount));
     key = columns.value(0);
     more.clear();
     moreChanged = false;
@@ -200,6 +226,7 @@ void Editor::showMoreValues()
 
 std::vector<QWidget*> Editor::visibleFields() const
 {
+    // The window's own order, top to bottom as the boxes stand, not the table's.
     return {tname, org, address, hometel, jobtel, mobil, fax, email, moreinfo};
 }
 
@@ -224,7 +251,10 @@ QWidget* Editor::nextAfter(QWidget* field) const
 
 bool Editor::isTelephone(QObject* field) const
 {
-    return field == hometel || field == jobtel || field == mobil || field == fax;
+    for (const auto number : ContactFields::membersOf<ContactField::Kind::Number>())
+        if (field == lineFor(*this, number))
+            return true;
+    return false;
 }
 
 bool Editor::eventFilter(QObject* watched, QEvent* event)
@@ -330,9 +360,11 @@ void Editor::save()
     // One Unicode spelling of each letter (NFC): a name typed with its marks in another order, or
     // a letter and its mark apart, is the same name as the one that looks the same.
     auto typed = [](const QString& text) { return text.normalized(QString::NormalizationForm_C); };
-    const ContactFields contact = OutsideText::contact(
-        {typed(tname->text()), typed(hometel->text()), typed(jobtel->text()), typed(mobil->text()), typed(fax->text()),
-         typed(address->text()), typed(email->text()), typed(org->text()), typed(moreinfo->toPlainText())});
+    ContactFields typedIn;
+    for (const ContactField& field : ContactFields::kFields)
+        typedIn.*field.member =
+            typed(field.isOneLine() ? lineFor(*this, field.member)->text() : moreinfo->toPlainText());
+    const ContactFields contact = OutsideText::contact(typedIn);
     qint64 row = -1;
     // What the edit replaces, so that it can be taken back.
     ContactFields before;

@@ -9,6 +9,20 @@
 
 #include <sqlite3.h>
 
+namespace
+{
+
+// "name = ?, hometel = ?, …" for an UPDATE of the nine fields.
+QString assignments()
+{
+    QStringList set;
+    for (const ContactField& field : ContactFields::kFields)
+        set << field.columnName() + QStringLiteral(" = ?");
+    return set.join(QStringLiteral(", "));
+}
+
+} // namespace
+
 ContactFields ContactStore::fieldsAt(sqlite3_stmt* statement, int firstColumn)
 {
     QStringList values;
@@ -33,10 +47,10 @@ DataResult ContactStore::findByName(const QString& name, qint64& row)
 
 DataResult ContactStore::insert(const ContactFields& contact, const QString& dir, qint64* row)
 {
-    DataResult added =
-        m_connection.execute(QStringLiteral("INSERT INTO info (%1, dir) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
-                                 .arg(ContactFields::columnList()),
-                             contact.row(dir));
+    DataResult added = m_connection.execute(
+        QStringLiteral("INSERT INTO info (%1, dir) VALUES (%2?)")
+            .arg(ContactFields::columnList(), QStringLiteral("?, ").repeated(ContactFields::kCount)),
+        contact.row(dir));
     if (added && row)
         *row = m_connection.lastInsertRowId();
     return added;
@@ -48,9 +62,7 @@ DataResult ContactStore::updateByName(const QString& key, const ContactFields& c
     values << key;
     return keepingValues(key == contact.name ? 0 : rowOf(key), contact.name, [&] {
         return exactlyOneChanged(
-            m_connection.execute(QStringLiteral("UPDATE info SET name = ?, hometel = ?, jobtel = ?, mobil = ?, "
-                                                "fax = ?, address = ?, email = ?, org = ?, moreinfo = ?, dir = ? "
-                                                "WHERE name = ?"),
+            m_connection.execute(QStringLiteral("UPDATE info SET %1, dir = ? WHERE name = ?").arg(assignments()),
                                  values),
             QStringLiteral("named %1").arg(key));
     });
@@ -61,10 +73,7 @@ DataResult ContactStore::update(qint64 row, const ContactFields& contact)
     QStringList values = contact.row(QString()).mid(0, ContactFields::kCount);
     values << QString::number(row);
     return keepingValues(row, contact.name, [&] {
-        return m_connection.execute(QStringLiteral("UPDATE info SET name = ?, hometel = ?, jobtel = ?, mobil = ?, "
-                                                   "fax = ?, address = ?, email = ?, org = ?, moreinfo = ? "
-                                                   "WHERE rowid = ?"),
-                                    values);
+        return m_connection.execute(QStringLiteral("UPDATE info SET %1 WHERE rowid = ?").arg(assignments()), values);
     });
 }
 
@@ -176,16 +185,19 @@ DataResult ContactStore::readDirectory(const QString& dir, const Visitor& visit)
 
 DataResult ContactStore::readNamesAndNumbers(const QString& dir, const Visitor& visit)
 {
+    std::vector<QString ContactFields::*> read;
+    QStringList columns;
+    for (const ContactField& field : ContactFields::kFields)
+        if (ContactFields::comparesBy(field.kind)) {
+            read.push_back(field.member);
+            columns << field.columnName();
+        }
     return m_connection.query(
-        QStringLiteral("SELECT rowid, name, hometel, jobtel, mobil, fax, email FROM info WHERE dir = ?"), {dir},
-        [&visit](sqlite3_stmt* statement) {
+        QStringLiteral("SELECT rowid, %1 FROM info WHERE dir = ?").arg(columns.join(QStringLiteral(", "))), {dir},
+        [&visit, &read](sqlite3_stmt* statement) {
             ContactFields contact;
-            contact.name = DataConnection::columnText(statement, 1);
-            contact.hometel = DataConnection::columnText(statement, 2);
-            contact.jobtel = DataConnection::columnText(statement, 3);
-            contact.mobil = DataConnection::columnText(statement, 4);
-            contact.fax = DataConnection::columnText(statement, 5);
-            contact.email = DataConnection::columnText(statement, 6);
+            for (size_t i = 0; i < read.size(); ++i)
+                contact.*read[i] = DataConnection::columnText(statement, int(i) + 1);
             visit(sqlite3_column_int64(statement, 0), contact);
         });
 }

@@ -57,9 +57,10 @@ QString OutsideText::lines(const QString& text)
 
 ContactFields OutsideText::contact(const ContactFields& fields)
 {
-    return {oneLine(fields.name),  oneLine(fields.hometel), oneLine(fields.jobtel),
-            oneLine(fields.mobil), oneLine(fields.fax),     oneLine(fields.address),
-            oneLine(fields.email), oneLine(fields.org),     lines(fields.moreinfo)};
+    ContactFields clean;
+    for (const ContactField& field : ContactFields::kFields)
+        clean.*field.member = field.isOneLine() ? oneLine(fields.*field.member) : lines(fields.*field.member);
+    return clean;
 }
 
 QString OutsideText::printable(const QString& text)

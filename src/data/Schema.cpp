@@ -14,6 +14,8 @@
 namespace Schema
 {
 
+// Written out rather than taken from ContactFields::kFields: this text is the file's definition that
+// other tools build a book from, and the table's order is checked against the same columns.
 QString ddl()
 {
     return QStringLiteral("CREATE TABLE dirg (\n"

@@ -70,6 +70,9 @@ bool SyncStore::hasTables()
 
 DataResult SyncStore::createTables()
 {
+    QString fields;
+    for (const ContactField& field : ContactFields::kFields)
+        fields += field.columnName() + QStringLiteral(" TEXT, ");
     return m_connection.executeScript(QStringLiteral("CREATE TABLE IF NOT EXISTS qav_sync_link (\n"
                                                      "  dir    TEXT PRIMARY KEY,\n"
                                                      "  server TEXT NOT NULL DEFAULT '',\n"
@@ -87,12 +90,12 @@ DataResult SyncStore::createTables()
                                                      "  contact INTEGER NOT NULL DEFAULT 0,\n"
                                                      "  vcard   TEXT NOT NULL DEFAULT '',\n"
                                                      // The contact's values as last agreed with the server.
-                                                     "  name TEXT, hometel TEXT, jobtel TEXT, mobil TEXT, fax TEXT,\n"
-                                                     "  address TEXT, email TEXT, org TEXT, moreinfo TEXT,\n"
+                                                     "  %1\n"
                                                      "  morevalues TEXT\n"
                                                      ");\n"
                                                      "CREATE UNIQUE INDEX IF NOT EXISTS qav_sync_card_key "
-                                                     "ON qav_sync_card(dir, href);\n"));
+                                                     "ON qav_sync_card(dir, href);\n")
+                                          .arg(fields));
 }
 
 std::vector<SyncLink> SyncStore::links()
@@ -209,28 +212,29 @@ std::map<QString, SyncCardState> SyncStore::cards(const QString& dir)
     if (!hasTables())
         return found;
     PassedOver::note(
-        m_connection.query(
-            QStringLiteral("SELECT href, etag, contact, name, hometel, jobtel, mobil, fax, address, email, "
-                           "org, moreinfo, %1 FROM qav_sync_card WHERE dir = ?")
-                .arg(hasMoreColumn() ? QStringLiteral("morevalues") : QStringLiteral("NULL")),
-            {dir},
-            [&found](sqlite3_stmt* row) {
-                // A state that is not as a sync leaves it is forgotten: the card is then met as
-                // one never agreed on.
-                if (!StoredRow::fits(row, 0, 12))
-                    return;
-                SyncCardState state;
-                state.href = DataConnection::columnText(row, 0);
-                state.etag = DataConnection::columnText(row, 1).toUtf8();
-                state.contact = sqlite3_column_int64(row, 2);
-                QStringList values;
-                for (int column = 3; column < 12; ++column)
-                    values.append(DataConnection::columnText(row, column));
-                state.fields = ContactFields::fromRow(values);
-                if (sqlite3_column_type(row, 12) != SQLITE_NULL)
-                    state.more = moreOf(DataConnection::columnText(row, 12).toUtf8());
-                found.emplace(state.href, std::move(state));
-            }),
+        m_connection.query(QStringLiteral("SELECT href, etag, contact, %1, %2 FROM qav_sync_card WHERE dir = ?")
+                               .arg(ContactFields::columnList(),
+                                    hasMoreColumn() ? QStringLiteral("morevalues") : QStringLiteral("NULL")),
+                           {dir},
+                           [&found](sqlite3_stmt* row) {
+                               // A state that is not as a sync leaves it is forgotten: the card is then met as
+                               // one never agreed on.
+                               constexpr int kFirstField = 3;
+                               constexpr int kMore = kFirstField + ContactFields::kCount;
+                               if (!StoredRow::fits(row, 0, kMore))
+                                   return;
+                               SyncCardState state;
+                               state.href = DataConnection::columnText(row, 0);
+                               state.etag = DataConnection::columnText(row, 1).toUtf8();
+                               state.contact = sqlite3_column_int64(row, 2);
+                               QStringList values;
+                               for (int column = kFirstField; column < kMore; ++column)
+                                   values.append(DataConnection::columnText(row, column));
+                               state.fields = ContactFields::fromRow(values);
+                               if (sqlite3_column_type(row, kMore) != SQLITE_NULL)
+                                   state.more = moreOf(DataConnection::columnText(row, kMore).toUtf8());
+                               found.emplace(state.href, std::move(state));
+                           }),
         Q_FUNC_INFO);
     return found;
 }
@@ -277,12 +281,12 @@ DataResult SyncStore::saveCard(const QString& dir, const SyncCardState& state, c
     if (DataResult column = addMoreColumn(); !column)
         return column;
     if (DataResult saved = m_connection.execute(
-            QStringLiteral("INSERT OR REPLACE INTO qav_sync_card (dir, href, etag, contact, vcard, name, hometel, "
-                           "jobtel, mobil, fax, address, email, org, moreinfo) "
-                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+            QStringLiteral("INSERT OR REPLACE INTO qav_sync_card (dir, href, etag, contact, vcard, %1) "
+                           "VALUES (?, ?, ?, ?, ?%2)")
+                .arg(ContactFields::columnList(), QStringLiteral(", ?").repeated(ContactFields::kCount)),
             QStringList{dir, state.href, QString::fromUtf8(state.etag), QString::number(state.contact),
                         QString::fromUtf8(serverCard)} +
-                state.fields.row(QString()).mid(0, 9));
+                state.fields.row(QString()).mid(0, ContactFields::kCount));
         !saved || !state.more)
         return saved;
     return m_connection.execute(QStringLiteral("UPDATE qav_sync_card SET morevalues = ? WHERE dir = ? AND href = ?"),

@@ -15,14 +15,17 @@ const QString kNameTaken = QStringLiteral("the name is taken");
 
 DataResult TrashStore::createTable()
 {
+    QString fields;
+    for (const ContactField& field : ContactFields::kFields)
+        fields += field.columnName() + QStringLiteral(" TEXT, ");
     return m_connection.execute(QStringLiteral("CREATE TABLE IF NOT EXISTS qav_trash (\n"
                                                "  id INTEGER PRIMARY KEY,\n"
-                                               "  name TEXT, hometel TEXT, jobtel TEXT, mobil TEXT, fax TEXT,\n"
-                                               "  address TEXT, email TEXT, org TEXT, moreinfo TEXT,\n"
+                                               "  %1\n"
                                                "  dir TEXT NOT NULL DEFAULT '', dirname TEXT NOT NULL DEFAULT '',\n"
                                                "  lockpass TEXT NOT NULL DEFAULT '0',\n"
                                                "  deleted INTEGER NOT NULL DEFAULT 0\n"
-                                               ")"));
+                                               ")")
+                                    .arg(fields));
 }
 
 DataResult TrashStore::moveIn(const QString& name, qint64* id)

@@ -117,9 +117,9 @@ QList<ContactFinder::Meta> ContactFinder::metas(const QStringList& ids)
     const bool read = readUnlocked(ids, [&out](qint64 row, const ContactFields& contact, const Directory& directory) {
         // The first number the contact has, in the table's order.
         QString number;
-        for (const QString* one : {&contact.hometel, &contact.jobtel, &contact.mobil, &contact.fax})
+        for (const auto one : ContactFields::membersOf<ContactField::Kind::Number>())
             if (number.isEmpty())
-                number = OutsideText::printable(*one);
+                number = OutsideText::printable(contact.*one);
         // A name from any file or server must not turn the desktop's line around.
         const QString where = OutsideText::printable(directory.name);
         out.append({QString::number(row), OutsideText::printable(contact.name),

@@ -181,7 +181,7 @@ QByteArray ContactExporter::encode(const std::vector<ContactFields>& contacts, F
         MoreColumns columns;
         for (size_t i = 0; i < contacts.size(); ++i) {
             const ContactFields& c = contacts[i];
-            rows << QStringList{c.name, c.hometel, c.jobtel, c.mobil, c.fax, c.address, c.email, c.org, c.moreinfo};
+            rows << c.row(QString()).mid(0, ContactFields::kCount);
             addMore(columns, i < more.size() ? more[i] : MoreValues(), Layout::Own);
         }
         columns.appendTo(rows);

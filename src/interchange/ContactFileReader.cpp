@@ -17,9 +17,8 @@ void clean(ContactFileContents& contents)
 {
     for (ContactFields& contact : contents.contacts) {
         contact = OutsideText::contact(contact);
-        for (QString* value : {&contact.name, &contact.hometel, &contact.jobtel, &contact.mobil, &contact.fax,
-                               &contact.address, &contact.email, &contact.org, &contact.moreinfo})
-            *value = value->normalized(QString::NormalizationForm_C);
+        for (const ContactField& field : ContactFields::kFields)
+            contact.*field.member = (contact.*field.member).normalized(QString::NormalizationForm_C);
     }
     for (MoreValues& values : contents.more)
         for (ContactValue& v : values) {

@@ -23,8 +23,8 @@ public:
         : m_whole(whole), m_numbers(PhoneMatch::numberKey(region))
     {
         ContactFields& c = m_whole.fields;
-        for (const QString* number : {&c.hometel, &c.jobtel, &c.mobil, &c.fax})
-            hold(key(Kind::Phone, *number));
+        for (const auto number : ContactFields::membersOf<ContactField::Kind::Number>())
+            hold(key(Kind::Phone, c.*number));
         hold(key(Kind::Email, c.email));
         hold(key(Kind::Address, c.address));
         for (const ContactValue& value : m_whole.more) {

@@ -15,6 +15,25 @@ bool fill(QString& slot, const QString& value)
     return true;
 }
 
+// The field a number of the kind belongs in; a number of no kind is taken for a home number.
+QString ContactFields::*fieldOf(ContactSlots::PhoneKind kind)
+{
+    switch (kind) {
+    case ContactSlots::PhoneKind::Unknown:
+    case ContactSlots::PhoneKind::Home:
+        return &ContactFields::hometel;
+    case ContactSlots::PhoneKind::Work:
+        return &ContactFields::jobtel;
+    case ContactSlots::PhoneKind::Mobile:
+        return &ContactFields::mobil;
+    case ContactSlots::PhoneKind::Fax:
+        return &ContactFields::fax;
+    case ContactSlots::PhoneKind::Other:
+        break;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 ContactSlots::PhoneKind ContactSlots::kindOf(const QStringList& words)
@@ -50,13 +69,10 @@ QString ContactSlots::kindLabel(PhoneKind kind)
 {
     switch (kind) {
     case PhoneKind::Home:
-        return QStringLiteral("ت/ منزل");
     case PhoneKind::Work:
-        return QStringLiteral("ت/عمل");
     case PhoneKind::Mobile:
-        return QStringLiteral("موبايل");
     case PhoneKind::Fax:
-        return QStringLiteral("فاكس");
+        return ContactFields::caption(fieldOf(kind));
     case PhoneKind::Unknown:
     case PhoneKind::Other:
         break;
@@ -95,9 +111,8 @@ bool ContactSlots::toMore(ContactValue::Kind kind, const QString& label, const Q
 
 bool ContactSlots::holds(const QString& value) const
 {
-    const ContactFields& c = m_contact;
-    for (const QString* slot : {&c.hometel, &c.jobtel, &c.mobil, &c.fax, &c.email, &c.address, &c.org})
-        if (*slot == value)
+    for (const ContactField& field : ContactFields::kFields)
+        if (field.kind != ContactField::Kind::Name && field.isOneLine() && m_contact.*field.member == value)
             return true;
     return m_held.contains(value);
 }
@@ -116,20 +131,8 @@ void ContactSlots::addPhone(const QString& number, PhoneKind kind, const QString
 
 QString* ContactSlots::ownSlot(PhoneKind kind)
 {
-    switch (kind) {
-    case PhoneKind::Unknown:
-    case PhoneKind::Home:
-        return &m_contact.hometel;
-    case PhoneKind::Work:
-        return &m_contact.jobtel;
-    case PhoneKind::Mobile:
-        return &m_contact.mobil;
-    case PhoneKind::Fax:
-        return &m_contact.fax;
-    case PhoneKind::Other:
-        break;
-    }
-    return nullptr;
+    const auto field = fieldOf(kind);
+    return field ? &(m_contact.*field) : nullptr;
 }
 
 void ContactSlots::placeElsewhere(const Phone& phone)
@@ -164,7 +167,7 @@ void ContactSlots::addEmail(const QString& address, const QString& label)
     if (value.isEmpty() || holds(value) || fill(m_contact.email, value) ||
         toMore(ContactValue::Kind::Email, label, value))
         return;
-    overflow(label.isEmpty() ? QStringLiteral("بريد الكترونى") : label, value);
+    overflow(label.isEmpty() ? ContactFields::caption(&ContactFields::email) : label, value);
 }
 
 void ContactSlots::addAddress(const QString& address, const QString& label, const QString& parts)
@@ -175,12 +178,12 @@ void ContactSlots::addAddress(const QString& address, const QString& label, cons
     if (line.isEmpty() || holds(line) || fill(m_contact.address, line) ||
         toMore(ContactValue::Kind::Address, label, parts.isEmpty() ? ContactValue::joinParts({{}, {}, line}) : parts))
         return;
-    overflow(label.isEmpty() ? QStringLiteral("العنوان") : label, line);
+    overflow(label.isEmpty() ? ContactFields::caption(&ContactFields::address) : label, line);
 }
 
 void ContactSlots::addOrganisation(const QString& organisation, const QString& label)
 {
-    addToOneSlot(m_contact.org, organisation.trimmed(), label, QStringLiteral("المؤسسة"));
+    addToOneSlot(m_contact.org, organisation.trimmed(), label, ContactFields::field(&ContactFields::org).headingText());
 }
 
 void ContactSlots::finish()

@@ -1,7 +1,7 @@
 #include "CsvMapping.h"
 
+#include "ContactFields.h"
 #include "ContactSlots.h"
-#include "FieldCaptions.h"
 #include "HijriCalendar.h"
 
 #include <QHash>
@@ -16,6 +16,22 @@ namespace
 using T = CsvMapping::Target;
 using Kind = ContactSlots::PhoneKind;
 
+// The target that fills each of the nine fields; a file of the program's own has one column each.
+T targetOf(QString ContactFields::*member)
+{
+    const std::pair<QString ContactFields::*, T> targets[] = {
+        {&ContactFields::name, T::Name},         {&ContactFields::hometel, T::HomeTel},
+        {&ContactFields::jobtel, T::JobTel},     {&ContactFields::mobil, T::Mobil},
+        {&ContactFields::fax, T::Fax},           {&ContactFields::address, T::Address},
+        {&ContactFields::email, T::Email},       {&ContactFields::org, T::Org},
+        {&ContactFields::moreinfo, T::MoreInfo},
+    };
+    for (const auto& [field, target] : targets)
+        if (field == member)
+            return target;
+    return T::Ignore;
+}
+
 QString key(const QString& header)
 {
     return header.trimmed().toLower().remove(QLatin1Char('"'));
@@ -28,11 +44,8 @@ const QHash<QString, T>& singleHeaders()
 {
     static const QHash<QString, T> headers = [] {
         QHash<QString, T> h;
-        const QStringList own = CsvMapping::ownHeaders();
-        const T ownTargets[] = {T::Name,    T::HomeTel, T::JobTel, T::Mobil,   T::Fax,
-                                T::Address, T::Email,   T::Org,    T::MoreInfo};
-        for (int i = 0; i < own.size(); ++i)
-            h.insert(key(own[i]), ownTargets[i]);
+        for (const ContactField& field : ContactFields::kFields)
+            h.insert(key(field.headingText()), targetOf(field.member));
         const std::pair<const char*, T> others[] = {
             {"name", T::Name},
             {"full name", T::Name},
@@ -145,11 +158,8 @@ const QHash<QString, T>& arabicHeaders()
 {
     static const QHash<QString, T> headers = [] {
         QHash<QString, T> h;
-        const QStringList own = CsvMapping::ownHeaders();
-        const T ownTargets[] = {T::Name,    T::HomeTel, T::JobTel, T::Mobil,   T::Fax,
-                                T::Address, T::Email,   T::Org,    T::MoreInfo};
-        for (int i = 0; i < own.size(); ++i)
-            h.insert(arabicKey(own[i]), ownTargets[i]);
+        for (const ContactField& field : ContactFields::kFields)
+            h.insert(arabicKey(field.headingText()), targetOf(field.member));
         const std::pair<const char16_t*, T> known[] = {
             {u"الاسم", T::Name},
             {u"الاسم بالكامل", T::Name},
@@ -383,15 +393,10 @@ bool parseDate(const QString& cell, QString& date, QString& calendar)
 
 QStringList CsvMapping::ownHeaders()
 {
-    return {QStringLiteral("الاسم"),
-            QStringLiteral("ت/ منزل"),
-            QStringLiteral("ت/عمل"),
-            QStringLiteral("موبايل"),
-            QStringLiteral("فاكس"),
-            QStringLiteral("العنوان"),
-            QStringLiteral("البريد الالكترونى"),
-            QStringLiteral("المؤسسة"),
-            QStringLiteral("بيانات إضافية")};
+    QStringList headers;
+    for (const ContactField& field : ContactFields::kFields)
+        headers << field.headingText();
+    return headers;
 }
 
 QString CsvMapping::ownGroupHeader(ContactValue::Kind kind, int number, bool label)
@@ -408,16 +413,26 @@ QString CsvMapping::ownGroupHeader(ContactValue::Kind kind, int number, bool lab
 
 QStringList CsvMapping::targetNames()
 {
-    return {QStringLiteral("(تجاهل)"),     FieldCaptions::name(),
-            QStringLiteral("الاسم الأول"), QStringLiteral("الاسم الأوسط"),
-            QStringLiteral("اسم العائلة"), FieldCaptions::hometel(),
-            FieldCaptions::jobtel(),       FieldCaptions::mobil(),
-            FieldCaptions::fax(),          FieldCaptions::address(),
-            FieldCaptions::email(),        FieldCaptions::org(),
-            FieldCaptions::moreinfo(),     QStringLiteral("تليفون حسب النوع"),
-            QStringLiteral("تليفون آخر"),  QStringLiteral("جزء من العنوان"),
-            QStringLiteral("نوع القيمة"),  QStringLiteral("تاريخ الميلاد"),
-            QStringLiteral("الموقع"),      QStringLiteral("مناسبة")};
+    return {QStringLiteral("(تجاهل)"),
+            ContactFields::caption(&ContactFields::name),
+            QStringLiteral("الاسم الأول"),
+            QStringLiteral("الاسم الأوسط"),
+            QStringLiteral("اسم العائلة"),
+            ContactFields::caption(&ContactFields::hometel),
+            ContactFields::caption(&ContactFields::jobtel),
+            ContactFields::caption(&ContactFields::mobil),
+            ContactFields::caption(&ContactFields::fax),
+            ContactFields::caption(&ContactFields::address),
+            ContactFields::caption(&ContactFields::email),
+            ContactFields::caption(&ContactFields::org),
+            ContactFields::caption(&ContactFields::moreinfo),
+            QStringLiteral("تليفون حسب النوع"),
+            QStringLiteral("تليفون آخر"),
+            QStringLiteral("جزء من العنوان"),
+            QStringLiteral("نوع القيمة"),
+            QStringLiteral("تاريخ الميلاد"),
+            QStringLiteral("الموقع"),
+            QStringLiteral("مناسبة")};
 }
 
 CsvMapping CsvMapping::guess(const QStringList& headers)

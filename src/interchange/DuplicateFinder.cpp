@@ -16,8 +16,7 @@
 namespace
 {
 
-const QString ContactFields::*const kNumbers[] = {&ContactFields::hometel, &ContactFields::jobtel,
-                                                  &ContactFields::mobil, &ContactFields::fax};
+constexpr auto kNumbers = ContactFields::membersOf<ContactField::Kind::Number>();
 
 // Groups grow by joining pairs; each keeps the strongest reason one of its pairs had.
 class Groups
@@ -84,7 +83,7 @@ QString soundBucket(const QByteArray& key, const QString& name)
 // What a contact is compared by, made once: two contacts are looked at together only when they
 // share one of these.
 struct MatchKeys {
-    std::array<qint64, 4> tails{}; // of the four numbers, in field order; -1 where there is none
+    std::array<qint64, kNumbers.size()> tails{}; // of the numbers, in field order; -1 where there is none
     QString email;
     QString folded;
     QByteArray soundKey;
@@ -198,8 +197,9 @@ std::vector<DuplicateFinder::Group> DuplicateFinder::find(const std::vector<Cont
     tails.reserve(contacts.size() * 3);
     for (int i = 0; i < count; ++i)
         for (int field = 0; field < int(numbers[size_t(i)].size()); ++field) {
-            const qint64 tail = field < 4 ? keys[size_t(i)].tails[size_t(field)]
-                                          : PhoneMatch::tailNumber(numbers[size_t(i)][size_t(field)]);
+            const qint64 tail = field < int(kNumbers.size())
+                                    ? keys[size_t(i)].tails[size_t(field)]
+                                    : PhoneMatch::tailNumber(numbers[size_t(i)][size_t(field)]);
             if (tail >= 0) {
                 tails.push_back({tail, i, field});
                 hasNumber[size_t(i)] = true;

@@ -22,9 +22,9 @@ std::optional<LineKind> kindOfLabel(const QString& label)
     for (const Kind kind : {Kind::Home, Kind::Work, Kind::Mobile, Kind::Fax, Kind::Unknown})
         if (label == ContactSlots::kindLabel(kind))
             return LineKind{ContactValue::Kind::Phone, ContactSlots::kindWord(kind)};
-    if (label == QStringLiteral("بريد الكترونى"))
+    if (label == ContactFields::caption(&ContactFields::email))
         return LineKind{ContactValue::Kind::Email, {}};
-    if (label == QStringLiteral("العنوان"))
+    if (label == ContactFields::caption(&ContactFields::address))
         return LineKind{ContactValue::Kind::Address, {}};
     if (label == QStringLiteral("عنوان العمل"))
         return LineKind{ContactValue::Kind::Address, QStringLiteral("work")};
@@ -67,8 +67,8 @@ ImportedNoteLines::Split ImportedNoteLines::split(const ContactFields& contact, 
     const NumberKey numbers = PhoneMatch::numberKey(PhoneMatch::preferredRegion());
     auto sameAs = [&numbers](ContactValue::Kind kind, const QString& text) { return sameness(numbers, kind, text); };
     QSet<QString> held;
-    for (const QString* number : {&contact.hometel, &contact.jobtel, &contact.mobil, &contact.fax})
-        held.insert(sameAs(ContactValue::Kind::Phone, *number));
+    for (const auto number : ContactFields::membersOf<ContactField::Kind::Number>())
+        held.insert(sameAs(ContactValue::Kind::Phone, contact.*number));
     held.insert(sameAs(ContactValue::Kind::Email, contact.email));
     held.insert(sameAs(ContactValue::Kind::Address, contact.address));
     for (const ContactValue& value : more)

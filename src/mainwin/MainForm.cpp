@@ -3,6 +3,7 @@
 #include "AppLook.h"
 #include "BookFiles.h"
 #include "BookPasswordDialog.h"
+#include "ContactFields.h"
 #include "DataLocation.h"
 #include "Directory.h"
 #include "DirectoryStore.h"
@@ -238,10 +239,10 @@ void MainForm::buildLists()
 
     m_contactList = new RecordListView(m_listPane);
     m_contactList->setAccessibleName(QStringLiteral("البيانات"));
-    const char* headers[] = {"الاسم",   "ت/ منزل",           "ت/عمل",   "موبايل",        "فاكس",
-                             "العنوان", "البريد الالكترونى", "المؤسسة", "بيانات إضافية", "الدليل"};
-    for (int i = 0; i < 10; ++i)
-        m_contactList->addColumn(QString::fromUtf8(headers[i]), i == 0 ? 5000 : 0);
+    // The nine fields in the table's order, then the directory; only the name is wide enough to see.
+    for (const ContactField& field : ContactFields::kFields)
+        m_contactList->addColumn(field.headingText(), field.kind == ContactField::Kind::Name ? 5000 : 0);
+    m_contactList->addColumn(QStringLiteral("الدليل"), 0);
     m_contactList->setSmallIcon(AppLook::icon(QStringLiteral("contact")));
     m_contactList->setSeveralChoosable(true);
 

@@ -1,5 +1,6 @@
 #include "SearchFieldMenu.h"
 
+#include "ContactFields.h"
 #include "MainMenus.h"
 #include "Preferences.h"
 
@@ -9,12 +10,14 @@ namespace
 {
 struct SearchFieldItem {
     const char* item;
-    const char* field;
+    QString ContactFields::*field;
 };
-// The menu's items in table order, each with the column it searches.
+// The menu's items in the menu's own order (the name, then the texts, then the numbers), each with
+// the field it searches.
 constexpr SearchFieldItem kSearchFields[] = {
-    {"sname", "name"},   {"sorg", "org"}, {"saddress", "address"}, {"shome", "hometel"},  {"sjob", "jobtel"},
-    {"smobil", "mobil"}, {"sfax", "fax"}, {"semail", "email"},     {"sinfo", "moreinfo"},
+    {"sname", &ContactFields::name},    {"sorg", &ContactFields::org},     {"saddress", &ContactFields::address},
+    {"shome", &ContactFields::hometel}, {"sjob", &ContactFields::jobtel},  {"smobil", &ContactFields::mobil},
+    {"sfax", &ContactFields::fax},      {"semail", &ContactFields::email}, {"sinfo", &ContactFields::moreinfo},
 };
 } // namespace
 
@@ -22,7 +25,7 @@ SearchFieldMenu::SearchFieldMenu(MainMenus& menus, QObject* parent) : QObject(pa
 {
     for (const SearchFieldItem& entry : kSearchFields) {
         QAction* item = menus.item(QString::fromLatin1(entry.item));
-        const QString field = QString::fromLatin1(entry.field);
+        const QString field = ContactFields::field(entry.field).columnName();
         connect(item, &QAction::triggered, this, [this, item, field] { choose(item, field); });
     }
     menus.searchBySound->setChecked(Preferences::searchBySound());
@@ -45,7 +48,7 @@ void SearchFieldMenu::Clearmnusearch()
 QString SearchFieldMenu::filterColumn() const
 {
     for (const SearchFieldItem& entry : kSearchFields)
-        if (m_field == QLatin1String(entry.field))
+        if (m_field == ContactFields::field(entry.field).columnName())
             return m_field;
     return QString();
 }

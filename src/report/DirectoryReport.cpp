@@ -1,5 +1,6 @@
 #include "DirectoryReport.h"
 
+#include "ContactFields.h"
 #include "ContactValueStore.h"
 #include "MoreValueTexts.h"
 #include "Recordset.h"
@@ -28,17 +29,20 @@ constexpr int kRowHeight = 375;
 
 struct Column {
     const char* heading;
-    const char* field;
+    QString ContactFields::*field;
     int left;
     int headingWidth;
     int fieldWidth;
 };
-// From right to left on the page.
+// From right to left on the page: the report's own choice of seven fields, its own order and words.
 constexpr Column kColumns[] = {
-    {"الاسم", "name", 10900, 2715, 2700},        {"تليفون/ منزل", "hometel", 9200, 1605, 1605},
-    {"تليفون/ عمل", "jobtel", 7500, 1590, 1605}, {"موبايل", "mobil", 5800, 1605, 1590},
-    {"فاكس", "fax", 4100, 1605, 1605},           {"العمل", "org", 2400, 1590, 1590},
-    {"العنوان", "address", 0, 2295, 2295},
+    {"الاسم", &ContactFields::name, 10900, 2715, 2700},
+    {"تليفون/ منزل", &ContactFields::hometel, 9200, 1605, 1605},
+    {"تليفون/ عمل", &ContactFields::jobtel, 7500, 1590, 1605},
+    {"موبايل", &ContactFields::mobil, 5800, 1605, 1590},
+    {"فاكس", &ContactFields::fax, 4100, 1605, 1605},
+    {"العمل", &ContactFields::org, 2400, 1590, 1590},
+    {"العنوان", &ContactFields::address, 0, 2295, 2295},
 };
 
 QFont reportFont(int twipsHigh, bool bold = false)
@@ -265,16 +269,14 @@ void DirectoryReport::paintRow(QPainter& painter, int top, qsizetype row) const
     painter.setFont(reportFont(190));
     for (const Column& column : kColumns) {
         const QRect box(column.left, top, column.fieldWidth, 300);
-        if (QLatin1String(column.field) == QLatin1String("name"))
+        const ContactField& field = ContactFields::field(column.field);
+        if (field.kind == ContactField::Kind::Name)
             painter.fillRect(box, Units::bgr(0xDEF9FE)); // Text1
         painter.setPen(QColor(0xC0, 0xC0, 0xC0));
         painter.drawLine(box.bottomLeft(), box.bottomRight());
         painter.setPen(Qt::black);
-        const QString field = QString::fromLatin1(column.field);
-        const bool telephone =
-            field.endsWith(QLatin1String("tel")) || field == QLatin1String("mobil") || field == QLatin1String("fax");
-        const QString value = rows->value(row, rows->columnIndex(field));
-        if (telephone)
+        const QString value = rows->value(row, rows->columnIndex(field.columnName()));
+        if (field.kind == ContactField::Kind::Number)
             drawNumberCell(painter, box, value);
         else
             drawTextCell(painter, box, value);

@@ -9,10 +9,12 @@ namespace
 // A number or e-mail that stayed the same tells a renamed contact from a new one in its row.
 bool sameContactRenamed(const ContactFields& before, const ContactFields& now)
 {
-    for (auto field : {&ContactFields::hometel, &ContactFields::jobtel, &ContactFields::mobil, &ContactFields::fax,
-                       &ContactFields::email})
-        if (!(before.*field).isEmpty() && before.*field == now.*field)
+    for (const ContactField& each : ContactFields::kFields) {
+        const auto field = each.member;
+        const bool tells = each.kind == ContactField::Kind::Number || each.kind == ContactField::Kind::Email;
+        if (tells && !(before.*field).isEmpty() && before.*field == now.*field)
             return true;
+    }
     ContactFields unnamed = now;
     unnamed.name = before.name;
     return unnamed == before;

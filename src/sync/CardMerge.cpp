@@ -424,20 +424,22 @@ QByteArray CardMerge::merge(const QByteArray& serverCard, const ContactFields& s
         only.name = local.name;
         place(removeNamed({"FN", "N"}), ownLines(version, only, {"FN", "N"}));
     }
-    const struct {
-        Field field;
-        QByteArray kind;
-    } valued[] = {{&ContactFields::hometel, "TEL"}, {&ContactFields::jobtel, "TEL"},  {&ContactFields::mobil, "TEL"},
-                  {&ContactFields::fax, "TEL"},     {&ContactFields::email, "EMAIL"}, {&ContactFields::address, "ADR"}};
-    for (const auto& [field, kind] : valued) {
-        if (local.*field == synced.*field)
-            continue;
-        ContactFields only;
-        only.*field = local.*field;
-        const Lines own = ownLines(version, only, {kind});
-        if (!replaceOwner(field, kind, own))
-            place(removeOwner(field, kind), own);
-    }
+    // A card may hold several of these properties; each field owns one of them. Numbers first, then the
+    // e-mail, then the address: new lines join the card in that order.
+    const std::pair<ContactField::Kind, QByteArray> valued[] = {{ContactField::Kind::Number, "TEL"},
+                                                                {ContactField::Kind::Email, "EMAIL"},
+                                                                {ContactField::Kind::Address, "ADR"}};
+    for (const auto& [fieldKind, kind] : valued)
+        for (const ContactField& each : ContactFields::kFields) {
+            const Field field = each.member;
+            if (each.kind != fieldKind || local.*field == synced.*field)
+                continue;
+            ContactFields only;
+            only.*field = local.*field;
+            const Lines own = ownLines(version, only, {kind});
+            if (!replaceOwner(field, kind, own))
+                place(removeOwner(field, kind), own);
+        }
     if (local.org != synced.org) {
         ContactFields only;
         only.org = local.org;

@@ -1,20 +1,11 @@
 #include "SyncPlan.h"
 
-namespace
-{
-
-using Field = QString ContactFields::*;
-constexpr Field kFields[] = {&ContactFields::name,  &ContactFields::hometel, &ContactFields::jobtel,
-                             &ContactFields::mobil, &ContactFields::fax,     &ContactFields::address,
-                             &ContactFields::email, &ContactFields::org,     &ContactFields::moreinfo};
-
-} // namespace
-
 SyncPlan::FieldMerge SyncPlan::mergeFields(const ContactFields& agreed, const ContactFields& local,
                                            const ContactFields& server)
 {
     FieldMerge result{server, {}};
-    for (Field field : kFields) {
+    for (const ContactField& each : ContactFields::kFields) {
+        const auto field = each.member;
         if (local.*field == agreed.*field || local.*field == server.*field)
             continue; // the server's value stands
         if (server.*field == agreed.*field)
