@@ -1,6 +1,7 @@
 #include "UpdateWindow.h"
 
 #include "BookFiles.h"
+#include "BookFingerprint.h"
 #include "BookLocation.h"
 #include "BookPasswordDialog.h"
 #include "CopyMessages.h"
@@ -15,7 +16,6 @@
 #include "SkinButton.h"
 #include "SkinFrame.h"
 #include "SkinTextBox.h"
-#include "StoredOrder.h"
 
 #include <QApplication>
 #include <QDir>
@@ -114,7 +114,7 @@ void UpdateWindow::restore()
             fail(CopyMessages::reason(replaced.error));
         return;
     }
-    StoredOrder::passOn(source, SharedData::databasePath());
+    BookFingerprint::passOn(source, SharedData::databasePath());
     const bool wasProtected = SharedData::bookProtected();
     SharedData::setBookKey(*key);
     QApplication::restoreOverrideCursor();

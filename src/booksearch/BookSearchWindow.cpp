@@ -8,6 +8,7 @@
 #include "ContactValueStore.h"
 #include "DirectoryStore.h"
 #include "FocusColour.h"
+#include "KeptSearchIndex.h"
 #include "MainForm.h"
 #include "MessageBox.h"
 #include "MoreValueTexts.h"
@@ -126,6 +127,14 @@ BookSearchWindow::BookSearchWindow(MainForm& main)
     const int widths[] = {230, 130, 120, 120, 200, 110};
     for (int column = 0; column < 6; ++column)
         results->setColumnWidth(column, widths[column]);
+    // Kept in the book when the program closes, for the next session's first search.
+    SharedData::setSearchIndex(&m_index);
+}
+
+BookSearchWindow::~BookSearchWindow()
+{
+    if (SharedData::searchIndex() == &m_index)
+        SharedData::setSearchIndex(nullptr);
 }
 
 void BookSearchWindow::showEvent(QShowEvent* event)
@@ -141,6 +150,9 @@ void BookSearchWindow::keepIndexCurrent()
     // contact or locked a directory: it is read again before anything of it is shown.
     DataConnection& connection = SharedData::connection();
     if (m_index.loaded() && m_index.stamp() == connection.changeStamp())
+        return;
+    // The first time, the index the last session kept, when the book is as it left it.
+    if (!m_index.loaded() && KeptSearchIndex::adopt(connection, m_index))
         return;
     if (const DataResult read = m_index.load(connection); !read)
         MessageBox::show(QStringLiteral("تعذرت قراءة جهات الاتصال من قاعدة البيانات: ") + read.error,

@@ -70,6 +70,18 @@ qsizetype BookSearchIndex::byteSize() const
     return bytes;
 }
 
+void BookSearchIndex::adopt(std::vector<Block> blocks, bool packed, ChangeStamp stamp)
+{
+    m_blocks = std::move(blocks);
+    m_packed = packed;
+    m_stamp = stamp;
+    m_adoptedAt = stamp;
+    m_rowCount = 0;
+    for (const Block& block : m_blocks)
+        m_rowCount += qsizetype(block.rows.size());
+    m_loaded = true;
+}
+
 DataResult BookSearchIndex::load(DataConnection& connection)
 {
     m_blocks.clear();

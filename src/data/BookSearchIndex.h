@@ -61,7 +61,6 @@ public:
 
     static constexpr qsizetype kRowsPerBlock = 4096;
 
-private:
     struct Block {
         std::vector<qint64> rows;
         // Each row's name, address, e-mail, organisation, notes and more values, each ended by kFieldEnd;
@@ -72,8 +71,21 @@ private:
         std::string numbers;
         std::string soundKeys; // each row's name as it sounds, ended by kFieldEnd
     };
-    struct Half;
     static constexpr char kFieldEnd = '\x1f';
+    // How many fields each row has in a block's texts, numbers and sound keys.
+    static constexpr int kTextsPerRow = 6, kNumbersPerRow = 5, kSoundsPerRow = 1;
+
+    // For keeping the index in the book (KeptSearchIndex): its blocks as they are held, and
+    // blocks read back, true of the book at stamp, taken in their place.
+    const std::vector<Block>& blocks() const { return m_blocks; }
+    bool packed() const { return m_packed; }
+    const NumberKey& numberKey() const { return m_numbers; }
+    void adopt(std::vector<Block> blocks, bool packed, ChangeStamp stamp);
+    // Where the book stood when the blocks were last taken from it; none when they were read.
+    ChangeStamp adoptedAt() const { return m_adoptedAt; }
+
+private:
+    struct Half;
     // Between two more values of a row, so that no match runs across them.
     static constexpr char kValueEnd = '\x1e';
     // Each row's more values that are searched, as the row's last text and number fields.
@@ -96,6 +108,7 @@ private:
     std::vector<Block> m_blocks;
     qsizetype m_rowCount = 0;
     ChangeStamp m_stamp;
+    ChangeStamp m_adoptedAt;
     bool m_loaded = false;
     bool m_packed = false; // a large book's blocks are kept compressed
 };

@@ -1,9 +1,9 @@
 #include "DatabaseFileCopy.h"
 
+#include "BookFingerprint.h"
 #include "PassedOver.h"
 #include "SafeFileWrite.h"
 #include "Schema.h"
-#include "StoredOrder.h"
 #include "Transaction.h"
 
 #include <QDir>
@@ -97,7 +97,7 @@ DataResult DatabaseFileCopy::backup(DataConnection& connection, const QString& f
     if (DataResult moved = SafeFileWrite::putInPlace(temporary, target, connection.path()); !moved)
         return moved;
     // A restore of this backup then opens its directories as fast as the book did.
-    StoredOrder::passOn(connection.path(), target);
+    BookFingerprint::passOn(connection.path(), target);
     return {};
 }
 

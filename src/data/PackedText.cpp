@@ -13,13 +13,13 @@ std::string PackedText::pack(std::string_view text)
     return packed;
 }
 
-bool PackedText::unpack(const std::string& packed, std::string& out)
+bool PackedText::unpack(const std::string& packed, std::string& out, size_t most)
 {
     out.clear();
     if (packed.empty())
         return true;
     const unsigned long long size = ZSTD_getFrameContentSize(packed.data(), packed.size());
-    if (size == ZSTD_CONTENTSIZE_ERROR || size == ZSTD_CONTENTSIZE_UNKNOWN)
+    if (size == ZSTD_CONTENTSIZE_ERROR || size == ZSTD_CONTENTSIZE_UNKNOWN || size > most)
         return false;
     out.resize(size_t(size));
     const size_t unpacked = ZSTD_decompress(out.data(), out.size(), packed.data(), packed.size());

@@ -3,6 +3,7 @@
 #include "ContactStore.h"
 #include "Directory.h"
 #include "DirectoryStore.h"
+#include "KeptSearchIndex.h"
 #include "OutsideText.h"
 #include "PhoneMatch.h"
 
@@ -22,6 +23,9 @@ bool ContactFinder::keepIndexCurrent(DataConnection& connection)
     if (!m_index)
         m_index = std::make_unique<BookSearchIndex>(PhoneMatch::numberKey(PhoneMatch::preferredRegion()));
     if (m_index->loaded() && m_index->stamp() == connection.changeStamp())
+        return true;
+    // The first time, the index the program's last session kept, when the book is as it left it.
+    if (!m_index->loaded() && KeptSearchIndex::adopt(connection, *m_index))
         return true;
     if (m_index->load(connection))
         return true;
