@@ -4,7 +4,8 @@
 //   qav_bench rss <folder> <code> [item:text,...]  peak resident KB after start-up, opening code
 //                                          and searching for each text in its menu item's field
 //   qav_bench first <folder> <code>        the first open after start-up (ms)
-//   qav_bench keep <folder> <code>         a session that opens code and closes as the user does
+//   qav_bench keep <folder> <code> [search] a session that opens code (and searches the whole book)
+//                                          and closes as the user does; prints the close (ms)
 //   qav_bench check <folder>               the small CI run: counts and order are right
 //   qav_bench duplicates <folder>          the search for duplicates over the whole book (ms)
 //   qav_bench wholebook <folder> <q1,q2..> the search through the whole book, typed letter by letter
@@ -123,7 +124,16 @@ int main(int argc, char** argv)
     }
     if (mode == QLatin1String("keep")) {
         run.openDirectory(code);
+        if (args.value(4) == QLatin1String("search")) {
+            BookSearchWindow* window = BookSearchWindow::showFor(run.form());
+            window->searchBox->setText(kHit);
+            QCoreApplication::processEvents();
+        }
+        QElapsedTimer timer;
+        timer.start();
         run.form().close();
+        std::printf("close_ms=%.2f\n", double(timer.nsecsElapsed()) / 1e6);
+        std::fflush(stdout);
         return 0;
     }
     if (mode == QLatin1String("check"))

@@ -1,7 +1,11 @@
 // The readers of the program's own tables, on plain rows: anyone with the published key can write
 // any value into them, so every reader must refuse or read a row, never crash or take room a
 // row's count asks for. The first byte picks the reader; the rest is cut into values at 0xFE.
+// A kept search block is read from plain values too: its fingerprint vouches only for a file
+// this program wrote, and anyone can write one of those.
+#include "BookSearchIndex.h"
 #include "DataConnection.h"
+#include "KeptSearchIndex.h"
 #include "NotDuplicateStore.h"
 #include "OrderMend.h"
 #include "PlaceById.h"
@@ -119,6 +123,24 @@ void readOrder(qint64 count, const QByteArray& ids, const QByteArray& names)
     (void)mend.result();
 }
 
+// A block of the kept search index, as a session that finds the book as it left it reads it,
+// then searched as the user types.
+void readSearchBlock(const QList<QByteArray>& values)
+{
+    const bool packed = !values[0].isEmpty() && (quint8(values[0][0]) & 1);
+    const qint64 count = countOf(values[0].mid(1));
+    BookSearchIndex::Block block;
+    if (!KeptSearchIndex::blockFromRow(count, values[1], values[2], values[3], values[4], packed, block))
+        return;
+    if (qint64(block.rows.size()) != count)
+        std::abort();
+    BookSearchIndex index(NumberKey(QStringLiteral("20"), QStringLiteral("0")));
+    index.adopt({std::move(block)}, packed, {});
+    for (const QString& query : {QStringLiteral("a"), QStringLiteral("0100"), QStringLiteral("Mohamed")})
+        if (qint64(index.find(query, 5).hits.size()) > count)
+            std::abort();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -128,7 +150,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static Book book;
     sqlite3* db = book.connection.handle();
     const QByteArrayView input(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
-    switch (data[0] % 5) {
+    switch (data[0] % 6) {
     case 0: {
         const QList<QByteArray> values = valuesOf(input, 3);
         readOrder(countOf(values[0]), values[1], values[2]);
@@ -168,6 +190,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             (void)store.serverCard(QStringLiteral("1"), href);
         break;
     }
+    case 5:
+        readSearchBlock(valuesOf(input, 5));
+        break;
     default: {
         run(db, "DELETE FROM qav_not_duplicate");
         run(db, "INSERT INTO qav_not_duplicate VALUES (?, ?)", valuesOf(input, 2));

@@ -173,7 +173,7 @@ int BatchCommands::importFile(const CommandLine::Request& request, const Passwor
                                       : ContactImporter::run(SharedData::connection(), contents, directory.code);
     if (!summary.error.isEmpty())
         return fail(QStringLiteral("تعذر الاستيراد , لم يتغير شىء: %1").arg(summary.error));
-    (void)SharedData::contacts().keepOrder();
+    SharedData::keepForNextSession();
     print(stdout, summary.text());
     return 0;
 }
@@ -251,7 +251,7 @@ int BatchCommands::linkDirectory(const CommandLine::Request& request, const Pass
     SyncLink link{directory.code, server.toString(), user, book.toString(), QString()};
     if (DataResult saved = store.saveLink(link); !saved)
         return fail(QStringLiteral("تعذر حفظ الربط: %1").arg(saved.error));
-    (void)SharedData::contacts().keepOrder();
+    SharedData::keepForNextSession();
     print(stdout, QStringLiteral("تم ربط الدليل \"%1\" بدفتر العناوين %2").arg(name, book.toString()));
     return 0;
 }
@@ -289,7 +289,7 @@ int BatchCommands::syncBook(const CommandLine::Request& request, const PasswordF
             return password;
         },
         [&](const SyncLink&) { return request.allowInsecureHttp; });
-    (void)SharedData::contacts().keepOrder();
+    SharedData::keepForNextSession();
     if (!summary.completed())
         return fail(QStringLiteral("لم تكتمل المزامنة: %1").arg(summary.cancelled ? summary.text() : summary.error()));
     print(stdout, summary.text());

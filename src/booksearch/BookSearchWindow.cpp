@@ -8,6 +8,7 @@
 #include "ContactValueStore.h"
 #include "DirectoryStore.h"
 #include "FocusColour.h"
+#include "KeptSearchIndex.h"
 #include "MainForm.h"
 #include "MessageBox.h"
 #include "MoreValueTexts.h"
@@ -126,6 +127,14 @@ BookSearchWindow::BookSearchWindow(MainForm& main)
     const int widths[] = {230, 130, 120, 120, 200, 110};
     for (int column = 0; column < 6; ++column)
         results->setColumnWidth(column, widths[column]);
+    // Kept in the book when the program closes, for the next session's first search.
+    SharedData::setSearchIndex(&m_index);
+}
+
+BookSearchWindow::~BookSearchWindow()
+{
+    if (SharedData::searchIndex() == &m_index)
+        SharedData::setSearchIndex(nullptr);
 }
 
 void BookSearchWindow::showEvent(QShowEvent* event)
@@ -138,8 +147,12 @@ void BookSearchWindow::showEvent(QShowEvent* event)
 void BookSearchWindow::keepIndexCurrent()
 {
     // Any write since the index was read, this program's or another's, may have changed a
-    // contact or locked a directory: it is brought up to date before anything of it is shown.
-    if (const DataResult read = m_index.bringUpToDate(SharedData::connection()); !read)
+    // contact or locked a directory: it is brought up to date before anything of it is shown. The
+    // first time, the index the last session kept is taken when the book is as it left it.
+    DataConnection& connection = SharedData::connection();
+    if (!m_index.loaded())
+        (void)KeptSearchIndex::adopt(connection, m_index);
+    if (const DataResult read = m_index.bringUpToDate(connection); !read)
         MessageBox::show(QStringLiteral("تعذرت قراءة جهات الاتصال من قاعدة البيانات: ") + read.error,
                          MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
 }

@@ -25,6 +25,7 @@ public:
     static BookSearchWindow* showFor(MainForm& form);
 
     explicit BookSearchWindow(MainForm& main);
+    ~BookSearchWindow() override;
 
     QLineEdit* searchBox;
     QLabel* summary;

@@ -82,6 +82,57 @@ qsizetype BookSearchIndex::byteSize() const
     return bytes;
 }
 
+bool BookSearchIndex::adopt(DataConnection& connection, std::vector<Block> blocks, bool packed, ChangeStamp stamp)
+{
+    m_loaded = false;
+    // Rows rising through the blocks, none empty: each block then stands for the ids up to its
+    // last row, as a full read leaves them.
+    qint64 previous = std::numeric_limits<qint64>::min();
+    bool first = true;
+    for (const Block& block : blocks) {
+        if (block.rows.empty())
+            return false;
+        for (const qint64 row : block.rows) {
+            if (!first && row <= previous)
+                return false;
+            previous = row;
+            first = false;
+        }
+    }
+    // The contacts of the more values held, as a full read finds them (none in a book without).
+    std::vector<std::pair<qint64, qint64>> values;
+    if (ContactValueStore(connection).inUse() &&
+        !connection.query(
+            QStringLiteral("SELECT v.rowid, v.contact FROM qav_contact_value v "
+                           "JOIN info i ON i.rowid = v.contact AND i.name = v.name "
+                           "JOIN dirg d ON d.code = i.dir WHERE d.pass = ? AND v.kind IN (?, ?, ?, ?)"),
+            {Directory::unlocked(), ContactValue::kindName(ContactValue::Kind::Phone),
+             ContactValue::kindName(ContactValue::Kind::Email), ContactValue::kindName(ContactValue::Kind::Address),
+             ContactValue::kindName(ContactValue::Kind::Web)},
+            [&](sqlite3_stmt* statement) {
+                values.emplace_back(sqlite3_column_int64(statement, 0), sqlite3_column_int64(statement, 1));
+            }))
+        return false;
+    std::sort(values.begin(), values.end());
+    m_blocks = std::move(blocks);
+    m_blockEnds.clear();
+    for (const Block& block : m_blocks)
+        m_blockEnds.push_back(block.rows.back());
+    if (!m_blockEnds.empty())
+        m_blockEnds.back() = std::numeric_limits<qint64>::max();
+    m_valueContacts = std::move(values);
+    m_valueContactsSince.clear();
+    m_packed = packed;
+    m_stamp = stamp;
+    m_adoptedAt = stamp;
+    m_brought = Brought::Read;
+    m_rowCount = 0;
+    for (const Block& block : m_blocks)
+        m_rowCount += qsizetype(block.rows.size());
+    m_loaded = !m_blocks.empty();
+    return m_loaded;
+}
+
 DataResult BookSearchIndex::load(DataConnection& connection)
 {
     m_blocks.clear();

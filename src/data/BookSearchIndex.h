@@ -19,7 +19,8 @@ class NeedleFinder;
 // Every contact of the unlocked directories, folded once for a search through all of their
 // fields at each keystroke: the name and the other texts as TextFold reads them (written as
 // NarrowText, each Arabic letter one byte), the four numbers as NumberKey's digits, and so its
-// more values (numbers, e-mails, addresses, web pages). A contact of a locked directory is never read into it, nor are its values.
+// more values (numbers, e-mails, addresses, web pages). A contact of a locked directory is never read into it, nor are
+// its values.
 //
 // Invariant: it holds exactly the rows of "select rowid, the nine fields from info join dirg on
 // dirg.code = info.dir where dirg.pass = '0'" (and their searched more values) as the book stood
@@ -81,7 +82,6 @@ public:
 
     static constexpr qsizetype kRowsPerBlock = 4096;
 
-private:
     struct Block {
         std::vector<qint64> rows;
         // Each row's name, address, e-mail, organisation, notes and more values, each ended by kFieldEnd;
@@ -92,8 +92,22 @@ private:
         std::string numbers;
         std::string soundKeys; // each row's name as it sounds, ended by kFieldEnd
     };
-    struct Half;
     static constexpr char kFieldEnd = '\x1f';
+    // How many fields each row has in a block's texts, numbers and sound keys.
+    static constexpr int kTextsPerRow = 6, kNumbersPerRow = 5, kSoundsPerRow = 1;
+
+    // For keeping the index in the book (KeptSearchIndex): its blocks as they are held, and
+    // blocks read back, true of the book at stamp, taken in their place.
+    const std::vector<Block>& blocks() const { return m_blocks; }
+    bool packed() const { return m_packed; }
+    const NumberKey& numberKey() const { return m_numbers; }
+    // False, and left unloaded, for blocks whose rows do not rise from block to block.
+    bool adopt(DataConnection& connection, std::vector<Block> blocks, bool packed, ChangeStamp stamp);
+    // Where the book stood when the blocks were last taken from it; none when they were read.
+    ChangeStamp adoptedAt() const { return m_adoptedAt; }
+
+private:
+    struct Half;
     // Between two more values of a row, so that no match runs across them.
     static constexpr char kValueEnd = '\x1e';
     // Each row's more values that are searched, as the row's last text and number fields.
@@ -145,6 +159,7 @@ private:
     Brought m_brought = Brought::Read;
     qsizetype m_rowCount = 0;
     ChangeStamp m_stamp;
+    ChangeStamp m_adoptedAt;
     bool m_loaded = false;
     bool m_packed = false; // a large book's blocks are kept compressed
 };

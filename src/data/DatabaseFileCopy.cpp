@@ -1,9 +1,9 @@
 #include "DatabaseFileCopy.h"
 
+#include "BookFingerprint.h"
 #include "PassedOver.h"
 #include "SafeFileWrite.h"
 #include "Schema.h"
-#include "StoredOrder.h"
 #include "Transaction.h"
 
 #include <QDir>
@@ -97,7 +97,7 @@ DataResult DatabaseFileCopy::backup(DataConnection& connection, const QString& f
     if (DataResult moved = SafeFileWrite::putInPlace(temporary, target, connection.path()); !moved)
         return moved;
     // A restore of this backup then opens its directories as fast as the book did.
-    StoredOrder::passOn(connection.path(), target);
+    BookFingerprint::passOn(connection.path(), target);
     return {};
 }
 
@@ -156,7 +156,7 @@ DataResult DatabaseFileCopy::install(const QString& source, const QString& stage
         QFile::remove(staged);
         return moved;
     }
-    // The very bytes of source: the order kept for it is believed for them.
-    StoredOrder::passOn(source, target);
+    // The very bytes of source: what was kept in it (the order, the search index) is believed for them.
+    BookFingerprint::passOn(source, target);
     return {};
 }

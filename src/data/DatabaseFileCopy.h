@@ -28,7 +28,7 @@ public:
     // copy (the very bytes that will be put in place) verified. The source is only read.
     static DataResult stage(const QString& source, const QString& target, const QString& password, QString& staged);
     // The second half: the replaced file is kept as target + ".previous", then the staged file
-    // (a copy of source) is renamed over target, with the name order kept for source. Neither
+    // (a copy of source) is renamed over target, with what was kept for source believed. Neither
     // file may be open in this process. beforeRename lets a test stop the work just before the
     // rename (return false). On failure the staged file is removed and target is as it was.
     static DataResult install(const QString& source, const QString& staged, const QString& target,

@@ -23,6 +23,8 @@ public:
     // Whether text reads as (a part of) a telephone number: digits with the marks people write
     // between them, and at least minDigits digits.
     static bool looksLikeNumber(QStringView text, int minDigits);
+    // The country code and trunk prefix it drops: two keys with the same rules give the same digits.
+    std::string rules() const { return m_countryCode + '/' + m_trunkPrefix; }
 
 private:
     // Leaves out of digits, from start on, the country code or trunk prefix written before the number.

@@ -15,14 +15,14 @@ std::string PackedText::pack(std::string_view text)
     return packed;
 }
 
-bool PackedText::unpack(const std::string& packed, std::string& out)
+bool PackedText::unpack(const std::string& packed, std::string& out, size_t most)
 {
     if (packed.empty()) {
         out.clear();
         return true;
     }
     const unsigned long long size = ZSTD_getFrameContentSize(packed.data(), packed.size());
-    if (size == ZSTD_CONTENTSIZE_ERROR || size == ZSTD_CONTENTSIZE_UNKNOWN) {
+    if (size == ZSTD_CONTENTSIZE_ERROR || size == ZSTD_CONTENTSIZE_UNKNOWN || size > most) {
         out.clear();
         return false;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -9,6 +10,7 @@ class PackedText
 {
 public:
     static std::string pack(std::string_view text);
-    // Unpacks into out, reusing its room; false, and out empty, for bytes that are not a packed text.
-    static bool unpack(const std::string& packed, std::string& out);
+    // Unpacks into out, reusing its room; false, and out empty, for bytes that are not a packed
+    // text, or one that says it unpacks to more than most bytes (checked before room is made).
+    static bool unpack(const std::string& packed, std::string& out, size_t most = SIZE_MAX);
 };

@@ -2,6 +2,7 @@
 
 #include "DataLocation.h"
 #include "DirectoryStore.h"
+#include "KeptSearchIndex.h"
 #include "Schema.h"
 #include "SecretMemory.h"
 
@@ -23,6 +24,12 @@ QString& currentKey()
 {
     static QString key = QString::fromLatin1(Schema::kPassword);
     return key;
+}
+
+const BookSearchIndex*& registeredIndex()
+{
+    static const BookSearchIndex* index = nullptr;
+    return index;
 }
 
 } // namespace
@@ -101,6 +108,31 @@ void SharedData::takeUpKeptOrder()
         for (const Directory& directory : std::as_const(all))
             candidates << RecordQuery::contactsOf(directory.code);
     list.adoptKeptOrder(candidates);
+}
+
+void SharedData::setSearchIndex(const BookSearchIndex* index)
+{
+    registeredIndex() = index;
+}
+
+const BookSearchIndex* SharedData::searchIndex()
+{
+    return registeredIndex();
+}
+
+void SharedData::keepForNextSession()
+{
+    if (!connection().isOpen())
+        return;
+    // The index first: kept over a file that changed, it makes the kept order found there a head
+    // start only, and the order kept next is then written anew (an order kept first would lose
+    // its fingerprint to the index's write).
+    const BookSearchIndex* index = registeredIndex();
+    const bool indexKept = index && KeptSearchIndex::save(connection(), *index);
+    (void)contacts().keepOrder();
+    // The order's keeping drops a stale index itself; without it, it is dropped here.
+    if (!indexKept)
+        (void)KeptSearchIndex::dropUnbelieved(connection());
 }
 
 DataResult OpenDatabase()

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "DataConnection.h"
+
+class BookSearchIndex;
 #include "Recordset.h"
 
 // The program-wide connection and the two shared recordsets. They exist from first use until
@@ -30,6 +32,13 @@ public:
     // last session kept, before the first write, so that contacts().keepOrder() keeps it again,
     // mended with this process's writes, and the next session reads no name again.
     static void takeUpKeptOrder();
+
+    // The whole-book search index of the session, while there is one (the search window's).
+    static void setSearchIndex(const BookSearchIndex* index);
+    static const BookSearchIndex* searchIndex();
+    // At the end of a session: keeps the search index and the order last shown in the book for
+    // the next one, and drops a kept index the file no longer vouches for.
+    static void keepForNextSession();
 };
 
 // Opens the DataConnection on Kib.bin with the book's key. An installed program's book

@@ -5,18 +5,14 @@
 
 #include <QString>
 
-#include <functional>
 #include <memory>
-
-struct sqlite3;
 
 // The name order of the directory last shown, kept in the book when the program closes so that
 // the next session opens it without reading and sorting every name again.
 //
-// It is only believed while the file is exactly as this program left it: beside the book lies
-// a fingerprint of the file's first page, which every committed change rewrites (its change
-// counter moves, and each page is written with a fresh random IV). Any writer, this program
-// included, makes the kept order stale; it is then ignored and built again as usual.
+// It is only believed while the file is exactly as this program left it (BookFingerprint). Any
+// writer, this program included, makes the kept order stale; it is then ignored and built again
+// as usual, with the stale one as a head start.
 class StoredOrder
 {
 public:
@@ -40,14 +36,11 @@ public:
     // that is not exactly that; its sizes are checked before any room is made for it.
     static bool fromRow(qint64 count, QByteArrayView ids, QByteArrayView names, NameOrder::Ordered& out);
 
-    static QString fingerprintPath(const QString& databasePath);
-    // A whole-file copy keeps the order kept in it: the order believed for the file at from is
-    // believed for the file at to while to holds the very bytes it was kept for. Neither file
-    // may be open in this process (reading it would drop the process's locks on it).
-    static void passOn(const QString& from, const QString& to);
+    // Makes the kept order a head start only (loadHint() finds it, load() does not), for a keeper
+    // that keeps something else where the file no longer stands as it was left. Inside the
+    // caller's write transaction.
+    static bool demote(DataConnection& connection);
 
 private:
-    static QByteArray fingerprint(sqlite3* db);
     static bool standsAsKept(DataConnection& connection, const QString& source);
-    static bool underReadLock(DataConnection& connection, const std::function<bool()>& read);
 };

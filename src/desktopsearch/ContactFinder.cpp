@@ -3,6 +3,7 @@
 #include "ContactStore.h"
 #include "Directory.h"
 #include "DirectoryStore.h"
+#include "KeptSearchIndex.h"
 #include "OutsideText.h"
 #include "PhoneMatch.h"
 
@@ -21,6 +22,9 @@ bool ContactFinder::keepIndexCurrent(DataConnection& connection)
     // locked a directory: the index is brought up to date before it answers.
     if (!m_index)
         m_index = std::make_unique<BookSearchIndex>(PhoneMatch::numberKey(PhoneMatch::preferredRegion()));
+    // The first time, the index the program's last session kept, when the book is as it left it.
+    if (!m_index->loaded())
+        (void)KeptSearchIndex::adopt(connection, *m_index);
     if (m_index->bringUpToDate(connection))
         return true;
     // Half read is worse than nothing: a failed read answers nothing until the next try.

@@ -1287,8 +1287,9 @@ void MainForm::takeInOutsideChanges()
 void MainForm::closeEvent(QCloseEvent* event)
 {
     SoundPlayer::stop();
-    // The next session opens the directory last shown without sorting it again.
-    (void)SharedData::contacts().keepOrder();
+    // The next session opens the directory last shown without sorting it again, and searches
+    // the whole book without reading it first.
+    SharedData::keepForNextSession();
     event->accept();
     QCoreApplication::quit();
 }

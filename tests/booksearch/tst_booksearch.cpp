@@ -1,23 +1,31 @@
 // The search through the whole book, as a user types into it: a number written any way finds
 // the number, a Latin spelling finds the Arabic name, every field is searched, a locked
 // directory's contacts never appear, and a found contact opens where the user wants it.
+#include "BookFingerprint.h"
 #include "BookSearchIndex.h"
 #include "BookSearchResults.h"
 #include "BookSearchWindow.h"
 #include "ContactStore.h"
 #include "ContactValueStore.h"
 #include "Editor.h"
+#include "KeptSearchIndex.h"
 #include "MainForm.h"
 #include "MainWindowControls.h"
 #include "MainWindowUser.h"
 #include "ModalDriver.h"
+#include "PackedText.h"
 #include "PhoneMatch.h"
 #include "Preferences.h"
 #include "RecordListView.h"
+#include "Recordset.h"
 #include "Schema.h"
+#include "StoredOrder.h"
+#include "VarInt.h"
 #include "WindowTestFixture.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
+#include <QCryptographicHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -42,6 +50,8 @@ private slots:
     void aFoundContactIsViewedOrShownInItsDirectory();
     void aSearchStoppedAtItsLimitListsWhatAFullOneListsFirst();
     void anIndexMendedAfterWritesFindsWhatAFreshOneFinds();
+    void theIndexKeptInTheBookIsBelievedOnlyAsTheProgramLeftIt();
+    void aKeptIndexThatDoesNotReadBackWholeIsNeverBelieved();
 
 private:
     BookSearchWindow* openWithCtrlF();
@@ -49,6 +59,51 @@ private:
     QString m_family;
     QString m_secret;
 };
+
+namespace
+{
+
+// Every hit and the total of each query, as the index finds them.
+QStringList hitsOf(const BookSearchIndex& index)
+{
+    QStringList out;
+    for (const QString& query : {QStringLiteral("محمد"), QStringLiteral("Mohamed"), QStringLiteral("0100 555 1212"),
+                                 QStringLiteral("sara.work"), QStringLiteral("0111 333"), QStringLiteral("المؤتمر"),
+                                 QStringLiteral("التحرير"), QStringLiteral("0155 666"), QStringLiteral("Zoë")}) {
+        const BookSearchIndex::Found found = index.find(query, 100);
+        out << query + QStringLiteral(": ") + QString::number(found.total);
+        for (const BookSearchIndex::Hit& hit : found.hits)
+            out << QStringLiteral("%1 %2 %3").arg(hit.row).arg(int(hit.field)).arg(hit.bySound);
+    }
+    return out;
+}
+
+const NumberKey& egypt()
+{
+    static const NumberKey key = PhoneMatch::numberKey(QStringLiteral("EG"));
+    return key;
+}
+
+// A session of the program on the book at path: a connection of its own, closed at the end.
+struct Session {
+    DataConnection connection;
+    BookSearchIndex index{egypt()};
+    explicit Session(const QString& path)
+    {
+        if (!connection.open(path, QString::fromLatin1(Schema::kPassword)).ok)
+            qFatal("the test book does not open");
+    }
+    bool adopted() { return KeptSearchIndex::adopt(connection, index); }
+    bool read() { return index.load(connection).ok; }
+    QString keptBlocks()
+    {
+        QString rows;
+        (void)connection.scalar(QStringLiteral("SELECT count(*) FROM qav_search_blocks"), {}, rows);
+        return rows;
+    }
+};
+
+} // namespace
 
 void TestBookSearch::init()
 {
@@ -496,4 +551,182 @@ void TestBookSearch::anIndexMendedAfterWritesFindsWhatAFreshOneFinds()
     }
     // Most rounds were mended, not read whole.
     QVERIFY2(mended > 40, qPrintable(QString::number(mended)));
+}
+
+void TestBookSearch::theIndexKeptInTheBookIsBelievedOnlyAsTheProgramLeftIt()
+{
+    const QString path = m_db->path();
+    DataConnection& otherProgram = m_db->reader();
+    // A small book's blocks are held plain; with rows spread far apart they are held packed.
+    for (const bool spread : {false, true}) {
+        if (spread)
+            QVERIFY(otherProgram.execute(QStringLiteral("INSERT INTO info (rowid, name, dir) VALUES (300000, ?, ?)"),
+                                         {QStringLiteral("Zoë البعيدة"), m_family}));
+        QStringList fresh;
+        {
+            Session first(path);
+            QVERIFY(first.read());
+            fresh = hitsOf(first.index);
+            QVERIFY(KeptSearchIndex::save(first.connection, first.index));
+        }
+        Session next(path);
+        QVERIFY(next.adopted());
+        QCOMPARE(next.index.packed(), spread);
+        QCOMPARE(next.index.size(), qsizetype(spread ? 3 : 2)); // the locked directory's contact left out
+        QCOMPARE(hitsOf(next.index), fresh);
+        // Found again at the close with nothing changed: not written again.
+        QVERIFY(KeptSearchIndex::save(next.connection, next.index));
+        QVERIFY(next.index.adoptedAt() == next.connection.changeStamp());
+        // Kept under Egypt's number rules: a book searched with another region's reads the contacts.
+        BookSearchIndex saudi(PhoneMatch::numberKey(QStringLiteral("SA")));
+        QVERIFY(!KeptSearchIndex::adopt(next.connection, saudi));
+    }
+
+    // Another program adds a contact: the kept index is not believed, a fresh read finds the
+    // contact, and the stale index is dropped at the close rather than left in the file.
+    QVERIFY(otherProgram.execute(QStringLiteral("INSERT INTO info (name, dir) VALUES ('نادر الجديد', ?)"), {m_family}));
+    {
+        Session after(path);
+        QVERIFY(!after.adopted());
+        QVERIFY(after.read());
+        QCOMPARE(after.index.find(QStringLiteral("نادر"), 10).hits.size(), size_t(1));
+        QVERIFY(KeptSearchIndex::dropUnbelieved(after.connection));
+        QCOMPARE(after.keptBlocks(), QStringLiteral("0"));
+        // Kept over the changed file, it leaves the name order kept there a head start only.
+        Recordset all(&after.connection);
+        QVERIFY(all.openAllContacts().ok);
+        QVERIFY(all.snapshot()->size() > 0); // the order is read when first shown
+        QVERIFY(all.keepOrder());
+        QVERIFY(otherProgram.execute(QStringLiteral("UPDATE info SET moreinfo = 'x' WHERE rowid = 1")));
+        QVERIFY(after.read());
+        QVERIFY(KeptSearchIndex::save(after.connection, after.index));
+        QVERIFY(!StoredOrder::load(after.connection, all.source()).rows);
+        QVERIFY(StoredOrder::loadHint(after.connection, all.source()).rows);
+        // The order kept after it keeps the index believed, and is believed itself.
+        QVERIFY(all.requery());
+        QVERIFY(all.snapshot()->size() > 0);
+        QVERIFY(all.keepOrder());
+        QVERIFY(StoredOrder::load(after.connection, all.source()).rows);
+    }
+    {
+        Session next(path);
+        QVERIFY(next.adopted());
+        // A name order kept over a file another program changed drops the index it finds there.
+        QVERIFY(otherProgram.execute(QStringLiteral("UPDATE info SET moreinfo = 'y' WHERE rowid = 1")));
+        Recordset all(&next.connection);
+        QVERIFY(all.openAllContacts().ok);
+        QVERIFY(all.snapshot()->size() > 0); // the order is read when first shown
+        QVERIFY(all.keepOrder());
+        QCOMPARE(next.keptBlocks(), QStringLiteral("0"));
+    }
+
+    // This program locks a directory in a session that searched: the index it kept before holds
+    // the directory's contacts and is not believed; kept again, it holds none of them.
+    const QString work = m_db->addDirectory(QStringLiteral("العمل"));
+    m_db->addContact(QStringLiteral("كريم"), work, {{}, {}, QStringLiteral("0122 777 8888")});
+    {
+        Session keeping(path);
+        QVERIFY(keeping.read());
+        QVERIFY(KeptSearchIndex::save(keeping.connection, keeping.index));
+    }
+    {
+        Session locking(path);
+        QVERIFY(locking.adopted());
+        QVERIFY(locking.connection.execute(QStringLiteral("UPDATE dirg SET pass = '9999' WHERE code = ?"), {m_family}));
+        QVERIFY(!KeptSearchIndex::save(locking.connection, locking.index)); // read before the lock
+    }
+    {
+        Session next(path);
+        QVERIFY(!next.adopted());
+        QVERIFY(next.read());
+        QVERIFY(KeptSearchIndex::save(next.connection, next.index));
+    }
+    Session locked(path);
+    QVERIFY(locked.adopted());
+    for (const QString& query : {QStringLiteral("محمد"), QStringLiteral("سارة"), QStringLiteral("0111 333"),
+                                 QStringLiteral("Zoë"), QStringLiteral("نادر")})
+        QVERIFY2(locked.index.find(query, 10).hits.empty(), qPrintable(query));
+    QCOMPARE(locked.index.find(QStringLiteral("0122 777"), 10).hits.size(), size_t(1));
+    QVERIFY(otherProgram.execute(QStringLiteral("UPDATE dirg SET pass = '0' WHERE code = ?"), {m_family}));
+
+    // The program's own close keeps the search window's index; the book holds it encrypted, and
+    // the file beside it holds nothing but the fingerprint.
+    BookSearchWindow* window = BookSearchWindow::showFor(*m_form);
+    QCOMPARE(namesFoundFor(window, QStringLiteral("Sara.Work")), QStringList{QStringLiteral("سارة")});
+    QCloseEvent close;
+    QCoreApplication::sendEvent(m_form.get(), &close);
+    Session reopened(path);
+    QVERIFY(reopened.adopted());
+    QCOMPARE(reopened.index.find(QStringLiteral("sara.work"), 10).hits.size(), size_t(1));
+    QFile book(path);
+    QVERIFY(book.open(QIODevice::ReadOnly));
+    const QByteArray bytes = book.readAll();
+    QVERIFY(!bytes.contains("sara.work") && !bytes.contains(QStringLiteral("التحرير").toUtf8()));
+    QFile print(BookFingerprint::path(path));
+    QVERIFY(print.open(QIODevice::ReadOnly));
+    QCOMPARE(print.size(), qint64(64));
+}
+
+void TestBookSearch::aKeptIndexThatDoesNotReadBackWholeIsNeverBelieved()
+{
+    const QString path = m_db->path();
+    QStringList fresh;
+    {
+        Session first(path);
+        QVERIFY(first.read());
+        fresh = hitsOf(first.index);
+    }
+    // The first block changed as anyone with the published key could, with the fingerprint that
+    // makes the book look as the program left it.
+    auto craft = [&](const char* sql, const QByteArray& value) {
+        {
+            Session keeping(path);
+            QVERIFY(keeping.read());
+            QVERIFY(KeptSearchIndex::save(keeping.connection, keeping.index));
+            sqlite3_stmt* update = nullptr;
+            QCOMPARE(sqlite3_prepare_v2(keeping.connection.handle(), sql, -1, &update, nullptr), SQLITE_OK);
+            sqlite3_bind_blob(update, 1, value.constData(), int(value.size()), SQLITE_TRANSIENT);
+            QCOMPARE(sqlite3_step(update), SQLITE_DONE);
+            sqlite3_finalize(update);
+        }
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCryptographicHash print(QCryptographicHash::Sha256);
+        print.addData(file.read(4096));
+        print.addData(QByteArray::number(file.size()));
+        QFile kept(BookFingerprint::path(path));
+        QVERIFY(kept.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        kept.write(print.result().toHex());
+    };
+    // A zstd frame that says it unpacks to a terabyte.
+    QByteArray terabyte = QByteArray::fromHex("28b52ffdc000");
+    terabyte += QByteArray::fromHex("0000000000010000");
+    const std::string marksThatLie = PackedText::pack(std::string(5, BookSearchIndex::kFieldEnd)); // two rows have two
+    QByteArray farIds;
+    VarInt::put(farIds, VarInt::fromSigned(qint64(1) << 62));
+    const QList<std::pair<const char*, QByteArray>> crafted{
+        {"UPDATE qav_search_blocks SET count = 1 << 60", {}},
+        {"UPDATE qav_search_blocks SET count = 0", {}},
+        {"UPDATE qav_search_blocks SET count = count + 1", {}},
+        {"UPDATE qav_search_blocks SET rows = ?", farIds},
+        {"UPDATE qav_search_blocks SET texts = ?", QByteArray("plain text, not packed")},
+        {"UPDATE qav_search_blocks SET numbers = ?", terabyte},
+        {"UPDATE qav_search_blocks SET sounds = ?", QByteArray(marksThatLie.data(), qsizetype(marksThatLie.size()))},
+        {"UPDATE qav_search_blocks SET texts = CAST(texts AS TEXT)", {}},
+        {"UPDATE qav_search_blocks SET blocks = 2", {}},
+        {"UPDATE qav_search_blocks SET block = 1", {}},
+        {"UPDATE qav_search_blocks SET kind = replace(kind, 'format 1', 'format 0')", {}}};
+    for (const auto& [sql, value] : crafted) {
+        craft(sql, value);
+        Session next(path);
+        QVERIFY2(!next.adopted(), sql);
+        QVERIFY2(!next.index.loaded(), sql);
+        QVERIFY(next.read());
+        QVERIFY2(hitsOf(next.index) == fresh, sql); // read as if none were kept
+    }
+    // The same craft with nothing changed is believed: the refusals above are the rows' own.
+    craft("UPDATE qav_search_blocks SET count = count", {});
+    Session next(path);
+    QVERIFY(next.adopted());
+    QCOMPARE(hitsOf(next.index), fresh);
 }

@@ -1,4 +1,5 @@
 // The encrypted file: opening with and without the password, and the statements that write it.
+#include "BookFingerprint.h"
 #include "ChangeLog.h"
 #include "ContactStore.h"
 #include "ContactValueStore.h"
@@ -271,7 +272,7 @@ void TestDataConnection::craftedRowsOfTheProgramsOwnTablesAreLeftOut()
         QCryptographicHash print(QCryptographicHash::Sha256);
         print.addData(file.read(4096));
         print.addData(QByteArray::number(file.size()));
-        QFile kept(StoredOrder::fingerprintPath(db.path()));
+        QFile kept(BookFingerprint::path(db.path()));
         QVERIFY(kept.open(QIODevice::WriteOnly | QIODevice::Truncate));
         kept.write(print.result().toHex());
     };
@@ -309,8 +310,8 @@ void TestDataConnection::craftedRowsOfTheProgramsOwnTablesAreLeftOut()
         QVERIFY2(namesShown() == sorted, what); // read and sorted again, as if none were kept
     }
     // A fingerprint that is a device: read no further than a fingerprint's length.
-    QVERIFY(QFile::remove(StoredOrder::fingerprintPath(db.path())));
-    QVERIFY(QFile::link(QStringLiteral("/dev/zero"), StoredOrder::fingerprintPath(db.path())));
+    QVERIFY(QFile::remove(BookFingerprint::path(db.path())));
+    QVERIFY(QFile::link(QStringLiteral("/dev/zero"), BookFingerprint::path(db.path())));
     QVERIFY(!believed());
     QCOMPARE(namesShown(), sorted);
 

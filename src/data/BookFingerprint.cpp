@@ -1,0 +1,135 @@
+#include "BookFingerprint.h"
+
+#include "SafeFileWrite.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+
+#include <sqlite3.h>
+
+namespace
+{
+
+bool run(sqlite3* db, const char* sql)
+{
+    return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+// A file's fingerprint: its first page and its size.
+QByteArray fingerprintOf(QByteArrayView first, qint64 size)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(first);
+    hash.addData(QByteArray::number(size));
+    return hash.result().toHex();
+}
+
+} // namespace
+
+QString BookFingerprint::path(const QString& databasePath)
+{
+    return databasePath + QStringLiteral("-order");
+}
+
+// A write-ahead log takes commits without touching the file's first page: no fingerprint then.
+bool BookFingerprint::usesRollbackJournal(DataConnection& connection)
+{
+    QString mode;
+    return connection.scalar(QStringLiteral("PRAGMA journal_mode"), {}, mode).ok &&
+           mode.compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0;
+}
+
+// Read through SQLite's own handle of the file: opening and closing a second handle would drop
+// every POSIX lock this process holds on it, the read lock included.
+QByteArray BookFingerprint::of(sqlite3* db)
+{
+    sqlite3_file* file = nullptr;
+    if (!db || sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file ||
+        !file->pMethods)
+        return {};
+    sqlite3_int64 size = 0;
+    if (file->pMethods->xFileSize(file, &size) != SQLITE_OK)
+        return {};
+    QByteArray first(int(std::min<sqlite3_int64>(size, 4096)), '\0');
+    if (!first.isEmpty() && file->pMethods->xRead(file, first.data(), int(first.size()), 0) != SQLITE_OK)
+        return {};
+    return fingerprintOf(first, size);
+}
+
+// A fingerprint is 64 hex digits: whatever else lies there (a link to a device, a huge file) is
+// read no further than that and believed for no file.
+QByteArray BookFingerprint::kept(const QString& databasePath)
+{
+    constexpr qint64 kDigits = 64;
+    QFile known(path(databasePath));
+    if (!known.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray print = known.read(kDigits + 1);
+    return print.size() == kDigits ? print : QByteArray();
+}
+
+bool BookFingerprint::keep(const QString& databasePath, const QByteArray& print)
+{
+    // Beside a backup as beside the book: never through a link, its owner's alone.
+    return SafeFileWrite::write(path(databasePath), print, QString()).ok;
+}
+
+void BookFingerprint::passOn(const QString& from, const QString& to)
+{
+    const QByteArray known = kept(from);
+    QFile copy(to);
+    if (known.isEmpty() || !copy.open(QIODevice::ReadOnly))
+        return;
+    const QByteArray first = copy.read(4096);
+    const bool same = fingerprintOf(first, copy.size()) == known;
+    copy.close();
+    if (same)
+        (void)keep(to, known);
+}
+
+bool BookFingerprint::underReadLock(DataConnection& connection, const std::function<bool()>& read)
+{
+    sqlite3* db = connection.handle();
+    const QByteArray expected = db ? kept(connection.path()) : QByteArray();
+    if (expected.isEmpty() || !usesRollbackJournal(connection) || !run(db, "BEGIN"))
+        return false;
+    const bool done = connection.takeReadLock() && of(db) == expected && read();
+    run(db, "COMMIT");
+    return done;
+}
+
+bool BookFingerprint::keepWriting(DataConnection& connection, ChangeStamp stamp,
+                                  const std::function<bool(bool asLeft)>& write, ChangeStamp* written)
+{
+    sqlite3* db = connection.handle();
+    if (!db || !usesRollbackJournal(connection))
+        return false;
+    // A fingerprint already there stays until this write commits: a write that fails (another copy
+    // of the program wrote meanwhile) must not take away a valid one, and any commit makes the old
+    // one stale by itself.
+    if (!run(db, "BEGIN IMMEDIATE"))
+        return false;
+    // Under the write lock the file's first page is the last commit's.
+    const QByteArray expected = kept(connection.path());
+    const bool asLeft = !expected.isEmpty() && of(db) == expected;
+    if (connection.changeStamp() != stamp || !write(asLeft)) {
+        run(db, "ROLLBACK");
+        return false;
+    }
+    // Taken before the commit: nobody else can commit while we hold the write lock, so a stamp
+    // that differs afterwards means another writer came in between.
+    const ChangeStamp before = connection.changeStamp();
+    if (!run(db, "COMMIT")) {
+        run(db, "ROLLBACK");
+        return false;
+    }
+    if (!run(db, "BEGIN"))
+        return false;
+    const QByteArray print = connection.takeReadLock() && connection.changeStamp() == before ? of(db) : QByteArray();
+    run(db, "COMMIT");
+    if (print.isEmpty())
+        return false;
+    if (written)
+        *written = before;
+    return keep(connection.path(), print);
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "BookSearchIndex.h"
+#include "DataConnection.h"
+
+#include <QByteArrayView>
+#include <QString>
+
+// The whole-book search index kept in the book when the program closes, so that the next
+// session's first search reads it back instead of reading and folding every contact. Like the
+// kept name order it is believed only while the file is exactly as this program left it
+// (BookFingerprint), and only under the same number rules, ICU and format it was made with;
+// otherwise the contacts are read as usual. A kept index the file no longer vouches for is
+// dropped when the program next keeps what it keeps, so no contact's texts outlive it there.
+//
+// One row per block in a table of its own: the block's rows as varint differences, then its
+// texts, numbers and sound keys packed (PackedText). A locked directory's contacts are never in
+// the index, so never here; a protected book keeps it encrypted with everything else.
+class KeptSearchIndex
+{
+public:
+    // Keeps index when it is true of the file as it stands (read at the connection's stamp).
+    // Where the file changed since it was left, the kept order found there becomes a head start
+    // only. False when there is nothing to keep or it could not be kept.
+    static bool save(DataConnection& connection, const BookSearchIndex& index);
+    // Drops a kept index the file no longer vouches for (another program wrote, or this one
+    // without keeping it). True when none is left that could mislead.
+    static bool dropUnbelieved(DataConnection& connection);
+    // Takes the kept index into index when the file is as the program left it and every row of it
+    // reads back whole. False, index untouched, otherwise: the contacts are then read as usual.
+    static bool adopt(DataConnection& connection, BookSearchIndex& index);
+
+    // Empties the table inside the caller's write transaction.
+    static bool forget(DataConnection& connection);
+
+    // One kept block as save() wrote it, held packed or plain. False for a row that is not exactly
+    // that: a count out of range, ids that do not fill their bytes, a stream that does not unpack
+    // (or would unpack to more than kMostUnpacked) or does not hold count rows of fields.
+    static bool blockFromRow(qint64 count, QByteArrayView rows, QByteArrayView texts, QByteArrayView numbers,
+                             QByteArrayView sounds, bool packed, BookSearchIndex::Block& out);
+
+    // A field stream of one block unpacks to no more than this; a larger one is read as usual.
+    static constexpr size_t kMostUnpacked = size_t(64) << 20;
+
+private:
+    // What the rows were made under: another format, other number rules or ICU make another kind.
+    static QString kindOf(const NumberKey& numbers, bool packed);
+    static bool write(DataConnection& connection, const BookSearchIndex& index);
+    static bool hasRows(DataConnection& connection);
+};
