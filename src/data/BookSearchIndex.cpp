@@ -49,6 +49,20 @@ constexpr qint64 kPackedFrom = 200000;
 // Below this many contacts a second thread costs more than it saves.
 constexpr qsizetype kTwoThreadsFrom = 20000;
 
+// The more values that are searched, of the unlocked directories' contacts: the tables and the
+// condition a read of them selects from, then the values that condition binds.
+QString searchedValues()
+{
+    return QStringLiteral("FROM qav_contact_value v JOIN info i ON i.rowid = v.contact AND i.name = v.name "
+                          "JOIN dirg d ON d.code = i.dir WHERE d.pass = ? AND v.kind IN (?, ?, ?, ?)");
+}
+QStringList searchedValueBindings()
+{
+    return {Directory::unlocked(), ContactValue::kindName(ContactValue::Kind::Phone),
+            ContactValue::kindName(ContactValue::Kind::Email), ContactValue::kindName(ContactValue::Kind::Address),
+            ContactValue::kindName(ContactValue::Kind::Web)};
+}
+
 bool run(sqlite3* db, const char* sql)
 {
     return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
@@ -102,16 +116,11 @@ bool BookSearchIndex::adopt(DataConnection& connection, std::vector<Block> block
     // The contacts of the more values held, as a full read finds them (none in a book without).
     std::vector<std::pair<qint64, qint64>> values;
     if (ContactValueStore(connection).inUse() &&
-        !connection.query(
-            QStringLiteral("SELECT v.rowid, v.contact FROM qav_contact_value v "
-                           "JOIN info i ON i.rowid = v.contact AND i.name = v.name "
-                           "JOIN dirg d ON d.code = i.dir WHERE d.pass = ? AND v.kind IN (?, ?, ?, ?)"),
-            {Directory::unlocked(), ContactValue::kindName(ContactValue::Kind::Phone),
-             ContactValue::kindName(ContactValue::Kind::Email), ContactValue::kindName(ContactValue::Kind::Address),
-             ContactValue::kindName(ContactValue::Kind::Web)},
-            [&](sqlite3_stmt* statement) {
-                values.emplace_back(sqlite3_column_int64(statement, 0), sqlite3_column_int64(statement, 1));
-            }))
+        !connection.query(QStringLiteral("SELECT v.rowid, v.contact ") + searchedValues(), searchedValueBindings(),
+                          [&](sqlite3_stmt* statement) {
+                              values.emplace_back(sqlite3_column_int64(statement, 0),
+                                                  sqlite3_column_int64(statement, 1));
+                          }))
         return false;
     std::sort(values.begin(), values.end());
     m_blocks = std::move(blocks);
@@ -441,33 +450,29 @@ DataResult BookSearchIndex::readMoreValues(DataConnection& connection, qint64 fr
     if (!ContactValueStore(connection).inUse())
         return {};
     std::string folded;
-    return connection.query(
-        QStringLiteral("SELECT v.contact, v.kind, v.value, v.rowid FROM qav_contact_value v "
-                       "JOIN info i ON i.rowid = v.contact AND i.name = v.name JOIN dirg d ON d.code = i.dir "
-                       "WHERE d.pass = ? AND v.contact BETWEEN ? AND ? AND v.kind IN (?, ?, ?, ?)"),
-        {Directory::unlocked(), QString::number(from), QString::number(to),
-         ContactValue::kindName(ContactValue::Kind::Phone), ContactValue::kindName(ContactValue::Kind::Email),
-         ContactValue::kindName(ContactValue::Kind::Address), ContactValue::kindName(ContactValue::Kind::Web)},
-        [&](sqlite3_stmt* statement) {
-            const auto kind = ContactValue::kindNamed(DataConnection::columnText(statement, 1));
-            if (!kind || sqlite3_column_bytes(statement, 2) > StoredRow::kMostFieldBytes)
-                return;
-            const qint64 contact = sqlite3_column_int64(statement, 0);
-            read.values.emplace_back(sqlite3_column_int64(statement, 3), contact);
-            RowMore& row = out[contact];
-            const ContactValue value{*kind, {}, DataConnection::columnText(statement, 2)};
-            const QByteArray text = searchedText(value).toUtf8();
-            if (*kind == ContactValue::Kind::Phone) {
-                m_numbers.appendUtf8(text.constData(), int(text.size()), row.numbers);
-                row.numbers += kValueEnd;
-                return;
-            }
-            TextFold::foldAnyUtf8(text.constData(), int(text.size()), folded);
-            std::erase(folded, kFieldEnd);
-            std::erase(folded, kValueEnd);
-            NarrowText::append(folded, row.texts);
-            row.texts += kValueEnd;
-        });
+    return connection.query(QStringLiteral("SELECT v.contact, v.kind, v.value, v.rowid ") + searchedValues() +
+                                QStringLiteral(" AND v.contact BETWEEN ? AND ?"),
+                            searchedValueBindings() << QString::number(from) << QString::number(to),
+                            [&](sqlite3_stmt* statement) {
+                                const auto kind = ContactValue::kindNamed(DataConnection::columnText(statement, 1));
+                                if (!kind || sqlite3_column_bytes(statement, 2) > StoredRow::kMostFieldBytes)
+                                    return;
+                                const qint64 contact = sqlite3_column_int64(statement, 0);
+                                read.values.emplace_back(sqlite3_column_int64(statement, 3), contact);
+                                RowMore& row = out[contact];
+                                const ContactValue value{*kind, {}, DataConnection::columnText(statement, 2)};
+                                const QByteArray text = searchedText(value).toUtf8();
+                                if (*kind == ContactValue::Kind::Phone) {
+                                    m_numbers.appendUtf8(text.constData(), int(text.size()), row.numbers);
+                                    row.numbers += kValueEnd;
+                                    return;
+                                }
+                                TextFold::foldAnyUtf8(text.constData(), int(text.size()), folded);
+                                std::erase(folded, kFieldEnd);
+                                std::erase(folded, kValueEnd);
+                                NarrowText::append(folded, row.texts);
+                                row.texts += kValueEnd;
+                            });
 }
 
 qsizetype BookSearchIndex::firstMatching(const MoreValues& values, const QString& query) const
