@@ -107,13 +107,27 @@ double BenchScenario::scrollThrough(int* steps)
     return slowest;
 }
 
-long BenchScenario::peakResidentKb()
+namespace
+{
+// One "Vm…:" line of the process's status, in kB; -1 when unreadable.
+long statusKb(const QByteArray& key)
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
+        if (line.startsWith(key))
+            return line.mid(key.size()).trimmed().split(' ').first().toLong();
     return -1;
+}
+} // namespace
+
+long BenchScenario::peakResidentKb()
+{
+    return statusKb("VmHWM:");
+}
+
+long BenchScenario::residentKb()
+{
+    return statusKb("VmRSS:");
 }

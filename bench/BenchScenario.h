@@ -30,6 +30,8 @@ public:
     double scrollThrough(int* steps = nullptr);
 
     static long peakResidentKb();
+    // What the process holds now, in kB.
+    static long residentKb();
 
 private:
     void paintNow();

@@ -15,7 +15,7 @@ used=${5:-}; bench=${6:-}; code=${7:-1}
 cards=${SYNC_CONTACTS:-10000}
 rm -rf "$work"; mkdir -p "$work/storage/collection-root/bench/book" "$work/book"
 echo "bench:secret" > "$work/users"
-printf 'secret' > "$work/password"
+printf 'secret' > "$work/password"; chmod 600 "$work/password"
 port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 
 # The address book written straight into the server's storage: cards as a phone would have them.

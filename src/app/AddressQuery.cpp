@@ -5,6 +5,7 @@
 #include "ContactValueStore.h"
 #include "Directory.h"
 #include "DirectoryStore.h"
+#include "KeptSearchIndex.h"
 #include "NumberKey.h"
 #include "PhoneMatch.h"
 #include "SoundKey.h"
@@ -90,13 +91,20 @@ DataResult AddressQuery::run(DataConnection& connection, const QString& query, Q
 {
     lines.clear();
     const QString trimmed = query.trimmed();
+    // The index the program kept at its last close, when the book is as it left it: a mail
+    // program asks at every address typed, and reading every contact again takes seconds in a
+    // large book. Taken under a read lock of its own, then brought up to date in the snapshot.
+    BookSearchIndex index(PhoneMatch::numberKey(PhoneMatch::preferredRegion()));
+    (void)KeptSearchIndex::adopt(connection, index);
     // One snapshot for every read: a directory locked meanwhile is not read after it was locked.
     const Transaction snapshot(connection, Transaction::Kind::Deferred);
     if (!snapshot.begun())
         return snapshot.begun();
-    BookSearchIndex index(PhoneMatch::numberKey(PhoneMatch::preferredRegion()));
-    if (DataResult loaded = index.load(connection); !loaded)
-        return loaded;
+    // The lock first, so that the index is told of whatever this snapshot reads (a failure shows
+    // in the reads below).
+    (void)connection.takeReadLock();
+    if (DataResult current = index.bringUpToDate(connection); !current)
+        return current;
     const BookSearchIndex::Found found = index.find(trimmed, std::numeric_limits<qsizetype>::max());
     std::vector<qint64> rows;
     QHash<qint64, bool> bySoundOf;

@@ -1,11 +1,14 @@
 // Import and export from the command line, as a script uses them: no window, a summary on
 // standard output, exit status 0, 1 with a one-line reason, or 2 for a wrong command line.
 #include "BookRekey.h"
+#include "BookSearchIndex.h"
 #include "ContactFileReader.h"
 #include "ContactPhoto.h"
 #include "ContactValueStore.h"
 #include "DataConnection.h"
 #include "FileSizeLimit.h"
+#include "KeptSearchIndex.h"
+#include "PhoneMatch.h"
 #include "ProgramRun.h"
 #include "RunningCopy.h"
 #include "Schema.h"
@@ -582,6 +585,26 @@ void TestBatch::mailProgramsAskForAddresses()
     QCOMPARE(query({QStringLiteral("  ")}).status, 2);
     QCOMPARE(query({QStringLiteral("ali"), QStringLiteral("--password-file"), QStringLiteral("p")}).status, 2);
 
+    // The index a session kept at its close answers the same; once another program has written,
+    // the answer follows the book, not what was kept.
+    {
+        DataConnection session;
+        QVERIFY(session.open(book, QString::fromLatin1(Schema::kPassword)).ok);
+        BookSearchIndex index(PhoneMatch::numberKey(PhoneMatch::preferredRegion()));
+        QVERIFY(index.load(session).ok);
+        QVERIFY(KeptSearchIndex::save(session, index));
+    }
+    QCOMPARE(query({QStringLiteral("mohamed")}).out, byName.out);
+    {
+        DataConnection other;
+        QVERIFY(other.open(book, QString::fromLatin1(Schema::kPassword)).ok);
+        QVERIFY(other.execute(QStringLiteral("UPDATE info SET email = 'moved@example.org' WHERE name = 'محمد علي'")));
+    }
+    const ProgramRun afterWrite = query({QStringLiteral("mohamed")});
+    QVERIFY2(afterWrite.out.contains(QStringLiteral("moved@example.org")) &&
+                 !afterWrite.out.contains(QStringLiteral("mo@work.example")),
+             qPrintable(afterWrite.out));
+
     // A protected book answers only with its password.
     {
         DataConnection owner;
@@ -598,7 +621,7 @@ void TestBatch::mailProgramsAskForAddresses()
     QVERIFY(endless.status == 1 && endless.err.count(QLatin1Char('\n')) == 1);
     const ProgramRun opened = query({QStringLiteral("mohamed"), QStringLiteral("--book-password-file"),
                                      file(QStringLiteral("right"), "كلمة سر طويلة\n")});
-    QCOMPARE(opened.out, byName.out);
+    QCOMPARE(opened.out, afterWrite.out);
 }
 
 void TestBatch::aSecondStartOnTheSameBookHandsItsFilesOver()
