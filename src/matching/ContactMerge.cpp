@@ -1,9 +1,9 @@
 #include "ContactMerge.h"
 
-#include "ContactSlots.h"
 #include "ContactStore.h"
 #include "ContactValueStore.h"
 #include "NumberKey.h"
+#include "PhoneLabel.h"
 #include "PhoneMatch.h"
 #include "Transaction.h"
 #include "TrashStore.h"
@@ -109,17 +109,17 @@ private:
         ContactFields& c = m_whole.fields;
         switch (kind) {
         case Kind::Phone:
-            switch (ContactSlots::kindOf({label})) {
-            case ContactSlots::PhoneKind::Home:
+            switch (PhoneLabel::kindOf({label})) {
+            case PhoneLabel::Kind::Home:
                 return &c.hometel;
-            case ContactSlots::PhoneKind::Work:
+            case PhoneLabel::Kind::Work:
                 return &c.jobtel;
-            case ContactSlots::PhoneKind::Mobile:
+            case PhoneLabel::Kind::Mobile:
                 return &c.mobil;
-            case ContactSlots::PhoneKind::Fax:
+            case PhoneLabel::Kind::Fax:
                 return &c.fax;
-            case ContactSlots::PhoneKind::Unknown:
-            case ContactSlots::PhoneKind::Other:
+            case PhoneLabel::Kind::Unknown:
+            case PhoneLabel::Kind::Other:
                 break;
             }
             return nullptr;
