@@ -269,6 +269,11 @@ void DuplicatesWindow::mergeGroup()
     std::vector<qint64> trashIds;
     const DataResult written =
         ContactMerge::apply(SharedData::connection(), keptContact, merged, othersFields, &trashIds);
+    if (ContactMerge::changedMeanwhile(written)) {
+        tell(QStringLiteral("تعذر الدمج ولم يتغير شىء: غير برنامج آخر بعض هذه البيانات، ابحث مرة أخرى."), true);
+        search();
+        return;
+    }
     if (!written) {
         tell(QStringLiteral("تعذر الدمج ولم يتغير شىء: ") + written.error +
                  QStringLiteral("\nربما غير برنامج آخر هذه البيانات، ابحث مرة أخرى."),

@@ -184,13 +184,15 @@ ContactMerge::Whole ContactMerge::merged(const Whole& kept, const std::vector<Wh
 namespace
 {
 
+const QString kChangedMeanwhile = QStringLiteral("changed meanwhile");
+
 // Fails when another writer changed or removed the contact since it was read.
 DataResult unchanged(ContactStore& contacts, const ContactFields& asRead, QString& dir)
 {
     bool same = false;
     DataResult read = contacts.isAsRead(asRead, same, dir);
     if (read && !same)
-        return DataResult{false, QStringLiteral("%1 changed meanwhile").arg(asRead.name)};
+        return DataResult{false, kChangedMeanwhile};
     return read;
 }
 
@@ -204,7 +206,7 @@ DataResult unchanged(DataConnection& connection, const ContactMerge::Whole& asRe
     if (DataResult read = ContactValueStore(connection).readByName(asRead.fields.name, more); !read)
         return read;
     if (more != asRead.more)
-        return DataResult{false, QStringLiteral("%1 changed meanwhile").arg(asRead.fields.name)};
+        return DataResult{false, kChangedMeanwhile};
     return contacts.findByName(asRead.fields.name, row);
 }
 
@@ -261,4 +263,9 @@ DataResult ContactMerge::undo(DataConnection& connection, const Whole& keptBefor
         if (DataResult restored = TrashStore(connection).restoreWithin(id, QString()); !restored)
             return restored;
     return transaction.commit();
+}
+
+bool ContactMerge::changedMeanwhile(const DataResult& result)
+{
+    return !result.ok && result.error == kChangedMeanwhile;
 }
