@@ -32,6 +32,22 @@ QString leftToRight(const QString& text)
     return text.isEmpty() ? text : QChar(0x202A) + text + QChar(0x202C);
 }
 
+// Why a group is thought to be one person, in the words the list shows.
+QString reasonText(DuplicateFinder::Reason reason)
+{
+    switch (reason) {
+    case DuplicateFinder::Reason::SameNumber:
+        return QStringLiteral("نفس رقم التليفون");
+    case DuplicateFinder::Reason::SameEmail:
+        return QStringLiteral("نفس البريد الالكترونى");
+    case DuplicateFinder::Reason::SameName:
+        return QStringLiteral("نفس الاسم");
+    case DuplicateFinder::Reason::SoundAlike:
+        break;
+    }
+    return QStringLiteral("اسمان متشابهان فى النطق");
+}
+
 } // namespace
 
 DuplicatesWindow::DuplicatesWindow(MainForm& main) : m_main(main)
@@ -186,8 +202,7 @@ void DuplicatesWindow::search()
         for (const int member : group.members)
             names << m_contacts[size_t(member)].name;
         // The number or address they share is in the table below, where it reads left to right.
-        groups->addItem(DuplicateFinder::reasonText(group.reason) + QStringLiteral(": ") +
-                        names.join(QStringLiteral(" ، ")));
+        groups->addItem(reasonText(group.reason) + QStringLiteral(": ") + names.join(QStringLiteral(" ، ")));
     }
     summary->setText(m_groups.empty() ? QStringLiteral("لا توجد بيانات مكررة")
                                       : QStringLiteral("عدد المجموعات: %1").arg(m_groups.size()));
@@ -254,6 +269,11 @@ void DuplicatesWindow::mergeGroup()
     std::vector<qint64> trashIds;
     const DataResult written =
         ContactMerge::apply(SharedData::connection(), keptContact, merged, othersFields, &trashIds);
+    if (ContactMerge::changedMeanwhile(written)) {
+        tell(QStringLiteral("تعذر الدمج ولم يتغير شىء: غير برنامج آخر بعض هذه البيانات، ابحث مرة أخرى."), true);
+        search();
+        return;
+    }
     if (!written) {
         tell(QStringLiteral("تعذر الدمج ولم يتغير شىء: ") + written.error +
                  QStringLiteral("\nربما غير برنامج آخر هذه البيانات، ابحث مرة أخرى."),

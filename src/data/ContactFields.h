@@ -27,6 +27,10 @@ struct ContactFields {
     static QString caption(QString ContactFields::*member) { return field(member).captionText(); }
     // The nine column names in the table's order, for a statement's column list.
     static QString columnList();
+    // The nine columns as the program's own tables that keep a contact (the trash, the sync's
+    // last agreed values) declare them: "name TEXT, hometel TEXT, ... moreinfo TEXT, ", in the
+    // table's order, each followed by a comma for the columns of the table's own after them.
+    static QString textColumnsDeclared();
     // The values in the column order of the contacts table, then dir.
     QStringList row(const QString& dir) const;
     static ContactFields fromRow(const QStringList& row);
@@ -100,6 +104,14 @@ inline QString ContactFields::columnList()
     for (const ContactField& one : kFields)
         list += (list.isEmpty() ? QString() : QStringLiteral(", ")) + one.columnName();
     return list;
+}
+
+inline QString ContactFields::textColumnsDeclared()
+{
+    QString columns;
+    for (const ContactField& one : kFields)
+        columns += one.columnName() + QStringLiteral(" TEXT, ");
+    return columns;
 }
 
 inline QStringList ContactFields::row(const QString& dir) const

@@ -97,37 +97,37 @@ DataResult ContactValueStore::readDirectory(const QString& dir, QHash<QString, M
                               });
 }
 
+DataResult ContactValueStore::readUnlocked(ContactValue::Kind kind, const char* columns,
+                                           const DataConnection::RowCallback& onRow)
+{
+    if (!hasTable("qav_contact_value"))
+        return {};
+    // columns: the program's own text, naming columns of v (the value), i (its contact) and d.
+    return m_connection.query(QStringLiteral("SELECT %1 FROM qav_contact_value v "
+                                             "JOIN info i ON i.rowid = v.contact AND i.name = v.name "
+                                             "JOIN dirg d ON d.code = i.dir "
+                                             "WHERE v.kind = ? AND d.pass = ? ORDER BY v.contact, v.position")
+                                  .arg(QLatin1String(columns)),
+                              {ContactValue::kindName(kind), Directory::unlocked()}, onRow);
+}
+
 DataResult ContactValueStore::readUnlockedDates(std::vector<NamedDate>& out)
 {
     out.clear();
-    if (!hasTable("qav_contact_value"))
-        return {};
-    return m_connection.query(QStringLiteral("SELECT i.name, i.dir, v.kind, v.label, v.value, v.calendar "
-                                             "FROM qav_contact_value v "
-                                             "JOIN info i ON i.rowid = v.contact AND i.name = v.name "
-                                             "JOIN dirg d ON d.code = i.dir "
-                                             "WHERE v.kind = ? AND d.pass = ? ORDER BY v.contact, v.position"),
-                              {ContactValue::kindName(ContactValue::Kind::Date), Directory::unlocked()},
-                              [&out](sqlite3_stmt* statement) {
-                                  if (const auto value = valueAt(statement, 2))
-                                      out.push_back({DataConnection::columnText(statement, 0),
-                                                     DataConnection::columnText(statement, 1), *value});
-                              });
+    return readUnlocked(ContactValue::Kind::Date, "i.name, i.dir, v.kind, v.label, v.value, v.calendar",
+                        [&out](sqlite3_stmt* statement) {
+                            if (const auto value = valueAt(statement, 2))
+                                out.push_back({DataConnection::columnText(statement, 0),
+                                               DataConnection::columnText(statement, 1), *value});
+                        });
 }
 
 DataResult ContactValueStore::readUnlockedEmails(QHash<qint64, QStringList>& out)
 {
     out.clear();
-    if (!hasTable("qav_contact_value"))
-        return {};
-    return m_connection.query(QStringLiteral("SELECT v.contact, v.value FROM qav_contact_value v "
-                                             "JOIN info i ON i.rowid = v.contact AND i.name = v.name "
-                                             "JOIN dirg d ON d.code = i.dir "
-                                             "WHERE v.kind = ? AND d.pass = ? ORDER BY v.contact, v.position"),
-                              {ContactValue::kindName(ContactValue::Kind::Email), Directory::unlocked()},
-                              [&out](sqlite3_stmt* statement) {
-                                  out[sqlite3_column_int64(statement, 0)] << DataConnection::columnText(statement, 1);
-                              });
+    return readUnlocked(ContactValue::Kind::Email, "v.contact, v.value", [&out](sqlite3_stmt* statement) {
+        out[sqlite3_column_int64(statement, 0)] << DataConnection::columnText(statement, 1);
+    });
 }
 
 DataResult ContactValueStore::replaceWithin(qint64 row, const QString& name, const MoreValues& values)

@@ -58,6 +58,9 @@ public:
 
 private:
     bool hasTable(const char* table);
+    // Each value of the kind whose contact is in a directory without a password, in the contacts'
+    // order; columns name what onRow reads.
+    DataResult readUnlocked(ContactValue::Kind kind, const char* columns, const DataConnection::RowCallback& onRow);
     DataResult createTables();
 
     DataConnection& m_connection;

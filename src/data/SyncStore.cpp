@@ -70,9 +70,6 @@ bool SyncStore::hasTables()
 
 DataResult SyncStore::createTables()
 {
-    QString fields;
-    for (const ContactField& field : ContactFields::kFields)
-        fields += field.columnName() + QStringLiteral(" TEXT, ");
     return m_connection.executeScript(QStringLiteral("CREATE TABLE IF NOT EXISTS qav_sync_link (\n"
                                                      "  dir    TEXT PRIMARY KEY,\n"
                                                      "  server TEXT NOT NULL DEFAULT '',\n"
@@ -95,7 +92,7 @@ DataResult SyncStore::createTables()
                                                      ");\n"
                                                      "CREATE UNIQUE INDEX IF NOT EXISTS qav_sync_card_key "
                                                      "ON qav_sync_card(dir, href);\n")
-                                          .arg(fields));
+                                          .arg(ContactFields::textColumnsDeclared()));
 }
 
 std::vector<SyncLink> SyncStore::links()

@@ -15,9 +15,6 @@ const QString kNameTaken = QStringLiteral("the name is taken");
 
 DataResult TrashStore::createTable()
 {
-    QString fields;
-    for (const ContactField& field : ContactFields::kFields)
-        fields += field.columnName() + QStringLiteral(" TEXT, ");
     return m_connection.execute(QStringLiteral("CREATE TABLE IF NOT EXISTS qav_trash (\n"
                                                "  id INTEGER PRIMARY KEY,\n"
                                                "  %1\n"
@@ -25,7 +22,7 @@ DataResult TrashStore::createTable()
                                                "  lockpass TEXT NOT NULL DEFAULT '0',\n"
                                                "  deleted INTEGER NOT NULL DEFAULT 0\n"
                                                ")")
-                                    .arg(fields));
+                                    .arg(ContactFields::textColumnsDeclared()));
 }
 
 DataResult TrashStore::moveIn(const QString& name, qint64* id)

@@ -36,35 +36,6 @@ QString ContactFields::*fieldOf(ContactSlots::PhoneKind kind)
 
 } // namespace
 
-ContactSlots::PhoneKind ContactSlots::kindOf(const QStringList& words)
-{
-    static const QRegularExpression notALetter(QStringLiteral("[^A-Z]+"));
-    QStringList upper;
-    for (const QString& word : words)
-        upper << word.toUpper().split(notALetter, Qt::SkipEmptyParts);
-    auto has = [&upper](std::initializer_list<const char*> names) {
-        for (const char* name : names)
-            if (upper.contains(QLatin1String(name)))
-                return true;
-        return false;
-    };
-    if (has({"FAX", "FACSIMILE"}))
-        return PhoneKind::Fax;
-    if (has({"CELL", "MOBILE", "IPHONE", "CELLULAR"}))
-        return PhoneKind::Mobile;
-    if (has({"PAGER", "ISDN", "VIDEO", "TEXTPHONE", "TTY", "TDD", "TELEX", "CAR", "MODEM", "BBS", "RADIO"}))
-        return PhoneKind::Other;
-    if (has({"WORK", "BUSINESS", "COMPANY", "OFFICE"}))
-        return PhoneKind::Work;
-    if (has({"HOME"}))
-        return PhoneKind::Home;
-    // Words that say nothing of the kind; any other word makes a kind this program has no field for.
-    // A number that takes messages ("VOICE,MSG,WORK") is still a work or home number.
-    for (const char* plain : {"VOICE", "MSG", "PREF", "MAIN", "PHONE", "TEL", "TELEPHONE", "PRIMARY"})
-        upper.removeAll(QLatin1String(plain));
-    return upper.isEmpty() ? PhoneKind::Unknown : PhoneKind::Other;
-}
-
 QString ContactSlots::kindLabel(PhoneKind kind)
 {
     switch (kind) {
@@ -148,7 +119,7 @@ void ContactSlots::placeElsewhere(const Phone& phone)
                 return;
     // A label of the file's own is kept as it is; the usual ones become the kind's word.
     QString label = phone.label;
-    if (label.isEmpty() || kindWord(kindOf({label})) == label.toLower())
+    if (label.isEmpty() || kindWord(PhoneLabel::kindOf({label})) == label.toLower())
         label = kindWord(phone.kind);
     if (!toMore(ContactValue::Kind::Phone, label, phone.number))
         overflow(phone.label.isEmpty() ? kindLabel(phone.kind) : phone.label, phone.number);

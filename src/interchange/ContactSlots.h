@@ -2,6 +2,7 @@
 
 #include "ContactFields.h"
 #include "ContactValue.h"
+#include "PhoneLabel.h"
 
 #include <QSet>
 #include <QStringList>
@@ -19,7 +20,7 @@
 class ContactSlots
 {
 public:
-    enum class PhoneKind { Unknown, Home, Work, Mobile, Fax, Other };
+    using PhoneKind = PhoneLabel::Kind;
 
     explicit ContactSlots(ContactFields& contact, MoreValues* more = nullptr) : m_contact(contact), m_more(more) {}
 
@@ -33,10 +34,6 @@ public:
     void finish();
     int movedToNotes() const { return int(m_overflow.size()); }
 
-    // The kind of a number from its type words (vCard TYPE values or a label such as "Work Fax"):
-    // a fax, then a mobile, then pagers, ISDN, video and the like, then work, then home; a
-    // number with no kind, or only VOICE or PREF, is of unknown kind.
-    static PhoneKind kindOf(const QStringList& words);
     // The Arabic name of a kind, as the notes show it when the file gives no label.
     static QString kindLabel(PhoneKind kind);
     // The word a more value's label holds for a kind ("mobile", "home", "work", "fax", "other").

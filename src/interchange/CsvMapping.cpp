@@ -521,7 +521,7 @@ ContactFields CsvMapping::contact(const QStringList& row, int* movedToNotes, Mor
             const QStringList numbers = values(cell);
             for (int n = 0; n < numbers.size(); ++n) {
                 const QString label = plainLabel(labelList.value(std::min<qsizetype>(n, labelList.size() - 1)));
-                placed.addPhone(numbers[n], ContactSlots::kindOf({label}), label);
+                placed.addPhone(numbers[n], PhoneLabel::kindOf({label}), label);
             }
             break;
         }
@@ -531,7 +531,7 @@ ContactFields CsvMapping::contact(const QStringList& row, int* movedToNotes, Mor
             const QString label =
                 more && otherPhone.match(column.label).hasMatch() ? QStringLiteral("other") : column.label;
             for (const QString& number : values(cell))
-                placed.addPhone(number, ContactSlots::kindOf({column.label}), label);
+                placed.addPhone(number, PhoneLabel::kindOf({column.label}), label);
             break;
         }
         case Email:

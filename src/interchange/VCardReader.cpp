@@ -306,7 +306,7 @@ void VCardReader::finish(Card& card)
             if (number.startsWith(QLatin1String("tel:"), Qt::CaseInsensitive))
                 number = number.mid(4);
             const QStringList types = typeWords(p.params);
-            const ContactSlots::PhoneKind kind = ContactSlots::kindOf(QStringList(types) << label);
+            const ContactSlots::PhoneKind kind = PhoneLabel::kindOf(QStringList(types) << label);
             // A kind without a field of its own is named as the card names it ("pager").
             QString shownLabel = label;
             if (shownLabel.isEmpty() && kind == ContactSlots::PhoneKind::Other)

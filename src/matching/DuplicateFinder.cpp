@@ -138,21 +138,6 @@ QString DuplicateFinder::pairKey(const QString& a, const QString& b)
     return a < b ? a + QLatin1Char('\n') + b : b + QLatin1Char('\n') + a;
 }
 
-QString DuplicateFinder::reasonText(Reason reason)
-{
-    switch (reason) {
-    case Reason::SameNumber:
-        return QStringLiteral("نفس رقم التليفون");
-    case Reason::SameEmail:
-        return QStringLiteral("نفس البريد الالكترونى");
-    case Reason::SameName:
-        return QStringLiteral("نفس الاسم");
-    case Reason::SoundAlike:
-        break;
-    }
-    return QStringLiteral("اسمان متشابهان فى النطق");
-}
-
 std::vector<DuplicateFinder::Group> DuplicateFinder::find(const std::vector<ContactFields>& contacts,
                                                           const std::vector<MoreValues>& more) const
 {

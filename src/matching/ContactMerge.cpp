@@ -1,9 +1,9 @@
 #include "ContactMerge.h"
 
-#include "ContactSlots.h"
 #include "ContactStore.h"
 #include "ContactValueStore.h"
 #include "NumberKey.h"
+#include "PhoneLabel.h"
 #include "PhoneMatch.h"
 #include "Transaction.h"
 #include "TrashStore.h"
@@ -109,17 +109,17 @@ private:
         ContactFields& c = m_whole.fields;
         switch (kind) {
         case Kind::Phone:
-            switch (ContactSlots::kindOf({label})) {
-            case ContactSlots::PhoneKind::Home:
+            switch (PhoneLabel::kindOf({label})) {
+            case PhoneLabel::Kind::Home:
                 return &c.hometel;
-            case ContactSlots::PhoneKind::Work:
+            case PhoneLabel::Kind::Work:
                 return &c.jobtel;
-            case ContactSlots::PhoneKind::Mobile:
+            case PhoneLabel::Kind::Mobile:
                 return &c.mobil;
-            case ContactSlots::PhoneKind::Fax:
+            case PhoneLabel::Kind::Fax:
                 return &c.fax;
-            case ContactSlots::PhoneKind::Unknown:
-            case ContactSlots::PhoneKind::Other:
+            case PhoneLabel::Kind::Unknown:
+            case PhoneLabel::Kind::Other:
                 break;
             }
             return nullptr;
@@ -184,13 +184,15 @@ ContactMerge::Whole ContactMerge::merged(const Whole& kept, const std::vector<Wh
 namespace
 {
 
+const QString kChangedMeanwhile = QStringLiteral("changed meanwhile");
+
 // Fails when another writer changed or removed the contact since it was read.
 DataResult unchanged(ContactStore& contacts, const ContactFields& asRead, QString& dir)
 {
     bool same = false;
     DataResult read = contacts.isAsRead(asRead, same, dir);
     if (read && !same)
-        return DataResult{false, QStringLiteral("%1 changed meanwhile").arg(asRead.name)};
+        return DataResult{false, kChangedMeanwhile};
     return read;
 }
 
@@ -204,7 +206,7 @@ DataResult unchanged(DataConnection& connection, const ContactMerge::Whole& asRe
     if (DataResult read = ContactValueStore(connection).readByName(asRead.fields.name, more); !read)
         return read;
     if (more != asRead.more)
-        return DataResult{false, QStringLiteral("%1 changed meanwhile").arg(asRead.fields.name)};
+        return DataResult{false, kChangedMeanwhile};
     return contacts.findByName(asRead.fields.name, row);
 }
 
@@ -261,4 +263,9 @@ DataResult ContactMerge::undo(DataConnection& connection, const Whole& keptBefor
         if (DataResult restored = TrashStore(connection).restoreWithin(id, QString()); !restored)
             return restored;
     return transaction.commit();
+}
+
+bool ContactMerge::changedMeanwhile(const DataResult& result)
+{
+    return !result.ok && result.error == kChangedMeanwhile;
 }

@@ -36,4 +36,7 @@ public:
     // values again, the others out of the trash into their directories with their own more values.
     static DataResult undo(DataConnection& connection, const Whole& keptBefore, const Whole& merged,
                            const std::vector<qint64>& trashIds);
+    // Whether apply or undo changed nothing because another writer had changed or removed one of
+    // the contacts since it was read (the window tells the user to search again).
+    static bool changedMeanwhile(const DataResult& result);
 };

@@ -49,9 +49,6 @@ public:
     static int countInBook(DataConnection& connection, const std::vector<ContactFields>& added, const QString& dir);
     static constexpr qint64 kLargestBookChecked = 250000;
 
-    // The Arabic reason the window shows.
-    static QString reasonText(Reason reason);
-
 private:
     QString m_region;
     QSet<QString> m_notDuplicates;
