@@ -1,6 +1,7 @@
 #include "QueryOrder.h"
 
 #include "OrderMend.h"
+#include "RecordStatement.h"
 #include "SoundKey.h"
 #include "StoredOrder.h"
 #include "TwoHalves.h"
@@ -28,16 +29,6 @@ QByteArrayView textOf(sqlite3_stmt* stmt, int column)
                           sqlite3_column_bytes(stmt, column));
 }
 
-// The statement the order is true of.
-QString rowsStatement(const RecordQuery& query, QStringList& values)
-{
-    QString sql = QStringLiteral("SELECT rowid, %1 FROM %2").arg(query.orderColumn(), query.table());
-    if (!query.whereColumn().isEmpty()) {
-        sql += QStringLiteral(" WHERE %1 = ?").arg(query.whereColumn());
-        values << query.whereValue();
-    }
-    return sql;
-}
 } // namespace
 
 QueryOrder::QueryOrder(RecordQuery query, std::shared_ptr<NameOrder::Ordered> rows, ChangeStamp stamp)
@@ -60,7 +51,7 @@ std::optional<QueryOrder> QueryOrder::keptInBook(DataConnection& connection, con
 std::optional<QueryOrder> QueryOrder::read(DataConnection& connection, const RecordQuery& query, qsizetype expected)
 {
     QStringList values;
-    const QString sql = rowsStatement(query, values);
+    const QString sql = RecordStatement(connection, query).rows(values);
     const ChangeStamp readAt = connection.changeStamp();
     std::vector<qint64> ids;
     TextColumn names;
@@ -81,7 +72,7 @@ std::optional<QueryOrder> QueryOrder::read(DataConnection& connection, const Rec
 bool QueryOrder::mend(DataConnection& connection)
 {
     QStringList values;
-    const QString sql = rowsStatement(m_query, values);
+    const QString sql = RecordStatement(connection, m_query).rows(values);
     const ChangeStamp readAt = connection.changeStamp();
     OrderMend compared(*m_rows);
     const DataResult read = connection.query(

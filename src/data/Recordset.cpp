@@ -4,6 +4,7 @@
 #include "NameOrder.h"
 #include "OrderedColumnRead.h"
 #include "PassedOver.h"
+#include "RecordStatement.h"
 #include "SoundKey.h"
 #include "TextFold.h"
 
@@ -90,23 +91,6 @@ DataResult Recordset::setFilter(const RecordFilter& filter, Sound sound)
     return rebuild();
 }
 
-QString Recordset::whereClause(QStringList& values) const
-{
-    QStringList conditions;
-    if (!m_query->whereColumn().isEmpty()) {
-        conditions << QStringLiteral("%1 = ?").arg(m_query->whereColumn());
-        values << m_query->whereValue();
-    }
-    if (!m_filter.isEmpty()) {
-        values << m_filter.sqlValue();
-        if (const MoreValueFilter more(*m_connection, *m_query, m_filter); more.applies())
-            conditions << QStringLiteral("(%1 OR %2)").arg(m_filter.sqlCondition(), more.sqlCondition(values));
-        else
-            conditions << m_filter.sqlCondition();
-    }
-    return conditions.isEmpty() ? QString() : QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
-}
-
 DataResult Recordset::rebuild()
 {
     m_rows.reset();
@@ -141,7 +125,7 @@ DataResult Recordset::rebuild()
         return {};
     }
     QStringList values;
-    const QString sql = QStringLiteral("SELECT count(*) FROM %1").arg(m_query->table()) + whereClause(values);
+    const QString sql = RecordStatement(*m_connection, *m_query, m_filter).count(values);
     QString count;
     DataResult counted = m_connection->scalar(sql, values, count);
     if (!counted) {
@@ -176,8 +160,7 @@ void Recordset::materialize()
         return;
     }
     QStringList values;
-    const QString sql =
-        QStringLiteral("SELECT rowid, %1 FROM %2").arg(m_query->orderColumn(), m_query->table()) + whereClause(values);
+    const QString sql = RecordStatement(*m_connection, *m_query, m_filter).rows(values);
     std::vector<qint64> ids;
     TextColumn keys;
     // Room for them all at once, as counted (growing step by step would hold them twice for a moment).

@@ -77,7 +77,6 @@ public:
 
 private:
     DataResult rebuild();
-    QString whereClause(QStringList& values) const;
     void materialize();
     bool filterOrderedTexts();
     bool placesInColumn(const QString& column, const FieldTexts::Match& matches, std::vector<qsizetype>& places);
