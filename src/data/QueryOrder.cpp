@@ -252,7 +252,8 @@ void QueryOrder::sortAgain(const OrderChanges& changes)
     }
     known.texts.layOut();
     NameOrder::Ordered all;
-    const qsizetype total = qsizetype(known.ids.size() - changes.gone.size() + changes.ids.size());
+    const qsizetype total =
+        qsizetype(known.ids.size()) - qsizetype(changes.gone.size()) + qsizetype(changes.ids.size());
     all.ids.reserve(size_t(total));
     all.texts.reserve(total, known.texts.byteSize() + changes.names.byteSize());
     size_t nextGone = 0;
