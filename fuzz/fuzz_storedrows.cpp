@@ -20,6 +20,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -116,11 +117,15 @@ void readOrder(qint64 count, const QByteArray& ids, const QByteArray& names)
     if (qsizetype(rows.ids.size()) != count || rows.texts.size() != count)
         std::abort();
     // As a session that finds the file changed uses it: mended with the rows as they are now.
-    NameOrder order;
-    OrderMend mend(order, rows);
+    OrderMend mend(rows);
     for (qsizetype i = 0; i < count; i += 2)
         mend.take(rows.ids[size_t(i)], rows.texts.utf8(i));
-    (void)mend.result();
+    const OrderChanges changes = mend.changes();
+    if (changes.ids.size() != size_t(changes.names.size()) || !std::is_sorted(changes.gone.begin(), changes.gone.end()))
+        std::abort();
+    for (const qsizetype place : changes.gone)
+        if (place < 0 || place >= count)
+            std::abort();
 }
 
 // A block of the kept search index, as a session that finds the book as it left it reads it,

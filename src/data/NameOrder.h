@@ -24,7 +24,7 @@ public:
     // not sort after it.
     qsizetype placeOf(const QString& text, const TextColumn& texts, qsizetype from = 0) const;
 
-    // (id, text) rows in order; an order known before a change is mended by OrderMend.
+    // (id, text) rows in order; QueryOrder keeps one true of the file as rows change.
     struct Ordered {
         std::vector<qint64> ids;
         TextColumn texts;

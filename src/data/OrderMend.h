@@ -1,31 +1,30 @@
 #pragma once
 
 #include "NameOrder.h"
+#include "OrderChanges.h"
 #include "PlaceById.h"
 
 #include <optional>
 #include <vector>
 
-// The order known before another writer's change, mended with the rows as they are read again:
-// a row whose id and text are unchanged keeps its place, and only new or changed rows are
-// collated and placed among them. Each row is compared as it is read and only the changed ones
-// are held, so half a million names are not held a second time while they are read.
+// Compares the rows of an order, read again after another writer's change, with the order known
+// before: a row whose id and name are unchanged keeps its place, the others are the changes.
+// Each row is compared as it is read and only the changed ones are held, so half a million names
+// are not held a second time while they are read.
 class OrderMend
 {
 public:
-    OrderMend(const NameOrder& order, const NameOrder::Ordered& previous);
+    explicit OrderMend(const NameOrder::Ordered& previous);
 
     // One row as it stands now, the rows in any order.
     void take(qint64 id, QByteArrayView text);
-    // Every row taken, in order.
-    NameOrder::Ordered result();
+    // Once every row is taken: the places of the known rows not taken unchanged, and the rows
+    // new or changed. The field texts are not told (any row's other fields may have changed).
+    OrderChanges changes();
 
 private:
-    const NameOrder& m_order;
     const NameOrder::Ordered& m_previous;
     std::optional<PlaceById> m_previousPlace; // let go of once every row is taken
     std::vector<bool> m_unchanged;            // by place in the previous order
-    std::vector<qint64> m_changedIds;
-    TextColumn m_changedTexts;
-    size_t m_taken = 0;
+    OrderChanges m_changes;
 };

@@ -2,7 +2,7 @@
 
 #include "DataConnection.h"
 #include "FieldTexts.h"
-#include "NameOrder.h"
+#include "QueryOrder.h"
 #include "RecordFilter.h"
 #include "RecordQuery.h"
 #include "RowSet.h"
@@ -61,7 +61,7 @@ public:
     // Takes up the order an earlier session kept, for whichever of candidates it is of, so that a
     // process that writes without showing a list can keep it again; false when none stands.
     bool adoptKeptOrder(const QList<RecordQuery>& candidates);
-    bool knowsAnOrder() const { return m_orderCache.rows != nullptr; }
+    bool knowsAnOrder() const { return m_order.has_value(); }
     // Whether the order last read (of the query open now or last) is true of the file as it
     // stands, this program's own writes since taken in from the connection. False after another
     // program's write, or more changes than placing them is worth: the next read then reads the
@@ -77,7 +77,6 @@ public:
 
 private:
     DataResult rebuild();
-    QString whereClause(QStringList& values) const;
     void materialize();
     bool filterOrderedTexts();
     bool placesInColumn(const QString& column, const FieldTexts::Match& matches, std::vector<qsizetype>& places);
@@ -95,36 +94,10 @@ private:
     bool m_failed = false;
     // The change stamp of the file when the rows were last built.
     ChangeStamp m_builtAt;
-    // The last unfiltered order built for a query, reused when its rows are built again.
-    // stamp: where the file stood when the order was last true of it. This program's own writes
-    // since are taken in from the connection's change log (takeInOwnChanges), another writer's by
-    // reading the rows again (OrderMend).
-    struct OrderCache {
-        QString source;
-        std::optional<RecordQuery> query; // the query source is the text of
-        std::shared_ptr<NameOrder::Ordered> rows;
-        ChangeStamp stamp;
-        // The sound key of each text, made at the first search by sound and kept in step with
-        // the texts after that.
-        TextColumn sounds;
-    } m_orderCache;
-    // The texts of the column searched last, for the rows of the known order (see placesInColumn()).
-    struct ColumnCache {
-        QString column;
-        QString source;
-        ChangeStamp stamp;
-        FieldTexts texts;
-    } m_columnCache;
-    RowSet::RowIds orderIds() const;
+    // The last unfiltered order built (of the query open now or an earlier one), reused when its
+    // rows are built again; it takes in this program's writes and mends after another's.
+    std::optional<QueryOrder> m_order;
     bool knowsOrderOfQuery() const;
     void adoptStoredOrder();
     bool orderCacheIsCurrent();
-    bool takeInOwnChanges();
-    struct WrittenRow {
-        qint64 id;
-        QString text;
-        QByteArray columnText; // of the column searched last, when its texts are kept
-    };
-    void placeOneByOne(const std::vector<qsizetype>& gone, const std::vector<WrittenRow>& belonging, bool columnKept);
-    void mergeInto(const std::vector<qsizetype>& gone, std::vector<WrittenRow>& belonging);
 };
