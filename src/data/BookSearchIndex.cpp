@@ -186,17 +186,17 @@ DataResult BookSearchIndex::load(DataConnection& connection)
         sqlite3_busy_timeout(helper.handle(), 100);
         const qint64 middle = low + qint64(span / 2);
         DataResult upperRead;
-        std::thread second([&] { upperRead = readRange(helper, middle, high, m_rowsPerBlock, upper); });
-        read = readRange(connection, low, middle - 1, m_rowsPerBlock, lower);
+        std::thread second([&] { upperRead = readRange(helper, middle, high, m_rowsPerBlock, m_packed, upper); });
+        read = readRange(connection, low, middle - 1, m_rowsPerBlock, m_packed, lower);
         second.join();
         if (!upperRead) {
             upper = RangeRead();
-            upperRead = readRange(connection, middle, high, m_rowsPerBlock, upper);
+            upperRead = readRange(connection, middle, high, m_rowsPerBlock, m_packed, upper);
         }
         if (read)
             read = upperRead;
     } else {
-        read = readRange(connection, low, high, m_rowsPerBlock, lower);
+        read = readRange(connection, low, high, m_rowsPerBlock, m_packed, lower);
     }
     unlock();
     if (!read)
@@ -342,11 +342,11 @@ DataResult BookSearchIndex::readBlockAgain(DataConnection& connection, size_t in
     const qint64 to = m_blockEnds[index];
     // A block may grow to twice its rows before it is split; split, its parts are full blocks.
     RangeRead read;
-    if (DataResult done = readRange(connection, from, to, m_rowsPerBlock * 2, read); !done)
+    if (DataResult done = readRange(connection, from, to, m_rowsPerBlock * 2, m_packed, read); !done)
         return done;
     if (read.blocks.size() > 1) {
         read = RangeRead();
-        if (DataResult done = readRange(connection, from, to, m_rowsPerBlock, read); !done)
+        if (DataResult done = readRange(connection, from, to, m_rowsPerBlock, m_packed, read); !done)
             return done;
     }
     m_rowCount -= qsizetype(m_blocks[index].rows.size());
@@ -377,7 +377,7 @@ DataResult BookSearchIndex::readBlockAgain(DataConnection& connection, size_t in
 }
 
 DataResult BookSearchIndex::readRange(DataConnection& connection, qint64 from, qint64 to, qsizetype rowsPerBlock,
-                                      RangeRead& read) const
+                                      bool packed, RangeRead& read) const
 {
     Block block;
     std::string texts;
@@ -385,8 +385,8 @@ DataResult BookSearchIndex::readRange(DataConnection& connection, qint64 from, q
     std::string sounds;
     std::string folded;
     QHash<QByteArray, QByteArray> wordSounds;
-    auto keep = [this](std::string& into, const std::string& made) {
-        into = m_packed ? PackedText::pack(made) : made;
+    auto keep = [packed](std::string& into, const std::string& made) {
+        into = packed ? PackedText::pack(made) : made;
         into.shrink_to_fit();
     };
     auto close = [&] {
@@ -442,6 +442,39 @@ DataResult BookSearchIndex::readRange(DataConnection& connection, qint64 from, q
     if (read.blocks.size() > blocksBefore)
         read.ends.back() = to;
     return rows;
+}
+
+DataResult BookSearchIndex::readBlocks(DataConnection& connection, qint64 from, qint64 to, qsizetype rowsPerBlock,
+                                       std::vector<Block>& blocks, std::vector<qint64>& values) const
+{
+    RangeRead read;
+    if (DataResult done = readRange(connection, from, to, rowsPerBlock, true, read); !done)
+        return done;
+    blocks = std::move(read.blocks);
+    values.clear();
+    for (const auto& [value, contact] : read.values)
+        values.push_back(value);
+    std::sort(values.begin(), values.end());
+    values.erase(std::unique(values.begin(), values.end()), values.end());
+    return {};
+}
+
+std::vector<std::vector<qint64>> BookSearchIndex::valuesByBlock() const
+{
+    std::vector<std::vector<qint64>> byBlock(m_blocks.size());
+    if (m_blocks.empty())
+        return byBlock;
+    for (const auto& [value, contact] : m_valueContacts)
+        if (!m_valueContactsSince.contains(value))
+            byBlock[blockOf(contact)].push_back(value);
+    for (const auto& [value, contact] : m_valueContactsSince)
+        if (contact)
+            byBlock[blockOf(*contact)].push_back(value);
+    for (std::vector<qint64>& values : byBlock) {
+        std::sort(values.begin(), values.end());
+        values.erase(std::unique(values.begin(), values.end()), values.end());
+    }
+    return byBlock;
 }
 
 DataResult BookSearchIndex::readMoreValues(DataConnection& connection, qint64 from, qint64 to,

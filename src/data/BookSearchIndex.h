@@ -105,6 +105,14 @@ public:
     bool adopt(DataConnection& connection, std::vector<Block> blocks, bool packed, ChangeStamp stamp);
     // Where the book stood when the blocks were last taken from it; none when they were read.
     ChangeStamp adoptedAt() const { return m_adoptedAt; }
+    // The row ids of the more values each block holds, by block (some may be held no longer): a
+    // kept block is known by them when a value's change tells only its own row id.
+    std::vector<std::vector<qint64>> valuesByBlock() const;
+    // Reads the rows from..to as a block of the index is read, packed, in blocks of at most
+    // rowsPerBlock rows, with the row ids of the more values they hold: how a kept block is
+    // mended in the book without the rest of the index.
+    DataResult readBlocks(DataConnection& connection, qint64 from, qint64 to, qsizetype rowsPerBlock,
+                          std::vector<Block>& blocks, std::vector<qint64>& values) const;
 
 private:
     struct Half;
@@ -123,8 +131,8 @@ private:
     };
     DataResult readMoreValues(DataConnection& connection, qint64 from, qint64 to,
                               std::unordered_map<qint64, RowMore>& out, RangeRead& read) const;
-    // Appends the rows of from..to in blocks of at most rowsPerBlock rows.
-    DataResult readRange(DataConnection& connection, qint64 from, qint64 to, qsizetype rowsPerBlock,
+    // Appends the rows of from..to in blocks of at most rowsPerBlock rows, packed or not.
+    DataResult readRange(DataConnection& connection, qint64 from, qint64 to, qsizetype rowsPerBlock, bool packed,
                          RangeRead& read) const;
     // The blocks that hold the rows this connection changed since stamp(), sorted; false when
     // that cannot be told (everything is read again).

@@ -9,6 +9,8 @@
 #include <unicode/uvernum.h>
 
 #include <algorithm>
+#include <limits>
+#include <unordered_set>
 
 namespace
 {
@@ -42,6 +44,35 @@ bool takeStream(QByteArrayView stored, qint64 count, int perRow, bool packed, st
     return true;
 }
 
+// The more values one kept block holds: inserted beside a new block, or put in place of the row
+// of a block read again.
+bool writeValues(sqlite3* db, qint64 block, const std::vector<qint64>& values, bool replace)
+{
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db,
+                           replace ? "UPDATE qav_search_values SET count = ?2, ids = ?3 WHERE block = ?1"
+                                   : "INSERT INTO qav_search_values VALUES (?1, ?2, ?3)",
+                           -1, &stmt, nullptr) != SQLITE_OK)
+        return false;
+    const QByteArray ids = VarInt::fromIds(values);
+    sqlite3_bind_int64(stmt, 1, block);
+    sqlite3_bind_int64(stmt, 2, qint64(values.size()));
+    sqlite3_bind_blob(stmt, 3, ids.constData(), int(ids.size()), SQLITE_STATIC);
+    const bool written = sqlite3_step(stmt) == SQLITE_DONE && sqlite3_changes(db) == 1;
+    sqlite3_finalize(stmt);
+    return written;
+}
+
+bool hasTable(DataConnection& connection, const char* name)
+{
+    QString tables;
+    return connection
+               .scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = ?"), {QLatin1String(name)},
+                       tables)
+               .ok &&
+           tables == QLatin1String("1");
+}
+
 } // namespace
 
 QString KeptSearchIndex::kindOf(const NumberKey& numbers, bool packed)
@@ -73,6 +104,13 @@ bool KeptSearchIndex::write(DataConnection& connection, const BookSearchIndex& i
                  "blocks INTEGER NOT NULL, count INTEGER NOT NULL, rows BLOB NOT NULL, texts BLOB NOT NULL, "
                  "numbers BLOB NOT NULL, sounds BLOB NOT NULL)"))
         return false;
+    if (!run(db, "CREATE TABLE IF NOT EXISTS qav_search_values (block INTEGER PRIMARY KEY, count INTEGER NOT NULL, "
+                 "ids BLOB NOT NULL)"))
+        return false;
+    const std::vector<std::vector<qint64>> values = index.valuesByBlock();
+    for (size_t i = 0; i < values.size(); ++i)
+        if (!writeValues(db, qint64(i), values[i], false))
+            return false;
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(db, "INSERT INTO qav_search_blocks VALUES (?, ?, ?, ?, ?, ?, ?, ?)", -1, &stmt, nullptr) !=
         SQLITE_OK)
@@ -122,8 +160,10 @@ bool KeptSearchIndex::forget(DataConnection& connection)
              .ok)
         return false;
     // With a WHERE, so that SQLite reports each row it deletes to the connection's change log.
-    return tables == QLatin1String("0") ||
-           connection.execute(QStringLiteral("DELETE FROM qav_search_blocks WHERE block IS NOT NULL")).ok;
+    return (tables == QLatin1String("0") ||
+            connection.execute(QStringLiteral("DELETE FROM qav_search_blocks WHERE block IS NOT NULL")).ok) &&
+           (!hasTable(connection, "qav_search_values") ||
+            connection.execute(QStringLiteral("DELETE FROM qav_search_values WHERE block IS NOT NULL")).ok);
 }
 
 bool KeptSearchIndex::dropUnbelieved(DataConnection& connection)
@@ -145,7 +185,8 @@ bool KeptSearchIndex::dropUnbelieved(DataConnection& connection)
 bool KeptSearchIndex::blockFromRow(qint64 count, QByteArrayView rows, QByteArrayView texts, QByteArrayView numbers,
                                    QByteArrayView sounds, bool packed, BookSearchIndex::Block& out)
 {
-    if (count < 1 || count > BookSearchIndex::kRowsPerBlock)
+    // A block mended in a session may grow to twice its rows before it is split.
+    if (count < 1 || count > 2 * BookSearchIndex::kRowsPerBlock)
         return false;
     BookSearchIndex::Block block;
     std::string scratch;
@@ -201,4 +242,175 @@ bool KeptSearchIndex::adopt(DataConnection& connection, BookSearchIndex& index)
                index.adopt(connection, std::move(blocks), packed, connection.changeStamp());
     });
     return read;
+}
+
+std::optional<ChangeStamp> KeptSearchIndex::believedAt(DataConnection& connection)
+{
+    std::optional<ChangeStamp> stamp;
+    (void)BookFingerprint::underReadLock(connection, [&] {
+        if (hasRows(connection))
+            stamp = connection.changeStamp();
+        return true;
+    });
+    return stamp;
+}
+
+bool KeptSearchIndex::mend(DataConnection& connection, ChangeStamp stamp)
+{
+    if (!connection.isOpen())
+        return false;
+    const ChangeStamp now = connection.changeStamp();
+    if (now == stamp || !hasRows(connection))
+        return true; // nothing written since it was believed, or nothing kept
+    return BookFingerprint::keepWriting(connection, now, [&](bool asLeft) {
+        // The file changed since it was left: a kept order is no longer vouched for.
+        return (asLeft || StoredOrder::demote(connection)) && mendRows(connection, stamp);
+    });
+}
+
+namespace
+{
+
+// The number rules a kept index was made under, read back from its kind; the kind is then made
+// again from them and compared whole, so a kind of another format or ICU gives none.
+std::optional<NumberKey> numbersOfKind(const QString& kind)
+{
+    const QStringList words = kind.split(QLatin1Char(' '));
+    if (words.size() != 7 || words[2] != QLatin1String("numbers"))
+        return std::nullopt;
+    const qsizetype slash = words[3].indexOf(QLatin1Char('/'));
+    if (slash < 0)
+        return std::nullopt;
+    return NumberKey(words[3].left(slash), words[3].mid(slash + 1));
+}
+
+} // namespace
+
+bool KeptSearchIndex::mendRows(DataConnection& connection, ChangeStamp since)
+{
+    // A directory added, locked, unlocked or deleted, or the kept rows written by anyone since
+    // they were believed: not mended here.
+    for (const char* table : {"dirg", "qav_search_blocks", "qav_search_values"})
+        if (const ChangedRows changed = connection.changesSince(since, QLatin1String(table), 0);
+            !changed.known || changed.size() > 0)
+            return false;
+    if (!hasTable(connection, "qav_search_values"))
+        return false;
+    // Each kept block stands for the row ids after the last row of the one before it, up to its
+    // own last row (the last block to the highest row id there can be), as adopt() takes them.
+    std::vector<qint64> lasts;
+    QString kind;
+    qint64 declared = -1;
+    qint64 held = 0;
+    bool whole = true;
+    const DataResult read = connection.query(
+        QStringLiteral("SELECT block, kind, blocks, count, rows FROM qav_search_blocks ORDER BY block"), {},
+        [&](sqlite3_stmt* stmt) {
+            if (!whole)
+                return;
+            if (lasts.empty()) {
+                kind = DataConnection::columnText(stmt, 1);
+                declared = sqlite3_column_int64(stmt, 2);
+            }
+            const qint64 count = sqlite3_column_int64(stmt, 3);
+            std::vector<qint64> rows;
+            whole = sqlite3_column_int64(stmt, 0) == qint64(lasts.size()) &&
+                    DataConnection::columnText(stmt, 1) == kind && sqlite3_column_int64(stmt, 2) == declared &&
+                    count >= 1 && count <= 2 * BookSearchIndex::kRowsPerBlock &&
+                    VarInt::toIds(blob(stmt, 4), count, rows) && (lasts.empty() || rows.front() > lasts.back()) &&
+                    std::is_sorted(rows.begin(), rows.end());
+            if (whole) {
+                lasts.push_back(rows.back());
+                held += count;
+            }
+        });
+    const std::optional<NumberKey> numbers = numbersOfKind(kind);
+    if (!read || !whole || lasts.empty() || qint64(lasts.size()) != declared || !numbers ||
+        (kind != kindOf(*numbers, true) && kind != kindOf(*numbers, false)))
+        return false;
+    auto blockOf = [&lasts](qint64 row) {
+        return std::min(size_t(std::lower_bound(lasts.begin(), lasts.end(), row) - lasts.begin()), lasts.size() - 1);
+    };
+
+    // Past an eighth of the rows the next session's full read is the cheaper way.
+    const size_t most = size_t(held) / 8 + 64;
+    const ChangedRows contacts = connection.changesSince(since, QStringLiteral("info"), most);
+    const ChangedRows values = connection.changesSince(since, QStringLiteral("qav_contact_value"), most);
+    if (!contacts.known || !values.known)
+        return false;
+    std::vector<size_t> stale;
+    for (const std::vector<qint64>* part : {&contacts.added, &contacts.changed})
+        for (const qint64 row : *part)
+            stale.push_back(blockOf(row));
+    if (values.size() > 0) {
+        // A value updated or deleted tells only its own row id: the block that held it is found
+        // by the values kept beside each block, the block it belongs to now by its contact.
+        const std::unordered_set<qint64> changedValues(values.changed.begin(), values.changed.end());
+        qint64 listed = 0;
+        bool listsWhole = true;
+        const DataResult lists =
+            connection.query(QStringLiteral("SELECT block, count, ids FROM qav_search_values ORDER BY block"), {},
+                             [&](sqlite3_stmt* stmt) {
+                                 std::vector<qint64> ids;
+                                 if (!listsWhole || sqlite3_column_int64(stmt, 0) != listed ||
+                                     !VarInt::toIds(blob(stmt, 2), sqlite3_column_int64(stmt, 1), ids)) {
+                                     listsWhole = false;
+                                     return;
+                                 }
+                                 for (const qint64 id : ids)
+                                     if (changedValues.contains(id))
+                                         stale.push_back(size_t(listed));
+                                 ++listed;
+                             });
+        if (!lists || !listsWhole || listed != qint64(lasts.size()))
+            return false;
+        for (const std::vector<qint64>* part : {&values.added, &values.changed})
+            for (const qint64 value : *part)
+                if (!connection
+                         .query(QStringLiteral("SELECT contact FROM qav_contact_value WHERE rowid = ?"),
+                                {QString::number(value)},
+                                [&](sqlite3_stmt* stmt) { stale.push_back(blockOf(sqlite3_column_int64(stmt, 0))); })
+                         .ok)
+                    return false;
+    }
+    std::sort(stale.begin(), stale.end());
+    stale.erase(std::unique(stale.begin(), stale.end()), stale.end());
+
+    // Each stale block read again over its own range, as the index reads it, and put in its row;
+    // the other rows stay as they are.
+    const BookSearchIndex reader(*numbers);
+    sqlite3* db = connection.handle();
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db,
+                           "UPDATE qav_search_blocks SET count = ?2, rows = ?3, texts = ?4, numbers = ?5, sounds = ?6 "
+                           "WHERE block = ?1",
+                           -1, &stmt, nullptr) != SQLITE_OK)
+        return false;
+    bool written = true;
+    for (const size_t i : stale) {
+        const qint64 from = i == 0 ? std::numeric_limits<qint64>::min() : lasts[i - 1] + 1;
+        const qint64 to = i + 1 == lasts.size() ? std::numeric_limits<qint64>::max() : lasts[i];
+        std::vector<BookSearchIndex::Block> blocks;
+        std::vector<qint64> heldValues;
+        // A block emptied or grown past what a row takes changes the blocks' numbering: the next
+        // session reads the book instead.
+        written = reader.readBlocks(connection, from, to, 2 * BookSearchIndex::kRowsPerBlock, blocks, heldValues) &&
+                  blocks.size() == 1 && writeValues(db, qint64(i), heldValues, true);
+        if (!written)
+            break;
+        const BookSearchIndex::Block& block = blocks.front();
+        const QByteArray rows = VarInt::fromIds(block.rows);
+        sqlite3_bind_int64(stmt, 1, qint64(i));
+        sqlite3_bind_int64(stmt, 2, qint64(block.rows.size()));
+        sqlite3_bind_blob(stmt, 3, rows.constData(), int(rows.size()), SQLITE_STATIC);
+        sqlite3_bind_blob(stmt, 4, block.texts.data(), int(block.texts.size()), SQLITE_STATIC);
+        sqlite3_bind_blob(stmt, 5, block.numbers.data(), int(block.numbers.size()), SQLITE_STATIC);
+        sqlite3_bind_blob(stmt, 6, block.soundKeys.data(), int(block.soundKeys.size()), SQLITE_STATIC);
+        written = sqlite3_step(stmt) == SQLITE_DONE && sqlite3_changes(db) == 1;
+        sqlite3_reset(stmt);
+        if (!written)
+            break;
+    }
+    sqlite3_finalize(stmt);
+    return written;
 }
