@@ -134,6 +134,8 @@ bool BookSearchIndex::adopt(DataConnection& connection, std::vector<Block> block
     m_packed = packed;
     m_stamp = stamp;
     m_adoptedAt = stamp;
+    m_keptAt = stamp;
+    m_changed.assign(m_blocks.size(), false);
     m_brought = Brought::Read;
     m_rowCount = 0;
     for (const Block& block : m_blocks)
@@ -151,6 +153,9 @@ DataResult BookSearchIndex::load(DataConnection& connection)
     m_rowCount = 0;
     m_loaded = false;
     m_brought = Brought::Read;
+    m_adoptedAt = ChangeStamp();
+    m_keptAt.reset();
+    m_changed.clear();
     sqlite3* db = connection.handle();
     if (!db)
         return {false, QStringLiteral("database is not open")};
@@ -284,6 +289,8 @@ DataResult BookSearchIndex::bringUpToDate(DataConnection& connection)
             m_valueContactsSince.clear();
             m_rowCount = 0;
             m_loaded = false;
+            m_keptAt.reset();
+            m_changed.clear();
             return read;
         }
     unlock();
@@ -354,6 +361,11 @@ DataResult BookSearchIndex::readBlockAgain(DataConnection& connection, size_t in
         m_rowCount += qsizetype(block.rows.size());
     for (const auto& [value, contact] : read.values)
         m_valueContactsSince[value] = contact;
+    // The kept rows are numbered as the blocks: a block more or less leaves none of them in place.
+    if (read.blocks.size() == 1 && index < m_changed.size())
+        m_changed[index] = true;
+    else
+        m_keptAt.reset();
     if (read.blocks.empty()) {
         // No row left in its range: the next block takes the range over, or the one before
         // when it was the last; the only block stays, empty.

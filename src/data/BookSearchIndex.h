@@ -105,6 +105,11 @@ public:
     bool adopt(DataConnection& connection, std::vector<Block> blocks, bool packed, ChangeStamp stamp);
     // Where the book stood when the blocks were last taken from it; none when they were read.
     ChangeStamp adoptedAt() const { return m_adoptedAt; }
+    // Where the book stood when its kept rows were last these very blocks, but for those read again
+    // since (changedSinceKept()): the close then writes only those. None when the blocks were read
+    // from the contacts or their number changed since (a block split or emptied).
+    std::optional<ChangeStamp> keptAt() const { return m_keptAt; }
+    bool changedSinceKept(size_t block) const { return block < m_changed.size() && m_changed[block]; }
     // The row ids of the more values each block holds, by block (some may be held no longer): a
     // kept block is known by them when a value's change tells only its own row id.
     std::vector<std::vector<qint64>> valuesByBlock() const;
@@ -168,6 +173,8 @@ private:
     qsizetype m_rowCount = 0;
     ChangeStamp m_stamp;
     ChangeStamp m_adoptedAt;
+    std::optional<ChangeStamp> m_keptAt;
+    std::vector<bool> m_changed; // parallel to m_blocks while m_keptAt holds
     bool m_loaded = false;
     bool m_packed = false; // a large book's blocks are kept compressed
 };

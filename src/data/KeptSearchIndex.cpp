@@ -63,6 +63,30 @@ bool writeValues(sqlite3* db, qint64 block, const std::vector<qint64>& values, b
     return written;
 }
 
+// A block read again put in place of its kept row, packed as kept rows are.
+bool writeBlock(sqlite3* db, qint64 at, const BookSearchIndex::Block& block, bool packed)
+{
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db,
+                           "UPDATE qav_search_blocks SET count = ?2, rows = ?3, texts = ?4, numbers = ?5, sounds = ?6 "
+                           "WHERE block = ?1",
+                           -1, &stmt, nullptr) != SQLITE_OK)
+        return false;
+    const QByteArray rows = VarInt::fromIds(block.rows);
+    const std::string texts = packed ? block.texts : PackedText::pack(block.texts);
+    const std::string numbers = packed ? block.numbers : PackedText::pack(block.numbers);
+    const std::string sounds = packed ? block.soundKeys : PackedText::pack(block.soundKeys);
+    sqlite3_bind_int64(stmt, 1, at);
+    sqlite3_bind_int64(stmt, 2, qint64(block.rows.size()));
+    sqlite3_bind_blob(stmt, 3, rows.constData(), int(rows.size()), SQLITE_STATIC);
+    sqlite3_bind_blob(stmt, 4, texts.data(), int(texts.size()), SQLITE_STATIC);
+    sqlite3_bind_blob(stmt, 5, numbers.data(), int(numbers.size()), SQLITE_STATIC);
+    sqlite3_bind_blob(stmt, 6, sounds.data(), int(sounds.size()), SQLITE_STATIC);
+    const bool written = !block.rows.empty() && sqlite3_step(stmt) == SQLITE_DONE && sqlite3_changes(db) == 1;
+    sqlite3_finalize(stmt);
+    return written;
+}
+
 bool hasTable(DataConnection& connection, const char* name)
 {
     QString tables;
@@ -93,8 +117,39 @@ bool KeptSearchIndex::save(DataConnection& connection, const BookSearchIndex& in
     if (index.adoptedAt() == now)
         return true; // the book holds this very index: it was read from it and nothing changed since
     return BookFingerprint::keepWriting(connection, now, [&](bool asLeft) {
-        return (asLeft || StoredOrder::demote(connection)) && forget(connection) && write(connection, index);
+        if (!asLeft && !StoredOrder::demote(connection))
+            return false;
+        // Taken from the book and mended since: only the blocks read again are written, over
+        // rows nobody wrote since they were taken.
+        if (const std::optional<ChangeStamp> kept = index.keptAt(); kept && keptRowsUntouched(connection, *kept))
+            return writeChanged(connection, index);
+        return forget(connection) && write(connection, index);
     });
+}
+
+bool KeptSearchIndex::keptRowsUntouched(DataConnection& connection, ChangeStamp since)
+{
+    for (const char* table : {"qav_search_blocks", "qav_search_values"})
+        if (const ChangedRows changed = connection.changesSince(since, QLatin1String(table), 0);
+            !changed.known || changed.size() > 0)
+            return false;
+    return hasTable(connection, "qav_search_blocks") && hasTable(connection, "qav_search_values");
+}
+
+bool KeptSearchIndex::writeChanged(DataConnection& connection, const BookSearchIndex& index)
+{
+    sqlite3* db = connection.handle();
+    const std::vector<BookSearchIndex::Block>& blocks = index.blocks();
+    std::vector<std::vector<qint64>> values;
+    for (size_t i = 0; i < blocks.size(); ++i) {
+        if (!index.changedSinceKept(i))
+            continue;
+        if (values.empty())
+            values = index.valuesByBlock();
+        if (!writeBlock(db, qint64(i), blocks[i], index.packed()) || !writeValues(db, qint64(i), values[i], true))
+            return false;
+    }
+    return true;
 }
 
 bool KeptSearchIndex::write(DataConnection& connection, const BookSearchIndex& index)
@@ -380,13 +435,6 @@ bool KeptSearchIndex::mendRows(DataConnection& connection, ChangeStamp since)
     // the other rows stay as they are.
     const BookSearchIndex reader(*numbers);
     sqlite3* db = connection.handle();
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db,
-                           "UPDATE qav_search_blocks SET count = ?2, rows = ?3, texts = ?4, numbers = ?5, sounds = ?6 "
-                           "WHERE block = ?1",
-                           -1, &stmt, nullptr) != SQLITE_OK)
-        return false;
-    bool written = true;
     for (const size_t i : stale) {
         const qint64 from = i == 0 ? std::numeric_limits<qint64>::min() : lasts[i - 1] + 1;
         const qint64 to = i + 1 == lasts.size() ? std::numeric_limits<qint64>::max() : lasts[i];
@@ -394,23 +442,10 @@ bool KeptSearchIndex::mendRows(DataConnection& connection, ChangeStamp since)
         std::vector<qint64> heldValues;
         // A block emptied or grown past what a row takes changes the blocks' numbering: the next
         // session reads the book instead.
-        written = reader.readBlocks(connection, from, to, 2 * BookSearchIndex::kRowsPerBlock, blocks, heldValues) &&
-                  blocks.size() == 1 && writeValues(db, qint64(i), heldValues, true);
-        if (!written)
-            break;
-        const BookSearchIndex::Block& block = blocks.front();
-        const QByteArray rows = VarInt::fromIds(block.rows);
-        sqlite3_bind_int64(stmt, 1, qint64(i));
-        sqlite3_bind_int64(stmt, 2, qint64(block.rows.size()));
-        sqlite3_bind_blob(stmt, 3, rows.constData(), int(rows.size()), SQLITE_STATIC);
-        sqlite3_bind_blob(stmt, 4, block.texts.data(), int(block.texts.size()), SQLITE_STATIC);
-        sqlite3_bind_blob(stmt, 5, block.numbers.data(), int(block.numbers.size()), SQLITE_STATIC);
-        sqlite3_bind_blob(stmt, 6, block.soundKeys.data(), int(block.soundKeys.size()), SQLITE_STATIC);
-        written = sqlite3_step(stmt) == SQLITE_DONE && sqlite3_changes(db) == 1;
-        sqlite3_reset(stmt);
-        if (!written)
-            break;
+        if (!reader.readBlocks(connection, from, to, 2 * BookSearchIndex::kRowsPerBlock, blocks, heldValues) ||
+            blocks.size() != 1 || !writeBlock(db, qint64(i), blocks.front(), true) ||
+            !writeValues(db, qint64(i), heldValues, true))
+            return false;
     }
-    sqlite3_finalize(stmt);
-    return written;
+    return true;
 }

@@ -62,4 +62,8 @@ private:
     static bool write(DataConnection& connection, const BookSearchIndex& index);
     static bool hasRows(DataConnection& connection);
     static bool mendRows(DataConnection& connection, ChangeStamp since);
+    // Whether the kept rows are as they were at since: nobody wrote them, and both tables are there.
+    static bool keptRowsUntouched(DataConnection& connection, ChangeStamp since);
+    // Writes the blocks of index read again since it was taken from the book, over their rows.
+    static bool writeChanged(DataConnection& connection, const BookSearchIndex& index);
 };
