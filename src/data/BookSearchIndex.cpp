@@ -141,6 +141,7 @@ bool BookSearchIndex::adopt(DataConnection& connection, std::vector<Block> block
     for (const Block& block : m_blocks)
         m_rowCount += qsizetype(block.rows.size());
     m_loaded = !m_blocks.empty();
+    countBytes();
     return m_loaded;
 }
 
@@ -220,7 +221,21 @@ DataResult BookSearchIndex::load(DataConnection& connection)
     for (const Block& block : m_blocks)
         m_rowCount += qsizetype(block.rows.size());
     m_loaded = true;
+    countBytes();
     return read;
+}
+
+void BookSearchIndex::countBytes()
+{
+    m_textCounts = {};
+    m_numberCounts = {};
+    if (m_blocks.empty())
+        return;
+    std::string sample;
+    if (const std::string* texts = textsOf(m_blocks.front().texts, sample))
+        m_textCounts = NeedleFinder::countBytes(*texts);
+    if (const std::string* numbers = textsOf(m_blocks.front().numbers, sample))
+        m_numberCounts = NeedleFinder::countBytes(*numbers);
 }
 
 void BookSearchIndex::take(RangeRead& read)
@@ -296,6 +311,8 @@ DataResult BookSearchIndex::bringUpToDate(DataConnection& connection)
     unlock();
     m_stamp = now;
     m_brought = Brought::Mended;
+    if (!stale.empty() && stale.front() == 0)
+        countBytes(); // the first block read again
     return {};
 }
 
@@ -562,18 +579,8 @@ BookSearchIndex::Found BookSearchIndex::find(const QString& query, qsizetype lim
     // A name is looked for by sound too, never a number.
     const QByteArray sound = number ? QByteArray() : SoundKey::of(trimmed);
     const bool bySound = SoundKey::consonants(sound) >= 2;
-    // The first block tells which bytes are rare in this book's texts and numbers.
-    NeedleFinder::ByteCounts textCounts{}, numberCounts{};
-    if (!m_blocks.empty()) {
-        std::string sample;
-        if (const std::string* texts = textsOf(m_blocks.front().texts, sample))
-            textCounts = NeedleFinder::countBytes(*texts);
-        if (!digits.empty())
-            if (const std::string* numbers = textsOf(m_blocks.front().numbers, sample))
-                numberCounts = NeedleFinder::countBytes(*numbers);
-    }
-    const NeedleFinder textFinder(text, textCounts);
-    const NeedleFinder digitFinder(digits, numberCounts);
+    const NeedleFinder textFinder(text, m_textCounts);
+    const NeedleFinder digitFinder(digits, m_numberCounts);
 
     Half halves[2];
     // Once the first half holds limit exact hits, nothing the rest finds is listed.

@@ -2,9 +2,8 @@
 
 #include "ContactValue.h"
 #include "DataConnection.h"
+#include "NeedleFinder.h"
 #include "NumberKey.h"
-
-class NeedleFinder;
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -147,6 +146,9 @@ private:
     DataResult readBlockAgain(DataConnection& connection, size_t index);
     // Keeps what a read of the whole book gave.
     void take(RangeRead& read);
+    // Counts which bytes are rare in the book's texts and numbers, as its first block tells, once
+    // the blocks are read, taken or mended, not at every keystroke.
+    void countBytes();
     // The block's texts as they are searched: unpacked into scratch, or the block's own.
     const std::string* textsOf(const std::string& kept, std::string& scratch) const;
     // The rows of the block whose field of fields (each row's, in that order) holds needle.
@@ -169,6 +171,7 @@ private:
     std::optional<qint64> valueContact(qint64 value) const;
     std::vector<std::pair<qint64, qint64>> m_valueContacts;
     std::unordered_map<qint64, std::optional<qint64>> m_valueContactsSince;
+    NeedleFinder::ByteCounts m_textCounts{}, m_numberCounts{};
     Brought m_brought = Brought::Read;
     qsizetype m_rowCount = 0;
     ChangeStamp m_stamp;

@@ -945,4 +945,14 @@ void TestBookSearch::aSessionThatWritesWithoutSearchingMendsTheKeptIndex()
         {QStringLiteral("ياسر"), m_family}));
     SharedData::keepForNextSession();
     takenAsFresh({{QStringLiteral("ياسر"), 1}, {QStringLiteral("0133 777"), 1}});
+
+    // A directory locked in a session that never searched takes its contacts out of every block:
+    // not mended, dropped.
+    Session locking(path);
+    const std::optional<ChangeStamp> believed = KeptSearchIndex::believedAt(locking.connection);
+    QVERIFY(believed);
+    QVERIFY(locking.connection.execute(QStringLiteral("UPDATE dirg SET pass = '9999' WHERE code = ?"), {m_family}));
+    QVERIFY(!KeptSearchIndex::mend(locking.connection, *believed));
+    QVERIFY(KeptSearchIndex::dropUnbelieved(locking.connection));
+    QCOMPARE(locking.keptBlocks(), QStringLiteral("0"));
 }
