@@ -432,20 +432,47 @@ bool KeptSearchIndex::mendRows(DataConnection& connection, ChangeStamp since)
     stale.erase(std::unique(stale.begin(), stale.end()), stale.end());
 
     // Each stale block read again over its own range, as the index reads it, and put in its row;
-    // the other rows stay as they are.
+    // the other rows stay as they are. From the last, so that a row taken out leaves the numbers
+    // of those before it alone.
     const BookSearchIndex reader(*numbers);
     sqlite3* db = connection.handle();
-    for (const size_t i : stale) {
+    qint64 left = qint64(lasts.size());
+    for (auto at = stale.rbegin(); at != stale.rend(); ++at) {
+        const size_t i = *at;
         const qint64 from = i == 0 ? std::numeric_limits<qint64>::min() : lasts[i - 1] + 1;
         const qint64 to = i + 1 == lasts.size() ? std::numeric_limits<qint64>::max() : lasts[i];
         std::vector<BookSearchIndex::Block> blocks;
         std::vector<qint64> heldValues;
-        // A block emptied or grown past what a row takes changes the blocks' numbering: the next
-        // session reads the book instead.
-        if (!reader.readBlocks(connection, from, to, 2 * BookSearchIndex::kRowsPerBlock, blocks, heldValues) ||
-            blocks.size() != 1 || !writeBlock(db, qint64(i), blocks.front(), true) ||
+        if (!reader.readBlocks(connection, from, to, 2 * BookSearchIndex::kRowsPerBlock, blocks, heldValues))
+            return false;
+        if (blocks.empty()) {
+            // No row left in its range: the next block takes it over (or the one before, the last).
+            if (!takeOut(connection, qint64(i)))
+                return false;
+            --left;
+            continue;
+        }
+        // A block grown past what a row takes: the next session reads the book instead.
+        if (blocks.size() != 1 || !writeBlock(db, qint64(i), blocks.front(), true) ||
             !writeValues(db, qint64(i), heldValues, true))
             return false;
     }
+    // Every row says how many there are.
+    return left > 0 && (left == qint64(lasts.size()) ||
+                        connection
+                            .execute(QStringLiteral("UPDATE qav_search_blocks SET blocks = ? WHERE block IS NOT NULL"),
+                                     {QString::number(left)})
+                            .ok);
+}
+
+bool KeptSearchIndex::takeOut(DataConnection& connection, qint64 block)
+{
+    const QStringList at{QString::number(block)};
+    // Those after it move down one, through negative numbers so that no two rows meet on the way.
+    for (const QString& table : {QStringLiteral("qav_search_blocks"), QStringLiteral("qav_search_values")})
+        if (!connection.execute(QStringLiteral("DELETE FROM %1 WHERE block = ?").arg(table), at) ||
+            !connection.execute(QStringLiteral("UPDATE %1 SET block = -1 - block WHERE block > ?").arg(table), at) ||
+            !connection.execute(QStringLiteral("UPDATE %1 SET block = -2 - block WHERE block < 0").arg(table)))
+            return false;
     return true;
 }

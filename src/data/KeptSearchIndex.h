@@ -39,9 +39,10 @@ public:
     static std::optional<ChangeStamp> believedAt(DataConnection& connection);
     // Brings the kept index, believed at stamp, to the file as it stands after this connection's
     // own writes, in the book, without the rest of the index: only the kept blocks whose range
-    // holds a contact or more value written since are read again from info and rewritten. False,
-    // nothing written, when that cannot be told (another program wrote, a directory changed, the
-    // log forgot) or a block emptied or outgrew its row: the caller then drops the kept index.
+    // holds a contact or more value written since are read again from info and rewritten (a block
+    // left empty is taken out). False, nothing written, when that cannot be told (another program
+    // wrote, a directory changed, the log forgot) or a block outgrew its row: the caller then
+    // drops the kept index.
     static bool mend(DataConnection& connection, ChangeStamp stamp);
 
     // Empties the table inside the caller's write transaction.
@@ -62,6 +63,8 @@ private:
     static bool write(DataConnection& connection, const BookSearchIndex& index);
     static bool hasRows(DataConnection& connection);
     static bool mendRows(DataConnection& connection, ChangeStamp since);
+    // Takes the kept row of a block left empty out, inside the caller's write transaction.
+    static bool takeOut(DataConnection& connection, qint64 block);
     // Whether the kept rows are as they were at since: nobody wrote them, and both tables are there.
     static bool keptRowsUntouched(DataConnection& connection, ChangeStamp since);
     // Writes the blocks of index read again since it was taken from the book, over their rows.
