@@ -437,8 +437,8 @@ bool KeptSearchIndex::mendRows(DataConnection& connection, ChangeStamp since)
     const BookSearchIndex reader(*numbers);
     sqlite3* db = connection.handle();
     qint64 left = qint64(lasts.size());
-    for (auto at = stale.rbegin(); at != stale.rend(); ++at) {
-        const size_t i = *at;
+    std::reverse(stale.begin(), stale.end());
+    for (const size_t i : stale) {
         const qint64 from = i == 0 ? std::numeric_limits<qint64>::min() : lasts[i - 1] + 1;
         const qint64 to = i + 1 == lasts.size() ? std::numeric_limits<qint64>::max() : lasts[i];
         std::vector<BookSearchIndex::Block> blocks;
