@@ -4,8 +4,9 @@
 //   qav_bench rss <folder> <code> [item:text,...]  peak resident KB after start-up, opening code
 //                                          and searching for each text in its menu item's field
 //   qav_bench first <folder> <code>        the first open after start-up (ms)
-//   qav_bench keep <folder> <code> [search] a session that opens code (and searches the whole book)
-//                                          and closes as the user does; prints the close (ms)
+//   qav_bench keep <folder> <code> [search|edit] a session that opens code (and searches the whole
+//                                          book, or edits one contact without searching) and closes
+//                                          as the user does; prints the close (ms)
 //   qav_bench check <folder>               the small CI run: counts and order are right
 //   qav_bench duplicates <folder>          the search for duplicates over the whole book (ms)
 //   qav_bench wholebook <folder> <q1,q2..> the search through the whole book, typed letter by letter
@@ -129,6 +130,10 @@ int main(int argc, char** argv)
             window->searchBox->setText(kHit);
             QCoreApplication::processEvents();
         }
+        if (args.value(4) == QLatin1String("edit"))
+            (void)SharedData::connection().execute(
+                QStringLiteral("UPDATE info SET mobil = ? WHERE rowid = (SELECT max(rowid) FROM info)"),
+                {QStringLiteral("0100 555 0000")});
         QElapsedTimer timer;
         timer.start();
         run.form().close();

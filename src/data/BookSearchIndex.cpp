@@ -134,11 +134,14 @@ bool BookSearchIndex::adopt(DataConnection& connection, std::vector<Block> block
     m_packed = packed;
     m_stamp = stamp;
     m_adoptedAt = stamp;
+    m_keptAt = stamp;
+    m_changed.assign(m_blocks.size(), false);
     m_brought = Brought::Read;
     m_rowCount = 0;
     for (const Block& block : m_blocks)
         m_rowCount += qsizetype(block.rows.size());
     m_loaded = !m_blocks.empty();
+    countBytes();
     return m_loaded;
 }
 
@@ -151,6 +154,9 @@ DataResult BookSearchIndex::load(DataConnection& connection)
     m_rowCount = 0;
     m_loaded = false;
     m_brought = Brought::Read;
+    m_adoptedAt = ChangeStamp();
+    m_keptAt.reset();
+    m_changed.clear();
     sqlite3* db = connection.handle();
     if (!db)
         return {false, QStringLiteral("database is not open")};
@@ -186,17 +192,17 @@ DataResult BookSearchIndex::load(DataConnection& connection)
         sqlite3_busy_timeout(helper.handle(), 100);
         const qint64 middle = low + qint64(span / 2);
         DataResult upperRead;
-        std::thread second([&] { upperRead = readRange(helper, middle, high, m_rowsPerBlock, upper); });
-        read = readRange(connection, low, middle - 1, m_rowsPerBlock, lower);
+        std::thread second([&] { upperRead = readRange(helper, middle, high, m_rowsPerBlock, m_packed, upper); });
+        read = readRange(connection, low, middle - 1, m_rowsPerBlock, m_packed, lower);
         second.join();
         if (!upperRead) {
             upper = RangeRead();
-            upperRead = readRange(connection, middle, high, m_rowsPerBlock, upper);
+            upperRead = readRange(connection, middle, high, m_rowsPerBlock, m_packed, upper);
         }
         if (read)
             read = upperRead;
     } else {
-        read = readRange(connection, low, high, m_rowsPerBlock, lower);
+        read = readRange(connection, low, high, m_rowsPerBlock, m_packed, lower);
     }
     unlock();
     if (!read)
@@ -215,7 +221,21 @@ DataResult BookSearchIndex::load(DataConnection& connection)
     for (const Block& block : m_blocks)
         m_rowCount += qsizetype(block.rows.size());
     m_loaded = true;
+    countBytes();
     return read;
+}
+
+void BookSearchIndex::countBytes()
+{
+    m_textCounts = {};
+    m_numberCounts = {};
+    if (m_blocks.empty())
+        return;
+    std::string sample;
+    if (const std::string* texts = textsOf(m_blocks.front().texts, sample))
+        m_textCounts = NeedleFinder::countBytes(*texts);
+    if (const std::string* numbers = textsOf(m_blocks.front().numbers, sample))
+        m_numberCounts = NeedleFinder::countBytes(*numbers);
 }
 
 void BookSearchIndex::take(RangeRead& read)
@@ -284,11 +304,15 @@ DataResult BookSearchIndex::bringUpToDate(DataConnection& connection)
             m_valueContactsSince.clear();
             m_rowCount = 0;
             m_loaded = false;
+            m_keptAt.reset();
+            m_changed.clear();
             return read;
         }
     unlock();
     m_stamp = now;
     m_brought = Brought::Mended;
+    if (!stale.empty() && stale.front() == 0)
+        countBytes(); // the first block read again
     return {};
 }
 
@@ -342,11 +366,11 @@ DataResult BookSearchIndex::readBlockAgain(DataConnection& connection, size_t in
     const qint64 to = m_blockEnds[index];
     // A block may grow to twice its rows before it is split; split, its parts are full blocks.
     RangeRead read;
-    if (DataResult done = readRange(connection, from, to, m_rowsPerBlock * 2, read); !done)
+    if (DataResult done = readRange(connection, from, to, m_rowsPerBlock * 2, m_packed, read); !done)
         return done;
     if (read.blocks.size() > 1) {
         read = RangeRead();
-        if (DataResult done = readRange(connection, from, to, m_rowsPerBlock, read); !done)
+        if (DataResult done = readRange(connection, from, to, m_rowsPerBlock, m_packed, read); !done)
             return done;
     }
     m_rowCount -= qsizetype(m_blocks[index].rows.size());
@@ -354,6 +378,11 @@ DataResult BookSearchIndex::readBlockAgain(DataConnection& connection, size_t in
         m_rowCount += qsizetype(block.rows.size());
     for (const auto& [value, contact] : read.values)
         m_valueContactsSince[value] = contact;
+    // The kept rows are numbered as the blocks: a block more or less leaves none of them in place.
+    if (read.blocks.size() == 1 && index < m_changed.size())
+        m_changed[index] = true;
+    else
+        m_keptAt.reset();
     if (read.blocks.empty()) {
         // No row left in its range: the next block takes the range over, or the one before
         // when it was the last; the only block stays, empty.
@@ -377,7 +406,7 @@ DataResult BookSearchIndex::readBlockAgain(DataConnection& connection, size_t in
 }
 
 DataResult BookSearchIndex::readRange(DataConnection& connection, qint64 from, qint64 to, qsizetype rowsPerBlock,
-                                      RangeRead& read) const
+                                      bool packed, RangeRead& read) const
 {
     Block block;
     std::string texts;
@@ -385,8 +414,8 @@ DataResult BookSearchIndex::readRange(DataConnection& connection, qint64 from, q
     std::string sounds;
     std::string folded;
     QHash<QByteArray, QByteArray> wordSounds;
-    auto keep = [this](std::string& into, const std::string& made) {
-        into = m_packed ? PackedText::pack(made) : made;
+    auto keep = [packed](std::string& into, const std::string& made) {
+        into = packed ? PackedText::pack(made) : made;
         into.shrink_to_fit();
     };
     auto close = [&] {
@@ -442,6 +471,39 @@ DataResult BookSearchIndex::readRange(DataConnection& connection, qint64 from, q
     if (read.blocks.size() > blocksBefore)
         read.ends.back() = to;
     return rows;
+}
+
+DataResult BookSearchIndex::readBlocks(DataConnection& connection, qint64 from, qint64 to, qsizetype rowsPerBlock,
+                                       std::vector<Block>& blocks, std::vector<qint64>& values) const
+{
+    RangeRead read;
+    if (DataResult done = readRange(connection, from, to, rowsPerBlock, true, read); !done)
+        return done;
+    blocks = std::move(read.blocks);
+    values.clear();
+    for (const auto& [value, contact] : read.values)
+        values.push_back(value);
+    std::sort(values.begin(), values.end());
+    values.erase(std::unique(values.begin(), values.end()), values.end());
+    return {};
+}
+
+std::vector<std::vector<qint64>> BookSearchIndex::valuesByBlock() const
+{
+    std::vector<std::vector<qint64>> byBlock(m_blocks.size());
+    if (m_blocks.empty())
+        return byBlock;
+    for (const auto& [value, contact] : m_valueContacts)
+        if (!m_valueContactsSince.contains(value))
+            byBlock[blockOf(contact)].push_back(value);
+    for (const auto& [value, contact] : m_valueContactsSince)
+        if (contact)
+            byBlock[blockOf(*contact)].push_back(value);
+    for (std::vector<qint64>& values : byBlock) {
+        std::sort(values.begin(), values.end());
+        values.erase(std::unique(values.begin(), values.end()), values.end());
+    }
+    return byBlock;
 }
 
 DataResult BookSearchIndex::readMoreValues(DataConnection& connection, qint64 from, qint64 to,
@@ -517,18 +579,8 @@ BookSearchIndex::Found BookSearchIndex::find(const QString& query, qsizetype lim
     // A name is looked for by sound too, never a number.
     const QByteArray sound = number ? QByteArray() : SoundKey::of(trimmed);
     const bool bySound = SoundKey::consonants(sound) >= 2;
-    // The first block tells which bytes are rare in this book's texts and numbers.
-    NeedleFinder::ByteCounts textCounts{}, numberCounts{};
-    if (!m_blocks.empty()) {
-        std::string sample;
-        if (const std::string* texts = textsOf(m_blocks.front().texts, sample))
-            textCounts = NeedleFinder::countBytes(*texts);
-        if (!digits.empty())
-            if (const std::string* numbers = textsOf(m_blocks.front().numbers, sample))
-                numberCounts = NeedleFinder::countBytes(*numbers);
-    }
-    const NeedleFinder textFinder(text, textCounts);
-    const NeedleFinder digitFinder(digits, numberCounts);
+    const NeedleFinder textFinder(text, m_textCounts);
+    const NeedleFinder digitFinder(digits, m_numberCounts);
 
     Half halves[2];
     // Once the first half holds limit exact hits, nothing the rest finds is listed.

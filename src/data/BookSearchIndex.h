@@ -2,9 +2,8 @@
 
 #include "ContactValue.h"
 #include "DataConnection.h"
+#include "NeedleFinder.h"
 #include "NumberKey.h"
-
-class NeedleFinder;
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -105,6 +104,19 @@ public:
     bool adopt(DataConnection& connection, std::vector<Block> blocks, bool packed, ChangeStamp stamp);
     // Where the book stood when the blocks were last taken from it; none when they were read.
     ChangeStamp adoptedAt() const { return m_adoptedAt; }
+    // Where the book stood when its kept rows were last these very blocks, but for those read again
+    // since (changedSinceKept()): the close then writes only those. None when the blocks were read
+    // from the contacts or their number changed since (a block split or emptied).
+    std::optional<ChangeStamp> keptAt() const { return m_keptAt; }
+    bool changedSinceKept(size_t block) const { return block < m_changed.size() && m_changed[block]; }
+    // The row ids of the more values each block holds, by block (some may be held no longer): a
+    // kept block is known by them when a value's change tells only its own row id.
+    std::vector<std::vector<qint64>> valuesByBlock() const;
+    // Reads the rows from..to as a block of the index is read, packed, in blocks of at most
+    // rowsPerBlock rows, with the row ids of the more values they hold: how a kept block is
+    // mended in the book without the rest of the index.
+    DataResult readBlocks(DataConnection& connection, qint64 from, qint64 to, qsizetype rowsPerBlock,
+                          std::vector<Block>& blocks, std::vector<qint64>& values) const;
 
 private:
     struct Half;
@@ -123,8 +135,8 @@ private:
     };
     DataResult readMoreValues(DataConnection& connection, qint64 from, qint64 to,
                               std::unordered_map<qint64, RowMore>& out, RangeRead& read) const;
-    // Appends the rows of from..to in blocks of at most rowsPerBlock rows.
-    DataResult readRange(DataConnection& connection, qint64 from, qint64 to, qsizetype rowsPerBlock,
+    // Appends the rows of from..to in blocks of at most rowsPerBlock rows, packed or not.
+    DataResult readRange(DataConnection& connection, qint64 from, qint64 to, qsizetype rowsPerBlock, bool packed,
                          RangeRead& read) const;
     // The blocks that hold the rows this connection changed since stamp(), sorted; false when
     // that cannot be told (everything is read again).
@@ -134,6 +146,9 @@ private:
     DataResult readBlockAgain(DataConnection& connection, size_t index);
     // Keeps what a read of the whole book gave.
     void take(RangeRead& read);
+    // Counts which bytes are rare in the book's texts and numbers, as its first block tells, once
+    // the blocks are read, taken or mended, not at every keystroke.
+    void countBytes();
     // The block's texts as they are searched: unpacked into scratch, or the block's own.
     const std::string* textsOf(const std::string& kept, std::string& scratch) const;
     // The rows of the block whose field of fields (each row's, in that order) holds needle.
@@ -156,10 +171,13 @@ private:
     std::optional<qint64> valueContact(qint64 value) const;
     std::vector<std::pair<qint64, qint64>> m_valueContacts;
     std::unordered_map<qint64, std::optional<qint64>> m_valueContactsSince;
+    NeedleFinder::ByteCounts m_textCounts{}, m_numberCounts{};
     Brought m_brought = Brought::Read;
     qsizetype m_rowCount = 0;
     ChangeStamp m_stamp;
     ChangeStamp m_adoptedAt;
+    std::optional<ChangeStamp> m_keptAt;
+    std::vector<bool> m_changed; // parallel to m_blocks while m_keptAt holds
     bool m_loaded = false;
     bool m_packed = false; // a large book's blocks are kept compressed
 };

@@ -9,6 +9,8 @@
 #include <unicode/uvernum.h>
 
 #include <algorithm>
+#include <limits>
+#include <unordered_set>
 
 namespace
 {
@@ -42,6 +44,59 @@ bool takeStream(QByteArrayView stored, qint64 count, int perRow, bool packed, st
     return true;
 }
 
+// The more values one kept block holds: inserted beside a new block, or put in place of the row
+// of a block read again.
+bool writeValues(sqlite3* db, qint64 block, const std::vector<qint64>& values, bool replace)
+{
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db,
+                           replace ? "UPDATE qav_search_values SET count = ?2, ids = ?3 WHERE block = ?1"
+                                   : "INSERT INTO qav_search_values VALUES (?1, ?2, ?3)",
+                           -1, &stmt, nullptr) != SQLITE_OK)
+        return false;
+    const QByteArray ids = VarInt::fromIds(values);
+    sqlite3_bind_int64(stmt, 1, block);
+    sqlite3_bind_int64(stmt, 2, qint64(values.size()));
+    sqlite3_bind_blob(stmt, 3, ids.constData(), int(ids.size()), SQLITE_STATIC);
+    const bool written = sqlite3_step(stmt) == SQLITE_DONE && sqlite3_changes(db) == 1;
+    sqlite3_finalize(stmt);
+    return written;
+}
+
+// A block read again put in place of its kept row, packed as kept rows are.
+bool writeBlock(sqlite3* db, qint64 at, const BookSearchIndex::Block& block, bool packed)
+{
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db,
+                           "UPDATE qav_search_blocks SET count = ?2, rows = ?3, texts = ?4, numbers = ?5, sounds = ?6 "
+                           "WHERE block = ?1",
+                           -1, &stmt, nullptr) != SQLITE_OK)
+        return false;
+    const QByteArray rows = VarInt::fromIds(block.rows);
+    const std::string texts = packed ? block.texts : PackedText::pack(block.texts);
+    const std::string numbers = packed ? block.numbers : PackedText::pack(block.numbers);
+    const std::string sounds = packed ? block.soundKeys : PackedText::pack(block.soundKeys);
+    sqlite3_bind_int64(stmt, 1, at);
+    sqlite3_bind_int64(stmt, 2, qint64(block.rows.size()));
+    sqlite3_bind_blob(stmt, 3, rows.constData(), int(rows.size()), SQLITE_STATIC);
+    sqlite3_bind_blob(stmt, 4, texts.data(), int(texts.size()), SQLITE_STATIC);
+    sqlite3_bind_blob(stmt, 5, numbers.data(), int(numbers.size()), SQLITE_STATIC);
+    sqlite3_bind_blob(stmt, 6, sounds.data(), int(sounds.size()), SQLITE_STATIC);
+    const bool written = !block.rows.empty() && sqlite3_step(stmt) == SQLITE_DONE && sqlite3_changes(db) == 1;
+    sqlite3_finalize(stmt);
+    return written;
+}
+
+bool hasTable(DataConnection& connection, const char* name)
+{
+    QString tables;
+    return connection
+               .scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = ?"), {QLatin1String(name)},
+                       tables)
+               .ok &&
+           tables == QLatin1String("1");
+}
+
 } // namespace
 
 QString KeptSearchIndex::kindOf(const NumberKey& numbers, bool packed)
@@ -62,8 +117,39 @@ bool KeptSearchIndex::save(DataConnection& connection, const BookSearchIndex& in
     if (index.adoptedAt() == now)
         return true; // the book holds this very index: it was read from it and nothing changed since
     return BookFingerprint::keepWriting(connection, now, [&](bool asLeft) {
-        return (asLeft || StoredOrder::demote(connection)) && forget(connection) && write(connection, index);
+        if (!asLeft && !StoredOrder::demote(connection))
+            return false;
+        // Taken from the book and mended since: only the blocks read again are written, over
+        // rows nobody wrote since they were taken.
+        if (const std::optional<ChangeStamp> kept = index.keptAt(); kept && keptRowsUntouched(connection, *kept))
+            return writeChanged(connection, index);
+        return forget(connection) && write(connection, index);
     });
+}
+
+bool KeptSearchIndex::keptRowsUntouched(DataConnection& connection, ChangeStamp since)
+{
+    for (const char* table : {"qav_search_blocks", "qav_search_values"})
+        if (const ChangedRows changed = connection.changesSince(since, QLatin1String(table), 0);
+            !changed.known || changed.size() > 0)
+            return false;
+    return hasTable(connection, "qav_search_blocks") && hasTable(connection, "qav_search_values");
+}
+
+bool KeptSearchIndex::writeChanged(DataConnection& connection, const BookSearchIndex& index)
+{
+    sqlite3* db = connection.handle();
+    const std::vector<BookSearchIndex::Block>& blocks = index.blocks();
+    std::vector<std::vector<qint64>> values;
+    for (size_t i = 0; i < blocks.size(); ++i) {
+        if (!index.changedSinceKept(i))
+            continue;
+        if (values.empty())
+            values = index.valuesByBlock();
+        if (!writeBlock(db, qint64(i), blocks[i], index.packed()) || !writeValues(db, qint64(i), values[i], true))
+            return false;
+    }
+    return true;
 }
 
 bool KeptSearchIndex::write(DataConnection& connection, const BookSearchIndex& index)
@@ -73,6 +159,13 @@ bool KeptSearchIndex::write(DataConnection& connection, const BookSearchIndex& i
                  "blocks INTEGER NOT NULL, count INTEGER NOT NULL, rows BLOB NOT NULL, texts BLOB NOT NULL, "
                  "numbers BLOB NOT NULL, sounds BLOB NOT NULL)"))
         return false;
+    if (!run(db, "CREATE TABLE IF NOT EXISTS qav_search_values (block INTEGER PRIMARY KEY, count INTEGER NOT NULL, "
+                 "ids BLOB NOT NULL)"))
+        return false;
+    const std::vector<std::vector<qint64>> values = index.valuesByBlock();
+    for (size_t i = 0; i < values.size(); ++i)
+        if (!writeValues(db, qint64(i), values[i], false))
+            return false;
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(db, "INSERT INTO qav_search_blocks VALUES (?, ?, ?, ?, ?, ?, ?, ?)", -1, &stmt, nullptr) !=
         SQLITE_OK)
@@ -122,8 +215,10 @@ bool KeptSearchIndex::forget(DataConnection& connection)
              .ok)
         return false;
     // With a WHERE, so that SQLite reports each row it deletes to the connection's change log.
-    return tables == QLatin1String("0") ||
-           connection.execute(QStringLiteral("DELETE FROM qav_search_blocks WHERE block IS NOT NULL")).ok;
+    return (tables == QLatin1String("0") ||
+            connection.execute(QStringLiteral("DELETE FROM qav_search_blocks WHERE block IS NOT NULL")).ok) &&
+           (!hasTable(connection, "qav_search_values") ||
+            connection.execute(QStringLiteral("DELETE FROM qav_search_values WHERE block IS NOT NULL")).ok);
 }
 
 bool KeptSearchIndex::dropUnbelieved(DataConnection& connection)
@@ -145,7 +240,8 @@ bool KeptSearchIndex::dropUnbelieved(DataConnection& connection)
 bool KeptSearchIndex::blockFromRow(qint64 count, QByteArrayView rows, QByteArrayView texts, QByteArrayView numbers,
                                    QByteArrayView sounds, bool packed, BookSearchIndex::Block& out)
 {
-    if (count < 1 || count > BookSearchIndex::kRowsPerBlock)
+    // A block mended in a session may grow to twice its rows before it is split.
+    if (count < 1 || count > 2 * BookSearchIndex::kRowsPerBlock)
         return false;
     BookSearchIndex::Block block;
     std::string scratch;
@@ -201,4 +297,182 @@ bool KeptSearchIndex::adopt(DataConnection& connection, BookSearchIndex& index)
                index.adopt(connection, std::move(blocks), packed, connection.changeStamp());
     });
     return read;
+}
+
+std::optional<ChangeStamp> KeptSearchIndex::believedAt(DataConnection& connection)
+{
+    std::optional<ChangeStamp> stamp;
+    (void)BookFingerprint::underReadLock(connection, [&] {
+        if (hasRows(connection))
+            stamp = connection.changeStamp();
+        return true;
+    });
+    return stamp;
+}
+
+bool KeptSearchIndex::mend(DataConnection& connection, ChangeStamp stamp)
+{
+    if (!connection.isOpen())
+        return false;
+    const ChangeStamp now = connection.changeStamp();
+    if (now == stamp || !hasRows(connection))
+        return true; // nothing written since it was believed, or nothing kept
+    return BookFingerprint::keepWriting(connection, now, [&](bool asLeft) {
+        // The file changed since it was left: a kept order is no longer vouched for.
+        return (asLeft || StoredOrder::demote(connection)) && mendRows(connection, stamp);
+    });
+}
+
+namespace
+{
+
+// The number rules a kept index was made under, read back from its kind; the kind is then made
+// again from them and compared whole, so a kind of another format or ICU gives none.
+std::optional<NumberKey> numbersOfKind(const QString& kind)
+{
+    const QStringList words = kind.split(QLatin1Char(' '));
+    if (words.size() != 7 || words[2] != QLatin1String("numbers"))
+        return std::nullopt;
+    const qsizetype slash = words[3].indexOf(QLatin1Char('/'));
+    if (slash < 0)
+        return std::nullopt;
+    return NumberKey(words[3].left(slash), words[3].mid(slash + 1));
+}
+
+} // namespace
+
+bool KeptSearchIndex::mendRows(DataConnection& connection, ChangeStamp since)
+{
+    // A directory added, locked, unlocked or deleted, or the kept rows written by anyone since
+    // they were believed: not mended here.
+    for (const char* table : {"dirg", "qav_search_blocks", "qav_search_values"})
+        if (const ChangedRows changed = connection.changesSince(since, QLatin1String(table), 0);
+            !changed.known || changed.size() > 0)
+            return false;
+    if (!hasTable(connection, "qav_search_values"))
+        return false;
+    // Each kept block stands for the row ids after the last row of the one before it, up to its
+    // own last row (the last block to the highest row id there can be), as adopt() takes them.
+    std::vector<qint64> lasts;
+    QString kind;
+    qint64 declared = -1;
+    qint64 held = 0;
+    bool whole = true;
+    const DataResult read = connection.query(
+        QStringLiteral("SELECT block, kind, blocks, count, rows FROM qav_search_blocks ORDER BY block"), {},
+        [&](sqlite3_stmt* stmt) {
+            if (!whole)
+                return;
+            if (lasts.empty()) {
+                kind = DataConnection::columnText(stmt, 1);
+                declared = sqlite3_column_int64(stmt, 2);
+            }
+            const qint64 count = sqlite3_column_int64(stmt, 3);
+            std::vector<qint64> rows;
+            whole = sqlite3_column_int64(stmt, 0) == qint64(lasts.size()) &&
+                    DataConnection::columnText(stmt, 1) == kind && sqlite3_column_int64(stmt, 2) == declared &&
+                    count >= 1 && count <= 2 * BookSearchIndex::kRowsPerBlock &&
+                    VarInt::toIds(blob(stmt, 4), count, rows) && (lasts.empty() || rows.front() > lasts.back()) &&
+                    std::is_sorted(rows.begin(), rows.end());
+            if (whole) {
+                lasts.push_back(rows.back());
+                held += count;
+            }
+        });
+    const std::optional<NumberKey> numbers = numbersOfKind(kind);
+    if (!read || !whole || lasts.empty() || qint64(lasts.size()) != declared || !numbers ||
+        (kind != kindOf(*numbers, true) && kind != kindOf(*numbers, false)))
+        return false;
+    auto blockOf = [&lasts](qint64 row) {
+        return std::min(size_t(std::lower_bound(lasts.begin(), lasts.end(), row) - lasts.begin()), lasts.size() - 1);
+    };
+
+    // Past an eighth of the rows the next session's full read is the cheaper way.
+    const size_t most = size_t(held) / 8 + 64;
+    const ChangedRows contacts = connection.changesSince(since, QStringLiteral("info"), most);
+    const ChangedRows values = connection.changesSince(since, QStringLiteral("qav_contact_value"), most);
+    if (!contacts.known || !values.known)
+        return false;
+    std::vector<size_t> stale;
+    for (const std::vector<qint64>* part : {&contacts.added, &contacts.changed})
+        for (const qint64 row : *part)
+            stale.push_back(blockOf(row));
+    if (values.size() > 0) {
+        // A value updated or deleted tells only its own row id: the block that held it is found
+        // by the values kept beside each block, the block it belongs to now by its contact.
+        const std::unordered_set<qint64> changedValues(values.changed.begin(), values.changed.end());
+        qint64 listed = 0;
+        bool listsWhole = true;
+        const DataResult lists =
+            connection.query(QStringLiteral("SELECT block, count, ids FROM qav_search_values ORDER BY block"), {},
+                             [&](sqlite3_stmt* stmt) {
+                                 std::vector<qint64> ids;
+                                 if (!listsWhole || sqlite3_column_int64(stmt, 0) != listed ||
+                                     !VarInt::toIds(blob(stmt, 2), sqlite3_column_int64(stmt, 1), ids)) {
+                                     listsWhole = false;
+                                     return;
+                                 }
+                                 for (const qint64 id : ids)
+                                     if (changedValues.contains(id))
+                                         stale.push_back(size_t(listed));
+                                 ++listed;
+                             });
+        if (!lists || !listsWhole || listed != qint64(lasts.size()))
+            return false;
+        for (const std::vector<qint64>* part : {&values.added, &values.changed})
+            for (const qint64 value : *part)
+                if (!connection
+                         .query(QStringLiteral("SELECT contact FROM qav_contact_value WHERE rowid = ?"),
+                                {QString::number(value)},
+                                [&](sqlite3_stmt* stmt) { stale.push_back(blockOf(sqlite3_column_int64(stmt, 0))); })
+                         .ok)
+                    return false;
+    }
+    std::sort(stale.begin(), stale.end());
+    stale.erase(std::unique(stale.begin(), stale.end()), stale.end());
+
+    // Each stale block read again over its own range, as the index reads it, and put in its row;
+    // the other rows stay as they are. From the last, so that a row taken out leaves the numbers
+    // of those before it alone.
+    const BookSearchIndex reader(*numbers);
+    sqlite3* db = connection.handle();
+    qint64 left = qint64(lasts.size());
+    std::reverse(stale.begin(), stale.end());
+    for (const size_t i : stale) {
+        const qint64 from = i == 0 ? std::numeric_limits<qint64>::min() : lasts[i - 1] + 1;
+        const qint64 to = i + 1 == lasts.size() ? std::numeric_limits<qint64>::max() : lasts[i];
+        std::vector<BookSearchIndex::Block> blocks;
+        std::vector<qint64> heldValues;
+        if (!reader.readBlocks(connection, from, to, 2 * BookSearchIndex::kRowsPerBlock, blocks, heldValues))
+            return false;
+        if (blocks.empty()) {
+            // No row left in its range: the next block takes it over (or the one before, the last).
+            if (!takeOut(connection, qint64(i)))
+                return false;
+            --left;
+            continue;
+        }
+        // A block grown past what a row takes: the next session reads the book instead.
+        if (blocks.size() != 1 || !writeBlock(db, qint64(i), blocks.front(), true) ||
+            !writeValues(db, qint64(i), heldValues, true))
+            return false;
+    }
+    // Every row says how many there are.
+    return left > 0 && (left == qint64(lasts.size()) ||
+                        connection
+                            .execute(QStringLiteral("UPDATE qav_search_blocks SET blocks = ? WHERE block IS NOT NULL"),
+                                     {QString::number(left)})
+                            .ok);
+}
+
+bool KeptSearchIndex::takeOut(DataConnection& connection, qint64 block)
+{
+    const QStringList at{QString::number(block)};
+    // Those after it move down one, through negative numbers so that no two rows meet on the way.
+    for (const QString& table : {QStringLiteral("qav_search_blocks"), QStringLiteral("qav_search_values")})
+        if (!connection.execute(QStringLiteral("DELETE FROM %1 WHERE block = ?").arg(table), at) ||
+            !connection.execute(QStringLiteral("UPDATE %1 SET block = -1 - block WHERE block > ?").arg(table), at) ||
+            !connection.execute(QStringLiteral("UPDATE %1 SET block = -2 - block WHERE block < 0").arg(table)))
+            return false;
+    return true;
 }

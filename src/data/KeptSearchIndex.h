@@ -6,6 +6,8 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <optional>
+
 // The whole-book search index kept in the book when the program closes, so that the next
 // session's first search reads it back instead of reading and folding every contact. Like the
 // kept name order it is believed only while the file is exactly as this program left it
@@ -14,7 +16,9 @@
 // dropped when the program next keeps what it keeps, so no contact's texts outlive it there.
 //
 // One row per block in a table of its own: the block's rows as varint differences, then its
-// texts, numbers and sound keys packed (PackedText). A locked directory's contacts are never in
+// texts, numbers and sound keys packed (PackedText); beside it, in a second table, the row ids of
+// the more values the block holds, so that a value deleted or moved tells which block to read
+// again. A locked directory's contacts are never in
 // the index, so never here; a protected book keeps it encrypted with everything else.
 class KeptSearchIndex
 {
@@ -29,6 +33,17 @@ public:
     // Takes the kept index into index when the file is as the program left it and every row of it
     // reads back whole. False, index untouched, otherwise: the contacts are then read as usual.
     static bool adopt(DataConnection& connection, BookSearchIndex& index);
+
+    // Where the book stands when its kept index is believed (the file is as the program left it
+    // and holds one); none otherwise. Noted when a session opens the book, for mend().
+    static std::optional<ChangeStamp> believedAt(DataConnection& connection);
+    // Brings the kept index, believed at stamp, to the file as it stands after this connection's
+    // own writes, in the book, without the rest of the index: only the kept blocks whose range
+    // holds a contact or more value written since are read again from info and rewritten (a block
+    // left empty is taken out). False, nothing written, when that cannot be told (another program
+    // wrote, a directory changed, the log forgot) or a block outgrew its row: the caller then
+    // drops the kept index.
+    static bool mend(DataConnection& connection, ChangeStamp stamp);
 
     // Empties the table inside the caller's write transaction.
     static bool forget(DataConnection& connection);
@@ -47,4 +62,11 @@ private:
     static QString kindOf(const NumberKey& numbers, bool packed);
     static bool write(DataConnection& connection, const BookSearchIndex& index);
     static bool hasRows(DataConnection& connection);
+    static bool mendRows(DataConnection& connection, ChangeStamp since);
+    // Takes the kept row of a block left empty out, inside the caller's write transaction.
+    static bool takeOut(DataConnection& connection, qint64 block);
+    // Whether the kept rows are as they were at since: nobody wrote them, and both tables are there.
+    static bool keptRowsUntouched(DataConnection& connection, ChangeStamp since);
+    // Writes the blocks of index read again since it was taken from the book, over their rows.
+    static bool writeChanged(DataConnection& connection, const BookSearchIndex& index);
 };

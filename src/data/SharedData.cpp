@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <optional>
+
 namespace
 {
 
@@ -30,6 +32,13 @@ const BookSearchIndex*& registeredIndex()
 {
     static const BookSearchIndex* index = nullptr;
     return index;
+}
+
+// Where the book stood when this session found the kept search index believed, if it did.
+std::optional<ChangeStamp>& keptIndexBelievedAt()
+{
+    static std::optional<ChangeStamp> stamp;
+    return stamp;
 }
 
 } // namespace
@@ -128,11 +137,17 @@ void SharedData::keepForNextSession()
     // start only, and the order kept next is then written anew (an order kept first would lose
     // its fingerprint to the index's write).
     const BookSearchIndex* index = registeredIndex();
-    const bool indexKept = index && KeptSearchIndex::save(connection(), *index);
+    bool indexKept = index && KeptSearchIndex::save(connection(), *index);
+    // No index of this session to keep (none was searched, or it was not brought up to the last
+    // write): the one the session found believed is mended in the book with its writes.
+    if (!indexKept && keptIndexBelievedAt())
+        indexKept = KeptSearchIndex::mend(connection(), *keptIndexBelievedAt());
     (void)contacts().keepOrder();
     // The order's keeping drops a stale index itself; without it, it is dropped here.
     if (!indexKept)
         (void)KeptSearchIndex::dropUnbelieved(connection());
+    // A process that keeps again later mends from here.
+    keptIndexBelievedAt() = KeptSearchIndex::believedAt(connection());
 }
 
 DataResult OpenDatabase()
@@ -151,6 +166,9 @@ DataResult OpenDatabase()
     }
     DataResult opened = connection.open(path, currentKey());
     connection.setReportsDamage(opened.ok);
+    // Noted before the session's first write, so that the close can mend the kept search index
+    // with this session's writes even if it never searches.
+    keptIndexBelievedAt() = opened ? KeptSearchIndex::believedAt(connection) : std::nullopt;
     return opened;
 }
 

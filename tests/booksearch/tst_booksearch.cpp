@@ -19,7 +19,9 @@
 #include "RecordListView.h"
 #include "Recordset.h"
 #include "Schema.h"
+#include "SharedData.h"
 #include "StoredOrder.h"
+#include "Transaction.h"
 #include "VarInt.h"
 #include "WindowTestFixture.h"
 
@@ -52,6 +54,7 @@ private slots:
     void anIndexMendedAfterWritesFindsWhatAFreshOneFinds();
     void theIndexKeptInTheBookIsBelievedOnlyAsTheProgramLeftIt();
     void aKeptIndexThatDoesNotReadBackWholeIsNeverBelieved();
+    void aSessionThatWritesWithoutSearchingMendsTheKeptIndex();
 
 private:
     BookSearchWindow* openWithCtrlF();
@@ -729,4 +732,242 @@ void TestBookSearch::aKeptIndexThatDoesNotReadBackWholeIsNeverBelieved()
     Session next(path);
     QVERIFY(next.adopted());
     QCOMPARE(hitsOf(next.index), fresh);
+}
+
+void TestBookSearch::aSessionThatWritesWithoutSearchingMendsTheKeptIndex()
+{
+    const QString path = m_db->path();
+    DataConnection& otherProgram = m_db->reader();
+    for (const QString& name : {QStringLiteral("نبيل"), QStringLiteral("وليد")})
+        QVERIFY(otherProgram.execute(QStringLiteral("INSERT INTO info (name, dir) VALUES (?, ?)"), {name, m_family}));
+    QVERIFY(otherProgram.execute(QStringLiteral("INSERT INTO info (rowid, name, dir) VALUES (300000, ?, ?)"),
+                                 {QStringLiteral("Zoë البعيدة"), m_family}));
+    QVERIFY(otherProgram.execute(QStringLiteral("INSERT INTO info (rowid, name, dir) VALUES (400000, ?, ?), "
+                                                "(400001, ?, ?)"),
+                                 {QStringLiteral("كمال"), m_family, QStringLiteral("جمال"), m_family}));
+    QVERIFY(otherProgram.execute(QStringLiteral("INSERT INTO info (rowid, name, dir) VALUES (500000, ?, ?), "
+                                                "(500001, ?, ?)"),
+                                 {QStringLiteral("فريد"), m_family, QStringLiteral("سعيد"), m_family}));
+    qint64 mohamed = 0, sara = 0;
+    QVERIFY(ContactStore(otherProgram).findByName(QStringLiteral("محمد علي"), mohamed));
+    QVERIFY(ContactStore(otherProgram).findByName(QStringLiteral("سارة"), sara));
+    auto valueOf = [&](const QString& text) {
+        QString row;
+        (void)otherProgram.scalar(QStringLiteral("SELECT rowid FROM qav_contact_value WHERE value = ?"), {text}, row);
+        return row;
+    };
+    const QString phone = valueOf(QStringLiteral("0111 333 4444"));
+    const QString email = valueOf(QStringLiteral("Sara.Work@example.org"));
+    QVERIFY(!phone.isEmpty() && !email.isEmpty());
+    {
+        // Kept in blocks of two rows: محمد and سارة, نبيل and وليد, Zoë, كمال and جمال, فريد and سعيد.
+        Session keeping(path);
+        BookSearchIndex twoByTwo(egypt(), 2);
+        QVERIFY(twoByTwo.load(keeping.connection));
+        QVERIFY(KeptSearchIndex::save(keeping.connection, twoByTwo));
+        QCOMPARE(keeping.keptBlocks(), QStringLiteral("5"));
+    }
+    // A kept block as the book holds it.
+    auto keptRow = [&](int block) {
+        QByteArray row;
+        (void)otherProgram.query(QStringLiteral("SELECT rows || texts || numbers || sounds FROM qav_search_blocks "
+                                                "WHERE block = ?"),
+                                 {QString::number(block)}, [&row](sqlite3_stmt* statement) {
+                                     row = QByteArray(static_cast<const char*>(sqlite3_column_blob(statement, 0)),
+                                                      sqlite3_column_bytes(statement, 0));
+                                 });
+        return row;
+    };
+    // One session of the program that writes and never searches, kept at its close.
+    auto writeWithoutSearching = [&](const std::vector<std::pair<QString, QStringList>>& statements) {
+        Session writing(path);
+        const std::optional<ChangeStamp> believed = KeptSearchIndex::believedAt(writing.connection);
+        QVERIFY(believed);
+        for (const auto& [sql, values] : statements)
+            QVERIFY2(writing.connection.execute(sql, values), qPrintable(sql));
+        QVERIFY(!writing.index.loaded());
+        QVERIFY(KeptSearchIndex::mend(writing.connection, *believed));
+    };
+    // The next session takes the kept index, and finds exactly what a fresh read finds.
+    auto takenAsFresh = [&](const std::vector<std::pair<QString, qsizetype>>& expected) {
+        Session next(path);
+        QVERIFY(next.adopted());
+        QCOMPARE(next.index.lastBrought(), BookSearchIndex::Brought::Read);
+        QVERIFY(next.index.adoptedAt() == next.connection.changeStamp());
+        BookSearchIndex fresh(egypt());
+        QVERIFY(fresh.load(next.connection));
+        QCOMPARE(next.index.size(), fresh.size());
+        QCOMPARE(hitsOf(next.index), hitsOf(fresh));
+        for (const auto& [query, hits] : expected) {
+            QCOMPARE(next.index.find(query, 10).hits.size(), size_t(hits));
+            QCOMPARE(fresh.find(query, 10).hits.size(), size_t(hits));
+        }
+    };
+
+    // Deleted, its row id taken by a new contact; renamed; deleted alone in its block; moved into
+    // the locked directory; added; and a rename rolled back.
+    {
+        Session writing(path);
+        const std::optional<ChangeStamp> believed = KeptSearchIndex::believedAt(writing.connection);
+        QVERIFY(believed);
+        DataConnection& c = writing.connection;
+        QVERIFY(c.execute(QStringLiteral("DELETE FROM info WHERE rowid = ?"), {QString::number(mohamed)}));
+        QVERIFY(
+            c.execute(QStringLiteral("INSERT INTO info (rowid, name, dir, mobil) VALUES (?, ?, ?, '0144 222 3333')"),
+                      {QString::number(mohamed), QStringLiteral("رامي"), m_family}));
+        QVERIFY(c.execute(QStringLiteral("UPDATE info SET name = ? WHERE rowid = ?"),
+                          {QStringLiteral("سارة حسن"), QString::number(sara)}));
+        QVERIFY(c.execute(QStringLiteral("UPDATE qav_contact_value SET name = ? WHERE contact = ?"),
+                          {QStringLiteral("سارة حسن"), QString::number(sara)}));
+        QVERIFY(c.execute(QStringLiteral("DELETE FROM info WHERE name = ?"), {QStringLiteral("وليد")}));
+        QVERIFY(c.execute(QStringLiteral("UPDATE info SET dir = ? WHERE rowid = 300000"), {m_secret}));
+        QVERIFY(c.execute(QStringLiteral("INSERT INTO info (rowid, name, dir, mobil) VALUES (300001, ?, ?, "
+                                         "'0199 444 5555')"),
+                          {QStringLiteral("هشام"), m_family}));
+        {
+            Transaction undone(c);
+            QVERIFY(
+                c.execute(QStringLiteral("UPDATE info SET name = 'اسم خطأ' WHERE rowid = ?"), {QString::number(sara)}));
+        }
+        QVERIFY(KeptSearchIndex::mend(c, *believed));
+    }
+    takenAsFresh({{QStringLiteral("محمد"), 0},
+                  {QStringLiteral("رامي"), 1},
+                  {QStringLiteral("0144 222"), 1},
+                  {QStringLiteral("سارة حسن"), 1},
+                  {QStringLiteral("خطأ"), 0},
+                  {QStringLiteral("وليد"), 0},
+                  {QStringLiteral("نبيل"), 1},
+                  {QStringLiteral("Zoë"), 0},
+                  {QStringLiteral("0199 444"), 1}});
+    if (QTest::currentTestFailed())
+        return;
+
+    // Only more values written, none of their contacts: one edited, then one deleted. The block
+    // that held them is told by the values kept beside it; the other blocks stay as they were kept.
+    const QByteArray secondBlock = keptRow(1);
+    const QByteArray thirdBlock = keptRow(2);
+    QVERIFY(!secondBlock.isEmpty() && !thirdBlock.isEmpty());
+    writeWithoutSearching(
+        {{QStringLiteral("UPDATE qav_contact_value SET value = '0122 999 0000' WHERE rowid = ?"), {phone}}});
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(keptRow(1), secondBlock);
+    QCOMPARE(keptRow(2), thirdBlock);
+    takenAsFresh({{QStringLiteral("0111 333"), 0}, {QStringLiteral("0122 999"), 1}, {QStringLiteral("sara.work"), 1}});
+    if (QTest::currentTestFailed())
+        return;
+    writeWithoutSearching({{QStringLiteral("DELETE FROM qav_contact_value WHERE rowid = ?"), {email}}});
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(keptRow(1), secondBlock);
+    QCOMPARE(keptRow(2), thirdBlock);
+    takenAsFresh({{QStringLiteral("sara.work"), 0}});
+    if (QTest::currentTestFailed())
+        return;
+
+    // A value given to a contact of the other block: both are read again.
+    qint64 hesham = 0;
+    QVERIFY(ContactStore(otherProgram).findByName(QStringLiteral("هشام"), hesham));
+    writeWithoutSearching({{QStringLiteral("UPDATE qav_contact_value SET contact = ?, name = 'هشام' WHERE value "
+                                           "LIKE '%التحرير%'"),
+                            {QString::number(hesham)}}});
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(keptRow(1), secondBlock);
+    QVERIFY(keptRow(2) != thirdBlock);
+    takenAsFresh({{QStringLiteral("التحرير"), 1}, {QStringLiteral("سارة"), 1}});
+    if (QTest::currentTestFailed())
+        return;
+
+    // The last contact of a block deleted: its row is taken out, the next block stands for its range.
+    writeWithoutSearching({{QStringLiteral("DELETE FROM info WHERE name = ?"), {QStringLiteral("نبيل")}}});
+    if (QTest::currentTestFailed())
+        return;
+    {
+        Session after(path);
+        QCOMPARE(after.keptBlocks(), QStringLiteral("4"));
+    }
+    takenAsFresh({{QStringLiteral("نبيل"), 0}, {QStringLiteral("كمال"), 1}, {QStringLiteral("سعيد"), 1}});
+    if (QTest::currentTestFailed())
+        return;
+
+    // A session that searched: its index, taken from the book and mended, writes at the close only
+    // the block read again (and the values kept beside it).
+    {
+        Session searching(path);
+        QVERIFY(searching.adopted());
+        QVERIFY(searching.connection.execute(QStringLiteral("UPDATE info SET moreinfo = 'ملاحظة جديدة' WHERE name = ?"),
+                                             {QStringLiteral("كمال")}));
+        QVERIFY(searching.index.bringUpToDate(searching.connection));
+        QCOMPARE(searching.index.lastBrought(), BookSearchIndex::Brought::Mended);
+        const int before = sqlite3_total_changes(searching.connection.handle());
+        QVERIFY(KeptSearchIndex::save(searching.connection, searching.index));
+        QCOMPARE(sqlite3_total_changes(searching.connection.handle()) - before, 2);
+    }
+    takenAsFresh({{QStringLiteral("ملاحظة جديدة"), 1}, {QStringLiteral("كمال"), 1}});
+    if (QTest::currentTestFailed())
+        return;
+    // Read whole in a session, it is written whole.
+    {
+        Session reading(path);
+        QVERIFY(reading.read());
+        QVERIFY(reading.connection.execute(QStringLiteral("UPDATE info SET moreinfo = 'ثانية' WHERE name = ?"),
+                                           {QStringLiteral("كمال")}));
+        QVERIFY(reading.index.bringUpToDate(reading.connection));
+        QVERIFY(KeptSearchIndex::save(reading.connection, reading.index));
+    }
+    takenAsFresh({{QStringLiteral("ملاحظة جديدة"), 0}, {QStringLiteral("ثانية"), 1}});
+    if (QTest::currentTestFailed())
+        return;
+
+    // Another program writes while this one does: the log cannot tell, the kept index is dropped.
+    {
+        Session writing(path);
+        const std::optional<ChangeStamp> believed = KeptSearchIndex::believedAt(writing.connection);
+        QVERIFY(believed);
+        QVERIFY(otherProgram.execute(QStringLiteral("UPDATE info SET moreinfo = 'من برنامج آخر' WHERE rowid = ?"),
+                                     {QString::number(hesham)}));
+        QVERIFY(writing.connection.execute(QStringLiteral("UPDATE info SET moreinfo = 'x' WHERE rowid = ?"),
+                                           {QString::number(sara)}));
+        QVERIFY(!KeptSearchIndex::mend(writing.connection, *believed));
+        QVERIFY(KeptSearchIndex::dropUnbelieved(writing.connection));
+        QCOMPARE(writing.keptBlocks(), QStringLiteral("0"));
+    }
+    // Another program's write between two sessions: nothing believed, the contacts are read.
+    {
+        Session keeping(path);
+        QVERIFY(keeping.read());
+        QVERIFY(KeptSearchIndex::save(keeping.connection, keeping.index));
+    }
+    QVERIFY(otherProgram.execute(QStringLiteral("UPDATE info SET moreinfo = 'y' WHERE rowid = ?"),
+                                 {QString::number(sara)}));
+    {
+        Session next(path);
+        QVERIFY(!KeptSearchIndex::believedAt(next.connection));
+        QVERIFY(!next.adopted());
+        QVERIFY(next.read());
+        QVERIFY(KeptSearchIndex::save(next.connection, next.index));
+    }
+
+    // The program's own session: the book opened, one contact added, the program closed, all
+    // without a search; the next session takes the kept index with the contact in it.
+    QCloseEvent close;
+    QCoreApplication::sendEvent(m_form.get(), &close);
+    QVERIFY(OpenDatabase());
+    QVERIFY(SharedData::connection().execute(
+        QStringLiteral("INSERT INTO info (name, dir, mobil) VALUES (?, ?, '0133 777 8888')"),
+        {QStringLiteral("ياسر"), m_family}));
+    SharedData::keepForNextSession();
+    takenAsFresh({{QStringLiteral("ياسر"), 1}, {QStringLiteral("0133 777"), 1}});
+
+    // A directory locked in a session that never searched takes its contacts out of every block:
+    // not mended, dropped.
+    Session locking(path);
+    const std::optional<ChangeStamp> believed = KeptSearchIndex::believedAt(locking.connection);
+    QVERIFY(believed);
+    QVERIFY(locking.connection.execute(QStringLiteral("UPDATE dirg SET pass = '9999' WHERE code = ?"), {m_family}));
+    QVERIFY(!KeptSearchIndex::mend(locking.connection, *believed));
+    QVERIFY(KeptSearchIndex::dropUnbelieved(locking.connection));
+    QCOMPARE(locking.keptBlocks(), QStringLiteral("0"));
 }
