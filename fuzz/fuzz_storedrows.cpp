@@ -5,13 +5,13 @@
 // this program wrote, and anyone can write one of those.
 #include "BookSearchIndex.h"
 #include "DataConnection.h"
+#include "KeptOrder.h"
 #include "KeptSearchIndex.h"
 #include "NotDuplicateStore.h"
 #include "OrderMend.h"
 #include "PlaceById.h"
 #include "Recordset.h"
 #include "Schema.h"
-#include "StoredOrder.h"
 #include "SyncStore.h"
 #include "TrashStore.h"
 #include "VarInt.h"
@@ -112,7 +112,7 @@ struct Book {
 void readOrder(qint64 count, const QByteArray& ids, const QByteArray& names)
 {
     NameOrder::Ordered rows;
-    if (!StoredOrder::fromRow(count, ids, names, rows))
+    if (!KeptOrder::fromRow(count, ids, names, rows))
         return;
     if (qsizetype(rows.ids.size()) != count || rows.texts.size() != count)
         std::abort();

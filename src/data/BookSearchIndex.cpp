@@ -8,6 +8,7 @@
 #include "SoundKey.h"
 #include "StoredRow.h"
 #include "TextFold.h"
+#include "TwoHalves.h"
 
 #include <QHash>
 
@@ -41,13 +42,9 @@ QString searchedText(const ContactValue& value)
     return value.kind == ContactValue::Kind::Address ? value.oneLine() : value.value;
 }
 
-// Below this many rows a second connection costs more (its key is derived anew) than it saves.
-constexpr qint64 kTwoConnectionsFrom = 150000;
 // From this many rows the blocks are kept compressed: a million contacts' texts would take some
 // 300 MB, a quarter of that packed; a smaller book is searched faster as it stands.
 constexpr qint64 kPackedFrom = 200000;
-// Below this many contacts a second thread costs more than it saves.
-constexpr qsizetype kTwoThreadsFrom = 20000;
 
 // The more values that are searched, of the unlocked directories' contacts: the tables and the
 // condition a read of them selects from, then the values that condition binds.
@@ -186,7 +183,7 @@ DataResult BookSearchIndex::load(DataConnection& connection)
     m_packed = span >= quint64(kPackedFrom);
     RangeRead lower, upper;
     DataConnection helper;
-    if (ownLock && span >= quint64(kTwoConnectionsFrom) && connection.openReaderBeside(helper)) {
+    if (ownLock && span >= quint64(DataConnection::kReaderBesideFrom) && connection.openReaderBeside(helper)) {
         // A writer waiting for our lock keeps the second connection out: it gives up soon, and
         // the first reads that half too.
         sqlite3_busy_timeout(helper.handle(), 100);
@@ -636,7 +633,7 @@ BookSearchIndex::Found BookSearchIndex::find(const QString& query, qsizetype lim
         }
     };
     const size_t blocks = m_blocks.size();
-    if (m_rowCount >= kTwoThreadsFrom && blocks >= 2) {
+    if (m_rowCount >= TwoHalves::kSecondThreadFrom && blocks >= 2) {
         std::thread second([&] { work(blocks / 2, blocks, halves[1]); });
         work(0, blocks / 2, halves[0]);
         second.join();

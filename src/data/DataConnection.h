@@ -53,6 +53,8 @@ public:
     // Opens reader as a second, read-only connection to the same file with the same key, for a
     // read split over two threads.
     DataResult openReaderBeside(DataConnection& reader) const;
+    // Below this many rows a reader beside costs more than it saves: its key is derived anew.
+    static constexpr qsizetype kReaderBesideFrom = 150000;
     QString path() const { return m_path; }
 
     // Runs one statement that returns no rows. Outside a transaction it is committed before it

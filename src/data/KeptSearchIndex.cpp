@@ -1,8 +1,8 @@
 #include "KeptSearchIndex.h"
 
 #include "BookFingerprint.h"
+#include "KeptOrder.h"
 #include "PackedText.h"
-#include "StoredOrder.h"
 #include "VarInt.h"
 
 #include <sqlite3.h>
@@ -117,7 +117,7 @@ bool KeptSearchIndex::save(DataConnection& connection, const BookSearchIndex& in
     if (index.adoptedAt() == now)
         return true; // the book holds this very index: it was read from it and nothing changed since
     return BookFingerprint::keepWriting(connection, now, [&](bool asLeft) {
-        if (!asLeft && !StoredOrder::demote(connection))
+        if (!asLeft && !KeptOrder::demote(connection))
             return false;
         // Taken from the book and mended since: only the blocks read again are written, over
         // rows nobody wrote since they were taken.
@@ -319,7 +319,7 @@ bool KeptSearchIndex::mend(DataConnection& connection, ChangeStamp stamp)
         return true; // nothing written since it was believed, or nothing kept
     return BookFingerprint::keepWriting(connection, now, [&](bool asLeft) {
         // The file changed since it was left: a kept order is no longer vouched for.
-        return (asLeft || StoredOrder::demote(connection)) && mendRows(connection, stamp);
+        return (asLeft || KeptOrder::demote(connection)) && mendRows(connection, stamp);
     });
 }
 

@@ -10,10 +10,6 @@
 namespace
 {
 
-// Below this many rows a second connection costs more to open (its key is derived anew) than it
-// saves.
-constexpr qsizetype kSecondConnectionFrom = 150000;
-
 // After this many rows a part judges whether the whole column would fit in the bytes it may keep.
 constexpr size_t kJudgedAfter = 1024;
 
@@ -153,7 +149,7 @@ bool OrderedColumnRead::read(DataConnection& connection, const RecordQuery& quer
         out = {{}, FieldTexts()};
         return true;
     }
-    const bool split = ownLock && count >= kSecondConnectionFrom;
+    const bool split = ownLock && count >= DataConnection::kReaderBesideFrom;
     const Stretches stretches = stretchesOf(placeOf, split ? count / 2 : -1);
     DataConnection helper;
     if (split && connection.openReaderBeside(helper)) {

@@ -1,9 +1,9 @@
 #include "QueryOrder.h"
 
+#include "KeptOrder.h"
 #include "OrderMend.h"
 #include "RecordStatement.h"
 #include "SoundKey.h"
-#include "StoredOrder.h"
 #include "TwoHalves.h"
 
 #include <sqlite3.h>
@@ -38,11 +38,11 @@ QueryOrder::QueryOrder(RecordQuery query, std::shared_ptr<NameOrder::Ordered> ro
 
 std::optional<QueryOrder> QueryOrder::keptInBook(DataConnection& connection, const RecordQuery& query, Kept kept)
 {
-    StoredOrder::Loaded stored = StoredOrder::load(connection, query.text());
+    KeptOrder::Loaded stored = KeptOrder::load(connection, query.text());
     // Changed since: most rows are still where they were, so the old order is a head start (its
     // stamp is never current: the rows are read again and only the changed ones placed anew).
     if (!stored.rows && kept == Kept::OrAsHeadStart)
-        stored = StoredOrder::loadHint(connection, query.text());
+        stored = KeptOrder::loadHeadStart(connection, query.text());
     if (!stored.rows)
         return std::nullopt;
     return QueryOrder(query, std::move(stored.rows), stored.stamp);
@@ -274,7 +274,7 @@ void QueryOrder::sortAgain(const OrderChanges& changes)
 
 bool QueryOrder::keep(DataConnection& connection) const
 {
-    return StoredOrder::save(connection, m_query.text(), *m_rows, m_stamp);
+    return KeptOrder::save(connection, m_query.text(), *m_rows, m_stamp);
 }
 
 const TextColumn& QueryOrder::sounds()

@@ -48,7 +48,7 @@ public:
     // the file at stamp afterwards.
     void apply(OrderChanges changes, ChangeStamp stamp);
 
-    // Keeps the order in the book for the next session (see StoredOrder).
+    // Keeps the order in the book for the next session (see KeptOrder).
     bool keep(DataConnection& connection) const;
 
     const RecordQuery& query() const { return m_query; }

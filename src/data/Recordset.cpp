@@ -1,27 +1,10 @@
 #include "Recordset.h"
 
-#include "MoreValueFilter.h"
 #include "NameOrder.h"
-#include "OrderedColumnRead.h"
-#include "PassedOver.h"
+#include "OrderSearch.h"
 #include "RecordStatement.h"
-#include "SoundKey.h"
-#include "TextFold.h"
-
-#include <QRegularExpression>
 
 #include <sqlite3.h>
-
-#include <algorithm>
-#include <iterator>
-#include <unordered_set>
-
-namespace
-{
-// The most bytes of a field's texts kept for the next search in it: with the order's own names,
-// a large directory stays within a few tens of megabytes whatever field is searched.
-constexpr qsizetype kKeptFieldBytes = qsizetype(24) << 20;
-} // namespace
 
 Recordset::Recordset(DataConnection* connection) : m_connection(connection) {}
 
@@ -78,7 +61,7 @@ DataResult Recordset::setFilter(const RecordFilter& filter, Sound sound)
         m_position = 0;
         return {};
     }
-    if (bySound && !orderCacheIsCurrent()) {
+    if (bySound && !orderOfQueryIsCurrent()) {
         // Sounds are compared in memory, over the whole order: read it first if it is not current.
         m_filter = RecordFilter();
         m_sound = Sound::Ignored;
@@ -99,9 +82,9 @@ DataResult Recordset::rebuild()
     m_failed = false;
     m_builtAt = m_connection->changeStamp();
     if (!knowsOrderOfQuery())
-        adoptStoredOrder();
+        adoptKeptOrder();
     // The whole set in an order still true of the file: no need to count or read anything.
-    if (m_filter.isEmpty() && orderCacheIsCurrent()) {
+    if (m_filter.isEmpty() && orderOfQueryIsCurrent()) {
         m_rows = std::make_shared<RowSet>(m_connection, m_query->table(), m_columns, m_order->ids());
         m_count = m_rows->size();
         return {};
@@ -183,127 +166,26 @@ void Recordset::materialize()
     m_count = m_rows->size();
 }
 
-// A contains-filter while the order is still true of the file: the names are at hand in order
-// (another column's texts are read once, each with its row's place), so the hits are found among them
-// without asking the database, and come out already ordered. The same rows as the database's
-// "qav_fold(column) LIKE '%typed%'": the typed text is folded the same way and its wildcards
-// ("*" and "%") split it into parts that must follow one another.
+// A contains-filter while the order is still true of the file: answered among its rows (see
+// OrderSearch), already in order.
 bool Recordset::filterOrderedTexts()
 {
-    if (m_filter.kind() != RecordFilter::Kind::Like || !orderCacheIsCurrent())
+    if (m_filter.kind() != RecordFilter::Kind::Like || !orderOfQueryIsCurrent())
         return false;
-    std::vector<std::string> parts;
-    static const QRegularExpression wildcards(QStringLiteral("[*%]"));
-    for (const QString& part : TextFold::fold(m_filter.value()).split(wildcards, Qt::SkipEmptyParts))
-        parts.push_back(part.toUtf8().toStdString()); // whole parts, so a character of two halves stays whole
-
-    // Whether a text, folded, holds the parts in turn.
-    const FieldTexts::Match matches = [&parts](QByteArrayView bytes, std::string& folded) {
-        TextFold::foldAnyUtf8(bytes.data(), int(bytes.size()), folded);
-        size_t at = 0;
-        for (const std::string& wanted : parts) {
-            at = folded.find(wanted, at);
-            if (at == std::string::npos)
-                return false;
-            at += wanted.size();
-        }
-        return true;
-    };
-    std::vector<qint64> ids;
-    if (m_filter.column() == m_query->orderColumn()) {
-        // The names are in order: so are the hits.
-        for (const qsizetype index : FieldTexts::indexesWhere(m_order->names(), matches))
-            ids.push_back(m_order->idsInOrder()[size_t(index)]);
-    } else {
-        std::vector<qsizetype> places;
-        if (!placesInColumn(m_filter.column(), matches, places) || !addMoreValuePlaces(places))
-            return false;
-        ids.reserve(places.size());
-        for (const qsizetype place : places)
-            ids.push_back(m_order->idsInOrder()[size_t(place)]);
-    }
-    const qsizetype plainHits = qsizetype(ids.size());
+    std::optional<OrderSearch::Found> found =
+        OrderSearch(*m_connection, *m_order, m_filter).run(m_sound == Sound::AlsoFind);
+    if (!found)
+        return false;
+    m_rows = std::make_shared<RowSet>(m_connection, m_query->table(), m_columns, std::move(found->ids));
     if (m_sound == Sound::AlsoFind)
-        addSoundHits(ids);
-    m_rows = std::make_shared<RowSet>(m_connection, m_query->table(), m_columns, std::move(ids));
-    if (m_sound == Sound::AlsoFind)
-        m_rows->setSoundHitsFrom(plainHits);
+        m_rows->setSoundHitsFrom(found->plainHits);
     m_count = m_rows->size();
     return true;
 }
 
-// Another column's texts for the rows of the known order, read once and kept while the file is
-// unchanged or changed by this program alone: the first search in a field costs one pass over it,
-// the next ones none. A column too large to hold (long notes in a large directory) is read again,
-// matched as it comes, at each search.
-bool Recordset::placesInColumn(const QString& column, const FieldTexts::Match& matches, std::vector<qsizetype>& places)
-{
-    if (const FieldTexts* kept = m_order->fieldTexts(column)) {
-        places = kept->placesWhere(matches);
-        return true;
-    }
-    OrderedColumnRead::Found found;
-    if (!OrderedColumnRead::read(*m_connection, *m_query, column, m_order->idsInOrder(), m_order->stamp(), matches,
-                                 kKeptFieldBytes, found)) {
-        // Not the rows the order knows: the database is asked instead, far more slowly.
-        PassedOver::note(DataResult{false, QStringLiteral("the rows of the order could not be read in file order")},
-                         Q_FUNC_INFO);
-        return false;
-    }
-    places = std::move(found.places);
-    if (found.texts)
-        m_order->keepFieldTexts(column, std::move(*found.texts));
-    return true;
-}
-
-// The places of the rows the search finds by a more value too, merged into those the field found:
-// one query over the values, then one pass over the order's row ids only when it found any.
-bool Recordset::addMoreValuePlaces(std::vector<qsizetype>& places)
-{
-    const MoreValueFilter more(*m_connection, *m_query, m_filter);
-    if (!more.applies())
-        return true;
-    std::vector<qint64> found;
-    if (DataResult read = more.rows(found); !read) {
-        PassedOver::note(read, Q_FUNC_INFO);
-        return false;
-    }
-    if (found.empty())
-        return true;
-    const std::unordered_set<qint64> wanted(found.begin(), found.end());
-    const std::vector<qint64>& ids = m_order->idsInOrder();
-    std::vector<qsizetype> extra;
-    for (size_t place = 0; place < ids.size(); ++place)
-        if (wanted.count(ids[place]) != 0)
-            extra.push_back(qsizetype(place));
-    std::vector<qsizetype> both;
-    both.reserve(places.size() + extra.size());
-    std::set_union(places.begin(), places.end(), extra.begin(), extra.end(), std::back_inserter(both));
-    places = std::move(both);
-    return true;
-}
-
-// The rows whose text sounds like the typed one and that the typed text itself did not find,
-// in order after the others.
-void Recordset::addSoundHits(std::vector<qint64>& ids)
-{
-    const QByteArray wanted = SoundKey::of(m_filter.value());
-    if (SoundKey::consonants(wanted) == 0)
-        return;
-    const TextColumn& sounds = m_order->sounds();
-    const std::vector<qint64>& inOrder = m_order->idsInOrder();
-    std::vector<qint64> plain = ids;
-    std::sort(plain.begin(), plain.end());
-    for (size_t i = 0; i < inOrder.size(); ++i) {
-        if (SoundKey::matches(wanted, sounds.utf8(qsizetype(i))) &&
-            !std::binary_search(plain.begin(), plain.end(), inOrder[i]))
-            ids.push_back(inOrder[i]);
-    }
-}
-
 // The order the last session left in the book, when the file is still as it left it, or else as
 // a head start.
-void Recordset::adoptStoredOrder()
+void Recordset::adoptKeptOrder()
 {
     if (std::optional<QueryOrder> kept =
             QueryOrder::keptInBook(*m_connection, *m_query, QueryOrder::Kept::OrAsHeadStart))
@@ -331,7 +213,7 @@ bool Recordset::knowsOrderOfQuery() const
     return m_query && m_order && m_order->source() == m_query->text();
 }
 
-bool Recordset::orderCacheIsCurrent()
+bool Recordset::orderOfQueryIsCurrent()
 {
     return knowsOrderOfQuery() && orderIsCurrent();
 }

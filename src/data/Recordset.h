@@ -55,7 +55,7 @@ public:
     QString field(int column);
     QString field(const QString& name);
 
-    // Keeps the last whole order read in the book for the next session (see StoredOrder), brought
+    // Keeps the last whole order read in the book for the next session (see KeptOrder), brought
     // up to date with this program's writes first; true when it is kept.
     bool keepOrder();
     // Takes up the order an earlier session kept, for whichever of candidates it is of, so that a
@@ -79,9 +79,6 @@ private:
     DataResult rebuild();
     void materialize();
     bool filterOrderedTexts();
-    bool placesInColumn(const QString& column, const FieldTexts::Match& matches, std::vector<qsizetype>& places);
-    void addSoundHits(std::vector<qint64>& ids);
-    bool addMoreValuePlaces(std::vector<qsizetype>& places);
 
     DataConnection* m_connection;
     std::optional<RecordQuery> m_query;
@@ -98,6 +95,6 @@ private:
     // rows are built again; it takes in this program's writes and mends after another's.
     std::optional<QueryOrder> m_order;
     bool knowsOrderOfQuery() const;
-    void adoptStoredOrder();
-    bool orderCacheIsCurrent();
+    void adoptKeptOrder();
+    bool orderOfQueryIsCurrent();
 };

@@ -13,10 +13,10 @@
 #include "RunningCopy.h"
 #include "Schema.h"
 
+#include "KeptOrder.h"
 #include "NameOrder.h"
 #include "RecordQuery.h"
 #include "Recordset.h"
-#include "StoredOrder.h"
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -139,7 +139,7 @@ void TestBatch::importIntoANewDirectoryThenExport()
         Recordset contacts(&connection);
         if (!connection.open(m_folder->filePath(QStringLiteral("Kib.bin")), QString::fromLatin1(Schema::kPassword)))
             return QStringList{QStringLiteral("(unreadable)")};
-        const StoredOrder::Loaded stored = StoredOrder::load(connection, RecordQuery::contactsOf(family).text());
+        const KeptOrder::Loaded stored = KeptOrder::load(connection, RecordQuery::contactsOf(family).text());
         QStringList names;
         if (stored.rows)
             for (qsizetype i = 0; i < stored.rows->texts.size(); ++i)

@@ -5,6 +5,7 @@
 #include "BookRekey.h"
 #include "DatabaseFileCopy.h"
 #include "FileSizeLimit.h"
+#include "KeptOrder.h"
 #include "MainForm.h"
 #include "MainMenus.h"
 #include "MainWindowControls.h"
@@ -21,7 +22,6 @@
 #include "SkinStatusBar.h"
 #include "SkinTextBox.h"
 #include "SoundPlayer.h"
-#include "StoredOrder.h"
 #include "TestDatabase.h"
 #include "UpdateWindow.h"
 #include "WindowTestFixture.h"
@@ -124,7 +124,7 @@ void TestBackup::backupIsAByteCopyThatOpens()
     QVERIFY(DatabaseFileCopy::verify(backup, QString::fromLatin1(Schema::kPassword)).ok);
     DataConnection copy;
     QVERIFY(copy.open(backup, QString::fromLatin1(Schema::kPassword)).ok);
-    QVERIFY(StoredOrder::load(copy, SharedData::contacts().source()).rows);
+    QVERIFY(KeptOrder::load(copy, SharedData::contacts().source()).rows);
     copy.close();
     // No leftovers: the backup and the fingerprint its order is believed by.
     QCOMPARE(QDir(m_target.path()).entryList(QDir::Files | QDir::Hidden),
@@ -238,7 +238,7 @@ void TestBackup::restoreBringsBackDirectoriesAndCounts()
     QCOMPARE(controls(*m_form).statbar->panelText(2), QStringLiteral("عدد الأدلة   1 دليل"));
     QCOMPARE(controls(*m_form).statbar->panelText(3), QStringLiteral("إجمالى البيانات المسجلة   1 بيان"));
     // The restored book opens its directory by the order kept in the backup, without sorting again.
-    QVERIFY(StoredOrder::load(SharedData::connection(), source).rows);
+    QVERIFY(KeptOrder::load(SharedData::connection(), source).rows);
 }
 
 void TestBackup::badFilesAreRefusedWithNothingChanged_data()

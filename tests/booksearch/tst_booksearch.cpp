@@ -8,6 +8,7 @@
 #include "ContactStore.h"
 #include "ContactValueStore.h"
 #include "Editor.h"
+#include "KeptOrder.h"
 #include "KeptSearchIndex.h"
 #include "MainForm.h"
 #include "MainWindowControls.h"
@@ -20,7 +21,6 @@
 #include "Recordset.h"
 #include "Schema.h"
 #include "SharedData.h"
-#include "StoredOrder.h"
 #include "Transaction.h"
 #include "VarInt.h"
 #include "WindowTestFixture.h"
@@ -603,13 +603,13 @@ void TestBookSearch::theIndexKeptInTheBookIsBelievedOnlyAsTheProgramLeftIt()
         QVERIFY(otherProgram.execute(QStringLiteral("UPDATE info SET moreinfo = 'x' WHERE rowid = 1")));
         QVERIFY(after.read());
         QVERIFY(KeptSearchIndex::save(after.connection, after.index));
-        QVERIFY(!StoredOrder::load(after.connection, all.source()).rows);
-        QVERIFY(StoredOrder::loadHint(after.connection, all.source()).rows);
+        QVERIFY(!KeptOrder::load(after.connection, all.source()).rows);
+        QVERIFY(KeptOrder::loadHeadStart(after.connection, all.source()).rows);
         // The order kept after it keeps the index believed, and is believed itself.
         QVERIFY(all.requery());
         QVERIFY(all.snapshot()->size() > 0);
         QVERIFY(all.keepOrder());
-        QVERIFY(StoredOrder::load(after.connection, all.source()).rows);
+        QVERIFY(KeptOrder::load(after.connection, all.source()).rows);
     }
     {
         Session next(path);

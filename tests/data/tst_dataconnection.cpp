@@ -4,10 +4,10 @@
 #include "ContactStore.h"
 #include "ContactValueStore.h"
 #include "DataConnection.h"
+#include "KeptOrder.h"
 #include "NotDuplicateStore.h"
 #include "Recordset.h"
 #include "Schema.h"
-#include "StoredOrder.h"
 #include "SyncStore.h"
 #include "TestDatabase.h"
 #include "TextColumn.h"
@@ -278,7 +278,7 @@ void TestDataConnection::craftedRowsOfTheProgramsOwnTablesAreLeftOut()
     };
     auto believed = [&] {
         DataConnection connection;
-        return connection.open(db.path(), key).ok && StoredOrder::load(connection, source).rows != nullptr;
+        return connection.open(db.path(), key).ok && KeptOrder::load(connection, source).rows != nullptr;
     };
     TextColumn abc;
     for (const char* name : {"a", "b", "c"})

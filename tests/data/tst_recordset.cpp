@@ -2,11 +2,11 @@
 #include "ContactStore.h"
 #include "ContactValueStore.h"
 #include "DatabaseFileCopy.h"
+#include "KeptOrder.h"
 #include "NameOrder.h"
 #include "RecordFilter.h"
 #include "Recordset.h"
 #include "SharedData.h"
-#include "StoredOrder.h"
 #include "TestDatabase.h"
 #include "Transaction.h"
 
@@ -655,7 +655,7 @@ void TestRecordset::theNextSessionOpensWithTheKeptOrderUntilAnotherWriterChanges
     // The next session: the same rows in the same order, found by the same searches.
     connection.close();
     QVERIFY(OpenDatabase().ok);
-    QVERIFY(StoredOrder::load(connection, first.source()).rows);
+    QVERIFY(KeptOrder::load(connection, first.source()).rows);
     Recordset next(&connection);
     QVERIFY(next.openContacts(d).ok);
     QCOMPARE(namesOf(next), sorted);

@@ -1,4 +1,4 @@
-#include "StoredOrder.h"
+#include "KeptOrder.h"
 
 #include "BookFingerprint.h"
 #include "KeptSearchIndex.h"
@@ -50,7 +50,7 @@ std::shared_ptr<NameOrder::Ordered> readRows(DataConnection& connection, const Q
         QStringLiteral("SELECT count, ids, names FROM qav_name_order WHERE source = ?"), {source},
         [&](sqlite3_stmt* stmt) {
             auto read = std::make_shared<NameOrder::Ordered>();
-            if (StoredOrder::fromRow(sqlite3_column_int64(stmt, 0), blob(stmt, 1), blob(stmt, 2), *read))
+            if (KeptOrder::fromRow(sqlite3_column_int64(stmt, 0), blob(stmt, 1), blob(stmt, 2), *read))
                 rows = std::move(read);
         });
     return rows;
@@ -63,15 +63,15 @@ QString keyOf(const QString& source)
 }
 
 // Ends the key of an order that is only a head start (see demote()): load() never finds it.
-QString hintMark()
+QString headStartMark()
 {
     return QStringLiteral(" @hint");
 }
 
 } // namespace
 
-bool StoredOrder::save(DataConnection& connection, const QString& source, const NameOrder::Ordered& rows,
-                       ChangeStamp stamp)
+bool KeptOrder::save(DataConnection& connection, const QString& source, const NameOrder::Ordered& rows,
+                     ChangeStamp stamp)
 {
     if (connection.changeStamp() == stamp && standsAsKept(connection, source))
         return true; // the file holds this very order already
@@ -82,7 +82,7 @@ bool StoredOrder::save(DataConnection& connection, const QString& source, const 
     });
 }
 
-bool StoredOrder::demote(DataConnection& connection)
+bool KeptOrder::demote(DataConnection& connection)
 {
     QString tables;
     if (!connection
@@ -96,7 +96,7 @@ bool StoredOrder::demote(DataConnection& connection)
                .ok;
 }
 
-bool StoredOrder::standsAsKept(DataConnection& connection, const QString& source)
+bool KeptOrder::standsAsKept(DataConnection& connection, const QString& source)
 {
     QString kept;
     return BookFingerprint::underReadLock(connection, [&] {
@@ -108,7 +108,7 @@ bool StoredOrder::standsAsKept(DataConnection& connection, const QString& source
     });
 }
 
-bool StoredOrder::fromRow(qint64 count, QByteArrayView ids, QByteArrayView names, NameOrder::Ordered& out)
+bool KeptOrder::fromRow(qint64 count, QByteArrayView ids, QByteArrayView names, NameOrder::Ordered& out)
 {
     NameOrder::Ordered read;
     // Room for the rows the session adds before it keeps the order again.
@@ -120,7 +120,7 @@ bool StoredOrder::fromRow(qint64 count, QByteArrayView ids, QByteArrayView names
     return true;
 }
 
-StoredOrder::Loaded StoredOrder::load(DataConnection& connection, const QString& source)
+KeptOrder::Loaded KeptOrder::load(DataConnection& connection, const QString& source)
 {
     Loaded loaded;
     BookFingerprint::underReadLock(connection, [&] {
@@ -131,12 +131,13 @@ StoredOrder::Loaded StoredOrder::load(DataConnection& connection, const QString&
     return loaded.rows ? loaded : Loaded{};
 }
 
-StoredOrder::Loaded StoredOrder::loadHint(DataConnection& connection, const QString& source)
+KeptOrder::Loaded KeptOrder::loadHeadStart(DataConnection& connection, const QString& source)
 {
     Loaded loaded;
-    // A kept order another keeper found no longer true is kept under its hint name.
+    // A kept order another keeper found no longer true is kept under its head-start name (the mark is stored: it stays
+    // " @hint").
     loaded.rows = readRows(connection, keyOf(source));
     if (!loaded.rows)
-        loaded.rows = readRows(connection, keyOf(source) + hintMark());
+        loaded.rows = readRows(connection, keyOf(source) + headStartMark());
     return loaded;
 }
