@@ -74,6 +74,7 @@ bool OrderSearch::placesInField(const FieldTexts::Match& matches, std::vector<qs
         places = kept->placesWhere(matches);
         return true;
     }
+    m_order.letGoOfField();
     OrderedColumnRead::Found found;
     if (!OrderedColumnRead::read(m_connection, m_order.query(), column, m_order.idsInOrder(), m_order.stamp(), matches,
                                  kKeptFieldBytes, found)) {

@@ -65,6 +65,8 @@ public:
     const FieldTexts* fieldTexts(const QString& column) const;
     // Keeps one field's texts, read for exactly these rows at stamp(); they replace any other.
     void keepFieldTexts(const QString& column, FieldTexts texts);
+    // Lets go of the kept field's texts, before another field is read: both are never held at once.
+    void letGoOfField();
 
 private:
     QueryOrder(RecordQuery query, std::shared_ptr<NameOrder::Ordered> rows, ChangeStamp stamp);
@@ -72,7 +74,6 @@ private:
     void placeOneByOne(const OrderChanges& changes);
     void merge(const OrderChanges& changes);
     void sortAgain(const OrderChanges& changes);
-    void letGoOfField();
 
     RecordQuery m_query;
     std::shared_ptr<NameOrder::Ordered> m_rows; // never null
