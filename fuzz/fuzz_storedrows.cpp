@@ -135,7 +135,8 @@ void readSearchBlock(DataConnection& connection, const QList<QByteArray>& values
     const bool packed = !values[0].isEmpty() && (quint8(values[0][0]) & 1);
     const qint64 count = countOf(values[0].mid(1));
     BookSearchIndex::Block block;
-    if (!KeptSearchIndex::blockFromRow(count, values[1], values[2], values[3], values[4], packed, block))
+    size_t budget = 3 * KeptSearchIndex::kMostUnpacked;
+    if (!KeptSearchIndex::blockFromRow(count, values[1], values[2], values[3], values[4], packed, budget, block))
         return;
     if (qint64(block.rows.size()) != count)
         std::abort();

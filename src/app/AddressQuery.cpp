@@ -8,9 +8,9 @@
 #include "KeptSearchIndex.h"
 #include "NumberKey.h"
 #include "PhoneMatch.h"
+#include "ReadLock.h"
 #include "SoundKey.h"
 #include "TextFold.h"
-#include "Transaction.h"
 
 #include <QCollator>
 #include <QHash>
@@ -97,12 +97,10 @@ DataResult AddressQuery::run(DataConnection& connection, const QString& query, Q
     BookSearchIndex index(PhoneMatch::numberKey(PhoneMatch::preferredRegion()));
     (void)KeptSearchIndex::adopt(connection, index);
     // One snapshot for every read: a directory locked meanwhile is not read after it was locked.
-    const Transaction snapshot(connection, Transaction::Kind::Deferred);
-    if (!snapshot.begun())
-        return snapshot.begun();
-    // The lock first, so that the index is told of whatever this snapshot reads (a failure shows
-    // in the reads below).
-    (void)connection.takeReadLock();
+    // The lock first, so that the index is told of whatever this snapshot reads.
+    const ReadLock snapshot(connection);
+    if (!snapshot.taken())
+        return snapshot.taken();
     if (DataResult current = index.bringUpToDate(connection); !current)
         return current;
     const BookSearchIndex::Found found = index.find(trimmed, std::numeric_limits<qsizetype>::max());

@@ -1,19 +1,17 @@
 #include "BookFingerprint.h"
 
+#include "ReadLock.h"
 #include "SafeFileWrite.h"
+#include "Transaction.h"
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <QFileInfo>
 
 #include <sqlite3.h>
 
 namespace
 {
-
-bool run(sqlite3* db, const char* sql)
-{
-    return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
-}
 
 // A file's fingerprint: its first page and its size.
 QByteArray fingerprintOf(QByteArrayView first, qint64 size)
@@ -57,12 +55,13 @@ QByteArray BookFingerprint::of(sqlite3* db)
 }
 
 // A fingerprint is 64 hex digits: whatever else lies there (a link to a device, a huge file) is
-// read no further than that and believed for no file.
+// read no further than that and believed for no file. A pipe or a device is not opened at all:
+// opening a pipe would wait for a writer, and every start reads this file.
 QByteArray BookFingerprint::kept(const QString& databasePath)
 {
     constexpr qint64 kDigits = 64;
     QFile known(path(databasePath));
-    if (!known.open(QIODevice::ReadOnly))
+    if (!QFileInfo(known).isFile() || !known.open(QIODevice::ReadOnly))
         return {};
     const QByteArray print = known.read(kDigits + 1);
     return print.size() == kDigits ? print : QByteArray();
@@ -89,13 +88,14 @@ void BookFingerprint::passOn(const QString& from, const QString& to)
 
 bool BookFingerprint::underReadLock(DataConnection& connection, const std::function<bool()>& read)
 {
-    sqlite3* db = connection.handle();
-    const QByteArray expected = db ? kept(connection.path()) : QByteArray();
-    if (expected.isEmpty() || !usesRollbackJournal(connection) || !run(db, "BEGIN"))
+    // Inside a transaction of the caller's, writes of its own may not have reached the file yet:
+    // the file then vouches for nothing.
+    const QByteArray expected =
+        connection.handle() && !connection.inTransaction() ? kept(connection.path()) : QByteArray();
+    if (expected.isEmpty() || !usesRollbackJournal(connection))
         return false;
-    const bool done = connection.takeReadLock() && of(db) == expected && read();
-    run(db, "COMMIT");
-    return done;
+    const ReadLock lock(connection);
+    return lock.taken() && of(connection.handle()) == expected && read();
 }
 
 bool BookFingerprint::keepWriting(DataConnection& connection, ChangeStamp stamp,
@@ -107,26 +107,22 @@ bool BookFingerprint::keepWriting(DataConnection& connection, ChangeStamp stamp,
     // A fingerprint already there stays until this write commits: a write that fails (another copy
     // of the program wrote meanwhile) must not take away a valid one, and any commit makes the old
     // one stale by itself.
-    if (!run(db, "BEGIN IMMEDIATE"))
+    Transaction writing(connection);
+    if (!writing.begun())
         return false;
     // Under the write lock the file's first page is the last commit's.
     const QByteArray expected = kept(connection.path());
     const bool asLeft = !expected.isEmpty() && of(db) == expected;
-    if (connection.changeStamp() != stamp || !write(asLeft)) {
-        run(db, "ROLLBACK");
+    if (connection.changeStamp() != stamp || !write(asLeft))
         return false;
-    }
     // Taken before the commit: nobody else can commit while we hold the write lock, so a stamp
     // that differs afterwards means another writer came in between.
     const ChangeStamp before = connection.changeStamp();
-    if (!run(db, "COMMIT")) {
-        run(db, "ROLLBACK");
+    if (!writing.commit())
         return false;
-    }
-    if (!run(db, "BEGIN"))
-        return false;
-    const QByteArray print = connection.takeReadLock() && connection.changeStamp() == before ? of(db) : QByteArray();
-    run(db, "COMMIT");
+    QByteArray print;
+    if (const ReadLock lock(connection); lock.taken() && connection.changeStamp() == before)
+        print = of(db);
     if (print.isEmpty())
         return false;
     if (written)

@@ -5,6 +5,7 @@
 #include "NarrowText.h"
 #include "NeedleFinder.h"
 #include "PackedText.h"
+#include "ReadLock.h"
 #include "SoundKey.h"
 #include "StoredRow.h"
 #include "TextFold.h"
@@ -58,11 +59,6 @@ QStringList searchedValueBindings()
     return {Directory::unlocked(), ContactValue::kindName(ContactValue::Kind::Phone),
             ContactValue::kindName(ContactValue::Kind::Email), ContactValue::kindName(ContactValue::Kind::Address),
             ContactValue::kindName(ContactValue::Kind::Web)};
-}
-
-bool run(sqlite3* db, const char* sql)
-{
-    return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
 } // namespace
@@ -130,7 +126,6 @@ bool BookSearchIndex::adopt(DataConnection& connection, std::vector<Block> block
     m_valueContactsSince.clear();
     m_packed = packed;
     m_stamp = stamp;
-    m_adoptedAt = stamp;
     m_keptAt = stamp;
     m_changed.assign(m_blocks.size(), false);
     m_brought = Brought::Read;
@@ -151,29 +146,19 @@ DataResult BookSearchIndex::load(DataConnection& connection)
     m_rowCount = 0;
     m_loaded = false;
     m_brought = Brought::Read;
-    m_adoptedAt = ChangeStamp();
     m_keptAt.reset();
     m_changed.clear();
-    sqlite3* db = connection.handle();
-    if (!db)
-        return {false, QStringLiteral("database is not open")};
     // One read lock over both halves: no writer commits until both are read, so the stamp taken
     // under it is the stamp of what was read.
-    const bool ownLock = sqlite3_get_autocommit(db) != 0;
-    if (ownLock && !run(db, "BEGIN"))
-        return {false, QString::fromUtf8(sqlite3_errmsg(db))};
-    auto unlock = [&] {
-        if (ownLock)
-            run(db, "COMMIT");
-    };
+    ReadLock lock(connection);
+    if (!lock.taken())
+        return lock.taken();
     QString first, last;
     DataResult read = connection.scalar(QStringLiteral("SELECT min(rowid) FROM info"), {}, first);
     if (read)
         read = connection.scalar(QStringLiteral("SELECT max(rowid) FROM info"), {}, last);
-    if (!read || !connection.takeReadLock()) {
-        unlock();
-        return read ? DataResult{false, QStringLiteral("no read lock")} : read;
-    }
+    if (!read)
+        return read;
     m_stamp = connection.changeStamp();
     const qint64 low = first.toLongLong();
     const qint64 high = last.toLongLong();
@@ -183,7 +168,7 @@ DataResult BookSearchIndex::load(DataConnection& connection)
     m_packed = span >= quint64(kPackedFrom);
     RangeRead lower, upper;
     DataConnection helper;
-    if (ownLock && span >= quint64(DataConnection::kReaderBesideFrom) && connection.openReaderBeside(helper)) {
+    if (lock.own() && span >= quint64(DataConnection::kReaderBesideFrom) && connection.openReaderBeside(helper)) {
         // A writer waiting for our lock keeps the second connection out: it gives up soon, and
         // the first reads that half too.
         sqlite3_busy_timeout(helper.handle(), 100);
@@ -201,7 +186,7 @@ DataResult BookSearchIndex::load(DataConnection& connection)
     } else {
         read = readRange(connection, low, high, m_rowsPerBlock, m_packed, lower);
     }
-    unlock();
+    lock.release();
     if (!read)
         return read;
     take(lower);
@@ -259,8 +244,7 @@ DataResult BookSearchIndex::bringUpToDate(DataConnection& connection)
 {
     if (!m_loaded)
         return load(connection);
-    sqlite3* db = connection.handle();
-    if (!db)
+    if (!connection.handle())
         return {false, QStringLiteral("database is not open")};
     // The usual case at a keystroke, told without a transaction.
     if (connection.changeStamp() == m_stamp) {
@@ -268,32 +252,25 @@ DataResult BookSearchIndex::bringUpToDate(DataConnection& connection)
         return {};
     }
     // Under one read lock, as load(): the stamp, the changes and the blocks read agree.
-    const bool ownLock = sqlite3_get_autocommit(db) != 0;
-    if (ownLock && !run(db, "BEGIN"))
-        return {false, QString::fromUtf8(sqlite3_errmsg(db))};
-    auto unlock = [&] {
-        if (ownLock)
-            run(db, "COMMIT");
-    };
-    if (!connection.takeReadLock()) {
-        unlock();
+    ReadLock lock(connection);
+    if (!lock.taken()) {
+        lock.release();
         return load(connection);
     }
     const ChangeStamp now = connection.changeStamp();
     if (now == m_stamp) {
-        unlock();
         m_brought = Brought::Current;
         return {};
     }
     std::vector<size_t> stale;
     if (!staleBlocks(connection, stale)) {
-        unlock();
+        lock.release();
         return load(connection);
     }
     // From the last, so that a block split in two leaves the indexes of those before it alone.
     for (size_t i = stale.size(); i-- > 0;)
         if (DataResult read = readBlockAgain(connection, stale[i]); !read) {
-            unlock();
+            lock.release();
             // Half mended is worse than nothing: it is read whole next time.
             m_blocks.clear();
             m_blockEnds.clear();
@@ -305,7 +282,7 @@ DataResult BookSearchIndex::bringUpToDate(DataConnection& connection)
             m_changed.clear();
             return read;
         }
-    unlock();
+    lock.release();
     m_stamp = now;
     m_brought = Brought::Mended;
     if (!stale.empty() && stale.front() == 0)

@@ -102,12 +102,13 @@ public:
     const NumberKey& numberKey() const { return m_numbers; }
     // False, and left unloaded, for blocks whose rows do not rise from block to block.
     bool adopt(DataConnection& connection, std::vector<Block> blocks, bool packed, ChangeStamp stamp);
-    // Where the book stood when the blocks were last taken from it; none when they were read.
-    ChangeStamp adoptedAt() const { return m_adoptedAt; }
     // Where the book stood when its kept rows were last these very blocks, but for those read again
     // since (changedSinceKept()): the close then writes only those. None when the blocks were read
     // from the contacts or their number changed since (a block split or emptied).
     std::optional<ChangeStamp> keptAt() const { return m_keptAt; }
+    // The same as a stamp, never current when there is none: equal to the book's stamp while the
+    // book holds these very blocks.
+    ChangeStamp adoptedAt() const { return m_keptAt.value_or(ChangeStamp()); }
     bool changedSinceKept(size_t block) const { return block < m_changed.size() && m_changed[block]; }
     // The row ids of the more values each block holds, by block (some may be held no longer): a
     // kept block is known by them when a value's change tells only its own row id.
@@ -175,7 +176,6 @@ private:
     Brought m_brought = Brought::Read;
     qsizetype m_rowCount = 0;
     ChangeStamp m_stamp;
-    ChangeStamp m_adoptedAt;
     std::optional<ChangeStamp> m_keptAt;
     std::vector<bool> m_changed; // parallel to m_blocks while m_keptAt holds
     bool m_loaded = false;

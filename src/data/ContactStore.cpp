@@ -204,24 +204,16 @@ DataResult ContactStore::readNamesAndNumbers(const QString& dir, const Visitor& 
 
 DataResult ContactStore::readRows(const std::vector<qint64>& rows, const RowVisitor& visit)
 {
-    // A hundred rows a statement, each row bound; then in the order asked.
-    constexpr size_t kPerStatement = 100;
+    // Read as they come, then handed on in the order asked.
     QHash<qint64, std::pair<ContactFields, QString>> read;
-    for (size_t from = 0; from < rows.size(); from += kPerStatement) {
-        const size_t count = std::min(kPerStatement, rows.size() - from);
-        QStringList values;
-        for (size_t i = 0; i < count; ++i)
-            values << QString::number(rows[from + i]);
-        const QString sql =
-            QStringLiteral("SELECT rowid, %1, dir FROM info WHERE rowid IN (%2)")
-                .arg(ContactFields::columnList(), QStringLiteral("?,").repeated(qsizetype(count)).chopped(1));
-        DataResult done = m_connection.query(sql, values, [&read](sqlite3_stmt* statement) {
+    DataResult done = m_connection.queryByRowIds(
+        QStringLiteral("SELECT rowid, %1, dir FROM info WHERE rowid IN ").arg(ContactFields::columnList()), rows,
+        [&read](sqlite3_stmt* statement) {
             read.insert(sqlite3_column_int64(statement, 0),
                         {fieldsAt(statement, 1), DataConnection::columnText(statement, 1 + ContactFields::kCount)});
         });
-        if (!done)
-            return done;
-    }
+    if (!done)
+        return done;
     for (const qint64 row : rows)
         if (const auto found = read.constFind(row); found != read.constEnd())
             visit(row, found->first, found->second);

@@ -34,11 +34,7 @@ std::optional<ContactValue> valueAt(sqlite3_stmt* statement, int first)
 
 bool ContactValueStore::hasTable(const char* table)
 {
-    bool exists = false;
-    const DataResult looked =
-        m_connection.query(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"),
-                           {QLatin1String(table)}, [&exists](sqlite3_stmt*) { exists = true; });
-    return looked && exists;
+    return m_connection.hasTable(QLatin1String(table)).value_or(false);
 }
 
 DataResult ContactValueStore::createTables()

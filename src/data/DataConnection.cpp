@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 
@@ -137,6 +138,11 @@ bool DataConnection::takeReadLock()
 {
     QString tables;
     return scalar(QStringLiteral("SELECT count(*) FROM sqlite_master"), {}, tables).ok;
+}
+
+bool DataConnection::inTransaction() const
+{
+    return m_db && sqlite3_get_autocommit(m_db) == 0;
 }
 
 DataResult DataConnection::openReaderBeside(DataConnection& reader) const
@@ -275,6 +281,31 @@ ChangedRows DataConnection::changesSince(const ChangeStamp& stamp, const QString
     if (now.others != stamp.others || now.others == 0)
         return {};
     return m_changes.since(stamp.own, table, most);
+}
+
+DataResult DataConnection::queryByRowIds(const QString& sql, const std::vector<qint64>& ids, const RowCallback& onRow)
+{
+    // Far below the number of values a statement may bind, and few distinct statements to keep.
+    constexpr size_t kPerStatement = 500;
+    for (size_t from = 0; from < ids.size(); from += kPerStatement) {
+        const size_t count = std::min(kPerStatement, ids.size() - from);
+        QStringList values;
+        values.reserve(qsizetype(count));
+        for (size_t i = from; i < from + count; ++i)
+            values << QString::number(ids[i]);
+        const QString marks = QStringLiteral("?,").repeated(qsizetype(count)).chopped(1);
+        if (DataResult read = query(sql + QLatin1Char('(') + marks + QLatin1Char(')'), values, onRow); !read)
+            return read;
+    }
+    return {};
+}
+
+std::optional<bool> DataConnection::hasTable(const QString& name)
+{
+    QString found;
+    if (!scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = ?"), {name}, found))
+        return std::nullopt;
+    return found != QLatin1String("0");
 }
 
 DataResult DataConnection::query(const QString& sql, const QStringList& values, const RowCallback& onRow)

@@ -7,7 +7,9 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <unordered_map>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -65,11 +67,18 @@ public:
     // (read its columns with columnText and SQLite's column functions).
     using RowCallback = std::function<void(sqlite3_stmt*)>;
     DataResult query(const QString& sql, const QStringList& values, const RowCallback& onRow);
+    // The rows of the given row ids: sql ends where their list goes ("... WHERE rowid IN "); it is
+    // run for a few hundred ids at a time, each bound. Rows come in no particular order.
+    DataResult queryByRowIds(const QString& sql, const std::vector<qint64>& ids, const RowCallback& onRow);
+    // Whether the book has a table or index of that name; none when that could not be asked.
+    std::optional<bool> hasTable(const QString& name);
     // The first column of the first row; fails when there is no row.
     DataResult scalar(const QString& sql, const QStringList& values, QString& out);
     // Inside an open transaction: the first read takes the shared lock that keeps writers out
     // until the transaction ends.
     bool takeReadLock();
+    // Whether a transaction is open on this connection.
+    bool inTransaction() const;
 
     // Rows changed by the last statement; the row id the last insert gave its row.
     int changes() const;

@@ -1,10 +1,9 @@
 #include "DatabaseFileCopy.h"
 
 #include "BookFingerprint.h"
-#include "PassedOver.h"
+#include "ReadLock.h"
 #include "SafeFileWrite.h"
 #include "Schema.h"
-#include "Transaction.h"
 
 #include <QDir>
 #include <QFile>
@@ -81,16 +80,14 @@ DataResult DatabaseFileCopy::backup(DataConnection& connection, const QString& f
     if (const SafeFileWrite::Refusal refused = SafeFileWrite::refusal(target, connection.path());
         refused != SafeFileWrite::Refusal::None)
         return failure(SafeFileWrite::reason(refused));
-    // A read transaction holds a shared lock: writers elsewhere wait until the copy is done.
-    Transaction reading(connection, Transaction::Kind::Deferred);
-    if (!reading.begun())
-        return reading.begun();
-    QString tables;
-    DataResult locked = connection.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master"), {}, tables);
+    // Writers elsewhere wait until the copy is done.
+    ReadLock reading(connection);
+    if (!reading.taken())
+        return reading.taken();
     QString temporary;
     // A backup holds every contact: readable by its owner only, whatever the book's bits.
-    DataResult copied = locked ? copyToTemporary(connection.path(), folder, temporary, QString()) : locked;
-    PassedOver::note(reading.commit(), Q_FUNC_INFO);
+    DataResult copied = copyToTemporary(connection.path(), folder, temporary, QString());
+    reading.release();
     if (!copied)
         return copied;
     // Checked again on the file in place just before the rename, which replaces a link, never its target.

@@ -84,16 +84,11 @@ bool KeptOrder::save(DataConnection& connection, const QString& source, const Na
 
 bool KeptOrder::demote(DataConnection& connection)
 {
-    QString tables;
-    if (!connection
-             .scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'qav_name_order'"), {}, tables)
-             .ok)
-        return false;
-    return tables == QLatin1String("0") ||
-           connection
-               .execute(QStringLiteral("UPDATE qav_name_order SET source = source || ' @hint' "
-                                       "WHERE source NOT LIKE '% @hint'"))
-               .ok;
+    const std::optional<bool> there = connection.hasTable(QStringLiteral("qav_name_order"));
+    return there && (!*there || connection
+                                    .execute(QStringLiteral("UPDATE qav_name_order SET source = source || ' @hint' "
+                                                            "WHERE source NOT LIKE '% @hint'"))
+                                    .ok);
 }
 
 bool KeptOrder::standsAsKept(DataConnection& connection, const QString& source)

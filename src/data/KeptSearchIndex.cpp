@@ -3,7 +3,10 @@
 #include "BookFingerprint.h"
 #include "KeptOrder.h"
 #include "PackedText.h"
+#include "Transaction.h"
 #include "VarInt.h"
+
+#include <QFileInfo>
 
 #include <sqlite3.h>
 #include <unicode/uvernum.h>
@@ -32,13 +35,16 @@ QByteArrayView blob(sqlite3_stmt* stmt, int column)
 }
 
 // One stream of a block as the index holds it: unpacked once to be checked, kept packed or plain.
-bool takeStream(QByteArrayView stored, qint64 count, int perRow, bool packed, std::string& scratch, std::string& into)
+// What it unpacks to is taken from budget, so rows that unpack far beyond their size stop the read.
+bool takeStream(QByteArrayView stored, qint64 count, int perRow, bool packed, size_t& budget, std::string& scratch,
+                std::string& into)
 {
     const std::string bytes(stored.data(), size_t(stored.size()));
-    if (!PackedText::unpack(bytes, scratch, KeptSearchIndex::kMostUnpacked) || scratch.empty() ||
+    if (!PackedText::unpack(bytes, scratch, std::min(budget, KeptSearchIndex::kMostUnpacked)) || scratch.empty() ||
         scratch.back() != BookSearchIndex::kFieldEnd ||
         std::count(scratch.begin(), scratch.end(), BookSearchIndex::kFieldEnd) != count * perRow)
         return false;
+    budget -= scratch.size();
     into = packed ? bytes : scratch;
     into.shrink_to_fit();
     return true;
@@ -87,14 +93,10 @@ bool writeBlock(sqlite3* db, qint64 at, const BookSearchIndex::Block& block, boo
     return written;
 }
 
+// Whether the table is there, a failure to ask taken as no.
 bool hasTable(DataConnection& connection, const char* name)
 {
-    QString tables;
-    return connection
-               .scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = ?"), {QLatin1String(name)},
-                       tables)
-               .ok &&
-           tables == QLatin1String("1");
+    return connection.hasTable(QLatin1String(name)).value_or(false);
 }
 
 } // namespace
@@ -131,9 +133,9 @@ bool KeptSearchIndex::keptRowsUntouched(DataConnection& connection, ChangeStamp 
 {
     for (const char* table : {"qav_search_blocks", "qav_search_values"})
         if (const ChangedRows changed = connection.changesSince(since, QLatin1String(table), 0);
-            !changed.known || changed.size() > 0)
+            !changed.known || changed.size() > 0 || !hasTable(connection, table))
             return false;
-    return hasTable(connection, "qav_search_blocks") && hasTable(connection, "qav_search_values");
+    return true;
 }
 
 bool KeptSearchIndex::writeChanged(DataConnection& connection, const BookSearchIndex& index)
@@ -197,48 +199,37 @@ bool KeptSearchIndex::write(DataConnection& connection, const BookSearchIndex& i
 
 bool KeptSearchIndex::hasRows(DataConnection& connection)
 {
-    QString tables, rows;
-    if (!connection
-             .scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'qav_search_blocks'"), {}, tables)
-             .ok)
-        return true; // unknown: as if there were
-    return tables != QLatin1String("0") &&
+    QString rows;
+    // Unknown: as if there were.
+    return connection.hasTable(QStringLiteral("qav_search_blocks")).value_or(true) &&
            (!connection.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM qav_search_blocks)"), {}, rows).ok ||
             rows != QLatin1String("0"));
 }
 
 bool KeptSearchIndex::forget(DataConnection& connection)
 {
-    QString tables;
-    if (!connection
-             .scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'qav_search_blocks'"), {}, tables)
-             .ok)
-        return false;
     // With a WHERE, so that SQLite reports each row it deletes to the connection's change log.
-    return (tables == QLatin1String("0") ||
-            connection.execute(QStringLiteral("DELETE FROM qav_search_blocks WHERE block IS NOT NULL")).ok) &&
-           (!hasTable(connection, "qav_search_values") ||
-            connection.execute(QStringLiteral("DELETE FROM qav_search_values WHERE block IS NOT NULL")).ok);
-}
-
-bool KeptSearchIndex::dropUnbelieved(DataConnection& connection)
-{
-    sqlite3* db = connection.handle();
-    if (!db)
-        return false;
-    if (!hasRows(connection) || BookFingerprint::underReadLock(connection, [] { return true; }))
-        return true; // nothing kept, or what is kept is still true
-    if (!run(db, "BEGIN IMMEDIATE"))
-        return false;
-    if (!forget(connection) || !run(db, "COMMIT")) {
-        run(db, "ROLLBACK");
-        return false;
+    for (const QString& table : {QStringLiteral("qav_search_blocks"), QStringLiteral("qav_search_values")}) {
+        const std::optional<bool> there = connection.hasTable(table);
+        if (!there ||
+            (*there && !connection.execute(QStringLiteral("DELETE FROM %1 WHERE block IS NOT NULL").arg(table))))
+            return false;
     }
     return true;
 }
 
+bool KeptSearchIndex::dropUnbelieved(DataConnection& connection)
+{
+    if (!connection.handle())
+        return false;
+    if (!hasRows(connection) || BookFingerprint::underReadLock(connection, [] { return true; }))
+        return true; // nothing kept, or what is kept is still true
+    Transaction forgetting(connection);
+    return forgetting.begun() && forget(connection) && forgetting.commit();
+}
+
 bool KeptSearchIndex::blockFromRow(qint64 count, QByteArrayView rows, QByteArrayView texts, QByteArrayView numbers,
-                                   QByteArrayView sounds, bool packed, BookSearchIndex::Block& out)
+                                   QByteArrayView sounds, bool packed, size_t& budget, BookSearchIndex::Block& out)
 {
     // A block mended in a session may grow to twice its rows before it is split.
     if (count < 1 || count > 2 * BookSearchIndex::kRowsPerBlock)
@@ -246,9 +237,9 @@ bool KeptSearchIndex::blockFromRow(qint64 count, QByteArrayView rows, QByteArray
     BookSearchIndex::Block block;
     std::string scratch;
     if (!VarInt::toIds(rows, count, block.rows) ||
-        !takeStream(texts, count, BookSearchIndex::kTextsPerRow, packed, scratch, block.texts) ||
-        !takeStream(numbers, count, BookSearchIndex::kNumbersPerRow, packed, scratch, block.numbers) ||
-        !takeStream(sounds, count, BookSearchIndex::kSoundsPerRow, packed, scratch, block.soundKeys))
+        !takeStream(texts, count, BookSearchIndex::kTextsPerRow, packed, budget, scratch, block.texts) ||
+        !takeStream(numbers, count, BookSearchIndex::kNumbersPerRow, packed, budget, scratch, block.numbers) ||
+        !takeStream(sounds, count, BookSearchIndex::kSoundsPerRow, packed, budget, scratch, block.soundKeys))
         return false;
     out = std::move(block);
     return true;
@@ -260,13 +251,11 @@ bool KeptSearchIndex::adopt(DataConnection& connection, BookSearchIndex& index)
     const QString heldPlain = kindOf(index.numberKey(), false);
     std::vector<BookSearchIndex::Block> blocks;
     bool packed = false;
+    // The folded texts of a book take no more than a few times its file; kept rows that say they
+    // unpack to more were not written by a save.
+    size_t budget = size_t(kUnpackedPerFileByte) * size_t(std::max<qint64>(QFileInfo(connection.path()).size(), 0));
     const bool read = BookFingerprint::underReadLock(connection, [&] {
-        QString tables;
-        if (!connection
-                 .scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'qav_search_blocks'"), {},
-                         tables)
-                 .ok ||
-            tables != QLatin1String("1"))
+        if (!hasTable(connection, "qav_search_blocks"))
             return false;
         bool whole = true;
         qint64 declared = -1;
@@ -288,7 +277,7 @@ bool KeptSearchIndex::adopt(DataConnection& connection, BookSearchIndex& index)
                         sqlite3_column_int64(stmt, 0) == qint64(blocks.size()) &&
                         sqlite3_column_int64(stmt, 2) == declared &&
                         blockFromRow(sqlite3_column_int64(stmt, 3), blob(stmt, 4), blob(stmt, 5), blob(stmt, 6),
-                                     blob(stmt, 7), packed, block);
+                                     blob(stmt, 7), packed, budget, block);
                 if (whole)
                     blocks.push_back(std::move(block));
             });
@@ -345,11 +334,8 @@ bool KeptSearchIndex::mendRows(DataConnection& connection, ChangeStamp since)
 {
     // A directory added, locked, unlocked or deleted, or the kept rows written by anyone since
     // they were believed: not mended here.
-    for (const char* table : {"dirg", "qav_search_blocks", "qav_search_values"})
-        if (const ChangedRows changed = connection.changesSince(since, QLatin1String(table), 0);
-            !changed.known || changed.size() > 0)
-            return false;
-    if (!hasTable(connection, "qav_search_values"))
+    if (const ChangedRows directories = connection.changesSince(since, QStringLiteral("dirg"), 0);
+        !directories.known || directories.size() > 0 || !keptRowsUntouched(connection, since))
         return false;
     // Each kept block stands for the row ids after the last row of the one before it, up to its
     // own last row (the last block to the highest row id there can be), as adopt() takes them.
@@ -419,14 +405,12 @@ bool KeptSearchIndex::mendRows(DataConnection& connection, ChangeStamp since)
                              });
         if (!lists || !listsWhole || listed != qint64(lasts.size()))
             return false;
-        for (const std::vector<qint64>* part : {&values.added, &values.changed})
-            for (const qint64 value : *part)
-                if (!connection
-                         .query(QStringLiteral("SELECT contact FROM qav_contact_value WHERE rowid = ?"),
-                                {QString::number(value)},
-                                [&](sqlite3_stmt* stmt) { stale.push_back(blockOf(sqlite3_column_int64(stmt, 0))); })
-                         .ok)
-                    return false;
+        std::vector<qint64> standing = values.added;
+        standing.insert(standing.end(), values.changed.begin(), values.changed.end());
+        if (!connection.queryByRowIds(
+                QStringLiteral("SELECT contact FROM qav_contact_value WHERE rowid IN "), standing,
+                [&](sqlite3_stmt* stmt) { stale.push_back(blockOf(sqlite3_column_int64(stmt, 0))); }))
+            return false;
     }
     std::sort(stale.begin(), stale.end());
     stale.erase(std::unique(stale.begin(), stale.end()), stale.end());

@@ -50,12 +50,15 @@ public:
 
     // One kept block as save() wrote it, held packed or plain. False for a row that is not exactly
     // that: a count out of range, ids that do not fill their bytes, a stream that does not unpack
-    // (or would unpack to more than kMostUnpacked) or does not hold count rows of fields.
+    // (or would unpack to more than kMostUnpacked, or than is left of budget, which it lessens) or
+    // does not hold count rows of fields.
     static bool blockFromRow(qint64 count, QByteArrayView rows, QByteArrayView texts, QByteArrayView numbers,
-                             QByteArrayView sounds, bool packed, BookSearchIndex::Block& out);
+                             QByteArrayView sounds, bool packed, size_t& budget, BookSearchIndex::Block& out);
 
     // A field stream of one block unpacks to no more than this; a larger one is read as usual.
     static constexpr size_t kMostUnpacked = size_t(64) << 20;
+    // All the kept blocks together unpack to no more than this many bytes per byte of the book.
+    static constexpr int kUnpackedPerFileByte = 16;
 
 private:
     // What the rows were made under: another format, other number rules or ICU make another kind.

@@ -1,6 +1,7 @@
 #include "OrderedColumnRead.h"
 
 #include "PlaceById.h"
+#include "ReadLock.h"
 
 #include <sqlite3.h>
 
@@ -22,11 +23,6 @@ struct Share {
     bool keeping = true;
     bool ok = false;
 };
-
-bool run(sqlite3* db, const char* sql)
-{
-    return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
-}
 
 // A stretch of ids, (above, upTo], and how many rows of the order lie in it.
 struct Stretch {
@@ -128,28 +124,16 @@ bool OrderedColumnRead::read(DataConnection& connection, const RecordQuery& quer
 
     // One read lock over both halves: no writer commits until both are read. Inside a transaction
     // of the caller's, the one connection reads it all.
-    sqlite3* db = connection.handle();
-    if (!db)
+    ReadLock lock(connection);
+    if (!lock.taken() || connection.changeStamp() != stamp)
         return false;
-    const bool ownLock = sqlite3_get_autocommit(db) != 0;
-    if (ownLock && !run(db, "BEGIN"))
-        return false;
-    auto unlock = [&] {
-        if (ownLock)
-            run(db, "COMMIT");
-    };
-    if (!connection.takeReadLock() || connection.changeStamp() != stamp) {
-        unlock();
-        return false;
-    }
     std::vector<Share> parts;
     const qsizetype count = placeOf.count();
     if (count == 0) {
-        unlock();
         out = {{}, FieldTexts()};
         return true;
     }
-    const bool split = ownLock && count >= DataConnection::kReaderBesideFrom;
+    const bool split = lock.own() && count >= DataConnection::kReaderBesideFrom;
     const Stretches stretches = stretchesOf(placeOf, split ? count / 2 : -1);
     DataConnection helper;
     if (split && connection.openReaderBeside(helper)) {
@@ -177,7 +161,7 @@ bool OrderedColumnRead::read(DataConnection& connection, const RecordQuery& quer
         parts.push_back(
             readShare(connection, query, column, placeOf, stretches.begin(), stretches.end(), matches, keepUpTo));
     }
-    unlock();
+    lock.release();
 
     // Every row of the order read once (the parts are stretches of ids that do not overlap), or the
     // file holds other rows than it knows.

@@ -23,6 +23,21 @@ const NameOrder& nameOrder()
     return order;
 }
 
+// Appends the rows of known at places from..until that stay: gone holds the places that leave,
+// ascending, and next the first of them not passed yet.
+void appendStaying(const NameOrder::Ordered& known, const std::vector<qsizetype>& gone, size_t& next, qsizetype from,
+                   qsizetype until, NameOrder::Ordered& out)
+{
+    for (qsizetype place = from; place < until; ++place) {
+        if (next < gone.size() && gone[next] == place) {
+            ++next;
+            continue;
+        }
+        out.ids.push_back(known.ids[size_t(place)]);
+        out.texts.append(known.texts.utf8(place));
+    }
+}
+
 QByteArrayView textOf(sqlite3_stmt* stmt, int column)
 {
     return QByteArrayView(reinterpret_cast<const char*>(sqlite3_column_text(stmt, column)),
@@ -109,30 +124,19 @@ bool QueryOrder::takeInOwnChanges(DataConnection& connection)
     ids.insert(ids.end(), changed.changed.begin(), changed.changed.end());
     const QString where = m_query.whereColumn().isEmpty() ? QStringLiteral("''") : m_query.whereColumn();
     const QString field = fieldKept ? m_fieldColumn : QStringLiteral("''");
-    // Read in chunks: a statement takes a limited number of values.
-    constexpr size_t kChunk = 500;
-    for (size_t from = 0; from < ids.size(); from += kChunk) {
-        const size_t to = std::min(ids.size(), from + kChunk);
-        QStringList marks;
-        QStringList values;
-        for (size_t i = from; i < to; ++i) {
-            marks << QStringLiteral("?");
-            values << QString::number(ids[i]);
-        }
-        const DataResult read = connection.query(
-            QStringLiteral("SELECT rowid, %1, %2, %3 FROM %4 WHERE rowid IN (%5)")
-                .arg(where, m_query.orderColumn(), field, m_query.table(), marks.join(QLatin1Char(','))),
-            values, [&](sqlite3_stmt* stmt) {
-                if (!m_query.whereColumn().isEmpty() && DataConnection::columnText(stmt, 1) != m_query.whereValue())
-                    return;
-                changes.ids.push_back(sqlite3_column_int64(stmt, 0));
-                changes.names.append(textOf(stmt, 2));
-                if (fieldKept)
-                    changes.fieldTexts->append(textOf(stmt, 3));
-            });
-        if (!read)
-            return false;
-    }
+    const DataResult read = connection.queryByRowIds(
+        QStringLiteral("SELECT rowid, %1, %2, %3 FROM %4 WHERE rowid IN ")
+            .arg(where, m_query.orderColumn(), field, m_query.table()),
+        ids, [&](sqlite3_stmt* stmt) {
+            if (!m_query.whereColumn().isEmpty() && DataConnection::columnText(stmt, 1) != m_query.whereValue())
+                return;
+            changes.ids.push_back(sqlite3_column_int64(stmt, 0));
+            changes.names.append(textOf(stmt, 2));
+            if (fieldKept)
+                changes.fieldTexts->append(textOf(stmt, 3));
+        });
+    if (!read)
+        return false;
     // Where the changed rows stood: an added row stood nowhere, so it is not looked for.
     if (changed.changed.size() <= kPlacedOneByOne) {
         for (const qint64 id : changed.changed)
@@ -222,23 +226,15 @@ void QueryOrder::merge(const OrderChanges& changes)
     merged->ids.reserve(size_t(TextColumn::withRoomToGrow(total)));
     merged->texts.reserve(total, known.texts.byteSize() + placed.texts.byteSize());
     size_t nextGone = 0;
-    auto keepBefore = [&](qsizetype& from, qsizetype until) {
-        for (; from < until; ++from) {
-            if (nextGone < changes.gone.size() && changes.gone[nextGone] == from) {
-                ++nextGone;
-                continue;
-            }
-            merged->ids.push_back(known.ids[size_t(from)]);
-            merged->texts.append(known.texts.utf8(from));
-        }
-    };
     qsizetype from = 0;
     for (qsizetype i = 0; i < placed.texts.size(); ++i) {
-        keepBefore(from, order.placeOf(placed.texts.text(i), known.texts, from));
+        const qsizetype until = order.placeOf(placed.texts.text(i), known.texts, from);
+        appendStaying(known, changes.gone, nextGone, from, until, *merged);
+        from = until;
         merged->ids.push_back(placed.ids[size_t(i)]);
         merged->texts.append(placed.texts.utf8(i));
     }
-    keepBefore(from, before);
+    appendStaying(known, changes.gone, nextGone, from, before, *merged);
     m_rows = std::move(merged);
 }
 
@@ -257,14 +253,7 @@ void QueryOrder::sortAgain(const OrderChanges& changes)
     all.ids.reserve(size_t(total));
     all.texts.reserve(total, known.texts.byteSize() + changes.names.byteSize());
     size_t nextGone = 0;
-    for (size_t i = 0; i < known.ids.size(); ++i) {
-        if (nextGone < changes.gone.size() && changes.gone[nextGone] == qsizetype(i)) {
-            ++nextGone;
-            continue;
-        }
-        all.ids.push_back(known.ids[i]);
-        all.texts.append(known.texts.utf8(qsizetype(i)));
-    }
+    appendStaying(known, changes.gone, nextGone, 0, qsizetype(known.ids.size()), all);
     all.ids.insert(all.ids.end(), changes.ids.begin(), changes.ids.end());
     for (qsizetype i = 0; i < changes.names.size(); ++i)
         all.texts.append(changes.names.utf8(i));

@@ -707,7 +707,27 @@ void TestBookSearch::aKeptIndexThatDoesNotReadBackWholeIsNeverBelieved()
     const std::string marksThatLie = PackedText::pack(std::string(5, BookSearchIndex::kFieldEnd)); // two rows have two
     QByteArray farIds;
     VarInt::put(farIds, VarInt::fromSigned(qint64(1) << 62));
+    // A name of 60 MB in a block of a book of a few pages: packed, it takes a few bytes.
+    QByteArray swollen;
+    {
+        Session keeping(path);
+        QVERIFY(keeping.read());
+        QVERIFY(KeptSearchIndex::save(keeping.connection, keeping.index));
+        sqlite3_stmt* select = nullptr;
+        QCOMPARE(sqlite3_prepare_v2(keeping.connection.handle(), "SELECT texts FROM qav_search_blocks", -1, &select,
+                                    nullptr),
+                 SQLITE_OK);
+        QCOMPARE(sqlite3_step(select), SQLITE_ROW);
+        std::string texts;
+        QVERIFY(PackedText::unpack(std::string(static_cast<const char*>(sqlite3_column_blob(select, 0)),
+                                               size_t(sqlite3_column_bytes(select, 0))),
+                                   texts));
+        sqlite3_finalize(select);
+        const std::string packed = PackedText::pack(std::string(size_t(60) << 20, 'a') + texts);
+        swollen = QByteArray(packed.data(), qsizetype(packed.size()));
+    }
     const QList<std::pair<const char*, QByteArray>> crafted{
+        {"UPDATE qav_search_blocks SET texts = ?", swollen},
         {"UPDATE qav_search_blocks SET count = 1 << 60", {}},
         {"UPDATE qav_search_blocks SET count = 0", {}},
         {"UPDATE qav_search_blocks SET count = count + 1", {}},
