@@ -668,7 +668,10 @@ void BookSearchIndex::findIn(const Block& block, const std::string& kept, const 
 void BookSearchIndex::appendSound(QByteArrayView name, QHash<QByteArray, QByteArray>& wordSounds, std::string& keys)
 {
     // SoundKey sounds a name word by word, so each word's sound is made once: names share their
-    // words. A word already met is looked up without a copy of it.
+    // words. A word already met is looked up without a copy of it. A book of names that share
+    // little (a number in every name) would fill the cache with words met once: it is emptied
+    // when full, and the common words come back at once.
+    constexpr qsizetype kMostWords = 1 << 15;
     bool first = true;
     qsizetype start = 0;
     while (start < name.size()) {
@@ -678,9 +681,12 @@ void BookSearchIndex::appendSound(QByteArrayView name, QHash<QByteArray, QByteAr
         if (end > start) {
             const QByteArray word = QByteArray::fromRawData(name.data() + start, end - start);
             auto known = wordSounds.constFind(word);
-            if (known == wordSounds.constEnd())
+            if (known == wordSounds.constEnd()) {
+                if (wordSounds.size() >= kMostWords)
+                    wordSounds.clear();
                 known =
                     wordSounds.insert(QByteArray(word.constData(), word.size()), SoundKey::of(QString::fromUtf8(word)));
+            }
             if (!known->isEmpty()) {
                 if (!first)
                     keys += ' ';
