@@ -448,17 +448,24 @@ DataResult BookSearchIndex::readRange(DataConnection& connection, qint64 from, q
 }
 
 DataResult BookSearchIndex::readBlocks(DataConnection& connection, qint64 from, qint64 to, qsizetype rowsPerBlock,
-                                       std::vector<Block>& blocks, std::vector<qint64>& values) const
+                                       std::vector<Block>& blocks,
+                                       std::vector<std::vector<qint64>>& valuesByBlock) const
 {
     RangeRead read;
     if (DataResult done = readRange(connection, from, to, rowsPerBlock, true, read); !done)
         return done;
     blocks = std::move(read.blocks);
-    values.clear();
-    for (const auto& [value, contact] : read.values)
-        values.push_back(value);
-    std::sort(values.begin(), values.end());
-    values.erase(std::unique(values.begin(), values.end()), values.end());
+    valuesByBlock.assign(blocks.size(), {});
+    if (blocks.empty())
+        return {};
+    for (const auto& [value, contact] : read.values) {
+        const auto at = std::lower_bound(read.ends.begin(), read.ends.end(), contact);
+        valuesByBlock[std::min(size_t(at - read.ends.begin()), blocks.size() - 1)].push_back(value);
+    }
+    for (std::vector<qint64>& values : valuesByBlock) {
+        std::sort(values.begin(), values.end());
+        values.erase(std::unique(values.begin(), values.end()), values.end());
+    }
     return {};
 }
 

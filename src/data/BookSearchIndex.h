@@ -114,10 +114,10 @@ public:
     // kept block is known by them when a value's change tells only its own row id.
     std::vector<std::vector<qint64>> valuesByBlock() const;
     // Reads the rows from..to as a block of the index is read, packed, in blocks of at most
-    // rowsPerBlock rows, with the row ids of the more values they hold: how a kept block is
+    // rowsPerBlock rows, with the row ids of the more values each holds: how a kept block is
     // mended in the book without the rest of the index.
     DataResult readBlocks(DataConnection& connection, qint64 from, qint64 to, qsizetype rowsPerBlock,
-                          std::vector<Block>& blocks, std::vector<qint64>& values) const;
+                          std::vector<Block>& blocks, std::vector<std::vector<qint64>>& valuesByBlock) const;
 
 private:
     struct Half;

@@ -69,6 +69,32 @@ bool writeValues(sqlite3* db, qint64 block, const std::vector<qint64>& values, b
     return written;
 }
 
+// A new kept row for a block: a small book's blocks are held plain, and kept packed all the same.
+bool insertBlock(sqlite3* db, qint64 at, const QString& kind, qint64 blocks, const BookSearchIndex::Block& block,
+                 bool packed)
+{
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, "INSERT INTO qav_search_blocks VALUES (?, ?, ?, ?, ?, ?, ?, ?)", -1, &stmt, nullptr) !=
+        SQLITE_OK)
+        return false;
+    const QByteArray kindText = kind.toUtf8();
+    const QByteArray rows = VarInt::fromIds(block.rows);
+    const std::string texts = packed ? block.texts : PackedText::pack(block.texts);
+    const std::string numbers = packed ? block.numbers : PackedText::pack(block.numbers);
+    const std::string sounds = packed ? block.soundKeys : PackedText::pack(block.soundKeys);
+    sqlite3_bind_int64(stmt, 1, at);
+    sqlite3_bind_text(stmt, 2, kindText.constData(), int(kindText.size()), SQLITE_STATIC);
+    sqlite3_bind_int64(stmt, 3, blocks);
+    sqlite3_bind_int64(stmt, 4, qint64(block.rows.size()));
+    sqlite3_bind_blob(stmt, 5, rows.constData(), int(rows.size()), SQLITE_STATIC);
+    sqlite3_bind_blob(stmt, 6, texts.data(), int(texts.size()), SQLITE_STATIC);
+    sqlite3_bind_blob(stmt, 7, numbers.data(), int(numbers.size()), SQLITE_STATIC);
+    sqlite3_bind_blob(stmt, 8, sounds.data(), int(sounds.size()), SQLITE_STATIC);
+    const bool written = sqlite3_step(stmt) == SQLITE_DONE;
+    sqlite3_finalize(stmt);
+    return written;
+}
+
 // A block read again put in place of its kept row, packed as kept rows are.
 bool writeBlock(sqlite3* db, qint64 at, const BookSearchIndex::Block& block, bool packed)
 {
@@ -168,33 +194,12 @@ bool KeptSearchIndex::write(DataConnection& connection, const BookSearchIndex& i
     for (size_t i = 0; i < values.size(); ++i)
         if (!writeValues(db, qint64(i), values[i], false))
             return false;
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, "INSERT INTO qav_search_blocks VALUES (?, ?, ?, ?, ?, ?, ?, ?)", -1, &stmt, nullptr) !=
-        SQLITE_OK)
-        return false;
-    const QByteArray kind = kindOf(index.numberKey(), index.packed()).toUtf8();
+    const QString kind = kindOf(index.numberKey(), index.packed());
     const std::vector<BookSearchIndex::Block>& blocks = index.blocks();
-    bool written = true;
-    for (size_t i = 0; i < blocks.size() && written; ++i) {
-        const BookSearchIndex::Block& block = blocks[i];
-        const QByteArray rows = VarInt::fromIds(block.rows);
-        // A small book's blocks are held plain: kept packed all the same.
-        const std::string texts = index.packed() ? block.texts : PackedText::pack(block.texts);
-        const std::string numbers = index.packed() ? block.numbers : PackedText::pack(block.numbers);
-        const std::string sounds = index.packed() ? block.soundKeys : PackedText::pack(block.soundKeys);
-        sqlite3_bind_int64(stmt, 1, qint64(i));
-        sqlite3_bind_text(stmt, 2, kind.constData(), int(kind.size()), SQLITE_STATIC);
-        sqlite3_bind_int64(stmt, 3, qint64(blocks.size()));
-        sqlite3_bind_int64(stmt, 4, qint64(block.rows.size()));
-        sqlite3_bind_blob(stmt, 5, rows.constData(), int(rows.size()), SQLITE_STATIC);
-        sqlite3_bind_blob(stmt, 6, texts.data(), int(texts.size()), SQLITE_STATIC);
-        sqlite3_bind_blob(stmt, 7, numbers.data(), int(numbers.size()), SQLITE_STATIC);
-        sqlite3_bind_blob(stmt, 8, sounds.data(), int(sounds.size()), SQLITE_STATIC);
-        written = sqlite3_step(stmt) == SQLITE_DONE;
-        sqlite3_reset(stmt);
-    }
-    sqlite3_finalize(stmt);
-    return written;
+    for (size_t i = 0; i < blocks.size(); ++i)
+        if (!insertBlock(db, qint64(i), kind, qint64(blocks.size()), blocks[i], index.packed()))
+            return false;
+    return true;
 }
 
 bool KeptSearchIndex::hasRows(DataConnection& connection)
@@ -299,7 +304,7 @@ std::optional<ChangeStamp> KeptSearchIndex::believedAt(DataConnection& connectio
     return stamp;
 }
 
-bool KeptSearchIndex::mend(DataConnection& connection, ChangeStamp stamp)
+bool KeptSearchIndex::mend(DataConnection& connection, ChangeStamp stamp, qsizetype rowsPerBlock)
 {
     if (!connection.isOpen())
         return false;
@@ -308,7 +313,7 @@ bool KeptSearchIndex::mend(DataConnection& connection, ChangeStamp stamp)
         return true; // nothing written since it was believed, or nothing kept
     return BookFingerprint::keepWriting(connection, now, [&](bool asLeft) {
         // The file changed since it was left: a kept order is no longer vouched for.
-        return (asLeft || KeptOrder::demote(connection)) && mendRows(connection, stamp);
+        return (asLeft || KeptOrder::demote(connection)) && mendRows(connection, stamp, rowsPerBlock);
     });
 }
 
@@ -330,7 +335,7 @@ std::optional<NumberKey> numbersOfKind(const QString& kind)
 
 } // namespace
 
-bool KeptSearchIndex::mendRows(DataConnection& connection, ChangeStamp since)
+bool KeptSearchIndex::mendRows(DataConnection& connection, ChangeStamp since, qsizetype rowsPerBlock)
 {
     // A directory added, locked, unlocked or deleted, or the kept rows written by anyone since
     // they were believed: not mended here.
@@ -426,8 +431,11 @@ bool KeptSearchIndex::mendRows(DataConnection& connection, ChangeStamp since)
         const qint64 from = i == 0 ? std::numeric_limits<qint64>::min() : lasts[i - 1] + 1;
         const qint64 to = i + 1 == lasts.size() ? std::numeric_limits<qint64>::max() : lasts[i];
         std::vector<BookSearchIndex::Block> blocks;
-        std::vector<qint64> heldValues;
-        if (!reader.readBlocks(connection, from, to, 2 * BookSearchIndex::kRowsPerBlock, blocks, heldValues))
+        std::vector<std::vector<qint64>> heldValues;
+        if (!reader.readBlocks(connection, from, to, 2 * rowsPerBlock, blocks, heldValues))
+            return false;
+        // Grown past twice its rows: split into full blocks, as the index splits one it holds.
+        if (blocks.size() > 1 && !reader.readBlocks(connection, from, to, rowsPerBlock, blocks, heldValues))
             return false;
         if (blocks.empty()) {
             // No row left in its range: the next block takes it over (or the one before, the last).
@@ -436,10 +444,17 @@ bool KeptSearchIndex::mendRows(DataConnection& connection, ChangeStamp since)
             --left;
             continue;
         }
-        // A block grown past what a row takes: the next session reads the book instead.
-        if (blocks.size() != 1 || !writeBlock(db, qint64(i), blocks.front(), true) ||
-            !writeValues(db, qint64(i), heldValues, true))
+        const qint64 added = qint64(blocks.size()) - 1;
+        if (added > 0 && !shift(connection, qint64(i), added))
             return false;
+        for (size_t part = 0; part < blocks.size(); ++part) {
+            const qint64 at = qint64(i) + qint64(part);
+            if (!(part == 0 ? writeBlock(db, at, blocks[part], true)
+                            : insertBlock(db, at, kind, declared, blocks[part], true)) ||
+                !writeValues(db, at, heldValues[part], part == 0))
+                return false;
+        }
+        left += added;
     }
     // Every row says how many there are.
     return left > 0 && (left == qint64(lasts.size()) ||
@@ -449,14 +464,24 @@ bool KeptSearchIndex::mendRows(DataConnection& connection, ChangeStamp since)
                             .ok);
 }
 
+bool KeptSearchIndex::shift(DataConnection& connection, qint64 after, qint64 by)
+{
+    // Through negative numbers, so that no two rows meet on the way.
+    for (const QString& table : {QStringLiteral("qav_search_blocks"), QStringLiteral("qav_search_values")})
+        if (!connection.execute(QStringLiteral("UPDATE %1 SET block = -1 - block WHERE block > ?").arg(table),
+                                {QString::number(after)}) ||
+            !connection.execute(QStringLiteral("UPDATE %1 SET block = -1 - block + ? WHERE block < 0").arg(table),
+                                {QString::number(by)}))
+            return false;
+    return true;
+}
+
 bool KeptSearchIndex::takeOut(DataConnection& connection, qint64 block)
 {
     const QStringList at{QString::number(block)};
-    // Those after it move down one, through negative numbers so that no two rows meet on the way.
+    // Those after it move down one.
     for (const QString& table : {QStringLiteral("qav_search_blocks"), QStringLiteral("qav_search_values")})
-        if (!connection.execute(QStringLiteral("DELETE FROM %1 WHERE block = ?").arg(table), at) ||
-            !connection.execute(QStringLiteral("UPDATE %1 SET block = -1 - block WHERE block > ?").arg(table), at) ||
-            !connection.execute(QStringLiteral("UPDATE %1 SET block = -2 - block WHERE block < 0").arg(table)))
+        if (!connection.execute(QStringLiteral("DELETE FROM %1 WHERE block = ?").arg(table), at))
             return false;
-    return true;
+    return shift(connection, block, -1);
 }

@@ -40,10 +40,12 @@ public:
     // Brings the kept index, believed at stamp, to the file as it stands after this connection's
     // own writes, in the book, without the rest of the index: only the kept blocks whose range
     // holds a contact or more value written since are read again from info and rewritten (a block
-    // left empty is taken out). False, nothing written, when that cannot be told (another program
-    // wrote, a directory changed, the log forgot) or a block outgrew its row: the caller then
-    // drops the kept index.
-    static bool mend(DataConnection& connection, ChangeStamp stamp);
+    // left empty is taken out; one grown past twice rowsPerBlock rows is split into blocks of
+    // rowsPerBlock, as the index splits one it holds). False, nothing written, when that cannot be
+    // told (another program wrote, a directory changed, the log forgot): the caller then drops the
+    // kept index.
+    static bool mend(DataConnection& connection, ChangeStamp stamp,
+                     qsizetype rowsPerBlock = BookSearchIndex::kRowsPerBlock);
 
     // Empties the table inside the caller's write transaction.
     static bool forget(DataConnection& connection);
@@ -65,9 +67,11 @@ private:
     static QString kindOf(const NumberKey& numbers, bool packed);
     static bool write(DataConnection& connection, const BookSearchIndex& index);
     static bool hasRows(DataConnection& connection);
-    static bool mendRows(DataConnection& connection, ChangeStamp since);
+    static bool mendRows(DataConnection& connection, ChangeStamp since, qsizetype rowsPerBlock);
     // Takes the kept row of a block left empty out, inside the caller's write transaction.
     static bool takeOut(DataConnection& connection, qint64 block);
+    // Moves the kept rows of both tables after block by rows (up to make room, down to close a gap).
+    static bool shift(DataConnection& connection, qint64 after, qint64 by);
     // Whether the kept rows are as they were at since: nobody wrote them, and both tables are there.
     static bool keptRowsUntouched(DataConnection& connection, ChangeStamp since);
     // Writes the blocks of index read again since it was taken from the book, over their rows.

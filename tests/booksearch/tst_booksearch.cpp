@@ -806,7 +806,7 @@ void TestBookSearch::aSessionThatWritesWithoutSearchingMendsTheKeptIndex()
         for (const auto& [sql, values] : statements)
             QVERIFY2(writing.connection.execute(sql, values), qPrintable(sql));
         QVERIFY(!writing.index.loaded());
-        QVERIFY(KeptSearchIndex::mend(writing.connection, *believed));
+        QVERIFY(KeptSearchIndex::mend(writing.connection, *believed, 2));
     };
     // The next session takes the kept index, and finds exactly what a fresh read finds.
     auto takenAsFresh = [&](const std::vector<std::pair<QString, qsizetype>>& expected) {
@@ -909,6 +909,33 @@ void TestBookSearch::aSessionThatWritesWithoutSearchingMendsTheKeptIndex()
         QCOMPARE(after.keptBlocks(), QStringLiteral("4"));
     }
     takenAsFresh({{QStringLiteral("نبيل"), 0}, {QStringLiteral("كمال"), 1}, {QStringLiteral("سعيد"), 1}});
+    if (QTest::currentTestFailed())
+        return;
+
+    // Five contacts added after the last, one given a value: the last block, grown past twice its
+    // rows, is split into full blocks, each with its values, so that the value deleted later is
+    // taken out of its new block.
+    const QByteArray untouched = keptRow(1);
+    writeWithoutSearching(
+        {{QStringLiteral("INSERT INTO info (rowid, name, dir) VALUES (600000, 'ضيف أ', ?1), "
+                         "(600001, 'ضيف ب', ?1), (600002, 'ضيف ج', ?1), (600003, 'ضيف د', ?1), "
+                         "(600004, 'ضيف هـ', ?1)"),
+          {m_family}},
+         {QStringLiteral("UPDATE qav_contact_value SET contact = 600004, name = 'ضيف هـ' WHERE rowid = ?"), {phone}}});
+    if (QTest::currentTestFailed())
+        return;
+    {
+        Session after(path);
+        QCOMPARE(after.keptBlocks(), QStringLiteral("6")); // the last block's one row and five: three of two
+    }
+    QCOMPARE(keptRow(1), untouched);
+    takenAsFresh({{QStringLiteral("ضيف"), 5}, {QStringLiteral("0122 999"), 1}, {QStringLiteral("سعيد"), 1}});
+    if (QTest::currentTestFailed())
+        return;
+    writeWithoutSearching({{QStringLiteral("DELETE FROM qav_contact_value WHERE rowid = ?"), {phone}}});
+    if (QTest::currentTestFailed())
+        return;
+    takenAsFresh({{QStringLiteral("0122 999"), 0}, {QStringLiteral("ضيف"), 5}});
     if (QTest::currentTestFailed())
         return;
 
