@@ -6,9 +6,12 @@
 
 #include <QCryptographicHash>
 #include <QFile>
-#include <QFileInfo>
 
 #include <sqlite3.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -55,16 +58,28 @@ QByteArray BookFingerprint::of(sqlite3* db)
 }
 
 // A fingerprint is 64 hex digits: whatever else lies there (a link to a device, a huge file) is
-// read no further than that and believed for no file. A pipe or a device is not opened at all:
-// opening a pipe would wait for a writer, and every start reads this file.
+// read no further than that and believed for no file. Opened without waiting, then read only if
+// it is a plain file: opening a pipe would wait for a writer, and every start reads this file.
 QByteArray BookFingerprint::kept(const QString& databasePath)
 {
-    constexpr qint64 kDigits = 64;
-    QFile known(path(databasePath));
-    if (!QFileInfo(known).isFile() || !known.open(QIODevice::ReadOnly))
+    constexpr qsizetype kDigits = 64;
+    const int file = ::open(QFile::encodeName(path(databasePath)).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (file < 0)
         return {};
-    const QByteArray print = known.read(kDigits + 1);
-    return print.size() == kDigits ? print : QByteArray();
+    QByteArray print(kDigits + 1, '\0');
+    qsizetype read = 0;
+    struct stat status {
+    };
+    if (::fstat(file, &status) == 0 && S_ISREG(status.st_mode)) {
+        while (read < print.size()) {
+            const ssize_t got = ::read(file, print.data() + read, size_t(print.size() - read));
+            if (got <= 0)
+                break;
+            read += got;
+        }
+    }
+    ::close(file);
+    return read == kDigits ? print.left(kDigits) : QByteArray();
 }
 
 bool BookFingerprint::keep(const QString& databasePath, const QByteArray& print)

@@ -84,6 +84,10 @@ DataResult DatabaseFileCopy::backup(DataConnection& connection, const QString& f
     ReadLock reading(connection);
     if (!reading.taken())
         return reading.taken();
+    // Inside a transaction of the caller's, pages it wrote may already lie in the file, to be
+    // rolled back later: a copy then could hold what was never committed.
+    if (!reading.own())
+        return failure(QStringLiteral("a transaction is open"));
     QString temporary;
     // A backup holds every contact: readable by its owner only, whatever the book's bits.
     DataResult copied = copyToTemporary(connection.path(), folder, temporary, QString());

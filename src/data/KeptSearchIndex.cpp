@@ -421,8 +421,8 @@ bool KeptSearchIndex::mendRows(DataConnection& connection, ChangeStamp since, qs
     stale.erase(std::unique(stale.begin(), stale.end()), stale.end());
 
     // Each stale block read again over its own range, as the index reads it, and put in its row;
-    // the other rows stay as they are. From the last, so that a row taken out leaves the numbers
-    // of those before it alone.
+    // the rows after it are renumbered when it is split or taken out. From the last, so that
+    // neither changes the numbers of those before it.
     const BookSearchIndex reader(*numbers);
     sqlite3* db = connection.handle();
     qint64 left = qint64(lasts.size());

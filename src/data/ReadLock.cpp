@@ -27,6 +27,10 @@ void ReadLock::release()
     if (!m_open)
         return;
     m_open = false;
-    // Nothing was written: the end of a reading transaction fails only when the connection is gone.
-    PassedOver::note(m_connection.execute(QStringLiteral("COMMIT")), Q_FUNC_INFO);
+    // Nothing was written, so the end hardly fails; when it does, a transaction left open would
+    // keep every writer out and every later lock the caller's: it is rolled back.
+    if (DataResult ended = m_connection.execute(QStringLiteral("COMMIT")); !ended) {
+        PassedOver::note(ended, Q_FUNC_INFO);
+        PassedOver::note(m_connection.execute(QStringLiteral("ROLLBACK")), Q_FUNC_INFO);
+    }
 }
