@@ -69,41 +69,21 @@ bool writeValues(sqlite3* db, qint64 block, const std::vector<qint64>& values, b
     return written;
 }
 
-// A new kept row for a block: a small book's blocks are held plain, and kept packed all the same.
-bool insertBlock(sqlite3* db, qint64 at, const QString& kind, qint64 blocks, const BookSearchIndex::Block& block,
-                 bool packed)
+// One block's kept row, packed whatever the index holds (a small book's blocks are held plain):
+// put over the row at `at`, or, given the kind and how many rows there are, added as a new row.
+bool putBlock(sqlite3* db, qint64 at, const BookSearchIndex::Block& block, bool packed, const QString& newKind = {},
+              qint64 blocks = 0)
 {
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, "INSERT INTO qav_search_blocks VALUES (?, ?, ?, ?, ?, ?, ?, ?)", -1, &stmt, nullptr) !=
-        SQLITE_OK)
-        return false;
-    const QByteArray kindText = kind.toUtf8();
-    const QByteArray rows = VarInt::fromIds(block.rows);
-    const std::string texts = packed ? block.texts : PackedText::pack(block.texts);
-    const std::string numbers = packed ? block.numbers : PackedText::pack(block.numbers);
-    const std::string sounds = packed ? block.soundKeys : PackedText::pack(block.soundKeys);
-    sqlite3_bind_int64(stmt, 1, at);
-    sqlite3_bind_text(stmt, 2, kindText.constData(), int(kindText.size()), SQLITE_STATIC);
-    sqlite3_bind_int64(stmt, 3, blocks);
-    sqlite3_bind_int64(stmt, 4, qint64(block.rows.size()));
-    sqlite3_bind_blob(stmt, 5, rows.constData(), int(rows.size()), SQLITE_STATIC);
-    sqlite3_bind_blob(stmt, 6, texts.data(), int(texts.size()), SQLITE_STATIC);
-    sqlite3_bind_blob(stmt, 7, numbers.data(), int(numbers.size()), SQLITE_STATIC);
-    sqlite3_bind_blob(stmt, 8, sounds.data(), int(sounds.size()), SQLITE_STATIC);
-    const bool written = sqlite3_step(stmt) == SQLITE_DONE;
-    sqlite3_finalize(stmt);
-    return written;
-}
-
-// A block read again put in place of its kept row, packed as kept rows are.
-bool writeBlock(sqlite3* db, qint64 at, const BookSearchIndex::Block& block, bool packed)
-{
+    const bool adding = !newKind.isEmpty();
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(db,
-                           "UPDATE qav_search_blocks SET count = ?2, rows = ?3, texts = ?4, numbers = ?5, sounds = ?6 "
-                           "WHERE block = ?1",
+                           adding ? "INSERT INTO qav_search_blocks (block, count, rows, texts, numbers, sounds, kind, "
+                                    "blocks) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)"
+                                  : "UPDATE qav_search_blocks SET count = ?2, rows = ?3, texts = ?4, numbers = ?5, "
+                                    "sounds = ?6 WHERE block = ?1",
                            -1, &stmt, nullptr) != SQLITE_OK)
         return false;
+    const QByteArray kind = newKind.toUtf8();
     const QByteArray rows = VarInt::fromIds(block.rows);
     const std::string texts = packed ? block.texts : PackedText::pack(block.texts);
     const std::string numbers = packed ? block.numbers : PackedText::pack(block.numbers);
@@ -114,7 +94,13 @@ bool writeBlock(sqlite3* db, qint64 at, const BookSearchIndex::Block& block, boo
     sqlite3_bind_blob(stmt, 4, texts.data(), int(texts.size()), SQLITE_STATIC);
     sqlite3_bind_blob(stmt, 5, numbers.data(), int(numbers.size()), SQLITE_STATIC);
     sqlite3_bind_blob(stmt, 6, sounds.data(), int(sounds.size()), SQLITE_STATIC);
-    const bool written = !block.rows.empty() && sqlite3_step(stmt) == SQLITE_DONE && sqlite3_changes(db) == 1;
+    if (adding) {
+        sqlite3_bind_text(stmt, 7, kind.constData(), int(kind.size()), SQLITE_STATIC);
+        sqlite3_bind_int64(stmt, 8, blocks);
+    }
+    // A block read again and found empty is taken out, never put over its row.
+    const bool written =
+        (adding || !block.rows.empty()) && sqlite3_step(stmt) == SQLITE_DONE && sqlite3_changes(db) == 1;
     sqlite3_finalize(stmt);
     return written;
 }
@@ -174,7 +160,7 @@ bool KeptSearchIndex::writeChanged(DataConnection& connection, const BookSearchI
             continue;
         if (values.empty())
             values = index.valuesByBlock();
-        if (!writeBlock(db, qint64(i), blocks[i], index.packed()) || !writeValues(db, qint64(i), values[i], true))
+        if (!putBlock(db, qint64(i), blocks[i], index.packed()) || !writeValues(db, qint64(i), values[i], true))
             return false;
     }
     return true;
@@ -197,7 +183,7 @@ bool KeptSearchIndex::write(DataConnection& connection, const BookSearchIndex& i
     const QString kind = kindOf(index.numberKey(), index.packed());
     const std::vector<BookSearchIndex::Block>& blocks = index.blocks();
     for (size_t i = 0; i < blocks.size(); ++i)
-        if (!insertBlock(db, qint64(i), kind, qint64(blocks.size()), blocks[i], index.packed()))
+        if (!putBlock(db, qint64(i), blocks[i], index.packed(), kind, qint64(blocks.size())))
             return false;
     return true;
 }
@@ -449,8 +435,8 @@ bool KeptSearchIndex::mendRows(DataConnection& connection, ChangeStamp since, qs
             return false;
         for (size_t part = 0; part < blocks.size(); ++part) {
             const qint64 at = qint64(i) + qint64(part);
-            if (!(part == 0 ? writeBlock(db, at, blocks[part], true)
-                            : insertBlock(db, at, kind, declared, blocks[part], true)) ||
+            // The first piece over the block's own row, the others as new rows after it.
+            if (!putBlock(db, at, blocks[part], true, part == 0 ? QString() : kind, declared) ||
                 !writeValues(db, at, heldValues[part], part == 0))
                 return false;
         }
