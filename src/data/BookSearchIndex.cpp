@@ -15,6 +15,10 @@
 
 #include <sqlite3.h>
 
+#if __has_include(<malloc.h>)
+#include <malloc.h>
+#endif
+
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -79,7 +83,7 @@ qsizetype BookSearchIndex::byteSize() const
     qsizetype bytes = 0;
     for (const Block& block : m_blocks)
         bytes += qsizetype(block.texts.capacity() + block.numbers.capacity() + block.soundKeys.capacity() +
-                           block.rows.capacity() * sizeof(qint64));
+                           block.rows.bytes().capacity());
     bytes += qsizetype(m_blockEnds.capacity() * sizeof(qint64));
     // A node and a bucket per more value.
     bytes += qsizetype(m_valueContacts.capacity() * sizeof(m_valueContacts.front()));
@@ -94,18 +98,9 @@ bool BookSearchIndex::adopt(DataConnection& connection, std::vector<Block> block
     m_loaded = false;
     // Rows rising through the blocks, none empty: each block then stands for the ids up to its
     // last row, as a full read leaves them.
-    qint64 previous = std::numeric_limits<qint64>::min();
-    bool first = true;
-    for (const Block& block : blocks) {
-        if (block.rows.empty())
+    for (size_t i = 0; i < blocks.size(); ++i)
+        if (blocks[i].rows.empty() || (i > 0 && blocks[i].rows.front() <= blocks[i - 1].rows.back()))
             return false;
-        for (const qint64 row : block.rows) {
-            if (!first && row <= previous)
-                return false;
-            previous = row;
-            first = false;
-        }
-    }
     // The contacts of the more values held, as a full read finds them (none in a book without).
     std::vector<std::pair<qint64, qint64>> values;
     if (ContactValueStore(connection).inUse() &&
@@ -172,6 +167,8 @@ DataResult BookSearchIndex::load(DataConnection& connection)
         // A writer waiting for our lock keeps the second connection out: it gives up soon, and
         // the first reads that half too.
         sqlite3_busy_timeout(helper.handle(), 100);
+        // Each page is read once: a cache of them would only add to the memory the read takes.
+        sqlite3_exec(helper.handle(), "PRAGMA cache_size=64", nullptr, nullptr, nullptr);
         const qint64 middle = low + qint64(span / 2);
         DataResult upperRead;
         std::thread second([&] { upperRead = readRange(helper, middle, high, m_rowsPerBlock, m_packed, upper); });
@@ -204,6 +201,11 @@ DataResult BookSearchIndex::load(DataConnection& connection)
         m_rowCount += qsizetype(block.rows.size());
     m_loaded = true;
     countBytes();
+#if defined(__GLIBC__)
+    // The read's passing rooms (two threads', the second connection's) lie between the blocks
+    // kept: the pages they leave empty are given back, for the searches to come.
+    malloc_trim(0);
+#endif
     return read;
 }
 
@@ -396,6 +398,7 @@ DataResult BookSearchIndex::readRange(DataConnection& connection, qint64 from, q
         keep(block.texts, texts);
         keep(block.numbers, numbers);
         keep(block.soundKeys, sounds);
+        block.rows.squeeze();
         read.ends.push_back(block.rows.back());
         read.blocks.push_back(std::move(block));
         block = Block();
@@ -413,7 +416,7 @@ DataResult BookSearchIndex::readRange(DataConnection& connection, qint64 from, q
                        "info.address, info.email, info.org, info.moreinfo FROM info JOIN dirg ON dirg.code = info.dir "
                        "WHERE dirg.pass = ? AND info.rowid BETWEEN ? AND ? ORDER BY info.rowid"),
         {Directory::unlocked(), QString::number(from), QString::number(to)}, [&](sqlite3_stmt* statement) {
-            block.rows.push_back(sqlite3_column_int64(statement, 0));
+            block.rows.append(sqlite3_column_int64(statement, 0));
             for (int field = 0; field < kFieldCount; ++field) {
                 const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, field + 1));
                 const int size = sqlite3_column_bytes(statement, field + 1);
@@ -580,14 +583,21 @@ BookSearchIndex::Found BookSearchIndex::find(const QString& query, qsizetype lim
             // Each row once, in the block's order, with the first field that matched.
             std::stable_sort(places.begin(), places.end(),
                              [](const auto& a, const auto& b) { return a.first < b.first; });
+            // The block's row ids are read where it has a hit.
+            std::vector<qint64> ids;
+            auto idOf = [&](size_t row) {
+                if (ids.empty())
+                    ids = block.rows.all();
+                return ids[row];
+            };
             // Hits beyond the limit are counted, not kept.
             std::vector<size_t> exactRows;
             for (const auto& [row, field] : places) {
-                if ((!exactRows.empty() && row == exactRows.back()) || row >= block.rows.size())
+                if ((!exactRows.empty() && row == exactRows.back()) || row >= size_t(block.rows.size()))
                     continue;
                 exactRows.push_back(row);
                 if (qsizetype(half.exact.size()) < limit)
-                    half.exact.push_back({block.rows[row], field, false});
+                    half.exact.push_back({idOf(row), field, false});
             }
             half.exactCount += qsizetype(exactRows.size());
             if (&half == &halves[0] && qsizetype(half.exact.size()) >= limit)
@@ -601,7 +611,7 @@ BookSearchIndex::Found BookSearchIndex::find(const QString& query, qsizetype lim
             auto exactNext = exactRows.begin();
             const char* key = keys->data();
             const char* end = key + keys->size();
-            for (size_t row = 0; row < block.rows.size() && key < end; ++row) {
+            for (size_t row = 0; row < size_t(block.rows.size()) && key < end; ++row) {
                 const char* keyEnd = static_cast<const char*>(std::memchr(key, kFieldEnd, size_t(end - key)));
                 if (!keyEnd)
                     break;
@@ -610,7 +620,7 @@ BookSearchIndex::Found BookSearchIndex::find(const QString& query, qsizetype lim
                 } else if (keyEnd > key && SoundKey::matches(sound, QByteArrayView(key, keyEnd - key))) {
                     ++half.bySoundCount;
                     if (qsizetype(half.bySound.size()) < limit)
-                        half.bySound.push_back({block.rows[row], Name, true});
+                        half.bySound.push_back({idOf(row), Name, true});
                 }
                 key = keyEnd + 1;
             }
@@ -657,7 +667,7 @@ void BookSearchIndex::findIn(const Block& block, const std::string& kept, const 
         const auto offset = size_t(at - base);
         counted += size_t(std::count(base + from, base + offset, kFieldEnd));
         const size_t row = counted / perRow;
-        if (row >= block.rows.size())
+        if (row >= size_t(block.rows.size()))
             return;
         places.emplace_back(row, fields[counted % perRow]);
         // On to the next row: past the marks that end this one.
@@ -678,7 +688,7 @@ void BookSearchIndex::appendSound(QByteArrayView name, QHash<QByteArray, QByteAr
     // words. A word already met is looked up without a copy of it. A book of names that share
     // little (a number in every name) would fill the cache with words met once: it is emptied
     // when full, and the common words come back at once.
-    constexpr qsizetype kMostWords = 1 << 15;
+    constexpr qsizetype kMostWords = 1 << 12;
     bool first = true;
     qsizetype start = 0;
     while (start < name.size()) {

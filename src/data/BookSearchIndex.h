@@ -4,6 +4,7 @@
 #include "DataConnection.h"
 #include "NeedleFinder.h"
 #include "NumberKey.h"
+#include "RowIds.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -82,7 +83,7 @@ public:
     static constexpr qsizetype kRowsPerBlock = 4096;
 
     struct Block {
-        std::vector<qint64> rows;
+        RowIds rows;
         // Each row's name, address, e-mail, organisation, notes and more values, each ended by kFieldEnd;
         // packed in a large book. A number is never looked for among texts, nor a text among
         // numbers.

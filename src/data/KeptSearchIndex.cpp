@@ -84,7 +84,7 @@ bool putBlock(sqlite3* db, qint64 at, const BookSearchIndex::Block& block, bool 
                            -1, &stmt, nullptr) != SQLITE_OK)
         return false;
     const QByteArray kind = newKind.toUtf8();
-    const QByteArray rows = VarInt::fromIds(block.rows);
+    const QByteArray& rows = block.rows.bytes();
     const std::string texts = packed ? block.texts : PackedText::pack(block.texts);
     const std::string numbers = packed ? block.numbers : PackedText::pack(block.numbers);
     const std::string sounds = packed ? block.soundKeys : PackedText::pack(block.soundKeys);
@@ -227,7 +227,7 @@ bool KeptSearchIndex::blockFromRow(qint64 count, QByteArrayView rows, QByteArray
         return false;
     BookSearchIndex::Block block;
     std::string scratch;
-    if (!VarInt::toIds(rows, count, block.rows) ||
+    if (!block.rows.assign(rows, count) ||
         !takeStream(texts, count, BookSearchIndex::kTextsPerRow, packed, budget, scratch, block.texts) ||
         !takeStream(numbers, count, BookSearchIndex::kNumbersPerRow, packed, budget, scratch, block.numbers) ||
         !takeStream(sounds, count, BookSearchIndex::kSoundsPerRow, packed, budget, scratch, block.soundKeys))

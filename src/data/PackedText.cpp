@@ -6,13 +6,18 @@
 
 std::string PackedText::pack(std::string_view text)
 {
-    std::string packed(ZSTD_compressBound(text.size()), '\0');
-    const size_t size = ZSTD_compress(packed.data(), packed.size(), text.data(), text.size(), 1);
+    // Packed into a room kept by the thread, then copied at its size: a room of the largest size
+    // it could take, made and shrunk for every block, would leave the heap full of holes.
+    thread_local const std::unique_ptr<ZSTD_CCtx, size_t (*)(ZSTD_CCtx*)> context(ZSTD_createCCtx(), ZSTD_freeCCtx);
+    thread_local std::string room;
+    if (room.size() < ZSTD_compressBound(text.size()))
+        room.resize(ZSTD_compressBound(text.size()));
+    const size_t size = context
+                            ? ZSTD_compressCCtx(context.get(), room.data(), room.size(), text.data(), text.size(), 1)
+                            : ZSTD_compress(room.data(), room.size(), text.data(), text.size(), 1);
     if (ZSTD_isError(size))
         return {};
-    packed.resize(size);
-    packed.shrink_to_fit();
-    return packed;
+    return room.substr(0, size);
 }
 
 bool PackedText::unpack(const std::string& packed, std::string& out, size_t most)
