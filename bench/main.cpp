@@ -129,6 +129,8 @@ int main(int argc, char** argv)
             BookSearchWindow* window = BookSearchWindow::showFor(run.form());
             window->searchBox->setText(kHit);
             QCoreApplication::processEvents();
+            while (window->reading())
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         }
         if (args.value(4) == QLatin1String("edit"))
             (void)SharedData::connection().execute(
@@ -193,6 +195,16 @@ int main(int argc, char** argv)
         timer.start();
         BookSearchWindow* window = BookSearchWindow::showFor(run.form());
         const double opened = double(timer.nsecsElapsed()) / 1e6;
+        // A large book never searched is read behind the window: a contact saved meanwhile waits
+        // for one piece of the read at most, and is found by the first search.
+        double savedWhileReading = -1;
+        if (window->reading()) {
+            timer.restart();
+            (void)SharedData::connection().execute(
+                QStringLiteral("UPDATE info SET mobil = ? WHERE rowid = (SELECT min(rowid) FROM info)"),
+                {QStringLiteral("0100 555 1111")});
+            savedWhileReading = double(timer.nsecsElapsed()) / 1e6;
+        }
         double first = 0, later = 0;
         bool typedOne = false;
         for (const QString& query : args.value(3).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
@@ -201,6 +213,9 @@ int main(int argc, char** argv)
                 timer.restart();
                 window->searchBox->setText(query.left(typed));
                 QCoreApplication::processEvents();
+                // A large book never searched is read behind the window: the results come once it is.
+                while (window->reading())
+                    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
                 const double took = double(timer.nsecsElapsed()) / 1e6;
                 if (!typedOne)
                     first = opened + took;
@@ -221,8 +236,8 @@ int main(int argc, char** argv)
         QCoreApplication::processEvents();
         const double afterEdit = double(timer.nsecsElapsed()) / 1e6;
         std::printf("whole_open_ms=%.2f whole_first_ms=%.2f whole_later_max_ms=%.2f whole_after_edit_ms=%.2f "
-                    "whole_rss_kb=%ld whole_rss_before_kb=%ld\n",
-                    opened, first, later, afterEdit, BenchScenario::peakResidentKb(), before);
+                    "whole_rss_kb=%ld whole_rss_before_kb=%ld whole_saved_while_reading_ms=%.2f\n",
+                    opened, first, later, afterEdit, BenchScenario::peakResidentKb(), before, savedWhileReading);
         std::fflush(stdout);
         _exit(0);
     }

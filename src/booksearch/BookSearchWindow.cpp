@@ -8,6 +8,7 @@
 #include "ContactValueStore.h"
 #include "DirectoryStore.h"
 #include "FocusColour.h"
+#include "IndexReading.h"
 #include "KeptSearchIndex.h"
 #include "MainForm.h"
 #include "MessageBox.h"
@@ -133,6 +134,7 @@ BookSearchWindow::BookSearchWindow(MainForm& main)
 
 BookSearchWindow::~BookSearchWindow()
 {
+    m_reading.reset(); // waits for a read still going on
     if (SharedData::searchIndex() == &m_index)
         SharedData::setSearchIndex(nullptr);
 }
@@ -149,12 +151,32 @@ void BookSearchWindow::keepIndexCurrent()
     // Any write since the index was read, this program's or another's, may have changed a
     // contact or locked a directory: it is brought up to date before anything of it is shown. The
     // first time, the index the last session kept is taken when the book is as it left it.
+    // A large book never searched is read behind the window, which goes on taking typing.
+    if (m_reading)
+        return;
     DataConnection& connection = SharedData::connection();
-    if (!m_index.loaded())
-        (void)KeptSearchIndex::adopt(connection, m_index);
+    if (!m_index.loaded() && !KeptSearchIndex::adopt(connection, m_index) &&
+        BookSearchIndex::takesAMoment(connection)) {
+        m_reading = std::make_unique<IndexReading>(connection, m_index.numberKey());
+        connect(m_reading.get(), &IndexReading::done, this, &BookSearchWindow::takeReadIndex, Qt::QueuedConnection);
+        return;
+    }
     if (const DataResult read = m_index.bringUpToDate(connection); !read)
         MessageBox::show(QStringLiteral("تعذرت قراءة جهات الاتصال من قاعدة البيانات: ") + read.error,
                          MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
+}
+
+void BookSearchWindow::takeReadIndex()
+{
+    const std::unique_ptr<IndexReading> reading = std::move(m_reading);
+    if (const DataResult read = reading->result(); !read) {
+        summary->clear();
+        MessageBox::show(QStringLiteral("تعذرت قراءة جهات الاتصال من قاعدة البيانات: ") + read.error,
+                         MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
+        return;
+    }
+    m_index = reading->takeIndex();
+    search(); // what was typed meanwhile, in the book as it is now
 }
 
 // The more value of the contact called name that query finds, as the "found in" column shows it.
@@ -178,6 +200,11 @@ void BookSearchWindow::search()
         return;
     }
     keepIndexCurrent();
+    if (m_reading) {
+        m_model->setContacts({});
+        summary->setText(QStringLiteral("جارٍ قراءة جهات الاتصال..."));
+        return;
+    }
     const BookSearchIndex::Found found = m_index.find(query, kListed);
 
     std::vector<qint64> rows;

@@ -4,7 +4,10 @@
 
 #include <QWidget>
 
+#include <memory>
+
 class BookSearchResults;
+class IndexReading;
 class MainForm;
 class QCheckBox;
 class QLabel;
@@ -38,6 +41,8 @@ public:
     // Runs the search for the box's text now (typing runs it at once too).
     void search();
     BookSearchResults* model() const { return m_model; }
+    // Whether a large book is still being read: what is typed meanwhile is found once it is.
+    bool reading() const { return m_reading != nullptr; }
     // The chosen contact's menu: view, call, write, copy a number, QR code, edit, its directory.
     void fillContactMenu(QMenu* menu);
 
@@ -53,8 +58,10 @@ private:
     // Whether a listed contact's directory was locked (or deleted) since the search.
     bool listsLockedContacts() const;
     void keepIndexCurrent();
+    void takeReadIndex();
 
     MainForm& m_main;
     BookSearchIndex m_index;
+    std::unique_ptr<IndexReading> m_reading;
     BookSearchResults* m_model;
 };

@@ -132,7 +132,18 @@ bool BookSearchIndex::adopt(DataConnection& connection, std::vector<Block> block
     return m_loaded;
 }
 
-DataResult BookSearchIndex::load(DataConnection& connection)
+bool BookSearchIndex::takesAMoment(DataConnection& connection)
+{
+    QString first, last;
+    if (!connection.scalar(QStringLiteral("SELECT min(rowid) FROM info"), {}, first) ||
+        !connection.scalar(QStringLiteral("SELECT max(rowid) FROM info"), {}, last))
+        return false;
+    const qint64 low = first.toLongLong();
+    const qint64 high = last.toLongLong();
+    return high >= low && quint64(high) - quint64(low) >= quint64(DataConnection::kReaderBesideFrom);
+}
+
+DataResult BookSearchIndex::load(DataConnection& connection, Reading reading)
 {
     m_blocks.clear();
     m_blockEnds.clear();
@@ -145,9 +156,12 @@ DataResult BookSearchIndex::load(DataConnection& connection)
     m_changed.clear();
     // One read lock over both halves: no writer commits until both are read, so the stamp taken
     // under it is the stamp of what was read.
-    ReadLock lock(connection);
-    if (!lock.taken())
-        return lock.taken();
+    std::optional<ReadLock> lock;
+    if (reading == Reading::UnderOneLock) {
+        lock.emplace(connection);
+        if (!lock->taken())
+            return lock->taken();
+    }
     QString first, last;
     DataResult read = connection.scalar(QStringLiteral("SELECT min(rowid) FROM info"), {}, first);
     if (read)
@@ -163,27 +177,27 @@ DataResult BookSearchIndex::load(DataConnection& connection)
     m_packed = span >= quint64(kPackedFrom);
     RangeRead lower, upper;
     DataConnection helper;
-    if (lock.own() && span >= quint64(DataConnection::kReaderBesideFrom) && connection.openReaderBeside(helper)) {
+    const qint64 piece = lock ? 0 : kRowIdsPerPiece;
+    if ((!lock || lock->own()) && span >= quint64(DataConnection::kReaderBesideFrom) &&
+        connection.openReaderBeside(helper, lock ? DataConnection::Wait::Briefly : DataConnection::Wait::AsUsual)) {
         // A writer waiting for our lock keeps the second connection out: it gives up soon, and
         // the first reads that half too.
-        sqlite3_busy_timeout(helper.handle(), 100);
-        // Each page is read once: a cache of them would only add to the memory the read takes.
-        sqlite3_exec(helper.handle(), "PRAGMA cache_size=64", nullptr, nullptr, nullptr);
         const qint64 middle = low + qint64(span / 2);
         DataResult upperRead;
-        std::thread second([&] { upperRead = readRange(helper, middle, high, m_rowsPerBlock, m_packed, upper); });
-        read = readRange(connection, low, middle - 1, m_rowsPerBlock, m_packed, lower);
+        std::thread second(
+            [&] { upperRead = readRange(helper, middle, high, m_rowsPerBlock, m_packed, piece, upper); });
+        read = readRange(connection, low, middle - 1, m_rowsPerBlock, m_packed, piece, lower);
         second.join();
         if (!upperRead) {
             upper = RangeRead();
-            upperRead = readRange(connection, middle, high, m_rowsPerBlock, m_packed, upper);
+            upperRead = readRange(connection, middle, high, m_rowsPerBlock, m_packed, piece, upper);
         }
         if (read)
             read = upperRead;
     } else {
-        read = readRange(connection, low, high, m_rowsPerBlock, m_packed, lower);
+        read = readRange(connection, low, high, m_rowsPerBlock, m_packed, piece, lower);
     }
-    lock.release();
+    lock.reset();
     if (!read)
         return read;
     take(lower);
@@ -342,11 +356,11 @@ DataResult BookSearchIndex::readBlockAgain(DataConnection& connection, size_t in
     const qint64 to = m_blockEnds[index];
     // A block may grow to twice its rows before it is split; split, its parts are full blocks.
     RangeRead read;
-    if (DataResult done = readRange(connection, from, to, m_rowsPerBlock * 2, m_packed, read); !done)
+    if (DataResult done = readRange(connection, from, to, m_rowsPerBlock * 2, m_packed, 0, read); !done)
         return done;
     if (read.blocks.size() > 1) {
         read = RangeRead();
-        if (DataResult done = readRange(connection, from, to, m_rowsPerBlock, m_packed, read); !done)
+        if (DataResult done = readRange(connection, from, to, m_rowsPerBlock, m_packed, 0, read); !done)
             return done;
     }
     m_rowCount -= qsizetype(m_blocks[index].rows.size());
@@ -382,7 +396,7 @@ DataResult BookSearchIndex::readBlockAgain(DataConnection& connection, size_t in
 }
 
 DataResult BookSearchIndex::readRange(DataConnection& connection, qint64 from, qint64 to, qsizetype rowsPerBlock,
-                                      bool packed, RangeRead& read) const
+                                      bool packed, qint64 piece, RangeRead& read) const
 {
     Block block;
     std::string texts;
@@ -411,37 +425,46 @@ DataResult BookSearchIndex::readRange(DataConnection& connection, qint64 from, q
     if (DataResult values = readMoreValues(connection, from, to, more, read); !values)
         return values;
     // In row id order, so that each block stands for a range of row ids.
-    DataResult rows = connection.query(
-        QStringLiteral("SELECT info.rowid, info.name, info.hometel, info.jobtel, info.mobil, info.fax, "
-                       "info.address, info.email, info.org, info.moreinfo FROM info JOIN dirg ON dirg.code = info.dir "
-                       "WHERE dirg.pass = ? AND info.rowid BETWEEN ? AND ? ORDER BY info.rowid"),
-        {Directory::unlocked(), QString::number(from), QString::number(to)}, [&](sqlite3_stmt* statement) {
-            block.rows.append(sqlite3_column_int64(statement, 0));
-            for (int field = 0; field < kFieldCount; ++field) {
-                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, field + 1));
-                const int size = sqlite3_column_bytes(statement, field + 1);
-                std::string& into = isNumberField(field) ? numbers : texts;
-                if (text && size > 0 && isNumberField(field)) {
-                    m_numbers.appendUtf8(text, size, into); // digits only
-                } else if (text && size > 0) {
-                    TextFold::foldAnyUtf8(text, size, folded);
-                    // The field mark never stands inside a field, so no match runs across two.
-                    std::erase(folded, kFieldEnd);
-                    NarrowText::append(folded, into);
-                }
-                into += kFieldEnd;
+    auto onRow = [&](sqlite3_stmt* statement) {
+        block.rows.append(sqlite3_column_int64(statement, 0));
+        for (int field = 0; field < kFieldCount; ++field) {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, field + 1));
+            const int size = sqlite3_column_bytes(statement, field + 1);
+            std::string& into = isNumberField(field) ? numbers : texts;
+            if (text && size > 0 && isNumberField(field)) {
+                m_numbers.appendUtf8(text, size, into); // digits only
+            } else if (text && size > 0) {
+                TextFold::foldAnyUtf8(text, size, folded);
+                // The field mark never stands inside a field, so no match runs across two.
+                std::erase(folded, kFieldEnd);
+                NarrowText::append(folded, into);
             }
-            if (const auto values = more.find(block.rows.back()); values != more.end()) {
-                texts += values->second.texts;
-                numbers += values->second.numbers;
-            }
-            texts += kFieldEnd;
-            numbers += kFieldEnd;
-            const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(statement, 1));
-            appendSound(QByteArrayView(name, sqlite3_column_bytes(statement, 1)), wordSounds, sounds);
-            if (qsizetype(block.rows.size()) == rowsPerBlock)
-                close();
-        });
+            into += kFieldEnd;
+        }
+        if (const auto values = more.find(block.rows.back()); values != more.end()) {
+            texts += values->second.texts;
+            numbers += values->second.numbers;
+        }
+        texts += kFieldEnd;
+        numbers += kFieldEnd;
+        const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(statement, 1));
+        appendSound(QByteArrayView(name, sqlite3_column_bytes(statement, 1)), wordSounds, sounds);
+        if (qsizetype(block.rows.size()) == rowsPerBlock)
+            close();
+    };
+    // In pieces, each a statement of its own: between two, a writer waiting for the book gets in.
+    DataResult rows;
+    for (qint64 start = from;;) {
+        const qint64 end = piece > 0 && quint64(to) - quint64(start) >= quint64(piece) ? start + piece - 1 : to;
+        rows = connection.query(
+            QStringLiteral("SELECT info.rowid, info.name, info.hometel, info.jobtel, info.mobil, info.fax, "
+                           "info.address, info.email, info.org, info.moreinfo FROM info JOIN dirg ON dirg.code = "
+                           "info.dir WHERE dirg.pass = ? AND info.rowid BETWEEN ? AND ? ORDER BY info.rowid"),
+            {Directory::unlocked(), QString::number(start), QString::number(end)}, onRow);
+        if (!rows || end == to)
+            break;
+        start = end + 1;
+    }
     if (!block.rows.empty())
         close();
     // The last block stands to the end of the range.
@@ -455,7 +478,7 @@ DataResult BookSearchIndex::readBlocks(DataConnection& connection, qint64 from, 
                                        std::vector<std::vector<qint64>>& valuesByBlock) const
 {
     RangeRead read;
-    if (DataResult done = readRange(connection, from, to, rowsPerBlock, true, read); !done)
+    if (DataResult done = readRange(connection, from, to, rowsPerBlock, true, 0, read); !done)
         return done;
     blocks = std::move(read.blocks);
     valuesByBlock.assign(blocks.size(), {});

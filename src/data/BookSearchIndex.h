@@ -58,9 +58,23 @@ public:
     // rowsPerBlock: a test's small book is split into many blocks as a large one is.
     explicit BookSearchIndex(const NumberKey& numbers, qsizetype rowsPerBlock = kRowsPerBlock);
 
+    // How a full read holds the book. UnderOneLock: no writer commits until it ends, and the
+    // index stands at connection's stamp. InPieces: statements of kRowIdsPerPiece row ids each,
+    // between which a writer gets in; it stands at no stamp of connection's, the caller's
+    // standAt() gives it one from before the read began.
+    enum class Reading { UnderOneLock, InPieces };
+    static constexpr qint64 kRowIdsPerPiece = 16384;
     // Reads the book through connection (a large book in two halves, the second on a connection
-    // of its own, under one read lock).
-    DataResult load(DataConnection& connection);
+    // of its own).
+    DataResult load(DataConnection& connection, Reading reading = Reading::UnderOneLock);
+    // Whether a full read takes a moment: the book spans as many row ids as a second connection
+    // reads beside. The window reads such a book on a thread of its own (IndexReading).
+    static bool takesAMoment(DataConnection& connection);
+    // For an index read through another connection: it stands at stamp, this connection's own
+    // from before that read began. bringUpToDate() then reads again what this connection wrote
+    // since (some of it may be read already: it is read the same), and everything when another
+    // program wrote.
+    void standAt(ChangeStamp stamp) { m_stamp = stamp; }
     // Brings it to the book as it stands now: nothing when nothing changed, the blocks of the
     // rows this connection changed, or everything (see above). A failure leaves it unloaded.
     DataResult bringUpToDate(DataConnection& connection);
@@ -138,8 +152,9 @@ private:
     DataResult readMoreValues(DataConnection& connection, qint64 from, qint64 to,
                               std::unordered_map<qint64, RowMore>& out, RangeRead& read) const;
     // Appends the rows of from..to in blocks of at most rowsPerBlock rows, packed or not.
+    // piece: the most row ids a statement reads (0: one statement for all).
     DataResult readRange(DataConnection& connection, qint64 from, qint64 to, qsizetype rowsPerBlock, bool packed,
-                         RangeRead& read) const;
+                         qint64 piece, RangeRead& read) const;
     // The blocks that hold the rows this connection changed since stamp(), sorted; false when
     // that cannot be told (everything is read again).
     bool staleBlocks(DataConnection& connection, std::vector<size_t>& stale);

@@ -112,7 +112,7 @@ DataResult DataConnection::open(const QString& path, const QString& password, Ac
         return error;
     }
     // A second copy of the program writing at the same moment makes us wait, not fail.
-    sqlite3_busy_timeout(m_db, 5000);
+    sqlite3_busy_timeout(m_db, m_busyMs);
     sqlite3_create_function_v2(m_db, "qav_fold", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, foldFunction, nullptr,
                                nullptr, nullptr);
 
@@ -145,11 +145,16 @@ bool DataConnection::inTransaction() const
     return m_db && sqlite3_get_autocommit(m_db) == 0;
 }
 
-DataResult DataConnection::openReaderBeside(DataConnection& reader) const
+DataResult DataConnection::openReaderBeside(DataConnection& reader, Wait wait) const
 {
     if (!m_db)
         return failure(QStringLiteral("database is not open"));
-    return reader.open(m_path, m_password, Access::ReadOnly);
+    reader.m_busyMs = wait == Wait::Briefly ? 100 : 5000;
+    DataResult opened = reader.open(m_path, m_password, Access::ReadOnly);
+    // It reads a large part of the book once: a cache of its pages would only take memory.
+    if (opened)
+        sqlite3_exec(reader.m_db, "PRAGMA cache_size=64", nullptr, nullptr, nullptr);
+    return opened;
 }
 
 DataConnection::Lease::~Lease()

@@ -53,8 +53,10 @@ public:
     void close();
     bool isOpen() const { return m_db != nullptr; }
     // Opens reader as a second, read-only connection to the same file with the same key, for a
-    // read split over two threads.
-    DataResult openReaderBeside(DataConnection& reader) const;
+    // read split over two threads, each page read once (it keeps few). Opened beside a read lock of ours, it waits for
+    // a writer briefly (Wait::Briefly): the writer waits for that lock, and the open would wait for it.
+    enum class Wait { AsUsual, Briefly };
+    DataResult openReaderBeside(DataConnection& reader, Wait wait = Wait::AsUsual) const;
     // Below this many rows a reader beside costs more than it saves: its key is derived anew.
     static constexpr qsizetype kReaderBesideFrom = 150000;
     QString path() const { return m_path; }
@@ -137,6 +139,7 @@ private:
     sqlite3* m_db = nullptr;
     QString m_path;
     QString m_password;
+    int m_busyMs = 5000; // how long a statement waits for another connection's lock
     ChangeLog m_changes;
     quint64 m_rowsTold = 0; // rows the update hook reported, to find changes it did not
     bool m_reportsDamage = false;

@@ -136,10 +136,9 @@ bool OrderedColumnRead::read(DataConnection& connection, const RecordQuery& quer
     const bool split = lock.own() && count >= DataConnection::kReaderBesideFrom;
     const Stretches stretches = stretchesOf(placeOf, split ? count / 2 : -1);
     DataConnection helper;
-    if (split && connection.openReaderBeside(helper)) {
+    if (split && connection.openReaderBeside(helper, DataConnection::Wait::Briefly)) {
         // A writer waiting for our lock keeps the second connection out: it gives up soon, and
         // the first reads that half too.
-        sqlite3_busy_timeout(helper.handle(), 100);
         const auto middle =
             std::find_if(stretches.begin(), stretches.end(), [&, rank = qsizetype(0)](const Stretch& stretch) mutable {
                 const bool second = rank >= count / 2;

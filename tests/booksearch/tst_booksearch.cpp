@@ -54,6 +54,7 @@ private slots:
     void anIndexMendedAfterWritesFindsWhatAFreshOneFinds();
     void theIndexKeptInTheBookIsBelievedOnlyAsTheProgramLeftIt();
     void aKeptIndexThatDoesNotReadBackWholeIsNeverBelieved();
+    void aLargeBookIsReadBehindTheWindowWithWhatIsWrittenMeanwhile();
     void aSessionThatWritesWithoutSearchingMendsTheKeptIndex();
 
 private:
@@ -168,6 +169,9 @@ QStringList TestBookSearch::namesFoundFor(BookSearchWindow* window, const QStrin
     // A letter at a time, as typed: the results follow each keystroke.
     for (qsizetype typedSoFar = 1; typedSoFar <= typed.size(); ++typedSoFar)
         window->searchBox->setText(typed.left(typedSoFar));
+    // A large book is read behind the window: what was typed is found once it is read.
+    if (!QTest::qWaitFor([window] { return !window->reading(); }, 10000))
+        return {QStringLiteral("still reading")};
     for (int row = 0; row < window->model()->rowCount(); ++row)
         names << window->model()->contact(row).columns.value(0);
     return names;
@@ -759,6 +763,58 @@ void TestBookSearch::aKeptIndexThatDoesNotReadBackWholeIsNeverBelieved()
     Session next(path);
     QVERIFY(next.adopted());
     QCOMPARE(hitsOf(next.index), fresh);
+}
+
+void TestBookSearch::aLargeBookIsReadBehindTheWindowWithWhatIsWrittenMeanwhile()
+{
+    // Row ids as far apart as a large book's: the window reads on a thread of its own.
+    const QString path = m_db->path();
+    DataConnection& otherProgram = m_db->reader();
+    QVERIFY(otherProgram.execute(QStringLiteral("INSERT INTO info (rowid, name, dir) VALUES (300000, ?, ?)"),
+                                 {QStringLiteral("Zoë البعيدة"), m_family}));
+    BookSearchWindow* window = openWithCtrlF();
+    QVERIFY(window);
+    QVERIFY(window->reading());
+    window->searchBox->setText(QStringLiteral("Zoë"));
+    QCOMPARE(window->summary->text(), QStringLiteral("جارٍ قراءة جهات الاتصال..."));
+    QCOMPARE(window->model()->rowCount(), 0);
+    // Saved by this program while the book is read: found once it is.
+    QVERIFY(
+        SharedData::connection().execute(QStringLiteral("UPDATE info SET name = 'Zoë القريبة' WHERE rowid = 300000")));
+    QTRY_VERIFY(!window->reading());
+    QCOMPARE(window->model()->rowCount(), 1);
+    QCOMPARE(window->model()->contact(0).columns.value(0), QStringLiteral("Zoë القريبة"));
+    QCOMPARE(window->summary->text(), QStringLiteral("1 نتيجة"));
+    // Closed while it reads, the window waits for the read: nothing is left reading the book.
+    delete window;
+    window = openWithCtrlF();
+    QVERIFY(window && window->reading());
+    delete window;
+
+    // Each way a write falls about a read in pieces: this program's before the read or after
+    // it, another program's. The index stands where the program stood before the read.
+    enum Way { OursBefore, OursAfter, Another };
+    for (const Way way : {OursBefore, OursAfter, Another}) {
+        Session program(path);
+        Session reading(path);
+        const ChangeStamp before = program.connection.changeStamp();
+        DataConnection& writer = way == Another ? otherProgram : program.connection;
+        const QString number = QStringLiteral("0199 876 54%1").arg(int(way));
+        auto write = [&] {
+            return writer.execute(QStringLiteral("UPDATE info SET mobil = ? WHERE rowid = 300000"), {number}).ok;
+        };
+        if (way == OursBefore)
+            QVERIFY(write());
+        QVERIFY(reading.index.load(reading.connection, BookSearchIndex::Reading::InPieces));
+        if (way != OursBefore)
+            QVERIFY(write());
+        reading.index.standAt(before);
+        QVERIFY(reading.index.bringUpToDate(program.connection));
+        QCOMPARE(reading.index.find(number, 10).hits.size(), size_t(1));
+        Session fresh(path);
+        QVERIFY(fresh.read());
+        QCOMPARE(hitsOf(reading.index), hitsOf(fresh.index));
+    }
 }
 
 void TestBookSearch::aSessionThatWritesWithoutSearchingMendsTheKeptIndex()

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "BookSearchIndex.h"
+#include "DataConnection.h"
+
+#include <QObject>
+
+#include <memory>
+
+class QThread;
+
+// Reads the whole-book search index of a large book on a thread of its own, through a connection
+// of its own: the search window takes typing, and the main window goes on, while a million
+// contacts are read. done() comes on the thread that began the read.
+class IndexReading : public QObject
+{
+    Q_OBJECT
+public:
+    // Begins reading the book open on connection.
+    IndexReading(DataConnection& connection, const NumberKey& numbers, QObject* parent = nullptr);
+    // Waits for the read to end: it reads into memory this one owns.
+    ~IndexReading() override;
+    IndexReading(const IndexReading&) = delete;
+    IndexReading& operator=(const IndexReading&) = delete;
+
+    // Once done: why the index could not be read, if it could not.
+    DataResult result() const { return m_result; }
+    // Once done: the index read, standing at connection's stamp from before the read began, so
+    // that bringing it up to date on connection reads again whatever was written meanwhile.
+    BookSearchIndex takeIndex();
+
+signals:
+    void done();
+
+private:
+    DataConnection m_reader;
+    std::unique_ptr<BookSearchIndex> m_index;
+    ChangeStamp m_before;
+    DataResult m_result;
+    QThread* m_thread = nullptr;
+};
