@@ -134,7 +134,7 @@ BookSearchWindow::BookSearchWindow(MainForm& main)
 
 BookSearchWindow::~BookSearchWindow()
 {
-    m_reading.reset(); // waits for a read still going on
+    m_reading.reset(); // stops a read still going on, and waits for it
     if (SharedData::searchIndex() == &m_index)
         SharedData::setSearchIndex(nullptr);
 }
@@ -155,10 +155,9 @@ void BookSearchWindow::keepIndexCurrent()
     if (m_reading)
         return;
     DataConnection& connection = SharedData::connection();
-    if (!m_index.loaded() && !KeptSearchIndex::adopt(connection, m_index) &&
+    if (!m_index.loaded() && !KeptSearchIndex::adopt(connection, m_index) && m_readBehind &&
         BookSearchIndex::takesAMoment(connection)) {
-        m_reading = std::make_unique<IndexReading>(connection, m_index.numberKey());
-        connect(m_reading.get(), &IndexReading::done, this, &BookSearchWindow::takeReadIndex, Qt::QueuedConnection);
+        startReading();
         return;
     }
     if (const DataResult read = m_index.bringUpToDate(connection); !read)
@@ -166,16 +165,36 @@ void BookSearchWindow::keepIndexCurrent()
                          MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
 }
 
+void BookSearchWindow::startReading()
+{
+    m_reading = std::make_unique<IndexReading>(SharedData::connection(), m_index.numberKey());
+    connect(m_reading.get(), &IndexReading::done, this, &BookSearchWindow::takeReadIndex, Qt::QueuedConnection);
+}
+
 void BookSearchWindow::takeReadIndex()
 {
     const std::unique_ptr<IndexReading> reading = std::move(m_reading);
-    if (const DataResult read = reading->result(); !read) {
-        summary->clear();
-        MessageBox::show(QStringLiteral("تعذرت قراءة جهات الاتصال من قاعدة البيانات: ") + read.error,
-                         MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
+    DataConnection& connection = SharedData::connection();
+    // The book was closed meanwhile (a copy of it restored, say): it is read when next searched.
+    if (!connection.isOpen())
         return;
+    if (reading->result()) {
+        BookSearchIndex read = reading->takeIndex();
+        // Another program wrote while it was read: read again behind the window, once.
+        if (connection.changeStamp().others != read.stamp().others && !m_readAgain) {
+            m_readAgain = true;
+            startReading();
+            return;
+        }
+        m_index = std::move(read);
+    } else {
+        // It failed behind the window (a damaged page, a writer that kept the book): it is read
+        // here as a small book is, and a failure there is told as any read's is.
+        m_readBehind = false;
     }
-    m_index = reading->takeIndex();
+    if (!isVisible())
+        return; // shown again, it is brought up to date then
+    keepIndexCurrent();
     search(); // what was typed meanwhile, in the book as it is now
 }
 

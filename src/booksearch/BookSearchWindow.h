@@ -58,10 +58,13 @@ private:
     // Whether a listed contact's directory was locked (or deleted) since the search.
     bool listsLockedContacts() const;
     void keepIndexCurrent();
+    void startReading();
     void takeReadIndex();
 
     MainForm& m_main;
     BookSearchIndex m_index;
     std::unique_ptr<IndexReading> m_reading;
+    bool m_readBehind = true; // false once a read behind the window failed
+    bool m_readAgain = false; // read again once after another program wrote meanwhile
     BookSearchResults* m_model;
 };

@@ -5,26 +5,27 @@
 IndexReading::IndexReading(DataConnection& connection, const NumberKey& numbers, QObject* parent)
     : QObject(parent), m_index(std::make_unique<BookSearchIndex>(numbers)), m_before(connection.changeStamp())
 {
-    m_result = connection.openReaderBeside(m_reader);
-    if (!m_result) {
-        QMetaObject::invokeMethod(this, &IndexReading::done, Qt::QueuedConnection);
-        return;
-    }
-    m_thread = QThread::create([this] {
-        m_result = m_index->load(m_reader, BookSearchIndex::Reading::InPieces);
-        m_reader.close();
+    // Its key is derived on the reading thread, not on the window's.
+    m_thread = QThread::create([this, open = connection.readerOpener()] {
+        DataConnection reader;
+        m_result = open(reader, DataConnection::Wait::AsUsual);
+        if (!m_result)
+            return;
+        // A writer holds the book for as long as it writes (an import, a sync): the read waits
+        // for it between two pieces, unless it is stopped.
+        reader.waitForWritersUnless(m_stop);
+        m_result = m_index->load(reader, BookSearchIndex::Reading::InPieces, &m_stop);
     });
     // Queued to this object's thread: done() is emitted there once the read has ended.
     connect(m_thread, &QThread::finished, this, &IndexReading::done);
-    m_thread->start(QThread::LowPriority);
+    m_thread->start();
 }
 
 IndexReading::~IndexReading()
 {
-    if (m_thread) {
-        m_thread->wait();
-        delete m_thread;
-    }
+    m_stop = true;
+    m_thread->wait();
+    delete m_thread;
 }
 
 BookSearchIndex IndexReading::takeIndex()

@@ -5,6 +5,7 @@
 
 #include <QObject>
 
+#include <atomic>
 #include <memory>
 
 class QThread;
@@ -18,7 +19,7 @@ class IndexReading : public QObject
 public:
     // Begins reading the book open on connection.
     IndexReading(DataConnection& connection, const NumberKey& numbers, QObject* parent = nullptr);
-    // Waits for the read to end: it reads into memory this one owns.
+    // Stops the read between two of its pieces, and waits for it.
     ~IndexReading() override;
     IndexReading(const IndexReading&) = delete;
     IndexReading& operator=(const IndexReading&) = delete;
@@ -33,9 +34,9 @@ signals:
     void done();
 
 private:
-    DataConnection m_reader;
     std::unique_ptr<BookSearchIndex> m_index;
     ChangeStamp m_before;
     DataResult m_result;
+    std::atomic<bool> m_stop = false;
     QThread* m_thread = nullptr;
 };

@@ -55,8 +55,10 @@ constexpr qint64 kPackedFrom = 200000;
 // condition a read of them selects from, then the values that condition binds.
 QString searchedValues()
 {
+    // "+v.kind": the values of a range of contacts are found by their contact, never by going
+    // through every value of the searched kinds (the plan the kinds' index would otherwise give).
     return QStringLiteral("FROM qav_contact_value v JOIN info i ON i.rowid = v.contact AND i.name = v.name "
-                          "JOIN dirg d ON d.code = i.dir WHERE d.pass = ? AND v.kind IN (?, ?, ?, ?)");
+                          "JOIN dirg d ON d.code = i.dir WHERE d.pass = ? AND +v.kind IN (?, ?, ?, ?)");
 }
 QStringList searchedValueBindings()
 {
@@ -143,7 +145,7 @@ bool BookSearchIndex::takesAMoment(DataConnection& connection)
     return high >= low && quint64(high) - quint64(low) >= quint64(DataConnection::kReaderBesideFrom);
 }
 
-DataResult BookSearchIndex::load(DataConnection& connection, Reading reading)
+DataResult BookSearchIndex::load(DataConnection& connection, Reading reading, const std::atomic<bool>* stop)
 {
     m_blocks.clear();
     m_blockEnds.clear();
@@ -177,25 +179,27 @@ DataResult BookSearchIndex::load(DataConnection& connection, Reading reading)
     m_packed = span >= quint64(kPackedFrom);
     RangeRead lower, upper;
     DataConnection helper;
-    const qint64 piece = lock ? 0 : kRowIdsPerPiece;
+    const qint64 piece = lock ? 0 : kRowsPerPiece;
     if ((!lock || lock->own()) && span >= quint64(DataConnection::kReaderBesideFrom) &&
         connection.openReaderBeside(helper, lock ? DataConnection::Wait::Briefly : DataConnection::Wait::AsUsual)) {
         // A writer waiting for our lock keeps the second connection out: it gives up soon, and
-        // the first reads that half too.
+        // the first reads that half too. In pieces, it waits for writers as the first does.
+        if (stop)
+            helper.waitForWritersUnless(*stop);
         const qint64 middle = low + qint64(span / 2);
         DataResult upperRead;
         std::thread second(
-            [&] { upperRead = readRange(helper, middle, high, m_rowsPerBlock, m_packed, piece, upper); });
-        read = readRange(connection, low, middle - 1, m_rowsPerBlock, m_packed, piece, lower);
+            [&] { upperRead = readRange(helper, middle, high, m_rowsPerBlock, m_packed, piece, stop, upper); });
+        read = readRange(connection, low, middle - 1, m_rowsPerBlock, m_packed, piece, stop, lower);
         second.join();
         if (!upperRead) {
             upper = RangeRead();
-            upperRead = readRange(connection, middle, high, m_rowsPerBlock, m_packed, piece, upper);
+            upperRead = readRange(connection, middle, high, m_rowsPerBlock, m_packed, piece, stop, upper);
         }
         if (read)
             read = upperRead;
     } else {
-        read = readRange(connection, low, high, m_rowsPerBlock, m_packed, piece, lower);
+        read = readRange(connection, low, high, m_rowsPerBlock, m_packed, piece, stop, lower);
     }
     lock.reset();
     if (!read)
@@ -356,11 +360,11 @@ DataResult BookSearchIndex::readBlockAgain(DataConnection& connection, size_t in
     const qint64 to = m_blockEnds[index];
     // A block may grow to twice its rows before it is split; split, its parts are full blocks.
     RangeRead read;
-    if (DataResult done = readRange(connection, from, to, m_rowsPerBlock * 2, m_packed, 0, read); !done)
+    if (DataResult done = readRange(connection, from, to, m_rowsPerBlock * 2, m_packed, 0, nullptr, read); !done)
         return done;
     if (read.blocks.size() > 1) {
         read = RangeRead();
-        if (DataResult done = readRange(connection, from, to, m_rowsPerBlock, m_packed, 0, read); !done)
+        if (DataResult done = readRange(connection, from, to, m_rowsPerBlock, m_packed, 0, nullptr, read); !done)
             return done;
     }
     m_rowCount -= qsizetype(m_blocks[index].rows.size());
@@ -396,7 +400,7 @@ DataResult BookSearchIndex::readBlockAgain(DataConnection& connection, size_t in
 }
 
 DataResult BookSearchIndex::readRange(DataConnection& connection, qint64 from, qint64 to, qsizetype rowsPerBlock,
-                                      bool packed, qint64 piece, RangeRead& read) const
+                                      bool packed, qint64 piece, const std::atomic<bool>* stop, RangeRead& read) const
 {
     Block block;
     std::string texts;
@@ -422,8 +426,6 @@ DataResult BookSearchIndex::readRange(DataConnection& connection, qint64 from, q
     };
     std::unordered_map<qint64, RowMore> more;
     const size_t blocksBefore = read.blocks.size();
-    if (DataResult values = readMoreValues(connection, from, to, more, read); !values)
-        return values;
     // In row id order, so that each block stands for a range of row ids.
     auto onRow = [&](sqlite3_stmt* statement) {
         block.rows.append(sqlite3_column_int64(statement, 0));
@@ -452,18 +454,51 @@ DataResult BookSearchIndex::readRange(DataConnection& connection, qint64 from, q
         if (qsizetype(block.rows.size()) == rowsPerBlock)
             close();
     };
-    // In pieces, each a statement of its own: between two, a writer waiting for the book gets in.
+    // In pieces, each its own statements: between two, a writer waiting for the book gets in. A
+    // piece spans enough row ids for about `piece` rows: twice as many after a piece that found
+    // few (row ids far apart), half as many after one that found many; one that reaches twice
+    // `piece` rows ends there, and the rest of its row ids come next.
+    quint64 ids = piece > 0 ? quint64(piece) : 0;   // none: all of from..to at once
+    const qint64 most = piece > 0 ? 2 * piece : -1; // -1: no limit
     DataResult rows;
-    for (qint64 start = from;;) {
-        const qint64 end = piece > 0 && quint64(to) - quint64(start) >= quint64(piece) ? start + piece - 1 : to;
-        rows = connection.query(
-            QStringLiteral("SELECT info.rowid, info.name, info.hometel, info.jobtel, info.mobil, info.fax, "
-                           "info.address, info.email, info.org, info.moreinfo FROM info JOIN dirg ON dirg.code = "
-                           "info.dir WHERE dirg.pass = ? AND info.rowid BETWEEN ? AND ? ORDER BY info.rowid"),
-            {Directory::unlocked(), QString::number(start), QString::number(end)}, onRow);
-        if (!rows || end == to)
+    for (qint64 start = from; start <= to;) {
+        const qint64 end = ids > 0 && quint64(to) - quint64(start) >= ids ? qint64(quint64(start) + ids - 1) : to;
+        more.clear();
+        const size_t valuesBefore = read.values.size();
+        rows = readMoreValues(connection, start, end, more, read);
+        qint64 found = 0;
+        qint64 last = start;
+        if (rows)
+            rows = connection.query(
+                QStringLiteral("SELECT info.rowid, info.name, info.hometel, info.jobtel, info.mobil, info.fax, "
+                               "info.address, info.email, info.org, info.moreinfo FROM info JOIN dirg ON "
+                               "dirg.code = info.dir WHERE dirg.pass = ? AND info.rowid BETWEEN ? AND ? "
+                               "ORDER BY info.rowid LIMIT ?"),
+                {Directory::unlocked(), QString::number(start), QString::number(end), QString::number(most)},
+                [&](sqlite3_stmt* statement) {
+                    ++found;
+                    last = sqlite3_column_int64(statement, 0);
+                    onRow(statement);
+                });
+        if (!rows)
             break;
-        start = end + 1;
+        const bool cut = found == most && last < end;
+        if (cut) // the values of the rows left for the next piece are read with them
+            read.values.erase(std::remove_if(read.values.begin() + qsizetype(valuesBefore), read.values.end(),
+                                             [last](const auto& value) { return value.second > last; }),
+                              read.values.end());
+        const qint64 through = cut ? last : end;
+        if (through == to)
+            break;
+        if (stop && stop->load()) {
+            rows = {false, QStringLiteral("the read was stopped")};
+            break;
+        }
+        start = through + 1;
+        if (cut && ids > 1)
+            ids /= 2;
+        else if (!cut && found < piece / 2 && ids <= quint64(1) << 62)
+            ids *= 2;
     }
     if (!block.rows.empty())
         close();
@@ -478,7 +513,7 @@ DataResult BookSearchIndex::readBlocks(DataConnection& connection, qint64 from, 
                                        std::vector<std::vector<qint64>>& valuesByBlock) const
 {
     RangeRead read;
-    if (DataResult done = readRange(connection, from, to, rowsPerBlock, true, 0, read); !done)
+    if (DataResult done = readRange(connection, from, to, rowsPerBlock, true, 0, nullptr, read); !done)
         return done;
     blocks = std::move(read.blocks);
     valuesByBlock.assign(blocks.size(), {});

@@ -11,6 +11,8 @@
 #include <QHash>
 #include <QString>
 
+#include <atomic>
+
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -59,14 +61,15 @@ public:
     explicit BookSearchIndex(const NumberKey& numbers, qsizetype rowsPerBlock = kRowsPerBlock);
 
     // How a full read holds the book. UnderOneLock: no writer commits until it ends, and the
-    // index stands at connection's stamp. InPieces: statements of kRowIdsPerPiece row ids each,
+    // index stands at connection's stamp. InPieces: statements of about kRowsPerPiece rows each,
     // between which a writer gets in; it stands at no stamp of connection's, the caller's
     // standAt() gives it one from before the read began.
     enum class Reading { UnderOneLock, InPieces };
-    static constexpr qint64 kRowIdsPerPiece = 16384;
+    static constexpr qint64 kRowsPerPiece = 16384;
     // Reads the book through connection (a large book in two halves, the second on a connection
-    // of its own).
-    DataResult load(DataConnection& connection, Reading reading = Reading::UnderOneLock);
+    // of its own). In pieces, it ends early, failed, once stop is set.
+    DataResult load(DataConnection& connection, Reading reading = Reading::UnderOneLock,
+                    const std::atomic<bool>* stop = nullptr);
     // Whether a full read takes a moment: the book spans as many row ids as a second connection
     // reads beside. The window reads such a book on a thread of its own (IndexReading).
     static bool takesAMoment(DataConnection& connection);
@@ -152,9 +155,9 @@ private:
     DataResult readMoreValues(DataConnection& connection, qint64 from, qint64 to,
                               std::unordered_map<qint64, RowMore>& out, RangeRead& read) const;
     // Appends the rows of from..to in blocks of at most rowsPerBlock rows, packed or not.
-    // piece: the most row ids a statement reads (0: one statement for all).
+    // piece: about how many rows a statement reads (0: one statement for all), until stop is set.
     DataResult readRange(DataConnection& connection, qint64 from, qint64 to, qsizetype rowsPerBlock, bool packed,
-                         qint64 piece, RangeRead& read) const;
+                         qint64 piece, const std::atomic<bool>* stop, RangeRead& read) const;
     // The blocks that hold the rows this connection changed since stamp(), sorted; false when
     // that cannot be told (everything is read again).
     bool staleBlocks(DataConnection& connection, std::vector<size_t>& stale);

@@ -82,7 +82,7 @@ DataConnection::~DataConnection()
     close();
 }
 
-DataResult DataConnection::open(const QString& path, const QString& password, Access access)
+DataResult DataConnection::open(const QString& path, const QString& password, Access access, int waitMs)
 {
     close();
     // Never create the file here: a missing database is an error the user must hear about.
@@ -112,7 +112,7 @@ DataResult DataConnection::open(const QString& path, const QString& password, Ac
         return error;
     }
     // A second copy of the program writing at the same moment makes us wait, not fail.
-    sqlite3_busy_timeout(m_db, m_busyMs);
+    sqlite3_busy_timeout(m_db, waitMs);
     sqlite3_create_function_v2(m_db, "qav_fold", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, foldFunction, nullptr,
                                nullptr, nullptr);
 
@@ -149,12 +149,33 @@ DataResult DataConnection::openReaderBeside(DataConnection& reader, Wait wait) c
 {
     if (!m_db)
         return failure(QStringLiteral("database is not open"));
-    reader.m_busyMs = wait == Wait::Briefly ? 100 : 5000;
-    DataResult opened = reader.open(m_path, m_password, Access::ReadOnly);
-    // It reads a large part of the book once: a cache of its pages would only take memory.
-    if (opened)
-        sqlite3_exec(reader.m_db, "PRAGMA cache_size=64", nullptr, nullptr, nullptr);
-    return opened;
+    return readerOpener()(reader, wait);
+}
+
+DataConnection::ReaderOpener DataConnection::readerOpener() const
+{
+    return [path = m_path, password = m_password](DataConnection& reader, Wait wait) {
+        DataResult opened = reader.open(path, password, Access::ReadOnly, wait == Wait::Briefly ? 100 : kWaitMs);
+        // It reads a large part of the book once: a cache of its pages would only take memory.
+        if (opened)
+            sqlite3_exec(reader.m_db, "PRAGMA cache_size=64", nullptr, nullptr, nullptr);
+        return opened;
+    };
+}
+
+void DataConnection::waitForWritersUnless(const std::atomic<bool>& stop)
+{
+    if (!m_db)
+        return;
+    sqlite3_busy_handler(
+        m_db,
+        [](void* flag, int) {
+            if (static_cast<const std::atomic<bool>*>(flag)->load())
+                return 0;
+            sqlite3_sleep(10);
+            return 1;
+        },
+        const_cast<std::atomic<bool>*>(&stop));
 }
 
 DataConnection::Lease::~Lease()

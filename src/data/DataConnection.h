@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -49,7 +50,10 @@ public:
     // SQLCipher accepts any key until the first page is read, so the schema is read at once.
     // ReadOnly only looks: the file is neither changed nor given indexes or another journal mode.
     enum class Access { ReadWrite, ReadOnly };
-    DataResult open(const QString& path, const QString& password, Access access = Access::ReadWrite);
+    // waitMs: how long a statement waits for another connection's lock before it fails.
+    static constexpr int kWaitMs = 5000;
+    DataResult open(const QString& path, const QString& password, Access access = Access::ReadWrite,
+                    int waitMs = kWaitMs);
     void close();
     bool isOpen() const { return m_db != nullptr; }
     // Opens reader as a second, read-only connection to the same file with the same key, for a
@@ -57,6 +61,13 @@ public:
     // a writer briefly (Wait::Briefly): the writer waits for that lock, and the open would wait for it.
     enum class Wait { AsUsual, Briefly };
     DataResult openReaderBeside(DataConnection& reader, Wait wait = Wait::AsUsual) const;
+    // The same, from another thread and whatever becomes of this connection meanwhile: it holds
+    // the path and the key.
+    using ReaderOpener = std::function<DataResult(DataConnection& reader, Wait wait)>;
+    ReaderOpener readerOpener() const;
+    // For a reader on a thread of its own: it waits for writers as long as they write, until
+    // stop is set (its statement then fails).
+    void waitForWritersUnless(const std::atomic<bool>& stop);
     // Below this many rows a reader beside costs more than it saves: its key is derived anew.
     static constexpr qsizetype kReaderBesideFrom = 150000;
     QString path() const { return m_path; }
@@ -139,7 +150,6 @@ private:
     sqlite3* m_db = nullptr;
     QString m_path;
     QString m_password;
-    int m_busyMs = 5000; // how long a statement waits for another connection's lock
     ChangeLog m_changes;
     quint64 m_rowsTold = 0; // rows the update hook reported, to find changes it did not
     bool m_reportsDamage = false;
