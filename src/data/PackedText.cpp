@@ -15,9 +15,12 @@ std::string PackedText::pack(std::string_view text)
     const size_t size = context
                             ? ZSTD_compressCCtx(context.get(), room.data(), room.size(), text.data(), text.size(), 1)
                             : ZSTD_compress(room.data(), room.size(), text.data(), text.size(), 1);
-    if (ZSTD_isError(size))
-        return {};
-    return room.substr(0, size);
+    std::string packed = ZSTD_isError(size) ? std::string() : room.substr(0, size);
+    // A block of very long notes is rare: its room is not kept for the thread's life.
+    constexpr size_t kRoomKept = size_t(4) << 20;
+    if (room.size() > kRoomKept)
+        std::string().swap(room);
+    return packed;
 }
 
 bool PackedText::unpack(const std::string& packed, std::string& out, size_t most)
