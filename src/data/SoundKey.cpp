@@ -1,8 +1,11 @@
 #include "SoundKey.h"
 
+#include <QString>
+
 #include <unicode/translit.h>
 #include <unicode/unistr.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <memory>
@@ -403,27 +406,50 @@ void latinWord(const std::string& written, QByteArray& key)
 
 // ---- Words ---------------------------------------------------------------------------------
 
-// Other scripts and accented Latin letters become plain Latin letters through ICU.
+// Accented Latin letters lose their marks by Unicode's decomposition: ICU's transliteration,
+// whose tables cost a few megabytes and milliseconds in every thread that first needs them, is
+// left for what that does not make plain (other scripts, letters such as ß or ø). Empty when so.
+std::string decomposedLatin(const std::u16string& text)
+{
+    const QString decomposed = QString::fromStdU16String(text).normalized(QString::NormalizationForm_KD);
+    std::string out;
+    out.reserve(size_t(decomposed.size()));
+    for (const QChar c : decomposed) {
+        if (c.category() == QChar::Mark_NonSpacing)
+            continue;
+        if (c.unicode() >= 0x80)
+            return {};
+        out += char(c.toLower().unicode());
+    }
+    return out;
+}
+
+// Other scripts and accented Latin letters become plain Latin letters.
 std::string plainLatin(const std::u16string& text)
 {
+    // Its ASCII letters, lower case: a plain Latin word as it stands, or what is left without ICU.
+    auto asciiOf = [&text] {
+        std::string out;
+        for (const char16_t c : text)
+            if (c < 0x80)
+                out += char(c >= 'A' && c <= 'Z' ? c + 32 : c);
+        return out;
+    };
+    if (std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; }))
+        return asciiOf();
+    if (std::string decomposed = decomposedLatin(text); !decomposed.empty())
+        return decomposed;
     thread_local std::unique_ptr<icu::Transliterator> toLatin = [] {
         UErrorCode status = U_ZERO_ERROR;
         std::unique_ptr<icu::Transliterator> made(
             icu::Transliterator::createInstance("Any-Latin; Latin-ASCII; Lower", UTRANS_FORWARD, status));
         return U_SUCCESS(status) ? std::move(made) : nullptr;
     }();
-    std::string out;
-    bool plain = true;
-    for (const char16_t c : text)
-        plain = plain && c < 0x80;
-    if (plain || !toLatin) {
-        for (const char16_t c : text)
-            if (c < 0x80)
-                out += char(c >= 'A' && c <= 'Z' ? c + 32 : c);
-        return out;
-    }
+    if (!toLatin)
+        return asciiOf();
     icu::UnicodeString converted(text.data(), int32_t(text.size()));
     toLatin->transliterate(converted);
+    std::string out;
     converted.toUTF8String(out);
     return out;
 }
