@@ -124,7 +124,7 @@ DataResult AddressQuery::run(DataConnection& connection, const QString& query, Q
     // here, and a name may sound like the query while another field holds it exactly.
     const QString folded = TextFold::fold(trimmed);
     const QByteArray sound = NumberKey::looksLikeNumber(trimmed, 3) ? QByteArray() : SoundKey::of(trimmed);
-    const bool searchBySound = SoundKey::consonants(sound) >= 2;
+    const bool searchBySound = SoundKey::worthSearching(trimmed, sound);
     struct Kept {
         Line line;
         bool bySound;

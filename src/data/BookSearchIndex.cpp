@@ -620,7 +620,7 @@ BookSearchIndex::Found BookSearchIndex::find(const QString& query, qsizetype lim
     const std::string digits = number ? m_numbers.of(trimmed) : std::string();
     // A name is looked for by sound too, never a number.
     const QByteArray sound = number ? QByteArray() : SoundKey::of(trimmed);
-    const bool bySound = SoundKey::consonants(sound) >= 2;
+    const bool bySound = SoundKey::worthSearching(trimmed, sound);
     const NeedleFinder textFinder(text, m_textCounts);
     const NeedleFinder digitFinder(digits, m_numberCounts);
 

@@ -613,3 +613,11 @@ int SoundKey::consonants(QByteArrayView key)
         count += c >= 'a' && c <= 'z';
     return count;
 }
+
+bool SoundKey::worthSearching(const QString& query, QByteArrayView key)
+{
+    const int heard = consonants(key);
+    if (heard >= 2)
+        return true;
+    return heard == 1 && std::count_if(query.begin(), query.end(), [](QChar c) { return c.isLetter(); }) >= 3;
+}

@@ -24,4 +24,9 @@ public:
     static bool matches(QByteArrayView query, QByteArrayView name);
 
     static int consonants(QByteArrayView key);
+
+    // True when what is typed so far is worth looking for by sound: two consonants, or one in a
+    // query of three letters or more ("Ali", "Aly", "Mai"). One or two letters would sound like
+    // every short name.
+    static bool worthSearching(const QString& query, QByteArrayView key);
 };
