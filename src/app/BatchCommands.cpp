@@ -175,6 +175,9 @@ int BatchCommands::importFile(const CommandLine::Request& request, const Passwor
         return fail(QStringLiteral("تعذر الاستيراد , لم يتغير شىء: %1").arg(summary.error));
     SharedData::keepForNextSession();
     print(stdout, summary.text());
+    if (!contents.leftOut.isEmpty())
+        print(stderr, QStringLiteral("لم تُستورد هذه الأعمدة لأنه لم يُعرف أين تُحفظ: %1")
+                          .arg(contents.leftOut.join(QStringLiteral("، "))));
     return 0;
 }
 

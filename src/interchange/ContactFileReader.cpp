@@ -7,6 +7,8 @@
 #include "BoundedFileRead.h"
 #include "OutsideText.h"
 
+#include <algorithm>
+
 namespace
 {
 
@@ -47,8 +49,8 @@ ContactFileContents ContactFileReader::readVCard(const QByteArray& bytes)
     VCardReader reader;
     reader.keepMoreValues(true);
     reader.read(bytes);
-    ContactFileContents contents{reader.contacts(), reader.moreValues(), reader.movedToNotes(),
-                                 reader.incompleteCards()};
+    ContactFileContents contents{
+        reader.contacts(), reader.moreValues(), reader.movedToNotes(), reader.incompleteCards(), {}};
     clean(contents);
     return contents;
 }
@@ -66,6 +68,15 @@ bool ContactFileReader::readGuessingColumns(const QString& path, const QByteArra
         if (rows.size() < 2 || !mapping.hasNameSource())
             return false;
         contents = readCsv(rows, mapping);
+        // A header is named on one line, cut short; a file of many columns names the first few.
+        constexpr qsizetype kLongestHeaderNamed = 40;
+        constexpr qsizetype kMostHeadersNamed = 10;
+        for (qsizetype column = 0; column < mapping.targets.size() && contents.leftOut.size() < kMostHeadersNamed;
+             ++column)
+            if (mapping.targets[column] == CsvMapping::Ignore &&
+                std::any_of(rows.begin() + 1, rows.end(),
+                            [column](const QStringList& row) { return !row.value(column).trimmed().isEmpty(); }))
+                contents.leftOut << OutsideText::oneLine(rows[0].value(column)).left(kLongestHeaderNamed);
         return true;
     }
     case Kind::None:

@@ -19,6 +19,9 @@ struct ContactFileContents {
     std::vector<MoreValues> more;
     int movedToNotes = 0;
     int incomplete = 0;
+    // The headers of a table's columns that held values no field takes, when its columns were
+    // guessed: with no window to choose their fields in, they are named instead.
+    QStringList leftOut;
 };
 
 // Reads the contact files the import takes: vCard, whatever the name, and CSV by its name

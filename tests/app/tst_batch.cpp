@@ -124,6 +124,8 @@ void TestBatch::importIntoANewDirectoryThenExport()
         run({QStringLiteral("--import"), sample, QStringLiteral("--into"), QStringLiteral("العائلة")});
     QVERIFY2(imported.status == 0, qPrintable(imported.err));
     QVERIFY(imported.out.contains(QStringLiteral("تم استيراد 2")));
+    // The columns no field takes are named, not dropped without a word.
+    QVERIFY2(imported.err.contains(QStringLiteral("Organization Title، Labels")), qPrintable(imported.err));
     // The second mobile, the father's number, the work e-mail and the pager: values of their own.
     QVERIFY(!imported.out.contains(QStringLiteral("تم وضع")));
     QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM qav_contact_value")), QStringLiteral("4"));
