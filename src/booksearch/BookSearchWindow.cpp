@@ -28,12 +28,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QSet>
 #include <QTableView>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <array>
+#include <numeric>
 
 void BookSearchWindow::install(MainForm& form)
 {
@@ -91,9 +94,11 @@ BookSearchWindow::BookSearchWindow(MainForm& main)
     results->setTextElideMode(Qt::ElideMiddle);
     results->verticalHeader()->hide();
     results->horizontalHeader()->setStretchLastSection(true);
+    results->horizontalHeader()->setMinimumSectionSize(kNarrowestColumn);
     results->horizontalHeader()->setDefaultAlignment(Qt::AlignVCenter | Qt::AlignLeading);
     results->setContextMenuPolicy(Qt::CustomContextMenu);
     results->installEventFilter(this);
+    results->viewport()->installEventFilter(this); // its width shared out among the columns
     searchBox->installEventFilter(this);
 
     openAtStart = new QCheckBox(QStringLiteral("افتح هذه النافذة عند بدء البرنامج"), this);
@@ -124,10 +129,7 @@ BookSearchWindow::BookSearchWindow(MainForm& main)
     });
 
     const QRect screen = main.screen() ? main.screen()->availableGeometry() : QRect(0, 0, 1024, 768);
-    resize(std::min(980, screen.width() - 40), std::min(620, screen.height() - 80));
-    const int widths[] = {230, 130, 120, 120, 200, 110};
-    for (int column = 0; column < 6; ++column)
-        results->setColumnWidth(column, widths[column]);
+    resize(std::min(1080, screen.width() - 40), std::min(620, screen.height() - 80));
     // Kept in the book when the program closes, for the next session's first search.
     SharedData::setSearchIndex(&m_index);
 }
@@ -144,6 +146,17 @@ void BookSearchWindow::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     keepIndexCurrent();
     search(); // what the box still holds, as the book is now
+}
+
+void BookSearchWindow::fitColumns(int width)
+{
+    // What each column usually needs, "found in" last: on a small screen all of them narrow
+    // alike, so that the directory and where the query was found never lie past the edge.
+    constexpr std::array<int, 7> kWidths = {230, 130, 120, 120, 200, 110, 160};
+    const int needed = std::accumulate(kWidths.begin(), kWidths.end(), 0);
+    const double share = std::min(1.0, double(width) / needed);
+    for (int column = 0; column + 1 < int(kWidths.size()); ++column)
+        results->setColumnWidth(column, std::max(kNarrowestColumn, int(kWidths[size_t(column)] * share)));
 }
 
 void BookSearchWindow::keepIndexCurrent()
@@ -347,6 +360,8 @@ void BookSearchWindow::fillContactMenu(QMenu* menu)
 
 bool BookSearchWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == results->viewport() && event->type() == QEvent::Resize)
+        fitColumns(static_cast<QResizeEvent*>(event)->size().width());
     if (event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);
     const int key = static_cast<QKeyEvent*>(event)->key();

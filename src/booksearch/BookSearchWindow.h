@@ -37,6 +37,8 @@ public:
 
     // The most contacts listed at once: more are counted, and narrowed by typing on.
     static constexpr qsizetype kListed = 200;
+    // However small the screen, a column keeps room for a few letters.
+    static constexpr int kNarrowestColumn = 48;
 
     // Runs the search for the box's text now (typing runs it at once too).
     void search();
@@ -58,6 +60,8 @@ private:
     // Whether a listed contact's directory was locked (or deleted) since the search.
     bool listsLockedContacts() const;
     void keepIndexCurrent();
+    // The columns shared out over the list's width.
+    void fitColumns(int width);
     void startReading();
     void takeReadIndex();
 
