@@ -1,6 +1,7 @@
 #include "BookRekey.h"
 
 #include "DatabaseFileCopy.h"
+#include "FailureText.h"
 #include "PassedOver.h"
 #include "Schema.h"
 #include "Transaction.h"
@@ -114,7 +115,7 @@ DataResult BookRekey::run(DataConnection& connection, const QString& newKey, con
         QTemporaryFile made(QDir(QFileInfo(book).absolutePath()).filePath(QLatin1String(kPattern)));
         made.setAutoRemove(false);
         if (!made.open())
-            return failure(made.errorString());
+            return failure(FailureText::ofFile(made));
         copy = made.fileName();
     }
     const QByteArray bookNative = QFile::encodeName(book);

@@ -1,10 +1,11 @@
 #include "BoundedFileRead.h"
 
+#include "FailureText.h"
+
 #include <QFile>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -25,7 +26,7 @@ struct Descriptor {
 
 QString systemError()
 {
-    return QString::fromLocal8Bit(std::strerror(errno));
+    return FailureText::ofSystem(errno);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "DataConnection.h"
 
+#include "FailureText.h"
 #include "Schema.h"
 #include "TextFold.h"
 
@@ -91,7 +92,7 @@ DataResult DataConnection::open(const QString& path, const QString& password, Ac
     const int mode = access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
     int rc = sqlite3_open_v2(nativePath.constData(), &db, mode | SQLITE_OPEN_FULLMUTEX, nullptr);
     if (rc != SQLITE_OK) {
-        const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("cannot open");
+        const QString message = FailureText::ofDatabase(rc);
         sqlite3_close(db);
         return failure(message);
     }
@@ -148,7 +149,7 @@ bool DataConnection::inTransaction() const
 DataResult DataConnection::openReaderBeside(DataConnection& reader, Wait wait) const
 {
     if (!m_db)
-        return failure(QStringLiteral("database is not open"));
+        return failure(QStringLiteral("الدفتر غير مفتوح"));
     return readerOpener()(reader, wait);
 }
 
@@ -218,8 +219,8 @@ void DataConnection::setDamageHandler(DamageHandler handler)
 DataResult DataConnection::lastError() const
 {
     if (!m_db)
-        return failure(QStringLiteral("database is not open"));
-    const QString message = QString::fromUtf8(sqlite3_errmsg(m_db));
+        return failure(QStringLiteral("الدفتر غير مفتوح"));
+    const QString message = FailureText::ofDatabase(sqlite3_extended_errcode(m_db));
     const int code = sqlite3_errcode(m_db) & 0xFF;
     if ((code == SQLITE_CORRUPT || code == SQLITE_NOTADB) && m_reportsDamage && damageHandler())
         damageHandler()(message);
@@ -367,7 +368,7 @@ DataResult DataConnection::executeScript(const QString& sql)
     char* message = nullptr;
     const QByteArray text = sql.toUtf8();
     if (watched([&] { return sqlite3_exec(m_db, text.constData(), nullptr, nullptr, &message); }) != SQLITE_OK) {
-        DataResult error = failure(QString::fromUtf8(message ? message : sqlite3_errmsg(m_db)));
+        DataResult error = failure(FailureText::ofDatabase(sqlite3_extended_errcode(m_db)));
         sqlite3_free(message);
         return error;
     }

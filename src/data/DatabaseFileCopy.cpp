@@ -1,6 +1,7 @@
 #include "DatabaseFileCopy.h"
 
 #include "BookFingerprint.h"
+#include "FailureText.h"
 #include "ReadLock.h"
 #include "SafeFileWrite.h"
 #include "Schema.h"
@@ -14,7 +15,6 @@
 #include <system_error>
 
 #include <cerrno>
-#include <cstring>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -43,17 +43,17 @@ DataResult DatabaseFileCopy::copyToTemporary(const QString& source, const QStrin
 {
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
-        return failure(in.errorString());
+        return failure(FailureText::ofFile(in));
     QTemporaryFile out(QDir(targetFolder).filePath(QStringLiteral(".qav-copy-XXXXXX")));
     out.setAutoRemove(true);
     if (!out.open())
-        return failure(out.errorString());
+        return failure(FailureText::ofFile(out));
     while (!in.atEnd()) {
         const QByteArray block = in.read(1 << 20);
         if (block.isEmpty() && in.error() != QFileDevice::NoError)
-            return failure(in.errorString());
+            return failure(FailureText::ofFile(in));
         if (out.write(block) != block.size())
-            return failure(out.errorString());
+            return failure(FailureText::ofFile(out));
     }
     // A temporary file starts private (0600) and a copy without modeFrom stays so; a book put in
     // place of another takes the bits of the one it stands in for.
@@ -62,10 +62,10 @@ DataResult DatabaseFileCopy::copyToTemporary(const QString& source, const QStrin
     const QByteArray modePath = QFile::encodeName(modeFrom);
     if (!modeFrom.isEmpty() && QFileInfo::exists(modeFrom) && ::stat(modePath.constData(), &reference) == 0 &&
         ::fchmod(out.handle(), reference.st_mode & 07777) != 0)
-        return failure(QString::fromLocal8Bit(std::strerror(errno)));
+        return failure(FailureText::ofSystem(errno));
     // On disk before anyone relies on it.
     if (!out.flush() || ::fsync(out.handle()) != 0)
-        return failure(out.errorString());
+        return failure(FailureText::ofFile(out));
     out.setAutoRemove(false);
     temporary = out.fileName();
     return {};

@@ -1,6 +1,7 @@
 #include "SafeFileWrite.h"
 
 #include "BookFiles.h"
+#include "FailureText.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,7 +10,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -25,7 +25,7 @@ DataResult failure(const QString& reason)
 
 QString systemError()
 {
-    return QString::fromLocal8Bit(std::strerror(errno));
+    return FailureText::ofSystem(errno);
 }
 
 QByteArray native(const QString& path)

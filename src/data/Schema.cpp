@@ -1,4 +1,6 @@
 #include "Schema.h"
+
+#include "FailureText.h"
 #include "PassedOver.h"
 
 #include <QFile>
@@ -7,7 +9,6 @@
 #include <sqlite3.h>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -48,14 +49,15 @@ DataResult create(const QString& path, const QString& password)
     const QByteArray nativePath = path.toUtf8();
     const int made = ::open(QFile::encodeName(path).constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
     if (made < 0)
-        return DataResult{false, QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)))};
+        return DataResult{false, QStringLiteral("%1: %2").arg(path, FailureText::ofSystem(errno))};
     ::close(made);
     sqlite3* db = nullptr;
     // SQLITE_OPEN_EXCLUSIVE is not honoured for main databases, so the check above guards the
     // existing file; opening with CREATE on a path that appeared meanwhile is caught by verify().
-    if (sqlite3_open_v2(nativePath.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
-        SQLITE_OK) {
-        const QString message = QString::fromUtf8(sqlite3_errmsg(db));
+    if (const int opened =
+            sqlite3_open_v2(nativePath.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        opened != SQLITE_OK) {
+        const QString message = FailureText::ofDatabase(opened);
         sqlite3_close(db);
         return DataResult{false, message};
     }
@@ -66,7 +68,7 @@ DataResult create(const QString& path, const QString& password)
     const int rc = sqlite3_exec(db, script.constData(), nullptr, nullptr, &message);
     DataResult result;
     if (rc != SQLITE_OK) {
-        result = DataResult{false, QString::fromUtf8(message ? message : sqlite3_errmsg(db))};
+        result = DataResult{false, FailureText::ofDatabase(rc)};
         sqlite3_free(message);
     }
     sqlite3_close(db);
