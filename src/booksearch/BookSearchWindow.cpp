@@ -99,6 +99,11 @@ BookSearchWindow::BookSearchWindow(MainForm& main)
     results->setContextMenuPolicy(Qt::CustomContextMenu);
     results->installEventFilter(this);
     results->viewport()->installEventFilter(this); // its width shared out among the columns
+    // Until the user widens a column: the widths are then theirs. The last only fills what is left.
+    connect(results->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column) {
+        if (!m_fittingColumns && column != BookSearchResults::FoundInColumn)
+            m_columnsSetByHand = true;
+    });
     searchBox->installEventFilter(this);
 
     openAtStart = new QCheckBox(QStringLiteral("افتح هذه النافذة عند بدء البرنامج"), this);
@@ -155,8 +160,10 @@ void BookSearchWindow::fitColumns(int width)
     constexpr std::array<int, 7> kWidths = {230, 130, 120, 120, 200, 110, 160};
     const int needed = std::accumulate(kWidths.begin(), kWidths.end(), 0);
     const double share = std::min(1.0, double(width) / needed);
+    m_fittingColumns = true;
     for (int column = 0; column + 1 < int(kWidths.size()); ++column)
         results->setColumnWidth(column, std::max(kNarrowestColumn, int(kWidths[size_t(column)] * share)));
+    m_fittingColumns = false;
 }
 
 void BookSearchWindow::keepIndexCurrent()
@@ -360,7 +367,7 @@ void BookSearchWindow::fillContactMenu(QMenu* menu)
 
 bool BookSearchWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == results->viewport() && event->type() == QEvent::Resize)
+    if (watched == results->viewport() && event->type() == QEvent::Resize && !m_columnsSetByHand)
         fitColumns(static_cast<QResizeEvent*>(event)->size().width());
     if (event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);

@@ -71,4 +71,6 @@ private:
     bool m_readBehind = true; // false once a read behind the window failed
     bool m_readAgain = false; // read again once after another program wrote meanwhile
     BookSearchResults* m_model;
+    bool m_fittingColumns = false;
+    bool m_columnsSetByHand = false; // the user widened a column: the widths are theirs
 };

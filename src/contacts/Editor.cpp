@@ -386,7 +386,7 @@ void Editor::save()
             if (mode == Mode::Edit)
                 written = store.findByName(contact.name, at);
             if (written && at <= 0)
-                written = DataResult{false, QStringLiteral("no row for %1").arg(contact.name)};
+                written = DataResult{false, QStringLiteral("لم تعد جهة الاتصال %1 موجودة").arg(contact.name)};
             if (written)
                 written = ContactValueStore(SharedData::connection()).replaceWithin(at, contact.name, more);
         }

@@ -40,10 +40,10 @@ DataResult flushToDisk(const QString& path)
     const QByteArray native = QFile::encodeName(path);
     const int handle = ::open(native.constData(), O_RDONLY);
     if (handle < 0)
-        return failure(QStringLiteral("cannot reopen %1").arg(path));
+        return failure(QStringLiteral("تعذر فتح %1 من جديد").arg(path));
     const bool flushed = ::fsync(handle) == 0;
     ::close(handle);
-    return flushed ? DataResult{} : failure(QStringLiteral("cannot flush %1").arg(path));
+    return flushed ? DataResult{} : failure(QStringLiteral("تعذر حفظ %1 على القرص").arg(path));
 }
 
 DataResult checkCopy(const QString& path, const QString& key, const QString& expectedCounts)
@@ -59,7 +59,7 @@ DataResult checkCopy(const QString& path, const QString& key, const QString& exp
     if (DataResult counted = countRows(copy, counts); !counted)
         return counted;
     if (counts != expectedCounts)
-        return failure(QStringLiteral("the copy holds %1 rows, the book %2").arg(counts, expectedCounts));
+        return failure(QStringLiteral("النسخة الجديدة لا تطابق الدفتر (%1 بدل %2)").arg(counts, expectedCounts));
     return {};
 }
 
@@ -107,7 +107,7 @@ DataResult BookRekey::run(DataConnection& connection, const QString& newKey, con
 {
     const QString book = connection.path();
     if (!connection.isOpen() || book.isEmpty())
-        return failure(QStringLiteral("the book is not open"));
+        return failure(QStringLiteral("الدفتر غير مفتوح"));
     removeLeftovers(book);
     QString copy;
     {
@@ -127,7 +127,7 @@ DataResult BookRekey::run(DataConnection& connection, const QString& newKey, con
     };
     if (done && ::stat(bookNative.constData(), &bookMode) == 0 &&
         ::chmod(copyNative.constData(), bookMode.st_mode & 07777) != 0)
-        done = failure(QStringLiteral("cannot set the permissions of %1").arg(copy));
+        done = failure(QStringLiteral("تعذر ضبط صلاحيات %1").arg(copy));
     if (done)
         done = flushToDisk(copy);
     if (done)
@@ -141,9 +141,9 @@ DataResult BookRekey::run(DataConnection& connection, const QString& newKey, con
     if (done)
         done = dataVersion(connection, versionNow);
     if (done && versionNow != version)
-        done = failure(QStringLiteral("the book was changed meanwhile"));
+        done = failure(QStringLiteral("غيّر برنامج آخر الدفتر أثناء العملية، حاول مرة أخرى"));
     if (done && beforeRename && !beforeRename())
-        done = failure(QStringLiteral("stopped before the rename"));
+        done = failure(QStringLiteral("توقفت العملية قبل أن تتم"));
     if (done) {
         std::error_code error;
         std::filesystem::rename(std::filesystem::path(copyNative.toStdString()),

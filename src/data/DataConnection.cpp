@@ -256,7 +256,7 @@ DataResult DataConnection::prepare(const QString& sql, const QStringList& values
         // Text that is not valid UTF-16 (a lone surrogate) cannot be stored as typed: refuse it
         // rather than store something else.
         if (!values.at(i).isValidUtf16())
-            return failure(QStringLiteral("a value holds characters that cannot be stored"));
+            return failure(QStringLiteral("فى البيان حروف لا يمكن حفظها"));
         const QByteArray value = values.at(i).toUtf8();
         if (sqlite3_bind_text(stmt, i + 1, value.constData(), value.size(), SQLITE_TRANSIENT) != SQLITE_OK)
             return lastError();

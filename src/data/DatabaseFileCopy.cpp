@@ -64,8 +64,10 @@ DataResult DatabaseFileCopy::copyToTemporary(const QString& source, const QStrin
         ::fchmod(out.handle(), reference.st_mode & 07777) != 0)
         return failure(FailureText::ofSystem(errno));
     // On disk before anyone relies on it.
-    if (!out.flush() || ::fsync(out.handle()) != 0)
+    if (!out.flush())
         return failure(FailureText::ofFile(out));
+    if (::fsync(out.handle()) != 0)
+        return failure(FailureText::ofSystem(errno));
     out.setAutoRemove(false);
     temporary = out.fileName();
     return {};
@@ -74,7 +76,7 @@ DataResult DatabaseFileCopy::copyToTemporary(const QString& source, const QStrin
 DataResult DatabaseFileCopy::backup(DataConnection& connection, const QString& folder)
 {
     if (!QFileInfo(folder).isDir())
-        return failure(QStringLiteral("not a folder: %1").arg(folder));
+        return failure(QStringLiteral("المكان المحدد غير موجود: %1").arg(folder));
     const QString target = QDir(folder).filePath(QLatin1String(kBackupName));
     // Never over the book, never through a link: refused before a byte is copied.
     if (const SafeFileWrite::Refusal refused = SafeFileWrite::refusal(target, connection.path());
@@ -87,7 +89,7 @@ DataResult DatabaseFileCopy::backup(DataConnection& connection, const QString& f
     // Inside a transaction of the caller's, pages it wrote may already lie in the file, to be
     // rolled back later: a copy then could hold what was never committed.
     if (!reading.own())
-        return failure(QStringLiteral("a transaction is open"));
+        return failure(QStringLiteral("عملية أخرى جارية على الدفتر، حاول بعد انتهائها"));
     QString temporary;
     // A backup holds every contact: readable by its owner only, whatever the book's bits.
     DataResult copied = copyToTemporary(connection.path(), folder, temporary, QString());
@@ -105,7 +107,7 @@ DataResult DatabaseFileCopy::backup(DataConnection& connection, const QString& f
 DataResult DatabaseFileCopy::verify(const QString& path, const QString& password)
 {
     if (!QFileInfo(path).isFile())
-        return failure(QStringLiteral("no such file"));
+        return failure(QStringLiteral("الملف غير موجود"));
     DataConnection candidate;
     if (DataResult opened = candidate.open(path, password, DataConnection::Access::ReadOnly); !opened)
         return opened;
@@ -121,7 +123,7 @@ DataResult DatabaseFileCopy::stage(const QString& source, const QString& target,
                                    QString& staged)
 {
     if (!QFileInfo(source).isFile())
-        return failure(QStringLiteral("no such file"));
+        return failure(QStringLiteral("الملف غير موجود"));
     QString temporary;
     if (DataResult copied = copyToTemporary(source, QFileInfo(target).absolutePath(), temporary, target); !copied)
         return copied;
@@ -151,7 +153,7 @@ DataResult DatabaseFileCopy::install(const QString& source, const QString& stage
     }
     if (beforeRename && !beforeRename()) {
         QFile::remove(staged);
-        return failure(QStringLiteral("stopped before the rename"));
+        return failure(QStringLiteral("توقفت العملية قبل أن تتم"));
     }
     if (DataResult moved = moveOver(staged, target); !moved) {
         QFile::remove(staged);

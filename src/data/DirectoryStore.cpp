@@ -14,7 +14,7 @@ Directory fromStatement(sqlite3_stmt* statement)
 DataResult DirectoryStore::oneChanged(const DataResult& written, const Directory& directory)
 {
     if (written && m_connection.changes() != 1)
-        return DataResult{false, QStringLiteral("no directory %1 named %2").arg(directory.code, directory.name)};
+        return DataResult{false, QStringLiteral("لم يعد الدليل %1 موجودًا").arg(directory.name)};
     return written;
 }
 

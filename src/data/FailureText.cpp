@@ -1,5 +1,7 @@
 #include "FailureText.h"
 
+#include <QFileInfo>
+
 #include <sqlite3.h>
 
 #include <cerrno>
@@ -9,11 +11,11 @@ QString FailureText::ofDatabase(int code)
     switch (code & 0xFF) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
-        return QStringLiteral("الدفتر مشغول ببرنامج آخر يكتب فيه، حاول بعد قليل");
+        return QStringLiteral("الدفتر مشغول الآن، حاول بعد قليل");
     case SQLITE_CANTOPEN:
-        return QStringLiteral("تعذر فتح الملف: غير موجود أو لا يمكن الوصول إليه");
+        return QStringLiteral("تعذر فتح الملف أو الكتابة بجانبه: قد يكون غير موجود أو بلا صلاحية عليه");
     case SQLITE_NOTADB:
-        return QStringLiteral("الملف ليس دفتر هاتف أو كلمة سره غير هذه");
+        return QStringLiteral("تعذرت قراءة الملف: ليس دفتر هاتف، أو تالف، أو كلمة سره غير هذه");
     case SQLITE_CORRUPT:
         return QStringLiteral("الملف تالف");
     case SQLITE_FULL:
@@ -69,7 +71,7 @@ QString FailureText::ofFile(const QFileDevice& file)
 {
     switch (file.error()) {
     case QFileDevice::OpenError:
-        return QStringLiteral("تعذر فتح الملف");
+        return ofOpening(file.fileName());
     case QFileDevice::ReadError:
         return QStringLiteral("تعذرت القراءة من الملف");
     case QFileDevice::WriteError:
@@ -80,4 +82,18 @@ QString FailureText::ofFile(const QFileDevice& file)
     default:
         return QStringLiteral("تعذر الوصول إلى الملف");
     }
+}
+
+QString FailureText::ofOpening(const QString& path)
+{
+    // Every failure to open is one error to the file: where it stands tells the user why.
+    const QFileInfo file(path);
+    const QFileInfo folder(file.absolutePath());
+    if (!folder.isDir())
+        return QStringLiteral("المكان المحدد غير موجود");
+    if (!file.exists() && !folder.isWritable())
+        return QStringLiteral("لا يمكن الكتابة فى هذا المكان: المجلد للقراءة فقط أو ليس لك صلاحية عليه");
+    if (file.exists() && !file.isReadable())
+        return QStringLiteral("لا توجد صلاحية لقراءة الملف");
+    return QStringLiteral("تعذر فتح الملف");
 }

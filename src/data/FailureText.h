@@ -14,4 +14,6 @@ public:
     static QString ofSystem(int error);
     // A file that failed to open, read or write.
     static QString ofFile(const QFileDevice& file);
+    // A file at path that could not be opened or made.
+    static QString ofOpening(const QString& path);
 };

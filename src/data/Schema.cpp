@@ -94,7 +94,7 @@ DataResult verify(DataConnection& connection)
     if (!read)
         return read;
     if (tables != QLatin1String("2"))
-        return DataResult{false, QStringLiteral("the file lacks the tables info and dirg")};
+        return DataResult{false, QStringLiteral("الملف ليس دفتر هاتف: لا يحوى جدولى البيانات والأدلة")};
     return {};
 }
 

@@ -406,12 +406,13 @@ void latinWord(const std::string& written, QByteArray& key)
 
 // ---- Words ---------------------------------------------------------------------------------
 
-// Accented Latin letters lose their marks by Unicode's decomposition: ICU's transliteration,
-// whose tables cost a few megabytes and milliseconds in every thread that first needs them, is
-// left for what that does not make plain (other scripts, letters such as ß or ø). Empty when so.
+// Accented Latin letters lose their marks by Unicode's canonical decomposition, as ICU's
+// Latin-ASCII would make them: its transliteration, whose tables cost a few megabytes and
+// milliseconds in every thread that first needs them, is left for what that does not make plain
+// (other scripts, letters such as ß, ø or ª). Empty when so.
 std::string decomposedLatin(const std::u16string& text)
 {
-    const QString decomposed = QString::fromStdU16String(text).normalized(QString::NormalizationForm_KD);
+    const QString decomposed = QString::fromStdU16String(text).normalized(QString::NormalizationForm_D);
     std::string out;
     out.reserve(size_t(decomposed.size()));
     for (const QChar c : decomposed) {
@@ -619,5 +620,7 @@ bool SoundKey::worthSearching(const QString& query, QByteArrayView key)
     const int heard = consonants(key);
     if (heard >= 2)
         return true;
-    return heard == 1 && std::count_if(query.begin(), query.end(), [](QChar c) { return c.isLetter(); }) >= 3;
+    // The stretching stroke (ـ) is drawn, not written: it is no letter here.
+    return heard == 1 &&
+           std::count_if(query.begin(), query.end(), [](QChar c) { return c.isLetter() && c != QChar(0x0640); }) >= 3;
 }

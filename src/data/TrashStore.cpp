@@ -46,7 +46,7 @@ DataResult TrashStore::moveInWithin(const QString& name, qint64* id)
     if (DataResult read = contacts.readByName(name, contact, dir, found); !read)
         return read;
     if (!found)
-        return DataResult{false, QStringLiteral("no contact named %1").arg(name)};
+        return DataResult{false, QStringLiteral("لا توجد جهة اتصال باسم %1").arg(name)};
     Directory from;
     if (DataResult looked = DirectoryStore(m_connection).find(dir, from); !looked)
         return looked;
@@ -136,7 +136,7 @@ DataResult TrashStore::restoreWithin(qint64 id, const QString& dir, qint64* row)
     if (!read)
         return read;
     if (!found)
-        return DataResult{false, QStringLiteral("nothing in the trash with id %1").arg(id)};
+        return DataResult{false, QStringLiteral("لم يعد هذا فى سلة المحذوفات (%1)").arg(id)};
     ContactStore contacts(m_connection);
     qint64 existing = 0;
     if (DataResult looked = contacts.findByName(contact.name, existing); !looked)
@@ -147,7 +147,7 @@ DataResult TrashStore::restoreWithin(qint64 id, const QString& dir, qint64* row)
     if (DataResult looked = DirectoryStore(m_connection).find(into, target); !looked)
         return looked;
     if (!target.exists())
-        return DataResult{false, QStringLiteral("no directory %1").arg(into)};
+        return DataResult{false, QStringLiteral("لم يعد الدليل موجودًا (%1)").arg(into)};
     qint64 made = 0;
     if (DataResult added = contacts.insert(contact, into, &made); !added)
         return added;
@@ -170,7 +170,7 @@ DataResult TrashStore::moveDirectoryIn(const Directory& directory, QList<qint64>
     if (DataResult looked = DirectoryStore(m_connection).find(directory.code, current); !looked)
         return looked;
     if (!current.exists() || current.name != directory.name || current.pass != directory.pass)
-        return DataResult{false, QStringLiteral("the directory %1 is no longer as named").arg(directory.name)};
+        return DataResult{false, QStringLiteral("تغير اسم الدليل %1").arg(directory.name)};
     qint64 before = 0;
     if (DataResult read = m_connection.query(QStringLiteral("SELECT coalesce(max(id), 0) FROM qav_trash"), {},
                                              [&before](sqlite3_stmt* row) { before = sqlite3_column_int64(row, 0); });

@@ -30,6 +30,39 @@ void clean(ContactFileContents& contents)
         }
 }
 
+// The headers of the columns that hold a value and go to no field, each on one line and cut
+// short (a column without a header by its place); past the first few, how many more. One pass
+// over the cells there are: a short row has no cells for the columns past its end.
+QStringList leftOutColumns(const QList<QStringList>& rows, const CsvMapping& mapping)
+{
+    constexpr qsizetype kMostNamed = 10;
+    constexpr qsizetype kLongestName = 40;
+    std::vector<bool> filled(size_t(mapping.targets.size()), false);
+    for (qsizetype row = 1; row < rows.size(); ++row)
+        for (qsizetype column = 0; column < std::min(rows[row].size(), mapping.targets.size()); ++column)
+            if (!filled[size_t(column)] && mapping.targets[column] == CsvMapping::Ignore &&
+                std::any_of(rows[row][column].begin(), rows[row][column].end(), [](QChar c) { return !c.isSpace(); }))
+                filled[size_t(column)] = true;
+    QStringList named;
+    qsizetype more = 0;
+    for (qsizetype column = 0; column < mapping.targets.size(); ++column) {
+        if (!filled[size_t(column)])
+            continue;
+        if (named.size() == kMostNamed) {
+            ++more;
+            continue;
+        }
+        QString name = OutsideText::oneLine(rows[0].value(column)).trimmed();
+        if (name.size() > kLongestName)
+            name = name.left(name.at(kLongestName - 1).isHighSurrogate() ? kLongestName - 1 : kLongestName) +
+                   QStringLiteral("…");
+        named << (name.isEmpty() ? QStringLiteral("العمود %1").arg(column + 1) : name);
+    }
+    if (more > 0)
+        named << QStringLiteral("و%1 غيرها").arg(more);
+    return named;
+}
+
 } // namespace
 
 ContactFileReader::Kind ContactFileReader::kindOf(const QString& path, const QByteArray& bytes)
@@ -68,15 +101,7 @@ bool ContactFileReader::readGuessingColumns(const QString& path, const QByteArra
         if (rows.size() < 2 || !mapping.hasNameSource())
             return false;
         contents = readCsv(rows, mapping);
-        // A header is named on one line, cut short; a file of many columns names the first few.
-        constexpr qsizetype kLongestHeaderNamed = 40;
-        constexpr qsizetype kMostHeadersNamed = 10;
-        for (qsizetype column = 0; column < mapping.targets.size() && contents.leftOut.size() < kMostHeadersNamed;
-             ++column)
-            if (mapping.targets[column] == CsvMapping::Ignore &&
-                std::any_of(rows.begin() + 1, rows.end(),
-                            [column](const QStringList& row) { return !row.value(column).trimmed().isEmpty(); }))
-                contents.leftOut << OutsideText::oneLine(rows[0].value(column)).left(kLongestHeaderNamed);
+        contents.leftOut = leftOutColumns(rows, mapping);
         return true;
     }
     case Kind::None:

@@ -20,7 +20,7 @@ struct ContactFileContents {
     int movedToNotes = 0;
     int incomplete = 0;
     // The headers of a table's columns that held values no field takes, when its columns were
-    // guessed: with no window to choose their fields in, they are named instead.
+    // guessed: with no window to choose their fields in, the first few are named instead.
     QStringList leftOut;
 };
 
