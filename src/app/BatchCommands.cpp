@@ -157,8 +157,13 @@ int BatchCommands::importFile(const CommandLine::Request& request, const Passwor
     if (const QString refused = ContactFileReader::load(request.file, bytes); !refused.isEmpty())
         return fail(refused);
     ContactFileContents contents;
-    if (!ContactFileReader::readGuessingColumns(request.file, bytes, contents))
+    if (!ContactFileReader::readGuessingColumns(request.file, bytes, contents)) {
+        // A table with rows whose headers name no column a name could come from: say which to use.
+        if (ContactFileReader::kindOf(request.file, bytes) == ContactFileReader::Kind::Csv && bytes.count('\n') > 1)
+            return fail(QStringLiteral("لم يُعرف عمود الأسماء فى الملف %1: اجعل عنوانه \"الاسم\" , لم يتغير شىء")
+                            .arg(request.file));
         return fail(QStringLiteral("الملف %1 ليس ملف جهات اتصال (vCard أو CSV) , لم يتغير شىء").arg(request.file));
+    }
 
     QString name;
     if (const QString refused = directoryName(request.directory, name); !refused.isEmpty())
