@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QMap>
 #include <QRegularExpression>
+#include <QSet>
 
 #include <algorithm>
 
@@ -480,6 +481,7 @@ QStringList CsvMapping::targetNames()
 CsvMapping CsvMapping::guess(const QStringList& headers)
 {
     CsvMapping mapping;
+    QSet<Target> singlesTaken; // looked up, not searched for: a file may have many columns
     for (const QString& header : headers) {
         const QString k = ownGroupInGoogleWords(key(header));
         Column column;
@@ -496,8 +498,10 @@ CsvMapping CsvMapping::guess(const QStringList& headers)
         // A name, a name part or the notes twice: the first column wins.
         const bool single =
             target == Name || target == FirstName || target == MiddleName || target == LastName || target == MoreInfo;
-        if (single && mapping.targets.contains(target))
+        if (single && singlesTaken.contains(target))
             target = Ignore;
+        else if (single)
+            singlesTaken.insert(target);
         mapping.targets << target;
         mapping.columns << column;
     }
