@@ -1,22 +1,11 @@
 #include "CopyMessages.h"
 
-QString CopyMessages::reason(const QString& systemError)
+QString CopyMessages::reason(const QString& failure)
 {
-    // A reason the program gave in its own words (a refused target) is said as it is.
-    for (const QChar c : systemError)
+    // The book's copies word their failures in Arabic, and are said as they are; anything else
+    // is no text for a user to read.
+    for (const QChar c : failure)
         if (c.script() == QChar::Script_Arabic)
-            return systemError;
-    const QString e = systemError.toLower();
-    if (e.contains(QLatin1String("permission")) || e.contains(QLatin1String("read-only")) ||
-        e.contains(QLatin1String("access")))
-        return QStringLiteral("لا يمكن الكتابة فى هذا المكان: المجلد للقراءة فقط أو ليس لك صلاحية عليه");
-    if (e.contains(QLatin1String("no space")) || e.contains(QLatin1String("disk full")) ||
-        e.contains(QLatin1String("quota")))
-        return QStringLiteral("لا توجد مساحة كافية على القرص");
-    if (e.contains(QLatin1String("not a folder")) || e.contains(QLatin1String("no such")))
-        return QStringLiteral("المكان المحدد غير موجود");
-    if (e.contains(QLatin1String("encrypted")) || e.contains(QLatin1String("not a database")) ||
-        e.contains(QLatin1String("tables")) || e.contains(QLatin1String("malformed")))
-        return QStringLiteral("الملف ليس نسخة احتياطية صالحة لقاعدة البيانات أو أنه تالف");
+            return failure;
     return QStringLiteral("حدث خطأ أثناء نسخ الملف");
 }

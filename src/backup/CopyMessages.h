@@ -6,5 +6,5 @@
 class CopyMessages
 {
 public:
-    static QString reason(const QString& systemError);
+    static QString reason(const QString& failure);
 };

@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
+#include <sqlite3.h>
+
 #include <filesystem>
 #include <system_error>
 
@@ -54,8 +56,8 @@ DataResult checkCopy(const QString& path, const QString& key, const QString& exp
     QString result, counts;
     if (DataResult checked = copy.scalar(QStringLiteral("PRAGMA integrity_check"), {}, result); !checked)
         return checked;
-    if (result != QLatin1String("ok"))
-        return failure(result);
+    if (result != QLatin1String("ok")) // SQLite's list of what is damaged, in English
+        return failure(FailureText::ofDatabase(SQLITE_CORRUPT));
     if (DataResult counted = countRows(copy, counts); !counted)
         return counted;
     if (counts != expectedCounts)
@@ -107,7 +109,7 @@ DataResult BookRekey::run(DataConnection& connection, const QString& newKey, con
 {
     const QString book = connection.path();
     if (!connection.isOpen() || book.isEmpty())
-        return failure(QStringLiteral("الدفتر غير مفتوح"));
+        return failure(FailureText::bookNotOpen());
     removeLeftovers(book);
     QString copy;
     {

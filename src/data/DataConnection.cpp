@@ -149,7 +149,7 @@ bool DataConnection::inTransaction() const
 DataResult DataConnection::openReaderBeside(DataConnection& reader, Wait wait) const
 {
     if (!m_db)
-        return failure(QStringLiteral("الدفتر غير مفتوح"));
+        return lastError();
     return readerOpener()(reader, wait);
 }
 
@@ -219,7 +219,7 @@ void DataConnection::setDamageHandler(DamageHandler handler)
 DataResult DataConnection::lastError() const
 {
     if (!m_db)
-        return failure(QStringLiteral("الدفتر غير مفتوح"));
+        return failure(FailureText::bookNotOpen());
     const QString message = FailureText::ofDatabase(sqlite3_extended_errcode(m_db));
     const int code = sqlite3_errcode(m_db) & 0xFF;
     if ((code == SQLITE_CORRUPT || code == SQLITE_NOTADB) && m_reportsDamage && damageHandler())
@@ -365,13 +365,9 @@ DataResult DataConnection::executeScript(const QString& sql)
 {
     if (!m_db)
         return lastError();
-    char* message = nullptr;
     const QByteArray text = sql.toUtf8();
-    if (watched([&] { return sqlite3_exec(m_db, text.constData(), nullptr, nullptr, &message); }) != SQLITE_OK) {
-        DataResult error = failure(FailureText::ofDatabase(sqlite3_extended_errcode(m_db)));
-        sqlite3_free(message);
-        return error;
-    }
+    if (watched([&] { return sqlite3_exec(m_db, text.constData(), nullptr, nullptr, nullptr); }) != SQLITE_OK)
+        return failure(FailureText::ofDatabase(sqlite3_extended_errcode(m_db)));
     return {};
 }
 

@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
+#include <sqlite3.h>
+
 #include <filesystem>
 #include <system_error>
 
@@ -32,7 +34,7 @@ DataResult moveOver(const QString& from, const QString& to)
     std::error_code error;
     std::filesystem::rename(std::filesystem::path(from.toStdString()), std::filesystem::path(to.toStdString()), error);
     if (error)
-        return failure(QString::fromStdString(error.message()));
+        return failure(FailureText::ofSystem(error.value()));
     return {};
 }
 
@@ -114,8 +116,8 @@ DataResult DatabaseFileCopy::verify(const QString& path, const QString& password
     QString result;
     if (DataResult checked = candidate.scalar(QStringLiteral("PRAGMA integrity_check"), {}, result); !checked)
         return checked;
-    if (result != QLatin1String("ok"))
-        return failure(result);
+    if (result != QLatin1String("ok")) // SQLite's list of what is damaged, in English
+        return failure(FailureText::ofDatabase(SQLITE_CORRUPT));
     return {};
 }
 

@@ -19,14 +19,14 @@ QString FailureText::ofDatabase(int code)
     case SQLITE_CORRUPT:
         return QStringLiteral("الملف تالف");
     case SQLITE_FULL:
-        return QStringLiteral("لا توجد مساحة كافية على القرص");
+        return ofSystem(ENOSPC);
     case SQLITE_READONLY:
         return QStringLiteral("الملف للقراءة فقط ولا يمكن الكتابة فيه");
     case SQLITE_IOERR:
-        return QStringLiteral("تعذرت القراءة من القرص أو الكتابة عليه");
+        return ofSystem(EIO);
     case SQLITE_PERM:
     case SQLITE_AUTH:
-        return QStringLiteral("لا توجد صلاحية للوصول إلى الملف");
+        return ofSystem(EACCES);
     case SQLITE_NOMEM:
         return QStringLiteral("لا توجد ذاكرة كافية");
     case SQLITE_TOOBIG:
@@ -78,7 +78,7 @@ QString FailureText::ofFile(const QFileDevice& file)
     case QFileDevice::ResizeError:
         return QStringLiteral("تعذرت الكتابة فى الملف، قد يكون القرص ممتلئًا");
     case QFileDevice::PermissionsError:
-        return QStringLiteral("لا توجد صلاحية للوصول إلى الملف");
+        return ofSystem(EACCES);
     default:
         return QStringLiteral("تعذر الوصول إلى الملف");
     }

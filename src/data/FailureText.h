@@ -8,6 +8,7 @@
 class FailureText
 {
 public:
+    static QString bookNotOpen() { return QStringLiteral("الدفتر غير مفتوح"); }
     // A SQLite result code, extended or not: its primary code decides.
     static QString ofDatabase(int code);
     // An errno value, as a failed system call left it.
