@@ -12,7 +12,6 @@
 #include <QString>
 
 #include <atomic>
-
 #include <optional>
 #include <string>
 #include <unordered_map>
