@@ -48,6 +48,8 @@ void CommandWiring::started(MainForm& form)
     SyncCommands::applySchedule(form, true);
     if (Preferences::bookSearchAtStart())
         BookSearchWindow::showFor(form);
+    else
+        BookSearchWindow::readAhead(form);
     // After the window is up: the desktop may take a moment to answer.
     QTimer::singleShot(0, &form, [] { OccasionReminder::remind(); });
 }

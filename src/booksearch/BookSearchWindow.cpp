@@ -58,6 +58,17 @@ BookSearchWindow* BookSearchWindow::showFor(MainForm& form)
     return window;
 }
 
+void BookSearchWindow::readAhead(MainForm& form)
+{
+    // A book whose kept index is believed reads that back in a moment; a small one reads at once.
+    DataConnection& connection = SharedData::connection();
+    if (!connection.isOpen() || SharedData::keptIndexBelieved() ||
+        form.findChild<BookSearchWindow*>(QStringLiteral("booksearch"), Qt::FindDirectChildrenOnly) ||
+        !BookSearchIndex::takesAMoment(connection))
+        return;
+    (new BookSearchWindow(form))->startReading();
+}
+
 BookSearchWindow::BookSearchWindow(MainForm& main)
     : QWidget(&main, Qt::Window), m_main(main), m_index(PhoneMatch::numberKey(PhoneMatch::preferredRegion())),
       m_model(new BookSearchResults(this))
@@ -172,22 +183,34 @@ void BookSearchWindow::keepIndexCurrent()
     // contact or locked a directory: it is brought up to date before anything of it is shown. The
     // first time, the index the last session kept is taken when the book is as it left it.
     // A large book never searched is read behind the window, which goes on taking typing.
+    // So is one whose index another program's write made stale: the window never waits for a
+    // whole read of it, but once in a row (another program that writes all the time).
     if (m_reading)
         return;
     DataConnection& connection = SharedData::connection();
-    if (!m_index.loaded() && !KeptSearchIndex::adopt(connection, m_index) && m_readBehind &&
-        BookSearchIndex::takesAMoment(connection)) {
+    if (m_index.loaded() && m_index.stamp() == connection.changeStamp())
+        return;
+    if (!m_index.loaded())
+        (void)KeptSearchIndex::adopt(connection, m_index);
+    const bool behind = m_readBehind && !m_readAgain && BookSearchIndex::takesAMoment(connection);
+    const DataResult read = m_index.bringUpToDate(connection, behind ? BookSearchIndex::FullRead::Deferred
+                                                                     : BookSearchIndex::FullRead::Allowed);
+    m_readAgain = false;
+    if (read && !m_index.loaded() && behind) {
         startReading();
         return;
     }
-    if (const DataResult read = m_index.bringUpToDate(connection); !read)
+    if (!read)
         MessageBox::show(QStringLiteral("تعذرت قراءة جهات الاتصال من قاعدة البيانات: ") + read.error,
                          MessageBox::RtlReading | MessageBox::Critical, QStringLiteral("خطأ"));
 }
 
 void BookSearchWindow::startReading()
 {
-    m_reading = std::make_unique<IndexReading>(SharedData::connection(), m_index.numberKey());
+    // Unseen, the window reads ahead of any search: the user's work goes first.
+    m_reading =
+        std::make_unique<IndexReading>(SharedData::connection(), m_index.numberKey(),
+                                       isVisible() ? IndexReading::Pace::AsUsual : IndexReading::Pace::WhenIdle);
     connect(m_reading.get(), &IndexReading::done, this, &BookSearchWindow::takeReadIndex, Qt::QueuedConnection);
 }
 

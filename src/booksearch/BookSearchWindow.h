@@ -26,6 +26,9 @@ public:
     static void install(MainForm& form);
     // The main window's one search window, made at its first use, brought to the front.
     static BookSearchWindow* showFor(MainForm& form);
+    // At start-up, a large book that no session left its index in is read behind the main window
+    // while the user begins, into the search window made hidden: the first search finds it read.
+    static void readAhead(MainForm& form);
 
     explicit BookSearchWindow(MainForm& main);
     ~BookSearchWindow() override;
@@ -69,7 +72,7 @@ private:
     BookSearchIndex m_index;
     std::unique_ptr<IndexReading> m_reading;
     bool m_readBehind = true; // false once a read behind the window failed
-    bool m_readAgain = false; // read again once after another program wrote meanwhile
+    bool m_readAgain = false; // read again once after another program wrote during a read
     BookSearchResults* m_model;
     bool m_fittingColumns = false;
     bool m_columnsSetByHand = false; // the user widened a column: the widths are theirs

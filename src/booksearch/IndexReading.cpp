@@ -2,7 +2,7 @@
 
 #include <QThread>
 
-IndexReading::IndexReading(DataConnection& connection, const NumberKey& numbers, QObject* parent)
+IndexReading::IndexReading(DataConnection& connection, const NumberKey& numbers, Pace pace, QObject* parent)
     : QObject(parent), m_index(std::make_unique<BookSearchIndex>(numbers)), m_before(connection.changeStamp())
 {
     // Its key is derived on the reading thread, not on the window's.
@@ -18,7 +18,8 @@ IndexReading::IndexReading(DataConnection& connection, const NumberKey& numbers,
     });
     // Queued to this object's thread: done() is emitted there once the read has ended.
     connect(m_thread, &QThread::finished, this, &IndexReading::done);
-    m_thread->start();
+    // The thread that reads the second half beside it takes the same pace.
+    m_thread->start(pace == Pace::WhenIdle ? QThread::IdlePriority : QThread::InheritPriority);
 }
 
 IndexReading::~IndexReading()

@@ -17,8 +17,12 @@ class IndexReading : public QObject
 {
     Q_OBJECT
 public:
+    // How the read shares the processor: as the window that waits for it, or only with what no
+    // other work wants (a read ahead of any search, which the user's work goes before).
+    enum class Pace { AsUsual, WhenIdle };
     // Begins reading the book open on connection.
-    IndexReading(DataConnection& connection, const NumberKey& numbers, QObject* parent = nullptr);
+    IndexReading(DataConnection& connection, const NumberKey& numbers, Pace pace = Pace::AsUsual,
+                 QObject* parent = nullptr);
     // Stops the read between two of its pieces, and waits for it.
     ~IndexReading() override;
     IndexReading(const IndexReading&) = delete;

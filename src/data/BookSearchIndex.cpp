@@ -2,6 +2,7 @@
 
 #include "ContactValueStore.h"
 #include "Directory.h"
+#include "FailureText.h"
 #include "NarrowText.h"
 #include "NeedleFinder.h"
 #include "PackedText.h"
@@ -13,6 +14,8 @@
 
 #include <QHash>
 
+#include <pthread.h>
+#include <sched.h>
 #include <sqlite3.h>
 
 #if __has_include(<malloc.h>)
@@ -40,6 +43,20 @@ const std::vector<BookSearchIndex::Field> kTextFields = {BookSearchIndex::Name, 
 const std::vector<BookSearchIndex::Field> kNumberFields = {BookSearchIndex::HomeTel, BookSearchIndex::JobTel,
                                                            BookSearchIndex::Mobile, BookSearchIndex::Fax,
                                                            BookSearchIndex::MoreValue};
+
+// A thread beside this one that runs work at this one's pace: the second half of a read ahead
+// of any search yields to the user's work as the first half does.
+template <typename Work> std::thread besideAtThisPace(Work&& work)
+{
+    int policy = SCHED_OTHER;
+    sched_param pace{};
+    const bool known = pthread_getschedparam(pthread_self(), &policy, &pace) == 0;
+    return std::thread([known, policy, pace, work = std::forward<Work>(work)]() mutable {
+        if (known)
+            (void)pthread_setschedparam(pthread_self(), policy, &pace);
+        work();
+    });
+}
 
 // The text of a more value that is searched: an address as it reads on one line.
 QString searchedText(const ContactValue& value)
@@ -145,7 +162,7 @@ bool BookSearchIndex::takesAMoment(DataConnection& connection)
     return high >= low && quint64(high) - quint64(low) >= quint64(DataConnection::kReaderBesideFrom);
 }
 
-DataResult BookSearchIndex::load(DataConnection& connection, Reading reading, const std::atomic<bool>* stop)
+void BookSearchIndex::unload()
 {
     m_blocks.clear();
     m_blockEnds.clear();
@@ -153,9 +170,14 @@ DataResult BookSearchIndex::load(DataConnection& connection, Reading reading, co
     m_valueContactsSince.clear();
     m_rowCount = 0;
     m_loaded = false;
-    m_brought = Brought::Read;
     m_keptAt.reset();
     m_changed.clear();
+}
+
+DataResult BookSearchIndex::load(DataConnection& connection, Reading reading, const std::atomic<bool>* stop)
+{
+    unload();
+    m_brought = Brought::Read;
     // One read lock over both halves: no writer commits until both are read, so the stamp taken
     // under it is the stamp of what was read.
     std::optional<ReadLock> lock;
@@ -188,7 +210,7 @@ DataResult BookSearchIndex::load(DataConnection& connection, Reading reading, co
             helper.waitForWritersUnless(*stop);
         const qint64 middle = low + qint64(span / 2);
         DataResult upperRead;
-        std::thread second(
+        std::thread second = besideAtThisPace(
             [&] { upperRead = readRange(helper, middle, high, m_rowsPerBlock, m_packed, piece, stop, upper); });
         read = readRange(connection, low, middle - 1, m_rowsPerBlock, m_packed, piece, stop, lower);
         second.join();
@@ -260,12 +282,18 @@ std::optional<qint64> BookSearchIndex::valueContact(qint64 value) const
     return std::nullopt;
 }
 
-DataResult BookSearchIndex::bringUpToDate(DataConnection& connection)
+DataResult BookSearchIndex::bringUpToDate(DataConnection& connection, FullRead full)
 {
+    auto readAll = [&]() -> DataResult {
+        if (full == FullRead::Allowed)
+            return load(connection);
+        unload();
+        return {};
+    };
     if (!m_loaded)
-        return load(connection);
+        return readAll();
     if (!connection.handle())
-        return {false, QStringLiteral("database is not open")};
+        return {false, FailureText::bookNotOpen()};
     // The usual case at a keystroke, told without a transaction.
     if (connection.changeStamp() == m_stamp) {
         m_brought = Brought::Current;
@@ -275,7 +303,7 @@ DataResult BookSearchIndex::bringUpToDate(DataConnection& connection)
     ReadLock lock(connection);
     if (!lock.taken()) {
         lock.release();
-        return load(connection);
+        return readAll();
     }
     const ChangeStamp now = connection.changeStamp();
     if (now == m_stamp) {
@@ -283,23 +311,16 @@ DataResult BookSearchIndex::bringUpToDate(DataConnection& connection)
         return {};
     }
     std::vector<size_t> stale;
-    if (!staleBlocks(connection, stale)) {
+    if (!staleBlocks(connection, stale) || !mendsBlocks(stale, full)) {
         lock.release();
-        return load(connection);
+        return readAll();
     }
     // From the last, so that a block split in two leaves the indexes of those before it alone.
     for (size_t i = stale.size(); i-- > 0;)
         if (DataResult read = readBlockAgain(connection, stale[i]); !read) {
             lock.release();
             // Half mended is worse than nothing: it is read whole next time.
-            m_blocks.clear();
-            m_blockEnds.clear();
-            m_valueContacts.clear();
-            m_valueContactsSince.clear();
-            m_rowCount = 0;
-            m_loaded = false;
-            m_keptAt.reset();
-            m_changed.clear();
+            unload();
             return read;
         }
     lock.release();
@@ -314,6 +335,23 @@ size_t BookSearchIndex::blockOf(qint64 row) const
 {
     // The last block stands to the highest row id, so there always is one.
     return size_t(std::lower_bound(m_blockEnds.begin(), m_blockEnds.end(), row) - m_blockEnds.begin());
+}
+
+bool BookSearchIndex::mendsBlocks(const std::vector<size_t>& stale, FullRead full) const
+{
+    switch (full) {
+    case FullRead::Allowed:
+        return stale.size() * 4 <= m_blocks.size();
+    case FullRead::Deferred: {
+        qsizetype rows = 0;
+        for (const size_t block : stale)
+            rows += m_blocks[block].rows.size();
+        return rows <= 4 * kRowsPerPiece;
+    }
+    case FullRead::Avoided:
+        break;
+    }
+    return true;
 }
 
 bool BookSearchIndex::staleBlocks(DataConnection& connection, std::vector<size_t>& stale)
@@ -350,8 +388,7 @@ bool BookSearchIndex::staleBlocks(DataConnection& connection, std::vector<size_t
         stale.push_back(blockOf(row));
     std::sort(stale.begin(), stale.end());
     stale.erase(std::unique(stale.begin(), stale.end()), stale.end());
-    // Blocks are read one after the other, the whole book in two halves at once.
-    return stale.size() * 4 <= m_blocks.size();
+    return true;
 }
 
 DataResult BookSearchIndex::readBlockAgain(DataConnection& connection, size_t index)

@@ -77,9 +77,15 @@ public:
     // since (some of it may be read already: it is read the same), and everything when another
     // program wrote.
     void standAt(ChangeStamp stamp) { m_stamp = stamp; }
+    // Whether bringUpToDate() reads everything where it would (see above). Deferred: it reads
+    // again no more than a few pieces' rows, and leaves the index unloaded where it would read
+    // more, for the caller to read as it chooses (behind a window). Avoided: it reads every
+    // changed block again however many there are, and leaves it unloaded only where nothing but a
+    // full read can tell the change (the close of the program).
+    enum class FullRead { Allowed, Deferred, Avoided };
     // Brings it to the book as it stands now: nothing when nothing changed, the blocks of the
     // rows this connection changed, or everything (see above). A failure leaves it unloaded.
-    DataResult bringUpToDate(DataConnection& connection);
+    DataResult bringUpToDate(DataConnection& connection, FullRead full = FullRead::Allowed);
     // How the last bringUpToDate() went, for the tests and the bench.
     enum class Brought { Current, Mended, Read };
     Brought lastBrought() const { return m_brought; }
@@ -160,11 +166,16 @@ private:
     // The blocks that hold the rows this connection changed since stamp(), sorted; false when
     // that cannot be told (everything is read again).
     bool staleBlocks(DataConnection& connection, std::vector<size_t>& stale);
+    // Whether reading the stale blocks one after the other is the cheaper way, or a whole read
+    // in two halves at once, or (full) none of them but the caller's.
+    bool mendsBlocks(const std::vector<size_t>& stale, FullRead full) const;
     size_t blockOf(qint64 row) const;
     // Reads block index again, splitting it when it grew past twice the rows of a block.
     DataResult readBlockAgain(DataConnection& connection, size_t index);
     // Keeps what a read of the whole book gave.
     void take(RangeRead& read);
+    // Holds nothing, as before the first read.
+    void unload();
     // Counts which bytes are rare in the book's texts and numbers, as its first block tells, once
     // the blocks are read, taken or mended, not at every keystroke.
     void countBytes();

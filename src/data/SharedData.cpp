@@ -1,5 +1,6 @@
 #include "SharedData.h"
 
+#include "BookSearchIndex.h"
 #include "DataLocation.h"
 #include "DirectoryStore.h"
 #include "KeptSearchIndex.h"
@@ -28,9 +29,9 @@ QString& currentKey()
     return key;
 }
 
-const BookSearchIndex*& registeredIndex()
+BookSearchIndex*& registeredIndex()
 {
-    static const BookSearchIndex* index = nullptr;
+    static BookSearchIndex* index = nullptr;
     return index;
 }
 
@@ -119,7 +120,7 @@ void SharedData::takeUpKeptOrder()
     list.adoptKeptOrder(candidates);
 }
 
-void SharedData::setSearchIndex(const BookSearchIndex* index)
+void SharedData::setSearchIndex(BookSearchIndex* index)
 {
     registeredIndex() = index;
 }
@@ -129,6 +130,11 @@ const BookSearchIndex* SharedData::searchIndex()
     return registeredIndex();
 }
 
+bool SharedData::keptIndexBelieved()
+{
+    return keptIndexBelievedAt().has_value();
+}
+
 void SharedData::keepForNextSession()
 {
     if (!connection().isOpen())
@@ -136,7 +142,11 @@ void SharedData::keepForNextSession()
     // The index first: kept over a file that changed, it makes the kept order found there a head
     // start only, and the order kept next is then written anew (an order kept first would lose
     // its fingerprint to the index's write).
-    const BookSearchIndex* index = registeredIndex();
+    // The session's own writes since the last search are read into it; what only a full read could
+    // tell (another program wrote) is not worth the close's time, and the index is then not kept.
+    BookSearchIndex* index = registeredIndex();
+    if (index && index->loaded())
+        (void)index->bringUpToDate(connection(), BookSearchIndex::FullRead::Avoided);
     bool indexKept = index && KeptSearchIndex::save(connection(), *index);
     // No index of this session to keep (none was searched, or it was not brought up to the last
     // write): the one the session found believed is mended in the book with its writes.

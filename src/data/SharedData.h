@@ -34,10 +34,13 @@ public:
     static void takeUpKeptOrder();
 
     // The whole-book search index of the session, while there is one (the search window's).
-    static void setSearchIndex(const BookSearchIndex* index);
+    static void setSearchIndex(BookSearchIndex* index);
     static const BookSearchIndex* searchIndex();
-    // At the end of a session: keeps the search index and the order last shown in the book for
-    // the next one, and drops a kept index the file no longer vouches for.
+    // Whether the session opened the book with a search index the last one kept, still believed.
+    static bool keptIndexBelieved();
+    // At the end of a session: keeps the search index, mended with what the session wrote since
+    // its last search, and the order last shown in the book for the next one, and drops a kept
+    // index the file no longer vouches for.
     static void keepForNextSession();
 };
 

@@ -663,13 +663,17 @@ void TestBookSearch::theIndexKeptInTheBookIsBelievedOnlyAsTheProgramLeftIt()
 
     // The program's own close keeps the search window's index; the book holds it encrypted, and
     // the file beside it holds nothing but the fingerprint.
+    // A contact saved after the last search is mended in at the close, not left out of what is kept.
     BookSearchWindow* window = BookSearchWindow::showFor(*m_form);
     QCOMPARE(namesFoundFor(window, QStringLiteral("Sara.Work")), QStringList{QStringLiteral("سارة")});
+    QVERIFY(SharedData::connection().execute(QStringLiteral("INSERT INTO info (name, dir, mobil) VALUES (?, ?, ?)"),
+                                             {QStringLiteral("هالة"), m_family, QStringLiteral("0128 111 2222")}));
     QCloseEvent close;
     QCoreApplication::sendEvent(m_form.get(), &close);
     Session reopened(path);
     QVERIFY(reopened.adopted());
     QCOMPARE(reopened.index.find(QStringLiteral("sara.work"), 10).hits.size(), size_t(1));
+    QCOMPARE(reopened.index.find(QStringLiteral("01281112222"), 10).hits.size(), size_t(1));
     QFile book(path);
     QVERIFY(book.open(QIODevice::ReadOnly));
     const QByteArray bytes = book.readAll();
@@ -780,6 +784,28 @@ void TestBookSearch::aLargeBookIsReadBehindTheWindowWithWhatIsWrittenMeanwhile()
                                  {QStringLiteral("Zoë البعيدة"), m_family}));
     QVERIFY(otherProgram.execute(QStringLiteral("INSERT INTO info (rowid, name, dir) VALUES (?, 'الأخيرة', ?)"),
                                  {QString::number(std::numeric_limits<qint64>::max()), m_family}));
+    // Read ahead at start-up, into the search window made hidden: Ctrl+F shows that very window,
+    // which finds at once what this program saved since, and reads another program's save behind
+    // it, never on its own thread.
+    BookSearchWindow::readAhead(*m_form);
+    auto* ahead = m_form->findChild<BookSearchWindow*>(QStringLiteral("booksearch"));
+    QVERIFY(ahead && !ahead->isVisible() && ahead->reading());
+    QTRY_VERIFY_WITH_TIMEOUT(!ahead->reading(), 30000);
+    QVERIFY(
+        SharedData::connection().execute(QStringLiteral("UPDATE info SET name = 'Zoë الأولى' WHERE rowid = 300000")));
+    QCOMPARE(openWithCtrlF(), ahead);
+    ahead->searchBox->setText(QStringLiteral("Zoë"));
+    QVERIFY(!ahead->reading());
+    QCOMPARE(ahead->model()->rowCount(), 1);
+    QCOMPARE(ahead->model()->contact(0).columns.value(0), QStringLiteral("Zoë الأولى"));
+    QVERIFY(otherProgram.execute(QStringLiteral("UPDATE info SET name = 'Zoë الثانية' WHERE rowid = 300000")));
+    ahead->searchBox->setText(QStringLiteral("Zo"));
+    QVERIFY(ahead->reading());
+    QTRY_VERIFY_WITH_TIMEOUT(!ahead->reading(), 30000);
+    QCOMPARE(ahead->model()->rowCount(), 1);
+    QCOMPARE(ahead->model()->contact(0).columns.value(0), QStringLiteral("Zoë الثانية"));
+    delete ahead;
+
     // Saved while the book is read, by this program or another: found once it is read.
     for (DataConnection* writer : {&SharedData::connection(), &otherProgram}) {
         BookSearchWindow* window = openWithCtrlF();
