@@ -107,7 +107,8 @@ whole_first_never_ms=$(sed -n 's/.*whole_first_ms=\([0-9.]*\).*/\1/p' <<<"$whole
 whole_later_ms=$(sed -n 's/.*whole_later_max_ms=\([0-9.]*\).*/\1/p' <<<"$whole")
 whole_open_never_ms=$(sed -n 's/.*whole_open_ms=\([0-9.]*\).*/\1/p' <<<"$whole_never")
 whole_first_ahead_ms=$(sed -n 's/.*whole_first_ms=\([0-9.]*\).*/\1/p' <<<"$whole_ahead")
-whole_read_ahead_ms=$(sed -n 's/.*whole_read_ahead_ms=\([0-9.]*\).*/\1/p' <<<"$whole_ahead")
+whole_read_ahead_ms=$(sed -n 's/.*whole_read_ahead_ms=\([-0-9.]*\).*/\1/p' <<<"$whole_ahead")
+whole_saved_while_ahead_ms=$(sed -n 's/.*whole_saved_while_reading_ms=\([-0-9.]*\).*/\1/p' <<<"$whole_ahead")
 whole_saved_while_reading_ms=$(sed -n 's/.*whole_saved_while_reading_ms=\([-0-9.]*\).*/\1/p' <<<"$whole_never")
 # Memory: the search's own growth (its peak over what the program held before it opened), the
 # largest of the first searches (the read ahead's included), and that peak.
@@ -185,7 +186,7 @@ whole_rss_mb=$(awk -v g="$whole_rss_growth_kb" 'BEGIN {printf "%.1f", g / 1024}'
 printf '%-34s %12s %12s %8s   (opened, the index the last session kept read, and the first letter typed)\n' "whole book search, the first" "$whole_first_ms" "$(ms "$shell_whole_us")" "$whole_first_ratio"
 printf '%-34s %12s %12s %8s   (a book never searched: the contacts read and folded)\n' "  the first, never searched" "$whole_first_never_ms" "$(ms "$shell_whole_us")" "$whole_first_never_ratio"
 printf '%-34s %12s   (the contacts read behind it; a save meanwhile took %s ms)\n' "  the window open, never searched" "$whole_open_never_ms" "$whole_saved_while_reading_ms"
-printf '%-34s %12s %12s %8s   (the same book read ahead as the session began, in %s ms behind the main window)\n' "  the first, read ahead" "$whole_first_ahead_ms" "$(ms "$shell_whole_us")" "$whole_first_ahead_ratio" "$whole_read_ahead_ms"
+printf '%-34s %12s %12s %8s   (the same book read ahead as the session began, in %s ms; a save meanwhile took %s ms)\n' "  the first, read ahead" "$whole_first_ahead_ms" "$(ms "$shell_whole_us")" "$whole_first_ahead_ratio" "$whole_read_ahead_ms" "$whole_saved_while_ahead_ms"
 printf '%-34s %12s ms   (keeping the order alone: %s ms)\n' "  the close that keeps the index" "$close_keep_ms" "$close_plain_ms"
 printf '%-34s %12s %12s %8s   (the slowest later keystroke of "%s")\n' "  every later keystroke" "$whole_later_ms" "$(ms "$shell_whole_us")" "$whole_later_ratio" "$whole_queries"
 printf '%-34s %12s   (one contact edited, then "%s" typed at once)\n' "  a search after an edit" "$whole_after_edit_ms" "${whole_queries##*,}"

@@ -37,6 +37,7 @@
 #include <algorithm>
 #include <array>
 #include <numeric>
+#include <utility>
 
 void BookSearchWindow::install(MainForm& form)
 {
@@ -183,19 +184,19 @@ void BookSearchWindow::keepIndexCurrent()
     // contact or locked a directory: it is brought up to date before anything of it is shown. The
     // first time, the index the last session kept is taken when the book is as it left it.
     // A large book never searched is read behind the window, which goes on taking typing.
-    // So is one whose index another program's write made stale: the window never waits for a
-    // whole read of it, but once in a row (another program that writes all the time).
+    // So is one whose index another program's write made stale: the window waits for no whole
+    // read of it, but right after a read behind (another program that writes all the time).
     if (m_reading)
         return;
+    const bool justRead = std::exchange(m_readAgain, false);
     DataConnection& connection = SharedData::connection();
     if (m_index.loaded() && m_index.stamp() == connection.changeStamp())
         return;
     if (!m_index.loaded())
         (void)KeptSearchIndex::adopt(connection, m_index);
-    const bool behind = m_readBehind && !m_readAgain && BookSearchIndex::takesAMoment(connection);
+    const bool behind = m_readBehind && !justRead && BookSearchIndex::takesAMoment(connection);
     const DataResult read = m_index.bringUpToDate(connection, behind ? BookSearchIndex::FullRead::Deferred
                                                                      : BookSearchIndex::FullRead::Allowed);
-    m_readAgain = false;
     if (read && !m_index.loaded() && behind) {
         startReading();
         return;
@@ -230,13 +231,18 @@ void BookSearchWindow::takeReadIndex()
             return;
         }
         m_index = std::move(read);
-    } else {
+    } else if (isVisible()) {
         // It failed behind the window (a damaged page, a writer that kept the book): it is read
-        // here as a small book is, and a failure there is told as any read's is.
+        // here as a small book is, and a failure there is told as any read's is. A read ahead
+        // that failed unseen is read behind the window again when it is shown.
         m_readBehind = false;
     }
-    if (!isVisible())
-        return; // shown again, it is brought up to date then
+    if (!isVisible()) {
+        m_readAgain = false;
+        return; // shown again, it is brought up to date then (behind it, if need be)
+    }
+    // What is left to bring it up to date is done here, not by another read behind at once.
+    m_readAgain = true;
     keepIndexCurrent();
     search(); // what was typed meanwhile, in the book as it is now
 }

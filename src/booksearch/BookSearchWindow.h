@@ -72,7 +72,9 @@ private:
     BookSearchIndex m_index;
     std::unique_ptr<IndexReading> m_reading;
     bool m_readBehind = true; // false once a read behind the window failed
-    bool m_readAgain = false; // read again once after another program wrote during a read
+    // A read behind just ended: none starts again at once but the one after another program wrote
+    // during it.
+    bool m_readAgain = false;
     BookSearchResults* m_model;
     bool m_fittingColumns = false;
     bool m_columnsSetByHand = false; // the user widened a column: the widths are theirs

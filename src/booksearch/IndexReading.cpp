@@ -2,11 +2,18 @@
 
 #include <QThread>
 
+#include <sys/resource.h>
+
 IndexReading::IndexReading(DataConnection& connection, const NumberKey& numbers, Pace pace, QObject* parent)
     : QObject(parent), m_index(std::make_unique<BookSearchIndex>(numbers)), m_before(connection.changeStamp())
 {
     // Its key is derived on the reading thread, not on the window's.
-    m_thread = QThread::create([this, open = connection.readerOpener()] {
+    m_thread = QThread::create([this, pace, open = connection.readerOpener()] {
+        // Gentler, not idle: a read that never got the processor would hold the book's read lock
+        // between two rows for as long, and keep a save waiting past its patience. The thread
+        // that reads the second half beside it takes the same pace.
+        if (pace == Pace::WhenIdle)
+            (void)setpriority(PRIO_PROCESS, 0, kGentleNice);
         DataConnection reader;
         m_result = open(reader, DataConnection::Wait::AsUsual);
         if (!m_result)
@@ -18,8 +25,7 @@ IndexReading::IndexReading(DataConnection& connection, const NumberKey& numbers,
     });
     // Queued to this object's thread: done() is emitted there once the read has ended.
     connect(m_thread, &QThread::finished, this, &IndexReading::done);
-    // The thread that reads the second half beside it takes the same pace.
-    m_thread->start(pace == Pace::WhenIdle ? QThread::IdlePriority : QThread::InheritPriority);
+    m_thread->start();
 }
 
 IndexReading::~IndexReading()

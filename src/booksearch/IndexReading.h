@@ -17,9 +17,12 @@ class IndexReading : public QObject
 {
     Q_OBJECT
 public:
-    // How the read shares the processor: as the window that waits for it, or only with what no
-    // other work wants (a read ahead of any search, which the user's work goes before).
+    // How the read shares the processor: as the window that waits for it, or giving way to other
+    // work (a read ahead of any search, which the user's work goes before).
     enum class Pace { AsUsual, WhenIdle };
+    // The nice value of a read that gives way: the window's thread gets some nine tenths of a
+    // processor they share (on Linux the value is the thread's, and threads it starts inherit it).
+    static constexpr int kGentleNice = 10;
     // Begins reading the book open on connection.
     IndexReading(DataConnection& connection, const NumberKey& numbers, Pace pace = Pace::AsUsual,
                  QObject* parent = nullptr);

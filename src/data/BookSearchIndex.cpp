@@ -14,8 +14,6 @@
 
 #include <QHash>
 
-#include <pthread.h>
-#include <sched.h>
 #include <sqlite3.h>
 
 #if __has_include(<malloc.h>)
@@ -43,20 +41,6 @@ const std::vector<BookSearchIndex::Field> kTextFields = {BookSearchIndex::Name, 
 const std::vector<BookSearchIndex::Field> kNumberFields = {BookSearchIndex::HomeTel, BookSearchIndex::JobTel,
                                                            BookSearchIndex::Mobile, BookSearchIndex::Fax,
                                                            BookSearchIndex::MoreValue};
-
-// A thread beside this one that runs work at this one's pace: the second half of a read ahead
-// of any search yields to the user's work as the first half does.
-template <typename Work> std::thread besideAtThisPace(Work&& work)
-{
-    int policy = SCHED_OTHER;
-    sched_param pace{};
-    const bool known = pthread_getschedparam(pthread_self(), &policy, &pace) == 0;
-    return std::thread([known, policy, pace, work = std::forward<Work>(work)]() mutable {
-        if (known)
-            (void)pthread_setschedparam(pthread_self(), policy, &pace);
-        work();
-    });
-}
 
 // The text of a more value that is searched: an address as it reads on one line.
 QString searchedText(const ContactValue& value)
@@ -210,7 +194,7 @@ DataResult BookSearchIndex::load(DataConnection& connection, Reading reading, co
             helper.waitForWritersUnless(*stop);
         const qint64 middle = low + qint64(span / 2);
         DataResult upperRead;
-        std::thread second = besideAtThisPace(
+        std::thread second(
             [&] { upperRead = readRange(helper, middle, high, m_rowsPerBlock, m_packed, piece, stop, upper); });
         read = readRange(connection, low, middle - 1, m_rowsPerBlock, m_packed, piece, stop, lower);
         second.join();
@@ -311,7 +295,8 @@ DataResult BookSearchIndex::bringUpToDate(DataConnection& connection, FullRead f
         return {};
     }
     std::vector<size_t> stale;
-    if (!staleBlocks(connection, stale) || !mendsBlocks(stale, full)) {
+    qsizetype rowsToRead = 0;
+    if (!staleBlocks(connection, stale, rowsToRead) || !mendsBlocks(stale.size(), rowsToRead, full)) {
         lock.release();
         return readAll();
     }
@@ -337,24 +322,20 @@ size_t BookSearchIndex::blockOf(qint64 row) const
     return size_t(std::lower_bound(m_blockEnds.begin(), m_blockEnds.end(), row) - m_blockEnds.begin());
 }
 
-bool BookSearchIndex::mendsBlocks(const std::vector<size_t>& stale, FullRead full) const
+bool BookSearchIndex::mendsBlocks(size_t stale, qsizetype rowsToRead, FullRead full) const
 {
     switch (full) {
     case FullRead::Allowed:
-        return stale.size() * 4 <= m_blocks.size();
-    case FullRead::Deferred: {
-        qsizetype rows = 0;
-        for (const size_t block : stale)
-            rows += m_blocks[block].rows.size();
-        return rows <= 4 * kRowsPerPiece;
-    }
-    case FullRead::Avoided:
         break;
+    case FullRead::Deferred:
+        return rowsToRead <= 4 * kRowsPerPiece;
+    case FullRead::Avoided:
+        return rowsToRead <= std::max<qsizetype>(m_rowCount / 4, 4 * kRowsPerPiece);
     }
-    return true;
+    return stale * 4 <= m_blocks.size();
 }
 
-bool BookSearchIndex::staleBlocks(DataConnection& connection, std::vector<size_t>& stale)
+bool BookSearchIndex::staleBlocks(DataConnection& connection, std::vector<size_t>& stale, qsizetype& rowsToRead)
 {
     // A directory added, locked, unlocked or deleted brings in or takes out all of its contacts.
     if (const ChangedRows directories = connection.changesSince(m_stamp, QStringLiteral("dirg"), 0);
@@ -388,6 +369,9 @@ bool BookSearchIndex::staleBlocks(DataConnection& connection, std::vector<size_t
         stale.push_back(blockOf(row));
     std::sort(stale.begin(), stale.end());
     stale.erase(std::unique(stale.begin(), stale.end()), stale.end());
+    rowsToRead = qsizetype(contacts.added.size());
+    for (const size_t block : stale)
+        rowsToRead += m_blocks[block].rows.size();
     return true;
 }
 

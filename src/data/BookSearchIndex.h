@@ -77,11 +77,11 @@ public:
     // since (some of it may be read already: it is read the same), and everything when another
     // program wrote.
     void standAt(ChangeStamp stamp) { m_stamp = stamp; }
-    // Whether bringUpToDate() reads everything where it would (see above). Deferred: it reads
-    // again no more than a few pieces' rows, and leaves the index unloaded where it would read
-    // more, for the caller to read as it chooses (behind a window). Avoided: it reads every
-    // changed block again however many there are, and leaves it unloaded only where nothing but a
-    // full read can tell the change (the close of the program).
+    // Whether bringUpToDate() reads everything where it would (see above). Otherwise it reads
+    // blocks again up to a bound, and leaves the index unloaded where it would read more, for the
+    // caller to read as it chooses. Deferred: a few pieces' rows (a window that reads the rest
+    // behind it). Avoided: a quarter of the book (the close of the program, which keeps no index
+    // rather than read it all).
     enum class FullRead { Allowed, Deferred, Avoided };
     // Brings it to the book as it stands now: nothing when nothing changed, the blocks of the
     // rows this connection changed, or everything (see above). A failure leaves it unloaded.
@@ -163,12 +163,13 @@ private:
     // piece: about how many rows a statement reads (0: one statement for all), until stop is set.
     DataResult readRange(DataConnection& connection, qint64 from, qint64 to, qsizetype rowsPerBlock, bool packed,
                          qint64 piece, const std::atomic<bool>* stop, RangeRead& read) const;
-    // The blocks that hold the rows this connection changed since stamp(), sorted; false when
-    // that cannot be told (everything is read again).
-    bool staleBlocks(DataConnection& connection, std::vector<size_t>& stale);
-    // Whether reading the stale blocks one after the other is the cheaper way, or a whole read
-    // in two halves at once, or (full) none of them but the caller's.
-    bool mendsBlocks(const std::vector<size_t>& stale, FullRead full) const;
+    // The blocks that hold the rows this connection changed since stamp(), sorted, and about how
+    // many rows reading them again reads (those they hold, and those added); false when that
+    // cannot be told (everything is read again).
+    bool staleBlocks(DataConnection& connection, std::vector<size_t>& stale, qsizetype& rowsToRead);
+    // Whether the stale blocks are read again one after the other: where that is the cheaper way
+    // (a whole read goes in two halves at once), or full says how much may be read here.
+    bool mendsBlocks(size_t stale, qsizetype rowsToRead, FullRead full) const;
     size_t blockOf(qint64 row) const;
     // Reads block index again, splitting it when it grew past twice the rows of a block.
     DataResult readBlockAgain(DataConnection& connection, size_t index);
