@@ -211,7 +211,7 @@ void BookSearchWindow::startReading()
     // Unseen, the window reads ahead of any search: the user's work goes first.
     m_reading =
         std::make_unique<IndexReading>(SharedData::connection(), m_index.numberKey(),
-                                       isVisible() ? IndexReading::Pace::AsUsual : IndexReading::Pace::WhenIdle);
+                                       isVisible() ? IndexReading::Pace::AsUsual : IndexReading::Pace::GivingWay);
     connect(m_reading.get(), &IndexReading::done, this, &BookSearchWindow::takeReadIndex, Qt::QueuedConnection);
 }
 

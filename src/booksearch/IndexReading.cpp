@@ -12,7 +12,7 @@ IndexReading::IndexReading(DataConnection& connection, const NumberKey& numbers,
         // Gentler, not idle: a read that never got the processor would hold the book's read lock
         // between two rows for as long, and keep a save waiting past its patience. The thread
         // that reads the second half beside it takes the same pace.
-        if (pace == Pace::WhenIdle)
+        if (pace == Pace::GivingWay)
             (void)setpriority(PRIO_PROCESS, 0, kGentleNice);
         DataConnection reader;
         m_result = open(reader, DataConnection::Wait::AsUsual);

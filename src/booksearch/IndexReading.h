@@ -19,7 +19,7 @@ class IndexReading : public QObject
 public:
     // How the read shares the processor: as the window that waits for it, or giving way to other
     // work (a read ahead of any search, which the user's work goes before).
-    enum class Pace { AsUsual, WhenIdle };
+    enum class Pace { AsUsual, GivingWay };
     // The nice value of a read that gives way: the window's thread gets some nine tenths of a
     // processor they share (on Linux the value is the thread's, and threads it starts inherit it).
     static constexpr int kGentleNice = 10;

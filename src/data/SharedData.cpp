@@ -142,8 +142,9 @@ void SharedData::keepForNextSession()
     // The index first: kept over a file that changed, it makes the kept order found there a head
     // start only, and the order kept next is then written anew (an order kept first would lose
     // its fingerprint to the index's write).
-    // The session's own writes since the last search are read into it; what only a full read could
-    // tell (another program wrote) is not worth the close's time, and the index is then not kept.
+    // The session's own writes since the last search are read into it; where only a full read
+    // could tell (another program wrote, or this one changed much of the book), that is not worth
+    // the close's time, and the index is not kept.
     BookSearchIndex* index = registeredIndex();
     if (index && index->loaded())
         (void)index->bringUpToDate(connection(), BookSearchIndex::FullRead::Avoided);
