@@ -65,7 +65,7 @@ void BookSearchWindow::readAhead(MainForm& form)
     DataConnection& connection = SharedData::connection();
     if (!connection.isOpen() || SharedData::keptIndexBelieved() ||
         form.findChild<BookSearchWindow*>(QStringLiteral("booksearch"), Qt::FindDirectChildrenOnly) ||
-        !BookSearchIndex::takesAMoment(connection))
+        !BookSearchIndex::spans(connection, kReadAheadFrom))
         return;
     (new BookSearchWindow(form))->startReading();
 }

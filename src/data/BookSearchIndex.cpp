@@ -135,7 +135,7 @@ bool BookSearchIndex::adopt(DataConnection& connection, std::vector<Block> block
     return m_loaded;
 }
 
-bool BookSearchIndex::takesAMoment(DataConnection& connection)
+bool BookSearchIndex::spans(DataConnection& connection, qint64 rows)
 {
     QString first, last;
     if (!connection.scalar(QStringLiteral("SELECT min(rowid) FROM info"), {}, first) ||
@@ -143,7 +143,7 @@ bool BookSearchIndex::takesAMoment(DataConnection& connection)
         return false;
     const qint64 low = first.toLongLong();
     const qint64 high = last.toLongLong();
-    return high >= low && quint64(high) - quint64(low) >= quint64(DataConnection::kReaderBesideFrom);
+    return high >= low && quint64(high) - quint64(low) >= quint64(rows);
 }
 
 void BookSearchIndex::unload()
