@@ -1,11 +1,12 @@
 #include "ReadLock.h"
 
+#include "FailureText.h"
 #include "PassedOver.h"
 
 ReadLock::ReadLock(DataConnection& connection) : m_connection(connection)
 {
     if (!connection.handle()) {
-        m_taken = {false, QStringLiteral("database is not open")};
+        m_taken = {false, FailureText::bookNotOpen()};
         return;
     }
     if (!connection.inTransaction()) {

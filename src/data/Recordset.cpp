@@ -1,5 +1,6 @@
 #include "Recordset.h"
 
+#include "FailureText.h"
 #include "NameOrder.h"
 #include "OrderSearch.h"
 #include "RecordStatement.h"
@@ -12,7 +13,7 @@ DataResult Recordset::open(const RecordQuery& query)
 {
     close();
     if (!m_connection || !m_connection->isOpen())
-        return DataResult{false, QStringLiteral("database is not open")};
+        return DataResult{false, FailureText::bookNotOpen()};
 
     QStringList columns;
     DataResult read = m_connection->query(QStringLiteral("PRAGMA table_info(%1)").arg(query.table()), {},
