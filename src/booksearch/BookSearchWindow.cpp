@@ -65,7 +65,7 @@ void BookSearchWindow::readAhead(MainForm& form)
     DataConnection& connection = SharedData::connection();
     if (!connection.isOpen() || SharedData::keptIndexBelieved() ||
         form.findChild<BookSearchWindow*>(QStringLiteral("booksearch"), Qt::FindDirectChildrenOnly) ||
-        !BookSearchIndex::spans(connection, kReadAheadFrom))
+        !BookSearchIndex::spans(connection, kReadBehindFrom))
         return;
     (new BookSearchWindow(form))->startReading();
 }
@@ -194,7 +194,7 @@ void BookSearchWindow::keepIndexCurrent()
         return;
     if (!m_index.loaded())
         (void)KeptSearchIndex::adopt(connection, m_index);
-    const bool behind = m_readBehind && !justRead && BookSearchIndex::takesAMoment(connection);
+    const bool behind = m_readBehind && !justRead && BookSearchIndex::spans(connection, kReadBehindFrom);
     const DataResult read = m_index.bringUpToDate(connection, behind ? BookSearchIndex::FullRead::Deferred
                                                                      : BookSearchIndex::FullRead::Allowed);
     if (read && !m_index.loaded() && behind) {

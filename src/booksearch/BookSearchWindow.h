@@ -26,9 +26,9 @@ public:
     static void install(MainForm& form);
     // The main window's one search window, made at its first use, brought to the front.
     static BookSearchWindow* showFor(MainForm& form);
-    // At start-up, a book of kReadAheadFrom contacts or more that no session left its index in is
-    // read behind the main window while the user begins, into the search window made hidden: the
-    // first search finds it read.
+    // At start-up, a book of kReadBehindFrom contacts or more that no session left its index in
+    // is read behind the main window while the user begins, into the search window made hidden:
+    // the first search finds it read.
     static void readAhead(MainForm& form);
 
     explicit BookSearchWindow(MainForm& main);
@@ -43,9 +43,10 @@ public:
     static constexpr qsizetype kListed = 200;
     // However small the screen, a column keeps room for a few letters.
     static constexpr int kNarrowestColumn = 48;
-    // From about this many contacts, a first search that read the book would keep the user
-    // waiting past a keystroke's 50 ms (some 80 ms here): such a book is read ahead.
-    static constexpr qint64 kReadAheadFrom = 20000;
+    // From about this many contacts, a search that read the whole book would keep the user
+    // waiting past a keystroke's 50 ms (some 80 ms here): such a book is read ahead at start-up,
+    // and whenever it must be read whole, behind the window.
+    static constexpr qint64 kReadBehindFrom = 20000;
 
     // Runs the search for the box's text now (typing runs it at once too).
     void search();

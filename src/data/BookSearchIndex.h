@@ -69,14 +69,9 @@ public:
     // of its own). In pieces, it ends early, failed, once stop is set.
     DataResult load(DataConnection& connection, Reading reading = Reading::UnderOneLock,
                     const std::atomic<bool>* stop = nullptr);
-    // Whether the book's row ids span at least rows (about as many contacts as a full read reads).
+    // Whether the book's row ids span at least rows (about as many contacts as a full read reads):
+    // the window reads such a book on a thread of its own (IndexReading).
     static bool spans(DataConnection& connection, qint64 rows);
-    // Whether a full read takes a moment: the book spans as many row ids as a second connection
-    // reads beside. The window reads such a book on a thread of its own (IndexReading).
-    static bool takesAMoment(DataConnection& connection)
-    {
-        return spans(connection, DataConnection::kReaderBesideFrom);
-    }
     // For an index read through another connection: it stands at stamp, this connection's own
     // from before that read began. bringUpToDate() then reads again what this connection wrote
     // since (some of it may be read already: it is read the same), and everything when another
